@@ -1,0 +1,58 @@
+// olvtool: writes, dumps and checks every data format of the program.
+#include "Cli.h"
+
+#include <QCoreApplication>
+
+#include <vector>
+
+using namespace olvtool;
+
+namespace {
+
+std::vector<Verb> AllVerbs() {
+  std::vector<Verb> all;
+  for (auto group : {DbVerbs(), RecfileVerbs()}) all.insert(all.end(), group.begin(), group.end());
+  return all;
+}
+
+void PrintOverview(const std::vector<Verb>& verbs) {
+  Out(QStringLiteral("usage: olvtool GROUP VERB [ARGS...]   (olvtool GROUP VERB --help)"));
+  Out(QString());
+  for (const Verb& v : verbs)
+    Out(QStringLiteral("  %1 %2 %3").arg(v.group, v.name, v.synopsis));
+  Out(QString());
+  Out(QStringLiteral("Exit codes: 0 success, 1 bad input, 2 bad usage."));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = app.arguments().mid(1);
+  const std::vector<Verb> verbs = AllVerbs();
+
+  if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+    PrintOverview(verbs);
+    return args.isEmpty() ? kBadUsage : kOk;
+  }
+  // A verb is either "GROUP NAME" or a group whose only verb has an empty name ("demo", "check").
+  for (const Verb& v : verbs) {
+    if (v.group != args[0]) continue;
+    qsizetype consumed = 1;
+    if (!v.name.isEmpty()) {
+      if (args.size() < 2 || args[1] != v.name) continue;
+      consumed = 2;
+    }
+    const QStringList rest = args.mid(consumed);
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+      Out(QStringLiteral("usage: olvtool %1 %2 %3").arg(v.group, v.name, v.synopsis).simplified());
+      Out(QString());
+      Out(v.help);
+      return kOk;
+    }
+    return v.run(rest);
+  }
+  Err(QStringLiteral("olvtool: unknown verb \"%1\"").arg(args.mid(0, 2).join(QLatin1Char(' '))));
+  PrintOverview(verbs);
+  return kBadUsage;
+}
