@@ -1,0 +1,131 @@
+// TTessaranObject: the read-only table database engine, and the password prompt it asks.
+#pragma once
+
+#include "database/Chains.h"
+#include "database/FieldValues.h"
+
+#include <QFile>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace orlaventis {
+
+// Asks the user for a database password. The program answers with a modal dialog; tests
+// answer directly. nullopt means the user cancelled.
+class PasswordPrompt {
+ public:
+  virtual ~PasswordPrompt() = default;
+  virtual std::optional<QString> AskPassword() = 0;
+};
+
+constexpr int kDbHeaderSize = 272;
+constexpr int kTableDefSize = 77;
+constexpr uint16_t kDbVersion = 100;
+
+// The definition file header as read (272 bytes), with accessors.
+struct TDbHeader {
+  std::array<uint8_t, kDbHeaderSize> bytes{};
+
+  int32_t TableCount() const;
+  bool TextScrambled() const { return bytes[4] != 0; }
+  bool SignatureOk() const;  // the short text "Tessaran"
+  float PasswordMarker() const;
+  float CheckValue(int position) const;  // position 2 to 64
+  uint16_t Version() const;
+
+  // The header of a new database: no tables, plain strings, no password (check value p × p).
+  static TDbHeader NewHeader();
+};
+
+// The read-only database engine. Definitions are read whole at Open; fields are read on demand
+// from a read-only memory map of the data file (or, when mapping fails, with one seek and one
+// read per field). Nothing decoded is cached. Names are cut to 63 characters and compared
+// exactly; tables, columns and records count from 1. Every failure is a result: 0, -1, an empty
+// text, or a value marked not read.
+class TTessaranObject {
+ public:
+  // `prompt` (not owned, may be null) is asked when a database has a password and Open gets
+  // none; with no prompt such a database does not open.
+  explicit TTessaranObject(PasswordPrompt* prompt = nullptr);
+  ~TTessaranObject();
+  TTessaranObject(const TTessaranObject&) = delete;
+  TTessaranObject& operator=(const TTessaranObject&) = delete;
+
+  // Opens definitions and data (the same name for one file). Fails when a file is missing, the
+  // lock file exists (an empty lock name never exists), the definitions are damaged or the
+  // password check fails. After a failure the lookups still work on what was read and every
+  // field reads as not read.
+  bool Open(const QString& dataName, const QString& definitionName, const QString& lockName,
+            const QString& password);
+  void Close();
+
+  const TDbHeader& Header() const { return header_; }
+  bool IsOpen() const { return open_; }
+  int TableCount() const { return tables_.Count(); }
+
+  int TableIndex(const QString& tableName) const;   // 0 when not found
+  QString TableName(int table) const;               // empty when not found
+  int RecordCount(const QString& tableName) const;  // -1 when not found
+  int ColumnCount(int table) const;                 // 0 when not found
+  int ColumnIndex(int table, const QString& columnName) const;  // 0 when not found
+  int ColumnIndexByName(const QString& tableName, const QString& columnName) const;
+  QString ColumnName(const QString& tableName, int column) const;
+  // A copy of the column record; its NameLength() is 0 when not found.
+  TColumnDef GetColumnDef(const QString& tableName, const QString& columnName) const;
+
+  // The field of `record` (from 1). An unknown table or column gives a value marked not read
+  // with type 0 and zero data; a record outside the table or a field beyond the end of the data
+  // gives the empty value of the column's type, marked not read.
+  TFieldValue GetValue(const QString& tableName, const QString& columnName, int record) const;
+  // The field as display text (link lists show the linked records' texts joined by ","); empty
+  // when it cannot be read.
+  QString GetValueAsText(const QString& tableName, const QString& columnName, int record) const;
+  // Formats a caller's value with the column's formatting; empty unless the column exists and the
+  // value is read and of the column's type.
+  QString ValueToText(const QString& tableName, const QString& columnName,
+                      const TFieldValue& value) const;
+  static bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value) {
+    return orlaventis::TextToValue(text, column, value);
+  }
+  // The first record whose display text equals `text` (cut to 255 characters), or 0.
+  int FindRecord(const QString& tableName, const QString& columnName, const QString& text) const;
+
+ private:
+  struct ColumnEntry;
+  struct TableEntry;
+  bool ReadDefinitions(QFile& file);
+  bool CheckPassword(const QString& password);
+  const TableEntry* Table(int table) const;
+  const TableEntry* FindTable(const QString& tableName, int* number = nullptr) const;
+  const ColumnEntry* Column(const TableEntry& table, int column) const;
+  const ColumnEntry* FindColumn(const TableEntry& table, const QString& columnName,
+                                int* number = nullptr) const;
+  // The bytes from a field's position to the end of the data; empty when the position is
+  // invalid or the data is not open. `scratch` holds them when the data is not mapped.
+  std::span<const uint8_t> FieldBytes(const TableEntry& table, const ColumnEntry& column,
+                                      int record, QByteArray& scratch) const;
+  TFieldValue ReadValue(const TableEntry& table, const ColumnEntry& column, int record) const;
+  QString ValueText(const ColumnEntry& column, const TFieldValue& value, int depth,
+                    int* budget) const;
+  QString FieldTextAt(const TableEntry& table, const ColumnEntry& column, int record, int depth,
+                      int* budget) const;
+
+  PasswordPrompt* prompt_;
+  TDbHeader header_;
+  QString dataName_, definitionName_, lockName_;
+  bool oneFile_ = false;
+  bool open_ = false;  // the data file is open
+  // Ownership of table and column entries; the chains hold them in file order.
+  std::vector<std::unique_ptr<TableEntry>> ownedTables_;
+  mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
+  mutable QFile data_;
+  const uint8_t* map_ = nullptr;
+  int64_t dataSize_ = 0;
+};
+
+}  // namespace orlaventis
