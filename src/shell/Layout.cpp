@@ -1,0 +1,40 @@
+// Layout modes: the design size that all forms follow, chosen from the screen size.
+#include "shell/Layout.h"
+
+namespace orlaventis {
+
+std::optional<LayoutModeValue> ChooseLayoutMode(int width, int height) {
+  const double byWidth = width / 640.0;
+  const double byHeight = height / 480.0;
+  if (byWidth >= byHeight) {  // the height limits the layout
+    if (height < 480) return std::nullopt;
+    if (height < 768) return 3;
+    if (height < 864) return 4;
+    return 5;
+  }
+  if (width < 640) return std::nullopt;
+  if (width < 1024) return 0;
+  if (width < 1152) return 1;
+  return 2;
+}
+
+LayoutDesign DesignForLayoutMode(LayoutModeValue mode) {
+  switch (mode) {
+    case 1: return {800, 640, QSize(800, 600), QStringLiteral("8x6")};
+    case 2: return {1024, 640, QSize(1024, 768), QStringLiteral("10x7")};
+    case 4: return {600, 480, QSize(800, 600), QStringLiteral("8x6")};
+    case 5: return {768, 480, QSize(1024, 768), QStringLiteral("10x7")};
+    default: return {1, 1, QSize(640, 480), QStringLiteral("6x4")};
+  }
+}
+
+int ScaleForLayout(int value, LayoutModeValue mode) {
+  const LayoutDesign design = DesignForLayoutMode(mode);
+  const long long product = static_cast<long long>(value) * design.numerator;
+  const long long half = design.denominator / 2;
+  const long long scaled = product >= 0 ? (product + half) / design.denominator
+                                        : -((-product + half) / design.denominator);
+  return static_cast<int>(scaled);
+}
+
+}  // namespace orlaventis

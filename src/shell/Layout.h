@@ -1,0 +1,35 @@
+// Layout modes: the design size that all forms follow, chosen from the screen size.
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace orlaventis {
+
+// 0 and 3: the 640 x 480 design; 1 and 4: 800 x 600; 2 and 5: 1024 x 768. Modes 0 to 2 are
+// chosen when the width limits the layout (scaling by width / 640), 3 to 5 when the height does
+// (scaling by height / 480).
+using LayoutModeValue = std::uint8_t;
+
+// The layout mode for a screen of `width` x `height` pixels; nullopt when the limiting side is
+// below 640 x 480 (the program then ends with exit code 1).
+std::optional<LayoutModeValue> ChooseLayoutMode(int width, int height);
+
+// What a layout mode means for a form designed at 640 x 480.
+struct LayoutDesign {
+  int numerator = 1;    // controls, positions and fonts are scaled by numerator / denominator
+  int denominator = 1;
+  QSize formSize{640, 480};
+  QString suffix;       // of background picture names: "6x4", "8x6" or "10x7"
+};
+
+// The design of `mode`; modes above 5 count as 0.
+LayoutDesign DesignForLayoutMode(LayoutModeValue mode);
+
+// `value` scaled by the mode's ratio, rounded to the nearest integer (halves away from zero).
+int ScaleForLayout(int value, LayoutModeValue mode);
+
+}  // namespace orlaventis

@@ -1,0 +1,60 @@
+// Tests of the layout mode chosen from the screen size and what each mode means.
+#include "shell/Layout.h"
+
+#include <QTest>
+
+using namespace orlaventis;
+
+class TestLayout : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void modeFromScreen_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("mode");  // -1: too small, the program ends with exit code 1
+    QTest::newRow("1024x768, equal ratios: the height decides") << 1024 << 768 << 4;
+    QTest::newRow("1280x1024, width limits") << 1280 << 1024 << 2;
+    QTest::newRow("800x600") << 800 << 600 << 3;
+    QTest::newRow("1600x900, height limits") << 1600 << 900 << 5;
+    QTest::newRow("600x400") << 600 << 400 << -1;
+    QTest::newRow("640x480") << 640 << 480 << 3;
+    QTest::newRow("639x1000, width limits below 640") << 639 << 1000 << -1;
+    QTest::newRow("1000x479, height limits below 480") << 1000 << 479 << -1;
+    QTest::newRow("1023x1000") << 1023 << 1000 << 0;
+    QTest::newRow("1151x2000") << 1151 << 2000 << 1;
+    QTest::newRow("1152x2000") << 1152 << 2000 << 2;
+    QTest::newRow("2000x767") << 2000 << 767 << 3;
+    QTest::newRow("2000x863") << 2000 << 863 << 4;
+    QTest::newRow("2000x864") << 2000 << 864 << 5;
+  }
+  void modeFromScreen() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, mode);
+    const std::optional<LayoutModeValue> chosen = ChooseLayoutMode(width, height);
+    QCOMPARE(chosen.has_value() ? int(*chosen) : -1, mode);
+  }
+
+  void designsAndScaling() {
+    QCOMPARE(DesignForLayoutMode(0).formSize, QSize(640, 480));
+    QCOMPARE(DesignForLayoutMode(3).suffix, QString("6x4"));
+    QCOMPARE(DesignForLayoutMode(1).formSize, QSize(800, 600));
+    QCOMPARE(DesignForLayoutMode(4).suffix, QString("8x6"));
+    QCOMPARE(DesignForLayoutMode(2).formSize, QSize(1024, 768));
+    QCOMPARE(DesignForLayoutMode(5).suffix, QString("10x7"));
+    QCOMPARE(DesignForLayoutMode(9).formSize, QSize(640, 480));
+    // Mode 4 scales by 600/480, mode 1 by 800/640: the same 1.25 reached two ways.
+    QCOMPARE(ScaleForLayout(80, 4), 100);
+    QCOMPARE(ScaleForLayout(80, 1), 100);
+    QCOMPARE(ScaleForLayout(25, 5), 40);
+    QCOMPARE(ScaleForLayout(25, 3), 25);
+    // 1.6 x 157 = 251.2; 1.25 x 230 = 287.5 rounds up; negatives mirror.
+    QCOMPARE(ScaleForLayout(157, 2), 251);
+    QCOMPARE(ScaleForLayout(230, 4), 288);
+    QCOMPARE(ScaleForLayout(-230, 4), -288);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestLayout)
+#include "TestLayout.moc"
