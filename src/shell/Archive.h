@@ -64,11 +64,13 @@ QStringList ParseArchiveIndex(QByteArrayView archiveBytes);
 // that is not a decimal 32-bit integer takes its default (0, 0, -1).
 ArchiveEntry ParseArchiveEntry(const QString& line);
 
-// The name part of an index line: the text before the first "=" (the whole line without one).
+// The name part of an index line: the text before the first "="; empty for a line without one
+// (such a line names no member).
 QString ArchiveLineName(const QString& line);
 
 // Looks `name` up ignoring letter case; the first matching line wins. Returns the parsed entry,
-// or the empty entry when the index is missing (nullptr / nullopt) or holds no such name.
+// or the empty entry when the index is missing (nullptr / nullopt), `name` is empty or the
+// index holds no such name.
 ArchiveEntry FindArchiveEntry(const QStringList* index, const QString& name);
 inline ArchiveEntry FindArchiveEntry(const std::optional<QStringList>& index, const QString& name) {
   return FindArchiveEntry(index ? &*index : nullptr, name);
@@ -88,8 +90,8 @@ InflateProgress ProcessEventsProgress();
 
 // Inflates the zlib stream (RFC 1950) `packed` into `destination`, which is replaced by exactly
 // `size` bytes. False (destination emptied) when packed is empty, size is below 1 or above
-// packed size x kMaxInflateRatio, the data is corrupt, the stream ends before `size` bytes, or
-// the stream holds more than `size` bytes.
+// packed size x kMaxInflateRatio, the data is corrupt (Adler-32 included), the stream ends
+// before `size` bytes, or it does not end right after them.
 bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
                    const InflateProgress& progress = {});
 

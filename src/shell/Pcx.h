@@ -3,6 +3,7 @@
 
 #include <QByteArrayView>
 #include <QImage>
+#include <QList>
 
 namespace orlaventis {
 
@@ -29,6 +30,9 @@ bool LooksLikePcx(QByteArrayView head);
 // byte size. Returns a null image and sets *result (when given) on failure; indexed results
 // carry their colour table (Format_Mono or Format_Indexed8), true colour is Format_RGB32.
 QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result = nullptr);
+
+// The 16 standard VGA colours (black, the eight dark colours, grey, the bright ones, white).
+QList<QRgb> StandardVgaColours();
 
 // A short English text for a result (the decoder's own message).
 const char* PcxResultText(PcxResult result);

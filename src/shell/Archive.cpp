@@ -1,0 +1,297 @@
+// Picture archives: the member index, DOS time stamps and extraction of one member into a file.
+#include "shell/Archive.h"
+
+#include "database/Win1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <zlib.h>
+
+#include <cmath>
+#include <limits>
+
+namespace orlaventis {
+
+namespace {
+
+constexpr qint64 kMsPerDay = 86400000;
+// 1899-12-30, day 0 of the day count.
+const QDate kDayZero(1899, 12, 30);
+constexpr qint64 kInflateBlock = 64 * 1024;
+
+FileTimeSetter& fileTimeSetter() {
+  static FileTimeSetter setter;
+  return setter;
+}
+
+bool SetModificationTime(const QString& path, const QDateTime& time) {
+  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(path, time);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  return file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+// Splits index text into lines: CR LF, a lone CR or a lone LF ends a line, a final line without
+// an end is kept when not empty, and a NUL byte ends the text.
+QStringList SplitIndexText(QByteArrayView text) {
+  QStringList lines;
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  while (i < n && text[i] != '\0') {
+    const qsizetype start = i;
+    while (i < n && text[i] != '\0' && text[i] != '\r' && text[i] != '\n') ++i;
+    lines << DecodeWin1252(std::string_view(text.data() + start, static_cast<size_t>(i - start)));
+    if (i < n && text[i] == '\r') ++i;
+    if (i < n && text[i] == '\n') ++i;
+  }
+  return lines;
+}
+
+// The index length word and where the index text starts, or -1 when it does not fit.
+qint64 IndexStart(qint64 fileSize, qint32 length) {
+  if (fileSize < 4 || length < 0 || length > fileSize - 4) return -1;
+  return fileSize - 4 - length;
+}
+
+qint32 LengthWord(const char* four) {
+  const auto* b = reinterpret_cast<const unsigned char*>(four);
+  return static_cast<qint32>(static_cast<quint32>(b[0]) | (static_cast<quint32>(b[1]) << 8) |
+                             (static_cast<quint32>(b[2]) << 16) |
+                             (static_cast<quint32>(b[3]) << 24));
+}
+
+// The checks made before anything is allocated for a member.
+bool EntryFits(const ArchiveEntry& e, qint64 fileSize) {
+  if (e.Offset < 0 || e.PackedSize < 1 || e.UnpackedSize < 1) return false;
+  if (static_cast<qint64>(e.Offset) + e.PackedSize > fileSize) return false;
+  if (e.UnpackedSize < e.PackedSize) return false;
+  return static_cast<qint64>(e.UnpackedSize) <= e.PackedSize * kMaxInflateRatio;
+}
+
+// The member from its block: stored as is, or inflated.
+bool UnpackBlock(const QByteArray& block, const ArchiveEntry& e, const InflateProgress& progress,
+                 QByteArray& member) {
+  if (e.UnpackedSize == e.PackedSize) {
+    member = block;
+    return true;
+  }
+  return InflateMember(block, member, e.UnpackedSize, progress);
+}
+
+std::optional<qint32> DecimalField(const QString& field) {
+  bool ok = false;
+  const int value = field.toInt(&ok, 10);
+  if (!ok) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+// ---- DOS date-time ----
+
+double DosDateTimeToDays(quint32 dos) {
+  const int year = 1980 + static_cast<int>(dos >> 25);
+  const int month = static_cast<int>((dos >> 21) & 0x0F);
+  const int day = static_cast<int>((dos >> 16) & 0x1F);
+  const int hour = static_cast<int>((dos >> 11) & 0x1F);
+  const int minute = static_cast<int>((dos >> 5) & 0x3F);
+  const int second = static_cast<int>(dos & 0x1F) * 2;
+  const QDate date(year, month, day);  // invalid for month 0, day 0, 31 February, ...
+  if (!date.isValid() || hour > 23 || minute > 59 || second > 59) return kDosEpochDays;
+  return static_cast<double>(kDayZero.daysTo(date)) +
+         static_cast<double>((hour * 3600 + minute * 60 + second) * 1000) / kMsPerDay;
+}
+
+QDateTime DaysToDateTime(double days) {
+  if (!std::isfinite(days) || days < -657434.0 || days >= 2958466.0) return {};
+  const double whole = std::floor(days);
+  qint64 ms = std::llround((days - whole) * kMsPerDay);
+  qint64 dayNumber = static_cast<qint64>(whole);
+  if (ms >= kMsPerDay) {
+    ms -= kMsPerDay;
+    ++dayNumber;
+  }
+  const QDate date = kDayZero.addDays(dayNumber);
+  if (!date.isValid() || date.year() > 9999) return {};
+  return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)), Qt::LocalTime);
+}
+
+double DateTimeToDays(const QDateTime& dateTime) {
+  if (!dateTime.isValid()) return 0.0;
+  const QDateTime local = dateTime.toLocalTime();
+  return static_cast<double>(kDayZero.daysTo(local.date())) +
+         static_cast<double>(local.time().msecsSinceStartOfDay()) / kMsPerDay;
+}
+
+quint32 DateTimeToDosDateTime(const QDateTime& dateTime) {
+  constexpr quint32 kEpoch = (1u << 21) | (1u << 16);  // 1980-01-01 00:00:00
+  if (!dateTime.isValid()) return kEpoch;
+  const QDateTime local = dateTime.toLocalTime();
+  const QDate d = local.date();
+  const QTime t = local.time();
+  if (d.year() < 1980) return kEpoch;
+  if (d.year() > 2107) return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+  return (static_cast<quint32>(d.year() - 1980) << 25) | (static_cast<quint32>(d.month()) << 21) |
+         (static_cast<quint32>(d.day()) << 16) | (static_cast<quint32>(t.hour()) << 11) |
+         (static_cast<quint32>(t.minute()) << 5) | static_cast<quint32>(t.second() / 2);
+}
+
+// ---- Index ----
+
+std::optional<QStringList> BuildArchiveIndex(const QString& archivePath) {
+  QFile file(archivePath);
+  if (!QFileInfo(file).isFile()) return std::nullopt;
+  QStringList index;
+  if (!file.open(QIODevice::ReadOnly)) return index;
+  const qint64 size = file.size();
+  char word[4];
+  if (size < 4 || !file.seek(size - 4) || file.read(word, 4) != 4) return index;
+  const qint64 start = IndexStart(size, LengthWord(word));
+  if (start < 0 || !file.seek(start)) return index;
+  const qint64 length = size - 4 - start;
+  const QByteArray text = file.read(length);
+  if (text.size() != length) return index;
+  return SplitIndexText(text);
+}
+
+QStringList ParseArchiveIndex(QByteArrayView archiveBytes) {
+  const qint64 size = archiveBytes.size();
+  if (size < 4) return {};
+  const qint64 start = IndexStart(size, LengthWord(archiveBytes.data() + size - 4));
+  if (start < 0) return {};
+  return SplitIndexText(archiveBytes.sliced(start, size - 4 - start));
+}
+
+QString ArchiveLineName(const QString& line) {
+  const qsizetype eq = line.indexOf(QLatin1Char('='));
+  return eq < 0 ? QString() : line.left(eq);
+}
+
+ArchiveEntry ParseArchiveEntry(const QString& line) {
+  ArchiveEntry entry;
+  const qsizetype eq = line.indexOf(QLatin1Char('='));
+  if (eq < 0) return entry;
+  entry.Name = line.left(eq);
+  const QString rest = line.mid(eq + 1);
+  if (rest.isEmpty()) return entry;
+  const QStringList fields = rest.split(QLatin1Char(';'));
+  bool ok = false;
+  const qint64 dos = fields[0].toLongLong(&ok, 10);
+  const bool fitsWord = ok && dos >= std::numeric_limits<qint32>::min() &&
+                        dos <= static_cast<qint64>(std::numeric_limits<quint32>::max());
+  // A signed field (a writer that printed the word as a signed integer) is the same 32 bits.
+  entry.TimeStamp = DosDateTimeToDays(fitsWord ? static_cast<quint32>(dos) : 0u);
+  auto field = [&fields](qsizetype i) { return i < fields.size() ? DecimalField(fields[i]) : std::nullopt; };
+  entry.UnpackedSize = field(1).value_or(0);
+  entry.PackedSize = field(2).value_or(0);
+  entry.Offset = field(3).value_or(-1);
+  return entry;
+}
+
+ArchiveEntry FindArchiveEntry(const QStringList* index, const QString& name) {
+  if (index == nullptr || name.isEmpty()) return {};
+  for (const QString& line : *index) {
+    if (ArchiveLineName(line).compare(name, Qt::CaseInsensitive) == 0) return ParseArchiveEntry(line);
+  }
+  return {};
+}
+
+bool ArchiveContains(const std::optional<QStringList>& index, const QString& name) {
+  if (!index || name.isEmpty()) return false;
+  for (const QString& line : *index) {
+    if (ArchiveLineName(line).compare(name, Qt::CaseInsensitive) == 0) return true;
+  }
+  return false;
+}
+
+// ---- Members ----
+
+InflateProgress ProcessEventsProgress() {
+  return [](qint64, qint64) { QCoreApplication::processEvents(); };
+}
+
+bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
+                   const InflateProgress& progress) {
+  destination.clear();
+  if (packed.isEmpty() || size < 1 || size > packed.size() * kMaxInflateRatio ||
+      size > std::numeric_limits<qint32>::max() ||
+      packed.size() > std::numeric_limits<qint32>::max())
+    return false;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  destination.resize(size);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  stream.avail_in = static_cast<uInt>(packed.size());
+  int ret = Z_OK;
+  qint64 done = 0;
+  while (done < size) {
+    stream.next_out = reinterpret_cast<Bytef*>(destination.data() + done);
+    stream.avail_out = static_cast<uInt>(std::min(kInflateBlock, size - done));
+    ret = inflate(&stream, Z_NO_FLUSH);
+    done = static_cast<qint64>(stream.total_out);
+    if (ret != Z_OK && ret != Z_STREAM_END) break;
+    if (progress) progress(done, size);
+    if (ret == Z_STREAM_END) break;
+  }
+  if (ret == Z_OK && done == size) {
+    // All bytes are out; the stream must end here (trailer checked), with nothing more to give.
+    unsigned char extra = 0;
+    stream.next_out = &extra;
+    stream.avail_out = 1;
+    ret = inflate(&stream, Z_FINISH);
+    if (stream.total_out != static_cast<uLong>(size)) ret = Z_DATA_ERROR;
+  }
+  inflateEnd(&stream);
+  if (ret != Z_STREAM_END || done != size) {
+    destination.clear();
+    return false;
+  }
+  return true;
+}
+
+QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& entry,
+                             const InflateProgress& progress) {
+  if (!EntryFits(entry, archiveBytes.size())) return {};
+  const QByteArray block = archiveBytes.sliced(entry.Offset, entry.PackedSize).toByteArray();
+  QByteArray member;
+  if (!UnpackBlock(block, entry, progress, member)) return {};
+  return member;
+}
+
+bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
+                         const QString& destinationPath, const InflateProgress& progress) {
+  if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1) return false;
+  QByteArray member;
+  {
+    QFile archive(archivePath);
+    if (!archive.open(QIODevice::ReadOnly) || !EntryFits(entry, archive.size()) ||
+        !archive.seek(entry.Offset))
+      return false;
+    const QByteArray block = archive.read(entry.PackedSize);
+    if (block.size() != entry.PackedSize) return false;
+    archive.close();
+    if (!UnpackBlock(block, entry, progress, member)) return false;
+  }
+  if (destinationPath.isEmpty()) return false;
+  const QFileInfo info(destinationPath);
+  if (!QDir().mkpath(info.absolutePath())) return false;
+  QFile out(destinationPath);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const bool written = out.write(member) == member.size() && out.flush();
+  out.close();
+  QDateTime time = DaysToDateTime(entry.TimeStamp);
+  if (!time.isValid()) time = DaysToDateTime(kDosEpochDays);
+  if (written && out.error() == QFileDevice::NoError && SetModificationTime(destinationPath, time))
+    return true;
+  // Not complete or not time-stamped: the file must not stay behind.
+  QFile::setPermissions(destinationPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  QFile::remove(destinationPath);
+  return false;
+}
+
+void SetFileTimeSetterForTests(FileTimeSetter setter) { fileTimeSetter() = std::move(setter); }
+
+}  // namespace orlaventis
