@@ -1,0 +1,430 @@
+// TTessaranObject: the read-only table database engine, and the password prompt it asks.
+#include "database/TableDatabase.h"
+
+#include "database/Bytes.h"
+#include "database/Win1252.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace orlaventis {
+namespace {
+
+constexpr char kSignature[] = "Tessaran";
+// Link lists may link to tables with link lists: bound the depth and the number of linked
+// fields one display text reads, so that a cycle or a wide fan-out in a damaged file ends.
+constexpr int kMaxLinkDepth = 8;
+constexpr int kLinkReadBudget = 2500;
+
+QString NameAt(const uint8_t* p) {
+  const int n = std::min<int>(p[0], kNameLength);
+  return DecodeWin1252(std::string_view(reinterpret_cast<const char*>(p) + 1, static_cast<size_t>(n)));
+}
+
+bool FileExists(const QString& name) { return !name.isEmpty() && QFileInfo::exists(name); }
+
+}  // namespace
+
+// ---- TDbHeader ----
+
+int32_t TDbHeader::TableCount() const { return LoadLE<int32_t>(bytes.data()); }
+
+bool TDbHeader::SignatureOk() const {
+  return bytes[5] == 8 && std::memcmp(bytes.data() + 6, kSignature, 8) == 0;
+}
+
+float TDbHeader::PasswordMarker() const { return LoadLE<float>(bytes.data() + 14); }
+
+float TDbHeader::CheckValue(int position) const {
+  if (position < 2 || position > 64) return 0.0f;
+  return LoadLE<float>(bytes.data() + 18 + 4 * (position - 2));
+}
+
+uint16_t TDbHeader::Version() const { return LoadLE<uint16_t>(bytes.data() + 270); }
+
+TDbHeader TDbHeader::NewHeader() {
+  TDbHeader h;
+  h.bytes[5] = 8;
+  std::memcpy(h.bytes.data() + 6, kSignature, 8);
+  for (int p = 2; p <= 64; ++p)
+    StoreLE<float>(h.bytes.data() + 18 + 4 * (p - 2), static_cast<float>(p * p));
+  StoreLE<uint16_t>(h.bytes.data() + 270, kDbVersion);
+  return h;
+}
+
+// ---- entries ----
+
+struct TTessaranObject::ColumnEntry {
+  TColumnDef def;
+  QString name;
+  int64_t fieldSize = 0;
+  int64_t offset = 0;  // within the record: the sizes of the earlier columns
+};
+
+struct TTessaranObject::TableEntry {
+  std::array<uint8_t, kTableDefSize> def{};
+  QString name;
+  int32_t recordCount = 0;
+  int32_t firstRecord = 0;
+  int64_t recordSize = 0;
+  std::vector<std::unique_ptr<ColumnEntry>> ownedColumns;
+  mutable TPointerChain columns{QStringLiteral("Columns")};  // lookups move its cursor
+
+  int32_t ColumnCount() const { return LoadLE<int32_t>(def.data()); }
+  uint8_t CountSource() const { return def[72]; }
+};
+
+TTessaranObject::TTessaranObject(PasswordPrompt* prompt) : prompt_(prompt) {}
+
+TTessaranObject::~TTessaranObject() { Close(); }
+
+void TTessaranObject::Close() {
+  if (map_ != nullptr) data_.unmap(const_cast<uchar*>(map_));
+  map_ = nullptr;
+  data_.close();
+  dataSize_ = 0;
+  open_ = false;
+  while (tables_.Count() > 0) tables_.Delete(tables_.Count());
+  while (!ownedTables_.empty()) ownedTables_.pop_back();  // last table first
+  header_ = TDbHeader{};
+  dataName_.clear();
+  definitionName_.clear();
+  lockName_.clear();
+  oneFile_ = false;
+}
+
+bool TTessaranObject::Open(const QString& dataName, const QString& definitionName,
+                           const QString& lockName, const QString& password) {
+  Close();
+  header_ = TDbHeader::NewHeader();
+  if (!FileExists(dataName)) return false;
+  if (definitionName != dataName && !FileExists(definitionName)) return false;
+  if (FileExists(lockName)) return false;
+
+  oneFile_ = definitionName == dataName;
+  definitionName_ = definitionName;
+  {
+    QFile definitions(definitionName);
+    if (!definitions.open(QIODevice::ReadOnly)) return false;
+    if (!ReadDefinitions(definitions)) return false;
+  }
+  if (header_.PasswordMarker() != 0.0f && !CheckPassword(password.left(kNameLength))) {
+    Close();
+    return false;
+  }
+
+  dataName_ = dataName;
+  data_.setFileName(dataName);
+  if (!data_.open(QIODevice::ReadOnly)) return false;
+  dataSize_ = data_.size();
+  if (dataSize_ > 0) map_ = data_.map(0, dataSize_);  // null: fall back to seek and read
+  lockName_ = lockName;
+  open_ = true;
+
+  if (!oneFile_ && tables_.Count() == 1) {
+    TableEntry* t = static_cast<TableEntry*>(tables_.Items(1));
+    if (t->CountSource() == 0 && t->recordSize > 0)
+      t->recordCount = static_cast<int32_t>(
+          std::min<int64_t>(dataSize_ / t->recordSize, std::numeric_limits<int32_t>::max()));
+  }
+  return true;
+}
+
+bool TTessaranObject::ReadDefinitions(QFile& file) {
+  if (file.read(reinterpret_cast<char*>(header_.bytes.data()), kDbHeaderSize) != kDbHeaderSize)
+    return false;
+  if (!header_.SignatureOk() || header_.Version() != kDbVersion) return false;
+  // Counts come from the file: every entry is appended only after its bytes have arrived.
+  const int32_t tableCount = header_.TableCount();
+  for (int32_t t = 1; t <= tableCount; ++t) {
+    auto table = std::make_unique<TableEntry>();
+    if (file.read(reinterpret_cast<char*>(table->def.data()), kTableDefSize) != kTableDefSize)
+      return false;
+    table->name = NameAt(table->def.data() + 4);
+    table->recordCount = LoadLE<int32_t>(table->def.data() + 68);
+    table->firstRecord = LoadLE<int32_t>(table->def.data() + 73);
+    TableEntry* raw = table.get();
+    ownedTables_.push_back(std::move(table));
+    if (!tables_.Add(raw)) return false;
+    const int32_t columnCount = raw->ColumnCount();
+    for (int32_t c = 1; c <= columnCount; ++c) {
+      auto column = std::make_unique<ColumnEntry>();
+      if (file.read(reinterpret_cast<char*>(column->def.bytes.data()), kColumnDefSize) !=
+          kColumnDefSize)
+        return false;
+      column->name = column->def.Name();
+      column->fieldSize = FieldSize(column->def);
+      column->offset = raw->recordSize;
+      ColumnEntry* rawColumn = column.get();
+      raw->ownedColumns.push_back(std::move(column));
+      if (!raw->columns.Add(rawColumn)) return false;
+      if (rawColumn->fieldSize <= 0) return false;
+      if (__builtin_add_overflow(raw->recordSize, rawColumn->fieldSize, &raw->recordSize))
+        return false;
+    }
+  }
+  return true;
+}
+
+bool TTessaranObject::CheckPassword(const QString& password) {
+  QString text = password;
+  if (text.isEmpty()) {
+    if (prompt_ == nullptr) return false;
+    const std::optional<QString> typed = prompt_->AskPassword();
+    if (!typed || typed->isEmpty()) return false;
+    text = typed->left(kNameLength);
+  }
+  // Character codes are those of the stored single-byte set.
+  const std::optional<QByteArray> bytes = EncodeWin1252(text);
+  if (!bytes) return false;
+  // Position 1 is not compared: the marker alone tells that a password exists.
+  for (int p = 2; p <= 64; ++p) {
+    const int c = bytes->size() >= p ? static_cast<uint8_t>(bytes->at(p - 1)) : p;
+    if (static_cast<float>(c * p) != header_.CheckValue(p)) return false;
+  }
+  return true;
+}
+
+// ---- lookups ----
+
+const TTessaranObject::TableEntry* TTessaranObject::Table(int table) const {
+  return static_cast<const TableEntry*>(tables_.Items(table));
+}
+
+const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tableName,
+                                                              int* number) const {
+  const QString name = tableName.left(kNameLength);
+  if (name.isEmpty()) return nullptr;
+  for (int i = 1; i <= tables_.Count(); ++i) {
+    const TableEntry* t = Table(i);
+    if (t->name == name) {
+      if (number) *number = i;
+      return t;
+    }
+  }
+  return nullptr;
+}
+
+const TTessaranObject::ColumnEntry* TTessaranObject::Column(const TableEntry& table,
+                                                            int column) const {
+  return static_cast<const ColumnEntry*>(table.columns.Items(column));
+}
+
+const TTessaranObject::ColumnEntry* TTessaranObject::FindColumn(const TableEntry& table,
+                                                                const QString& columnName,
+                                                                int* number) const {
+  const QString name = columnName.left(kNameLength);
+  if (name.isEmpty()) return nullptr;
+  for (int i = 1; i <= table.columns.Count(); ++i) {
+    const ColumnEntry* c = Column(table, i);
+    if (c->name == name) {
+      if (number) *number = i;
+      return c;
+    }
+  }
+  return nullptr;
+}
+
+int TTessaranObject::TableIndex(const QString& tableName) const {
+  int number = 0;
+  FindTable(tableName, &number);
+  return number;
+}
+
+QString TTessaranObject::TableName(int table) const {
+  const TableEntry* t = Table(table);
+  return t ? t->name : QString();
+}
+
+int TTessaranObject::RecordCount(const QString& tableName) const {
+  const TableEntry* t = FindTable(tableName);
+  return t ? t->recordCount : -1;
+}
+
+int TTessaranObject::ColumnCount(int table) const {
+  const TableEntry* t = Table(table);
+  return t ? t->columns.Count() : 0;
+}
+
+int TTessaranObject::ColumnIndex(int table, const QString& columnName) const {
+  const TableEntry* t = Table(table);
+  int number = 0;
+  if (t) FindColumn(*t, columnName, &number);
+  return number;
+}
+
+int TTessaranObject::ColumnIndexByName(const QString& tableName, const QString& columnName) const {
+  const TableEntry* t = FindTable(tableName);
+  int number = 0;
+  if (t) FindColumn(*t, columnName, &number);
+  return number;
+}
+
+QString TTessaranObject::ColumnName(const QString& tableName, int column) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? Column(*t, column) : nullptr;
+  return c ? c->name : QString();
+}
+
+TColumnDef TTessaranObject::GetColumnDef(const QString& tableName,
+                                         const QString& columnName) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  return c ? c->def : TColumnDef{};
+}
+
+// ---- fields ----
+
+std::span<const uint8_t> TTessaranObject::FieldBytes(const TableEntry& table,
+                                                     const ColumnEntry& column, int record,
+                                                     QByteArray& scratch) const {
+  if (!open_) return {};
+  int64_t pos = 0;
+  if (__builtin_mul_overflow(table.recordSize, static_cast<int64_t>(record) - 1, &pos) ||
+      __builtin_add_overflow(pos, static_cast<int64_t>(table.firstRecord) + column.offset, &pos))
+    return {};
+  if (pos < 0 || pos > dataSize_) return {};
+  const int64_t available = dataSize_ - pos;
+  if (map_ != nullptr) return {map_ + pos, static_cast<size_t>(available)};
+  // Not mapped: read at most the field, and never more than the file holds.
+  const int64_t want = std::min(available, column.fieldSize);
+  scratch.resize(static_cast<qsizetype>(want));
+  if (!data_.seek(pos)) return {};
+  const qint64 got = data_.read(scratch.data(), want);
+  if (got < 0) return {};
+  return {reinterpret_cast<const uint8_t*>(scratch.constData()), static_cast<size_t>(got)};
+}
+
+TFieldValue TTessaranObject::ReadValue(const TableEntry& table, const ColumnEntry& column,
+                                       int record) const {
+  TFieldValue value;
+  if (record < 1 || record > table.recordCount) {
+    value = InitValue(column.def.TypeCode());
+    value.NotRead = 1;
+    return value;
+  }
+  QByteArray scratch;
+  ReadField(FieldBytes(table, column, record, scratch), column.def, header_.TextScrambled(),
+            value);
+  return value;
+}
+
+TFieldValue TTessaranObject::GetValue(const QString& tableName, const QString& columnName,
+                                      int record) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  if (c == nullptr) {
+    TFieldValue value;
+    value.NotRead = 1;
+    return value;
+  }
+  return ReadValue(*t, *c, record);
+}
+
+QString TTessaranObject::FieldTextAt(const TableEntry& table, const ColumnEntry& column,
+                                     int record, int depth, int* budget) const {
+  const TFieldValue value = ReadValue(table, column, record);
+  return value.IsRead() ? ValueText(column, value, depth, budget) : QString();
+}
+
+QString TTessaranObject::ValueText(const ColumnEntry& column, const TFieldValue& value,
+                                   int depth, int* budget) const {
+  if (column.def.Type() != ColumnType::ctLinkList) return FieldText(column.def, value);
+  if (depth >= kMaxLinkDepth) return QString();
+  const TableEntry* linkedTable = Table(column.def.LinkedTable());
+  const ColumnEntry* linkedColumn =
+      linkedTable ? Column(*linkedTable, column.def.LinkedColumn()) : nullptr;
+  if (linkedColumn == nullptr) return QString();
+  QString text;
+  const int n = std::min(column.def.LinkCount(), kMaxLinks);
+  for (int i = 0; i < n; ++i) {
+    const int32_t link = value.Int32At(i);
+    if (link == 0) continue;
+    if (--*budget < 0) break;
+    text += FieldTextAt(*linkedTable, *linkedColumn, link, depth + 1, budget);
+    text += QLatin1Char(',');
+    if (text.size() > kShortTextLength + 1) break;  // the rest would be cut anyway
+  }
+  if (text.endsWith(QLatin1Char(','))) text.chop(1);
+  return text.left(kShortTextLength);
+}
+
+QString TTessaranObject::GetValueAsText(const QString& tableName, const QString& columnName,
+                                        int record) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  if (c == nullptr) return QString();
+  int budget = kLinkReadBudget;
+  return FieldTextAt(*t, *c, record, 0, &budget);
+}
+
+QString TTessaranObject::ValueToText(const QString& tableName, const QString& columnName,
+                                     const TFieldValue& value) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  if (c == nullptr || !value.IsRead() || value.Type != c->def.TypeCode()) return QString();
+  int budget = kLinkReadBudget;
+  return ValueText(*c, value, 0, &budget);
+}
+
+int TTessaranObject::FindRecord(const QString& tableName, const QString& columnName,
+                                const QString& text) const {
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  if (c == nullptr || t->recordCount < 1) return 0;
+  const QString needle = text.left(kShortTextLength);
+  const int32_t count = t->recordCount;
+
+  // Records whose field lies wholly inside the data: [first, last]. The others read as not read,
+  // whose display text is empty, so they can only match an empty text.
+  int64_t first = 1, last = 0;
+  if (open_) {
+    const int64_t base = static_cast<int64_t>(t->firstRecord) + c->offset;  // record 1
+    const int64_t rs = t->recordSize;
+    if (base < 0) first = (-base + rs - 1) / rs + 1;
+    const int64_t room = dataSize_ - c->fieldSize - base;  // record r fits when (r-1)*rs <= room
+    last = room < 0 ? 0 : std::min<int64_t>(room / rs + 1, count);
+  }
+  const bool emptyNeedle = needle.isEmpty();
+  if (emptyNeedle && (first > 1 || last < 1)) return 1;
+
+  if (c->def.Type() == ColumnType::ctString) {
+    // Compare the stored bytes with the text's single-byte form: equal bytes are equal texts,
+    // and a text without a single-byte form equals no field.
+    const std::optional<QByteArray> want = EncodeWin1252(needle);
+    if (!want) return 0;
+    const auto* w = reinterpret_cast<const uint8_t*>(want->constData());
+    const qsizetype wn = want->size();
+    const bool scrambled = header_.TextScrambled();
+    const int64_t n = std::min<int64_t>(c->fieldSize, kShortTextLength);
+    QByteArray scratch;
+    for (int64_t r = first; r <= last; ++r) {
+      const std::span<const uint8_t> field = FieldBytes(*t, *c, static_cast<int>(r), scratch);
+      if (static_cast<int64_t>(field.size()) < c->fieldSize) continue;
+      qsizetype i = 0;
+      bool equal = true;
+      for (; i < n; ++i) {
+        const uint8_t b = scrambled ? UnscrambleStringByte(field[i]) : field[i];
+        if (b == 0) break;
+        if (i >= wn || b != w[i]) {
+          equal = false;
+          break;
+        }
+      }
+      if (equal && i == wn) return static_cast<int>(r);
+    }
+  } else {
+    int budget = kLinkReadBudget;
+    for (int64_t r = first; r <= last; ++r) {
+      budget = kLinkReadBudget;
+      if (FieldTextAt(*t, *c, static_cast<int>(r), 0, &budget) == needle)
+        return static_cast<int>(r);
+    }
+  }
+  if (emptyNeedle && last < count) return static_cast<int>(last + 1);
+  return 0;
+}
+
+}  // namespace orlaventis
