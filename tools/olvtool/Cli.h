@@ -49,5 +49,7 @@ int UsageError(const Verb& verb, const QString& why);
 // Every verb group registers its verbs here (called from main).
 std::span<const Verb> DbVerbs();
 std::span<const Verb> RecfileVerbs();
+std::span<const Verb> ArchiveVerbs();
+std::span<const Verb> PictureVerbs();
 
 }  // namespace olvtool

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<Verb> AllVerbs() {
   std::vector<Verb> all;
-  for (auto group : {DbVerbs(), RecfileVerbs()}) all.insert(all.end(), group.begin(), group.end());
+  for (auto group : {DbVerbs(), RecfileVerbs(), ArchiveVerbs(), PictureVerbs()}) all.insert(all.end(), group.begin(), group.end());
   return all;
 }
 

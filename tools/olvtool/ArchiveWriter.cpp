@@ -1,0 +1,100 @@
+// Writes picture archives: member blocks (stored or zlib-packed), then the index and its length.
+#include "ArchiveWriter.h"
+
+#include "database/Win1252.h"
+#include "shell/Archive.h"
+
+#include <QSaveFile>
+
+#include <zlib.h>
+
+#include <limits>
+
+namespace olvtool {
+
+namespace {
+
+bool Refuse(QString* error, const QString& why) {
+  if (error != nullptr) *error = why;
+  return false;
+}
+
+}  // namespace
+
+QByteArray ZlibPack(QByteArrayView data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
+  if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
+                Z_BEST_COMPRESSION) != Z_OK)
+    return {};
+  out.truncate(static_cast<qsizetype>(size));
+  return out;
+}
+
+QByteArray AssembleArchive(QByteArrayView blocks, QByteArrayView indexText) {
+  QByteArray out;
+  out.reserve(blocks.size() + indexText.size() + 4);
+  out.append(blocks);
+  out.append(indexText);
+  const auto length = static_cast<quint32>(indexText.size());
+  for (int i = 0; i < 4; ++i) out.append(static_cast<char>((length >> (8 * i)) & 0xFF));
+  return out;
+}
+
+bool ArchiveWriter::Add(const QString& name, QByteArrayView data, const QDateTime& time,
+                        MemberPacking packing, QString* error) {
+  if (name.isEmpty()) return Refuse(error, QStringLiteral("a member name is empty"));
+  for (const QChar c : {QChar(u'='), QChar(u'\r'), QChar(u'\n'), QChar(0)})
+    if (name.contains(c))
+      return Refuse(error, QStringLiteral("member name \"%1\" holds a character the index cannot carry").arg(name));
+  if (!orlaventis::EncodeWin1252(name))
+    return Refuse(error, QStringLiteral("member name \"%1\" is not Windows-1252 text").arg(name));
+  for (const Member& m : members_)
+    if (m.name.compare(name, Qt::CaseInsensitive) == 0)
+      return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
+  if (data.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
+  if (data.size() > std::numeric_limits<qint32>::max())
+    return Refuse(error, QStringLiteral("member \"%1\" is larger than 2 GiB").arg(name));
+
+  Member m;
+  m.name = name;
+  m.unpackedSize = data.size();
+  m.dosTime = orlaventis::DateTimeToDosDateTime(time);
+  if (packing == MemberPacking::Stored) {
+    m.block = data.toByteArray();
+  } else {
+    QByteArray packed = ZlibPack(data);
+    if (packed.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" could not be packed").arg(name));
+    const bool usePacked = packing == MemberPacking::Packed || packed.size() < data.size();
+    m.block = usePacked ? std::move(packed) : data.toByteArray();
+  }
+  members_.push_back(std::move(m));
+  return true;
+}
+
+QByteArray ArchiveWriter::Build() const {
+  QByteArray blocks;
+  QByteArray index;
+  for (const Member& m : members_) {
+    if (blocks.size() + m.block.size() > std::numeric_limits<qint32>::max()) return {};
+    const QByteArray line = *orlaventis::EncodeWin1252(m.name) + '=' + QByteArray::number(m.dosTime) + ';' +
+                            QByteArray::number(m.unpackedSize) + ';' + QByteArray::number(m.block.size()) +
+                            ';' + QByteArray::number(blocks.size()) + ";\r\n";
+    index += line;
+    blocks += m.block;
+  }
+  if (blocks.size() + index.size() + 4 > std::numeric_limits<qint32>::max()) return {};
+  return AssembleArchive(blocks, index);
+}
+
+bool ArchiveWriter::Write(const QString& path, QString* error) const {
+  const QByteArray bytes = Build();
+  if (bytes.isEmpty()) return Refuse(error, QStringLiteral("%1: the archive would exceed 2 GiB").arg(path));
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    return Refuse(error, QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
+  return true;
+}
+
+}  // namespace olvtool
