@@ -1,0 +1,145 @@
+// Block transitions: a picture copied onto another block by block, at random or in a spiral.
+#include "controls/Effects.h"
+
+#include "controls/Basics.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+
+namespace orlaventis {
+namespace {
+
+std::atomic<bool> gInstant{false};
+
+constexpr qint64 kTransitionMs = 500;
+constexpr qint64 kFrames = 40;
+
+// The spiral walks: each leg moves one block at a time and records every position it reaches.
+class Walk {
+ public:
+  explicit Walk(const BlockGrid& grid) : grid_(grid) {}
+  void Visit(int x, int y) {
+    if (grid_.Contains(x, y)) blocks_.push_back(QPoint(x, y));
+  }
+  // k steps along y (+1 even, -1 odd) then k steps along x the same way.
+  void Legs(int k, int& x, int& y) {
+    const int d = k % 2 == 0 ? 1 : -1;
+    for (int n = 0; n < k; ++n) Visit(x, y += d);
+    for (int n = 0; n < k; ++n) Visit(x += d, y);
+  }
+  std::vector<QPoint> Take() { return std::move(blocks_); }
+
+ private:
+  const BlockGrid& grid_;
+  std::vector<QPoint> blocks_;
+};
+
+}  // namespace
+
+QRect BlockGrid::BlockRect(int i, int j) const {
+  if (!Contains(i, j)) return {};
+  const int left = (i - 1) * blockSize;
+  const int top = (j - 1) * blockSize;
+  return QRect(QPoint(left, top), QPoint(std::min(i * blockSize, extentW) - 1,
+                                         std::min(j * blockSize, extentH) - 1));
+}
+
+BlockGrid MakeBlockGrid(QSize pictureSize, int blockSize) {
+  BlockGrid grid;
+  grid.blockSize = std::max(1, blockSize);
+  grid.extentW = std::max(0, pictureSize.width()) + 1;
+  grid.extentH = std::max(0, pictureSize.height()) + 1;
+  grid.cols = (grid.extentW + grid.blockSize - 1) / grid.blockSize;
+  grid.rows = (grid.extentH + grid.blockSize - 1) / grid.blockSize;
+  return grid;
+}
+
+std::vector<QPoint> BlockSequence(const BlockGrid& grid, int step, EffectStyle style,
+                                  std::uint32_t seed) {
+  Walk walk(grid);
+  const int cols = grid.cols;
+  const int rows = grid.rows;
+  switch (style) {
+    case EffectStyle::esRandom: {
+      // A step of 0 would never end; it counts as 1.
+      const qint64 advance = std::max(1, step);
+      std::mt19937 random(seed);
+      std::uniform_int_distribution<int> col(1, std::max(1, cols));
+      std::uniform_int_distribution<int> row(1, std::max(1, rows));
+      for (qint64 counter = 1; qint64{cols} * rows > counter; counter += advance) {
+        const int i = col(random);
+        walk.Visit(i, row(random));
+      }
+      break;
+    }
+    case EffectStyle::esExplode: {
+      int x = Rnd(cols / 2.0);
+      int y = Rnd(rows / 2.0);
+      walk.Visit(x, y);
+      for (int k = 1; x > 0 || y > 0; ++k) walk.Legs(k, x, y);
+      break;
+    }
+    case EffectStyle::esImplode: {
+      int k = 0;
+      int x = 1;
+      int y = 1;
+      if (cols > rows) {
+        k = cols;
+        y = 1 - Rnd((cols - rows) / 2.0);
+      } else {
+        k = rows;
+        x = 1 - Rnd((rows - cols) / 2.0);
+      }
+      if (k % 2 != 0) ++k;
+      for (; k > 0; --k) walk.Legs(k, x, y);
+      break;
+    }
+  }
+  return walk.Take();
+}
+
+void SetInstantTransitions(bool instant) { gInstant = instant; }
+bool InstantTransitions() { return gInstant; }
+
+void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
+                         EffectStyle style, const std::function<void()>& present) {
+  if (source.isNull() || source.size() != destination.size()) return;
+  const BlockGrid grid = MakeBlockGrid(source.size(), blockSize);
+  const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+  const std::vector<QPoint> blocks = BlockSequence(grid, step, style, seed);
+  {
+    QPainter painter(&destination);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const bool paced = !gInstant && present && !blocks.empty();
+    const qint64 frames = paced ? std::min<qint64>(kFrames, static_cast<qint64>(blocks.size())) : 1;
+    const qint64 perFrame = (static_cast<qint64>(blocks.size()) + frames - 1) / frames;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 frame = 0;
+    for (size_t n = 0; n < blocks.size(); ++n) {
+      const QRect box = grid.BlockRect(blocks[n].x(), blocks[n].y()).intersected(source.rect());
+      if (!box.isEmpty()) painter.drawImage(box.topLeft(), source, box);
+      const bool frameEnds = (static_cast<qint64>(n) + 1) % perFrame == 0;
+      if (paced && frameEnds && n + 1 < blocks.size()) {
+        painter.end();
+        present();
+        ++frame;
+        const qint64 due = frame * kTransitionMs / frames;
+        if (clock.elapsed() < due) QThread::msleep(static_cast<unsigned long>(due - clock.elapsed()));
+        painter.begin(&destination);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+      }
+    }
+    // The whole picture last, so the destination always ends complete.
+    painter.drawImage(QPoint(0, 0), source);
+  }
+  if (present) present();
+}
+
+}  // namespace orlaventis

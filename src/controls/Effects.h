@@ -1,0 +1,55 @@
+// Block transitions: a picture copied onto another block by block, at random or in a spiral.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace orlaventis {
+
+enum class EffectStyle : std::uint8_t { esRandom, esExplode, esImplode };
+
+// The block grid over a source area. The extents are one more than the picture's width and
+// height (the clipping rectangle is inclusive), so the last row and column may reach past it.
+struct BlockGrid {
+  int blockSize = 1;
+  int extentW = 0;
+  int extentH = 0;
+  int cols = 0;
+  int rows = 0;
+  // Block (i, j), numbered from 1: from ((i-1) B, (j-1) B) to (min(i B, EW), min(j B, EH)).
+  QRect BlockRect(int i, int j) const;
+  bool Contains(int i, int j) const { return i >= 1 && i <= cols && j >= 1 && j <= rows; }
+};
+
+// The grid for a picture of `pictureSize` and blocks of `blockSize` pixels (values below 1
+// count as 1).
+BlockGrid MakeBlockGrid(QSize pictureSize, int blockSize);
+
+// The blocks (i, j) a transition copies, in order, leaving out walk positions outside the
+// grid (they copy nothing). esRandom draws `step`-spaced copies from a generator seeded with
+// `seed`: ceil((cols x rows - 1) / step) blocks; a step of 0 counts as 1. The spirals ignore
+// step and seed. The final whole-picture copy is not part of the sequence.
+std::vector<QPoint> BlockSequence(const BlockGrid& grid, int step, EffectStyle style,
+                                  std::uint32_t seed);
+
+// Makes every following transition instant (no pacing, one presentation at the end); for
+// tests and off-screen rendering.
+void SetInstantTransitions(bool instant);
+bool InstantTransitions();
+
+// Copies `source` onto `destination` (same size) block by block in the order of
+// BlockSequence (random seeded from the clock), then copies the whole picture. Unless
+// transitions are instant, the copies are spread over about half a second and `present` is
+// called after each batch so the caller can show the destination (for example by a
+// synchronous repaint); `present` is called once more at the end in any case. Returns when
+// the destination shows the complete picture. Does nothing when the sizes differ.
+void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
+                         EffectStyle style, const std::function<void()>& present);
+
+}  // namespace orlaventis
