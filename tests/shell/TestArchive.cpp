@@ -1,0 +1,300 @@
+// Tests of the picture archives: index, entries, DOS time stamps, inflating and extraction.
+#include "ArchiveWriter.h"
+#include "shell/Archive.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlaventis;
+using olvtool::ArchiveWriter;
+using olvtool::MemberPacking;
+
+namespace {
+
+QByteArray Compressible(int size) {
+  QByteArray data;
+  for (int i = 0; data.size() < size; ++i) data += QByteArray::number(i % 97) + ' ';
+  data.truncate(size);
+  return data;
+}
+
+QByteArray Noise(int size, quint32 seed) {
+  QByteArray data(size, Qt::Uninitialized);
+  for (char& c : data) {
+    seed = seed * 1664525u + 1013904223u;
+    c = static_cast<char>(seed >> 24);
+  }
+  return data;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QDateTime kTime(QDate(2003, 7, 14), QTime(13, 45, 22), Qt::LocalTime);
+
+}  // namespace
+
+class TestArchive : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+
+ private Q_SLOTS:
+  void dosDateTimes() {
+    const quint32 dos = DateTimeToDosDateTime(kTime);
+    QCOMPARE(dos >> 25, 23u);
+    QCOMPARE(DaysToDateTime(DosDateTimeToDays(dos)), kTime);
+    QCOMPARE(DaysToDateTime(kDosEpochDays), QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime));
+    // Odd seconds round down; the day count is the usual one (2003-07-14 is day 37816).
+    QCOMPARE(std::floor(DosDateTimeToDays(dos)), 37816.0);
+    QCOMPARE(DaysToDateTime(DosDateTimeToDays(DateTimeToDosDateTime(kTime.addSecs(1)))), kTime);
+    // Not a DOS date-time: the epoch, not a failure.
+    const quint32 day = (23u << 25) | (7u << 21) | (14u << 16);
+    for (quint32 bad : {0u, (23u << 25) | (13u << 21) | (1u << 16), (23u << 25) | (2u << 21) | (30u << 16),
+                        day | (24u << 11), day | (60u << 5), day | 30u})
+      QCOMPARE(DosDateTimeToDays(bad), kDosEpochDays);
+    QVERIFY(!DaysToDateTime(std::nan("")).isValid());
+    QVERIFY(!DaysToDateTime(1e12).isValid());
+    QCOMPARE(DateTimeToDosDateTime(QDateTime(QDate(1970, 5, 5), QTime(1, 0), Qt::LocalTime)), 0x00210000u);
+  }
+
+  void parsesIndexLines() {
+    ArchiveEntry e = ParseArchiveEntry(QStringLiteral("i\\i\\3="));
+    QCOMPARE(e.Name, QStringLiteral("i\\i\\3"));
+    QCOMPARE(e.TimeStamp, 0.0);
+    QCOMPARE(e.UnpackedSize, 0);
+    QCOMPARE(e.PackedSize, 0);
+    QCOMPARE(e.Offset, -1);
+    e = ParseArchiveEntry(QString());
+    QVERIFY(e.Name.isEmpty());
+    QCOMPARE(e.Offset, -1);
+    e = ParseArchiveEntry(QStringLiteral("no equals sign;1;2;3;"));
+    QVERIFY(e.Name.isEmpty());
+
+    const quint32 dos = DateTimeToDosDateTime(kTime);
+    QCOMPARE(ParseArchiveEntry(QStringLiteral("A=B=1;")).Name, QStringLiteral("A"));
+    e = ParseArchiveEntry(QStringLiteral("A=%1;5000;29;17;").arg(dos));
+    QCOMPARE(e.Name, QStringLiteral("A"));
+    QCOMPARE(DaysToDateTime(e.TimeStamp), kTime);
+    QCOMPARE(e.UnpackedSize, 5000);
+    QCOMPARE(e.PackedSize, 29);
+    QCOMPARE(e.Offset, 17);
+    // Fields that are missing or not numbers take their defaults; a bad time is the epoch.
+    e = ParseArchiveEntry(QStringLiteral("x=0;abc;;"));
+    QCOMPARE(e.TimeStamp, kDosEpochDays);
+    QCOMPARE(e.UnpackedSize, 0);
+    QCOMPARE(e.PackedSize, 0);
+    QCOMPARE(e.Offset, -1);
+    e = ParseArchiveEntry(QStringLiteral("x=junk;7;7;99999999999;"));
+    QCOMPARE(e.TimeStamp, kDosEpochDays);
+    QCOMPARE(e.PackedSize, 7);
+    QCOMPARE(e.Offset, -1);  // beyond 32 bits
+    // A time stamp written as a signed integer is the same word.
+    e = ParseArchiveEntry(QStringLiteral("x=%1;1;1;0;").arg(static_cast<qint32>(0x9A210000u)));
+    QCOMPARE(DaysToDateTime(e.TimeStamp).date(), QDate(2057, 1, 1));
+  }
+
+  void buildsTheIndex() {
+    // Line ends of every kind, an empty line kept, a NUL ends the text, Windows-1252 names.
+    const QByteArray text("a=1;\r\nb=2;\nc=3;\rd=4;\r\n\r\ncaf\xE9=5;\r\n\0hidden=6;\r\n", 44);
+    const QByteArray bytes = olvtool::AssembleArchive("BLOCKS", text);
+    QVERIFY(WriteFile(Path("lines.dat"), bytes));
+    const QStringList expected = {"a=1;", "b=2;", "c=3;", "d=4;", "", QStringLiteral("caf\u00e9=5;")};
+    const auto index = BuildArchiveIndex(Path("lines.dat"));
+    QVERIFY(index.has_value());
+    QCOMPARE(*index, expected);
+    QCOMPARE(ParseArchiveIndex(bytes), expected);
+
+    QVERIFY(!BuildArchiveIndex(Path("missing.dat")).has_value());
+
+    // Damaged archives give an empty index, not none.
+    QByteArray cut = bytes;
+    cut.chop(1);  // length word no longer at the end
+    QByteArray longWord = bytes;
+    longWord[longWord.size() - 4] = static_cast<char>(text.size() + 7);  // more than the file
+    QByteArray negative = bytes;
+    negative[negative.size() - 1] = '\x80';
+    const QList<QByteArray> damaged = {QByteArray("\0\0\0\0", 4), QByteArray("\3\0\0", 3), QByteArray(),
+                                       cut.right(2) + cut, longWord, negative, QByteArray("\xFF\xFF\xFF\x7F", 4)};
+    for (const QByteArray& d : damaged) {
+      QVERIFY(WriteFile(Path("damaged.dat"), d));
+      const auto got = BuildArchiveIndex(Path("damaged.dat"));
+      QVERIFY(got.has_value());
+      QVERIFY2(got->isEmpty(), d.toHex().constData());
+      QVERIFY(ParseArchiveIndex(d).isEmpty());
+    }
+    // A length word smaller than the real text reads a shifted, shorter index.
+    QByteArray shifted = olvtool::AssembleArchive("", "ab=1;\r\n");
+    shifted[shifted.size() - 4] = 5;
+    QCOMPARE(ParseArchiveIndex(shifted), QStringList{"=1;"});
+  }
+
+  void findsNamesIgnoringCase() {
+    const QStringList index = {"", "i\\i\\1=1;2;2;0;", "I\\I\\2=1;3;3;2;", "i\\i\\2=1;9;9;9;", "nameonly"};
+    QCOMPARE(FindArchiveEntry(&index, QStringLiteral("I\\I\\1")).PackedSize, 2);
+    QCOMPARE(FindArchiveEntry(&index, QStringLiteral("i\\i\\2")).PackedSize, 3);  // first match wins
+    QCOMPARE(FindArchiveEntry(&index, QStringLiteral("i\\i\\3")).Offset, -1);
+    QCOMPARE(FindArchiveEntry(&index, QStringLiteral("nameonly")).Offset, -1);
+    QVERIFY(FindArchiveEntry(&index, QString()).Name.isEmpty());
+    QVERIFY(FindArchiveEntry(static_cast<const QStringList*>(nullptr), QStringLiteral("i\\i\\1")).Name.isEmpty());
+    const std::optional<QStringList> some = index, none;
+    QVERIFY(ArchiveContains(some, QStringLiteral("I\\i\\1")));
+    QVERIFY(!ArchiveContains(some, QStringLiteral("i\\i")));
+    QVERIFY(!ArchiveContains(none, QStringLiteral("i\\i\\1")));
+    QCOMPARE(FindArchiveEntry(none, QStringLiteral("i\\i\\1")).Offset, -1);
+  }
+
+  void extractsMembers() {
+    ArchiveWriter writer;
+    const QByteArray text = Compressible(20000);
+    const QByteArray noise = Noise(3000, 7);
+    QVERIFY(writer.Add(QStringLiteral("i\\i\\1"), text, kTime));
+    QVERIFY(writer.Add(QStringLiteral("stored"), text, kTime, MemberPacking::Stored));
+    QVERIFY(writer.Add(QStringLiteral("noise"), noise, kTime.addDays(1)));
+    QString error;
+    QVERIFY(!writer.Add(QStringLiteral("NOISE"), noise, kTime, MemberPacking::Smaller, &error));
+    QVERIFY(error.contains(QStringLiteral("twice")));
+    QVERIFY(!writer.Add(QStringLiteral("a=b"), noise, kTime));
+    QVERIFY(writer.Write(Path("a.dat"), &error));
+    const auto index = BuildArchiveIndex(Path("a.dat"));
+    QCOMPARE(index->size(), 3);
+
+    const ArchiveEntry packed = FindArchiveEntry(index, QStringLiteral("I\\I\\1"));
+    QVERIFY(packed.PackedSize < packed.UnpackedSize);
+    const ArchiveEntry stored = FindArchiveEntry(index, QStringLiteral("stored"));
+    QCOMPARE(stored.PackedSize, stored.UnpackedSize);
+    const ArchiveEntry raw = FindArchiveEntry(index, QStringLiteral("noise"));
+    QCOMPARE(raw.PackedSize, 3000);  // packing would not have made it smaller
+
+    int progressCalls = 0;
+    qint64 lastDone = 0;
+    const InflateProgress progress = [&](qint64 done, qint64 total) {
+      ++progressCalls;
+      QVERIFY(done > lastDone && total == text.size());
+      lastDone = done;
+    };
+    QVERIFY(ExtractArchiveEntry(Path("a.dat"), packed, Path("sub/deeper/1"), progress));
+    QCOMPARE(ReadFile(Path("sub/deeper/1")), text);
+    QVERIFY(progressCalls >= 1);
+    QCOMPARE(lastDone, qint64{text.size()});
+    QCOMPARE(QFileInfo(Path("sub/deeper/1")).lastModified(), kTime.addSecs(-kTime.time().second() % 2));
+
+    QVERIFY(WriteFile(Path("s"), QByteArray(50000, 'x')));  // replaced, not appended to
+    QVERIFY(ExtractArchiveEntry(Path("a.dat"), stored, Path("s")));
+    QCOMPARE(ReadFile(Path("s")), text);
+    QVERIFY(ExtractArchiveEntry(Path("a.dat"), raw, Path("n")));
+    QCOMPARE(ReadFile(Path("n")), noise);
+    QCOMPARE(QFileInfo(Path("n")).lastModified().date(), kTime.date().addDays(1));
+
+    // The same members in memory.
+    const QByteArray bytes = ReadFile(Path("a.dat"));
+    QCOMPARE(ReadArchiveMember(bytes, packed), text);
+    QCOMPARE(ReadArchiveMember(bytes, raw), noise);
+
+    // A time stamp that is no date-time extracts with the DOS epoch.
+    ArchiveEntry undated = stored;
+    undated.TimeStamp = std::nan("");
+    QVERIFY(ExtractArchiveEntry(Path("a.dat"), undated, Path("u")));
+    QCOMPARE(QFileInfo(Path("u")).lastModified(), QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime));
+  }
+
+  void refusesBadEntries() {
+    ArchiveWriter writer;
+    QVERIFY(writer.Add(QStringLiteral("tiny"), "ab", kTime, MemberPacking::Packed));  // packs to more
+    QVERIFY(writer.Add(QStringLiteral("big"), Compressible(5000), kTime));
+    QString error;
+    QVERIFY(writer.Write(Path("b.dat"), &error));
+    const auto index = BuildArchiveIndex(Path("b.dat"));
+    const qint64 fileSize = QFileInfo(Path("b.dat")).size();
+
+    const ArchiveEntry tiny = FindArchiveEntry(index, QStringLiteral("tiny"));
+    QVERIFY(tiny.UnpackedSize < tiny.PackedSize);
+    const ArchiveEntry big = FindArchiveEntry(index, QStringLiteral("big"));
+
+    auto with = [&](qint32 unpacked, qint32 packed, qint32 offset) {
+      ArchiveEntry e = big;
+      e.UnpackedSize = unpacked;
+      e.PackedSize = packed;
+      e.Offset = offset;
+      return e;
+    };
+    const QList<ArchiveEntry> refused = {
+        tiny,  // unpacked smaller than packed: never extracted
+        ParseArchiveEntry(QStringLiteral("big=")),
+        with(big.UnpackedSize, big.PackedSize, -1),
+        with(0, big.PackedSize, big.Offset),
+        with(big.UnpackedSize, 0, big.Offset),
+        with(big.UnpackedSize, big.PackedSize, static_cast<qint32>(fileSize - big.PackedSize + 1)),
+        with(big.UnpackedSize, 2147483647, big.Offset),
+        with(big.PackedSize * 1033, big.PackedSize, big.Offset),  // more than deflate can expand
+        with(big.UnpackedSize - 1, big.PackedSize, big.Offset),   // stream holds more
+        with(big.UnpackedSize + 1, big.PackedSize, big.Offset),   // stream ends early
+        with(big.UnpackedSize, big.PackedSize - 3, big.Offset),   // trailer cut off
+    };
+    for (const ArchiveEntry& e : refused) {
+      QVERIFY(!ExtractArchiveEntry(Path("b.dat"), e, Path("out")));
+      QVERIFY(!QFile::exists(Path("out")));
+      QVERIFY(ReadArchiveMember(ReadFile(Path("b.dat")), e).isEmpty());
+    }
+    QVERIFY(!ExtractArchiveEntry(Path("missing.dat"), big, Path("out")));
+    QVERIFY(!QFile::exists(Path("out")));
+
+    // Corrupt zlib data: a flipped byte in the deflate data or in the Adler-32 trailer.
+    for (qint32 at : {big.Offset + 5, big.Offset + big.PackedSize - 1}) {
+      QByteArray bytes = ReadFile(Path("b.dat"));
+      bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+      QVERIFY(WriteFile(Path("corrupt.dat"), bytes));
+      QVERIFY(!ExtractArchiveEntry(Path("corrupt.dat"), big, Path("out")));
+      QVERIFY(!QFile::exists(Path("out")));
+    }
+  }
+
+  void inflatesOnlyWhatIsThere() {
+    QByteArray out = "stale";
+    QVERIFY(!InflateMember(QByteArrayView(), out, 10));
+    QVERIFY(out.isEmpty());
+    const QByteArray packed = olvtool::ZlibPack(Compressible(1000));
+    QVERIFY(!InflateMember(packed, out, 0));
+    QVERIFY(!InflateMember(packed.first(packed.size() / 2), out, 1000));
+    QVERIFY(!InflateMember(QByteArray(20, '\xFF'), out, 100));
+    QVERIFY(InflateMember(packed, out, 1000));
+    QCOMPARE(out, Compressible(1000));
+  }
+
+  void deletesAFileWhoseTimeStampCannotBeSet() {
+    ArchiveWriter writer;
+    QVERIFY(writer.Add(QStringLiteral("m"), Compressible(4000), kTime));
+    QString error;
+    QVERIFY(writer.Write(Path("c.dat"), &error));
+    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("c.dat")), QStringLiteral("m"));
+    QString seenPath;
+    SetFileTimeSetterForTests([&](const QString& path, const QDateTime&) {
+      seenPath = path;
+      return false;
+    });
+    QVERIFY(WriteFile(Path("t"), "previous"));
+    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
+    SetFileTimeSetterForTests(nullptr);
+    QCOMPARE(seenPath, Path("t"));
+    QVERIFY(!QFile::exists(Path("t")));
+    QVERIFY(ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
+    QVERIFY(QFile::exists(Path("t")));
+    // A destination that cannot be written at all.
+    QVERIFY(WriteFile(Path("plainfile"), "x"));
+    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("plainfile/t")));
+    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, QString()));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestArchive)
+#include "TestArchive.moc"
