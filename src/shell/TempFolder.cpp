@@ -53,7 +53,7 @@ QString PerUserFolder() {
 QString ChooseTempFolder(const QString& programFolder) {
   const QString program = WithSlash(programFolder);
   const QString inProgram = program + QStringLiteral("T/");
-  const QFileInfo existing(inProgram);
+  const QFileInfo existing(program + QStringLiteral("T"));
   if (existing.exists() ? (existing.isDir() && existing.isWritable())
                         : QFileInfo(program).isWritable())
     return inProgram;
