@@ -440,16 +440,28 @@ void ResetDateLocale() {
   gDateLocale.reset();
 }
 
-QString DateTimeToText(uint8_t style, double dayNumber) {
-  if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > kMaxDays) return QString();
-  // The platform value counts from 30 December 1899: its whole part is the day (toward zero),
-  // its fraction, taken without sign, the time of day.
+QDateTime DayNumberToDateTime(double dayNumber) {
+  if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > kMaxDays) return QDateTime();
   const double platform = dayNumber - kDayNumberOffset;
   const double days = std::trunc(platform);
   int64_t ms = std::llround(std::fabs(platform - days) * kMsPerDay);
   ms = std::min<int64_t>(ms, kMsPerDay - 1);
-  const QDate date = kDayZero.addDays(static_cast<qint64>(days));
-  const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+  return QDateTime(kDayZero.addDays(static_cast<qint64>(days)),
+                   QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)), Qt::UTC);
+}
+
+double DateTimeToDayNumber(const QDate& date, const QTime& time) {
+  const double days = static_cast<double>(kDayZero.daysTo(date));
+  const double frac = static_cast<double>(time.msecsSinceStartOfDay()) / kMsPerDay;
+  return (days < 0 ? days - frac : days + frac) + kDayNumberOffset;
+}
+
+QString DateTimeToText(uint8_t style, double dayNumber) {
+  const QDateTime dt = DayNumberToDateTime(dayNumber);
+  if (!dt.isValid()) return QString();
+  const QDate date = dt.date();
+  const QTime time = dt.time();
+  const int ms = time.msecsSinceStartOfDay();
   const DateFormats f = Formats();
   const QLocale& l = f.locale;
   QString text;
@@ -468,13 +480,6 @@ QString DateTimeToText(uint8_t style, double dayNumber) {
   return CutShort(text);
 }
 
-namespace {
-double DayNumberOf(const QDate& date, const QTime& time) {
-  const double days = static_cast<double>(kDayZero.daysTo(date));
-  const double frac = static_cast<double>(time.msecsSinceStartOfDay()) / kMsPerDay;
-  return (days < 0 ? days - frac : days + frac) + kDayNumberOffset;
-}
-}  // namespace
 
 std::optional<double> ParseDateTime(const QString& text, uint8_t style) {
   const DateFormats f = Formats();
@@ -483,20 +488,20 @@ std::optional<double> ParseDateTime(const QString& text, uint8_t style) {
   if (t.isEmpty()) return std::nullopt;
   if (style == 2 || style == 3) {
     for (const QString& fmt : {f.shortDate, f.longDate})
-      if (const QDate d = l.toDate(t, fmt); d.isValid()) return DayNumberOf(d, QTime(0, 0));
+      if (const QDate d = l.toDate(t, fmt); d.isValid()) return DateTimeToDayNumber(d, QTime(0, 0));
     return std::nullopt;
   }
   if (style == 4 || style == 5) {
     for (const QString& fmt : {f.shortTime, f.longTime})
-      if (const QTime tm = l.toTime(t, fmt); tm.isValid()) return DayNumberOf(kDayZero, tm);
+      if (const QTime tm = l.toTime(t, fmt); tm.isValid()) return DateTimeToDayNumber(kDayZero, tm);
     return std::nullopt;
   }
   for (const QString& df : {f.shortDate, f.longDate}) {
     for (const QString& tf : {f.shortTime, f.longTime}) {
       const QDateTime dt = l.toDateTime(t, df + QLatin1Char(' ') + tf);
-      if (dt.isValid()) return DayNumberOf(dt.date(), dt.time());
+      if (dt.isValid()) return DateTimeToDayNumber(dt.date(), dt.time());
     }
-    if (const QDate d = l.toDate(t, df); d.isValid()) return DayNumberOf(d, QTime(0, 0));
+    if (const QDate d = l.toDate(t, df); d.isValid()) return DateTimeToDayNumber(d, QTime(0, 0));
   }
   return std::nullopt;
 }

@@ -1,6 +1,7 @@
 // Column types, the 137-byte column record, field values and their conversions to and from text.
 #pragma once
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 
@@ -179,6 +180,11 @@ QString DateTimeToText(uint8_t style, double dayNumber);
 // the short or long regional formats of DateLocale(); nullopt when it cannot be read.
 std::optional<double> ParseDateTime(const QString& text, uint8_t style);
 double TextToDateTime(const QString& text, uint8_t style, double defaultValue);
+// Day number <-> calendar: the platform value (day number - 693594) counts days from
+// 30 December 1899; its whole part (toward zero) is the day, its unsigned fraction the time.
+// DayNumberToDateTime gives an invalid QDateTime where DateTimeToText gives the empty text.
+QDateTime DayNumberToDateTime(double dayNumber);
+double DateTimeToDayNumber(const QDate& date, const QTime& time);
 // A whole number: optional leading blanks, optional sign, decimal digits or "$" and up to 8
 // hexadecimal digits (taken as 32 bits); nullopt outside the 32-bit range or when malformed.
 std::optional<int64_t> TextToInteger(const QString& text);
