@@ -51,5 +51,7 @@ std::span<const Verb> DbVerbs();
 std::span<const Verb> RecfileVerbs();
 std::span<const Verb> ArchiveVerbs();
 std::span<const Verb> PictureVerbs();
+std::span<const Verb> DemoVerbs();
+std::span<const Verb> CheckVerbs();
 
 }  // namespace olvtool

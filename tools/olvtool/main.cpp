@@ -1,7 +1,7 @@
 // olvtool: writes, dumps and checks every data format of the program.
 #include "Cli.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <vector>
 
@@ -11,7 +11,7 @@ namespace {
 
 std::vector<Verb> AllVerbs() {
   std::vector<Verb> all;
-  for (auto group : {DbVerbs(), RecfileVerbs(), ArchiveVerbs(), PictureVerbs()}) all.insert(all.end(), group.begin(), group.end());
+  for (auto group : {DbVerbs(), RecfileVerbs(), ArchiveVerbs(), PictureVerbs(), DemoVerbs(), CheckVerbs()}) all.insert(all.end(), group.begin(), group.end());
   return all;
 }
 
@@ -27,7 +27,9 @@ void PrintOverview(const std::vector<Verb>& verbs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // Painting text (the demo pictures) needs a QGuiApplication; offscreen keeps the tool headless.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
   const std::vector<Verb> verbs = AllVerbs();
 
