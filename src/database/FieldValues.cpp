@@ -261,8 +261,8 @@ bool IsEmptyValue(const TFieldValue& value) {
     case ColumnType::ctDouble: return value.Float64() == 0.0;
     case ColumnType::ctSingle: return value.Float32() == 0.0f;
     case ColumnType::ctReal48: return d[0] == 0;
-    case ColumnType::ctExtended:
-      return DecodeExtended(std::span<const uint8_t, 10>(d, 10)) == 0.0;
+    case ColumnType::ctExtended:  // zero of either sign; a tiny denormal is not empty
+      return std::all_of(d, d + 9, [](uint8_t b) { return b == 0; }) && (d[9] & 0x7F) == 0;
     default: {
       const int w = FixedWidth(value.Type);
       const int n = w > 0 ? w : kValueDataSize;
