@@ -170,6 +170,10 @@ DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format) {
   if (!reader.read(&out.image)) {
     out.image = QImage();
     out.reason = ReaderReason(reader.error());
+  } else if (format == QLatin1String("GIF") && out.image.depth() > 8) {
+    // Qt hands GIF frames out as 32-bit pictures; a frame has at most 256 colours, so this
+    // gives back the exact colour table.
+    out.image = out.image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
   }
   return out;
 }
