@@ -1,0 +1,133 @@
+// Tests of the block transitions: grid, exact block order of each style, random copy counts,
+// and the final whole-picture copy.
+#include "controls/Effects.h"
+
+#include <QPainter>
+#include <QTest>
+
+#include <set>
+
+using namespace orlaventis;
+
+namespace {
+
+using Blocks = std::vector<QPoint>;
+
+std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
+  std::set<std::pair<int, int>> seen;
+  for (const QPoint& b : blocks) seen.insert({b.x(), b.y()});
+  return seen;
+}
+
+QImage Gradient(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+  }
+  return image;
+}
+
+}  // namespace
+
+class TestEffects : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void cleanup() { SetInstantTransitions(true); }
+
+  void gridCountsTheInclusiveExtent() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    QCOMPARE(grid.extentW, 211);
+    QCOMPARE(grid.extentH, 156);
+    QCOMPARE(grid.cols, 43);
+    QCOMPARE(grid.rows, 32);
+    QCOMPARE(grid.BlockRect(1, 1), QRect(0, 0, 5, 5));
+    QCOMPARE(grid.BlockRect(43, 32), QRect(210, 155, 1, 1));
+    QCOMPARE(grid.BlockRect(42, 31), QRect(205, 150, 5, 5));
+    QVERIFY(grid.BlockRect(0, 1).isNull());
+    QVERIFY(grid.BlockRect(44, 1).isNull());
+    const BlockGrid exact = MakeBlockGrid(QSize(9, 4), 5);  // extents 10 and 5: no extra block
+    QCOMPARE(exact.cols, 2);
+    QCOMPARE(exact.rows, 1);
+    QCOMPARE(MakeBlockGrid(QSize(3, 3), 0).cols, 4);  // block size 0 counts as 1
+  }
+
+  void explodeSpiralsOutFromTheCentre() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
+    const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
+                          {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
+    QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
+    QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
+    // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
+    const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
+    QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
+    // A single block: the centre rounds to 0, so only the final copy shows the picture.
+    QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esExplode, 0).empty());
+  }
+
+  void implodeSpiralsInFromTheEdge() {
+    // 4 x 4: down the left side from (1, 2), right along a bottom row outside the grid, up the
+    // right side, left along row 2, and inwards.
+    const Blocks square = BlockSequence(MakeBlockGrid(QSize(19, 19), 5), 1, EffectStyle::esImplode, 0);
+    QCOMPARE(square, (Blocks{{1, 2}, {1, 3}, {1, 4}, {4, 2}, {3, 2}, {2, 2}, {2, 3}, {2, 4}, {3, 4},
+                             {4, 4}, {4, 3}, {3, 3}}));
+    // 43 x 32: the square is centred on the rows, starting 6 blocks above the grid.
+    const Blocks wide = BlockSequence(MakeBlockGrid(QSize(210, 155), 5), 1, EffectStyle::esImplode, 0);
+    for (int j = 1; j <= 32; ++j) QCOMPARE(wide[j - 1], QPoint(1, j));
+    QCOMPARE(wide[32], QPoint(2, 1));  // the bottom and right legs lie outside
+    QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
+    // Taller than wide: the square is centred on the columns.
+    const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
+    QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
+  }
+
+  void randomCopiesStepThroughTheCounter() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    const Blocks one = BlockSequence(grid, 1, EffectStyle::esRandom, 7);
+    QCOMPARE(one.size(), size_t{1375});  // ceil((1376 - 1) / 1)
+    QCOMPARE(BlockSequence(grid, 3, EffectStyle::esRandom, 7).size(), size_t{459});
+    QCOMPARE(BlockSequence(grid, 255, EffectStyle::esRandom, 7).size(), size_t{6});
+    QCOMPARE(BlockSequence(grid, 0, EffectStyle::esRandom, 7).size(), size_t{1375});  // 0 counts as 1
+    QCOMPARE(BlockSequence(grid, 1, EffectStyle::esRandom, 7), one);  // same seed, same blocks
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
+    for (const QPoint& b : one) QVERIFY(grid.Contains(b.x(), b.y()));
+    QVERIFY(Distinct(one).size() < one.size());  // blocks may repeat
+    QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esRandom, 7).empty());
+  }
+
+  void transitionAlwaysEndsWithTheWholePicture() {
+    SetInstantTransitions(true);
+    const QImage source = Gradient(37, 23);
+    for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
+      QImage destination(source.size(), QImage::Format_RGB32);
+      destination.fill(Qt::black);
+      int presents = 0;
+      PlayBlockTransition(source, destination, 4, 0, style, [&] { ++presents; });
+      QCOMPARE(destination, source);
+      QCOMPARE(presents, 1);
+    }
+    QImage other(5, 5, QImage::Format_RGB32);
+    other.fill(Qt::black);
+    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode, {});  // sizes differ
+    QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
+  }
+
+  void pacedTransitionShowsTheBlocksInOrder() {
+    SetInstantTransitions(false);
+    const QImage source = Gradient(210, 155);
+    QImage destination(source.size(), QImage::Format_RGB32);
+    destination.fill(Qt::black);
+    QList<QImage> frames;
+    PlayBlockTransition(source, destination, 5, 1, EffectStyle::esExplode,
+                        [&] { frames << destination.copy(); });
+    QVERIFY(frames.size() > 10);
+    const QImage& firstFrame = frames.front();
+    const QRect centre = MakeBlockGrid(source.size(), 5).BlockRect(22, 16);
+    QCOMPARE(firstFrame.copy(centre), source.copy(centre));
+    QCOMPARE(firstFrame.pixel(1, 1), qRgb(0, 0, 0));  // the corner comes last
+    QCOMPARE(frames.last(), source);
+  }
+};
+
+QTEST_MAIN(TestEffects)
+#include "TestEffects.moc"
