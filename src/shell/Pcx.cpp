@@ -127,6 +127,12 @@ QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result
     table = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
   }
 
+  // RLE gives at most 63 bytes per 2 input bytes; a picture the data cannot fill is refused
+  // before its memory is taken.
+  const qint64 lineBytes = qint64{planes} * bytesPerLine;
+  const qint64 canFill = encoding == 1 ? data.size() / 2 * 63 + 1 : data.size();
+  if (lineBytes * height > canFill) return Failed(PcxResult::Truncated, result);
+
   QImage image(width, height,
                mono ? QImage::Format_Mono : trueColour ? QImage::Format_RGB32 : QImage::Format_Indexed8);
   if (image.isNull()) return Failed(PcxResult::TooLarge, result);

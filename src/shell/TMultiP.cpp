@@ -20,7 +20,7 @@ namespace orlaventis {
 
 namespace {
 
-constexpr int kAllocationLimitMb = static_cast<int>(kPictureAllocationLimit / (1024 * 1024));
+constexpr int kMb = 1024 * 1024;
 
 QByteArray QtFormat(const QString& format) {
   if (format == QLatin1String("BMP")) return "bmp";
@@ -143,11 +143,11 @@ QString SniffPictureFormat(QByteArrayView head) {
   return {};
 }
 
-DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format) {
+DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format, qint64 allocationLimit) {
   DecodedPicture out;
   if (format == QLatin1String("PCX")) {
     PcxResult result = PcxResult::Ok;
-    out.image = DecodePcx(bytes, kPictureAllocationLimit, &result);
+    out.image = DecodePcx(bytes, allocationLimit, &result);
     if (out.image.isNull()) out.reason = QString::fromLatin1(PcxResultText(result));
     return out;
   }
@@ -161,9 +161,9 @@ DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format) {
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, qtFormat);
   reader.setDecideFormatFromContent(false);
-  reader.setAllocationLimit(kAllocationLimitMb);
+  reader.setAllocationLimit(static_cast<int>(std::max<qint64>(1, allocationLimit / kMb)));
   const QSize size = reader.size();
-  if (size.isValid() && qint64{size.width()} * size.height() * 4 > kPictureAllocationLimit) {
+  if (size.isValid() && qint64{size.width()} * size.height() * 4 > allocationLimit) {
     out.reason = QStringLiteral("The picture is too large");
     return out;
   }
@@ -194,7 +194,7 @@ QImage LoadResourceBitmap(const QString& name) {
   const QString path =
       name.startsWith(QLatin1String(":/")) ? name : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
   QImageReader reader(path);
-  reader.setAllocationLimit(kAllocationLimitMb);
+  reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
   return reader.read();
 }
 

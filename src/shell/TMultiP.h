@@ -37,9 +37,10 @@ struct DecodedPicture {
   QString reason;  // on failure, the decoder's own short message ("The picture data is damaged")
 };
 
-// Decodes `bytes` as `format` ("BMP", "JPEG", "PNG", "GIF", "TIF", "PCX") with an allocation
-// limit of kPictureAllocationLimit. Indexed pictures keep their colour table.
-DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format);
+// Decodes `bytes` as `format` ("BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"); a picture above
+// `allocationLimit` bytes is refused. Indexed pictures keep their colour table.
+DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format,
+                             qint64 allocationLimit = kPictureAllocationLimit);
 
 // Maps a decoded picture to `bits` per pixel: 0 and 24 leave it as it is; 8 gives 256 colours
 // (the default palette when one is given, else an optimal one), 4 gives 16 colours (the first

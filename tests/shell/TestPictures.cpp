@@ -293,6 +293,8 @@ class TestPictures : public QObject {
         {patched(8, QByteArray("\xFF\xFF", 2)), PcxResult::TooLarge},
         {patched(8, QByteArray("\xFF\x3F", 2)).replace(10, 2, QByteArray("\xFF\x3F", 2)).replace(66, 2, QByteArray("\0\x40", 2)),
          PcxResult::TooLarge},  // 16384 x 16384 x 4 bytes is above the limit
+        {patched(8, QByteArray("\x9F\x0F", 2)).replace(10, 2, QByteArray("\x9F\x0F", 2)).replace(66, 2, QByteArray("\xA0\x0F", 2)),
+         PcxResult::Truncated},  // 4000 x 4000 from a few hundred bytes: refused before allocating
     };
     for (const auto& d : damaged) {
       QVERIFY(DecodePcx(d.bytes, kPictureAllocationLimit, &result).isNull());
