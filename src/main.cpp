@@ -1,6 +1,51 @@
 // The orlaventis program: parses the command line and hands over to the application shell.
+#include "sections/SectionForm.h"
+#include "shell/Main.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace {
+
+// Reads the options into `request`; false with `error` set on a bad value.
+bool ReadOptions(const QCommandLineParser& parser, orlaventis::StartRequest& request,
+                 QString& error) {
+  const QStringList positional = parser.positionalArguments();
+  request.uninstall = !positional.isEmpty() &&
+                      positional.first().compare(QLatin1String("uninstall"), Qt::CaseInsensitive) == 0;
+  request.dataFolder = parser.value(QStringLiteral("data"));
+  request.tourFolder = parser.value(QStringLiteral("tour"));
+  if (parser.isSet(QStringLiteral("depth"))) {
+    bool ok = false;
+    request.depth = parser.value(QStringLiteral("depth")).toInt(&ok);
+    if (!ok || request.depth < 1 || request.depth > 32) {
+      error = QStringLiteral("--depth takes bits per pixel from 1 to 32");
+      return false;
+    }
+  }
+  if (parser.isSet(QStringLiteral("screen"))) {
+    static const QRegularExpression size(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const QRegularExpressionMatch match = size.match(parser.value(QStringLiteral("screen")));
+    if (!match.hasMatch() || match.captured(1).toInt() < 1 || match.captured(2).toInt() < 1) {
+      error = QStringLiteral("--screen takes WIDTHxHEIGHT, e.g. 1024x768");
+      return false;
+    }
+    request.screen = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+  }
+  if (parser.isSet(QStringLiteral("language"))) {
+    request.language = parser.value(QStringLiteral("language")).toInt();
+    if (request.language != 31 && request.language != 33 && request.language != 44) {
+      error = QStringLiteral("--language takes 31 (Dutch), 33 (French) or 44 (English)");
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -11,6 +56,31 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription(QStringLiteral("Orlaventis, a multimedia reference work."));
   parser.addHelpOption();
   parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("uninstall"),
+                               QStringLiteral("Close a running Orlaventis and start the registered uninstaller."),
+                               QStringLiteral("[uninstall]"));
+  parser.addOptions({
+      {QStringLiteral("data"), QStringLiteral("Read the content from DIR instead of the program's folder."),
+       QStringLiteral("DIR")},
+      {QStringLiteral("depth"), QStringLiteral("Pretend a display of N bits per pixel (4, 8, 16, 24, 32)."),
+       QStringLiteral("N")},
+      {QStringLiteral("screen"), QStringLiteral("Pretend a screen of WxH pixels (e.g. 1024x768)."),
+       QStringLiteral("WxH")},
+      {QStringLiteral("language"), QStringLiteral("Skip the chooser: 31 Dutch, 33 French, 44 English."),
+       QStringLiteral("ID")},
+      {QStringLiteral("tour"),
+       QStringLiteral("Render the chooser, the four sections and the About box into DIR as PNG pictures, then exit."),
+       QStringLiteral("DIR")},
+  });
   parser.process(app);
-  return 0;
+
+  orlaventis::StartRequest request;
+  QString error;
+  if (!ReadOptions(parser, request, error)) {
+    std::fprintf(stderr, "orlaventis: %s\n", qPrintable(error));
+    return 2;
+  }
+  orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
+  if (!request.tourFolder.isEmpty()) return orlaventis::RunTour(request);
+  return orlaventis::RunProgram(request);
 }

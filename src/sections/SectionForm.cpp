@@ -1,0 +1,304 @@
+// The frame every content section shares: sizing, menu column, background, navigation, keys.
+#include "sections/SectionForm.h"
+
+#include "controls/Basics.h"
+#include "controls/Bk.h"
+#include "controls/MMBtns.h"
+#include "shell/About.h"
+#include "shell/Layout.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+#include "shell/TransLtr.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace orlaventis {
+namespace {
+
+struct MenuEntry {
+  int tag;
+  const char* caption;  // the Dutch design text
+  QRect box;            // design position
+};
+
+constexpr std::array<MenuEntry, 6> kMenuColumn = {{
+    {100, "Introductie", QRect(5, 230, 80, 25)},
+    {200, "Productie", QRect(5, 260, 80, 25)},
+    {300, "Foto's", QRect(5, 290, 80, 25)},
+    {400, "Kleuren", QRect(5, 320, 80, 25)},
+    {500, "Help", QRect(5, 350, 80, 25)},
+    {600, "Stoppen", QRect(5, 410, 80, 25)},
+}};
+
+constexpr int kDesignFontPixels = 11;  // Arial 8 point at 96 dots per inch
+
+std::array<QPointer<TSectionForm>, 4>& Forms() {
+  static std::array<QPointer<TSectionForm>, 4> forms;
+  return forms;
+}
+
+std::array<SectionFactory, 4>& Factories() {
+  static std::array<SectionFactory, 4> factories;
+  return factories;
+}
+
+size_t Index(SectionId section) { return static_cast<size_t>(section); }
+
+QFont Arial(int pixels) {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+QFont ScaledFont(QFont font) {
+  if (font.pixelSize() > 0) {
+    font.setPixelSize(std::max(1, TSectionForm::Scaled(font.pixelSize())));
+  } else if (font.pointSizeF() > 0) {
+    const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+    font.setPointSizeF(font.pointSizeF() * design.numerator / design.denominator);
+  }
+  return font;
+}
+
+QRect ScaledRect(QRect box) {
+  return QRect(TSectionForm::Scaled(box.x()), TSectionForm::Scaled(box.y()),
+               TSectionForm::Scaled(box.width()), TSectionForm::Scaled(box.height()));
+}
+
+}  // namespace
+
+QString BackgroundPrefix(SectionId section) {
+  switch (section) {
+    case SectionId::Introduction: return QStringLiteral("ibk");
+    case SectionId::Production: return QStringLiteral("nbk");
+    case SectionId::Catalog: return QStringLiteral("pbk");
+    case SectionId::EnamelAndFabrics: return QStringLiteral("ebk");
+  }
+  return {};
+}
+
+int TSectionForm::Scaled(int designValue) { return ScaleForLayout(designValue, LayoutMode); }
+
+TSectionForm::TSectionForm(SectionId section, QWidget* parent)
+    : QWidget(parent), section_(section) {
+  setObjectName(QStringLiteral("SectionForm"));
+  setProperty(kFormProperty, true);
+  setWindowTitle(QStringLiteral("Orlaventis"));
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, Qt::black);
+  colours.setColor(QPalette::WindowText, Qt::white);
+  setPalette(colours);
+  setFont(Arial(kDesignFontPixels));
+  setGeometry(0, 0, 640, 480);
+  SetControlCursor(this, kCursorHandNoFingers);
+  InitResources();
+  hide();
+
+  Bk = new TBkControl(this);
+  Bk->setObjectName(QStringLiteral("Bk"));
+  Bk->setGeometry(rect());
+  Bk->Background().SetBrush(Qt::NoBrush);
+  Bk->Background().SetImageDrawStyle(TImageDrawStyle::idsTopLeft);
+
+  for (size_t i = 0; i < MenuBtn.size(); ++i) {
+    const MenuEntry& entry = kMenuColumn[i];
+    auto* button = new TBaseBtn(this);
+    button->setObjectName(QStringLiteral("MenuBtn%1").arg(i + 1));
+    SetTag(button, entry.tag);
+    button->setGeometry(entry.box);
+    button->SetCaption(QString::fromUtf8(entry.caption));
+    button->SetBrush(QColor(Qt::gray));
+    button->SetPen(QPen(QColor(192, 192, 192), 1, Qt::NoPen));
+    button->SetCaptionPenColor(QColor(192, 192, 192));
+    button->SetCaptionPenVisible(true);
+    button->SetCaptionXOffset(0.1);
+    button->SetCaptionYOffset(0.125);
+    button->SetCaptionXRound(15);
+    button->SetCaptionYRound(15);
+    button->SetFaceWidth(0.95);
+    button->SetFaceHeight(0.7);
+    button->SetFaceVisible(false);
+    button->SetGlyphWidth(0.95);
+    button->SetGlyphHeight(0.75);
+    button->SetGlyphStretched(true);
+    button->SetFont(TFont{Arial(kDesignFontPixels), Qt::black});
+    button->SetShadowColor(Qt::black);
+    button->SetShadowXOffset(0.03);
+    button->SetShadowYOffset(0.08);
+    SetControlCursor(button, kCursorHand);
+    button->OnClick = [this](QObject* sender) { MenuButtonClick(sender); };
+    MenuBtn[i] = button;
+  }
+
+  InfoBtn = new TBaseBtn(this);
+  InfoBtn->setObjectName(QStringLiteral("InfoBtn"));
+  InfoBtn->setGeometry(7, 157, 75, 45);
+  InfoBtn->SetBrush(QColor(176, 200, 200));
+  InfoBtn->SetCaptionXOffset(0.45);
+  InfoBtn->SetCaptionYOffset(0.05);
+  InfoBtn->SetCaptionXRound(2);
+  InfoBtn->SetCaptionYRound(2);
+  InfoBtn->SetFaceWidth(0.9);
+  InfoBtn->SetFaceHeight(0.9);
+  InfoBtn->SetGlyphWidth(1.0);
+  InfoBtn->SetGlyphHeight(1.0);
+  InfoBtn->SetGlyphStretched(false);
+  InfoBtn->SetShadowColor(Qt::black);
+  InfoBtn->SetShadowXOffset(0.02);
+  InfoBtn->SetShadowYOffset(0.05);
+  InfoBtn->SetGlyphUp(LoadResourceBitmap(QStringLiteral("InfoGlyph")));
+  InfoBtn->setToolTip(QStringLiteral("Over Orlaventis"));
+  SetControlCursor(InfoBtn, kCursorHand);
+  InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
+
+  DumPopup = new QMenu(this);
+  DumPopup->setObjectName(QStringLiteral("DumPopup"));
+  DumPopup->addAction(QString());
+}
+
+TSectionForm::~TSectionForm() { formCreated_ = false; }
+
+void TSectionForm::FormCreate() {
+  if (formCreated_) return;
+  CreateComponents();
+  setCursor(Qt::WaitCursor);
+  MenuBtn[Index(section_)]->SetButtonIsDown(true);
+  ScaleToLayout();
+  LoadButtonGlyphs();
+  SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
+  CreateContent();
+  if (WantsBackground()) LoadBackground();
+  SetControlCursor(this, kCursorHandNoFingers);
+  formCreated_ = true;
+}
+
+void TSectionForm::ScaleToLayout() {
+  const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+  // Every control below the form, nested ones relative to their parent, fonts included.
+  if (design.numerator != design.denominator) {
+    for (QWidget* child : findChildren<QWidget*>()) {
+      if (child->isWindow()) continue;
+      child->setGeometry(ScaledRect(child->geometry()));
+      if (child->testAttribute(Qt::WA_SetFont)) child->setFont(ScaledFont(child->font()));
+      if (auto* button = qobject_cast<TBaseBtn*>(child)) {
+        TFont font = button->Font();
+        font.Font = ScaledFont(font.Font);
+        button->SetFont(font);
+      }
+    }
+    setFont(ScaledFont(font()));
+  }
+  resize(design.formSize);
+  Bk->setGeometry(rect());
+  const QWidget* main = parentWidget();
+  const QSize area = main != nullptr ? main->size() : design.formSize;
+  move((area.width() - width()) / 2, (area.height() - height()) / 2);
+}
+
+void TSectionForm::LoadButtonGlyphs() {
+  const bool palette = DisplayDepth() < 9;
+  const QImage down = LoadResourceBitmap(palette ? QStringLiteral("BUTDOWN256") : QStringLiteral("BUTDOWN"));
+  const QImage up = LoadResourceBitmap(palette ? QStringLiteral("BUTUP256") : QStringLiteral("BUTUP"));
+  for (TBaseBtn* button : MenuBtn) {
+    button->SetGlyphDown(down);
+    button->SetGlyphUp(up);
+    if (palette && !KeepsGlyphsOnPaletteDisplays()) {
+      // Plain faces with captions on palette displays.
+      button->SetGlyphDown(QImage());
+      button->SetGlyphUp(QImage());
+      button->SetFaceVisible(true);
+      QPen pen = button->Pen();
+      pen.setStyle(Qt::SolidLine);
+      button->SetPen(pen);
+    }
+    button->update();
+  }
+}
+
+void TSectionForm::LoadBackground() {
+  TMainForm* main = MainForm();
+  if (main == nullptr) return;
+  TPMultiImage& decoder = main->anImage();
+  decoder.SetImageName(QString());
+  const QString name = DataPath(QStringLiteral("i\\b\\") + BackgroundPrefix(section_) +
+                                DesignForLayoutMode(LayoutMode).suffix);
+  if (QFileInfo(name).isFile()) decoder.SetImageName(name);
+  Bk->Background().SetImage(decoder.Picture());
+  decoder.SetImageName(QString());
+}
+
+void TSectionForm::MenuButtonClick(QObject* sender) {
+  if (!MenuEnabled()) return;
+  TMainForm* main = MainForm();
+  if (main == nullptr) return;
+  for (size_t i = 0; i < 4; ++i) {
+    if (sender != MenuBtn[i]) continue;
+    const SectionId target = kSectionOrder[i];
+    if (target == section_) return;  // the own button changes nothing
+    main->GoTo(target);              // the target shows before this form hides
+    close();
+    return;
+  }
+  if (sender == MenuBtn[4]) {
+    OpenWebAddress(HelpAddress());
+    main->FormMinimize();
+  } else if (sender == MenuBtn[5]) {
+    main->close();
+  }
+}
+
+void TSectionForm::InfoBtnClick() { OpenAboutBox(); }
+
+void TSectionForm::keyPressEvent(QKeyEvent* event) {
+  if (IsAltF4(event)) {
+    if (TMainForm* main = MainForm()) main->close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TSectionForm::closeEvent(QCloseEvent* event) { event->accept(); }
+
+void SetSectionFactory(SectionId section, SectionFactory factory) {
+  Factories()[Index(section)] = std::move(factory);
+}
+
+TSectionForm* SectionForm(SectionId section) {
+  TSectionForm* form = Forms()[Index(section)].data();
+  return form != nullptr && form->FormCreated() ? form : nullptr;
+}
+
+void ShowSectionForm(SectionId section) {
+  TMainForm* main = MainForm();
+  if (main == nullptr) return;
+  if (TSectionForm* form = SectionForm(section)) {
+    form->show();
+    form->raise();
+    return;
+  }
+  const SectionFactory& factory = Factories()[Index(section)];
+  TSectionForm* form = factory ? factory(main) : new TSectionForm(section, main);
+  Forms()[Index(section)] = form;
+  form->FormCreate();
+  TranslateForm(form, QStringLiteral("MainForm"), LanguageFilePath);
+  form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), LanguageFilePath, form->windowTitle()));
+  form->show();
+  form->raise();
+  form->setFocus();
+}
+
+void ShowIntroductionForm() { ShowSectionForm(SectionId::Introduction); }
+void ShowProductionForm() { ShowSectionForm(SectionId::Production); }
+void ShowCatalogForm() { ShowSectionForm(SectionId::Catalog); }
+void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); }
+
+SectionRoutines SectionFormRoutines() {
+  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }};
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,101 @@
+// The frame every content section shares: sizing, menu column, background, navigation, keys.
+#pragma once
+
+#include "shell/Main.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QMenu;
+
+namespace orlaventis {
+
+class TBaseBtn;
+class TBkControl;
+
+// A section form: a frameless child widget of the main form, created on its first visit and
+// hidden (never destroyed) when left, so that it keeps its state. A section adds its own
+// components in CreateComponents (at 640 x 480 design coordinates; the frame scales them with
+// everything else) and its own start-up in CreateContent.
+class TSectionForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Creates the frame's components (not yet sized or filled); `parent` is the main form.
+  TSectionForm(SectionId section, QWidget* parent);
+  ~TSectionForm() override;
+
+  // Builds the form in the frame's order: the section's components, the own menu button kept
+  // down, scaling and centring by LayoutMode, button glyphs, the help cursor, the section's
+  // content, the background picture; FormCreated is set last. Runs once.
+  void FormCreate();
+
+  SectionId Section() const { return section_; }
+  bool FormCreated() const { return formCreated_; }
+
+  // The frame's components.
+  TBkControl* Bk;
+  std::array<TBaseBtn*, 6> MenuBtn{};  // MenuBtn1 .. MenuBtn6 as MenuBtn[0] .. MenuBtn[5]
+  TBaseBtn* InfoBtn;
+  QMenu* DumPopup;  // context menu of the sections' read-only texts: one empty item
+
+  // Navigation by the clicked menu button (see the table of the menu column).
+  void MenuButtonClick(QObject* sender);
+  void InfoBtnClick();
+
+  // A design value scaled for the current LayoutMode.
+  static int Scaled(int designValue);
+
+ protected:
+  // The section's own components at design coordinates (before any frame step).
+  virtual void CreateComponents() {}
+  // The section's own start-up, after the frame's glyphs and cursor (it may load data).
+  virtual void CreateContent() {}
+  // Whether the background picture is loaded (the data sections load it only when their data
+  // opened).
+  virtual bool WantsBackground() const { return true; }
+  // Whether the menu buttons keep their 256-colour glyphs on displays of 8 bits or fewer.
+  virtual bool KeepsGlyphsOnPaletteDisplays() const { return false; }
+  // Whether the menu may act now (false while a section is busy loading).
+  virtual bool MenuEnabled() const { return true; }
+
+  void keyPressEvent(QKeyEvent* event) override;  // FormKeyDown: Alt+F4 ends the program
+  void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
+
+ private:
+  void ScaleToLayout();
+  void LoadButtonGlyphs();
+  void LoadBackground();
+
+  SectionId section_;
+  bool formCreated_ = false;
+};
+
+// Creates the form of a section (its own class once that section is built; the frame alone
+// until then). The parent is the main form.
+using SectionFactory = std::function<TSectionForm*(QWidget* parent)>;
+void SetSectionFactory(SectionId section, SectionFactory factory);
+
+// The show routine of every section: creates, translates and captions the form on its first
+// visit, then shows it and brings it to the front; later visits only show and raise it. Does
+// nothing without a main form.
+void ShowSectionForm(SectionId section);
+void ShowIntroductionForm();
+void ShowProductionForm();
+void ShowCatalogForm();
+void ShowEnamelAndFabricsForm();
+
+// The section's form when it exists and is built, else null.
+TSectionForm* SectionForm(SectionId section);
+
+// The routines the main form navigates with (install them with InstallSectionRoutines).
+SectionRoutines SectionFormRoutines();
+
+// Name prefix of the section's background pictures ("ibk", "nbk", "pbk", "ebk").
+QString BackgroundPrefix(SectionId section);
+
+}  // namespace orlaventis

@@ -1,0 +1,48 @@
+// The About box: the credits picture with the publisher's and the maker's hot spots.
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+
+namespace orlaventis {
+
+class TBaseBtn;
+class TProportionalImage;
+
+// 329 x 329, borderless, always on top, centred; translated on every show; Enter or Escape
+// without modifiers, or a click elsewhere (deactivation), hides it for reuse.
+class TAboutBox final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Below 24 bits per pixel (DisplayDepth) the picture comes from the resource "About", or
+  // "About256" at exactly 8.
+  explicit TAboutBox(QWidget* parent = nullptr);
+  ~TAboutBox() override;  // FormDestroy: clears the exists flag
+
+  QFrame* BkPanel;
+  TProportionalImage* AboutBoxImage;
+  TBaseBtn* OstrandSBtn;
+  TBaseBtn* TarnwickSBtn;
+
+  void OstrandSBtnClick();
+  void TarnwickSBtnClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;    // FormShow
+  void keyReleaseEvent(QKeyEvent* event) override;  // FormKeyUp
+  void changeEvent(QEvent* event) override;      // FormDeactivate
+
+ private:
+  void OpenAndLeave(const QString& address);
+};
+
+// The About box while it exists (null otherwise).
+TAboutBox* AboutBox();
+
+// Shows the About box, not modally: creates it on first use (transient for the main form when
+// one exists), else shows it again and brings it to the front.
+void OpenAboutBox();
+
+}  // namespace orlaventis

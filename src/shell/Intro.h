@@ -1,0 +1,42 @@
+// The language chooser shown before the main form: sets LanguageId.
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+
+namespace orlaventis {
+
+class TBkControl;
+
+// 282 x 282, centred, borderless, always on top, white; a background picture with the text
+// "Choose your language" and a drop-down of the three languages, nothing chosen at start.
+// Choosing closes it; closing without a choice keeps LanguageId as it is (44 at start).
+class TIntroForm final : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Below 24 bits per pixel (DisplayDepth) the background comes from the resource "Intro",
+  // or "Intro256" at exactly 8.
+  explicit TIntroForm(QWidget* parent = nullptr);
+  ~TIntroForm() override;  // FormDestroy: clears the exists flag
+
+  QFrame* BackgroundPnl;
+  TBkControl* IntroFormImg;
+  QLabel* Text;
+  QComboBox* LingoLst;
+
+  // Sets LanguageId from item `index` (none or 0: 31, 1: 33, 2: 44) and closes the chooser.
+  void LingoLstChange(int index);
+};
+
+// The chooser while it exists (null otherwise).
+TIntroForm* IntroForm();
+
+// Shows the chooser modally (creating it first, or bringing the existing one to the front), then
+// returns; LanguageId holds the choice.
+void ShowIntroForm();
+
+}  // namespace orlaventis

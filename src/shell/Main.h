@@ -1,0 +1,142 @@
+// The entry routine and the main form: shared objects, layout mode, navigation, close sequence.
+#pragma once
+
+#include "shell/Layout.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace orlaventis {
+
+class TiDbRecFile;
+class TPMultiImage;
+
+// The four content sections, in the order the main form visits them.
+enum class SectionId { Introduction, Production, Catalog, EnamelAndFabrics };
+inline constexpr std::array<SectionId, 4> kSectionOrder = {
+    SectionId::Introduction, SectionId::Production, SectionId::Catalog, SectionId::EnamelAndFabrics};
+
+// What the sections library provides to the main form (the shell never links the sections; the
+// program installs these once before the main form is created).
+struct SectionRoutines {
+  // The section's show routine: creates the form on the first visit, else shows it again.
+  std::function<void(SectionId)> show;
+  // The section's form when it exists (created and not destroyed), else null.
+  std::function<QWidget*(SectionId)> existing;
+};
+void InstallSectionRoutines(SectionRoutines routines);
+
+// Start options: both set in the program.
+inline bool ScaleToScreen = true;   // choose LayoutMode from the screen size
+inline bool ChooseLanguage = true;  // show the language chooser before the main form
+
+// Which design size the forms follow (Layout.h); chosen by the main form's FormCreate.
+inline LayoutModeValue LayoutMode = 0;
+// True from the end of FormCreate until the close sequence starts.
+inline bool MainFormReady = false;
+// Program folder + "d/olv.lng".
+inline QString LanguageFilePath;
+
+// The addresses the program opens in the web browser. The help page gets the interface
+// language as its "lang" parameter.
+inline constexpr char kPublisherAddress[] = "https://www.ostrand-media.example/";
+inline constexpr char kMakerAddress[] = "https://www.tarnwick.example/";
+QString HelpAddress();
+
+// The screen size the program lays itself out for: the override when one is set (the --screen
+// option, tests), else the primary screen's size (640 x 480 without a screen).
+QSize ScreenSize();
+void SetScreenSizeOverride(QSize size);  // an empty size removes the override
+
+// How long the About box shows on the way out, in milliseconds (2000; tests shorten it).
+inline int FarewellMs = 2000;
+
+// The black, borderless, full-screen form underneath the sections. It owns the objects every
+// section shares for the whole run. One exists at a time (MainForm).
+class TMainForm final : public QWidget {
+  Q_OBJECT
+
+ public:
+  TMainForm();
+  ~TMainForm() override;  // FormDestroy: empties and removes the temporary folder
+
+  // Fills the shared objects and sizes the form. Returns false, doing nothing else, when the
+  // screen is smaller than 640 x 480 in its limiting direction (the program ends with exit
+  // code 1).
+  bool FormCreate();
+
+  // The hidden picture decoder every section loads pictures through.
+  TPMultiImage& anImage() { return *anImage_; }
+  // The page texts; null after the close sequence released it.
+  TiDbRecFile* RecordFile() { return recordFile_.get(); }
+  // Archive indexes; nullopt when the archive is missing (or after the close sequence).
+  const std::optional<QStringList>& PhotoArchiveIndex() const { return photoArchiveIndex_; }
+  const std::optional<QStringList>& EnamelArchiveIndex() const { return enamelArchiveIndex_; }
+
+  void GoToIntroduction();
+  void GoToProduction();
+  void GoToCatalog();
+  void GoToEnamelAndFabrics();
+  void GoTo(SectionId section);
+
+  // FormActivate: brings the first section form that exists to the front.
+  void FormActivate();
+  // The application's minimise and restore handlers.
+  void FormMinimize();
+  void FormRestore();
+  // A later start asked for the program: restore it when minimised, bring it to the front.
+  void RestoreInstance();
+
+  // How often the close sequence ran (0 or 1; tests).
+  int CloseSequenceRuns() const { return closeSequenceRuns_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;      // FormShow
+  void closeEvent(QCloseEvent* event) override;    // FormCloseQuery
+  void keyPressEvent(QKeyEvent* event) override;   // FormKeyDown
+  void changeEvent(QEvent* event) override;        // activation, minimise, restore
+
+ private:
+  void FormCloseQuery();
+
+  TPMultiImage* anImage_;  // child QObject
+  std::unique_ptr<TiDbRecFile> recordFile_;
+  std::optional<QStringList> photoArchiveIndex_;
+  std::optional<QStringList> enamelArchiveIndex_;
+  bool shownOnce_ = false;
+  int closeSequenceRuns_ = 0;
+};
+
+// The one main form while it exists (null before and after).
+TMainForm* MainForm();
+
+// True when the key press is Alt+F4 with Alt as the only modifier.
+bool IsAltF4(const QKeyEvent* event);
+
+// Everything the command line can ask for.
+struct StartRequest {
+  bool uninstall = false;  // the first argument is "uninstall", in any letter case
+  QString dataFolder;      // --data
+  int depth = 0;           // --depth; 0: the display's
+  QSize screen;            // --screen; empty: the display's
+  int language = 0;        // --language 31, 33 or 44; 0: ask with the chooser
+  QString tourFolder;      // --tour
+};
+
+// The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
+// QApplication. Returns the exit code (0; 1 when the screen is too small).
+int RunProgram(const StartRequest& request);
+
+// Renders the chooser, the four sections and the About box offscreen into 1-chooser.png ...
+// 6-about.png in `folder`. Returns the exit code: 0, 1 when the screen is too small, 3 when
+// a picture cannot be written.
+int RunTour(const StartRequest& request);
+
+}  // namespace orlaventis

@@ -1,0 +1,56 @@
+// Form translation: the chosen language and the texts of forms from the language database.
+#pragma once
+
+#include <QString>
+
+class QObject;
+
+namespace orlaventis {
+
+// The interface language: 31 Dutch, 33 French, 44 English (the default). Set by the language
+// chooser before the first form is translated; also part of catalogue file names and record keys.
+inline int LanguageId = 44;
+
+// The translation table of the last LookupText or TranslateForm call ("MainForm (English)");
+// empty when no table was found.
+inline QString CurrentTable;
+
+// Components carry their translation key as the dynamic property "Tag" (an int; absent = 0).
+inline constexpr char kTagProperty[] = "Tag";
+int Tag(const QObject* component);
+void SetTag(QObject* component, int tag);
+
+// A widget is translated as a form (its own caption from the row of its tag, then everything it
+// holds) when it carries the dynamic property "Form" set to true, or is a window other than a
+// menu or a file dialog.
+inline constexpr char kFormProperty[] = "Form";
+// A QGroupBox with the dynamic property "RadioGroup" set to true is a radio group: its title is
+// the group's caption and its QRadioButton children, in child order, are its items.
+inline constexpr char kRadioGroupProperty[] = "RadioGroup";
+
+// The "Caption" of the row whose "Tag" is `number` in the current language's table of
+// `prefix` (cut to 63 characters); `defaultText` when the file cannot be opened, the language
+// has no "Contents" row or the row is missing.
+QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
+                   const QString& defaultText);
+
+// Translates `component` (null: nothing): a form gets its caption from the row of its own tag,
+// then every object it holds is translated with TranslateComponent, first to last (depth first);
+// anything else is translated alone. The language database is opened for this call only. A
+// missing file, language or row leaves the design texts; nothing is reported.
+void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath);
+
+// Translates one object (and, for menus, their items) from the database TranslateForm has open;
+// outside TranslateForm it does nothing.
+//  - tag below 1: skipped, except menus (QMenu, QMenuBar), whose items are then translated;
+//  - a row of its own: labels, buttons (QAbstractButton, TBaseBtn) and group boxes get the
+//    "Caption"; a radio group also its items from the rows after it; a menu item (QAction) gets
+//    the caption and its sub-menu's items are translated; a file dialog gets its title; then
+//    widgets and menu items get the "Hint" as tool tip;
+//  - no row: menus translate their items; list-like widgets (QComboBox, QListWidget, QTabBar,
+//    TTicker) take item i from the record i after the row of tag + 1; a QTabWidget takes page i
+//    from the row of tag + 1 + 1000 i; then a widget gets the hint of the row so found.
+// A found row always overwrites, also with an empty text.
+void TranslateComponent(QObject* component);
+
+}  // namespace orlaventis
