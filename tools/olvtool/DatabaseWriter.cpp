@@ -238,6 +238,8 @@ void AppendName(QByteArray& out, const QByteArray& name) {
 
 std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile,
                                            QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
   QString why;
   const auto password = EncodeWin1252(source.password.left(kNameLength));
   if (!password) {
@@ -328,6 +330,8 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
 }
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
     *error = QStringLiteral("%1: cannot write (%2)").arg(path, file.errorString());
@@ -338,6 +342,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 
 bool WriteDatabase(const DatabaseSource& source, const QString& definitionPath,
                    const QString& dataPath, QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
   const bool oneFile = dataPath.isEmpty();
   const auto image = BuildDatabase(source, oneFile, error);
   if (!image) return false;

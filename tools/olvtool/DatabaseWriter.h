@@ -46,6 +46,7 @@ struct DatabaseSource {
   QString password;        // empty: no password
 };
 
+// Every routine here accepts a null `error`.
 // The bytes of a database. With `oneFile` the definitions hold the data too and `data` is empty.
 struct DatabaseImage {
   QByteArray definitions;

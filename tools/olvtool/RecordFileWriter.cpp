@@ -16,6 +16,8 @@ namespace olvtool {
 
 std::optional<QByteArray> BuildRecordFile(const std::vector<RecordSource>& records,
                                           QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
   if (records.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     *error = QStringLiteral("too many records");
     return std::nullopt;
