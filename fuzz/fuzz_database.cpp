@@ -1,0 +1,50 @@
+// Fuzz target: open a table database from arbitrary bytes and read every field as value and text.
+#include "database/TableDatabase.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstddef>
+
+using namespace orlaventis;
+
+namespace {
+class NoAnswer : public PasswordPrompt {
+ public:
+  std::optional<QString> AskPassword() override { return QStringLiteral("x"); }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static QTemporaryDir dir;
+  static const QString path = dir.filePath(QStringLiteral("fuzz.db"));
+  {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  }
+  NoAnswer prompt;
+  TTessaranObject db(&prompt);
+  db.Open(path, path, QString(), QString());
+  // Lookups work on whatever was read, even after a failed Open.
+  for (int t = 1; t <= std::min(db.TableCount(), 16); ++t) {
+    const QString table = db.TableName(t);
+    const int records = std::min(db.RecordCount(table), 64);
+    for (int c = 1; c <= std::min(db.ColumnCount(t), 32); ++c) {
+      const QString column = db.ColumnName(table, c);
+      for (int r = 0; r <= records + 1; ++r) {
+        const TFieldValue v = db.GetValue(table, column, r);
+        (void)db.GetValueAsText(table, column, r);
+        (void)db.ValueToText(table, column, v);
+        TFieldValue converted = v;
+        (void)TextToValue(QStringLiteral("12,5"), db.GetColumnDef(table, column), converted);
+      }
+      (void)db.FindRecord(table, column, QStringLiteral("Red"));
+      (void)db.FindRecord(table, column, QString());
+    }
+  }
+  return 0;
+}
