@@ -1,6 +1,303 @@
 // olvtool verb "check": reads a content folder the way the program does and names every broken reference.
 #include "Cli.h"
 
+#include "database/TableDatabase.h"
+#include "database/iDbRecs.h"
+#include "shell/Archive.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+
+#include <QFile>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <optional>
+
+using namespace orlaventis;
+
 namespace olvtool {
-std::span<const Verb> CheckVerbs() { return {}; }
+namespace {
+
+constexpr int kLanguages[] = {31, 33, 44};
+// The tags the forms carry (menu column, section titles, catalogue and colour section, About box).
+constexpr int kTags[] = {10,   100,  200,  300,  400,  500,  600,  1000, 2000, 3010, 3011, 3012, 3013, 3014, 3015,
+                         3016, 3017, 4000, 4010, 4011, 4012, 4013, 4014, 4015, 4016, 18300};
+constexpr qint64 kMaxArchiveBytes = 1LL << 31;
+
+class Checker {
+ public:
+  explicit Checker(QString folder) : folder_(std::move(folder)) {}
+
+  int Run() {
+    const auto photos = CheckArchive(QStringLiteral("olvf.dat"));
+    const auto enamel = CheckArchive(QStringLiteral("olve.dat"));
+    for (int n = 1; n <= 10; ++n) Need(photos, QStringLiteral("olvf.dat"), QStringLiteral("i\\i\\%1").arg(n), QStringLiteral("slide"));
+    CheckBackgrounds();
+    CheckLanguageFile();
+    CheckRecordFile();
+    for (int language : kLanguages) CheckCatalogue(language, photos, enamel);
+    for (const QString& line : problems_) Out(line);
+    if (problems_.isEmpty()) {
+      Out(QStringLiteral("%1: no broken references").arg(folder_));
+      return kOk;
+    }
+    Err(QStringLiteral("olvtool check: %1 broken reference(s)").arg(problems_.size()));
+    return kBadInput;
+  }
+
+ private:
+  QString Path(const QString& windowsName) const { return ResolveCaseInsensitive(folder_, windowsName); }
+  void Problem(const QString& line) { problems_.append(line); }
+
+  // Reads the archive, unpacks and decodes every member. The index, or nullopt when the file is
+  // missing or too large to be a genuine archive.
+  std::optional<QStringList> CheckArchive(const QString& name) {
+    QFile file(Path(name));
+    if (!file.exists()) {
+      Problem(QStringLiteral("%1: missing").arg(name));
+      return std::nullopt;
+    }
+    if (file.size() > kMaxArchiveBytes || !file.open(QIODevice::ReadOnly)) {
+      Problem(QStringLiteral("%1: cannot be read").arg(name));
+      return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    const QStringList index = ParseArchiveIndex(bytes);
+    if (index.isEmpty()) Problem(QStringLiteral("%1: no readable index").arg(name));
+    for (const QString& line : index) {
+      const ArchiveEntry entry = ParseArchiveEntry(line);
+      const QByteArray member = ReadArchiveMember(bytes, entry);
+      if (member.isEmpty()) {
+        Problem(QStringLiteral("%1: member %2 does not unpack").arg(name, entry.Name));
+        continue;
+      }
+      const QString format = SniffPictureFormat(QByteArrayView(member).first(std::min<qsizetype>(member.size(), 512)));
+      const DecodedPicture picture = DecodePicture(member, format);
+      if (picture.image.isNull())
+        Problem(QStringLiteral("%1: member %2 does not decode (%3)")
+                    .arg(name, entry.Name, format.isEmpty() ? QStringLiteral("unknown format") : picture.reason));
+    }
+    return index;
+  }
+
+  void Need(const std::optional<QStringList>& index, const QString& archive, const QString& member, const QString& what) {
+    if (index && !ArchiveContains(index, member))
+      Problem(QStringLiteral("%1: no member %2 (%3)").arg(archive, member, what));
+  }
+
+  void CheckBackgrounds() {
+    for (const char* prefix : {"ibk", "nbk", "pbk", "ebk"})
+      for (const char* size : {"6x4", "8x6", "10x7"}) {
+        const QString name = QStringLiteral("i\\b\\%1%2").arg(QLatin1String(prefix), QLatin1String(size));
+        QFile file(Path(name));
+        if (!file.exists()) {
+          Problem(QStringLiteral("%1: missing background").arg(name));
+          continue;
+        }
+        const QByteArray bytes = file.size() <= kMaxPictureFileBytes && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QString format = SniffPictureFormat(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 512)));
+        if (DecodePicture(bytes, format).image.isNull()) Problem(QStringLiteral("%1: background does not decode").arg(name));
+      }
+  }
+
+  void CheckLanguageFile() {
+    const QString name = QStringLiteral("d\\olv.lng");
+    TTessaranObject db;
+    const QString path = Path(name);
+    if (!db.Open(path, path, QString(), QString())) {
+      Problem(QStringLiteral("%1: does not open").arg(name));
+      return;
+    }
+    QMap<int, QSet<int>> tagsByLanguage;
+    for (int language : kLanguages) {
+      const int r = db.FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"), QString::number(language));
+      if (r == 0) {
+        Problem(QStringLiteral("%1: no \"Contents\" row for language %2").arg(name).arg(language));
+        continue;
+      }
+      const QString table = QStringLiteral("MainForm (%1)").arg(db.GetValueAsText(QStringLiteral("Contents"), QStringLiteral("sCountry"), r));
+      const int count = db.RecordCount(table);
+      if (count < 0) {
+        Problem(QStringLiteral("%1: language %2: no table \"%3\"").arg(name).arg(language).arg(table));
+        continue;
+      }
+      QSet<int>& tags = tagsByLanguage[language];
+      for (int rec = 1; rec <= count; ++rec) tags.insert(db.GetValueAsText(table, QStringLiteral("Tag"), rec).toInt());
+      for (int tag : kTags)
+        if (!tags.contains(tag)) Problem(QStringLiteral("%1: table \"%2\": no row for tag %3").arg(name, table).arg(tag));
+    }
+    // A tag one language translates and another does not.
+    QSet<int> all;
+    for (const auto& tags : tagsByLanguage) all.unite(tags);
+    for (auto it = tagsByLanguage.cbegin(); it != tagsByLanguage.cend(); ++it)
+      for (int tag : all)
+        if (!it.value().contains(tag) && std::find(std::begin(kTags), std::end(kTags), tag) == std::end(kTags))
+          Problem(QStringLiteral("%1: tag %2 has no translation in language %3").arg(name).arg(tag).arg(it.key()));
+  }
+
+  void CheckRecordFile() {
+    const QString name = QStringLiteral("d\\olv.dat");
+    TiDbRecFile file;
+    const bool ok = file.Open(Path(name));
+    file.SelectAll();
+    if (!ok) Problem(QStringLiteral("%1: missing or damaged").arg(name));
+    QMap<QString, QString> texts;  // the first record of a key wins, as in the sections
+    for (int i = 1; i <= file.VisibleCount(); ++i) {
+      const TiDbRec rec = file.GetRecord(i);
+      if (!texts.contains(rec.KeyText())) texts.insert(rec.KeyText(), rec.TextText());
+    }
+    for (int language : kLanguages) {
+      const QString intro = QStringLiteral("Intro_%1|||").arg(language);
+      if (!texts.contains(intro)) Problem(QStringLiteral("%1: no record \"%2\"").arg(name, intro));
+      const QString contents = QStringLiteral("Production_Content_%1|||").arg(language);
+      if (!texts.contains(contents)) {
+        Problem(QStringLiteral("%1: no record \"%2\"").arg(name, contents));
+        continue;
+      }
+      const QStringList lines = texts.value(contents).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+      for (QString line : lines) {
+        while (line.startsWith(QLatin1Char('\t'))) line.remove(0, 1);
+        if (!line.contains(QStringLiteral(">L="))) continue;
+        const QString key = line.section(QLatin1Char('='), 0, 0) + QStringLiteral("|||");
+        if (!texts.contains(key))
+          Problem(QStringLiteral("%1: topic \"%2\" of \"%3\" has no record \"%4\"").arg(name, line.section(QStringLiteral(">L="), 1), contents, key));
+      }
+    }
+  }
+
+  // Every link of every link-list column must name a record of its linked table.
+  void CheckLinks(const TTessaranObject& db, const QString& name) {
+    for (int t = 1; t <= db.TableCount(); ++t) {
+      const QString table = db.TableName(t);
+      const int records = db.RecordCount(table);
+      for (int c = 1; c <= db.ColumnCount(t); ++c) {
+        const QString column = db.ColumnName(table, c);
+        const TColumnDef def = db.GetColumnDef(table, column);
+        if (def.Type() != ColumnType::ctLinkList) continue;
+        const QString linked = db.TableName(def.LinkedTable());
+        if (linked.isEmpty()) {
+          Problem(QStringLiteral("%1: table \"%2\", column \"%3\": links to no table").arg(name, table, column));
+          continue;
+        }
+        const int linkedCount = db.RecordCount(linked);
+        const int n = std::clamp(def.LinkCount(), 0, kMaxLinks);
+        for (int r = 1; r <= records; ++r) {
+          const TFieldValue v = db.GetValue(table, column, r);
+          if (!v.IsRead()) {
+            Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": not readable").arg(name, table).arg(r).arg(column));
+            continue;
+          }
+          for (int k = 0; k < n; ++k) {
+            const int link = v.Int32At(k);
+            if (link < 1) break;
+            if (link > linkedCount)
+              Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": link %5 past the %6 records of \"%7\"")
+                          .arg(name, table).arg(r).arg(column).arg(link).arg(linkedCount).arg(linked));
+          }
+        }
+      }
+    }
+  }
+
+  int FirstLink(const TTessaranObject& db, const QString& table, const QString& column, int record) {
+    const TFieldValue v = db.GetValue(table, column, record);
+    return v.IsRead() && v.Int32At(0) >= 1 ? v.Int32At(0) : 0;
+  }
+
+  void CheckCatalogue(int language, const std::optional<QStringList>& photos, const std::optional<QStringList>& enamel) {
+    const QString name = QStringLiteral("d\\ol%1.cat").arg(language);
+    TTessaranObject db;
+    const QString path = Path(name);
+    if (!db.Open(path, path, QString(), QString())) {
+      Problem(QStringLiteral("%1: does not open").arg(name));
+      return;
+    }
+    const QString items = QStringLiteral("Picture Items");
+    for (const char* table : {"Picture Groups", "Picture Items", "Picture Properties", "Enamel & Fabrics Groups",
+                              "Enamel & Fabrics Modelyears", "Enamel & Fabrics Coach Colors", "Enamel & Fabrics Roof Colors",
+                              "Enamel & Fabrics Fabric Materials", "Enamel & Fabrics Fabric Colors", "Enamel & Fabrics Items"})
+      if (db.TableIndex(QString::fromLatin1(table)) == 0) Problem(QStringLiteral("%1: no table \"%2\"").arg(name, QLatin1String(table)));
+    if (db.GetColumnDef(items, QStringLiteral("Group")).Type() != ColumnType::ctLinkList)
+      Problem(QStringLiteral("%1: \"Picture Items\" has no link-list column \"Group\"").arg(name));
+    CheckLinks(db, name);
+    // Catalogue items and their photos.
+    for (int r = 1; r <= db.RecordCount(items); ++r) {
+      const QString number = db.GetValueAsText(items, QStringLiteral("Item Number"), r);
+      if (number.isEmpty())
+        Problem(QStringLiteral("%1: item %2 has no item number").arg(name).arg(r));
+      else
+        Need(photos, QStringLiteral("olvf.dat"), number, QStringLiteral("%1 item %2").arg(name).arg(r));
+    }
+    // Query rows must name columns of their table.
+    const QString props = QStringLiteral("Picture Properties");
+    for (int r = 1; r <= db.RecordCount(props); ++r) {
+      const QString table = db.GetValueAsText(props, QStringLiteral("Table"), r);
+      const QString column = db.GetValueAsText(props, QStringLiteral("Column"), r);
+      if (db.GetValueAsText(props, QStringLiteral("Show"), r) == QLatin1String("Yes") &&
+          db.GetValueAsText(props, QStringLiteral("Definition"), r).contains(QLatin1Char('Q')) &&
+          db.TableIndex(table) != 0 && db.ColumnIndexByName(table, column) == 0)
+        Problem(QStringLiteral("%1: \"Picture Properties\" record %2: table \"%3\" has no column \"%4\"").arg(name).arg(r).arg(table, column));
+    }
+    // Paint and trim: the car picture of every coach and roof colour the lists can offer and the
+    // seat picture of every material and colour.
+    const QString ef = QStringLiteral("Enamel & Fabrics Items");
+    QMap<std::tuple<int, int, int>, QSet<int>> roofs;
+    for (int r = 1; r <= db.RecordCount(ef); ++r) {
+      const int model = FirstLink(db, ef, QStringLiteral("Group"), r), year = FirstLink(db, ef, QStringLiteral("Modelyear"), r);
+      const int coach = FirstLink(db, ef, QStringLiteral("Coach Color"), r);
+      if (model == 0 || year == 0) Problem(QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
+      if (model == 0 || year == 0 || coach == 0) continue;
+      auto& set = roofs[{model, year, coach}];
+      if (const int roof = FirstLink(db, ef, QStringLiteral("Roof Color"), r)) set.insert(roof);
+      const QString material = db.GetValueAsText(QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Material Code"),
+                                                 FirstLink(db, ef, QStringLiteral("Fabric Material"), r));
+      const TFieldValue colours = db.GetValue(ef, QStringLiteral("Fabric Color"), r);
+      for (int k = 0; colours.IsRead() && k < 6 && colours.Int32At(k) >= 1; ++k)
+        Need(enamel, QStringLiteral("olve.dat"),
+             QStringLiteral("i\\f\\") + material +
+                 db.GetValueAsText(QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Color Code"), colours.Int32At(k)),
+             QStringLiteral("%1 seat of \"%2\" record %3").arg(name, ef).arg(r));
+    }
+    for (auto it = roofs.cbegin(); it != roofs.cend(); ++it) {
+      const QString coach = db.GetValueAsText(QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Color Code"), std::get<2>(it.key()));
+      QStringList roofCodes;
+      for (int roof : it.value()) roofCodes.append(db.GetValueAsText(QStringLiteral("Enamel & Fabrics Roof Colors"), QStringLiteral("Color Code"), roof));
+      if (roofCodes.isEmpty()) roofCodes.append(coach);
+      for (const QString& roof : roofCodes)
+        Need(enamel, QStringLiteral("olve.dat"), QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + roof,
+             QStringLiteral("%1 car of model %2, model year %3").arg(name).arg(std::get<0>(it.key())).arg(std::get<1>(it.key())));
+    }
+  }
+
+  QString folder_;
+  QStringList problems_;
+};
+
+int Check(const QStringList& words);
+
+const Verb kVerbs[] = {
+    {QStringLiteral("check"), QString(), QStringLiteral("FOLDER"),
+     QStringLiteral(
+         "Reads a content folder the way the program does and prints one line per broken\n"
+         "reference: archive members that are missing, do not unpack or do not decode, missing\n"
+         "slides and backgrounds, catalogue items without a photo, link lists past their\n"
+         "table, paint and trim choices without a car or seat picture, record keys the\n"
+         "sections look for but do not find, and tags without a translation in a language.\n\n"
+         "Exit codes: 0 nothing broken, 1 something broken, 2 bad usage."),
+     Check},
+};
+
+int Check(const QStringList& words) {
+  Args args;
+  QString why;
+  if (!args.Parse(words, {}, {}, &why)) return UsageError(kVerbs[0], why);
+  if (args.Positional().size() != 1) return UsageError(kVerbs[0], QStringLiteral("needs FOLDER"));
+  return Checker(args.Positional()[0]).Run();
+}
+
+}  // namespace
+
+std::span<const Verb> CheckVerbs() { return kVerbs; }
+
 }  // namespace olvtool

@@ -587,20 +587,11 @@ QByteArray EncodeDemoPicture(const QImage& image, DemoFormat format) {
   return {};
 }
 
-bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
-  Sources s;
-  if (!ReadSources(options.sources, &s, error)) return false;
-  const Enamel en = ReadEnamel(s.enamel);
-  const QDir out(outFolder);
-  if (!QDir().mkpath(out.filePath(QStringLiteral("d"))) || !QDir().mkpath(out.filePath(QStringLiteral("help")))) {
-    *error = QStringLiteral("%1: cannot create the content folders").arg(outFolder);
-    return false;
-  }
+namespace {
+
+void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out) {
   // Language database.
-  if (!WriteDatabase(LanguageDatabase(s), out.filePath(QStringLiteral("d/olv.lng")), QString(), error)) {
-    *error = QStringLiteral("d/olv.lng: ") + *error;
-    return false;
-  }
+  out->language = LanguageDatabase(s);
   // Record file: introduction and production texts of every language.
   auto derived = [&](const QString& keyAndLanguage) {
     const QStringList parts = keyAndLanguage.split(QLatin1Char('|'));
@@ -651,14 +642,41 @@ bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QStr
       records.push_back(t);
     }
   }
-  if (!WriteRecordFile(records, out.filePath(QStringLiteral("d/olv.dat")), error)) {
+  out->records = std::move(records);
+  for (int language : kDemoLanguages) out->catalogues[language] = CatalogueDatabase(s, en, language, extraItems);
+}
+
+}  // namespace
+
+bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error) {
+  Sources s;
+  if (!ReadSources(options.sources, &s, error)) return false;
+  BuildDatabases(s, ReadEnamel(s.enamel), options.extraItems, out);
+  return true;
+}
+
+bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
+  Sources s;
+  if (!ReadSources(options.sources, &s, error)) return false;
+  const Enamel en = ReadEnamel(s.enamel);
+  const QDir out(outFolder);
+  if (!QDir().mkpath(out.filePath(QStringLiteral("d"))) || !QDir().mkpath(out.filePath(QStringLiteral("help")))) {
+    *error = QStringLiteral("%1: cannot create the content folders").arg(outFolder);
+    return false;
+  }
+  DemoDatabases dbs;
+  BuildDatabases(s, en, options.extraItems, &dbs);
+  if (!WriteDatabase(dbs.language, out.filePath(QStringLiteral("d/olv.lng")), QString(), error)) {
+    *error = QStringLiteral("d/olv.lng: ") + *error;
+    return false;
+  }
+  if (!WriteRecordFile(dbs.records, out.filePath(QStringLiteral("d/olv.dat")), error)) {
     *error = QStringLiteral("d/olv.dat: ") + *error;
     return false;
   }
-  // Catalogues.
-  for (int language : kDemoLanguages) {
+  for (const auto& [language, catalogue] : dbs.catalogues) {
     const QString name = QStringLiteral("d/ol%1.cat").arg(language);
-    if (!WriteDatabase(CatalogueDatabase(s, en, language, options.extraItems), out.filePath(name), QString(), error)) {
+    if (!WriteDatabase(catalogue, out.filePath(name), QString(), error)) {
       *error = name + QStringLiteral(": ") + *error;
       return false;
     }

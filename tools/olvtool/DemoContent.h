@@ -1,9 +1,15 @@
 // Builds the demo reference work (databases, record file, archives, backgrounds, help) from content/.
 #pragma once
 
+#include "DatabaseWriter.h"
+#include "RecordFileWriter.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+
+#include <map>
+#include <vector>
 
 namespace olvtool {
 
@@ -15,6 +21,16 @@ struct DemoOptions {
   int extraItems = 0;  // synthetic catalogue items appended for benchmarks (their photos reuse
                        // the members of the real items)
 };
+
+// The sources of the three databases and the record file, before they are written (tests damage
+// them to make broken content).
+struct DemoDatabases {
+  DatabaseSource language;                // d/olv.lng
+  std::vector<RecordSource> records;      // d/olv.dat
+  std::map<int, DatabaseSource> catalogues;  // d/ol<language>.cat
+};
+// False with `error` naming the source file at fault.
+bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error);
 
 // Writes the whole content folder into `outFolder` (created when missing): olvf.dat, olve.dat,
 // d/olv.dat, d/olv.lng, d/ol31.cat, d/ol33.cat, d/ol44.cat, i/b/* and help/index.html. Every
