@@ -1,0 +1,36 @@
+// The database password prompt: a modal "Password" dialog with a masked edit, OK and Cancel.
+#pragma once
+
+#include "database/TableDatabase.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace orlaventis {
+
+// The dialog: caption "Password", label "Enter password:", an edit that shows every typed
+// character as "*" (starting empty), OK (the default button) and Cancel.
+class PasswordDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit PasswordDialog(QWidget* parent = nullptr);
+  QLineEdit* Edit() const { return edit_; }
+
+ private:
+  QLineEdit* edit_;  // owned by the dialog
+};
+
+// Answers a database's password question with the modal dialog. `parent` (may be null) is the
+// window the dialog is transient for; it must outlive this object.
+class DialogPasswordPrompt final : public PasswordPrompt {
+ public:
+  explicit DialogPasswordPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+  // nullopt when the user cancels; the typed text (possibly empty) after OK.
+  std::optional<QString> AskPassword() override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace orlaventis
