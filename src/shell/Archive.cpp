@@ -35,17 +35,29 @@ bool SetModificationTime(const QString& path, const QDateTime& time) {
 }
 
 // Splits index text into lines: CR LF, a lone CR or a lone LF ends a line, a final line without
-// an end is kept when not empty, and a NUL byte ends the text.
+// an end is kept when not empty, and a NUL byte ends the text. Each line is decoded on its own
+// (Latin-1 fast path, then the 0x80-0x9F codes it holds).
 QStringList SplitIndexText(QByteArrayView text) {
+  if (const qsizetype nul = text.indexOf('\0'); nul >= 0) text.truncate(nul);
   QStringList lines;
-  qsizetype i = 0;
+  const char* data = text.data();
   const qsizetype n = text.size();
-  while (i < n && text[i] != '\0') {
+  qsizetype i = 0;
+  while (i < n) {
     const qsizetype start = i;
-    while (i < n && text[i] != '\0' && text[i] != '\r' && text[i] != '\n') ++i;
-    lines << DecodeWin1252(std::string_view(text.data() + start, static_cast<size_t>(i - start)));
-    if (i < n && text[i] == '\r') ++i;
-    if (i < n && text[i] == '\n') ++i;
+    bool high = false;
+    while (i < n && data[i] != '\r' && data[i] != '\n') {
+      high |= static_cast<unsigned char>(data[i]) >= 0x80;
+      ++i;
+    }
+    QString line = QString::fromLatin1(data + start, i - start);
+    for (qsizetype k = 0; high && k < line.size(); ++k) {
+      const auto byte = static_cast<unsigned char>(data[start + k]);
+      if (byte >= 0x80 && byte <= 0x9F) line[k] = Win1252Char(byte);
+    }
+    lines.append(std::move(line));
+    if (i < n && data[i] == '\r') ++i;
+    if (i < n && data[i] == '\n') ++i;
   }
   return lines;
 }

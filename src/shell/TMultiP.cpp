@@ -167,7 +167,7 @@ DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format, qint64
     out.reason = QStringLiteral("The picture is too large");
     return out;
   }
-  if (!reader.read(&out.image)) {
+  if (!reader.read(&out.image) || out.image.isNull()) {
     out.image = QImage();
     out.reason = ReaderReason(reader.error());
   } else if (format == QLatin1String("GIF") && out.image.depth() > 8) {

@@ -1,0 +1,189 @@
+// Benchmarks: pictures from an archive through the temporary folder against the same work in
+// memory, and reading an archive index against reading the archive file whole.
+#include "ArchiveWriter.h"
+#include "shell/Archive.h"
+#include "shell/Messages.h"
+#include "shell/TMultiP.h"
+#include "shell/TempFolder.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+using namespace orlaventis;
+
+namespace {
+
+struct Fixture {
+  QTemporaryDir dir;
+  QString pictures;       // archive with "photo" (JPEG, stored) and "drawing" (BMP, zlib-packed)
+  QByteArray pictureBytes;
+  std::optional<QStringList> pictureIndex;
+  QString large;          // 10,000 members
+};
+
+QImage Scene() {
+  QImage image(1024, 768, QImage::Format_RGB32);
+  quint32 seed = 1;
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 28);
+      row[x] = qRgb((x / 4 + noise) & 0xFF, (y / 3 + x / 16) & 0xFF, ((x ^ y) / 8 + noise) & 0xFF);
+    }
+  }
+  return image;
+}
+
+QByteArray Encode(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setQuality(85);
+  writer.write(image);
+  return bytes;
+}
+
+bool Prepare(Fixture* fx) {
+  const QDateTime time(QDate(2004, 5, 6), QTime(7, 8, 10));
+  const QImage scene = Scene();
+  olvtool::ArchiveWriter writer;
+  writer.Add(QStringLiteral("photo"), Encode(scene, "jpeg"), time, olvtool::MemberPacking::Stored);
+  writer.Add(QStringLiteral("drawing"), Encode(scene, "bmp"), time, olvtool::MemberPacking::Packed);
+  fx->pictures = fx->dir.filePath(QStringLiteral("olvf.dat"));
+  QString error;
+  writer.Write(fx->pictures, &error);
+  fx->pictureBytes = writer.Build();
+  fx->pictureIndex = BuildArchiveIndex(fx->pictures);
+
+  olvtool::ArchiveWriter many;
+  for (int i = 0; i < 10000; ++i)
+    many.Add(QStringLiteral("i\\c\\%1").arg(100000 + i), QByteArray(64, static_cast<char>('a' + i % 26)), time);
+  fx->large = fx->dir.filePath(QStringLiteral("many.dat"));
+  many.Write(fx->large, &error);
+  SetTempFolder(fx->dir.filePath(QStringLiteral("T")));
+  return true;
+}
+
+Fixture& Data() {
+  static Fixture fixture;
+  static const bool ready = Prepare(&fixture);
+  (void)ready;
+  return fixture;
+}
+
+// The program's road: look up, extract into the temporary folder, decode the file, delete it.
+void ArchiveRoute(benchmark::State& state, const QString& member) {
+  Fixture& f = Data();
+  TPMultiImage decoder;
+  decoder.SetImageReadRes(TLoadResolution::lColorTrue);
+  for (auto _ : state) {
+    const ArchiveEntry entry = FindArchiveEntry(f.pictureIndex, member);
+    const QString path = TempFilePath(member);
+    if (!ExtractArchiveEntry(f.pictures, entry, path)) state.SkipWithError("extraction failed");
+    decoder.SetImageName(QString());
+    decoder.SetImageName(path);
+    QImage copy = decoder.Picture();
+    benchmark::DoNotOptimize(copy);
+    decoder.SetImageName(QString());
+    QFile::remove(path);
+  }
+}
+
+// The same member unpacked and decoded in memory by the same decoders.
+void MemoryRoute(benchmark::State& state, const QString& member) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    const ArchiveEntry entry = FindArchiveEntry(f.pictureIndex, member);
+    const QByteArray bytes = ReadArchiveMember(f.pictureBytes, entry);
+    const DecodedPicture decoded = DecodePicture(bytes, SniffPictureFormat(bytes));
+    QImage copy = ReduceColours(decoded.image, 24, false, {});
+    if (copy.isNull()) state.SkipWithError("decoding failed");
+    benchmark::DoNotOptimize(copy);
+  }
+}
+
+void BM_JpegStoredThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("photo")); }
+void BM_JpegStoredInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("photo")); }
+void BM_BmpPackedThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("drawing")); }
+void BM_BmpPackedInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("drawing")); }
+
+void BM_BuildArchiveIndex10000(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    const std::optional<QStringList> index = BuildArchiveIndex(f.large);
+    if (!index || index->size() != 10000) state.SkipWithError("index not read");
+    benchmark::DoNotOptimize(index);
+  }
+}
+
+void BM_ReadArchiveWhole(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    QFile file(f.large);
+    file.open(QIODevice::ReadOnly);
+    QByteArray bytes = file.readAll();
+    benchmark::DoNotOptimize(bytes);
+  }
+}
+
+BENCHMARK(BM_JpegStoredThroughTempFolder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegStoredInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BmpPackedThroughTempFolder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BmpPackedInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildArchiveIndex10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadArchiveWhole)->Unit(benchmark::kMicrosecond);
+
+// Keeps each benchmark's time per iteration so that the ratios can be printed at the end.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  RecordedMessages quiet;
+  InstallMessages(&quiet);
+  benchmark::Initialize(&argc, argv);
+  RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const struct {
+    const char* ours;
+    const char* peer;
+    const char* what;
+    double target;
+  } ratios[] = {
+      {"BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25},
+      {"BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25},
+      {"BM_BuildArchiveIndex10000", "BM_ReadArchiveWhole", "index of 10,000 members / reading the file", 3.0},
+  };
+  for (const auto& r : ratios) {
+    const auto ours = reporter.seconds.find(r.ours);
+    const auto peer = reporter.seconds.find(r.peer);
+    if (ours == reporter.seconds.end() || peer == reporter.seconds.end() || peer->second <= 0) continue;
+    const double ratio = ours->second / peer->second;
+    std::printf("ratio %-45s %6.2f (target <= %.2f) %s\n", r.what, ratio, r.target,
+                ratio <= r.target ? "ok" : "ABOVE TARGET");
+  }
+  InstallMessages(nullptr);
+  RemoveTempFolder();
+  return 0;
+}
