@@ -45,9 +45,24 @@ bool ReadOptions(const QCommandLineParser& parser, orlaventis::StartRequest& req
   return true;
 }
 
+// The tour and the informational options need no display: without a platform chosen, they run
+// on the offscreen one, so that they also work where no display is available.
+void PreferOffscreenWhenHeadlessWork(int argc, char** argv) {
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray word(argv[i]);
+    if (word == "--tour" || word.startsWith("--tour=") || word == "--help" || word == "-h" ||
+        word == "--help-all" || word == "--version" || word == "-v") {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  PreferOffscreenWhenHeadlessWork(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orlaventis"));
   QApplication::setApplicationVersion(QStringLiteral("1.0 release 4"));

@@ -307,9 +307,10 @@ int RunProgram(const StartRequest& request) {
 }
 
 int RunTour(const StartRequest& request) {
+  // Absolute before FormCreate makes the program folder the current directory.
+  const QDir folder(QDir(request.tourFolder).absolutePath());
   ApplyRequest(request);
-  const QDir folder(request.tourFolder);
-  if (!QDir().mkpath(request.tourFolder)) return 3;
+  if (!folder.mkpath(QStringLiteral("."))) return 3;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {
     written = picture.save(folder.filePath(QString::fromLatin1(name))) && written;

@@ -1,0 +1,252 @@
+// Tests of the section frame with the main form: sizing by layout mode, navigation, reuse,
+// translation, Alt+F4 and the close sequence.
+#include "sections/SectionForm.h"
+
+#include "DatabaseWriter.h"
+#include "controls/Basics.h"
+#include "controls/Bk.h"
+#include "controls/MMBtns.h"
+#include "shell/About.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/TransLtr.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+using namespace orlaventis;
+
+namespace {
+
+// A section that counts how often its start-up runs and keeps a bit of state.
+class CountingSection : public TSectionForm {
+ public:
+  using TSectionForm::TSectionForm;
+  static inline int created = 0;
+  int visits = 0;
+
+ protected:
+  void CreateContent() override { ++created; }
+};
+
+olvtool::ColumnSource StringColumn(const QString& name) {
+  olvtool::ColumnSource column;
+  column.name = name;
+  return column;
+}
+
+// Writes d/olv.lng with English menu texts below `folder`.
+bool WriteLanguageFile(const QString& folder) {
+  olvtool::DatabaseSource source;
+  olvtool::TableSource contents;
+  contents.name = "Contents";
+  contents.columns = {StringColumn("iCountry"), StringColumn("sCountry")};
+  contents.records = {{"44", "English"}};
+  olvtool::TableSource table;
+  table.name = "MainForm (English)";
+  table.columns = {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")};
+  table.records = {{"10", "Orlaventis in English", ""},
+                   {"100", "Introduction", "To the introduction"},
+                   {"300", "Photos", "To the photos"}};
+  source.tables = {contents, table};
+  QDir().mkpath(folder + "/d");
+  QString error;
+  return olvtool::WriteDatabase(source, folder + "/d/olv.lng", QString(), &error);
+}
+
+// The colour of a pixel of `widget` as it paints itself.
+QRgb PixelOf(QWidget* widget, QPoint at) {
+  QImage image(widget->size(), QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  widget->render(&image);
+  return image.pixel(at);
+}
+
+QKeyEvent AltF4() { return QKeyEvent(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier); }
+
+}  // namespace
+
+class TestSectionForm : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  std::unique_ptr<TMainForm> form_;
+
+  // A main form on a pretended screen, its sections counting their start-ups.
+  TMainForm& StartMainForm(QSize screen) {
+    SetScreenSizeOverride(screen);
+    form_ = std::make_unique<TMainForm>();
+    [&] { QVERIFY(form_->FormCreate()); }();
+    form_->setGeometry(QRect(QPoint(0, 0), screen));
+    form_->show();  // FormShow opens the Introduction
+    return *form_;
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    QVERIFY(WriteLanguageFile(dir_.path()));
+    SetProgramFolder(dir_.path());
+    FarewellMs = 0;
+    InstallSectionRoutines(SectionFormRoutines());
+    for (SectionId s : kSectionOrder) {
+      SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
+    }
+  }
+
+  void init() {
+    LanguageId = 44;
+    CountingSection::created = 0;
+    SetDisplayDepthOverride(32);
+  }
+
+  void cleanup() {
+    form_.reset();
+    SetProcessLauncher({});
+    SetUrlOpener({});
+    SetProgramRegistry(nullptr);
+  }
+
+  void layoutModeFour() {
+    TMainForm& form = StartMainForm(QSize(1024, 768));
+    QCOMPARE(int(LayoutMode), 4);
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    QVERIFY(intro->isVisible());
+    QCOMPARE(intro->parentWidget(), &form);
+    // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
+    QCOMPARE(intro->geometry(), QRect(112, 84, 800, 600));
+    QCOMPARE(intro->MenuBtn[0]->geometry(), QRect(6, 288, 100, 31));
+    QCOMPARE(intro->MenuBtn[5]->geometry(), QRect(6, 513, 100, 31));
+    QCOMPARE(intro->InfoBtn->geometry(), QRect(9, 196, 94, 56));
+    QCOMPARE(intro->MenuBtn[0]->Font().Font.pixelSize(), 14);
+    QCOMPARE(intro->Bk->geometry(), QRect(0, 0, 800, 600));
+    // The own button stays down; the others are up; glyphs are drawn on deep displays.
+    QVERIFY(intro->MenuBtn[0]->ButtonIsDown());
+    QVERIFY(!intro->MenuBtn[1]->ButtonIsDown());
+    QVERIFY(!intro->MenuBtn[1]->GlyphUp().isNull());
+    const QRgb glyphPixel = PixelOf(intro->MenuBtn[1], QPoint(40, 4));
+    QVERIFY2(qGray(glyphPixel) > 150, "the up glyph's light face shows");
+    QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
+  }
+
+  void layoutModeThreeIsUnscaled() {
+    StartMainForm(QSize(800, 600));
+    QCOMPARE(int(LayoutMode), 3);
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    QCOMPARE(intro->geometry(), QRect(80, 60, 640, 480));
+    QCOMPARE(intro->MenuBtn[2]->geometry(), QRect(5, 290, 80, 25));
+    QCOMPARE(intro->MenuBtn[2]->Font().Font.pixelSize(), 11);
+  }
+
+  void paletteDisplaysDrawPlainFaces() {
+    SetDisplayDepthOverride(8);
+    StartMainForm(QSize(640, 480));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    for (TBaseBtn* button : intro->MenuBtn) {
+      QVERIFY(button->GlyphUp().isNull());
+      QVERIFY(button->GlyphDown().isNull());
+      QVERIFY(button->FaceVisible());
+    }
+  }
+
+  void navigationReusesFormsWithTheirState() {
+    StartMainForm(QSize(1024, 768));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    QCOMPARE(CountingSection::created, 1);
+
+    // The own button changes nothing.
+    intro->MenuButtonClick(intro->MenuBtn[0]);
+    QVERIFY(intro->isVisible());
+    QVERIFY(SectionForm(SectionId::Production) == nullptr);
+
+    intro->MenuButtonClick(intro->MenuBtn[1]);
+    auto* production = static_cast<CountingSection*>(SectionForm(SectionId::Production));
+    QVERIFY(production != nullptr);
+    QVERIFY(production->isVisible());
+    QVERIFY(!intro->isVisible());  // hidden, not destroyed
+    QVERIFY(production->MenuBtn[1]->ButtonIsDown());
+    production->visits = 7;
+    QCOMPARE(CountingSection::created, 2);
+
+    production->MenuButtonClick(production->MenuBtn[0]);
+    QCOMPARE(SectionForm(SectionId::Introduction), intro);
+    QVERIFY(intro->isVisible());
+    QVERIFY(!production->isVisible());
+
+    intro->MenuButtonClick(intro->MenuBtn[1]);
+    QCOMPARE(static_cast<CountingSection*>(SectionForm(SectionId::Production)), production);
+    QCOMPARE(production->visits, 7);
+    QCOMPARE(CountingSection::created, 2);  // the start-up did not run again
+    QVERIFY(production->isVisible());
+  }
+
+  void translatedOnFirstVisit() {
+    StartMainForm(QSize(640, 480));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    QCOMPARE(intro->windowTitle(), QString("Orlaventis in English"));
+    QCOMPARE(intro->MenuBtn[0]->Caption(), QString("Introduction"));
+    QCOMPARE(intro->MenuBtn[0]->toolTip(), QString("To the introduction"));
+    QCOMPARE(intro->MenuBtn[2]->Caption(), QString("Photos"));
+    QCOMPARE(intro->MenuBtn[1]->Caption(), QString("Productie"));  // no row: design text
+  }
+
+  void helpButtonOpensHelpPageAndMinimises() {
+    std::vector<QUrl> opened;
+    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
+    SetUrlOpener([&opened](const QUrl& url) {
+      opened.push_back(url);
+      return false;  // minimises also when the page could not be opened
+    });
+    TMainForm& form = StartMainForm(QSize(640, 480));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    intro->MenuButtonClick(intro->MenuBtn[4]);
+    QCOMPARE(opened.size(), size_t(1));
+    QCOMPARE(QUrlQuery(opened[0]).queryItemValue("lang"), QString("44"));
+    QVERIFY(form.windowState() & Qt::WindowMinimized);
+  }
+
+  void altF4InASectionEndsTheProgram() {
+    TMainForm& form = StartMainForm(QSize(640, 480));
+    form.GoToCatalog();
+    TSectionForm* catalog = SectionForm(SectionId::Catalog);
+    QVERIFY(catalog != nullptr);
+    QKeyEvent altF4 = AltF4();
+    QApplication::sendEvent(catalog, &altF4);
+    QCOMPARE(form.CloseSequenceRuns(), 1);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!catalog->isVisible());
+    QVERIFY(!MainFormReady);
+    QVERIFY(form.RecordFile() == nullptr);
+    // Other keys, and F4 with more than Alt, do nothing.
+    QKeyEvent ctrlAltF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier | Qt::ControlModifier);
+    QVERIFY(!IsAltF4(&ctrlAltF4));
+  }
+
+  void closeSequenceRunsOnce() {
+    FarewellMs = 300;
+    TMainForm& form = StartMainForm(QSize(640, 480));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    // A second close request while the About box shows.
+    QTimer::singleShot(50, &form, [&form] { form.close(); });
+    intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
+    FarewellMs = 0;
+    QCOMPARE(form.CloseSequenceRuns(), 1);
+    QVERIFY(AboutBox() != nullptr);  // shown on the way out, then closed
+    QVERIFY(!AboutBox()->isVisible());
+    form.close();
+    QCOMPARE(form.CloseSequenceRuns(), 1);
+  }
+};
+
+QTEST_MAIN(TestSectionForm)
+#include "TestSectionForm.moc"

@@ -1,0 +1,196 @@
+// Tests of the language chooser and the About box.
+#include "shell/About.h"
+#include "shell/Intro.h"
+
+#include "DatabaseWriter.h"
+#include "controls/Basics.h"
+#include "controls/Bk.h"
+#include "controls/MMBtns.h"
+#include "controls/ProImg.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+#include "shell/TransLtr.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using namespace orlaventis;
+
+namespace {
+
+olvtool::ColumnSource StringColumn(const QString& name) {
+  olvtool::ColumnSource column;
+  column.name = name;
+  return column;
+}
+
+// A language file with the publisher hot spot's hint in English and French.
+QString WriteLanguageFile(const QTemporaryDir& dir) {
+  olvtool::DatabaseSource source;
+  olvtool::TableSource contents;
+  contents.name = "Contents";
+  contents.columns = {StringColumn("iCountry"), StringColumn("sCountry")};
+  contents.records = {{"33", "Francais"}, {"44", "English"}};
+  source.tables.push_back(contents);
+  for (const auto& [country, hint] : {std::pair{"English", "Visit the publisher"},
+                                      std::pair{"Francais", "Visitez l'editeur"}}) {
+    olvtool::TableSource table;
+    table.name = QString("MainForm (%1)").arg(country);
+    table.columns = {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")};
+    table.records = {{"18300", "", hint}};
+    source.tables.push_back(table);
+  }
+  const QString path = dir.filePath("olv.lng");
+  QString error;
+  if (!olvtool::WriteDatabase(source, path, QString(), &error)) qWarning() << error;
+  return path;
+}
+
+void KeyUp(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent event(QEvent::KeyRelease, key, modifiers);
+  QApplication::sendEvent(widget, &event);
+}
+
+QImage Render(QWidget* widget) {
+  QImage image(widget->size(), QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  widget->render(&image);
+  return image;
+}
+
+}  // namespace
+
+class TestShellForms : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+ private slots:
+  void init() {
+    LanguageId = 44;
+    SetDisplayDepthOverride(32);
+  }
+  void cleanup() {
+    delete AboutBox();
+    SetUrlOpener({});
+    SetProgramRegistry(nullptr);
+    LanguageFilePath.clear();
+  }
+
+  void chooserSetsTheLanguage() {
+    TIntroForm chooser;
+    QCOMPARE(IntroForm(), &chooser);
+    QCOMPARE(chooser.size(), QSize(282, 282));
+    QCOMPARE(chooser.Text->text(), QString("Choose your language"));
+    QCOMPARE(chooser.LingoLst->count(), 3);
+    QCOMPARE(chooser.LingoLst->itemText(1), QString("French / Francaise"));
+    QCOMPARE(chooser.LingoLst->currentIndex(), -1);  // nothing chosen at start
+    chooser.show();
+    chooser.LingoLstChange(1);
+    QCOMPARE(LanguageId, 33);
+    QVERIFY(!chooser.isVisible());
+    chooser.LingoLstChange(2);
+    QCOMPARE(LanguageId, 44);
+    chooser.LingoLstChange(0);
+    QCOMPARE(LanguageId, 31);
+    chooser.LingoLstChange(-1);
+    QCOMPARE(LanguageId, 31);
+  }
+
+  void chooserClosedWithoutChoiceKeepsEnglish() {
+    {
+      TIntroForm chooser;
+      chooser.show();
+      chooser.close();
+      QCOMPARE(LanguageId, 44);
+    }
+    QVERIFY(IntroForm() == nullptr);
+  }
+
+  void chooserPictureByDepth() {
+    TIntroForm deep;
+    const QImage stored = deep.IntroFormImg->Background().Image();
+    QVERIFY(!stored.isNull());
+    const QImage shown = Render(&deep);
+    QVERIFY(qGray(shown.pixel(141, 140)) < 220);  // the picture, not the white form
+    QCOMPARE(qRgb(255, 255, 255), shown.pixel(5, 260));
+
+    SetDisplayDepthOverride(8);
+    TIntroForm palette;
+    QCOMPARE(palette.IntroFormImg->Background().Image(), LoadResourceBitmap("Intro256"));
+    SetDisplayDepthOverride(16);
+    TIntroForm sixteen;
+    QCOMPARE(sixteen.IntroFormImg->Background().Image(), LoadResourceBitmap("Intro"));
+    QVERIFY(LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
+  }
+
+  void aboutBoxIsReusedAndClosesByKeys() {
+    OpenAboutBox();
+    TAboutBox* box = AboutBox();
+    QVERIFY(box != nullptr);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->size(), QSize(329, 329));
+    KeyUp(box, Qt::Key_Return, Qt::ShiftModifier);
+    QVERIFY(box->isVisible());
+    KeyUp(box, Qt::Key_Escape);
+    QVERIFY(!box->isVisible());
+    OpenAboutBox();
+    QCOMPARE(AboutBox(), box);  // created once
+    QVERIFY(box->isVisible());
+    KeyUp(box, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!box->isVisible());
+    OpenAboutBox();
+    KeyUp(box, Qt::Key_Return);
+    QVERIFY(!box->isVisible());
+  }
+
+  void aboutBoxTranslatedOnEveryShow() {
+    LanguageFilePath = WriteLanguageFile(dir_);
+    OpenAboutBox();
+    TAboutBox* box = AboutBox();
+    QCOMPARE(box->OstrandSBtn->toolTip(), QString("Visit the publisher"));
+    QCOMPARE(box->TarnwickSBtn->toolTip(), QString("Bezoek de website van de maker"));  // tag 0
+    box->close();
+    LanguageId = 33;
+    OpenAboutBox();
+    QCOMPARE(box->OstrandSBtn->toolTip(), QString("Visitez l'editeur"));
+  }
+
+  void aboutPictureByDepth() {
+    OpenAboutBox();
+    const QImage deep = Render(AboutBox());
+    delete AboutBox();
+    SetDisplayDepthOverride(8);
+    OpenAboutBox();
+    QCOMPARE(AboutBox()->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
+    const QImage shallow = Render(AboutBox());
+    QCOMPARE(deep.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
+    QVERIFY(deep != shallow);
+  }
+
+  void hotSpotsOpenTheWebSites() {
+    std::vector<QUrl> opened;
+    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
+    SetUrlOpener([&opened](const QUrl& url) {
+      opened.push_back(url);
+      return true;
+    });
+    OpenAboutBox();
+    AboutBox()->OstrandSBtnClick();
+    QVERIFY(!AboutBox()->isVisible());
+    OpenAboutBox();
+    AboutBox()->TarnwickSBtnClick();
+    QCOMPARE(opened.size(), size_t(2));
+    QCOMPARE(opened[0], QUrl(kPublisherAddress));
+    QCOMPARE(opened[1], QUrl(kMakerAddress));
+  }
+};
+
+QTEST_MAIN(TestShellForms)
+#include "TestShellForms.moc"
