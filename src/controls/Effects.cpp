@@ -104,6 +104,12 @@ std::vector<QPoint> BlockSequence(const BlockGrid& grid, int step, EffectStyle s
   return walk.Take();
 }
 
+void CopyBlock(QPainter& painter, const QImage& source, const BlockGrid& grid, QPoint block) {
+  // An empty source rectangle would make drawImage copy the whole picture.
+  const QRect box = grid.BlockRect(block.x(), block.y()).intersected(source.rect());
+  if (!box.isEmpty()) painter.drawImage(box.topLeft(), source, box);
+}
+
 void SetInstantTransitions(bool instant) { gInstant = instant; }
 bool InstantTransitions() { return gInstant; }
 
@@ -123,8 +129,7 @@ void PlayBlockTransition(const QImage& source, QImage& destination, int blockSiz
     clock.start();
     qint64 frame = 0;
     for (size_t n = 0; n < blocks.size(); ++n) {
-      const QRect box = grid.BlockRect(blocks[n].x(), blocks[n].y()).intersected(source.rect());
-      if (!box.isEmpty()) painter.drawImage(box.topLeft(), source, box);
+      CopyBlock(painter, source, grid, blocks[n]);
       const bool frameEnds = (static_cast<qint64>(n) + 1) % perFrame == 0;
       if (paced && frameEnds && n + 1 < blocks.size()) {
         painter.end();

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class QPainter;
+
 namespace orlaventis {
 
 enum class EffectStyle : std::uint8_t { esRandom, esExplode, esImplode };
@@ -37,6 +39,10 @@ BlockGrid MakeBlockGrid(QSize pictureSize, int blockSize);
 // step and seed. The final whole-picture copy is not part of the sequence.
 std::vector<QPoint> BlockSequence(const BlockGrid& grid, int step, EffectStyle style,
                                   std::uint32_t seed);
+
+// Copies block `block` of `grid` from `source` to the same place through `painter`; the part
+// of the block outside the source (the extra extent row and column) copies nothing.
+void CopyBlock(QPainter& painter, const QImage& source, const BlockGrid& grid, QPoint block);
 
 // Makes every following transition instant (no pacing, one presentation at the end); for
 // tests and off-screen rendering.

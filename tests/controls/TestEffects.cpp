@@ -112,6 +112,24 @@ class TestEffects : public QObject {
     QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
   }
 
+  void blockCopiesStayInsideTheirBlock() {
+    const QImage source = Gradient(120, 90);
+    const BlockGrid grid = MakeBlockGrid(source.size(), 8);  // 16 x 12, extents 121 x 91
+    QImage destination(source.size(), QImage::Format_RGB32);
+    destination.fill(Qt::black);
+    QPainter painter(&destination);
+    CopyBlock(painter, source, grid, QPoint(16, 3));  // only the extra column: nothing
+    CopyBlock(painter, source, grid, QPoint(3, 12));  // bottom row: two pixel rows remain
+    CopyBlock(painter, source, grid, QPoint(0, 1));   // outside the grid: nothing
+    painter.end();
+    int copied = 0;
+    for (int y = 0; y < 90; ++y) {
+      for (int x = 0; x < 120; ++x) copied += destination.pixel(x, y) != qRgb(0, 0, 0);
+    }
+    QVERIFY(copied <= 8 * 2);
+    QCOMPARE(destination.copy(16, 88, 8, 2), source.copy(16, 88, 8, 2));
+  }
+
   void pacedTransitionShowsTheBlocksInOrder() {
     SetInstantTransitions(false);
     const QImage source = Gradient(210, 155);
