@@ -203,20 +203,28 @@ ArchiveEntry ParseArchiveEntry(const QString& line) {
   return entry;
 }
 
-ArchiveEntry FindArchiveEntry(const QStringList* index, const QString& name) {
-  if (index == nullptr || name.isEmpty()) return {};
+namespace {
+
+// The first line named `name` (letter case ignored), or nullptr.
+const QString* FindLine(const QStringList* index, const QString& name) {
+  if (index == nullptr || name.isEmpty()) return nullptr;
   for (const QString& line : *index) {
-    if (ArchiveLineName(line).compare(name, Qt::CaseInsensitive) == 0) return ParseArchiveEntry(line);
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq == name.size() && QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0)
+      return &line;
   }
-  return {};
+  return nullptr;
+}
+
+}  // namespace
+
+ArchiveEntry FindArchiveEntry(const QStringList* index, const QString& name) {
+  const QString* line = FindLine(index, name);
+  return line != nullptr ? ParseArchiveEntry(*line) : ArchiveEntry{};
 }
 
 bool ArchiveContains(const std::optional<QStringList>& index, const QString& name) {
-  if (!index || name.isEmpty()) return false;
-  for (const QString& line : *index) {
-    if (ArchiveLineName(line).compare(name, Qt::CaseInsensitive) == 0) return true;
-  }
-  return false;
+  return FindLine(index ? &*index : nullptr, name) != nullptr;
 }
 
 // ---- Members ----

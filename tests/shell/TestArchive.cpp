@@ -2,8 +2,13 @@
 #include "ArchiveWriter.h"
 #include "shell/Archive.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -293,6 +298,39 @@ class TestArchive : public QObject {
     QVERIFY(WriteFile(Path("plainfile"), "x"));
     QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("plainfile/t")));
     QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, QString()));
+  }
+
+  void olvtoolPacksListsAndExtracts() {
+    QVERIFY(QDir().mkpath(Path("src/i/i")));
+    const QByteArray slide = Compressible(9000);
+    const QByteArray noise = Noise(500, 3);
+    QVERIFY(WriteFile(Path("src/i/i/1"), slide));
+    QVERIFY(WriteFile(Path("src/B1_W"), noise));
+    auto run = [](const QStringList& args, QByteArray* out = nullptr) {
+      QProcess p;
+      p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
+      p.waitForFinished(60000);
+      if (out != nullptr) *out = p.readAllStandardOutput();
+      return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QCOMPARE(run({"archive", "pack", Path("src"), Path("packed.dat")}), 0);
+    QByteArray listing;
+    QCOMPARE(run({"archive", "list", Path("packed.dat"), "--json"}, &listing), 0);
+    const QJsonArray members = QJsonDocument::fromJson(listing).array();
+    QCOMPARE(members.size(), 2);
+    QCOMPARE(members[0].toObject()["name"].toString(), QStringLiteral("B1_W"));
+    QCOMPARE(members[0].toObject()["packed"].toInt(), 500);  // noise is stored
+    QCOMPARE(members[1].toObject()["name"].toString(), QStringLiteral("i\\i\\1"));
+    QCOMPARE(members[1].toObject()["unpacked"].toInt(), 9000);
+    QVERIFY(members[1].toObject()["packed"].toInt() < 9000);
+
+    QCOMPARE(run({"archive", "extract", Path("packed.dat"), "I\\I\\1", Path("x1")}), 0);
+    QCOMPARE(ReadFile(Path("x1")), slide);
+    QCOMPARE(QFileInfo(Path("x1")).lastModified().toSecsSinceEpoch() / 2,
+             QFileInfo(Path("src/i/i/1")).lastModified().toSecsSinceEpoch() / 2);
+    QCOMPARE(run({"archive", "extract", Path("packed.dat"), "nothing", Path("x2")}), 1);
+    QCOMPARE(run({"archive", "list", Path("absent.dat")}), 1);
+    QCOMPARE(run({"archive", "extract", Path("packed.dat")}), 2);
   }
 };
 
