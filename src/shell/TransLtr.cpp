@@ -4,6 +4,7 @@
 #include "controls/MMBtns.h"
 #include "controls/Ticker.h"
 #include "database/TableDatabase.h"
+#include "shell/PasswordDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -32,7 +33,9 @@ TTessaranObject* translating = nullptr;
 
 // Opens the language file and finds the current table; null when either fails.
 std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
-  auto database = std::make_unique<TTessaranObject>();
+  // A protected language file asks the user, as every database does.
+  static DialogPasswordPrompt prompt;
+  auto database = std::make_unique<TTessaranObject>(&prompt);
   if (!database->Open(path, path, QString(), QString())) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));

@@ -2,7 +2,7 @@
 // translation, Alt+F4 and the close sequence.
 #include "sections/SectionForm.h"
 
-#include "DatabaseWriter.h"
+#include "shell/LanguageFile.h"
 #include "controls/Basics.h"
 #include "controls/Bk.h"
 #include "controls/MMBtns.h"
@@ -34,29 +34,14 @@ class CountingSection : public TSectionForm {
   void CreateContent() override { ++created; }
 };
 
-olvtool::ColumnSource StringColumn(const QString& name) {
-  olvtool::ColumnSource column;
-  column.name = name;
-  return column;
-}
-
 // Writes d/olv.lng with English menu texts below `folder`.
 bool WriteLanguageFile(const QString& folder) {
-  olvtool::DatabaseSource source;
-  olvtool::TableSource contents;
-  contents.name = "Contents";
-  contents.columns = {StringColumn("iCountry"), StringColumn("sCountry")};
-  contents.records = {{"44", "English"}};
-  olvtool::TableSource table;
-  table.name = "MainForm (English)";
-  table.columns = {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")};
-  table.records = {{"10", "Orlaventis in English", ""},
-                   {"100", "Introduction", "To the introduction"},
-                   {"300", "Photos", "To the photos"}};
-  source.tables = {contents, table};
   QDir().mkpath(folder + "/d");
-  QString error;
-  return olvtool::WriteDatabase(source, folder + "/d/olv.lng", QString(), &error);
+  return testing::WriteLanguageFile(folder + "/d/olv.lng",
+                                    {{"44", "English",
+                                      {{"10", "Orlaventis in English", ""},
+                                       {"100", "Introduction", "To the introduction"},
+                                       {"300", "Photos", "To the photos"}}}});
 }
 
 // The colour of a pixel of `widget` as it paints itself.

@@ -2,7 +2,7 @@
 #include "shell/About.h"
 #include "shell/Intro.h"
 
-#include "DatabaseWriter.h"
+#include "shell/LanguageFile.h"
 #include "controls/Basics.h"
 #include "controls/Bk.h"
 #include "controls/MMBtns.h"
@@ -24,31 +24,11 @@ using namespace orlaventis;
 
 namespace {
 
-olvtool::ColumnSource StringColumn(const QString& name) {
-  olvtool::ColumnSource column;
-  column.name = name;
-  return column;
-}
-
 // A language file with the publisher hot spot's hint in English and French.
 QString WriteLanguageFile(const QTemporaryDir& dir) {
-  olvtool::DatabaseSource source;
-  olvtool::TableSource contents;
-  contents.name = "Contents";
-  contents.columns = {StringColumn("iCountry"), StringColumn("sCountry")};
-  contents.records = {{"33", "Francais"}, {"44", "English"}};
-  source.tables.push_back(contents);
-  for (const auto& [country, hint] : {std::pair{"English", "Visit the publisher"},
-                                      std::pair{"Francais", "Visitez l'editeur"}}) {
-    olvtool::TableSource table;
-    table.name = QString("MainForm (%1)").arg(country);
-    table.columns = {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")};
-    table.records = {{"18300", "", hint}};
-    source.tables.push_back(table);
-  }
   const QString path = dir.filePath("olv.lng");
-  QString error;
-  if (!olvtool::WriteDatabase(source, path, QString(), &error)) qWarning() << error;
+  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}}},
+                                    {"44", "English", {{"18300", "", "Visit the publisher"}}}});
   return path;
 }
 

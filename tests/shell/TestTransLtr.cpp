@@ -1,7 +1,7 @@
 // Tests of form translation against language databases written with our own writer.
 #include "shell/TransLtr.h"
 
-#include "DatabaseWriter.h"
+#include "shell/LanguageFile.h"
 #include "controls/MMBtns.h"
 #include "controls/Ticker.h"
 
@@ -18,40 +18,16 @@
 #include <QTest>
 
 using namespace orlaventis;
-using olvtool::ColumnSource;
-using olvtool::TableSource;
 
 namespace {
 
 using Row = QStringList;  // Tag, Caption, Hint
 
-ColumnSource StringColumn(const QString& name) {
-  ColumnSource column;
-  column.name = name;
-  return column;
-}
-
-TableSource TranslationTable(const QString& name, const std::vector<Row>& rows) {
-  TableSource table;
-  table.name = name;
-  table.columns = {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")};
-  table.records = rows;
-  return table;
-}
-
 // A language file with Dutch (31) and English (44), but no French (33).
 QString WriteLanguageFile(const QTemporaryDir& dir, const std::vector<Row>& englishRows) {
-  olvtool::DatabaseSource source;
-  TableSource contents;
-  contents.name = "Contents";
-  contents.columns = {StringColumn("iCountry"), StringColumn("sCountry")};
-  contents.records = {{"31", "Nederlands"}, {"44", "English"}};
-  source.tables.push_back(contents);
-  source.tables.push_back(TranslationTable("MainForm (Nederlands)", {{"300", "Foto's NL", ""}}));
-  source.tables.push_back(TranslationTable("MainForm (English)", englishRows));
   const QString path = dir.filePath("olv.lng");
-  QString error;
-  if (!olvtool::WriteDatabase(source, path, QString(), &error)) qWarning() << error;
+  testing::WriteLanguageFile(path, {{"31", "Nederlands", {{"300", "Foto's NL", ""}}},
+                                    {"44", "English", englishRows}});
   return path;
 }
 
