@@ -27,10 +27,9 @@ FileTimeSetter& fileTimeSetter() {
   return setter;
 }
 
-bool SetModificationTime(const QString& path, const QDateTime& time) {
-  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(path, time);
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+// Sets the modification time of the file just written, still open in `file`.
+bool SetModificationTime(QFile& file, const QDateTime& time) {
+  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(file.fileName(), time);
   return file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
@@ -300,12 +299,12 @@ bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
   if (!QDir().mkpath(info.absolutePath())) return false;
   QFile out(destinationPath);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const bool written = out.write(member) == member.size() && out.flush();
-  out.close();
   QDateTime time = DaysToDateTime(entry.TimeStamp);
   if (!time.isValid()) time = DaysToDateTime(kDosEpochDays);
-  if (written && out.error() == QFileDevice::NoError && SetModificationTime(destinationPath, time))
-    return true;
+  // Everything is flushed before the time is set, so closing changes it no more.
+  const bool done = out.write(member) == member.size() && out.flush() && SetModificationTime(out, time);
+  out.close();
+  if (done && out.error() == QFileDevice::NoError) return true;
   // Not complete or not time-stamped: the file must not stay behind.
   QFile::setPermissions(destinationPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   QFile::remove(destinationPath);

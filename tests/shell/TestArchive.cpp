@@ -111,10 +111,10 @@ class TestArchive : public QObject {
 
   void buildsTheIndex() {
     // Line ends of every kind, an empty line kept, a NUL ends the text, Windows-1252 names.
-    const QByteArray text("a=1;\r\nb=2;\nc=3;\rd=4;\r\n\r\ncaf\xE9=5;\r\n\0hidden=6;\r\n", 44);
+    const QByteArray text("a=1;\r\nb=2;\nc=3;\rd=4;\r\n\r\ncaf\xE9\x80=5;\r\n\0hidden=6;\r\n", 45);
     const QByteArray bytes = olvtool::AssembleArchive("BLOCKS", text);
     QVERIFY(WriteFile(Path("lines.dat"), bytes));
-    const QStringList expected = {"a=1;", "b=2;", "c=3;", "d=4;", "", QStringLiteral("caf\u00e9=5;")};
+    const QStringList expected = {"a=1;", "b=2;", "c=3;", "d=4;", "", QStringLiteral("caf\u00e9\u20ac=5;")};
     const auto index = BuildArchiveIndex(Path("lines.dat"));
     QVERIFY(index.has_value());
     QCOMPARE(*index, expected);
