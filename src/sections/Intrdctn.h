@@ -1,0 +1,45 @@
+// TIntroductionForm: the Introduction section, with its title, introduction text and slides.
+#pragma once
+
+#include "sections/SectionForm.h"
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace orlaventis {
+
+class TProportionalImage;
+class TSlideCycle;
+
+// The first section: a translated title over its silver shadow, the introduction text of the
+// current language (record "Intro_" + LanguageId + "|||") in a read-only memo, and the slide
+// cycle. Created by the section frame on the first visit; its timer runs until it is destroyed.
+class TIntroductionForm final : public TSectionForm {
+  Q_OBJECT
+
+ public:
+  explicit TIntroductionForm(QWidget* parent);
+
+  QLabel* HeaderLblBk = nullptr;
+  QLabel* HeaderLbl = nullptr;
+  TProportionalImage* SlidePicture = nullptr;
+  QPlainTextEdit* IntroductionText = nullptr;  // made in CreateContent
+
+  // The slide timer's handler: the next picture (see TSlideCycle).
+  void TimerTimer();
+  int PictureNumber() const;
+  TSlideCycle& Slides() { return *slides_; }
+
+ protected:
+  void CreateComponents() override;
+  void CreateContent() override;
+
+ private:
+  TSlideCycle* slides_ = nullptr;  // child
+};
+
+// Makes the section frame create a TIntroductionForm for the Introduction (the program calls
+// this once at start, before the main form opens its first section).
+void RegisterIntroductionForm();
+
+}  // namespace orlaventis

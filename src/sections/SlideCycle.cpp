@@ -1,0 +1,134 @@
+// What the Introduction and Production share: the ten-picture slide cycle and the page texts.
+#include "sections/SlideCycle.h"
+
+#include "controls/ProImg.h"
+#include "database/iDbRecs.h"
+#include "sections/SectionForm.h"
+#include "shell/Archive.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+#include "shell/TempFolder.h"
+#include "shell/TransLtr.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace orlaventis {
+
+QFont ArialFont(int pixels) {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(std::max(1, pixels));
+  return font;
+}
+
+QRect ScaledDesignRect(const QRect& design) {
+  return QRect(TSectionForm::Scaled(design.x()), TSectionForm::Scaled(design.y()),
+               TSectionForm::Scaled(design.width()), TSectionForm::Scaled(design.height()));
+}
+
+TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
+  auto make = [&](const char* name, QRect box, QColor colour) {
+    auto* label = new QLabel(designText, form);
+    label->setObjectName(QString::fromLatin1(name));
+    SetTag(label, tag);
+    label->setGeometry(box);
+    QFont font = ArialFont(16);
+    font.setItalic(true);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colour);
+    label->setPalette(colours);
+    return label;
+  };
+  TitleLabels labels{};
+  labels.HeaderLblBk = make("HeaderLblBk", QRect(171, 34, 399, 25), QColor(192, 192, 192));
+  labels.HeaderLbl = make("HeaderLbl", QRect(172, 35, 399, 25), Qt::white);
+  return labels;
+}
+
+std::optional<QString> FindRecordText(TiDbRecFile* records, const QString& key) {
+  if (records == nullptr) return std::nullopt;
+  const int32_t count = records->VisibleCount();
+  for (int32_t position = 1; position <= count; ++position) {
+    const TiDbRec record = records->GetRecord(position);
+    if (record.KeyText() == key) return record.TextText();
+  }
+  return std::nullopt;
+}
+
+QStringList SplitTextLines(const QString& text) {
+  QStringList lines;
+  qsizetype start = 0;
+  const qsizetype size = text.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    const QChar c = text.at(i);
+    if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) continue;
+    lines.append(text.mid(start, i - start));
+    if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n')) ++i;
+    start = i + 1;
+  }
+  if (start < size) lines.append(text.mid(start));
+  return lines;
+}
+
+TSlideCycle::TSlideCycle(TProportionalImage* picture, QObject* parent)
+    : QObject(parent), picture_(picture), timer_(new QTimer(this)) {
+  timer_->setObjectName(QStringLiteral("Timer"));
+  timer_->setInterval(kIntervalMs);
+  connect(timer_, &QTimer::timeout, this, &TSlideCycle::TimerTimer);
+}
+
+void TSlideCycle::SetSlideEffects(TProportionalImage& picture) {
+  picture.SetEffect(EffectStyle::esExplode);
+  picture.SetEffects(true);
+  picture.SetEffectSize(5);
+  picture.SetEffectSpeed(1);
+}
+
+void TSlideCycle::Start() {
+  TimerTimer();
+  timer_->start();
+}
+
+void TSlideCycle::TimerTimer() {
+  if (busy_) return;
+  busy_ = true;
+  pictureNumber_ = pictureNumber_ >= kSlideCount ? 1 : pictureNumber_ + 1;
+  const QImage slide = LoadSlide(pictureNumber_);
+  if (!slide.isNull()) picture_->SetImage(slide);
+  busy_ = false;
+}
+
+QImage TSlideCycle::LoadSlide(int number) {
+  TMainForm* main = MainForm();
+  if (main == nullptr) return {};
+  const QString member = QStringLiteral("i\\i\\") + QString::number(number);
+  if (!ArchiveContains(main->PhotoArchiveIndex(), member)) return {};
+  const ArchiveEntry entry = FindArchiveEntry(main->PhotoArchiveIndex(), member);
+  const QString file = TempFilePath(QString::number(number));
+  if (file.isEmpty()) return {};
+  // Events run while the member inflates; the main form may be gone afterwards.
+  if (!ExtractArchiveEntry(DataPath(QStringLiteral("olvf.dat")), entry, file, ProcessEventsProgress()) ||
+      !QFileInfo(file).isFile()) {
+    return {};
+  }
+  QImage slide;
+  if ((main = MainForm()) != nullptr) {
+    TPMultiImage& decoder = main->anImage();
+    decoder.SetImageName(QString());
+    decoder.SetImageName(file);
+    slide = decoder.Picture();
+    decoder.SetImageName(QString());
+  }
+  // The file goes before the picture is shown, so that no transition runs while it exists.
+  QFile::remove(file);
+  return slide;
+}
+
+}  // namespace orlaventis
