@@ -17,10 +17,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QToolTip>
 #include <QWindowStateChangeEvent>
 
 #include <cstdlib>
@@ -73,6 +75,22 @@ void ApplyRequest(const StartRequest& request) {
     ChooseLanguage = false;
   }
 }
+
+// Shows every hint for kHintMs (the framework's own duration depends on the text's length).
+class HintDuration final : public QObject {
+ public:
+  static constexpr int kHintMs = 5000;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->toolTip().isEmpty()) return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), kHintMs);
+    return true;
+  }
+};
 
 // Shows the main form over the whole screen (the pretended one when a size is given).
 void ShowMainForm(TMainForm& form) {
@@ -266,6 +284,8 @@ int RunProgram(const StartRequest& request) {
     RunUninstaller();
     return 0;
   }
+  HintDuration hints;
+  qApp->installEventFilter(&hints);
 
   // Later starts find this program from now on; until the main form exists, a close request
   // ends the chooser and the program.
