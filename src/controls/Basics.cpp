@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QMap>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -268,6 +269,37 @@ QCursor LoadResourceCursor(const QString& name) {
   const int hotY = image.text(QStringLiteral("HotspotY")).toInt(&okY);
   return okX && okY ? QCursor(QPixmap::fromImage(image), hotX, hotY)
                     : QCursor(QPixmap::fromImage(image));
+}
+
+bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
+  auto* mouse = dynamic_cast<QMouseEvent*>(event);
+  if (mouse == nullptr) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      if (mouse->button() == Qt::LeftButton) leftPressed_ = true;
+      if (OnMouseDown) OnMouseDown(control, mouse);
+      return true;
+    case QEvent::MouseButtonDblClick:
+      if (mouse->button() == Qt::LeftButton) {
+        leftPressed_ = true;
+        if (OnDblClick) OnDblClick(control);
+      }
+      if (OnMouseDown) OnMouseDown(control, mouse);
+      return true;
+    case QEvent::MouseButtonRelease: {
+      const bool click = leftPressed_ && mouse->button() == Qt::LeftButton &&
+                         control->rect().contains(mouse->position().toPoint());
+      if (mouse->button() == Qt::LeftButton) leftPressed_ = false;
+      if (click && OnClick) OnClick(control);
+      if (OnMouseUp) OnMouseUp(control, mouse);
+      return true;
+    }
+    case QEvent::MouseMove:
+      if (OnMouseMove) OnMouseMove(control, mouse);
+      return true;
+    default:
+      return false;
+  }
 }
 
 GGraphicControl::GGraphicControl(QWidget* parent) : QWidget(parent) {}

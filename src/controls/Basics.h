@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class QMouseEvent;
 class QPainter;
 
 namespace orlaventis {
@@ -100,6 +101,27 @@ QCursor LoadResourceCursor(const QString& name);
 // Callback with the raising object as its only parameter.
 using GMouseInOutEvent = std::function<void(QObject* Sender)>;
 using TNotifyEvent = std::function<void(QObject* Sender)>;
+// Mouse event callback: the raising object and the event.
+using TMouseEvent = std::function<void(QObject* Sender, QMouseEvent* event)>;
+
+// The click and mouse callbacks of a control. A click is a left press and release on the
+// control (released inside it); it is raised before OnMouseUp.
+class TMouseEvents {
+ public:
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+
+ protected:
+  // Raises the callbacks for a mouse press, release, move or double click on `control`;
+  // returns false for any other event.
+  bool RaiseMouseEvents(QWidget* control, QEvent* event);
+
+ private:
+  bool leftPressed_ = false;
+};
 
 // A control that reports the mouse entering and leaving it.
 class GGraphicControl : public QWidget {

@@ -1,6 +1,7 @@
 // TBkControl: a control that paints nothing but its background (picture, fill and frame).
 #include "controls/Bk.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace orlaventis {
@@ -25,5 +26,10 @@ void TBkControl::paintEvent(QPaintEvent*) {
   background_->DrawFrame(painter, width(), height());
   isPainting_ = false;
 }
+
+void TBkControl::mousePressEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TBkControl::mouseReleaseEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TBkControl::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TBkControl::mouseDoubleClickEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
 
 }  // namespace orlaventis

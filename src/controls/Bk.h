@@ -1,13 +1,14 @@
 // TBkControl: a control that paints nothing but its background (picture, fill and frame).
 #pragma once
 
+#include "controls/Basics.h"
 #include "controls/GrphPrps.h"
 
 #include <QWidget>
 
 namespace orlaventis {
 
-class TBkControl : public QWidget {
+class TBkControl : public QWidget, public TMouseEvents {
   Q_OBJECT
  public:
   explicit TBkControl(QWidget* parent = nullptr);
@@ -24,6 +25,10 @@ class TBkControl : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   TBackground* background_;  // child QObject

@@ -152,27 +152,23 @@ void TBaseBtn::paintEvent(QPaintEvent*) {
 }
 
 void TBaseBtn::mousePressEvent(QMouseEvent* event) {
-  if (OnMouseDown) OnMouseDown(this, event);
+  RaiseMouseEvents(this, event);
   mousePressed_ = true;
   update();
 }
 
 void TBaseBtn::mouseReleaseEvent(QMouseEvent* event) {
-  const bool clicked = mousePressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-  if (clicked && OnClick) OnClick(this);
-  if (OnMouseUp) OnMouseUp(this, event);
+  RaiseMouseEvents(this, event);
   mousePressed_ = false;
   update();
 }
 
-void TBaseBtn::mouseMoveEvent(QMouseEvent* event) {
-  if (OnMouseMove) OnMouseMove(this, event);
-}
+void TBaseBtn::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
 
 void TBaseBtn::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (OnDblClick && event->button() == Qt::LeftButton) OnDblClick(this);
-  mousePressEvent(event);
+  RaiseMouseEvents(this, event);
+  mousePressed_ = true;
+  update();
 }
 
 void TBaseBtn::changeEvent(QEvent* event) {

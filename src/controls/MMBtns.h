@@ -10,18 +10,13 @@
 
 #include <functional>
 
-class QMouseEvent;
-
 namespace orlaventis {
 
 // Loads the cursors "HandCursor" and "HandNoFingersCursor" and installs them in the screen
 // cursor table as -19 and -20. Idempotent.
 void InstallHandCursors();
 
-// Mouse event callback: the raising object and the event.
-using TMouseEvent = std::function<void(QObject* Sender, QMouseEvent* event)>;
-
-class TBaseBtn : public GGraphicControl {
+class TBaseBtn : public GGraphicControl, public TMouseEvents {
   Q_OBJECT
  public:
   // 120 x 40, cursor -19 (installs the hand cursors).
@@ -99,12 +94,6 @@ class TBaseBtn : public GGraphicControl {
 
   // Draws the button as it looks now onto `painter` (W x H from the current size).
   void PaintButton(QPainter& painter) const;
-
-  TNotifyEvent OnClick;
-  TNotifyEvent OnDblClick;
-  TMouseEvent OnMouseDown;
-  TMouseEvent OnMouseMove;
-  TMouseEvent OnMouseUp;
 
   // The grey of disabled captions.
   static constexpr QRgb kGrayText = 0x808080;

@@ -2,6 +2,7 @@
 // composed off screen and shown at once, through a raster operation or a block transition.
 #include "controls/ProImg.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -180,5 +181,10 @@ void TProportionalImage::paintEvent(QPaintEvent* event) {
   painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
 }
 
+
+void TProportionalImage::mousePressEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TProportionalImage::mouseReleaseEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TProportionalImage::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+void TProportionalImage::mouseDoubleClickEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
 
 }  // namespace orlaventis

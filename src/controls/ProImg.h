@@ -39,7 +39,7 @@ struct ProportionalRules {
 // picture without pixels) means nothing is drawn.
 QRect ProportionalBox(QSize control, QSize picture, const ProportionalRules& rules);
 
-class TProportionalImage : public QWidget {
+class TProportionalImage : public QWidget, public TMouseEvents {
   Q_OBJECT
  public:
   // 100 x 100, black canvas until the first paint.
@@ -97,6 +97,10 @@ class TProportionalImage : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   template <typename T>

@@ -159,6 +159,21 @@ class TestProImg : public QObject {
     QCOMPARE(picture.Canvas().pixel(5, 5), kBlue);
   }
 
+  void clickIsALeftPressAndReleaseInside() {
+    TProportionalImage picture;
+    int clicks = 0;
+    int downs = 0;
+    picture.OnClick = [&](QObject* sender) { clicks += sender == &picture; };
+    picture.OnMouseDown = [&](QObject*, QMouseEvent*) { ++downs; };
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, QPoint(50, 50));
+    QCOMPARE(clicks, 1);
+    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(150, 50));  // released outside
+    QTest::mouseClick(&picture, Qt::RightButton, {}, QPoint(50, 50));
+    QCOMPARE(clicks, 1);
+    QCOMPARE(downs, 3);
+  }
+
   void paintsOnlyOnRealChanges() {
     Shown shown;
     TProportionalImage& picture = *shown.picture;
