@@ -1,7 +1,6 @@
 // TBkControl: a control that paints nothing but its background (picture, fill and frame).
 #include "controls/Bk.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace orlaventis {
@@ -27,9 +26,8 @@ void TBkControl::paintEvent(QPaintEvent*) {
   isPainting_ = false;
 }
 
-void TBkControl::mousePressEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TBkControl::mouseReleaseEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TBkControl::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TBkControl::mouseDoubleClickEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+bool TBkControl::event(QEvent* event) {
+  return RaiseMouseEvents(this, event) || QWidget::event(event);
+}
 
 }  // namespace orlaventis

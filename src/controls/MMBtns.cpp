@@ -3,7 +3,6 @@
 #include "controls/MMBtns.h"
 
 #include <QEvent>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace orlaventis {
@@ -151,24 +150,18 @@ void TBaseBtn::paintEvent(QPaintEvent*) {
   PaintButton(painter);
 }
 
-void TBaseBtn::mousePressEvent(QMouseEvent* event) {
-  RaiseMouseEvents(this, event);
-  mousePressed_ = true;
-  update();
-}
-
-void TBaseBtn::mouseReleaseEvent(QMouseEvent* event) {
-  RaiseMouseEvents(this, event);
-  mousePressed_ = false;
-  update();
-}
-
-void TBaseBtn::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-
-void TBaseBtn::mouseDoubleClickEvent(QMouseEvent* event) {
-  RaiseMouseEvents(this, event);
-  mousePressed_ = true;
-  update();
+bool TBaseBtn::event(QEvent* event) {
+  if (RaiseMouseEvents(this, event)) {
+    // A pressed mouse button shows the down look until it is released.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+        type == QEvent::MouseButtonRelease) {
+      mousePressed_ = type != QEvent::MouseButtonRelease;
+      update();
+    }
+    return true;
+  }
+  return GGraphicControl::event(event);
 }
 
 void TBaseBtn::changeEvent(QEvent* event) {

@@ -100,10 +100,7 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:

@@ -2,7 +2,6 @@
 // composed off screen and shown at once, through a raster operation or a block transition.
 #include "controls/ProImg.h"
 
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -182,9 +181,8 @@ void TProportionalImage::paintEvent(QPaintEvent* event) {
 }
 
 
-void TProportionalImage::mousePressEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TProportionalImage::mouseReleaseEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TProportionalImage::mouseMoveEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
-void TProportionalImage::mouseDoubleClickEvent(QMouseEvent* event) { RaiseMouseEvents(this, event); }
+bool TProportionalImage::event(QEvent* event) {
+  return RaiseMouseEvents(this, event) || QWidget::event(event);
+}
 
 }  // namespace orlaventis

@@ -97,10 +97,7 @@ class TProportionalImage : public QWidget, public TMouseEvents {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   template <typename T>
