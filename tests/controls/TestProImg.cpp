@@ -159,6 +159,19 @@ class TestProImg : public QObject {
     QCOMPARE(picture.Canvas().pixel(5, 5), kBlue);
   }
 
+  void paletteDisplaysGetPaletteColours() {
+    LoadPalettes();
+    Shown shown;
+    QImage odd(4, 4, QImage::Format_RGB32);
+    odd.fill(qRgb(250, 12, 8));
+    SetDisplayDepthOverride(4);
+    shown.picture->SetImage(odd);
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
+    SetDisplayDepthOverride(32);
+    shown.picture->SetImage(odd);
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
+  }
+
   void clickIsALeftPressAndReleaseInside() {
     TProportionalImage picture;
     int clicks = 0;
