@@ -198,14 +198,12 @@ void DrawPicture(QPainter* painter, int x, int y, const QImage& picture) {
 
 void StretchDrawPicture(QPainter* painter, const QRect& box, const QImage& picture) {
   if (painter == nullptr || picture.isNull() || box.width() <= 0 || box.height() <= 0) return;
-  // Nearest-neighbour scaling drops or repeats rows and columns like COLORONCOLOR.
-  const QImage scaled = picture.size() == box.size()
-                            ? picture
-                            : picture.scaled(box.size(), Qt::IgnoreAspectRatio,
-                                             Qt::FastTransformation);
+  // Without smooth transformation the painter samples the nearest source pixel (rows and
+  // columns dropped or repeated, as COLORONCOLOR does) and renders only the visible part,
+  // so a huge box costs no memory.
   painter->save();
   painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter->drawImage(box.topLeft(), PaletteSafe(scaled));
+  painter->drawImage(box, PaletteSafe(picture));
   painter->restore();
 }
 

@@ -55,8 +55,9 @@ BlockGrid MakeBlockGrid(QSize pictureSize, int blockSize) {
   grid.blockSize = std::max(1, blockSize);
   grid.extentW = std::max(0, pictureSize.width()) + 1;
   grid.extentH = std::max(0, pictureSize.height()) + 1;
-  grid.cols = (grid.extentW + grid.blockSize - 1) / grid.blockSize;
-  grid.rows = (grid.extentH + grid.blockSize - 1) / grid.blockSize;
+  // Rounded up without overflow for any block size (the extents are at least 1).
+  grid.cols = (grid.extentW - 1) / grid.blockSize + 1;
+  grid.rows = (grid.extentH - 1) / grid.blockSize + 1;
   return grid;
 }
 

@@ -49,6 +49,10 @@ class TestEffects : public QObject {
     QCOMPARE(exact.cols, 2);
     QCOMPARE(exact.rows, 1);
     QCOMPARE(MakeBlockGrid(QSize(3, 3), 0).cols, 4);  // block size 0 counts as 1
+    const BlockGrid huge = MakeBlockGrid(QSize(640, 480), std::numeric_limits<int>::max());
+    QCOMPARE(huge.cols, 1);
+    QCOMPARE(huge.rows, 1);
+    QCOMPARE(huge.BlockRect(1, 1), QRect(0, 0, 641, 481));
   }
 
   void explodeSpiralsOutFromTheCentre() {

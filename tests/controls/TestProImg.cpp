@@ -85,6 +85,10 @@ class TestProImg : public QObject {
     QVERIFY(!shown.picture->NewImage());
     // What the screen shows is the canvas.
     QCOMPARE(shown.picture->grab().toImage().convertToFormat(QImage::Format_RGB32), canvas);
+    shown.picture->SetSx(std::numeric_limits<int>::max());  // far larger than the control
+    shown.picture->SetSy(std::numeric_limits<int>::max());
+    QCOMPARE(shown.picture->Canvas().pixel(0, 0), kRed);
+    QCOMPARE(shown.picture->Canvas().pixel(199, 199), kRed);
     shown.picture->SetImage(QImage(0, 5, QImage::Format_RGB32));  // no pixels: background only
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kBlack);
   }
