@@ -99,7 +99,7 @@ void TOutline::SetSelectedItem(int index) {
   selected_ = index;
   const int line = LineOf(index);
   if (line >= 0) {
-    const int visible = std::max(1, viewport()->height() / itemHeight_);
+    const int visible = VisibleLines();
     QScrollBar* bar = verticalScrollBar();
     if (line < bar->value()) bar->setValue(line);
     if (line >= bar->value() + visible) bar->setValue(line - visible + 1);
@@ -128,6 +128,11 @@ void TOutline::SetItemHeight(int height) {
   Relayout();
 }
 
+int TOutline::VisibleLines() const {
+  // From the control's own size: the viewport is laid out only when the control is shown.
+  return std::max(1, maximumViewportSize().height() / itemHeight_);
+}
+
 int TOutline::ItemOnLine(int line) const {
   return line >= 0 && line < static_cast<int>(lines_.size()) ? lines_[size_t(line)] : 0;
 }
@@ -147,7 +152,7 @@ void TOutline::Relayout() {
   for (int index = 1; index <= ItemCount(); ++index) {
     if (Shown(index)) lines_.push_back(index);
   }
-  const int visible = std::max(1, viewport()->height() / itemHeight_);
+  const int visible = VisibleLines();
   QScrollBar* bar = verticalScrollBar();
   bar->setRange(0, std::max(0, static_cast<int>(lines_.size()) - visible));
   bar->setPageStep(visible);
@@ -213,7 +218,7 @@ void TOutline::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TOutline::keyPressEvent(QKeyEvent* event) {
   const int line = LineOf(selected_);
-  const int page = std::max(1, viewport()->height() / itemHeight_);
+  const int page = VisibleLines();
   const int last = static_cast<int>(lines_.size()) - 1;
   int target = -1;
   switch (event->key()) {

@@ -83,6 +83,7 @@ class TOutline : public QAbstractScrollArea {
 
  private:
   bool Shown(int index) const;
+  int VisibleLines() const;  // whole lines that fit
   void Relayout();  // the visible lines and the scroll bar
   void SelectByUser(int index);
   int LineOf(int index) const;  // visible line of an item, -1 when hidden

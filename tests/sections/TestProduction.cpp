@@ -99,6 +99,7 @@ class TestProduction : public QObject {
     QVERIFY(outline.Items(1).Expanded && outline.Items(3).Expanded && outline.Items(5).Expanded);
     QCOMPARE(outline.SelectedItem(), 2);
     QCOMPARE(outline.ItemOnLine(6), 7);
+    QCOMPARE(outline.GetItem(QPoint(5, 5)), 1);  // not scrolled: item 2 is in view already
     QCOMPARE(outline.ItemHeight(), 17);
 
     // Collapsing item 1 hides its three descendants; the lines below move up.
