@@ -1,4 +1,6 @@
 // The orlaventis program: parses the command line and hands over to the application shell.
+#include "sections/Intrdctn.h"
+#include "sections/Prodctn.h"
 #include "sections/SectionForm.h"
 #include "shell/Main.h"
 
@@ -96,6 +98,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
+  orlaventis::RegisterIntroductionForm();
+  orlaventis::RegisterProductionForm();
   if (!request.tourFolder.isEmpty()) return orlaventis::RunTour(request);
   return orlaventis::RunProgram(request);
 }
