@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QUrlQuery>
 
 using namespace orlaventis;
@@ -29,8 +31,14 @@ class CountingSection : public TSectionForm {
   using TSectionForm::TSectionForm;
   static inline int created = 0;
   int visits = 0;
+  QPlainTextEdit* memo = nullptr;
 
  protected:
+  void CreateComponents() override {
+    memo = new QPlainTextEdit(this);
+    memo->setGeometry(200, 300, 400, 100);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  }
   void CreateContent() override { ++created; }
 };
 
@@ -111,6 +119,14 @@ class TestSectionForm : public QObject {
     QCOMPARE(intro->InfoBtn->geometry(), QRect(9, 196, 94, 56));
     QCOMPARE(intro->MenuBtn[0]->Font().Font.pixelSize(), 14);
     QCOMPARE(intro->Bk->geometry(), QRect(0, 0, 800, 600));
+    // A scroll area is scaled as one control: its viewport still fits inside it.
+    auto* memo = static_cast<CountingSection*>(intro)->memo;
+    QCOMPARE(memo->geometry(), QRect(250, 375, 500, 125));
+    QVERIFY(memo->rect().contains(memo->viewport()->geometry()));
+    QWidget* bar = memo->verticalScrollBar();
+    const QRect barRect(bar->mapTo(memo, QPoint(0, 0)), bar->size());
+    QVERIFY(memo->rect().contains(barRect));
+    QVERIFY(bar->height() > 100);
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
     QVERIFY(intro->MenuBtn[0]->ButtonIsDown());
     QVERIFY(!intro->MenuBtn[1]->ButtonIsDown());
