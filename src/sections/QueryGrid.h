@@ -1,0 +1,120 @@
+// TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
+#pragma once
+
+#include "controls/Basics.h"
+#include "database/QueryCriteria.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <vector>
+
+class QLineEdit;
+class QScrollBar;
+class QToolButton;
+
+namespace orlaventis {
+
+class TTessaranObject;
+class TQueryDropDown;
+
+// A grid of criterion rows: the label on the left, what is chosen on the right (or the row's
+// select-all text). A link-list row opens a drop-down check list, any other row an inline editor.
+// The rules live in TQueryCriteria (Criteria()); this widget draws them and routes the user's
+// clicks and keys. Child controls are owned through Qt parents (the drop-down list is a popup
+// parented to the grid).
+class TTessaranQueryGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTessaranQueryGrid(QWidget* parent = nullptr);
+  ~TTessaranQueryGrid() override;
+
+  // Builds the rows from `definitionTable` for `dataTable` (see TQueryCriteria::LoadDefinition);
+  // the grid then is (row height + 1) × min(rows, visibleRows) + 2 pixels high, the label
+  // column as wide as the widest label + 10 and the value column fills the rest. The database
+  // is not owned and must outlive the definition. False leaves an empty grid.
+  bool LoadDefinition(TTessaranObject* database, const QString& dataTable, int visibleRows,
+                      const QString& definitionTable);
+  // Frees every row, forgets the database and hides the child controls.
+  void ClearDefinition();
+  // Every row but `exceptedRow` (0: none) selects everything again; raises nothing.
+  void ResetCriteria(int exceptedRow);
+  // Hides both buttons, the drop-down list and the editor (without committing).
+  void CloseEditors();
+
+  TQueryCriteria& Criteria() { return criteria_; }
+  const TQueryCriteria& Criteria() const { return criteria_; }
+  bool Loaded() const { return criteria_.Loaded(); }
+  int CurrentRow() const { return currentRow_; }
+  int RowCount() const { return criteria_.Count(); }
+
+  // Row height in pixels (15 unless set); set it before LoadDefinition.
+  int DefaultRowHeight() const { return rowHeight_; }
+  void SetDefaultRowHeight(int height);
+  // The select-all text of rows without their own; "Select All".
+  const QString& DefaultText() const { return defaultText_; }
+  // Width of the label column (grows with the labels at load).
+  int LabelColumnWidth() const { return labelWidth_; }
+
+  // Glyphs; a null image keeps the previous one.
+  void SetCheckmarkGlyph(const QImage& glyph);
+  void SetUnCheckmarkGlyph(const QImage& glyph);
+  void SetDropDownGlyph(const QImage& glyph);
+  void SetTextGlyph(const QImage& glyph);
+  const QImage& CheckmarkGlyph() const { return checkGlyph_; }
+  const QImage& UnCheckmarkGlyph() const { return uncheckGlyph_; }
+
+  // Makes the right-hand cell of `row` current (1..RowCount; others ignored) and places its
+  // button; then OpenCurrentRow opens its drop-down list or editor, as a click on the button.
+  void SelectRow(int row);
+  void OpenCurrentRow();
+  // The rectangle of a row's right-hand cell in grid coordinates (empty for a hidden row).
+  QRect CellRect(int row) const;
+
+  // Child controls, for the Catalog section (hiding) and tests (driving them).
+  QLineEdit* Editor() const { return editor_; }
+  QWidget* DropDownList() const;
+  QToolButton* DropDownButton() const { return dropButton_; }
+  QToolButton* TextButton() const { return textButton_; }
+
+  // Raised after each user change of a row's active state or value.
+  TNotifyEvent OnSelectionChanged;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class TQueryDropDown;
+  int RowAt(int y) const;  // criterion row under y, 0 when none
+  void PlaceButton();
+  void ToggleDropDown();
+  void OpenEditor();
+  void CommitEditor();
+  void DropDownLineClicked(int line);  // a check glyph click in the open list
+  void RaiseChanged();
+  void ScrollTo(int topRow);
+  void LayoutColumns();
+
+  TQueryCriteria criteria_;
+  QString defaultText_;
+  int currentRow_ = 0;
+  int topRow_ = 1;
+  int visibleRows_ = 1;
+  int rowHeight_ = 15;
+  int labelWidth_ = 64;
+  QImage checkGlyph_, uncheckGlyph_, dropGlyph_, textGlyph_;
+  QToolButton* dropButton_ = nullptr;
+  QToolButton* textButton_ = nullptr;
+  QLineEdit* editor_ = nullptr;
+  QScrollBar* scrollBar_ = nullptr;
+  TQueryDropDown* dropDown_ = nullptr;
+  int editorRow_ = 0;       // row the editor was opened for, 0 when closed
+  bool committing_ = false;  // guards focus-out re-entry while a commit hides the editor
+};
+
+}  // namespace orlaventis
