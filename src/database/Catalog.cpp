@@ -1,0 +1,177 @@
+// TCatalog: the picture catalogue's items, groups, query selection and browsing position.
+#include "database/Catalog.h"
+
+#include "database/QueryCriteria.h"
+
+namespace orlaventis {
+
+int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table) {
+  const int index = database.TableIndex(table);
+  if (index == 0 || database.ColumnCount(index) < 1) return 0;
+  const QString column = database.ColumnName(table, 1);
+  const int32_t stored = database.RecordCount(table);
+  if (stored < 1) return 0;
+  if (database.GetValue(table, column, stored).IsRead()) return stored;
+  // Records lie in order in the data, so readability falls off once: find the last readable.
+  int32_t readable = 0, unreadable = stored;
+  while (unreadable - readable > 1) {
+    const int32_t mid = readable + (unreadable - readable) / 2;
+    if (database.GetValue(table, column, mid).IsRead())
+      readable = mid;
+    else
+      unreadable = mid;
+  }
+  return readable;
+}
+
+TCatalog::TCatalog() : Database(std::make_unique<TTessaranObject>()) {}
+
+TCatalog::~TCatalog() { Clear(); }
+
+void TCatalog::ZeroCounters() {
+  CurrentGroup = GroupCount = CurrentItemInGroup = GroupItemCount = CurrentItem = ItemCount = 0;
+}
+
+void TCatalog::Clear() {
+  Database->Close();
+  FileName.clear();
+  Loaded = false;
+  Groups.Clear();
+  CatalogItems.clear();
+  CatalogItems.shrink_to_fit();
+  itemsTable_.clear();
+  groupColumn_.clear();
+  ZeroCounters();
+}
+
+void TCatalog::Load(const QString& fileName, const QString& groupsTable,
+                    const QString& itemsTable, const QString& groupColumn) {
+  Clear();
+  if (!Database->Open(fileName, fileName, QString(), QString())) {
+    Clear();
+    return;
+  }
+  if (Database->TableIndex(groupsTable) == 0 || Database->TableIndex(itemsTable) == 0) {
+    Clear();
+    return;
+  }
+  const TColumnDef group = Database->GetColumnDef(itemsTable, groupColumn);
+  if (group.NameLength() == 0 || group.Type() != ColumnType::ctLinkList) {
+    Clear();
+    return;
+  }
+  // Both counts are lowered to the records really present, so neither sizes an allocation
+  // beyond what the file holds.
+  if (!Groups.Fill(ReadableRecordCount(*Database, groupsTable) + 1, false)) {
+    Clear();
+    return;
+  }
+  FileName = fileName;
+  Loaded = true;
+  itemsTable_ = itemsTable;
+  groupColumn_ = groupColumn;
+  const int32_t items = ReadableRecordCount(*Database, itemsTable);
+  CatalogItems.reserve(static_cast<size_t>(items));
+  for (int32_t number = 1; number <= items; ++number) {
+    const TFieldValue value = Database->GetValue(itemsTable, groupColumn, number);
+    CatalogItems.push_back(TCatalogItem{value.IsRead() ? value.Int32At(0) : 0, 0});
+  }
+  ItemCount = items;
+  GroupCount = 0;
+}
+
+TCatalogItem* TCatalog::Item(int32_t number) {
+  return number >= 1 && number <= ItemTotal() ? &CatalogItems[number - 1] : nullptr;
+}
+
+const TCatalogItem* TCatalog::Item(int32_t number) const {
+  return number >= 1 && number <= ItemTotal() ? &CatalogItems[number - 1] : nullptr;
+}
+
+int32_t TCatalog::GroupNumber(int32_t v) const {
+  if (!Loaded || ItemCount < 1 || GroupCount < 1 || v < 1 || v > GroupCount) return 0;
+  int32_t rank = 0;
+  for (int32_t g = 1; g < Groups.Count(); ++g)
+    if (Groups.Get(g) && ++rank == v) return g;
+  return 0;
+}
+
+int32_t TCatalog::VisibleGroupIndex(int32_t group) const {
+  if (group < 1 || group >= Groups.Count() || !Groups.Get(group)) return 0;
+  int32_t rank = 0;
+  for (int32_t g = 1; g <= group; ++g)
+    if (Groups.Get(g)) ++rank;
+  return rank;
+}
+
+int32_t TCatalog::SelectedItemNumber(int32_t i) const {
+  if (i < 1 || i > ItemCount) return 0;
+  int32_t rank = 0;
+  for (int32_t n = 1; n <= ItemTotal(); ++n)
+    if (CatalogItems[n - 1].Selected != 0 && ++rank == i) return n;
+  return 0;
+}
+
+TCatalogPosition TCatalog::ItemAt(int32_t /*v*/, int32_t i) const {
+  if (!Loaded || ItemCount < 1 || GroupCount < 1) return {};
+  return TCatalogPosition{0, SelectedItemNumber(i)};
+}
+
+bool TCatalog::SetPosition(int32_t /*v*/, int32_t i) {
+  if (!Loaded || ItemCount < 1 || GroupCount < 1) return false;
+  const int32_t p = SelectedItemNumber(i);
+  if (p == 0) return false;
+  const int32_t g = CatalogItems[p - 1].Group;
+  int32_t upToP = 0, inGroup = 0;
+  for (int32_t n = 1; n <= ItemTotal(); ++n) {
+    const TCatalogItem& item = CatalogItems[n - 1];
+    if (item.Selected == 0 || item.Group != g) continue;
+    ++inGroup;
+    if (n <= p) ++upToP;
+  }
+  if (g == GroupNumber(CurrentGroup)) {
+    CurrentItem = i;
+    CurrentItemInGroup = upToP;
+    return true;
+  }
+  const int32_t visible = VisibleGroupIndex(g);
+  if (visible < 1) return false;
+  CurrentItem = i;
+  CurrentGroup = visible;
+  CurrentItemInGroup = upToP;
+  GroupItemCount = inGroup;
+  return true;
+}
+
+void TCatalog::RecomputeSelection(TQueryCriteria* criteria) {
+  if (!Loaded) return;
+  ZeroCounters();
+  Groups.Fill(Groups.Count(), false);
+  // An item whose group link names no group is never selected: no group flag could be set for
+  // it, so SetPosition could never reach it.
+  const int32_t groups = GroupTotal();
+  for (TCatalogItem& item : CatalogItems)
+    item.Selected = item.Group >= 1 && item.Group <= groups ? 1 : 0;
+  const int rows = criteria != nullptr ? criteria->Count() : 0;
+  for (int row = 1; row <= rows; ++row) {
+    TQueryCriterion* criterion = criteria->Criterion(row);
+    if (!criterion->Active) continue;
+    const QString column = criterion->ColumnDef.Name();
+    for (int32_t n = 1; n <= ItemTotal(); ++n) {
+      TCatalogItem& item = CatalogItems[n - 1];
+      if (item.Selected == 0) continue;
+      if (!CriterionMatches(*criterion, Database->GetValue(itemsTable_, column, n)))
+        item.Selected = 0;
+    }
+  }
+  for (const TCatalogItem& item : CatalogItems) {
+    if (item.Selected == 0) continue;
+    ++ItemCount;
+    Groups.Set(item.Group, true);
+  }
+  for (int32_t g = 1; g < Groups.Count(); ++g)
+    if (Groups.Get(g)) ++GroupCount;
+  SetPosition(1, 1);
+}
+
+}  // namespace orlaventis
