@@ -1,4 +1,5 @@
 // The orlaventis program: parses the command line and hands over to the application shell.
+#include "sections/EFForm.h"
 #include "sections/Intrdctn.h"
 #include "sections/Prodctn.h"
 #include "sections/SectionForm.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
   orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
   orlaventis::RegisterIntroductionForm();
   orlaventis::RegisterProductionForm();
+  orlaventis::RegisterEnamelAndFabricsForm();
   if (!request.tourFolder.isEmpty()) return orlaventis::RunTour(request);
   return orlaventis::RunProgram(request);
 }

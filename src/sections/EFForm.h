@@ -1,0 +1,97 @@
+// TEnamelAndFabricsForm: the Enamel and Fabrics section, six cascading lists and two pictures.
+#pragma once
+
+#include "database/EnamelCascade.h"
+#include "sections/SectionForm.h"
+
+#include <QImage>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+
+namespace orlaventis {
+
+class TProportionalImage;
+class TTessaranObject;
+
+// The paint and trim section: model, model year, coach colour, roof colour, upholstery material
+// and upholstery colour, each list offering only what the catalogue's "Enamel & Fabrics ..."
+// tables allow for the choices before it (TEnamelCascade), and the car and seat pictures of the
+// choice from the enamel archive. Created by the section frame on the first visit.
+class TEnamelAndFabricsForm final : public TSectionForm {
+  Q_OBJECT
+
+ public:
+  explicit TEnamelAndFabricsForm(QWidget* parent);
+  ~TEnamelAndFabricsForm() override;  // FormDestroy
+
+  QLabel* HeaderLblBk = nullptr;
+  QLabel* HeaderLbl = nullptr;
+  TProportionalImage* CarImage = nullptr;
+  TProportionalImage* ChairImage = nullptr;
+  QLabel* ModelsLabel = nullptr;
+  QComboBox* ModelsComboBox = nullptr;
+  QLabel* ModelyearsLabel = nullptr;
+  QComboBox* ModelyearsComboBox = nullptr;
+  QLabel* CoachColorsLabel = nullptr;
+  QComboBox* CoachColorsComboBox = nullptr;
+  QLabel* RoofColorsLabel = nullptr;
+  QComboBox* RoofColorsComboBox = nullptr;
+  QLabel* FabricMaterialsLabel = nullptr;
+  QComboBox* FabricMaterialsComboBox = nullptr;
+  QLabel* FabricColorsLabel = nullptr;
+  QComboBox* FabricColorsComboBox = nullptr;
+
+  // The lists' change handlers (bound to the lists' `activated`; tests call them after choosing
+  // an entry). Each does nothing without an open database, and recomputes every list to its right
+  // with the first entry chosen; a change up to the roof colour reloads the car picture, every
+  // change the seat picture.
+  void ModelsComboBoxChange();
+  void ModelyearsComboBoxChange();
+  void CoachColorsComboBoxChange();
+  void RoofColorsComboBoxChange();
+  void FabricMaterialsComboBoxChange();
+  void FabricColorsComboBoxChange();
+
+  // The car picture of the chosen coach and roof colours: member "i\e\" + coach code + "_" +
+  // roof code of the enamel archive; cleared when missing or not decodable.
+  void LoadCarPicture();
+  // The seat picture of the chosen material and colour: member "i\f\" + material code + colour
+  // code; cleared when missing or not decodable.
+  void LoadChairPicture();
+
+  // The choice rules and current choices; empty while the database is not open.
+  const TEnamelCascade& Cascade() const { return *cascade_; }
+  bool DatabaseOpen() const { return databaseOpen_; }
+
+ protected:
+  void CreateComponents() override;
+  void CreateContent() override;
+  bool WantsBackground() const override { return databaseOpen_; }
+
+ private:
+  // Chooses `option`'s current list entry in the cascade and refreshes the lists right of it.
+  void OptionChanged(EnamelOption option);
+  // Fills every list from `first` rightwards from the cascade and loads the pictures it affects.
+  void ShowFrom(EnamelOption first);
+  QComboBox* ListOf(EnamelOption option) const;
+  // Unpacks, decodes and deletes one member of the enamel archive; a null picture on failure.
+  QImage LoadEnamelPicture(const QString& member, const QString& fileName);
+  // Shows `picture` (null clears the control) through the held picture object.
+  static void ShowPicture(TProportionalImage* control, QImage& held, const QImage& picture);
+  void Fail();
+
+  std::unique_ptr<TTessaranObject> database_;
+  bool databaseOpen_ = false;
+  std::unique_ptr<TEnamelCascade> cascade_;
+  QImage carPicture_;    // the car picture shown
+  QImage chairPicture_;  // the seat picture shown
+};
+
+// Makes the section frame create a TEnamelAndFabricsForm for Enamel and Fabrics (the program
+// calls this once at start).
+void RegisterEnamelAndFabricsForm();
+
+}  // namespace orlaventis
