@@ -81,6 +81,12 @@ class TTessaranQueryGrid : public QWidget {
   // Raised after each user change of a row's active state or value.
   TNotifyEvent OnSelectionChanged;
 
+  // Colours: the label column, the value cells, and the texts on each.
+  QColor FixedColor{Qt::black};
+  QColor FixedFontColor{Qt::white};
+  QColor Color{Qt::white};
+  QColor FontColor{Qt::black};
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -1,0 +1,478 @@
+// TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
+#include "sections/QueryGrid.h"
+
+#include "database/TableDatabase.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orlaventis {
+
+namespace {
+
+constexpr int kDefaultLabelWidth = 64;  // the label column's width before labels widen it
+constexpr int kTextInset = 2;
+
+QIcon IconOf(const QImage& glyph) {
+  return glyph.isNull() ? QIcon() : QIcon(QPixmap::fromImage(glyph));
+}
+
+// Shows the hourglass while it lives.
+class BusyCursor {
+ public:
+  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+// The drop-down check list of a link-list row: an outline of lines with an expand sign for
+// lines that have children and a check glyph per line. A popup owned by the grid.
+class TQueryDropDown : public QWidget {
+ public:
+  explicit TQueryDropDown(TTessaranQueryGrid* grid)
+      : QWidget(grid, Qt::Popup | Qt::FramelessWindowHint), grid_(grid) {
+    scrollBar_ = new QScrollBar(Qt::Vertical, this);
+    scrollBar_->hide();
+    QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) {
+      top_ = v;
+      update();
+    });
+  }
+
+  void Fill(std::vector<TDropDownLine> lines, int lineHeight) {
+    lines_ = std::move(lines);
+    expanded_.assign(lines_.size(), false);
+    lineHeight_ = std::max(1, lineHeight);
+    top_ = 0;
+    Relayout();
+  }
+  const std::vector<TDropDownLine>& Lines() const { return lines_; }
+  int LineHeight() const { return lineHeight_; }
+  int Indent() const { return lineHeight_; }
+  bool HasChildren(size_t line) const {
+    return line + 1 < lines_.size() && lines_[line + 1].Level > lines_[line].Level;
+  }
+  // Indices of the lines shown: those whose every parent is expanded.
+  std::vector<int> Shown() const {
+    std::vector<int> shown;
+    int hiddenBelow = 0;  // lines deeper than this level are hidden (0: none)
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      const int level = lines_[i].Level;
+      if (hiddenBelow != 0 && level > hiddenBelow) continue;
+      hiddenBelow = 0;
+      shown.push_back(static_cast<int>(i));
+      if (HasChildren(i) && !expanded_[i]) hiddenBelow = level;
+    }
+    return shown;
+  }
+  void Relayout() {
+    const int fit = std::max(1, height() / lineHeight_);
+    const int count = static_cast<int>(Shown().size());
+    const bool scroll = count > fit;
+    scrollBar_->setVisible(scroll);
+    if (scroll) {
+      const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+      scrollBar_->setGeometry(width() - w, 0, w, height());
+      scrollBar_->setRange(0, count - fit);
+    } else {
+      scrollBar_->setRange(0, 0);
+    }
+    top_ = std::clamp(top_, 0, std::max(0, count - fit));
+    update();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { Relayout(); }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), grid_->Color);
+    p.setPen(grid_->FontColor);
+    p.setFont(grid_->font());
+    const int w = Indent();
+    const std::vector<int> shown = Shown();
+    for (int k = top_; k < static_cast<int>(shown.size()); ++k) {
+      const int y = (k - top_) * lineHeight_;
+      if (y >= height()) break;
+      const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
+      const TDropDownLine& line = lines_[i];
+      const int level = line.Level;
+      if (HasChildren(i)) {
+        const QRect sign(w * (level - 1) + 2, y + 2, w - 5, lineHeight_ - 5);
+        p.drawRect(sign);
+        const int cy = sign.center().y();
+        p.drawLine(sign.left() + 2, cy, sign.right() - 2, cy);
+        if (!expanded_[i]) p.drawLine(sign.center().x(), sign.top() + 2, sign.center().x(),
+                                      sign.bottom() - 2);
+      }
+      const QRect check(w * level, y, w - 1, lineHeight_);
+      const QImage& glyph = grid_->criteria_.Criterion(grid_->currentRow_) != nullptr &&
+                                    grid_->criteria_.Criterion(grid_->currentRow_)->Relations &&
+                                    grid_->criteria_.Criterion(grid_->currentRow_)
+                                        ->Relations->Get(line.Flag)
+                                ? grid_->checkGlyph_
+                                : grid_->uncheckGlyph_;
+      if (!glyph.isNull()) {
+        const QImage scaled = glyph.height() > lineHeight_
+                                  ? glyph.scaledToHeight(lineHeight_, Qt::SmoothTransformation)
+                                  : glyph;
+        p.drawImage(check.left(), y + (lineHeight_ - scaled.height()) / 2, scaled);
+      }
+      const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
+                       lineHeight_);
+      p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
+    }
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (!rect().contains(event->position().toPoint())) {
+      hide();  // a press outside the popup leaves the list
+      return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    const std::vector<int> shown = Shown();
+    const int k = top_ + static_cast<int>(event->position().y()) / lineHeight_;
+    if (k < 0 || k >= static_cast<int>(shown.size())) return;
+    const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
+    const int x = static_cast<int>(event->position().x());
+    const int w = Indent();
+    const int level = lines_[i].Level;
+    if (x > w * level && x < w * level + w - 2) {
+      grid_->DropDownLineClicked(static_cast<int>(i));
+      update();
+    } else if (HasChildren(i) && x > w * (level - 1) && x < w * level - 2) {
+      expanded_[i] = !expanded_[i];
+      Relayout();
+    }
+  }
+
+  void wheelEvent(QWheelEvent* event) override {
+    scrollBar_->setValue(scrollBar_->value() - event->angleDelta().y() / 120);
+  }
+
+ private:
+  TTessaranQueryGrid* grid_;
+  QScrollBar* scrollBar_;
+  std::vector<TDropDownLine> lines_;
+  std::vector<bool> expanded_;
+  int lineHeight_ = 15;
+  int top_ = 0;
+};
+
+TTessaranQueryGrid::TTessaranQueryGrid(QWidget* parent)
+    : QWidget(parent), defaultText_(kDefaultSelectAllText) {
+  dropButton_ = new QToolButton(this);
+  textButton_ = new QToolButton(this);
+  for (QToolButton* b : {dropButton_, textButton_}) {
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoRaise(false);
+    b->hide();
+  }
+  connect(dropButton_, &QToolButton::clicked, this, [this] { ToggleDropDown(); });
+  connect(textButton_, &QToolButton::clicked, this, [this] { OpenEditor(); });
+  editor_ = new QLineEdit(this);
+  editor_->setFrame(false);
+  editor_->hide();
+  editor_->installEventFilter(this);
+  scrollBar_ = new QScrollBar(Qt::Vertical, this);
+  scrollBar_->hide();
+  connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v); });
+  dropDown_ = new TQueryDropDown(this);
+  dropDown_->hide();
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+TTessaranQueryGrid::~TTessaranQueryGrid() = default;
+
+QWidget* TTessaranQueryGrid::DropDownList() const { return dropDown_; }
+
+void TTessaranQueryGrid::SetDefaultRowHeight(int height) {
+  rowHeight_ = std::max(1, height);
+  LayoutColumns();
+}
+
+void TTessaranQueryGrid::SetCheckmarkGlyph(const QImage& glyph) {
+  if (!glyph.isNull()) checkGlyph_ = glyph;
+}
+void TTessaranQueryGrid::SetUnCheckmarkGlyph(const QImage& glyph) {
+  if (!glyph.isNull()) uncheckGlyph_ = glyph;
+}
+void TTessaranQueryGrid::SetDropDownGlyph(const QImage& glyph) {
+  if (glyph.isNull()) return;
+  dropGlyph_ = glyph;
+  dropButton_->setIcon(IconOf(glyph));
+}
+void TTessaranQueryGrid::SetTextGlyph(const QImage& glyph) {
+  if (glyph.isNull()) return;
+  textGlyph_ = glyph;
+  textButton_->setIcon(IconOf(glyph));
+}
+
+bool TTessaranQueryGrid::LoadDefinition(TTessaranObject* database, const QString& dataTable,
+                                        int visibleRows, const QString& definitionTable) {
+  if (database == nullptr || dataTable.isEmpty() || definitionTable.isEmpty()) return false;
+  ClearDefinition();
+  if (!criteria_.LoadDefinition(database, dataTable, definitionTable)) {
+    update();
+    return false;
+  }
+  const QFontMetrics metrics(font());
+  for (int row = 1; row <= criteria_.Count(); ++row)
+    labelWidth_ =
+        std::max(labelWidth_, metrics.horizontalAdvance(criteria_.Criterion(row)->Label) + 10);
+  visibleRows_ = std::max(1, visibleRows);
+  editor_->setFont(font());
+  dropDown_->setFont(font());
+  resize(width(), (rowHeight_ + 1) * std::min(criteria_.Count(), visibleRows_) + 2);
+  topRow_ = 1;
+  LayoutColumns();
+  SelectRow(1);
+  return true;
+}
+
+void TTessaranQueryGrid::ClearDefinition() {
+  CloseEditors();
+  criteria_.ClearDefinition();
+  currentRow_ = 0;
+  topRow_ = 1;
+  labelWidth_ = kDefaultLabelWidth;
+  setToolTip(QString());
+  LayoutColumns();
+  update();
+}
+
+void TTessaranQueryGrid::ResetCriteria(int exceptedRow) {
+  criteria_.ResetCriteria(exceptedRow);
+  if (editorRow_ != 0 && editorRow_ != exceptedRow)
+    editor_->setText(criteria_.SelectAllText(editorRow_));
+  update();
+}
+
+void TTessaranQueryGrid::CloseEditors() {
+  editorRow_ = 0;  // first, so the editor's focus loss commits nothing
+  editor_->hide();
+  dropDown_->hide();
+  dropButton_->hide();
+  textButton_->hide();
+}
+
+void TTessaranQueryGrid::LayoutColumns() {
+  const bool scroll = criteria_.Count() > visibleRows_;
+  scrollBar_->setVisible(scroll);
+  if (scroll) {
+    const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    scrollBar_->setGeometry(width() - w, 0, w, height());
+    QSignalBlocker block(scrollBar_);
+    scrollBar_->setRange(1, criteria_.Count() - visibleRows_ + 1);
+    scrollBar_->setValue(topRow_);
+  }
+}
+
+QRect TTessaranQueryGrid::CellRect(int row) const {
+  if (row < topRow_ || row >= topRow_ + visibleRows_ || row > criteria_.Count()) return {};
+  const int right = width() - (scrollBar_->isVisible() ? scrollBar_->width() : 0);
+  const int y = (row - topRow_) * (rowHeight_ + 1);
+  return QRect(labelWidth_ + 1, y, std::max(0, right - labelWidth_ - 1), rowHeight_);
+}
+
+int TTessaranQueryGrid::RowAt(int y) const {
+  if (y < 0) return 0;
+  const int row = topRow_ + y / (rowHeight_ + 1);
+  if (y % (rowHeight_ + 1) >= rowHeight_) return 0;  // on a grid line
+  return row >= 1 && row <= criteria_.Count() && row < topRow_ + visibleRows_ ? row : 0;
+}
+
+void TTessaranQueryGrid::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), FixedColor);
+  p.setFont(font());
+  const auto width = [this](const QString& text) {
+    return QFontMetrics(font()).horizontalAdvance(text);
+  };
+  for (int row = topRow_; row <= criteria_.Count() && row < topRow_ + visibleRows_; ++row) {
+    const QRect cell = CellRect(row);
+    const QRect label(0, cell.top(), labelWidth_, rowHeight_);
+    p.setPen(FixedFontColor);
+    p.drawText(label.adjusted(kTextInset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               criteria_.Criterion(row)->Label);
+    const bool current = row == currentRow_;
+    p.fillRect(cell, current ? QColor(Qt::darkBlue) : Color);
+    p.setPen(current ? QColor(Qt::white) : FontColor);
+    p.drawText(cell.adjusted(kTextInset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               criteria_.CellText(row, width, cell.width()));
+  }
+}
+
+void TTessaranQueryGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint at = event->position().toPoint();
+  const int row = RowAt(at.y());
+  if (row == 0 || at.x() <= labelWidth_) return;  // only value cells can be selected
+  if (row == currentRow_ && (dropButton_->isVisible() || textButton_->isVisible()))
+    OpenCurrentRow();
+  else
+    SelectRow(row);
+}
+
+void TTessaranQueryGrid::resizeEvent(QResizeEvent*) {
+  LayoutColumns();
+  PlaceButton();
+}
+
+void TTessaranQueryGrid::wheelEvent(QWheelEvent* event) {
+  if (!scrollBar_->isVisible()) return;
+  scrollBar_->setValue(scrollBar_->value() - event->angleDelta().y() / 120);
+}
+
+void TTessaranQueryGrid::ScrollTo(int topRow) {
+  const int top = std::clamp(topRow, 1, std::max(1, criteria_.Count() - visibleRows_ + 1));
+  if (top == topRow_) return;
+  topRow_ = top;
+  CloseEditors();
+  LayoutColumns();
+  update();
+}
+
+void TTessaranQueryGrid::SelectRow(int row) {
+  if (row < 1 || row > criteria_.Count()) return;
+  if (editorRow_ != 0) CommitEditor();
+  CloseEditors();
+  currentRow_ = row;
+  if (row < topRow_) ScrollTo(row);
+  if (row >= topRow_ + visibleRows_) ScrollTo(row - visibleRows_ + 1);
+  const QString hint = criteria_.Criterion(row)->Hint;
+  setToolTip(hint);
+  dropButton_->setToolTip(hint);
+  textButton_->setToolTip(hint);
+  editor_->setToolTip(hint);
+  PlaceButton();
+  update();
+}
+
+void TTessaranQueryGrid::PlaceButton() {
+  const QRect cell = CellRect(currentRow_);
+  const TQueryCriterion* c = criteria_.Criterion(currentRow_);
+  if (c == nullptr || cell.isEmpty()) {
+    dropButton_->hide();
+    textButton_->hide();
+    return;
+  }
+  QToolButton* shown = c->IsLinkList() ? dropButton_ : textButton_;
+  QToolButton* other = c->IsLinkList() ? textButton_ : dropButton_;
+  other->hide();
+  shown->setGeometry(cell.right() - rowHeight_ + 1, cell.top(), rowHeight_, rowHeight_);
+  shown->setIconSize(QSize(rowHeight_ - 2, rowHeight_ - 2));
+  shown->show();
+  shown->raise();
+  if (editor_->isVisible())
+    editor_->setGeometry(cell.left(), cell.top(), cell.width() - rowHeight_, rowHeight_);
+}
+
+void TTessaranQueryGrid::OpenCurrentRow() {
+  const TQueryCriterion* c = criteria_.Criterion(currentRow_);
+  if (c == nullptr) return;
+  if (c->IsLinkList())
+    ToggleDropDown();
+  else
+    OpenEditor();
+}
+
+void TTessaranQueryGrid::ToggleDropDown() {
+  if (dropDown_->isVisible()) {
+    dropDown_->hide();
+    return;
+  }
+  const TQueryCriterion* c = criteria_.Criterion(currentRow_);
+  const QRect cell = CellRect(currentRow_);
+  if (c == nullptr || !c->IsLinkList() || cell.isEmpty()) return;
+  {
+    BusyCursor busy;
+    dropDown_->Fill(criteria_.DropDownLines(currentRow_), rowHeight_);
+  }
+  const QRect screenArea = screen() != nullptr ? screen()->geometry() : QRect(0, 0, 640, 480);
+  const int listHeight = static_cast<int>(std::lround(screenArea.height() * 90.0 / 480.0));
+  const QPoint below = mapToGlobal(QPoint(cell.left(), cell.bottom() + 1));
+  const QPoint above = mapToGlobal(cell.topLeft()) - QPoint(0, listHeight);
+  const QPoint at = below.y() + listHeight <= screenArea.bottom() + 1 ? below : above;
+  dropDown_->setGeometry(QRect(at, QSize(cell.width(), listHeight)));
+  dropDown_->show();
+  dropDown_->raise();
+}
+
+void TTessaranQueryGrid::DropDownLineClicked(int line) {
+  if (!criteria_.ClickLine(currentRow_, dropDown_->Lines(), line)) return;
+  update();
+  RaiseChanged();
+}
+
+void TTessaranQueryGrid::OpenEditor() {
+  const TQueryCriterion* c = criteria_.Criterion(currentRow_);
+  const QRect cell = CellRect(currentRow_);
+  if (c == nullptr || c->IsLinkList() || cell.isEmpty()) return;
+  editorRow_ = currentRow_;
+  editor_->setText(criteria_.CellText(currentRow_, [](const QString&) { return 0; },
+                                      cell.width()));
+  editor_->setGeometry(cell.left(), cell.top(), cell.width() - rowHeight_, rowHeight_);
+  editor_->show();
+  editor_->raise();
+  editor_->setFocus();
+  editor_->selectAll();
+}
+
+void TTessaranQueryGrid::CommitEditor() {
+  if (editorRow_ == 0 || committing_) return;
+  committing_ = true;
+  const auto result = criteria_.CommitText(editorRow_, editor_->text());
+  editorRow_ = 0;
+  editor_->hide();
+  committing_ = false;
+  update();
+  if (result.changed) RaiseChanged();
+}
+
+bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != editor_) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::FocusOut) {
+    CommitEditor();
+  } else if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int row = editorRow_;
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && plain) {
+      CommitEditor();
+      return true;
+    }
+    if (key->key() == Qt::Key_Up && row > 1) {
+      CommitEditor();
+      SelectRow(row - 1);
+      return true;
+    }
+    if (key->key() == Qt::Key_Down && row >= 1 && row < criteria_.Count()) {
+      CommitEditor();
+      SelectRow(row + 1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TTessaranQueryGrid::RaiseChanged() {
+  if (OnSelectionChanged) OnSelectionChanged(this);
+}
+
+}  // namespace orlaventis
