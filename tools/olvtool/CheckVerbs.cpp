@@ -1,6 +1,7 @@
 // olvtool verb "check": reads a content folder the way the program does and names every broken reference.
 #include "Cli.h"
 
+#include "database/EnamelCascade.h"
 #include "database/TableDatabase.h"
 #include "database/iDbRecs.h"
 #include "shell/Archive.h"
@@ -239,35 +240,26 @@ class Checker {
           db.TableIndex(table) != 0 && db.ColumnIndexByName(table, column) == 0)
         Problem(QStringLiteral("%1: \"Picture Properties\" record %2: table \"%3\" has no column \"%4\"").arg(name).arg(r).arg(table, column));
     }
-    // Paint and trim: the car picture of every coach and roof colour the lists can offer and the
-    // seat picture of every material and colour.
+    // Paint and trim: every item names a model and a model year, and every car and seat picture
+    // the colour section's lists can reach is in the enamel archive.
     const QString ef = QStringLiteral("Enamel & Fabrics Items");
-    QMap<std::tuple<int, int, int>, QSet<int>> roofs;
-    for (int r = 1; r <= db.RecordCount(ef); ++r) {
-      const int model = FirstLink(db, ef, QStringLiteral("Group"), r), year = FirstLink(db, ef, QStringLiteral("Modelyear"), r);
-      const int coach = FirstLink(db, ef, QStringLiteral("Coach Color"), r);
-      if (model == 0 || year == 0) Problem(QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
-      if (model == 0 || year == 0 || coach == 0) continue;
-      auto& set = roofs[{model, year, coach}];
-      if (const int roof = FirstLink(db, ef, QStringLiteral("Roof Color"), r)) set.insert(roof);
-      const QString material = db.GetValueAsText(QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Material Code"),
-                                                 FirstLink(db, ef, QStringLiteral("Fabric Material"), r));
-      const TFieldValue colours = db.GetValue(ef, QStringLiteral("Fabric Color"), r);
-      for (int k = 0; colours.IsRead() && k < 6 && colours.Int32At(k) >= 1; ++k)
-        Need(enamel, QStringLiteral("olve.dat"),
-             QStringLiteral("i\\f\\") + material +
-                 db.GetValueAsText(QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Color Code"), colours.Int32At(k)),
-             QStringLiteral("%1 seat of \"%2\" record %3").arg(name, ef).arg(r));
+    for (int r = 1; r <= db.RecordCount(ef); ++r)
+      if (FirstLink(db, ef, QStringLiteral("Group"), r) == 0 || FirstLink(db, ef, QStringLiteral("Modelyear"), r) == 0)
+        Problem(QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
+    TEnamelCascade cascade;
+    if (cascade.Load(db) != TEnamelCascade::LoadResult::Ok) {
+      Problem(QStringLiteral("%1: the paint and trim tables cannot be read").arg(name));
+      return;
     }
-    for (auto it = roofs.cbegin(); it != roofs.cend(); ++it) {
-      const QString coach = db.GetValueAsText(QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Color Code"), std::get<2>(it.key()));
-      QStringList roofCodes;
-      for (int roof : it.value()) roofCodes.append(db.GetValueAsText(QStringLiteral("Enamel & Fabrics Roof Colors"), QStringLiteral("Color Code"), roof));
-      if (roofCodes.isEmpty()) roofCodes.append(coach);
-      for (const QString& roof : roofCodes)
-        Need(enamel, QStringLiteral("olve.dat"), QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + roof,
-             QStringLiteral("%1 car of model %2, model year %3").arg(name).arg(std::get<0>(it.key())).arg(std::get<1>(it.key())));
-    }
+    QMap<QString, QString> needed;  // member -> the first choice that shows it
+    cascade.ForEachChoice([&](const TEnamelCascade& c) {
+      const QString where = QStringLiteral("%1 model %2, model year %3").arg(name).arg(c.Model()).arg(c.Option(EnamelOption::Modelyears).Current);
+      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains(QStringLiteral("i\\e\\") + car))
+        needed.insert(QStringLiteral("i\\e\\") + car, QStringLiteral("car of ") + where);
+      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains(QStringLiteral("i\\f\\") + seat))
+        needed.insert(QStringLiteral("i\\f\\") + seat, QStringLiteral("seat of ") + where);
+    });
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) Need(enamel, QStringLiteral("olve.dat"), it.key(), it.value());
   }
 
   QString folder_;
