@@ -202,7 +202,8 @@ void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
       }
     }
   }
-  if (first <= EnamelOption::RoofColors) LoadCarPicture();
+  // The car depends on the lists up to the roof colour, the seat on all of them.
+  if (first <= EnamelOption::FabricMaterials) LoadCarPicture();
   LoadChairPicture();
 }
 
