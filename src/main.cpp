@@ -1,4 +1,5 @@
 // The orlaventis program: parses the command line and hands over to the application shell.
+#include "sections/CatForm.h"
 #include "sections/EFForm.h"
 #include "sections/Intrdctn.h"
 #include "sections/Prodctn.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
   orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
   orlaventis::RegisterIntroductionForm();
   orlaventis::RegisterProductionForm();
+  orlaventis::RegisterCatalogForm();
   orlaventis::RegisterEnamelAndFabricsForm();
   if (!request.tourFolder.isEmpty()) return orlaventis::RunTour(request);
   return orlaventis::RunProgram(request);
