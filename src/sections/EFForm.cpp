@@ -26,14 +26,16 @@ namespace {
 const QColor kMaroon(128, 0, 0);
 constexpr int kItemHeight = 14;
 constexpr int kListTag = 4010;
+constexpr int kLabelWidth = 155;  // up to the next column of lists
+constexpr int kLabelHeight = 15;
 const QString kError = QStringLiteral("Error");
 
 QLabel* MakeLabel(QWidget* form, const char* name, int tag, const char* designText, QPoint at) {
   auto* label = new QLabel(QString::fromUtf8(designText), form);
   label->setObjectName(QString::fromLatin1(name));
   SetTag(label, tag);
-  label->move(at);
-  label->adjustSize();
+  // Wide enough for the longest translation: labels are translated after they are placed.
+  label->setGeometry(QRect(at, QSize(kLabelWidth, kLabelHeight)));
   return label;
 }
 
