@@ -24,32 +24,23 @@ struct Expected {
   const std::array<int, kEnamelOptionCount>& counts;
 
   bool InTable(int value, EnamelOption option) const { return value >= 1 && value <= counts[size_t(option)]; }
-  QSet<int> Years() const {
-    QSet<int> s;
-    for (const auto& it : items)
-      if (model >= 1 && it.Group == model && InTable(it.Modelyear, EnamelOption::Modelyears)) s.insert(it.Modelyear);
-    return s;
-  }
-  bool ToYear(const TEnamelFabricItem& it) const { return model >= 1 && it.Group == model && year >= 1 && it.Modelyear == year; }
+  bool ToModel(const TEnamelFabricItem& it) const { return model >= 1 && it.Group == model; }
+  bool ToYear(const TEnamelFabricItem& it) const { return ToModel(it) && year >= 1 && it.Modelyear == year; }
   bool ToCoach(const TEnamelFabricItem& it) const { return ToYear(it) && coach >= 1 && it.CoachColor == coach; }
   bool ToRoof(const TEnamelFabricItem& it) const { return ToCoach(it) && (roof == 0 || it.RoofColor == roof); }
-  QSet<int> Coaches() const {
+  // The values of `field` in `option`'s table, of the items that pass `to`.
+  QSet<int> Values(bool (Expected::*to)(const TEnamelFabricItem&) const, int32_t TEnamelFabricItem::*field,
+                   EnamelOption option) const {
     QSet<int> s;
     for (const auto& it : items)
-      if (ToYear(it) && InTable(it.CoachColor, EnamelOption::CoachColors)) s.insert(it.CoachColor);
+      if ((this->*to)(it) && InTable(it.*field, option)) s.insert(it.*field);
     return s;
   }
-  QSet<int> Roofs() const {
-    QSet<int> s;
-    for (const auto& it : items)
-      if (ToCoach(it) && InTable(it.RoofColor, EnamelOption::RoofColors)) s.insert(it.RoofColor);
-    return s;
-  }
+  QSet<int> Years() const { return Values(&Expected::ToModel, &TEnamelFabricItem::Modelyear, EnamelOption::Modelyears); }
+  QSet<int> Coaches() const { return Values(&Expected::ToYear, &TEnamelFabricItem::CoachColor, EnamelOption::CoachColors); }
+  QSet<int> Roofs() const { return Values(&Expected::ToCoach, &TEnamelFabricItem::RoofColor, EnamelOption::RoofColors); }
   QSet<int> Materials() const {
-    QSet<int> s;
-    for (const auto& it : items)
-      if (ToRoof(it) && InTable(it.FabricMaterial, EnamelOption::FabricMaterials)) s.insert(it.FabricMaterial);
-    return s;
+    return Values(&Expected::ToRoof, &TEnamelFabricItem::FabricMaterial, EnamelOption::FabricMaterials);
   }
   QSet<int> Colours() const {
     QSet<int> s;
