@@ -11,6 +11,7 @@
 #include "sections/Thumbs.h"
 #include "shell/LanguageFile.h"
 #include "shell/Messages.h"
+#include "shell/TMultiP.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -530,6 +531,32 @@ class TestCatalogForm : public QObject {
     QTRY_COMPARE(form->Catalog->ItemCount, 2);  // 2 and 20
     QCOMPARE(form->Header->text(), QString("Picture 2"));
     QVERIFY(!form->Busy);
+  }
+
+  void scaledLayoutAndPaletteDisplay() {
+    QVERIFY(WriteCatalogue(Folder(), Items(12)));
+    QVERIFY(WritePictures(Folder(), Range(1, 12)));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    main_->setGeometry(0, 0, 1024, 768);
+    LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
+    SetDisplayDepthOverride(8);
+    main_->GoToCatalog();
+    auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    LayoutMode = 0;
+    SetDisplayDepthOverride(32);
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QCOMPARE(form->size(), QSize(1024, 768));
+    QCOMPARE(form->TessaranQueryGrid->DefaultRowHeight(), 24);
+    QCOMPARE(form->PictureThumbs->geometry(), QRect(570, 240, 418, 437));
+    // The scroll bar keeps its 17 pixels; the cells share the rest.
+    QCOMPARE(form->PictureThumbs->ScrollBar()->geometry(), QRect(401, 0, 17, 437));
+    QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));
+    QCOMPARE(CellCentre(form, 5), ItemColour(5));
+    // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
+    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull());
+    QVERIFY(!form->MenuBtn[0]->FaceVisible());
+    QCOMPARE(form->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
 
   void cacheKeepsTheThirtyMostRecent() {
