@@ -5,7 +5,9 @@
 #include "controls/ProImg.h"
 #include "shell/Main.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QWindow>
 
 #include <memory>
@@ -76,6 +78,10 @@ void ShowMaxZoom(const QImage& picture) {
   }
   const QSize screen = ScreenSize();
   window->setGeometry(QRect(main != nullptr ? main->geometry().topLeft() : QPoint(0, 0), screen));
+  // On the real screen the window manager is asked for the whole screen, as for the main form;
+  // a pretended screen size (--screen, tests) keeps the geometry above.
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr && primary->size() == screen) window->setWindowState(Qt::WindowFullScreen);
   const QSize percentages = ZoomPercentages(picture.size(), screen);
   window->ItemImage->SetSx(percentages.width());
   window->ItemImage->SetSy(percentages.height());

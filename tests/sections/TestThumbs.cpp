@@ -7,6 +7,8 @@
 #include "controls/ProImg.h"
 #include "shell/Main.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -271,6 +273,18 @@ class TestThumbs : public QObject {
     QCOMPARE(corner, qRgb(0, 0, 0));
     QCOMPARE(cursor, kCursorZoomOut);
     QVERIFY(survivedEscape);
+
+    // On the real screen the window covers it.
+    QSize covered;
+    QTimer::singleShot(0, [&] {
+      if (TMaxZoomWindow* window = MaxZoomWindow()) {
+        covered = window->size();
+        QTest::mouseClick(window->ItemImage, Qt::LeftButton, {}, QPoint(5, 5));
+      }
+    });
+    ShowMaxZoom(QImage());
+    QCOMPARE(covered, QGuiApplication::primaryScreen()->size());
+    QVERIFY(MaxZoomWindow() == nullptr);
   }
 };
 
