@@ -121,6 +121,8 @@ TCatalogForm::~TCatalogForm() {
     TessaranQueryGrid->ClearDefinition();
   }
   if (PictureThumbs != nullptr) PictureThumbs->OnSelectThumb = nullptr;
+  // Children lose the focus while they are torn down; this form must not hear of it.
+  if (CurItemEdit != nullptr) CurItemEdit->removeEventFilter(this);
   PictureCache.Clear();
   Catalog.reset();
 }
