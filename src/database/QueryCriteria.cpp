@@ -27,6 +27,44 @@ int YearOf(double dayNumber) {
   return when.isValid() ? when.date().year() : 0;
 }
 
+// Whether two 80-bit extended values are the same number, in full precision: a double would
+// merge values that differ only in the low bits of the 64-bit mantissa. +0 equals -0; a NaN
+// equals nothing; denormal and unnormal encodings compare by the number they stand for.
+bool SameExtended(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  struct Parts {
+    bool negative;
+    int exponent;
+    uint64_t mantissa;
+    bool special;  // infinity, NaN or another encoding of the largest exponent
+  };
+  const auto parts = [](std::span<const uint8_t> x) {
+    uint64_t mantissa = 0;
+    for (int i = 7; i >= 0; --i) mantissa = (mantissa << 8) | x[static_cast<size_t>(i)];
+    const int signExponent = x[8] | (x[9] << 8);
+    Parts p{(signExponent & 0x8000) != 0, signExponent & 0x7fff, mantissa, false};
+    if (p.exponent == 0x7fff) {
+      p.special = true;
+      return p;
+    }
+    if (p.exponent == 0) p.exponent = 1;  // denormals share the smallest exponent
+    if (p.mantissa != 0) {
+      while ((p.mantissa & (uint64_t{1} << 63)) == 0) {
+        p.mantissa <<= 1;
+        --p.exponent;
+      }
+    }
+    return p;
+  };
+  const Parts x = parts(a), y = parts(b);
+  if (x.special || y.special) {
+    constexpr uint64_t kInfinity = uint64_t{1} << 63;
+    return x.special && y.special && x.mantissa == kInfinity && y.mantissa == kInfinity &&
+           x.negative == y.negative;
+  }
+  if (x.mantissa == 0 || y.mantissa == 0) return x.mantissa == y.mantissa;
+  return x.negative == y.negative && x.exponent == y.exponent && x.mantissa == y.mantissa;
+}
+
 int LeadingTabs(const QString& text) {
   int tabs = 0;
   while (tabs < text.size() && text[tabs] == QLatin1Char('\t')) ++tabs;
@@ -54,8 +92,8 @@ bool CriterionMatches(TQueryCriterion& criterion, const TFieldValue& value) {
       return year != 0 && year == YearOf(wanted.Float64());
     }
     case ColumnType::ctExtended:
-      return DecodeExtended(std::span<const uint8_t, 10>(value.Data.data(), 10)) ==
-             DecodeExtended(std::span<const uint8_t, 10>(wanted.Data.data(), 10));
+      return SameExtended(std::span<const uint8_t>(value.Data.data(), 10),
+                          std::span<const uint8_t>(wanted.Data.data(), 10));
     case ColumnType::ctDouble:
       return value.Float64() == wanted.Float64();
     case ColumnType::ctReal48:
@@ -170,16 +208,18 @@ QString TQueryCriteria::CellText(int row, const std::function<int(const QString&
   if (!c->Relations || c->Relations->Get(0)) return SelectAllText(row);
   const LinkedColumn linked = LinkedOf(*database_, c->ColumnDef);
   QString joined;
+  // The running measure grows by the width of the whole text so far after every append, so it
+  // runs ahead of the text's real width: the cell stops taking texts well before it is full.
+  int measure = 2;
   for (int32_t k = 1; k < c->Relations->Count(); ++k) {
     if (!c->Relations->Get(k)) continue;
     const QString text = database_->GetValueAsText(linked.table, linked.column, k);
     const QString shown = text.mid(LeadingTabs(text));
     if (shown.isEmpty()) continue;
-    if (!joined.isEmpty()) {
-      if (2 + textWidth(joined) >= cellWidth) break;  // the cell is full
-      joined += QStringLiteral(" & ");
-    }
+    if (measure >= cellWidth) break;  // the cell is full
+    if (!joined.isEmpty()) joined += QStringLiteral(" & ");
     joined += shown;
+    measure += textWidth(joined) + 2;
   }
   return joined;
 }

@@ -99,6 +99,12 @@ class TestQueryCriteria : public QObject {
     QCOMPARE(f.q.CellText(1, Chars, 1000), QStringLiteral("Red & Dark red & Blue"));
     QCOMPARE(f.q.CellText(1, Chars, 60), QStringLiteral("Red & Dark red"));
     QCOMPARE(f.q.CellText(1, Chars, 30), QStringLiteral("Red"));
+    // The measure adds the whole text so far after each append: 2 + (30 + 2) after "Red",
+    // then + (140 + 2) after "Red & Dark red".
+    QCOMPARE(f.q.CellText(1, Chars, 34), QStringLiteral("Red"));
+    QCOMPARE(f.q.CellText(1, Chars, 35), QStringLiteral("Red & Dark red"));
+    QCOMPARE(f.q.CellText(1, Chars, 176), QStringLiteral("Red & Dark red"));
+    QCOMPARE(f.q.CellText(1, Chars, 177), QStringLiteral("Red & Dark red & Blue"));
     QVERIFY(f.q.ClickLine(1, lines, 2));  // unticking the nested line alone
     QCOMPARE(Flags(c), (std::vector<int>{1, 3}));
     QVERIFY(f.q.ClickLine(1, lines, 2));
@@ -205,6 +211,32 @@ class TestQueryCriteria : public QObject {
     };
     QVERIFY(check(ColumnType::ctExtended, ext(2.25), ext(2.25), true));
     QVERIFY(check(ColumnType::ctExtended, ext(2.25), ext(2.5), false));
+    // All 64 mantissa bits count, more than a double holds.
+    const auto lowBit = [](TFieldValue& f) {
+      const auto b = EncodeExtended(2.25);
+      std::copy(b.begin(), b.end(), f.Data.begin());
+      f.Data[0] ^= 1;
+    };
+    QVERIFY(check(ColumnType::ctExtended, ext(2.25), lowBit, false));
+    QVERIFY(check(ColumnType::ctExtended, lowBit, lowBit, true));
+    QVERIFY(check(ColumnType::ctExtended, ext(0.0), ext(-0.0), true));
+    const auto nan = [](TFieldValue& f) {
+      std::fill(f.Data.begin(), f.Data.begin() + 10, uint8_t{0xff});
+    };
+    QVERIFY(check(ColumnType::ctExtended, nan, nan, false));
+    // An unnormal (integer bit clear) equals the normal encoding of the same number.
+    const auto unnormal = [](TFieldValue& f) {
+      const auto b = EncodeExtended(2.25);
+      std::copy(b.begin(), b.end(), f.Data.begin());
+      uint64_t m = 0;
+      for (int i = 7; i >= 0; --i) m = (m << 8) | f.Data[static_cast<size_t>(i)];
+      m >>= 1;
+      for (int i = 0; i < 8; ++i) f.Data[static_cast<size_t>(i)] = uint8_t(m >> (8 * i));
+      const int e = (f.Data[8] | (f.Data[9] << 8)) + 1;
+      f.Data[8] = uint8_t(e);
+      f.Data[9] = uint8_t(e >> 8);
+    };
+    QVERIFY(check(ColumnType::ctExtended, ext(2.25), unnormal, true));
     const auto r48 = [](double x) {
       return [x](TFieldValue& f) {
         const auto b = *EncodeReal48(x);
