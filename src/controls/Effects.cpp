@@ -17,9 +17,6 @@ namespace {
 
 std::atomic<bool> gInstant{false};
 
-constexpr qint64 kTransitionMs = 500;
-constexpr qint64 kFrames = 40;
-
 // The spiral walks: each leg moves one block at a time and records every position it reaches.
 class Walk {
  public:
@@ -114,38 +111,47 @@ void CopyBlock(QPainter& painter, const QImage& source, const BlockGrid& grid, Q
 void SetInstantTransitions(bool instant) { gInstant = instant; }
 bool InstantTransitions() { return gInstant; }
 
+std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies) {
+  const qint64 copies = std::max<qint64>(0, blockCopies) + 1;
+  const qint64 frames = std::min(kTransitionFrames, copies);
+  std::vector<TransitionFrame> schedule;
+  schedule.reserve(static_cast<size_t>(frames));
+  for (qint64 f = 1; f <= frames; ++f) {
+    const qint64 due = frames == 1 ? 0 : (f - 1) * kTransitionMs / (frames - 1);
+    schedule.push_back({(f * copies + frames - 1) / frames, due});
+  }
+  return schedule;
+}
+
 void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
                          EffectStyle style, const std::function<void()>& present) {
   if (source.isNull() || source.size() != destination.size()) return;
   const BlockGrid grid = MakeBlockGrid(source.size(), blockSize);
   const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
   const std::vector<QPoint> blocks = BlockSequence(grid, step, style, seed);
-  {
-    QPainter painter(&destination);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const bool paced = !gInstant && present && !blocks.empty();
-    const qint64 frames = paced ? std::min<qint64>(kFrames, static_cast<qint64>(blocks.size())) : 1;
-    const qint64 perFrame = (static_cast<qint64>(blocks.size()) + frames - 1) / frames;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 frame = 0;
-    for (size_t n = 0; n < blocks.size(); ++n) {
-      CopyBlock(painter, source, grid, blocks[n]);
-      const bool frameEnds = (static_cast<qint64>(n) + 1) % perFrame == 0;
-      if (paced && frameEnds && n + 1 < blocks.size()) {
-        painter.end();
-        present();
-        ++frame;
-        const qint64 due = frame * kTransitionMs / frames;
-        if (clock.elapsed() < due) QThread::msleep(static_cast<unsigned long>(due - clock.elapsed()));
-        painter.begin(&destination);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
+  const auto blockCount = static_cast<qint64>(blocks.size());
+  const bool paced = !gInstant && present && blockCount > 0;
+  // Instant: one frame that holds every copy.
+  const std::vector<TransitionFrame> schedule =
+      paced ? TransitionSchedule(blockCount) : std::vector<TransitionFrame>{{blockCount + 1, 0}};
+  QElapsedTimer clock;
+  clock.start();
+  qint64 done = 0;
+  for (const TransitionFrame& frame : schedule) {
+    {
+      QPainter painter(&destination);
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      for (; done < frame.copies && done < blockCount; ++done) {
+        CopyBlock(painter, source, grid, blocks[static_cast<size_t>(done)]);
       }
+      // The whole picture last, so the destination always ends complete.
+      if (frame.copies > blockCount) painter.drawImage(QPoint(0, 0), source);
     }
-    // The whole picture last, so the destination always ends complete.
-    painter.drawImage(QPoint(0, 0), source);
+    if (paced && clock.elapsed() < frame.dueMs) {
+      QThread::msleep(static_cast<unsigned long>(frame.dueMs - clock.elapsed()));
+    }
+    if (present) present();
   }
-  if (present) present();
 }
 
 }  // namespace orlaventis

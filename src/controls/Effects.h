@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QtGlobal>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -44,6 +45,22 @@ std::vector<QPoint> BlockSequence(const BlockGrid& grid, int step, EffectStyle s
 // of the block outside the source (the extra extent row and column) copies nothing.
 void CopyBlock(QPainter& painter, const QImage& source, const BlockGrid& grid, QPoint block);
 
+// One presentation of a paced transition: once `copies` copies are done (the final
+// whole-picture copy counts as the last one), the destination is shown `dueMs` after the start.
+struct TransitionFrame {
+  qint64 copies = 0;
+  qint64 dueMs = 0;
+  friend bool operator==(const TransitionFrame&, const TransitionFrame&) = default;
+};
+inline constexpr qint64 kTransitionMs = 500;  // on-screen length of a paced transition
+inline constexpr qint64 kTransitionFrames = 40;
+
+// The presentations of a transition of `blockCopies` block copies and the final copy: at most
+// kTransitionFrames, the copies shared out evenly, the first shown at once and the last (the
+// whole picture) kTransitionMs after the start, whatever the block count. Without block copies
+// there is nothing to see moving: one frame at 0.
+std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies);
+
 // Makes every following transition instant (no pacing, one presentation at the end); for
 // tests and off-screen rendering.
 void SetInstantTransitions(bool instant);
@@ -51,10 +68,10 @@ bool InstantTransitions();
 
 // Copies `source` onto `destination` (same size) block by block in the order of
 // BlockSequence (random seeded from the clock), then copies the whole picture. Unless
-// transitions are instant, the copies are spread over about half a second and `present` is
-// called after each batch so the caller can show the destination (for example by a
-// synchronous repaint); `present` is called once more at the end in any case. Returns when
-// the destination shows the complete picture. Does nothing when the sizes differ.
+// transitions are instant, the copies follow TransitionSchedule (about half a second) and
+// `present` is called for each of its frames so the caller can show the destination (for
+// example by a synchronous repaint); otherwise `present` is called once, at the end. Returns
+// when the destination shows the complete picture. Does nothing when the sizes differ.
 void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
                          EffectStyle style, const std::function<void()>& present);
 

@@ -134,6 +134,28 @@ class TestEffects : public QObject {
     QCOMPARE(destination.copy(16, 88, 8, 2), source.copy(16, 88, 8, 2));
   }
 
+  void pacingSpreadsEveryTransitionOverHalfASecond() {
+    // Nothing moves without block copies: the final copy at once.
+    QCOMPARE(TransitionSchedule(0), (std::vector<TransitionFrame>{{1, 0}}));
+    // A single block is still seen for the whole half second before the final copy.
+    QCOMPARE(TransitionSchedule(1), (std::vector<TransitionFrame>{{1, 0}, {2, 500}}));
+    QCOMPARE(TransitionSchedule(3), (std::vector<TransitionFrame>{{1, 0}, {2, 166}, {3, 333}, {4, 500}}));
+    for (qint64 blocks : {qint64{2}, qint64{38}, qint64{39}, qint64{1375}, qint64{786431}}) {
+      const std::vector<TransitionFrame> schedule = TransitionSchedule(blocks);
+      QCOMPARE(qint64(schedule.size()), std::min<qint64>(40, blocks + 1));
+      QCOMPARE(schedule.front().dueMs, 0);
+      QCOMPARE(schedule.back().dueMs, 500);          // the whole picture after half a second
+      QCOMPARE(schedule.back().copies, blocks + 1);  // every block and the final copy
+      const qint64 perFrame = (blocks + 1 + qint64(schedule.size()) - 1) / qint64(schedule.size());
+      for (size_t f = 1; f < schedule.size(); ++f) {
+        QVERIFY(schedule[f].copies > schedule[f - 1].copies);
+        QVERIFY(schedule[f].copies - schedule[f - 1].copies <= perFrame);  // evenly shared
+        const qint64 gap = schedule[f].dueMs - schedule[f - 1].dueMs;
+        QVERIFY(gap >= 500 / qint64(schedule.size() - 1) - 1 && gap <= 500 / qint64(schedule.size() - 1) + 1);
+      }
+    }
+  }
+
   void pacedTransitionShowsTheBlocksInOrder() {
     SetInstantTransitions(false);
     const QImage source = Gradient(210, 155);
@@ -142,7 +164,8 @@ class TestEffects : public QObject {
     QList<QImage> frames;
     PlayBlockTransition(source, destination, 5, 1, EffectStyle::esExplode,
                         [&] { frames << destination.copy(); });
-    QVERIFY(frames.size() > 10);
+    QCOMPARE(frames.size(), 40);  // one presentation per frame of the schedule
+    QVERIFY(frames[20] != source);  // still under way halfway through
     const QImage& firstFrame = frames.front();
     const QRect centre = MakeBlockGrid(source.size(), 5).BlockRect(22, 16);
     QCOMPARE(firstFrame.copy(centre), source.copy(centre));
