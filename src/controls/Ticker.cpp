@@ -39,8 +39,18 @@ TTicker::~TTicker() {
 void TTicker::SetTapeSpeed(quint16 v) {
   if (tapeSpeed_ == v) return;
   tapeSpeed_ = v;
-  if (timer_ != nullptr) timer_->setInterval(v);
+  if (timer_ != nullptr) StartTimer();
   update();
+}
+
+void TTicker::StartTimer() {
+  // A platform timer of 0 ms never fires; a QTimer of 0 ms would beat on every pass of the
+  // event loop and keep the processor busy.
+  if (tapeSpeed_ == 0) {
+    timer_->stop();
+  } else {
+    timer_->start(tapeSpeed_);
+  }
 }
 
 void TTicker::SetTapeRuns(bool v) {
@@ -48,7 +58,7 @@ void TTicker::SetTapeRuns(bool v) {
   if (v) {
     timer_ = std::make_unique<QTimer>();
     connect(timer_.get(), &QTimer::timeout, this, &TTicker::Tick);
-    timer_->start(tapeSpeed_);
+    StartTimer();
   } else {
     timer_.reset();
   }

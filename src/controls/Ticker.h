@@ -67,7 +67,7 @@ class TTicker : public QWidget {
   // messages the number of messages skipped between beats.
   quint16 TapeSpeed() const { return tapeSpeed_; }
   void SetTapeSpeed(quint16 v);
-  // Beat from a timer while true.
+  // Beat from a timer while true (a TapeSpeed of 0 keeps the timer from beating).
   bool TapeRuns() const { return timer_ != nullptr; }
   void SetTapeRuns(bool v);
   // Beat from a GTimeClick thread while true.
@@ -109,6 +109,8 @@ class TTicker : public QWidget {
   // Items from `first` on at `position` while they remain and the position is inside `limit`.
   void DrawItemsFrom(int first, int position, int limit);
   void StopThread();
+  // (Re)starts the existing timer with the interval TapeSpeed; 0 leaves it idle.
+  void StartTimer();
 
   QImage bitmap_;
   QBrush brush_{Qt::white};

@@ -195,6 +195,22 @@ class TestTicker : public QObject {
     ticker.SetPlay(true);  // destroyed while playing: stops cleanly
   }
 
+  void timerOfZeroMillisecondsNeverBeats() {
+    TTicker ticker;
+    ticker.SetTapeJumper(1);
+    ticker.SetTapeSpeed(0);
+    ticker.SetTapeRuns(true);
+    QVERIFY(ticker.TapeRuns());
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    QCOMPARE(ticker.TapePosition(), 0);
+    ticker.SetTapeSpeed(1);  // a real interval starts the beat
+    QTRY_VERIFY(ticker.TapePosition() < 0);
+    ticker.SetTapeSpeed(0);
+    const int stopped = ticker.TapePosition();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    QCOMPARE(ticker.TapePosition(), stopped);
+  }
+
   void playOffInsideABeatLetsItFinishAndNoBeatFollows() {
     QWidget form;
     auto* ticker = new StoppingTicker;
