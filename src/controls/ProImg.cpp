@@ -104,7 +104,9 @@ QImage TProportionalImage::Compose(int W, int H) const {
   if (!box.isEmpty()) StretchDrawPicture(&painter, box, image_);
 
   if (!text_.isEmpty()) {
+    // A clear brush given a colour turns solid, so the box is white over any background.
     QBrush boxBrush = background_->Brush();
+    if (boxBrush.style() == Qt::NoBrush) boxBrush.setStyle(Qt::SolidPattern);
     boxBrush.setColor(Qt::white);
     QPen boxPen = background_->Pen();
     boxPen.setColor(Qt::black);

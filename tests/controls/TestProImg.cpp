@@ -115,6 +115,14 @@ class TestProImg : public QObject {
       for (int y = 200 - th + 2; y < 198; ++y) textPixels += qRed(canvas.pixel(x, y)) < 128;
     }
     QVERIFY(textPixels > 10);
+    // Over a clear background brush the box is still white, covering the picture.
+    shown.picture->Background().SetBrush(Qt::NoBrush);
+    shown.picture->SetSx(100);
+    shown.picture->SetSy(100);
+    shown.picture->SetImage(Solid(10, 10, kRed));
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
+    QCOMPARE(shown.picture->Canvas().pixel(x1 + 1, 200 - th + 1), kWhite);
+    QCOMPARE(shown.picture->Canvas().pixel(x1, 199 - th / 2), kBlack);
   }
 
   void rasterOperationsFollowTheirTruthTables() {
