@@ -523,10 +523,6 @@ std::optional<int64_t> TextToInteger(const QString& text) {
   if (i < n && text[i] == QLatin1Char('$')) {
     hex = true;
     ++i;
-  } else if (i + 1 < n && text[i] == QLatin1Char('0') &&
-             (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
-    hex = true;
-    i += 2;
   }
   if (i >= n) return std::nullopt;
   uint64_t magnitude = 0;

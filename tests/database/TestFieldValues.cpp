@@ -150,6 +150,28 @@ class TestFieldValues : public QObject {
       QCOMPARE(DecodeExtended(EncodeExtended(d)), d);
     QVERIFY(std::isinf(DecodeExtended(EncodeExtended(INFINITY))));
     QVERIFY(std::isnan(DecodeExtended(EncodeExtended(NAN))));
+    // Exponent extremes of the 6-byte real: 2^-128 and just below 2^127, sign in byte 5.
+    QCOMPARE(DecodeReal48(std::span<const uint8_t, 6>(Bytes({1, 0, 0, 0, 0, 0}).data(), 6)),
+             std::ldexp(1.0, -128));
+    QCOMPARE(DecodeReal48(std::span<const uint8_t, 6>(Bytes({255, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}).data(), 6)),
+             -(2.0 - std::ldexp(1.0, -39)) * std::ldexp(1.0, 126));
+    QCOMPARE(DecodeReal48(std::span<const uint8_t, 6>(Bytes({0x81, 1, 0, 0, 0, 0}).data(), 6)),
+             1.0 + std::ldexp(1.0, -39));
+    // Extended: zero of either sign, an extended denormal (below every double), the smallest
+    // double denormal, and a fraction bit just below the integer bit.
+    const auto negZero = Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80});
+    const double nz = DecodeExtended(std::span<const uint8_t, 10>(negZero.data(), 10));
+    QVERIFY(nz == 0.0 && std::signbit(nz));
+    TFieldValue ext = InitValue(ColumnType::ctExtended);
+    std::copy(negZero.begin(), negZero.end(), ext.Data.begin());
+    QVERIFY(IsEmptyValue(ext));
+    QCOMPARE(FieldText(Column(ColumnType::ctExtended), ext), QStringLiteral("0.00"));
+    const auto denormal = Bytes({1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    QCOMPARE(DecodeExtended(std::span<const uint8_t, 10>(denormal.data(), 10)), 0.0);
+    const auto tiny = Bytes({0, 0, 0, 0, 0, 0, 0, 0x80, 0xCD, 0x3B});  // 2^(15309-16383)
+    QCOMPARE(DecodeExtended(std::span<const uint8_t, 10>(tiny.data(), 10)), 5e-324);
+    const auto threeHalves = Bytes({0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F});
+    QCOMPARE(DecodeExtended(std::span<const uint8_t, 10>(threeHalves.data(), 10)), 1.5);
     const auto huge = Bytes({0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0x7F});  // beyond double: infinite
     QVERIFY(std::isinf(DecodeExtended(std::span<const uint8_t, 10>(huge.data(), 10))));
   }
@@ -159,6 +181,15 @@ class TestFieldValues : public QObject {
     QCOMPARE(NumberToText(1, 2, 2.5), QStringLiteral("2,50"));
     QCOMPARE(NumberToText(2, 2, 2.5), QStringLiteral("2.50%"));
     QCOMPARE(NumberToText(0, 0, -1234.5678), QStringLiteral("-1235"));
+    // Exact halves round away from zero; style 1 and 2 keep the sign in front.
+    QCOMPARE(NumberToText(0, 2, 0.125), QStringLiteral("0.13"));
+    QCOMPARE(NumberToText(0, 0, 2.5), QStringLiteral("3"));
+    QCOMPARE(NumberToText(0, 0, -2.5), QStringLiteral("-3"));
+    QCOMPARE(NumberToText(1, 3, -1234.5), QStringLiteral("-1234,500"));
+    QCOMPARE(NumberToText(2, 1, -0.25), QStringLiteral("-0.3%"));
+    QCOMPARE(NumberToText(7, 1, 1.0), QStringLiteral("1.0"));  // an unknown style: plain point
+    QCOMPARE(IntegerNumberToText(1, 2, -5), QStringLiteral("-5,00"));
+    QCOMPARE(IntegerNumberToText(2, 0, 12), QStringLiteral("12%"));
     QCOMPARE(NumberToText(0, 2, -0.001), QStringLiteral("0.00"));
     QCOMPARE(NumberToText(0, 2, INFINITY), QStringLiteral("INF"));
     QCOMPARE(NumberToText(0, 200, 1e300).size(), 255);  // display texts are cut
@@ -245,6 +276,11 @@ class TestFieldValues : public QObject {
     QVERIFY(TextToValue(QStringLiteral("$FFFFFFFF"), in, v));
     QCOMPARE(v.Int32At(0), -1);
     QVERIFY(!TextToInteger(QStringLiteral("2147483648")));
+    // Only "$" introduces hexadecimal digits; blanks only lead.
+    for (const char* bad : {"0x10", "$", "-", "1 ", "$G", "1.0", "+-1"})
+      QVERIFY2(!TextToInteger(QString::fromLatin1(bad)), bad);
+    QCOMPARE(TextToInteger(QStringLiteral("$00000000F")), std::optional<int64_t>(15));
+    QCOMPARE(TextToInteger(QStringLiteral("+7")), std::optional<int64_t>(7));
     QCOMPARE(TextToInteger(QStringLiteral("-2147483648")), std::optional<int64_t>(-2147483648LL));
 
     TColumnDef s = Column(ColumnType::ctString);

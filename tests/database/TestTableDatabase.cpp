@@ -146,6 +146,22 @@ class TestTableDatabase : public QObject {
     QVERIFY(Save(Path(QStringLiteral("c.def")), BuildDatabase(s, false, nullptr)->definitions));
     QVERIFY(db.Open(Path(QStringLiteral("c.dat")), Path(QStringLiteral("c.def")), QString(), QString()));
     QCOMPARE(db.RecordCount(QStringLiteral("Only")), 2);
+
+    // The count follows the data size only for a single table in its own data file.
+    s.tables[0].storedCount = false;
+    QVERIFY(Save(Path(QStringLiteral("one.db")),
+                 BuildDatabase(s, true, nullptr)->definitions + QByteArray(8, '\x01')));
+    QVERIFY(db.Open(Path(QStringLiteral("one.db")), Path(QStringLiteral("one.db")), QString(), QString()));
+    QCOMPARE(db.RecordCount(QStringLiteral("Only")), 2);
+    TableSource second = s.tables[0];
+    second.name = QStringLiteral("Second");
+    s.tables.push_back(second);
+    const auto two = BuildDatabase(s, false, nullptr);
+    QVERIFY(Save(Path(QStringLiteral("t.def")), two->definitions));
+    QVERIFY(Save(Path(QStringLiteral("t.dat")), two->data + QByteArray(8, '\x01')));
+    QVERIFY(db.Open(Path(QStringLiteral("t.dat")), Path(QStringLiteral("t.def")), QString(), QString()));
+    QCOMPARE(db.RecordCount(QStringLiteral("Only")), 2);
+    QCOMPARE(db.RecordCount(QStringLiteral("Second")), 2);
   }
 
   void namesAreCutTo63Characters() {
@@ -235,6 +251,15 @@ class TestTableDatabase : public QObject {
     QVERIFY(!v.IsRead());
     // An empty text finds the first record that shows empty: here the one cut short.
     QCOMPARE(db.FindRecord(cars, QStringLiteral("Colours"), QString()), 3);
+
+    // A field that starts exactly at the end of the data reads short; the one before it reads.
+    QVERIFY(data.open(QIODevice::ReadWrite));
+    QVERIFY(data.resize(data.size() - 12 + 3));  // Cars 3 ends with 12 bytes of links: drop them
+    data.close();
+    QVERIFY(db.Open(Path(QStringLiteral("cut.dat")), Path(QStringLiteral("cut.def")), QString(), QString()));
+    QVERIFY(!db.GetValue(cars, QStringLiteral("Colours"), 3).IsRead());
+    QCOMPARE(db.GetValueAsText(cars, QStringLiteral("Sold"), 3), QStringLiteral("No"));
+    QCOMPARE(db.FindRecord(cars, QStringLiteral("Colours"), QStringLiteral("Green")), 2);
   }
 
   void findRecordEdges() {
@@ -323,6 +348,18 @@ class TestTableDatabase : public QObject {
     QCOMPARE(db.TableCount(), 0);  // a failed check closes again
     QVERIFY(!db.Open(p, p, QString(), QStringLiteral("Secrets")));
     QVERIFY(!db.Open(p, p, QString(), QString()));  // no prompt to ask
+
+    // Positions 2 to 64 count; a password is cut to 63 characters, so position 64 always
+    // compares its own number.
+    const QString longWord = QString(62, QLatin1Char('k')) + QLatin1Char('z');
+    s.password = longWord;
+    QVERIFY(WriteDatabase(s, p, QString(), &error));
+    QVERIFY(db.Open(p, p, QString(), longWord));
+    QVERIFY(db.Open(p, p, QString(), longWord + QStringLiteral("anything")));
+    QVERIFY(!db.Open(p, p, QString(), QString(62, QLatin1Char('k')) + QLatin1Char('y')));
+    QVERIFY(!db.Open(p, p, QString(), QString(62, QLatin1Char('k'))));
+    s.password = QStringLiteral("Secret");
+    QVERIFY(WriteDatabase(s, p, QString(), &error));
 
     AnsweringPrompt right(QStringLiteral("Secret"));
     TTessaranObject asked(&right);
