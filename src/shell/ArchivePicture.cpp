@@ -1,0 +1,47 @@
+// Pictures taken from the program's archives: unpack one member, decode it, delete the file.
+#include "shell/ArchivePicture.h"
+
+#include "shell/Archive.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+#include "shell/TempFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace orlaventis {
+namespace {
+
+const std::optional<QStringList>& IndexOf(const TMainForm& main, PictureArchive archive) {
+  return archive == PictureArchive::Photos ? main.PhotoArchiveIndex() : main.EnamelArchiveIndex();
+}
+
+}  // namespace
+
+QString PictureArchiveFileName(PictureArchive archive) {
+  return archive == PictureArchive::Photos ? QStringLiteral("olvf.dat") : QStringLiteral("olve.dat");
+}
+
+QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName) {
+  TMainForm* main = MainForm();
+  if (main == nullptr || !ArchiveContains(IndexOf(*main, archive), member)) return {};
+  const ArchiveEntry entry = FindArchiveEntry(IndexOf(*main, archive), member);
+  const QString file = TempFilePath(fileName);
+  if (file.isEmpty()) return {};
+  const bool extracted =
+      ExtractArchiveEntry(DataPath(PictureArchiveFileName(archive)), entry, file, ProcessEventsProgress());
+  QImage picture;
+  // Events ran while the member inflated: the main form may be gone now.
+  if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {
+    TPMultiImage& decoder = main->anImage();
+    decoder.SetImageName(QString());
+    decoder.SetImageName(file);
+    picture = decoder.Picture();
+    decoder.SetImageName(QString());
+  }
+  QFile::remove(file);
+  return picture;
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,34 @@
+// Pictures taken from the program's archives: unpack one member, decode it, delete the file.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace orlaventis {
+
+// The two picture archives beside the program, each indexed by the main form.
+enum class PictureArchive {
+  Photos,  // "olvf.dat", TMainForm::PhotoArchiveIndex: slides and catalogue photos
+  Enamel,  // "olve.dat", TMainForm::EnamelArchiveIndex: car and seat pictures
+};
+
+// The archive's file name in the program folder ("olvf.dat", "olve.dat").
+QString PictureArchiveFileName(PictureArchive archive);
+
+// Unpacks member `member` (looked up, letter case ignored, in the main form's index of
+// `archive`) into the temporary folder as `fileName`, decodes that file through the main form's
+// `anImage` and deletes it. The decoder's ImageName is set empty before the file is named (so a
+// name left from an earlier load cannot hide the new file) and empty again afterwards.
+//
+// Returns the decoded picture, or a null image when there is no main form, the archive has no
+// index or no such member, `fileName` is no plain file name (TempFilePath: nothing is written
+// outside the temporary folder), the member cannot be unpacked, the file is no picture the
+// decoder reads, or the main form went away while the member inflated. The file is deleted in
+// every case.
+//
+// Pending events run while the member inflates (ProcessEventsProgress), so any handler, the
+// caller's own included, may run before this returns: a caller checks afterwards that it still
+// exists and that the picture still belongs to what it shows.
+QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName);
+
+}  // namespace orlaventis

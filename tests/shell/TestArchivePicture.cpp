@@ -1,0 +1,164 @@
+// Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
+#include "ArchiveWriter.h"
+#include "shell/ArchivePicture.h"
+#include "shell/Archive.h"
+#include "shell/Main.h"
+#include "shell/Platform.h"
+#include "shell/TMultiP.h"
+#include "shell/TempFolder.h"
+#include "controls/Basics.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <memory>
+
+using namespace orlaventis;
+
+namespace {
+
+// A 40 x 30 picture of one colour as BMP bytes (they pack well, so the member is inflated).
+QByteArray Bmp(QRgb colour) {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "BMP");
+  return bytes;
+}
+
+const QDateTime kTime(QDate(2001, 5, 6), QTime(7, 8, 10));
+constexpr QRgb kPhotoColour = 0xff2050a0;
+constexpr QRgb kEnamelColour = 0xffa03010;
+
+}  // namespace
+
+class TestArchivePicture : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TMainForm> main_;
+
+  QString Folder() const { return dir_->path(); }
+  QStringList TempFiles() const { return QDir(TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+
+  // Both archives hold "i\x\1" in their own colour; the photo archive also holds a member that
+  // is no picture and one whose packed block is damaged.
+  bool WriteArchives() {
+    olvtool::ArchiveWriter photos, enamel;
+    QString error;
+    if (!photos.Add(QStringLiteral("i\\x\\1"), Bmp(kPhotoColour), kTime, olvtool::MemberPacking::Packed) ||
+        !photos.Add(QStringLiteral("text"), QByteArray(500, 'x'), kTime, olvtool::MemberPacking::Packed) ||
+        !enamel.Add(QStringLiteral("i\\x\\1"), Bmp(kEnamelColour), kTime, olvtool::MemberPacking::Packed) ||
+        !enamel.Write(Folder() + QStringLiteral("/olve.dat"), &error))
+      return false;
+    // Hand-made: the photo archive's blocks, then a damaged copy of the picture, then one index.
+    QByteArray archive = photos.Build();
+    const QByteArray bmp = Bmp(kPhotoColour);
+    QByteArray packed = olvtool::ZlibPack(bmp);
+    packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
+    const qint32 indexLength = qFromLittleEndian<qint32>(archive.constData() + archive.size() - 4);
+    QByteArray index = archive.mid(archive.size() - 4 - indexLength, indexLength);
+    QByteArray blocks = archive.left(archive.size() - 4 - indexLength);
+    index += QStringLiteral("\r\ndamaged=0;%1;%2;%3;").arg(bmp.size()).arg(packed.size()).arg(blocks.size()).toLatin1();
+    blocks += packed;
+    QFile file(Folder() + QStringLiteral("/olvf.dat"));
+    archive = olvtool::AssembleArchive(blocks, index);
+    return file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size();
+  }
+
+  bool StartMainForm() {
+    SetProgramFolder(Folder());
+    SetTempFolder(Folder() + QStringLiteral("/T"));
+    SetDisplayDepthOverride(32);
+    SetScreenSizeOverride(QSize(640, 480));
+    main_ = std::make_unique<TMainForm>();
+    return main_->FormCreate();
+  }
+
+ private Q_SLOTS:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    QVERIFY(WriteArchives());
+    QVERIFY(StartMainForm());
+  }
+
+  void cleanup() { main_.reset(); }
+
+  // The member comes from the archive asked for, by its name in any letter case; the file is
+  // gone and the decoder named nothing afterwards.
+  void loadsFromTheNamedArchive() {
+    QCOMPARE(PictureArchiveFileName(PictureArchive::Photos), QStringLiteral("olvf.dat"));
+    QCOMPARE(PictureArchiveFileName(PictureArchive::Enamel), QStringLiteral("olve.dat"));
+    const QImage photo = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1"));
+    QCOMPARE(photo.size(), QSize(40, 30));
+    QCOMPARE(photo.pixel(20, 15), kPhotoColour);
+    const QImage car = LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("I\\X\\1"), QStringLiteral("1"));
+    QCOMPARE(car.pixel(20, 15), kEnamelColour);
+    QVERIFY(TempFiles().isEmpty());
+    QVERIFY(main_->anImage().ImageName().isEmpty());
+    QVERIFY(main_->anImage().Picture().isNull());
+
+    // A name the decoder still holds from before (its file gone) does not hide the new file.
+    main_->anImage().SetImageName(TempFilePath(QStringLiteral("same")));
+    QVERIFY(main_->anImage().Picture().isNull());
+    const QImage again = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
+    QCOMPARE(again.pixel(0, 0), kPhotoColour);
+    QVERIFY(main_->anImage().ImageName().isEmpty());
+  }
+
+  // Every failure gives a null picture, writes nothing outside the temporary folder and leaves
+  // nothing in it.
+  void failuresLeaveNothing() {
+    const QString member = QStringLiteral("i\\x\\1");
+    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
+    for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("..\\escaped"), QStringLiteral("../escaped"),
+                               QStringLiteral("a/b")}) {
+      QVERIFY2(LoadArchivePicture(PictureArchive::Photos, member, bad).isNull(), qPrintable(bad));
+    }
+    QVERIFY(!QFile::exists(Folder() + QStringLiteral("/escaped")));
+    QVERIFY(!QFile::exists(Folder() + QStringLiteral("/..\\escaped")));
+    QVERIFY(QDir(Folder()).entryList({QStringLiteral("*escaped*")}, QDir::Files).isEmpty());
+
+    // Unpacked but no picture; a block that does not inflate.
+    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("text"), QStringLiteral("text")).isNull());
+    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("damaged"), QStringLiteral("damaged")).isNull());
+    QVERIFY(TempFiles().isEmpty());
+    QVERIFY(main_->anImage().ImageName().isEmpty());
+
+    // No archive at all (no index), and no main form.
+    main_.reset();
+    QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")));
+    QVERIFY(StartMainForm());
+    QVERIFY(!main_->EnamelArchiveIndex().has_value());
+    QVERIFY(LoadArchivePicture(PictureArchive::Enamel, member, QStringLiteral("1")).isNull());
+    QVERIFY(!LoadArchivePicture(PictureArchive::Photos, member, QStringLiteral("1")).isNull());
+    main_.reset();
+    QVERIFY(LoadArchivePicture(PictureArchive::Photos, member, QStringLiteral("1")).isNull());
+  }
+
+  // Pending events run while the member inflates; when one of them ends the main form, the
+  // result is null and the file still goes.
+  void eventsRunWhileInflating() {
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    QVERIFY(!ran);
+    QVERIFY(!LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
+    QVERIFY(ran);
+
+    const QString folder = TempFolder();
+    QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
+    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
+    QVERIFY(main_ == nullptr);
+    QVERIFY(!QFile::exists(folder + QStringLiteral("1")));
+  }
+};
+
+QTEST_MAIN(TestArchivePicture)
+#include "TestArchivePicture.moc"
