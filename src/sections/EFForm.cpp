@@ -5,19 +5,15 @@
 #include "controls/ProImg.h"
 #include "database/TableDatabase.h"
 #include "sections/SlideCycle.h"
-#include "shell/Archive.h"
+#include "shell/ArchivePicture.h"
 #include "shell/Messages.h"
 #include "shell/PasswordDialog.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
-#include "shell/TempFolder.h"
 #include "shell/TransLtr.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 
 namespace orlaventis {
@@ -209,27 +205,6 @@ void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
   LoadChairPicture();
 }
 
-QImage TEnamelAndFabricsForm::LoadEnamelPicture(const QString& member, const QString& fileName) {
-  TMainForm* main = MainForm();
-  if (main == nullptr || fileName.isEmpty() || !ArchiveContains(main->EnamelArchiveIndex(), member)) return {};
-  const ArchiveEntry entry = FindArchiveEntry(main->EnamelArchiveIndex(), member);
-  // Codes from the catalogue never name a file outside the temporary folder.
-  const QString file = TempFilePath(fileName);
-  if (file.isEmpty()) return {};
-  // Events run while the member inflates; the main form may be gone afterwards.
-  const bool extracted = ExtractArchiveEntry(DataPath(QStringLiteral("olve.dat")), entry, file, ProcessEventsProgress());
-  QImage picture;
-  if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {
-    TPMultiImage& decoder = main->anImage();
-    decoder.SetImageName(QString());
-    decoder.SetImageName(file);
-    picture = decoder.Picture();
-    decoder.SetImageName(QString());
-  }
-  QFile::remove(file);
-  return picture;
-}
-
 void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& held, const QImage& picture) {
   held = picture;
   control->SetImage(held);
@@ -238,15 +213,21 @@ void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& hel
 
 void TEnamelAndFabricsForm::LoadCarPicture() {
   const QString name = cascade_ ? cascade_->CarPictureName() : QString();
-  ShowPicture(CarImage, carPicture_,
-              name.isEmpty() ? QImage() : LoadEnamelPicture(QStringLiteral("i\\e\\") + name, name));
+  const QImage picture =
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\e\\") + name, name);
+  // A choice made while the member inflated has already shown its own car.
+  if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
+  ShowPicture(CarImage, carPicture_, picture);
 }
 
 void TEnamelAndFabricsForm::LoadChairPicture() {
   if (DisplayDepth() < 9) LoadCarPicture();
   const QString name = cascade_ ? cascade_->SeatPictureName() : QString();
-  ShowPicture(ChairImage, chairPicture_,
-              name.isEmpty() ? QImage() : LoadEnamelPicture(QStringLiteral("i\\f\\") + name, name));
+  const QImage picture =
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\f\\") + name, name);
+  // A choice made while the member inflated has already shown its own seat.
+  if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
+  ShowPicture(ChairImage, chairPicture_, picture);
 }
 
 void RegisterEnamelAndFabricsForm() {

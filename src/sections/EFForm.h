@@ -77,8 +77,6 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   // Fills every list from `first` rightwards from the cascade and loads the pictures it affects.
   void ShowFrom(EnamelOption first);
   QComboBox* ListOf(EnamelOption option) const;
-  // Unpacks, decodes and deletes one member of the enamel archive; a null picture on failure.
-  QImage LoadEnamelPicture(const QString& member, const QString& fileName);
   // Shows `picture` (null clears the control) through the held picture object.
   static void ShowPicture(TProportionalImage* control, QImage& held, const QImage& picture);
   void Fail();

@@ -64,7 +64,8 @@ class TestEFForm : public QObject {
     const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
     for (const QString& m : members) {
       const QSize size = m.startsWith(QStringLiteral("i\\e\\")) ? QSize(60, 30) : QSize(30, 30);
-      if (!writer.Add(m, Png(MemberColour(m), size), time)) return false;
+      // Packed, so that pending events run while a member inflates, as with real pictures.
+      if (!writer.Add(m, Png(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
     }
     for (const QString& m : broken)
       if (!writer.Add(m, QByteArray("not a picture"), time)) return false;
@@ -230,6 +231,30 @@ class TestEFForm : public QObject {
     main_->GoTo(SectionId::EnamelAndFabrics);
     QCOMPARE(SectionForm(SectionId::EnamelAndFabrics), form);
     QCOMPARE(form->ModelsComboBox->currentIndex(), 2);
+    QVERIFY(fixture::TempFiles().isEmpty());
+  }
+
+  // A choice made while a picture unpacks (events run meanwhile) shows its own pictures; the
+  // member that was unpacking when it came is not shown over them.
+  void choiceWhileAPictureUnpacks() {
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
+    QVERIFY(WriteArchive(kCars + kSeats));
+    TEnamelAndFabricsForm* form = Start();
+    QVERIFY(form != nullptr);
+    Choose(form->RoofColorsComboBox, 1);
+    // Runs inside the black roof's car extraction.
+    QMetaObject::invokeMethod(
+        form,
+        [form] {
+          Choose(form->CoachColorsComboBox, 1);
+          form->CoachColorsComboBoxChange();
+        },
+        Qt::QueuedConnection);
+    form->RoofColorsComboBoxChange();
+    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
+    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Silver"}));
+    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
+    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLG2"));
     QVERIFY(fixture::TempFiles().isEmpty());
   }
 
