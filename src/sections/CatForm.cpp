@@ -53,17 +53,6 @@ class HourglassCursor {
   HourglassCursor& operator=(const HourglassCursor&) = delete;
 };
 
-void SetColours(QWidget* widget, QColor base, QColor text) {
-  QPalette colours = widget->palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    colours.setColor(group, QPalette::Base, base);
-    colours.setColor(group, QPalette::Window, base);
-    colours.setColor(group, QPalette::Text, text);
-    colours.setColor(group, QPalette::WindowText, text);
-  }
-  widget->setPalette(colours);
-}
-
 QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text, const QRect& box,
                   Qt::Alignment alignment) {
   auto* label = new QLabel(text, form);
@@ -71,7 +60,7 @@ QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text,
   SetTag(label, tag);
   label->setGeometry(box);
   label->setAlignment(alignment);
-  SetColours(label, Qt::black, Qt::white);
+  SetControlColours(label, Qt::black, Qt::white);
   return label;
 }
 
@@ -190,7 +179,7 @@ void TCatalogForm::CreateComponents() {
   CurItemEdit->setTextMargins(0, 0, 0, 0);
   CurItemEdit->setContentsMargins(0, 0, 0, 0);
   CurItemEdit->setAlignment(Qt::AlignRight);
-  SetColours(CurItemEdit, Qt::white, Qt::black);
+  SetControlColours(CurItemEdit, Qt::white, Qt::black);
   CurItemEdit->installEventFilter(this);
 
   TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QStringLiteral("van "), QRect(506, 130, 111, 14),
@@ -243,7 +232,7 @@ void TCatalogForm::CreateContent() {
   Description->setFrameShape(QFrame::NoFrame);
   Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  SetColours(Description, Qt::black, Qt::white);
+  SetControlColours(Description, Qt::black, Qt::white);
   // A right click opens the empty menu, not an edit menu.
   Description->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Description, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -33,17 +33,6 @@ QString ShownText(const QString& line) {
   return at < 0 ? line : line.mid(at + kTableMark.size());
 }
 
-void SetColours(QWidget* widget, const QColor& base, const QColor& text) {
-  QPalette colours = widget->palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    colours.setColor(group, QPalette::Base, base);
-    colours.setColor(group, QPalette::Window, base);
-    colours.setColor(group, QPalette::Text, text);
-    colours.setColor(group, QPalette::WindowText, text);
-  }
-  widget->setPalette(colours);
-}
-
 }  // namespace
 
 // ---- TOutline -------------------------------------------------------------------------------
@@ -521,14 +510,14 @@ void TProductionForm::CreateContent() {
   ProductionLst->setObjectName(QStringLiteral("ProductionLst"));
   ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280)));
   ProductionLst->setFont(small);
-  SetColours(ProductionLst, Qt::black, Qt::white);
+  SetControlColours(ProductionLst, Qt::black, Qt::white);
   ProductionLst->SetFixedColor(QColor(128, 0, 0));
 
   ProductionContentLst = new TOutline(this);
   ProductionContentLst->setObjectName(QStringLiteral("ProductionContentLst"));
   ProductionContentLst->setGeometry(ScaledDesignRect(QRect(435, 128, 175, 150)));
   ProductionContentLst->setFont(small);
-  SetColours(ProductionContentLst, Qt::black, Qt::white);
+  SetControlColours(ProductionContentLst, Qt::black, Qt::white);
   ProductionContentLst->SetItemHeight(TSectionForm::Scaled(17));
   SetControlCursor(ProductionContentLst, kCursorHand);
   ProductionContentLst->OnDrawItem = [this](QPainter& painter, const QRect& rect) {

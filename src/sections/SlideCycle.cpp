@@ -1,4 +1,4 @@
-// What the Introduction and Production share: the ten-picture slide cycle and the page texts.
+// What the section forms share: page texts, fonts, colours, design rectangles, and the slide cycle.
 #include "sections/SlideCycle.h"
 
 #include "controls/ProImg.h"
@@ -24,6 +24,17 @@ QFont ArialFont(int pixels) {
   QFont font(QStringLiteral("Arial"));
   font.setPixelSize(std::max(1, pixels));
   return font;
+}
+
+void SetControlColours(QWidget* widget, const QColor& base, const QColor& text) {
+  QPalette colours = widget->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    colours.setColor(group, QPalette::Base, base);
+    colours.setColor(group, QPalette::Window, base);
+    colours.setColor(group, QPalette::Text, text);
+    colours.setColor(group, QPalette::WindowText, text);
+  }
+  widget->setPalette(colours);
 }
 
 QRect ScaledDesignRect(const QRect& design) {

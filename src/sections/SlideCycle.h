@@ -1,6 +1,7 @@
-// What the Introduction and Production share: the ten-picture slide cycle and the page texts.
+// What the section forms share: page texts, fonts, colours, design rectangles, and the slide cycle.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QObject>
 #include <QRect>
@@ -25,6 +26,10 @@ std::optional<QString> FindRecordText(TiDbRecFile* records, const QString& key);
 
 // Arial at `pixels` pixels high.
 QFont ArialFont(int pixels);
+
+// Gives `widget` the background `base` and the text colour `text` in every colour group (for
+// edits, lists and labels alike: Base and Window, Text and WindowText).
+void SetControlColours(QWidget* widget, const QColor& base, const QColor& text);
 
 // A design rectangle (640 x 480 coordinates) scaled for the current LayoutMode. Scroll areas
 // (memo, outline, grid) are made after the frame has scaled the form and placed with this:

@@ -29,9 +29,9 @@ namespace fixture {
 inline QRgb SlideColour(int number) { return qRgb(20 * number, 200 - 15 * number, 60 + 10 * number); }
 
 // A 40 x 30 picture of one colour, as PNG bytes.
-inline QByteArray SlidePng(int number) {
+inline QByteArray PlainPng(QRgb colour) {
   QImage picture(40, 30, QImage::Format_RGB32);
-  picture.fill(SlideColour(number));
+  picture.fill(colour);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -39,14 +39,22 @@ inline QByteArray SlidePng(int number) {
   return bytes;
 }
 
-// olvf.dat holding "i\i\N" for each of `numbers`; `damaged` members get a zlib block with a
-// flipped byte in the middle (they can never be unpacked).
-inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers,
-                        const std::vector<int>& damaged = {}) {
+inline QByteArray SlidePng(int number) { return PlainPng(SlideColour(number)); }
+
+// One member of a picture archive: its name in the index and its bytes.
+struct Member {
+  QString name;
+  QByteArray bytes;
+};
+
+// olvf.dat in `folder` holding the `good` members, and the `damaged` ones with a zlib block whose
+// middle byte is flipped (they can never be unpacked).
+inline bool WritePhotoArchive(const QString& folder, const std::vector<Member>& good,
+                              const std::vector<Member>& damaged = {}) {
   olvtool::ArchiveWriter writer;
   const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
-  for (int n : numbers) {
-    if (!writer.Add(QStringLiteral("i\\i\\%1").arg(n), SlidePng(n), time)) return false;
+  for (const Member& member : good) {
+    if (!writer.Add(member.name, member.bytes, time)) return false;
   }
   QByteArray archive = writer.Build();
   if (!damaged.empty()) {
@@ -54,18 +62,33 @@ inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers,
     const qint32 indexLength = qFromLittleEndian<qint32>(archive.constData() + archive.size() - 4);
     QByteArray index = archive.mid(archive.size() - 4 - indexLength, indexLength);
     QByteArray blocks = archive.left(archive.size() - 4 - indexLength);
-    for (int n : damaged) {
-      const QByteArray png = SlidePng(n);
-      QByteArray packed = olvtool::ZlibPack(png);
+    for (const Member& member : damaged) {
+      QByteArray packed = olvtool::ZlibPack(member.bytes);
       packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
       if (!index.isEmpty()) index += "\r\n";
-      index += QStringLiteral("i\\i\\%1=0;%2;%3;%4;").arg(n).arg(png.size()).arg(packed.size()).arg(blocks.size()).toLatin1();
+      index += QStringLiteral("%1=0;%2;%3;%4;")
+                   .arg(member.name)
+                   .arg(member.bytes.size())
+                   .arg(packed.size())
+                   .arg(blocks.size())
+                   .toLatin1();
       blocks += packed;
     }
     archive = olvtool::AssembleArchive(blocks, index);
   }
   QFile file(folder + QStringLiteral("/olvf.dat"));
   return file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size();
+}
+
+// olvf.dat holding "i\i\N" for each of `numbers`; `damaged` members cannot be unpacked.
+inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers,
+                        const std::vector<int>& damaged = {}) {
+  const auto members = [](const std::vector<int>& from) {
+    std::vector<Member> out;
+    for (int n : from) out.push_back({QStringLiteral("i\\i\\%1").arg(n), SlidePng(n)});
+    return out;
+  };
+  return WritePhotoArchive(folder, members(numbers), members(damaged));
 }
 
 inline bool WriteRecords(const QString& folder, const std::vector<olvtool::RecordSource>& records) {
