@@ -10,7 +10,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace orlaventis {
@@ -33,30 +35,67 @@ bool SetModificationTime(QFile& file, const QDateTime& time) {
   return file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
+// A line of `whole` that shares its buffer instead of copying it, so that reading an index of
+// thousands of lines costs no allocation per line. SplitIndexText writes a NUL after every line,
+// so each line is terminated like any QString; a line that is changed later detaches as usual.
+QString SharedLine(const QString& whole, qsizetype start, qsizetype size) {
+  QString::DataPointer line = whole.data_ptr();  // takes a reference on the buffer
+  line.ptr += start;
+  line.size = size;
+  return QString(std::move(line));
+}
+
+// True when a byte of `text` is 0x80 or above (eight bytes at a time).
+bool HasHighBytes(QByteArrayView text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (; end - p >= 8; p += 8) {
+    quint64 word;
+    std::memcpy(&word, p, 8);
+    if (word & 0x8080808080808080ULL) return true;
+  }
+  for (; p != end; ++p)
+    if (static_cast<unsigned char>(*p) >= 0x80) return true;
+  return false;
+}
+
+// The first `c` in text[from, end), or end.
+qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
+  const void* at = std::memchr(text.data() + from, c, static_cast<size_t>(text.size() - from));
+  return at != nullptr ? static_cast<const char*>(at) - text.data() : text.size();
+}
+
 // Splits index text into lines: CR LF, a lone CR or a lone LF ends a line, a final line without
-// an end is kept when not empty, and a NUL byte ends the text. Each line is decoded on its own
-// (Latin-1 fast path, then the 0x80-0x9F codes it holds).
+// an end is kept when not empty, and a NUL byte ends the text. The text is decoded whole (Qt's
+// vectorised Latin-1, then the codes 0x80-0x9F where Windows-1252 differs, only when the text
+// holds high bytes) into one buffer that every line shares. Line ends are found with memchr,
+// each byte looked at a bounded number of times whatever the mix of line ends.
 QStringList SplitIndexText(QByteArrayView text) {
-  if (const qsizetype nul = text.indexOf('\0'); nul >= 0) text.truncate(nul);
-  QStringList lines;
-  const char* data = text.data();
+  text.truncate(FindByte(text, 0, '\0'));
+  if (text.isEmpty()) return {};
+  QString whole = QString::fromLatin1(text);
+  char16_t* chars = reinterpret_cast<char16_t*>(whole.data());
   const qsizetype n = text.size();
-  qsizetype i = 0;
-  while (i < n) {
-    const qsizetype start = i;
-    bool high = false;
-    while (i < n && data[i] != '\r' && data[i] != '\n') {
-      high |= static_cast<unsigned char>(data[i]) >= 0x80;
-      ++i;
+  if (HasHighBytes(text)) {
+    for (qsizetype i = 0; i < n; ++i)
+      if (chars[i] >= 0x80 && chars[i] <= 0x9F) chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
+  }
+  QStringList lines;
+  lines.reserve(n / 32 + 1);
+  qsizetype nextLf = FindByte(text, 0, '\n');
+  qsizetype nextCr = FindByte(text, 0, '\r');
+  qsizetype start = 0;
+  while (start < n) {
+    if (nextLf < start) nextLf = FindByte(text, start, '\n');
+    if (nextCr < start) nextCr = FindByte(text, start, '\r');
+    const qsizetype stop = std::min(nextLf, nextCr);
+    qsizetype next = stop;
+    if (next < n) {
+      chars[next] = u'\0';
+      if (text[next++] == '\r' && next < n && text[next] == '\n') ++next;
     }
-    QString line = QString::fromLatin1(data + start, i - start);
-    for (qsizetype k = 0; high && k < line.size(); ++k) {
-      const auto byte = static_cast<unsigned char>(data[start + k]);
-      if (byte >= 0x80 && byte <= 0x9F) line[k] = Win1252Char(byte);
-    }
-    lines.append(std::move(line));
-    if (i < n && data[i] == '\r') ++i;
-    if (i < n && data[i] == '\n') ++i;
+    lines.append(SharedLine(whole, start, stop - start));
+    start = next;
   }
   return lines;
 }

@@ -122,6 +122,30 @@ class TestArchive : public QObject {
 
     QVERIFY(!BuildArchiveIndex(Path("missing.dat")).has_value());
 
+    // The lines share one buffer: each still ends with a NUL, and a line changed (or kept
+    // alone) changes no other.
+    QStringList lines = ParseArchiveIndex(bytes);
+    for (const QString& line : lines) QCOMPARE(line.constData()[line.size()], QChar(0));
+    QString first = lines[0];
+    lines[1].append(QStringLiteral("x"));
+    first.append(QStringLiteral(" and a longer tail"));
+    QCOMPARE(lines[0], QStringLiteral("a=1;"));
+    QCOMPARE(lines[1], QStringLiteral("b=2;x"));
+    QCOMPARE(lines[2], QStringLiteral("c=3;"));
+    QString kept = lines[2];
+    lines.clear();
+    first.clear();
+    kept.append(QStringLiteral("!"));
+    QCOMPARE(kept, QStringLiteral("c=3;!"));
+    // Lone CRs only, and a high code in a long line.
+    QByteArray crOnly;
+    for (int i = 0; i < 1000; ++i) crOnly += "n" + QByteArray::number(i) + "=1;\r";
+    crOnly += "a long name with \x93quotes\x94=2;";
+    const QStringList crLines = ParseArchiveIndex(olvtool::AssembleArchive("", crOnly));
+    QCOMPARE(crLines.size(), 1001);
+    QCOMPARE(crLines[999], QStringLiteral("n999=1;"));
+    QCOMPARE(crLines[1000], QStringLiteral("a long name with \u201cquotes\u201d=2;"));
+
     // Damaged archives give an empty index, not none.
     QByteArray cut = bytes;
     cut.chop(1);  // length word no longer at the end
