@@ -130,6 +130,20 @@ class TestShellForms : public QObject {
     QVERIFY(!box->isVisible());
   }
 
+  void aboutBoxClosesWhenAnotherWindowIsActivated() {
+    OpenAboutBox();
+    TAboutBox* box = AboutBox();
+    QApplication::setActiveWindow(box);
+    QVERIFY(box->isVisible());
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    QVERIFY(!box->isVisible());
+    OpenAboutBox();  // and it comes back for the next use
+    QCOMPARE(AboutBox(), box);
+    QVERIFY(box->isVisible());
+  }
+
   void aboutBoxTranslatedOnEveryShow() {
     LanguageFilePath = WriteLanguageFile(dir_);
     OpenAboutBox();
