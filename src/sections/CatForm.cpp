@@ -11,15 +11,12 @@
 #include "sections/QueryGrid.h"
 #include "sections/SlideCycle.h"
 #include "sections/Thumbs.h"
-#include "shell/Archive.h"
+#include "shell/ArchivePicture.h"
 #include "shell/Platform.h"
 #include "shell/TMultiP.h"
-#include "shell/TempFolder.h"
 #include "shell/TransLtr.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -440,27 +437,13 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
 QImage TCatalogForm::GetCachedPicture(const QString& name) {
   QImage picture = PictureCache.Find(name);
   if (!picture.isNull()) return picture;
-
-  TMainForm* main = MainForm();
-  if (main == nullptr || !ArchiveContains(main->PhotoArchiveIndex(), name)) return {};
-  const ArchiveEntry entry = FindArchiveEntry(main->PhotoArchiveIndex(), name);
-  // Member names come from the database: one that is no plain file name is never written.
-  const QString file = TempFilePath(name);
-  if (file.isEmpty()) return {};
+  // Member names come from the database (a name that is no plain file name is never written);
+  // events run while the member inflates, so this form may be gone afterwards.
   const QPointer<TCatalogForm> self(this);
-  // Events run while the member inflates; the main form or this form may be gone afterwards.
-  const bool extracted =
-      ExtractArchiveEntry(DataPath(QStringLiteral("olvf.dat")), entry, file, ProcessEventsProgress());
-  if (extracted && QFileInfo(file).isFile() && self && (main = MainForm()) != nullptr) {
-    TPMultiImage& decoder = main->anImage();
-    decoder.SetImageName(QString());
-    decoder.SetImageName(file);
-    picture = decoder.Picture();
-    decoder.SetImageName(QString());
-    PictureCache.Insert(name, picture);
-  }
-  QFile::remove(file);
-  return self ? picture : QImage();
+  picture = LoadArchivePicture(PictureArchive::Photos, name, name);
+  if (!self) return {};
+  PictureCache.Insert(name, picture);
+  return picture;
 }
 
 void TCatalogForm::Step(int32_t selectedIndex) {

@@ -4,15 +4,11 @@
 #include "controls/ProImg.h"
 #include "database/iDbRecs.h"
 #include "sections/SectionForm.h"
-#include "shell/Archive.h"
+#include "shell/ArchivePicture.h"
 #include "shell/Main.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
-#include "shell/TempFolder.h"
 #include "shell/TransLtr.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 
@@ -117,29 +113,9 @@ void TSlideCycle::TimerTimer() {
 }
 
 QImage TSlideCycle::LoadSlide(int number) {
-  TMainForm* main = MainForm();
-  if (main == nullptr) return {};
-  const QString member = QStringLiteral("i\\i\\") + QString::number(number);
-  if (!ArchiveContains(main->PhotoArchiveIndex(), member)) return {};
-  const ArchiveEntry entry = FindArchiveEntry(main->PhotoArchiveIndex(), member);
-  const QString file = TempFilePath(QString::number(number));
-  if (file.isEmpty()) return {};
-  // Events run while the member inflates; the main form may be gone afterwards.
-  if (!ExtractArchiveEntry(DataPath(QStringLiteral("olvf.dat")), entry, file, ProcessEventsProgress()) ||
-      !QFileInfo(file).isFile()) {
-    return {};
-  }
-  QImage slide;
-  if ((main = MainForm()) != nullptr) {
-    TPMultiImage& decoder = main->anImage();
-    decoder.SetImageName(QString());
-    decoder.SetImageName(file);
-    slide = decoder.Picture();
-    decoder.SetImageName(QString());
-  }
-  // The file goes before the picture is shown, so that no transition runs while it exists.
-  QFile::remove(file);
-  return slide;
+  const QString name = QString::number(number);
+  // The file is gone before the picture is shown, so that no transition runs while it exists.
+  return LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\i\\") + name, name);
 }
 
 }  // namespace orlaventis
