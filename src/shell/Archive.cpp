@@ -35,16 +35,6 @@ bool SetModificationTime(QFile& file, const QDateTime& time) {
   return file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
-// A line of `whole` that shares its buffer instead of copying it, so that reading an index of
-// thousands of lines costs no allocation per line. SplitIndexText writes a NUL after every line,
-// so each line is terminated like any QString; a line that is changed later detaches as usual.
-QString SharedLine(const QString& whole, qsizetype start, qsizetype size) {
-  QString::DataPointer line = whole.data_ptr();  // takes a reference on the buffer
-  line.ptr += start;
-  line.size = size;
-  return QString(std::move(line));
-}
-
 // True when a byte of `text` is 0x80 or above (eight bytes at a time).
 bool HasHighBytes(QByteArrayView text) {
   const char* p = text.data();
@@ -68,8 +58,8 @@ qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
 // Splits index text into lines: CR LF, a lone CR or a lone LF ends a line, a final line without
 // an end is kept when not empty, and a NUL byte ends the text. The text is decoded whole (Qt's
 // vectorised Latin-1, then the codes 0x80-0x9F where Windows-1252 differs, only when the text
-// holds high bytes) into one buffer that every line shares. Line ends are found with memchr,
-// each byte looked at a bounded number of times whatever the mix of line ends.
+// holds high bytes); line ends are found with memchr, each byte looked at a bounded number of
+// times whatever the mix of line ends. Each line is then one copy out of the decoded text.
 QStringList SplitIndexText(QByteArrayView text) {
   text.truncate(FindByte(text, 0, '\0'));
   if (text.isEmpty()) return {};
@@ -90,11 +80,8 @@ QStringList SplitIndexText(QByteArrayView text) {
     if (nextCr < start) nextCr = FindByte(text, start, '\r');
     const qsizetype stop = std::min(nextLf, nextCr);
     qsizetype next = stop;
-    if (next < n) {
-      chars[next] = u'\0';
-      if (text[next++] == '\r' && next < n && text[next] == '\n') ++next;
-    }
-    lines.append(SharedLine(whole, start, stop - start));
+    if (next < n && text[next++] == '\r' && next < n && text[next] == '\n') ++next;
+    lines.append(QStringView(whole).sliced(start, stop - start).toString());
     start = next;
   }
   return lines;
