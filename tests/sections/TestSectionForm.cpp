@@ -12,6 +12,7 @@
 #include "shell/TransLtr.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,10 +31,20 @@ class CountingSection : public TSectionForm {
  public:
   using TSectionForm::TSectionForm;
   static inline int created = 0;
+  // How many other section forms were visible when this one was last shown.
+  static inline int othersVisibleAtShow = -1;
   int visits = 0;
   QPlainTextEdit* memo = nullptr;
 
  protected:
+  void showEvent(QShowEvent* event) override {
+    othersVisibleAtShow = 0;
+    for (SectionId s : kSectionOrder) {
+      const TSectionForm* other = SectionForm(s);
+      if (other != nullptr && other != this && other->isVisible()) ++othersVisibleAtShow;
+    }
+    TSectionForm::showEvent(event);
+  }
   void CreateComponents() override {
     memo = new QPlainTextEdit(this);
     memo->setGeometry(200, 300, 400, 100);
@@ -84,6 +95,12 @@ class TestSectionForm : public QObject {
   void initTestCase() {
     QVERIFY(dir_.isValid());
     QVERIFY(WriteLanguageFile(dir_.path()));
+    // The Introduction's background for the 640 x 480 design only, its name in other capitals
+    // than the program asks for.
+    QVERIFY(QDir().mkpath(dir_.filePath("i/b")));
+    QImage background(640, 480, QImage::Format_RGB32);
+    background.fill(qRgb(200, 30, 40));
+    QVERIFY(background.save(dir_.filePath("i/b/IBK6x4"), "BMP"));
     SetProgramFolder(dir_.path());
     FarewellMs = 0;
     InstallSectionRoutines(SectionFormRoutines());
@@ -144,6 +161,8 @@ class TestSectionForm : public QObject {
     QCOMPARE(intro->geometry(), QRect(80, 60, 640, 480));
     QCOMPARE(intro->MenuBtn[2]->geometry(), QRect(5, 290, 80, 25));
     QCOMPARE(intro->MenuBtn[2]->Font().Font.pixelSize(), 11);
+    // "i/b/ibk6x4" is the background of modes 0 and 3.
+    QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(200, 30, 40));
   }
 
   void paletteDisplaysDrawPlainFaces() {
@@ -172,13 +191,16 @@ class TestSectionForm : public QObject {
     intro->MenuButtonClick(intro->MenuBtn[1]);
     auto* production = static_cast<CountingSection*>(SectionForm(SectionId::Production));
     QVERIFY(production != nullptr);
+    QCOMPARE(CountingSection::othersVisibleAtShow, 1);  // shown before the Introduction hid
     QVERIFY(production->isVisible());
     QVERIFY(!intro->isVisible());  // hidden, not destroyed
     QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     production->visits = 7;
     QCOMPARE(CountingSection::created, 2);
 
+    CountingSection::othersVisibleAtShow = -1;
     production->MenuButtonClick(production->MenuBtn[0]);
+    QCOMPARE(CountingSection::othersVisibleAtShow, 1);
     QCOMPARE(SectionForm(SectionId::Introduction), intro);
     QVERIFY(intro->isVisible());
     QVERIFY(!production->isVisible());
