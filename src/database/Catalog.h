@@ -26,11 +26,6 @@ struct TCatalogPosition {
   int32_t Item = 0;
 };
 
-// The number of records of `table` whose first column really lies within the data: the stored
-// record count, lowered to the last record that can be read. 0 for a missing table or one with
-// no columns. Counts read from a file size allocations only through this.
-int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table);
-
 // The in-memory index of a catalogue database. It owns its database object and keeps the file
 // open from Load to Clear, so that the Catalog section and the query grid can read item fields
 // through Database. Visible group indices are ranks among groups whose flag is set; selected

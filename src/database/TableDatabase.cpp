@@ -427,4 +427,23 @@ int TTessaranObject::FindRecord(const QString& tableName, const QString& columnN
   return 0;
 }
 
+int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table) {
+  const int index = database.TableIndex(table);
+  if (index == 0 || database.ColumnCount(index) < 1) return 0;
+  const QString column = database.ColumnName(table, 1);
+  const int32_t stored = database.RecordCount(table);
+  if (stored < 1) return 0;
+  if (database.GetValue(table, column, stored).IsRead()) return stored;
+  // Records lie in order in the data, so readability falls off once: find the last readable.
+  int32_t readable = 0, unreadable = stored;
+  while (unreadable - readable > 1) {
+    const int32_t mid = readable + (unreadable - readable) / 2;
+    if (database.GetValue(table, column, mid).IsRead())
+      readable = mid;
+    else
+      unreadable = mid;
+  }
+  return readable;
+}
+
 }  // namespace orlaventis

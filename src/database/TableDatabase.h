@@ -128,4 +128,9 @@ class TTessaranObject {
   int64_t dataSize_ = 0;
 };
 
+// The number of records of `table` whose first column really lies within the data: the stored
+// record count, lowered to the last record that can be read. 0 for a missing table or one with
+// no columns. Counts read from a file size allocations only through this.
+int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table);
+
 }  // namespace orlaventis

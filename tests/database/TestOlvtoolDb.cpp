@@ -83,6 +83,26 @@ class TestOlvtoolDb : public QObject {
     }
   }
 
+  void dumpWalksOnlyRecordsThatLieInTheData() {
+    const QString src = Source(QStringLiteral("count.json"), R"({ "tables": [
+      { "name": "T", "columns": [ {"name": "Name", "type": "string", "size": 8} ],
+        "records": [["one"], ["two"], ["three"]] } ] })");
+    const QString db = Path(QStringLiteral("count.def"));
+    QCOMPARE(Olvtool({QStringLiteral("db"), QStringLiteral("build"), src, db}).code, 0);
+    // The first table record follows the 272-byte header; its record count sits at offset 68.
+    QFile f(db);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(272 + 68));
+    QCOMPARE(f.write(QByteArray("\xff\xff\xff\x7f", 4)), qint64(4));
+    f.close();
+    const Run r = Olvtool({QStringLiteral("db"), QStringLiteral("dump"), db});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains(QStringLiteral("1 column(s), 3 record(s)")), qPrintable(r.out));
+    QVERIFY(r.out.contains(QStringLiteral("stored record count 2147483647: only 3 lie within the data")));
+    QVERIFY(r.out.contains(QStringLiteral("record 3: three")));
+    QVERIFY(!r.out.contains(QStringLiteral("record 4:")));
+  }
+
   void refusedSourcesLeaveNothing() {
     struct Case {
       const char* json;

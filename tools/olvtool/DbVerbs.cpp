@@ -172,7 +172,9 @@ int Dump(const QStringList& words) {
   for (int t = 1; t <= db.TableCount(); ++t) {
     const QString table = db.TableName(t);
     const int columns = db.ColumnCount(t);
-    const int records = db.RecordCount(table);
+    // A damaged count could name billions of records: walk only those that lie in the data.
+    const int stored = db.RecordCount(table);
+    const int records = ReadableRecordCount(db, table);
     std::vector<TColumnDef> defs;
     for (int c = 1; c <= columns; ++c) defs.push_back(db.GetColumnDef(table, db.ColumnName(table, c)));
     if (json) {
@@ -198,6 +200,8 @@ int Dump(const QStringList& words) {
       continue;
     }
     Out(QStringLiteral("table %1 \"%2\": %3 column(s), %4 record(s)").arg(t).arg(table).arg(columns).arg(records));
+    if (stored > records)
+      Out(QStringLiteral("  stored record count %1: only %2 lie within the data").arg(stored).arg(records));
     for (int c = 0; c < columns; ++c)
       Out(QStringLiteral("  column %1 \"%2\": type %3 (%4), field size %5")
               .arg(c + 1).arg(defs[c].Name()).arg(defs[c].TypeCode())
