@@ -320,4 +320,8 @@ void GGraphicControl::leaveEvent(QEvent* event) {
   DoMouseOut();
 }
 
+TWaitCursor::TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+TWaitCursor::~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+
 }  // namespace orlaventis

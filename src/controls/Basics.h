@@ -104,6 +104,16 @@ using TNotifyEvent = std::function<void(QObject* Sender)>;
 // Mouse event callback: the raising object and the event.
 using TMouseEvent = std::function<void(QObject* Sender, QMouseEvent* event)>;
 
+// Shows the hourglass over the whole application for its lifetime (a scope guard for long work
+// on the user-interface thread).
+class TWaitCursor {
+ public:
+  TWaitCursor();
+  ~TWaitCursor();
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 // The click and mouse callbacks of a control. A click is a left press and release on the
 // control (released inside it); it is raised before OnMouseUp.
 class TMouseEvents {

@@ -41,15 +41,6 @@ constexpr int kThumbColumns = 3;
 constexpr int kThumbRows = 3;
 constexpr int kThumbScrollBarWidth = 17;
 
-// The hourglass for as long as it lives, however the scope is left.
-class HourglassCursor {
- public:
-  HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-  HourglassCursor(const HourglassCursor&) = delete;
-  HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
-
 QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text, const QRect& box,
                   Qt::Alignment alignment) {
   auto* label = new QLabel(text, form);
@@ -322,7 +313,7 @@ void TCatalogForm::PerformQuery() {
     return;
   }
   if (Catalog) {
-    HourglassCursor hourglass;
+    TWaitCursor hourglass;
     Catalog->RecomputeSelection(&TessaranQueryGrid->Criteria());
     TessaranQueryGrid->update();  // a text criterion shows in capitals after matching
   }
@@ -400,7 +391,7 @@ void TCatalogForm::Update() {
 
 void TCatalogForm::LoadThumbnailPage(int direction) {
   const QPointer<TCatalogForm> self(this);
-  HourglassCursor hourglass;
+  TWaitCursor hourglass;
   Busy = true;
   QScrollBar* scrollBar = PictureThumbs->ScrollBar();
   const bool hadFocus = scrollBar->hasFocus();
@@ -509,7 +500,7 @@ void TCatalogForm::SelectedPictureThumbClick() {
   QImage picture;
   {
     const QPointer<TCatalogForm> self(this);
-    HourglassCursor hourglass;
+    TWaitCursor hourglass;
     // Unpacking lets events run: no step or page load may start in the middle of it.
     Busy = true;
     picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));

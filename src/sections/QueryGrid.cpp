@@ -1,6 +1,7 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #include "sections/QueryGrid.h"
 
+#include "controls/Basics.h"
 #include "database/TableDatabase.h"
 
 #include <QApplication>
@@ -28,15 +29,6 @@ constexpr int kTextInset = 2;
 QIcon IconOf(const QImage& glyph) {
   return glyph.isNull() ? QIcon() : QIcon(QPixmap::fromImage(glyph));
 }
-
-// Shows the hourglass while it lives.
-class BusyCursor {
- public:
-  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 }  // namespace
 
@@ -401,7 +393,7 @@ void TTessaranQueryGrid::ToggleDropDown() {
   const QRect cell = CellRect(currentRow_);
   if (c == nullptr || !c->IsLinkList() || cell.isEmpty()) return;
   {
-    BusyCursor busy;
+    TWaitCursor busy;
     dropDown_->Fill(criteria_.DropDownLines(currentRow_), rowHeight_);
   }
   const QRect screenArea = screen() != nullptr ? screen()->geometry() : QRect(0, 0, 640, 480);
