@@ -83,6 +83,20 @@ class TestOlvtoolDb : public QObject {
     }
   }
 
+  void helpAndUsage() {
+    Run r = Olvtool({QStringLiteral("db"), QStringLiteral("--help")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QStringLiteral("db build SOURCE.json OUT")));
+    QVERIFY(r.out.contains(QStringLiteral("db dump FILE")));
+    QVERIFY(!r.out.contains(QStringLiteral("recfile build")));
+    r = Olvtool({QStringLiteral("recfile"), QStringLiteral("dump"), QStringLiteral("--help")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.startsWith(QStringLiteral("usage: olvtool recfile dump FILE")));
+    QCOMPARE(Olvtool({QStringLiteral("db"), QStringLiteral("shred")}).code, 2);
+    QCOMPARE(Olvtool({QStringLiteral("db"), QStringLiteral("dump")}).code, 2);
+    QCOMPARE(Olvtool({QStringLiteral("db"), QStringLiteral("dump"), QStringLiteral("--bogus"), Path(QStringLiteral("x"))}).code, 2);
+  }
+
   void dumpWalksOnlyRecordsThatLieInTheData() {
     const QString src = Source(QStringLiteral("count.json"), R"({ "tables": [
       { "name": "T", "columns": [ {"name": "Name", "type": "string", "size": 8} ],

@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <vector>
 
 using namespace olvtool;
@@ -15,11 +16,13 @@ std::vector<Verb> AllVerbs() {
   return all;
 }
 
-void PrintOverview(const std::vector<Verb>& verbs) {
+// Lists `verbs`, or only those of `group` when it is given.
+void PrintOverview(const std::vector<Verb>& verbs, const QString& group = QString()) {
   Out(QStringLiteral("usage: olvtool GROUP VERB [ARGS...]   (olvtool GROUP VERB --help)"));
   Out(QString());
   for (const Verb& v : verbs)
-    Out(QStringLiteral("  %1 %2 %3").arg(v.group, v.name, v.synopsis));
+    if (group.isEmpty() || v.group == group)
+      Out(QStringLiteral("  ") + QStringLiteral("%1 %2 %3").arg(v.group, v.name, v.synopsis).simplified());
   Out(QString());
   Out(QStringLiteral("Exit codes: 0 success, 1 bad input, 2 bad usage."));
 }
@@ -36,6 +39,15 @@ int main(int argc, char** argv) {
   if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
     PrintOverview(verbs);
     return args.isEmpty() ? kBadUsage : kOk;
+  }
+  const bool knownGroup =
+      std::any_of(verbs.begin(), verbs.end(), [&](const Verb& v) { return v.group == args[0]; });
+  if (knownGroup && args.size() >= 2 &&
+      (args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")) &&
+      std::none_of(verbs.begin(), verbs.end(),
+                   [&](const Verb& v) { return v.group == args[0] && v.name.isEmpty(); })) {
+    PrintOverview(verbs, args[0]);
+    return kOk;
   }
   // A verb is either "GROUP NAME" or a group whose only verb has an empty name ("demo", "check").
   for (const Verb& v : verbs) {
