@@ -41,6 +41,10 @@ QComboBox* MakeList(QWidget* form, const char* name, int tag, QPoint at) {
   SetTag(list, tag);
   list->setEditable(false);
   list->setGeometry(QRect(at, QSize(145, 22)));
+  // A widget with a style sheet keeps the font it had when the sheet was applied instead of
+  // following its form's; an own font is scaled with the layout like every other set font.
+  list->setFont(form->font());
+  list->view()->setFont(form->font());
   QPalette colours = list->palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     colours.setColor(group, QPalette::Base, kMaroon);

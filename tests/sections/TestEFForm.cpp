@@ -6,6 +6,7 @@
 #include "database/EnamelFixture.h"
 #include "shell/Messages.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
@@ -327,6 +328,50 @@ class TestEFForm : public QObject {
     TEnamelAndFabricsForm* form = Start(31);
     QVERIFY(form != nullptr);
     QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
+  }
+
+  // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
+  void listTextScalesWithTheLayout() {
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
+    QVERIFY(WriteArchive(kCars));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    main_.reset();
+    SetScreenSizeOverride(QSize(1024, 768));
+    main_ = std::make_unique<TMainForm>();
+    QVERIFY(main_->FormCreate());
+    QCOMPARE(int(LayoutMode), 4);
+    main_->setGeometry(0, 0, 1024, 768);
+    main_->show();
+    ShowEnamelAndFabricsForm();
+    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QVERIFY(form != nullptr);
+    QCOMPARE(form->CoachColorsComboBox->geometry(), QRect(375, 425, 181, 28));
+    const int labelPixels = form->CoachColorsLabel->font().pixelSize();
+    QCOMPARE(labelPixels, 14);
+    QCOMPARE(form->CoachColorsComboBox->font().pixelSize(), labelPixels);
+    QCOMPARE(form->CoachColorsComboBox->view()->font().pixelSize(), labelPixels);
+
+    // The drawn text of the list is as tall as that of a label in the same font.
+    auto inkHeight = [](QWidget* widget, auto isInk) {
+      QImage shot(widget->size(), QImage::Format_RGB32);
+      shot.fill(Qt::black);
+      widget->render(&shot);
+      int top = shot.height(), bottom = -1;
+      for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width() * 2 / 3; ++x)
+          if (isInk(shot.pixel(x, y))) {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+      return bottom - top + 1;
+    };
+    const auto white = [](QRgb c) { return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) > 200; };
+    form->CoachColorsLabel->setText(form->CoachColorsComboBox->currentText());
+    const int labelInk = inkHeight(form->CoachColorsLabel, white);
+    QVERIFY(labelInk > 5);
+    QVERIFY2(std::abs(inkHeight(form->CoachColorsComboBox, white) - labelInk) <= 1, "list text as tall as label text");
+    SetScreenSizeOverride(QSize(640, 480));
   }
 };
 
