@@ -33,11 +33,11 @@ QIcon IconOf(const QImage& glyph) {
 }  // namespace
 
 // The drop-down check list of a link-list row: an outline of lines with an expand sign for
-// lines that have children and a check glyph per line. A popup owned by the grid.
+// lines that have children and a check glyph per line. A popup owned by the grid (not its Qt child).
 class TQueryDropDown : public QWidget {
  public:
   explicit TQueryDropDown(TTessaranQueryGrid* grid)
-      : QWidget(grid, Qt::Popup | Qt::FramelessWindowHint), grid_(grid) {
+      : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint), grid_(grid) {
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->hide();
     QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) {
@@ -184,14 +184,14 @@ TTessaranQueryGrid::TTessaranQueryGrid(QWidget* parent)
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   scrollBar_->hide();
   connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v); });
-  dropDown_ = new TQueryDropDown(this);
+  dropDown_ = std::make_unique<TQueryDropDown>(this);
   dropDown_->hide();
   setFocusPolicy(Qt::StrongFocus);
 }
 
 TTessaranQueryGrid::~TTessaranQueryGrid() = default;
 
-QWidget* TTessaranQueryGrid::DropDownList() const { return dropDown_; }
+QWidget* TTessaranQueryGrid::DropDownList() const { return dropDown_.get(); }
 
 void TTessaranQueryGrid::SetDefaultRowHeight(int height) {
   rowHeight_ = std::max(1, height);

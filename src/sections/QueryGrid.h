@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QLineEdit;
@@ -118,7 +119,9 @@ class TTessaranQueryGrid : public QWidget {
   QToolButton* textButton_ = nullptr;
   QLineEdit* editor_ = nullptr;
   QScrollBar* scrollBar_ = nullptr;
-  TQueryDropDown* dropDown_ = nullptr;
+  // A top-level popup without a Qt parent: the Catalog disables the grid while it reloads its
+  // page after a tick, and a disabled child popup would close under the user's pointer.
+  std::unique_ptr<TQueryDropDown> dropDown_;
   int editorRow_ = 0;       // row the editor was opened for, 0 when closed
   bool committing_ = false;  // guards focus-out re-entry while a commit hides the editor
 };

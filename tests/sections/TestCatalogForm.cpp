@@ -346,6 +346,28 @@ class TestCatalogForm : public QObject {
     QVERIFY(form->ShowSelectionBtn->ButtonIsDown());
   }
 
+  // Several values can be ticked in a row: the list stays open while the page reloads.
+  void dropDownStaysOpenAcrossTicks() {
+    QVERIFY(WriteCatalogue(Folder(), Items(12)));
+    QVERIFY(WritePictures(Folder(), Range(1, 12)));
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    TTessaranQueryGrid* grid = form->TessaranQueryGrid;
+    QVERIFY(grid->Criteria().Criterion(1)->IsLinkList());
+    grid->OpenCurrentRow();
+    QWidget* list = grid->DropDownList();
+    QVERIFY(list->isVisible());
+    const int w = grid->DefaultRowHeight();
+    const int before = form->Catalog->ItemCount;
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w + w / 2, w + w / 2));
+    QVERIFY(form->Catalog->ItemCount < before);
+    QVERIFY(list->isVisible());
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w + w / 2, 2 * w + w / 2));
+    QVERIFY(list->isVisible());
+  }
+
   void withoutCatalogueOnlyTheMenuWorks() {
     // A background that must not be loaded, and a catalogue cut short.
     QDir().mkpath(Folder() + "/i/b");

@@ -179,6 +179,36 @@ class TestQueryGrid : public QObject {
     f.grid.DropDownButton()->click();
     QVERIFY(!list->isVisible());
   }
+
+  // The Catalog disables the grid while it reloads its thumbnails after each tick; the list
+  // stays open so that several values can be ticked in a row.
+  void dropDownStaysOpenWhileTheGridIsBusy() {
+    Fixture f;
+    QVERIFY(f.Load());
+    bool listEnabledWhileBusy = false;
+    f.grid.OnSelectionChanged = [&f, &listEnabledWhileBusy](QObject*) {
+      ++f.changes;
+      f.grid.setEnabled(false);
+      // A disabled popup closes under the pointer on a real display.
+      listEnabledWhileBusy = f.grid.DropDownList()->isEnabled();
+      QCoreApplication::processEvents();
+      f.grid.setEnabled(true);
+    };
+    f.grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+    f.grid.OpenCurrentRow();
+    QWidget* list = f.grid.DropDownList();
+    QVERIFY(list->isVisible());
+    const int w = 15;
+    const auto checkAt = [&](int shownLine) { return QPoint(w + w / 2, shownLine * w + w / 2); };
+    QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2));
+    QCOMPARE(f.changes, 1);
+    QVERIFY(listEnabledWhileBusy);
+    QVERIFY(list->isVisible());
+    QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(3));
+    QCOMPARE(f.changes, 2);
+    QVERIFY(list->isVisible());
+  }
 };
 
 QTEST_MAIN(TestQueryGrid)
