@@ -218,7 +218,7 @@ QImage MenuButton(bool down) {
   // A small marker at the right end: a dot for the sections, lit when current.
   p.setPen(Qt::NoPen);
   p.setBrush(down ? QColor(150, 40, 20) : QColor(110, 118, 130));
-  p.drawEllipse(QPointF(w - 16, h / 2.0), 5, 5);
+  p.drawEllipse(QPointF(w - 11, h / 2.0), 4, 4);
   return image;
 }
 
