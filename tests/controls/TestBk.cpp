@@ -21,16 +21,6 @@ QImage Render(QWidget& widget) {
   return image;
 }
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    paints += event->type() == QEvent::Paint;
-    return false;
-  }
-};
-
 }  // namespace
 
 class TestBk : public QObject {
@@ -165,3 +155,4 @@ class TestBk : public QObject {
 
 QTEST_MAIN(TestBk)
 #include "TestBk.moc"
+#include "controls/PaintCounter.h"  // tests/controls

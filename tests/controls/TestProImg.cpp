@@ -19,15 +19,6 @@ QImage Solid(int w, int h, QRgb colour) {
   return image;
 }
 
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    paints += event->type() == QEvent::Paint;
-    return false;
-  }
-};
-
 // A shown 200 x 200 control on a black background with a black frame.
 struct Shown {
   QWidget form;
@@ -227,3 +218,4 @@ class TestProImg : public QObject {
 
 QTEST_MAIN(TestProImg)
 #include "TestProImg.moc"
+#include "controls/PaintCounter.h"  // tests/controls
