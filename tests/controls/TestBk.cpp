@@ -2,6 +2,7 @@
 #include "controls/Bk.h"
 #include "controls/GrphPrps.h"
 #include "controls/ProImg.h"
+#include "controls/PaintCounter.h"  // tests/controls
 
 #include <QPainter>
 #include <QTest>
@@ -155,4 +156,3 @@ class TestBk : public QObject {
 
 QTEST_MAIN(TestBk)
 #include "TestBk.moc"
-#include "controls/PaintCounter.h"  // tests/controls

@@ -1,6 +1,7 @@
 // Tests of TProportionalImage: size rules, composition on the canvas, caption box, raster
 // operations, and when a paint happens and plays the transition.
 #include "controls/ProImg.h"
+#include "controls/PaintCounter.h"  // tests/controls
 
 #include <QTest>
 
@@ -218,4 +219,3 @@ class TestProImg : public QObject {
 
 QTEST_MAIN(TestProImg)
 #include "TestProImg.moc"
-#include "controls/PaintCounter.h"  // tests/controls
