@@ -3,7 +3,7 @@
 #include "ArchiveWriter.h"
 #include "shell/Archive.h"
 #include "shell/Messages.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 #include "shell/TempFolder.h"
 
 #include <QBuffer>

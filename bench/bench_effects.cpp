@@ -1,6 +1,6 @@
 // Benchmarks: how long a paced block transition stays on screen, against the half second it
 // is meant to take and against the same copies made instantly.
-#include "controls/Effects.h"
+#include "controls/Transitions.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,5 +1,5 @@
 // Fuzz target: open a record file from arbitrary bytes and read every record.
-#include "database/iDbRecs.h"
+#include "database/RecordFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

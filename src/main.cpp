@@ -1,10 +1,10 @@
 // The orlaventis program: parses the command line and hands over to the application shell.
-#include "sections/CatForm.h"
-#include "sections/EFForm.h"
-#include "sections/Intrdctn.h"
-#include "sections/Prodctn.h"
+#include "sections/CatalogForm.h"
+#include "sections/EnamelAndFabricsForm.h"
+#include "sections/IntroductionForm.h"
+#include "sections/ProductionForm.h"
 #include "sections/SectionForm.h"
-#include "shell/Main.h"
+#include "shell/MainForm.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,8 +2,8 @@
 // timer, a GTimeClick thread or posted tick messages.
 #pragma once
 
-#include "controls/Basics.h"
-#include "controls/GTimer.h"
+#include "controls/GraphicControl.h"
+#include "controls/TimeClick.h"
 
 #include <QBrush>
 #include <QEvent>

@@ -1,7 +1,7 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #include "sections/QueryGrid.h"
 
-#include "controls/Basics.h"
+#include "controls/GraphicControl.h"
 #include "database/TableDatabase.h"
 
 #include <QApplication>

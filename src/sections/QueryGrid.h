@@ -1,7 +1,7 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #pragma once
 
-#include "controls/Basics.h"
+#include "controls/GraphicControl.h"
 #include "database/QueryCriteria.h"
 
 #include <QImage>

@@ -1,14 +1,14 @@
 // The frame every content section shares: sizing, menu column, background, navigation, keys.
 #include "sections/SectionForm.h"
 
-#include "controls/Basics.h"
-#include "controls/Bk.h"
-#include "controls/MMBtns.h"
-#include "shell/About.h"
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "controls/BaseButton.h"
+#include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
-#include "shell/TransLtr.h"
+#include "shell/PictureDecoder.h"
+#include "shell/Translation.h"
 
 #include <QAction>
 #include <QCloseEvent>

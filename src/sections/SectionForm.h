@@ -1,7 +1,7 @@
 // The frame every content section shares: sizing, menu column, background, navigation, keys.
 #pragma once
 
-#include "shell/Main.h"
+#include "shell/MainForm.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,13 +1,13 @@
 // What the section forms share: page texts, fonts, colours, design rectangles, and the slide cycle.
 #include "sections/SlideCycle.h"
 
-#include "controls/ProImg.h"
-#include "database/iDbRecs.h"
+#include "controls/ProportionalImage.h"
+#include "database/RecordFile.h"
 #include "sections/SectionForm.h"
 #include "shell/ArchivePicture.h"
-#include "shell/Main.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/TransLtr.h"
+#include "shell/Translation.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -2,9 +2,9 @@
 #include "shell/ArchivePicture.h"
 
 #include "shell/Archive.h"
-#include "shell/Main.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 #include "shell/TempFolder.h"
 
 #include <QFile>

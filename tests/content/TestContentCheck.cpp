@@ -2,7 +2,7 @@
 #include "ArchiveWriter.h"
 #include "DemoContent.h"
 #include "shell/Archive.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 
 #include <QDir>
 #include <QDirIterator>

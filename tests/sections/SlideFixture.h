@@ -4,12 +4,12 @@
 
 #include "ArchiveWriter.h"
 #include "RecordFileWriter.h"
-#include "controls/Basics.h"
-#include "controls/Effects.h"
-#include "shell/Main.h"
+#include "controls/GraphicControl.h"
+#include "controls/Transitions.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/TempFolder.h"
-#include "shell/TransLtr.h"
+#include "shell/Translation.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,17 +1,17 @@
 // Tests of the Catalog section: browsing, paging, the picture cache, queries, zoom and the Busy guard.
-#include "sections/CatForm.h"
+#include "sections/CatalogForm.h"
 
 #include "SlideFixture.h"
-#include "controls/Bk.h"
-#include "controls/MMBtns.h"
-#include "controls/ProImg.h"
+#include "controls/BackgroundControl.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
-#include "sections/MaxZoom.h"
+#include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
-#include "sections/Thumbs.h"
+#include "sections/ThumbnailGrid.h"
 #include "shell/LanguageFile.h"
 #include "shell/Messages.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 
 #include <QLabel>
 #include <QLineEdit>

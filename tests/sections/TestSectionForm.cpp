@@ -3,13 +3,13 @@
 #include "sections/SectionForm.h"
 
 #include "shell/LanguageFile.h"
-#include "controls/Basics.h"
-#include "controls/Bk.h"
-#include "controls/MMBtns.h"
-#include "shell/About.h"
-#include "shell/Main.h"
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "controls/BaseButton.h"
+#include "shell/AboutBox.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/TransLtr.h"
+#include "shell/Translation.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "sections/SlideCycle.h"
 
 #include "RecordFileWriter.h"
-#include "database/iDbRecs.h"
+#include "database/RecordFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,11 +2,11 @@
 #include "ArchiveWriter.h"
 #include "shell/ArchivePicture.h"
 #include "shell/Archive.h"
-#include "shell/Main.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 #include "shell/TempFolder.h"
-#include "controls/Basics.h"
+#include "controls/GraphicControl.h"
 
 #include <QBuffer>
 #include <QDir>

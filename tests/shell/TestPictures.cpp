@@ -2,7 +2,7 @@
 #include "PcxWriter.h"
 #include "shell/Messages.h"
 #include "shell/Pcx.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,16 +1,16 @@
 // Tests of the language chooser and the About box.
-#include "shell/About.h"
-#include "shell/Intro.h"
+#include "shell/AboutBox.h"
+#include "shell/LanguageChooser.h"
 
 #include "shell/LanguageFile.h"
-#include "controls/Basics.h"
-#include "controls/Bk.h"
-#include "controls/MMBtns.h"
-#include "controls/ProImg.h"
-#include "shell/Main.h"
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
+#include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
-#include "shell/TransLtr.h"
+#include "shell/PictureDecoder.h"
+#include "shell/Translation.h"
 
 #include <QApplication>
 #include <QComboBox>

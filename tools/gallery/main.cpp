@@ -1,10 +1,10 @@
 // gallery: every multimedia control with its variants in one window; with --screenshot FILE
 // it renders the window off screen into FILE (PNG) and exits.
-#include "controls/Basics.h"
-#include "controls/Bk.h"
-#include "controls/Effects.h"
-#include "controls/MMBtns.h"
-#include "controls/ProImg.h"
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "controls/Transitions.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
 
 #include <QApplication>

@@ -3,10 +3,10 @@
 
 #include "database/EnamelCascade.h"
 #include "database/TableDatabase.h"
-#include "database/iDbRecs.h"
+#include "database/RecordFile.h"
 #include "shell/Archive.h"
 #include "shell/Platform.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 
 #include <QFile>
 #include <QMap>

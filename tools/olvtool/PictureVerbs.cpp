@@ -2,7 +2,7 @@
 #include "Cli.h"
 
 #include "shell/Messages.h"
-#include "shell/TMultiP.h"
+#include "shell/PictureDecoder.h"
 
 #include <QFileInfo>
 

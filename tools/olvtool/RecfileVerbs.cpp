@@ -1,7 +1,7 @@
 // olvtool verbs of the "recfile" group: build a record file from JSON, dump one.
 #include "Cli.h"
 #include "RecordFileWriter.h"
-#include "database/iDbRecs.h"
+#include "database/RecordFile.h"
 
 #include <QFile>
 #include <QJsonArray>

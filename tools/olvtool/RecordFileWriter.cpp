@@ -4,7 +4,7 @@
 #include "DatabaseWriter.h"
 #include "database/Bytes.h"
 #include "database/Win1252.h"
-#include "database/iDbRecs.h"
+#include "database/RecordFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,0 +1,190 @@
+// TProportionalImage: a picture scaled in proportion over a background, with a caption box,
+// composed off screen and shown at once, through a raster operation or a block transition.
+#include "controls/ProportionalImage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace orlaventis {
+
+QRgb ApplyRasterOperation(TRasterOperation op, QRgb s, QRgb d, QRgb p) {
+  quint32 r = 0;
+  switch (op) {
+    case TRasterOperation::roBLACKNESS: r = 0; break;
+    case TRasterOperation::roDSTINVERT: r = ~d; break;
+    case TRasterOperation::roMERGECOPY: r = p & s; break;
+    case TRasterOperation::roMERGEPAINT: r = ~s | d; break;
+    case TRasterOperation::roNOTSRCCOPY: r = ~s; break;
+    case TRasterOperation::roNOTSRCERASE: r = ~(s | d); break;
+    case TRasterOperation::roPATCOPY: r = p; break;
+    case TRasterOperation::roPATINVERT: r = p ^ d; break;
+    case TRasterOperation::roPATPAINT: r = p | ~s | d; break;
+    case TRasterOperation::roSRCCOPY: r = s; break;
+    case TRasterOperation::roSRCERASE: r = s & ~d; break;
+    case TRasterOperation::roSRCINVERT: r = s ^ d; break;
+    case TRasterOperation::roSRCPAINT: r = s | d; break;
+    case TRasterOperation::roWHITENESS: r = 0xFFFFFFu; break;
+    case TRasterOperation::roSRCAND:
+    default: r = s & d; break;
+  }
+  return 0xFF000000u | (r & 0x00FFFFFFu);
+}
+
+QRect ProportionalBox(QSize control, QSize picture, const ProportionalRules& rules) {
+  const int W = control.width();
+  const int H = control.height();
+  const int pw = picture.width();
+  const int ph = picture.height();
+  if (pw <= 0 || ph <= 0) return {};
+  auto fit = [&](int sx, int sy) {
+    int w = Rnd(W * (sx / 100.0));
+    int h = Rnd(w * (static_cast<double>(ph) / pw));
+    const int tallest = Rnd(H * (sy / 100.0));
+    if (h > tallest) {
+      h = tallest;
+      w = Rnd(h * (static_cast<double>(pw) / ph));
+    }
+    return QSize(w, h);
+  };
+  QSize size = fit(rules.Sx, rules.Sy);
+  if (rules.SxIsStatic || rules.SyIsStatic) {
+    const QSize fixed = fit(rules.StaticSx, rules.StaticSy);
+    if (rules.SxIsStatic) {
+      size.setWidth(fixed.width());
+    } else {
+      size.setHeight(fixed.height());
+    }
+  }
+  if (size.width() <= 0 || size.height() <= 0) return {};
+  return QRect((W - size.width()) / 2, (H - size.height()) / 2, size.width(), size.height());
+}
+
+TProportionalImage::TProportionalImage(QWidget* parent)
+    : QWidget(parent), background_(new TBackground(this)) {
+  resize(100, 100);
+  // A change of the background picture is deliberately not wired: it shows at the next paint.
+  connect(background_, &TBackground::BrushChanged, this, &TProportionalImage::Changed);
+  connect(background_, &TBackground::PenChanged, this, &TProportionalImage::Changed);
+  background_->OnChange = [this](QObject*) { Changed(); };
+  canvas_ = QImage(size(), QImage::Format_RGB32);
+  canvas_.fill(Qt::black);
+}
+
+void TProportionalImage::SetBackground(const TBackground& background) {
+  background_->Assign(background);
+}
+
+void TProportionalImage::SetImage(const QImage& picture) {
+  newImage_ = true;
+  image_ = picture;
+  Changed();
+}
+
+void TProportionalImage::SetText(const QString& text) {
+  if (text_ == text) return;
+  text_ = text;
+  newImage_ = true;
+  Changed();
+}
+
+void TProportionalImage::Changed() { Paint(true); }
+
+QImage TProportionalImage::Compose(int W, int H) const {
+  QImage off(W, H, QImage::Format_RGB32);
+  if (off.isNull()) return off;
+  off.fill(Qt::black);
+  QPainter painter(&off);
+  background_->DrawImage(painter, W, H);
+  painter.setFont(font_.Font);
+  background_->DrawFrame(painter, W, H);
+
+  const QRect box = ProportionalBox(QSize(W, H), image_.size(), rules_);
+  if (!box.isEmpty()) StretchDrawPicture(&painter, box, image_);
+
+  if (!text_.isEmpty()) {
+    // A clear brush given a colour turns solid, so the box is white over any background.
+    QBrush boxBrush = background_->Brush();
+    if (boxBrush.style() == Qt::NoBrush) boxBrush.setStyle(Qt::SolidPattern);
+    boxBrush.setColor(Qt::white);
+    QPen boxPen = background_->Pen();
+    boxPen.setColor(Qt::black);
+    painter.setBrush(boxBrush);
+    painter.setPen(boxPen);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int tw = metrics.horizontalAdvance(text_) + 4;
+    const QFont& font = font_.Font;
+    const int fontHeight = font.pointSizeF() > 0
+                               ? Rnd(std::abs(font.pointSizeF()) / 72.0 * off.logicalDpiY())
+                               : font.pixelSize();
+    const int th = fontHeight + 4;
+    const int x1 = (W - tw) / 2;
+    GdiRectangle(painter, x1, H - th, W - x1, H);
+    painter.setClipRect(QRect(x1 + 2, H - th + 2, tw - 4, th - 4));
+    painter.setPen(Qt::black);
+    GdiTextOut(painter, x1 + 2, H - th + (th - metrics.height()) / 2, text_);
+  }
+  painter.end();
+  const ColorTable* palette = DisplayPalette();
+  return palette != nullptr ? MapToPalette(off, *palette).convertToFormat(QImage::Format_RGB32) : off;
+}
+
+void TProportionalImage::PutWithRasterOperation(const QImage& composed) {
+  QImage pattern(composed.size(), QImage::Format_RGB32);
+  pattern.fill(Qt::black);
+  {
+    QPainter painter(&pattern);
+    painter.fillRect(pattern.rect(), background_->Brush());
+  }
+  for (int y = 0; y < composed.height(); ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(composed.constScanLine(y));
+    const auto* p = reinterpret_cast<const QRgb*>(pattern.constScanLine(y));
+    auto* d = reinterpret_cast<QRgb*>(canvas_.scanLine(y));
+    for (int x = 0; x < composed.width(); ++x) d[x] = ApplyRasterOperation(rasterOperation_, s[x], d[x], p[x]);
+  }
+}
+
+void TProportionalImage::Paint(bool present) {
+  if (!isVisible() || isPainting_) return;
+  isPainting_ = true;
+  if (canvas_.size() != size()) {
+    QImage resized(size(), QImage::Format_RGB32);
+    resized.fill(Qt::black);
+    QPainter(&resized).drawImage(0, 0, canvas_);
+    canvas_ = resized;
+  }
+  auto show = [this] {
+    presenting_ = true;
+    repaint();
+    presenting_ = false;
+  };
+  const QImage composed = Compose(width(), height());
+  if (!composed.isNull()) {
+    if (newImage_ && effects_) {
+      PlayBlockTransition(composed, canvas_, effectSize_, effectSpeed_, effect_,
+                          present ? std::function<void()>(show) : std::function<void()>());
+    } else if (rasterOperation_ == TRasterOperation::roSRCCOPY) {
+      canvas_ = composed;
+    } else {
+      PutWithRasterOperation(composed);
+    }
+  }
+  isPainting_ = false;
+  newImage_ = false;
+  if (present) show();
+}
+
+void TProportionalImage::paintEvent(QPaintEvent* event) {
+  // A paint the platform asks for recomposes; one that only shows the canvas does not.
+  if (!presenting_) Paint(false);
+  QPainter painter(this);
+  painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
+}
+
+
+bool TProportionalImage::event(QEvent* event) {
+  return RaiseMouseEvents(this, event) || QWidget::event(event);
+}
+
+}  // namespace orlaventis

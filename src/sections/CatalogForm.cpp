@@ -1,0 +1,517 @@
+// TCatalogForm: the Catalog section, a picture browser over the catalogue of the chosen language.
+#include "sections/CatalogForm.h"
+
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
+#include "database/Catalog.h"
+#include "database/FieldValues.h"
+#include "sections/MaxZoomWindow.h"
+#include "sections/QueryGrid.h"
+#include "sections/SlideCycle.h"
+#include "sections/ThumbnailGrid.h"
+#include "shell/ArchivePicture.h"
+#include "shell/Platform.h"
+#include "shell/PictureDecoder.h"
+#include "shell/Translation.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollBar>
+
+namespace orlaventis {
+namespace {
+
+const QString kGroupsTable = QStringLiteral("Picture Groups");
+const QString kItemsTable = QStringLiteral("Picture Items");
+const QString kPropertiesTable = QStringLiteral("Picture Properties");
+const QString kGroupColumn = QStringLiteral("Group");
+const QString kHeaderColumn = QStringLiteral("Header");
+const QString kDescriptionColumn = QStringLiteral("Description");
+const QString kItemNumberColumn = QStringLiteral("Item Number");
+constexpr int kVisibleQueryRows = 3;
+constexpr int kDesignRowHeight = 15;
+constexpr int kThumbColumns = 3;
+constexpr int kThumbRows = 3;
+constexpr int kThumbScrollBarWidth = 17;
+
+QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text, const QRect& box,
+                  Qt::Alignment alignment) {
+  auto* label = new QLabel(text, form);
+  label->setObjectName(QString::fromLatin1(name));
+  SetTag(label, tag);
+  label->setGeometry(box);
+  label->setAlignment(alignment);
+  SetControlColours(label, Qt::black, Qt::white);
+  return label;
+}
+
+// The text before the label's first blank with its blank ("van " of "van 12"); empty when it
+// holds no blank.
+QString PrefixWithBlank(const QString& text) {
+  const qsizetype blank = text.indexOf(QLatin1Char(' '));
+  return blank < 0 ? QString() : text.left(blank + 1);
+}
+
+}  // namespace
+
+// ---- TPictureCache ----
+
+QImage TPictureCache::Find(const QString& name) {
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].first.compare(name, Qt::CaseInsensitive) != 0) continue;
+    if (i > 0) std::rotate(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(i),
+                           entries_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return entries_.front().second;
+  }
+  return {};
+}
+
+void TPictureCache::Insert(const QString& name, const QImage& picture) {
+  if (picture.isNull()) return;
+  entries_.insert(entries_.begin(), {name, picture});
+  while (entries_.size() > static_cast<size_t>(kCapacity)) entries_.pop_back();
+}
+
+QStringList TPictureCache::Names() const {
+  QStringList names;
+  for (const auto& entry : entries_) names.append(entry.first);
+  return names;
+}
+
+// ---- TCatalogForm ----
+
+TCatalogForm::TCatalogForm(QWidget* parent) : TSectionForm(SectionId::Catalog, parent) {
+  setObjectName(QStringLiteral("CatalogForm"));
+}
+
+TCatalogForm::~TCatalogForm() {
+  // The query grid (a child, destroyed after this body) refers to the catalogue's database.
+  if (TessaranQueryGrid != nullptr) {
+    TessaranQueryGrid->OnSelectionChanged = nullptr;
+    TessaranQueryGrid->ClearDefinition();
+  }
+  if (PictureThumbs != nullptr) PictureThumbs->OnSelectThumb = nullptr;
+  // Children lose the focus while they are torn down; this form must not hear of it.
+  if (CurItemEdit != nullptr) CurItemEdit->removeEventFilter(this);
+  PictureCache.Clear();
+  Catalog.reset();
+}
+
+TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& box,
+                                       const QString& hint, const QString& glyphs) {
+  auto* button = new TBaseBtn(this);
+  button->setObjectName(QString::fromLatin1(name));
+  SetTag(button, tag);
+  button->setGeometry(box);
+  button->setToolTip(hint);
+  button->SetCaption(QString());
+  button->SetFaceVisible(false);
+  button->SetPen(QPen(Qt::NoPen));
+  button->SetShadowColor(Qt::gray);
+  button->SetGlyphWidth(1.0);
+  button->SetGlyphHeight(1.0);
+  button->SetGlyphStretched(true);
+  button->SetGlyphUp(LoadResourceBitmap(glyphs + QStringLiteral("Up")));
+  button->SetGlyphDown(LoadResourceBitmap(glyphs + QStringLiteral("Down")));
+  button->SetGlyphDisabled(LoadResourceBitmap(glyphs + QStringLiteral("Disabled")));
+  SetControlCursor(button, kCursorHand);
+  return button;
+}
+
+void TCatalogForm::CreateComponents() {
+  SetTag(Bk, 3011);
+
+  ShowSelectionBtn = new TBaseBtn(this);
+  ShowSelectionBtn->setObjectName(QStringLiteral("ShowSelectionBtn"));
+  ShowSelectionBtn->setGeometry(123, 13, 279, 71);
+  ShowSelectionBtn->SetCaption(QString());
+  ShowSelectionBtn->SetFaceVisible(false);
+  ShowSelectionBtn->SetBrush(QBrush(Qt::black));
+  ShowSelectionBtn->SetGlyphStretched(true);
+  ShowSelectionBtn->SetButtonIsDown(true);
+  SetControlCursor(ShowSelectionBtn, kCursorHand);
+  ShowSelectionBtn->OnClick = [this](QObject*) { ShowSelectionBtnClick(); };
+
+  ResetSelectionsBtn = MakeStepButton("ResetSelectionsBtn", 3017, QRect(405, 66, 36, 15),
+                                      QStringLiteral("Selectie herstellen"), QStringLiteral("Reset"));
+  ResetSelectionsBtn->OnClick = [this](QObject*) { ResetSelectionsBtnClick(); };
+
+  Header = MakeLabel(this, "Header", 0, QString(), QRect(128, 130, 175, 39), Qt::AlignHCenter | Qt::AlignTop);
+  Header->setWordWrap(true);
+
+  SelectedPictureThumb = new TProportionalImage(this);
+  SelectedPictureThumb->setObjectName(QStringLiteral("SelectedPictureThumb"));
+  SetTag(SelectedPictureThumb, 3010);
+  SelectedPictureThumb->setGeometry(128, 176, 175, 115);
+  SelectedPictureThumb->setToolTip(QStringLiteral("Klik om de foto te vergroten"));
+  SelectedPictureThumb->Background().SetBrush(QBrush(Qt::black));
+  SelectedPictureThumb->Background().SetPen(QPen(Qt::black));
+  SetControlCursor(SelectedPictureThumb, kCursorZoomIn);
+  SelectedPictureThumb->OnClick = [this](QObject*) { SelectedPictureThumbClick(); };
+
+  CurItemLbl = MakeLabel(this, "CurItemLbl", 3011, QStringLiteral("Foto"), QRect(384, 130, 69, 14),
+                         Qt::AlignRight | Qt::AlignTop);
+
+  CurItemEdit = new QLineEdit(this);
+  CurItemEdit->setObjectName(QStringLiteral("CurItemEdit"));
+  CurItemEdit->setGeometry(459, 130, 40, 14);
+  CurItemEdit->setToolTip(QStringLiteral("Geef een fotonummer op"));
+  CurItemEdit->setFrame(false);
+  CurItemEdit->setTextMargins(0, 0, 0, 0);
+  CurItemEdit->setContentsMargins(0, 0, 0, 0);
+  CurItemEdit->setAlignment(Qt::AlignRight);
+  SetControlColours(CurItemEdit, Qt::white, Qt::black);
+  CurItemEdit->installEventFilter(this);
+
+  TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QStringLiteral("van "), QRect(506, 130, 111, 14),
+                            Qt::AlignLeft | Qt::AlignTop);
+
+  PictureThumbs = new TThumbnailGrid(this);
+  PictureThumbs->setObjectName(QStringLiteral("PictureThumbs"));
+  PictureThumbs->setGeometry(356, 150, 261, 273);
+  PictureThumbs->SetSelectedColor(QColor(TThumbnailGrid::kNavy));
+  PictureThumbs->SetUnSelectedColor(Qt::black);
+  PictureThumbs->SetCanSelectCursor(kCursorHand);
+  PictureThumbs->OnSelectThumb = [this](QObject* sender, int32_t item) { PictureThumbsSelectThumb(sender, item); };
+
+  FirstBtn = MakeStepButton("FirstBtn", 3013, QRect(400, 431, 32, 32), QStringLiteral("Eerste foto"),
+                            QStringLiteral("First"));
+  FirstBtn->OnClick = [this](QObject*) { FirstBtnClick(); };
+  PreviousBtn = MakeStepButton("PreviousBtn", 3014, QRect(440, 431, 32, 32), QStringLiteral("Vorige foto"),
+                               QStringLiteral("Previous"));
+  PreviousBtn->OnClick = [this](QObject*) { PreviousBtnClick(); };
+  NextBtn = MakeStepButton("NextBtn", 3015, QRect(500, 431, 32, 32), QStringLiteral("Volgende foto"),
+                           QStringLiteral("Next"));
+  NextBtn->OnClick = [this](QObject*) { NextBtnClick(); };
+  LastBtn = MakeStepButton("LastBtn", 3016, QRect(540, 431, 32, 32), QStringLiteral("Laatste foto"),
+                           QStringLiteral("Last"));
+  LastBtn->OnClick = [this](QObject*) { LastBtnClick(); };
+}
+
+void TCatalogForm::CreateContent() {
+  SetScreenCursor(kCursorZoomIn, LoadResourceCursor(QStringLiteral("ZoomIn")));
+  SetScreenCursor(kCursorZoomOut, LoadResourceCursor(QStringLiteral("ZoomOut")));
+  Busy = false;
+
+  // Made after the frame scaled the form: the grid lays out its own editor, buttons and
+  // scroll bar.
+  TessaranQueryGrid = new TTessaranQueryGrid(this);
+  TessaranQueryGrid->setObjectName(QStringLiteral("TessaranQueryGrid"));
+  TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49)));
+  TessaranQueryGrid->setFont(font());
+  TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked")));
+  TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow")));
+  TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton")));
+  TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked")));
+  TessaranQueryGrid->OnSelectionChanged = [this](QObject*) { PerformQuery(); };
+  TessaranQueryGrid->show();
+
+  Description = new QPlainTextEdit(this);
+  Description->setObjectName(QStringLiteral("Description"));
+  Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123)));
+  Description->setReadOnly(true);
+  Description->setFrameShape(QFrame::NoFrame);
+  Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  SetControlColours(Description, Qt::black, Qt::white);
+  // A right click opens the empty menu, not an edit menu.
+  Description->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Description, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    DumPopup->popup(Description->mapToGlobal(at));
+  });
+  Description->show();
+
+  ThumbPageMode = kPageMovedDown;
+  PictureCache.Clear();
+  Catalog = std::make_unique<TCatalog>();
+  Catalog->Load(DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat")),
+                kGroupsTable, kItemsTable, kGroupColumn);
+  bool bound = false;
+  if (Catalog->Loaded) {
+    Catalog->GroupMode = false;
+    const LayoutModeValue mode = LayoutMode;
+    const double rowScale = (mode == 1 || mode == 4) ? 1.25 : (mode == 2 || mode == 5) ? 1.6 : 1.0;
+    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * rowScale));
+    bound = TessaranQueryGrid->LoadDefinition(Catalog->Database.get(), kItemsTable, kVisibleQueryRows,
+                                              kPropertiesTable);
+  }
+  if (!bound) {
+    TessaranQueryGrid->ClearDefinition();
+    Catalog.reset();
+  }
+
+  if (Catalog) {
+    SelectedPictureThumb->SetEffect(EffectStyle::esImplode);
+    SelectedPictureThumb->SetEffects(true);
+    SelectedPictureThumb->SetEffectSize(3);
+    SelectedPictureThumb->SetEffectSpeed(3);
+    SelectedPictureThumb->SetSx(95);
+    SelectedPictureThumb->SetSy(95);
+    PictureThumbs->SetThumbSx(95);
+    PictureThumbs->SetThumbSy(95);
+    PictureThumbs->SetScrollBarWidth(kThumbScrollBarWidth);
+    PictureThumbs->SetGridSize(kThumbColumns, kThumbRows);
+    SetControlCursor(PictureThumbs->ScrollBar(), PictureThumbs->CanSelectCursor());
+    ShowSelectionBtn->SetGlyphUp(
+        LoadResourceBitmap(DisplayDepth() == 8 ? QStringLiteral("Door256") : QStringLiteral("Door")));
+  }
+  PerformQuery();
+}
+
+bool TCatalogForm::WantsBackground() const { return Catalog != nullptr; }
+
+void TCatalogForm::showEvent(QShowEvent* event) {
+  TSectionForm::showEvent(event);
+  // Translation replaces the labels' texts after creation; put the counts back behind them.
+  ShowCounters(CurrentRecord() > 0);
+}
+
+bool TCatalogForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == CurItemEdit) {
+    if (event->type() == QEvent::FocusOut) {
+      CurGroupOrItemEditExit();
+    } else if (event->type() == QEvent::KeyRelease) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const Qt::KeyboardModifiers shifts =
+          key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && shifts == Qt::NoModifier) {
+        CurGroupOrItemEditExit();
+      }
+    }
+  }
+  return TSectionForm::eventFilter(watched, event);
+}
+
+int32_t TCatalogForm::CurrentRecord() const {
+  if (!Catalog) return 0;
+  return Catalog->ItemAt(Catalog->CurrentGroup, Catalog->CurrentItem).Item;
+}
+
+void TCatalogForm::ShowCounters(bool hasRecord) {
+  if (!Catalog || !hasRecord) {
+    CurItemEdit->setText(QStringLiteral("0"));
+    const QString prefix = PrefixWithBlank(TotalItemsLbl->text());
+    TotalItemsLbl->setText((prefix.isEmpty() ? prefix : prefix.chopped(1)) + QStringLiteral(" 0"));
+    return;
+  }
+  CurItemEdit->setText(QString::number(Catalog->CurrentItem));
+  TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(Catalog->ItemCount));
+}
+
+void TCatalogForm::PerformQuery() {
+  if (Busy) {
+    // A row edit committed while a page loads (the grid loses the focus when it is disabled):
+    // run the query once the page is complete instead of loading a second page inside the first.
+    queryPending_ = true;
+    return;
+  }
+  if (Catalog) {
+    TWaitCursor hourglass;
+    Catalog->RecomputeSelection(&TessaranQueryGrid->Criteria());
+    TessaranQueryGrid->update();  // a text criterion shows in capitals after matching
+  }
+  ThumbPageMode = kPageMovedDown;
+  Update();
+}
+
+void TCatalogForm::Update() {
+  int32_t record = 0;
+  if (Catalog) {
+    const int32_t current = Catalog->CurrentItem;
+    if (Catalog->ItemCount < 1) {
+      PictureThumbs->SetItemRange(0, 0);
+      PictureThumbs->SelectThumb(1);
+    } else {
+      const int32_t top = PictureThumbs->TopItem();
+      PictureThumbs->SetItemRange(1, Catalog->ItemCount);
+      if (top > 0) PictureThumbs->SetTopItem(top);
+      const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
+      if (PictureThumbs->TopItem() > current) {
+        PictureThumbs->SetTopItem(current);
+        ThumbPageMode = kPageMovedUp;
+      } else if (current > PictureThumbs->TopItem() + cells - 1) {
+        PictureThumbs->SetTopItem(current - cells + 1);
+        ThumbPageMode = kPageMovedDown;
+      }
+      PictureThumbs->SelectThumb(current - PictureThumbs->TopItem() + 1);
+      record = CurrentRecord();
+    }
+  }
+  ShowCounters(record > 0);
+
+  if (record == 0) {
+    if (Catalog) {
+      PictureThumbs->SetItemRange(0, 0);
+      PictureThumbs->SelectThumb(1);
+      LoadThumbnailPage(kPageMovedDown);
+    }
+    SelectedPictureThumb->SetImage(QImage());
+    Header->clear();
+    Description->clear();
+  } else {
+    const QPointer<TCatalogForm> self(this);
+    if (ThumbPageMode == kPageMovedUp) {
+      LoadThumbnailPage(kPageMovedUp);
+    } else if (ThumbPageMode == kPageMovedDown) {
+      LoadThumbnailPage(kPageMovedDown);
+    }
+    if (!self) return;
+    // A thumbnail picked while the page loaded moved the position: show what is current now.
+    record = CurrentRecord();
+    ShowCounters(record > 0);
+    SelectedPictureThumb->SetImage(PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()));
+    TTessaranObject* database = Catalog->Database.get();
+    Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
+    Description->setPlainText(
+        SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record)).join(QLatin1Char('\n')));
+  }
+  ThumbPageMode = kPageMovedDown;
+
+  const bool hasCatalog = Catalog != nullptr;
+  const int32_t current = hasCatalog ? Catalog->CurrentItem : 0;
+  const int32_t count = hasCatalog ? Catalog->ItemCount : 0;
+  ShowSelectionBtn->setEnabled(hasCatalog);
+  ResetSelectionsBtn->setEnabled(hasCatalog);
+  FirstBtn->setEnabled(current > 1);
+  PreviousBtn->setEnabled(current > 1);
+  NextBtn->setEnabled(current < count);
+  LastBtn->setEnabled(current < count);
+  const bool counters = hasCatalog && !Catalog->GroupMode;
+  CurItemLbl->setEnabled(counters);
+  CurItemEdit->setEnabled(counters);
+  TotalItemsLbl->setEnabled(counters);
+}
+
+void TCatalogForm::LoadThumbnailPage(int direction) {
+  const QPointer<TCatalogForm> self(this);
+  TWaitCursor hourglass;
+  Busy = true;
+  QScrollBar* scrollBar = PictureThumbs->ScrollBar();
+  const bool hadFocus = scrollBar->hasFocus();
+  scrollBar->setEnabled(false);
+  TessaranQueryGrid->setEnabled(false);
+
+  const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
+  for (int32_t step = 0; step < cells; ++step) {
+    const int32_t cell = direction == kPageMovedUp ? cells - step : step + 1;
+    const int32_t record =
+        Catalog ? Catalog->ItemAt(Catalog->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item : 0;
+    QImage picture;
+    if (record > 0) {
+      picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+      if (!self) return;
+    }
+    PictureThumbs->SetThumbPicture(cell, picture);
+    PictureThumbs->SetThumbText(cell, QString());
+    // The page fills visibly, cell by cell; input that arrives meanwhile meets Busy.
+    QCoreApplication::processEvents();
+    if (!self) return;
+  }
+
+  TessaranQueryGrid->setEnabled(true);
+  scrollBar->setEnabled(true);
+  if (hadFocus && scrollBar->maximum() >= 1) scrollBar->setFocus();
+  Busy = false;
+  if (queryPending_) {
+    queryPending_ = false;
+    QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
+  }
+}
+
+QImage TCatalogForm::GetCachedPicture(const QString& name) {
+  QImage picture = PictureCache.Find(name);
+  if (!picture.isNull()) return picture;
+  // Member names come from the database (a name that is no plain file name is never written);
+  // events run while the member inflates, so this form may be gone afterwards.
+  const QPointer<TCatalogForm> self(this);
+  picture = LoadArchivePicture(PictureArchive::Photos, name, name);
+  if (!self) return {};
+  PictureCache.Insert(name, picture);
+  return picture;
+}
+
+void TCatalogForm::Step(int32_t selectedIndex) {
+  if (!Catalog || Busy) return;
+  if (!Catalog->SetPosition(Catalog->CurrentGroup, selectedIndex)) return;
+  ThumbPageMode = kPageValid;
+  Update();
+}
+
+void TCatalogForm::FirstBtnClick() { Step(1); }
+
+void TCatalogForm::PreviousBtnClick() {
+  if (Catalog) Step(Catalog->CurrentItem - 1);
+}
+
+void TCatalogForm::NextBtnClick() {
+  if (Catalog) Step(Catalog->CurrentItem + 1);
+}
+
+void TCatalogForm::LastBtnClick() {
+  if (Catalog) Step(Catalog->ItemCount);
+}
+
+void TCatalogForm::PictureThumbsSelectThumb(QObject*, int32_t item) {
+  if (!Catalog) return;
+  if (!Catalog->SetPosition(Catalog->CurrentGroup, item)) return;
+  ThumbPageMode = kPageValid;
+  Update();
+}
+
+void TCatalogForm::CurGroupOrItemEditExit() {
+  if (!Catalog || Busy) return;
+  const std::optional<int64_t> typed = TextToInteger(CurItemEdit->text());
+  const int64_t number = typed ? *typed : Catalog->CurrentItem;
+  if (number < 1 || number > Catalog->ItemCount) return;
+  if (Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) Update();
+}
+
+void TCatalogForm::ResetSelectionsBtnClick() {
+  if (!Catalog || Busy) return;
+  TessaranQueryGrid->ResetCriteria(0);
+  TessaranQueryGrid->update();
+  PerformQuery();
+}
+
+void TCatalogForm::ShowSelectionBtnClick() {
+  if (Catalog && !Busy && TessaranQueryGrid->isHidden()) {
+    ShowSelectionBtn->SetButtonIsDown(true);
+    TessaranQueryGrid->show();
+    ResetSelectionsBtn->show();
+    return;
+  }
+  ShowSelectionBtn->SetButtonIsDown(false);
+  TessaranQueryGrid->CloseEditors();
+  TessaranQueryGrid->hide();
+  ResetSelectionsBtn->hide();
+}
+
+void TCatalogForm::SelectedPictureThumbClick() {
+  if (!Catalog || Busy) return;
+  const int32_t record = CurrentRecord();
+  if (record == 0) return;
+  QImage picture;
+  {
+    const QPointer<TCatalogForm> self(this);
+    TWaitCursor hourglass;
+    // Unpacking lets events run: no step or page load may start in the middle of it.
+    Busy = true;
+    picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+    if (!self) return;
+    Busy = false;
+  }
+  if (!picture.isNull()) ShowMaxZoom(picture);
+}
+
+void RegisterCatalogForm() {
+  SetSectionFactory(SectionId::Catalog, [](QWidget* parent) -> TSectionForm* { return new TCatalogForm(parent); });
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,242 @@
+// TEnamelAndFabricsForm: the Enamel and Fabrics section, six cascading lists and two pictures.
+#include "sections/EnamelAndFabricsForm.h"
+
+#include "controls/GraphicControl.h"
+#include "controls/ProportionalImage.h"
+#include "database/TableDatabase.h"
+#include "sections/SlideCycle.h"
+#include "shell/ArchivePicture.h"
+#include "shell/Messages.h"
+#include "shell/PasswordDialog.h"
+#include "shell/Platform.h"
+#include "shell/Translation.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+
+namespace orlaventis {
+namespace {
+
+const QColor kMaroon(128, 0, 0);
+constexpr int kItemHeight = 14;
+constexpr int kListTag = 4010;
+constexpr int kLabelWidth = 155;  // up to the next column of lists
+constexpr int kLabelHeight = 15;
+const QString kError = QStringLiteral("Error");
+
+QLabel* MakeLabel(QWidget* form, const char* name, int tag, const char* designText, QPoint at) {
+  auto* label = new QLabel(QString::fromUtf8(designText), form);
+  label->setObjectName(QString::fromLatin1(name));
+  SetTag(label, tag);
+  // Wide enough for the longest translation: labels are translated after they are placed.
+  label->setGeometry(QRect(at, QSize(kLabelWidth, kLabelHeight)));
+  return label;
+}
+
+QComboBox* MakeList(QWidget* form, const char* name, int tag, QPoint at) {
+  auto* list = new QComboBox(form);
+  list->setObjectName(QString::fromLatin1(name));
+  SetTag(list, tag);
+  list->setEditable(false);
+  list->setGeometry(QRect(at, QSize(145, 22)));
+  // A widget with a style sheet keeps the font it had when the sheet was applied instead of
+  // following its form's; an own font is scaled with the layout like every other set font.
+  list->setFont(form->font());
+  list->view()->setFont(form->font());
+  QPalette colours = list->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    colours.setColor(group, QPalette::Base, kMaroon);
+    colours.setColor(group, QPalette::Button, kMaroon);
+    colours.setColor(group, QPalette::Window, kMaroon);
+  }
+  for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+    colours.setColor(QPalette::Active, role, Qt::white);
+    colours.setColor(QPalette::Inactive, role, Qt::white);
+    colours.setColor(QPalette::Disabled, role, QColor(192, 192, 192));
+  }
+  list->setPalette(colours);
+  list->view()->setPalette(colours);
+  list->setStyleSheet(QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }").arg(kItemHeight));
+  list->setToolTip(QString());
+  SetControlCursor(list, kCursorHand);
+  return list;
+}
+
+TProportionalImage* MakePicture(QWidget* form, const char* name, QRect box) {
+  auto* picture = new TProportionalImage(form);
+  picture->setObjectName(QString::fromLatin1(name));
+  picture->setGeometry(box);
+  picture->Background().SetBrush(QBrush(Qt::black));
+  QFont verdana(QStringLiteral("Verdana"));
+  verdana.setPixelSize(11);
+  picture->SetFont(TFont{verdana, Qt::yellow});
+  picture->SetEffect(EffectStyle::esRandom);
+  picture->SetEffects(false);
+  return picture;
+}
+
+}  // namespace
+
+TEnamelAndFabricsForm::TEnamelAndFabricsForm(QWidget* parent)
+    : TSectionForm(SectionId::EnamelAndFabrics, parent) {
+  setObjectName(QStringLiteral("EnamelAndFabricsForm"));
+}
+
+TEnamelAndFabricsForm::~TEnamelAndFabricsForm() {
+  // FormDestroy: the pictures go first, then the database; the cascade and lists follow.
+  if (CarImage != nullptr) CarImage->SetImage(QImage());
+  if (ChairImage != nullptr) ChairImage->SetImage(QImage());
+  if (database_) database_->Close();
+}
+
+void TEnamelAndFabricsForm::CreateComponents() {
+  const TitleLabels title = MakeTitleLabels(this, 4000, QStringLiteral("LAK & BEKLEDINGSCOMBINATIES"));
+  HeaderLblBk = title.HeaderLblBk;
+  HeaderLbl = title.HeaderLbl;
+  CarImage = MakePicture(this, "CarImage", QRect(135, 127, 310, 155));
+  ChairImage = MakePicture(this, "ChairImage", QRect(445, 127, 155, 155));
+
+  ModelsLabel = MakeLabel(this, "ModelsLabel", 4011, "Model", QPoint(140, 325));
+  ModelsComboBox = MakeList(this, "ModelsComboBox", 0, QPoint(140, 340));
+  ModelyearsLabel = MakeLabel(this, "ModelyearsLabel", 4012, "Modeljaar", QPoint(140, 385));
+  ModelyearsComboBox = MakeList(this, "ModelyearsComboBox", kListTag, QPoint(140, 400));
+  CoachColorsLabel = MakeLabel(this, "CoachColorsLabel", 4013, "Koetskleur", QPoint(300, 325));
+  CoachColorsComboBox = MakeList(this, "CoachColorsComboBox", kListTag, QPoint(300, 340));
+  RoofColorsLabel = MakeLabel(this, "RoofColorsLabel", 4014, "Dakkleur", QPoint(300, 385));
+  RoofColorsComboBox = MakeList(this, "RoofColorsComboBox", kListTag, QPoint(300, 400));
+  FabricMaterialsLabel = MakeLabel(this, "FabricMaterialsLabel", 4015, "Bekledingsmateriaal", QPoint(460, 325));
+  FabricMaterialsComboBox = MakeList(this, "FabricMaterialsComboBox", kListTag, QPoint(460, 340));
+  FabricColorsLabel = MakeLabel(this, "FabricColorsLabel", 4016, "Bekledingskleur", QPoint(460, 385));
+  FabricColorsComboBox = MakeList(this, "FabricColorsComboBox", kListTag, QPoint(460, 400));
+
+  connect(ModelsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelsComboBoxChange);
+  connect(ModelyearsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelyearsComboBoxChange);
+  connect(CoachColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::CoachColorsComboBoxChange);
+  connect(RoofColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::RoofColorsComboBoxChange);
+  connect(FabricMaterialsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::FabricMaterialsComboBoxChange);
+  connect(FabricColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::FabricColorsComboBoxChange);
+}
+
+void TEnamelAndFabricsForm::CreateContent() {
+  // A protected catalogue asks the user, as every database does.
+  static DialogPasswordPrompt prompt;
+  cascade_ = std::make_unique<TEnamelCascade>();
+  database_ = std::make_unique<TTessaranObject>(&prompt);
+  const QString path = DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  databaseOpen_ = database_->Open(path, path, QString(), QString());
+  if (!databaseOpen_) return;  // the lists stay empty and every handler finds nothing to do
+
+  const TEnamelCascade::LoadResult loaded = cascade_->Load(*database_);
+  if (loaded != TEnamelCascade::LoadResult::Ok) {
+    Fail();
+    return;
+  }
+  ModelsComboBox->addItems(cascade_->Models());
+  ModelsComboBox->setCurrentIndex(0);
+  CarImage->SetSx(100);
+  CarImage->SetSy(100);
+  ChairImage->SetSx(100);
+  ChairImage->SetSy(100);
+  ModelsComboBoxChange();
+}
+
+void TEnamelAndFabricsForm::Fail() {
+  // Nothing of the damaged catalogue is offered; the form stays usable and empty.
+  databaseOpen_ = false;
+  cascade_ = std::make_unique<TEnamelCascade>();
+  database_->Close();
+  unsetCursor();
+  Messages().Information(kError);
+}
+
+QComboBox* TEnamelAndFabricsForm::ListOf(EnamelOption option) const {
+  switch (option) {
+    case EnamelOption::Modelyears: return ModelyearsComboBox;
+    case EnamelOption::CoachColors: return CoachColorsComboBox;
+    case EnamelOption::RoofColors: return RoofColorsComboBox;
+    case EnamelOption::FabricMaterials: return FabricMaterialsComboBox;
+    case EnamelOption::FabricColors: return FabricColorsComboBox;
+  }
+  return nullptr;
+}
+
+void TEnamelAndFabricsForm::ModelsComboBoxChange() {
+  if (!databaseOpen_) return;
+  cascade_->ChooseModel(ModelsComboBox->currentIndex());
+  ShowFrom(EnamelOption::Modelyears);
+}
+
+void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
+  if (!databaseOpen_) return;
+  cascade_->ChooseOption(option, ListOf(option)->currentIndex());
+  if (option == EnamelOption::FabricColors) {
+    LoadChairPicture();
+    return;
+  }
+  ShowFrom(static_cast<EnamelOption>(static_cast<int>(option) + 1));
+}
+
+void TEnamelAndFabricsForm::ModelyearsComboBoxChange() { OptionChanged(EnamelOption::Modelyears); }
+void TEnamelAndFabricsForm::CoachColorsComboBoxChange() { OptionChanged(EnamelOption::CoachColors); }
+void TEnamelAndFabricsForm::RoofColorsComboBoxChange() {
+  // The disabled roof list of a coach colour without a separate roof shows the coach colour and
+  // offers no choice of its own.
+  if (databaseOpen_ && !cascade_->HasSeparateRoof()) return;
+  OptionChanged(EnamelOption::RoofColors);
+}
+void TEnamelAndFabricsForm::FabricMaterialsComboBoxChange() { OptionChanged(EnamelOption::FabricMaterials); }
+void TEnamelAndFabricsForm::FabricColorsComboBoxChange() { OptionChanged(EnamelOption::FabricColors); }
+
+void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
+  for (int i = static_cast<int>(first); i < kEnamelOptionCount; ++i) {
+    const auto option = static_cast<EnamelOption>(i);
+    QComboBox* list = ListOf(option);
+    list->clear();
+    list->addItems(cascade_->Offered(option));
+    list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    if (option == EnamelOption::RoofColors) {
+      list->setEnabled(cascade_->HasSeparateRoof());
+      if (!cascade_->HasSeparateRoof() && CoachColorsComboBox->currentIndex() >= 0) {
+        list->addItem(CoachColorsComboBox->currentText());
+        list->setCurrentIndex(0);
+      }
+    }
+  }
+  // The car depends on the lists up to the roof colour, the seat on all of them.
+  if (first <= EnamelOption::FabricMaterials) LoadCarPicture();
+  LoadChairPicture();
+}
+
+void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& held, const QImage& picture) {
+  held = picture;
+  control->SetImage(held);
+  if (!picture.isNull() && DisplayDepth() < 9) QCoreApplication::processEvents();
+}
+
+void TEnamelAndFabricsForm::LoadCarPicture() {
+  const QString name = cascade_ ? cascade_->CarPictureName() : QString();
+  const QImage picture =
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\e\\") + name, name);
+  // A choice made while the member inflated has already shown its own car.
+  if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
+  ShowPicture(CarImage, carPicture_, picture);
+}
+
+void TEnamelAndFabricsForm::LoadChairPicture() {
+  if (DisplayDepth() < 9) LoadCarPicture();
+  const QString name = cascade_ ? cascade_->SeatPictureName() : QString();
+  const QImage picture =
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\f\\") + name, name);
+  // A choice made while the member inflated has already shown its own seat.
+  if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
+  ShowPicture(ChairImage, chairPicture_, picture);
+}
+
+void RegisterEnamelAndFabricsForm() {
+  SetSectionFactory(SectionId::EnamelAndFabrics,
+                    [](QWidget* parent) -> TSectionForm* { return new TEnamelAndFabricsForm(parent); });
+}
+
+}  // namespace orlaventis

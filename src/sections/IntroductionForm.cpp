@@ -1,0 +1,72 @@
+// TIntroductionForm: the Introduction section, with its title, introduction text and slides.
+#include "sections/IntroductionForm.h"
+
+#include "controls/ProportionalImage.h"
+#include "sections/SlideCycle.h"
+#include "shell/Translation.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+namespace orlaventis {
+
+TIntroductionForm::TIntroductionForm(QWidget* parent)
+    : TSectionForm(SectionId::Introduction, parent) {
+  setObjectName(QStringLiteral("IntroductionForm"));
+}
+
+void TIntroductionForm::CreateComponents() {
+  const TitleLabels title = MakeTitleLabels(this, 1000, QStringLiteral("DE ORLAVENTIS"));
+  HeaderLblBk = title.HeaderLblBk;
+  HeaderLbl = title.HeaderLbl;
+
+  SlidePicture = new TProportionalImage(this);
+  SlidePicture->setObjectName(QStringLiteral("SlidePicture"));
+  SlidePicture->setGeometry(267, 126, 210, 155);
+  SlidePicture->Background().SetBrush(QBrush(Qt::black));
+  SlidePicture->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);
+  slides_ = new TSlideCycle(SlidePicture, this);
+}
+
+void TIntroductionForm::CreateContent() {
+  IntroductionText = new QPlainTextEdit(this);
+  IntroductionText->setObjectName(QStringLiteral("IntroductionText"));
+  IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131)));
+  IntroductionText->setReadOnly(true);
+  IntroductionText->setFrameShape(QFrame::NoFrame);
+  IntroductionText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  IntroductionText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QPalette colours = IntroductionText->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    colours.setColor(group, QPalette::Base, Qt::black);
+    colours.setColor(group, QPalette::Text, Qt::white);
+  }
+  IntroductionText->setPalette(colours);
+  // A right click opens the empty menu, not an edit menu.
+  IntroductionText->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(IntroductionText, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    DumPopup->popup(IntroductionText->mapToGlobal(at));
+  });
+
+  TMainForm* main = MainForm();
+  const std::optional<QString> text = FindRecordText(
+      main != nullptr ? main->RecordFile() : nullptr,
+      QStringLiteral("Intro_") + QString::number(LanguageId) + QStringLiteral("|||"));
+  IntroductionText->setPlainText(text ? SplitTextLines(*text).join(QLatin1Char('\n')) : QString());
+
+  TSlideCycle::SetSlideEffects(*SlidePicture);
+  slides_->Start();
+}
+
+void TIntroductionForm::TimerTimer() { slides_->TimerTimer(); }
+
+int TIntroductionForm::PictureNumber() const { return slides_->PictureNumber(); }
+
+void RegisterIntroductionForm() {
+  SetSectionFactory(SectionId::Introduction,
+                    [](QWidget* parent) -> TSectionForm* { return new TIntroductionForm(parent); });
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,240 @@
+// TThumbnailGrid: a page of pictures in a fixed grid of cells with a scroll bar for the whole list.
+#include "sections/ThumbnailGrid.h"
+
+#include "controls/ProportionalImage.h"
+
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include <limits>
+
+namespace orlaventis {
+namespace {
+
+constexpr char kThumbInfix[] = "_Thumb_";
+
+}  // namespace
+
+TThumbnailGrid::TThumbnailGrid(QWidget* parent) : QWidget(parent), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, Qt::black);
+  setPalette(colours);
+  scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
+  scrollBar_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+  ResetScrollBar();
+  connect(scrollBar_, &QScrollBar::actionTriggered, this, &TThumbnailGrid::ScrollBarAction);
+  connect(scrollBar_, &QScrollBar::sliderMoved, this, &TThumbnailGrid::ScrollBarMoved);
+  connect(scrollBar_, &QScrollBar::sliderReleased, this, &TThumbnailGrid::ScrollBarReleased);
+  LayoutScrollBar();
+}
+
+TThumbnailGrid::~TThumbnailGrid() {
+  // The callbacks may point into the owner, which is being torn down around us.
+  OnSelectThumb = nullptr;
+  OnTrackScrollThumb = nullptr;
+  scrollBar_->disconnect(this);
+}
+
+void TThumbnailGrid::SetColCount(int32_t columns) {
+  if (columns != colCount_) SetGridSize(columns, rowCount_);
+}
+
+void TThumbnailGrid::SetRowCount(int32_t rows) {
+  if (rows != rowCount_) SetGridSize(colCount_, rows);
+}
+
+void TThumbnailGrid::SetSelectedColor(QColor colour) {
+  selectedColor_ = colour;
+  if (TProportionalImage* cell = Cell(selectedThumb_)) Recolour(cell, colour);
+}
+
+void TThumbnailGrid::SetUnSelectedColor(QColor colour) {
+  unSelectedColor_ = colour;
+  const QString selected = CellName(selectedThumb_);
+  for (TProportionalImage* cell : findChildren<TProportionalImage*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (cell->objectName() != selected) Recolour(cell, colour);
+  }
+}
+
+void TThumbnailGrid::SetScrollBarWidth(int width) {
+  scrollBarWidth_ = std::max(0, width);
+  LayoutScrollBar();
+}
+
+QString TThumbnailGrid::CellName(int32_t cell) const {
+  return objectName() + QLatin1String(kThumbInfix) + QString::number(cell);
+}
+
+TProportionalImage* TThumbnailGrid::Cell(int32_t cell) const {
+  if (cell < 1) return nullptr;
+  return findChild<TProportionalImage*>(CellName(cell), Qt::FindDirectChildrenOnly);
+}
+
+void TThumbnailGrid::Recolour(TProportionalImage* cell, QColor colour) const {
+  TBackground& background = cell->Background();
+  if (background.Brush().style() != Qt::NoBrush) {
+    QBrush brush = background.Brush();
+    brush.setColor(colour);
+    background.SetBrush(brush);
+  }
+  QPen pen = background.Pen();
+  pen.setColor(colour);
+  background.SetPen(pen);
+}
+
+void TThumbnailGrid::ResetScrollBar() {
+  scrollBar_->setRange(0, 0);
+  scrollBar_->setPageStep(1);
+  scrollBar_->setValue(0);
+}
+
+void TThumbnailGrid::LayoutScrollBar() {
+  scrollBar_->setGeometry(width() - scrollBarWidth_, 0, scrollBarWidth_, height());
+}
+
+void TThumbnailGrid::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutScrollBar();
+}
+
+bool TThumbnailGrid::SetGridSize(int32_t columns, int32_t rows) {
+  if (columns == colCount_ && rows == rowCount_) return false;
+  const QList<TProportionalImage*> cells =
+      findChildren<TProportionalImage*>(QString(), Qt::FindDirectChildrenOnly);
+  for (qsizetype i = cells.size() - 1; i >= 0; --i) delete cells[i];
+
+  if (columns < 1 || rows < 1) {
+    colCount_ = 0;
+    rowCount_ = 0;
+    selectedThumb_ = 0;
+    ResetScrollBar();
+    topItem_ = 0;
+    return true;
+  }
+  colCount_ = columns;
+  rowCount_ = rows;
+  selectedThumb_ = 1;
+
+  // The scroll bar stands along the right edge, so the first column starts at the left edge.
+  const int cellWidth = (width() - scrollBarWidth_) / columns;
+  const int cellHeight = height() / rows;
+  // Counts are not capped by the caller; cells beyond what fits in an int are never made.
+  const int64_t total = int64_t(columns) * rows;
+  if (total > std::numeric_limits<int32_t>::max()) return false;
+  int x = 0;
+  int y = 0;
+  for (int32_t n = 1; n <= total; ++n) {
+    auto* cell = new TProportionalImage(this);
+    cell->setObjectName(CellName(n));
+    cell->Background().SetBrush(QBrush(Qt::black));
+    Recolour(cell, n == 1 ? selectedColor_ : unSelectedColor_);
+    cell->setGeometry(x, y, cellWidth, cellHeight);
+    cell->SetEffect(effect_);
+    cell->SetEffects(effects_);
+    cell->SetEffectSize(effectSize_);
+    cell->SetEffectSpeed(effectSpeed_);
+    cell->SetSx(thumbSx_);
+    cell->SetSy(thumbSy_);
+    cell->OnClick = [this](QObject* sender) { ThumbClick(sender); };
+    cell->OnDblClick = OnDblClick;
+    cell->OnMouseDown = OnMouseDown;
+    cell->OnMouseMove = OnMouseMove;
+    cell->OnMouseUp = OnMouseUp;
+    if (ControlCursor(this) != 0) SetControlCursor(cell, ControlCursor(this));
+    cell->show();
+    cell->raise();
+    if (n % columns == 0) {
+      x = 0;
+      y += cellHeight;
+    } else {
+      x += cellWidth;
+    }
+  }
+  scrollBar_->raise();
+  return true;
+}
+
+void TThumbnailGrid::SetItemRange(int32_t lowest, int32_t highest) {
+  if (lowest > highest || colCount_ < 1 || rowCount_ < 1) return;
+  const int neutral = highest < 0 ? -std::numeric_limits<int32_t>::max() : 0;
+  scrollBar_->setRange(neutral, neutral);
+  scrollBar_->setMaximum(highest);
+  scrollBar_->setMinimum(lowest);
+  scrollBar_->setPageStep(colCount_ * rowCount_);
+  scrollBar_->setValue(lowest);
+  topItem_ = lowest;
+}
+
+void TThumbnailGrid::SelectThumb(int32_t cell) {
+  if (cell != selectedThumb_) {
+    if (TProportionalImage* target = Cell(cell)) {
+      Recolour(target, selectedColor_);
+      if (TProportionalImage* previous = Cell(selectedThumb_)) Recolour(previous, unSelectedColor_);
+      selectedThumb_ = cell;
+    }
+  }
+  scrollBar_->setValue(topItem_ - 1 + selectedThumb_);
+}
+
+void TThumbnailGrid::SetThumbPicture(int32_t cell, const QImage& picture) {
+  TProportionalImage* target = Cell(cell);
+  if (target == nullptr) return;
+  // The same image data (the same cached picture) is not shown again.
+  if (target->Image().cacheKey() == picture.cacheKey() && target->Image().isNull() == picture.isNull()) return;
+  target->SetNewImage(true);
+  target->SetImage(picture);
+  if (!picture.isNull()) {
+    SetControlCursor(target, canSelectCursor_);
+  } else {
+    // The grid's own cursor: its screen cursor when it has one, else whatever it inherits.
+    SetControlCursor(target, ControlCursor(this));
+    if (ControlCursor(this) == 0) target->unsetCursor();
+  }
+}
+
+void TThumbnailGrid::SetThumbText(int32_t cell, const QString& text) {
+  if (TProportionalImage* target = Cell(cell)) target->SetText(text);
+}
+
+QImage TThumbnailGrid::GetThumbPicture(int32_t cell) const {
+  const TProportionalImage* target = Cell(cell);
+  return target != nullptr ? target->Image() : QImage();
+}
+
+void TThumbnailGrid::ThumbClick(QObject* sender) {
+  if (!OnSelectThumb) return;
+  auto* cell = qobject_cast<TProportionalImage*>(sender);
+  if (cell == nullptr || cell->parentWidget() != this) return;
+  if (scrollBar_->isEnabled()) scrollBar_->setFocus();
+  // The number follows the grid's own name and the infix, so a grid name that itself holds
+  // "Thumb_" cannot mislead the parse.
+  const QString prefix = objectName() + QLatin1String(kThumbInfix);
+  const QString name = cell->objectName();
+  bool ok = false;
+  const int32_t number = name.startsWith(prefix) ? name.mid(prefix.size()).toInt(&ok) : 0;
+  if (!ok || number < 1 || number == selectedThumb_ || Cell(number) == nullptr) return;
+  OnSelectThumb(this, topItem_ - 1 + number);
+}
+
+void TThumbnailGrid::ScrollBarAction(int action) {
+  // A drag is reported by ScrollBarMoved and its end by ScrollBarReleased.
+  if (action == QAbstractSlider::SliderNoAction) return;
+  if (action == QAbstractSlider::SliderMove && scrollBar_->isSliderDown()) return;
+  const int position = scrollBar_->sliderPosition();
+  if (position != scrollBar_->value() && OnSelectThumb) OnSelectThumb(this, position);
+}
+
+void TThumbnailGrid::ScrollBarMoved(int position) {
+  if (position != scrollBar_->value() && OnTrackScrollThumb) OnTrackScrollThumb(this, position);
+}
+
+void TThumbnailGrid::ScrollBarReleased() {
+  if (OnSelectThumb) OnSelectThumb(this, scrollBar_->sliderPosition());
+}
+
+bool TThumbnailGrid::event(QEvent* event) {
+  return RaiseMouseEvents(this, event) || QWidget::event(event);
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,143 @@
+// The About box: the credits picture with the publisher's and the maker's hot spots.
+#include "shell/AboutBox.h"
+
+#include "controls/GraphicControl.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
+#include "shell/MainForm.h"
+#include "shell/Platform.h"
+#include "shell/PictureDecoder.h"
+#include "shell/Translation.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
+
+namespace orlaventis {
+namespace {
+
+constexpr int kClientSide = 329;
+QPointer<TAboutBox> aboutBox;  // the exists flag and the form reference in one
+
+QFont Arial(int pointSize, bool bold = false) {
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSize(pointSize);
+  font.setBold(bold);
+  return font;
+}
+
+// A hot spot: a button that draws no face, only its hint and the hand cursor.
+TBaseBtn* HotSpot(QWidget* parent, const QString& name, int tag, QRect box, const QString& hint) {
+  auto* button = new TBaseBtn(parent);
+  button->setObjectName(name);
+  SetTag(button, tag);
+  button->setGeometry(box);
+  button->SetFaceVisible(false);
+  button->SetPen(QPen(Qt::NoPen));
+  button->SetShadowColor(QColor(Qt::gray));
+  button->setToolTip(hint);
+  SetControlCursor(button, kCursorHand);
+  return button;
+}
+
+}  // namespace
+
+TAboutBox* AboutBox() { return aboutBox.data(); }
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setObjectName(QStringLiteral("AboutBox"));
+  setWindowTitle(QStringLiteral("Orlaventis"));
+  setFixedSize(kClientSide, kClientSide);
+  setFont(Arial(8));
+  SetControlCursor(this, kCursorHandNoFingers);
+  InitResources();
+
+  BkPanel = new QFrame(this);
+  BkPanel->setObjectName(QStringLiteral("BkPanel"));
+  BkPanel->setGeometry(0, 0, kClientSide, kClientSide);
+  BkPanel->setAutoFillBackground(true);
+  QPalette black = BkPanel->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  BkPanel->setPalette(black);
+
+  AboutBoxImage = new TProportionalImage(BkPanel);
+  AboutBoxImage->setObjectName(QStringLiteral("AboutBoxImage"));
+  AboutBoxImage->setGeometry(2, 2, 325, 325);
+  AboutBoxImage->Background().SetBrush(QColor(140, 177, 156));
+  AboutBoxImage->Background().SetPen(QPen(Qt::white));
+  AboutBoxImage->Background().SetImageDrawStyle(TImageDrawStyle::idsCenter);
+  AboutBoxImage->SetEffects(false);
+  AboutBoxImage->SetSx(100);
+  AboutBoxImage->SetSy(100);
+  AboutBoxImage->SetFont(TFont{Arial(15, true), Qt::white});
+  const int depth = DisplayDepth();
+  QImage picture(QStringLiteral(":/forms/AboutBoxImage.png"));
+  if (depth < 24) {
+    const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("About256")
+                                                         : QStringLiteral("About"));
+    if (!variant.isNull()) picture = variant;
+  }
+  AboutBoxImage->SetImage(picture);
+
+  // Hot spots lie over the picture's two marks (picture coordinates + the panel's border).
+  OstrandSBtn = HotSpot(BkPanel, QStringLiteral("OstrandSBtn"), 18300, QRect(211, 207, 78, 95),
+                        QStringLiteral("Bezoek de website van de uitgever"));
+  TarnwickSBtn = HotSpot(BkPanel, QStringLiteral("TarnwickSBtn"), 0, QRect(40, 267, 130, 40),
+                         QStringLiteral("Bezoek de website van de maker"));
+  OstrandSBtn->OnClick = [this](QObject*) { OstrandSBtnClick(); };
+  TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->geometry().center() - rect().center());
+  }
+  aboutBox = this;
+}
+
+TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::showEvent(QShowEvent* event) {
+  TranslateForm(this, QStringLiteral("MainForm"), LanguageFilePath);
+  QWidget::showEvent(event);
+}
+
+void TAboutBox::keyReleaseEvent(QKeyEvent* event) {
+  const bool enterOrEscape = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                             event->key() == Qt::Key_Escape;
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (enterOrEscape && modifiers == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
+}
+
+void TAboutBox::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow()) close();
+  QWidget::changeEvent(event);
+}
+
+void TAboutBox::OpenAndLeave(const QString& address) {
+  OpenWebAddress(address);
+  close();
+  if (TMainForm* form = MainForm()) form->FormMinimize();
+}
+
+void TAboutBox::OstrandSBtnClick() { OpenAndLeave(QString::fromLatin1(kPublisherAddress)); }
+
+void TAboutBox::TarnwickSBtnClick() { OpenAndLeave(QString::fromLatin1(kMakerAddress)); }
+
+void OpenAboutBox() {
+  TAboutBox* box = AboutBox();
+  if (box == nullptr) box = new TAboutBox(MainForm());
+  if (QWidget* owner = box->parentWidget()) {
+    box->move(owner->geometry().center() - box->rect().center());
+  }
+  box->show();
+  box->raise();
+  box->activateWindow();
+}
+
+}  // namespace orlaventis

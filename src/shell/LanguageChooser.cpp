@@ -1,0 +1,113 @@
+// The language chooser shown before the main form: sets LanguageId.
+#include "shell/LanguageChooser.h"
+
+#include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
+#include "shell/PictureDecoder.h"
+#include "shell/Translation.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+
+namespace orlaventis {
+namespace {
+
+constexpr int kSide = 282;
+QPointer<TIntroForm> introForm;  // the exists flag and the form reference in one
+
+QFont Arial8() {
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSize(8);
+  return font;
+}
+
+}  // namespace
+
+TIntroForm* IntroForm() { return introForm.data(); }
+
+TIntroForm::TIntroForm(QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog) {
+  setObjectName(QStringLiteral("IntroForm"));
+  setFixedSize(kSide, kSide);
+  setFont(Arial8());
+  setAutoFillBackground(true);
+  QPalette white = palette();
+  white.setColor(QPalette::Window, Qt::white);
+  setPalette(white);
+  SetControlCursor(this, kCursorHandNoFingers);
+  InitResources();
+
+  BackgroundPnl = new QFrame(this);
+  BackgroundPnl->setObjectName(QStringLiteral("BackgroundPnl"));
+  BackgroundPnl->setFrameShape(QFrame::NoFrame);
+  BackgroundPnl->setGeometry(0, 0, kSide, kSide);
+
+  IntroFormImg = new TBkControl(BackgroundPnl);
+  IntroFormImg->setObjectName(QStringLiteral("IntroFormImg"));
+  IntroFormImg->setGeometry(0, 0, kSide, kSide);
+  IntroFormImg->Background().SetBrush(Qt::NoBrush);
+  IntroFormImg->Background().SetPen(QPen(Qt::white));
+  IntroFormImg->Background().SetImageDrawStyle(TImageDrawStyle::idsCenter);
+  const int depth = DisplayDepth();
+  QImage picture(QStringLiteral(":/forms/IntroFormImg.png"));
+  if (depth < 24) {
+    const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("Intro256")
+                                                         : QStringLiteral("Intro"));
+    if (!variant.isNull()) picture = variant;
+  }
+  IntroFormImg->Background().SetImage(picture);
+
+  Text = new QLabel(QStringLiteral("Choose your language"), BackgroundPnl);
+  Text->setObjectName(QStringLiteral("Text"));
+  Text->setAttribute(Qt::WA_TranslucentBackground);
+  Text->move(30, 253);
+  Text->adjustSize();
+
+  LingoLst = new QComboBox(BackgroundPnl);
+  LingoLst->setObjectName(QStringLiteral("LingoLst"));
+  LingoLst->setGeometry(150, 250, 120, LingoLst->sizeHint().height());
+  LingoLst->addItems({QStringLiteral("Dutch / Nederlands"), QStringLiteral("French / Francaise"),
+                      QStringLiteral("English")});
+  LingoLst->setCurrentIndex(-1);
+  QPalette black = LingoLst->palette();
+  black.setColor(QPalette::Text, Qt::black);
+  black.setColor(QPalette::ButtonText, Qt::black);
+  LingoLst->setPalette(black);
+  connect(LingoLst, &QComboBox::activated, this, &TIntroForm::LingoLstChange);
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->geometry().center() - rect().center());
+  }
+  introForm = this;
+}
+
+TIntroForm::~TIntroForm() = default;
+
+void TIntroForm::LingoLstChange(int index) {
+  switch (index) {
+    case 1: LanguageId = 33; break;
+    case 2: LanguageId = 44; break;
+    default: LanguageId = 31; break;
+  }
+  close();
+}
+
+void ShowIntroForm() {
+  if (TIntroForm* form = IntroForm()) {
+    form->show();
+    form->raise();
+    form->activateWindow();
+    return;
+  }
+  auto* form = new TIntroForm;
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  QCoreApplication::processEvents();
+  form->exec();
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,382 @@
+// The entry routine and the main form: shared objects, layout mode, navigation, close sequence.
+#include "shell/MainForm.h"
+
+#include "controls/GraphicControl.h"
+#include "database/RecordFile.h"
+#include "shell/AboutBox.h"
+#include "shell/Archive.h"
+#include "shell/LanguageChooser.h"
+#include "shell/Platform.h"
+#include "shell/SingleInstance.h"
+#include "shell/PictureDecoder.h"
+#include "shell/TempFolder.h"
+#include "shell/Translation.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QToolTip>
+#include <QWindowStateChangeEvent>
+
+#include <cstdlib>
+
+namespace orlaventis {
+namespace {
+
+SectionRoutines& Routines() {
+  static SectionRoutines routines;
+  return routines;
+}
+
+QSize& ScreenOverride() {
+  static QSize size;
+  return size;
+}
+
+// Set by the constructor, cleared at the start of the destructor, so that the section forms
+// destroyed with the main form no longer see it.
+TMainForm* mainForm = nullptr;
+
+QWidget* ExistingSection(SectionId section) {
+  return Routines().existing ? Routines().existing(section) : nullptr;
+}
+
+// Lets pending events run for about `ms` milliseconds (at least once), without user input.
+void RunEventsFor(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    if (clock.elapsed() < ms) QThread::msleep(5);
+  } while (clock.elapsed() < ms);
+}
+
+// Lets pending events (painting, deferred deletes, queued loads) run a few times.
+void Settle() {
+  for (int i = 0; i < 5; ++i) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+}
+
+void ApplyRequest(const StartRequest& request) {
+  if (!request.dataFolder.isEmpty()) SetProgramFolder(request.dataFolder);
+  if (request.depth > 0) SetDisplayDepthOverride(request.depth);
+  if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  if (request.language != 0) {
+    LanguageId = request.language;
+    ChooseLanguage = false;
+  }
+}
+
+// Shows every hint for kHintMs (the framework's own duration depends on the text's length).
+class HintDuration final : public QObject {
+ public:
+  static constexpr int kHintMs = 5000;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->toolTip().isEmpty()) return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), kHintMs);
+    return true;
+  }
+};
+
+// Shows the main form over the whole screen (the pretended one when a size is given).
+void ShowMainForm(TMainForm& form) {
+  if (!ScreenOverride().isEmpty()) {
+    form.setGeometry(QRect(QPoint(0, 0), ScreenOverride()));
+    form.show();
+  } else {
+    form.showFullScreen();
+  }
+}
+
+}  // namespace
+
+void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(routines); }
+
+QString HelpAddress() {
+  return QString::fromLatin1(kMakerAddress) + QStringLiteral("orlaventis/help?lang=") +
+         QString::number(LanguageId);
+}
+
+QSize ScreenSize() {
+  if (!ScreenOverride().isEmpty()) return ScreenOverride();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->size();
+  return QSize(640, 480);
+}
+
+void SetScreenSizeOverride(QSize size) { ScreenOverride() = size; }
+
+TMainForm* MainForm() { return mainForm; }
+
+bool IsAltF4(const QKeyEvent* event) {
+  return event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier;
+}
+
+TMainForm::TMainForm()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), anImage_(new TPMultiImage(this)) {
+  setObjectName(QStringLiteral("MainForm"));
+  setAutoFillBackground(true);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  QFont verdana(QStringLiteral("Verdana"));
+  verdana.setPointSize(8);
+  setFont(verdana);
+  // The design values of the decoder; FormCreate adjusts them to the display.
+  anImage_->setObjectName(QStringLiteral("anImage"));
+  anImage_->SetImageDither(true);
+  anImage_->SetImageReadRes(TLoadResolution::lColorTrue);
+  mainForm = this;
+}
+
+TMainForm::~TMainForm() {
+  mainForm = nullptr;
+  RemoveTempFolder();
+  MainFormReady = false;
+}
+
+bool TMainForm::FormCreate() {
+  LanguageFilePath = DataPath(QStringLiteral("d\\olv.lng"));
+  setWindowTitle(QStringLiteral("Orlaventis 1.0 release 4"));
+  QGuiApplication::setApplicationDisplayName(QStringLiteral("Orlaventis"));
+  QDir::setCurrent(ProgramFolder());
+
+  const int depth = DisplayDepth();
+  if (depth < 8) {
+    anImage_->SetImageDither(true);
+    anImage_->SetImageReadRes(TLoadResolution::lColor16);
+  } else if (depth < 16) {
+    anImage_->SetImageDither(true);
+    anImage_->SetImageReadRes(TLoadResolution::lColor256);
+  } else {
+    anImage_->SetImageDither(false);
+    anImage_->SetImageReadRes(TLoadResolution::lColorTrue);
+  }
+  anImage_->SetJpegOptions(1);
+  anImage_->SetDisplayDepth(depth);
+  if (const ColorTable* palette = DisplayPalette()) anImage_->SetDefaultPalette(*palette);
+
+  LayoutMode = 0;
+  if (ScaleToScreen) {
+    const QSize screen = ScreenSize();
+    const std::optional<LayoutModeValue> mode = ChooseLayoutMode(screen.width(), screen.height());
+    if (!mode) return false;
+    LayoutMode = *mode;
+  }
+  resize(ScreenSize());
+
+  // Files a crashed run left in the temporary folder go first.
+  RemoveStaleTempFiles();
+  photoArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olvf.dat")));
+  enamelArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olve.dat")));
+  recordFile_ = std::make_unique<TiDbRecFile>();
+  recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat")));
+  recordFile_->SelectAll();
+
+  unsetCursor();
+  MainFormReady = true;
+  return true;
+}
+
+void TMainForm::GoTo(SectionId section) {
+  if (Routines().show) Routines().show(section);
+}
+
+void TMainForm::GoToIntroduction() { GoTo(SectionId::Introduction); }
+void TMainForm::GoToProduction() { GoTo(SectionId::Production); }
+void TMainForm::GoToCatalog() { GoTo(SectionId::Catalog); }
+void TMainForm::GoToEnamelAndFabrics() { GoTo(SectionId::EnamelAndFabrics); }
+
+void TMainForm::FormActivate() {
+  for (SectionId section : kSectionOrder) {
+    if (QWidget* form = ExistingSection(section)) {
+      form->raise();
+      return;
+    }
+  }
+}
+
+void TMainForm::FormMinimize() { showMinimized(); }
+
+void TMainForm::FormRestore() {
+  ShowMainForm(*this);
+  raise();
+  activateWindow();
+  for (SectionId section : kSectionOrder) {
+    if (QWidget* form = ExistingSection(section)) form->raise();
+  }
+}
+
+void TMainForm::RestoreInstance() {
+  if (isMinimized()) FormRestore();
+  raise();
+  activateWindow();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  if (TIntroForm* chooser = IntroForm()) delete chooser;
+  GoToIntroduction();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  QWidget::changeEvent(event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  if (IsAltF4(event)) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormCloseQuery();
+  event->accept();
+}
+
+void TMainForm::FormCloseQuery() {
+  // A close request that arrives while the sequence runs finds MainFormReady false.
+  if (!MainFormReady) return;
+  MainFormReady = false;
+  ++closeSequenceRuns_;
+  for (SectionId section : kSectionOrder) {
+    if (QWidget* form = ExistingSection(section)) form->close();
+  }
+  recordFile_.reset();
+  photoArchiveIndex_.reset();
+  enamelArchiveIndex_.reset();
+  hide();
+  QCoreApplication::processEvents();
+  OpenAboutBox();
+  QCoreApplication::processEvents();
+  RunEventsFor(FarewellMs);
+  if (TAboutBox* box = AboutBox()) box->close();
+}
+
+int RunProgram(const StartRequest& request) {
+  ApplyRequest(request);
+  const QString serverName = InstanceServerName();
+  if (SendToRunningInstance(serverName,
+                            request.uninstall ? InstanceRequest::Close : InstanceRequest::Restore) &&
+      !request.uninstall) {
+    return 0;
+  }
+  std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
+  if (request.uninstall) {
+    RunUninstaller();
+    return 0;
+  }
+  HintDuration hints;
+  qApp->installEventFilter(&hints);
+
+  // Later starts find this program from now on; until the main form exists, a close request
+  // ends the chooser and the program.
+  SingleInstance instance(serverName);
+  instance.Listen();
+  bool closeRequested = false;
+  QObject::connect(&instance, &SingleInstance::RestoreRequested, [] {
+    if (TMainForm* form = MainForm()) {
+      form->RestoreInstance();
+    } else if (TIntroForm* chooser = IntroForm()) {
+      chooser->raise();
+      chooser->activateWindow();
+    }
+  });
+  QObject::connect(&instance, &SingleInstance::CloseRequested, [&closeRequested] {
+    closeRequested = true;
+    if (TMainForm* form = MainForm()) {
+      form->close();
+    } else if (TIntroForm* chooser = IntroForm()) {
+      chooser->close();
+    }
+  });
+
+  if (ChooseLanguage) {
+    ShowIntroForm();
+    QCoreApplication::processEvents();
+  }
+  if (closeRequested) return 0;
+
+  int exitCode = 0;
+  {
+    TMainForm form;
+    if (!form.FormCreate()) return 1;
+    ShowMainForm(form);
+    exitCode = QApplication::exec();
+  }
+  FreePalettes();
+  return exitCode;
+}
+
+int RunTour(const StartRequest& request) {
+  // Absolute before FormCreate makes the program folder the current directory.
+  const QDir folder(QDir(request.tourFolder).absolutePath());
+  ApplyRequest(request);
+  if (!folder.mkpath(QStringLiteral("."))) return 3;
+  bool written = true;
+  auto save = [&](const QImage& picture, const char* name) {
+    written = picture.save(folder.filePath(QString::fromLatin1(name))) && written;
+  };
+
+  {
+    TIntroForm chooser;
+    chooser.show();
+    Settle();
+    save(chooser.grab().toImage(), "1-chooser.png");
+    chooser.hide();
+  }
+  if (request.language == 0) LanguageId = 44;
+
+  TMainForm form;
+  if (!form.FormCreate()) return 1;
+  ShowMainForm(form);
+  Settle();
+  const std::array<const char*, 4> names = {"2-introduction.png", "3-production.png",
+                                             "4-catalog.png", "5-enamel-fabrics.png"};
+  QWidget* previous = nullptr;
+  for (size_t i = 0; i < kSectionOrder.size(); ++i) {
+    form.GoTo(kSectionOrder[i]);
+    QWidget* current = ExistingSection(kSectionOrder[i]);
+    if (previous != nullptr && previous != current) previous->close();
+    previous = current;
+    Settle();
+    save(form.grab().toImage(), names[i]);
+  }
+
+  OpenAboutBox();
+  Settle();
+  QImage composite = form.grab().toImage();
+  if (TAboutBox* box = AboutBox()) {
+    QPainter painter(&composite);
+    const QPoint at((composite.width() - box->width()) / 2, (composite.height() - box->height()) / 2);
+    painter.drawImage(at, box->grab().toImage());
+    box->close();
+  }
+  save(composite, "6-about.png");
+
+  // Leave without the farewell: the tour has shown the About box already.
+  MainFormReady = false;
+  form.close();
+  Settle();
+  return written ? 0 : 3;
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,256 @@
+// The multi-format picture decoder TPMultiImage and the program's bitmap resources.
+#include "shell/PictureDecoder.h"
+
+#include "shell/Messages.h"
+#include "shell/Pcx.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QScreen>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace orlaventis {
+
+namespace {
+
+constexpr int kMb = 1024 * 1024;
+
+QByteArray QtFormat(const QString& format) {
+  if (format == QLatin1String("BMP")) return "bmp";
+  if (format == QLatin1String("JPEG")) return "jpeg";
+  if (format == QLatin1String("PNG")) return "png";
+  if (format == QLatin1String("GIF")) return "gif";
+  if (format == QLatin1String("TIF")) return "tiff";
+  return {};
+}
+
+// The word of the failure message: "Reading <kind> file failed".
+QString Kind(const QString& format) {
+  if (format == QLatin1String("JPEG")) return QStringLiteral("jpg");
+  if (format == QLatin1String("RES")) return QStringLiteral("resource");
+  return format.toLower();
+}
+
+QString ReaderReason(QImageReader::ImageReaderError error) {
+  switch (error) {
+    case QImageReader::FileNotFoundError: return QStringLiteral("The file cannot be opened");
+    case QImageReader::UnsupportedFormatError: return QStringLiteral("The file is not a picture of this kind");
+    case QImageReader::InvalidDataError: return QStringLiteral("The picture data is damaged or incomplete");
+    case QImageReader::DeviceError: return QStringLiteral("The file cannot be read");
+    default: return QStringLiteral("The picture cannot be read");
+  }
+}
+
+int Distance(QRgb a, QRgb b) {
+  const int dr = qRed(a) - qRed(b), dg = qGreen(a) - qGreen(b), db = qBlue(a) - qBlue(b);
+  return dr * dr + dg * dg + db * db;
+}
+
+// Nearest palette entry, cached per 5-bit-per-channel cell (error diffusion visits many colours).
+class NearestColour {
+ public:
+  explicit NearestColour(const QList<QRgb>& table) : table_(table) { cache_.fill(-1); }
+  int operator()(int r, int g, int b) {
+    const int cell = ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    if (cache_[cell] < 0) {
+      const QRgb colour = qRgb(r, g, b);
+      int best = 0;
+      for (int i = 1; i < table_.size(); ++i)
+        if (Distance(colour, table_[i]) < Distance(colour, table_[best])) best = i;
+      cache_[cell] = static_cast<qint16>(best);
+    }
+    return cache_[cell];
+  }
+
+ private:
+  const QList<QRgb>& table_;
+  std::array<qint16, 32768> cache_;
+};
+
+// Maps to `table` (1 to 256 colours): the nearest colour, or Floyd-Steinberg error diffusion.
+QImage MapToTable(const QImage& source, const QList<QRgb>& table, bool dither) {
+  const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
+  QImage out(rgb.size(), QImage::Format_Indexed8);
+  if (out.isNull()) return {};
+  out.setColorTable(table);
+  auto nearest = std::make_unique<NearestColour>(table);
+  const int w = rgb.width();
+  // Errors of this row and the next, three channels, with a pixel of margin on each side.
+  std::vector<int> err(static_cast<size_t>(w + 2) * 3, 0), next(err.size(), 0);
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    uchar* row = out.scanLine(y);
+    std::fill(next.begin(), next.end(), 0);
+    for (int x = 0; x < w; ++x) {
+      int c[3] = {qRed(in[x]), qGreen(in[x]), qBlue(in[x])};
+      if (dither)
+        for (int k = 0; k < 3; ++k) c[k] = std::clamp(c[k] + err[(x + 1) * 3 + k] / 16, 0, 255);
+      const int index = (*nearest)(c[0], c[1], c[2]);
+      row[x] = static_cast<uchar>(index);
+      if (!dither) continue;
+      const QRgb got = table[index];
+      const int e[3] = {c[0] - qRed(got), c[1] - qGreen(got), c[2] - qBlue(got)};
+      for (int k = 0; k < 3; ++k) {
+        err[(x + 2) * 3 + k] += e[k] * 7;
+        next[x * 3 + k] += e[k] * 3;
+        next[(x + 1) * 3 + k] += e[k] * 5;
+        next[(x + 2) * 3 + k] += e[k];
+      }
+    }
+    std::swap(err, next);
+  }
+  return out;
+}
+
+}  // namespace
+
+int ResolutionBits(TLoadResolution resolution, int displayDepth) {
+  switch (resolution) {
+    case TLoadResolution::lColorVga: return 0;
+    case TLoadResolution::lMonoChrome: return 1;
+    case TLoadResolution::lColor16: return 4;
+    case TLoadResolution::lColor256: return 8;
+    case TLoadResolution::lColorTrue: return 24;
+    case TLoadResolution::lAutoMatic: return displayDepth < 5 ? 4 : displayDepth >= 16 ? 24 : 8;
+  }
+  return 24;
+}
+
+QString FormatForFileName(const QString& fileName) {
+  const QString ext = QFileInfo(fileName).suffix().toUpper();
+  if (ext == QLatin1String("BMP") || ext == QLatin1String("THB")) return QStringLiteral("BMP");
+  if (ext == QLatin1String("JPG") || ext == QLatin1String("THJ")) return QStringLiteral("JPEG");
+  for (const char* known : {"PNG", "GIF", "TIF", "PCX", "RES"})
+    if (ext == QLatin1String(known)) return ext;
+  return {};
+}
+
+QString SniffPictureFormat(QByteArrayView head) {
+  if (head.startsWith("BM") && head.size() >= 26) return QStringLiteral("BMP");
+  if (head.startsWith("\xFF\xD8\xFF")) return QStringLiteral("JPEG");
+  if (head.startsWith("\x89PNG\r\n\x1A\n")) return QStringLiteral("PNG");
+  if (head.startsWith("GIF87a") || head.startsWith("GIF89a")) return QStringLiteral("GIF");
+  if (head.startsWith(QByteArrayView("II*\0", 4)) || head.startsWith(QByteArrayView("MM\0*", 4)))
+    return QStringLiteral("TIF");
+  if (LooksLikePcx(head)) return QStringLiteral("PCX");
+  return {};
+}
+
+DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format, qint64 allocationLimit) {
+  DecodedPicture out;
+  if (format == QLatin1String("PCX")) {
+    PcxResult result = PcxResult::Ok;
+    out.image = DecodePcx(bytes, allocationLimit, &result);
+    if (out.image.isNull()) out.reason = QString::fromLatin1(PcxResultText(result));
+    return out;
+  }
+  const QByteArray qtFormat = QtFormat(format);
+  if (qtFormat.isEmpty() || !QImageReader::supportedImageFormats().contains(qtFormat)) {
+    out.reason = QStringLiteral("No decoder for this kind of picture is installed");
+    return out;
+  }
+  QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, qtFormat);
+  reader.setDecideFormatFromContent(false);
+  reader.setAllocationLimit(static_cast<int>(std::max<qint64>(1, allocationLimit / kMb)));
+  const QSize size = reader.size();
+  if (size.isValid() && qint64{size.width()} * size.height() * 4 > allocationLimit) {
+    out.reason = QStringLiteral("The picture is too large");
+    return out;
+  }
+  if (!reader.read(&out.image) || out.image.isNull()) {
+    out.image = QImage();
+    out.reason = ReaderReason(reader.error());
+  } else if (format == QLatin1String("GIF") && out.image.depth() > 8) {
+    // Qt hands GIF frames out as 32-bit pictures; a frame has at most 256 colours, so this
+    // gives back the exact colour table.
+    out.image = out.image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+  }
+  return out;
+}
+
+QImage ReduceColours(const QImage& image, int bits, bool dither, const QList<QRgb>& palette) {
+  if (image.isNull() || bits == 0 || bits >= 16) return image;
+  const Qt::ImageConversionFlags how = dither ? Qt::DiffuseDither : Qt::ThresholdDither;
+  if (bits == 1) return image.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | how);
+  if (bits <= 4)
+    return MapToTable(image, palette.isEmpty() ? StandardVgaColours() : palette.first(std::min<qsizetype>(16, palette.size())), dither);
+  if (!palette.isEmpty()) return MapToTable(image, palette.first(std::min<qsizetype>(256, palette.size())), dither);
+  // Qt's own table: exact when the picture has 256 colours or fewer, else a colour cube.
+  return image.convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | how);
+}
+
+QImage LoadResourceBitmap(const QString& name) {
+  if (name.isEmpty()) return {};
+  const QString path =
+      name.startsWith(QLatin1String(":/")) ? name : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
+  QImageReader reader(path);
+  reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
+  return reader.read();
+}
+
+TPMultiImage::TPMultiImage(QObject* parent) : QObject(parent) {}
+
+void TPMultiImage::SetImageName(const QString& name) {
+  if (name == imageName_) return;
+  imageName_ = name;
+  Load();
+}
+
+int TPMultiImage::DisplayDepth() const {
+  if (displayDepth_ > 0) return displayDepth_;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->depth();
+  return 24;
+}
+
+void TPMultiImage::Fail(const QString& kind, const QString& reason) {
+  picture_ = QImage();
+  formatName_.clear();
+  Messages().Error(reason);
+  Messages().Information(QStringLiteral("Reading %1 file failed").arg(kind));
+}
+
+void TPMultiImage::Load() {
+  picture_ = QImage();
+  formatName_.clear();
+  if (imageName_.isEmpty()) return;
+  QString format = FormatForFileName(imageName_);
+  if (format == QLatin1String("RES")) {
+    const QImage bitmap = LoadResourceBitmap(QFileInfo(imageName_).completeBaseName());
+    if (bitmap.isNull()) return Fail(Kind(format), QStringLiteral("The bitmap resource is missing or damaged"));
+    picture_ = bitmap;
+    formatName_ = format;
+    return;
+  }
+  QFile file(imageName_);
+  if (!QFileInfo(file).isFile()) return;  // a missing file only clears the picture
+  const QString kind = Kind(format);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file cannot be opened"));
+    return;
+  }
+  if (file.size() > kMaxPictureFileBytes) {
+    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file is too large"));
+    return;
+  }
+  const QByteArray bytes = file.readAll();
+  file.close();
+  if (format.isEmpty()) format = SniffPictureFormat(bytes);
+  if (format.isEmpty()) return;  // no known picture: nothing to show, nothing to say
+  DecodedPicture decoded = DecodePicture(bytes, format);
+  if (decoded.image.isNull()) return Fail(Kind(format), decoded.reason);
+  picture_ = ReduceColours(decoded.image, ResolutionBits(readRes_, DisplayDepth()), dither_, palette_);
+  formatName_ = format;
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,196 @@
+// Form translation: the chosen language and the texts of forms from the language database.
+#include "shell/Translation.h"
+
+#include "controls/BaseButton.h"
+#include "controls/Ticker.h"
+#include "database/TableDatabase.h"
+#include "shell/PasswordDialog.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVariant>
+
+namespace orlaventis {
+namespace {
+
+constexpr qsizetype kMaxNameChars = 63;
+const QString kTagColumn = QStringLiteral("Tag");
+const QString kCaptionColumn = QStringLiteral("Caption");
+const QString kHintColumn = QStringLiteral("Hint");
+
+// The database of the TranslateForm call in progress; null outside it.
+TTessaranObject* translating = nullptr;
+
+// Opens the language file and finds the current table; null when either fails.
+std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
+  // A protected language file asks the user, as every database does.
+  static DialogPasswordPrompt prompt;
+  auto database = std::make_unique<TTessaranObject>(&prompt);
+  if (!database->Open(path, path, QString(), QString())) return nullptr;
+  const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
+                                     QString::number(LanguageId));
+  if (r == 0) {
+    CurrentTable.clear();
+    return nullptr;
+  }
+  CurrentTable = prefix + QStringLiteral(" (") +
+                 database->GetValueAsText(QStringLiteral("Contents"), QStringLiteral("sCountry"), r) +
+                 QStringLiteral(")");
+  return database;
+}
+
+int FindTagRow(int tag) {
+  return translating->FindRecord(CurrentTable, kTagColumn, QString::number(tag));
+}
+
+QString Caption(int record) { return translating->GetValueAsText(CurrentTable, kCaptionColumn, record); }
+QString Hint(int record) { return translating->GetValueAsText(CurrentTable, kHintColumn, record); }
+
+bool IsMenu(const QObject* c) {
+  return qobject_cast<const QMenu*>(c) != nullptr || qobject_cast<const QMenuBar*>(c) != nullptr;
+}
+
+// Menus and file dialogs are windows too, but are translated as components.
+bool IsForm(const QObject* c) {
+  const auto* widget = qobject_cast<const QWidget*>(c);
+  if (widget == nullptr) return false;
+  if (widget->property(kFormProperty).toBool()) return true;
+  return widget->isWindow() && !IsMenu(c) && qobject_cast<const QFileDialog*>(c) == nullptr;
+}
+
+QList<QRadioButton*> RadioItems(QGroupBox* group) {
+  return group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+}
+
+void TranslateItems(const QObject* menuOrAction) {
+  QList<QAction*> actions;
+  if (const auto* menu = qobject_cast<const QWidget*>(menuOrAction)) actions = menu->actions();
+  for (QAction* action : actions) TranslateComponent(action);
+}
+
+// Items of a list-like widget from consecutive records starting at `r`; false when `c` is not
+// list-like.
+bool SetListItems(QObject* c, int r) {
+  if (auto* combo = qobject_cast<QComboBox*>(c)) {
+    for (int i = 0; i < combo->count(); ++i) combo->setItemText(i, Caption(r + i));
+  } else if (auto* list = qobject_cast<QListWidget*>(c)) {
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setText(Caption(r + i));
+  } else if (auto* tabs = qobject_cast<QTabBar*>(c)) {
+    for (int i = 0; i < tabs->count(); ++i) tabs->setTabText(i, Caption(r + i));
+  } else if (auto* ticker = qobject_cast<TTicker*>(c)) {
+    QStringList items = ticker->Items();
+    for (qsizetype i = 0; i < items.size(); ++i) items[i] = Caption(r + static_cast<int>(i));
+    ticker->SetItems(items);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool IsListLike(const QObject* c) {
+  return qobject_cast<const QComboBox*>(c) || qobject_cast<const QListWidget*>(c) ||
+         qobject_cast<const QTabBar*>(c) || qobject_cast<const TTicker*>(c);
+}
+
+void SetHint(QObject* c, int r) {
+  if (auto* action = qobject_cast<QAction*>(c)) {
+    action->setToolTip(Hint(r));
+  } else if (auto* widget = qobject_cast<QWidget*>(c); widget != nullptr && !IsMenu(c)) {
+    widget->setToolTip(Hint(r));
+  }
+}
+
+// The text of a component with a row of its own.
+void SetOwnText(QObject* c, int r) {
+  if (auto* action = qobject_cast<QAction*>(c)) {
+    action->setText(Caption(r));
+    if (action->menu() != nullptr) TranslateItems(action->menu());
+  } else if (auto* label = qobject_cast<QLabel*>(c)) {
+    label->setText(Caption(r));
+  } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+    button->setText(Caption(r));
+  } else if (auto* baseBtn = qobject_cast<TBaseBtn*>(c)) {
+    baseBtn->SetCaption(Caption(r));
+  } else if (auto* group = qobject_cast<QGroupBox*>(c)) {
+    group->setTitle(Caption(r));
+    if (group->property(kRadioGroupProperty).toBool()) {
+      const QList<QRadioButton*> items = RadioItems(group);
+      for (qsizetype i = 0; i < items.size(); ++i) {
+        items[i]->setText(Caption(r + 1 + static_cast<int>(i)));
+      }
+    }
+  } else if (auto* dialog = qobject_cast<QFileDialog*>(c)) {
+    dialog->setWindowTitle(Caption(r));
+  }
+}
+
+}  // namespace
+
+int Tag(const QObject* component) {
+  return component == nullptr ? 0 : component->property(kTagProperty).toInt();
+}
+
+void SetTag(QObject* component, int tag) {
+  if (component != nullptr) component->setProperty(kTagProperty, tag);
+}
+
+QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
+                   const QString& defaultText) {
+  const std::unique_ptr<TTessaranObject> database =
+      OpenLanguage(prefix.left(kMaxNameChars), languageFilePath);
+  if (!database) return defaultText;
+  const int r = database->FindRecord(CurrentTable, kTagColumn, QString::number(number));
+  return r > 0 ? database->GetValueAsText(CurrentTable, kCaptionColumn, r) : defaultText;
+}
+
+void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath) {
+  if (component == nullptr || translating != nullptr) return;  // calls do not nest
+  const std::unique_ptr<TTessaranObject> database = OpenLanguage(prefix, languageFilePath);
+  if (!database) return;
+  translating = database.get();
+  if (IsForm(component)) {
+    auto* form = static_cast<QWidget*>(component);
+    const int r = FindTagRow(Tag(form));
+    if (r > 0) form->setWindowTitle(Caption(r));
+    for (QObject* owned : form->findChildren<QObject*>()) TranslateComponent(owned);
+  } else {
+    TranslateComponent(component);
+  }
+  translating = nullptr;
+}
+
+void TranslateComponent(QObject* c) {
+  if (c == nullptr || translating == nullptr) return;
+  const int t = Tag(c);
+  if (t < 1 && !IsMenu(c)) return;
+  int r = FindTagRow(t);
+  if (r == 0) {
+    if (IsMenu(c)) {
+      TranslateItems(c);
+    } else if (IsListLike(c)) {
+      r = FindTagRow(t + 1);
+      if (r > 0) SetListItems(c, r);
+    } else if (auto* notebook = qobject_cast<QTabWidget*>(c)) {
+      for (int i = 0; i < notebook->count(); ++i) {
+        r = FindTagRow(t + 1 + 1000 * i);
+        if (r > 0) notebook->setTabText(i, Caption(r));
+      }
+    }
+    if (r > 0 && !qobject_cast<QAction*>(c)) SetHint(c, r);
+    return;
+  }
+  SetOwnText(c, r);
+  SetHint(c, r);
+}
+
+}  // namespace orlaventis

@@ -1,0 +1,184 @@
+// Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes,
+// the screen cursor table and the mouse-enter/leave events.
+#include "controls/GraphicControl.h"
+#include "controls/BaseButton.h"
+
+#include <QEnterEvent>
+#include <QFile>
+#include <QPainter>
+#include <QTest>
+
+using namespace orlaventis;
+
+namespace {
+QByteArray PaletteResource(const char* name) {
+  InitResources();
+  QFile file(QStringLiteral(":/bitmaps/%1.bmp").arg(QLatin1String(name)));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+}  // namespace
+
+class TestGraphicControl : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void cleanup() {
+    SetDisplayDepthOverride(0);
+    LoadPalettes();
+  }
+
+  void roundsHalvesToEven() {
+    QCOMPARE(Rnd(0.5), 0);
+    QCOMPARE(Rnd(1.5), 2);
+    QCOMPARE(Rnd(2.5), 2);
+    QCOMPARE(Rnd(21.5), 22);
+    QCOMPARE(Rnd(-0.5), 0);
+    QCOMPARE(Rnd(-1.5), -2);
+    QCOMPARE(Rnd(2.4999), 2);
+    QCOMPARE(Rnd(1e300), std::numeric_limits<int>::max());
+  }
+
+  void palettesComeFromTheResourcesByDepth() {
+    QVERIFY(LoadPalettes());
+    SetDisplayDepthOverride(4);
+    const ColorTable* p16 = DisplayPalette();
+    QVERIFY(p16 != nullptr);
+    QCOMPARE(p16->size(), 16);
+    QCOMPARE(p16->at(0), qRgb(0, 0, 0));
+    QCOMPARE(p16->at(9), qRgb(0xFF, 0, 0));
+    QCOMPARE(p16->at(7), qRgb(0xC0, 0xC0, 0xC0));
+    QCOMPARE(p16->at(15), qRgb(0xFF, 0xFF, 0xFF));
+    SetDisplayDepthOverride(8);
+    const ColorTable* p256 = DisplayPalette();
+    QVERIFY(p256 != nullptr);
+    QCOMPARE(p256->size(), 256);
+    QCOMPARE(p256->at(255), qRgb(0xFF, 0xFF, 0xFF));
+    QVERIFY(p256->contains(qRgb(51, 102, 153)));
+    for (int depth : {16, 24, 32}) {
+      SetDisplayDepthOverride(depth);
+      QVERIFY(DisplayPalette() == nullptr);
+    }
+    SetDisplayDepthOverride(4);
+    FreePalettes();
+    FreePalettes();
+    QVERIFY(DisplayPalette() == nullptr);
+  }
+
+  void colourTableReaderChecksTheBitmap() {
+    const QByteArray pal16 = PaletteResource("PAL16");
+    QCOMPARE(ColorTableFromBmp(pal16).size(), 16);
+    // Colours used overrides the bit count when set.
+    QByteArray three = pal16;
+    three[14 + 32] = 3;
+    QCOMPARE(ColorTableFromBmp(three).size(), 3);
+    QByteArray huge = pal16;
+    huge[14 + 34] = 0x10;  // 0x00100000 entries
+    QVERIFY(ColorTableFromBmp(huge).isEmpty());
+    QVERIFY(ColorTableFromBmp(pal16.left(14 + 40 + 4 * 15)).isEmpty());  // table cut short
+    QByteArray notBmp = pal16;
+    notBmp[0] = 'X';
+    QVERIFY(ColorTableFromBmp(notBmp).isEmpty());
+    QVERIFY(ColorTableFromBmp(QByteArray("BM")).isEmpty());
+    QCOMPARE(ColorTableFromBmp(PaletteResource("PAL256")).size(), 256);
+  }
+
+  void stretchingRepeatsPixelsWithoutBlending() {
+    QImage picture(2, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(255, 0, 0));
+    picture.setPixel(1, 0, qRgb(0, 0, 255));
+    QImage canvas(8, 4, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    {
+      QPainter painter(&canvas);
+      StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
+      StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
+      StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
+    }
+    for (int y = 1; y <= 2; ++y) {
+      QCOMPARE(canvas.pixel(1, y), qRgb(255, 0, 0));
+      QCOMPARE(canvas.pixel(2, y), qRgb(255, 0, 0));
+      QCOMPARE(canvas.pixel(3, y), qRgb(0, 0, 255));
+      QCOMPARE(canvas.pixel(4, y), qRgb(0, 0, 255));
+    }
+    QCOMPARE(canvas.pixel(0, 1), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(5, 1), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(1, 3), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(6, 0), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(7, 1), qRgb(0, 0, 0));
+  }
+
+  void picturesAreMappedToThePaletteOnPaletteDisplays() {
+    QImage picture(1, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(250, 12, 8));
+    QImage canvas(2, 1, QImage::Format_RGB32);
+    SetDisplayDepthOverride(4);
+    {
+      QPainter painter(&canvas);
+      DrawPicture(&painter, 0, 0, picture);
+      SetDisplayDepthOverride(32);
+      DrawPicture(&painter, 1, 0, picture);
+      DrawPicture(nullptr, 0, 0, picture);
+    }
+    QCOMPARE(canvas.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(canvas.pixel(1, 0), qRgb(250, 12, 8));
+  }
+
+  void rectanglesCoverTheirPixelsLikeGdi() {
+    QImage canvas(10, 6, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    {
+      QPainter painter(&canvas);
+      painter.setPen(QColor(255, 0, 0));
+      painter.setBrush(QColor(0, 0, 255));
+      GdiRectangle(painter, 0, 0, 8, 4);
+    }
+    QCOMPARE(canvas.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(canvas.pixel(7, 3), qRgb(255, 0, 0));
+    QCOMPARE(canvas.pixel(1, 1), qRgb(0, 0, 255));
+    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
+    QCOMPARE(canvas.pixel(8, 3), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(7, 4), qRgb(0, 0, 0));
+    canvas.fill(Qt::black);
+    {
+      QPainter painter(&canvas);
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(QColor(0, 0, 255));
+      GdiRectangle(painter, 0, 0, 8, 4);  // without a pen one pixel less each way
+    }
+    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
+    QCOMPARE(canvas.pixel(7, 2), qRgb(0, 0, 0));
+    QCOMPARE(canvas.pixel(6, 3), qRgb(0, 0, 0));
+  }
+
+  void handCursorsReplaceTheStockOnesEverywhere() {
+    QWidget form;
+    SetControlCursor(&form, kCursorHandNoFingers);
+    QCOMPARE(ControlCursor(&form), kCursorHandNoFingers);
+    QCOMPARE(form.cursor().shape(), Qt::WhatsThisCursor);  // stock cursor before installation
+    QCOMPARE(ScreenCursor(kCursorZoomIn).shape(), Qt::ArrowCursor);
+    TBaseBtn button;  // installs the hands
+    QCOMPARE(ControlCursor(&button), kCursorHand);
+    const QCursor hand = ScreenCursor(kCursorHand);
+    QCOMPARE(hand.shape(), Qt::BitmapCursor);
+    QCOMPARE(hand.pixmap().size(), QSize(32, 32));
+    QCOMPARE(hand.hotSpot(), QPoint(12, 2));
+    QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(form.cursor().hotSpot(), ScreenCursor(kCursorHandNoFingers).hotSpot());
+    QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
+  }
+
+  void mouseEnterAndLeaveReachTheEvents() {
+    GGraphicControl control;
+    QList<QString> seen;
+    control.OnMouseIn = [&](QObject* sender) { seen << (sender == &control ? "in" : "?"); };
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&control, &enter);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&control, &leave);  // no OnMouseOut assigned: nothing
+    control.OnMouseOut = [&](QObject* sender) { seen << (sender == &control ? "out" : "?"); };
+    QCoreApplication::sendEvent(&control, &leave);
+    QCOMPARE(seen, (QList<QString>{"in", "out"}));
+  }
+};
+
+QTEST_MAIN(TestGraphicControl)
+#include "TestGraphicControl.moc"

@@ -1,0 +1,221 @@
+// Tests of TProportionalImage: size rules, composition on the canvas, caption box, raster
+// operations, and when a paint happens and plays the transition.
+#include "controls/ProportionalImage.h"
+#include "controls/PaintCounter.h"  // tests/controls
+
+#include <QTest>
+
+using namespace orlaventis;
+
+namespace {
+
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlue = 0xFF0000FF;
+
+QImage Solid(int w, int h, QRgb colour) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+// A shown 200 x 200 control on a black background with a black frame.
+struct Shown {
+  QWidget form;
+  TProportionalImage* picture = new TProportionalImage(&form);
+  Shown() {
+    form.resize(220, 220);
+    picture->resize(200, 200);
+    picture->Background().SetBrush(Qt::black);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCoreApplication::processEvents();
+  }
+};
+
+}  // namespace
+
+class TestProportionalImage : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void initTestCase() { SetInstantTransitions(true); }
+
+  void sizeRulesKeepTheProportions() {
+    const QSize control(200, 200);
+    ProportionalRules rules;
+    QCOMPARE(ProportionalBox(control, QSize(400, 200), rules), QRect(10, 55, 180, 90));
+    QCOMPARE(ProportionalBox(control, QSize(200, 400), rules), QRect(55, 10, 90, 180));
+    QCOMPARE(ProportionalBox(QSize(201, 100), QSize(10, 10), rules), QRect(55, 5, 90, 90));
+    QVERIFY(ProportionalBox(control, QSize(0, 200), rules).isNull());
+    rules.SxIsStatic = true;
+    rules.StaticSx = 50;
+    rules.StaticSy = 100;
+    QCOMPARE(ProportionalBox(control, QSize(400, 200), rules), QRect(50, 55, 100, 90));  // distorted
+    rules.StaticSy = 0;
+    QVERIFY(ProportionalBox(control, QSize(400, 200), rules).isNull());  // static width 0
+    rules = ProportionalRules{};
+    rules.SyIsStatic = true;
+    rules.StaticSx = 100;
+    rules.StaticSy = 50;
+    QCOMPARE(ProportionalBox(control, QSize(400, 200), rules), QRect(10, 50, 180, 100));
+    rules.SxIsStatic = true;  // both: only the width is replaced
+    QCOMPARE(ProportionalBox(control, QSize(400, 200), rules), QRect(0, 55, 200, 90));
+  }
+
+  void pictureIsComposedOnTheCanvas() {
+    Shown shown;
+    shown.picture->SetImage(Solid(400, 200, kRed));
+    const QImage& canvas = shown.picture->Canvas();
+    QCOMPARE(canvas.size(), QSize(200, 200));
+    QCOMPARE(canvas.pixel(10, 55), kRed);
+    QCOMPARE(canvas.pixel(189, 144), kRed);
+    QCOMPARE(canvas.pixel(9, 55), kBlack);
+    QCOMPARE(canvas.pixel(190, 100), kBlack);
+    QCOMPARE(canvas.pixel(100, 54), kBlack);
+    QCOMPARE(canvas.pixel(100, 145), kBlack);
+    QVERIFY(!shown.picture->NewImage());
+    // What the screen shows is the canvas.
+    QCOMPARE(shown.picture->grab().toImage().convertToFormat(QImage::Format_RGB32), canvas);
+    shown.picture->SetSx(std::numeric_limits<int>::max());  // far larger than the control
+    shown.picture->SetSy(std::numeric_limits<int>::max());
+    QCOMPARE(shown.picture->Canvas().pixel(0, 0), kRed);
+    QCOMPARE(shown.picture->Canvas().pixel(199, 199), kRed);
+    shown.picture->SetImage(QImage(0, 5, QImage::Format_RGB32));  // no pixels: background only
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kBlack);
+  }
+
+  void captionBoxSitsAtTheBottomCentre() {
+    Shown shown;
+    TFont font;
+    font.Font = QFont(QStringLiteral("DejaVu Sans"));
+    font.Font.setPixelSize(12);
+    shown.picture->SetFont(font);
+    shown.picture->SetText(QStringLiteral("Coupe"));
+    const QImage& canvas = shown.picture->Canvas();
+    const int tw = QFontMetrics(font.Font).horizontalAdvance(QStringLiteral("Coupe")) + 4;
+    const int th = 12 + 4;
+    const int x1 = (200 - tw) / 2;
+    QCOMPARE(canvas.pixel(x1, 199 - th / 2), kBlack);  // left edge of the frame
+    QCOMPARE(canvas.pixel(x1 + 1, 200 - th + 1), kWhite);
+    QCOMPARE(canvas.pixel(100, 199), kBlack);
+    QCOMPARE(canvas.pixel(100, 200 - th), kBlack);
+    QCOMPARE(canvas.pixel(x1 - 1, 195), kBlack);  // outside the box: the black fill
+    QCOMPARE(canvas.pixel(x1 + 1, 199 - th), kBlack);
+    int textPixels = 0;  // dark glyph pixels inside the white box
+    for (int x = x1 + 2; x < 200 - x1 - 2; ++x) {
+      for (int y = 200 - th + 2; y < 198; ++y) textPixels += qRed(canvas.pixel(x, y)) < 128;
+    }
+    QVERIFY(textPixels > 10);
+    // Over a clear background brush the box is still white, covering the picture.
+    shown.picture->Background().SetBrush(Qt::NoBrush);
+    shown.picture->SetSx(100);
+    shown.picture->SetSy(100);
+    shown.picture->SetImage(Solid(10, 10, kRed));
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
+    QCOMPARE(shown.picture->Canvas().pixel(x1 + 1, 200 - th + 1), kWhite);
+    QCOMPARE(shown.picture->Canvas().pixel(x1, 199 - th / 2), kBlack);
+  }
+
+  void rasterOperationsFollowTheirTruthTables() {
+    // Pattern F0, source CC, destination AA: each operation's code is its result.
+    const QList<std::pair<TRasterOperation, int>> codes = {
+        {TRasterOperation::roBLACKNESS, 0x00},   {TRasterOperation::roDSTINVERT, 0x55},
+        {TRasterOperation::roMERGECOPY, 0xC0},   {TRasterOperation::roMERGEPAINT, 0xBB},
+        {TRasterOperation::roNOTSRCCOPY, 0x33},  {TRasterOperation::roNOTSRCERASE, 0x11},
+        {TRasterOperation::roPATCOPY, 0xF0},     {TRasterOperation::roPATINVERT, 0x5A},
+        {TRasterOperation::roPATPAINT, 0xFB},    {TRasterOperation::roSRCAND, 0x88},
+        {TRasterOperation::roSRCCOPY, 0xCC},     {TRasterOperation::roSRCERASE, 0x44},
+        {TRasterOperation::roSRCINVERT, 0x66},   {TRasterOperation::roSRCPAINT, 0xEE},
+        {TRasterOperation::roWHITENESS, 0xFF},   {static_cast<TRasterOperation>(15), 0x88}};
+    for (const auto& [op, code] : codes) {
+      const QRgb result = ApplyRasterOperation(op, qRgb(0xCC, 0, 0xCC), qRgb(0xAA, 0, 0xAA), qRgb(0xF0, 0, 0xF0));
+      QCOMPARE(qRed(result), code);
+      QCOMPARE(qBlue(result), code);
+      QCOMPARE(qAlpha(result), 255);
+    }
+  }
+
+  void rasterOperationAppliesUnlessATransitionRuns() {
+    Shown shown;
+    TProportionalImage& picture = *shown.picture;
+    picture.SetRasterOperation(TRasterOperation::roNOTSRCCOPY);
+    picture.SetEffects(true);
+    picture.SetEffect(EffectStyle::esExplode);
+    picture.SetEffectSize(5);
+    picture.SetImage(Solid(400, 200, kRed));  // new: the transition copies plainly
+    QCOMPARE(picture.Canvas().pixel(100, 100), kRed);
+    QCOMPARE(picture.Canvas().pixel(100, 5), kBlack);
+    picture.SetSx(80);  // not new: inverted
+    QCOMPARE(picture.Canvas().pixel(100, 100), 0xFF00FFFF);
+    QCOMPARE(picture.Canvas().pixel(100, 5), kWhite);
+    picture.SetText(QStringLiteral("Berline"));  // a new text replays the transition
+    QCOMPARE(picture.Canvas().pixel(100, 100), kRed);
+    picture.SetNewImage(true);
+    picture.SetEffects(false);  // this paint treats the picture as new, but no transition
+    QCOMPARE(picture.Canvas().pixel(100, 100), 0xFF00FFFF);
+    // Destination-dependent operations combine with what the canvas shows.
+    picture.SetRasterOperation(TRasterOperation::roDSTINVERT);
+    QCOMPARE(picture.Canvas().pixel(100, 100), 0xFFFF0000);
+    // The pattern is the background brush.
+    picture.Background().SetBrush(QColor(kBlue));
+    picture.SetRasterOperation(TRasterOperation::roPATCOPY);
+    QCOMPARE(picture.Canvas().pixel(5, 5), kBlue);
+  }
+
+  void paletteDisplaysGetPaletteColours() {
+    LoadPalettes();
+    Shown shown;
+    QImage odd(4, 4, QImage::Format_RGB32);
+    odd.fill(qRgb(250, 12, 8));
+    SetDisplayDepthOverride(4);
+    shown.picture->SetImage(odd);
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
+    SetDisplayDepthOverride(32);
+    shown.picture->SetImage(odd);
+    QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
+  }
+
+  void clickIsALeftPressAndReleaseInside() {
+    TProportionalImage picture;
+    int clicks = 0;
+    int downs = 0;
+    picture.OnClick = [&](QObject* sender) { clicks += sender == &picture; };
+    picture.OnMouseDown = [&](QObject*, QMouseEvent*) { ++downs; };
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, QPoint(50, 50));
+    QCOMPARE(clicks, 1);
+    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(150, 50));  // released outside
+    QTest::mouseClick(&picture, Qt::RightButton, {}, QPoint(50, 50));
+    QCOMPARE(clicks, 1);
+    QCOMPARE(downs, 3);
+  }
+
+  void paintsOnlyOnRealChanges() {
+    Shown shown;
+    TProportionalImage& picture = *shown.picture;
+    PaintCounter counter;
+    picture.installEventFilter(&counter);
+    auto paintsAfter = [&](auto change) {
+      const int before = counter.paints;
+      change();
+      return counter.paints - before;
+    };
+    QCOMPARE(paintsAfter([&] { picture.SetSx(90); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.SetEffectSize(1); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.SetRasterOperation(TRasterOperation::roSRCCOPY); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.SetText(QString()); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.Background().SetBrush(Qt::black); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.SetNewImage(true); }), 0);
+    QCOMPARE(paintsAfter([&] { picture.SetSy(95); }), 1);  // at once, synchronously
+    QCOMPARE(paintsAfter([&] { picture.SetImage(Solid(4, 4, kRed)); }), 1);
+    QCOMPARE(paintsAfter([&] { picture.Background().SetImageDrawStyle(TImageDrawStyle::idsCenter); }), 1);
+    QCOMPARE(paintsAfter([&] { picture.Background().SetImage(Solid(4, 4, kBlue)); }), 0);
+    picture.hide();
+    picture.SetImage(Solid(4, 4, kBlue));  // hidden: nothing painted, still new
+    QVERIFY(picture.NewImage());
+  }
+};
+
+QTEST_MAIN(TestProportionalImage)
+#include "TestProportionalImage.moc"

@@ -1,0 +1,68 @@
+// Tests of GTimeClick: beats run on the user-interface thread, and stopping neither deadlocks
+// nor lets a beat through after it began.
+#include "controls/TimeClick.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace orlaventis;
+
+class TestTimeClick : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void beatsRunOnTheContextThreadUntilStopped() {
+    QObject context;
+    int beats = 0;
+    bool onUiThread = true;
+    GTimeClick clock(1, [&] {
+      ++beats;
+      onUiThread = onUiThread && QThread::currentThread() == context.thread();
+    }, &context);
+    QCOMPARE(clock.priority(), QThread::IdlePriority);
+    QTRY_VERIFY(beats >= 3);
+    QVERIFY(clock.Stop());
+    QVERIFY(clock.isFinished());
+    const int atStop = beats;
+    QTest::qWait(30);
+    QCOMPARE(beats, atStop);
+    QVERIFY(onUiThread);
+    QVERIFY(clock.Stop());  // twice is harmless
+  }
+
+  void withoutCallbackTheThreadEndsAtOnce() {
+    QObject context;
+    GTimeClick clock(1, {}, &context);
+    QVERIFY(clock.wait(5000));
+  }
+
+  void stopWhileABeatIsQueuedNeitherDeadlocksNorRunsIt() {
+    QObject context;
+    int beats = 0;
+    auto clock = std::make_unique<GTimeClick>(0, [&] { ++beats; }, &context);
+    QThread::msleep(20);  // the worker is now waiting for its first beat to be delivered
+    QVERIFY(clock->Stop());
+    QCoreApplication::processEvents();
+    QCOMPARE(beats, 0);
+  }
+
+  void stopFromInsideABeatLetsItFinish() {
+    QObject context;
+    int beats = 0;
+    bool finished = false;
+    std::unique_ptr<GTimeClick> clock;
+    clock = std::make_unique<GTimeClick>(1, [&] {
+      if (++beats == 2) {
+        GTimeClick::Dispose(std::move(clock));  // frees itself when its thread ends
+        finished = true;
+      }
+    }, &context);
+    QTRY_VERIFY(finished);
+    QVERIFY(clock == nullptr);
+    QTest::qWait(30);
+    QCOMPARE(beats, 2);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestTimeClick)
+#include "TestTimeClick.moc"

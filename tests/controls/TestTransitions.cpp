@@ -1,0 +1,178 @@
+// Tests of the block transitions: grid, exact block order of each style, random copy counts,
+// and the final whole-picture copy.
+#include "controls/Transitions.h"
+
+#include <QPainter>
+#include <QTest>
+
+#include <set>
+
+using namespace orlaventis;
+
+namespace {
+
+using Blocks = std::vector<QPoint>;
+
+std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
+  std::set<std::pair<int, int>> seen;
+  for (const QPoint& b : blocks) seen.insert({b.x(), b.y()});
+  return seen;
+}
+
+QImage Gradient(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+  }
+  return image;
+}
+
+}  // namespace
+
+class TestTransitions : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void cleanup() { SetInstantTransitions(true); }
+
+  void gridCountsTheInclusiveExtent() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    QCOMPARE(grid.extentW, 211);
+    QCOMPARE(grid.extentH, 156);
+    QCOMPARE(grid.cols, 43);
+    QCOMPARE(grid.rows, 32);
+    QCOMPARE(grid.BlockRect(1, 1), QRect(0, 0, 5, 5));
+    QCOMPARE(grid.BlockRect(43, 32), QRect(210, 155, 1, 1));
+    QCOMPARE(grid.BlockRect(42, 31), QRect(205, 150, 5, 5));
+    QVERIFY(grid.BlockRect(0, 1).isNull());
+    QVERIFY(grid.BlockRect(44, 1).isNull());
+    const BlockGrid exact = MakeBlockGrid(QSize(9, 4), 5);  // extents 10 and 5: no extra block
+    QCOMPARE(exact.cols, 2);
+    QCOMPARE(exact.rows, 1);
+    QCOMPARE(MakeBlockGrid(QSize(3, 3), 0).cols, 4);  // block size 0 counts as 1
+    const BlockGrid huge = MakeBlockGrid(QSize(640, 480), std::numeric_limits<int>::max());
+    QCOMPARE(huge.cols, 1);
+    QCOMPARE(huge.rows, 1);
+    QCOMPARE(huge.BlockRect(1, 1), QRect(0, 0, 641, 481));
+  }
+
+  void explodeSpiralsOutFromTheCentre() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
+    const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
+                          {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
+    QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
+    QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
+    // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
+    const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
+    QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
+    // A single block: the centre rounds to 0, so only the final copy shows the picture.
+    QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esExplode, 0).empty());
+  }
+
+  void implodeSpiralsInFromTheEdge() {
+    // 4 x 4: down the left side from (1, 2), right along a bottom row outside the grid, up the
+    // right side, left along row 2, and inwards.
+    const Blocks square = BlockSequence(MakeBlockGrid(QSize(19, 19), 5), 1, EffectStyle::esImplode, 0);
+    QCOMPARE(square, (Blocks{{1, 2}, {1, 3}, {1, 4}, {4, 2}, {3, 2}, {2, 2}, {2, 3}, {2, 4}, {3, 4},
+                             {4, 4}, {4, 3}, {3, 3}}));
+    // 43 x 32: the square is centred on the rows, starting 6 blocks above the grid.
+    const Blocks wide = BlockSequence(MakeBlockGrid(QSize(210, 155), 5), 1, EffectStyle::esImplode, 0);
+    for (int j = 1; j <= 32; ++j) QCOMPARE(wide[j - 1], QPoint(1, j));
+    QCOMPARE(wide[32], QPoint(2, 1));  // the bottom and right legs lie outside
+    QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
+    // Taller than wide: the square is centred on the columns.
+    const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
+    QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
+  }
+
+  void randomCopiesStepThroughTheCounter() {
+    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
+    const Blocks one = BlockSequence(grid, 1, EffectStyle::esRandom, 7);
+    QCOMPARE(one.size(), size_t{1375});  // ceil((1376 - 1) / 1)
+    QCOMPARE(BlockSequence(grid, 3, EffectStyle::esRandom, 7).size(), size_t{459});
+    QCOMPARE(BlockSequence(grid, 255, EffectStyle::esRandom, 7).size(), size_t{6});
+    QCOMPARE(BlockSequence(grid, 0, EffectStyle::esRandom, 7).size(), size_t{1375});  // 0 counts as 1
+    QCOMPARE(BlockSequence(grid, 1, EffectStyle::esRandom, 7), one);  // same seed, same blocks
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
+    for (const QPoint& b : one) QVERIFY(grid.Contains(b.x(), b.y()));
+    QVERIFY(Distinct(one).size() < one.size());  // blocks may repeat
+    QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esRandom, 7).empty());
+  }
+
+  void transitionAlwaysEndsWithTheWholePicture() {
+    SetInstantTransitions(true);
+    const QImage source = Gradient(37, 23);
+    for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
+      QImage destination(source.size(), QImage::Format_RGB32);
+      destination.fill(Qt::black);
+      int presents = 0;
+      PlayBlockTransition(source, destination, 4, 0, style, [&] { ++presents; });
+      QCOMPARE(destination, source);
+      QCOMPARE(presents, 1);
+    }
+    QImage other(5, 5, QImage::Format_RGB32);
+    other.fill(Qt::black);
+    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode, {});  // sizes differ
+    QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
+  }
+
+  void blockCopiesStayInsideTheirBlock() {
+    const QImage source = Gradient(120, 90);
+    const BlockGrid grid = MakeBlockGrid(source.size(), 8);  // 16 x 12, extents 121 x 91
+    QImage destination(source.size(), QImage::Format_RGB32);
+    destination.fill(Qt::black);
+    QPainter painter(&destination);
+    CopyBlock(painter, source, grid, QPoint(16, 3));  // only the extra column: nothing
+    CopyBlock(painter, source, grid, QPoint(3, 12));  // bottom row: two pixel rows remain
+    CopyBlock(painter, source, grid, QPoint(0, 1));   // outside the grid: nothing
+    painter.end();
+    int copied = 0;
+    for (int y = 0; y < 90; ++y) {
+      for (int x = 0; x < 120; ++x) copied += destination.pixel(x, y) != qRgb(0, 0, 0);
+    }
+    QVERIFY(copied <= 8 * 2);
+    QCOMPARE(destination.copy(16, 88, 8, 2), source.copy(16, 88, 8, 2));
+  }
+
+  void pacingSpreadsEveryTransitionOverHalfASecond() {
+    // Nothing moves without block copies: the final copy at once.
+    QCOMPARE(TransitionSchedule(0), (std::vector<TransitionFrame>{{1, 0}}));
+    // A single block is still seen for the whole half second before the final copy.
+    QCOMPARE(TransitionSchedule(1), (std::vector<TransitionFrame>{{1, 0}, {2, 500}}));
+    QCOMPARE(TransitionSchedule(3), (std::vector<TransitionFrame>{{1, 0}, {2, 166}, {3, 333}, {4, 500}}));
+    for (qint64 blocks : {qint64{2}, qint64{38}, qint64{39}, qint64{1375}, qint64{786431}}) {
+      const std::vector<TransitionFrame> schedule = TransitionSchedule(blocks);
+      QCOMPARE(qint64(schedule.size()), std::min<qint64>(40, blocks + 1));
+      QCOMPARE(schedule.front().dueMs, 0);
+      QCOMPARE(schedule.back().dueMs, 500);          // the whole picture after half a second
+      QCOMPARE(schedule.back().copies, blocks + 1);  // every block and the final copy
+      const qint64 perFrame = (blocks + 1 + qint64(schedule.size()) - 1) / qint64(schedule.size());
+      for (size_t f = 1; f < schedule.size(); ++f) {
+        QVERIFY(schedule[f].copies > schedule[f - 1].copies);
+        QVERIFY(schedule[f].copies - schedule[f - 1].copies <= perFrame);  // evenly shared
+        const qint64 gap = schedule[f].dueMs - schedule[f - 1].dueMs;
+        QVERIFY(gap >= 500 / qint64(schedule.size() - 1) - 1 && gap <= 500 / qint64(schedule.size() - 1) + 1);
+      }
+    }
+  }
+
+  void pacedTransitionShowsTheBlocksInOrder() {
+    SetInstantTransitions(false);
+    const QImage source = Gradient(210, 155);
+    QImage destination(source.size(), QImage::Format_RGB32);
+    destination.fill(Qt::black);
+    QList<QImage> frames;
+    PlayBlockTransition(source, destination, 5, 1, EffectStyle::esExplode,
+                        [&] { frames << destination.copy(); });
+    QCOMPARE(frames.size(), 40);  // one presentation per frame of the schedule
+    QVERIFY(frames[20] != source);  // still under way halfway through
+    const QImage& firstFrame = frames.front();
+    const QRect centre = MakeBlockGrid(source.size(), 5).BlockRect(22, 16);
+    QCOMPARE(firstFrame.copy(centre), source.copy(centre));
+    QCOMPARE(firstFrame.pixel(1, 1), qRgb(0, 0, 0));  // the corner comes last
+    QCOMPARE(frames.last(), source);
+  }
+};
+
+QTEST_MAIN(TestTransitions)
+#include "TestTransitions.moc"

@@ -1,0 +1,143 @@
+// Tests of the program as a whole: exit codes, a second start finding the first (restore and
+// close before the uninstaller), the headless tour.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+namespace {
+
+constexpr int kProgramTimeoutMs = 60000;
+
+// A program run with its own data folder, instance name and configuration folder.
+struct ProgramEnvironment {
+  QTemporaryDir data;
+  QTemporaryDir config;
+  QString instance = QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
+
+  QProcessEnvironment Environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ORLAVENTIS_DATA", data.path());
+    env.insert("ORLAVENTIS_INSTANCE", instance);
+    env.insert("XDG_CONFIG_HOME", config.path());
+    return env;
+  }
+
+  void Start(QProcess& process, const QStringList& arguments) const {
+    process.setProcessEnvironment(Environment());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setWorkingDirectory(data.path());
+    process.start(QStringLiteral(ORLAVENTIS_PROGRAM), arguments);
+  }
+
+  // Runs to the end; the exit code, or -1 when it crashed or did not end in time.
+  int Run(const QStringList& arguments) const {
+    QProcess process;
+    Start(process, arguments);
+    if (!process.waitForFinished(kProgramTimeoutMs)) {
+      process.kill();
+      process.waitForFinished();
+      return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  }
+
+  // True once a program answers on the instance name.
+  bool WaitForListener() const {
+    for (int i = 0; i < 500; ++i) {
+      QLocalSocket probe;
+      probe.connectToServer(instance);
+      if (probe.waitForConnected(100)) return true;
+      QTest::qWait(20);
+    }
+    return false;
+  }
+};
+
+bool IsLight(QRgb pixel) { return qGray(pixel) > 120; }
+
+}  // namespace
+
+class TestMainForm : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void screenTooSmallEndsWithCodeOne() {
+    ProgramEnvironment env;
+    QCOMPARE(env.Run({"--screen", "600x400", "--language", "44"}), 1);
+    QCOMPARE(env.Run({"--screen", "639x1000", "--language", "44"}), 1);
+    // The tour follows the same rule.
+    QCOMPARE(env.Run({"--tour", env.data.filePath("tour"), "--screen", "600x400"}), 1);
+  }
+
+  void badOptionsAreUsageErrors() {
+    ProgramEnvironment env;
+    QCOMPARE(env.Run({"--screen", "big"}), 2);
+    QCOMPARE(env.Run({"--language", "49"}), 2);
+    QCOMPARE(env.Run({"--depth", "0"}), 2);
+  }
+
+  void secondStartRestoresThenCloseForUninstall() {
+    ProgramEnvironment env;
+    const QString marker = env.data.filePath("uninstalled");
+    QDir().mkpath(env.config.filePath("orlaventis"));
+    QFile registry(env.config.filePath("orlaventis/registry.ini"));
+    QVERIFY(registry.open(QIODevice::WriteOnly));
+    registry.write(
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
+        "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n");
+    registry.close();
+
+    QProcess first;
+    env.Start(first, {"--screen", "800x600", "--language", "44"});
+    QVERIFY(first.waitForStarted());
+    QVERIFY(env.WaitForListener());
+
+    // A plain second start only brings the first forward and ends at once.
+    QCOMPARE(env.Run({"--screen", "800x600", "--language", "44"}), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
+    QCOMPARE(env.Run({"UnInstall"}), 0);
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+  }
+
+  void uninstallWithoutEntryStartsNothing() {
+    ProgramEnvironment env;
+    QCOMPARE(env.Run({"uninstall"}), 0);
+    QCOMPARE(QDir(env.data.path()).entryList(QDir::Files).size(), 0);
+  }
+
+  void tourWritesSixPictures() {
+    ProgramEnvironment env;
+    // A folder relative to where the program was started.
+    const QString tour = env.data.filePath("tour");
+    QCOMPARE(env.Run({"--tour", "tour", "--screen", "1024x768", "--language", "33"}), 0);
+    const QStringList names = {"1-chooser.png", "2-introduction.png", "3-production.png",
+                               "4-catalog.png", "5-enamel-fabrics.png", "6-about.png"};
+    for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
+    QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
+    // 1024 x 768 is mode 4: the 800 x 600 design centred at (112, 84), the menu buttons scaled
+    // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form).
+    const QImage production(tour + "/3-production.png");
+    QCOMPARE(production.size(), QSize(1024, 768));
+    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)));    // MenuBtn2's glyph
+    QVERIFY(!IsLight(production.pixel(112 + 6 + 50, 84 + 490)));  // between Help and Stoppen
+    QVERIFY(!IsLight(production.pixel(100, 300)));                     // beside the form
+    // The About box over the last section, centred.
+    const QImage about(tour + "/6-about.png");
+    QCOMPARE(about.size(), QSize(1024, 768));
+    QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestMainForm)
+#include "TestMainForm.moc"
