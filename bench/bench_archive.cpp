@@ -1,10 +1,10 @@
 // Benchmarks: pictures from an archive through the temporary folder against the same work in
 // memory, and reading an archive index against reading the archive file whole.
 #include "ArchiveWriter.h"
-#include "shell/Archive.h"
-#include "shell/Messages.h"
-#include "shell/PictureDecoder.h"
-#include "shell/TempFolder.h"
+#include "media/Archive.h"
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
+#include "media/TempFolder.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

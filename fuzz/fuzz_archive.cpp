@@ -1,5 +1,5 @@
 // Fuzz target: archive index parsing and member extraction from damaged archives.
-#include "shell/Archive.h"
+#include "media/Archive.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Fuzz target: picture sniffing, our PCX decoder and Qt's decoders under an allocation limit.
-#include "shell/Pcx.h"
-#include "shell/PictureDecoder.h"
+#include "media/Pcx.h"
+#include "media/PictureDecoder.h"
 
 #include <QCoreApplication>
 

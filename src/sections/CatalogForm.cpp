@@ -12,9 +12,9 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
-#include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QApplication>
 #include <QKeyEvent>

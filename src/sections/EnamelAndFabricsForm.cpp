@@ -6,10 +6,10 @@
 #include "database/TableDatabase.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
-#include "shell/Messages.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
-#include "shell/Platform.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

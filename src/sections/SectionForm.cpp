@@ -7,8 +7,9 @@
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QAction>
 #include <QCloseEvent>

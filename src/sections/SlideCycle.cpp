@@ -6,7 +6,7 @@
 #include "sections/SectionForm.h"
 #include "shell/ArchivePicture.h"
 #include "shell/MainForm.h"
-#include "shell/Platform.h"
+#include "media/ProgramFolder.h"
 #include "shell/Translation.h"
 
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "controls/ProportionalImage.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
 #include <QFrame>

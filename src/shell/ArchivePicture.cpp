@@ -1,11 +1,11 @@
 // Pictures taken from the program's archives: unpack one member, decode it, delete the file.
 #include "shell/ArchivePicture.h"
 
-#include "shell/Archive.h"
+#include "media/Archive.h"
 #include "shell/MainForm.h"
-#include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
-#include "shell/TempFolder.h"
+#include "media/PictureDecoder.h"
+#include "media/TempFolder.h"
+#include "media/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>

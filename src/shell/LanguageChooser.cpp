@@ -3,7 +3,7 @@
 
 #include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
 #include <QComboBox>

@@ -4,13 +4,14 @@
 #include "controls/GraphicControl.h"
 #include "database/RecordFile.h"
 #include "shell/AboutBox.h"
-#include "shell/Archive.h"
+#include "media/Archive.h"
 #include "shell/LanguageChooser.h"
 #include "shell/Platform.h"
 #include "shell/SingleInstance.h"
-#include "shell/PictureDecoder.h"
-#include "shell/TempFolder.h"
+#include "media/PictureDecoder.h"
+#include "media/TempFolder.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QApplication>
 #include <QCloseEvent>

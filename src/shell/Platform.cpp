@@ -1,4 +1,4 @@
-// Platform layer: program folder, Windows-authored file names, registry, starting programs.
+// Platform layer: registry, starting programs, opening web addresses.
 #include "shell/Platform.h"
 
 #include <QCoreApplication>
@@ -9,78 +9,6 @@
 #include <QProcess>
 #include <QUrl>
 
-namespace orlaventis {
-namespace {
-
-QString& ExplicitFolder() {
-  static QString folder;
-  return folder;
-}
-
-QString WithSlash(QString folder) {
-  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-  return folder;
-}
-
-bool HoldsContent(const QString& folder) {
-  return QFileInfo::exists(ResolveCaseInsensitive(folder, QStringLiteral("d\\olv.dat")));
-}
-
-}  // namespace
-
-void SetProgramFolder(const QString& folder) {
-  ExplicitFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
-}
-
-QString ProgramFolder() {
-  if (!ExplicitFolder().isEmpty()) return ExplicitFolder();
-  const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
-  if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
-  const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
-  if (HoldsContent(exeFolder)) return exeFolder;
-  const QString installed = WithSlash(QDir(exeFolder + QStringLiteral("../share/orlaventis")).absolutePath());
-  if (HoldsContent(installed)) return installed;
-  return exeFolder;
-}
-
-QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {
-  const QString base = WithSlash(folder);
-  QString relative = windowsName;
-  relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  const QString exact = base + relative;
-  if (QFileInfo::exists(exact)) return exact;
-
-  QString current = base;
-  const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-  for (qsizetype i = 0; i < parts.size(); ++i) {
-    const QString& part = parts[i];
-    QString match;
-    if (QFileInfo::exists(current + part)) {
-      match = part;
-    } else {
-      const QStringList entries =
-          QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-      for (const QString& e : entries) {
-        if (e.compare(part, Qt::CaseInsensitive) == 0) {
-          match = e;
-          break;
-        }
-      }
-    }
-    if (match.isEmpty()) return exact;
-    current += match;
-    if (i + 1 < parts.size()) current += QLatin1Char('/');
-  }
-  return current;
-}
-
-QString DataPath(const QString& windowsName) {
-  return ResolveCaseInsensitive(ProgramFolder(), windowsName);
-}
-
-}  // namespace orlaventis
-
-// ---------------------------------------------------------------------------------------------
 namespace orlaventis {
 namespace {
 

@@ -1,8 +1,8 @@
 // Tests of the demo reference work: the built content passes "olvtool check", damaged copies are caught.
 #include "ArchiveWriter.h"
 #include "DemoContent.h"
-#include "shell/Archive.h"
-#include "shell/PictureDecoder.h"
+#include "media/Archive.h"
+#include "media/PictureDecoder.h"
 
 #include <QDir>
 #include <QDirIterator>

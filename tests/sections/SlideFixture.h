@@ -7,9 +7,9 @@
 #include "controls/GraphicControl.h"
 #include "controls/Transitions.h"
 #include "shell/MainForm.h"
-#include "shell/Platform.h"
-#include "shell/TempFolder.h"
+#include "media/TempFolder.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -10,8 +10,8 @@
 #include "sections/QueryGrid.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/LanguageFile.h"
-#include "shell/Messages.h"
-#include "shell/PictureDecoder.h"
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
 
 #include <QLabel>
 #include <QLineEdit>

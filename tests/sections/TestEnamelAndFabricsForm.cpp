@@ -4,7 +4,7 @@
 #include "SlideFixture.h"
 #include "controls/ProportionalImage.h"
 #include "database/EnamelFixture.h"
-#include "shell/Messages.h"
+#include "media/Messages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "SlideFixture.h"
 #include "controls/ProportionalImage.h"
 #include "sections/SlideCycle.h"
-#include "shell/Messages.h"
+#include "media/Messages.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -6,7 +6,7 @@
 #include "controls/ProportionalImage.h"
 #include "sections/IntroductionForm.h"
 #include "sections/SlideCycle.h"
-#include "shell/Messages.h"
+#include "media/Messages.h"
 
 #include <QLabel>
 #include <QTest>

@@ -10,6 +10,7 @@
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
+#include "media/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>

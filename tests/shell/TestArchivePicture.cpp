@@ -1,12 +1,12 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
 #include "ArchiveWriter.h"
 #include "shell/ArchivePicture.h"
-#include "shell/Archive.h"
+#include "media/Archive.h"
 #include "shell/MainForm.h"
-#include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
-#include "shell/TempFolder.h"
+#include "media/PictureDecoder.h"
+#include "media/TempFolder.h"
 #include "controls/GraphicControl.h"
+#include "media/ProgramFolder.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "ArchiveWriter.h"
 #include "Cli.h"
 
-#include "shell/Archive.h"
+#include "media/Archive.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -2,7 +2,7 @@
 #include "ArchiveWriter.h"
 
 #include "database/Win1252.h"
-#include "shell/Archive.h"
+#include "media/Archive.h"
 
 #include <QSaveFile>
 

@@ -4,9 +4,9 @@
 #include "database/EnamelCascade.h"
 #include "database/TableDatabase.h"
 #include "database/RecordFile.h"
-#include "shell/Archive.h"
-#include "shell/Platform.h"
-#include "shell/PictureDecoder.h"
+#include "media/Archive.h"
+#include "media/PictureDecoder.h"
+#include "media/ProgramFolder.h"
 
 #include <QFile>
 #include <QMap>

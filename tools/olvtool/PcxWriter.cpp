@@ -1,7 +1,7 @@
 // Writes PCX pictures (RLE): 1-bit, 4-bit planar, 8-bit with a palette and 24-bit true colour.
 #include "PcxWriter.h"
 
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 // olvtool verbs of the "picture" group: what the program's picture decoder makes of a file.
 #include "Cli.h"
 
-#include "shell/Messages.h"
-#include "shell/PictureDecoder.h"
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // Tests of the temporary folder: where it lives, names refused in it, clean-up at start and exit.
 #include "ArchiveWriter.h"
-#include "shell/Archive.h"
-#include "shell/TempFolder.h"
+#include "media/Archive.h"
+#include "media/TempFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Tests of the picture archives: index, entries, DOS time stamps, inflating and extraction.
 #include "ArchiveWriter.h"
-#include "shell/Archive.h"
+#include "media/Archive.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The multi-format picture decoder TPMultiImage and the program's bitmap resources.
-#include "shell/PictureDecoder.h"
+#include "media/PictureDecoder.h"
 
-#include "shell/Messages.h"
-#include "shell/Pcx.h"
+#include "media/Messages.h"
+#include "media/Pcx.h"
 
 #include <QBuffer>
 #include <QFile>

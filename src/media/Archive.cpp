@@ -1,5 +1,5 @@
 // Picture archives: the member index, DOS time stamps and extraction of one member into a file.
-#include "shell/Archive.h"
+#include "media/Archive.h"
 
 #include "database/Win1252.h"
 

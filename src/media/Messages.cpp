@@ -1,5 +1,5 @@
 // The messages a user sees: one small interface, a message-box implementation and a recorder.
-#include "shell/Messages.h"
+#include "media/Messages.h"
 
 #include <QApplication>
 #include <QMessageBox>

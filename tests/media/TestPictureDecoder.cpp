@@ -1,8 +1,8 @@
 // Tests of picture decoding: every format written here, sniffing, PCX, colour reduction, messages.
 #include "PcxWriter.h"
-#include "shell/Messages.h"
-#include "shell/Pcx.h"
-#include "shell/PictureDecoder.h"
+#include "media/Messages.h"
+#include "media/Pcx.h"
+#include "media/PictureDecoder.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -103,7 +103,7 @@ QImage FourColours() {
 
 }  // namespace
 
-class TestPictures : public QObject {
+class TestPictureDecoder : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
@@ -405,5 +405,5 @@ class TestPictures : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TestPictures)
-#include "TestPictures.moc"
+QTEST_GUILESS_MAIN(TestPictureDecoder)
+#include "TestPictureDecoder.moc"

@@ -1,5 +1,5 @@
 // PCX pictures: our own decoder (1, 4, 8 and 24 bits per pixel, RLE, trailing 256-colour palette).
-#include "shell/Pcx.h"
+#include "media/Pcx.h"
 
 #include <QList>
 

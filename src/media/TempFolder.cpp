@@ -1,7 +1,7 @@
 // The temporary folder pictures are unpacked into: where it lives, safe names in it, clean-up.
-#include "shell/TempFolder.h"
+#include "media/TempFolder.h"
 
-#include "shell/Platform.h"
+#include "media/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,26 @@
+// Where the content lives: the program folder and Windows-authored file names below it.
+#pragma once
+
+#include <QString>
+
+namespace orlaventis {
+
+// The folder every data file and the temporary folder are named relative to, with a trailing
+// "/". Resolved once: an explicit folder given to SetProgramFolder (the --data option), else
+// $ORLAVENTIS_DATA, else the executable's folder when it holds content ("d/olv.dat"), else
+// "../share/orlaventis/" beside the executable when that holds content, else the executable's
+// folder. Never the current directory. Needs a QCoreApplication for the executable's folder.
+QString ProgramFolder();
+
+// Makes `folder` the program folder from now on (a trailing "/" is added when missing).
+void SetProgramFolder(const QString& folder);
+
+// Turns a name with "\" separators ("d\olv.dat", "i\b\ibk8x6") into a path below the program
+// folder. When the exact path does not exist, each component is matched ignoring letter case
+// (content authored on Windows); the exact path is returned when nothing matches either.
+QString DataPath(const QString& windowsName);
+
+// The same lookup below an arbitrary folder (with or without a trailing "/").
+QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName);
+
+}  // namespace orlaventis
