@@ -1,6 +1,7 @@
 // TCatalog: the picture catalogue's items, groups, query selection and browsing position.
 #include "database/Catalog.h"
 
+#include "database/CriterionScan.h"
 #include "database/QueryCriteria.h"
 
 namespace orlaventis {
@@ -11,6 +12,9 @@ TCatalog::~TCatalog() { Clear(); }
 
 void TCatalog::ZeroCounters() {
   CurrentGroup = GroupCount = CurrentItemInGroup = GroupItemCount = CurrentItem = ItemCount = 0;
+  selected_.clear();
+  rankInGroup_.clear();
+  groupSelected_.clear();
 }
 
 void TCatalog::Clear() {
@@ -86,11 +90,8 @@ int32_t TCatalog::VisibleGroupIndex(int32_t group) const {
 }
 
 int32_t TCatalog::SelectedItemNumber(int32_t i) const {
-  if (i < 1 || i > ItemCount) return 0;
-  int32_t rank = 0;
-  for (int32_t n = 1; n <= ItemTotal(); ++n)
-    if (CatalogItems[n - 1].Selected != 0 && ++rank == i) return n;
-  return 0;
+  if (i < 1 || i > ItemCount || i > static_cast<int32_t>(selected_.size())) return 0;
+  return selected_[static_cast<size_t>(i - 1)];
 }
 
 TCatalogPosition TCatalog::ItemAt(int32_t /*v*/, int32_t i) const {
@@ -103,13 +104,8 @@ bool TCatalog::SetPosition(int32_t /*v*/, int32_t i) {
   const int32_t p = SelectedItemNumber(i);
   if (p == 0) return false;
   const int32_t g = CatalogItems[p - 1].Group;
-  int32_t upToP = 0, inGroup = 0;
-  for (int32_t n = 1; n <= ItemTotal(); ++n) {
-    const TCatalogItem& item = CatalogItems[n - 1];
-    if (item.Selected == 0 || item.Group != g) continue;
-    ++inGroup;
-    if (n <= p) ++upToP;
-  }
+  const int32_t upToP = rankInGroup_[static_cast<size_t>(i - 1)];
+  const int32_t inGroup = groupSelected_[static_cast<size_t>(g)];
   if (g == GroupNumber(CurrentGroup)) {
     CurrentItem = i;
     CurrentItemInGroup = upToP;
@@ -137,18 +133,21 @@ void TCatalog::RecomputeSelection(TQueryCriteria* criteria) {
   for (int row = 1; row <= rows; ++row) {
     TQueryCriterion* criterion = criteria->Criterion(row);
     if (!criterion->Active) continue;
-    const QString column = criterion->ColumnDef.Name();
+    TCriterionScan scan(*Database, itemsTable_, *criterion);
     for (int32_t n = 1; n <= ItemTotal(); ++n) {
       TCatalogItem& item = CatalogItems[n - 1];
-      if (item.Selected == 0) continue;
-      if (!CriterionMatches(*criterion, Database->GetValue(itemsTable_, column, n)))
-        item.Selected = 0;
+      if (item.Selected != 0 && !scan.Matches(n)) item.Selected = 0;
     }
   }
-  for (const TCatalogItem& item : CatalogItems) {
+  // Selected items have a group from 1 to GroupTotal, so they index these directly.
+  groupSelected_.assign(static_cast<size_t>(Groups.Count()), 0);
+  for (int32_t n = 1; n <= ItemTotal(); ++n) {
+    const TCatalogItem& item = CatalogItems[n - 1];
     if (item.Selected == 0) continue;
     ++ItemCount;
     Groups.Set(item.Group, true);
+    selected_.push_back(n);
+    rankInGroup_.push_back(++groupSelected_[static_cast<size_t>(item.Group)]);
   }
   for (int32_t g = 1; g < Groups.Count(); ++g)
     if (Groups.Get(g)) ++GroupCount;

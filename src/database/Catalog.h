@@ -94,6 +94,11 @@ class TCatalog {
 
   QString itemsTable_;
   QString groupColumn_;
+  // The selection as RecomputeSelection left it: the selected item numbers in order, each
+  // one's rank among its group's selected items, and the selected items per group number.
+  std::vector<int32_t> selected_;
+  std::vector<int32_t> rankInGroup_;
+  std::vector<int32_t> groupSelected_;
 };
 
 }  // namespace orlaventis

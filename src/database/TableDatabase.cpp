@@ -195,13 +195,13 @@ const TTessaranObject::TableEntry* TTessaranObject::Table(int table) const {
 
 const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tableName,
                                                               int* number) const {
-  const QString name = tableName.left(kNameLength);
+  // The owning vector holds the entries in chain order; walking it moves no chain cursor.
+  const QStringView name = QStringView(tableName).left(kNameLength);
   if (name.isEmpty()) return nullptr;
-  for (int i = 1; i <= tables_.Count(); ++i) {
-    const TableEntry* t = Table(i);
-    if (t->name == name) {
-      if (number) *number = i;
-      return t;
+  for (size_t i = 0; i < ownedTables_.size(); ++i) {
+    if (ownedTables_[i]->name == name) {
+      if (number) *number = static_cast<int>(i) + 1;
+      return ownedTables_[i].get();
     }
   }
   return nullptr;
@@ -215,13 +215,13 @@ const TTessaranObject::ColumnEntry* TTessaranObject::Column(const TableEntry& ta
 const TTessaranObject::ColumnEntry* TTessaranObject::FindColumn(const TableEntry& table,
                                                                 const QString& columnName,
                                                                 int* number) const {
-  const QString name = columnName.left(kNameLength);
+  const QStringView name = QStringView(columnName).left(kNameLength);
   if (name.isEmpty()) return nullptr;
-  for (int i = 1; i <= table.columns.Count(); ++i) {
-    const ColumnEntry* c = Column(table, i);
-    if (c->name == name) {
-      if (number) *number = i;
-      return c;
+  const auto& columns = table.ownedColumns;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i]->name == name) {
+      if (number) *number = static_cast<int>(i) + 1;
+      return columns[i].get();
     }
   }
   return nullptr;
@@ -321,6 +321,48 @@ TFieldValue TTessaranObject::GetValue(const QString& tableName, const QString& c
     return value;
   }
   return ReadValue(*t, *c, record);
+}
+
+TTessaranObject::ColumnHandle TTessaranObject::ResolveColumn(const QString& tableName,
+                                                            const QString& columnName) const {
+  ColumnHandle handle;
+  const TableEntry* t = FindTable(tableName);
+  const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
+  if (c != nullptr) {
+    handle.table_ = t;
+    handle.column_ = c;
+  }
+  return handle;
+}
+
+TColumnDef TTessaranObject::HandleColumnDef(ColumnHandle handle) const {
+  return handle.column_ != nullptr ? handle.column_->def : TColumnDef{};
+}
+
+void TTessaranObject::ReadValue(ColumnHandle handle, int record, TFieldValue& value) const {
+  if (handle.column_ == nullptr) {
+    value = TFieldValue{};
+    value.NotRead = 1;
+    return;
+  }
+  const TableEntry& t = *handle.table_;
+  const ColumnEntry& c = *handle.column_;
+  if (record < 1 || record > t.recordCount) {
+    value = InitValue(c.def.TypeCode());
+    value.NotRead = 1;
+    return;
+  }
+  QByteArray scratch;
+  ReadField(FieldBytes(t, c, record, scratch), c.def, header_.TextScrambled(), value);
+}
+
+std::span<const uint8_t> TTessaranObject::FieldData(ColumnHandle handle, int record,
+                                                    QByteArray& scratch) const {
+  if (handle.column_ == nullptr || record < 1 || record > handle.table_->recordCount) return {};
+  const std::span<const uint8_t> bytes = FieldBytes(*handle.table_, *handle.column_, record, scratch);
+  const int64_t size = handle.column_->fieldSize;
+  if (static_cast<int64_t>(bytes.size()) < size) return {};
+  return bytes.first(static_cast<size_t>(size));
 }
 
 QString TTessaranObject::FieldTextAt(const TableEntry& table, const ColumnEntry& column,

@@ -98,6 +98,31 @@ class TTessaranObject {
  private:
   struct ColumnEntry;
   struct TableEntry;
+
+ public:
+  // A column looked up once, for reading many records without name lookups. It stays valid
+  // until the next Open or Close; a default handle (or one for a missing name) is not valid
+  // and reads every field as GetValue reads an unknown column.
+  class ColumnHandle {
+   public:
+    bool IsValid() const { return column_ != nullptr; }
+
+   private:
+    friend class TTessaranObject;
+    const TableEntry* table_ = nullptr;
+    const ColumnEntry* column_ = nullptr;
+  };
+  ColumnHandle ResolveColumn(const QString& tableName, const QString& columnName) const;
+  // The column record of a valid handle; its NameLength() is 0 for an invalid one.
+  TColumnDef HandleColumnDef(ColumnHandle handle) const;
+  // Exactly GetValue(table, column, record) for the handle's names, written into `value`.
+  void ReadValue(ColumnHandle handle, int record, TFieldValue& value) const;
+  // The stored bytes of the field (FieldSize bytes, strings still scrambled when the header says
+  // so): empty exactly when ReadValue would mark the field not read. `scratch` holds the bytes
+  // when the data is not mapped; the span lives until the next call with it or Close.
+  std::span<const uint8_t> FieldData(ColumnHandle handle, int record, QByteArray& scratch) const;
+
+ private:
   bool ReadDefinitions(QFile& file);
   bool CheckPassword(const QString& password);
   const TableEntry* Table(int table) const;
