@@ -181,8 +181,8 @@ bool TMainForm::FormCreate() {
 
   // Files a crashed run left in the temporary folder go first.
   RemoveStaleTempFiles();
-  photoArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olvf.dat")));
-  enamelArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olve.dat")));
+  photoArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olvf.dat")));
+  enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olve.dat")));
   recordFile_ = std::make_unique<TiDbRecFile>();
   recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat")));
   recordFile_->SelectAll();

@@ -1,6 +1,7 @@
 // The entry routine and the main form: shared objects, layout mode, navigation, close sequence.
 #pragma once
 
+#include "media/ArchiveIndex.h"
 #include "shell/Layout.h"
 
 #include <QSize>
@@ -77,8 +78,8 @@ class TMainForm final : public QWidget {
   // The page texts; null after the close sequence released it.
   TiDbRecFile* RecordFile() { return recordFile_.get(); }
   // Archive indexes; nullopt when the archive is missing (or after the close sequence).
-  const std::optional<QStringList>& PhotoArchiveIndex() const { return photoArchiveIndex_; }
-  const std::optional<QStringList>& EnamelArchiveIndex() const { return enamelArchiveIndex_; }
+  const std::optional<TArchiveIndex>& PhotoArchiveIndex() const { return photoArchiveIndex_; }
+  const std::optional<TArchiveIndex>& EnamelArchiveIndex() const { return enamelArchiveIndex_; }
 
   void GoToIntroduction();
   void GoToProduction();
@@ -108,8 +109,8 @@ class TMainForm final : public QWidget {
 
   TPMultiImage* anImage_;  // child QObject
   std::unique_ptr<TiDbRecFile> recordFile_;
-  std::optional<QStringList> photoArchiveIndex_;
-  std::optional<QStringList> enamelArchiveIndex_;
+  std::optional<TArchiveIndex> photoArchiveIndex_;
+  std::optional<TArchiveIndex> enamelArchiveIndex_;
   bool shownOnce_ = false;
   int closeSequenceRuns_ = 0;
 };
