@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace orlaventis {
 
@@ -57,7 +58,27 @@ void TIntroductionForm::CreateContent() {
   IntroductionText->setPlainText(text ? SplitTextLines(*text).join(QLatin1Char('\n')) : QString());
 
   TSlideCycle::SetSlideEffects(*SlidePicture);
-  slides_->Start();
+}
+
+bool TIntroductionForm::event(QEvent* event) {
+  const bool handled = TSectionForm::event(event);
+  if (event->type() == QEvent::Paint && !slidesStarted_) {
+    slidesStarted_ = true;
+    // A zero timer fires once the events pending now (this paint among them) are done.
+    auto* start = new QTimer(this);
+    start->setSingleShot(true);
+    connect(start, &QTimer::timeout, this, [this, start] {
+      start->deleteLater();
+      // The first slide appears at once, as on a form that was not shown yet; later ones
+      // come with the transition.
+      const bool effects = SlidePicture->Effects();
+      SlidePicture->SetEffects(false);
+      slides_->Start();
+      SlidePicture->SetEffects(effects);
+    });
+    start->start(0);
+  }
+  return handled;
 }
 
 void TIntroductionForm::TimerTimer() { slides_->TimerTimer(); }

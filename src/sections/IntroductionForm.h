@@ -13,7 +13,8 @@ class TSlideCycle;
 
 // The first section: a translated title over its silver shadow, the introduction text of the
 // current language (record "Intro_" + LanguageId + "|||") in a read-only memo, and the slide
-// cycle. Created by the section frame on the first visit; its timer runs until it is destroyed.
+// cycle, started once the form has painted. Created by the section frame on the first visit;
+// its timer runs until it is destroyed.
 class TIntroductionForm final : public TSectionForm {
   Q_OBJECT
 
@@ -33,9 +34,13 @@ class TIntroductionForm final : public TSectionForm {
  protected:
   void CreateComponents() override;
   void CreateContent() override;
+  // The first paint starts the slide cycle, so that the form shows before its first slide is
+  // unpacked and decoded.
+  bool event(QEvent* event) override;
 
  private:
   TSlideCycle* slides_ = nullptr;  // child
+  bool slidesStarted_ = false;
 };
 
 // Makes the section frame create a TIntroductionForm for the Introduction (the program calls

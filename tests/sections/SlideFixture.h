@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <memory>
@@ -116,6 +117,9 @@ inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(const QString& folde
   if (!form->FormCreate()) return nullptr;
   form->setGeometry(0, 0, 640, 480);
   form->show();
+  // The Introduction starts its slides after its first paint.
+  if (!QTest::qWaitForWindowExposed(form.get())) return nullptr;
+  QCoreApplication::processEvents();
   return form;
 }
 
