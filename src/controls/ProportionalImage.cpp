@@ -145,7 +145,12 @@ void TProportionalImage::PutWithRasterOperation(const QImage& composed) {
   }
 }
 
+TProportionalImage::ComposedInputs TProportionalImage::CurrentInputs() const {
+  return ComposedInputs{size(), background_->Image().cacheKey(), DisplayPalette()};
+}
+
 void TProportionalImage::Paint(bool present) {
+  composedValid_ = false;
   if (!isVisible() || isPainting_) return;
   isPainting_ = true;
   if (canvas_.size() != size()) {
@@ -172,12 +177,18 @@ void TProportionalImage::Paint(bool present) {
   }
   isPainting_ = false;
   newImage_ = false;
+  // Raster operations other than a copy combine with the canvas, so they are redone each time.
+  if (!composed.isNull() && rasterOperation_ == TRasterOperation::roSRCCOPY) {
+    composedValid_ = true;
+    composedInputs_ = CurrentInputs();
+  }
   if (present) show();
 }
 
 void TProportionalImage::paintEvent(QPaintEvent* event) {
-  // A paint the platform asks for recomposes; one that only shows the canvas does not.
-  if (!presenting_) Paint(false);
+  // A paint the platform asks for recomposes only when something the picture depends on
+  // changed; one that only shows the canvas does not.
+  if (!presenting_ && !(composedValid_ && !newImage_ && composedInputs_ == CurrentInputs())) Paint(false);
   QPainter painter(this);
   painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
 }

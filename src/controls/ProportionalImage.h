@@ -110,6 +110,14 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   void Paint(bool present);
   QImage Compose(int W, int H) const;
   void PutWithRasterOperation(const QImage& composed);
+  // What a composition depends on beyond the properties whose setters recompose at once.
+  struct ComposedInputs {
+    QSize size;
+    qint64 backgroundPicture = 0;
+    const void* palette = nullptr;
+    bool operator==(const ComposedInputs&) const = default;
+  };
+  ComposedInputs CurrentInputs() const;
 
   TBackground* background_;  // child QObject
   bool isPainting_ = false;
@@ -125,6 +133,10 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   QString text_;
   TFont font_;
   QImage canvas_;
+  // True while canvas_ holds the composition of composedInputs_ and nothing changed since, so
+  // a paint the platform asks for only shows the canvas.
+  bool composedValid_ = false;
+  ComposedInputs composedInputs_;
 };
 
 }  // namespace orlaventis

@@ -143,12 +143,32 @@ QString SniffPictureFormat(QByteArrayView head) {
   return {};
 }
 
+namespace {
+
+// The size a rule asks for when it is a real reduction of `full`, else an invalid size.
+QSize ReducedSize(const PictureSizeRule& sizeFor, QSize full) {
+  if (!sizeFor || !full.isValid() || full.isEmpty()) return {};
+  const QSize wanted = sizeFor(full);
+  if (wanted.isEmpty() || wanted.width() > full.width() || wanted.height() > full.height() || wanted == full)
+    return {};
+  return wanted;
+}
+
+}  // namespace
+
 DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format, qint64 allocationLimit) {
+  return DecodePictureScaled(bytes, format, {}, allocationLimit);
+}
+
+DecodedPicture DecodePictureScaled(QByteArrayView bytes, const QString& format,
+                                   const PictureSizeRule& sizeFor, qint64 allocationLimit) {
   DecodedPicture out;
   if (format == QLatin1String("PCX")) {
     PcxResult result = PcxResult::Ok;
     out.image = DecodePcx(bytes, allocationLimit, &result);
     if (out.image.isNull()) out.reason = QString::fromLatin1(PcxResultText(result));
+    if (const QSize reduced = ReducedSize(sizeFor, out.image.size()); reduced.isValid())
+      out.image = out.image.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return out;
   }
   const QByteArray qtFormat = QtFormat(format);
@@ -167,9 +187,18 @@ DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format, qint64
     out.reason = QStringLiteral("The picture is too large");
     return out;
   }
+  const QSize reduced = ReducedSize(sizeFor, size);
+  if (reduced.isValid()) reader.setScaledSize(reduced);
   if (!reader.read(&out.image) || out.image.isNull()) {
     out.image = QImage();
     out.reason = ReaderReason(reader.error());
+  } else if (reduced.isValid()) {
+    // Formats that cannot scale while decoding are scaled smoothly by the reader; make sure.
+    if (out.image.size() != reduced)
+      out.image = out.image.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  } else if (const QSize late = ReducedSize(sizeFor, out.image.size()); late.isValid()) {
+    // The size was not known before decoding.
+    out.image = out.image.scaled(late, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   } else if (format == QLatin1String("GIF") && out.image.depth() > 8) {
     // Qt hands GIF frames out as 32-bit pictures; a frame has at most 256 colours, so this
     // gives back the exact colour table.
@@ -247,7 +276,7 @@ void TPMultiImage::Load() {
   file.close();
   if (format.isEmpty()) format = SniffPictureFormat(bytes);
   if (format.isEmpty()) return;  // no known picture: nothing to show, nothing to say
-  DecodedPicture decoded = DecodePicture(bytes, format);
+  DecodedPicture decoded = DecodePictureScaled(bytes, format, sizeRule_);
   if (decoded.image.isNull()) return Fail(Kind(format), decoded.reason);
   picture_ = ReduceColours(decoded.image, ResolutionBits(readRes_, DisplayDepth()), dither_, palette_);
   formatName_ = format;

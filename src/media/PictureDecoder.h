@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGui/qrgb.h>
 
+#include <functional>
+
 namespace orlaventis {
 
 // Read resolution: the colour depth pictures are mapped to after decoding.
@@ -41,6 +43,17 @@ struct DecodedPicture {
 // `allocationLimit` bytes is refused. Indexed pictures keep their colour table.
 DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format,
                              qint64 allocationLimit = kPictureAllocationLimit);
+
+// The size to decode a picture of the given full size at. A size that is not smaller than the
+// full size (or not valid) decodes the picture whole.
+using PictureSizeRule = std::function<QSize(QSize)>;
+
+// DecodePicture at the size `sizeFor` gives: JPEG pictures are scaled while they are decoded
+// (DCT scaling, then smooth scaling to the exact size), other formats are decoded and then
+// scaled smoothly. A scaled GIF keeps 32 bits per pixel. Without a rule it is DecodePicture.
+DecodedPicture DecodePictureScaled(QByteArrayView bytes, const QString& format,
+                                   const PictureSizeRule& sizeFor,
+                                   qint64 allocationLimit = kPictureAllocationLimit);
 
 // Maps a decoded picture to `bits` per pixel: 0 and 24 leave it as it is; 8 gives 256 colours
 // (the default palette when one is given, else an optimal one), 4 gives 16 colours (the first
@@ -85,6 +98,11 @@ class TPMultiImage : public QObject {
   const QList<QRgb>& DefaultPalette() const { return palette_; }
   void SetDefaultPalette(const QList<QRgb>& palette) { palette_ = palette; }
 
+  // While set, pictures are decoded at the size the rule gives for their full size (and then
+  // mapped to the read resolution): thumbnails cost a fraction of a full decode. Applies to
+  // the next load; an empty rule decodes whole pictures again.
+  void SetSizeRule(PictureSizeRule sizeFor) { sizeRule_ = std::move(sizeFor); }
+
   // The JPEG decoding option word (1 in the program). Qt's JPEG decoder takes no such option;
   // the value is kept so that callers can set it as they always did, and has no effect.
   quint16 JpegOptions() const { return jpegOptions_; }
@@ -107,6 +125,7 @@ class TPMultiImage : public QObject {
   QList<QRgb> palette_;
   quint16 jpegOptions_ = 1;
   int displayDepth_ = 0;  // 0: ask the screen
+  PictureSizeRule sizeRule_;
 };
 
 }  // namespace orlaventis

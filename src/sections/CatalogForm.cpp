@@ -59,6 +59,14 @@ QString PrefixWithBlank(const QString& text) {
   return blank < 0 ? QString() : text.left(blank + 1);
 }
 
+// The size at which `control` shows a picture of a given full size.
+PictureSizeRule ShownSize(const TProportionalImage& control) {
+  const ProportionalRules rules{control.Sx(),        control.Sy(),       control.SxIsStatic(),
+                                control.SyIsStatic(), control.StaticSx(), control.StaticSy()};
+  const QSize size = control.size();
+  return [rules, size](QSize full) { return ProportionalBox(size, full, rules).size(); };
+}
+
 }  // namespace
 
 // ---- TPictureCache ----
@@ -101,6 +109,7 @@ TCatalogForm::~TCatalogForm() {
   // Children lose the focus while they are torn down; this form must not hear of it.
   if (CurItemEdit != nullptr) CurItemEdit->removeEventFilter(this);
   PictureCache.Clear();
+  ThumbnailCache.Clear();
   Catalog.reset();
 }
 
@@ -230,6 +239,7 @@ void TCatalogForm::CreateContent() {
 
   ThumbPageMode = kPageMovedDown;
   PictureCache.Clear();
+  ThumbnailCache.Clear();
   Catalog = std::make_unique<TCatalog>();
   Catalog->Load(DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat")),
                 kGroupsTable, kItemsTable, kGroupColumn);
@@ -366,7 +376,17 @@ void TCatalogForm::Update() {
     // A thumbnail picked while the page loaded moved the position: show what is current now.
     record = CurrentRecord();
     ShowCounters(record > 0);
-    SelectedPictureThumb->SetImage(PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()));
+    // The cell holds a thumbnail; the picture beside it is the whole one (a cell without a
+    // picture has none to show, and its failure was reported already).
+    QImage current;
+    if (record > 0 && !PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()).isNull()) {
+      const bool wasBusy = Busy;
+      Busy = true;
+      current = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+      if (!self) return;
+      Busy = wasBusy;
+    }
+    SelectedPictureThumb->SetImage(current);
     TTessaranObject* database = Catalog->Database.get();
     Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
     Description->setPlainText(
@@ -405,7 +425,7 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
         Catalog ? Catalog->ItemAt(Catalog->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item : 0;
     QImage picture;
     if (record > 0) {
-      picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+      picture = GetCachedThumbnail(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
       if (!self) return;
     }
     PictureThumbs->SetThumbPicture(cell, picture);
@@ -434,6 +454,28 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   picture = LoadArchivePicture(PictureArchive::Photos, name, name);
   if (!self) return {};
   PictureCache.Insert(name, picture);
+  return picture;
+}
+
+QImage TCatalogForm::GetCachedThumbnail(const QString& name) {
+  QImage picture = ThumbnailCache.Find(name);
+  if (!picture.isNull()) return picture;
+  const TProportionalImage* cell = PictureThumbs->Cell(1);
+  if (cell == nullptr) return {};
+  const PictureSizeRule sizeFor = ShownSize(*cell);
+  const QImage whole = PictureCache.Find(name);
+  if (!whole.isNull()) {
+    const QSize size = sizeFor(whole.size());
+    picture = size.isEmpty() || size.width() >= whole.width() || size.height() >= whole.height()
+                  ? whole
+                  : whole.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  } else {
+    // As GetCachedPicture: events run while the member inflates.
+    const QPointer<TCatalogForm> self(this);
+    picture = LoadArchiveThumbnail(PictureArchive::Photos, name, name, sizeFor);
+    if (!self) return {};
+  }
+  ThumbnailCache.Insert(name, picture);
   return picture;
 }
 

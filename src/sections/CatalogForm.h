@@ -84,7 +84,8 @@ class TCatalogForm final : public TSectionForm {
   bool Busy = false;
   // Null when the catalogue could not be opened or the query grid could not be bound.
   std::unique_ptr<TCatalog> Catalog;
-  TPictureCache PictureCache;
+  TPictureCache PictureCache;    // whole pictures: the current one and the zoom's
+  TPictureCache ThumbnailCache;  // the thumbnail page's pictures, decoded at cell size
 
   // Recomputes the selection from the query grid's active rows and shows the first picture
   // (the query grid's OnSelectionChanged). Requested while Busy, it runs once the page is loaded.
@@ -115,6 +116,9 @@ class TCatalogForm final : public TSectionForm {
   // into the temporary folder, decoded by the main form's decoder and cached. A null image when
   // the member is missing, its name is no plain file name, or it cannot be unpacked or decoded.
   QImage GetCachedPicture(const QString& name);
+  // The same for a thumbnail cell: decoded at the size the cell shows it at (scaled from the
+  // whole picture when that is cached), cached in ThumbnailCache.
+  QImage GetCachedThumbnail(const QString& name);
 
  protected:
   void CreateComponents() override;

@@ -1,7 +1,7 @@
 // Pictures taken from the program's archives: unpack one member, decode it, delete the file.
 #include "shell/ArchivePicture.h"
 
-#include "media/Archive.h"
+#include "media/ArchiveIndex.h"
 #include "shell/MainForm.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
@@ -13,7 +13,7 @@
 namespace orlaventis {
 namespace {
 
-const std::optional<QStringList>& IndexOf(const TMainForm& main, PictureArchive archive) {
+const std::optional<TArchiveIndex>& IndexOf(const TMainForm& main, PictureArchive archive) {
   return archive == PictureArchive::Photos ? main.PhotoArchiveIndex() : main.EnamelArchiveIndex();
 }
 
@@ -24,9 +24,16 @@ QString PictureArchiveFileName(PictureArchive archive) {
 }
 
 QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName) {
+  return LoadArchiveThumbnail(archive, member, fileName, {});
+}
+
+QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const QString& fileName,
+                            const PictureSizeRule& sizeFor) {
   TMainForm* main = MainForm();
-  if (main == nullptr || !ArchiveContains(IndexOf(*main, archive), member)) return {};
-  const ArchiveEntry entry = FindArchiveEntry(IndexOf(*main, archive), member);
+  if (main == nullptr || !IndexOf(*main, archive)) return {};
+  const std::optional<ArchiveEntry> found = IndexOf(*main, archive)->Find(member);
+  if (!found) return {};
+  const ArchiveEntry& entry = *found;
   const QString file = TempFilePath(fileName);
   if (file.isEmpty()) return {};
   const bool extracted =
@@ -36,7 +43,9 @@ QImage LoadArchivePicture(PictureArchive archive, const QString& member, const Q
   if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {
     TPMultiImage& decoder = main->anImage();
     decoder.SetImageName(QString());
+    decoder.SetSizeRule(sizeFor);
     decoder.SetImageName(file);
+    decoder.SetSizeRule({});
     picture = decoder.Picture();
     decoder.SetImageName(QString());
   }

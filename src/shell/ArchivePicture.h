@@ -1,6 +1,8 @@
 // Pictures taken from the program's archives: unpack one member, decode it, delete the file.
 #pragma once
 
+#include "media/PictureDecoder.h"
+
 #include <QImage>
 #include <QString>
 
@@ -30,5 +32,10 @@ QString PictureArchiveFileName(PictureArchive archive);
 // caller's own included, may run before this returns: a caller checks afterwards that it still
 // exists and that the picture still belongs to what it shows.
 QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName);
+
+// LoadArchivePicture decoding at the size `sizeFor` gives for the picture's full size (see
+// DecodePictureScaled), the colours mapped after scaling: a thumbnail for a small cell.
+QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const QString& fileName,
+                            const PictureSizeRule& sizeFor);
 
 }  // namespace orlaventis

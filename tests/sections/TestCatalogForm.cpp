@@ -204,7 +204,7 @@ class TestCatalogForm : public QObject {
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
     for (int n = 1; n <= 9; ++n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
+    QCOMPARE(form->ThumbnailCache.Names(), model.List());
     QVERIFY(fixture::TempFiles().isEmpty());
 
     // Previous on the first picture does nothing.
@@ -215,7 +215,7 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->Catalog->CurrentItem, 9);
     QCOMPARE(form->PictureThumbs->SelectedThumb(), 9);
     QCOMPARE(form->PictureThumbs->ScrollBar()->value(), 9);
-    QCOMPARE(form->PictureCache.Names(), model.List());
+    QCOMPARE(form->ThumbnailCache.Names(), model.List());
     QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(9));
     QCOMPARE(form->Header->text(), QString("Picture 9"));
 
@@ -225,15 +225,15 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->PictureThumbs->SelectedThumb(), 9);
     QVERIFY(PageShows(form, 2, 12));
     for (int n = 2; n <= 10; ++n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
+    QCOMPARE(form->ThumbnailCache.Names(), model.List());
 
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
     form->FirstBtnClick();
     QCOMPARE(form->PictureThumbs->TopItem(), 1);
     QCOMPARE(form->PictureThumbs->SelectedThumb(), 1);
     for (int n = 9; n >= 1; --n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
-    QCOMPARE(form->PictureCache.Names().first(), QString("P01"));
+    QCOMPARE(form->ThumbnailCache.Names(), model.List());
+    QCOMPARE(form->ThumbnailCache.Names().first(), QString("P01"));
 
     // Last, then Next does nothing; the counters and buttons follow.
     form->LastBtnClick();
@@ -248,17 +248,17 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->TotalItemsLbl->text(), QString("of 12"));
 
     // A picked cell moves there without reloading the page.
-    const QStringList before = form->PictureCache.Names();
+    const QStringList before = form->ThumbnailCache.Names();
     QTest::mouseClick(form->PictureThumbs->Cell(2), Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(form->Catalog->CurrentItem, 5);
-    QCOMPARE(form->PictureCache.Names(), before);
+    QCOMPARE(form->ThumbnailCache.Names(), before);
     QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(5));
 
     // A typed number reloads the page even when it is on it; other input changes nothing.
     ReleaseEnter(form->CurItemEdit, "7");
     QCOMPARE(form->Catalog->CurrentItem, 7);
     QCOMPARE(form->PictureThumbs->TopItem(), 4);
-    QCOMPARE(form->PictureCache.Names().first(), QString("P12"));
+    QCOMPARE(form->ThumbnailCache.Names().first(), QString("P12"));
     ReleaseEnter(form->CurItemEdit, "13");
     QCOMPARE(form->Catalog->CurrentItem, 7);
     ReleaseEnter(form->CurItemEdit, "0");
@@ -418,8 +418,8 @@ class TestCatalogForm : public QObject {
     QCOMPARE(CellCentre(form, 3), qRgb(0, 0, 0));
     QCOMPARE(CellCentre(form, 5), qRgb(0, 0, 0));
     QCOMPARE(CellCentre(form, 6), ItemColour(6));
-    QCOMPARE(form->PictureCache.Count(), 7);
-    QVERIFY(!form->PictureCache.Names().contains("P05"));
+    QCOMPARE(form->ThumbnailCache.Count(), 7);
+    QVERIFY(!form->ThumbnailCache.Names().contains("P05"));
     QVERIFY(fixture::TempFiles().isEmpty());
 
     // The zoom click on a picture that cannot be had opens nothing.
@@ -467,9 +467,9 @@ class TestCatalogForm : public QObject {
     QVERIFY(MaxZoomWindow() == nullptr);
     QCOMPARE(centre, ItemColour(2));
     QCOMPARE(percentages, QSize(12, 12));  // 40 x 30 on 640 x 480, doubled: 12.5 to the even 12
-    // The picture came from the cache, now the most recently used entry.
-    QCOMPARE(form->PictureCache.Names().first(), QString("P02"));
-    QCOMPARE(form->PictureCache.Count(), 3);
+    // The picture came from the cache of whole pictures, which holds the current ones shown.
+    QCOMPARE(form->PictureCache.Names(), QStringList({"P02", "P01"}));
+    QCOMPARE(form->ThumbnailCache.Count(), 3);
   }
 
   void busyGuardsInputWhileThePageLoads() {
@@ -601,9 +601,9 @@ class TestCatalogForm : public QObject {
     for (int n = 32; n <= 40; ++n) pages.Touch(MemberName(n));
     for (int n = 28; n >= 20; --n) pages.Touch(MemberName(n));
     for (int n = 13; n >= 5; --n) pages.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Count(), 30);
-    QCOMPARE(form->PictureCache.Names(), pages.List());
-    QVERIFY(!form->PictureCache.Names().contains("P01"));
+    QCOMPARE(form->ThumbnailCache.Count(), 30);
+    QCOMPARE(form->ThumbnailCache.Names(), pages.List());
+    QVERIFY(!form->ThumbnailCache.Names().contains("P01"));
     // A cached picture is the very same picture when it shows again.
     form->FirstBtnClick();
     QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
