@@ -1,7 +1,9 @@
 // Benchmarks: pictures from an archive through the temporary folder against the same work in
 // memory, and reading an archive index against reading the archive file whole.
 #include "ArchiveWriter.h"
+#include "RatioReporter.h"
 #include "media/Archive.h"
+#include "media/ArchiveIndex.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
@@ -15,7 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 using namespace orlaventis;
@@ -118,12 +119,36 @@ void BM_JpegStoredInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral(
 void BM_BmpPackedThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("drawing")); }
 void BM_BmpPackedInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("drawing")); }
 
-void BM_BuildArchiveIndex10000(benchmark::State& state) {
+// The program's index: one decoded text, a line table and a hash of the folded names.
+void BM_ReadArchiveIndex10000(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    const std::optional<TArchiveIndex> index = TArchiveIndex::Read(f.large);
+    if (!index || index->Count() != 10000) state.SkipWithError("index not read");
+    benchmark::DoNotOptimize(index);
+  }
+}
+
+// The line list (olvtool and the checks use it): one string per member.
+void BM_BuildArchiveIndexLines10000(benchmark::State& state) {
   Fixture& f = Data();
   for (auto _ : state) {
     const std::optional<QStringList> index = BuildArchiveIndex(f.large);
     if (!index || index->size() != 10000) state.SkipWithError("index not read");
     benchmark::DoNotOptimize(index);
+  }
+}
+
+// Looking up every member once, by a name in other letter case.
+void BM_FindEveryMember10000(benchmark::State& state) {
+  Fixture& f = Data();
+  const std::optional<TArchiveIndex> index = TArchiveIndex::Read(f.large);
+  QStringList names;
+  for (int i = 0; i < 10000; ++i) names << QStringLiteral("I\C\%1").arg(100000 + i);
+  for (auto _ : state) {
+    qint64 sum = 0;
+    for (const QString& name : names) sum += index->Find(name).value_or(ArchiveEntry{}).Offset;
+    benchmark::DoNotOptimize(sum);
   }
 }
 
@@ -141,25 +166,10 @@ BENCHMARK(BM_JpegStoredThroughTempFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegStoredInMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BmpPackedThroughTempFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BmpPackedInMemory)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildArchiveIndex10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadArchiveIndex10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BuildArchiveIndexLines10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindEveryMember10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadArchiveWhole)->Unit(benchmark::kMicrosecond);
-
-// Keeps each benchmark's time per iteration so that the ratios can be printed at the end.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // One plain run, or the mean of repetitions.
-    for (const Run& run : runs)
-      if ((run.run_type == Run::RT_Iteration && run.iterations > 0) ||
-          (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean")) {
-        seconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        cpuSeconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
-      }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-  std::map<std::string, double> cpuSeconds;
-};
 
 }  // namespace
 
@@ -167,28 +177,14 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   RecordedMessages quiet;
   InstallMessages(&quiet);
-  benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
+  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
+  int count = static_cast<int>(args.size()) - 1;
+  benchmark::Initialize(&count, args.data());
+  benchratio::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const struct {
-    const char* ours;
-    const char* peer;
-    const char* what;
-    double target;
-  } ratios[] = {
-      {"BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25},
-      {"BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25},
-      {"BM_BuildArchiveIndex10000", "BM_ReadArchiveWhole", "index of 10,000 members / reading the file", 3.0},
-  };
-  for (const auto& r : ratios) {
-    const auto ours = reporter.seconds.find(r.ours);
-    const auto peer = reporter.seconds.find(r.peer);
-    if (ours == reporter.seconds.end() || peer == reporter.seconds.end() || peer->second <= 0) continue;
-    const double ratio = ours->second / peer->second;
-    const double cpuRatio = reporter.cpuSeconds[r.ours] / reporter.cpuSeconds[r.peer];
-    std::printf("ratio %-45s %6.2f (CPU time %5.2f; target <= %.2f) %s\n", r.what, ratio, cpuRatio,
-                r.target, ratio <= r.target ? "ok" : "ABOVE TARGET");
-  }
+  reporter.PrintRatio("BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25);
+  reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25);
+  reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole", "archive index of 10,000 members / reading the file", 3.0);
   InstallMessages(nullptr);
   RemoveTempFolder();
   return 0;

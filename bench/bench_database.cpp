@@ -1,5 +1,6 @@
 // Benchmark: FindRecord and GetValue over a 100,000-record table against SQLite's full scan.
 #include "DatabaseWriter.h"
+#include "RatioReporter.h"
 #include "database/TableDatabase.h"
 
 #include <QFile>
@@ -8,9 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
 using namespace orlaventis;
 
@@ -114,32 +113,20 @@ BENCHMARK(BM_SqliteFindScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetValueAll)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SqliteSelectAll)->Unit(benchmark::kMillisecond);
 
-// Best of several runs, in seconds.
-double Best(const std::function<void()>& work) {
-  double best = 1e9;
-  for (int i = 0; i < 15; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   if (Data().OurFind() != kRecords || Data().SqlFind() != kRecords || Data().OurSum() != Data().SqlSum()) {
     std::fprintf(stderr, "the two routes disagree\n");
     return 1;
   }
-  benchmark::RunSpecifiedBenchmarks();
-  const double find = Best([] { benchmark::DoNotOptimize(Data().OurFind()); }) /
-                      Best([] { benchmark::DoNotOptimize(Data().SqlFind()); });
-  const double all = Best([] { benchmark::DoNotOptimize(Data().OurSum()); }) /
-                     Best([] { benchmark::DoNotOptimize(Data().SqlSum()); });
-  std::printf("FindRecord / SQLite scan: %.2f (target <= 1.00)\n", find);
-  std::printf("GetValue over all records / SQLite select: %.2f\n", all);
+  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
+  int count = static_cast<int>(args.size()) - 1;
+  benchmark::Initialize(&count, args.data());
+  benchratio::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("BM_FindRecord", "BM_SqliteFindScan", "FindRecord / SQLite scan", 1.0);
+  reporter.PrintRatio("BM_GetValueAll", "BM_SqliteSelectAll", "GetValue over 100,000 records / SQLite select", 1.0);
   benchmark::Shutdown();
   return 0;
 }

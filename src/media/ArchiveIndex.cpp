@@ -1,4 +1,4 @@
-// TArchiveIndex: an archive's member index held as one decoded text, a line table and a hash.
+// TArchiveIndex: an archive's member index held as one text buffer, a line table and a hash.
 #include "media/ArchiveIndex.h"
 
 #include "database/Win1252.h"
@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace orlaventis {
@@ -18,14 +20,99 @@ char16_t Fold(char16_t c) {
   return QChar(c).toCaseFolded().unicode();
 }
 
-uint32_t FoldedHash(QStringView name) {
-  uint32_t h = 2166136261u;  // FNV-1a
-  for (const QChar c : name) {
-    const char16_t f = Fold(c.unicode());
-    h = (h ^ (f & 0xFF)) * 16777619u;
-    h = (h ^ (f >> 8)) * 16777619u;
+// Names are hashed as canonical bytes: two Windows-1252 bytes share a canonical byte exactly
+// when their decoded characters fold alike (the folded character when it is ASCII, else the
+// smallest byte of their class).
+struct Canon {
+  std::array<uint8_t, 256> ofByte{};
+  std::array<char16_t, 256> folded{};  // the folded character of each byte
+};
+
+const Canon& Canonical() {
+  static const Canon canon = [] {
+    Canon c;
+    for (int b = 0; b < 256; ++b)
+      c.folded[static_cast<size_t>(b)] =
+          Fold(b < 0x80 ? static_cast<char16_t>(b) : Win1252Char(static_cast<unsigned char>(b)).unicode());
+    for (int b = 0; b < 256; ++b) {
+      const char16_t f = c.folded[static_cast<size_t>(b)];
+      int first = b;
+      for (int a = 0; a < b; ++a)
+        if (c.folded[static_cast<size_t>(a)] == f) {
+          first = a;
+          break;
+        }
+      c.ofByte[static_cast<size_t>(b)] = static_cast<uint8_t>(f < 0x80 ? f : first);
+    }
+    return c;
+  }();
+  return canon;
+}
+
+// ASCII upper-case letters of a word of bytes below 0x80 made lower case, eight at a time.
+inline uint64_t AsciiLower(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  const uint64_t heptets = w & (0x7F * kOnes);
+  const uint64_t atLeastA = heptets + (0x80 - 'A') * kOnes;
+  const uint64_t aboveZ = heptets + (0x80 - 'Z' - 1) * kOnes;
+  const uint64_t upper = atLeastA & ~aboveZ & ~w & (0x80 * kOnes);
+  return w | (upper >> 2);
+}
+
+inline uint64_t MixWord(uint64_t h, uint64_t w) {
+  h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
+  return h ^ (h >> 29);
+}
+
+// The hash of `n` bytes at `p`, as canonical bytes. At least 8 bytes from every multiple of 8
+// below `n` must be readable (`readable` counts the bytes from `p` on): whole words are loaded
+// and masked, which a copy of the tail into a word would make slow.
+uint32_t BytesHash(const char* p, qsizetype n, qsizetype readable, const Canon& canon) {
+  uint64_t h = static_cast<uint64_t>(n);
+  for (qsizetype at = 0; at < n; at += 8) {
+    const qsizetype take = std::min<qsizetype>(8, n - at);
+    uint64_t w = 0;
+    if (readable - at >= 8) {
+      std::memcpy(&w, p + at, 8);
+      if (take < 8) w &= (uint64_t{1} << (8 * take)) - 1;
+    } else {
+      std::memcpy(&w, p + at, static_cast<size_t>(take));
+    }
+    if ((w & 0x8080808080808080ULL) == 0) {
+      w = AsciiLower(w);
+    } else {
+      auto* bytes = reinterpret_cast<uint8_t*>(&w);
+      for (qsizetype i = 0; i < take; ++i) bytes[i] = canon.ofByte[bytes[i]];
+    }
+    h = MixWord(h, w);
   }
-  return h;
+  return static_cast<uint32_t>(h >> 32);
+}
+
+// The canonical bytes of a name, or nullopt when a character of it folds like no Windows-1252
+// character (then no line can carry the name).
+std::optional<QByteArray> CanonicalName(QStringView name, const Canon& canon) {
+  QByteArray bytes(name.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const char16_t f = Fold(name[i].unicode());
+    if (f < 0x80) {
+      bytes[i] = static_cast<char>(f);
+      continue;
+    }
+    const auto* at = std::find(canon.folded.begin() + 0x80, canon.folded.end(), f);
+    if (at == canon.folded.end()) return std::nullopt;
+    bytes[i] = static_cast<char>(canon.ofByte[static_cast<size_t>(at - canon.folded.begin())]);
+  }
+  return bytes;
+}
+
+// Index text as the line list decodes it.
+QString Decode(QByteArrayView bytes) {
+  QString text = QString::fromLatin1(bytes);
+  char16_t* chars = reinterpret_cast<char16_t*>(text.data());
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (chars[i] >= 0x80 && chars[i] <= 0x9F) chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
+  return text;
 }
 
 qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
@@ -74,31 +161,29 @@ TArchiveIndex TArchiveIndex::Parse(QByteArrayView archiveBytes) {
 }
 
 void TArchiveIndex::Build(QByteArrayView text) {
-  // Lines as SplitIndexText cuts them: a NUL ends the text; CR LF, CR or LF end a line.
+  // Lines as the line list cuts them: a NUL ends the text; CR LF, CR or LF end a line.
   text.truncate(FindByte(text, 0, '\0'));
   if (text.isEmpty()) return;
-  text_ = QString::fromLatin1(text);
-  char16_t* chars = reinterpret_cast<char16_t*>(text_.data());
-  const qsizetype n = text.size();
-  for (qsizetype i = 0; i < n; ++i)
-    if (chars[i] >= 0x80 && chars[i] <= 0x9F) chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
+  text_ = text.toByteArray();
+  const char* const data = text_.constData();
+  const qsizetype n = text_.size();
+  const Canon& canon = Canonical();
   lines_.reserve(static_cast<size_t>(n / 32 + 1));
-  qsizetype nextLf = FindByte(text, 0, '\n');
-  qsizetype nextCr = FindByte(text, 0, '\r');
+  qsizetype nextLf = FindByte(text_, 0, '\n');
+  qsizetype nextCr = FindByte(text_, 0, '\r');
   qsizetype start = 0;
   while (start < n) {
-    if (nextLf < start) nextLf = FindByte(text, start, '\n');
-    if (nextCr < start) nextCr = FindByte(text, start, '\r');
+    if (nextLf < start) nextLf = FindByte(text_, start, '\n');
+    if (nextCr < start) nextCr = FindByte(text_, start, '\r');
     const qsizetype stop = std::min(nextLf, nextCr);
     qsizetype next = stop;
-    if (next < n && text[next++] == '\r' && next < n && text[next] == '\n') ++next;
+    if (next < n && data[next++] == '\r' && next < n && data[next] == '\n') ++next;
     LineRef line;
-    line.start = start;
+    line.start = static_cast<int32_t>(start);
     line.length = static_cast<int32_t>(stop - start);
-    const void* eq = std::memchr(text.data() + start, '=', static_cast<size_t>(stop - start));
-    if (eq != nullptr) {
-      line.nameLength = static_cast<int32_t>(static_cast<const char*>(eq) - (text.data() + start));
-      line.hash = FoldedHash(QStringView(text_).sliced(start, line.nameLength));
+    if (const void* eq = std::memchr(data + start, '=', static_cast<size_t>(stop - start))) {
+      line.nameLength = static_cast<int32_t>(static_cast<const char*>(eq) - (data + start));
+      line.hash = BytesHash(data + start, line.nameLength, n - start, canon);
     }
     lines_.push_back(line);
     start = next;
@@ -116,22 +201,24 @@ void TArchiveIndex::Build(QByteArrayView text) {
   }
 }
 
-QStringView TArchiveIndex::Line(int i) const {
+QString TArchiveIndex::Line(int i) const {
   if (i < 0 || i >= Count()) return {};
   const LineRef& line = lines_[static_cast<size_t>(i)];
-  return QStringView(text_).sliced(line.start, line.length);
+  return Decode(QByteArrayView(text_).sliced(line.start, line.length));
 }
 
 int TArchiveIndex::FindLine(QStringView name) const {
   if (name.isEmpty() || slots_.empty()) return -1;
-  const uint32_t hash = FoldedHash(name);
+  const std::optional<QByteArray> canonical = CanonicalName(name, Canonical());
+  if (!canonical) return -1;
+  const uint32_t hash = BytesHash(canonical->constData(), canonical->size(), canonical->size(), Canonical());
   const size_t mask = slots_.size() - 1;
   // Lines were entered in file order and never removed, so along one probe sequence an
   // earlier line with the same name comes first.
   for (size_t s = hash & mask; slots_[s] != 0; s = (s + 1) & mask) {
     const LineRef& line = lines_[static_cast<size_t>(slots_[s] - 1)];
     if (line.hash == hash && line.nameLength == name.size() &&
-        QStringView(text_).sliced(line.start, line.nameLength).compare(name, Qt::CaseInsensitive) == 0)
+        Decode(QByteArrayView(text_).sliced(line.start, line.nameLength)).compare(name, Qt::CaseInsensitive) == 0)
       return slots_[s] - 1;
   }
   return -1;
@@ -140,7 +227,7 @@ int TArchiveIndex::FindLine(QStringView name) const {
 std::optional<ArchiveEntry> TArchiveIndex::Find(const QString& name) const {
   const int line = FindLine(name);
   if (line < 0) return std::nullopt;
-  return ParseArchiveEntry(Line(line).toString());
+  return ParseArchiveEntry(Line(line));
 }
 
 ArchiveEntry FindArchiveEntry(const std::optional<TArchiveIndex>& index, const QString& name) {

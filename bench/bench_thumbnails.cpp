@@ -1,0 +1,149 @@
+// Benchmark: a cold 3 x 3 thumbnail page of the demo catalogue through the archive route,
+// against nine whole decodes of the same members in memory.
+#include "RatioReporter.h"
+#include "controls/ProportionalImage.h"
+#include "database/Catalog.h"
+#include "media/ArchiveIndex.h"
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
+#include "media/TempFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace orlaventis;
+
+namespace {
+
+constexpr int kCells = 9;
+// A catalogue cell at the design size: (261 - 17) / 3 x 273 / 3 pixels, pictures at 95 %.
+constexpr QSize kCellSize(81, 91);
+// The current picture beside the page.
+constexpr QSize kCurrentSize(175, 115);
+
+struct Fixture {
+  QTemporaryDir temp;
+  QString archive;
+  QByteArray archiveBytes;
+  std::optional<TArchiveIndex> index;
+  QStringList mixedPage;  // the first page of the catalogue: mostly JPEG, other formats among them
+  QStringList jpegPage;   // the first nine JPEG members of the catalogue
+  bool ready = false;
+
+  Fixture() {
+    const QDir demo(QStringLiteral(ORLAVENTIS_DEMO_DIR));
+    archive = demo.filePath(QStringLiteral("olvf.dat"));
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    archiveBytes = file.readAll();
+    index = TArchiveIndex::Read(archive);
+    TCatalog catalog;
+    catalog.Load(demo.filePath(QStringLiteral("d/ol44.cat")), QStringLiteral("Picture Groups"),
+                 QStringLiteral("Picture Items"), QStringLiteral("Group"));
+    if (!catalog.Loaded || !index) return;
+    catalog.GroupMode = false;
+    catalog.RecomputeSelection(nullptr);
+    for (int i = 1; i <= catalog.ItemCount && jpegPage.size() < kCells; ++i) {
+      const int record = catalog.ItemAt(0, i).Item;
+      const QString name = catalog.Database->GetValueAsText(QStringLiteral("Picture Items"), QStringLiteral("Item Number"), record);
+      const QByteArray bytes = ReadArchiveMember(archiveBytes, FindArchiveEntry(index, name));
+      if (mixedPage.size() < kCells) mixedPage << name;
+      if (SniffPictureFormat(bytes) == QLatin1String("JPEG")) jpegPage << name;
+    }
+    SetTempFolder(temp.filePath(QStringLiteral("T")));
+    ready = mixedPage.size() == kCells && jpegPage.size() == kCells;
+  }
+};
+
+Fixture& Data() {
+  static Fixture f;
+  return f;
+}
+
+PictureSizeRule ShownIn(QSize control) {
+  return [control](QSize full) { return ProportionalBox(control, full, ProportionalRules{95, 95}).size(); };
+}
+
+// The program's road for one member: look up, extract into the temporary folder, decode the
+// file (at the size `sizeFor` gives), delete it.
+QImage ThroughArchive(TPMultiImage& decoder, const QString& name, const PictureSizeRule& sizeFor) {
+  Fixture& f = Data();
+  const std::optional<ArchiveEntry> entry = f.index->Find(name);
+  const QString path = TempFilePath(QStringLiteral("thumb"));
+  if (!entry || !ExtractArchiveEntry(f.archive, *entry, path)) return {};
+  decoder.SetImageName(QString());
+  decoder.SetSizeRule(sizeFor);
+  decoder.SetImageName(path);
+  decoder.SetSizeRule({});
+  QImage picture = decoder.Picture();
+  decoder.SetImageName(QString());
+  QFile::remove(path);
+  return picture;
+}
+
+// A cold page as the Catalog loads it: nine thumbnails at cell size, then the current picture
+// (cell 1) whole, as the picture beside the page shows it.
+void PageRoute(benchmark::State& state, const QStringList& page) {
+  TPMultiImage decoder;
+  decoder.SetImageReadRes(TLoadResolution::lColorTrue);
+  for (auto _ : state) {
+    for (const QString& name : page)
+      if (ThroughArchive(decoder, name, ShownIn(kCellSize)).isNull()) state.SkipWithError("a thumbnail failed");
+    benchmark::DoNotOptimize(ThroughArchive(decoder, page.first(), {}));
+  }
+}
+
+// Nine whole decodes of the same members from the archive bytes in memory.
+void MemoryDecodes(benchmark::State& state, const QStringList& page) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    for (const QString& name : page) {
+      const QByteArray bytes = ReadArchiveMember(f.archiveBytes, FindArchiveEntry(f.index, name));
+      const DecodedPicture decoded = DecodePicture(bytes, SniffPictureFormat(bytes));
+      QImage picture = ReduceColours(decoded.image, 24, false, {});
+      if (picture.isNull()) state.SkipWithError("a decode failed");
+      benchmark::DoNotOptimize(picture);
+    }
+  }
+}
+
+void BM_MixedPageThroughArchive(benchmark::State& s) { PageRoute(s, Data().mixedPage); }
+void BM_MixedNineDecodesInMemory(benchmark::State& s) { MemoryDecodes(s, Data().mixedPage); }
+void BM_JpegPageThroughArchive(benchmark::State& s) { PageRoute(s, Data().jpegPage); }
+void BM_JpegNineDecodesInMemory(benchmark::State& s) { MemoryDecodes(s, Data().jpegPage); }
+BENCHMARK(BM_MixedPageThroughArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixedNineDecodesInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegPageThroughArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegNineDecodesInMemory)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  RecordedMessages quiet;
+  InstallMessages(&quiet);
+  if (!Data().ready) {
+    std::fprintf(stderr, "bench_thumbnails: the demo content (%s) is missing or has too few pictures\n",
+                 ORLAVENTIS_DEMO_DIR);
+    return 1;
+  }
+  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
+  int count = static_cast<int>(args.size()) - 1;
+  benchmark::Initialize(&count, args.data());
+  benchratio::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("first page: %s\nJPEG page: %s\n", qPrintable(Data().mixedPage.join(QLatin1Char(' '))),
+              qPrintable(Data().jpegPage.join(QLatin1Char(' '))));
+  reporter.PrintRatio("BM_MixedPageThroughArchive", "BM_MixedNineDecodesInMemory",
+                      "cold thumbnail page (demo's first, mixed) / 9 decodes", 0.8);
+  reporter.PrintRatio("BM_JpegPageThroughArchive", "BM_JpegNineDecodesInMemory",
+                      "cold thumbnail page of 9 JPEG photos / 9 decodes", 0.6);
+  InstallMessages(nullptr);
+  RemoveTempFolder();
+  benchmark::Shutdown();
+  return 0;
+}
