@@ -1,8 +1,9 @@
-// TArchiveIndex: an archive's member index held as one decoded text, a line table and a hash.
+// TArchiveIndex: an archive's member index held as one text buffer, a line table and a hash.
 #pragma once
 
 #include "media/Archive.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -14,8 +15,9 @@
 namespace orlaventis {
 
 // The same lines as BuildArchiveIndex gives, without one string per member: the index text is
-// decoded once, each line is an offset into it, and the member names, case-folded, are hashed,
-// so that a lookup costs one probe sequence instead of a walk over every line.
+// kept as read (Windows-1252), each line is an offset into it, and the member names, case-folded
+// as their decoded characters fold, are hashed, so that a lookup costs one probe sequence and
+// decodes only the lines it compares.
 class TArchiveIndex {
  public:
   TArchiveIndex() = default;
@@ -27,9 +29,8 @@ class TArchiveIndex {
   static TArchiveIndex Parse(QByteArrayView archiveBytes);
 
   int Count() const { return static_cast<int>(lines_.size()); }
-  // Line `i` (0-based, unchanged, in file order); empty outside 0..Count-1. Valid while the
-  // index lives.
-  QStringView Line(int i) const;
+  // Line `i` (0-based, decoded, in file order); empty outside 0..Count-1.
+  QString Line(int i) const;
 
   // The entry of the first line named `name` (letter case ignored, as FindArchiveEntry), or
   // nullopt when no line is named so or `name` is empty.
@@ -37,7 +38,7 @@ class TArchiveIndex {
 
  private:
   struct LineRef {
-    qsizetype start = 0;
+    int32_t start = 0;  // the index text is shorter than 2 GB (its length is a 32-bit word)
     int32_t length = 0;
     int32_t nameLength = -1;  // characters before the first "=", -1 without one
     uint32_t hash = 0;        // of the case-folded name
@@ -45,7 +46,7 @@ class TArchiveIndex {
   void Build(QByteArrayView text);
   int FindLine(QStringView name) const;  // index of the first line named `name`, or -1
 
-  QString text_;
+  QByteArray text_;  // the index text up to its first NUL, Windows-1252
   std::vector<LineRef> lines_;
   std::vector<int32_t> slots_;  // open addressing: line index + 1, 0 = empty
 };

@@ -17,7 +17,7 @@ void CompareWithLines(const std::optional<TArchiveIndex>& index, const std::opti
   QCOMPARE(index.has_value(), lines.has_value());
   if (!index) return;
   QCOMPARE(index->Count(), static_cast<int>(lines->size()));
-  for (int i = 0; i < index->Count(); ++i) QCOMPARE(index->Line(i).toString(), lines->at(i));
+  for (int i = 0; i < index->Count(); ++i) QCOMPARE(index->Line(i), lines->at(i));
   QVERIFY(index->Line(-1).isEmpty() && index->Line(index->Count()).isEmpty());
   for (const QString& name : names) {
     const ArchiveEntry want = FindArchiveEntry(lines, name);
