@@ -172,6 +172,35 @@ class TestPictureDecoder : public QObject {
     QCOMPARE(mono.pixel(3, 9), qRgb(0, 0, 0));
   }
 
+  // Pictures decoded at the size a rule asks for: every format, the colours kept; a rule that
+  // asks for no reduction decodes the whole picture; reduction applies after scaling.
+  void decodesAtTheAskedSize() {
+    const QImage big = Quarters().scaled(128, 96);  // eight times larger, still four solid quarters
+    const QImage bigIndexed = big.convertToFormat(QImage::Format_Indexed8, QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
+    const struct {
+      QByteArray bytes;
+      int tolerance;
+    } cases[] = {{Encode(big, "jpeg"), 40}, {Encode(big, "bmp"), 8},       {Encode(big, "png"), 8},
+                 {Gif(bigIndexed), 8},      {WritePcx(big, PcxDepth::Rgb24), 8}};
+    const PictureSizeRule eighth = [](QSize full) { return full / 8; };
+    for (const auto& c : cases) {
+      const QString format = SniffPictureFormat(c.bytes);
+      QVERIFY2(ShowsQuarters(DecodePictureScaled(c.bytes, format, eighth).image, c.tolerance), qPrintable(format));
+      for (const PictureSizeRule& whole : {PictureSizeRule(), PictureSizeRule([](QSize full) { return full; }),
+                                           PictureSizeRule([](QSize full) { return full * 2; }),
+                                           PictureSizeRule([](QSize) { return QSize(); })})
+        QCOMPARE(DecodePictureScaled(c.bytes, format, whole).image.size(), QSize(128, 96));
+    }
+    TPMultiImage decoder;
+    decoder.SetImageReadRes(TLoadResolution::lColor16);
+    decoder.SetDefaultPalette(QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
+    decoder.SetSizeRule(eighth);
+    decoder.SetImageName(Write("big.png", Encode(big, "png")));
+    QCOMPARE(decoder.Picture().format(), QImage::Format_Indexed8);
+    QVERIFY(ShowsQuarters(decoder.Picture().convertToFormat(QImage::Format_RGB32), 0));
+    QVERIFY(messages_.All().isEmpty());
+  }
+
   void keepsColourTables() {
     const QImage indexed = FourColours();
     for (const QByteArray& bytes : {Encode(indexed, "bmp"), WritePcx(indexed, PcxDepth::Indexed8), Gif(indexed)}) {
