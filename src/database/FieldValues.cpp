@@ -281,7 +281,11 @@ std::optional<uint8_t> ScrambleStringByte(uint8_t b) {
 
 void ReadField(std::span<const uint8_t> field, const TColumnDef& column, bool scrambled,
                TFieldValue& value) {
-  value = InitValue(column.TypeCode());
+  // The empty value of the type, written in place: a value is large, and fields are read often.
+  value.NotRead = 0;
+  value.Type = column.TypeCode();
+  value.Data.fill(0);
+  if (column.Type() == ColumnType::ctDateTime) value.SetFloat64(1.0);
   const int64_t size = FieldSize(column);
   if (size <= 0 || static_cast<int64_t>(field.size()) < size) {
     value.NotRead = 1;
