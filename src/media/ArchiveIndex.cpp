@@ -7,8 +7,13 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orlaventis {
 namespace {
@@ -106,6 +111,27 @@ std::optional<QByteArray> CanonicalName(QStringView name, const Canon& canon) {
   return bytes;
 }
 
+// Where 16 bytes (fewer at the end) hold a line end (CR, LF) or an "=": one bit per byte in the
+// result, and the line ends alone in `ends`.
+uint32_t LineMarks(const char* p, qsizetype count, uint32_t* ends) {
+#if defined(__SSE2__)
+  alignas(16) char tail[16] = {};
+  if (count < 16) std::memcpy(tail, p, static_cast<size_t>(count));
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(count < 16 ? tail : p));
+  const __m128i lineEnds = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+  *ends = static_cast<uint32_t>(_mm_movemask_epi8(lineEnds));
+  return *ends | static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('='))));
+#else
+  uint32_t marks = 0;
+  *ends = 0;
+  for (qsizetype i = 0; i < count; ++i) {
+    if (p[i] == '\r' || p[i] == '\n') *ends |= 1u << i;
+    if (p[i] == '=' || p[i] == '\r' || p[i] == '\n') marks |= 1u << i;
+  }
+  return marks;
+#endif
+}
+
 // Index text as the line list decodes it.
 QString Decode(QByteArrayView bytes) {
   QString text = QString::fromLatin1(bytes);
@@ -145,9 +171,9 @@ std::optional<TArchiveIndex> TArchiveIndex::Read(const QString& archivePath) {
   const qint64 start = IndexStart(size, LengthWord(word));
   if (start < 0 || !file.seek(start)) return index;
   const qint64 length = size - 4 - start;
-  const QByteArray text = file.read(length);
+  QByteArray text = file.read(length);
   if (text.size() != length) return index;
-  index.Build(text);
+  index.Build(std::move(text));
   return index;
 }
 
@@ -156,38 +182,51 @@ TArchiveIndex TArchiveIndex::Parse(QByteArrayView archiveBytes) {
   const qint64 size = archiveBytes.size();
   if (size < 4) return index;
   const qint64 start = IndexStart(size, LengthWord(archiveBytes.data() + size - 4));
-  if (start >= 0) index.Build(archiveBytes.sliced(start, size - 4 - start));
+  if (start >= 0) index.Build(archiveBytes.sliced(start, size - 4 - start).toByteArray());
   return index;
 }
 
-void TArchiveIndex::Build(QByteArrayView text) {
+void TArchiveIndex::Build(QByteArray text) {
   // Lines as the line list cuts them: a NUL ends the text; CR LF, CR or LF end a line.
   text.truncate(FindByte(text, 0, '\0'));
   if (text.isEmpty()) return;
-  text_ = text.toByteArray();
+  text_ = std::move(text);
   const char* const data = text_.constData();
   const qsizetype n = text_.size();
   const Canon& canon = Canonical();
   lines_.reserve(static_cast<size_t>(n / 32 + 1));
-  qsizetype nextLf = FindByte(text_, 0, '\n');
-  qsizetype nextCr = FindByte(text_, 0, '\r');
-  qsizetype start = 0;
-  while (start < n) {
-    if (nextLf < start) nextLf = FindByte(text_, start, '\n');
-    if (nextCr < start) nextCr = FindByte(text_, start, '\r');
-    const qsizetype stop = std::min(nextLf, nextCr);
-    qsizetype next = stop;
-    if (next < n && data[next++] == '\r' && next < n && data[next] == '\n') ++next;
+  qsizetype start = 0;   // of the current line
+  qsizetype equals = -1;  // its first "=", -1 while none
+  qsizetype skip = -1;    // the LF of a CR LF pair, already counted
+  const auto endLine = [&](qsizetype stop, qsizetype next) {
     LineRef line;
     line.start = static_cast<int32_t>(start);
     line.length = static_cast<int32_t>(stop - start);
-    if (const void* eq = std::memchr(data + start, '=', static_cast<size_t>(stop - start))) {
-      line.nameLength = static_cast<int32_t>(static_cast<const char*>(eq) - (data + start));
+    if (equals >= 0) {
+      line.nameLength = static_cast<int32_t>(equals - start);
       line.hash = BytesHash(data + start, line.nameLength, n - start, canon);
     }
     lines_.push_back(line);
     start = next;
+    equals = -1;
+  };
+  for (qsizetype block = 0; block < n; block += 16) {
+    uint32_t ends = 0;
+    uint32_t marks = LineMarks(data + block, std::min<qsizetype>(16, n - block), &ends);
+    while (marks != 0) {
+      const qsizetype at = block + std::countr_zero(marks);
+      const bool isEnd = (ends >> std::countr_zero(marks)) & 1u;
+      marks &= marks - 1;
+      if (!isEnd) {
+        if (equals < 0) equals = at;
+      } else if (at != skip) {
+        const bool crlf = data[at] == '\r' && at + 1 < n && data[at + 1] == '\n';
+        if (crlf) skip = at + 1;
+        endLine(at, at + (crlf ? 2 : 1));
+      }
+    }
   }
+  if (start < n) endLine(n, n);
   // At most half full; lines without a name are not entered.
   size_t slotCount = 16;
   while (slotCount < lines_.size() * 2) slotCount *= 2;
