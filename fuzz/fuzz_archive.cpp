@@ -1,5 +1,6 @@
 // Fuzz target: archive index parsing and member extraction from damaged archives.
 #include "media/Archive.h"
+#include "media/ArchiveIndex.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::optional<QStringList> index = BuildArchiveIndex(archive);
   if (!index || *index != fromMemory) std::abort();  // the file and memory readers must agree
+  // The hashed index holds the same lines and finds the same first line for every name.
+  const std::optional<TArchiveIndex> hashed = TArchiveIndex::Read(archive);
+  if (!hashed || hashed->Count() != index->size()) std::abort();
+  const auto sameEntry = [&](const QString& name) {
+    const ArchiveEntry a = FindArchiveEntry(hashed, name), b = FindArchiveEntry(index, name);
+    return a.Name == b.Name && a.Offset == b.Offset && a.PackedSize == b.PackedSize;
+  };
+  for (int i = 0; i < hashed->Count(); ++i) {
+    const QString name = ArchiveLineName(index->at(i));
+    if (hashed->Line(i) != index->at(i) || !sameEntry(name) || !sameEntry(name.toUpper())) std::abort();
+  }
 
   int extracted = 0;
   for (const QString& line : *index) {
