@@ -380,11 +380,17 @@ void TCatalogForm::Update() {
     // picture has none to show, and its failure was reported already).
     QImage current;
     if (record > 0 && !PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()).isNull()) {
+      // Events run while it unpacks: input meets Busy, and a picked thumbnail shows itself.
       const bool wasBusy = Busy;
       Busy = true;
       current = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
       if (!self) return;
       Busy = wasBusy;
+      if (!Busy && queryPending_) {
+        queryPending_ = false;
+        QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
+      }
+      if (CurrentRecord() != record) return;  // a nested Update showed the newer position
     }
     SelectedPictureThumb->SetImage(current);
     TTessaranObject* database = Catalog->Database.get();
