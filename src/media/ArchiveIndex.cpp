@@ -72,7 +72,7 @@ inline uint64_t MixWord(uint64_t h, uint64_t w) {
 // The hash of `n` bytes at `p`, as canonical bytes. At least 8 bytes from every multiple of 8
 // below `n` must be readable (`readable` counts the bytes from `p` on): whole words are loaded
 // and masked, which a copy of the tail into a word would make slow.
-uint32_t BytesHash(const char* p, qsizetype n, qsizetype readable, const Canon& canon) {
+inline uint32_t BytesHash(const char* p, qsizetype n, qsizetype readable, const Canon& canon) {
   uint64_t h = static_cast<uint64_t>(n);
   for (qsizetype at = 0; at < n; at += 8) {
     const qsizetype take = std::min<qsizetype>(8, n - at);
