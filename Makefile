@@ -30,7 +30,7 @@ fuzz-smoke: deps
 	@bash scripts/fuzz-smoke.sh $(FUZZDIR)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do case "$$b" in *bare_window) continue;; esac; [ -x "$$b" ] && "$$b" || true; done
+	@for b in $(BUILD)/bench/bench_*; do case "$$b" in *bare_window) continue;; esac; [ -f "$$b" ] && [ -x "$$b" ] && "$$b" || true; done
 	@bash bench/startup.sh $(BUILD)
 
 clean:

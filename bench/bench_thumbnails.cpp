@@ -123,6 +123,8 @@ BENCHMARK(BM_JpegNineDecodesInMemory)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Decoding needs no display.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   RecordedMessages quiet;
   InstallMessages(&quiet);
