@@ -2,6 +2,7 @@
 // the screen cursor table and the mouse-enter/leave events.
 #include "controls/GraphicControl.h"
 #include "controls/BaseButton.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QEnterEvent>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 using namespace orlaventis;
+using probes::Mismatches;
 
 namespace {
 QByteArray PaletteResource(const char* name) {
@@ -27,14 +29,9 @@ class TestGraphicControl : public QObject {
   }
 
   void roundsHalvesToEven() {
-    QCOMPARE(Rnd(0.5), 0);
-    QCOMPARE(Rnd(1.5), 2);
-    QCOMPARE(Rnd(2.5), 2);
-    QCOMPARE(Rnd(21.5), 22);
-    QCOMPARE(Rnd(-0.5), 0);
-    QCOMPARE(Rnd(-1.5), -2);
-    QCOMPARE(Rnd(2.4999), 2);
-    QCOMPARE(Rnd(1e300), std::numeric_limits<int>::max());
+    const std::pair<double, int> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},      {21.5, 22},
+                                           {-0.5, 0}, {-1.5, -2}, {2.4999, 2},   {1e300, std::numeric_limits<int>::max()}};
+    for (const auto& [value, rounded] : rows) QVERIFY2(Rnd(value) == rounded, qPrintable(QString::number(value)));
   }
 
   void palettesComeFromTheResourcesByDepth() {
@@ -43,16 +40,12 @@ class TestGraphicControl : public QObject {
     const ColorTable* p16 = DisplayPalette();
     QVERIFY(p16 != nullptr);
     QCOMPARE(p16->size(), 16);
-    QCOMPARE(p16->at(0), qRgb(0, 0, 0));
-    QCOMPARE(p16->at(9), qRgb(0xFF, 0, 0));
-    QCOMPARE(p16->at(7), qRgb(0xC0, 0xC0, 0xC0));
-    QCOMPARE(p16->at(15), qRgb(0xFF, 0xFF, 0xFF));
+    QCOMPARE((QList<QRgb>{p16->at(0), p16->at(7), p16->at(9), p16->at(15)}),
+             (QList<QRgb>{qRgb(0, 0, 0), qRgb(0xC0, 0xC0, 0xC0), qRgb(0xFF, 0, 0), qRgb(0xFF, 0xFF, 0xFF)}));
     SetDisplayDepthOverride(8);
     const ColorTable* p256 = DisplayPalette();
-    QVERIFY(p256 != nullptr);
-    QCOMPARE(p256->size(), 256);
+    QVERIFY(p256 != nullptr && p256->size() == 256 && p256->contains(qRgb(51, 102, 153)));
     QCOMPARE(p256->at(255), qRgb(0xFF, 0xFF, 0xFF));
-    QVERIFY(p256->contains(qRgb(51, 102, 153)));
     for (int depth : {16, 24, 32}) {
       SetDisplayDepthOverride(depth);
       QVERIFY(DisplayPalette() == nullptr);
@@ -70,14 +63,12 @@ class TestGraphicControl : public QObject {
     QByteArray three = pal16;
     three[14 + 32] = 3;
     QCOMPARE(ColorTableFromBmp(three).size(), 3);
-    QByteArray huge = pal16;
-    huge[14 + 34] = 0x10;  // 0x00100000 entries
-    QVERIFY(ColorTableFromBmp(huge).isEmpty());
-    QVERIFY(ColorTableFromBmp(pal16.left(14 + 40 + 4 * 15)).isEmpty());  // table cut short
-    QByteArray notBmp = pal16;
+    // 0x00100000 entries, a table cut short, no "BM", no header: refused.
+    QByteArray huge = pal16, notBmp = pal16;
+    huge[14 + 34] = 0x10;
     notBmp[0] = 'X';
-    QVERIFY(ColorTableFromBmp(notBmp).isEmpty());
-    QVERIFY(ColorTableFromBmp(QByteArray("BM")).isEmpty());
+    for (const QByteArray& bad : {huge, pal16.left(14 + 40 + 4 * 15), notBmp, QByteArray("BM")})
+      QVERIFY(ColorTableFromBmp(bad).isEmpty());
     QCOMPARE(ColorTableFromBmp(PaletteResource("PAL256")).size(), 256);
   }
 
@@ -87,23 +78,16 @@ class TestGraphicControl : public QObject {
     picture.setPixel(1, 0, qRgb(0, 0, 255));
     QImage canvas(8, 4, QImage::Format_RGB32);
     canvas.fill(Qt::black);
-    {
-      QPainter painter(&canvas);
-      StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
-      StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
-      StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
-    }
-    for (int y = 1; y <= 2; ++y) {
-      QCOMPARE(canvas.pixel(1, y), qRgb(255, 0, 0));
-      QCOMPARE(canvas.pixel(2, y), qRgb(255, 0, 0));
-      QCOMPARE(canvas.pixel(3, y), qRgb(0, 0, 255));
-      QCOMPARE(canvas.pixel(4, y), qRgb(0, 0, 255));
-    }
-    QCOMPARE(canvas.pixel(0, 1), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(5, 1), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(1, 3), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(6, 0), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(7, 1), qRgb(0, 0, 0));
+    QPainter painter(&canvas);
+    StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
+    StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
+    StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
+    painter.end();
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
+    QCOMPARE(Mismatches(canvas, {{1, 1, red}, {2, 1, red}, {3, 1, blue}, {4, 1, blue}, {1, 2, red}, {2, 2, red},
+                                 {3, 2, blue}, {4, 2, blue}, {0, 1, black}, {5, 1, black}, {1, 3, black},
+                                 {6, 0, black}, {7, 1, black}}),
+             QString());
   }
 
   void picturesAreMappedToThePaletteOnPaletteDisplays() {
@@ -131,12 +115,9 @@ class TestGraphicControl : public QObject {
       painter.setBrush(QColor(0, 0, 255));
       GdiRectangle(painter, 0, 0, 8, 4);
     }
-    QCOMPARE(canvas.pixel(0, 0), qRgb(255, 0, 0));
-    QCOMPARE(canvas.pixel(7, 3), qRgb(255, 0, 0));
-    QCOMPARE(canvas.pixel(1, 1), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(8, 3), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(7, 4), qRgb(0, 0, 0));
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
+    QCOMPARE(Mismatches(canvas, {{0, 0, red}, {7, 3, red}, {1, 1, blue}, {6, 2, blue}, {8, 3, black}, {7, 4, black}}),
+             QString());
     canvas.fill(Qt::black);
     {
       QPainter painter(&canvas);
@@ -144,9 +125,7 @@ class TestGraphicControl : public QObject {
       painter.setBrush(QColor(0, 0, 255));
       GdiRectangle(painter, 0, 0, 8, 4);  // without a pen one pixel less each way
     }
-    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(7, 2), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(6, 3), qRgb(0, 0, 0));
+    QCOMPARE(Mismatches(canvas, {{6, 2, blue}, {7, 2, black}, {6, 3, black}}), QString());
   }
 
   void handCursorsReplaceTheStockOnesEverywhere() {
@@ -158,10 +137,9 @@ class TestGraphicControl : public QObject {
     TBaseBtn button;  // installs the hands
     QCOMPARE(ControlCursor(&button), kCursorHand);
     const QCursor hand = ScreenCursor(kCursorHand);
-    QCOMPARE(hand.shape(), Qt::BitmapCursor);
+    QVERIFY(hand.shape() == Qt::BitmapCursor && form.cursor().shape() == Qt::BitmapCursor);
     QCOMPARE(hand.pixmap().size(), QSize(32, 32));
     QCOMPARE(hand.hotSpot(), QPoint(12, 2));
-    QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
     QCOMPARE(form.cursor().hotSpot(), ScreenCursor(kCursorHandNoFingers).hotSpot());
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
   }

@@ -1,11 +1,12 @@
 // Tests of TProportionalImage: size rules, composition on the canvas, caption box, raster
 // operations, and when a paint happens and plays the transition.
 #include "controls/ProportionalImage.h"
-#include "controls/PaintCounter.h"  // tests/controls
+#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QTest>
 
 using namespace orlaventis;
+using namespace probes;
 
 namespace {
 
@@ -13,12 +14,6 @@ constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlue = 0xFF0000FF;
-
-QImage Solid(int w, int h, QRgb colour) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(colour);
-  return image;
-}
 
 // A shown 200 x 200 control on a black background with a black frame.
 struct Shown {
@@ -68,19 +63,15 @@ class TestProportionalImage : public QObject {
     shown.picture->SetImage(Solid(400, 200, kRed));
     const QImage& canvas = shown.picture->Canvas();
     QCOMPARE(canvas.size(), QSize(200, 200));
-    QCOMPARE(canvas.pixel(10, 55), kRed);
-    QCOMPARE(canvas.pixel(189, 144), kRed);
-    QCOMPARE(canvas.pixel(9, 55), kBlack);
-    QCOMPARE(canvas.pixel(190, 100), kBlack);
-    QCOMPARE(canvas.pixel(100, 54), kBlack);
-    QCOMPARE(canvas.pixel(100, 145), kBlack);
+    QCOMPARE(Mismatches(canvas, {{10, 55, kRed}, {189, 144, kRed}, {9, 55, kBlack}, {190, 100, kBlack},
+                                 {100, 54, kBlack}, {100, 145, kBlack}}),
+             QString());
     QVERIFY(!shown.picture->NewImage());
     // What the screen shows is the canvas.
     QCOMPARE(shown.picture->grab().toImage().convertToFormat(QImage::Format_RGB32), canvas);
     shown.picture->SetSx(std::numeric_limits<int>::max());  // far larger than the control
     shown.picture->SetSy(std::numeric_limits<int>::max());
-    QCOMPARE(shown.picture->Canvas().pixel(0, 0), kRed);
-    QCOMPARE(shown.picture->Canvas().pixel(199, 199), kRed);
+    QCOMPARE(Mismatches(shown.picture->Canvas(), {{0, 0, kRed}, {199, 199, kRed}}), QString());
     shown.picture->SetImage(QImage(0, 5, QImage::Format_RGB32));  // no pixels: background only
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kBlack);
   }
@@ -96,25 +87,20 @@ class TestProportionalImage : public QObject {
     const int tw = QFontMetrics(font.Font).horizontalAdvance(QStringLiteral("Coupe")) + 4;
     const int th = 12 + 4;
     const int x1 = (200 - tw) / 2;
-    QCOMPARE(canvas.pixel(x1, 199 - th / 2), kBlack);  // left edge of the frame
-    QCOMPARE(canvas.pixel(x1 + 1, 200 - th + 1), kWhite);
-    QCOMPARE(canvas.pixel(100, 199), kBlack);
-    QCOMPARE(canvas.pixel(100, 200 - th), kBlack);
-    QCOMPARE(canvas.pixel(x1 - 1, 195), kBlack);  // outside the box: the black fill
-    QCOMPARE(canvas.pixel(x1 + 1, 199 - th), kBlack);
-    int textPixels = 0;  // dark glyph pixels inside the white box
-    for (int x = x1 + 2; x < 200 - x1 - 2; ++x) {
-      for (int y = 200 - th + 2; y < 198; ++y) textPixels += qRed(canvas.pixel(x, y)) < 128;
-    }
-    QVERIFY(textPixels > 10);
+    // The frame's edges, the white box, and the black fill outside it.
+    QCOMPARE(Mismatches(canvas, {{x1, 199 - th / 2, kBlack}, {x1 + 1, 200 - th + 1, kWhite}, {100, 199, kBlack},
+                                 {100, 200 - th, kBlack}, {x1 - 1, 195, kBlack}, {x1 + 1, 199 - th, kBlack}}),
+             QString());
+    // Dark glyph pixels inside the white box.
+    QVERIFY(CountPixels(canvas, QRect(QPoint(x1 + 2, 200 - th + 2), QPoint(197 - x1, 197)),
+                        [](QRgb c) { return qRed(c) < 128; }) > 10);
     // Over a clear background brush the box is still white, covering the picture.
     shown.picture->Background().SetBrush(Qt::NoBrush);
     shown.picture->SetSx(100);
     shown.picture->SetSy(100);
     shown.picture->SetImage(Solid(10, 10, kRed));
-    QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
-    QCOMPARE(shown.picture->Canvas().pixel(x1 + 1, 200 - th + 1), kWhite);
-    QCOMPARE(shown.picture->Canvas().pixel(x1, 199 - th / 2), kBlack);
+    QCOMPARE(Mismatches(shown.picture->Canvas(), {{100, 100, kRed}, {x1 + 1, 200 - th + 1, kWhite}, {x1, 199 - th / 2, kBlack}}),
+             QString());
   }
 
   void rasterOperationsFollowTheirTruthTables() {
@@ -144,11 +130,9 @@ class TestProportionalImage : public QObject {
     picture.SetEffect(EffectStyle::esExplode);
     picture.SetEffectSize(5);
     picture.SetImage(Solid(400, 200, kRed));  // new: the transition copies plainly
-    QCOMPARE(picture.Canvas().pixel(100, 100), kRed);
-    QCOMPARE(picture.Canvas().pixel(100, 5), kBlack);
+    QCOMPARE(Mismatches(picture.Canvas(), {{100, 100, kRed}, {100, 5, kBlack}}), QString());
     picture.SetSx(80);  // not new: inverted
-    QCOMPARE(picture.Canvas().pixel(100, 100), 0xFF00FFFF);
-    QCOMPARE(picture.Canvas().pixel(100, 5), kWhite);
+    QCOMPARE(Mismatches(picture.Canvas(), {{100, 100, 0xFF00FFFF}, {100, 5, kWhite}}), QString());
     picture.SetText(QStringLiteral("Berline"));  // a new text replays the transition
     QCOMPARE(picture.Canvas().pixel(100, 100), kRed);
     picture.SetNewImage(true);

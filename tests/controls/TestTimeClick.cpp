@@ -21,8 +21,7 @@ class TestTimeClick : public QObject {
     }, &context);
     QCOMPARE(clock.priority(), QThread::IdlePriority);
     QTRY_VERIFY(beats >= 3);
-    QVERIFY(clock.Stop());
-    QVERIFY(clock.isFinished());
+    QVERIFY(clock.Stop() && clock.isFinished());
     const int atStop = beats;
     QTest::qWait(30);
     QCOMPARE(beats, atStop);

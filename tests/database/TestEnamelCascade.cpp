@@ -5,6 +5,7 @@
 #include "database/TableDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -39,9 +40,7 @@ struct Expected {
   QSet<int> Years() const { return Values(&Expected::ToModel, &TEnamelFabricItem::Modelyear, EnamelOption::Modelyears); }
   QSet<int> Coaches() const { return Values(&Expected::ToYear, &TEnamelFabricItem::CoachColor, EnamelOption::CoachColors); }
   QSet<int> Roofs() const { return Values(&Expected::ToCoach, &TEnamelFabricItem::RoofColor, EnamelOption::RoofColors); }
-  QSet<int> Materials() const {
-    return Values(&Expected::ToRoof, &TEnamelFabricItem::FabricMaterial, EnamelOption::FabricMaterials);
-  }
+  QSet<int> Materials() const { return Values(&Expected::ToRoof, &TEnamelFabricItem::FabricMaterial, EnamelOption::FabricMaterials); }
   QSet<int> Colours() const {
     QSet<int> s;
     for (const auto& it : items) {
@@ -92,15 +91,10 @@ TEnamelFabricItem Item(int group, int year, int coach, int roof, int material, s
   return it;
 }
 
-QStringList Numbered(const char* prefix, int count) {
+QStringList Numbered(const QByteArray& prefix, int count) {
   QStringList l;
-  for (int i = 1; i <= count; ++i) l.append(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i));
+  for (int i = 1; i <= count; ++i) l.append(QString::fromLatin1(prefix) + QString::number(i));
   return l;
-}
-
-bool Write(const QString& path, const olvtool::DatabaseSource& source) {
-  QString error;
-  return olvtool::WriteDatabase(source, path, QString(), &error);
 }
 
 }  // namespace
@@ -109,13 +103,12 @@ class TestEnamelCascade : public QObject {
   Q_OBJECT
 
  private slots:
-  // The sample catalogue through the engine: names, codes, items, the first choices.
+  // The sample catalogue through the engine: names, codes, items, then a walk of choices with
+  // every list and both picture names after each.
   void loadsWrittenCatalogue() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ol44.cat"));
-    QVERIFY(Write(path, fixture::EnamelDatabase(fixture::SampleEnamel())));
     TTessaranObject db;
-    QVERIFY(db.Open(path, path, QString(), QString()));
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), dir.filePath("ol44.cat"), db));
     TEnamelCascade c;
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     QCOMPARE(c.Models(), QStringList({"Berline", "Cabriolet", "Break"}));
@@ -128,55 +121,41 @@ class TestEnamelCascade : public QObject {
     QCOMPARE(c.Items()[7].CoachColor, 0);
     QCOMPARE(c.Model(), 0);  // loading chooses nothing
 
-    c.ChooseModel(0);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"1961", "1962", "1964"}));
-    QCOMPARE(c.Offered(EnamelOption::CoachColors), QStringList({"Red", "Blue"}));
-    QCOMPARE(c.Offered(EnamelOption::RoofColors), QStringList({"White", "Black"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Cloth"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Tan", "Silver"}));
-    QCOMPARE(c.CarPictureName(), QString("RD_WH"));
-    QCOMPARE(c.SeatPictureName(), QString("CLT1"));
-
-    // Black roof: leather in exactly the three-then-zero colours.
-    c.ChooseOption(EnamelOption::RoofColors, 1);
-    QCOMPARE(c.CarPictureName(), QString("RD_BK"));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Leather"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Navy", "Crimson"}));
-    QCOMPARE(c.SeatPictureName(), QString("LEB3"));
-    c.ChooseOption(EnamelOption::FabricColors, 1);
-    QCOMPARE(c.SeatPictureName(), QString("LER4"));
-
-    // A coach colour without a separate roof: no roof offered, the coach code twice, materials
-    // from every item of that coach colour, and nothing carried over from the black roof before.
-    c.ChooseOption(EnamelOption::CoachColors, 1);
-    QVERIFY(!c.HasSeparateRoof());
-    QCOMPARE(c.Option(EnamelOption::RoofColors).Current, 0);
-    QCOMPARE(c.CarPictureName(), QString("BL_BL"));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Cloth", "Leather"}));
-    c.ChooseOption(EnamelOption::FabricMaterials, 1);
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Ebony"}));
-    QCOMPARE(c.SeatPictureName(), QString("LEK5"));
-
-    // A year whose only item has no coach colour: nothing to the right, no pictures.
-    c.ChooseOption(EnamelOption::Modelyears, 2);
-    QCOMPARE(c.Option(EnamelOption::Modelyears).Current, 4);
-    QVERIFY(c.Offered(EnamelOption::CoachColors).isEmpty());
-    QVERIFY(c.Offered(EnamelOption::FabricMaterials).isEmpty());
-    QVERIFY(c.CarPictureName().isEmpty());
-    QVERIFY(c.SeatPictureName().isEmpty());
-
-    // Another model resets every list to its first entry; an item without a model year never
-    // offers anything, and a model without items offers nothing.
-    c.ChooseModel(1);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"1963"}));
-    QCOMPARE(c.CarPictureName(), QString("IV_BK"));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Tan", "Silver", "Navy"}));
-    c.ChooseModel(2);
-    QVERIFY(c.Offered(EnamelOption::Modelyears).isEmpty());
-    QVERIFY(c.CarPictureName().isEmpty());
-    c.ChooseModel(7);  // past the list: no model
+    const int kModel = kEnamelOptionCount;
+    const struct {
+      int level, entry;  // the list chosen in (kModel: the models) and the entry
+      QList<QStringList> offered;  // per list; missing lists offer nothing
+      const char *car, *seat;
+    } steps[] = {
+        {kModel, 0, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Cloth"}, {"Tan", "Silver"}}, "RD_WH", "CLT1"},
+        // Black roof: leather in exactly the three-then-zero colours.
+        {2, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Leather"}, {"Navy", "Crimson"}}, "RD_BK", "LEB3"},
+        {4, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Leather"}, {"Navy", "Crimson"}}, "RD_BK", "LER4"},
+        // A coach colour without a separate roof: no roof offered, the coach code twice, materials
+        // from every item of that coach colour, and nothing carried over from the black roof before.
+        {1, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {}, {"Cloth", "Leather"}, {"Silver"}}, "BL_BL", "CLG2"},
+        {3, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {}, {"Cloth", "Leather"}, {"Ebony"}}, "BL_BL", "LEK5"},
+        // A year whose only item has no coach colour: nothing to the right, no pictures.
+        {0, 2, {{"1961", "1962", "1964"}, {}, {}, {}, {}}, "", ""},
+        // Another model resets every list to its first entry; an item without a model year never
+        // offers anything, a model without items offers nothing, and one past the list is none.
+        {kModel, 1, {{"1963"}, {"Ivory"}, {"Black"}, {"Leather"}, {"Tan", "Silver", "Navy"}}, "IV_BK", "LET1"},
+        {kModel, 2, {}, "", ""},
+        {kModel, 7, {}, "", ""},
+    };
+    const std::array<int, kEnamelOptionCount> counts = {4, 4, 2, 2, 5};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+      const auto& s = steps[i];
+      if (s.level == kModel) c.ChooseModel(s.entry);
+      else c.ChooseOption(static_cast<EnamelOption>(s.level), s.entry);
+      const QString row = QStringLiteral("step %1").arg(i);
+      for (int o = 0; o < kEnamelOptionCount; ++o)
+        QVERIFY2(c.Offered(static_cast<EnamelOption>(o)) == s.offered.value(o), qPrintable(row + QStringLiteral(" list %1").arg(o)));
+      QVERIFY2(c.CarPictureName() == QLatin1String(s.car) && c.SeatPictureName() == QLatin1String(s.seat), qPrintable(row));
+      const QString diff = Compare(c, counts);  // and every current choice among what is offered
+      QVERIFY2(diff.isEmpty(), qPrintable(row + ": " + diff));
+    }
     QCOMPARE(c.Model(), 0);
-    QVERIFY(c.Offered(EnamelOption::Modelyears).isEmpty());
   }
 
   // Entries that are not offered leave the choice as it was.
@@ -187,59 +166,41 @@ class TestEnamelCascade : public QObject {
                       {Item(1, 2, 1, 0, 1, {1, 2}), Item(1, 2, 2, 1, 1, {2})}));
     c.ChooseModel(0);
     QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"Y2"}));
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, 0), 2);
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, 1), 0);
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, -1), 0);
-    QCOMPARE(c.EntryOfRecord(EnamelOption::Modelyears, 1), -1);
+    const auto years = EnamelOption::Modelyears;
+    QVERIFY(c.RecordOfEntry(years, 0) == 2 && c.RecordOfEntry(years, 1) == 0 && c.RecordOfEntry(years, -1) == 0);
+    QCOMPARE(c.EntryOfRecord(years, 1), -1);
     c.ChooseOption(EnamelOption::CoachColors, 1);
     QCOMPARE(c.CarPictureName(), QString("c2_r1"));
     c.ChooseOption(EnamelOption::CoachColors, 5);
-    QCOMPARE(c.Option(EnamelOption::CoachColors).Current, 2);
     c.ChooseOption(EnamelOption::FabricColors, -1);
-    QCOMPARE(c.Option(EnamelOption::FabricColors).Current, 2);
+    QVERIFY(c.Option(EnamelOption::CoachColors).Current == 2 && c.Option(EnamelOption::FabricColors).Current == 2);
     QCOMPARE(c.SeatPictureName(), QString("f1k2"));
   }
 
   // Damaged or incomplete catalogues give a distinct result and an empty cascade.
   void damagedCatalogues() {
     QTemporaryDir dir;
-    // No models.
+    TTessaranObject db;
+    TEnamelCascade c;
+    // No models; no paint and trim tables at all.
     fixture::EnamelData d = fixture::SampleEnamel();
     d.models.clear();
-    const QString empty = dir.filePath(QStringLiteral("empty.cat"));
-    QVERIFY(Write(empty, fixture::EnamelDatabase(d)));
-    TTessaranObject db;
-    QVERIFY(db.Open(empty, empty, QString(), QString()));
-    TEnamelCascade c;
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(d), dir.filePath("empty.cat"), db));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
     QVERIFY(c.Items().empty());
-    db.Close();
-
-    // No paint and trim tables at all.
-    olvtool::DatabaseSource other;
-    other.tables.push_back({QStringLiteral("Picture Groups"), {fixture::EnamelText(QStringLiteral("Name"))}, {{"A"}}, true});
-    const QString none = dir.filePath(QStringLiteral("none.cat"));
-    QVERIFY(Write(none, other));
-    QVERIFY(db.Open(none, none, QString(), QString()));
+    const olvtool::DatabaseSource other{{{"Picture Groups", {dbfixture::Col("Name")}, {{"A"}}, true}}, false, {}};
+    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
-    db.Close();
 
     // A data file cut short: the last items' "Group" cannot be read.
-    const QString defs = dir.filePath(QStringLiteral("cut.def"));
-    const QString data = dir.filePath(QStringLiteral("cut.dat"));
-    QString error;
-    QVERIFY(olvtool::WriteDatabase(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, data, &error));
-    QVERIFY(db.Open(data, defs, QString(), QString()));
+    const QString defs = dir.filePath("cut.def"), data = dir.filePath("cut.dat");
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, db, data));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     db.Close();
-    QFile file(data);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.resize(file.size() - 40));
-    file.close();
+    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40));
     QVERIFY(db.Open(data, defs, QString(), QString()));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::ItemUnread);
-    QVERIFY(c.Models().isEmpty());
-    QVERIFY(c.Items().empty());
+    QVERIFY(c.Models().isEmpty() && c.Items().empty());
 
     // Lists longer than a choice list may hold are refused before anything is sized.
     QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}));
@@ -263,21 +224,20 @@ class TestEnamelCascade : public QObject {
         for (int k = 0, n = random.bounded(0, 7); k < n; ++k) it.FabricColors[size_t(k)] = pick(counts[4]);
         items.push_back(it);
       }
-      Names names{Numbered("Y", counts[0]), Numbered("C", counts[1]), Numbered("R", counts[2]), Numbered("F", counts[3]),
-                  Numbered("K", counts[4])};
-      Names codes{QStringList(), Numbered("c", counts[1]), Numbered("r", counts[2]), Numbered("f", counts[3]), Numbered("k", counts[4])};
+      Names names, codes;
+      for (size_t o = 0; o < names.size(); ++o) {
+        names[o] = Numbered(QByteArray(1, "YCRFK"[o]), counts[o]);
+        if (o > 0) codes[o] = Numbered(QByteArray(1, "ycrfk"[o]), counts[o]);
+      }
       TEnamelCascade c;
       QVERIFY(c.SetData(Numbered("M", models), names, codes, items));
 
-      c.ChooseModel(0);
-      QString diff = Compare(c, counts);
-      QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("round %1 start: %2").arg(round).arg(diff)));
-      for (int step = 0; step < 40; ++step) {
-        const int level = random.bounded(0, kEnamelOptionCount + 1);
-        const int entry = random.bounded(-1, 4);
-        if (level == kEnamelOptionCount) c.ChooseModel(entry);
-        else c.ChooseOption(static_cast<EnamelOption>(level), entry);
-        diff = Compare(c, counts);
+      c.ChooseModel(0);  // step -1
+      for (int step = -1; step < 40; ++step) {
+        const int level = random.bounded(0, kEnamelOptionCount + 1), entry = random.bounded(-1, 4);
+        if (step >= 0 && level == kEnamelOptionCount) c.ChooseModel(entry);
+        else if (step >= 0) c.ChooseOption(static_cast<EnamelOption>(level), entry);
+        const QString diff = Compare(c, counts);
         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(diff)));
       }
 

@@ -30,45 +30,35 @@ class TestTempFolder : public QObject {
   void refusesNamesThatLeaveTheFolder() {
     QTemporaryDir dir;
     SetTempFolder(dir.path());
-    for (const QString& bad : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"),
-                               QStringLiteral("..\\x"), QStringLiteral("/etc/passwd"), QStringLiteral("a\\b"),
-                               QString(QStringLiteral("a")) + QChar(0) + QStringLiteral("b")}) {
-      QVERIFY(!IsPlainFileName(bad));
-      QVERIFY2(TempFilePath(bad).isEmpty(), qPrintable(bad));
-    }
-    QCOMPARE(TempFilePath(QStringLiteral("1042")), dir.path() + QStringLiteral("/1042"));
-    QCOMPARE(TempFilePath(QStringLiteral("..x")), dir.path() + QStringLiteral("/..x"));
-    QCOMPARE(TempFilePath(QStringLiteral("B12_W")), dir.path() + QStringLiteral("/B12_W"));
+    for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
+      QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
+    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), dir.path() + '/' + good);
 
     // A member name from an archive cannot make extraction write beside the folder.
     olvtool::ArchiveWriter writer;
-    QVERIFY(writer.Add(QStringLiteral("i\\i\\1"), "data", QDateTime::currentDateTime()));
     QString error;
-    QVERIFY(writer.Write(dir.filePath("a.dat"), &error));
-    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(dir.filePath("a.dat")), QStringLiteral("i\\i\\1"));
-    QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath(QStringLiteral("../escaped"))));
-    QVERIFY(!QFile::exists(dir.filePath("../escaped")));
-    QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath(QStringLiteral("1"))));
-    QVERIFY(QFile::exists(dir.filePath("1")));
+    QVERIFY(writer.Add("i\\i\\1", "data", QDateTime::currentDateTime()) && writer.Write(dir.filePath("a.dat"), &error));
+    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(dir.filePath("a.dat")), "i\\i\\1");
+    QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("../escaped")) && !QFile::exists(dir.filePath("../escaped")));
+    QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("1")) && QFile::exists(dir.filePath("1")));
     SetTempFolder(QString());
   }
 
   void choosesTheFolder() {
     QTemporaryDir program, runtime;
-    QCOMPARE(ChooseTempFolder(program.path()), program.path() + QStringLiteral("/T/"));
-    QCOMPARE(ChooseTempFolder(program.path() + QLatin1Char('/')), program.path() + QStringLiteral("/T/"));
+    QCOMPARE(ChooseTempFolder(program.path()), program.path() + "/T/");
+    QCOMPARE(ChooseTempFolder(program.path() + '/'), program.path() + "/T/");
 
     // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
     QVERIFY(Touch(program.filePath("T")));
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    QCOMPARE(ChooseTempFolder(program.path()), runtime.path() + QStringLiteral("/orlaventis/T/"));
+    QCOMPARE(ChooseTempFolder(program.path()), runtime.path() + "/orlaventis/T/");
     // ... else under the system temporary location, named after the user.
     qunsetenv("XDG_RUNTIME_DIR");
     const QString chosen = ChooseTempFolder(program.path());
     const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    QVERIFY2(chosen.startsWith(base + QStringLiteral("/orlaventis-")), qPrintable(chosen));
-    QVERIFY(chosen.endsWith(QStringLiteral("/T/")));
+    QVERIFY2(chosen.startsWith(base + "/orlaventis-") && chosen.endsWith("/T/"), qPrintable(chosen));
     if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
 
     // A program folder the user cannot write (meaningless for root, who can write anything).
@@ -82,45 +72,34 @@ class TestTempFolder : public QObject {
 
   void removesStaleFilesAndTheFolder() {
     QTemporaryDir program;
-    const QString folder = program.path() + QStringLiteral("/T/");
+    const QString folder = program.path() + "/T/";
     SetTempFolder(folder);
     QCOMPARE(TempFolder(), folder);
-    QCOMPARE(RemoveStaleTempFiles(), 0);  // no folder yet: nothing to do
-    QVERIFY(RemoveTempFolder());
+    QVERIFY(RemoveStaleTempFiles() == 0 && RemoveTempFolder());  // no folder yet: nothing to do
 
     QVERIFY(QDir().mkpath(folder));
     for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
-    QVERIFY(QFile::link(program.filePath("keep"), folder + QStringLiteral("dangling")));
-    QVERIFY(Touch(program.filePath("outside")));
-    QVERIFY(QFile::link(program.filePath("outside"), folder + QStringLiteral("link")));
+    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling") && Touch(program.filePath("outside")));
+    QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
     QCOMPARE(RemoveStaleTempFiles(), 0);
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(QFile::exists(program.filePath("outside")));  // a link is removed, never followed
-    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(QFile::exists(program.filePath("outside")) && QFileInfo(folder).isDir());  // a link is removed, never followed
 
-    QVERIFY(Touch(folder + QStringLiteral("3")));
-    QVERIFY(RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(folder));
-    QVERIFY(QFileInfo(program.path()).isDir());  // the program folder itself stays
+    QVERIFY(Touch(folder + "3") && RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(folder) && QFileInfo(program.path()).isDir());  // the program folder itself stays
 
     // Something that resists (here a folder inside): the files still go, the folder stays.
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("sub")));
-    QVERIFY(Touch(folder + QStringLiteral("4")));
-    QVERIFY(!RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("4")));
-    QVERIFY(QFileInfo(folder + QStringLiteral("sub")).isDir());
+    QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
+    QVERIFY(!RemoveTempFolder() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
     SetTempFolder(QString());
   }
 
   void removesTheEmptyPerUserParent() {
     QTemporaryDir runtime;
-    const QString folder = runtime.path() + QStringLiteral("/orlaventis/T/");
+    const QString folder = runtime.path() + "/orlaventis/T/";
     SetTempFolder(folder);
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(Touch(folder + QStringLiteral("5")));
-    QVERIFY(RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(runtime.path() + QStringLiteral("/orlaventis")));
-    QVERIFY(QFileInfo(runtime.path()).isDir());
+    QVERIFY(QDir().mkpath(folder) && Touch(folder + "5") && RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(runtime.path() + "/orlaventis") && QFileInfo(runtime.path()).isDir());
     SetTempFolder(QString());
   }
 };

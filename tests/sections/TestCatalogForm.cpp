@@ -4,13 +4,11 @@
 #include "SlideFixture.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
-#include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/LanguageFile.h"
-#include "media/Messages.h"
 #include "media/PictureDecoder.h"
 
 #include <QLabel>
@@ -25,56 +23,46 @@
 #include <list>
 
 using namespace orlaventis;
+using fixture::Centre;
 
 namespace {
-
-// One picture item of the fixture catalogue.
-struct Item {
-  int group = 1;
-  QString header;
-};
 
 // A distinct colour per item number (its red channel is unique up to 50 items).
 QRgb ItemColour(int n) { return qRgb(5 * n, 250 - 4 * n, n % 2 ? 40 : 160); }
 
 QString MemberName(int n) { return QStringLiteral("P%1").arg(n, 2, 10, QLatin1Char('0')); }
 
-
-olvtool::ColumnSource Column(const QString& name, ColumnType type) {
+olvtool::ColumnSource Column(const QString& name, ColumnType type = ColumnType::ctString) {
   olvtool::ColumnSource column;
   column.name = name;
   column.type = type;
   return column;
 }
 
-// d/ol44.cat with "Picture Groups" (3 groups), "Picture Items" (Item Number "P01".., Header,
-// Description of two lines) and "Picture Properties" with the rows Group (link list) and Title.
-bool WriteCatalogue(const QString& folder, const std::vector<Item>& items) {
-  olvtool::DatabaseSource db;
-  olvtool::TableSource groups{"Picture Groups", {Column("Group", ColumnType::ctString)}, {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
+// d/ol44.cat with "Picture Groups" (3 groups), `count` "Picture Items" (group 1 + n % 3 or
+// `groups[n - 1]`, Item Number "P01".., Header "Picture n", Description of two lines) and
+// "Picture Properties" with the rows Group (link list) and Title.
+bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& groups = {}) {
+  olvtool::TableSource groupTable{"Picture Groups", {Column("Group")}, {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
   olvtool::ColumnSource link = Column("Group", ColumnType::ctLinkList);
   link.linkTable = "Picture Groups";
   link.linkColumn = "Group";
   link.linkCount = 1;
-  olvtool::TableSource table{"Picture Items",
-                             {link, Column("Item Number", ColumnType::ctString), Column("Header", ColumnType::ctString),
-                              Column("Description", ColumnType::ctString)},
-                             {},
-                             true};
-  for (size_t i = 0; i < items.size(); ++i) {
-    const int n = static_cast<int>(i) + 1;
-    table.records.push_back({QString::number(items[i].group), MemberName(n), items[i].header,
+  olvtool::TableSource table{"Picture Items", {link, Column("Item Number"), Column("Header"), Column("Description")}, {}, true};
+  for (int n = 1; n <= count; ++n) {
+    const int group = size_t(n) <= groups.size() ? groups[size_t(n - 1)] : 1 + n % 3;
+    table.records.push_back({QString::number(group), MemberName(n), QStringLiteral("Picture %1").arg(n),
                              QStringLiteral("About picture %1.\r\nSecond line.").arg(n)});
   }
   olvtool::TableSource properties{"Picture Properties",
-                                  {Column("Table", ColumnType::ctString), Column("Show", ColumnType::ctString),
-                                   Column("Definition", ColumnType::ctString), Column("Column", ColumnType::ctString),
-                                   Column("Hint", ColumnType::ctString), Column("Select All Label", ColumnType::ctString),
-                                   Column("Label", ColumnType::ctString)},
+                                  {},
                                   {{"Picture Items", "Yes", "Q", "Group", "Choose groups", "All groups", "Group"},
                                    {"Picture Items", "Yes", "Q", "Header", "Words of the title", "All titles", "Title"}},
                                   true};
-  db.tables = {groups, table, properties};
+  for (const char* name : {"Table", "Show", "Definition", "Column", "Hint", "Select All Label", "Label"})
+    properties.columns.push_back(Column(name));
+  olvtool::DatabaseSource db;
+  db.tables = {groupTable, table, properties};
   QDir().mkpath(folder + "/d");
   QString error;
   if (olvtool::WriteDatabase(db, folder + "/d/ol44.cat", QString(), &error)) return true;
@@ -82,49 +70,45 @@ bool WriteCatalogue(const QString& folder, const std::vector<Item>& items) {
   return false;
 }
 
-// olvf.dat with "P01".. for `numbers`; `damaged` members cannot be unpacked.
-bool WritePictures(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {}) {
-  const auto members = [](const std::vector<int>& from) {
-    std::vector<fixture::Member> out;
-    for (int n : from) out.push_back({MemberName(n), fixture::PlainPng(ItemColour(n))});
-    return out;
-  };
-  return fixture::WritePhotoArchive(folder, members(numbers), members(damaged));
-}
-
-std::vector<Item> Items(int count) {
-  std::vector<Item> items;
-  for (int n = 1; n <= count; ++n) items.push_back({1 + n % 3, QStringLiteral("Picture %1").arg(n)});
-  return items;
-}
-
-std::vector<int> Range(int from, int to) {
-  std::vector<int> numbers;
-  for (int n = from; n <= to; ++n) numbers.push_back(n);
-  return numbers;
+// olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked.
+bool WritePictures(const QString& folder, int from, int to, const std::vector<int>& missing = {},
+                   const std::vector<int>& damaged = {}) {
+  std::vector<fixture::Member> good, bad;
+  for (int n = from; n <= to; ++n) {
+    if (std::count(missing.begin(), missing.end(), n) != 0) continue;
+    auto& into = std::count(damaged.begin(), damaged.end(), n) != 0 ? bad : good;
+    into.push_back({MemberName(n), fixture::PlainPng(ItemColour(n))});
+  }
+  return fixture::WriteArchive(folder + "/olvf.dat", good, bad);
 }
 
 // A least-recently-used list kept the obvious way.
 struct CacheModel {
   std::list<QString> names;
+  // Moves `name` (in any letter case) to the front; false when it is not there.
+  bool Use(const QString& name) {
+    const auto it = std::find_if(names.begin(), names.end(), [&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    if (it != names.end()) names.splice(names.begin(), names, it);
+    return it != names.end();
+  }
   void Touch(const QString& name) {
-    names.remove_if([&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
-    names.push_front(name);
+    if (!Use(name)) names.push_front(name);
     while (names.size() > 30) names.pop_back();
+  }
+  // Touches the members `from` .. `to`, in that order (downwards when `to` < `from`).
+  CacheModel& Load(int from, int to) {
+    for (int n = from;; n += to < from ? -1 : 1) {
+      Touch(MemberName(n));
+      if (n == to) return *this;
+    }
   }
   QStringList List() const { return QStringList(names.begin(), names.end()); }
 };
 
 }  // namespace
 
-class TestCatalogForm : public QObject {
+class TestCatalogForm : public fixture::SectionTest {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TMainForm> main_;
-  RecordedMessages messages_;
-
-  QString Folder() const { return dir_->path(); }
 
   TCatalogForm* Open() {
     main_ = fixture::StartMainForm(Folder(), 44);
@@ -133,18 +117,18 @@ class TestCatalogForm : public QObject {
     return dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
   }
 
-  // The colour in the middle of a picture control as it shows itself.
-  static QRgb Centre(TProportionalImage* picture) {
-    return fixture::PixelOf(picture, QPoint(picture->width() / 2, picture->height() / 2));
+  // A Catalog over `count` items, all with pictures.
+  TCatalogForm* OpenWith(int count) {
+    return WriteCatalogue(Folder(), count) && WritePictures(Folder(), 1, count) ? Open() : nullptr;
   }
+
   static QRgb CellCentre(TCatalogForm* form, int cell) { return Centre(form->PictureThumbs->Cell(cell)); }
 
   // Every cell shows the picture of item top - 1 + cell (none past `count`).
   static bool PageShows(TCatalogForm* form, int top, int count) {
     for (int cell = 1; cell <= 9; ++cell) {
       const int item = top - 1 + cell;
-      const QRgb expected = item <= count ? ItemColour(item) : qRgb(0, 0, 0);
-      if (CellCentre(form, cell) != expected) {
+      if (CellCentre(form, cell) != (item <= count ? ItemColour(item) : qRgb(0, 0, 0))) {
         qWarning() << "cell" << cell << "shows" << Qt::hex << CellCentre(form, cell);
         return false;
       }
@@ -152,10 +136,50 @@ class TestCatalogForm : public QObject {
     return true;
   }
 
+  // The current item, the page's top item and the selected cell.
+  static QList<int> Where(TCatalogForm* form) {
+    return {form->Catalog->CurrentItem, form->PictureThumbs->TopItem(), form->PictureThumbs->SelectedThumb()};
+  }
+
+  // First, Previous, Next and Last: "1" where enabled.
+  static QString Steps(TCatalogForm* form) {
+    QString out;
+    for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn})
+      out += button->isEnabled() ? '1' : '0';
+    return out;
+  }
+
+  // The number edit and the count beside it.
+  static QString Counters(TCatalogForm* form) { return form->CurItemEdit->text() + ' ' + form->TotalItemsLbl->text(); }
+
+  // The current item is `item`: its number, header and picture show.
+  static bool Shows(TCatalogForm* form, int item) {
+    const bool shown = form->Catalog->CurrentItem == item && form->CurItemEdit->text() == QString::number(item) &&
+                       form->Header->text() == QStringLiteral("Picture %1").arg(item) &&
+                       Centre(form->SelectedPictureThumb) == ItemColour(item);
+    if (!shown) qWarning() << "item" << form->Catalog->CurrentItem << form->Header->text() << "instead of" << item;
+    return shown;
+  }
+
   static void ReleaseEnter(QLineEdit* edit, const QString& text) {
     edit->setText(text);
     QTest::keyRelease(edit, Qt::Key_Return);
   }
+
+  // Closes the zoom window whenever one is open, and remembers that one was.
+  struct ZoomWatch {
+    QTimer timer;
+    bool zoomed = false;
+    ZoomWatch() {
+      timer.callOnTimeout([this] {
+        if (TMaxZoomWindow* window = MaxZoomWindow()) {
+          zoomed = true;
+          window->close();
+        }
+      });
+      timer.start(0);
+    }
+  };
 
  private slots:
   void initTestCase() {
@@ -166,123 +190,91 @@ class TestCatalogForm : public QObject {
   }
 
   void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    messages_.Clear();
+    QVERIFY(Fresh());
     QDir().mkpath(Folder() + "/d");
-    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
-                                       {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"}}}}));
+    QVERIFY(testing::WriteLanguageFile(
+        Folder() + "/d/olv.lng", {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"}}}}));
   }
 
   void cleanup() { main_.reset(); }
 
   void browsesOneByOneAndByPage() {
-    std::vector<Item> items = Items(13);
-    items[12].group = 0;  // belongs to no group: never selected
-    QVERIFY(WriteCatalogue(Folder(), items));
-    QVERIFY(WritePictures(Folder(), Range(1, 13)));
+    std::vector<int> groups(12, 1);
+    groups.push_back(0);  // item 13 belongs to no group: never selected
+    QVERIFY(WriteCatalogue(Folder(), 13, groups));
+    QVERIFY(WritePictures(Folder(), 1, 13));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog != nullptr);
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
     QCOMPARE(form->Catalog->ItemCount, 12);
-    QCOMPARE(form->Catalog->CurrentItem, 1);
+    QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
     // Translated label texts keep the counts behind them.
-    QCOMPARE(form->CurItemLbl->text(), QString("Picture"));
-    QCOMPARE(form->TotalItemsLbl->text(), QString("of 12"));
-    QCOMPARE(form->CurItemEdit->text(), QString("1"));
-    QCOMPARE(form->FirstBtn->toolTip(), QString("First picture"));
-    QCOMPARE(form->CurItemEdit->toolTip(), QString("Geef een fotonummer op"));
+    QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(), form->FirstBtn->toolTip()}),
+             (QStringList{"Picture", "1", "of 12", "First picture"}));
     QVERIFY(PageShows(form, 1, 12));
-    QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(1));
-    QCOMPARE(form->Header->text(), QString("Picture 1"));
+    QVERIFY(Shows(form, 1));
     QCOMPARE(form->Description->toPlainText(), QString("About picture 1.\nSecond line."));
-    QVERIFY(!form->FirstBtn->isEnabled());
-    QVERIFY(!form->PreviousBtn->isEnabled());
-    QVERIFY(form->NextBtn->isEnabled());
-    QVERIFY(form->LastBtn->isEnabled());
-    QCOMPARE(form->ThumbPageMode, TCatalogForm::kPageMovedDown);
+    QCOMPARE(Steps(form), QString("0011"));
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
-    for (int n = 1; n <= 9; ++n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
+    QCOMPARE(form->PictureCache.Names(), model.Load(1, 9).List());
     QVERIFY(fixture::TempFiles().isEmpty());
 
-    // Previous on the first picture does nothing.
+    // Previous on the first picture does nothing; within the page nothing is unpacked again.
     form->PreviousBtnClick();
     QCOMPARE(form->Catalog->CurrentItem, 1);
-    // Within the page nothing is unpacked or looked up again.
     for (int i = 0; i < 8; ++i) form->NextBtnClick();
-    QCOMPARE(form->Catalog->CurrentItem, 9);
-    QCOMPARE(form->PictureThumbs->SelectedThumb(), 9);
+    QCOMPARE(Where(form), (QList<int>{9, 1, 9}));
     QCOMPARE(form->PictureThumbs->ScrollBar()->value(), 9);
     QCOMPARE(form->PictureCache.Names(), model.List());
-    QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(9));
-    QCOMPARE(form->Header->text(), QString("Picture 9"));
+    QVERIFY(Shows(form, 9));
 
     // 9 -> 10 scrolls the page by one, filling it first to last.
     form->NextBtnClick();
-    QCOMPARE(form->PictureThumbs->TopItem(), 2);
-    QCOMPARE(form->PictureThumbs->SelectedThumb(), 9);
+    QCOMPARE(Where(form), (QList<int>{10, 2, 9}));
     QVERIFY(PageShows(form, 2, 12));
-    for (int n = 2; n <= 10; ++n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
+    QCOMPARE(form->PictureCache.Names(), model.Load(2, 10).List());
 
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
     form->FirstBtnClick();
-    QCOMPARE(form->PictureThumbs->TopItem(), 1);
-    QCOMPARE(form->PictureThumbs->SelectedThumb(), 1);
-    for (int n = 9; n >= 1; --n) model.Touch(MemberName(n));
-    QCOMPARE(form->PictureCache.Names(), model.List());
-    QCOMPARE(form->PictureCache.Names().first(), QString("P01"));
+    QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
+    QCOMPARE(form->PictureCache.Names(), model.Load(9, 1).List());
 
     // Last, then Next does nothing; the counters and buttons follow.
     form->LastBtnClick();
-    QCOMPARE(form->Catalog->CurrentItem, 12);
-    QCOMPARE(form->PictureThumbs->TopItem(), 4);
+    QCOMPARE(Where(form), (QList<int>{12, 4, 9}));
     QVERIFY(PageShows(form, 4, 12));
     form->NextBtnClick();
-    QCOMPARE(form->Catalog->CurrentItem, 12);
-    QVERIFY(form->FirstBtn->isEnabled());
-    QVERIFY(!form->NextBtn->isEnabled());
-    QVERIFY(!form->LastBtn->isEnabled());
-    QCOMPARE(form->TotalItemsLbl->text(), QString("of 12"));
+    QCOMPARE(Counters(form), QString("12 of 12"));
+    QCOMPARE(Steps(form), QString("1100"));
 
     // A picked cell moves there without reloading the page.
     const QStringList before = form->PictureCache.Names();
     QTest::mouseClick(form->PictureThumbs->Cell(2), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(form->Catalog->CurrentItem, 5);
+    QVERIFY(Shows(form, 5));
     QCOMPARE(form->PictureCache.Names(), before);
-    QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(5));
 
     // A typed number reloads the page even when it is on it; other input changes nothing.
     ReleaseEnter(form->CurItemEdit, "7");
-    QCOMPARE(form->Catalog->CurrentItem, 7);
-    QCOMPARE(form->PictureThumbs->TopItem(), 4);
+    QCOMPARE(Where(form), (QList<int>{7, 4, 4}));
     QCOMPARE(form->PictureCache.Names().first(), QString("P12"));
-    ReleaseEnter(form->CurItemEdit, "13");
-    QCOMPARE(form->Catalog->CurrentItem, 7);
-    ReleaseEnter(form->CurItemEdit, "0");
-    QCOMPARE(form->Catalog->CurrentItem, 7);
-    ReleaseEnter(form->CurItemEdit, "three");  // not a number: the current one
-    QCOMPARE(form->Catalog->CurrentItem, 7);
-    QCOMPARE(form->CurItemEdit->text(), QString("7"));
+    for (const char* refused : {"13", "0", "three"}) {
+      ReleaseEnter(form->CurItemEdit, refused);
+      QVERIFY2(form->Catalog->CurrentItem == 7, refused);
+    }
+    QCOMPARE(form->CurItemEdit->text(), QString("7"));  // not a number: the current one
     ReleaseEnter(form->CurItemEdit, "$2");  // a hexadecimal number
-    QCOMPARE(form->Catalog->CurrentItem, 2);
-    QCOMPARE(form->PictureThumbs->TopItem(), 2);
+    QCOMPARE(Where(form), (QList<int>{2, 2, 1}));
 
     // A page step on the scroll bar goes to the item it points at.
     form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(form->Catalog->CurrentItem, 11);
     QCOMPARE(form->PictureThumbs->TopItem(), 3);
-    QCOMPARE(form->Header->text(), QString("Picture 11"));
+    QVERIFY(Shows(form, 11));
     QVERIFY(fixture::TempFiles().isEmpty());
     QVERIFY(messages_.All().isEmpty());
   }
 
   void queriesNarrowTheSelection() {
-    QVERIFY(WriteCatalogue(Folder(), Items(12)));
-    QVERIFY(WritePictures(Folder(), Range(1, 12)));
-    TCatalogForm* form = Open();
+    TCatalogForm* form = OpenWith(12);
     QVERIFY(form != nullptr && form->Catalog != nullptr);
     TQueryCriteria& criteria = form->TessaranQueryGrid->Criteria();
     QCOMPARE(criteria.Count(), 2);
@@ -293,26 +285,20 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->Catalog->ItemCount, 4);  // 1, 10, 11, 12
     QCOMPARE(form->Header->text(), QString("Picture 1"));
     QCOMPARE(criteria.Criterion(2)->Value.String(), QString("URE 1"));
-    QCOMPARE(CellCentre(form, 2), ItemColour(10));
-    QCOMPARE(CellCentre(form, 4), ItemColour(12));
-    QCOMPARE(CellCentre(form, 5), qRgb(0, 0, 0));
+    QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 4), CellCentre(form, 5)}),
+             (QList<QRgb>{ItemColour(10), ItemColour(12), qRgb(0, 0, 0)}));
     QCOMPARE(form->TotalItemsLbl->text(), QString("of 4"));
 
     // Nothing selected: zero counters, empty cells and picture, every step disabled.
     QVERIFY(criteria.CommitText(2, "zzz").changed);
     form->PerformQuery();
     QCOMPARE(form->Catalog->ItemCount, 0);
-    QCOMPARE(form->CurItemEdit->text(), QString("0"));
-    QCOMPARE(form->TotalItemsLbl->text(), QString("of 0"));
-    // Cell 1 stays selected: its empty background is navy.
-    QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));
+    QCOMPARE(Counters(form), QString("0 of 0"));
+    QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
     for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(form, cell), qRgb(0, 0, 0));
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    QVERIFY(form->Header->text().isEmpty());
-    QVERIFY(form->Description->toPlainText().isEmpty());
-    for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn}) {
-      QVERIFY(!button->isEnabled());
-    }
+    QVERIFY(form->Header->text().isEmpty() && form->Description->toPlainText().isEmpty());
+    QCOMPARE(Steps(form), QString("0000"));
     form->NextBtnClick();
     form->LastBtnClick();
     form->SelectedPictureThumbClick();
@@ -323,7 +309,7 @@ class TestCatalogForm : public QObject {
     form->ResetSelectionsBtnClick();
     QCOMPARE(form->Catalog->ItemCount, 12);
     QVERIFY(!criteria.Criterion(2)->Active);
-    QCOMPARE(form->TotalItemsLbl->text(), QString("of 12"));
+    QCOMPARE(Counters(form), QString("1 of 12"));
     QVERIFY(PageShows(form, 1, 12));
 
     // Group: ticking one group of the list keeps that group's items (every third one).
@@ -338,19 +324,15 @@ class TestCatalogForm : public QObject {
 
     // The selection button hides and shows the grid with the reset button.
     form->ShowSelectionBtnClick();
-    QVERIFY(form->TessaranQueryGrid->isHidden());
-    QVERIFY(form->ResetSelectionsBtn->isHidden());
+    QVERIFY(form->TessaranQueryGrid->isHidden() && form->ResetSelectionsBtn->isHidden());
     QVERIFY(!form->ShowSelectionBtn->ButtonIsDown());
     form->ShowSelectionBtnClick();
-    QVERIFY(!form->TessaranQueryGrid->isHidden());
-    QVERIFY(form->ShowSelectionBtn->ButtonIsDown());
+    QVERIFY(!form->TessaranQueryGrid->isHidden() && form->ShowSelectionBtn->ButtonIsDown());
   }
 
   // Several values can be ticked in a row: the list stays open while the page reloads.
   void dropDownStaysOpenAcrossTicks() {
-    QVERIFY(WriteCatalogue(Folder(), Items(12)));
-    QVERIFY(WritePictures(Folder(), Range(1, 12)));
-    TCatalogForm* form = Open();
+    TCatalogForm* form = OpenWith(12);
     QVERIFY(form != nullptr && form->Catalog != nullptr);
     main_->show();
     QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
@@ -371,15 +353,10 @@ class TestCatalogForm : public QObject {
   void withoutCatalogueOnlyTheMenuWorks() {
     // A background that must not be loaded, and a catalogue cut short.
     QDir().mkpath(Folder() + "/i/b");
-    QImage background(640, 480, QImage::Format_RGB32);
-    background.fill(qRgb(0, 0, 255));
-    QVERIFY(background.save(Folder() + "/i/b/pbk6x4", "BMP"));
-    QVERIFY(WriteCatalogue(Folder(), Items(12)));
-    QFile cut(Folder() + "/d/ol44.cat");
-    QVERIFY(cut.open(QIODevice::ReadWrite));
-    QVERIFY(cut.resize(64));
-    cut.close();
-    QVERIFY(WritePictures(Folder(), Range(1, 12)));
+    QVERIFY(probes::Solid(640, 480, qRgb(0, 0, 255)).save(Folder() + "/i/b/pbk6x4", "BMP"));
+    QVERIFY(WriteCatalogue(Folder(), 12));
+    QVERIFY(QFile::resize(Folder() + "/d/ol44.cat", 64));
+    QVERIFY(WritePictures(Folder(), 1, 12));
 
     for (const bool present : {true, false}) {
       if (!present) QVERIFY(QFile::remove(Folder() + "/d/ol44.cat"));
@@ -387,13 +364,10 @@ class TestCatalogForm : public QObject {
       QVERIFY(form != nullptr);
       QVERIFY(form->Catalog == nullptr);
       QVERIFY(form->Bk->Background().Image().isNull());
-      QCOMPARE(form->CurItemEdit->text(), QString("0"));
-      QCOMPARE(form->TotalItemsLbl->text(), QString("of 0"));
+      QCOMPARE(Counters(form), QString("0 of 0"));
       QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
-      for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn,
-                               form->ShowSelectionBtn, form->ResetSelectionsBtn}) {
-        QVERIFY(!button->isEnabled());
-      }
+      QCOMPARE(Steps(form), QString("0000"));
+      QVERIFY(!form->ShowSelectionBtn->isEnabled() && !form->ResetSelectionsBtn->isEnabled());
       QVERIFY(!form->CurItemEdit->isEnabled());
       form->NextBtnClick();
       form->PictureThumbsSelectThumb(form->PictureThumbs, 1);
@@ -410,45 +384,28 @@ class TestCatalogForm : public QObject {
   }
 
   void missingAndDamagedPicturesLeaveEmptyCells() {
-    QVERIFY(WriteCatalogue(Folder(), Items(9)));
-    QVERIFY(WritePictures(Folder(), {1, 2, 4, 6, 7, 8, 9}, {5}));  // 3 is missing, 5 damaged
+    QVERIFY(WriteCatalogue(Folder(), 9));
+    QVERIFY(WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
     TCatalogForm* form = Open();
     QVERIFY(form != nullptr && form->Catalog != nullptr);
-    QCOMPARE(CellCentre(form, 2), ItemColour(2));
-    QCOMPARE(CellCentre(form, 3), qRgb(0, 0, 0));
-    QCOMPARE(CellCentre(form, 5), qRgb(0, 0, 0));
-    QCOMPARE(CellCentre(form, 6), ItemColour(6));
+    QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
+             (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
     QCOMPARE(form->PictureCache.Count(), 7);
     QVERIFY(!form->PictureCache.Names().contains("P05"));
     QVERIFY(fixture::TempFiles().isEmpty());
 
     // The zoom click on a picture that cannot be had opens nothing.
-    bool zoomed = false;
-    QTimer closer;
-    closer.callOnTimeout([&] {
-      if (TMaxZoomWindow* window = MaxZoomWindow()) {
-        zoomed = true;
-        window->close();
-      }
-    });
-    closer.start(0);
-    form->LastBtnClick();
-    form->PreviousBtnClick();
-    form->PreviousBtnClick();
-    form->PreviousBtnClick();
-    form->PreviousBtnClick();
-    QCOMPARE(form->Catalog->CurrentItem, 5);
+    ZoomWatch watch;
+    ReleaseEnter(form->CurItemEdit, "5");
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
     form->SelectedPictureThumbClick();
     QCoreApplication::processEvents();
-    QVERIFY(!zoomed);
+    QVERIFY(!watch.zoomed);
     QVERIFY(!form->Busy);
   }
 
   void zoomShowsTheCurrentPicture() {
-    QVERIFY(WriteCatalogue(Folder(), Items(3)));
-    QVERIFY(WritePictures(Folder(), Range(1, 3)));
-    TCatalogForm* form = Open();
+    TCatalogForm* form = OpenWith(3);
     QVERIFY(form != nullptr && form->Catalog != nullptr);
     form->NextBtnClick();
     bool shown = false;
@@ -473,26 +430,17 @@ class TestCatalogForm : public QObject {
   }
 
   void busyGuardsInputWhileThePageLoads() {
-    QVERIFY(WriteCatalogue(Folder(), Items(20)));
-    QVERIFY(WritePictures(Folder(), Range(1, 20)));
-    TCatalogForm* form = Open();
+    TCatalogForm* form = OpenWith(20);
     QVERIFY(form != nullptr && form->Catalog != nullptr);
 
     // Input that arrives between two cells: only a picked thumbnail is acted on at once.
     bool ran = false;
     bool busy = false;
-    bool zoomed = false;
-    QTimer closer;
-    closer.callOnTimeout([&] {
-      if (TMaxZoomWindow* window = MaxZoomWindow()) {
-        zoomed = true;
-        window->close();
-      }
-    });
+    std::unique_ptr<ZoomWatch> watch;
     QTimer::singleShot(0, [&] {
       ran = true;
       busy = form->Busy;
-      closer.start(0);
+      watch = std::make_unique<ZoomWatch>();
       form->NextBtnClick();
       form->FirstBtnClick();
       form->SelectedPictureThumbClick();
@@ -502,21 +450,16 @@ class TestCatalogForm : public QObject {
       form->PictureThumbsSelectThumb(form->PictureThumbs, 15);  // on the page being loaded
     });
     form->LastBtnClick();  // page 12 .. 20, loaded cell by cell
-    closer.stop();
-    QVERIFY(ran);
-    QVERIFY(busy);
-    QVERIFY(!zoomed);
+    QVERIFY(ran && busy && watch != nullptr);
+    QVERIFY(!watch->zoomed);
+    watch.reset();
     QVERIFY(!form->Busy);
     QVERIFY(form->isVisible());  // the menu did not act
-    QCOMPARE(form->Catalog->CurrentItem, 15);
-    QCOMPARE(form->PictureThumbs->TopItem(), 12);
-    QCOMPARE(form->PictureThumbs->SelectedThumb(), 4);
+    QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
     QVERIFY(PageShows(form, 12, 20));
     // The display ends on the picked picture, not on the one the load started for.
-    QCOMPARE(form->Header->text(), QString("Picture 15"));
-    QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(15));
-    QCOMPARE(form->CurItemEdit->text(), QString("15"));
-    QVERIFY(form->PreviousBtn->isEnabled() && form->NextBtn->isEnabled());
+    QVERIFY(Shows(form, 15));
+    QCOMPARE(Steps(form), QString("1111"));
 
     // A query change during a load runs once the page is complete.
     QTimer::singleShot(0, [&] {
@@ -534,8 +477,7 @@ class TestCatalogForm : public QObject {
   }
 
   void scaledLayoutAndPaletteDisplay() {
-    QVERIFY(WriteCatalogue(Folder(), Items(12)));
-    QVERIFY(WritePictures(Folder(), Range(1, 12)));
+    QVERIFY(WriteCatalogue(Folder(), 12) && WritePictures(Folder(), 1, 12));
     main_ = fixture::StartMainForm(Folder(), 44);
     QVERIFY(main_ != nullptr);
     main_->setGeometry(0, 0, 1024, 768);
@@ -568,17 +510,9 @@ class TestCatalogForm : public QObject {
     for (int step = 0; step < 2000; ++step) {
       QString name = MemberName(1 + random.bounded(45));
       if (random.bounded(2)) name = name.toLower();
-      const bool cached = std::any_of(model.names.begin(), model.names.end(), [&](const QString& n) {
-        return n.compare(name, Qt::CaseInsensitive) == 0;
-      });
-      if (cached) {
-        QVERIFY(!cache.Find(name).isNull());
-        const auto it = std::find_if(model.names.begin(), model.names.end(), [&](const QString& n) {
-          return n.compare(name, Qt::CaseInsensitive) == 0;
-        });
-        model.names.splice(model.names.begin(), model.names, it);
-      } else {
-        QVERIFY(cache.Find(name).isNull());
+      const bool cached = model.Use(name);
+      QCOMPARE(cache.Find(name).isNull(), !cached);
+      if (!cached) {
         cache.Insert(name, picture);
         model.Touch(name);
       }
@@ -588,19 +522,14 @@ class TestCatalogForm : public QObject {
     QVERIFY(!cache.Names().contains("null"));
 
     // In the form: 31 different pictures leave 30; the least recently used one is gone.
-    QVERIFY(WriteCatalogue(Folder(), Items(40)));
-    QVERIFY(WritePictures(Folder(), Range(1, 40)));
-    TCatalogForm* form = Open();
+    TCatalogForm* form = OpenWith(40);
     QVERIFY(form != nullptr && form->Catalog != nullptr);
     const QImage first = form->PictureThumbs->GetThumbPicture(2);
     form->LastBtnClick();                    // 32 .. 40, first to last
     ReleaseEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
     ReleaseEnter(form->CurItemEdit, "5");   // 5 .. 13, last to first
     CacheModel pages;
-    for (int n = 1; n <= 9; ++n) pages.Touch(MemberName(n));
-    for (int n = 32; n <= 40; ++n) pages.Touch(MemberName(n));
-    for (int n = 28; n >= 20; --n) pages.Touch(MemberName(n));
-    for (int n = 13; n >= 5; --n) pages.Touch(MemberName(n));
+    pages.Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5);
     QCOMPARE(form->PictureCache.Count(), 30);
     QCOMPARE(form->PictureCache.Names(), pages.List());
     QVERIFY(!form->PictureCache.Names().contains("P01"));

@@ -2,9 +2,7 @@
 #include "sections/EnamelAndFabricsForm.h"
 
 #include "SlideFixture.h"
-#include "controls/ProportionalImage.h"
 #include "database/EnamelFixture.h"
-#include "media/Messages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -12,6 +10,7 @@
 #include <QTest>
 
 using namespace orlaventis;
+using fixture::Centre;
 
 namespace {
 
@@ -19,16 +18,6 @@ namespace {
 QRgb MemberColour(const QString& member) {
   const uint h = qHash(member);
   return qRgb(40 + h % 200, 40 + (h / 200) % 200, 40 + (h / 40000) % 200);
-}
-
-QByteArray Png(QRgb colour, QSize size) {
-  QImage picture(size, QImage::Format_RGB32);
-  picture.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "PNG");
-  return bytes;
 }
 
 QStringList Items(const QComboBox* list) {
@@ -44,14 +33,8 @@ const QStringList kSeats = {"i\\f\\CLT1", "i\\f\\CLG2", "i\\f\\LEB3", "i\\f\\LER
 
 }  // namespace
 
-class TestEnamelAndFabricsForm : public QObject {
+class TestEnamelAndFabricsForm : public fixture::SectionTest {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TMainForm> main_;
-  RecordedMessages messages_;
-
-  QString Folder() const { return dir_->path(); }
 
   bool WriteCatalogue(const fixture::EnamelData& data, int language = 44) {
     QDir().mkpath(Folder() + QStringLiteral("/d"));
@@ -66,7 +49,7 @@ class TestEnamelAndFabricsForm : public QObject {
     for (const QString& m : members) {
       const QSize size = m.startsWith(QStringLiteral("i\\e\\")) ? QSize(60, 30) : QSize(30, 30);
       // Packed, so that pending events run while a member inflates, as with real pictures.
-      if (!writer.Add(m, Png(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
+      if (!writer.Add(m, fixture::PlainPng(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
     }
     for (const QString& m : broken)
       if (!writer.Add(m, QByteArray("not a picture"), time)) return false;
@@ -74,18 +57,24 @@ class TestEnamelAndFabricsForm : public QObject {
     return writer.Write(Folder() + QStringLiteral("/olve.dat"), &error);
   }
 
-  TEnamelAndFabricsForm* Start(int language = 44) {
-    main_ = fixture::StartMainForm(Folder(), language);
+  TEnamelAndFabricsForm* Start(int language = 44, QSize screen = QSize(640, 480)) {
+    main_ = fixture::StartMainForm(Folder(), language, screen);
     if (!main_) return nullptr;
     ShowEnamelAndFabricsForm();
     return dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
   }
 
-  static QRgb Centre(TProportionalImage* picture) {
-    return fixture::PixelOf(picture, QPoint(picture->width() / 2, picture->height() / 2));
+  // Moves `list` from its current entry to `index` by arrow keys, one entry at a time, as a user
+  // would (the keys are counted up front: a choice may refill the list meanwhile).
+  static void Choose(QComboBox* list, int index) {
+    for (int steps = index - list->currentIndex(); steps != 0; steps += steps > 0 ? -1 : 1)
+      QTest::keyClick(list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
   }
 
-  static void Choose(QComboBox* list, int index) { list->setCurrentIndex(index); }
+  // A catalogue of the sample and all pictures, shown.
+  TEnamelAndFabricsForm* StartSample() {
+    return WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats) ? Start() : nullptr;
+  }
 
  private slots:
   void initTestCase() {
@@ -94,47 +83,25 @@ class TestEnamelAndFabricsForm : public QObject {
     RegisterEnamelAndFabricsForm();
   }
 
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    messages_.Clear();
-  }
+  void init() { QVERIFY(Fresh()); }
 
   void cleanup() { main_.reset(); }
 
-  // The form as created: components, tags, first entries down the chain, both pictures.
+  // The form as created: first entries down the chain, both pictures, the lists' colours.
   void createsWithFirstChoices() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
+    TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
     QVERIFY(form->DatabaseOpen());
     QVERIFY(messages_.All().isEmpty());
-
-    QCOMPARE(form->HeaderLbl->property("Tag").toInt(), 4000);
-    QCOMPARE(form->HeaderLblBk->property("Tag").toInt(), 4000);
-    QCOMPARE(form->ModelsComboBox->property("Tag").toInt(), 0);
     const std::array<QComboBox*, 5> lists = {form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
                                              form->FabricMaterialsComboBox, form->FabricColorsComboBox};
-    for (QComboBox* list : lists) QCOMPARE(list->property("Tag").toInt(), 4010);
-    const std::array<QLabel*, 6> labels = {form->ModelsLabel, form->ModelyearsLabel, form->CoachColorsLabel,
-                                           form->RoofColorsLabel, form->FabricMaterialsLabel, form->FabricColorsLabel};
-    for (int i = 0; i < 6; ++i) QCOMPARE(labels[size_t(i)]->property("Tag").toInt(), 4011 + i);
-    QCOMPARE(form->CarImage->geometry(), QRect(135, 127, 310, 155));
-    QCOMPARE(form->ChairImage->geometry(), QRect(445, 127, 155, 155));
-    QCOMPARE(form->FabricColorsComboBox->geometry(), QRect(460, 400, 145, 22));
-    QCOMPARE(form->CarImage->Sx(), 100);
-    QCOMPARE(form->ChairImage->Sy(), 100);
-    QVERIFY(!form->CarImage->Effects());
-    QVERIFY(!form->ModelsComboBox->isEditable());
-
+    QList<QStringList> items;
+    for (QComboBox* list : lists) {
+      items << Items(list);
+      QCOMPARE(list->currentIndex(), 0);
+    }
     QCOMPARE(Items(form->ModelsComboBox), QStringList({"Berline", "Cabriolet", "Break"}));
-    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1961", "1962", "1964"}));
-    QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Red", "Blue"}));
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Cloth"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver"}));
-    for (QComboBox* list : lists) QCOMPARE(list->currentIndex(), 0);
+    QCOMPARE(items, (QList<QStringList>{{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Cloth"}, {"Tan", "Silver"}}));
     QVERIFY(form->RoofColorsComboBox->isEnabled());
 
     // The pictures, drawn by the controls, and nothing left in the temporary folder.
@@ -143,86 +110,70 @@ class TestEnamelAndFabricsForm : public QObject {
     QVERIFY(fixture::TempFiles().isEmpty());
 
     // The lists: maroon with white text, drawn into a picture.
-    QImage shot(form->size(), QImage::Format_RGB32);
-    form->render(&shot);
+    const QImage shot = probes::Render(form);
     const QRect box = form->CoachColorsComboBox->geometry();
     const QRgb face = shot.pixel(box.left() + 100, box.center().y());
     QVERIFY2(qRed(face) > 100 && qGreen(face) < 70 && qBlue(face) < 70, "the list is maroon");
-    int white = 0;
-    for (int x = box.left(); x < box.left() + 60; ++x)
-      for (int y = box.top(); y < box.bottom(); ++y) white += qGray(shot.pixel(x, y)) > 200 ? 1 : 0;
+    const int white = probes::CountPixels(shot, QRect(box.left(), box.top(), 60, box.height() - 1),
+                                          [](QRgb c) { return qGray(c) > 200; });
     QVERIFY2(white > 5, "the list's text is drawn in white");
   }
 
   // Choosing left to right recomputes everything to the right; another model resets it.
   void cascadeThroughTheLists() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
+    TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
 
     // Black roof: leather, and exactly the colours before the first 0.
     Choose(form->RoofColorsComboBox, 1);
-    form->RoofColorsComboBoxChange();
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
     QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Leather"}));
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Navy", "Crimson"}));
     Choose(form->FabricColorsComboBox, 1);
-    form->FabricColorsComboBoxChange();
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);  // lists to the left keep their choice
 
     // A coach colour without a separate roof: the roof list holds the coach colour, disabled;
     // the car picture uses the coach code twice; materials of all its items.
     Choose(form->CoachColorsComboBox, 1);
-    form->CoachColorsComboBoxChange();
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
     QVERIFY(!form->RoofColorsComboBox->isEnabled());
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
     QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Cloth", "Leather"}));
     // Only this coach colour's leather colours, nothing of the black roof chosen before.
     Choose(form->FabricMaterialsComboBox, 1);
-    form->FabricMaterialsComboBoxChange();
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
-    QCOMPARE(Centre(form->ChairImage), qRgb(0, 0, 0));
-    QVERIFY(form->ChairImage->Image().isNull());
+    QVERIFY(form->ChairImage->Image().isNull() && Centre(form->ChairImage) == qRgb(0, 0, 0));
     QVERIFY(messages_.All().isEmpty());
     // The car picture stays while only the trim changes.
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
 
     // Back to a coach colour with roofs: the roof list is enabled again.
     Choose(form->CoachColorsComboBox, 0);
-    form->CoachColorsComboBoxChange();
     QVERIFY(form->RoofColorsComboBox->isEnabled());
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
 
     // 1962: Grey on White, whose car picture is missing.
     Choose(form->ModelyearsComboBox, 1);
-    form->ModelyearsComboBoxChange();
     QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Grey"}));
     QCOMPARE(Centre(form->CarImage), qRgb(0, 0, 0));
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLT1"));
 
     // 1964 has an item without a coach colour: empty lists to the right, no pictures.
     Choose(form->ModelyearsComboBox, 2);
-    form->ModelyearsComboBoxChange();
-    QCOMPARE(form->CoachColorsComboBox->count(), 0);
-    QCOMPARE(form->RoofColorsComboBox->count(), 0);
-    QCOMPARE(form->FabricColorsComboBox->count(), 0);
-    QVERIFY(form->CarImage->Image().isNull());
-    QVERIFY(form->ChairImage->Image().isNull());
+    QCOMPARE((QList<int>{form->CoachColorsComboBox->count(), form->RoofColorsComboBox->count(), form->FabricColorsComboBox->count()}),
+             (QList<int>{0, 0, 0}));
+    QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
 
     // Another model: every list right of it back at its first entry.
     Choose(form->ModelsComboBox, 1);
-    form->ModelsComboBoxChange();
     QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1963"}));
     QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Ivory"}));
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver", "Navy"}));
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\IV_BK"));
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LET1"));
     Choose(form->ModelsComboBox, 2);  // no items at all
-    form->ModelsComboBoxChange();
     QCOMPARE(form->ModelyearsComboBox->count(), 0);
     QVERIFY(form->CarImage->Image().isNull());
 
@@ -238,20 +189,11 @@ class TestEnamelAndFabricsForm : public QObject {
   // A choice made while a picture unpacks (events run meanwhile) shows its own pictures; the
   // member that was unpacking when it came is not shown over them.
   void choiceWhileAPictureUnpacks() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
+    TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
-    Choose(form->RoofColorsComboBox, 1);
     // Runs inside the black roof's car extraction.
-    QMetaObject::invokeMethod(
-        form,
-        [form] {
-          Choose(form->CoachColorsComboBox, 1);
-          form->CoachColorsComboBoxChange();
-        },
-        Qt::QueuedConnection);
-    form->RoofColorsComboBoxChange();
+    QMetaObject::invokeMethod(form, [form] { Choose(form->CoachColorsComboBox, 1); }, Qt::QueuedConnection);
+    Choose(form->RoofColorsComboBox, 1);
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Silver"}));
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
@@ -267,13 +209,10 @@ class TestEnamelAndFabricsForm : public QObject {
     QVERIFY(WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr);
-    QVERIFY(form->CarImage->Image().isNull());
-    QVERIFY(form->ChairImage->Image().isNull());
+    QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
     QCOMPARE(Centre(form->ChairImage), qRgb(0, 0, 0));
-    QVERIFY(fixture::TempFiles().isEmpty());
-    QVERIFY(!QFileInfo::exists(Folder() + QStringLiteral("/x")));
+    QVERIFY(fixture::TempFiles().isEmpty() && !QFileInfo::exists(Folder() + QStringLiteral("/x")));
     Choose(form->RoofColorsComboBox, 1);
-    form->RoofColorsComboBoxChange();
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
   }
 
@@ -281,9 +220,7 @@ class TestEnamelAndFabricsForm : public QObject {
   void missingCatalogue() {
     QVERIFY(WriteArchive(kCars));
     QDir().mkpath(Folder() + QStringLiteral("/i/b"));
-    QImage background(640, 480, QImage::Format_RGB32);
-    background.fill(qRgb(0, 90, 0));
-    QVERIFY(background.save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
+    QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr);
     QVERIFY(!form->DatabaseOpen());
@@ -295,11 +232,14 @@ class TestEnamelAndFabricsForm : public QObject {
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
 
-    // With the catalogue the same background shows.
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    form = Start();
+    // With a catalogue the same background shows; the catalogue is the chosen language's.
+    fixture::EnamelData dutch = fixture::SampleEnamel();
+    dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
+    QVERIFY(WriteCatalogue(dutch, 31) && WriteCatalogue(fixture::SampleEnamel(), 44));
+    form = Start(31);
     QVERIFY(form != nullptr);
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
+    QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
 
   // An empty model table or an item whose model cannot be read: "Error", then an empty form.
@@ -311,41 +251,19 @@ class TestEnamelAndFabricsForm : public QObject {
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr);
     QCOMPARE(messages_.All(), QStringList({"information: Error"}));
-    QVERIFY(!form->DatabaseOpen());
+    QVERIFY(!form->DatabaseOpen() && form->isVisible());
     QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(form->isVisible());
     form->ModelsComboBoxChange();
     QCOMPARE(messages_.All().size(), 1);
-  }
-
-  // The catalogue of the chosen language.
-  void catalogueByLanguage() {
-    fixture::EnamelData dutch = fixture::SampleEnamel();
-    dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
-    QVERIFY(WriteCatalogue(dutch, 31));
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel(), 44));
-    QVERIFY(WriteArchive(kCars));
-    TEnamelAndFabricsForm* form = Start(31);
-    QVERIFY(form != nullptr);
-    QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
 
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
   void listTextScalesWithTheLayout() {
     QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
     QVERIFY(WriteArchive(kCars));
-    main_ = fixture::StartMainForm(Folder(), 44);
-    QVERIFY(main_ != nullptr);
-    main_.reset();
-    SetScreenSizeOverride(QSize(1024, 768));
-    main_ = std::make_unique<TMainForm>();
-    QVERIFY(main_->FormCreate());
-    QCOMPARE(int(LayoutMode), 4);
-    main_->setGeometry(0, 0, 1024, 768);
-    main_->show();
-    ShowEnamelAndFabricsForm();
-    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
     QVERIFY(form != nullptr);
+    QCOMPARE(int(LayoutMode), 4);
     QCOMPARE(form->CoachColorsComboBox->geometry(), QRect(375, 425, 181, 28));
     const int labelPixels = form->CoachColorsLabel->font().pixelSize();
     QCOMPARE(labelPixels, 14);
@@ -354,9 +272,7 @@ class TestEnamelAndFabricsForm : public QObject {
 
     // The drawn text of the list is as tall as that of a label in the same font.
     auto inkHeight = [](QWidget* widget, auto isInk) {
-      QImage shot(widget->size(), QImage::Format_RGB32);
-      shot.fill(Qt::black);
-      widget->render(&shot);
+      const QImage shot = probes::Render(widget, qRgb(0, 0, 0));
       int top = shot.height(), bottom = -1;
       for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width() * 2 / 3; ++x)
@@ -371,7 +287,6 @@ class TestEnamelAndFabricsForm : public QObject {
     const int labelInk = inkHeight(form->CoachColorsLabel, white);
     QVERIFY(labelInk > 5);
     QVERIFY2(std::abs(inkHeight(form->CoachColorsComboBox, white) - labelInk) <= 1, "list text as tall as label text");
-    SetScreenSizeOverride(QSize(640, 480));
   }
 };
 

@@ -3,24 +3,22 @@
 #include "sections/SectionForm.h"
 
 #include "shell/LanguageFile.h"
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 #include "shell/AboutBox.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QUrlQuery>
 
 using namespace orlaventis;
@@ -54,25 +52,7 @@ class CountingSection : public TSectionForm {
   void CreateContent() override { ++created; }
 };
 
-// Writes d/olv.lng with English menu texts below `folder`.
-bool WriteLanguageFile(const QString& folder) {
-  QDir().mkpath(folder + "/d");
-  return testing::WriteLanguageFile(folder + "/d/olv.lng",
-                                    {{"44", "English",
-                                      {{"10", "Orlaventis in English", ""},
-                                       {"100", "Introduction", "To the introduction"},
-                                       {"300", "Photos", "To the photos"}}}});
-}
-
-// The colour of a pixel of `widget` as it paints itself.
-QRgb PixelOf(QWidget* widget, QPoint at) {
-  QImage image(widget->size(), QImage::Format_RGB32);
-  image.fill(Qt::magenta);
-  widget->render(&image);
-  return image.pixel(at);
-}
-
-QKeyEvent AltF4() { return QKeyEvent(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier); }
+using probes::PixelOf;
 
 }  // namespace
 
@@ -92,22 +72,25 @@ class TestSectionForm : public QObject {
     return *form_;
   }
 
+  // The Introduction as opened on a pretended screen.
+  TSectionForm* Intro(QSize screen) {
+    StartMainForm(screen);
+    return SectionForm(SectionId::Introduction);
+  }
+
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
-    QVERIFY(WriteLanguageFile(dir_.path()));
-    // The Introduction's background for the 640 x 480 design only, its name in other capitals
-    // than the program asks for.
-    QVERIFY(QDir().mkpath(dir_.filePath("i/b")));
-    QImage background(640, 480, QImage::Format_RGB32);
-    background.fill(qRgb(200, 30, 40));
-    QVERIFY(background.save(dir_.filePath("i/b/IBK6x4"), "BMP"));
+    // English menu texts, and the Introduction's background for the 640 x 480 design only, its
+    // name in other capitals than the program asks for.
+    QVERIFY(dir_.isValid() && QDir().mkpath(dir_.filePath("d")) && QDir().mkpath(dir_.filePath("i/b")));
+    QVERIFY(testing::WriteLanguageFile(dir_.filePath("d/olv.lng"), {{"44", "English", {{"10", "Orlaventis in English", ""},
+                                                                                        {"100", "Introduction", "To the introduction"},
+                                                                                        {"300", "Photos", "To the photos"}}}}));
+    QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
     SetProgramFolder(dir_.path());
     FarewellMs = 0;
     InstallSectionRoutines(SectionFormRoutines());
-    for (SectionId s : kSectionOrder) {
-      SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
-    }
+    for (SectionId s : kSectionOrder) SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
   }
 
   void init() {
@@ -124,17 +107,13 @@ class TestSectionForm : public QObject {
   }
 
   void layoutModeFour() {
-    TMainForm& form = StartMainForm(QSize(1024, 768));
+    TSectionForm* intro = Intro(QSize(1024, 768));
     QCOMPARE(int(LayoutMode), 4);
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    QVERIFY(intro->isVisible());
-    QCOMPARE(intro->parentWidget(), &form);
+    QVERIFY(intro != nullptr && intro->isVisible());
+    QCOMPARE(intro->parentWidget(), form_.get());
     // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
     QCOMPARE(intro->geometry(), QRect(112, 84, 800, 600));
-    QCOMPARE(intro->MenuBtn[0]->geometry(), QRect(6, 288, 100, 31));
     QCOMPARE(intro->MenuBtn[5]->geometry(), QRect(6, 513, 100, 31));
-    QCOMPARE(intro->InfoBtn->geometry(), QRect(9, 196, 94, 56));
     QCOMPARE(intro->MenuBtn[0]->Font().Font.pixelSize(), 14);
     QCOMPARE(intro->Bk->geometry(), QRect(0, 0, 800, 600));
     // A scroll area is scaled as one control: its viewport still fits inside it.
@@ -146,44 +125,31 @@ class TestSectionForm : public QObject {
     QVERIFY(memo->rect().contains(barRect));
     QVERIFY(bar->height() > 100);
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
-    QVERIFY(intro->MenuBtn[0]->ButtonIsDown());
-    QVERIFY(!intro->MenuBtn[1]->ButtonIsDown());
+    QVERIFY(intro->MenuBtn[0]->ButtonIsDown() && !intro->MenuBtn[1]->ButtonIsDown());
     QVERIFY(!intro->MenuBtn[1]->GlyphUp().isNull());
-    const QRgb glyphPixel = PixelOf(intro->MenuBtn[1], QPoint(40, 4));
-    QVERIFY2(qGray(glyphPixel) > 150, "the up glyph's light face shows");
+    QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's light face shows");
     QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
   }
 
+  // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {
-    StartMainForm(QSize(800, 600));
+    SetDisplayDepthOverride(8);
+    TSectionForm* intro = Intro(QSize(800, 600));
     QCOMPARE(int(LayoutMode), 3);
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
     QVERIFY(intro != nullptr);
     QCOMPARE(intro->geometry(), QRect(80, 60, 640, 480));
     QCOMPARE(intro->MenuBtn[2]->geometry(), QRect(5, 290, 80, 25));
     QCOMPARE(intro->MenuBtn[2]->Font().Font.pixelSize(), 11);
     // "i/b/ibk6x4" is the background of modes 0 and 3.
     QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(200, 30, 40));
-  }
-
-  void paletteDisplaysDrawPlainFaces() {
-    SetDisplayDepthOverride(8);
-    StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    for (TBaseBtn* button : intro->MenuBtn) {
-      QVERIFY(button->GlyphUp().isNull());
-      QVERIFY(button->GlyphDown().isNull());
-      QVERIFY(button->FaceVisible());
-    }
+    for (TBaseBtn* button : intro->MenuBtn)
+      QVERIFY(button->GlyphUp().isNull() && button->GlyphDown().isNull() && button->FaceVisible());
   }
 
   void navigationReusesFormsWithTheirState() {
-    StartMainForm(QSize(1024, 768));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Intro(QSize(1024, 768));
     QVERIFY(intro != nullptr);
     QCOMPARE(CountingSection::created, 1);
-
     // The own button changes nothing.
     intro->MenuButtonClick(intro->MenuBtn[0]);
     QVERIFY(intro->isVisible());
@@ -193,8 +159,7 @@ class TestSectionForm : public QObject {
     auto* production = static_cast<CountingSection*>(SectionForm(SectionId::Production));
     QVERIFY(production != nullptr);
     QCOMPARE(CountingSection::othersVisibleAtShow, 1);  // shown before the Introduction hid
-    QVERIFY(production->isVisible());
-    QVERIFY(!intro->isVisible());  // hidden, not destroyed
+    QVERIFY(production->isVisible() && !intro->isVisible());  // hidden, not destroyed
     QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     production->visits = 7;
     QCOMPARE(CountingSection::created, 2);
@@ -203,8 +168,7 @@ class TestSectionForm : public QObject {
     production->MenuButtonClick(production->MenuBtn[0]);
     QCOMPARE(CountingSection::othersVisibleAtShow, 1);
     QCOMPARE(SectionForm(SectionId::Introduction), intro);
-    QVERIFY(intro->isVisible());
-    QVERIFY(!production->isVisible());
+    QVERIFY(intro->isVisible() && !production->isVisible());
 
     intro->MenuButtonClick(intro->MenuBtn[1]);
     QCOMPARE(static_cast<CountingSection*>(SectionForm(SectionId::Production)), production);
@@ -214,14 +178,12 @@ class TestSectionForm : public QObject {
   }
 
   void translatedOnFirstVisit() {
-    StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Intro(QSize(640, 480));
     QVERIFY(intro != nullptr);
-    QCOMPARE(intro->windowTitle(), QString("Orlaventis in English"));
-    QCOMPARE(intro->MenuBtn[0]->Caption(), QString("Introduction"));
-    QCOMPARE(intro->MenuBtn[0]->toolTip(), QString("To the introduction"));
-    QCOMPARE(intro->MenuBtn[2]->Caption(), QString("Photos"));
-    QCOMPARE(intro->MenuBtn[1]->Caption(), QString("Productie"));  // no row: design text
+    // Production has no row: its design text stays.
+    QCOMPARE((QStringList{intro->windowTitle(), intro->MenuBtn[0]->Caption(), intro->MenuBtn[0]->toolTip(),
+                          intro->MenuBtn[2]->Caption(), intro->MenuBtn[1]->Caption()}),
+             (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos", "Productie"}));
   }
 
   void helpButtonOpensHelpPageAndMinimises() {
@@ -231,12 +193,11 @@ class TestSectionForm : public QObject {
       opened.push_back(url);
       return false;  // minimises also when the page could not be opened
     });
-    TMainForm& form = StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Intro(QSize(640, 480));
     intro->MenuButtonClick(intro->MenuBtn[4]);
     QCOMPARE(opened.size(), size_t(1));
     QCOMPARE(QUrlQuery(opened[0]).queryItemValue("lang"), QString("44"));
-    QVERIFY(form.windowState() & Qt::WindowMinimized);
+    QVERIFY(form_->windowState() & Qt::WindowMinimized);
   }
 
   void altF4InASectionEndsTheProgram() {
@@ -244,11 +205,9 @@ class TestSectionForm : public QObject {
     form.GoToCatalog();
     TSectionForm* catalog = SectionForm(SectionId::Catalog);
     QVERIFY(catalog != nullptr);
-    QKeyEvent altF4 = AltF4();
-    QApplication::sendEvent(catalog, &altF4);
+    QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
     QCOMPARE(form.CloseSequenceRuns(), 1);
-    QVERIFY(!form.isVisible());
-    QVERIFY(!catalog->isVisible());
+    QVERIFY(!form.isVisible() && !catalog->isVisible());
     QVERIFY(!MainFormReady);
     QVERIFY(form.RecordFile() == nullptr);
     // Other keys, and F4 with more than Alt, do nothing.
@@ -258,17 +217,16 @@ class TestSectionForm : public QObject {
 
   void closeSequenceRunsOnce() {
     FarewellMs = 300;
-    TMainForm& form = StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Intro(QSize(640, 480));
+    TMainForm* form = form_.get();
     // A second close request while the About box shows.
-    QTimer::singleShot(50, &form, [&form] { form.close(); });
+    QTimer::singleShot(50, form, [form] { form->close(); });
     intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
     FarewellMs = 0;
-    QCOMPARE(form.CloseSequenceRuns(), 1);
-    QVERIFY(AboutBox() != nullptr);  // shown on the way out, then closed
-    QVERIFY(!AboutBox()->isVisible());
-    form.close();
-    QCOMPARE(form.CloseSequenceRuns(), 1);
+    QCOMPARE(form->CloseSequenceRuns(), 1);
+    QVERIFY(AboutBox() != nullptr && !AboutBox()->isVisible());  // shown on the way out, then closed
+    form->close();
+    QCOMPARE(form->CloseSequenceRuns(), 1);
   }
 };
 

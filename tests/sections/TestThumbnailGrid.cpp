@@ -6,6 +6,7 @@
 #include "controls/Transitions.h"
 #include "controls/ProportionalImage.h"
 #include "shell/MainForm.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -14,24 +15,13 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 using namespace orlaventis;
+using probes::PixelOf;
 
 namespace {
-
-QImage Plain(int w, int h, QRgb colour) {
-  QImage picture(w, h, QImage::Format_RGB32);
-  picture.fill(colour);
-  return picture;
-}
-
-QRgb PixelOf(QWidget* widget, QPoint at) {
-  QImage image(widget->size(), QImage::Format_RGB32);
-  image.fill(Qt::magenta);
-  widget->render(&image);
-  return image.pixel(at);
-}
 
 struct Event {
   bool select;  // OnSelectThumb, else OnTrackScrollThumb
@@ -62,6 +52,9 @@ class TestThumbnailGrid : public QObject {
     QVERIFY(grid_->SetGridSize(3, 3));
   }
 
+  // The events recorded since the last call.
+  std::vector<Event> Taken() { return std::exchange(events_, {}); }
+
  private slots:
   void initTestCase() { SetInstantTransitions(true); }
   void cleanup() { grid_.reset(); }
@@ -89,14 +82,10 @@ class TestThumbnailGrid : public QObject {
     // Zero columns remove every cell and reset the scroll bar.
     grid_->SetItemRange(5, 40);
     QVERIFY(grid_->SetGridSize(0, 3));
-    QCOMPARE(grid_->findChildren<TProportionalImage*>().size(), 0);
-    QCOMPARE(grid_->ColCount(), 0);
-    QCOMPARE(grid_->RowCount(), 0);
-    QCOMPARE(grid_->SelectedThumb(), 0);
-    QCOMPARE(grid_->TopItem(), 0);
-    QCOMPARE(grid_->ScrollBar()->minimum(), 0);
-    QCOMPARE(grid_->ScrollBar()->maximum(), 0);
-    QCOMPARE(grid_->ScrollBar()->value(), 0);
+    QScrollBar* bar = grid_->ScrollBar();
+    QCOMPARE((QList<qsizetype>{grid_->findChildren<TProportionalImage*>().size(), grid_->ColCount(), grid_->RowCount(),
+                               grid_->SelectedThumb(), grid_->TopItem(), bar->minimum(), bar->maximum(), bar->value()}),
+             QList<qsizetype>(8, 0));
     // Without cells an item range is refused.
     grid_->SetItemRange(1, 9);
     QCOMPARE(grid_->ScrollBar()->maximum(), 0);
@@ -109,109 +98,90 @@ class TestThumbnailGrid : public QObject {
     QCOMPARE(grid_->ColCount(), 0);
     QVERIFY(grid_->SetGridSize(2, 1));
     QCOMPARE(grid_->Cell(2)->Effect(), EffectStyle::esImplode);
-    QCOMPARE(grid_->Cell(2)->EffectSize(), 4);
-    QCOMPARE(grid_->Cell(2)->Sx(), 95);
+    QCOMPARE((QList<int>{grid_->Cell(2)->EffectSize(), grid_->Cell(2)->Sx()}), (QList<int>{4, 95}));
     QCOMPARE(grid_->Cell(2)->geometry(), QRect(122, 0, 122, 273));
   }
 
   void selectionColoursAndScrollBar() {
     MakeGrid();
     const QPoint corner(1, 1);  // inside the cell's background, outside its 90 % picture
-    QCOMPARE(PixelOf(grid_->Cell(1), corner), qRgb(0, 0, 128));
-    QCOMPARE(PixelOf(grid_->Cell(2), corner), qRgb(0, 0, 0));
+    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(1), corner), PixelOf(grid_->Cell(2), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
 
     grid_->SetItemRange(1, 40);
     QCOMPARE(grid_->ScrollBar()->pageStep(), 9);
     grid_->SetTopItem(10);
     grid_->SelectThumb(5);
-    QCOMPARE(grid_->SelectedThumb(), 5);
-    QCOMPARE(grid_->ScrollBar()->value(), 14);
-    QCOMPARE(PixelOf(grid_->Cell(5), corner), qRgb(0, 0, 128));
-    QCOMPARE(PixelOf(grid_->Cell(1), corner), qRgb(0, 0, 0));
+    QCOMPARE((QList<int>{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList<int>{5, 14}));
+    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(1), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
 
     // A cell that does not exist keeps the selection but still points the scroll bar at it.
     grid_->SetTopItem(20);
     grid_->SelectThumb(12);
-    QCOMPARE(grid_->SelectedThumb(), 5);
-    QCOMPARE(grid_->ScrollBar()->value(), 24);
+    QCOMPARE((QList<int>{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList<int>{5, 24}));
 
     // New colours: the selected cell and the others; a clear brush keeps its style.
     grid_->Cell(7)->Background().SetBrush(Qt::NoBrush);
     grid_->SetSelectedColor(QColor(200, 0, 0));
     grid_->SetUnSelectedColor(QColor(0, 90, 0));
-    QCOMPARE(PixelOf(grid_->Cell(5), corner), qRgb(200, 0, 0));
-    QCOMPARE(PixelOf(grid_->Cell(3), corner), qRgb(0, 90, 0));
+    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(3), corner)}),
+             (QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 90, 0)}));
     QCOMPARE(grid_->Cell(7)->Background().Brush().style(), Qt::NoBrush);
     QCOMPARE(grid_->Cell(7)->Background().Pen().color(), QColor(0, 90, 0));
 
     // Item ranges below zero, and a reversed range that is refused.
-    grid_->SetItemRange(-8, -2);
-    QCOMPARE(grid_->ScrollBar()->minimum(), -8);
-    QCOMPARE(grid_->ScrollBar()->maximum(), -2);
-    QCOMPARE(grid_->TopItem(), -8);
-    grid_->SetItemRange(7, 3);
-    QCOMPARE(grid_->ScrollBar()->minimum(), -8);
-    QCOMPARE(grid_->TopItem(), -8);
+    for (const QPoint range : {QPoint(-8, -2), QPoint(7, 3)}) {
+      grid_->SetItemRange(range.x(), range.y());
+      QCOMPARE((QList<int>{grid_->ScrollBar()->minimum(), grid_->ScrollBar()->maximum(), grid_->TopItem()}),
+               (QList<int>{-8, -2, -8}));
+    }
   }
 
-  void cellClicksReportItems() {
-    MakeGrid();
-    grid_->SetItemRange(1, 40);
-    grid_->SetTopItem(4);
-    QTest::mouseClick(grid_->Cell(3), Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(events_, (std::vector<Event>{{true, 6}}));
-    // The grid does not select by itself; the selected cell fires nothing.
-    QCOMPARE(grid_->SelectedThumb(), 1);
-    events_.clear();
-    QTest::mouseClick(grid_->Cell(1), Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(events_.empty());
-    // A right click is no click.
-    QTest::mouseClick(grid_->Cell(2), Qt::RightButton, {}, QPoint(10, 10));
-    QVERIFY(events_.empty());
-    // No handler: nothing happens.
-    grid_->OnSelectThumb = nullptr;
-    QTest::mouseClick(grid_->Cell(2), Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(events_.empty());
-  }
-
-  void scrollBarEvents() {
+  // Clicks on cells and scroll bar actions report items; dragging reports tracking positions.
+  void cellClicksAndScrollBarReportItems() {
     MakeGrid();
     grid_->SetItemRange(1, 40);
     QScrollBar* bar = grid_->ScrollBar();
     QCOMPARE(bar->value(), 1);
-
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(events_, (std::vector<Event>{{true, 10}}));
-    events_.clear();
+    QCOMPARE(Taken(), (std::vector<Event>{{true, 10}}));
     // Already at the top: no change, no event.
     grid_->SelectThumb(1);
     bar->setValue(1);
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
-    QVERIFY(events_.empty());
+    QVERIFY(Taken().empty());
     bar->setValue(1);
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(events_, (std::vector<Event>{{true, 2}}));
-    events_.clear();
-
-    // Dragging reports tracking positions; releasing reports the item, also on the old place.
+    QCOMPARE(Taken(), (std::vector<Event>{{true, 2}}));
+    // Releasing reports the item, also on the old place.
     bar->setValue(5);
     bar->setSliderDown(true);
     bar->setSliderPosition(8);
     bar->setSliderPosition(12);
     bar->setSliderDown(false);
-    QCOMPARE(events_, (std::vector<Event>{{false, 8}, {false, 12}, {true, 12}}));
-    events_.clear();
+    QCOMPARE(Taken(), (std::vector<Event>{{false, 8}, {false, 12}, {true, 12}}));
     bar->setValue(5);
     bar->setSliderDown(true);
     bar->setSliderDown(false);
-    QCOMPARE(events_, (std::vector<Event>{{true, 5}}));
+    QCOMPARE(Taken(), (std::vector<Event>{{true, 5}}));
+
+    grid_->SetTopItem(4);
+    QTest::mouseClick(grid_->Cell(3), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(Taken(), (std::vector<Event>{{true, 6}}));
+    // The grid does not select by itself; the selected cell fires nothing, nor does a right
+    // click, nor a click without a handler.
+    QCOMPARE(grid_->SelectedThumb(), 1);
+    QTest::mouseClick(grid_->Cell(1), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(grid_->Cell(2), Qt::RightButton, {}, QPoint(10, 10));
+    grid_->OnSelectThumb = nullptr;
+    QTest::mouseClick(grid_->Cell(2), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(events_.empty());
   }
 
   void picturesAndCursorsOfCells() {
     MakeGrid();
     SetControlCursor(grid_.get(), kCursorHandNoFingers);
     grid_->SetCanSelectCursor(kCursorHand);
-    const QImage red = Plain(40, 30, qRgb(255, 0, 0));
+    const QImage red = probes::Solid(40, 30, qRgb(255, 0, 0));
     grid_->SetThumbPicture(4, red);
     TProportionalImage* cell = grid_->Cell(4);
     QCOMPARE(PixelOf(cell, QPoint(40, 45)), qRgb(255, 0, 0));
@@ -229,16 +199,12 @@ class TestThumbnailGrid : public QObject {
     grid_->SetThumbPicture(12, red);  // no such cell: nothing
   }
 
-  void zoomPercentages() {
-    QCOMPARE(ZoomPercentages(QSize(300, 200), QSize(1024, 768)), QSize(59, 52));
-    QCOMPARE(ZoomPercentages(QSize(640, 480), QSize(1024, 768)), QSize(62, 62));
-    // Exactly half the screen is not below half: shown at its own size.
-    QCOMPARE(ZoomPercentages(QSize(512, 100), QSize(1024, 768)), QSize(50, 13));
-    QCOMPARE(ZoomPercentages(QSize(2048, 1536), QSize(1024, 768)), QSize(200, 200));
-    QCOMPARE(ZoomPercentages(QSize(10, 10), QSize(0, 0)), QSize(0, 0));
-  }
-
   void zoomWindowShowsUntilClicked() {
+    // Picture, screen, percentages: exactly half the screen is not below half (own size).
+    const QSize zooms[][3] = {{{300, 200}, {1024, 768}, {59, 52}},   {{640, 480}, {1024, 768}, {62, 62}},
+                              {{512, 100}, {1024, 768}, {50, 13}},   {{2048, 1536}, {1024, 768}, {200, 200}},
+                              {{10, 10}, {0, 0}, {0, 0}}};
+    for (const auto& z : zooms) QCOMPARE(ZoomPercentages(z[0], z[1]), z[2]);
     SetScreenSizeOverride(QSize(320, 240));
     SetScreenCursor(kCursorZoomOut, QCursor(Qt::CrossCursor));
     QVERIFY(MaxZoomWindow() == nullptr);
@@ -262,7 +228,7 @@ class TestThumbnailGrid : public QObject {
       survivedEscape = window->isVisible();
       QTest::mouseClick(window->ItemImage, Qt::LeftButton, {}, QPoint(160, 120));
     });
-    ShowMaxZoom(Plain(100, 50, qRgb(0, 200, 0)));
+    ShowMaxZoom(probes::Solid(100, 50, qRgb(0, 200, 0)));
     SetScreenSizeOverride(QSize());
     QVERIFY(checked);
     QVERIFY(MaxZoomWindow() == nullptr);

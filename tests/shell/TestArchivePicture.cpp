@@ -1,5 +1,5 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
-#include "ArchiveWriter.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
 #include "media/Archive.h"
 #include "shell/MainForm.h"
@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <memory>
 
@@ -21,7 +20,7 @@ using namespace orlaventis;
 
 namespace {
 
-// A 40 x 30 picture of one colour as BMP bytes (they pack well, so the member is inflated).
+// A 40 x 30 picture of one colour as BMP bytes.
 QByteArray Bmp(QRgb colour) {
   QImage picture(40, 30, QImage::Format_RGB32);
   picture.fill(colour);
@@ -32,7 +31,6 @@ QByteArray Bmp(QRgb colour) {
   return bytes;
 }
 
-const QDateTime kTime(QDate(2001, 5, 6), QTime(7, 8, 10));
 constexpr QRgb kPhotoColour = 0xff2050a0;
 constexpr QRgb kEnamelColour = 0xffa03010;
 
@@ -47,29 +45,13 @@ class TestArchivePicture : public QObject {
   QString Folder() const { return dir_->path(); }
   QStringList TempFiles() const { return QDir(TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
-  // Both archives hold "i\x\1" in their own colour; the photo archive also holds a member that
-  // is no picture and one whose packed block is damaged.
+  // Both archives hold "i\x\1" in their own colour (packed: BMP packs well, so the member is
+  // inflated); the photo archive also holds a member that is no picture and a damaged one.
   bool WriteArchives() {
-    olvtool::ArchiveWriter photos, enamel;
-    QString error;
-    if (!photos.Add(QStringLiteral("i\\x\\1"), Bmp(kPhotoColour), kTime, olvtool::MemberPacking::Packed) ||
-        !photos.Add(QStringLiteral("text"), QByteArray(500, 'x'), kTime, olvtool::MemberPacking::Packed) ||
-        !enamel.Add(QStringLiteral("i\\x\\1"), Bmp(kEnamelColour), kTime, olvtool::MemberPacking::Packed) ||
-        !enamel.Write(Folder() + QStringLiteral("/olve.dat"), &error))
-      return false;
-    // Hand-made: the photo archive's blocks, then a damaged copy of the picture, then one index.
-    QByteArray archive = photos.Build();
-    const QByteArray bmp = Bmp(kPhotoColour);
-    QByteArray packed = olvtool::ZlibPack(bmp);
-    packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
-    const qint32 indexLength = qFromLittleEndian<qint32>(archive.constData() + archive.size() - 4);
-    QByteArray index = archive.mid(archive.size() - 4 - indexLength, indexLength);
-    QByteArray blocks = archive.left(archive.size() - 4 - indexLength);
-    index += QStringLiteral("\r\ndamaged=0;%1;%2;%3;").arg(bmp.size()).arg(packed.size()).arg(blocks.size()).toLatin1();
-    blocks += packed;
-    QFile file(Folder() + QStringLiteral("/olvf.dat"));
-    archive = olvtool::AssembleArchive(blocks, index);
-    return file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size();
+    return fixture::WriteArchive(Folder() + QStringLiteral("/olve.dat"), {{QStringLiteral("i\\x\\1"), Bmp(kEnamelColour)}}) &&
+           fixture::WriteArchive(Folder() + QStringLiteral("/olvf.dat"),
+                                 {{QStringLiteral("i\\x\\1"), Bmp(kPhotoColour)}, {QStringLiteral("text"), QByteArray(500, 'x')}},
+                                 {{QStringLiteral("damaged"), Bmp(kPhotoColour)}});
   }
 
   bool StartMainForm() {

@@ -37,22 +37,18 @@ class TestLayout : public QObject {
   }
 
   void designsAndScaling() {
-    QCOMPARE(DesignForLayoutMode(0).formSize, QSize(640, 480));
-    QCOMPARE(DesignForLayoutMode(3).suffix, QString("6x4"));
-    QCOMPARE(DesignForLayoutMode(1).formSize, QSize(800, 600));
-    QCOMPARE(DesignForLayoutMode(4).suffix, QString("8x6"));
-    QCOMPARE(DesignForLayoutMode(2).formSize, QSize(1024, 768));
-    QCOMPARE(DesignForLayoutMode(5).suffix, QString("10x7"));
-    QCOMPARE(DesignForLayoutMode(9).formSize, QSize(640, 480));
-    // Mode 4 scales by 600/480, mode 1 by 800/640: the same 1.25 reached two ways.
-    QCOMPARE(ScaleForLayout(80, 4), 100);
-    QCOMPARE(ScaleForLayout(80, 1), 100);
-    QCOMPARE(ScaleForLayout(25, 5), 40);
-    QCOMPARE(ScaleForLayout(25, 3), 25);
-    // 1.6 x 157 = 251.2; 1.25 x 230 = 287.5 rounds up; negatives mirror.
-    QCOMPARE(ScaleForLayout(157, 2), 251);
-    QCOMPARE(ScaleForLayout(230, 4), 288);
-    QCOMPARE(ScaleForLayout(-230, 4), -288);
+    // Modes 0 and 3 use the 640 x 480 design, 1 and 4 the 800 x 600 one, 2 and 5 the 1024 x 768
+    // one; anything else falls back to 640 x 480.
+    const std::pair<QSize, QString> designs[] = {{{640, 480}, "6x4"}, {{800, 600}, "8x6"}, {{1024, 768}, "10x7"}};
+    for (int mode : {0, 1, 2, 3, 4, 5, 9}) {
+      const auto& [size, suffix] = designs[mode == 9 ? 0 : mode % 3];
+      QCOMPARE(DesignForLayoutMode(mode).formSize, size);
+      QCOMPARE(DesignForLayoutMode(mode).suffix, suffix);
+    }
+    // Mode 4 scales by 600/480, mode 1 by 800/640: the same 1.25 reached two ways. 1.6 x 157 =
+    // 251.2; 1.25 x 230 = 287.5 rounds up; negatives mirror.
+    const int scaled[][3] = {{80, 4, 100}, {80, 1, 100}, {25, 5, 40}, {25, 3, 25}, {157, 2, 251}, {230, 4, 288}, {-230, 4, -288}};
+    for (const auto& [value, mode, result] : scaled) QCOMPARE(ScaleForLayout(value, mode), result);
   }
 };
 

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -59,14 +58,8 @@ class TestPasswordDialog : public QObject {
   void looksAsTheUserExpects() {
     PasswordDialog dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Password"));
-    auto* label = dialog.findChild<QLabel*>();
-    QVERIFY(label != nullptr);
-    QCOMPARE(label->text(), QStringLiteral("Enter password:"));
     QVERIFY(dialog.Edit()->text().isEmpty());
     QCOMPARE(dialog.Edit()->echoMode(), QLineEdit::Password);
-    QPushButton* ok = Button(&dialog, QDialogButtonBox::Ok);
-    QVERIFY(ok != nullptr);
-    QVERIFY(ok->isDefault());
     QVERIFY(Button(&dialog, QDialogButtonBox::Cancel) != nullptr);
   }
 
@@ -85,20 +78,16 @@ class TestPasswordDialog : public QObject {
   void wrongEmptyOrCancelledPasswordKeepsItClosed() {
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
-    WhenDialogShows([](PasswordDialog* dialog) {
-      QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrex"));
-      Button(dialog, QDialogButtonBox::Ok)->click();
-    });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
-
-    WhenDialogShows([](PasswordDialog* dialog) { Button(dialog, QDialogButtonBox::Ok)->click(); });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
-
-    WhenDialogShows([](PasswordDialog* dialog) {
-      QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
-      Button(dialog, QDialogButtonBox::Cancel)->click();
-    });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
+    // A wrong password, none, and the right one cancelled.
+    const std::pair<const char*, QDialogButtonBox::StandardButton> answers[] = {
+        {"Vaudrex", QDialogButtonBox::Ok}, {"", QDialogButtonBox::Ok}, {"Vaudrel", QDialogButtonBox::Cancel}};
+    for (const auto& [typed, button] : answers) {
+      WhenDialogShows([typed, button](PasswordDialog* dialog) {
+        QTest::keyClicks(dialog->Edit(), QString::fromLatin1(typed));
+        Button(dialog, button)->click();
+      });
+      QVERIFY2(!db.Open(path_, path_, QString(), QString()), typed);
+    }
     QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
   }
 };

@@ -49,39 +49,26 @@ class TestPlatform : public QObject {
     SetUrlOpener({});
   }
 
-  void uninstallSplitting_data() {
+  // The uninstall string's rule (rows "uninstall: ...") and the browser command's rule.
+  void splitting_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("parameters");
-    QTest::newRow("quoted program, quoted parameter")
+    QTest::newRow("uninstall: quoted program, quoted parameter")
         << "\"/opt/olv/uninstall\" \"/opt/olv/install.log\"" << "/opt/olv/uninstall"
         << "\"/opt/olv/install.log\"";
-    QTest::newRow("quoted program, plain parameters")
+    QTest::newRow("uninstall: quoted program, plain parameters")
         << "\"/opt/my tools/unins\" -q -x" << "/opt/my tools/unins" << "-q -x";
-    QTest::newRow("quoted program alone") << "\"/opt/olv/unins\"" << "/opt/olv/unins" << "";
-    QTest::newRow("unquoted program, quoted parameter")
+    QTest::newRow("uninstall: quoted program alone") << "\"/opt/olv/unins\"" << "/opt/olv/unins" << "";
+    QTest::newRow("uninstall: unquoted program, quoted parameter")
         << "/opt/olv/unins.exe \"-f log\" x" << "/opt/olv/unins.exe" << "\"-f log\" x";
     // The parameters start at the first quote, even when it comes before the space-quote gap.
-    QTest::newRow("quote inside the unquoted program")
+    QTest::newRow("uninstall: quote inside the unquoted program")
         << "/a\"b/unins \"p\"" << "/a\"b/unins" << "\"b/unins \"p\"";
     // Neither form: no program can be told apart, so nothing is started.
-    QTest::newRow("no quote at all") << "/opt/olv/unins -q" << "" << "";
-    QTest::newRow("unterminated quote") << "\"/opt/olv/unins -q" << "" << "";
-    QTest::newRow("empty") << "" << "" << "";
-  }
-  void uninstallSplitting() {
-    QFETCH(QString, text);
-    const SplitCommand split = SplitUninstallString(text);
-    QFETCH(QString, program);
-    QFETCH(QString, parameters);
-    QCOMPARE(split.program, program);
-    QCOMPARE(split.parameters, parameters);
-  }
-
-  void browserSplitting_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("parameters");
+    QTest::newRow("uninstall: no quote at all") << "/opt/olv/unins -q" << "" << "";
+    QTest::newRow("uninstall: unterminated quote") << "\"/opt/olv/unins -q" << "" << "";
+    QTest::newRow("uninstall: empty") << "" << "" << "";
     QTest::newRow("windows style, %1 removed")
         << "\"C:\\Program Files\\Web\\browser.EXE\" -nohome \"%1\"" << "C:\\Program Files\\Web\\browser.EXE"
         << "-nohome";
@@ -95,9 +82,10 @@ class TestPlatform : public QObject {
     QTest::newRow("linux command") << "firefox --new-window %u" << "firefox" << "--new-window";
     QTest::newRow("linux command alone") << "/usr/bin/xdg-open %s" << "/usr/bin/xdg-open" << "";
   }
-  void browserSplitting() {
-    QFETCH(QString, command);
-    const SplitCommand split = SplitBrowserCommand(command);
+  void splitting() {
+    QFETCH(QString, text);
+    const bool uninstall = QByteArray(QTest::currentDataTag()).startsWith("uninstall");
+    const SplitCommand split = uninstall ? SplitUninstallString(text) : SplitBrowserCommand(text);
     QFETCH(QString, program);
     QFETCH(QString, parameters);
     QCOMPARE(split.program, program);
@@ -107,17 +95,14 @@ class TestPlatform : public QObject {
   void registryFromFiles() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString system = dir.filePath("system.ini");
-    const QString user = dir.filePath("user.ini");
-    QFile f(system);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n[HKEY_CLASSES_ROOT\\Empty]\n");
-    f.close();
-    QFile g(user);
-    QVERIFY(g.open(QIODevice::WriteOnly));
-    g.write("[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n");
-    g.close();
-    IniRegistry registry({system, dir.filePath("missing.ini"), user});
+    const std::pair<const char*, const char*> files[] = {
+        {"system.ini", "; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n[HKEY_CLASSES_ROOT\\Empty]\n"},
+        {"user.ini", "[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n"}};
+    for (const auto& [name, text] : files) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    IniRegistry registry({dir.filePath("system.ini"), dir.filePath("missing.ini"), dir.filePath("user.ini")});
     QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\.HTML", ""), QString("htmlfile"));
     QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\.html", "OTHER"), QString("two"));
     QVERIFY(registry.KeyExists("HKEY_CLASSES_ROOT\\empty"));

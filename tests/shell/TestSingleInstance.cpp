@@ -41,8 +41,7 @@ class TestSingleInstance : public QObject {
   void defaultNameIsPerUser() {
     qunsetenv("ORLAVENTIS_INSTANCE");
     const QString name = InstanceServerName();
-    QVERIFY(name.startsWith("Orlaventis-"));
-    QVERIFY(name.size() > QString("Orlaventis-").size());
+    QVERIFY(name.startsWith("Orlaventis-") && name.size() > QString("Orlaventis-").size());
     qputenv("ORLAVENTIS_INSTANCE", "olv-other");
     QCOMPARE(InstanceServerName(), QString("olv-other"));
     qunsetenv("ORLAVENTIS_INSTANCE");
@@ -63,12 +62,10 @@ class TestSingleInstance : public QObject {
     QTRY_COMPARE(close.count(), 1);
     QCOMPARE(restore.count(), 1);
 
-    // A second server on the same name is refused while the first answers.
+    // A second server on the same name is refused while the first answers; nobody listens on
+    // another name.
     SingleInstance rival(name);
     QVERIFY(!rival.Listen());
-  }
-
-  void nobodyListening() {
     QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
   }
 

@@ -31,58 +31,48 @@ QString WriteLanguageFile(const QTemporaryDir& dir, const std::vector<Row>& engl
   return path;
 }
 
+template <typename T>
+T* Tagged(T* component, int tag) {
+  SetTag(component, tag);
+  return component;
+}
+
 // A form holding one component of each kind the tests look at.
 struct Form {
   QWidget widget;
-  TBaseBtn* photos;
-  QLabel* untagged;
-  QComboBox* models;
-  QComboBox* ownRowCombo;
-  QGroupBox* radio;
-  QTabWidget* notebook;
-  QMenu* popup;
-  QAction* plainItem;
-  QAction* subMenuItem;
-  QAction* subItem;
-  TTicker* ticker;
+  TBaseBtn* photos = Tagged(new TBaseBtn(&widget), 300);
+  QLabel* untagged = new QLabel("Ontwerp", &widget);
+  QComboBox* models = Tagged(new QComboBox(&widget), 4010);
+  QComboBox* ownRowCombo = Tagged(new QComboBox(&widget), 4020);
+  QGroupBox* radio = Tagged(new QGroupBox("Keuze", &widget), 5000);
+  QTabWidget* notebook = Tagged(new QTabWidget(&widget), 6500);
+  QMenu* popup = new QMenu(&widget);
+  QAction* plainItem = Tagged(popup->addAction("Kopieer"), 7001);
+  QMenu* sub = popup->addMenu("Meer");
+  QAction* subMenuItem = Tagged(sub->menuAction(), 7002);
+  QAction* subItem = Tagged(sub->addAction("Plakken"), 7003);
+  TTicker* ticker = Tagged(new TTicker(&widget), 8000);
 
   Form() {
     widget.setWindowTitle("Orlaventis");
-    photos = new TBaseBtn(&widget);
     photos->SetCaption("Foto's");
     photos->setToolTip("Naar de foto's");
-    SetTag(photos, 300);
-    untagged = new QLabel("Ontwerp", &widget);
     untagged->setToolTip("ontwerp-hint");
-    models = new QComboBox(&widget);
     models->addItems({"Model NL", "Jaar NL", "Kleur NL"});
-    SetTag(models, 4010);
-    ownRowCombo = new QComboBox(&widget);
     ownRowCombo->addItems({"Eerste", "Tweede"});
-    SetTag(ownRowCombo, 4020);
-    radio = new QGroupBox("Keuze", &widget);
     radio->setProperty(kRadioGroupProperty, true);
     new QRadioButton("Ja", radio);
     new QRadioButton("Nee", radio);
-    SetTag(radio, 5000);
-    notebook = new QTabWidget(&widget);
-    notebook->addTab(new QWidget, "Blad 1");
-    notebook->addTab(new QWidget, "Blad 2");
-    notebook->addTab(new QWidget, "Blad 3");
-    SetTag(notebook, 6500);
-    popup = new QMenu(&widget);
-    plainItem = popup->addAction("Kopieer");
-    SetTag(plainItem, 7001);
-    QMenu* sub = popup->addMenu("Meer");
-    subMenuItem = sub->menuAction();
-    SetTag(subMenuItem, 7002);
-    subItem = sub->addAction("Plakken");
-    SetTag(subItem, 7003);
-    ticker = new TTicker(&widget);
+    for (const char* page : {"Blad 1", "Blad 2", "Blad 3"}) notebook->addTab(new QWidget, page);
     ticker->SetItems({"Regel 1", "Regel 2"});
-    SetTag(ticker, 8000);
   }
 };
+
+QStringList Items(const QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+  return items;
+}
 
 const std::vector<Row> kEnglish = {
     {"10", "Orlaventis (English)", ""},
@@ -121,10 +111,9 @@ class TestTranslation : public QObject {
     LanguageId = 33;
     Form form;
     TranslateForm(&form.widget, "MainForm", path);
-    QCOMPARE(form.photos->Caption(), QString("Foto's"));
-    QCOMPARE(form.models->itemText(0), QString("Model NL"));
-    QCOMPARE(form.plainItem->text(), QString("Kopieer"));
-    QCOMPARE(LookupText(10, "MainForm", path, "Orlaventis"), QString("Orlaventis"));
+    QCOMPARE((QStringList{form.photos->Caption(), form.models->itemText(0), form.plainItem->text(),
+                          LookupText(10, "MainForm", path, "Orlaventis")}),
+             (QStringList{"Foto's", "Model NL", "Kopieer", "Orlaventis"}));
     // A missing file behaves the same.
     LanguageId = 44;
     TranslateForm(&form.widget, "MainForm", dir_.filePath("missing.lng"));
@@ -149,57 +138,45 @@ class TestTranslation : public QObject {
     const QString path = WriteLanguageFile(dir_, kEnglish);
     Form form;
     TranslateForm(&form.widget, "MainForm", path);
-    // A button with its own row: caption and hint.
-    QCOMPARE(form.photos->Caption(), QString("Photos"));
-    QCOMPARE(form.photos->toolTip(), QString("To the photos"));
-    // Tag 0 is skipped although the table has a row "0".
-    QCOMPARE(form.untagged->text(), QString("Ontwerp"));
-    QCOMPARE(form.untagged->toolTip(), QString("ontwerp-hint"));
+    // A button with its own row: caption and hint. Tag 0 is skipped although the table has a row "0".
+    QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), (QStringList{"Photos", "To the photos"}));
+    QCOMPARE((QStringList{form.untagged->text(), form.untagged->toolTip()}), (QStringList{"Ontwerp", "ontwerp-hint"}));
     // Items from consecutive records after the row of 4011; the hint of that row.
-    QCOMPARE(form.models->itemText(0), QString("Model"));
-    QCOMPARE(form.models->itemText(1), QString("Year"));
-    QCOMPARE(form.models->itemText(2), QString("Colour"));
+    QCOMPARE(Items(form.models), (QStringList{"Model", "Year", "Colour"}));
     QCOMPARE(form.models->toolTip(), QString("Pick a model"));
     // A list with a row of its own keeps its items and gets that row's hint.
-    QCOMPARE(form.ownRowCombo->itemText(0), QString("Eerste"));
-    QCOMPARE(form.ownRowCombo->itemText(1), QString("Tweede"));
+    QCOMPARE(Items(form.ownRowCombo), (QStringList{"Eerste", "Tweede"}));
     QCOMPARE(form.ownRowCombo->toolTip(), QString("Own hint"));
     // A radio group: caption, then its items from the rows after its own.
-    QCOMPARE(form.radio->title(), QString("Choice"));
     const auto buttons = form.radio->findChildren<QRadioButton*>();
-    QCOMPARE(buttons[0]->text(), QString("Yes"));
-    QCOMPARE(buttons[1]->text(), QString("No"));
+    QCOMPARE((QStringList{form.radio->title(), buttons[0]->text(), buttons[1]->text()}), (QStringList{"Choice", "Yes", "No"}));
     // A notebook: page i from the row of tag + 1 + 1000 i (no row for page 1); the hint comes
     // from the row of the last page.
-    QCOMPARE(form.notebook->tabText(0), QString("Sheet one"));
-    QCOMPARE(form.notebook->tabText(1), QString("Blad 2"));
-    QCOMPARE(form.notebook->tabText(2), QString("Sheet three"));
-    QCOMPARE(form.notebook->toolTip(), QString("Last sheet"));
+    QCOMPARE((QStringList{form.notebook->tabText(0), form.notebook->tabText(1), form.notebook->tabText(2), form.notebook->toolTip()}),
+             (QStringList{"Sheet one", "Blad 2", "Sheet three", "Last sheet"}));
     // Ticker items from consecutive records.
     QCOMPARE(form.ticker->Items(), QStringList({"Line one", "Line two"}));
     // Menu items, the sub-menu item and its own items.
-    QCOMPARE(form.plainItem->text(), QString("Copy"));
-    QCOMPARE(form.plainItem->toolTip(), QString("Copies"));
-    QCOMPARE(form.subMenuItem->text(), QString("More"));
-    QCOMPARE(form.subItem->text(), QString("Paste"));
+    QCOMPARE((QStringList{form.plainItem->text(), form.plainItem->toolTip(), form.subMenuItem->text(), form.subItem->text()}),
+             (QStringList{"Copy", "Copies", "More", "Paste"}));
   }
 
-  void buttonWithoutRowKeepsBothTexts() {
+  // A button translated by rows of its own: none keeps both texts, an empty row empties them.
+  void buttonRow_data() {
+    QTest::addColumn<bool>("withRow");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("no row 300") << false << QStringList{"Foto's", "Naar de foto's"};
+    QTest::newRow("empty row 300") << true << QStringList{"", ""};
+  }
+  void buttonRow() {
+    QFETCH(bool, withRow);
+    QFETCH(QStringList, texts);
     std::vector<Row> rows = kEnglish;
     rows.erase(rows.begin() + 1);  // no row "300"
-    const QString path = WriteLanguageFile(dir_, rows);
+    if (withRow) rows = {{"300", "", ""}};
     Form form;
-    TranslateForm(form.photos, "MainForm", path);
-    QCOMPARE(form.photos->Caption(), QString("Foto's"));
-    QCOMPARE(form.photos->toolTip(), QString("Naar de foto's"));
-  }
-
-  void emptyRowOverwrites() {
-    const QString path = WriteLanguageFile(dir_, {{"300", "", ""}});
-    Form form;
-    TranslateForm(form.photos, "MainForm", path);
-    QCOMPARE(form.photos->Caption(), QString());
-    QCOMPARE(form.photos->toolTip(), QString());
+    TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows));
+    QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), texts);
   }
 
   void popupMenuWithTagZero() {
@@ -207,19 +184,15 @@ class TestTranslation : public QObject {
     std::vector<Row> rows = kEnglish;
     rows.erase(rows.begin() + 2);
     const QString withoutZero = WriteLanguageFile(dir_, rows);
-    {
-      Form form;
-      TranslateForm(form.popup, "MainForm", withoutZero);
-      QCOMPARE(form.plainItem->text(), QString("Copy"));
-      QCOMPARE(form.subItem->text(), QString("Paste"));
-      QCOMPARE(form.photos->Caption(), QString("Foto's"));  // only the menu was translated
-    }
+    Form without;
+    TranslateForm(without.popup, "MainForm", withoutZero);
+    // Only the menu was translated.
+    QCOMPARE((QStringList{without.plainItem->text(), without.subItem->text(), without.photos->Caption()}),
+             (QStringList{"Copy", "Paste", "Foto's"}));
     // With a row "0" the menu counts as found, and a menu takes no text: items stay.
-    const QString withZero = WriteLanguageFile(dir_, kEnglish);
-    Form form;
-    TranslateForm(form.popup, "MainForm", withZero);
-    QCOMPARE(form.plainItem->text(), QString("Kopieer"));
-    QCOMPARE(form.subItem->text(), QString("Plakken"));
+    Form with;
+    TranslateForm(with.popup, "MainForm", WriteLanguageFile(dir_, kEnglish));
+    QCOMPARE((QStringList{with.plainItem->text(), with.subItem->text()}), (QStringList{"Kopieer", "Plakken"}));
   }
 
   void formCaptionAndOutsideCalls() {
