@@ -178,9 +178,9 @@ void TProportionalImage::Present() {
 }
 
 void TProportionalImage::paintEvent(QPaintEvent* event) {
-  // A paint the platform asks for recomposes, unless a transition is drawing the canvas; one
-  // that only shows the canvas does not.
-  if (!presenting_ && !transition_->Running()) Paint(false);
+  // A paint the platform asks for recomposes, unless a transition is drawing the canvas (a new
+  // size ends it); one that only shows the canvas does not.
+  if (!presenting_ && (!transition_->Running() || canvas_.size() != size())) Paint(false);
   QPainter painter(this);
   painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
 }
