@@ -289,7 +289,7 @@ bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
   const bool left = mouse->button() == Qt::LeftButton;
   switch (event->type()) {
     case QEvent::MouseButtonPress:
-      leftArmed_ = left;
+      if (left) leftArmed_ = true;
       if (OnMouseDown) OnMouseDown(control, mouse);
       held_ = true;
       return true;
