@@ -115,12 +115,15 @@ TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& b
   button->SetFaceVisible(false);
   button->SetPen(QPen(Qt::NoPen));
   button->SetShadowColor(Qt::gray);
-  button->SetGlyphWidth(1.0);
-  button->SetGlyphHeight(1.0);
-  button->SetGlyphStretched(true);
-  button->SetGlyphUp(LoadResourceBitmap(glyphs + QStringLiteral("Up")));
-  button->SetGlyphDown(LoadResourceBitmap(glyphs + QStringLiteral("Down")));
-  button->SetGlyphDisabled(LoadResourceBitmap(glyphs + QStringLiteral("Disabled")));
+  // Icons in their own size, centred, their transparent ground showing the background's
+  // film-strip boxes around the round plate.
+  button->SetGlyphCentered(true);
+  auto icon = [&glyphs](const char* look) {
+    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)));
+  };
+  button->SetGlyphUp(icon("Up"));
+  button->SetGlyphDown(icon("Down"));
+  button->SetGlyphDisabled(icon("Disabled"));
   SetControlCursor(button, kCursorHand);
   return button;
 }

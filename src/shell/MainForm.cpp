@@ -2,6 +2,7 @@
 #include "shell/MainForm.h"
 
 #include "controls/GraphicControl.h"
+#include "controls/Transitions.h"
 #include "database/RecordFile.h"
 #include "shell/AboutBox.h"
 #include "media/Archive.h"
@@ -67,7 +68,11 @@ void Settle() {
   }
 }
 
-void ApplyRequest(const StartRequest& request) {
+// Start-up shared by the program and the tour: the display palettes (before any form exists,
+// so that every form and control draws with them on displays of 8 bits or fewer), then the
+// command line's choices.
+void StartUp(const StartRequest& request) {
+  LoadPalettes();
   if (!request.dataFolder.isEmpty()) SetProgramFolder(request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
@@ -273,7 +278,7 @@ void TMainForm::FormCloseQuery() {
 }
 
 int RunProgram(const StartRequest& request) {
-  ApplyRequest(request);
+  StartUp(request);
   const QString serverName = InstanceServerName();
   if (SendToRunningInstance(serverName,
                             request.uninstall ? InstanceRequest::Close : InstanceRequest::Restore) &&
@@ -330,7 +335,9 @@ int RunProgram(const StartRequest& request) {
 int RunTour(const StartRequest& request) {
   // Absolute before FormCreate makes the program folder the current directory.
   const QDir folder(QDir(request.tourFolder).absolutePath());
-  ApplyRequest(request);
+  StartUp(request);
+  // The pictures are taken as soon as each form settles: transitions finish at once.
+  SetInstantTransitions(true);
   if (!folder.mkpath(QStringLiteral("."))) return 3;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {

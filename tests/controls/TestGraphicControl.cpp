@@ -1,7 +1,9 @@
 // Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes,
 // the screen cursor table and the mouse-enter/leave events.
 #include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QEnterEvent>
@@ -142,6 +144,51 @@ class TestGraphicControl : public QObject {
     QCOMPARE(hand.hotSpot(), QPoint(12, 2));
     QCOMPARE(form.cursor().hotSpot(), ScreenCursor(kCursorHandNoFingers).hotSpot());
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
+  }
+
+  // Every control with the mouse callbacks: a disabled one ignores the mouse, a double click
+  // counts once, and a press ended by hiding or disabling leaves nothing held.
+  void mouseCallbacksOfEveryControl() {
+    QWidget form;
+    auto& button = *new TBaseBtn(&form);
+    auto& background = *new TBkControl(&form);
+    auto& picture = *new TProportionalImage(&form);
+    form.show();
+    const std::vector<std::pair<QWidget*, TMouseEvents*>> controls = {
+        {&button, &button}, {&background, &background}, {&picture, &picture}};
+    for (auto [widget, events] : controls) {
+      QStringList seen;
+      events->OnClick = [&](QObject*) { seen << "click"; };
+      events->OnDblClick = [&](QObject*) { seen << "dbl"; };
+      events->OnMouseDown = [&](QObject*, QMouseEvent*) { seen << "down"; };
+      events->OnMouseUp = [&](QObject*, QMouseEvent*) { seen << "up"; };
+      const QPoint at(5, 5);
+      widget->setEnabled(false);
+      QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+      QCOMPARE(seen, QStringList());
+      QVERIFY(!button.MousePressed());
+      widget->setEnabled(true);
+      // A real double click: press, release, double click, release.
+      QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+      QCOMPARE(seen, (QStringList{"down", "click", "up", "dbl", "down", "up"}));
+      // A press ended by hiding or disabling: its release is no click, and nothing stays held.
+      for (bool hide : {true, false}) {
+        seen.clear();
+        QTest::mousePress(widget, Qt::LeftButton, {}, at);
+        hide ? widget->hide() : widget->setEnabled(false);
+        QVERIFY(!button.MousePressed());
+        hide ? widget->show() : widget->setEnabled(true);
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+        QCOMPARE(seen, (QStringList{"down", "up"}));
+      }
+    }
+    // A disabled button takes no down look.
+    button.setEnabled(false);
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!button.MousePressed());
   }
 
   void mouseEnterAndLeaveReachTheEvents() {

@@ -175,6 +175,26 @@ class TestProportionalImage : public QObject {
     QCOMPARE(downs, 3);
   }
 
+  // A paced transition leaves the event loop running: a click in the middle of one is handled
+  // while it still runs, and the picture ends complete.
+  void clickDuringATransitionIsHandledAtOnce() {
+    SetInstantTransitions(false);
+    Shown shown;
+    TProportionalImage& picture = *shown.picture;
+    picture.SetEffects(true);
+    picture.SetEffect(EffectStyle::esExplode);
+    picture.SetEffectSize(5);
+    bool runningAtClick = false;
+    picture.OnClick = [&](QObject*) { runningAtClick = picture.TransitionRunning(); };
+    picture.SetImage(Solid(200, 200, kRed));
+    QVERIFY(picture.Canvas().pixel(11, 11) != kRed);  // the corner comes last
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(runningAtClick);
+    QTRY_VERIFY_WITH_TIMEOUT(!picture.TransitionRunning(), 20000);
+    QCOMPARE(picture.Canvas().pixel(11, 11), kRed);
+    SetInstantTransitions(true);
+  }
+
   void paintsOnlyOnRealChanges() {
     Shown shown;
     TProportionalImage& picture = *shown.picture;

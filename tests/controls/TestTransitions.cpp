@@ -99,14 +99,20 @@ class TestTransitions : public QObject {
     for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
       QImage destination(source.size(), QImage::Format_RGB32);
       destination.fill(Qt::black);
-      int presents = 0;
-      PlayBlockTransition(source, destination, 4, 0, style, [&] { ++presents; });
+      PlayBlockTransition(source, destination, 4, 0, style);
       QCOMPARE(destination, source);
-      QCOMPARE(presents, 1);
+      // Instant: the player makes every copy inside Start and never presents.
+      destination.fill(Qt::black);
+      TTransitionPlayer player;
+      int presents = 0;
+      player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
+      QVERIFY(!player.Running());
+      QCOMPARE(destination, source);
+      QCOMPARE(presents, 0);
     }
     QImage other(5, 5, QImage::Format_RGB32);
     other.fill(Qt::black);
-    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode, {});  // sizes differ
+    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode);  // sizes differ
     QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
   }
 
@@ -140,21 +146,48 @@ class TestTransitions : public QObject {
     }
   }
 
-  void pacedTransitionShowsTheBlocksInOrder() {
+  // Paced by the event loop: every presented frame is one of the schedule's, in order, and a
+  // later start or Finish ends a running transition on its whole picture.
+  void pacedTransitionShowsScheduledFramesInOrder() {
     SetInstantTransitions(false);
     const QImage source = Gradient(210, 155);
+    const BlockGrid grid = MakeBlockGrid(source.size(), 5);
+    const Blocks blocks = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
+    // The destination after each frame of the schedule.
+    QList<QImage> expected;
+    QImage reference(source.size(), QImage::Format_RGB32);
+    reference.fill(Qt::black);
+    qint64 done = 0;
+    for (const TransitionFrame& frame : TransitionSchedule(qint64(blocks.size()))) {
+      QPainter painter(&reference);
+      for (; done < frame.copies && done < qint64(blocks.size()); ++done) CopyBlock(painter, source, grid, blocks[size_t(done)]);
+      if (frame.copies > qint64(blocks.size())) painter.drawImage(0, 0, source);
+      painter.end();
+      expected << reference.copy();
+    }
     QImage destination(source.size(), QImage::Format_RGB32);
     destination.fill(Qt::black);
-    QList<QImage> frames;
-    PlayBlockTransition(source, destination, 5, 1, EffectStyle::esExplode,
-                        [&] { frames << destination.copy(); });
-    QCOMPARE(frames.size(), 40);  // one presentation per frame of the schedule
-    QVERIFY(frames[20] != source);  // still under way halfway through
-    const QImage& firstFrame = frames.front();
-    const QRect centre = MakeBlockGrid(source.size(), 5).BlockRect(22, 16);
-    QCOMPARE(firstFrame.copy(centre), source.copy(centre));
-    QCOMPARE(firstFrame.pixel(1, 1), qRgb(0, 0, 0));  // the corner comes last
-    QCOMPARE(frames.last(), source);
+    TTransitionPlayer player;
+    QList<int> frames;  // the schedule's frame each presentation showed (the last two look alike)
+    player.Start(source, &destination, 5, 1, EffectStyle::esExplode,
+                 [&] { frames << int(expected.lastIndexOf(destination)); });
+    QVERIFY(player.Running());
+    QCOMPARE(destination, expected.front());  // the first frame at once, before any event
+    QTRY_VERIFY_WITH_TIMEOUT(!player.Running(), 20000);
+    QVERIFY(!frames.isEmpty() && frames.size() < expected.size());
+    QCOMPARE(frames.last(), expected.size() - 1);
+    for (qsizetype i = 0; i < frames.size(); ++i) QVERIFY(frames[i] >= (i == 0 ? 1 : frames[i - 1]));
+    // Starting again while one runs, or Finish, ends the running one on its whole picture.
+    destination.fill(Qt::black);
+    player.Start(source, &destination, 5, 1, EffectStyle::esExplode, {});
+    QImage other = Gradient(210, 155).mirrored();
+    player.Start(other, &destination, 5, 1, EffectStyle::esImplode, {});
+    QVERIFY(player.Running());
+    const QRect centre = grid.BlockRect(22, 16);  // the explosion's first block, the implosion's last
+    QCOMPARE(destination.copy(centre), source.copy(centre));
+    player.Finish();
+    QVERIFY(!player.Running());
+    QCOMPARE(destination, other);
   }
 };
 

@@ -273,6 +273,28 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(messages_.All().isEmpty());
   }
 
+  // A real double click on Next moves one picture; the step buttons' round icons leave the
+  // background around them showing.
+  void doubleClickStepsOnceAndIconsAreTransparent() {
+    QVERIFY(WriteCatalogue(Folder(), Items(13)));
+    QVERIFY(WritePictures(Folder(), Range(1, 13)));
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr);
+    QTest::mouseClick(form->NextBtn, Qt::LeftButton);
+    QTest::mouseDClick(form->NextBtn, Qt::LeftButton);
+    QTest::mouseRelease(form->NextBtn, Qt::LeftButton);
+    QCOMPARE(form->Catalog->CurrentItem, 2);
+    constexpr QRgb kGround = 0xFF00A000;
+    for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn, form->ResetSelectionsBtn}) {
+      QImage image(button->size(), QImage::Format_RGB32);
+      image.fill(kGround);
+      button->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);  // over the ground only
+      const QRect r = image.rect();
+      for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) QCOMPARE(image.pixel(corner), kGround);
+      QVERIFY(image.pixel(r.center()) != kGround);  // the plate, centred
+    }
+  }
+
   void queriesNarrowTheSelection() {
     TCatalogForm* form = OpenWith(12);
     QVERIFY(form != nullptr && form->Catalog != nullptr);

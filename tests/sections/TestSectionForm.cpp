@@ -34,6 +34,8 @@ class CountingSection : public TSectionForm {
   static inline int othersVisibleAtShow = -1;
   int visits = 0;
   QPlainTextEdit* memo = nullptr;
+  // Runs inside the start-up, as a section's own loading would.
+  static inline std::function<void()> duringContent;
 
  protected:
   void showEvent(QShowEvent* event) override {
@@ -49,7 +51,10 @@ class CountingSection : public TSectionForm {
     memo->setGeometry(200, 300, 400, 100);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   }
-  void CreateContent() override { ++created; }
+  void CreateContent() override {
+    ++created;
+    if (duringContent) duringContent();
+  }
 };
 
 using probes::PixelOf;
@@ -100,6 +105,7 @@ class TestSectionForm : public QObject {
   }
 
   void cleanup() {
+    CountingSection::duringContent = nullptr;
     form_.reset();
     SetProcessLauncher({});
     SetUrlOpener({});
@@ -175,6 +181,37 @@ class TestSectionForm : public QObject {
     QCOMPARE(production->visits, 7);
     QCOMPARE(CountingSection::created, 2);  // the start-up did not run again
     QVERIFY(production->isVisible());
+  }
+
+  // Clicks that arrive while a section is built (its loading lets events run) are ignored, and
+  // the hourglass shows over the program meanwhile.
+  void menuClicksDuringABuildAreIgnored() {
+    StartMainForm(QSize(640, 480));
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro != nullptr);
+    Qt::CursorShape during = Qt::ArrowCursor;
+    CountingSection::duringContent = [&] {
+      if (const QCursor* cursor = QGuiApplication::overrideCursor()) during = cursor->shape();
+      QCoreApplication::processEvents();
+    };
+    // The second click of a quick double click on "Productie", then a click on "Kleuren", both
+    // still queued when the first click starts building the Production section.
+    for (TBaseBtn* button : {intro->MenuBtn[1], intro->MenuBtn[3]}) {
+      for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(button, new QMouseEvent(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)),
+                                                            Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
+      }
+    }
+    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    QCOMPARE(CountingSection::created, 2);
+    QCOMPARE(during, Qt::WaitCursor);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == nullptr);
+    QVERIFY(SectionForm(SectionId::Production)->isVisible());
+    QVERIFY(!intro->isVisible());
+    QCOMPARE(form_->findChildren<CountingSection*>().size(), 2);
   }
 
   void translatedOnFirstVisit() {

@@ -2,9 +2,11 @@
 // close before the uninstaller), the headless tour.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
@@ -107,6 +109,28 @@ class TestMainForm : public QObject {
     ProgramEnvironment env;
     QCOMPARE(env.Run({"uninstall"}), 0);
     QCOMPARE(QDir(env.data.path()).entryList(QDir::Files).size(), 0);
+  }
+
+  // The palette displays: the tour of the demo content draws its pictures with the 16 or 256
+  // colours of the display palette.
+  void paletteDepthsDrawWithThePalette() {
+    const QDir demo = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();
+    for (auto [depth, limit] : {std::pair{4, 16}, std::pair{8, 256}}) {
+      ProgramEnvironment env;
+      for (const char* name : {"olvf.dat", "olve.dat", "d", "i", "help"}) {
+        QVERIFY(QFile::link(demo.filePath(name), env.data.filePath(name)));
+      }
+      const QString tour = env.data.filePath("tour");
+      QCOMPARE(env.Run({"--tour", tour, "--screen", "800x600", "--language", "44", "--depth",
+                        QString::number(depth)}), 0);
+      // The Introduction's slide (267, 126, 210 x 155) in the 640 x 480 form centred at (80, 60).
+      const QImage intro = QImage(tour + "/2-introduction.png").copy(QRect(80 + 267, 60 + 126, 210, 155));
+      QSet<QRgb> colours;
+      for (int y = 0; y < intro.height(); ++y) {
+        for (int x = 0; x < intro.width(); ++x) colours.insert(intro.pixel(x, y));
+      }
+      QVERIFY2(colours.size() > 4 && colours.size() <= limit, qPrintable(QString::number(colours.size())));
+    }
   }
 
   void tourWritesSixPictures() {
