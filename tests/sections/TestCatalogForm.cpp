@@ -12,7 +12,9 @@
 #include "shell/LanguageFile.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
+#include "shell/PasswordDialog.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,6 +22,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <list>
@@ -49,8 +52,9 @@ olvtool::ColumnSource Column(const QString& name, ColumnType type) {
 
 // d/ol44.cat with "Picture Groups" (3 groups), "Picture Items" (Item Number "P01".., Header,
 // Description of two lines) and "Picture Properties" with the rows Group (link list) and Title.
-bool WriteCatalogue(const QString& folder, const std::vector<Item>& items) {
+bool WriteCatalogue(const QString& folder, const std::vector<Item>& items, const QString& password = QString()) {
   olvtool::DatabaseSource db;
+  db.password = password;
   olvtool::TableSource groups{"Picture Groups", {Column("Group", ColumnType::ctString)}, {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
   olvtool::ColumnSource link = Column("Group", ColumnType::ctLinkList);
   link.linkTable = "Picture Groups";
@@ -82,14 +86,18 @@ bool WriteCatalogue(const QString& folder, const std::vector<Item>& items) {
   return false;
 }
 
-// olvf.dat with "P01".. for `numbers`; `damaged` members cannot be unpacked.
-bool WritePictures(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {}) {
+// olvf.dat with "P01".. for `numbers`; `damaged` members cannot be unpacked; `noPictures`
+// unpack (letting events run) to bytes that are no picture.
+bool WritePictures(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {},
+                   const std::vector<int>& noPictures = {}) {
   const auto members = [](const std::vector<int>& from) {
     std::vector<fixture::Member> out;
     for (int n : from) out.push_back({MemberName(n), fixture::PlainPng(ItemColour(n))});
     return out;
   };
-  return fixture::WritePhotoArchive(folder, members(numbers), members(damaged));
+  std::vector<fixture::Member> good = members(numbers);
+  for (int n : noPictures) good.push_back({MemberName(n), QByteArray(4000, 'x')});
+  return fixture::WritePhotoArchive(folder, good, members(damaged));
 }
 
 std::vector<Item> Items(int count) {
@@ -157,6 +165,13 @@ class TestCatalogForm : public QObject {
     QTest::keyRelease(edit, Qt::Key_Return);
   }
 
+  // Replaces the edit's text by typing, then presses Return.
+  static void TypeEnter(QLineEdit* edit, const QString& text) {
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+
  private slots:
   void initTestCase() {
     InstallMessages(&messages_);
@@ -171,7 +186,8 @@ class TestCatalogForm : public QObject {
     messages_.Clear();
     QDir().mkpath(Folder() + "/d");
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
-                                       {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"}}}}));
+                                       {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"},
+                                                           {"3018", "", "Type a picture number"}, {"700", "", "About"}}}}));
   }
 
   void cleanup() { main_.reset(); }
@@ -191,7 +207,8 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->TotalItemsLbl->text(), QString("of 12"));
     QCOMPARE(form->CurItemEdit->text(), QString("1"));
     QCOMPARE(form->FirstBtn->toolTip(), QString("First picture"));
-    QCOMPARE(form->CurItemEdit->toolTip(), QString("Geef een fotonummer op"));
+    QCOMPARE(form->CurItemEdit->toolTip(), QString("Type a picture number"));
+    QCOMPARE(form->InfoBtn->toolTip(), QString("About"));
     QVERIFY(PageShows(form, 1, 12));
     QCOMPARE(Centre(form->SelectedPictureThumb), ItemColour(1));
     QCOMPARE(form->Header->text(), QString("Picture 1"));
@@ -259,10 +276,12 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->Catalog->CurrentItem, 7);
     QCOMPARE(form->PictureThumbs->TopItem(), 4);
     QCOMPARE(form->PictureCache.Names().first(), QString("P12"));
-    ReleaseEnter(form->CurItemEdit, "13");
-    QCOMPARE(form->Catalog->CurrentItem, 7);
-    ReleaseEnter(form->CurItemEdit, "0");
-    QCOMPARE(form->Catalog->CurrentItem, 7);
+    // A refused number leaves the position and the edit shows it again.
+    for (const QString typed : {"13", "0", "999", "-5"}) {
+      TypeEnter(form->CurItemEdit, typed);
+      QCOMPARE(form->Catalog->CurrentItem, 7);
+      QCOMPARE(form->CurItemEdit->text(), QString("7"));
+    }
     ReleaseEnter(form->CurItemEdit, "three");  // not a number: the current one
     QCOMPARE(form->Catalog->CurrentItem, 7);
     QCOMPARE(form->CurItemEdit->text(), QString("7"));
@@ -531,6 +550,48 @@ class TestCatalogForm : public QObject {
     QCOMPARE(form->Catalog->ItemCount, 2);  // 2 and 20
     QCOMPARE(form->Header->text(), QString("Picture 2"));
     QVERIFY(!form->Busy);
+  }
+
+  // A query committed while the zoom unpacks its picture runs as soon as the unpacking ends.
+  void queryDuringTheZoomRunsWhenItEnds() {
+    QVERIFY(WriteCatalogue(Folder(), Items(12)));
+    QVERIFY(WritePictures(Folder(), Range(2, 12), {}, {1}));  // picture 1 is never cached
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    TTessaranQueryGrid* grid = form->TessaranQueryGrid;
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
+    QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
+    QTest::keyClicks(grid->Editor(), "ure 1");
+    bool deferred = false;
+    QTimer::singleShot(0, [&] {
+      QTest::keyClick(grid->Editor(), Qt::Key_Return);
+      deferred = form->Busy && form->Catalog->ItemCount == 12;
+    });
+    QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(deferred);
+    QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);  // the queued query, no waiting
+    QCOMPARE(form->Catalog->ItemCount, 4);  // 1, 10, 11, 12
+  }
+
+  // A protected catalogue asks for its password; typed right, the Catalog opens.
+  void passwordProtectedCatalogue() {
+    QVERIFY(WriteCatalogue(Folder(), Items(5), "Vaudrel"));
+    QVERIFY(WritePictures(Folder(), Range(1, 5)));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    QTimer answer;
+    answer.callOnTimeout([&] {
+      if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
+        QTest::keyClicks(dialog->Edit(), "Vaudrel");
+        QTest::keyClick(dialog->Edit(), Qt::Key_Return);
+      }
+    });
+    answer.start(0);
+    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
+    answer.stop();
+    auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
 
   void scaledLayoutAndPaletteDisplay() {
