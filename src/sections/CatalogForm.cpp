@@ -12,6 +12,7 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
+#include "shell/PasswordDialog.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
@@ -165,6 +166,7 @@ void TCatalogForm::CreateComponents() {
   CurItemEdit = new QLineEdit(this);
   CurItemEdit->setObjectName(QStringLiteral("CurItemEdit"));
   CurItemEdit->setGeometry(459, 130, 40, 14);
+  SetTag(CurItemEdit, 3018);
   CurItemEdit->setToolTip(QStringLiteral("Geef een fotonummer op"));
   CurItemEdit->setFrame(false);
   CurItemEdit->setTextMargins(0, 0, 0, 0);
@@ -233,7 +235,8 @@ void TCatalogForm::CreateContent() {
 
   ThumbPageMode = kPageMovedDown;
   PictureCache.Clear();
-  Catalog = std::make_unique<TCatalog>();
+  // A protected catalogue asks the user, as every database does.
+  Catalog = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
   Catalog->Load(DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat")),
                 kGroupsTable, kItemsTable, kGroupColumn);
   bool bound = false;
@@ -421,11 +424,15 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
   TessaranQueryGrid->setEnabled(true);
   scrollBar->setEnabled(true);
   if (hadFocus && scrollBar->maximum() >= 1) scrollBar->setFocus();
+  EndBusy();
+}
+
+void TCatalogForm::EndBusy() {
   Busy = false;
-  if (queryPending_) {
-    queryPending_ = false;
-    QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
-  }
+  if (!queryPending_) return;
+  queryPending_ = false;
+  // Queued: the caller may be in the middle of Update.
+  QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
 }
 
 QImage TCatalogForm::GetCachedPicture(const QString& name) {
@@ -472,8 +479,13 @@ void TCatalogForm::CurGroupOrItemEditExit() {
   if (!Catalog || Busy) return;
   const std::optional<int64_t> typed = TextToInteger(CurItemEdit->text());
   const int64_t number = typed ? *typed : Catalog->CurrentItem;
-  if (number < 1 || number > Catalog->ItemCount) return;
-  if (Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) Update();
+  if (number >= 1 && number <= Catalog->ItemCount &&
+      Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) {
+    Update();
+    return;
+  }
+  // A refused number does not stay in the edit: it shows the current one again.
+  ShowCounters(CurrentRecord() > 0);
 }
 
 void TCatalogForm::ResetSelectionsBtnClick() {
@@ -508,7 +520,7 @@ void TCatalogForm::SelectedPictureThumbClick() {
     Busy = true;
     picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
     if (!self) return;
-    Busy = false;
+    EndBusy();
   }
   if (!picture.isNull()) ShowMaxZoom(picture);
 }

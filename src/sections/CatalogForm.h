@@ -80,7 +80,8 @@ class TCatalogForm final : public TSectionForm {
   };
   uint8_t ThumbPageMode = kPageMovedDown;
   // True while LoadThumbnailPage (or the zoom's unpacking) lets pending events run; every user
-  // handler but PictureThumbsSelectThumb then ignores input.
+  // handler but PictureThumbsSelectThumb then ignores input, and a query asked for meanwhile
+  // runs when it ends.
   bool Busy = false;
   // Null when the catalogue could not be opened or the query grid could not be bound.
   std::unique_ptr<TCatalog> Catalog;
@@ -102,7 +103,8 @@ class TCatalogForm final : public TSectionForm {
   // The grid reports item `item` (a cell or a scroll position). Acts also while Busy.
   void PictureThumbsSelectThumb(QObject* sender, int32_t item);
   // Goes to the number typed in CurItemEdit (the current one when it is no number) and always
-  // reloads the thumbnail page. A number outside 1..ItemCount changes nothing.
+  // reloads the thumbnail page. A number outside 1..ItemCount changes nothing but the edit,
+  // which shows the current number again.
   void CurGroupOrItemEditExit();
   void ResetSelectionsBtnClick();
   void ShowSelectionBtnClick();
@@ -129,6 +131,8 @@ class TCatalogForm final : public TSectionForm {
   // Fills every cell of the page from TopItem on; direction 1 from the last cell to the first,
   // 2 from the first to the last. Lets pending events run after each cell, under Busy.
   void LoadThumbnailPage(int direction);
+  // Clears Busy and queues the query deferred while it was set.
+  void EndBusy();
   void Step(int32_t selectedIndex);
   // Writes the current number and the total after the labels' translated prefixes.
   void ShowCounters(bool hasRecord);

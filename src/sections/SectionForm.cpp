@@ -160,6 +160,7 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
   InfoBtn->SetShadowXOffset(0.02);
   InfoBtn->SetShadowYOffset(0.05);
   InfoBtn->SetGlyphUp(LoadResourceBitmap(QStringLiteral("InfoGlyph")));
+  SetTag(InfoBtn, 700);
   InfoBtn->setToolTip(QStringLiteral("Over Orlaventis"));
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };

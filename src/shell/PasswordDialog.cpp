@@ -47,4 +47,9 @@ std::optional<QString> DialogPasswordPrompt::AskPassword() {
   return dialog.Edit()->text();
 }
 
+PasswordPrompt& DatabasePasswordPrompt() {
+  static DialogPasswordPrompt prompt;
+  return prompt;
+}
+
 }  // namespace orlaventis

@@ -33,4 +33,8 @@ class DialogPasswordPrompt final : public PasswordPrompt {
   QWidget* parent_;
 };
 
+// The prompt every database of the program asks for its password (the dialog, transient for
+// no window); it lives until the program ends.
+PasswordPrompt& DatabasePasswordPrompt();
+
 }  // namespace orlaventis

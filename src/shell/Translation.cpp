@@ -34,8 +34,7 @@ TTessaranObject* translating = nullptr;
 // Opens the language file and finds the current table; null when either fails.
 std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
   // A protected language file asks the user, as every database does.
-  static DialogPasswordPrompt prompt;
-  auto database = std::make_unique<TTessaranObject>(&prompt);
+  auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
   if (!database->Open(path, path, QString(), QString())) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));
@@ -178,6 +177,8 @@ void TranslateComponent(QObject* c) {
     if (IsMenu(c)) {
       TranslateItems(c);
     } else if (IsListLike(c)) {
+      // Items filled from data are no design texts: the rows after the tag belong to others.
+      if (c->property(kDataItemsProperty).toBool()) return;
       r = FindTagRow(t + 1);
       if (r > 0) SetListItems(c, r);
     } else if (auto* notebook = qobject_cast<QTabWidget*>(c)) {

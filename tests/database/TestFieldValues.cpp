@@ -302,6 +302,23 @@ class TestFieldValues : public QObject {
       if (t.converts) QCOMPARE(FieldText(c, v), t.style == 4 ? QStringLiteral("18:00") : QString::fromLatin1(t.text));
     }
   }
+
+  // "M/d/yy" (en_US): two digits name a year of the hundred ending 20 years from now; what
+  // no calendar has is refused; date and time read back in both forms.
+  void twoDigitYearsInAPinnedLocale() {
+    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    const int year = QDate::currentDate().year();
+    const auto yy = [](int y) { return QString::number(y % 100).rightJustified(2, QLatin1Char('0')); };
+    const std::pair<QString, QDate> cases[] = {
+        {"1/2/" + yy(year + 20), QDate(year + 20, 1, 2)}, {"1/2/" + yy(year + 21), QDate(year - 79, 1, 2)},
+        {"12/31/1957", QDate(1957, 12, 31)}, {"2/30/05", {}}, {"6/1/5", {}}, {"6/1/205", {}}};
+    for (const auto& [text, date] : cases)
+      QCOMPARE(DayNumberToDateTime(ParseDateTime(text, 2).value_or(NAN)).date(), date);
+    const double day = DateTimeToDayNumber(QDate(2005, 6, 1), QTime(13, 30));
+    const QString shown = DateTimeToText(0, day);
+    QVERIFY(shown.startsWith(QStringLiteral("6/1/2005 ")));
+    QCOMPARE(ParseDateTime(QString(shown).replace("2005", "05"), 0), std::optional<double>(day));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestFieldValues)

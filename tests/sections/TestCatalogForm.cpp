@@ -10,7 +10,9 @@
 #include "sections/ThumbnailGrid.h"
 #include "shell/LanguageFile.h"
 #include "media/PictureDecoder.h"
+#include "shell/PasswordDialog.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,6 +20,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <list>
@@ -41,8 +44,9 @@ olvtool::ColumnSource Column(const QString& name, ColumnType type = ColumnType::
 
 // d/ol44.cat with "Picture Groups" (3 groups), `count` "Picture Items" (group 1 + n % 3 or
 // `groups[n - 1]`, Item Number "P01".., Header "Picture n", Description of two lines) and
-// "Picture Properties" with the rows Group (link list) and Title.
-bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& groups = {}) {
+// "Picture Properties" with the rows Group (link list) and Title; protected by `password`.
+bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& groups = {},
+                    const QString& password = QString()) {
   olvtool::TableSource groupTable{"Picture Groups", {Column("Group")}, {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
   olvtool::ColumnSource link = Column("Group", ColumnType::ctLinkList);
   link.linkTable = "Picture Groups";
@@ -62,6 +66,7 @@ bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& gr
   for (const char* name : {"Table", "Show", "Definition", "Column", "Hint", "Select All Label", "Label"})
     properties.columns.push_back(Column(name));
   olvtool::DatabaseSource db;
+  db.password = password;
   db.tables = {groupTable, table, properties};
   QDir().mkpath(folder + "/d");
   QString error;
@@ -70,15 +75,17 @@ bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& gr
   return false;
 }
 
-// olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked.
+// olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked;
+// `noPictures` unpack (letting events run) to bytes that are no picture.
 bool WritePictures(const QString& folder, int from, int to, const std::vector<int>& missing = {},
-                   const std::vector<int>& damaged = {}) {
+                   const std::vector<int>& damaged = {}, const std::vector<int>& noPictures = {}) {
   std::vector<fixture::Member> good, bad;
   for (int n = from; n <= to; ++n) {
     if (std::count(missing.begin(), missing.end(), n) != 0) continue;
     auto& into = std::count(damaged.begin(), damaged.end(), n) != 0 ? bad : good;
     into.push_back({MemberName(n), fixture::PlainPng(ItemColour(n))});
   }
+  for (int n : noPictures) good.push_back({MemberName(n), QByteArray(4000, 'x')});
   return fixture::WriteArchive(folder + "/olvf.dat", good, bad);
 }
 
@@ -181,6 +188,13 @@ class TestCatalogForm : public fixture::SectionTest {
     }
   };
 
+  // Replaces the edit's text by typing, then presses Return.
+  static void TypeEnter(QLineEdit* edit, const QString& text) {
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+
  private slots:
   void initTestCase() {
     InstallMessages(&messages_);
@@ -192,8 +206,9 @@ class TestCatalogForm : public fixture::SectionTest {
   void init() {
     QVERIFY(Fresh());
     QDir().mkpath(Folder() + "/d");
-    QVERIFY(testing::WriteLanguageFile(
-        Folder() + "/d/olv.lng", {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"}}}}));
+    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
+                                       {{"44", "English", {{"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"},
+                                                           {"3018", "", "Type a picture number"}, {"700", "", "About"}}}}));
   }
 
   void cleanup() { main_.reset(); }
@@ -208,8 +223,9 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->Catalog->ItemCount, 12);
     QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
     // Translated label texts keep the counts behind them.
-    QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(), form->FirstBtn->toolTip()}),
-             (QStringList{"Picture", "1", "of 12", "First picture"}));
+    QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(),
+                          form->FirstBtn->toolTip(), form->CurItemEdit->toolTip(), form->InfoBtn->toolTip()}),
+             (QStringList{"Picture", "1", "of 12", "First picture", "Type a picture number", "About"}));
     QVERIFY(PageShows(form, 1, 12));
     QVERIFY(Shows(form, 1));
     QCOMPARE(form->Description->toPlainText(), QString("About picture 1.\nSecond line."));
@@ -257,11 +273,15 @@ class TestCatalogForm : public fixture::SectionTest {
     ReleaseEnter(form->CurItemEdit, "7");
     QCOMPARE(Where(form), (QList<int>{7, 4, 4}));
     QCOMPARE(form->PictureCache.Names().first(), QString("P12"));
-    for (const char* refused : {"13", "0", "three"}) {
-      ReleaseEnter(form->CurItemEdit, refused);
-      QVERIFY2(form->Catalog->CurrentItem == 7, refused);
+    // A refused number leaves the position and the edit shows it again.
+    for (const QString typed : {"13", "0", "999", "-5"}) {
+      TypeEnter(form->CurItemEdit, typed);
+      QCOMPARE(form->Catalog->CurrentItem, 7);
+      QCOMPARE(form->CurItemEdit->text(), QString("7"));
     }
-    QCOMPARE(form->CurItemEdit->text(), QString("7"));  // not a number: the current one
+    ReleaseEnter(form->CurItemEdit, "three");  // not a number: the current one
+    QCOMPARE(form->Catalog->CurrentItem, 7);
+    QCOMPARE(form->CurItemEdit->text(), QString("7"));
     ReleaseEnter(form->CurItemEdit, "$2");  // a hexadecimal number
     QCOMPARE(Where(form), (QList<int>{2, 2, 1}));
 
@@ -276,8 +296,8 @@ class TestCatalogForm : public fixture::SectionTest {
   // A real double click on Next moves one picture; the step buttons' round icons leave the
   // background around them showing.
   void doubleClickStepsOnceAndIconsAreTransparent() {
-    QVERIFY(WriteCatalogue(Folder(), Items(13)));
-    QVERIFY(WritePictures(Folder(), Range(1, 13)));
+    QVERIFY(WriteCatalogue(Folder(), 13));
+    QVERIFY(WritePictures(Folder(), 1, 13));
     TCatalogForm* form = Open();
     QVERIFY(form != nullptr);
     QTest::mouseClick(form->NextBtn, Qt::LeftButton);
@@ -496,6 +516,48 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->Catalog->ItemCount, 2);  // 2 and 20
     QCOMPARE(form->Header->text(), QString("Picture 2"));
     QVERIFY(!form->Busy);
+  }
+
+  // A query committed while the zoom unpacks its picture runs as soon as the unpacking ends.
+  void queryDuringTheZoomRunsWhenItEnds() {
+    QVERIFY(WriteCatalogue(Folder(), 12));
+    QVERIFY(WritePictures(Folder(), 2, 12, {}, {}, {1}));  // picture 1 is never cached
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    TTessaranQueryGrid* grid = form->TessaranQueryGrid;
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
+    QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
+    QTest::keyClicks(grid->Editor(), "ure 1");
+    bool deferred = false;
+    QTimer::singleShot(0, [&] {
+      QTest::keyClick(grid->Editor(), Qt::Key_Return);
+      deferred = form->Busy && form->Catalog->ItemCount == 12;
+    });
+    QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(deferred);
+    QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);  // the queued query, no waiting
+    QCOMPARE(form->Catalog->ItemCount, 4);  // 1, 10, 11, 12
+  }
+
+  // A protected catalogue asks for its password; typed right, the Catalog opens.
+  void passwordProtectedCatalogue() {
+    QVERIFY(WriteCatalogue(Folder(), 5, {}, "Vaudrel"));
+    QVERIFY(WritePictures(Folder(), 1, 5));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    QTimer answer;
+    answer.callOnTimeout([&] {
+      if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
+        QTest::keyClicks(dialog->Edit(), "Vaudrel");
+        QTest::keyClick(dialog->Edit(), Qt::Key_Return);
+      }
+    });
+    answer.start(0);
+    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
+    answer.stop();
+    auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
 
   void scaledLayoutAndPaletteDisplay() {

@@ -2,7 +2,11 @@
 #include "sections/EnamelAndFabricsForm.h"
 
 #include "SlideFixture.h"
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
 #include "database/EnamelFixture.h"
+#include "media/Messages.h"
+#include "shell/LanguageFile.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -74,6 +78,18 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // A catalogue of the sample and all pictures, shown.
   TEnamelAndFabricsForm* StartSample() {
     return WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats) ? Start() : nullptr;
+  }
+
+  // Picks entry `index` as a user does with the keyboard: the list's drop-down opened with F4,
+  // moved to the entry and taken with Return (also when it is the entry already chosen).
+  static void Pick(QComboBox* list, int index) {
+    QTest::keyClick(list, Qt::Key_F4);
+    QAbstractItemView* view = list->view();
+    QVERIFY(view->isVisible());
+    while (view->currentIndex().row() < index) QTest::keyClick(view, Qt::Key_Down);
+    while (view->currentIndex().row() > index) QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY(!view->isVisible());
   }
 
  private slots:
@@ -184,6 +200,33 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(SectionForm(SectionId::EnamelAndFabrics), form);
     QCOMPARE(form->ModelsComboBox->currentIndex(), 2);
     QVERIFY(fixture::TempFiles().isEmpty());
+  }
+
+  // Opened from the menu with no language row for the lists' tag: the labels are translated,
+  // the lists keep their items. Picking the chosen entry again changes nothing to its right.
+  void userPicksInATranslatedForm() {
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
+    QVERIFY(WriteArchive(kCars + kSeats));
+    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
+                                       {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
+    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QVERIFY(form != nullptr && form->isVisible());
+    QCOMPARE(form->ModelyearsLabel->text(), QString("Model year"));
+    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1961", "1962", "1964"}));
+    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver"}));
+
+    Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
+    Pick(form->FabricColorsComboBox, 1);
+    for (QComboBox* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
+      Pick(same, same->currentIndex());
+    QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);
+    QCOMPARE(form->FabricColorsComboBox->currentText(), QString("Crimson"));
+    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
+    Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
+    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
   }
 
   // A choice made while a picture unpacks (events run meanwhile) shows its own pictures; the

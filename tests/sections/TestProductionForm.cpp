@@ -6,7 +6,10 @@
 #include "sections/IntroductionForm.h"
 #include "sections/SlideCycle.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QToolTip>
 #include <QTest>
 #include <QTimer>
 
@@ -14,15 +17,17 @@ using namespace orlaventis;
 
 namespace {
 
-// Items: 1 Heading, 2 Years, 3 Mixed, 4 Trailing, 5 Plain heading, 6 Lost, 7 Bare.
-const char kTopics[] =
+// Items: 1 Heading, 2 Years, 3 Mixed, 4 Trailing, 5 Plain heading, 6 Lost, 7 Bare, 8 Wide.
+const char kWideCaption[] = "Exports MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM";
+const QString kTopics = QStringLiteral(
     "Heading\n"
     "\tYears=Jaar@Aantal>L=Production per year\n"
     "\tMixed=K1@K2>L=Short and long rows\n"
     "\t\tTrailing=>L=Row ending in @\n"
     "Plain heading\n"
     "\tLost=A@B>L=Table record missing\n"
-    "Bare>L=No equals sign";
+    "Bare>L=No equals sign\n"
+    "\tYears=Jaar@Aantal>L=") + kWideCaption;
 
 std::vector<olvtool::RecordSource> Records() {
   return {
@@ -84,7 +89,7 @@ class TestProductionForm : public fixture::SectionTest {
     TProductionForm* form = Start(44);
     QVERIFY(form != nullptr);
     const TOutline& outline = *form->ProductionContentLst;
-    QCOMPARE(outline.ItemCount(), 7);
+    QCOMPARE(outline.ItemCount(), 8);
     // Level and parent of items 1 .. 5.
     QList<int> levels, parents;
     for (int item = 1; item <= 5; ++item) {
@@ -190,6 +195,49 @@ class TestProductionForm : public fixture::SectionTest {
     const int minusInk = inkIn(QRect(0, 0, 10, 16));
     outline->SetExpanded(1, false);
     QVERIFY(inkIn(QRect(0, 0, 10, 16)) > minusInk);
+  }
+
+  // Rows are resized like columns: by dragging a border in the fixed part, or in the first
+  // column of a table without fixed columns; elsewhere a press selects a cell.
+  void userResizesRowsAndColumns() {
+    TProductionForm* form = Start(44);
+    QVERIFY(form != nullptr);
+    const TStringGrid& grid = *form->ProductionLst;
+    const auto drag = [area = form->ProductionLst->viewport()](QPoint from, QPoint by) {
+      QTest::mousePress(area, Qt::LeftButton, {}, from);
+      QTest::mouseMove(area, from + by);
+      QTest::mouseRelease(area, Qt::LeftButton, {}, from + by);
+    };
+    const int width0 = grid.ColWidths(0);
+    drag(QPoint(width0, 5), QPoint(12, 0));
+    QCOMPARE(grid.ColWidths(0), width0 + 12);
+    drag(QPoint(5, 29), QPoint(0, 9));  // the line under row 1 (rows 14 high, lines 1)
+    QCOMPARE(grid.RowHeights(1), 14 + 9);
+    drag(QPoint(width0 + 20, 43), QPoint(0, 30));
+    QCOMPARE(grid.RowHeights(2), 14);
+    QCOMPARE(grid.Col(), 1);
+  }
+
+  // A topic wider than the outline ends in an ellipsis, with its whole text as the line's tool
+  // tip; a topic that fits has none.
+  void wideTopicIsElidedWithItsTextAsHint() {
+    TProductionForm* form = Start(44);
+    QVERIFY(form != nullptr);
+    QWidget* area = form->ProductionContentLst->viewport();
+    const QPoint wideLine(60, 7 * 17 + 8);
+    QTest::mouseClick(area, Qt::LeftButton, {}, wideLine);
+    QCOMPARE(form->ProductionLstHeader->text(), QString(kWideCaption));  // selected: bold
+    QImage image(area->size(), QImage::Format_RGB32);
+    area->render(&image);
+    for (int y = 7 * 17; y < 8 * 17; ++y)
+      for (int x = area->width() - 2; x < area->width(); ++x) QVERIFY(qGray(image.pixel(x, y)) < 128);
+    const auto hint = [area](QPoint at) {
+      QHelpEvent help(QEvent::ToolTip, at, area->mapToGlobal(at));
+      QApplication::sendEvent(area, &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(hint(QPoint(60, 17 + 8)), QString());
+    QCOMPARE(hint(wideLine), QString(kWideCaption));
   }
 
   void languageWithOneTopicLine() {

@@ -1,5 +1,6 @@
 // Tests of the query grid widget: layout, drawing, the inline editor and the drop-down check list.
 #include "database/CatalogFixture.h"
+#include "database/FieldValues.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
 #include "controls/WidgetProbes.h"  // tests/controls
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace orlaventis;
@@ -120,6 +122,64 @@ class TestQueryGrid : public QObject {
     QCOMPARE(f.grid.CurrentRow(), 4);
     QVERIFY(!f.grid.CellRect(4).isEmpty());
     QVERIFY(f.grid.CellRect(1).isEmpty());
+  }
+
+  // The editor's own context menu and another window take the focus without committing: the
+  // text typed so far stays, for Paste and for Return.
+  void editorKeepsItsTextWhileAwayBriefly() {
+    Fixture f;
+    QVERIFY(f.Load());
+    f.grid.show();
+    f.grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());  // Doors
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QLineEdit* e = f.grid.Editor();
+    QTest::keyClicks(e, QStringLiteral("4"));
+    bool editorWithMenu = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* menu = QApplication::activePopupWidget();
+      editorWithMenu = menu != nullptr && e->isVisible();
+      if (menu != nullptr) menu->close();
+    });
+    // A right click through the window opens the editor's context menu.
+    QTest::mouseClick(f.grid.windowHandle(), Qt::RightButton, {}, e->mapTo(&f.grid, e->rect().center()));
+    QVERIFY(editorWithMenu);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    f.grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
+    QCOMPARE(f.changes, 0);
+    QVERIFY(e->isVisible() && e->hasFocus());
+    QTest::keyClick(e, Qt::Key_Return);
+    QCOMPARE(f.changes, 1);
+    QCOMPARE(f.grid.Criteria().Criterion(2)->Value.Int32At(0), 4);
+  }
+
+  // Under a locale with two-digit years ("M/d/yy") the date row reads both forms and shows four
+  // digits.
+  void datesInATwoDigitYearLocale() {
+    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    Fixture f;
+    QVERIFY(f.Load());
+    f.grid.show();
+    QLineEdit* e = f.grid.Editor();
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(3).center());
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QTest::keyClick(e, Qt::Key_Down);  // scrolls the year row in
+    const std::pair<QString, QDate> typed[] = {
+        {"6/1/05", QDate(2005, 6, 1)}, {"2/29/00", QDate(2000, 2, 29)}, {"6/1/2005", QDate(2005, 6, 1)}};
+    for (const auto& [text, date] : typed) {
+      QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+      QTest::keyClicks(e, text);
+      QTest::keyClick(e, Qt::Key_Return);
+      QCOMPARE(DayNumberToDateTime(f.grid.Criteria().Criterion(4)->Value.Float64()).date(), date);
+    }
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QVERIFY2(e->text().startsWith(QStringLiteral("6/1/2005 ")), qPrintable(e->text()));
+    ResetDateLocale();
   }
 
   void dropDownCheckList() {

@@ -26,11 +26,11 @@ using probes::Render;
 
 namespace {
 
-// A language file with the publisher hot spot's hint in English and French.
+// A language file with the hot spots' hints in English and French.
 QString WriteLanguageFile(const QTemporaryDir& dir) {
   const QString path = dir.filePath("olv.lng");
-  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}}},
-                                    {"44", "English", {{"18300", "", "Visit the publisher"}}}});
+  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}, {"18301", "", "Le fabricant"}}},
+                                    {"44", "English", {{"18300", "", "Visit the publisher"}, {"18301", "", "The maker"}}}});
   return path;
 }
 
@@ -119,11 +119,12 @@ class TestShellForms : public QObject {
     OpenAboutBox();
     TAboutBox* box = AboutBox();
     QCOMPARE(box->OstrandSBtn->toolTip(), QString("Visit the publisher"));
-    QCOMPARE(box->TarnwickSBtn->toolTip(), QString("Bezoek de website van de maker"));  // tag 0
+    QCOMPARE(box->TarnwickSBtn->toolTip(), QString("The maker"));
     box->close();
     LanguageId = 33;
     OpenAboutBox();
     QCOMPARE(box->OstrandSBtn->toolTip(), QString("Visitez l'editeur"));
+    QCOMPARE(box->TarnwickSBtn->toolTip(), QString("Le fabricant"));
   }
 
   // Deep displays draw the true-colour pictures, 256-colour displays the palette ones.
