@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orlaventis;
@@ -21,6 +22,17 @@ bool Touch(const QString& path) {
   return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
 }
 
+// The permission bits of `path` (not following a link), or -1.
+int Mode(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Makes `path` a folder of another user (only root can); false when that cannot be done.
+bool MakeForeignFolder(const QString& path) {
+  return ::geteuid() == 0 && QDir().mkpath(path) && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+}
+
 }  // namespace
 
 class TestTempFolder : public QObject {
@@ -29,16 +41,17 @@ class TestTempFolder : public QObject {
  private Q_SLOTS:
   void refusesNamesThatLeaveTheFolder() {
     QTemporaryDir dir;
-    SetTempFolder(dir.path());
+    const QString folder = dir.filePath("T");
+    SetTempFolder(folder);
     for (const QString& bad : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"),
                                QStringLiteral("..\\x"), QStringLiteral("/etc/passwd"), QStringLiteral("a\\b"),
                                QString(QStringLiteral("a")) + QChar(0) + QStringLiteral("b")}) {
       QVERIFY(!IsPlainFileName(bad));
       QVERIFY2(TempFilePath(bad).isEmpty(), qPrintable(bad));
     }
-    QCOMPARE(TempFilePath(QStringLiteral("1042")), dir.path() + QStringLiteral("/1042"));
-    QCOMPARE(TempFilePath(QStringLiteral("..x")), dir.path() + QStringLiteral("/..x"));
-    QCOMPARE(TempFilePath(QStringLiteral("B12_W")), dir.path() + QStringLiteral("/B12_W"));
+    QCOMPARE(TempFilePath(QStringLiteral("1042")), folder + QStringLiteral("/1042"));
+    QCOMPARE(TempFilePath(QStringLiteral("..x")), folder + QStringLiteral("/..x"));
+    QCOMPARE(TempFilePath(QStringLiteral("B12_W")), folder + QStringLiteral("/B12_W"));
 
     // A member name from an archive cannot make extraction write beside the folder.
     olvtool::ArchiveWriter writer;
@@ -47,9 +60,9 @@ class TestTempFolder : public QObject {
     QVERIFY(writer.Write(dir.filePath("a.dat"), &error));
     const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(dir.filePath("a.dat")), QStringLiteral("i\\i\\1"));
     QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath(QStringLiteral("../escaped"))));
-    QVERIFY(!QFile::exists(dir.filePath("../escaped")));
+    QVERIFY(!QFile::exists(dir.filePath("escaped")));
     QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath(QStringLiteral("1"))));
-    QVERIFY(QFile::exists(dir.filePath("1")));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/1")));
     SetTempFolder(QString());
   }
 
@@ -78,6 +91,48 @@ class TestTempFolder : public QObject {
       QVERIFY(!ChooseTempFolder(readOnly.path()).startsWith(readOnly.path()));
       QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+  }
+
+  // A "T" that is a symbolic link or another user's folder is never chosen, written into or
+  // emptied, not even when it was swapped in after the choice.
+  void neverUsesALinkedOrForeignT() {
+    QTemporaryDir program, victim;
+    QVERIFY(Touch(victim.filePath("notes.txt")));
+    QVERIFY(QFile::link(victim.path(), program.filePath("T")));
+    QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
+    SetTempFolder(program.filePath("T"));
+    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+    QCOMPARE(RemoveStaleTempFiles(), 0);
+    QVERIFY(!RemoveTempFolder());
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
+    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
+
+    QVERIFY(QFile::remove(program.filePath("T")));
+    if (MakeForeignFolder(program.filePath("T"))) {
+      QVERIFY(Touch(program.filePath("T/theirs")));
+      QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+      QCOMPARE(RemoveStaleTempFiles(), 0);
+      QVERIFY(QFile::exists(program.filePath("T/theirs")));
+    }
+    SetTempFolder(QString());
+  }
+
+  // Folders made for the pictures are private (0700); a name another user took before the
+  // folder was made is refused, nothing is made in it.
+  void makesPrivateFolders() {
+    QTemporaryDir base;
+    const QString folder = base.filePath("orlaventis-me/T/");
+    SetTempFolder(folder);
+    QCOMPARE(TempFilePath(QStringLiteral("1")), folder + QStringLiteral("1"));
+    QCOMPARE(Mode(base.filePath("orlaventis-me")), 0700);
+    QCOMPARE(Mode(folder), 0700);
+    if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
+      SetTempFolder(base.filePath("orlaventis-them/T/"));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+      QVERIFY(!QFileInfo::exists(base.filePath("orlaventis-them/T")));
+    }
+    SetTempFolder(QString());
   }
 
   void removesStaleFilesAndTheFolder() {
