@@ -153,13 +153,18 @@ class TestContentCheck : public QObject {
     QVERIFY(Reports(lines, QStringLiteral("i\\b\\pbk8x6: missing background")));
   }
 
-  // A link past its table and a query row naming no column.
+  // A link past its table, a query row naming no column, item numbers the program refuses as
+  // file names (their photos never show).
   void catalogueFaults() {
     QTemporaryDir tmp;
     QVERIFY(CopyContent(tmp.path()));
     DatabaseSource cat = sources_.catalogues.at(33);
     for (TableSource& t : cat.tables) {
-      if (t.name == QLatin1String("Picture Items")) t.records[4][3] = QStringLiteral("99");  // Group
+      if (t.name == QLatin1String("Picture Items")) {
+        t.records[4][3] = QStringLiteral("99");  // Group
+        t.records[1][0] = QStringLiteral("..\\..\\evil.txt");  // Item Number
+        t.records[2][0] = QStringLiteral("/tmp/x");
+      }
       if (t.name == QLatin1String("Enamel & Fabrics Items")) t.records[0][5] = QStringLiteral("1,2,40");
       if (t.name == QLatin1String("Picture Properties")) t.records[0][3] = QStringLiteral("Groep");
     }
@@ -170,6 +175,8 @@ class TestContentCheck : public QObject {
     QVERIFY(Reports(lines, QStringLiteral("d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"")));
     QVERIFY(Reports(lines, QStringLiteral("record 1, column \"Fabric Color\": link 40 past the 8 records")));
     QVERIFY(Reports(lines, QStringLiteral("\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"")));
+    QVERIFY(Reports(lines, QStringLiteral("olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)")));
+    QVERIFY(Reports(lines, QStringLiteral("olvf.dat: unsafe member name \"/tmp/x\" (d\\ol33.cat item 3)")));
   }
 
   // Record keys the sections look for: the introduction, the topic list and a topic's table.
