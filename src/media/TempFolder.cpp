@@ -80,13 +80,12 @@ QString PerUserFolder() {
   if (!IsPlainFileName(user)) user = QString::number(::getuid());
   const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
   const QString parent = WithSlash(base) + QStringLiteral("orlaventis-") + user;
-  if (!QFileInfo::exists(parent) || IsOwnFolder(parent)) return parent + QStringLiteral("/T/");
+  if (!Exists(parent) || IsOwnFolder(parent)) return parent + QStringLiteral("/T/");
   // Someone else holds that name: take a fresh private folder instead.
   QTemporaryDir fresh(WithSlash(base) + QStringLiteral("orlaventis-XXXXXX"));
   fresh.setAutoRemove(false);
   return fresh.isValid() ? WithSlash(fresh.path()) + QStringLiteral("T/") : parent + QStringLiteral("/T/");
 }
-
 
 }  // namespace
 
