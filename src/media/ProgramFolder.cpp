@@ -8,7 +8,8 @@
 namespace orlaventis {
 namespace {
 
-QString& ExplicitFolder() {
+// The folder in use once set or first resolved; empty until then.
+QString& ResolvedFolder() {
   static QString folder;
   return folder;
 }
@@ -22,14 +23,8 @@ bool HoldsContent(const QString& folder) {
   return QFileInfo::exists(ResolveCaseInsensitive(folder, QStringLiteral("d\\olv.dat")));
 }
 
-}  // namespace
-
-void SetProgramFolder(const QString& folder) {
-  ExplicitFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
-}
-
-QString ProgramFolder() {
-  if (!ExplicitFolder().isEmpty()) return ExplicitFolder();
+// The program folder as found from the environment and the executable's place.
+QString FindProgramFolder() {
   const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
   if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
   const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
@@ -37,6 +32,19 @@ QString ProgramFolder() {
   const QString installed = WithSlash(QDir(exeFolder + QStringLiteral("../share/orlaventis")).absolutePath());
   if (HoldsContent(installed)) return installed;
   return exeFolder;
+}
+
+}  // namespace
+
+void SetProgramFolder(const QString& folder) {
+  ResolvedFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
+}
+
+QString ProgramFolder() {
+  // Kept from the first call on: a relative $ORLAVENTIS_DATA must not be read again after the
+  // current directory changed.
+  if (ResolvedFolder().isEmpty()) ResolvedFolder() = FindProgramFolder();
+  return ResolvedFolder();
 }
 
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {

@@ -27,6 +27,7 @@
 #include <QToolTip>
 #include <QWindowStateChangeEvent>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace orlaventis {
@@ -73,7 +74,9 @@ void Settle() {
 // command line's choices.
 void StartUp(const StartRequest& request) {
   LoadPalettes();
-  if (!request.dataFolder.isEmpty()) SetProgramFolder(request.dataFolder);
+  // Fixed now, before FormCreate changes the current directory: a relative --data or
+  // $ORLAVENTIS_DATA names a folder relative to where the program was started.
+  SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
   if (request.language != 0) {
@@ -277,26 +280,55 @@ void TMainForm::FormCloseQuery() {
   if (TAboutBox* box = AboutBox()) box->close();
 }
 
+namespace {
+
+// How long a start keeps asking a program that holds the single-instance name but does not
+// answer (stopped, or busy with its own start) before it gives up.
+constexpr qint64 kBusyInstanceWaitMs = 3000;
+
+// Makes this start the one program (-1), or hands it to the program that holds the name: 0
+// once that program took the restore request, 1 when it keeps not answering. A live holder is
+// never taken over; a start storm leaves exactly the one that got the lock.
+int ClaimInstance(SingleInstance& instance, const QString& serverName) {
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    switch (instance.Listen()) {
+      case SingleInstance::ListenResult::Listening:
+        return -1;
+      case SingleInstance::ListenResult::Failed:
+        std::fprintf(stderr, "orlaventis: the single-instance name cannot be taken; later starts will not find this one\n");
+        return -1;
+      case SingleInstance::ListenResult::HeldByAnother:
+        break;
+    }
+    if (SendToRunningInstance(serverName, InstanceRequest::Restore)) return 0;
+    if (clock.elapsed() >= kBusyInstanceWaitMs) {
+      std::fprintf(stderr, "orlaventis: another Orlaventis is running but does not answer; not starting a second one\n");
+      return 1;
+    }
+    QThread::msleep(100);
+  }
+}
+
+}  // namespace
+
 int RunProgram(const StartRequest& request) {
   StartUp(request);
   const QString serverName = InstanceServerName();
-  if (SendToRunningInstance(serverName,
-                            request.uninstall ? InstanceRequest::Close : InstanceRequest::Restore) &&
-      !request.uninstall) {
-    return 0;
-  }
   std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
   if (request.uninstall) {
+    SendToRunningInstance(serverName, InstanceRequest::Close);
     RunUninstaller();
     return 0;
   }
-  HintDuration hints;
-  qApp->installEventFilter(&hints);
 
   // Later starts find this program from now on; until the main form exists, a close request
   // ends the chooser and the program.
   SingleInstance instance(serverName);
-  instance.Listen();
+  if (const int handedOver = ClaimInstance(instance, serverName); handedOver >= 0) return handedOver;
+  HintDuration hints;
+  qApp->installEventFilter(&hints);
   bool closeRequested = false;
   QObject::connect(&instance, &SingleInstance::RestoreRequested, [] {
     if (TMainForm* form = MainForm()) {

@@ -146,11 +146,16 @@ class TestContentCheck : public QObject {
     QVERIFY(ReportsFaults(tmp_.path(), {"olvf.dat: missing", "i\\b\\pbk8x6: missing background"}));
   }
 
-  // A link past its table and a query row naming no column.
+  // A link past its table, a query row naming no column, item numbers the program refuses as
+  // file names (their photos never show).
   void catalogueFaults() {
     DatabaseSource cat = sources_.catalogues.at(33);
     for (TableSource& t : cat.tables) {
-      if (t.name == QLatin1String("Picture Items")) t.records[4][3] = "99";  // Group
+      if (t.name == QLatin1String("Picture Items")) {
+        t.records[4][3] = "99";  // Group
+        t.records[1][0] = "..\\..\\evil.txt";  // Item Number
+        t.records[2][0] = "/tmp/x";
+      }
       if (t.name == QLatin1String("Enamel & Fabrics Items")) t.records[0][5] = "1,2,40";
       if (t.name == QLatin1String("Picture Properties")) t.records[0][3] = "Groep";
     }
@@ -158,7 +163,9 @@ class TestContentCheck : public QObject {
     QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error), qPrintable(error));
     QVERIFY(ReportsFaults(tmp_.path(), {"d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"",
                                         "record 1, column \"Fabric Color\": link 40 past the 8 records",
-                                        "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\""}));
+                                        "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"",
+                                        "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)",
+                                        "olvf.dat: unsafe member name \"/tmp/x\" (d\\ol33.cat item 3)"}));
   }
 
   // Record keys the sections look for: the introduction, the topic list and a topic's table; a cut file.

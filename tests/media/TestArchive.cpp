@@ -1,6 +1,7 @@
 // Tests of the picture archives: index, entries, DOS time stamps, inflating and extraction.
 #include "ArchiveWriter.h"
 #include "media/Archive.h"
+#include "media/PictureDecoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <zlib.h>
+
+#include <ctime>
+
+#include <sys/stat.h>
 
 using namespace orlaventis;
 using olvtool::ArchiveWriter;
@@ -44,6 +51,39 @@ QByteArray ReadFile(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A zlib stream of `size` zero bytes, packed block by block (the bytes are never whole in memory).
+QByteArray PackedZeros(qint64 size) {
+  z_stream z{};
+  deflateInit(&z, Z_BEST_SPEED);
+  const QByteArray zeros(1 << 20, '\0');
+  QByteArray out;
+  char buffer[1 << 16];
+  for (int flush = Z_NO_FLUSH; flush != Z_FINISH;) {
+    const qint64 n = std::min<qint64>(size, zeros.size());
+    size -= n;
+    flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    z.avail_in = static_cast<uInt>(n);
+    do {
+      z.next_out = reinterpret_cast<Bytef*>(buffer);
+      z.avail_out = sizeof buffer;
+      deflate(&z, flush);
+      out.append(buffer, static_cast<qsizetype>(sizeof buffer - z.avail_out));
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return out;
+}
+
+// Runs olvtool; its exit code (-1 when it crashed), its standard output in `out`.
+int RunOlvtool(const QStringList& args, QByteArray* out = nullptr) {
+  QProcess p;
+  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
+  p.waitForFinished(60000);
+  if (out != nullptr) *out = p.readAllStandardOutput();
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
 const QDateTime kTime(QDate(2003, 7, 14), QTime(13, 45, 22), Qt::LocalTime);
 
 }  // namespace
@@ -70,6 +110,26 @@ class TestArchive : public QObject {
       QCOMPARE(DosDateTimeToDays(bad), kDosEpochDays);
     QVERIFY(!DaysToDateTime(std::nan("")).isValid() && !DaysToDateTime(1e12).isValid());
     QCOMPARE(DateTimeToDosDateTime(QDateTime(QDate(1970, 5, 5), QTime(1, 0), Qt::LocalTime)), 0x00210000u);
+
+    // A time the clocks skip (spring forward: 02:00 -> 03:00 on 2003-03-30 in Amsterdam) is the
+    // first valid time after it, in the listing and on the extracted file.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Amsterdam");
+    ::tzset();
+    const QDateTime three(QDate(2003, 3, 30), QTime(3, 0), Qt::LocalTime);
+    for (quint32 minute : {0u, 30u, 59u}) {
+      const quint32 gap = (23u << 25) | (3u << 21) | (30u << 16) | (2u << 11) | (minute << 5);
+      QCOMPARE(DaysToDateTime(DosDateTimeToDays(gap)), three);
+    }
+    QVERIFY(WriteFile(Path("gap.dat"), olvtool::AssembleArchive("abc", "g=780014528;3;3;0;\r\n")));
+    QByteArray listing;
+    QCOMPARE(RunOlvtool({"archive", "list", Path("gap.dat")}, &listing), 0);
+    QVERIFY2(listing.contains("2003-03-30T03:00:00"), listing.constData());
+    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("gap.dat")), QStringLiteral("g"));
+    QVERIFY(ExtractArchiveEntry(Path("gap.dat"), e, Path("gap")));
+    QCOMPARE(QFileInfo(Path("gap")).lastModified(), three);
+    qputenv("TZ", zone);
+    ::tzset();
   }
 
   void parsesIndexLines() {
@@ -252,6 +312,51 @@ class TestArchive : public QObject {
     QCOMPARE(out, Compressible(1000));
   }
 
+  // No member unpacks beyond the decoder's own file limit, whatever the ratio allows; the rest is
+  // inflated into the file block by block; a link, FIFO or folder at the destination is refused
+  // and left as it is, never followed.
+  void capsStreamsAndRefusesOddDestinations() {
+    const qint64 over = kMaxPictureFileBytes + 1;
+    const QByteArray zeros = PackedZeros(over);
+    QVERIFY(over <= zeros.size() * kMaxInflateRatio);
+    const QByteArray text = QByteArrayLiteral("huge=780014528;") + QByteArray::number(over) + ';' +
+                            QByteArray::number(zeros.size()) + ";0;\r\n";
+    QVERIFY(WriteFile(Path("huge.dat"), olvtool::AssembleArchive(zeros, text)));
+    const ArchiveEntry huge = FindArchiveEntry(BuildArchiveIndex(Path("huge.dat")), QStringLiteral("huge"));
+    QCOMPARE(huge.UnpackedSize, over);
+    QVERIFY(!ExtractArchiveEntry(Path("huge.dat"), huge, Path("huge")));
+    QVERIFY(!QFile::exists(Path("huge")));
+    QByteArray out;
+    QVERIFY(!InflateMember(zeros, out, over));
+    QCOMPARE(RunOlvtool({"archive", "extract", Path("huge.dat"), "huge", Path("huge")}), 1);
+    QVERIFY(!QFile::exists(Path("huge")));
+
+    ArchiveWriter writer;
+    const QByteArray big = Compressible(1 << 20);
+    QVERIFY(writer.Add(QStringLiteral("m"), big, kTime));
+    QString error;
+    QVERIFY(writer.Write(Path("m.dat"), &error));
+    const ArchiveEntry m = FindArchiveEntry(BuildArchiveIndex(Path("m.dat")), QStringLiteral("m"));
+    int partial = 0;
+    QVERIFY(ExtractArchiveEntry(Path("m.dat"), m, Path("m"), [&](qint64 done, qint64 total) {
+      QCOMPARE(QFileInfo(Path("m")).size(), done);  // already on disk
+      partial += done < total;
+    }));
+    QVERIFY(partial > 0);
+    QCOMPARE(ReadFile(Path("m")), big);
+
+    QVERIFY(WriteFile(Path("outside"), "keep"));
+    QVERIFY(QFile::link(Path("outside"), Path("link")));
+    QCOMPARE(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0600), 0);
+    QVERIFY(QDir().mkpath(Path("folder")));
+    for (const char* odd : {"link", "fifo", "folder"}) {
+      QVERIFY2(!ExtractArchiveEntry(Path("m.dat"), m, Path(odd)), odd);
+      QVERIFY2(QFileInfo(Path(odd)).exists() || QFileInfo(Path(odd)).isSymLink(), odd);
+    }
+    QVERIFY(QFileInfo(Path("link")).isSymLink());
+    QCOMPARE(ReadFile(Path("outside")), QByteArray("keep"));
+  }
+
   void deletesAFileWhoseTimeStampCannotBeSet() {
     ArchiveWriter writer;
     QString error;
@@ -278,28 +383,21 @@ class TestArchive : public QObject {
     const QByteArray slide = Compressible(9000);
     const QByteArray noise = Noise(500, 3);
     QVERIFY(WriteFile(Path("src/i/i/1"), slide) && WriteFile(Path("src/B1_W"), noise));
-    auto run = [](const QStringList& args, QByteArray* out = nullptr) {
-      QProcess p;
-      p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-      p.waitForFinished(60000);
-      if (out != nullptr) *out = p.readAllStandardOutput();
-      return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    };
-    QCOMPARE(run({"archive", "pack", Path("src"), Path("packed.dat")}), 0);
+    QCOMPARE(RunOlvtool({"archive", "pack", Path("src"), Path("packed.dat")}), 0);
     QByteArray listing;
-    QCOMPARE(run({"archive", "list", Path("packed.dat"), "--json"}, &listing), 0);
+    QCOMPARE(RunOlvtool({"archive", "list", Path("packed.dat"), "--json"}, &listing), 0);
     const QJsonArray members = QJsonDocument::fromJson(listing).array();
     QCOMPARE(members.size(), 2);
     const QJsonObject b1 = members[0].toObject(), i1 = members[1].toObject();
     QVERIFY(b1["name"] == "B1_W" && b1["packed"] == 500);  // noise is stored
     QVERIFY(i1["name"] == "i\\i\\1" && i1["unpacked"] == 9000 && i1["packed"].toInt() < 9000);
 
-    QCOMPARE(run({"archive", "extract", Path("packed.dat"), "I\\I\\1", Path("x1")}), 0);
+    QCOMPARE(RunOlvtool({"archive", "extract", Path("packed.dat"), "I\\I\\1", Path("x1")}), 0);
     QCOMPARE(ReadFile(Path("x1")), slide);
     QCOMPARE(QFileInfo(Path("x1")).lastModified().toSecsSinceEpoch() / 2,
              QFileInfo(Path("src/i/i/1")).lastModified().toSecsSinceEpoch() / 2);
-    QVERIFY(run({"archive", "extract", Path("packed.dat"), "nothing", Path("x2")}) == 1 && run({"archive", "list", Path("absent.dat")}) == 1);
-    QCOMPARE(run({"archive", "extract", Path("packed.dat")}), 2);
+    QVERIFY(RunOlvtool({"archive", "extract", Path("packed.dat"), "nothing", Path("x2")}) == 1 && RunOlvtool({"archive", "list", Path("absent.dat")}) == 1);
+    QCOMPARE(RunOlvtool({"archive", "extract", Path("packed.dat")}), 2);
   }
 };
 

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orlaventis;
@@ -21,6 +22,17 @@ bool Touch(const QString& path) {
   return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
 }
 
+// The permission bits of `path` (not following a link), or -1.
+int Mode(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Makes `path` a folder of another user (only root can); false when that cannot be done.
+bool MakeForeignFolder(const QString& path) {
+  return ::geteuid() == 0 && QDir().mkpath(path) && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+}
+
 }  // namespace
 
 class TestTempFolder : public QObject {
@@ -29,18 +41,19 @@ class TestTempFolder : public QObject {
  private Q_SLOTS:
   void refusesNamesThatLeaveTheFolder() {
     QTemporaryDir dir;
-    SetTempFolder(dir.path());
+    const QString folder = dir.filePath("T");
+    SetTempFolder(folder);
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
       QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
-    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), dir.path() + '/' + good);
+    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), folder + '/' + good);
 
     // A member name from an archive cannot make extraction write beside the folder.
     olvtool::ArchiveWriter writer;
     QString error;
     QVERIFY(writer.Add("i\\i\\1", "data", QDateTime::currentDateTime()) && writer.Write(dir.filePath("a.dat"), &error));
     const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(dir.filePath("a.dat")), "i\\i\\1");
-    QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("../escaped")) && !QFile::exists(dir.filePath("../escaped")));
-    QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("1")) && QFile::exists(dir.filePath("1")));
+    QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("../escaped")) && !QFile::exists(dir.filePath("escaped")));
+    QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("1")) && QFile::exists(folder + "/1"));
     SetTempFolder(QString());
   }
 
@@ -68,6 +81,48 @@ class TestTempFolder : public QObject {
       QVERIFY(!ChooseTempFolder(readOnly.path()).startsWith(readOnly.path()));
       QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+  }
+
+  // A "T" that is a symbolic link or another user's folder is never chosen, written into or
+  // emptied, not even when it was swapped in after the choice.
+  void neverUsesALinkedOrForeignT() {
+    QTemporaryDir program, victim;
+    QVERIFY(Touch(victim.filePath("notes.txt")));
+    QVERIFY(QFile::link(victim.path(), program.filePath("T")));
+    QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
+    SetTempFolder(program.filePath("T"));
+    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+    QCOMPARE(RemoveStaleTempFiles(), 0);
+    QVERIFY(!RemoveTempFolder());
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
+    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
+
+    QVERIFY(QFile::remove(program.filePath("T")));
+    if (MakeForeignFolder(program.filePath("T"))) {
+      QVERIFY(Touch(program.filePath("T/theirs")));
+      QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+      QCOMPARE(RemoveStaleTempFiles(), 0);
+      QVERIFY(QFile::exists(program.filePath("T/theirs")));
+    }
+    SetTempFolder(QString());
+  }
+
+  // Folders made for the pictures are private (0700); a name another user took before the
+  // folder was made is refused, nothing is made in it.
+  void makesPrivateFolders() {
+    QTemporaryDir base;
+    const QString folder = base.filePath("orlaventis-me/T/");
+    SetTempFolder(folder);
+    QCOMPARE(TempFilePath(QStringLiteral("1")), folder + QStringLiteral("1"));
+    QCOMPARE(Mode(base.filePath("orlaventis-me")), 0700);
+    QCOMPARE(Mode(folder), 0700);
+    if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
+      SetTempFolder(base.filePath("orlaventis-them/T/"));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
+      QVERIFY(!QFileInfo::exists(base.filePath("orlaventis-them/T")));
+    }
+    SetTempFolder(QString());
   }
 
   void removesStaleFilesAndTheFolder() {

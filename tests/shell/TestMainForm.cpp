@@ -1,5 +1,5 @@
 // Tests of the program as a whole: exit codes, a second start finding the first (restore and
-// close before the uninstaller), the headless tour.
+// close before the uninstaller), one program per user under a start storm, the headless tour.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,41 +11,56 @@
 #include <QTest>
 #include <QUuid>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <signal.h>
+
 namespace {
 
 constexpr int kProgramTimeoutMs = 60000;
 
-// A program run with its own data folder, instance name and configuration folder.
+const QStringList kSmallScreen = {"--screen", "800x600", "--language", "44"};
+
+// A program run with its own data, configuration and runtime folders and instance name.
 struct ProgramEnvironment {
   QTemporaryDir data;
   QTemporaryDir config;
+  QTemporaryDir runtime;
   QString instance = QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
+  QString dataFolder = data.path();     // $ORLAVENTIS_DATA
+  QString workingFolder = data.path();  // where the program starts
 
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ORLAVENTIS_DATA", data.path());
+    env.insert("ORLAVENTIS_DATA", dataFolder);
     env.insert("ORLAVENTIS_INSTANCE", instance);
     env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
     return env;
   }
 
-  void Start(QProcess& process, const QStringList& arguments) const {
+  void Start(QProcess& process, const QStringList& arguments,
+             QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) const {
     process.setProcessEnvironment(Environment());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setWorkingDirectory(data.path());
+    process.setProcessChannelMode(channels);
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(ORLAVENTIS_PROGRAM), arguments);
   }
 
-  // Runs to the end; the exit code, or -1 when it crashed or did not end in time.
-  int Run(const QStringList& arguments) const {
+  // Runs to the end; the exit code, or -1 when it crashed or did not end in time. `errors`
+  // receives the standard error output when given.
+  int Run(const QStringList& arguments, QByteArray* errors = nullptr) const {
     QProcess process;
-    Start(process, arguments);
+    Start(process, arguments, errors != nullptr ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     if (!process.waitForFinished(kProgramTimeoutMs)) {
       process.kill();
       process.waitForFinished();
       return -1;
     }
+    if (errors != nullptr) *errors = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   }
 
@@ -53,7 +68,7 @@ struct ProgramEnvironment {
   bool WaitForListener() const {
     for (int i = 0; i < 500; ++i) {
       QLocalSocket probe;
-      probe.connectToServer(instance);
+      probe.connectToServer(runtime.filePath(instance));
       if (probe.waitForConnected(100)) return true;
       QTest::qWait(20);
     }
@@ -103,6 +118,67 @@ class TestMainForm : public QObject {
     QVERIFY(first.waitForFinished(kProgramTimeoutMs));
     QVERIFY(first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+  }
+
+  // A first program that lives but does not answer (here stopped) is never taken over: the
+  // second start gives up with a message, and the first keeps the name.
+  void busyFirstIsNotTakenOver() {
+    ProgramEnvironment env;
+    QProcess first;
+    env.Start(first, kSmallScreen);
+    QVERIFY(env.WaitForListener());
+    QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGSTOP), 0);
+    QByteArray errors;
+    const int code = env.Run(kSmallScreen, &errors);
+    QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGCONT), 0);
+    QCOMPARE(code, 1);
+    QVERIFY2(errors.contains("does not answer"), errors.constData());
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
+  }
+
+  // Twenty starts at once leave exactly one program, which answers on the name; the others
+  // bring it forward or give up, none crashes.
+  void startStormLeavesOneProgram() {
+    ProgramEnvironment env;
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < 20; ++i) {
+      starts.push_back(std::make_unique<QProcess>());
+      env.Start(*starts.back(), kSmallScreen);
+    }
+    const auto running = [&starts] {
+      return std::count_if(starts.begin(), starts.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
+    QCOMPARE(running(), 1);
+    for (const auto& p : starts) {
+      if (p->state() != QProcess::NotRunning) continue;
+      QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+      QVERIFY2(p->exitCode() == 0 || p->exitCode() == 1, qPrintable(QString::number(p->exitCode())));
+    }
+    QVERIFY(env.WaitForListener());
+    QCOMPARE(env.Run({"uninstall"}), 0);
+    for (const auto& p : starts) QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(kProgramTimeoutMs));
+  }
+
+  // A relative $ORLAVENTIS_DATA names a folder below where the program started, for the whole
+  // run: the tour shows the same content as with the absolute folder.
+  void relativeDataFolder() {
+    const QDir content = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();  // with the demo content
+    QDir above = content;
+    QVERIFY(above.cdUp());
+    ProgramEnvironment env;
+    env.dataFolder = content.absolutePath();
+    QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("absolute")} + kSmallScreen), 0);
+    env.dataFolder = content.dirName();
+    env.workingFolder = above.absolutePath();
+    QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
+    const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
+    QCOMPARE(pictures.size(), 6);
+    for (const QString& name : pictures)
+      QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
+               qPrintable(name));
   }
 
   void uninstallWithoutEntryStartsNothing() {

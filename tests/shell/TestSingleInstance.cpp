@@ -2,18 +2,27 @@
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
+#include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace orlaventis;
+using Result = SingleInstance::ListenResult;
 
 namespace {
+
+constexpr uid_t kOtherUser = 65534;
 
 QString UniqueName() {
   return QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
@@ -50,7 +59,7 @@ class TestSingleInstance : public QObject {
   void secondProcessRestoresAndCloses() {
     const QString name = UniqueName();
     SingleInstance first(name);
-    QVERIFY(first.Listen());
+    QCOMPARE(first.Listen(), Result::Listening);
     QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QSignalSpy close(&first, &SingleInstance::CloseRequested);
 
@@ -62,10 +71,63 @@ class TestSingleInstance : public QObject {
     QTRY_COMPARE(close.count(), 1);
     QCOMPARE(restore.count(), 1);
 
-    // A second server on the same name is refused while the first answers; nobody listens on
-    // another name.
+    // A second holder of the name is refused while the first lives, answering or not; the
+    // first one's socket stays.
     SingleInstance rival(name);
-    QVERIFY(!rival.Listen());
+    QCOMPARE(rival.Listen(), Result::HeldByAnother);
+    QCOMPARE(RunSecondStart(name, "restore"), 0);
+  }
+
+  // The socket and its lock live in $XDG_RUNTIME_DIR, else in a 0700 folder of the user.
+  void socketInAPrivateFolder() {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString name = UniqueName();
+    QCOMPARE(InstanceSocketPath(name), runtime.filePath(name));
+    {
+      SingleInstance first(name);
+      QCOMPARE(first.Listen(), Result::Listening);
+      QVERIFY(QFileInfo(runtime.filePath(name)).exists());
+      QVERIFY(QFileInfo::exists(runtime.filePath(name + ".lock")));
+    }
+    QVERIFY(!QFileInfo(runtime.filePath(name)).exists());
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QFileInfo fallback(QFileInfo(InstanceSocketPath(name)).path());
+    QVERIFY2(fallback.path() == QDir::tempPath() && fallback.isDir() && !fallback.isSymLink(),
+             qPrintable(fallback.filePath()));
+    struct stat st {};
+    QCOMPARE(::lstat(QFile::encodeName(fallback.filePath()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+    QCOMPARE(st.st_uid, ::getuid());
+    if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
+  }
+
+  // A listener of another user is not sent to; a connection from another user is dropped
+  // unread. Needs root to run a process as another user.
+  void otherUsersAreRefused() {
+    if (::geteuid() != 0) QSKIP("needs root to start a process as another user");
+    QTemporaryDir folder;
+    QCOMPARE(::chown(QFile::encodeName(folder.path()).constData(), kOtherUser, kOtherUser), 0);
+    const QString path = folder.filePath("theirs");
+    QProcess theirs;
+    theirs.start(QCoreApplication::applicationFilePath(), {"--serve-as-other", path});
+    QVERIFY(theirs.waitForReadyRead(30000));
+    QCOMPARE(theirs.readLine().trimmed(), QByteArray("listening"));
+    QVERIFY(!SendToRunningInstance(path, InstanceRequest::Restore, 2000));
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write("restore\n");
+    socket.flush();
+    QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
+    QVERIFY(socket.readAll().isEmpty());
+    theirs.kill();
+    theirs.waitForFinished();
+    QVERIFY(!theirs.readAllStandardOutput().contains("restore"));
+  }
+
+  void nobodyListening() {
     QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
   }
 
@@ -74,14 +136,14 @@ class TestSingleInstance : public QObject {
     {
       // A crashed program leaves an entry under the name that nobody answers on.
       QLocalServer crashed;
-      QVERIFY(crashed.listen(name));
+      QVERIFY(crashed.listen(InstanceSocketPath(name)));
       const QString path = crashed.fullServerName();
       crashed.close();  // removes the file
       QFile stale(path);
       QVERIFY(stale.open(QIODevice::WriteOnly));  // a leftover entry under the name
     }
     SingleInstance first(name);
-    QVERIFY(first.Listen());
+    QCOMPARE(first.Listen(), Result::Listening);
     QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QCOMPARE(RunSecondStart(name, "restore"), 0);
     QTRY_COMPARE(restore.count(), 1);
@@ -90,10 +152,10 @@ class TestSingleInstance : public QObject {
   void oversizedRequestIsDropped() {
     const QString name = UniqueName();
     SingleInstance first(name);
-    QVERIFY(first.Listen());
+    QCOMPARE(first.Listen(), Result::Listening);
     QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QLocalSocket socket;
-    socket.connectToServer(name);
+    socket.connectToServer(InstanceSocketPath(name));
     QVERIFY(socket.waitForConnected(1000));
     socket.write(QByteArray(200, 'r'));
     socket.flush();
@@ -108,6 +170,20 @@ int main(int argc, char** argv) {
     const auto request = std::strcmp(argv[3], "close") == 0 ? InstanceRequest::Close
                                                             : InstanceRequest::Restore;
     return SendToRunningInstance(QString::fromLocal8Bit(argv[2]), request) ? 0 : 3;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--serve-as-other") == 0) {
+    // Listens on the path as another user and prints each request taken.
+    if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) return 4;
+    QCoreApplication app(argc, argv);
+    SingleInstance theirs(QString::fromLocal8Bit(argv[2]));
+    if (theirs.Listen() != Result::Listening) return 5;
+    QObject::connect(&theirs, &SingleInstance::RestoreRequested, [] {
+      std::puts("restore");
+      std::fflush(stdout);
+    });
+    std::puts("listening");
+    std::fflush(stdout);
+    return app.exec();
   }
   QCoreApplication app(argc, argv);
   TestSingleInstance test;
