@@ -4,6 +4,7 @@
 #include "controls/BaseButton.h"
 #include "controls/Ticker.h"
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QAbstractButton>
@@ -36,7 +37,9 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QStri
   // A protected language file asks the user, as every database does.
   static DialogPasswordPrompt prompt;
   auto database = std::make_unique<TTessaranObject>(&prompt);
-  if (!database->Open(path, path, QString(), QString())) return nullptr;
+  const bool open = database->Open(path, path, QString(), QString());
+  if (!database->OpenProblem().isEmpty()) Messages().Problem(database->OpenProblem());
+  if (!open) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));
   if (r == 0) {
