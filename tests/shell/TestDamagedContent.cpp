@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <functional>
 
@@ -105,16 +106,19 @@ class TestDamagedContent : public QObject {
       return ok;
     }) << "i/b/";
     QTest::newRow("member name with ..\\") << D([](const QDir& d) {
-      // The demo rebuilt with its first catalogue item (and so its photo member) renamed.
-      QTemporaryDir sources;
-      for (const QString& name : QDir(ORLAVENTIS_CONTENT_SOURCES).entryList(QDir::Files))
-        QFile::copy(QString(ORLAVENTIS_CONTENT_SOURCES "/") + name, sources.filePath(name));
-      QFile items(sources.filePath("items.tsv"));
-      if (!items.open(QIODevice::ReadWrite)) return false;
-      QByteArray text = items.readAll().replace("\nF1001\t", "\n..\\..\\F1001\t");
-      items.resize(0), items.write(text), items.close();
-      return QProcess::execute(ORLAVENTIS_OLVTOOL, {"demo", d.path(), "--items", "12", "--sources", sources.path()}) == 0;
-    }) << "..\\..\\F1001";
+      // The first catalogue item and its photo member renamed (the same field; a longer index).
+      const QByteArray from = "F1001", to = "..\\..\\F1001";
+      QFile catalogue(d.filePath("d/ol44.cat")), photos(d.filePath("olvf.dat"));
+      if (!catalogue.open(QIODevice::ReadWrite) || !photos.open(QIODevice::ReadWrite)) return false;
+      QByteArray c = catalogue.readAll(), a = photos.readAll();
+      const qsizetype at = c.indexOf(from + QByteArray(11, '\0'));
+      const qint32 n = qFromLittleEndian<qint32>(a.constData() + a.size() - 4);
+      QByteArray index = a.mid(a.size() - 4 - n, n).replace(from + "=", to + "=");
+      a = a.left(a.size() - 4 - n) + index + QByteArray(4, '\0');
+      qToLittleEndian<qint32>(static_cast<qint32>(index.size()), a.data() + a.size() - 4);
+      return at > 0 && catalogue.seek(0) && catalogue.write(c.replace(at, to.size(), to)) == c.size() &&
+             photos.seek(0) && photos.write(a) == a.size();
+    }) << "..\\..\\F1001 in ";
   }
 
   void damagedContentIsReportedNeverHangs() {
