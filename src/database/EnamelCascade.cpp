@@ -68,7 +68,9 @@ TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
     }
   }
 
+  // Items announced beyond the end of the data (a file cut short) cannot be read.
   const int itemCount = ReadableRecordCount(db, kItems);
+  if (itemCount < std::max(db.RecordCount(kItems), 0)) return LoadResult::ItemUnread;
   if (itemCount > kMaxRecords) return LoadResult::TooLarge;
   std::vector<TEnamelFabricItem> items;
   items.reserve(static_cast<size_t>(itemCount));

@@ -5,6 +5,7 @@
 #include "controls/ProportionalImage.h"
 #include "database/EnamelFixture.h"
 #include "media/Messages.h"
+#include "media/ProgramFolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -302,7 +303,8 @@ class TestEnamelAndFabricsForm : public QObject {
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
   }
 
-  // An empty model table or an item whose model cannot be read: "Error", then an empty form.
+  // An empty model table or an item whose model cannot be read: "Error" with the file, then an
+  // empty form.
   void damagedCatalogueSaysError() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
@@ -310,7 +312,7 @@ class TestEnamelAndFabricsForm : public QObject {
     QVERIFY(WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr);
-    QCOMPARE(messages_.All(), QStringList({"information: Error"}));
+    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
     QVERIFY(!form->DatabaseOpen());
     QCOMPARE(form->ModelyearsComboBox->count(), 0);
     QVERIFY(form->isVisible());

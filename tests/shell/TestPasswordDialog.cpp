@@ -124,7 +124,9 @@ class TestPasswordDialog : public QObject {
     QCOMPARE(shown, 1);  // the refusal is remembered for the file
     QVERIFY(!db.Open(copy, copy, QString(), QString()));
     QCOMPARE(shown, 2);  // another file asks again
-    SetUnattended(true);
+    SetUnattended(std::nullopt);
+    QVERIFY(Unattended());  // the offscreen platform: no display, nobody to answer
+    MessageBoxMessages().Error(QStringLiteral("to stderr; no box waits"));
     DialogPasswordPrompt unattended;
     TTessaranObject other(&unattended);
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
