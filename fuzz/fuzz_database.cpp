@@ -14,7 +14,7 @@ using namespace orlaventis;
 namespace {
 class NoAnswer : public PasswordPrompt {
  public:
-  std::optional<QString> AskPassword() override { return QStringLiteral("x"); }
+  std::optional<QString> AskPassword(const QString&) override { return QStringLiteral("x"); }
 };
 }  // namespace
 

@@ -22,6 +22,7 @@ for t in "${targets[@]}"; do
   seeds="fuzz/seeds/${name#fuzz_}"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
+  args+=(-max_len=65536)  # whole small content files, not only libFuzzer's default 4096 bytes
   echo "fuzz smoke: $name for ${seconds}s"
   QT_QPA_PLATFORM=offscreen "$t" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "${args[@]}" 2>"$dir/fuzz/$name.log" \
     || { tail -n 40 "$dir/fuzz/$name.log"; exit 1; }

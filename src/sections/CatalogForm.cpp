@@ -12,12 +12,14 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,7 +79,14 @@ QImage TPictureCache::Find(const QString& name) {
 void TPictureCache::Insert(const QString& name, const QImage& picture) {
   if (picture.isNull()) return;
   entries_.insert(entries_.begin(), {name, picture});
-  while (entries_.size() > static_cast<size_t>(kCapacity)) entries_.pop_back();
+  while (entries_.size() > static_cast<size_t>(kCapacity) || (entries_.size() > 1 && Bytes() > kMaxBytes))
+    entries_.pop_back();
+}
+
+qint64 TPictureCache::Bytes() const {
+  qint64 bytes = 0;
+  for (const auto& entry : entries_) bytes += entry.second.sizeInBytes();
+  return bytes;
 }
 
 QStringList TPictureCache::Names() const {
@@ -237,8 +246,13 @@ void TCatalogForm::CreateContent() {
   PictureCache.Clear();
   // A protected catalogue asks the user, as every database does.
   Catalog = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
-  Catalog->Load(DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat")),
-                kGroupsTable, kItemsTable, kGroupColumn);
+  const QString catalogPath =
+      DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  Catalog->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
+  QString problem = Catalog->Database->OpenProblem();
+  if (problem.isEmpty() && !Catalog->Loaded && QFileInfo::exists(catalogPath))
+    problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
+  if (!problem.isEmpty()) Messages().Problem(problem);
   bool bound = false;
   if (Catalog->Loaded) {
     Catalog->GroupMode = false;
@@ -443,6 +457,11 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   const QPointer<TCatalogForm> self(this);
   picture = LoadArchivePicture(PictureArchive::Photos, name, name);
   if (!self) return {};
+  // Kept as large as it is ever drawn (the zoom window fills at most the screen), not larger.
+  const QSize screen = ScreenSize();
+  if (picture.width() > screen.width() || picture.height() > screen.height())
+    picture = picture.scaled(screen, Qt::KeepAspectRatio,
+                             picture.colorCount() > 0 ? Qt::FastTransformation : Qt::SmoothTransformation);
   PictureCache.Insert(name, picture);
   return picture;
 }

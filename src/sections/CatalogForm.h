@@ -24,19 +24,22 @@ class TTessaranQueryGrid;
 class TThumbnailGrid;
 
 // The pictures the Catalog unpacked last: archive member names (letter case ignored, as in the
-// archive index) with their decoded pictures, most recently used first, at most kCapacity.
+// archive index) with their decoded pictures, most recently used first, at most kCapacity
+// pictures and, beside the newest one, at most kMaxBytes of picture data.
 class TPictureCache {
  public:
   static constexpr int kCapacity = 30;
+  static constexpr qint64 kMaxBytes = 64LL * 1024 * 1024;
 
   // The picture stored under `name` (moved to the front), or a null image when there is none.
   QImage Find(const QString& name);
   // Stores `picture` under `name` at the front (a null picture is not stored), then drops the
-  // least recently used entries beyond kCapacity.
+  // least recently used entries beyond kCapacity or kMaxBytes (the new one always stays).
   void Insert(const QString& name, const QImage& picture);
   void Clear() { entries_.clear(); }
 
   int Count() const { return static_cast<int>(entries_.size()); }
+  qint64 Bytes() const;  // the picture data held
   // The names, most recently used first.
   QStringList Names() const;
 

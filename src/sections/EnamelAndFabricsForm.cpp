@@ -126,7 +126,9 @@ void TEnamelAndFabricsForm::CreateContent() {
   cascade_ = std::make_unique<TEnamelCascade>();
   database_ = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
   const QString path = DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
+  if (!database_->OpenProblem().isEmpty()) Messages().Problem(database_->OpenProblem());
   if (!databaseOpen_) return;  // the lists stay empty and every handler finds nothing to do
 
   const TEnamelCascade::LoadResult loaded = cascade_->Load(*database_);
@@ -149,7 +151,7 @@ void TEnamelAndFabricsForm::Fail() {
   cascade_ = std::make_unique<TEnamelCascade>();
   database_->Close();
   unsetCursor();
-  Messages().Information(kError);
+  Messages().Information(AboutFile(kError, databasePath_));
 }
 
 QComboBox* TEnamelAndFabricsForm::ListOf(EnamelOption option) const {

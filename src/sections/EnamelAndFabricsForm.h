@@ -84,6 +84,7 @@ class TEnamelAndFabricsForm final : public TSectionForm {
 
   std::unique_ptr<TTessaranObject> database_;
   bool databaseOpen_ = false;
+  QString databasePath_;  // the catalogue file, for messages
   std::unique_ptr<TEnamelCascade> cascade_;
   QImage carPicture_;    // the car picture shown
   QImage chairPicture_;  // the seat picture shown

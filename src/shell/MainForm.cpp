@@ -6,6 +6,7 @@
 #include "database/RecordFile.h"
 #include "shell/AboutBox.h"
 #include "media/Archive.h"
+#include "media/Messages.h"
 #include "shell/LanguageChooser.h"
 #include "shell/Platform.h"
 #include "shell/SingleInstance.h"
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -99,6 +101,33 @@ class HintDuration final : public QObject {
     QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), kHintMs);
     return true;
   }
+};
+
+// Reports an archive that is there but gives no index (a missing one is no damage).
+void ReportArchive(const QString& path, const std::optional<QStringList>& index) {
+  if (!index) {
+    if (QFileInfo::exists(path)) Messages().Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
+  } else if (index->isEmpty()) {
+    Messages().Problem(AboutFile(QStringLiteral("The archive index is damaged"), path));
+  }
+}
+
+// The tour's messages: nobody answers a box, so each goes to stderr at once and is kept, once,
+// for the list of failures at the end.
+class TourMessages final : public UserMessages {
+ public:
+  void Error(const QString& text) override { Keep("error", text); }
+  void Information(const QString& text) override { Keep("information", text); }
+  void Problem(const QString& text) override { Keep("problem", text); }
+  const QStringList& Failures() const { return failures_; }
+
+ private:
+  void Keep(const char* kind, const QString& text) {
+    if (failures_.contains(text)) return;
+    failures_ << text;
+    std::fprintf(stderr, "%s: %s\n", kind, qPrintable(text));
+  }
+  QStringList failures_;
 };
 
 // Shows the main form over the whole screen (the pretended one when a size is given).
@@ -190,9 +219,12 @@ bool TMainForm::FormCreate() {
   // Files a crashed run left in the temporary folder go first.
   RemoveStaleTempFiles();
   photoArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olvf.dat")));
+  ReportArchive(DataPath(QStringLiteral("olvf.dat")), photoArchiveIndex_);
   enamelArchiveIndex_ = BuildArchiveIndex(DataPath(QStringLiteral("olve.dat")));
+  ReportArchive(DataPath(QStringLiteral("olve.dat")), enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
-  recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat")));
+  if (!recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat"))) && !recordFile_->OpenProblem().isEmpty())
+    Messages().Problem(recordFile_->OpenProblem());
   recordFile_->SelectAll();
 
   unsetCursor();
@@ -370,6 +402,9 @@ int RunTour(const StartRequest& request) {
   StartUp(request);
   // The pictures are taken as soon as each form settles: transitions finish at once.
   SetInstantTransitions(true);
+  TourMessages messages;
+  const ScopedMessages recording(&messages);
+  SetUnattended(true);
   if (!folder.mkpath(QStringLiteral("."))) return 3;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {
@@ -416,7 +451,12 @@ int RunTour(const StartRequest& request) {
   MainFormReady = false;
   form.close();
   Settle();
-  return written ? 0 : 3;
+  if (!written) return 3;
+  if (messages.Failures().isEmpty()) return 0;
+  std::fprintf(stderr, "orlaventis: the tour met %d problem(s):\n", int(messages.Failures().size()));
+  for (QString failure : messages.Failures())
+    std::fprintf(stderr, "  %s\n", qPrintable(failure.replace(QLatin1Char('\n'), QLatin1String(": "))));
+  return 4;
 }
 
 }  // namespace orlaventis

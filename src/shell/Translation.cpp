@@ -4,6 +4,7 @@
 #include "controls/BaseButton.h"
 #include "controls/Ticker.h"
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QAbstractButton>
@@ -35,7 +36,9 @@ TTessaranObject* translating = nullptr;
 std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
   // A protected language file asks the user, as every database does.
   auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
-  if (!database->Open(path, path, QString(), QString())) return nullptr;
+  const bool open = database->Open(path, path, QString(), QString());
+  if (!database->OpenProblem().isEmpty()) Messages().Problem(database->OpenProblem());
+  if (!open) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));
   if (r == 0) {

@@ -2,8 +2,12 @@
 #include "database/Bytes.h"
 #include "database/DatabaseFixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace orlaventis;
 using namespace olvtool;
@@ -30,7 +34,7 @@ TableSource Numbers(const QString& name, bool storedCount) {
 class AnsweringPrompt : public PasswordPrompt {
  public:
   explicit AnsweringPrompt(std::optional<QString> answer) : answer_(std::move(answer)) {}
-  std::optional<QString> AskPassword() override {
+  std::optional<QString> AskPassword(const QString&) override {
     ++asked;
     return answer_;
   }
@@ -188,6 +192,57 @@ class TestTableDatabase : public QObject {
     QVERIFY(!db.GetValue("Cars", "Colours", 3).IsRead());
     QCOMPARE(db.GetValueAsText("Cars", "Sold", 3), QStringLiteral("No"));
     QCOMPARE(db.FindRecord("Cars", "Colours", "Green"), 2);
+  }
+
+  void damagedCountsStayWithinTheData() {
+    // One table of two byte records in one file; count at 340, first record at 345.
+    DatabaseSource source;
+    source.tables = {TableSource{}};
+    source.tables[0].name = QStringLiteral("T");
+    source.tables[0].columns = {Col(QStringLiteral("B"), ColumnType::ctByte)};
+    source.tables[0].records = {{QStringLiteral("1")}, {QStringLiteral("2")}};
+    const QByteArray good = BuildDatabase(source, true, nullptr)->definitions;
+    const int32_t first = LoadLE<int32_t>(reinterpret_cast<const uint8_t*>(good.constData()) + 345);
+    const struct {
+      int32_t count, first, readable;
+    } cases[] = {{2, first, 2}, {0x7FFFFFFF, first, 2}, {0x7FFFFFFF, int32_t(0x80000002), 0},
+                 {0x7FFFFFFF, -1, 0}, {0x7FFFFFFF, int32_t(good.size()) + 1, 0},
+                 {0x7FFFFFFF, int32_t(good.size()) - 1, 1}, {-5, first, 0}};
+    for (const auto& c : cases) {
+      QByteArray b = good;
+      StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 340, c.count);
+      StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 345, c.first);
+      QVERIFY(WriteFile(Path(QStringLiteral("count.db")), b));
+      TTessaranObject db;
+      QVERIFY(db.Open(Path(QStringLiteral("count.db")), Path(QStringLiteral("count.db")), QString(), QString()));
+      QCOMPARE(ReadableRecordCount(db, QStringLiteral("T")), c.readable);
+    }
+  }
+
+  void onlyRegularFilesAreReadAndOnlyOnce() {
+    QString error;
+    QVERIFY(WriteDatabase(Sample(), Path(QStringLiteral("s.def")), Path(QStringLiteral("s.dat")), &error));
+    TTessaranObject db;
+    QVERIFY(db.Open(Path(QStringLiteral("s.dat")), Path(QStringLiteral("s.def")), QString(), QString()));
+    QVERIFY(db.OpenProblem().isEmpty());
+    // The data file shrinks while the database is open: what was read stays readable.
+    QVERIFY(QFile::resize(Path(QStringLiteral("s.dat")), 0));
+    QCOMPARE(db.GetValueAsText(QStringLiteral("Cars"), QStringLiteral("Title"), 2), QStringLiteral("Convertible"));
+
+    // A folder, a FIFO and a device never open, are never waited for, and are named.
+    QVERIFY(QDir().mkpath(Path(QStringLiteral("folder.db"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(Path(QStringLiteral("fifo.db"))).constData(), 0600), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), Path(QStringLiteral("zero.db"))));
+    for (const char* name : {"folder.db", "fifo.db", "zero.db"}) {
+      const QString path = Path(QString::fromLatin1(name));
+      QVERIFY(!db.Open(path, path, QString(), QString()));
+      QCOMPARE(db.OpenProblem(), QStringLiteral("The file is not a regular file\n") + path);
+    }
+    QVERIFY(!db.Open(Path(QStringLiteral("fifo.db")), Path(QStringLiteral("s.def")), QString(), QString()));
+    QCOMPARE(db.OpenProblem(), QStringLiteral("The file is not a regular file\n") + Path(QStringLiteral("fifo.db")));
+    // A missing file is no damage to report.
+    QVERIFY(!db.Open(Path(QStringLiteral("none.db")), Path(QStringLiteral("none.db")), QString(), QString()));
+    QVERIFY(db.OpenProblem().isEmpty());
   }
 
   void findRecordEdges() {

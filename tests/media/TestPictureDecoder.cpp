@@ -158,21 +158,26 @@ class TestPictureDecoder : public QObject {
     for (const Case& c : cases) {
       messages_.Clear();
       TPMultiImage decoder;
-      decoder.SetImageName(Write("bad." + c.extension, c.bytes));
+      const QString path = Write("bad." + c.extension, c.bytes);
+      decoder.SetImageName(path);
       QVERIFY2(decoder.Picture().isNull(), qPrintable(c.message + c.extension));
-      QVERIFY(messages_.Errors().size() == 1 && !messages_.Errors()[0].isEmpty());
-      QCOMPARE(messages_.Informations(), QStringList{c.message});
-      QVERIFY(messages_.All()[0].startsWith("error: "));  // the reason comes first
+      // The decoder's own texts, each with the file on its last line.
+      QCOMPARE(messages_.Errors().size(), 1);
+      QVERIFY(messages_.Errors()[0].endsWith(QLatin1Char('\n') + path));
+      QVERIFY(!messages_.Errors()[0].startsWith(QLatin1Char('\n')));
+      QCOMPARE(messages_.Informations(), QStringList{c.message + QLatin1Char('\n') + path});
+      QVERIFY(messages_.All()[0].startsWith(QStringLiteral("error: ")));  // the reason comes first
       // Without the extension the same bytes fail the same way (when they name that format).
       if (SniffPictureFormat(c.bytes) != FormatForFileName("x." + c.extension)) continue;
       messages_.Clear();
-      decoder.SetImageName(Write("bad", c.bytes));
-      QVERIFY(decoder.Picture().isNull() && messages_.Informations() == QStringList{c.message});
+      decoder.SetImageName(Write("bad", c.bytes), QStringLiteral("member in archive"));
+      QVERIFY(decoder.Picture().isNull());
+      QCOMPARE(messages_.Informations(), QStringList{c.message + QStringLiteral("\nmember in archive")});
     }
     messages_.Clear();
     TPMultiImage decoder;
-    decoder.SetImageName("Missing.RES");
-    QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed"});
+    decoder.SetImageName(QStringLiteral("Missing.RES"));
+    QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
 
     // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();

@@ -13,6 +13,7 @@
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -545,6 +546,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WritePictures(Folder(), 1, 5));
     main_ = fixture::StartMainForm(Folder(), 44);
     QVERIFY(main_ != nullptr);
+    SetUnattended(false);  // the offscreen platform counts as unattended: this test answers
     QTimer answer;
     answer.callOnTimeout([&] {
       if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
@@ -555,6 +557,7 @@ class TestCatalogForm : public fixture::SectionTest {
     answer.start(0);
     QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
     answer.stop();
+    SetUnattended(std::nullopt);
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
     QVERIFY(form != nullptr && form->Catalog != nullptr);
     QCOMPARE(form->Header->text(), QString("Picture 1"));
@@ -620,6 +623,26 @@ class TestCatalogForm : public fixture::SectionTest {
     // A cached picture is the very same picture when it shows again.
     form->FirstBtnClick();
     QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
+  }
+
+  void cacheHoldsWhatIsShownWithinItsBytes() {
+    TPictureCache cache;
+    const QImage big(2048, 2048, QImage::Format_RGB32);  // 16 MiB each: four fit in 64 MiB
+    for (int n = 1; n <= 6; ++n) cache.Insert(MemberName(n), big);
+    QCOMPARE(cache.Names(), (QStringList{MemberName(6), MemberName(5), MemberName(4), MemberName(3)}));
+    cache.Insert("huge", QImage(4300, 4300, QImage::Format_RGB32));  // beyond the cap: kept alone
+    QCOMPARE(cache.Names(), QStringList{"huge"});
+    // A photo larger than the screen (640 x 480) is kept at the size it can show.
+    QImage wide(1600, 600, QImage::Format_RGB32);
+    wide.fill(ItemColour(1));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && wide.save(&buffer, "PNG"));
+    QVERIFY(WriteCatalogue(Folder(), 1));
+    QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr);
+    QCOMPARE(form->PictureCache.Find(MemberName(1)).size(), QSize(640, 240));
   }
 };
 

@@ -7,6 +7,7 @@
 #include "database/EnamelFixture.h"
 #include "media/Messages.h"
 #include "shell/LanguageFile.h"
+#include "media/ProgramFolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -285,7 +286,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
 
-  // An empty model table or an item whose model cannot be read: "Error", then an empty form.
+  // An empty model table or an item whose model cannot be read: "Error" with the file, then an
+  // empty form.
   void damagedCatalogueSaysError() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
@@ -293,7 +295,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr);
-    QCOMPARE(messages_.All(), QStringList({"information: Error"}));
+    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
     QVERIFY(!form->DatabaseOpen() && form->isVisible());
     QCOMPARE(form->ModelyearsComboBox->count(), 0);
     form->ModelsComboBoxChange();

@@ -2,6 +2,7 @@
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
 #include "media/Archive.h"
+#include "media/Messages.h"
 #include "shell/MainForm.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
@@ -98,6 +99,8 @@ class TestArchivePicture : public QObject {
   // Every failure gives a null picture, writes nothing outside the temporary folder and leaves
   // nothing in it.
   void failuresLeaveNothing() {
+    RecordedMessages messages;
+    const ScopedMessages recording(&messages);
     const QString member = QStringLiteral("i\\x\\1");
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
     for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("..\\escaped"), QStringLiteral("../escaped"),
@@ -112,6 +115,10 @@ class TestArchivePicture : public QObject {
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("text"), QStringLiteral("text")).isNull());
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("damaged"), QStringLiteral("damaged")).isNull());
     QVERIFY(TempFiles().isEmpty());
+    // What failed is named: the member and its archive.
+    const QString photos = DataPath(QStringLiteral("olvf.dat"));
+    QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
+    QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
     QVERIFY(main_->anImage().ImageName().isEmpty());
 
     // No archive at all (no index), and no main form.

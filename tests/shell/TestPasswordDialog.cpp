@@ -1,10 +1,13 @@
 // Tests of the database password prompt dialog, answered the way a user would.
 #include "DatabaseWriter.h"
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -41,6 +44,7 @@ class TestPasswordDialog : public QObject {
 
  private Q_SLOTS:
   void initTestCase() {
+    SetUnattended(false);  // the offscreen platform counts as unattended: these tests answer
     QVERIFY(dir_.isValid());
     olvtool::DatabaseSource source;
     source.password = QStringLiteral("Vaudrel");
@@ -76,19 +80,53 @@ class TestPasswordDialog : public QObject {
   }
 
   void wrongEmptyOrCancelledPasswordKeepsItClosed() {
+    const std::function<void(PasswordDialog*)> answers[] = {
+        [](PasswordDialog* dialog) {
+          QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrex"));
+          Button(dialog, QDialogButtonBox::Ok)->click();
+        },
+        [](PasswordDialog* dialog) { Button(dialog, QDialogButtonBox::Ok)->click(); },
+        [](PasswordDialog* dialog) {
+          QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
+          Button(dialog, QDialogButtonBox::Cancel)->click();
+        }};
+    for (const auto& answer : answers) {
+      DialogPasswordPrompt prompt;
+      TTessaranObject db(&prompt);
+      WhenDialogShows(answer);
+      QVERIFY(!db.Open(path_, path_, QString(), QString()));
+      QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
+    }
+  }
+
+  void asksOncePerFileAndNeverWithoutADisplay() {
+    // Cancels every dialog that shows, and counts them.
+    int shown = 0;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, [&shown] {
+      if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
+        ++shown;
+        Button(dialog, QDialogButtonBox::Cancel)->click();
+      }
+    });
+    canceller.start(10);
+    const QString copy = dir_.filePath(QStringLiteral("copy.db"));
+    QVERIFY(QFile::copy(path_, copy));
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
-    // A wrong password, none, and the right one cancelled.
-    const std::pair<const char*, QDialogButtonBox::StandardButton> answers[] = {
-        {"Vaudrex", QDialogButtonBox::Ok}, {"", QDialogButtonBox::Ok}, {"Vaudrel", QDialogButtonBox::Cancel}};
-    for (const auto& [typed, button] : answers) {
-      WhenDialogShows([typed, button](PasswordDialog* dialog) {
-        QTest::keyClicks(dialog->Edit(), QString::fromLatin1(typed));
-        Button(dialog, button)->click();
-      });
-      QVERIFY2(!db.Open(path_, path_, QString(), QString()), typed);
-    }
-    QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
+    for (int i = 0; i < 3; ++i) QVERIFY(!db.Open(path_, path_, QString(), QString()));
+    QCOMPARE(shown, 1);  // the refusal is remembered for the file
+    QVERIFY(!db.Open(copy, copy, QString(), QString()));
+    QCOMPARE(shown, 2);  // another file asks again
+    SetUnattended(std::nullopt);
+    QVERIFY(Unattended());  // the offscreen platform: no display, nobody to answer
+    MessageBoxMessages().Error(QStringLiteral("to stderr; no box waits"));
+    DialogPasswordPrompt unattended;
+    TTessaranObject other(&unattended);
+    QVERIFY(!other.Open(path_, path_, QString(), QString()));
+    SetUnattended(false);
+    QCOMPARE(shown, 2);
+    QCOMPARE(other.OpenProblem(), QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
 
