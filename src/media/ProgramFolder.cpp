@@ -28,15 +28,25 @@ void SetProgramFolder(const QString& folder) {
   ExplicitFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
 }
 
+QString InstalledContentFolder() {
+  return WithSlash(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orlaventis"))
+                       .absolutePath());
+}
+
 QString ProgramFolder() {
   if (!ExplicitFolder().isEmpty()) return ExplicitFolder();
   const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
   if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
   const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
   if (HoldsContent(exeFolder)) return exeFolder;
-  const QString installed = WithSlash(QDir(exeFolder + QStringLiteral("../share/orlaventis")).absolutePath());
+  const QString installed = InstalledContentFolder();
   if (HoldsContent(installed)) return installed;
   return exeFolder;
+}
+
+bool ProgramFolderIsInstalled() {
+  return ExplicitFolder().isEmpty() && qEnvironmentVariableIsEmpty("ORLAVENTIS_DATA") &&
+         ProgramFolder() == InstalledContentFolder();
 }
 
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {

@@ -12,6 +12,11 @@ namespace orlaventis {
 // folder. Never the current directory. Needs a QCoreApplication for the executable's folder.
 QString ProgramFolder();
 
+// True when the program folder is the installed content ("../share/orlaventis/" beside the
+// executable, found without --data or $ORLAVENTIS_DATA). An installed tree belongs to the system
+// and is never written, whatever the permissions say.
+bool ProgramFolderIsInstalled();
+
 // Makes `folder` the program folder from now on (a trailing "/" is added when missing).
 void SetProgramFolder(const QString& folder);
 

@@ -24,6 +24,8 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolTip>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QWindowStateChangeEvent>
 
 #include <cstdlib>
@@ -108,8 +110,17 @@ void ShowMainForm(TMainForm& form) {
 void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(routines); }
 
 QString HelpAddress() {
-  return QString::fromLatin1(kMakerAddress) + QStringLiteral("orlaventis/help?lang=") +
-         QString::number(LanguageId);
+  const QString registered =
+      ProgramRegistry()
+          .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
+          .trimmed();
+  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(QStringLiteral("help\\index.html")))
+                                  : QUrl(registered);
+  QUrlQuery query(url);
+  query.removeAllQueryItems(QStringLiteral("lang"));
+  query.addQueryItem(QStringLiteral("lang"), QString::number(LanguageId));
+  url.setQuery(query);
+  return url.toString();
 }
 
 QSize ScreenSize() {

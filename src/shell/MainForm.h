@@ -44,10 +44,15 @@ inline bool MainFormReady = false;
 // Program folder + "d/olv.lng".
 inline QString LanguageFilePath;
 
-// The addresses the program opens in the web browser. The help page gets the interface
-// language as its "lang" parameter.
+// The addresses the program opens in the web browser.
 inline constexpr char kPublisherAddress[] = "https://www.ostrand-media.example/";
 inline constexpr char kMakerAddress[] = "https://www.tarnwick.example/";
+// Where a publisher sets the content's own help address: a registry key and value.
+inline constexpr char kProgramKey[] = "HKEY_LOCAL_MACHINE\\Software\\Orlaventis";
+inline constexpr char kHelpAddressValue[] = "HelpAddress";
+// The help page with the interface language as its "lang" parameter (replacing one the address
+// may already carry): the registered help address when one is set, else the content's own
+// "help/index.html" as a file address.
 QString HelpAddress();
 
 // The screen size the program lays itself out for: the override when one is set (the --screen
