@@ -73,6 +73,10 @@ void ApplyRequest(const StartRequest& request) {
   if (!request.dataFolder.isEmpty()) SetProgramFolder(request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  FillScreen = request.fillScreen ||
+               ProgramRegistry()
+                       .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kFillScreenValue))
+                       .trimmed() == QLatin1String("1");
   if (request.language != 0) {
     LanguageId = request.language;
     ChooseLanguage = false;
@@ -188,6 +192,7 @@ bool TMainForm::FormCreate() {
     if (!mode) return false;
     LayoutMode = *mode;
   }
+  SetFillScreen(FillScreen && ScaleToScreen ? ScreenSize() : QSize());
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.
