@@ -23,13 +23,19 @@ bool HoldsContent(const QString& folder) {
   return QFileInfo::exists(ResolveCaseInsensitive(folder, QStringLiteral("d\\olv.dat")));
 }
 
+// "../share/orlaventis/" beside the executable: where an installed program keeps its content.
+QString InstalledContentFolder() {
+  return WithSlash(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orlaventis"))
+                       .absolutePath());
+}
+
 // The program folder as found from the environment and the executable's place.
 QString FindProgramFolder() {
   const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
   if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
   const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
   if (HoldsContent(exeFolder)) return exeFolder;
-  const QString installed = WithSlash(QDir(exeFolder + QStringLiteral("../share/orlaventis")).absolutePath());
+  const QString installed = InstalledContentFolder();
   if (HoldsContent(installed)) return installed;
   return exeFolder;
 }
@@ -46,6 +52,8 @@ QString ProgramFolder() {
   if (ResolvedFolder().isEmpty()) ResolvedFolder() = FindProgramFolder();
   return ResolvedFolder();
 }
+
+bool ProgramFolderIsInstalled() { return ProgramFolder() == InstalledContentFolder(); }
 
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {
   const QString base = WithSlash(folder);

@@ -14,6 +14,11 @@ namespace orlaventis {
 // QCoreApplication for the executable's folder.
 QString ProgramFolder();
 
+// True when the program folder is the installed content ("../share/orlaventis/" beside the
+// executable). An installed tree belongs to the system and is never written, whatever the
+// permissions say.
+bool ProgramFolderIsInstalled();
+
 // Makes `folder` the program folder from now on (made absolute against the current directory,
 // a trailing "/" added); an empty folder makes the next ProgramFolder() resolve again.
 void SetProgramFolder(const QString& folder);

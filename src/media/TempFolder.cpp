@@ -103,7 +103,8 @@ QString ChooseTempFolder(const QString& programFolder) {
 
 QString TempFolder() {
   QString& folder = chosenFolder();
-  if (folder.isEmpty()) folder = ChooseTempFolder(ProgramFolder());
+  if (folder.isEmpty())
+    folder = ProgramFolderIsInstalled() ? PerUserFolder() : ChooseTempFolder(ProgramFolder());
   return folder;
 }
 

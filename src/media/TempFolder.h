@@ -14,7 +14,7 @@ namespace orlaventis {
 QString ChooseTempFolder(const QString& programFolder);
 
 // The temporary folder of this run, with a trailing "/": chosen from ProgramFolder() on first
-// use unless SetTempFolder named one. Created on demand by the first extraction.
+// use (always the per-user folder for an installed program folder) unless SetTempFolder named one. Created on demand by the first extraction.
 QString TempFolder();
 
 // Uses `folder` from now on (a trailing "/" is added when missing). Tests and the start-up

@@ -256,9 +256,8 @@ void TCatalogForm::CreateContent() {
   bool bound = false;
   if (Catalog->Loaded) {
     Catalog->GroupMode = false;
-    const LayoutModeValue mode = LayoutMode;
-    const double rowScale = (mode == 1 || mode == 4) ? 1.25 : (mode == 2 || mode == 5) ? 1.6 : 1.0;
-    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * rowScale));
+    const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
     bound = TessaranQueryGrid->LoadDefinition(Catalog->Database.get(), kItemsTable, kVisibleQueryRows,
                                               kPropertiesTable);
   }

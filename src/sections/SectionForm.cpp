@@ -111,7 +111,9 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
   Bk->setObjectName(QStringLiteral("Bk"));
   Bk->setGeometry(rect());
   Bk->Background().SetBrush(Qt::NoBrush);
-  Bk->Background().SetImageDrawStyle(TImageDrawStyle::idsTopLeft);
+  // Backgrounds exist for the three design sizes; a filled screen stretches the largest.
+  Bk->Background().SetImageDrawStyle(FillingScreen() ? TImageDrawStyle::idsStretch
+                                                     : TImageDrawStyle::idsTopLeft);
 
   for (size_t i = 0; i < MenuBtn.size(); ++i) {
     const MenuEntry& entry = kMenuColumn[i];

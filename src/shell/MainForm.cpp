@@ -27,6 +27,8 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolTip>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QWindowStateChangeEvent>
 
 #include <cstdio>
@@ -81,6 +83,10 @@ void StartUp(const StartRequest& request) {
   SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  FillScreen = request.fillScreen ||
+               ProgramRegistry()
+                       .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kFillScreenValue))
+                       .trimmed() == QLatin1String("1");
   if (request.language != 0) {
     LanguageId = request.language;
     ChooseLanguage = false;
@@ -145,8 +151,17 @@ void ShowMainForm(TMainForm& form) {
 void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(routines); }
 
 QString HelpAddress() {
-  return QString::fromLatin1(kMakerAddress) + QStringLiteral("orlaventis/help?lang=") +
-         QString::number(LanguageId);
+  const QString registered =
+      ProgramRegistry()
+          .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
+          .trimmed();
+  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(QStringLiteral("help\\index.html")))
+                                  : QUrl(registered);
+  QUrlQuery query(url);
+  query.removeAllQueryItems(QStringLiteral("lang"));
+  query.addQueryItem(QStringLiteral("lang"), QString::number(LanguageId));
+  url.setQuery(query);
+  return url.toString();
 }
 
 QSize ScreenSize() {
@@ -214,6 +229,7 @@ bool TMainForm::FormCreate() {
     if (!mode) return false;
     LayoutMode = *mode;
   }
+  SetFillScreen(FillScreen && ScaleToScreen ? ScreenSize() : QSize());
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.

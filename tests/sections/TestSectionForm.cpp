@@ -223,18 +223,29 @@ class TestSectionForm : public QObject {
              (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos", "Productie"}));
   }
 
+  // Without a registered address the content's own help page opens; a registered one wins and
+  // gets the language in place of any it carried.
   void helpButtonOpensHelpPageAndMinimises() {
     std::vector<QUrl> opened;
-    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
     SetUrlOpener([&opened](const QUrl& url) {
       opened.push_back(url);
       return false;  // minimises also when the page could not be opened
     });
-    TSectionForm* intro = Intro(QSize(640, 480));
-    intro->MenuButtonClick(intro->MenuBtn[4]);
-    QCOMPARE(opened.size(), size_t(1));
-    QCOMPARE(QUrlQuery(opened[0]).queryItemValue("lang"), QString("44"));
-    QVERIFY(form_->windowState() & Qt::WindowMinimized);
+    IniRegistry registered{QStringList{}};
+    registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\nHelpAddress=https://help.example/olv?lang=31&v=2\n");
+    for (bool withAddress : {false, true}) {
+      form_.reset();
+      SetProgramRegistry(std::make_unique<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{})));
+      TSectionForm* intro = Intro(QSize(640, 480));
+      QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
+      QVERIFY(form_->windowState() & Qt::WindowMinimized);
+    }
+    QCOMPARE(opened.size(), size_t(2));
+    QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == DataPath("help\\index.html"), qPrintable(opened[0].toString()));
+    QCOMPARE(opened[1].host(), QString("help.example"));
+    QCOMPARE(QUrlQuery(opened[1]).queryItemValue("v"), QString("2"));
+    for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
+    SetProgramRegistry(nullptr);
   }
 
   void altF4InASectionEndsTheProgram() {

@@ -50,6 +50,27 @@ class TestLayout : public QObject {
     const int scaled[][3] = {{80, 4, 100}, {80, 1, 100}, {25, 5, 40}, {25, 3, 25}, {157, 2, 251}, {230, 4, 288}, {-230, 4, -288}};
     for (const auto& [value, mode, result] : scaled) QCOMPARE(ScaleForLayout(value, mode), result);
   }
+
+  void fillScreenScalesOnlyTheLargestDesign() {
+    struct Row { QSize screen; int mode; QSize form; int scaledFrom100; };
+    const Row rows[] = {
+        {{2560, 1440}, 5, {1920, 1440}, 300},  // height limits: 1440 / 480
+        {{1200, 1920}, 2, {1200, 900}, 188},   // width limits: 1200 / 640
+        {{1600, 800}, 4, {800, 600}, 125},     // the 800 x 600 design stays as it is
+        {{1152, 864}, 5, {1152, 864}, 180},
+    };
+    for (const Row& row : rows) {
+      SetFillScreen(row.screen);
+      const std::optional<LayoutModeValue> mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
+      QVERIFY(mode.has_value());
+      QCOMPARE(int(*mode), row.mode);
+      QCOMPARE(DesignForLayoutMode(*mode).formSize, row.form);
+      QCOMPARE(ScaleForLayout(100, *mode), row.scaledFrom100);
+    }
+    SetFillScreen(QSize());
+    QVERIFY(!FillingScreen());
+    QCOMPARE(DesignForLayoutMode(5).formSize, QSize(1024, 768));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestLayout)
