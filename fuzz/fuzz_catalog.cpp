@@ -1,29 +1,19 @@
 // Fuzz target: a catalogue from arbitrary bytes: items, groups, query rows, ticks and matching.
+#include "FuzzInput.h"
 #include "database/Catalog.h"
 #include "database/QueryCriteria.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
 using namespace orlaventis;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static QTemporaryDir dir;
-  static const QString path = dir.filePath(QStringLiteral("ol44.cat"));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-  }
+  const QString path = WriteFuzzInput(QStringLiteral("ol44.cat"), data, size);
   TCatalog catalog;
-  catalog.Load(path, QStringLiteral("Picture Groups"), QStringLiteral("Picture Items"),
-               QStringLiteral("Group"));
+  catalog.Load(path, QStringLiteral("Picture Groups"), QStringLiteral("Picture Items"), QStringLiteral("Group"));
   if (!catalog.Loaded) return 0;
   TQueryCriteria criteria;
-  criteria.LoadDefinition(catalog.Database.get(), QStringLiteral("Picture Items"),
-                          QStringLiteral("Picture Properties"));
+  criteria.LoadDefinition(catalog.Database.get(), QStringLiteral("Picture Items"), QStringLiteral("Picture Properties"));
   catalog.RecomputeSelection(&criteria);
   const auto width = [](const QString& text) { return static_cast<int>(text.size()); };
   for (int row = 1; row <= std::min(criteria.Count(), 8); ++row) {

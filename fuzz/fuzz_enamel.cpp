@@ -1,22 +1,14 @@
 // Fuzz target: the paint-and-trim tables from arbitrary bytes, loaded and walked choice by choice.
+#include "FuzzInput.h"
 #include "database/EnamelCascade.h"
 #include "database/TableDatabase.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
 using namespace orlaventis;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static QTemporaryDir dir;
-  static const QString path = dir.filePath(QStringLiteral("ol44.cat"));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-  }
+  const QString path = WriteFuzzInput(QStringLiteral("ol44.cat"), data, size);
   TTessaranObject db;
   if (!db.Open(path, path, QString(), QString())) return 0;
   TEnamelCascade cascade;

@@ -1,6 +1,7 @@
 // Tests of the demo reference work: the built content passes "olvtool check", damaged copies are caught.
 #include "ArchiveWriter.h"
 #include "DemoContent.h"
+#include "database/DatabaseFixture.h"
 #include "media/Archive.h"
 #include "media/PictureDecoder.h"
 
@@ -16,23 +17,16 @@ namespace {
 
 const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
 
-// Runs "olvtool check" on `folder`: the exit code, and the report lines in `lines`.
-int RunCheck(const QString& folder, QStringList* lines) {
+// True when "olvtool check" on `folder` exits with `code` and a report holding each of `faults`
+// (and, when `lineCount` is given, nothing else); logs the report otherwise.
+bool Checks(const QString& folder, int code, const QStringList& faults = {}, int lineCount = -1) {
   QProcess p;
   p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), {QStringLiteral("check"), folder});
-  if (!p.waitForFinished(120000)) return -1;
-  *lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  return p.exitCode();
-}
-
-// True when "olvtool check" on `folder` fails with a report holding each of `faults` (and, when
-// `lineCount` is given, nothing else); logs the report otherwise.
-bool ReportsFaults(const QString& folder, const QStringList& faults, int lineCount = -1) {
-  QStringList lines;
-  const int code = RunCheck(folder, &lines);
-  bool ok = code == 1 && (lineCount < 0 || lines.size() == lineCount);
+  const bool finished = p.waitForFinished(120000);
+  const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  bool ok = finished && p.exitCode() == code && (lineCount < 0 || lines.size() == lineCount);
   for (const QString& fault : faults) ok = ok && !lines.filter(fault).isEmpty();
-  if (!ok) qWarning().noquote() << "exit code" << code << "report:\n" << lines.join('\n');
+  if (!ok) qWarning().noquote() << "exit code" << p.exitCode() << "report:\n" << lines.join('\n');
   return ok;
 }
 
@@ -48,15 +42,10 @@ bool CopyContent(const QString& to) {
   return true;
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Rewrites the archive at `path` with `change` applied to every member (return an empty array to
 // drop the member).
 void RewriteArchive(const QString& path, const std::function<QByteArray(const QString&, const QByteArray&)>& change) {
-  const QByteArray bytes = ReadAll(path);
+  const QByteArray bytes = dbfixture::ReadFile(path);
   ArchiveWriter writer;
   for (const QString& line : orlaventis::ParseArchiveIndex(bytes)) {
     const orlaventis::ArchiveEntry e = orlaventis::ParseArchiveEntry(line);
@@ -97,26 +86,20 @@ class TestContentCheck : public QObject {
   void demoContentPasses() {
     const QDir dir(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
     for (const QString& f : kContentFiles + QStringList{"help/index.html"}) QVERIFY2(QFile::exists(dir.filePath(f)), qPrintable(f));
+    QVERIFY(Checks(dir.absolutePath(), 0, {}, 1));
     QCOMPARE(QDir(dir.filePath("i/b")).entryList(QDir::Files).size(), 12);
-    QStringList lines;
-    QCOMPARE(RunCheck(dir.absolutePath(), &lines), 0);
-    QCOMPARE(lines.size(), 1);
-
     QSet<QString> formats;
     for (const char* archive : {"olvf.dat", "olve.dat"}) {
-      const QByteArray bytes = ReadAll(dir.filePath(QLatin1String(archive)));
+      const QByteArray bytes = dbfixture::ReadFile(dir.filePath(QLatin1String(archive)));
       for (const QString& line : orlaventis::ParseArchiveIndex(bytes)) {
         const QByteArray member = orlaventis::ReadArchiveMember(bytes, orlaventis::ParseArchiveEntry(line));
         formats.insert(orlaventis::SniffPictureFormat(QByteArrayView(member).first(std::min<qsizetype>(member.size(), 512))));
       }
     }
     for (const char* f : {"JPEG", "PNG", "BMP", "GIF", "TIF", "PCX"}) QVERIFY2(formats.contains(QLatin1String(f)), f);
-
-    const TableSource& items = Table(sources_.catalogues.at(44), "Picture Items");
-    QVERIFY(items.records.size() >= 150);
     QSet<QString> groups;
-    for (const QStringList& r : items.records) groups.insert(r[3]);
-    QVERIFY(groups.size() >= 6);
+    for (const QStringList& r : Table(sources_.catalogues.at(44), "Picture Items").records) groups.insert(r[3]);
+    QVERIFY(Table(sources_.catalogues.at(44), "Picture Items").records.size() >= 150 && groups.size() >= 6);
   }
 
   // Missing, undecodable and unpackable members; an item without its photo; a choice of the colour
@@ -129,21 +112,18 @@ class TestContentCheck : public QObject {
     RewriteArchive(tmp_.filePath("olve.dat"), [](const QString& name, const QByteArray& data) {
       return name == QLatin1String("i\\e\\IV10_IV10") || name == QLatin1String("i\\f\\DR01") ? QByteArray() : data;
     });
-    QVERIFY(ReportsFaults(tmp_.path(), {"olvf.dat: no member F1001 (d\\ol31.cat item 1)", "olvf.dat: no member F1001 (d\\ol44.cat item 1)",
+    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no member F1001 (d\\ol31.cat item 1)", "olvf.dat: no member F1001 (d\\ol44.cat item 1)",
                                         "olvf.dat: member F1002 does not decode", "no member i\\i\\3 (slide)",
                                         "olve.dat: no member i\\e\\IV10_IV10", "olve.dat: no member i\\f\\DR01"}));
-
     // A packed member whose zlib data is damaged does not unpack.
     ArchiveWriter packed;
     QVERIFY(packed.Add("i\\e\\X", QByteArray(4000, 'a'), QDateTime(QDate(2000, 1, 1), QTime()), MemberPacking::Packed));
     QByteArray one = packed.Build();
     one[10] = char(one[10] ^ 0x55);
-    QFile f(tmp_.filePath("olve.dat"));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(one) == one.size());
-    f.close();
-    QVERIFY(ReportsFaults(tmp_.path(), {"olve.dat: member i\\e\\X does not unpack"}));
+    QVERIFY(dbfixture::WriteFile(tmp_.filePath("olve.dat"), one));
+    QVERIFY(Checks(tmp_.path(), 1, {"olve.dat: member i\\e\\X does not unpack"}));
     QVERIFY(QFile::remove(tmp_.filePath("olvf.dat")) && QFile::remove(tmp_.filePath("i/b/pbk8x6")));
-    QVERIFY(ReportsFaults(tmp_.path(), {"olvf.dat: missing", "i\\b\\pbk8x6: missing background"}));
+    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: missing", "i\\b\\pbk8x6: missing background"}));
   }
 
   // A link past its table, a query row naming no column, item numbers the program refuses as
@@ -161,7 +141,7 @@ class TestContentCheck : public QObject {
     }
     QString error;
     QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error), qPrintable(error));
-    QVERIFY(ReportsFaults(tmp_.path(), {"d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"",
+    QVERIFY(Checks(tmp_.path(), 1, {"d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"",
                                         "record 1, column \"Fabric Color\": link 40 past the 8 records",
                                         "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"",
                                         "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)",
@@ -174,13 +154,12 @@ class TestContentCheck : public QObject {
     std::vector<RecordSource> records;
     for (const RecordSource& r : sources_.records)
       if (!gone.contains(r.key)) records.push_back(r);
-    QCOMPARE(records.size(), sources_.records.size() - 3);
     QString error;
     QVERIFY2(WriteRecordFile(records, tmp_.filePath("d/olv.dat"), &error), qPrintable(error));
-    QVERIFY(ReportsFaults(tmp_.path(), {"no record \"Intro_31|||\"", "no record \"Prod_Engines_33|||\"", "no record \"Production_Content_44|||\""}, 3));
-    const QByteArray bytes = ReadAll(tmp_.filePath("d/olv.dat"));
+    QVERIFY(Checks(tmp_.path(), 1, {"no record \"Intro_31|||\"", "no record \"Prod_Engines_33|||\"", "no record \"Production_Content_44|||\""}, 3));
+    const QByteArray bytes = dbfixture::ReadFile(tmp_.filePath("d/olv.dat"));
     QVERIFY(QFile(tmp_.filePath("d/olv.dat")).resize(bytes.size() / 2));
-    QVERIFY(ReportsFaults(tmp_.path(), {"d\\olv.dat: missing or damaged"}));
+    QVERIFY(Checks(tmp_.path(), 1, {"d\\olv.dat: missing or damaged"}));
   }
 
   // A tag without a row in one language; a tag only some languages translate; a language
@@ -195,11 +174,11 @@ class TestContentCheck : public QObject {
     }
     QString error;
     QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
-    QVERIFY(ReportsFaults(tmp_.path(), {"table \"MainForm (Français)\": no row for tag 3013", "tag 5000 has no translation in language 31",
+    QVERIFY(Checks(tmp_.path(), 1, {"table \"MainForm (Français)\": no row for tag 3013", "tag 5000 has no translation in language 31",
                                         "tag 5000 has no translation in language 33"}, 3));
     lng.tables[0].records.pop_back();  // English leaves "Contents"
     QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
-    QVERIFY(ReportsFaults(tmp_.path(), {"no \"Contents\" row for language 44"}));
+    QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
   }
 
   // The synthetic catalogue for benchmarks adds items without breaking a reference.
@@ -210,23 +189,19 @@ class TestContentCheck : public QObject {
     DemoDatabases big;
     QString error;
     QVERIFY(BuildDemoDatabases(options, &big, &error));
+    QCOMPARE(Table(big.catalogues.at(31), "Picture Items").records.size(), size_t(154 + 500));
     for (const auto& [language, cat] : big.catalogues)
       QVERIFY2(WriteDatabase(cat, tmp_.filePath(QStringLiteral("d/ol%1.cat").arg(language)), QString(), &error), qPrintable(error));
-    QStringList lines;
-    QCOMPARE(RunCheck(tmp_.path(), &lines), 0);
-    QCOMPARE(Table(big.catalogues.at(31), "Picture Items").records.size(), size_t(154 + 500));
+    QVERIFY(Checks(tmp_.path(), 0));
   }
 
-  // The GIF encoder writes a file the decoder reads back pixel for pixel (few colours, no dither),
-  // also when long enough to pass several table resets.
+  // The GIF encoder's output reads back pixel for pixel when long enough to pass several code
+  // table resets (small pictures are checked with the decoder).
   void gifRoundTrip() {
-    QImage image(37, 11, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, (x + y) % 3 == 0 ? 0xFF2040A0 : 0xFFE0C030);
-    const QImage back = orlaventis::DecodePicture(EncodeGif(image), "GIF").image.convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(back, image);
     QImage big(300, 200, QImage::Format_RGB32);
-    big.fill(0xFF336699);
+    const QRgb colours[] = {0xFF2040A0, 0xFFE0C030, 0xFF000000, 0xFFFFFFFF};
+    for (int y = 0; y < big.height(); ++y)
+      for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, colours[((x * 31 + y * 17) ^ (x * y)) % 4]);
     QCOMPARE(orlaventis::DecodePicture(EncodeGif(big), "GIF").image.convertToFormat(QImage::Format_RGB32), big);
   }
 };

@@ -1,8 +1,8 @@
-// Tests of TBackground placement and change rules and of TBkControl painting.
+// Tests of TBackground and TBkControl: placement by draw style, change notices and repaints.
 #include "controls/BackgroundControl.h"
 #include "controls/Background.h"
 #include "controls/ProportionalImage.h"
-#include "controls/WidgetProbes.h"  // tests/controls
+#include "controls/WidgetProbes.h"
 
 #include <QPainter>
 #include <QTest>
@@ -40,16 +40,14 @@ class TestBackgroundControl : public QObject {
     QCOMPARE(corners, (QList<QPoint>{{0, 0}, {0, 60}, {0, 120}, {100, 0}, {100, 60}, {100, 120},
                                      {200, 0}, {200, 60}, {200, 120}}));
     QCOMPARE(tiles.last().size(), QSize(100, 60));
-    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsCenter, 300, 201, 100, 100),
-             (QList<QRect>{QRect(-100, -50, 300, 201)}));  // div truncates toward zero
-    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsCenter, 20, 10, 101, 100),
-             (QList<QRect>{QRect(40, 45, 20, 10)}));
-    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsStretch, 5, 5, 250, 130),
-             (QList<QRect>{QRect(0, 0, 249, 129)}));
-    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsTopLeft, 5, 6, 250, 130),
-             (QList<QRect>{QRect(0, 0, 5, 6)}));
-    QVERIFY(BackgroundImageBoxes(TImageDrawStyle::idsHide, 5, 5, 250, 130).isEmpty());
-    QVERIFY(BackgroundImageBoxes(TImageDrawStyle::idsAlongside, 0, 5, 250, 130).isEmpty());
+    // One box each (centred: div truncates toward zero); none when hidden or without pixels.
+    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsCenter, 300, 201, 100, 100) +
+                 BackgroundImageBoxes(TImageDrawStyle::idsCenter, 20, 10, 101, 100) +
+                 BackgroundImageBoxes(TImageDrawStyle::idsStretch, 5, 5, 250, 130) +
+                 BackgroundImageBoxes(TImageDrawStyle::idsTopLeft, 5, 6, 250, 130) +
+                 BackgroundImageBoxes(TImageDrawStyle::idsHide, 5, 5, 250, 130) +
+                 BackgroundImageBoxes(TImageDrawStyle::idsAlongside, 0, 5, 250, 130),
+             (QList<QRect>{{-100, -50, 300, 201}, {40, 45, 20, 10}, {0, 0, 249, 129}, {0, 0, 5, 6}}));
   }
 
   void onChangeOnlyForTheDrawStyle() {
@@ -62,16 +60,12 @@ class TestBackgroundControl : public QObject {
     background.SetBrush(QBrush(Qt::red));
     background.SetPen(QPen(Qt::blue));
     background.SetImage(QImage(2, 2, QImage::Format_RGB32));
-    QCOMPARE(changes, 0);
-    QCOMPARE(images, 1);
+    QVERIFY(changes == 0 && images == 1);
     background.SetImageDrawStyle(TImageDrawStyle::idsStretch);
     QCOMPARE(changes, 1);
-
     TBackground copy;
     copy.Assign(background);
-    QCOMPARE(copy.Brush(), QBrush(Qt::red));
-    QCOMPARE(copy.Pen(), QPen(Qt::blue));
-    QCOMPARE(copy.Image().size(), QSize(2, 2));
+    QVERIFY(copy.Brush() == QBrush(Qt::red) && copy.Pen() == QPen(Qt::blue) && copy.Image().size() == QSize(2, 2));
     QCOMPARE(copy.ImageDrawStyle(), TImageDrawStyle::idsStretch);
   }
 
@@ -101,33 +95,25 @@ class TestBackgroundControl : public QObject {
     tile.setPixel(0, 0, kBlue);
     control.Background().SetImage(tile);
     control.Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);
-    const QImage image = Shot(control);
-    for (int x = 0; x < 20; ++x) {
-      for (int y = 0; y < 20; ++y) QCOMPARE(image.pixel(x, y), x % 6 == 0 && y % 4 == 0 ? kBlue : kRed);
-    }
+    QImage expected = Solid(20, 20, kRed);
+    for (int x = 0; x < 20; x += 6)
+      for (int y = 0; y < 20; y += 4) expected.setPixel(x, y, kBlue);
+    QCOMPARE(Shot(control), expected);
   }
 
   void pictureChangeRepaintsABackgroundControlButNotAPicture() {
     QWidget form;
-    form.resize(300, 200);
     auto* bk = new TBkControl(&form);
     auto* picture = new TProportionalImage(&form);
     picture->move(150, 0);
     PaintCounter bkPaints, picturePaints;
     bk->installEventFilter(&bkPaints);
     picture->installEventFilter(&picturePaints);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCoreApplication::processEvents();
-    const int bkBefore = bkPaints.paints, pictureBefore = picturePaints.paints;
-    bk->Background().SetImage(Solid(4, 4, kRed));
-    picture->Background().SetImage(Solid(4, 4, kRed));
-    QCoreApplication::processEvents();
-    QCOMPARE(bkPaints.paints, bkBefore + 1);
-    QCOMPARE(picturePaints.paints, pictureBefore);
-    bk->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);  // current value
-    QCoreApplication::processEvents();
-    QCOMPARE(bkPaints.paints, bkBefore + 1);
+    QVERIFY(ShowForm(form, QSize(300, 200)));
+    const QList<int> paints = {bkPaints.After([&] { bk->Background().SetImage(Solid(4, 4, kRed)); }, true),
+                               picturePaints.After([&] { picture->Background().SetImage(Solid(4, 4, kRed)); }, true),
+                               bkPaints.After([&] { bk->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside); }, true)};
+    QCOMPARE(paints, (QList<int>{1, 0, 0}));  // the last one sets the current value
   }
 };
 

@@ -1,14 +1,14 @@
-// Tests of the block transitions: grid, exact block order of each style, random copy counts,
-// and the final whole-picture copy.
+// Tests of the block transitions: the grid, the exact block order of each style, random copy
+// counts, pacing over half a second and the final whole copy.
 #include "controls/Transitions.h"
-#include "controls/WidgetProbes.h"  // tests/controls
+#include "controls/WidgetProbes.h"
 
 #include <QPainter>
 #include <QTest>
-
 #include <set>
 
 using namespace orlaventis;
+using namespace probes;
 
 namespace {
 
@@ -22,9 +22,8 @@ std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
 
 QImage Gradient(int w, int h) {
   QImage image(w, h, QImage::Format_RGB32);
-  for (int y = 0; y < h; ++y) {
+  for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
-  }
   return image;
 }
 
@@ -33,6 +32,7 @@ QImage Gradient(int w, int h) {
 class TestTransitions : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  void initTestCase() { SetInstantTransitions(true); }
   void cleanup() { SetInstantTransitions(true); }
 
   void gridCountsTheInclusiveExtent() {
@@ -54,8 +54,7 @@ class TestTransitions : public QObject {
     const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
     const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
                           {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
-    QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
-    QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
+    QVERIFY(Blocks(walk.begin(), walk.begin() + first.size()) == first && Distinct(walk).size() == size_t{43 * 32});
     // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
     const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
     QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
@@ -71,9 +70,10 @@ class TestTransitions : public QObject {
                              {4, 4}, {4, 3}, {3, 3}}));
     // 43 x 32: the square is centred on the rows, starting 6 blocks above the grid.
     const Blocks wide = BlockSequence(MakeBlockGrid(QSize(210, 155), 5), 1, EffectStyle::esImplode, 0);
-    for (int j = 1; j <= 32; ++j) QCOMPARE(wide[j - 1], QPoint(1, j));
-    QCOMPARE(wide[32], QPoint(2, 1));  // the bottom and right legs lie outside
-    QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
+    Blocks left;
+    for (int j = 1; j <= 32; ++j) left.push_back({1, j});
+    left.push_back({2, 1});  // the bottom and right legs lie outside
+    QVERIFY(Blocks(wide.begin(), wide.begin() + 33) == left && Distinct(wide).size() == size_t{43 * 32});
     // Taller than wide: the square is centred on the columns.
     const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
     QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
@@ -86,15 +86,14 @@ class TestTransitions : public QObject {
     QList<size_t> counts;
     for (int speed : {1, 3, 255, 0}) counts << BlockSequence(grid, speed, EffectStyle::esRandom, 7).size();
     QCOMPARE(counts, (QList<size_t>{1375, 459, 6, 1375}));
-    QCOMPARE(BlockSequence(grid, 1, EffectStyle::esRandom, 7), one);  // same seed, same blocks
-    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
-    for (const QPoint& b : one) QVERIFY(grid.Contains(b.x(), b.y()));
-    QVERIFY(Distinct(one).size() < one.size());  // blocks may repeat
+    // Same seed, same blocks; they may repeat; all inside the grid.
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 7) == one && BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
+    QVERIFY(Distinct(one).size() < one.size() &&
+            std::all_of(one.begin(), one.end(), [&](QPoint b) { return grid.Contains(b.x(), b.y()); }));
     QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esRandom, 7).empty());
   }
 
   void transitionAlwaysEndsWithTheWholePicture() {
-    SetInstantTransitions(true);
     const QImage source = Gradient(37, 23);
     for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
       QImage destination(source.size(), QImage::Format_RGB32);
@@ -106,9 +105,7 @@ class TestTransitions : public QObject {
       TTransitionPlayer player;
       int presents = 0;
       player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
-      QVERIFY(!player.Running());
-      QCOMPARE(destination, source);
-      QCOMPARE(presents, 0);
+      QVERIFY(!player.Running() && destination == source && presents == 0);
     }
     QImage other(5, 5, QImage::Format_RGB32);
     other.fill(Qt::black);
@@ -137,10 +134,9 @@ class TestTransitions : public QObject {
     QCOMPARE(TransitionSchedule(1), (std::vector<TransitionFrame>{{1, 0}, {2, 500}}));
     for (qint64 blocks : {qint64{3}, qint64{39}, qint64{786431}}) {
       const std::vector<TransitionFrame> schedule = TransitionSchedule(blocks);
-      QVERIFY(schedule.size() <= 40);
-      QCOMPARE(schedule.front().dueMs, 0);
-      QCOMPARE(schedule.back().dueMs, 500);          // the whole picture after half a second
-      QCOMPARE(schedule.back().copies, blocks + 1);  // every block and the final copy
+      // The whole picture after half a second: every block and the final copy.
+      QVERIFY(schedule.size() <= 40 && schedule.front().dueMs == 0);
+      QVERIFY(schedule.back().dueMs == 500 && schedule.back().copies == blocks + 1);
       for (size_t f = 1; f < schedule.size(); ++f)
         QVERIFY(schedule[f].copies > schedule[f - 1].copies && schedule[f].dueMs > schedule[f - 1].dueMs);
     }
@@ -186,8 +182,7 @@ class TestTransitions : public QObject {
     const QRect centre = grid.BlockRect(22, 16);  // the explosion's first block, the implosion's last
     QCOMPARE(destination.copy(centre), source.copy(centre));
     player.Finish();
-    QVERIFY(!player.Running());
-    QCOMPARE(destination, other);
+    QVERIFY(!player.Running() && destination == other);
   }
 };
 

@@ -1,12 +1,15 @@
 // Test helpers shared by the widget tests: plain pictures, rendering, pixel tables, paint counts.
 #pragma once
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QTest>
 #include <QWidget>
 
+#include <functional>
 #include <initializer_list>
 
 namespace probes {
@@ -28,6 +31,15 @@ inline QImage Render(QWidget* widget, QRgb behind = 0xFFFF00FF,
 }
 
 inline QRgb PixelOf(QWidget* widget, QPoint at) { return Render(widget).pixel(at); }
+
+// Shows `form` at `size` and lets it settle; false when it never reached the screen.
+inline bool ShowForm(QWidget& form, QSize size) {
+  form.resize(size);
+  form.show();
+  const bool exposed = QTest::qWaitForWindowExposed(&form);
+  QCoreApplication::processEvents();
+  return exposed;
+}
 
 // One expected pixel of a picture.
 struct Pixel {
@@ -67,6 +79,13 @@ class PaintCounter : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     paints += event->type() == QEvent::Paint;
     return false;
+  }
+  // The paints `change` caused: those it painted at once, or also the queued ones when `settle`.
+  int After(const std::function<void()>& change, bool settle = false) {
+    const int before = paints;
+    change();
+    if (settle) QCoreApplication::processEvents();
+    return paints - before;
   }
 };
 

@@ -11,20 +11,12 @@ namespace dbfixture {
 
 using orlaventis::ColumnType;
 
+// A column of `type` (a string field of `size` bytes), and a link list of `count` links.
 inline olvtool::ColumnSource Col(const QString& name, ColumnType type = ColumnType::ctString, int size = 63) {
-  olvtool::ColumnSource c;
-  c.name = name;
-  c.type = type;
-  c.size = size;
-  return c;
+  return {name, type, 0, 2, {}, size, {}, {}, 10};
 }
-
 inline olvtool::ColumnSource Link(const QString& name, const QString& table, const QString& column, int count) {
-  olvtool::ColumnSource c = Col(name, ColumnType::ctLinkList);
-  c.linkTable = table;
-  c.linkColumn = column;
-  c.linkCount = count;
-  return c;
+  return {name, ColumnType::ctLinkList, 0, 2, {}, 63, table, column, count};
 }
 
 inline QByteArray ReadFile(const QString& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/DatabaseFixture.h"
+#include "database/EnamelCascade.h"
 
 #include <QList>
 #include <QPair>
@@ -11,17 +12,11 @@
 
 namespace fixture {
 
-struct EnamelItem {
-  int model = 0, year = 0, coach = 0, roof = 0, material = 0;  // record numbers, 0 = none
-  QList<int> colours;                                         // up to 6, as written
-};
-
-// Names (and codes) of the option tables, record k at index k - 1.
+// Names (and codes) of the option tables, record k at index k - 1; the items' links.
 struct EnamelData {
-  QStringList models;
-  QStringList years;
+  QStringList models, years;
   QList<QPair<QString, QString>> coaches, roofs, materials, colours;  // name, code
-  std::vector<EnamelItem> items;
+  std::vector<orlaventis::TEnamelFabricItem> items;
 };
 
 // Three models; model 1 has two years with coach colours, one of them (Blue) without a separate
@@ -47,8 +42,7 @@ inline EnamelData SampleEnamel() {
 
 // The seven tables of `d` as one catalogue database.
 inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
-  using dbfixture::Col;
-  using dbfixture::Link;
+  using namespace dbfixture;
   using olvtool::TableSource;
   const auto text = [](const QString& name) { return Col(name, orlaventis::ColumnType::ctString, 40); };
   const auto listed = [&](const QString& table, const QString& column, const QStringList& names) {
@@ -67,19 +61,17 @@ inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
   TableSource items{prefix + "Items", {Link("Group", prefix + "Groups", "Group", 1)}, {}, true};
   for (const char* column : {"Modelyear", "Coach Color", "Roof Color", "Fabric Material", "Fabric Color"})
     items.columns.push_back(Link(column, prefix + column + 's', column, QLatin1String(column) == "Fabric Color" ? 6 : 1));
-  for (const EnamelItem& it : d.items) {
-    QStringList colours;
-    for (int c : it.colours) colours.append(QString::number(c));
-    items.records.push_back({QString::number(it.model), QString::number(it.year), QString::number(it.coach),
-                             QString::number(it.roof), QString::number(it.material), colours.join(QLatin1Char(','))});
+  for (const orlaventis::TEnamelFabricItem& it : d.items) {
+    QStringList row, colours;
+    for (int n : {it.Group, it.Modelyear, it.CoachColor, it.RoofColor, it.FabricMaterial}) row.append(QString::number(n));
+    for (int c : it.FabricColors) colours.append(QString::number(c));
+    items.records.push_back(row << colours.join(QLatin1Char(',')));
   }
   return {{listed(prefix + "Groups", "Group", d.models), listed(prefix + "Modelyears", "Modelyear", d.years),
            coded(prefix + "Coach Colors", "Coach Color", "Color Code", d.coaches),
            coded(prefix + "Roof Colors", "Roof Color", "Color Code", d.roofs),
            coded(prefix + "Fabric Materials", "Fabric Material", "Material Code", d.materials),
-           coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours), items},
-          false,
-          {}};
+           coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours), items}, false, {}};
 }
 
 }  // namespace fixture

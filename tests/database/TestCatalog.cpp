@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 using namespace orlaventis;
 using namespace catalogfixture;
 
@@ -33,6 +35,8 @@ std::vector<int> Walk(TCatalog& c) {
   return numbers;
 }
 
+const QString kProps = QStringLiteral("Picture Properties");
+
 }  // namespace
 
 class TestCatalog : public QObject {
@@ -47,22 +51,19 @@ class TestCatalog : public QObject {
     // What is not a catalogue loads nothing: no file, a group column that is no link list or
     // does not exist, unknown tables.
     const QStringList refused[] = {{dir.filePath("missing.cat"), kGroups, kItems, kGroup}, {path, kGroups, kItems, "Header"},
-                                   {path, kGroups, kItems, "Nope"}, {path, "Groups", kItems, kGroup}, {path, kGroups, "Items", kGroup}};
+                                   {path, kGroups, kItems, "Nope"}, {path, "Groups", kItems, kGroup},
+                                   {path, kGroups, "Items", kGroup}};
     for (const QStringList& r : refused) {
       c.Load(r[0], r[1], r[2], r[3]);
       QVERIFY2(!c.Loaded && !c.Database->IsOpen() && c.ItemTotal() == 0, qPrintable(r.join('|')));
     }
     c.Load(path, kGroups, kItems, kGroup);
-    QVERIFY(c.Loaded);
-    QVERIFY(c.FileName == path && c.Database->IsOpen());
+    QVERIFY(c.Loaded && c.FileName == path && c.Database->IsOpen());
     QVERIFY(c.ItemTotal() == 7 && c.GroupTotal() == 3 && c.ItemCount == 7 && c.GroupCount == 0);
-    QVERIFY(c.Item(4)->Group == 0 && c.Item(7)->Group == 7 && c.Item(1)->Selected == 0);
-    QVERIFY(c.Item(0) == nullptr && c.Item(8) == nullptr);
-    // Loaded but nothing selected yet: no navigation.
-    QVERIFY(!c.SetPosition(1, 1) && c.GroupNumber(1) == 0);
+    QVERIFY(c.Item(4)->Group == 0 && c.Item(7)->Group == 7 && c.Item(1)->Selected == 0 && !c.Item(0) && !c.Item(8));
+    QVERIFY(!c.SetPosition(1, 1) && c.GroupNumber(1) == 0);  // loaded but nothing selected yet: no navigation
     c.Clear();
-    QVERIFY(!c.Loaded && !c.Database->IsOpen() && c.FileName.isEmpty());
-    QVERIFY(c.ItemTotal() == 0 && c.ItemCount == 0);
+    QVERIFY(!c.Loaded && !c.Database->IsOpen() && c.FileName.isEmpty() && c.ItemTotal() == 0 && c.ItemCount == 0);
   }
 
   void damagedFilesLoadNothingOrOnlyWhatIsThere() {
@@ -75,9 +76,8 @@ class TestCatalog : public QObject {
       QVERIFY(WriteFile(bad, good.left(cut)));
       TCatalog c;
       c.Load(bad, kGroups, kItems, kGroup);
-      QVERIFY(c.ItemTotal() <= 7);
       c.RecomputeSelection(nullptr);
-      QVERIFY(c.ItemCount <= c.ItemTotal());
+      QVERIFY(c.ItemTotal() <= 7 && c.ItemCount <= c.ItemTotal());
     }
     // A stored record count far beyond the data: the index stops at what can be read.
     QByteArray inflated = good;
@@ -109,18 +109,11 @@ class TestCatalog : public QObject {
     }
     QVERIFY(!c.SetPosition(c.CurrentGroup, 6) && !c.SetPosition(c.CurrentGroup, 0) && c.CurrentItem == 4);
     QCOMPARE(Walk(c), (std::vector<int>{1, 2, 3, 5, 6}));
-  }
-
-  void emptySelectionBlocksNavigation() {
-    QTemporaryDir dir;
-    TCatalog c;
-    c.Load(Write(dir, SmallItems()), kGroups, kItems, kGroup);
+    // An empty selection blocks navigation.
     TQueryCriteria q;
-    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, "Picture Properties"));
-    QVERIFY(q.CommitText(2, "3").changed);  // no item has 3 doors
+    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps) && q.CommitText(2, "3").changed);  // no 3 doors
     c.RecomputeSelection(&q);
-    QVERIFY(c.ItemCount == 0 && c.GroupCount == 0 && c.CurrentItem == 0);
-    QVERIFY(!c.SetPosition(1, 1));
+    QVERIFY(c.ItemCount == 0 && c.GroupCount == 0 && c.CurrentItem == 0 && !c.SetPosition(1, 1));
     QVERIFY(c.ItemAt(1, 1).Item == 0 && c.GroupNumber(1) == 0);
   }
 
@@ -139,10 +132,9 @@ class TestCatalog : public QObject {
       QTemporaryDir dir;
       TCatalog c;
       c.Load(Write(dir, items), kGroups, kItems, kGroup);
-      QVERIFY(c.Loaded);
       c.GroupMode = false;
       TQueryCriteria q;
-      QVERIFY(q.LoadDefinition(c.Database.get(), kItems, "Picture Properties"));
+      QVERIFY(c.Loaded && q.LoadDefinition(c.Database.get(), kItems, kProps));
       const bool useColour = rng.bounded(2), useDoors = rng.bounded(2), useTitle = rng.bounded(2), useYear = rng.bounded(2);
       std::vector<bool> ticked(6, false);
       if (useColour) {
@@ -159,21 +151,15 @@ class TestCatalog : public QObject {
       if (useYear) q.Criterion(4)->Value.SetFloat64(DateTimeToDayNumber(QDate(year, 12, 31), QTime(23, 0)));
       q.Criterion(4)->Active = useYear;
       c.RecomputeSelection(&q);
-
       std::vector<int> expected;
       std::vector<bool> groupSet(4, false);
       for (int i = 0; i < n; ++i) {
         const Item& x = items[static_cast<size_t>(i)];
         bool keep = x.group >= 1 && x.group <= 3;
-        if (useColour) {
-          bool any = false;
-          for (const QString& l : x.colours.split(QLatin1Char(','))) {
-            const int link = l.toInt();
-            if (link < 1) break;
-            any = any || ticked[static_cast<size_t>(link)];
-          }
-          keep = keep && any;
-        }
+        bool anyTicked = false;  // among the links up to the first below 1
+        for (const QString& l : x.colours.split(QLatin1Char(',')))
+          if (l.toInt() < 1 || (anyTicked = ticked[l.toUInt()])) break;
+        if (useColour) keep = keep && anyTicked;
         if (useDoors) keep = keep && x.doors == doors;
         if (useTitle) keep = keep && x.header.toUpper().contains(needle.toUpper());
         if (useYear) keep = keep && x.year.left(4).toInt() == year;
@@ -188,11 +174,8 @@ class TestCatalog : public QObject {
         const int group = items[static_cast<size_t>(expected[i] - 1)].group;
         QVERIFY(c.ItemAt(0, static_cast<int>(i) + 1).Item == expected[i] && c.GroupNumber(c.CurrentGroup) == group);
         int rank = 0, total = 0;
-        for (size_t j = 0; j < expected.size(); ++j) {
-          if (items[static_cast<size_t>(expected[j] - 1)].group != group) continue;
-          ++total;
-          if (j <= i) ++rank;
-        }
+        for (size_t j = 0; j < expected.size(); ++j)
+          if (items[static_cast<size_t>(expected[j] - 1)].group == group) ++total, rank += j <= i;
         QVERIFY(c.CurrentItemInGroup == rank && c.GroupItemCount == total);
       }
       QVERIFY(!c.SetPosition(c.CurrentGroup, static_cast<int>(expected.size()) + 1));

@@ -15,8 +15,6 @@ using namespace orlaventis;
 
 namespace {
 
-using Names = std::array<QStringList, kEnamelOptionCount>;
-
 // Straight from the definition: the records each list offers for the given choices, computed
 // by filtering the items again for every list.
 struct Expected {
@@ -40,7 +38,9 @@ struct Expected {
   QSet<int> Years() const { return Values(&Expected::ToModel, &TEnamelFabricItem::Modelyear, EnamelOption::Modelyears); }
   QSet<int> Coaches() const { return Values(&Expected::ToYear, &TEnamelFabricItem::CoachColor, EnamelOption::CoachColors); }
   QSet<int> Roofs() const { return Values(&Expected::ToCoach, &TEnamelFabricItem::RoofColor, EnamelOption::RoofColors); }
-  QSet<int> Materials() const { return Values(&Expected::ToRoof, &TEnamelFabricItem::FabricMaterial, EnamelOption::FabricMaterials); }
+  QSet<int> Materials() const {
+    return Values(&Expected::ToRoof, &TEnamelFabricItem::FabricMaterial, EnamelOption::FabricMaterials);
+  }
   QSet<int> Colours() const {
     QSet<int> s;
     for (const auto& it : items) {
@@ -56,9 +56,7 @@ struct Expected {
 
 QSet<int> OfferedRecords(const TEnamelCascade& c, EnamelOption option) {
   QSet<int> s;
-  for (int e = 0;; ++e) {
-    const int r = c.RecordOfEntry(option, e);
-    if (r == 0) break;
+  for (int e = 0, r; (r = c.RecordOfEntry(option, e)) != 0; ++e) {
     if (c.EntryOfRecord(option, r) != e) return {-1};  // the two mappings disagree
     s.insert(r);
   }
@@ -84,13 +82,6 @@ QString Compare(const TEnamelCascade& c, const std::array<int, kEnamelOptionCoun
   return {};
 }
 
-TEnamelFabricItem Item(int group, int year, int coach, int roof, int material, std::initializer_list<int> colours) {
-  TEnamelFabricItem it{group, year, coach, roof, material, {}};
-  size_t k = 0;
-  for (int c : colours) it.FabricColors[k++] = c;
-  return it;
-}
-
 QStringList Numbered(const QByteArray& prefix, int count) {
   QStringList l;
   for (int i = 1; i <= count; ++i) l.append(QString::fromLatin1(prefix) + QString::number(i));
@@ -111,22 +102,14 @@ class TestEnamelCascade : public QObject {
     QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), dir.filePath("ol44.cat"), db));
     TEnamelCascade c;
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
-    QCOMPARE(c.Models(), QStringList({"Berline", "Cabriolet", "Break"}));
-    QCOMPARE(c.Option(EnamelOption::FabricMaterials).Codes, QStringList({"CL", "LE"}));
-    QVERIFY(c.Option(EnamelOption::Modelyears).Codes.isEmpty());
-    QCOMPARE(c.Items().size(), size_t(8));
-    QCOMPARE(c.Option(EnamelOption::CoachColors).Available.Count(), 5);  // records + 1
+    QCOMPARE(c.Models() + c.Option(EnamelOption::FabricMaterials).Codes, QStringList({"Berline", "Cabriolet", "Break", "CL", "LE"}));
+    QVERIFY(c.Option(EnamelOption::Modelyears).Codes.isEmpty() && c.Items().size() == 8 && c.Items()[7].CoachColor == 0);
+    QVERIFY(c.Option(EnamelOption::CoachColors).Available.Count() == 5 && c.Model() == 0);  // records + 1; nothing chosen
     // Colours end at the first number below 1: 3, 4, then 0, so 5 is never read.
     QCOMPARE(c.Items()[1].FabricColors, (std::array<int32_t, 6>{3, 4, 0, 0, 0, 0}));
-    QCOMPARE(c.Items()[7].CoachColor, 0);
-    QCOMPARE(c.Model(), 0);  // loading chooses nothing
-
     const int kModel = kEnamelOptionCount;
-    const struct {
-      int level, entry;  // the list chosen in (kModel: the models) and the entry
-      QList<QStringList> offered;  // per list; missing lists offer nothing
-      const char *car, *seat;
-    } steps[] = {
+    // The list chosen in (kModel: the models), the entry, what each list offers (missing: nothing), the pictures.
+    const struct { int level, entry; QList<QStringList> offered; const char *car, *seat; } steps[] = {
         {kModel, 0, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Cloth"}, {"Tan", "Silver"}}, "RD_WH", "CLT1"},
         // Black roof: leather in exactly the three-then-zero colours.
         {2, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Leather"}, {"Navy", "Crimson"}}, "RD_BK", "LEB3"},
@@ -150,7 +133,7 @@ class TestEnamelCascade : public QObject {
       else c.ChooseOption(static_cast<EnamelOption>(s.level), s.entry);
       const QString row = QStringLiteral("step %1").arg(i);
       for (int o = 0; o < kEnamelOptionCount; ++o)
-        QVERIFY2(c.Offered(static_cast<EnamelOption>(o)) == s.offered.value(o), qPrintable(row + QStringLiteral(" list %1").arg(o)));
+        QVERIFY2(c.Offered(static_cast<EnamelOption>(o)) == s.offered.value(o), qPrintable(row + QString::number(o)));
       QVERIFY2(c.CarPictureName() == QLatin1String(s.car) && c.SeatPictureName() == QLatin1String(s.seat), qPrintable(row));
       const QString diff = Compare(c, counts);  // and every current choice among what is offered
       QVERIFY2(diff.isEmpty(), qPrintable(row + ": " + diff));
@@ -163,10 +146,10 @@ class TestEnamelCascade : public QObject {
     TEnamelCascade c;
     QVERIFY(c.SetData({"M"}, {Numbered("Y", 2), Numbered("C", 2), Numbered("R", 1), Numbered("F", 1), Numbered("K", 2)},
                       {QStringList(), {"c1", "c2"}, {"r1"}, {"f1"}, {"k1", "k2"}},
-                      {Item(1, 2, 1, 0, 1, {1, 2}), Item(1, 2, 2, 1, 1, {2})}));
+                      {{1, 2, 1, 0, 1, {1, 2}}, {1, 2, 2, 1, 1, {2}}}));
     c.ChooseModel(0);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"Y2"}));
     const auto years = EnamelOption::Modelyears;
+    QCOMPARE(c.Offered(years), QStringList({"Y2"}));
     QVERIFY(c.RecordOfEntry(years, 0) == 2 && c.RecordOfEntry(years, 1) == 0 && c.RecordOfEntry(years, -1) == 0);
     QCOMPARE(c.EntryOfRecord(years, 1), -1);
     c.ChooseOption(EnamelOption::CoachColors, 1);
@@ -186,25 +169,19 @@ class TestEnamelCascade : public QObject {
     fixture::EnamelData d = fixture::SampleEnamel();
     d.models.clear();
     QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(d), dir.filePath("empty.cat"), db));
-    QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
-    QVERIFY(c.Items().empty());
+    QVERIFY(c.Load(db) == TEnamelCascade::LoadResult::NoModels && c.Items().empty());
     const olvtool::DatabaseSource other{{{"Picture Groups", {dbfixture::Col("Name")}, {{"A"}}, true}}, false, {}};
-    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db));
-    QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
-
+    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db) && c.Load(db) == TEnamelCascade::LoadResult::NoModels);
     // A data file cut short: the last items' "Group" cannot be read.
     const QString defs = dir.filePath("cut.def"), data = dir.filePath("cut.dat");
     QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, db, data));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     db.Close();
-    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40));
-    QVERIFY(db.Open(data, defs, QString(), QString()));
+    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40) && db.Open(data, defs, QString(), QString()));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::ItemUnread);
     QVERIFY(c.Models().isEmpty() && c.Items().empty());
-
     // Lists longer than a choice list may hold are refused before anything is sized.
-    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}));
-    QVERIFY(c.Models().isEmpty());
+    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}) && c.Models().isEmpty());
   }
 
   // Random catalogues and random choices, in any order, against the brute-force model; and the
@@ -224,14 +201,13 @@ class TestEnamelCascade : public QObject {
         for (int k = 0, n = random.bounded(0, 7); k < n; ++k) it.FabricColors[size_t(k)] = pick(counts[4]);
         items.push_back(it);
       }
-      Names names, codes;
+      std::array<QStringList, kEnamelOptionCount> names, codes;
       for (size_t o = 0; o < names.size(); ++o) {
         names[o] = Numbered(QByteArray(1, "YCRFK"[o]), counts[o]);
         if (o > 0) codes[o] = Numbered(QByteArray(1, "ycrfk"[o]), counts[o]);
       }
       TEnamelCascade c;
       QVERIFY(c.SetData(Numbered("M", models), names, codes, items));
-
       c.ChooseModel(0);  // step -1
       for (int step = -1; step < 40; ++step) {
         const int level = random.bounded(0, kEnamelOptionCount + 1), entry = random.bounded(-1, 4);
@@ -240,20 +216,18 @@ class TestEnamelCascade : public QObject {
         const QString diff = Compare(c, counts);
         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(diff)));
       }
-
       // Every reachable (car, seat), by enumeration over the brute-force model.
       QSet<QString> expected;
       auto code = [&](int option, int record) { return record >= 1 ? codes[size_t(option)].value(record - 1) : QString(); };
       for (int m = 1; m <= models; ++m) {
-        const Expected em{m, 0, 0, 0, 0, items, counts};
-        if (em.Years().isEmpty()) expected.insert(QStringLiteral("|"));
-        for (int y : em.Years()) {
-          const Expected ey{m, y, 0, 0, 0, items, counts};
-          if (ey.Coaches().isEmpty()) expected.insert(QStringLiteral("|"));
-          for (int co : ey.Coaches()) {
+        const QSet<int> years = Expected{m, 0, 0, 0, 0, items, counts}.Years();
+        if (years.isEmpty()) expected.insert(QStringLiteral("|"));
+        for (int y : years) {
+          const QSet<int> coaches = Expected{m, y, 0, 0, 0, items, counts}.Coaches();
+          if (coaches.isEmpty()) expected.insert(QStringLiteral("|"));
+          for (int co : coaches) {
             const QSet<int> roofs = Expected{m, y, co, 0, 0, items, counts}.Roofs();
-            const QList<int> roofChoices = roofs.isEmpty() ? QList<int>{0} : roofs.values();
-            for (int r : roofChoices) {
+            for (int r : roofs.isEmpty() ? QList<int>{0} : roofs.values()) {
               const QString car = code(1, co) + QLatin1Char('_') + (r >= 1 ? code(2, r) : code(1, co));
               const QSet<int> materials = Expected{m, y, co, r, 0, items, counts}.Materials();
               if (materials.isEmpty()) expected.insert(car + QLatin1Char('|'));
@@ -267,7 +241,7 @@ class TestEnamelCascade : public QObject {
         }
       }
       QSet<QString> visited;
-      c.ForEachChoice([&](const TEnamelCascade& v) { visited.insert(v.CarPictureName() + QLatin1Char('|') + v.SeatPictureName()); });
+      c.ForEachChoice([&](const TEnamelCascade& v) { visited.insert(v.CarPictureName() + '|' + v.SeatPictureName()); });
       QVERIFY2(visited == expected, qPrintable(QStringLiteral("round %1: the walk visits other combinations").arg(round)));
       QCOMPARE(c.Model(), 1);  // the walk ends on the first entries
     }

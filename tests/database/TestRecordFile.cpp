@@ -1,4 +1,4 @@
-// Tests of the record file reader, on files written by our own writer and damaged by hand.
+// Tests of the record file reader on files written by our own writer and damaged by hand.
 #include "RecordFileWriter.h"
 #include "database/DatabaseFixture.h"
 #include "database/RecordFile.h"
@@ -11,8 +11,7 @@ using namespace olvtool;
 
 namespace {
 
-class Progress : public ProgressIndicator {
- public:
+struct Progress : ProgressIndicator {
   void SetPosition(int percent) override { positions.push_back(percent); }
   void SetIndicatorVisible(bool visible) override { shown.push_back(visible); }
   std::vector<int> positions;
@@ -24,10 +23,11 @@ class Progress : public ProgressIndicator {
 class TestRecordFile : public QObject {
   Q_OBJECT
   QTemporaryDir dir_;
+  QString Path(const QString& name) const { return dir_.filePath(name); }
   QString Write(const QString& name, const QByteArray& bytes) {
-    return dbfixture::WriteFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
+    return dbfixture::WriteFile(Path(name), bytes) ? Path(name) : QString();
   }
-  std::vector<RecordSource> Sample(int n) {
+  std::vector<RecordSource> Records(int n) {
     std::vector<RecordSource> records;
     for (int i = 1; i <= n; ++i)
       records.push_back({static_cast<uint32_t>(1000 + i), QStringLiteral("key %1").arg(i),
@@ -39,11 +39,10 @@ class TestRecordFile : public QObject {
   void readsRecordsInEveryOrder() {
     TiDbRecFile file;
     Progress progress;
-    QVERIFY(file.Open(Write("r.dat", *BuildRecordFile(Sample(7), nullptr)), &progress));
+    QVERIFY(file.Open(Write("r.dat", *BuildRecordFile(Records(7), nullptr)), &progress));
     QVERIFY(progress.positions.front() == 0 && progress.positions.back() == 100);
     QCOMPARE(progress.shown, (std::vector<bool>{true, false}));
-    QCOMPARE(file.VisibleCount(), 0);  // nothing visible before SelectAll
-    QCOMPARE(file.GetRecord(1).Key, nullptr);
+    QVERIFY(file.VisibleCount() == 0 && file.GetRecord(1).Key == nullptr);  // nothing visible before SelectAll
     file.SelectAll();
     QCOMPARE(file.VisibleCount(), 7);
     auto check = [&](int pos) {
@@ -54,10 +53,9 @@ class TestRecordFile : public QObject {
     };
     for (int p : {1, 2, 3, 4, 5, 6, 7, 7, 1, 5, 2, 6, 3, 7, 4}) check(p);
     const TiDbRec none = file.GetRecord(8);
-    QVERIFY(none.Key == nullptr && none.Text == nullptr && none.Tag == 0 && none.KeyLength == 0);
-    QCOMPARE(file.GetRecord(0).Tag, 0u);
+    QVERIFY(none.Key == nullptr && none.Text == nullptr && none.Tag == 0 && none.KeyLength == 0 && file.GetRecord(0).Tag == 0);
     // A second Open replaces the content.
-    QVERIFY(file.Open(Write("r2.dat", *BuildRecordFile(Sample(2), nullptr))));
+    QVERIFY(file.Open(Write("r2.dat", *BuildRecordFile(Records(2), nullptr))));
     file.SelectAll();
     QCOMPARE(file.VisibleCount(), 2);
   }
@@ -78,22 +76,15 @@ class TestRecordFile : public QObject {
 
   void emptyAndDamagedFiles() {
     TiDbRecFile file;
-    QVERIFY(!file.Open(dir_.filePath("missing.dat")));
-    const QByteArray three = *BuildRecordFile(Sample(3), nullptr);
+    QVERIFY(!file.Open(Path("missing.dat")));
+    const QByteArray three = *BuildRecordFile(Records(3), nullptr);
     QByteArray counted = three;
     counted[0] = 9;
     // Open's result and the records that stay: a count larger than the records keeps the complete
     // ones; cut inside the last record's text, then inside its header; huge count and lengths
     // with few bytes behind them; a record with both lengths 0 keeps tag 0.
-    const struct {
-      const char* what;
-      QByteArray bytes;
-      bool opens;
-      int visible;
-    } cases[] = {
-        {"empty", QByteArray(4, '\0'), true, 0},
-        {"short", QByteArray(3, '\0'), false, 0},
-        {"count 9 of 3", counted, false, 3},
+    const struct { const char* what; QByteArray bytes; bool opens; int visible; } cases[] = {
+        {"empty", QByteArray(4, '\0'), true, 0}, {"short", QByteArray(3, '\0'), false, 0}, {"count 9 of 3", counted, false, 3},
         {"cut in the text", three.left(three.size() - 2), false, 2},
         {"cut in the header", three.left(4 + 8 + 5 + 29 + 3), false, 1},
         {"huge", QByteArray("\xFF\xFF\xFF\x7F\0\0\0\0\xFF\xFF\xFF\xFF", 12), false, 0},
@@ -108,23 +99,20 @@ class TestRecordFile : public QObject {
     QVERIFY(!file.Open(Write("c.dat", counted)));
     file.SelectAll();
     QCOMPARE(file.GetRecord(3).KeyText(), QStringLiteral("key 3"));
-    QVERIFY(file.Open(Write("e.dat", QByteArray(4, '\0'))));
-    QCOMPARE(file.LastPhysical(), 0);
+    QVERIFY(file.Open(Write("e.dat", QByteArray(4, '\0'))) && file.LastPhysical() == 0);
   }
 
   void writerRefusesWhatCannotBeStored() {
     QString error;
-    std::vector<RecordSource> records = Sample(2);
+    std::vector<RecordSource> records = Records(2);
     records[1].text = "\u4e2d";
     QVERIFY(!BuildRecordFile(records, &error));
     QVERIFY2(error.contains(QStringLiteral("record 2")), qPrintable(error));
     records[1].text = QString(65536, QLatin1Char('a'));
-    QVERIFY(!WriteRecordFile(records, dir_.filePath("w.dat"), &error));
-    QVERIFY(!QFile::exists(dir_.filePath("w.dat")));
+    QVERIFY(!WriteRecordFile(records, Path("w.dat"), &error) && !QFile::exists(Path("w.dat")));
     records[1].text = QString(65535, 'a');
-    QVERIFY(WriteRecordFile(records, dir_.filePath("w.dat"), &error));
     TiDbRecFile file;
-    QVERIFY(file.Open(dir_.filePath("w.dat")));
+    QVERIFY(WriteRecordFile(records, Path("w.dat"), &error) && file.Open(Path("w.dat")));
     file.SelectAll();
     QCOMPARE(file.GetRecord(2).TextLength, uint16_t{65535});
   }

@@ -4,13 +4,13 @@
 #include "media/Messages.h"
 #include "media/Pcx.h"
 #include "media/PictureDecoder.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 using namespace orlaventis;
 using olvtool::PcxDepth;
@@ -62,10 +62,9 @@ class TestPictureDecoder : public QObject {
   RecordedMessages messages_;
   std::unique_ptr<ScopedMessages> installed_;
 
+  // The path of a new file `name` holding `bytes`; empty when it could not be written.
   QString Write(const QString& name, const QByteArray& bytes) {
-    QFile f(dir_.filePath(name));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return {};
-    return f.fileName();
+    return fixture::WriteFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
   }
 
   // Loads `path` into a fresh decoder at true colour.
@@ -112,7 +111,6 @@ class TestPictureDecoder : public QObject {
       }
     }
     QVERIFY(messages_.All().isEmpty());
-
     // Black and white PCX: white and red are bright, green and blue dark.
     const QImage mono = Load(Write("mono.pcx", WritePcx(source, PcxDepth::Mono1)));
     QVERIFY(mono.format() == QImage::Format_Mono && mono.pixel(12, 9) == qRgb(255, 255, 255) && mono.pixel(3, 9) == qRgb(0, 0, 0));
@@ -128,14 +126,12 @@ class TestPictureDecoder : public QObject {
     }
     // Bitmap resources keep theirs: 4 x 2, black red green blue over blue green red black.
     const QImage resource = LoadResourceBitmap("TestPal4");
-    QCOMPARE(resource.format(), QImage::Format_Indexed8);
     QCOMPARE(resource.colorTable(), (QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}));
-    QVERIFY(resource.pixelIndex(0, 0) == 3 && resource.pixelIndex(1, 1) == 1);
-    QCOMPARE(LoadResourceBitmap(":/bitmaps/TestPal4.bmp"), resource);
-    QVERIFY(LoadResourceBitmap("Missing").isNull() && LoadResourceBitmap(QString()).isNull());
+    QVERIFY(resource.format() == QImage::Format_Indexed8 && resource.pixelIndex(0, 0) == 3 && resource.pixelIndex(1, 1) == 1);
+    QVERIFY(LoadResourceBitmap(":/bitmaps/TestPal4.bmp") == resource && LoadResourceBitmap("Missing").isNull());
     TPMultiImage decoder;
     decoder.SetImageName("TestPal4.RES");
-    QVERIFY(decoder.Picture() == resource && decoder.FormatName() == "RES");
+    QVERIFY(decoder.Picture() == resource && decoder.FormatName() == "RES" && LoadResourceBitmap(QString()).isNull());
   }
 
   void reportsFailuresThroughTheMessages() {
@@ -161,24 +157,21 @@ class TestPictureDecoder : public QObject {
       const QString path = Write("bad." + c.extension, c.bytes);
       decoder.SetImageName(path);
       QVERIFY2(decoder.Picture().isNull(), qPrintable(c.message + c.extension));
-      // The decoder's own texts, each with the file on its last line.
-      QCOMPARE(messages_.Errors().size(), 1);
-      QVERIFY(messages_.Errors()[0].endsWith(QLatin1Char('\n') + path));
-      QVERIFY(!messages_.Errors()[0].startsWith(QLatin1Char('\n')));
+      // The decoder's own texts, each with the file on its last line; the reason comes first.
+      const QStringList errors = messages_.Errors();
+      QVERIFY(errors.size() == 1 && errors[0].endsWith('\n' + path) && !errors[0].startsWith('\n'));
       QCOMPARE(messages_.Informations(), QStringList{c.message + QLatin1Char('\n') + path});
-      QVERIFY(messages_.All()[0].startsWith(QStringLiteral("error: ")));  // the reason comes first
+      QVERIFY(messages_.All()[0].startsWith(QStringLiteral("error: ")));
       // Without the extension the same bytes fail the same way (when they name that format).
       if (SniffPictureFormat(c.bytes) != FormatForFileName("x." + c.extension)) continue;
       messages_.Clear();
       decoder.SetImageName(Write("bad", c.bytes), QStringLiteral("member in archive"));
-      QVERIFY(decoder.Picture().isNull());
-      QCOMPARE(messages_.Informations(), QStringList{c.message + QStringLiteral("\nmember in archive")});
+      QVERIFY(decoder.Picture().isNull() && messages_.Informations() == QStringList{c.message + "\nmember in archive"});
     }
     messages_.Clear();
     TPMultiImage decoder;
     decoder.SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
-
     // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();
     const QString ok = Write("ok.png", png);
@@ -198,9 +191,8 @@ class TestPictureDecoder : public QObject {
     const std::pair<QByteArray, const char*> sniffed[] = {
         {"BM", ""}, {QByteArray("MM\0*", 4), "TIF"}, {"GIF88a", ""}, {"\x89PNG\r\n\x1A", ""}, {pcx, ""}};
     for (const auto& [bytes, format] : sniffed) QCOMPARE(SniffPictureFormat(bytes), QString::fromLatin1(format));
-    QCOMPARE(FormatForFileName("/a.b/c"), QString());
-    QCOMPARE(FormatForFileName("x.thj"), QStringLiteral("JPEG"));
-    QCOMPARE(FormatForFileName("x.jpeg"), QString());
+    QCOMPARE((QStringList{FormatForFileName("/a.b/c"), FormatForFileName("x.thj"), FormatForFileName("x.jpeg")}),
+             (QStringList{"", "JPEG", ""}));
   }
 
   void decodesPcxCarefully() {
@@ -208,24 +200,26 @@ class TestPictureDecoder : public QObject {
     PcxResult result = PcxResult::Ok;
     QVERIFY(!DecodePcx(good, kPictureAllocationLimit, &result).isNull());
     // Every shorter file fails with a result, never reading past the end.
-    for (qsizetype n = 0; n < good.size(); ++n) {
-      QVERIFY(DecodePcx(good.left(n), kPictureAllocationLimit, &result).isNull());
-      QVERIFY(result == PcxResult::TooShort || result == PcxResult::NoPalette || result == PcxResult::Truncated);
-    }
+    for (qsizetype n = 0; n < good.size(); ++n)
+      QVERIFY(DecodePcx(good.left(n), kPictureAllocationLimit, &result).isNull() &&
+              (result == PcxResult::TooShort || result == PcxResult::NoPalette || result == PcxResult::Truncated));
     const QByteArray rgb = WritePcx(Quarters(), PcxDepth::Rgb24);
-    for (qsizetype n = 128; n < rgb.size(); ++n) {
-      QVERIFY(DecodePcx(rgb.left(n), kPictureAllocationLimit, &result).isNull());
-      QCOMPARE(result, PcxResult::Truncated);
-    }
+    for (qsizetype n = 128; n < rgb.size(); ++n)
+      QVERIFY(DecodePcx(rgb.left(n), kPictureAllocationLimit, &result).isNull() && result == PcxResult::Truncated);
     auto patched = [&rgb](int at, QByteArray bytes) {
       QByteArray b = rgb;
       b.replace(at, bytes.size(), bytes);
       return b;
     };
+    QByteArray noPalette = good;
+    noPalette[noPalette.size() - 769] = 0;
     const struct {
       QByteArray bytes;
       PcxResult expected;
+      qint64 limit = kPictureAllocationLimit;
     } damaged[] = {
+        {noPalette, PcxResult::NoPalette},
+        {good, PcxResult::TooLarge, 100},
         {patched(0, "\x0B"), PcxResult::BadMagic},
         {patched(2, "\x02"), PcxResult::Unsupported},
         {patched(65, "\x02"), PcxResult::Unsupported},
@@ -238,16 +232,9 @@ class TestPictureDecoder : public QObject {
          PcxResult::Truncated},  // 4000 x 4000 from a few hundred bytes: refused before allocating
     };
     for (const auto& d : damaged) {
-      QVERIFY(DecodePcx(d.bytes, kPictureAllocationLimit, &result).isNull());
+      QVERIFY(DecodePcx(d.bytes, d.limit, &result).isNull());
       QCOMPARE(result, d.expected);
     }
-    QByteArray noPalette = good;
-    noPalette[noPalette.size() - 769] = 0;
-    QVERIFY(DecodePcx(noPalette, kPictureAllocationLimit, &result).isNull());
-    QCOMPARE(result, PcxResult::NoPalette);
-    QVERIFY(DecodePcx(good, 100, &result).isNull());
-    QCOMPARE(result, PcxResult::TooLarge);
-
     // Hand-made: a run that crosses the line end, a zero-length run, raw (unencoded) data.
     QByteArray header(128, '\0');
     for (const auto& [at, value] : {std::pair{0, 0x0A}, {1, 5}, {2, 1}, {3, 8}, {8, 1}, {10, 1}, {65, 1}, {66, 2}})
@@ -257,9 +244,8 @@ class TestPictureDecoder : public QObject {
     palette[1 + 3 * 7] = '\x11';
     palette[1 + 3 * 9] = '\x22';
     const QImage crossing = DecodePcx(header + QByteArray("\xC0\x01\xC3\x07\x09", 5) + palette, 1 << 20, &result);
-    QCOMPARE(result, PcxResult::Ok);
+    QVERIFY(result == PcxResult::Ok && crossing.color(9) == qRgb(0x22, 0, 0));
     QVERIFY(crossing.pixelIndex(0, 0) == 7 && crossing.pixelIndex(0, 1) == 7 && crossing.pixelIndex(1, 1) == 9);
-    QCOMPARE(crossing.color(9), qRgb(0x22, 0, 0));
     header[2] = 0;
     const QImage raw = DecodePcx(header + QByteArray("\xC1\x02\x03\x04", 4) + palette, 1 << 20, &result);
     QVERIFY(raw.pixelIndex(0, 0) == 0xC1 && raw.pixelIndex(1, 1) == 4);
@@ -274,9 +260,7 @@ class TestPictureDecoder : public QObject {
     decoder.SetImageDither(false);
     decoder.SetImageReadRes(TLoadResolution::lColor256);
     decoder.SetImageName(path);
-    QCOMPARE(decoder.Picture().colorTable(), palette);
-    QVERIFY(ShowsQuarters(decoder.Picture(), 12));
-
+    QVERIFY(decoder.Picture().colorTable() == palette && ShowsQuarters(decoder.Picture(), 12));
     // 16 colours without a palette: the standard colours; monochrome: one bit.
     decoder.SetDefaultPalette({});
     decoder.SetImageReadRes(TLoadResolution::lColor16);
@@ -287,7 +271,6 @@ class TestPictureDecoder : public QObject {
     decoder.SetImageName(QString());
     decoder.SetImageName(path);
     QCOMPARE(decoder.Picture().format(), QImage::Format_Mono);
-
     // Dithering spreads a flat grey over black and white; the threshold does not.
     QImage grey(32, 32, QImage::Format_RGB32);
     grey.fill(qRgb(100, 100, 100));
@@ -300,7 +283,8 @@ class TestPictureDecoder : public QObject {
       return n;
     };
     for (const auto& [bits, palette] : {std::pair{8, bw}, {1, QList<QRgb>()}}) {
-      const int plain = whites(ReduceColours(grey, bits, false, palette)), dithered = whites(ReduceColours(grey, bits, true, palette));
+      const int plain = whites(ReduceColours(grey, bits, false, palette));
+      const int dithered = whites(ReduceColours(grey, bits, true, palette));
       const int spread = bits == 8 ? dithered : std::min(dithered, 1024 - dithered);  // one bit: either index may be white
       QVERIFY2((plain == 0 || plain == 1024) && spread > 300 && spread < 500, qPrintable(QString::number(bits)));
     }
@@ -311,12 +295,10 @@ class TestPictureDecoder : public QObject {
 
   void mapsReadResolutions() {
     using R = TLoadResolution;
-    const std::tuple<R, int, int> bits[] = {{R::lColorVga, 24, 0},   {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4},
-                                            {R::lColor256, 24, 8},   {R::lColorTrue, 1, 24},  {R::lAutoMatic, 1, 4},
-                                            {R::lAutoMatic, 4, 4},   {R::lAutoMatic, 5, 8},   {R::lAutoMatic, 8, 8},
-                                            {R::lAutoMatic, 15, 8},  {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
+    const std::tuple<R, int, int> bits[] = {{R::lColorVga, 24, 0}, {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4},
+        {R::lColor256, 24, 8}, {R::lColorTrue, 1, 24}, {R::lAutoMatic, 1, 4}, {R::lAutoMatic, 4, 4}, {R::lAutoMatic, 5, 8},
+        {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
     for (const auto& [resolution, display, expected] : bits) QCOMPARE(ResolutionBits(resolution, display), expected);
-
     TPMultiImage decoder;
     decoder.SetImageReadRes(TLoadResolution::lAutoMatic);
     decoder.SetDisplayDepth(4);

@@ -1,5 +1,6 @@
-// Tests of the temporary folder: where it lives, names refused in it, clean-up at start and exit.
-#include "ArchiveWriter.h"
+// Tests of the temporary folder pictures are unpacked into: where it lives, names refused in it,
+// private folders, clean-up.
+#include "shell/ArchiveFixture.h"  // tests/shell
 #include "media/Archive.h"
 #include "media/TempFolder.h"
 
@@ -14,13 +15,11 @@
 #include <unistd.h>
 
 using namespace orlaventis;
+using fixture::WriteFile;
 
 namespace {
 
-bool Touch(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
-}
+bool Touch(const QString& path) { return WriteFile(path, "x"); }
 
 // The permission bits of `path` (not following a link), or -1.
 int Mode(const QString& path) {
@@ -46,22 +45,12 @@ class TestTempFolder : public QObject {
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
       QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
     for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), folder + '/' + good);
-
-    // A member name from an archive cannot make extraction write beside the folder.
-    olvtool::ArchiveWriter writer;
-    QString error;
-    QVERIFY(writer.Add("i\\i\\1", "data", QDateTime::currentDateTime()) && writer.Write(dir.filePath("a.dat"), &error));
-    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(dir.filePath("a.dat")), "i\\i\\1");
-    QVERIFY(!ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("../escaped")) && !QFile::exists(dir.filePath("escaped")));
-    QVERIFY(ExtractArchiveEntry(dir.filePath("a.dat"), e, TempFilePath("1")) && QFile::exists(folder + "/1"));
     SetTempFolder(QString());
   }
 
   void choosesTheFolder() {
     QTemporaryDir program, runtime;
-    QCOMPARE(ChooseTempFolder(program.path()), program.path() + "/T/");
-    QCOMPARE(ChooseTempFolder(program.path() + '/'), program.path() + "/T/");
-
+    for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(ChooseTempFolder(folder), program.path() + "/T/");
     // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
     QVERIFY(Touch(program.filePath("T")));
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
@@ -73,7 +62,6 @@ class TestTempFolder : public QObject {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     QVERIFY2(chosen.startsWith(base + "/orlaventis-") && chosen.endsWith("/T/"), qPrintable(chosen));
     if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
-
     // A program folder the user cannot write (meaningless for root, who can write anything).
     if (::geteuid() != 0) {
       QTemporaryDir readOnly;
@@ -91,18 +79,12 @@ class TestTempFolder : public QObject {
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
     QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
     SetTempFolder(program.filePath("T"));
-    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
-    QCOMPARE(RemoveStaleTempFiles(), 0);
-    QVERIFY(!RemoveTempFolder());
-    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
-    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
-
+    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0 && !RemoveTempFolder());
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")) && QFileInfo(program.filePath("T")).isSymLink());
     QVERIFY(QFile::remove(program.filePath("T")));
     if (MakeForeignFolder(program.filePath("T"))) {
-      QVERIFY(Touch(program.filePath("T/theirs")));
-      QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
-      QCOMPARE(RemoveStaleTempFiles(), 0);
+      QVERIFY(Touch(program.filePath("T/theirs")) && !ChooseTempFolder(program.path()).startsWith(program.path()));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0);
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
     SetTempFolder(QString());
@@ -115,12 +97,10 @@ class TestTempFolder : public QObject {
     const QString folder = base.filePath("orlaventis-me/T/");
     SetTempFolder(folder);
     QCOMPARE(TempFilePath(QStringLiteral("1")), folder + QStringLiteral("1"));
-    QCOMPARE(Mode(base.filePath("orlaventis-me")), 0700);
-    QCOMPARE(Mode(folder), 0700);
+    QCOMPARE((QList<int>{Mode(base.filePath("orlaventis-me")), Mode(folder)}), (QList<int>{0700, 0700}));
     if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
       SetTempFolder(base.filePath("orlaventis-them/T/"));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty());
-      QVERIFY(!QFileInfo::exists(base.filePath("orlaventis-them/T")));
+      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(base.filePath("orlaventis-them/T")));
     }
     SetTempFolder(QString());
   }
@@ -131,7 +111,6 @@ class TestTempFolder : public QObject {
     SetTempFolder(folder);
     QCOMPARE(TempFolder(), folder);
     QVERIFY(RemoveStaleTempFiles() == 0 && RemoveTempFolder());  // no folder yet: nothing to do
-
     QVERIFY(QDir().mkpath(folder));
     for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
     QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling") && Touch(program.filePath("outside")));
@@ -139,22 +118,15 @@ class TestTempFolder : public QObject {
     QCOMPARE(RemoveStaleTempFiles(), 0);
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(QFile::exists(program.filePath("outside")) && QFileInfo(folder).isDir());  // a link is removed, never followed
-
     QVERIFY(Touch(folder + "3") && RemoveTempFolder());
     QVERIFY(!QFileInfo::exists(folder) && QFileInfo(program.path()).isDir());  // the program folder itself stays
-
     // Something that resists (here a folder inside): the files still go, the folder stays.
     QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
     QVERIFY(!RemoveTempFolder() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
-    SetTempFolder(QString());
-  }
-
-  void removesTheEmptyPerUserParent() {
-    QTemporaryDir runtime;
-    const QString folder = runtime.path() + "/orlaventis/T/";
-    SetTempFolder(folder);
-    QVERIFY(QDir().mkpath(folder) && Touch(folder + "5") && RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(runtime.path() + "/orlaventis") && QFileInfo(runtime.path()).isDir());
+    // The empty per-user parent goes with its folder.
+    SetTempFolder(program.path() + "/orlaventis/T/");
+    QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFolder() + "5") && RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis") && QFileInfo(program.path()).isDir());
     SetTempFolder(QString());
   }
 };

@@ -13,12 +13,11 @@
 #include "media/TempFolder.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
+#include "sections/SectionForm.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QImage>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <memory>
 #include <vector>
@@ -37,14 +36,11 @@ inline QByteArray PlainPng(QRgb colour, QSize size = QSize(40, 30)) {
   return bytes;
 }
 
-inline QByteArray SlidePng(int number) { return PlainPng(SlideColour(number)); }
-
 // olvf.dat holding "i\i\N" for each of `numbers`; `damaged` members cannot be unpacked.
-inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers,
-                        const std::vector<int>& damaged = {}) {
+inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {}) {
   const auto members = [](const std::vector<int>& from) {
     std::vector<Member> out;
-    for (int n : from) out.push_back({QStringLiteral("i\\i\\%1").arg(n), SlidePng(n)});
+    for (int n : from) out.push_back({QStringLiteral("i\\i\\%1").arg(n), PlainPng(SlideColour(n))});
     return out;
   };
   return WriteArchive(folder + QStringLiteral("/olvf.dat"), members(numbers), members(damaged));
@@ -86,11 +82,18 @@ inline QRgb Centre(orlaventis::TProportionalImage* picture) {
 }
 
 // What each section test holds: a fresh program folder per test function, the main form over
-// it, and the messages shown to the user.
+// it, and the messages shown to the user (recorded, with the section routines installed, from
+// construction on).
 struct SectionTest : QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<orlaventis::TMainForm> main_;
   orlaventis::RecordedMessages messages_;
+
+  SectionTest() {
+    orlaventis::InstallMessages(&messages_);
+    orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
+    orlaventis::FarewellMs = 0;  // no pause when a test's main form closes
+  }
 
   QString Folder() const { return dir_->path(); }
   // For init(): a new empty folder and no messages; false when the folder cannot be made.

@@ -3,11 +3,8 @@
 
 #include "SlideFixture.h"
 #include "controls/BaseButton.h"
-#include "controls/ProportionalImage.h"
 #include "database/EnamelFixture.h"
-#include "media/Messages.h"
 #include "shell/LanguageFile.h"
-#include "media/ProgramFolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -47,7 +44,6 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     return olvtool::WriteDatabase(fixture::EnamelDatabase(data),
                                   Folder() + QStringLiteral("/d/ol%1.cat").arg(language), QString(), &error);
   }
-
   bool WriteArchive(const QStringList& members, const QStringList& broken = {}) {
     olvtool::ArchiveWriter writer;
     const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
@@ -56,26 +52,21 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
       // Packed, so that pending events run while a member inflates, as with real pictures.
       if (!writer.Add(m, fixture::PlainPng(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
     }
-    for (const QString& m : broken)
-      if (!writer.Add(m, QByteArray("not a picture"), time)) return false;
+    for (const QString& m : broken) writer.Add(m, QByteArray("not a picture"), time);
     QString error;
     return writer.Write(Folder() + QStringLiteral("/olve.dat"), &error);
   }
-
   TEnamelAndFabricsForm* Start(int language = 44, QSize screen = QSize(640, 480)) {
     main_ = fixture::StartMainForm(Folder(), language, screen);
-    if (!main_) return nullptr;
-    ShowEnamelAndFabricsForm();
-    return dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    return main_ ? (ShowEnamelAndFabricsForm(), dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics)))
+                 : nullptr;
   }
-
   // Moves `list` from its current entry to `index` by arrow keys, one entry at a time, as a user
   // would (the keys are counted up front: a choice may refill the list meanwhile).
   static void Choose(QComboBox* list, int index) {
     for (int steps = index - list->currentIndex(); steps != 0; steps += steps > 0 ? -1 : 1)
       QTest::keyClick(list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
   }
-
   // A catalogue of the sample and all pictures, shown.
   TEnamelAndFabricsForm* StartSample() {
     return WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats) ? Start() : nullptr;
@@ -94,11 +85,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() {
-    InstallMessages(&messages_);
-    InstallSectionRoutines(SectionFormRoutines());
-    RegisterEnamelAndFabricsForm();
-  }
+  void initTestCase() { RegisterEnamelAndFabricsForm(); }
 
   void init() { QVERIFY(Fresh()); }
 
@@ -107,107 +94,87 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // The form as created: first entries down the chain, both pictures, the lists' colours.
   void createsWithFirstChoices() {
     TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->DatabaseOpen());
-    QVERIFY(messages_.All().isEmpty());
-    const std::array<QComboBox*, 5> lists = {form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
-                                             form->FabricMaterialsComboBox, form->FabricColorsComboBox};
+    QVERIFY(form != nullptr && form->DatabaseOpen() && messages_.All().isEmpty());
     QList<QStringList> items;
-    for (QComboBox* list : lists) {
-      items << Items(list);
-      QCOMPARE(list->currentIndex(), 0);
-    }
-    QCOMPARE(Items(form->ModelsComboBox), QStringList({"Berline", "Cabriolet", "Break"}));
-    QCOMPARE(items, (QList<QStringList>{{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Cloth"}, {"Tan", "Silver"}}));
-    QVERIFY(form->RoofColorsComboBox->isEnabled());
-
-    // The pictures, drawn by the controls, and nothing left in the temporary folder.
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_WH"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLT1"));
-    QVERIFY(fixture::TempFiles().isEmpty());
-
-    // The lists: maroon with white text, drawn into a picture.
-    const QImage shot = probes::Render(form);
-    const QRect box = form->CoachColorsComboBox->geometry();
-    const QRgb face = shot.pixel(box.left() + 100, box.center().y());
+    for (QComboBox* list : {form->ModelsComboBox, form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
+                            form->FabricMaterialsComboBox, form->FabricColorsComboBox})
+      items << (Items(list) << QString::number(list->currentIndex()));
+    QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
+                                        {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
+    QVERIFY(form->RoofColorsComboBox->isEnabled() && fixture::TempFiles().isEmpty());
+    // The pictures, drawn by the controls.
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
+    // The lists: maroon with white text.
+    const QImage shot = probes::Render(form->CoachColorsComboBox);
+    const QRgb face = shot.pixel(100, shot.height() / 2);
     QVERIFY2(qRed(face) > 100 && qGreen(face) < 70 && qBlue(face) < 70, "the list is maroon");
-    const int white = probes::CountPixels(shot, QRect(box.left(), box.top(), 60, box.height() - 1),
-                                          [](QRgb c) { return qGray(c) > 200; });
-    QVERIFY2(white > 5, "the list's text is drawn in white");
+    QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), [](QRgb c) { return qGray(c) > 200; }) > 5);
   }
-
-  // Choosing left to right recomputes everything to the right; another model resets it.
+  // Choosing left to right recomputes everything to the right; another model resets it. A choice
+  // made while a picture unpacks (events run meanwhile) shows its own pictures; the member that
+  // was unpacking when it came is not shown over them.
   void cascadeThroughTheLists() {
     TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
-
+    // Runs inside the black roof's car extraction.
+    QMetaObject::invokeMethod(form, [form] { Choose(form->CoachColorsComboBox, 1); }, Qt::QueuedConnection);
+    Choose(form->RoofColorsComboBox, 1);
+    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Blue", "Silver"}));
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\BL_BL"), MemberColour("i\\f\\CLG2")}));
+    Choose(form->CoachColorsComboBox, 0);
     // Black roof: leather, and exactly the colours before the first 0.
     Choose(form->RoofColorsComboBox, 1);
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Leather"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Navy", "Crimson"}));
+    QCOMPARE(Items(form->FabricMaterialsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Leather", "Navy", "Crimson"}));
     Choose(form->FabricColorsComboBox, 1);
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);  // lists to the left keep their choice
-
     // A coach colour without a separate roof: the roof list holds the coach colour, disabled;
     // the car picture uses the coach code twice; materials of all its items.
     Choose(form->CoachColorsComboBox, 1);
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
-    QVERIFY(!form->RoofColorsComboBox->isEnabled());
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Cloth", "Leather"}));
+    QVERIFY(!form->RoofColorsComboBox->isEnabled() && Centre(form->CarImage) == MemberColour("i\\e\\BL_BL"));
+    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricMaterialsComboBox), QStringList({"Blue", "Cloth", "Leather"}));
     // Only this coach colour's leather colours, nothing of the black roof chosen before.
     Choose(form->FabricMaterialsComboBox, 1);
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
-    QVERIFY(form->ChairImage->Image().isNull() && Centre(form->ChairImage) == qRgb(0, 0, 0));
-    QVERIFY(messages_.All().isEmpty());
+    QVERIFY(form->ChairImage->Image().isNull() && Centre(form->ChairImage) == qRgb(0, 0, 0) && messages_.All().isEmpty());
     // The car picture stays while only the trim changes.
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-
     // Back to a coach colour with roofs: the roof list is enabled again.
     Choose(form->CoachColorsComboBox, 0);
     QVERIFY(form->RoofColorsComboBox->isEnabled());
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
-
     // 1962: Grey on White, whose car picture is missing.
     Choose(form->ModelyearsComboBox, 1);
     QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Grey"}));
-    QCOMPARE(Centre(form->CarImage), qRgb(0, 0, 0));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLT1"));
-
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}), (QList<QRgb>{qRgb(0, 0, 0), MemberColour("i\\f\\CLT1")}));
     // 1964 has an item without a coach colour: empty lists to the right, no pictures.
     Choose(form->ModelyearsComboBox, 2);
     QCOMPARE((QList<int>{form->CoachColorsComboBox->count(), form->RoofColorsComboBox->count(), form->FabricColorsComboBox->count()}),
              (QList<int>{0, 0, 0}));
     QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
-
     // Another model: every list right of it back at its first entry.
     Choose(form->ModelsComboBox, 1);
-    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1963"}));
-    QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Ivory"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver", "Navy"}));
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\IV_BK"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LET1"));
+    QCOMPARE(Items(form->ModelyearsComboBox) + Items(form->CoachColorsComboBox) + Items(form->FabricColorsComboBox),
+             QStringList({"1963", "Ivory", "Tan", "Silver", "Navy"}));
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
     Choose(form->ModelsComboBox, 2);  // no items at all
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(form->CarImage->Image().isNull());
-
+    QVERIFY(form->ModelyearsComboBox->count() == 0 && form->CarImage->Image().isNull());
     // Leaving and coming back keeps the choices.
     main_->GoTo(SectionId::Introduction);
     form->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
-    QCOMPARE(SectionForm(SectionId::EnamelAndFabrics), form);
-    QCOMPARE(form->ModelsComboBox->currentIndex(), 2);
+    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
     QVERIFY(fixture::TempFiles().isEmpty());
   }
-
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
   void userPicksInATranslatedForm() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats));
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
                                        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
     main_ = fixture::StartMainForm(Folder(), 44);
@@ -215,123 +182,77 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
     auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
     QVERIFY(form != nullptr && form->isVisible());
-    QCOMPARE(form->ModelyearsLabel->text(), QString("Model year"));
-    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1961", "1962", "1964"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver"}));
-
+    QCOMPARE(QStringList(form->ModelyearsLabel->text()) + Items(form->ModelyearsComboBox) + Items(form->FabricColorsComboBox),
+             QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
     Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
     Pick(form->FabricColorsComboBox, 1);
     for (QComboBox* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
       Pick(same, same->currentIndex());
-    QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);
-    QCOMPARE(form->FabricColorsComboBox->currentText(), QString("Crimson"));
+    QVERIFY(form->RoofColorsComboBox->currentIndex() == 1 && form->FabricColorsComboBox->currentText() == "Crimson");
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
   }
-
-  // A choice made while a picture unpacks (events run meanwhile) shows its own pictures; the
-  // member that was unpacking when it came is not shown over them.
-  void choiceWhileAPictureUnpacks() {
-    TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr);
-    // Runs inside the black roof's car extraction.
-    QMetaObject::invokeMethod(form, [form] { Choose(form->CoachColorsComboBox, 1); }, Qt::QueuedConnection);
-    Choose(form->RoofColorsComboBox, 1);
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Silver"}));
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLG2"));
-    QVERIFY(fixture::TempFiles().isEmpty());
-  }
-
   // A member that does not decode, codes that would leave the temporary folder: cleared pictures.
   void badPicturesAndCodes() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.roofs[0].second = QStringLiteral("..\\..\\x");  // Red on White names a path
-    QVERIFY(WriteCatalogue(data));
-    QVERIFY(WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
+    QVERIFY(WriteCatalogue(data) && WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
-    QCOMPARE(Centre(form->ChairImage), qRgb(0, 0, 0));
-    QVERIFY(fixture::TempFiles().isEmpty() && !QFileInfo::exists(Folder() + QStringLiteral("/x")));
+    QVERIFY(form != nullptr && form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
+    QVERIFY(Centre(form->ChairImage) == qRgb(0, 0, 0) && fixture::TempFiles().isEmpty() && !QFileInfo::exists(Folder() + "/x"));
     Choose(form->RoofColorsComboBox, 1);
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
   }
-
   // No catalogue: nothing filled, nothing reported, handlers do nothing, no background.
   void missingCatalogue() {
     QVERIFY(WriteArchive(kCars));
     QDir().mkpath(Folder() + QStringLiteral("/i/b"));
     QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(!form->DatabaseOpen());
-    QCOMPARE(form->ModelsComboBox->count(), 0);
+    QVERIFY(form != nullptr && !form->DatabaseOpen());
     form->ModelsComboBoxChange();
     form->FabricColorsComboBoxChange();
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(messages_.All().isEmpty());
+    QVERIFY(form->ModelsComboBox->count() == 0 && form->ModelyearsComboBox->count() == 0 && messages_.All().isEmpty());
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
-
     // With a catalogue the same background shows; the catalogue is the chosen language's.
     fixture::EnamelData dutch = fixture::SampleEnamel();
     dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
     QVERIFY(WriteCatalogue(dutch, 31) && WriteCatalogue(fixture::SampleEnamel(), 44));
     form = Start(31);
-    QVERIFY(form != nullptr);
-    QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
+    QVERIFY(form != nullptr && fixture::PixelOf(form, QPoint(630, 20)) == qRgb(0, 90, 0));
     QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
-
   // An empty model table or an item whose model cannot be read: "Error" with the file, then an
   // empty form.
   void damagedCatalogueSaysError() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
-    QVERIFY(WriteCatalogue(data));
-    QVERIFY(WriteArchive(kCars));
+    QVERIFY(WriteCatalogue(data) && WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
     QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
-    QVERIFY(!form->DatabaseOpen() && form->isVisible());
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
+    QVERIFY(form != nullptr && !form->DatabaseOpen() && form->isVisible() && form->ModelyearsComboBox->count() == 0);
     form->ModelsComboBoxChange();
     QCOMPARE(messages_.All().size(), 1);
   }
-
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
   void listTextScalesWithTheLayout() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars));
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
-    QVERIFY(form != nullptr);
-    QCOMPARE(int(LayoutMode), 4);
-    QCOMPARE(form->CoachColorsComboBox->geometry(), QRect(375, 425, 181, 28));
-    const int labelPixels = form->CoachColorsLabel->font().pixelSize();
-    QCOMPARE(labelPixels, 14);
-    QCOMPARE(form->CoachColorsComboBox->font().pixelSize(), labelPixels);
-    QCOMPARE(form->CoachColorsComboBox->view()->font().pixelSize(), labelPixels);
-
+    QVERIFY(form != nullptr && int(LayoutMode) == 4);
+    QCOMPARE((QList<int>{form->CoachColorsLabel->font().pixelSize(), form->CoachColorsComboBox->font().pixelSize(),
+                         form->CoachColorsComboBox->view()->font().pixelSize()}), (QList<int>{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.
-    auto inkHeight = [](QWidget* widget, auto isInk) {
+    const auto inkRows = [](QWidget* widget) {
       const QImage shot = probes::Render(widget, qRgb(0, 0, 0));
-      int top = shot.height(), bottom = -1;
+      int rows = 0;
       for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width() * 2 / 3; ++x)
-          if (isInk(shot.pixel(x, y))) {
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-          }
-      return bottom - top + 1;
+        rows += probes::CountPixels(shot, QRect(0, y, shot.width() * 2 / 3, 1), [](QRgb c) { return qGray(c) > 200; }) > 0;
+      return rows;
     };
-    const auto white = [](QRgb c) { return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) > 200; };
     form->CoachColorsLabel->setText(form->CoachColorsComboBox->currentText());
-    const int labelInk = inkHeight(form->CoachColorsLabel, white);
-    QVERIFY(labelInk > 5);
-    QVERIFY2(std::abs(inkHeight(form->CoachColorsComboBox, white) - labelInk) <= 1, "list text as tall as label text");
+    QVERIFY(inkRows(form->CoachColorsLabel) > 5 && std::abs(inkRows(form->CoachColorsComboBox) - inkRows(form->CoachColorsLabel)) <= 1);
   }
 };
 

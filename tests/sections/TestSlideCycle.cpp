@@ -16,11 +16,8 @@ class TestSlideCycle : public QObject {
   void findRecordText() {
     QTemporaryDir dir;
     QString error;
-    QVERIFY(olvtool::WriteRecordFile({{1, "Intro_44|||", "first"},
-                                      {2, "Intro_44|||", "second"},
-                                      {3, "Intro_44||", "shorter key"},
-                                      {4, "Empty|||", ""},
-                                      {5, "", "no key"},
+    QVERIFY(olvtool::WriteRecordFile({{1, "Intro_44|||", "first"}, {2, "Intro_44|||", "second"}, {3, "Intro_44||", "shorter key"},
+                                      {4, "Empty|||", ""}, {5, "", "no key"},
                                       {6, QString::fromUtf8("Caf\u00e9|||"), "Windows-1252 key"}},
                                      dir.filePath("olv.dat"), &error));
     TiDbRecFile records;
@@ -35,7 +32,6 @@ class TestSlideCycle : public QObject {
     TiDbRecFile empty;
     QCOMPARE(FindRecordText(&empty, ""), std::nullopt);
   }
-
   void splitTextLines() {
     // CR LF, LF and CR each end a line; a final break adds no line; LF then a lone CR is two.
     const std::pair<QString, QStringList> rows[] = {{"", {}}, {"one", {"one"}}, {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},

@@ -1,4 +1,4 @@
-// Test fixture: picture archives written with the archive writer of olvtool, damaged members included.
+// Test fixture: whole-file helpers and picture archives written with olvtool's writer, damaged members included.
 #pragma once
 
 #include "ArchiveWriter.h"
@@ -11,6 +11,18 @@
 
 namespace fixture {
 
+// Writes `bytes` to `path`, replacing it; false when any of it could not be written.
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The whole of `path`; empty when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // One member of a picture archive: its name in the index and its bytes.
 struct Member {
   QString name;
@@ -22,9 +34,8 @@ struct Member {
 inline bool WriteArchive(const QString& path, const std::vector<Member>& good, const std::vector<Member>& damaged = {}) {
   olvtool::ArchiveWriter writer;
   const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
-  for (const Member& member : good) {
+  for (const Member& member : good)
     if (!writer.Add(member.name, member.bytes, time)) return false;
-  }
   QByteArray archive = writer.Build();
   if (!damaged.empty()) {
     // Hand-made: the blocks of the good members, then the damaged ones, then one index.
@@ -41,8 +52,7 @@ inline bool WriteArchive(const QString& path, const std::vector<Member>& good, c
     }
     archive = olvtool::AssembleArchive(blocks, index);
   }
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size();
+  return WriteFile(path, archive);
 }
 
 }  // namespace fixture

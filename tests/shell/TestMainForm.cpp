@@ -25,9 +25,7 @@ const QStringList kSmallScreen = {"--screen", "800x600", "--language", "44"};
 
 // A program run with its own data, configuration and runtime folders and instance name.
 struct ProgramEnvironment {
-  QTemporaryDir data;
-  QTemporaryDir config;
-  QTemporaryDir runtime;
+  QTemporaryDir data, config, runtime;
   QString instance = QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
   QString dataFolder = data.path();     // $ORLAVENTIS_DATA
   QString workingFolder = data.path();  // where the program starts
@@ -55,11 +53,7 @@ struct ProgramEnvironment {
   int Run(const QStringList& arguments, QByteArray* errors = nullptr) const {
     QProcess process;
     Start(process, arguments, errors != nullptr ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
-    if (!process.waitForFinished(kProgramTimeoutMs)) {
-      process.kill();
-      process.waitForFinished();
-      return -1;
-    }
+    if (!process.waitForFinished(kProgramTimeoutMs)) return process.kill(), process.waitForFinished(), -1;
     if (errors != nullptr) *errors = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   }
@@ -84,14 +78,17 @@ class TestMainForm : public QObject {
   Q_OBJECT
 
  private slots:
-  // A screen too small ends with code 1, the tour too; bad options are usage errors (2).
+  // A screen too small ends with code 1, the tour too; bad options are usage errors (2); an
+  // uninstall request without an entry starts nothing.
   void exitCodes() {
     ProgramEnvironment env;
     const std::pair<QStringList, int> runs[] = {{{"--screen", "600x400", "--language", "44"}, 1},
                                                 {{"--screen", "639x1000", "--language", "44"}, 1},
                                                 {{"--tour", env.data.filePath("tour"), "--screen", "600x400"}, 1},
-                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2}};
+                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2},
+                                                {{"uninstall"}, 0}};
     for (const auto& [arguments, code] : runs) QVERIFY2(env.Run(arguments) == code, qPrintable(arguments.join(' ')));
+    QCOMPARE(QDir(env.data.path()).entryList(QDir::Files), QStringList());
   }
 
   void secondStartRestoresThenCloseForUninstall() {
@@ -103,20 +100,15 @@ class TestMainForm : public QObject {
             registry.write("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
                            "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n") > 0);
     registry.close();
-
     QProcess first;
-    env.Start(first, {"--screen", "800x600", "--language", "44"});
-    QVERIFY(first.waitForStarted());
-    QVERIFY(env.WaitForListener());
-
+    env.Start(first, kSmallScreen);
+    QVERIFY(first.waitForStarted() && env.WaitForListener());
     // A plain second start only brings the first forward and ends at once.
-    QCOMPARE(env.Run({"--screen", "800x600", "--language", "44"}), 0);
+    QCOMPARE(env.Run(kSmallScreen), 0);
     QCOMPARE(first.state(), QProcess::Running);
-
     // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
     QCOMPARE(env.Run({"UnInstall"}), 0);
-    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
-    QVERIFY(first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0);
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs) && first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
   }
 
@@ -131,8 +123,7 @@ class TestMainForm : public QObject {
     QByteArray errors;
     const int code = env.Run(kSmallScreen, &errors);
     QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGCONT), 0);
-    QCOMPARE(code, 1);
-    QVERIFY2(errors.contains("does not answer"), errors.constData());
+    QVERIFY2(code == 1 && errors.contains("does not answer"), errors.constData());
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
     QVERIFY(first.waitForFinished(kProgramTimeoutMs));
@@ -152,11 +143,8 @@ class TestMainForm : public QObject {
     };
     QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
     QCOMPARE(running(), 1);
-    for (const auto& p : starts) {
-      if (p->state() != QProcess::NotRunning) continue;
-      QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-      QVERIFY2(p->exitCode() == 0 || p->exitCode() == 1, qPrintable(QString::number(p->exitCode())));
-    }
+    for (const auto& p : starts)
+      QVERIFY(p->state() != QProcess::NotRunning || (p->exitStatus() == QProcess::NormalExit && p->exitCode() <= 1));
     QVERIFY(env.WaitForListener());
     QCOMPARE(env.Run({"uninstall"}), 0);
     for (const auto& p : starts) QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(kProgramTimeoutMs));
@@ -175,16 +163,10 @@ class TestMainForm : public QObject {
     env.workingFolder = above.absolutePath();
     QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
     const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
-    QCOMPARE(pictures.size(), 6);
+    QVERIFY(pictures.size() == 6);
     for (const QString& name : pictures)
       QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
                qPrintable(name));
-  }
-
-  void uninstallWithoutEntryStartsNothing() {
-    ProgramEnvironment env;
-    QCOMPARE(env.Run({"uninstall"}), 0);
-    QCOMPARE(QDir(env.data.path()).entryList(QDir::Files).size(), 0);
   }
 
   // The palette displays: the tour of the demo content draws its pictures with the 16 or 256
@@ -193,18 +175,15 @@ class TestMainForm : public QObject {
     const QDir demo = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();
     for (auto [depth, limit] : {std::pair{4, 16}, std::pair{8, 256}}) {
       ProgramEnvironment env;
-      for (const char* name : {"olvf.dat", "olve.dat", "d", "i", "help"}) {
+      for (const char* name : {"olvf.dat", "olve.dat", "d", "i", "help"})
         QVERIFY(QFile::link(demo.filePath(name), env.data.filePath(name)));
-      }
       const QString tour = env.data.filePath("tour");
-      QCOMPARE(env.Run({"--tour", tour, "--screen", "800x600", "--language", "44", "--depth",
-                        QString::number(depth)}), 0);
+      QCOMPARE(env.Run(QStringList{"--tour", tour, "--depth", QString::number(depth)} + kSmallScreen), 0);
       // The Introduction's slide (267, 126, 210 x 155) in the 640 x 480 form centred at (80, 60).
       const QImage intro = QImage(tour + "/2-introduction.png").copy(QRect(80 + 267, 60 + 126, 210, 155));
       QSet<QRgb> colours;
-      for (int y = 0; y < intro.height(); ++y) {
+      for (int y = 0; y < intro.height(); ++y)
         for (int x = 0; x < intro.width(); ++x) colours.insert(intro.pixel(x, y));
-      }
       QVERIFY2(colours.size() > 4 && colours.size() <= limit, qPrintable(QString::number(colours.size())));
     }
   }
@@ -219,16 +198,12 @@ class TestMainForm : public QObject {
     for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
     QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
     // 1024 x 768 is mode 4: the 800 x 600 design centred at (112, 84), the menu buttons scaled
-    // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form).
-    const QImage production(tour + "/3-production.png");
-    QCOMPARE(production.size(), QSize(1024, 768));
-    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)));    // MenuBtn2's glyph
-    QVERIFY(!IsLight(production.pixel(112 + 6 + 50, 84 + 490)));  // between Help and Stoppen
-    QVERIFY(!IsLight(production.pixel(100, 300)));                     // beside the form
-    // The About box over the last section, centred.
-    const QImage about(tour + "/6-about.png");
-    QCOMPARE(about.size(), QSize(1024, 768));
-    QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
+    // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form): its glyph is light, between
+    // Help and Stoppen and beside the form is dark. The About box over the last section, centred.
+    const QImage production(tour + "/3-production.png"), about(tour + "/6-about.png");
+    QVERIFY(production.size() == QSize(1024, 768) && about.size() == QSize(1024, 768));
+    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)) && !IsLight(production.pixel(112 + 6 + 50, 84 + 490)));
+    QVERIFY(!IsLight(production.pixel(100, 300)) && about.pixel(512, 384) != production.pixel(512, 384));
   }
 };
 

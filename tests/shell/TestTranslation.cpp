@@ -1,16 +1,15 @@
 // Tests of form translation against language databases written with our own writer.
 #include "shell/Translation.h"
-
 #include "shell/LanguageFile.h"
 #include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
+#include "shell/MainForm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -26,8 +25,7 @@ using Row = QStringList;  // Tag, Caption, Hint
 // A language file with Dutch (31) and English (44), but no French (33).
 QString WriteLanguageFile(const QTemporaryDir& dir, const std::vector<Row>& englishRows) {
   const QString path = dir.filePath("olv.lng");
-  testing::WriteLanguageFile(path, {{"31", "Nederlands", {{"300", "Foto's NL", ""}}},
-                                    {"44", "English", englishRows}});
+  testing::WriteLanguageFile(path, {{"31", "Nederlands", {{"300", "Foto's NL", ""}}}, {"44", "English", englishRows}});
   return path;
 }
 
@@ -74,26 +72,14 @@ QStringList Items(const QComboBox* list) {
   return items;
 }
 
+// The items continue by record after 4011, whatever the tags (9, 77).
 const std::vector<Row> kEnglish = {
-    {"10", "Orlaventis (English)", ""},
-    {"300", "Photos", "To the photos"},
-    {"0", "Row zero", "zero hint"},
-    {"4011", "Model", "Pick a model"},
-    {"9", "Year", ""},         // the items continue by record, whatever the tags
-    {"77", "Colour", ""},
-    {"4020", "Own row", "Own hint"},
-    {"4021", "Not an item", ""},
-    {"5000", "Choice", "Choose one"},
-    {"5001", "Yes", ""},
-    {"5002", "No", ""},
-    {"6501", "Sheet one", "First sheet"},
-    {"8501", "Sheet three", "Last sheet"},
-    {"8001", "Line one", "Ticker hint"},
-    {"8002", "Line two", ""},
-    {"7001", "Copy", "Copies"},
-    {"7002", "More", ""},
-    {"7003", "Paste", ""},
-};
+    {"10", "Orlaventis (English)", ""}, {"300", "Photos", "To the photos"}, {"0", "Row zero", "zero hint"},
+    {"4011", "Model", "Pick a model"},  {"9", "Year", ""},                   {"77", "Colour", ""},
+    {"4020", "Own row", "Own hint"},    {"4021", "Not an item", ""},         {"5000", "Choice", "Choose one"},
+    {"5001", "Yes", ""},                {"5002", "No", ""},                  {"6501", "Sheet one", "First sheet"},
+    {"8501", "Sheet three", "Last sheet"}, {"8001", "Line one", "Ticker hint"}, {"8002", "Line two", ""},
+    {"7001", "Copy", "Copies"},         {"7002", "More", ""},                {"7003", "Paste", ""}};
 
 }  // namespace
 
@@ -104,7 +90,7 @@ class TestTranslation : public QObject {
 
  private slots:
   void init() { LanguageId = 44; }
-  void cleanupTestCase() { LanguageId = 44; }
+  void cleanup() { LanguageFilePath.clear(); }
 
   void languageWithoutContentsRowKeepsDesignTexts() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
@@ -117,21 +103,18 @@ class TestTranslation : public QObject {
     // A missing file behaves the same.
     LanguageId = 44;
     TranslateForm(&form.widget, "MainForm", dir_.filePath("missing.lng"));
-    QCOMPARE(form.photos->Caption(), QString("Foto's"));
-    QCOMPARE(LookupText(10, "MainForm", dir_.filePath("missing.lng"), "dflt"), QString("dflt"));
+    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(10, "MainForm", dir_.filePath("missing.lng"), "dflt") == "dflt");
   }
 
   void lookupText() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
-    QCOMPARE(LookupText(10, "MainForm", path, "Orlaventis"), QString("Orlaventis (English)"));
-    QCOMPARE(CurrentTable, QString("MainForm (English)"));
-    QCOMPARE(LookupText(11, "MainForm", path, "dflt"), QString("dflt"));
+    QStringList texts = {LookupText(10, "MainForm", path, "Orlaventis"), CurrentTable, LookupText(11, "MainForm", path, "dflt")};
     LanguageId = 31;
-    QCOMPARE(LookupText(300, "MainForm", path, "x"), QString("Foto's NL"));
     // The prefix is cut to 63 characters before the table name is built.
     const QString longPrefix = QString("MainForm") + QString(70, 'x');
-    QCOMPARE(LookupText(300, longPrefix, path, "x"), QString("x"));
-    QCOMPARE(CurrentTable, longPrefix.left(63) + " (Nederlands)");
+    texts << LookupText(300, "MainForm", path, "x") << LookupText(300, longPrefix, path, "x") << CurrentTable;
+    QCOMPARE(texts, (QStringList{"Orlaventis (English)", "MainForm (English)", "dflt", "Foto's NL", "x",
+                                 longPrefix.left(63) + " (Nederlands)"}));
   }
 
   void wholeForm() {
@@ -139,14 +122,12 @@ class TestTranslation : public QObject {
     Form form;
     TranslateForm(&form.widget, "MainForm", path);
     // A button with its own row: caption and hint. Tag 0 is skipped although the table has a row "0".
-    QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), (QStringList{"Photos", "To the photos"}));
-    QCOMPARE((QStringList{form.untagged->text(), form.untagged->toolTip()}), (QStringList{"Ontwerp", "ontwerp-hint"}));
-    // Items from consecutive records after the row of 4011; the hint of that row.
-    QCOMPARE(Items(form.models), (QStringList{"Model", "Year", "Colour"}));
-    QCOMPARE(form.models->toolTip(), QString("Pick a model"));
-    // A list with a row of its own keeps its items and gets that row's hint.
-    QCOMPARE(Items(form.ownRowCombo), (QStringList{"Eerste", "Tweede"}));
-    QCOMPARE(form.ownRowCombo->toolTip(), QString("Own hint"));
+    QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip(), form.untagged->text(), form.untagged->toolTip()}),
+             (QStringList{"Photos", "To the photos", "Ontwerp", "ontwerp-hint"}));
+    // Items from consecutive records after the row of 4011, the hint of that row; a list with a
+    // row of its own keeps its items and gets that row's hint.
+    QCOMPARE(Items(form.models) << form.models->toolTip() << Items(form.ownRowCombo) << form.ownRowCombo->toolTip(),
+             (QStringList{"Model", "Year", "Colour", "Pick a model", "Eerste", "Tweede", "Own hint"}));
     // A radio group: caption, then its items from the rows after its own.
     const auto buttons = form.radio->findChildren<QRadioButton*>();
     QCOMPARE((QStringList{form.radio->title(), buttons[0]->text(), buttons[1]->text()}), (QStringList{"Choice", "Yes", "No"}));
@@ -162,31 +143,23 @@ class TestTranslation : public QObject {
   }
 
   // A button translated by rows of its own: none keeps both texts, an empty row empties them.
-  void buttonRow_data() {
-    QTest::addColumn<bool>("withRow");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("no row 300") << false << QStringList{"Foto's", "Naar de foto's"};
-    QTest::newRow("empty row 300") << true << QStringList{"", ""};
-  }
   void buttonRow() {
-    QFETCH(bool, withRow);
-    QFETCH(QStringList, texts);
-    std::vector<Row> rows = kEnglish;
-    rows.erase(rows.begin() + 1);  // no row "300"
-    if (withRow) rows = {{"300", "", ""}};
-    Form form;
-    TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows));
-    QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), texts);
+    std::vector<Row> without = kEnglish;
+    without.erase(without.begin() + 1);  // no row "300"
+    const std::vector<Row> empty = {{"300", "", ""}};
+    for (const auto& [rows, texts] : {std::pair{without, QStringList{"Foto's", "Naar de foto's"}}, {empty, QStringList{"", ""}}}) {
+      Form form;
+      TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows));
+      QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), texts);
+    }
   }
 
   void popupMenuWithTagZero() {
     // Without a row "0", a popup menu of tag 0 has its items translated, each by its own tag.
     std::vector<Row> rows = kEnglish;
     rows.erase(rows.begin() + 2);
-    const QString withoutZero = WriteLanguageFile(dir_, rows);
     Form without;
-    TranslateForm(without.popup, "MainForm", withoutZero);
-    // Only the menu was translated.
+    TranslateForm(without.popup, "MainForm", WriteLanguageFile(dir_, rows));  // only the menu
     QCOMPARE((QStringList{without.plainItem->text(), without.subItem->text(), without.photos->Caption()}),
              (QStringList{"Copy", "Paste", "Foto's"}));
     // With a row "0" the menu counts as found, and a menu takes no text: items stay.
@@ -199,10 +172,9 @@ class TestTranslation : public QObject {
     const QString path = WriteLanguageFile(dir_, {{"0", "Form caption", ""}});
     Form form;
     TranslateForm(&form.widget, "MainForm", path);
-    QCOMPARE(form.widget.windowTitle(), QString("Form caption"));
     // TranslateComponent outside TranslateForm has no database and changes nothing.
     TranslateComponent(form.photos);
-    QCOMPARE(form.photos->Caption(), QString("Foto's"));
+    QVERIFY(form.widget.windowTitle() == "Form caption" && form.photos->Caption() == "Foto's");
     TranslateForm(nullptr, "MainForm", path);
   }
 };
