@@ -1,32 +1,20 @@
 // Fuzz target: open a table database from arbitrary bytes and read every field as value and text.
+#include "FuzzInput.h"
 #include "database/TableDatabase.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <algorithm>
-#include <cstdint>
-#include <cstddef>
 
 using namespace orlaventis;
 
 namespace {
-class NoAnswer : public PasswordPrompt {
- public:
-  std::optional<QString> AskPassword() override { return QStringLiteral("x"); }
+struct WrongAnswer : PasswordPrompt {
+  std::optional<QString> AskPassword(const QString&) override { return QStringLiteral("x"); }
 };
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static QTemporaryDir dir;
-  static const QString path = dir.filePath(QStringLiteral("fuzz.db"));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-  }
-  NoAnswer prompt;
+  const QString path = WriteFuzzInput(QStringLiteral("fuzz.db"), data, size);
+  WrongAnswer prompt;
   TTessaranObject db(&prompt);
   db.Open(path, path, QString(), QString());
   // Lookups work on whatever was read, even after a failed Open.

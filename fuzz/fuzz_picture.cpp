@@ -8,12 +8,7 @@
 
 using namespace orlaventis;
 
-namespace {
-
 constexpr qint64 kFuzzAllocationLimit = 16LL * 1024 * 1024;
-const char* const kFormats[] = {"", "BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   static QCoreApplication app(*argc, *argv);  // image format plugins are found through it
@@ -25,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // First byte: which decoder (0 = name it from the content) and the reduction to try.
   const int choice = data[0];
   const QByteArrayView bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-  QString format = QString::fromLatin1(kFormats[choice % 7]);
+  static const char* const kFormats[] = {"", "BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"};
   const QString sniffed = SniffPictureFormat(bytes);
-  if (format.isEmpty()) format = sniffed;
+  const QString format = choice % 7 == 0 ? sniffed : QString::fromLatin1(kFormats[choice % 7]);
   if (format.isEmpty()) return 0;
   if (format == QLatin1String("PCX")) {
     PcxResult result = PcxResult::Ok;

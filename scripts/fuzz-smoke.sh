@@ -22,8 +22,15 @@ for t in "${targets[@]}"; do
   seeds="fuzz/seeds/${name#fuzz_}"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
+  args+=(-max_len=65536)  # whole small content files, not only libFuzzer's default 4096 bytes
   echo "fuzz smoke: $name for ${seconds}s"
   QT_QPA_PLATFORM=offscreen "$t" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "${args[@]}" 2>"$dir/fuzz/$name.log" \
     || { tail -n 40 "$dir/fuzz/$name.log"; exit 1; }
+  # A sanitizer report is a finding even when the run itself ended well.
+  if grep -q -e "runtime error:" -e "ERROR: AddressSanitizer" "$dir/fuzz/$name.log"; then
+    grep -m 5 -A 20 -e "runtime error:" -e "ERROR: AddressSanitizer" "$dir/fuzz/$name.log"
+    echo "fuzz smoke: $name: sanitizer report in $dir/fuzz/$name.log"
+    exit 1
+  fi
 done
 echo "fuzz smoke: every target ran clean"

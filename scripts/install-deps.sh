@@ -8,7 +8,10 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libbenchmark-dev libsqlite3-dev
   xvfb xauth
+  desktop-file-utils appstream
 )
+# The help page test wants a real browser; where it cannot be installed that test skips.
+optional=(chromium)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,13 +20,25 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+wanted=()
+for p in "${optional[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || wanted+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ] && [ ${#wanted[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ ${#wanted[@]} -gt 0 ]; then
+  echo "Installing (optional): ${wanted[*]}"
+  $sudo apt-get install -y -q --no-install-recommends "${wanted[@]}" ||
+    echo "Could not install ${wanted[*]}; the tests that need them will skip."
+fi

@@ -22,6 +22,7 @@ bool ReadOptions(const QCommandLineParser& parser, orlaventis::StartRequest& req
                       positional.first().compare(QLatin1String("uninstall"), Qt::CaseInsensitive) == 0;
   request.dataFolder = parser.value(QStringLiteral("data"));
   request.tourFolder = parser.value(QStringLiteral("tour"));
+  request.fillScreen = parser.isSet(QStringLiteral("fill-screen"));
   if (parser.isSet(QStringLiteral("depth"))) {
     bool ok = false;
     request.depth = parser.value(QStringLiteral("depth")).toInt(&ok);
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
        QStringLiteral("N")},
       {QStringLiteral("screen"), QStringLiteral("Pretend a screen of WxH pixels (e.g. 1024x768)."),
        QStringLiteral("WxH")},
+      {QStringLiteral("fill-screen"),
+       QStringLiteral("On screens larger than 1024x768, scale the forms up to fill the screen.")},
       {QStringLiteral("language"), QStringLiteral("Skip the chooser: 31 Dutch, 33 French, 44 English."),
        QStringLiteral("ID")},
       {QStringLiteral("tour"),

@@ -151,22 +151,11 @@ void TBaseBtn::paintEvent(QPaintEvent*) {
 }
 
 bool TBaseBtn::event(QEvent* event) {
-  if (RaiseMouseEvents(this, event)) {
-    // A pressed mouse button shows the down look until it is released.
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
-        type == QEvent::MouseButtonRelease) {
-      mousePressed_ = type != QEvent::MouseButtonRelease;
-      update();
-    }
-    return true;
-  }
-  return GGraphicControl::event(event);
-}
-
-void TBaseBtn::changeEvent(QEvent* event) {
-  GGraphicControl::changeEvent(event);
-  if (event->type() == QEvent::EnabledChange) update();
+  // A held mouse button shows the down look until it is released or the press ends otherwise.
+  const bool held = MouseHeld();
+  const bool handled = RaiseMouseEvents(this, event);
+  if (MouseHeld() != held || event->type() == QEvent::EnabledChange) update();
+  return handled || GGraphicControl::event(event);
 }
 
 }  // namespace orlaventis

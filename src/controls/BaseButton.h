@@ -89,8 +89,9 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
   const QImage& GlyphDisabled() const { return glyphDisabled_; }
   void SetGlyphDisabled(const QImage& v) { glyphDisabled_ = v; }
 
-  // True while a mouse button pressed on the button is held.
-  bool MousePressed() const { return mousePressed_; }
+  // True while a mouse button pressed on the button is held (never while disabled: a disabled
+  // button ignores the mouse; hiding or disabling it ends the press).
+  bool MousePressed() const { return MouseHeld(); }
 
   // Draws the button as it looks now onto `painter` (W x H from the current size).
   void PaintButton(QPainter& painter) const;
@@ -101,7 +102,6 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
  protected:
   void paintEvent(QPaintEvent* event) override;
   bool event(QEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   template <typename T>
@@ -110,14 +110,13 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
     field = value;
     update();
   }
-  bool DownLook() const { return mousePressed_ || buttonIsDown_; }
+  bool DownLook() const { return MouseHeld() || buttonIsDown_; }
   void DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX, double shiftY) const;
 
   QBrush brush_{Qt::white};
   QPen pen_{Qt::black};
   TFont font_;
   QString caption_;
-  bool mousePressed_ = false;
   bool buttonIsDown_ = false;
   bool buttonIsHot_ = false;
   QColor captionPenColor_{Qt::black};

@@ -270,26 +270,42 @@ QCursor LoadResourceCursor(const QString& name) {
 }
 
 bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::EnabledChange:
+    case QEvent::UngrabMouse:
+    case QEvent::WindowDeactivate:
+      // The release may never come here now: the press ends without a click.
+      if (event->type() != QEvent::EnabledChange || !control->isEnabled()) {
+        held_ = false;
+        leftArmed_ = false;
+      }
+      return false;
+    default:
+      break;
+  }
   auto* mouse = dynamic_cast<QMouseEvent*>(event);
-  if (mouse == nullptr) return false;
+  if (mouse == nullptr || !control->isEnabled()) return false;
+  const bool left = mouse->button() == Qt::LeftButton;
   switch (event->type()) {
     case QEvent::MouseButtonPress:
-      if (mouse->button() == Qt::LeftButton) leftPressed_ = true;
+      if (left) leftArmed_ = true;
       if (OnMouseDown) OnMouseDown(control, mouse);
+      held_ = true;
       return true;
     case QEvent::MouseButtonDblClick:
-      if (mouse->button() == Qt::LeftButton) {
-        leftPressed_ = true;
-        if (OnDblClick) OnDblClick(control);
-      }
+      // The second press of a double click: the first already clicked.
+      leftArmed_ = false;
+      if (left && OnDblClick) OnDblClick(control);
       if (OnMouseDown) OnMouseDown(control, mouse);
+      held_ = true;
       return true;
     case QEvent::MouseButtonRelease: {
-      const bool click = leftPressed_ && mouse->button() == Qt::LeftButton &&
-                         control->rect().contains(mouse->position().toPoint());
-      if (mouse->button() == Qt::LeftButton) leftPressed_ = false;
+      const bool click = leftArmed_ && left && control->rect().contains(mouse->position().toPoint());
+      if (left) leftArmed_ = false;
       if (click && OnClick) OnClick(control);
       if (OnMouseUp) OnMouseUp(control, mouse);
+      held_ = false;
       return true;
     }
     case QEvent::MouseMove:

@@ -115,7 +115,8 @@ class TWaitCursor {
 };
 
 // The click and mouse callbacks of a control. A click is a left press and release on the
-// control (released inside it); it is raised before OnMouseUp.
+// control (released inside it); it is raised before OnMouseUp. A double click raises OnDblClick
+// and no second click: the press that opened it already counted as one.
 class TMouseEvents {
  public:
   TNotifyEvent OnClick;
@@ -125,12 +126,18 @@ class TMouseEvents {
   TMouseEvent OnMouseUp;
 
  protected:
-  // Raises the callbacks for a mouse press, release, move or double click on `control`;
-  // returns false for any other event.
+  // Raises the callbacks for a mouse press, release, move or double click on `control` and
+  // returns true. Returns false for any other event, and for every mouse event while `control`
+  // is disabled, so that the framework drops it. Hiding or disabling the control, and the end
+  // of its mouse grab (a lost activation included), end a press without a click.
   bool RaiseMouseEvents(QWidget* control, QEvent* event);
 
+  // True from a press or double click on the control until the release or the end of the grab.
+  bool MouseHeld() const { return held_; }
+
  private:
-  bool leftPressed_ = false;
+  bool held_ = false;
+  bool leftArmed_ = false;  // a left press that a release inside the control makes a click
 };
 
 // A control that reports the mouse entering and leaving it.

@@ -62,7 +62,7 @@ QRect ProportionalBox(QSize control, QSize picture, const ProportionalRules& rul
 }
 
 TProportionalImage::TProportionalImage(QWidget* parent)
-    : QWidget(parent), background_(new TBackground(this)) {
+    : QWidget(parent), background_(new TBackground(this)), transition_(std::make_unique<TTransitionPlayer>()) {
   resize(100, 100);
   // A change of the background picture is deliberately not wired: it shows at the next paint.
   connect(background_, &TBackground::BrushChanged, this, &TProportionalImage::Changed);
@@ -153,22 +153,18 @@ void TProportionalImage::Paint(bool present) {
   composedValid_ = false;
   if (!isVisible() || isPainting_) return;
   isPainting_ = true;
+  transition_->Finish();
   if (canvas_.size() != size()) {
     QImage resized(size(), QImage::Format_RGB32);
     resized.fill(Qt::black);
     QPainter(&resized).drawImage(0, 0, canvas_);
     canvas_ = resized;
   }
-  auto show = [this] {
-    presenting_ = true;
-    repaint();
-    presenting_ = false;
-  };
   const QImage composed = Compose(width(), height());
   if (!composed.isNull()) {
     if (newImage_ && effects_) {
-      PlayBlockTransition(composed, canvas_, effectSize_, effectSpeed_, effect_,
-                          present ? std::function<void()>(show) : std::function<void()>());
+      // The later frames are shown as the timer makes them.
+      transition_->Start(composed, &canvas_, effectSize_, effectSpeed_, effect_, [this] { Present(); });
     } else if (rasterOperation_ == TRasterOperation::roSRCCOPY) {
       canvas_ = composed;
     } else {
@@ -182,17 +178,25 @@ void TProportionalImage::Paint(bool present) {
     composedValid_ = true;
     composedInputs_ = CurrentInputs();
   }
-  if (present) show();
+  if (present) Present();
+}
+
+void TProportionalImage::Present() {
+  presenting_ = true;
+  repaint();
+  presenting_ = false;
 }
 
 void TProportionalImage::paintEvent(QPaintEvent* event) {
-  // A paint the platform asks for recomposes only when something the picture depends on
-  // changed; one that only shows the canvas does not.
-  if (!presenting_ && !(composedValid_ && !newImage_ && composedInputs_ == CurrentInputs())) Paint(false);
+  // A paint the platform asks for recomposes only when something the picture depends on changed,
+  // and not while a transition is drawing the canvas (a new size ends it); one that only shows
+  // the canvas does not.
+  const bool transitionDraws = transition_->Running() && canvas_.size() == size();
+  const bool canvasCurrent = composedValid_ && !newImage_ && composedInputs_ == CurrentInputs();
+  if (!presenting_ && !transitionDraws && !canvasCurrent) Paint(false);
   QPainter painter(this);
   painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
 }
-
 
 bool TProportionalImage::event(QEvent* event) {
   return RaiseMouseEvents(this, event) || QWidget::event(event);

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 namespace orlaventis {
 
@@ -76,8 +77,9 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   int StaticSy() const { return rules_.StaticSy; }
   void SetStaticSy(int v) { Set(rules_.StaticSy, v); }
 
-  // The picture: the setter marks it new and repaints at once (with the transition when
-  // Effects is on), also for the same picture.
+  // The picture: the setter marks it new and repaints at once, also for the same picture. With
+  // Effects on, the transition's first frame shows at once and the rest follows from the event
+  // loop (TTransitionPlayer).
   const QImage& Image() const { return image_; }
   void SetImage(const QImage& picture);
   // Caption at the bottom: a different text marks the picture new and repaints at once.
@@ -92,8 +94,12 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   // The control's canvas: what it shows on screen.
   const QImage& Canvas() const { return canvas_; }
 
-  // Composes and puts the picture on the canvas now, then shows it (when visible).
+  // Composes and puts the picture on the canvas now, then shows it (when visible). A transition
+  // still running first ends on its whole picture.
   void Changed();
+
+  // True while a transition is under way: its later frames come from the event loop.
+  bool TransitionRunning() const { return transition_->Running(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -108,6 +114,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   }
   // The whole paint: compose off screen, put on the canvas; `present` shows the canvas.
   void Paint(bool present);
+  // Shows the canvas now (a synchronous repaint that does not recompose).
+  void Present();
   QImage Compose(int W, int H) const;
   void PutWithRasterOperation(const QImage& composed);
   // What a composition depends on beyond the properties whose setters recompose at once.
@@ -137,6 +145,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   // a paint the platform asks for only shows the canvas.
   bool composedValid_ = false;
   ComposedInputs composedInputs_;
+  // Copies onto canvas_; declared after it so that it goes first.
+  std::unique_ptr<TTransitionPlayer> transition_;
 };
 
 }  // namespace orlaventis

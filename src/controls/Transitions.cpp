@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -124,34 +123,88 @@ std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies) {
 }
 
 void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
-                         EffectStyle style, const std::function<void()>& present) {
+                         EffectStyle style) {
   if (source.isNull() || source.size() != destination.size()) return;
   const BlockGrid grid = MakeBlockGrid(source.size(), blockSize);
   const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
-  const std::vector<QPoint> blocks = BlockSequence(grid, step, style, seed);
-  const auto blockCount = static_cast<qint64>(blocks.size());
-  const bool paced = !gInstant && present && blockCount > 0;
+  QPainter painter(&destination);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  for (const QPoint& block : BlockSequence(grid, step, style, seed)) CopyBlock(painter, source, grid, block);
+  painter.drawImage(QPoint(0, 0), source);
+}
+
+TTransitionPlayer::TTransitionPlayer(QObject* parent) : QObject(parent) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &TTransitionPlayer::Tick);
+}
+
+void TTransitionPlayer::Start(const QImage& source, QImage* destination, int blockSize, int step,
+                              EffectStyle style, std::function<void()> present) {
+  Finish();
+  if (destination == nullptr || source.isNull() || source.size() != destination->size()) return;
+  grid_ = MakeBlockGrid(source.size(), blockSize);
+  const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+  blocks_ = BlockSequence(grid_, step, style, seed);
+  const auto blockCount = static_cast<qint64>(blocks_.size());
   // Instant: one frame that holds every copy.
-  const std::vector<TransitionFrame> schedule =
-      paced ? TransitionSchedule(blockCount) : std::vector<TransitionFrame>{{blockCount + 1, 0}};
-  QElapsedTimer clock;
-  clock.start();
-  qint64 done = 0;
-  for (const TransitionFrame& frame : schedule) {
-    {
-      QPainter painter(&destination);
-      painter.setCompositionMode(QPainter::CompositionMode_Source);
-      for (; done < frame.copies && done < blockCount; ++done) {
-        CopyBlock(painter, source, grid, blocks[static_cast<size_t>(done)]);
-      }
-      // The whole picture last, so the destination always ends complete.
-      if (frame.copies > blockCount) painter.drawImage(QPoint(0, 0), source);
-    }
-    if (paced && clock.elapsed() < frame.dueMs) {
-      QThread::msleep(static_cast<unsigned long>(frame.dueMs - clock.elapsed()));
-    }
-    if (present) present();
+  schedule_ = gInstant ? std::vector<TransitionFrame>{{blockCount + 1, 0}} : TransitionSchedule(blockCount);
+  source_ = source;
+  destination_ = destination;
+  present_ = std::move(present);
+  done_ = 0;
+  clock_.start();
+  CopyThrough(schedule_.front().copies);
+  nextFrame_ = 1;
+  ScheduleNext();
+}
+
+void TTransitionPlayer::Finish() {
+  if (!Running()) return;
+  timer_.stop();
+  CopyThrough(schedule_.back().copies);
+  nextFrame_ = schedule_.size();
+  ScheduleNext();
+}
+
+void TTransitionPlayer::Tick() {
+  if (!Running()) return;
+  // The latest frame that is due (the next one at least: the timer was armed for it).
+  const qint64 elapsed = clock_.elapsed();
+  size_t frame = nextFrame_;
+  while (frame + 1 < schedule_.size() && schedule_[frame + 1].dueMs <= elapsed) ++frame;
+  CopyThrough(schedule_[frame].copies);
+  nextFrame_ = frame + 1;
+  // The callback may start another transition: it gets a copy of its own.
+  const std::function<void()> present = present_;
+  ScheduleNext();
+  if (present) present();
+}
+
+void TTransitionPlayer::CopyThrough(qint64 copies) {
+  const auto blockCount = static_cast<qint64>(blocks_.size());
+  QPainter painter(destination_);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  for (; done_ < copies && done_ < blockCount; ++done_) {
+    CopyBlock(painter, source_, grid_, blocks_[static_cast<size_t>(done_)]);
   }
+  // The whole picture last, so the destination always ends complete.
+  if (copies > blockCount && done_ <= blockCount) {
+    painter.drawImage(QPoint(0, 0), source_);
+    done_ = blockCount + 1;
+  }
+}
+
+void TTransitionPlayer::ScheduleNext() {
+  if (nextFrame_ < schedule_.size()) {
+    timer_.start(static_cast<int>(std::max<qint64>(0, schedule_[nextFrame_].dueMs - clock_.elapsed())));
+    return;
+  }
+  destination_ = nullptr;
+  source_ = QImage();
+  blocks_.clear();
+  present_ = nullptr;
+  Q_EMIT Finished();
 }
 
 }  // namespace orlaventis

@@ -1,7 +1,10 @@
 // Block transitions: a picture copied onto another block by block, at random or in a spiral.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QObject>
+#include <QTimer>
 #include <QtGlobal>
 #include <QPoint>
 #include <QRect>
@@ -61,18 +64,60 @@ inline constexpr qint64 kTransitionFrames = 40;
 // there is nothing to see moving: one frame at 0.
 std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies);
 
-// Makes every following transition instant (no pacing, one presentation at the end); for
-// tests and off-screen rendering.
+// Makes every following transition instant (no pacing: all copies at once); for tests and
+// off-screen rendering.
 void SetInstantTransitions(bool instant);
 bool InstantTransitions();
 
-// Copies `source` onto `destination` (same size) block by block in the order of
-// BlockSequence (random seeded from the clock), then copies the whole picture. Unless
-// transitions are instant, the copies follow TransitionSchedule (about half a second) and
-// `present` is called for each of its frames so the caller can show the destination (for
-// example by a synchronous repaint); otherwise `present` is called once, at the end. Returns
-// when the destination shows the complete picture. Does nothing when the sizes differ.
+// Copies `source` onto `destination` (same size) block by block in the order of BlockSequence
+// (random seeded from the clock), then the whole picture, all at once. Does nothing when the
+// sizes differ.
 void PlayBlockTransition(const QImage& source, QImage& destination, int blockSize, int step,
-                         EffectStyle style, const std::function<void()>& present);
+                         EffectStyle style);
+
+// Plays block transitions paced by the event loop, so that input is handled while one runs:
+// Start makes the first frame's copies at once, then a timer makes the copies of each later
+// frame of TransitionSchedule when it is due (a frame whose successor is already due too is
+// passed over, so the picture shown at every instant is the scheduled one and the length stays
+// kTransitionMs) and calls `present` after each. With instant transitions Start makes every
+// copy itself.
+class TTransitionPlayer final : public QObject {
+  Q_OBJECT
+ public:
+  explicit TTransitionPlayer(QObject* parent = nullptr);
+
+  // Starts copying `source` onto `*destination` in the order of BlockSequence (random seeded
+  // from the clock), the whole picture last. A transition still running is finished first.
+  // Starts nothing when `destination` is null or the sizes differ. `*destination` must stay
+  // valid, and keep its size, while Running(); `present` is called after each frame the timer
+  // makes, never from inside Start or Finish.
+  void Start(const QImage& source, QImage* destination, int blockSize, int step,
+             EffectStyle style, std::function<void()> present);
+  // Makes every remaining copy now, so the destination shows the whole picture; no present.
+  void Finish();
+  bool Running() const { return destination_ != nullptr; }
+
+ Q_SIGNALS:
+  // The destination shows the whole picture (by the timer, Start or Finish).
+  void Finished();
+
+ private:
+  void Tick();
+  // Makes the copies up to `copies` (the final whole-picture copy is number blocks + 1).
+  void CopyThrough(qint64 copies);
+  // Ends the transition once its last frame is made; else arms the timer for the next frame.
+  void ScheduleNext();
+
+  QImage source_;
+  QImage* destination_ = nullptr;
+  BlockGrid grid_;
+  std::vector<QPoint> blocks_;
+  std::vector<TransitionFrame> schedule_;
+  size_t nextFrame_ = 0;
+  qint64 done_ = 0;
+  QElapsedTimer clock_;
+  QTimer timer_;
+  std::function<void()> present_;
+};
 
 }  // namespace orlaventis

@@ -6,7 +6,7 @@
 
 namespace orlaventis {
 
-TCatalog::TCatalog() : Database(std::make_unique<TTessaranObject>()) {}
+TCatalog::TCatalog(PasswordPrompt* prompt) : Database(std::make_unique<TTessaranObject>(prompt)) {}
 
 TCatalog::~TCatalog() { Clear(); }
 

@@ -32,7 +32,9 @@ struct TCatalogPosition {
 // indices are ranks among selected items, both from 1.
 class TCatalog {
  public:
-  TCatalog();
+  // `prompt` (not owned, may be null) answers the database's password question; with none a
+  // protected catalogue does not load.
+  explicit TCatalog(PasswordPrompt* prompt = nullptr);
   ~TCatalog();
   TCatalog(const TCatalog&) = delete;
   TCatalog& operator=(const TCatalog&) = delete;

@@ -97,7 +97,7 @@ bool TCriterionScan::Matches(int32_t record) {
       database_.ReadValue(column_, record, value_);
       return CriterionMatches(criterion_, value_);
     case Kind::LinkList: {
-      const std::span<const uint8_t> field = database_.FieldData(column_, record, scratch_);
+      const std::span<const uint8_t> field = database_.FieldData(column_, record);
       if (field.empty()) return false;
       for (int k = 0; k < links_; ++k) {
         const int32_t link = LoadLE<int32_t>(field.data() + 4 * k);
@@ -108,7 +108,7 @@ bool TCriterionScan::Matches(int32_t record) {
       return false;
     }
     case Kind::Year: {
-      const std::span<const uint8_t> field = database_.FieldData(column_, record, scratch_);
+      const std::span<const uint8_t> field = database_.FieldData(column_, record);
       if (field.size() < 8) return false;
       const double day = LoadLE<double>(field.data());
       if (!std::isfinite(day) || std::fabs(day) > kSafeDays) {
@@ -119,7 +119,7 @@ bool TCriterionScan::Matches(int32_t record) {
       return platform >= firstDay_ && platform <= lastDay_;
     }
     case Kind::Text: {
-      const std::span<const uint8_t> field = database_.FieldData(column_, record, scratch_);
+      const std::span<const uint8_t> field = database_.FieldData(column_, record);
       return !field.empty() && MatchesText(field);
     }
   }

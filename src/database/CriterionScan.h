@@ -37,7 +37,6 @@ class TCriterionScan {
   TTessaranObject::ColumnHandle column_;
   Kind kind_ = Kind::Generic;
   TFieldValue value_;          // Generic: the field read last
-  QByteArray scratch_;         // field bytes when the data is not mapped
   std::vector<uint8_t> ticks_;  // LinkList: Relations flags, 1 = ticked
   int links_ = 0;              // LinkList: slots to look at
   double firstDay_ = 0, lastDay_ = -1;  // Year: platform day numbers of the wanted year

@@ -50,7 +50,7 @@ void TEnamelCascade::Clear() {
 TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
   Clear();
   const QString groups = QStringLiteral("Enamel & Fabrics Groups");
-  const int modelCount = db.RecordCount(groups);
+  const int modelCount = ReadableRecordCount(db, groups);
   if (modelCount < 1) return LoadResult::NoModels;
   if (modelCount > kMaxRecords) return LoadResult::TooLarge;
   QStringList models;
@@ -59,7 +59,7 @@ TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
   std::array<QStringList, kEnamelOptionCount> names, codes;
   for (size_t i = 0; i < kOptionTables.size(); ++i) {
     const QString table = QString::fromLatin1(kOptionTables[i].table);
-    const int count = std::max(db.RecordCount(table), 0);
+    const int count = ReadableRecordCount(db, table);
     if (count > kMaxRecords) return LoadResult::TooLarge;
     for (int r = 1; r <= count; ++r) {
       names[i].append(db.GetValueAsText(table, QString::fromLatin1(kOptionTables[i].nameColumn), r));
@@ -68,7 +68,9 @@ TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
     }
   }
 
-  const int itemCount = std::max(db.RecordCount(kItems), 0);
+  // Items announced beyond the end of the data (a file cut short) cannot be read.
+  const int itemCount = ReadableRecordCount(db, kItems);
+  if (itemCount < std::max(db.RecordCount(kItems), 0)) return LoadResult::ItemUnread;
   if (itemCount > kMaxRecords) return LoadResult::TooLarge;
   std::vector<TEnamelFabricItem> items;
   items.reserve(static_cast<size_t>(itemCount));

@@ -173,11 +173,14 @@ QString NumberToText(uint8_t style, int decimals, double number);
 QString IntegerNumberToText(uint8_t style, int decimals, int64_t number);
 // Date text of a day number by date style (0 short date + short time, 1 long date + long time,
 // 2 short date, 3 long date, 4 short time, 5 long time, others short date and, unless
-// midnight, long time) in DateLocale(). Empty for a day number that names no representable
-// date (NaN, infinite, beyond ten million days).
+// midnight, long time) in DateLocale(), years always with four digits. Empty for a day number
+// that names no representable date (NaN, infinite, beyond ten million days).
 QString DateTimeToText(uint8_t style, double dayNumber);
 // Parses date text by style (0, 1 and others date and time, 2 and 3 date, 4 and 5 time) with
-// the short or long regional formats of DateLocale(); nullopt when it cannot be read.
+// the short or long regional formats of DateLocale(); nullopt when it cannot be read. Years are
+// read with four digits, and also with two where the regional format has two: those name the
+// year of the hundred years ending 20 years after the current one ("05" is 2005, "57" 1957 in
+// 2026).
 std::optional<double> ParseDateTime(const QString& text, uint8_t style);
 double TextToDateTime(const QString& text, uint8_t style, double defaultValue);
 // Day number <-> calendar: the platform value (day number - 693594) counts days from

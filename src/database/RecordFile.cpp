@@ -2,10 +2,10 @@
 #include "database/RecordFile.h"
 
 #include "database/Bytes.h"
+#include "database/RegularFile.h"
 #include "database/Win1252.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 namespace orlaventis {
 namespace {
@@ -17,6 +17,7 @@ QString CText(const char* p, uint16_t length) {
 }
 
 constexpr int kRecordHeaderSize = 8;
+const QString kDamaged = QStringLiteral("The file is damaged\n");
 
 }  // namespace
 
@@ -47,14 +48,21 @@ void TiDbRecFile::FreeRecords() {
 
 bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
   FreeRecords();
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  problem_.clear();
   // The file is read whole, so every length below is checked against bytes really present.
-  const QByteArray all = file.readAll();
-  file.close();
+  const FileContents file = ReadRegularFile(fileName, kMaxRecordFileBytes);
+  if (file.status != FileReadStatus::Ok) {
+    if (file.status != FileReadStatus::Missing)
+      problem_ = FileReadProblem(file.status) + QLatin1Char('\n') + fileName;
+    return false;
+  }
+  const QByteArray& all = file.bytes;
   const auto* bytes = reinterpret_cast<const uint8_t*>(all.constData());
   const qsizetype size = all.size();
-  if (size < 4) return false;
+  if (size < 4) {
+    problem_ = kDamaged + fileName;
+    return false;
+  }
   const int32_t count = LoadLE<int32_t>(bytes);
   qsizetype pos = 4;
 
@@ -101,6 +109,7 @@ bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
     }
   }
   if (progress) progress->SetIndicatorVisible(false);
+  if (!result) problem_ = kDamaged + fileName;
   return result;
 }
 

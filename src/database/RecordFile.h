@@ -36,6 +36,8 @@ class ProgressIndicator {
   virtual void SetIndicatorVisible(bool visible) = 0;
 };
 
+constexpr qint64 kMaxRecordFileBytes = 64LL * 1024 * 1024;
+
 class TiDbRecFile {
  public:
   TiDbRecFile();
@@ -47,7 +49,10 @@ class TiDbRecFile {
   // ends before the records its count announces; the complete records read before the damage
   // stay. `progress` (not owned, may be null) follows the read, and pending events run after
   // each record while it is given.
+  // Only a regular file of at most kMaxRecordFileBytes is read.
   bool Open(const QString& fileName, ProgressIndicator* progress = nullptr);
+  // Why the last Open failed, as "<reason>\n<file>"; empty after success or a missing file.
+  const QString& OpenProblem() const { return problem_; }
   // Marks every record visible.
   void SelectAll();
   int32_t VisibleCount() const { return visibleCount_; }
@@ -69,6 +74,7 @@ class TiDbRecFile {
   int32_t lastLogical_ = 0;
   int32_t lastPhysical_ = 0;
   int32_t visibleCount_ = 0;
+  QString problem_;
 };
 
 // The record file's byte substitution (its own inverse): 1..127 <-> 128..254; 0 and 255 stay.

@@ -2,6 +2,7 @@
 #include "database/TableDatabase.h"
 
 #include "database/Bytes.h"
+#include "database/RegularFile.h"
 #include "database/Win1252.h"
 
 #include <QFileInfo>
@@ -81,9 +82,7 @@ TTessaranObject::TTessaranObject(PasswordPrompt* prompt) : prompt_(prompt) {}
 TTessaranObject::~TTessaranObject() { Close(); }
 
 void TTessaranObject::Close() {
-  if (map_ != nullptr) data_.unmap(const_cast<uchar*>(map_));
-  map_ = nullptr;
-  data_.close();
+  data_.clear();
   dataSize_ = 0;
   open_ = false;
   while (tables_.Count() > 0) tables_.Delete(tables_.Count());
@@ -98,6 +97,7 @@ void TTessaranObject::Close() {
 bool TTessaranObject::Open(const QString& dataName, const QString& definitionName,
                            const QString& lockName, const QString& password) {
   Close();
+  problem_.clear();
   header_ = TDbHeader::NewHeader();
   if (!FileExists(dataName)) return false;
   if (definitionName != dataName && !FileExists(definitionName)) return false;
@@ -105,21 +105,30 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
 
   oneFile_ = definitionName == dataName;
   definitionName_ = definitionName;
-  {
-    QFile definitions(definitionName);
-    if (!definitions.open(QIODevice::ReadOnly)) return false;
-    if (!ReadDefinitions(definitions)) return false;
-  }
+  const auto fail = [this](const QString& reason, const QString& file) {
+    problem_ = reason.isEmpty() ? QString() : reason + QLatin1Char('\n') + file;
+    return false;
+  };
+  FileContents definitions = ReadRegularFile(definitionName, kMaxDatabaseFileBytes);
+  if (definitions.status != FileReadStatus::Ok)
+    return fail(FileReadProblem(definitions.status), definitionName);
+  const auto* defBytes = reinterpret_cast<const uint8_t*>(definitions.bytes.constData());
+  if (!ReadDefinitions({defBytes, static_cast<size_t>(definitions.bytes.size())}))
+    return fail(QStringLiteral("The database is damaged"), definitionName);
   if (header_.PasswordMarker() != 0.0f && !CheckPassword(password.left(kNameLength))) {
     Close();
-    return false;
+    return fail(QStringLiteral("The password is missing or wrong"), definitionName);
   }
 
   dataName_ = dataName;
-  data_.setFileName(dataName);
-  if (!data_.open(QIODevice::ReadOnly)) return false;
+  if (oneFile_) {
+    data_ = std::move(definitions.bytes);
+  } else {
+    FileContents data = ReadRegularFile(dataName, kMaxDatabaseFileBytes);
+    if (data.status != FileReadStatus::Ok) return fail(FileReadProblem(data.status), dataName);
+    data_ = std::move(data.bytes);
+  }
   dataSize_ = data_.size();
-  if (dataSize_ > 0) map_ = data_.map(0, dataSize_);  // null: fall back to seek and read
   lockName_ = lockName;
   open_ = true;
 
@@ -129,19 +138,32 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
       t->recordCount = static_cast<int32_t>(
           std::min<int64_t>(dataSize_ / t->recordSize, std::numeric_limits<int32_t>::max()));
   }
+  // Records announced beyond the end of the data: a file cut short. What is there stays
+  // readable, but the damage is reported.
+  for (const auto& table : ownedTables_) {
+    if (table->recordSize > 0 && table->columns.Count() > 0 && Readable(*table) < table->recordCount) {
+      problem_ = QStringLiteral("The database is damaged\n") + dataName;
+      break;
+    }
+  }
   return true;
 }
 
-bool TTessaranObject::ReadDefinitions(QFile& file) {
-  if (file.read(reinterpret_cast<char*>(header_.bytes.data()), kDbHeaderSize) != kDbHeaderSize)
-    return false;
+bool TTessaranObject::ReadDefinitions(std::span<const uint8_t> file) {
+  // Copies the next `n` bytes to `to`; false when the file ends first.
+  const auto read = [&file](uint8_t* to, size_t n) {
+    if (file.size() < n) return false;
+    std::memcpy(to, file.data(), n);
+    file = file.subspan(n);
+    return true;
+  };
+  if (!read(header_.bytes.data(), kDbHeaderSize)) return false;
   if (!header_.SignatureOk() || header_.Version() != kDbVersion) return false;
   // Counts come from the file: every entry is appended only after its bytes have arrived.
   const int32_t tableCount = header_.TableCount();
   for (int32_t t = 1; t <= tableCount; ++t) {
     auto table = std::make_unique<TableEntry>();
-    if (file.read(reinterpret_cast<char*>(table->def.data()), kTableDefSize) != kTableDefSize)
-      return false;
+    if (!read(table->def.data(), kTableDefSize)) return false;
     table->name = NameAt(table->def.data() + 4);
     table->recordCount = LoadLE<int32_t>(table->def.data() + 68);
     table->firstRecord = LoadLE<int32_t>(table->def.data() + 73);
@@ -151,9 +173,7 @@ bool TTessaranObject::ReadDefinitions(QFile& file) {
     const int32_t columnCount = raw->ColumnCount();
     for (int32_t c = 1; c <= columnCount; ++c) {
       auto column = std::make_unique<ColumnEntry>();
-      if (file.read(reinterpret_cast<char*>(column->def.bytes.data()), kColumnDefSize) !=
-          kColumnDefSize)
-        return false;
+      if (!read(column->def.bytes.data(), kColumnDefSize)) return false;
       column->name = column->def.Name();
       column->fieldSize = FieldSize(column->def);
       column->offset = raw->recordSize;
@@ -172,7 +192,7 @@ bool TTessaranObject::CheckPassword(const QString& password) {
   QString text = password;
   if (text.isEmpty()) {
     if (prompt_ == nullptr) return false;
-    const std::optional<QString> typed = prompt_->AskPassword();
+    const std::optional<QString> typed = prompt_->AskPassword(definitionName_);
     if (!typed || typed->isEmpty()) return false;
     text = typed->left(kNameLength);
   }
@@ -278,23 +298,15 @@ TColumnDef TTessaranObject::GetColumnDef(const QString& tableName,
 // ---- fields ----
 
 std::span<const uint8_t> TTessaranObject::FieldBytes(const TableEntry& table,
-                                                     const ColumnEntry& column, int record,
-                                                     QByteArray& scratch) const {
+                                                     const ColumnEntry& column, int record) const {
   if (!open_) return {};
   int64_t pos = 0;
   if (__builtin_mul_overflow(table.recordSize, static_cast<int64_t>(record) - 1, &pos) ||
       __builtin_add_overflow(pos, static_cast<int64_t>(table.firstRecord) + column.offset, &pos))
     return {};
   if (pos < 0 || pos > dataSize_) return {};
-  const int64_t available = dataSize_ - pos;
-  if (map_ != nullptr) return {map_ + pos, static_cast<size_t>(available)};
-  // Not mapped: read at most the field, and never more than the file holds.
-  const int64_t want = std::min(available, column.fieldSize);
-  scratch.resize(static_cast<qsizetype>(want));
-  if (!data_.seek(pos)) return {};
-  const qint64 got = data_.read(scratch.data(), want);
-  if (got < 0) return {};
-  return {reinterpret_cast<const uint8_t*>(scratch.constData()), static_cast<size_t>(got)};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(data_.constData());
+  return {bytes + pos, static_cast<size_t>(dataSize_ - pos)};
 }
 
 TFieldValue TTessaranObject::ReadValue(const TableEntry& table, const ColumnEntry& column,
@@ -305,8 +317,7 @@ TFieldValue TTessaranObject::ReadValue(const TableEntry& table, const ColumnEntr
     value.NotRead = 1;
     return value;
   }
-  QByteArray scratch;
-  ReadField(FieldBytes(table, column, record, scratch), column.def, header_.TextScrambled(),
+  ReadField(FieldBytes(table, column, record), column.def, header_.TextScrambled(),
             value);
   return value;
 }
@@ -352,14 +363,12 @@ void TTessaranObject::ReadValue(ColumnHandle handle, int record, TFieldValue& va
     value.NotRead = 1;
     return;
   }
-  QByteArray scratch;
-  ReadField(FieldBytes(t, c, record, scratch), c.def, header_.TextScrambled(), value);
+  ReadField(FieldBytes(t, c, record), c.def, header_.TextScrambled(), value);
 }
 
-std::span<const uint8_t> TTessaranObject::FieldData(ColumnHandle handle, int record,
-                                                    QByteArray& scratch) const {
+std::span<const uint8_t> TTessaranObject::FieldData(ColumnHandle handle, int record) const {
   if (handle.column_ == nullptr || record < 1 || record > handle.table_->recordCount) return {};
-  const std::span<const uint8_t> bytes = FieldBytes(*handle.table_, *handle.column_, record, scratch);
+  const std::span<const uint8_t> bytes = FieldBytes(*handle.table_, *handle.column_, record);
   const int64_t size = handle.column_->fieldSize;
   if (static_cast<int64_t>(bytes.size()) < size) return {};
   return bytes.first(static_cast<size_t>(size));
@@ -441,9 +450,8 @@ int TTessaranObject::FindRecord(const QString& tableName, const QString& columnN
     const qsizetype wn = want->size();
     const bool scrambled = header_.TextScrambled();
     const int64_t n = std::min<int64_t>(c->fieldSize, kShortTextLength);
-    QByteArray scratch;
     for (int64_t r = first; r <= last; ++r) {
-      const std::span<const uint8_t> field = FieldBytes(*t, *c, static_cast<int>(r), scratch);
+      const std::span<const uint8_t> field = FieldBytes(*t, *c, static_cast<int>(r));
       if (static_cast<int64_t>(field.size()) < c->fieldSize) continue;
       qsizetype i = 0;
       bool equal = true;
@@ -469,23 +477,17 @@ int TTessaranObject::FindRecord(const QString& tableName, const QString& columnN
   return 0;
 }
 
+int32_t TTessaranObject::Readable(const TableEntry& table) const {
+  const int64_t first = table.firstRecord;
+  if (!open_ || table.columns.Count() < 1 || table.recordSize <= 0 || table.recordCount < 1 ||
+      first < 0 || first > dataSize_)
+    return 0;
+  return static_cast<int32_t>(std::min<int64_t>(table.recordCount, (dataSize_ - first) / table.recordSize));
+}
+
 int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table) {
-  const int index = database.TableIndex(table);
-  if (index == 0 || database.ColumnCount(index) < 1) return 0;
-  const QString column = database.ColumnName(table, 1);
-  const int32_t stored = database.RecordCount(table);
-  if (stored < 1) return 0;
-  if (database.GetValue(table, column, stored).IsRead()) return stored;
-  // Records lie in order in the data, so readability falls off once: find the last readable.
-  int32_t readable = 0, unreadable = stored;
-  while (unreadable - readable > 1) {
-    const int32_t mid = readable + (unreadable - readable) / 2;
-    if (database.GetValue(table, column, mid).IsRead())
-      readable = mid;
-    else
-      unreadable = mid;
-  }
-  return readable;
+  const TTessaranObject::TableEntry* t = database.FindTable(table);
+  return t == nullptr ? 0 : database.Readable(*t);
 }
 
 }  // namespace orlaventis

@@ -4,28 +4,31 @@
 #include "database/Chains.h"
 #include "database/FieldValues.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace orlaventis {
 
-// Asks the user for a database password. The program answers with a modal dialog; tests
-// answer directly. nullopt means the user cancelled.
+// Asks the user for the password of the database in `fileName` (the definitions file). The
+// program answers with a modal dialog; tests answer directly. nullopt means the user cancelled.
 class PasswordPrompt {
  public:
   virtual ~PasswordPrompt() = default;
-  virtual std::optional<QString> AskPassword() = 0;
+  virtual std::optional<QString> AskPassword(const QString& fileName) = 0;
 };
 
 constexpr int kDbHeaderSize = 272;
 constexpr int kTableDefSize = 77;
 constexpr uint16_t kDbVersion = 100;
+// Definition and data files larger than this are not read (the program's are far smaller).
+constexpr qint64 kMaxDatabaseFileBytes = 64LL * 1024 * 1024;
 
 // The definition file header as read (272 bytes), with accessors.
 struct TDbHeader {
@@ -42,9 +45,9 @@ struct TDbHeader {
   static TDbHeader NewHeader();
 };
 
-// The read-only database engine. Definitions are read whole at Open; fields are read on demand
-// from a read-only memory map of the data file (or, when mapping fails, with one seek and one
-// read per field). Nothing decoded is cached. Names are cut to 63 characters and compared
+// The read-only database engine. Definitions and data are read whole into memory at Open (only
+// regular files up to kMaxDatabaseFileBytes), so a file that changes later does not affect the
+// open database; fields are decoded on demand and nothing decoded is cached. Names are cut to 63 characters and compared
 // exactly; tables, columns and records count from 1. Every failure is a result: 0, -1, an empty
 // text, or a value marked not read.
 class TTessaranObject {
@@ -63,6 +66,11 @@ class TTessaranObject {
   bool Open(const QString& dataName, const QString& definitionName, const QString& lockName,
             const QString& password);
   void Close();
+  // What is wrong with the files of the last Open, as "<reason>\n<file>" (kept through Close):
+  // why it failed, or, after a successful Open, that tables announce records beyond the end of
+  // the data (a file cut short). Empty when nothing is wrong or the files are missing (a
+  // missing file is no damage to report).
+  const QString& OpenProblem() const { return problem_; }
 
   const TDbHeader& Header() const { return header_; }
   bool IsOpen() const { return open_; }
@@ -118,12 +126,11 @@ class TTessaranObject {
   // Exactly GetValue(table, column, record) for the handle's names, written into `value`.
   void ReadValue(ColumnHandle handle, int record, TFieldValue& value) const;
   // The stored bytes of the field (FieldSize bytes, strings still scrambled when the header says
-  // so): empty exactly when ReadValue would mark the field not read. `scratch` holds the bytes
-  // when the data is not mapped; the span lives until the next call with it or Close.
-  std::span<const uint8_t> FieldData(ColumnHandle handle, int record, QByteArray& scratch) const;
+  // so): empty exactly when ReadValue would mark the field not read. The span lives until Close.
+  std::span<const uint8_t> FieldData(ColumnHandle handle, int record) const;
 
  private:
-  bool ReadDefinitions(QFile& file);
+  bool ReadDefinitions(std::span<const uint8_t> file);
   bool CheckPassword(const QString& password);
   const TableEntry* Table(int table) const;
   const TableEntry* FindTable(const QString& tableName, int* number = nullptr) const;
@@ -131,9 +138,11 @@ class TTessaranObject {
   const ColumnEntry* FindColumn(const TableEntry& table, const QString& columnName,
                                 int* number = nullptr) const;
   // The bytes from a field's position to the end of the data; empty when the position is
-  // invalid or the data is not open. `scratch` holds them when the data is not mapped.
+  // invalid or the data is not open.
   std::span<const uint8_t> FieldBytes(const TableEntry& table, const ColumnEntry& column,
-                                      int record, QByteArray& scratch) const;
+                                      int record) const;
+  int32_t Readable(const TableEntry& table) const;  // see ReadableRecordCount
+  friend int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table);
   TFieldValue ReadValue(const TableEntry& table, const ColumnEntry& column, int record) const;
   QString ValueText(const ColumnEntry& column, const TFieldValue& value, int depth,
                     int* budget) const;
@@ -148,14 +157,15 @@ class TTessaranObject {
   // Ownership of table and column entries; the chains hold them in file order.
   std::vector<std::unique_ptr<TableEntry>> ownedTables_;
   mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
-  mutable QFile data_;
-  const uint8_t* map_ = nullptr;
+  QByteArray data_;  // the whole data file while open
   int64_t dataSize_ = 0;
+  QString problem_;
 };
 
-// The number of records of `table` whose first column really lies within the data: the stored
-// record count, lowered to the last record that can be read. 0 for a missing table or one with
-// no columns. Counts read from a file size allocations only through this.
+// The number of records of `table` that lie wholly inside the data, counted from a first-record
+// position that itself lies inside it: the stored count, lowered to what the data holds (so at
+// most kMaxDatabaseFileBytes). 0 for a missing table, one with no columns, or a closed database.
+// Counts read from a file size allocations and loops only through this.
 int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table);
 
 }  // namespace orlaventis

@@ -2,6 +2,7 @@
 #include "media/Archive.h"
 
 #include "database/Win1252.h"
+#include "media/PictureDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,9 +12,14 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlaventis {
 
@@ -29,9 +35,9 @@ FileTimeSetter& fileTimeSetter() {
   return setter;
 }
 
-// Sets the modification time of the file just written, still open in `file`.
-bool SetModificationTime(QFile& file, const QDateTime& time) {
-  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(file.fileName(), time);
+// Sets the modification time of the file just written to `path`, still open in `file`.
+bool SetModificationTime(QFile& file, const QString& path, const QDateTime& time) {
+  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(path, time);
   return file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
@@ -49,8 +55,10 @@ bool HasHighBytes(QByteArrayView text) {
   return false;
 }
 
-// The first `c` in text[from, end), or end.
+// The first `c` in text[from, end), or end. memchr is never handed an empty range: the data
+// pointer of empty text may be null.
 qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
+  if (from >= text.size()) return text.size();
   const void* at = std::memchr(text.data() + from, c, static_cast<size_t>(text.size() - from));
   return at != nullptr ? static_cast<const char*>(at) - text.data() : text.size();
 }
@@ -104,8 +112,50 @@ qint32 LengthWord(const char* four) {
 bool EntryFits(const ArchiveEntry& e, qint64 fileSize) {
   if (e.Offset < 0 || e.PackedSize < 1 || e.UnpackedSize < 1) return false;
   if (static_cast<qint64>(e.Offset) + e.PackedSize > fileSize) return false;
-  if (e.UnpackedSize < e.PackedSize) return false;
+  if (e.UnpackedSize < e.PackedSize || e.UnpackedSize > kMaxPictureFileBytes) return false;
   return static_cast<qint64>(e.UnpackedSize) <= e.PackedSize * kMaxInflateRatio;
+}
+
+// Receives each piece of inflated output in order; false stops the inflate (a failed write).
+using InflateSink = std::function<bool(const char* data, qint64 length)>;
+
+// Inflates `packed` in blocks of kInflateBlock bytes into `sink`: true when exactly `size`
+// bytes came out and the stream ended right after them (Adler-32 checked).
+bool InflateTo(QByteArrayView packed, qint64 size, const InflateSink& sink, const InflateProgress& progress) {
+  if (packed.isEmpty() || size < 1 || size > packed.size() * kMaxInflateRatio || size > kMaxPictureFileBytes ||
+      packed.size() > std::numeric_limits<qint32>::max())
+    return false;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  QByteArray block(static_cast<qsizetype>(std::min(kInflateBlock, size)), Qt::Uninitialized);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  stream.avail_in = static_cast<uInt>(packed.size());
+  int ret = Z_OK;
+  qint64 done = 0;
+  while (done < size) {
+    stream.next_out = reinterpret_cast<Bytef*>(block.data());
+    stream.avail_out = static_cast<uInt>(std::min<qint64>(block.size(), size - done));
+    ret = inflate(&stream, Z_NO_FLUSH);
+    const qint64 produced = static_cast<qint64>(stream.total_out) - done;
+    done = static_cast<qint64>(stream.total_out);
+    if (ret != Z_OK && ret != Z_STREAM_END) break;
+    if (produced > 0 && !sink(block.constData(), produced)) {
+      ret = Z_ERRNO;
+      break;
+    }
+    if (progress) progress(done, size);
+    if (ret == Z_STREAM_END) break;
+  }
+  if (ret == Z_OK && done == size) {
+    // All bytes are out; the stream must end here (trailer checked), with nothing more to give.
+    unsigned char extra = 0;
+    stream.next_out = &extra;
+    stream.avail_out = 1;
+    ret = inflate(&stream, Z_FINISH);
+    if (stream.total_out != static_cast<uLong>(size)) ret = Z_DATA_ERROR;
+  }
+  inflateEnd(&stream);
+  return ret == Z_STREAM_END && done == size;
 }
 
 // The member from its block: stored as is, or inflated.
@@ -116,6 +166,50 @@ bool UnpackBlock(const QByteArray& block, const ArchiveEntry& e, const InflatePr
     return true;
   }
   return InflateMember(block, member, e.UnpackedSize, progress);
+}
+
+// Opens `path` for writing without following a symbolic link at it: created 0600 when missing,
+// truncated when it is a regular file; anything else there (a link, a FIFO, a device, a
+// folder) is refused without being opened for writing. The descriptor, or -1.
+int OpenRegularForWriting(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) return -1;
+  // O_NONBLOCK: a FIFO put there after the look above must not make the open wait.
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Writes all of data[0, length) to `fd`.
+bool WriteAll(int fd, const char* data, qint64 length) {
+  while (length > 0) {
+    const ssize_t n = ::write(fd, data, static_cast<size_t>(std::min<qint64>(length, 1 << 20)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    length -= n;
+  }
+  return true;
+}
+
+// A local date and time; a time the clocks skip (the spring-forward gap of daylight saving)
+// becomes the first valid local time after it. Invalid only when none follows within two days.
+QDateTime LocalOrNextValid(QDate date, QTime time) {
+  QDateTime local(date, time, Qt::LocalTime);
+  if (local.isValid()) return local;
+  // Walk the wall clock in whole minutes (every transition falls on one) past the gap.
+  const QDateTime wall(date, QTime(time.hour(), time.minute()), Qt::UTC);
+  for (int minutes = 1; minutes <= 2 * 24 * 60; ++minutes) {
+    const QDateTime next = wall.addSecs(60LL * minutes);
+    local = QDateTime(next.date(), next.time(), Qt::LocalTime);
+    if (local.isValid()) return local;
+  }
+  return {};
 }
 
 std::optional<qint32> DecimalField(const QString& field) {
@@ -153,7 +247,7 @@ QDateTime DaysToDateTime(double days) {
   }
   const QDate date = kDayZero.addDays(dayNumber);
   if (!date.isValid() || date.year() > 9999) return {};
-  return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)), Qt::LocalTime);
+  return LocalOrNextValid(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
 
 double DateTimeToDays(const QDateTime& dateTime) {
@@ -178,28 +272,37 @@ quint32 DateTimeToDosDateTime(const QDateTime& dateTime) {
 
 // ---- Index ----
 
-std::optional<QStringList> BuildArchiveIndex(const QString& archivePath) {
+std::optional<QByteArray> ReadArchiveIndexText(const QString& archivePath) {
   QFile file(archivePath);
   if (!QFileInfo(file).isFile()) return std::nullopt;
-  QStringList index;
-  if (!file.open(QIODevice::ReadOnly)) return index;
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
   const qint64 size = file.size();
   char word[4];
-  if (size < 4 || !file.seek(size - 4) || file.read(word, 4) != 4) return index;
+  if (size < 4 || !file.seek(size - 4) || file.read(word, 4) != 4) return QByteArray();
   const qint64 start = IndexStart(size, LengthWord(word));
-  if (start < 0 || !file.seek(start)) return index;
+  if (start < 0 || !file.seek(start)) return QByteArray();
   const qint64 length = size - 4 - start;
-  const QByteArray text = file.read(length);
-  if (text.size() != length) return index;
-  return SplitIndexText(text);
+  QByteArray text = file.read(length);
+  if (text.size() != length) return QByteArray();
+  return text;
 }
 
-QStringList ParseArchiveIndex(QByteArrayView archiveBytes) {
+QByteArrayView ArchiveIndexText(QByteArrayView archiveBytes) {
   const qint64 size = archiveBytes.size();
   if (size < 4) return {};
   const qint64 start = IndexStart(size, LengthWord(archiveBytes.data() + size - 4));
   if (start < 0) return {};
-  return SplitIndexText(archiveBytes.sliced(start, size - 4 - start));
+  return archiveBytes.sliced(start, size - 4 - start);
+}
+
+std::optional<QStringList> BuildArchiveIndex(const QString& archivePath) {
+  const std::optional<QByteArray> text = ReadArchiveIndexText(archivePath);
+  if (!text) return std::nullopt;
+  return SplitIndexText(*text);
+}
+
+QStringList ParseArchiveIndex(QByteArrayView archiveBytes) {
+  return SplitIndexText(ArchiveIndexText(archiveBytes));
 }
 
 QString ArchiveLineName(const QString& line) {
@@ -261,40 +364,14 @@ InflateProgress ProcessEventsProgress() {
 bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
                    const InflateProgress& progress) {
   destination.clear();
-  if (packed.isEmpty() || size < 1 || size > packed.size() * kMaxInflateRatio ||
-      size > std::numeric_limits<qint32>::max() ||
-      packed.size() > std::numeric_limits<qint32>::max())
-    return false;
-  z_stream stream{};
-  if (inflateInit(&stream) != Z_OK) return false;
-  destination.resize(size);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-  stream.avail_in = static_cast<uInt>(packed.size());
-  int ret = Z_OK;
-  qint64 done = 0;
-  while (done < size) {
-    stream.next_out = reinterpret_cast<Bytef*>(destination.data() + done);
-    stream.avail_out = static_cast<uInt>(std::min(kInflateBlock, size - done));
-    ret = inflate(&stream, Z_NO_FLUSH);
-    done = static_cast<qint64>(stream.total_out);
-    if (ret != Z_OK && ret != Z_STREAM_END) break;
-    if (progress) progress(done, size);
-    if (ret == Z_STREAM_END) break;
-  }
-  if (ret == Z_OK && done == size) {
-    // All bytes are out; the stream must end here (trailer checked), with nothing more to give.
-    unsigned char extra = 0;
-    stream.next_out = &extra;
-    stream.avail_out = 1;
-    ret = inflate(&stream, Z_FINISH);
-    if (stream.total_out != static_cast<uLong>(size)) ret = Z_DATA_ERROR;
-  }
-  inflateEnd(&stream);
-  if (ret != Z_STREAM_END || done != size) {
-    destination.clear();
-    return false;
-  }
-  return true;
+  if (size < 1 || size > kMaxPictureFileBytes || size > packed.size() * kMaxInflateRatio) return false;
+  destination.reserve(size);
+  const bool done = InflateTo(packed, size, [&destination](const char* data, qint64 length) {
+    destination.append(data, length);
+    return true;
+  }, progress);
+  if (!done) destination.clear();
+  return done;
 }
 
 QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& entry,
@@ -308,27 +385,36 @@ QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& en
 
 bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress) {
-  if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1) return false;
-  QByteArray member;
+  if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1 || destinationPath.isEmpty())
+    return false;
+  QByteArray block;
   {
     QFile archive(archivePath);
     if (!archive.open(QIODevice::ReadOnly) || !EntryFits(entry, archive.size()) ||
         !archive.seek(entry.Offset))
       return false;
-    const QByteArray block = archive.read(entry.PackedSize);
+    block = archive.read(entry.PackedSize);
     if (block.size() != entry.PackedSize) return false;
-    archive.close();
-    if (!UnpackBlock(block, entry, progress, member)) return false;
   }
-  if (destinationPath.isEmpty()) return false;
   const QFileInfo info(destinationPath);
   if (!QDir().mkpath(info.absolutePath())) return false;
-  QFile out(destinationPath);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const int fd = OpenRegularForWriting(destinationPath);
+  if (fd < 0) return false;
+  QFile out;
+  if (!out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
+  // Inflated straight into the file, block by block: the member is never whole in memory.
+  const auto write = [fd](const char* data, qint64 length) { return WriteAll(fd, data, length); };
+  const bool written = entry.UnpackedSize == entry.PackedSize
+                           ? write(block.constData(), block.size())
+                           : InflateTo(block, entry.UnpackedSize, write, progress);
+  block.clear();
   QDateTime time = DaysToDateTime(entry.TimeStamp);
   if (!time.isValid()) time = DaysToDateTime(kDosEpochDays);
-  // Everything is flushed before the time is set, so closing changes it no more.
-  const bool done = out.write(member) == member.size() && out.flush() && SetModificationTime(out, time);
+  // Everything is written before the time is set, so closing changes it no more.
+  const bool done = written && SetModificationTime(out, destinationPath, time);
   out.close();
   if (done && out.error() == QFileDevice::NoError) return true;
   // Not complete or not time-stamped: the file must not stay behind.

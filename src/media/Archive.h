@@ -23,7 +23,9 @@ struct ArchiveEntry {
 };
 
 // Deflate never expands more than this; an unpacked size above packed size times this factor
-// cannot come from a genuine member and is refused before anything is allocated.
+// cannot come from a genuine member and is refused before anything is allocated. Whatever the
+// ratio, an unpacked size above kMaxPictureFileBytes (PictureDecoder.h: the decoder reads no
+// larger file) is refused too.
 constexpr qint64 kMaxInflateRatio = 1032;
 
 // ---- DOS date-time (date in the high 16 bits, time in the low 16 bits, local time) ----
@@ -35,8 +37,9 @@ constexpr double kDosEpochDays = 29221.0;
 // gives kDosEpochDays instead of failing.
 double DosDateTimeToDays(quint32 dosDateTime);
 
-// A day count as a local QDateTime (millisecond precision). Invalid for a non-finite count or
-// one outside the years 100..9999.
+// A day count as a local QDateTime (millisecond precision). A local time the clocks skip (the
+// spring-forward gap) gives the first valid local time after it. Invalid for a non-finite
+// count or one outside the years 100..9999.
 QDateTime DaysToDateTime(double days);
 // A local date-time as a day count; 0 for an invalid date-time.
 double DateTimeToDays(const QDateTime& dateTime);
@@ -57,6 +60,13 @@ std::optional<QStringList> BuildArchiveIndex(const QString& archivePath);
 
 // The same on archive bytes already in memory (what BuildArchiveIndex does after reading).
 QStringList ParseArchiveIndex(QByteArrayView archiveBytes);
+
+// The index text as read, before it is cut into lines: std::nullopt when the file does not exist
+// or is not a regular file, empty when its index cannot be read completely.
+std::optional<QByteArray> ReadArchiveIndexText(const QString& archivePath);
+// The index text inside archive bytes already in memory (a view into them), empty when it does
+// not fit.
+QByteArrayView ArchiveIndexText(QByteArrayView archiveBytes);
 
 // Parses "name=time;unpacked;packed;offset;". An empty line, or nothing after the "=", gives
 // time stamp 0, sizes 0 and offset -1. A present time stamp field goes through
@@ -89,8 +99,8 @@ using InflateProgress = std::function<void(qint64 done, qint64 total)>;
 InflateProgress ProcessEventsProgress();
 
 // Inflates the zlib stream (RFC 1950) `packed` into `destination`, which is replaced by exactly
-// `size` bytes. False (destination emptied) when packed is empty, size is below 1 or above
-// packed size x kMaxInflateRatio, the data is corrupt (Adler-32 included), the stream ends
+// `size` bytes. False (destination emptied) when packed is empty, size is below 1, above
+// packed size x kMaxInflateRatio or above kMaxPictureFileBytes, the data is corrupt (Adler-32 included), the stream ends
 // before `size` bytes, or it does not end right after them.
 bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
                    const InflateProgress& progress = {});
@@ -101,13 +111,15 @@ QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& en
                              const InflateProgress& progress = {});
 
 // Unpacks the member of `entry` into the file `destinationPath` (parent folders are created,
-// an existing file is replaced) and gives it the entry's time stamp as its modification time
-// (the DOS epoch when the time stamp is not a valid date-time). Returns true only when the file
-// was written completely and carries the time stamp. Refused before anything is allocated:
-// offset below 0, sizes below 1, offset + packed size beyond the file, unpacked size smaller
-// than packed size or above packed size x kMaxInflateRatio. A file that was written but could
-// not be completed or time-stamped is deleted. The caller picks a safe destination (see
-// TempFilePath in TempFolder.h); this routine writes wherever it is told.
+// an existing regular file is replaced) and gives it the entry's time stamp as its modification
+// time (the DOS epoch when the time stamp is not a valid date-time). Returns true only when the
+// file was written completely and carries the time stamp. Refused before anything is
+// allocated: offset below 0, sizes below 1, offset + packed size beyond the file, unpacked size
+// smaller than packed size, above packed size x kMaxInflateRatio or above kMaxPictureFileBytes.
+// The member is inflated straight into the file (memory: the packed block and one 64 KiB
+// block). A symbolic link, FIFO, device or folder at the destination is refused and left as it
+// is, never followed. A file that was written but could not be completed or time-stamped is
+// deleted. The caller picks a safe destination (see TempFilePath in TempFolder.h).
 bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress = {});
 

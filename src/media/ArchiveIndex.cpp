@@ -3,8 +3,6 @@
 
 #include "database/Win1252.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <bit>
@@ -146,43 +144,19 @@ qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
   return at != nullptr ? static_cast<const char*>(at) - text.data() : text.size();
 }
 
-qint32 LengthWord(const char* four) {
-  const auto* b = reinterpret_cast<const unsigned char*>(four);
-  return static_cast<qint32>(static_cast<quint32>(b[0]) | (static_cast<quint32>(b[1]) << 8) |
-                             (static_cast<quint32>(b[2]) << 16) | (static_cast<quint32>(b[3]) << 24));
-}
-
-// Where the index text starts before the length word, or -1 when it does not fit.
-qint64 IndexStart(qint64 fileSize, qint32 length) {
-  if (fileSize < 4 || length < 0 || length > fileSize - 4) return -1;
-  return fileSize - 4 - length;
-}
-
 }  // namespace
 
 std::optional<TArchiveIndex> TArchiveIndex::Read(const QString& archivePath) {
-  QFile file(archivePath);
-  if (!QFileInfo(file).isFile()) return std::nullopt;
+  std::optional<QByteArray> text = ReadArchiveIndexText(archivePath);
+  if (!text) return std::nullopt;
   TArchiveIndex index;
-  if (!file.open(QIODevice::ReadOnly)) return index;
-  const qint64 size = file.size();
-  char word[4];
-  if (size < 4 || !file.seek(size - 4) || file.read(word, 4) != 4) return index;
-  const qint64 start = IndexStart(size, LengthWord(word));
-  if (start < 0 || !file.seek(start)) return index;
-  const qint64 length = size - 4 - start;
-  QByteArray text = file.read(length);
-  if (text.size() != length) return index;
-  index.Build(std::move(text));
+  index.Build(std::move(*text));
   return index;
 }
 
 TArchiveIndex TArchiveIndex::Parse(QByteArrayView archiveBytes) {
   TArchiveIndex index;
-  const qint64 size = archiveBytes.size();
-  if (size < 4) return index;
-  const qint64 start = IndexStart(size, LengthWord(archiveBytes.data() + size - 4));
-  if (start >= 0) index.Build(archiveBytes.sliced(start, size - 4 - start).toByteArray());
+  index.Build(ArchiveIndexText(archiveBytes).toByteArray());
   return index;
 }
 

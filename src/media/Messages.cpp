@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSet>
 
 #include <cstdio>
 
@@ -21,16 +22,42 @@ void ToStderr(const char* kind, const QString& text) {
   std::fprintf(stderr, "%s: %s\n", kind, text.toUtf8().constData());
 }
 
+std::optional<bool>& UnattendedOverride() {
+  static std::optional<bool> unattended;
+  return unattended;
+}
+
 }  // namespace
 
+QString AboutFile(const QString& text, const QString& file) {
+  return file.isEmpty() ? text : text + QLatin1Char('\n') + file;
+}
+
+bool Unattended() {
+  if (UnattendedOverride()) return *UnattendedOverride();
+  const QString platform = QGuiApplication::platformName();
+  if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return true;
+  return !qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+void SetUnattended(std::optional<bool> unattended) { UnattendedOverride() = unattended; }
+
 void MessageBoxMessages::Error(const QString& text) {
-  if (!HasWidgets()) return ToStderr("error", text);
+  if (!HasWidgets() || Unattended()) return ToStderr("error", text);
   QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text, QMessageBox::Ok);
 }
 
 void MessageBoxMessages::Information(const QString& text) {
-  if (!HasWidgets()) return ToStderr("information", text);
+  if (!HasWidgets() || Unattended()) return ToStderr("information", text);
   QMessageBox::information(nullptr, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+void MessageBoxMessages::Problem(const QString& text) {
+  static QSet<QString> said;
+  if (!said.contains(text)) {
+    said.insert(text);
+    ToStderr("problem", text);
+  }
 }
 
 void RecordedMessages::Error(const QString& text) {
@@ -43,7 +70,13 @@ void RecordedMessages::Information(const QString& text) {
   all_ << QStringLiteral("information: ") + text;
 }
 
+void RecordedMessages::Problem(const QString& text) {
+  problems_ << text;
+  all_ << QStringLiteral("problem: ") + text;
+}
+
 void RecordedMessages::Clear() {
+  problems_.clear();
   errors_.clear();
   informations_.clear();
   all_.clear();

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace orlaventis {
 
 // Where the program's user messages go. Tests install a recorder so that no modal box runs.
@@ -12,29 +14,47 @@ class UserMessages {
   virtual ~UserMessages() = default;
   virtual void Error(const QString& text) = 0;        // an error box with an OK button
   virtual void Information(const QString& text) = 0;  // an information box with an OK button
+  // Content that is damaged or cannot be read where the program shows no box (it goes on
+  // without it): a line on stderr, said once per run; the headless tour lists it as a failure.
+  virtual void Problem(const QString& text) = 0;
 };
 
+// The text of a message about one file: `text` unchanged, then `file` on the next line.
+QString AboutFile(const QString& text, const QString& file);
+
+// True when nobody can answer a modal box or prompt: set for the headless tour, or no display
+// is attached (the offscreen or minimal platform, or neither DISPLAY nor WAYLAND_DISPLAY set).
+bool Unattended();
+// Overrides the decision (the tour sets true; tests of dialogs set false); nullopt decides
+// from the platform again.
+void SetUnattended(std::optional<bool> unattended);
+
 // Modal QMessageBox boxes titled with the application name. Without a QApplication (tools,
-// fuzzers) the texts go to stderr instead.
+// fuzzers) or when Unattended(), the texts go to stderr instead ("error: ...").
 class MessageBoxMessages final : public UserMessages {
  public:
   void Error(const QString& text) override;
   void Information(const QString& text) override;
+  void Problem(const QString& text) override;
 };
 
-// Keeps every message, in order, each prefixed "error: " or "information: " in All().
+// Keeps every message, in order, each prefixed "error: ", "information: " or "problem: " in
+// All().
 class RecordedMessages final : public UserMessages {
  public:
   void Error(const QString& text) override;
   void Information(const QString& text) override;
+  void Problem(const QString& text) override;
   const QStringList& Errors() const { return errors_; }
   const QStringList& Informations() const { return informations_; }
+  const QStringList& Problems() const { return problems_; }
   const QStringList& All() const { return all_; }
   void Clear();
 
  private:
   QStringList errors_;
   QStringList informations_;
+  QStringList problems_;
   QStringList all_;
 };
 

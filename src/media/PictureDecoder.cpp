@@ -229,9 +229,10 @@ QImage LoadResourceBitmap(const QString& name) {
 
 TPMultiImage::TPMultiImage(QObject* parent) : QObject(parent) {}
 
-void TPMultiImage::SetImageName(const QString& name) {
+void TPMultiImage::SetImageName(const QString& name, const QString& source) {
   if (name == imageName_) return;
   imageName_ = name;
+  source_ = source.isEmpty() ? name : source;
   Load();
 }
 
@@ -245,8 +246,8 @@ int TPMultiImage::DisplayDepth() const {
 void TPMultiImage::Fail(const QString& kind, const QString& reason) {
   picture_ = QImage();
   formatName_.clear();
-  Messages().Error(reason);
-  Messages().Information(QStringLiteral("Reading %1 file failed").arg(kind));
+  Messages().Error(AboutFile(reason, source_));
+  Messages().Information(AboutFile(QStringLiteral("Reading %1 file failed").arg(kind), source_));
 }
 
 void TPMultiImage::Load() {

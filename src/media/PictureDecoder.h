@@ -69,7 +69,8 @@ QImage LoadResourceBitmap(const QString& name);
 
 // The hidden picture decoder of the program (a plain object; nothing of it is shown). Setting
 // ImageName loads the file into Picture; failures show the decoder's message and then
-// "Reading <kind> file failed" through Messages() and leave Picture empty.
+// "Reading <kind> file failed" through Messages(), each with the file named on its last line,
+// and leave Picture empty.
 class TPMultiImage : public QObject {
   Q_OBJECT
 
@@ -81,7 +82,9 @@ class TPMultiImage : public QObject {
   // (FormatForFileName); without a known one the content names it (SniffPictureFormat). A
   // missing file, the empty name included, or content of no known format clears Picture
   // without a message. A ".RES" name loads the bitmap resource named by the base name.
-  void SetImageName(const QString& name);
+  // Failure messages end with a line naming `source` (what the file came from, e.g. an
+  // archive member), or the file itself when `source` is empty.
+  void SetImageName(const QString& name, const QString& source = QString());
 
   // The decoded picture (null when nothing is loaded); indexed pictures carry their colours.
   const QImage& Picture() const { return picture_; }
@@ -118,6 +121,7 @@ class TPMultiImage : public QObject {
   void Fail(const QString& kind, const QString& reason);
 
   QString imageName_;
+  QString source_;  // what failure messages name
   QImage picture_;
   QString formatName_;
   TLoadResolution readRes_ = TLoadResolution::lColorTrue;

@@ -8,7 +8,8 @@
 namespace orlaventis {
 namespace {
 
-QString& ExplicitFolder() {
+// The folder in use once set or first resolved; empty until then.
+QString& ResolvedFolder() {
   static QString folder;
   return folder;
 }
@@ -22,22 +23,37 @@ bool HoldsContent(const QString& folder) {
   return QFileInfo::exists(ResolveCaseInsensitive(folder, QStringLiteral("d\\olv.dat")));
 }
 
-}  // namespace
-
-void SetProgramFolder(const QString& folder) {
-  ExplicitFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
+// "../share/orlaventis/" beside the executable: where an installed program keeps its content.
+QString InstalledContentFolder() {
+  return WithSlash(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orlaventis"))
+                       .absolutePath());
 }
 
-QString ProgramFolder() {
-  if (!ExplicitFolder().isEmpty()) return ExplicitFolder();
+// The program folder as found from the environment and the executable's place.
+QString FindProgramFolder() {
   const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
   if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
   const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
   if (HoldsContent(exeFolder)) return exeFolder;
-  const QString installed = WithSlash(QDir(exeFolder + QStringLiteral("../share/orlaventis")).absolutePath());
+  const QString installed = InstalledContentFolder();
   if (HoldsContent(installed)) return installed;
   return exeFolder;
 }
+
+}  // namespace
+
+void SetProgramFolder(const QString& folder) {
+  ResolvedFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
+}
+
+QString ProgramFolder() {
+  // Kept from the first call on: a relative $ORLAVENTIS_DATA must not be read again after the
+  // current directory changed.
+  if (ResolvedFolder().isEmpty()) ResolvedFolder() = FindProgramFolder();
+  return ResolvedFolder();
+}
+
+bool ProgramFolderIsInstalled() { return ProgramFolder() == InstalledContentFolder(); }
 
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {
   const QString base = WithSlash(folder);

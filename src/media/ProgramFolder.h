@@ -9,10 +9,18 @@ namespace orlaventis {
 // "/". Resolved once: an explicit folder given to SetProgramFolder (the --data option), else
 // $ORLAVENTIS_DATA, else the executable's folder when it holds content ("d/olv.dat"), else
 // "../share/orlaventis/" beside the executable when that holds content, else the executable's
-// folder. Never the current directory. Needs a QCoreApplication for the executable's folder.
+// folder. Never the current directory. The first answer is kept (always absolute: a relative
+// $ORLAVENTIS_DATA is taken relative to the current directory of that first call). Needs a
+// QCoreApplication for the executable's folder.
 QString ProgramFolder();
 
-// Makes `folder` the program folder from now on (a trailing "/" is added when missing).
+// True when the program folder is the installed content ("../share/orlaventis/" beside the
+// executable). An installed tree belongs to the system and is never written, whatever the
+// permissions say.
+bool ProgramFolderIsInstalled();
+
+// Makes `folder` the program folder from now on (made absolute against the current directory,
+// a trailing "/" added); an empty folder makes the next ProgramFolder() resolve again.
 void SetProgramFolder(const QString& folder);
 
 // Turns a name with "\" separators ("d\olv.dat", "i\b\ibk8x6") into a path below the program

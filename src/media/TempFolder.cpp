@@ -9,6 +9,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlaventis {
@@ -25,11 +28,48 @@ QString& chosenFolder() {
   return folder;
 }
 
+QString WithoutSlash(QString folder) {
+  while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+  return folder;
+}
+
 // A folder that exists, is ours and is no symbolic link (a shared temporary location must not
-// let another user choose where our files go).
+// let another user choose where our files go). Looked at without following a link.
 bool IsOwnFolder(const QString& path) {
-  const QFileInfo info(path);
-  return info.isDir() && !info.isSymLink() && info.ownerId() == static_cast<uint>(::getuid());
+  struct stat st {};
+  return ::lstat(QFile::encodeName(WithoutSlash(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         st.st_uid == ::getuid();
+}
+
+bool Exists(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// Creates the folder and every missing parent, each 0700; true when `folder` then is the
+// user's own real folder. Each folder this creates is checked after its creation too: a name
+// someone else took in between (mkdir finds it existing) must be ours, or nothing goes in.
+bool MakePrivateFolders(const QString& folder) {
+  QStringList missing;
+  for (QString path = WithoutSlash(folder); !path.isEmpty() && path != QLatin1String("/") && !Exists(path);
+       path = QFileInfo(path).path())
+    missing.prepend(path);
+  for (const QString& path : missing) {
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST) return false;
+    if (!IsOwnFolder(path)) return false;
+  }
+  return IsOwnFolder(folder);
+}
+
+// Creates the temporary folder (0700) when missing. True when it is the user's own real folder
+// and, for a per-user folder (any but the program folder's "T"), so is its parent: the parent
+// was checked when the folder was chosen, and is again now that something goes in.
+bool PrepareTempFolder() {
+  const QString folder = TempFolder();
+  const QString parent = QFileInfo(WithoutSlash(folder)).path();
+  const bool perUser = folder != WithSlash(ProgramFolder()) + QStringLiteral("T/");
+  if (perUser && Exists(parent) && !IsOwnFolder(parent)) return false;
+  return MakePrivateFolders(folder) && (!perUser || IsOwnFolder(parent));
 }
 
 QString PerUserFolder() {
@@ -40,29 +80,31 @@ QString PerUserFolder() {
   if (!IsPlainFileName(user)) user = QString::number(::getuid());
   const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
   const QString parent = WithSlash(base) + QStringLiteral("orlaventis-") + user;
-  if (!QFileInfo::exists(parent) || IsOwnFolder(parent)) return parent + QStringLiteral("/T/");
+  if (!Exists(parent) || IsOwnFolder(parent)) return parent + QStringLiteral("/T/");
   // Someone else holds that name: take a fresh private folder instead.
   QTemporaryDir fresh(WithSlash(base) + QStringLiteral("orlaventis-XXXXXX"));
   fresh.setAutoRemove(false);
   return fresh.isValid() ? WithSlash(fresh.path()) + QStringLiteral("T/") : parent + QStringLiteral("/T/");
 }
 
-
 }  // namespace
 
 QString ChooseTempFolder(const QString& programFolder) {
   const QString program = WithSlash(programFolder);
   const QString inProgram = program + QStringLiteral("T/");
-  const QFileInfo existing(program + QStringLiteral("T"));
-  if (existing.exists() ? (existing.isDir() && existing.isWritable())
-                        : QFileInfo(program).isWritable())
+  // An existing "T" is used only when it is our own real folder that we may write: a link, a
+  // file or someone else's folder is never written into nor emptied.
+  const QString existing = program + QStringLiteral("T");
+  if (Exists(existing) ? IsOwnFolder(existing) && QFileInfo(existing).isWritable()
+                       : QFileInfo(program).isWritable())
     return inProgram;
   return PerUserFolder();
 }
 
 QString TempFolder() {
   QString& folder = chosenFolder();
-  if (folder.isEmpty()) folder = ChooseTempFolder(ProgramFolder());
+  if (folder.isEmpty())
+    folder = ProgramFolderIsInstalled() ? PerUserFolder() : ChooseTempFolder(ProgramFolder());
   return folder;
 }
 
@@ -75,13 +117,15 @@ bool IsPlainFileName(const QString& name) {
 }
 
 QString TempFilePath(const QString& name) {
-  if (!IsPlainFileName(name)) return {};
+  if (!IsPlainFileName(name) || !PrepareTempFolder()) return {};
   return TempFolder() + name;
 }
 
+bool MakePrivateFolder(const QString& folder) { return MakePrivateFolders(folder); }
+
 int RemoveStaleTempFiles() {
   const QDir dir(TempFolder());
-  if (!dir.exists()) return 0;
+  if (!IsOwnFolder(TempFolder())) return 0;
   int resisted = 0;
   const QFileInfoList files =
       dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -95,7 +139,8 @@ int RemoveStaleTempFiles() {
 bool RemoveTempFolder() {
   const QString folder = TempFolder();
   QDir dir(folder);
-  if (!dir.exists()) return true;
+  if (!Exists(WithoutSlash(folder))) return true;
+  if (!IsOwnFolder(folder)) return false;
   RemoveStaleTempFiles();
   if (!dir.rmdir(dir.absolutePath())) return false;
   // The per-user folder's parent ("orlaventis" or "orlaventis-<user>") goes too when empty.

@@ -12,11 +12,14 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
+#include "media/Messages.h"
+#include "shell/PasswordDialog.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,7 +87,14 @@ QImage TPictureCache::Find(const QString& name) {
 void TPictureCache::Insert(const QString& name, const QImage& picture) {
   if (picture.isNull()) return;
   entries_.insert(entries_.begin(), {name, picture});
-  while (entries_.size() > static_cast<size_t>(kCapacity)) entries_.pop_back();
+  while (entries_.size() > static_cast<size_t>(kCapacity) || (entries_.size() > 1 && Bytes() > kMaxBytes))
+    entries_.pop_back();
+}
+
+qint64 TPictureCache::Bytes() const {
+  qint64 bytes = 0;
+  for (const auto& entry : entries_) bytes += entry.second.sizeInBytes();
+  return bytes;
 }
 
 QStringList TPictureCache::Names() const {
@@ -124,12 +134,15 @@ TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& b
   button->SetFaceVisible(false);
   button->SetPen(QPen(Qt::NoPen));
   button->SetShadowColor(Qt::gray);
-  button->SetGlyphWidth(1.0);
-  button->SetGlyphHeight(1.0);
-  button->SetGlyphStretched(true);
-  button->SetGlyphUp(LoadResourceBitmap(glyphs + QStringLiteral("Up")));
-  button->SetGlyphDown(LoadResourceBitmap(glyphs + QStringLiteral("Down")));
-  button->SetGlyphDisabled(LoadResourceBitmap(glyphs + QStringLiteral("Disabled")));
+  // Icons in their own size, centred, their transparent ground showing the background's
+  // film-strip boxes around the round plate.
+  button->SetGlyphCentered(true);
+  auto icon = [&glyphs](const char* look) {
+    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)));
+  };
+  button->SetGlyphUp(icon("Up"));
+  button->SetGlyphDown(icon("Down"));
+  button->SetGlyphDisabled(icon("Disabled"));
   SetControlCursor(button, kCursorHand);
   return button;
 }
@@ -171,6 +184,7 @@ void TCatalogForm::CreateComponents() {
   CurItemEdit = new QLineEdit(this);
   CurItemEdit->setObjectName(QStringLiteral("CurItemEdit"));
   CurItemEdit->setGeometry(459, 130, 40, 14);
+  SetTag(CurItemEdit, 3018);
   CurItemEdit->setToolTip(QStringLiteral("Geef een fotonummer op"));
   CurItemEdit->setFrame(false);
   CurItemEdit->setTextMargins(0, 0, 0, 0);
@@ -240,15 +254,20 @@ void TCatalogForm::CreateContent() {
   ThumbPageMode = kPageMovedDown;
   PictureCache.Clear();
   ThumbnailCache.Clear();
-  Catalog = std::make_unique<TCatalog>();
-  Catalog->Load(DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat")),
-                kGroupsTable, kItemsTable, kGroupColumn);
+  // A protected catalogue asks the user, as every database does.
+  Catalog = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
+  const QString catalogPath =
+      DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  Catalog->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
+  QString problem = Catalog->Database->OpenProblem();
+  if (problem.isEmpty() && !Catalog->Loaded && QFileInfo::exists(catalogPath))
+    problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
+  if (!problem.isEmpty()) Messages().Problem(problem);
   bool bound = false;
   if (Catalog->Loaded) {
     Catalog->GroupMode = false;
-    const LayoutModeValue mode = LayoutMode;
-    const double rowScale = (mode == 1 || mode == 4) ? 1.25 : (mode == 2 || mode == 5) ? 1.6 : 1.0;
-    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * rowScale));
+    const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
     bound = TessaranQueryGrid->LoadDefinition(Catalog->Database.get(), kItemsTable, kVisibleQueryRows,
                                               kPropertiesTable);
   }
@@ -444,11 +463,15 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
   TessaranQueryGrid->setEnabled(true);
   scrollBar->setEnabled(true);
   if (hadFocus && scrollBar->maximum() >= 1) scrollBar->setFocus();
+  EndBusy();
+}
+
+void TCatalogForm::EndBusy() {
   Busy = false;
-  if (queryPending_) {
-    queryPending_ = false;
-    QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
-  }
+  if (!queryPending_) return;
+  queryPending_ = false;
+  // Queued: the caller may be in the middle of Update.
+  QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
 }
 
 QImage TCatalogForm::GetCachedPicture(const QString& name) {
@@ -459,6 +482,11 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   const QPointer<TCatalogForm> self(this);
   picture = LoadArchivePicture(PictureArchive::Photos, name, name);
   if (!self) return {};
+  // Kept as large as it is ever drawn (the zoom window fills at most the screen), not larger.
+  const QSize screen = ScreenSize();
+  if (picture.width() > screen.width() || picture.height() > screen.height())
+    picture = picture.scaled(screen, Qt::KeepAspectRatio,
+                             picture.colorCount() > 0 ? Qt::FastTransformation : Qt::SmoothTransformation);
   PictureCache.Insert(name, picture);
   return picture;
 }
@@ -517,8 +545,13 @@ void TCatalogForm::CurGroupOrItemEditExit() {
   if (!Catalog || Busy) return;
   const std::optional<int64_t> typed = TextToInteger(CurItemEdit->text());
   const int64_t number = typed ? *typed : Catalog->CurrentItem;
-  if (number < 1 || number > Catalog->ItemCount) return;
-  if (Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) Update();
+  if (number >= 1 && number <= Catalog->ItemCount &&
+      Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) {
+    Update();
+    return;
+  }
+  // A refused number does not stay in the edit: it shows the current one again.
+  ShowCounters(CurrentRecord() > 0);
 }
 
 void TCatalogForm::ResetSelectionsBtnClick() {
@@ -553,7 +586,7 @@ void TCatalogForm::SelectedPictureThumbClick() {
     Busy = true;
     picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
     if (!self) return;
-    Busy = false;
+    EndBusy();
   }
   if (!picture.isNull()) ShowMaxZoom(picture);
 }

@@ -24,19 +24,22 @@ class TTessaranQueryGrid;
 class TThumbnailGrid;
 
 // The pictures the Catalog unpacked last: archive member names (letter case ignored, as in the
-// archive index) with their decoded pictures, most recently used first, at most kCapacity.
+// archive index) with their decoded pictures, most recently used first, at most kCapacity
+// pictures and, beside the newest one, at most kMaxBytes of picture data.
 class TPictureCache {
  public:
   static constexpr int kCapacity = 30;
+  static constexpr qint64 kMaxBytes = 64LL * 1024 * 1024;
 
   // The picture stored under `name` (moved to the front), or a null image when there is none.
   QImage Find(const QString& name);
   // Stores `picture` under `name` at the front (a null picture is not stored), then drops the
-  // least recently used entries beyond kCapacity.
+  // least recently used entries beyond kCapacity or kMaxBytes (the new one always stays).
   void Insert(const QString& name, const QImage& picture);
   void Clear() { entries_.clear(); }
 
   int Count() const { return static_cast<int>(entries_.size()); }
+  qint64 Bytes() const;  // the picture data held
   // The names, most recently used first.
   QStringList Names() const;
 
@@ -80,7 +83,8 @@ class TCatalogForm final : public TSectionForm {
   };
   uint8_t ThumbPageMode = kPageMovedDown;
   // True while LoadThumbnailPage (or the zoom's unpacking) lets pending events run; every user
-  // handler but PictureThumbsSelectThumb then ignores input.
+  // handler but PictureThumbsSelectThumb then ignores input, and a query asked for meanwhile
+  // runs when it ends.
   bool Busy = false;
   // Null when the catalogue could not be opened or the query grid could not be bound.
   std::unique_ptr<TCatalog> Catalog;
@@ -103,7 +107,8 @@ class TCatalogForm final : public TSectionForm {
   // The grid reports item `item` (a cell or a scroll position). Acts also while Busy.
   void PictureThumbsSelectThumb(QObject* sender, int32_t item);
   // Goes to the number typed in CurItemEdit (the current one when it is no number) and always
-  // reloads the thumbnail page. A number outside 1..ItemCount changes nothing.
+  // reloads the thumbnail page. A number outside 1..ItemCount changes nothing but the edit,
+  // which shows the current number again.
   void CurGroupOrItemEditExit();
   void ResetSelectionsBtnClick();
   void ShowSelectionBtnClick();
@@ -133,6 +138,8 @@ class TCatalogForm final : public TSectionForm {
   // Fills every cell of the page from TopItem on; direction 1 from the last cell to the first,
   // 2 from the first to the last. Lets pending events run after each cell, under Busy.
   void LoadThumbnailPage(int direction);
+  // Clears Busy and queues the query deferred while it was set.
+  void EndBusy();
   void Step(int32_t selectedIndex);
   // Writes the current number and the total after the labels' translated prefixes.
   void ShowCounters(bool hasRecord);

@@ -39,6 +39,8 @@ QComboBox* MakeList(QWidget* form, const char* name, int tag, QPoint at) {
   auto* list = new QComboBox(form);
   list->setObjectName(QString::fromLatin1(name));
   SetTag(list, tag);
+  // The items come from the catalogue; translation must not take them for design texts.
+  list->setProperty(kDataItemsProperty, true);
   list->setEditable(false);
   list->setGeometry(QRect(at, QSize(145, 22)));
   // A widget with a style sheet keeps the font it had when the sheet was applied instead of
@@ -121,11 +123,12 @@ void TEnamelAndFabricsForm::CreateComponents() {
 
 void TEnamelAndFabricsForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
-  static DialogPasswordPrompt prompt;
   cascade_ = std::make_unique<TEnamelCascade>();
-  database_ = std::make_unique<TTessaranObject>(&prompt);
+  database_ = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
   const QString path = DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
+  if (!database_->OpenProblem().isEmpty()) Messages().Problem(database_->OpenProblem());
   if (!databaseOpen_) return;  // the lists stay empty and every handler finds nothing to do
 
   const TEnamelCascade::LoadResult loaded = cascade_->Load(*database_);
@@ -148,7 +151,7 @@ void TEnamelAndFabricsForm::Fail() {
   cascade_ = std::make_unique<TEnamelCascade>();
   database_->Close();
   unsetCursor();
-  Messages().Information(kError);
+  Messages().Information(AboutFile(kError, databasePath_));
 }
 
 QComboBox* TEnamelAndFabricsForm::ListOf(EnamelOption option) const {
@@ -164,13 +167,20 @@ QComboBox* TEnamelAndFabricsForm::ListOf(EnamelOption option) const {
 
 void TEnamelAndFabricsForm::ModelsComboBoxChange() {
   if (!databaseOpen_) return;
-  cascade_->ChooseModel(ModelsComboBox->currentIndex());
+  const int entry = ModelsComboBox->currentIndex();
+  // Picking the chosen model again keeps every choice to its right.
+  if (entry >= 0 && entry + 1 == cascade_->Model()) return;
+  cascade_->ChooseModel(entry);
   ShowFrom(EnamelOption::Modelyears);
 }
 
 void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
   if (!databaseOpen_) return;
-  cascade_->ChooseOption(option, ListOf(option)->currentIndex());
+  const int entry = ListOf(option)->currentIndex();
+  // Picking the chosen entry again keeps every choice to its right.
+  const int32_t record = cascade_->RecordOfEntry(option, entry);
+  if (record != 0 && record == cascade_->Option(option).Current) return;
+  cascade_->ChooseOption(option, entry);
   if (option == EnamelOption::FabricColors) {
     LoadChairPicture();
     return;

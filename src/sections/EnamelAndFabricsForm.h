@@ -44,10 +44,11 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   QLabel* FabricColorsLabel = nullptr;
   QComboBox* FabricColorsComboBox = nullptr;
 
-  // The lists' change handlers (bound to the lists' `activated`; tests call them after choosing
-  // an entry). Each does nothing without an open database, and recomputes every list to its right
-  // with the first entry chosen; a change up to the roof colour reloads the car picture, every
-  // change the seat picture.
+  // The lists' change handlers (bound to the lists' `activated`, which also comes when the user
+  // picks the entry already chosen). Each does nothing without an open database or when the
+  // list's entry is the one already chosen; otherwise it recomputes every list to its right with
+  // the first entry chosen; a change up to the roof colour reloads the car picture, every change
+  // the seat picture.
   void ModelsComboBoxChange();
   void ModelyearsComboBoxChange();
   void CoachColorsComboBoxChange();
@@ -83,6 +84,7 @@ class TEnamelAndFabricsForm final : public TSectionForm {
 
   std::unique_ptr<TTessaranObject> database_;
   bool databaseOpen_ = false;
+  QString databasePath_;  // the catalogue file, for messages
   std::unique_ptr<TEnamelCascade> cascade_;
   QImage carPicture_;    // the car picture shown
   QImage chairPicture_;  // the seat picture shown

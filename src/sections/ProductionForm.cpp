@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -27,10 +28,29 @@ const QColor kHighlight(0, 0, 128);    // the current cell
 const QString kTableMark = QStringLiteral(">L=");
 const QString kNoMoreCells = QStringLiteral("$");
 
+constexpr int kTopicRightMargin = 2;   // kept free right of a topic's text
+
 // The part of an outline line that is shown: the text after ">L=", or the whole line.
 QString ShownText(const QString& line) {
   const qsizetype at = line.indexOf(kTableMark);
   return at < 0 ? line : line.mid(at + kTableMark.size());
+}
+
+// Where and how a topic's text is drawn on a line of `lineWidth` pixels: top items and the
+// selected one in bold.
+struct TopicText {
+  QFont font;
+  int left = 0;   // from the line's left edge
+  int room = 0;   // pixels available to the text
+  QString text;   // the whole shown text
+};
+
+TopicText TopicTextOf(const TOutline& outline, int index, int lineWidth) {
+  const TOutline::Item& item = outline.Items(index);
+  TopicText topic{outline.font(), item.Level * kIndent + 3, 0, ShownText(item.Text)};
+  if (item.Level == 1 || index == outline.SelectedItem()) topic.font.setBold(true);
+  topic.room = std::max(0, lineWidth - topic.left - kTopicRightMargin);
+  return topic;
 }
 
 }  // namespace
@@ -179,6 +199,19 @@ void TOutline::paintEvent(QPaintEvent*) {
   }
 }
 
+bool TOutline::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const int index = GetItem(help->pos());
+  const QString hint = index > 0 && OnItemHint ? OnItemHint(index) : QString();
+  if (hint.isEmpty()) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(help->globalPos(), hint, viewport());
+  }
+  return true;
+}
+
 void TOutline::SelectByUser(int index) {
   if (index < 1 || index > ItemCount()) return;
   SetSelectedItem(index);
@@ -247,6 +280,12 @@ void TStringGrid::SetColCount(int count) {
   std::erase_if(cells_, [count](const auto& cell) { return cell.first.second >= count; });
   fixedCols_ = std::min(fixedCols_, count - 1);
   KeepCurrentInRange();
+  Relayout();
+}
+
+void TStringGrid::SetRowHeights(int row, int height) {
+  if (row < 0 || row >= RowCount()) return;
+  rowHeights_[size_t(row)] = std::max(0, height);
   Relayout();
 }
 
@@ -409,11 +448,23 @@ void TStringGrid::paintEvent(QPaintEvent*) {
   }
 }
 
-int TStringGrid::ColumnBorderAt(QPoint point) const {
-  if (point.y() < 0 || point.y() >= FixedHeight()) return -1;
-  for (int c = 0; c < ColCount(); ++c) {
-    const int right = ColumnLeft(c) + ColWidths(c);
-    if (std::abs(point.x() - right) <= 2) return c;
+int TStringGrid::BorderAt(Qt::Orientation orientation, QPoint point) const {
+  const bool columns = orientation == Qt::Horizontal;
+  // The band across the borders: the fixed rows (columns), else the first row (column).
+  const int across = columns ? point.y() : point.x();
+  const int fixedAcross = columns ? FixedHeight() : FixedWidth();
+  const int bandStart = fixedAcross > 0 ? 0 : columns ? RowTop(0) : ColumnLeft(0);
+  const int bandEnd =
+      fixedAcross > 0 ? fixedAcross : bandStart + (columns ? RowHeights(0) : ColWidths(0)) + kGridLineWidth;
+  if (across < bandStart || across >= bandEnd) return -1;
+  const int along = columns ? point.x() : point.y();
+  const int fixedCount = columns ? fixedCols_ : fixedRows_;
+  const int fixedAlong = columns ? FixedWidth() : FixedHeight();
+  // From the last: a border shared with an empty column (row) grows that one again.
+  for (int i = (columns ? ColCount() : RowCount()) - 1; i >= 0; --i) {
+    const int end = columns ? ColumnLeft(i) + ColWidths(i) : RowTop(i) + RowHeights(i);
+    if (i >= fixedCount && end < fixedAlong) continue;  // scrolled away under the fixed part
+    if (std::abs(along - end) <= 2) return i;
   }
   return -1;
 }
@@ -422,10 +473,12 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   setFocus(Qt::MouseFocusReason);
   const QPoint at = event->position().toPoint();
-  sizingCol_ = ColumnBorderAt(at);
-  if (sizingCol_ >= 0) {
-    sizingStartX_ = at.x();
-    sizingStartWidth_ = ColWidths(sizingCol_);
+  for (const Qt::Orientation axis : {Qt::Horizontal, Qt::Vertical}) {
+    sizingIndex_ = BorderAt(axis, at);
+    if (sizingIndex_ < 0) continue;
+    sizingAxis_ = axis;
+    sizingStart_ = axis == Qt::Horizontal ? at.x() : at.y();
+    sizingStartSize_ = axis == Qt::Horizontal ? ColWidths(sizingIndex_) : RowHeights(sizingIndex_);
     return;
   }
   if (at.x() < FixedWidth() || at.y() < FixedHeight()) return;
@@ -443,14 +496,20 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
 
 void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  if (sizingCol_ >= 0) {
-    SetColWidths(sizingCol_, sizingStartWidth_ + at.x() - sizingStartX_);
+  if (sizingIndex_ >= 0 && sizingAxis_ == Qt::Horizontal) {
+    SetColWidths(sizingIndex_, sizingStartSize_ + at.x() - sizingStart_);
     return;
   }
-  viewport()->setCursor(ColumnBorderAt(at) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+  if (sizingIndex_ >= 0) {
+    SetRowHeights(sizingIndex_, sizingStartSize_ + at.y() - sizingStart_);
+    return;
+  }
+  viewport()->setCursor(BorderAt(Qt::Horizontal, at) >= 0 ? Qt::SplitHCursor
+                        : BorderAt(Qt::Vertical, at) >= 0 ? Qt::SplitVCursor
+                                                          : Qt::ArrowCursor);
 }
 
-void TStringGrid::mouseReleaseEvent(QMouseEvent*) { sizingCol_ = -1; }
+void TStringGrid::mouseReleaseEvent(QMouseEvent*) { sizingIndex_ = -1; }
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
@@ -524,6 +583,7 @@ void TProductionForm::CreateContent() {
     ProductionContentLstDrawItem(painter, rect);
   };
   ProductionContentLst->OnClick = [this] { ProductionContentLstClick(); };
+  ProductionContentLst->OnItemHint = [this](int index) { return ProductionContentLstHint(index); };
 
   LoadContents();
   TSlideCycle::SetSlideEffects(*SlidePicture);
@@ -634,21 +694,29 @@ void TProductionForm::SplitIntoRow(QString text, int row) {
 void TProductionForm::ProductionContentLstDrawItem(QPainter& painter, const QRect& rect) {
   TOutline& outline = *ProductionContentLst;
   const int index = outline.GetItem(rect.center());
-  const QColor text = outline.palette().color(QPalette::Text);
-  QFont font = outline.font();
   painter.fillRect(rect, outline.palette().color(QPalette::Base));
   if (index < 1 || index > outline.ItemCount()) return;
   const TOutline::Item& item = outline.Items(index);
-  painter.setPen(text);
-  painter.setFont(font);
+  painter.setPen(outline.palette().color(QPalette::Text));
+  painter.setFont(outline.font());
   if (item.HasItems) {
     const QString mark = item.Expanded ? QStringLiteral("-") : QStringLiteral("+");
     const int centre = item.Level * kIndent + rect.left() - 5;
     GdiTextOut(painter, centre - painter.fontMetrics().horizontalAdvance(mark) / 2, rect.top(), mark);
   }
-  if (item.Level == 1 || index == outline.SelectedItem()) font.setBold(true);
-  painter.setFont(font);
-  GdiTextOut(painter, item.Level * kIndent + rect.left() + 3, rect.top(), ShownText(item.Text));
+  const TopicText topic = TopicTextOf(outline, index, rect.width());
+  painter.setFont(topic.font);
+  GdiTextOut(painter, rect.left() + topic.left, rect.top(),
+             painter.fontMetrics().elidedText(topic.text, Qt::ElideRight, topic.room));
+}
+
+QString TProductionForm::ProductionContentLstHint(int index) const {
+  const TOutline& outline = *ProductionContentLst;
+  if (index < 1 || index > outline.ItemCount()) return QString();
+  const TopicText topic = TopicTextOf(outline, index, outline.viewport()->width());
+  return QFontMetrics(topic.font, ProductionContentLst->viewport()).horizontalAdvance(topic.text) > topic.room
+             ? topic.text
+             : QString();
 }
 
 void TProductionForm::TimerTimer() { slides_->TimerTimer(); }

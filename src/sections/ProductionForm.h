@@ -73,9 +73,12 @@ class TOutline : public QAbstractScrollArea {
   // Draws one line: the painter is the viewport's, `rect` the line's rectangle in it.
   std::function<void(QPainter& painter, const QRect& rect)> OnDrawItem;
   std::function<void()> OnClick;
+  // The tool tip of item `index` (shown while the pointer rests on its line); empty for none.
+  std::function<QString(int index)> OnItemHint;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -96,8 +99,10 @@ class TOutline : public QAbstractScrollArea {
 
 // A grid of text cells: the first FixedRows rows and FixedCols columns are fixed (drawn in
 // FixedColor with black lines, not scrolled), the rest scroll. The current cell is drawn
-// selected. The borders of the columns can be dragged in the fixed rows. Cells outside the
-// grid read as empty and are not stored.
+// selected. The user resizes a column by dragging its right border in the fixed rows (in the
+// first row when there are none) and a row by dragging its lower border in the fixed columns (in
+// the first column when there are none). Cells outside the grid read as empty and are not
+// stored.
 class TStringGrid : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -123,6 +128,7 @@ class TStringGrid : public QAbstractScrollArea {
   int ColWidths(int col) const;
   void SetColWidths(int col, int width);  // negative widths count as 0
   int RowHeights(int row) const;
+  void SetRowHeights(int row, int height);  // negative heights count as 0
 
   QString Cells(int col, int row) const;
   void SetCells(int col, int row, const QString& text);
@@ -149,7 +155,9 @@ class TStringGrid : public QAbstractScrollArea {
   int FixedHeight() const;
   int ColumnLeft(int col) const;  // viewport x of a column's left edge
   int RowTop(int row) const;      // viewport y of a row's top edge
-  int ColumnBorderAt(QPoint point) const;  // column whose right border is at point, or -1
+  // The column (Qt::Horizontal) or row (Qt::Vertical) whose right (lower) border the user can
+  // drag at `point`, or -1.
+  int BorderAt(Qt::Orientation orientation, QPoint point) const;
   void KeepCurrentInRange();
   void Relayout();
 
@@ -163,9 +171,12 @@ class TStringGrid : public QAbstractScrollArea {
   QColor fixedColor_ = QColor(128, 0, 0);
   int col_ = 0;
   int row_ = 0;
-  int sizingCol_ = -1;  // the column being resized by the mouse
-  int sizingStartX_ = 0;
-  int sizingStartWidth_ = 0;
+  // The column or row being resized by the mouse (-1: none), where the drag began and its size
+  // then.
+  Qt::Orientation sizingAxis_ = Qt::Horizontal;
+  int sizingIndex_ = -1;
+  int sizingStart_ = 0;
+  int sizingStartSize_ = 0;
 };
 
 // The Production section: the topic outline of the current language (record
@@ -193,8 +204,10 @@ class TProductionForm final : public TSectionForm {
   // Fills the table: caption above it, `columnCaptions` (cells joined by "@") as the fixed
   // row when not empty, then every non-empty line of `rows`. Null `rows` empties the table.
   void ShowTable(const QString& caption, const QString& columnCaptions, const QStringList* rows);
-  // Draws the outline line in `rect`.
+  // Draws the outline line in `rect`; a topic too wide for the line ends in an ellipsis.
   void ProductionContentLstDrawItem(QPainter& painter, const QRect& rect);
+  // The whole text of a topic that does not fit its line (the outline's tool tip), else empty.
+  QString ProductionContentLstHint(int index) const;
 
   // The slide timer's handler: the next picture (see TSlideCycle).
   void TimerTimer();

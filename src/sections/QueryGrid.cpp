@@ -440,7 +440,10 @@ void TTessaranQueryGrid::CommitEditor() {
 bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched != editor_) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::FocusOut) {
-    CommitEditor();
+    // Only leaving the editor within this window commits: the editor's own context menu or
+    // another active window takes the focus for a while and gives it back.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) CommitEditor();
   } else if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     const int row = editorRow_;

@@ -23,7 +23,9 @@ class TQueryDropDown;
 // select-all text). A link-list row opens a drop-down check list, any other row an inline editor.
 // The rules live in TQueryCriteria (Criteria()); this widget draws them and routes the user's
 // clicks and keys. Child controls are owned through Qt parents (the drop-down list is a popup
-// parented to the grid).
+// parented to the grid). The inline editor commits its text on Return, Up, Down and when the
+// focus moves elsewhere in its window; its own context menu or another window taking the focus
+// for a while commits nothing.
 class TTessaranQueryGrid : public QWidget {
   Q_OBJECT
 

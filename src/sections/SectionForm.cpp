@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 namespace orlaventis {
 namespace {
@@ -46,6 +47,12 @@ std::array<SectionFactory, 4>& Factories() {
   static std::array<SectionFactory, 4> factories;
   return factories;
 }
+
+// True while ShowSectionForm builds a section. The build lets pending events run (the Catalog's
+// first page loads visibly), so a second click of a double click, or a click on another menu
+// button, may arrive meanwhile: they are ignored rather than building a second form or showing
+// two sections.
+bool creatingSection = false;
 
 size_t Index(SectionId section) { return static_cast<size_t>(section); }
 
@@ -104,7 +111,9 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
   Bk->setObjectName(QStringLiteral("Bk"));
   Bk->setGeometry(rect());
   Bk->Background().SetBrush(Qt::NoBrush);
-  Bk->Background().SetImageDrawStyle(TImageDrawStyle::idsTopLeft);
+  // Backgrounds exist for the three design sizes; a filled screen stretches the largest.
+  Bk->Background().SetImageDrawStyle(FillingScreen() ? TImageDrawStyle::idsStretch
+                                                     : TImageDrawStyle::idsTopLeft);
 
   for (size_t i = 0; i < MenuBtn.size(); ++i) {
     const MenuEntry& entry = kMenuColumn[i];
@@ -153,6 +162,7 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
   InfoBtn->SetShadowXOffset(0.02);
   InfoBtn->SetShadowYOffset(0.05);
   InfoBtn->SetGlyphUp(LoadResourceBitmap(QStringLiteral("InfoGlyph")));
+  SetTag(InfoBtn, 700);
   InfoBtn->setToolTip(QStringLiteral("Over Orlaventis"));
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
@@ -167,14 +177,15 @@ TSectionForm::~TSectionForm() { formCreated_ = false; }
 void TSectionForm::FormCreate() {
   if (formCreated_) return;
   CreateComponents();
-  setCursor(Qt::WaitCursor);
+  // The hourglass over the whole program: this form is still hidden while it is built, so only
+  // the application's cursor shows over the visible main form and the section being left.
+  const TWaitCursor hourglass;
   MenuBtn[Index(section_)]->SetButtonIsDown(true);
   ScaleToLayout();
   LoadButtonGlyphs();
   SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
   CreateContent();
   if (WantsBackground()) LoadBackground();
-  SetControlCursor(this, kCursorHandNoFingers);
   formCreated_ = true;
 }
 
@@ -234,7 +245,7 @@ void TSectionForm::LoadBackground() {
 }
 
 void TSectionForm::MenuButtonClick(QObject* sender) {
-  if (!MenuEnabled()) return;
+  if (!MenuEnabled() || creatingSection) return;
   TMainForm* main = MainForm();
   if (main == nullptr) return;
   for (size_t i = 0; i < 4; ++i) {
@@ -282,6 +293,8 @@ void ShowSectionForm(SectionId section) {
     form->raise();
     return;
   }
+  if (creatingSection) return;
+  const QScopedValueRollback<bool> creating(creatingSection, true);
   const SectionFactory& factory = Factories()[Index(section)];
   TSectionForm* form = factory ? factory(main) : new TSectionForm(section, main);
   Forms()[Index(section)] = form;

@@ -29,9 +29,10 @@ class TSectionForm : public QWidget {
   TSectionForm(SectionId section, QWidget* parent);
   ~TSectionForm() override;
 
-  // Builds the form in the frame's order: the section's components, the own menu button kept
-  // down, scaling and centring by LayoutMode, button glyphs, the help cursor, the section's
-  // content, the background picture; FormCreated is set last. Runs once.
+  // Builds the form in the frame's order, under the application's hourglass: the section's
+  // components, the own menu button kept down, scaling and centring by LayoutMode, button
+  // glyphs, the help cursor, the section's content, the background picture; FormCreated is set
+  // last. Runs once.
   void FormCreate();
 
   SectionId Section() const { return section_; }
@@ -82,7 +83,8 @@ void SetSectionFactory(SectionId section, SectionFactory factory);
 
 // The show routine of every section: creates, translates and captions the form on its first
 // visit, then shows it and brings it to the front; later visits only show and raise it. Does
-// nothing without a main form.
+// nothing without a main form, nor while a section is being built (the build lets events run;
+// menu clicks arriving then are ignored too).
 void ShowSectionForm(SectionId section);
 void ShowIntroductionForm();
 void ShowProductionForm();

@@ -85,7 +85,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   // Hot spots lie over the picture's two marks (picture coordinates + the panel's border).
   OstrandSBtn = HotSpot(BkPanel, QStringLiteral("OstrandSBtn"), 18300, QRect(211, 207, 78, 95),
                         QStringLiteral("Bezoek de website van de uitgever"));
-  TarnwickSBtn = HotSpot(BkPanel, QStringLiteral("TarnwickSBtn"), 0, QRect(40, 267, 130, 40),
+  TarnwickSBtn = HotSpot(BkPanel, QStringLiteral("TarnwickSBtn"), 18301, QRect(40, 267, 130, 40),
                          QStringLiteral("Bezoek de website van de maker"));
   OstrandSBtn->OnClick = [this](QObject*) { OstrandSBtnClick(); };
   TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };

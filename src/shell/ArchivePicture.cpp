@@ -2,6 +2,7 @@
 #include "shell/ArchivePicture.h"
 
 #include "media/ArchiveIndex.h"
+#include "media/Messages.h"
 #include "shell/MainForm.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
@@ -34,17 +35,23 @@ QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const
   const std::optional<ArchiveEntry> found = IndexOf(*main, archive)->Find(member);
   if (!found) return {};
   const ArchiveEntry& entry = *found;
+  const QString archivePath = DataPath(PictureArchiveFileName(archive));
+  // Messages name the member and its archive: the temporary file means nothing to a reader.
+  const QString source = member + QStringLiteral(" in ") + archivePath;
   const QString file = TempFilePath(fileName);
-  if (file.isEmpty()) return {};
-  const bool extracted =
-      ExtractArchiveEntry(DataPath(PictureArchiveFileName(archive)), entry, file, ProcessEventsProgress());
+  if (file.isEmpty()) {
+    Messages().Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
+    return {};
+  }
+  const bool extracted = ExtractArchiveEntry(archivePath, entry, file, ProcessEventsProgress());
+  if (!extracted) Messages().Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
   QImage picture;
   // Events ran while the member inflated: the main form may be gone now.
   if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {
     TPMultiImage& decoder = main->anImage();
     decoder.SetImageName(QString());
     decoder.SetSizeRule(sizeFor);
-    decoder.SetImageName(file);
+    decoder.SetImageName(file, source);
     decoder.SetSizeRule({});
     picture = decoder.Picture();
     decoder.SetImageName(QString());

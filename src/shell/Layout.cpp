@@ -18,7 +18,26 @@ std::optional<LayoutModeValue> ChooseLayoutMode(int width, int height) {
   return 2;
 }
 
+namespace {
+
+QSize& FillScreenSize() {
+  static QSize size;
+  return size;
+}
+
+}  // namespace
+
+void SetFillScreen(QSize screen) { FillScreenSize() = screen.isEmpty() ? QSize() : screen; }
+
+bool FillingScreen() { return !FillScreenSize().isEmpty(); }
+
 LayoutDesign DesignForLayoutMode(LayoutModeValue mode) {
+  const QSize fill = FillScreenSize();
+  // Never below the 1024 x 768 design the mode stands for.
+  if (mode == 2 && fill.width() > 1024)
+    return {fill.width(), 640, QSize(fill.width(), fill.width() * 3 / 4), QStringLiteral("10x7")};
+  if (mode == 5 && fill.height() > 768)
+    return {fill.height(), 480, QSize(fill.height() * 4 / 3, fill.height()), QStringLiteral("10x7")};
   switch (mode) {
     case 1: return {800, 640, QSize(800, 600), QStringLiteral("8x6")};
     case 2: return {1024, 640, QSize(1024, 768), QStringLiteral("10x7")};

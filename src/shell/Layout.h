@@ -26,8 +26,14 @@ struct LayoutDesign {
   QString suffix;       // of background picture names: "6x4", "8x6" or "10x7"
 };
 
-// The design of `mode`; modes above 5 count as 0.
+// The design of `mode`; modes above 5 count as 0. While filling a screen, the 1024 x 768 modes
+// (2 and 5) scale the 640 x 480 design further, by the screen's limiting side.
 LayoutDesign DesignForLayoutMode(LayoutModeValue mode);
+
+// Fill-screen: an opt-in that lets large screens use their whole width or height. `screen` is
+// the screen size to fill; an empty size turns it off (the three design sizes only).
+void SetFillScreen(QSize screen);
+bool FillingScreen();
 
 // `value` scaled by the mode's ratio, rounded to the nearest integer (halves away from zero).
 int ScaleForLayout(int value, LayoutModeValue mode);

@@ -2,9 +2,11 @@
 #include "shell/MainForm.h"
 
 #include "controls/GraphicControl.h"
+#include "controls/Transitions.h"
 #include "database/RecordFile.h"
 #include "shell/AboutBox.h"
 #include "media/Archive.h"
+#include "media/Messages.h"
 #include "shell/LanguageChooser.h"
 #include "shell/Platform.h"
 #include "shell/SingleInstance.h"
@@ -17,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -24,8 +27,11 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolTip>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QWindowStateChangeEvent>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace orlaventis {
@@ -67,10 +73,20 @@ void Settle() {
   }
 }
 
-void ApplyRequest(const StartRequest& request) {
-  if (!request.dataFolder.isEmpty()) SetProgramFolder(request.dataFolder);
+// Start-up shared by the program and the tour: the display palettes (before any form exists,
+// so that every form and control draws with them on displays of 8 bits or fewer), then the
+// command line's choices.
+void StartUp(const StartRequest& request) {
+  LoadPalettes();
+  // Fixed now, before FormCreate changes the current directory: a relative --data or
+  // $ORLAVENTIS_DATA names a folder relative to where the program was started.
+  SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  FillScreen = request.fillScreen ||
+               ProgramRegistry()
+                       .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kFillScreenValue))
+                       .trimmed() == QLatin1String("1");
   if (request.language != 0) {
     LanguageId = request.language;
     ChooseLanguage = false;
@@ -93,6 +109,33 @@ class HintDuration final : public QObject {
   }
 };
 
+// Reports an archive that is there but gives no index (a missing one is no damage).
+void ReportArchive(const QString& path, const std::optional<TArchiveIndex>& index) {
+  if (!index) {
+    if (QFileInfo::exists(path)) Messages().Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
+  } else if (index->Count() == 0) {
+    Messages().Problem(AboutFile(QStringLiteral("The archive index is damaged"), path));
+  }
+}
+
+// The tour's messages: nobody answers a box, so each goes to stderr at once and is kept, once,
+// for the list of failures at the end.
+class TourMessages final : public UserMessages {
+ public:
+  void Error(const QString& text) override { Keep("error", text); }
+  void Information(const QString& text) override { Keep("information", text); }
+  void Problem(const QString& text) override { Keep("problem", text); }
+  const QStringList& Failures() const { return failures_; }
+
+ private:
+  void Keep(const char* kind, const QString& text) {
+    if (failures_.contains(text)) return;
+    failures_ << text;
+    std::fprintf(stderr, "%s: %s\n", kind, qPrintable(text));
+  }
+  QStringList failures_;
+};
+
 // Shows the main form over the whole screen (the pretended one when a size is given).
 void ShowMainForm(TMainForm& form) {
   if (!ScreenOverride().isEmpty()) {
@@ -108,8 +151,17 @@ void ShowMainForm(TMainForm& form) {
 void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(routines); }
 
 QString HelpAddress() {
-  return QString::fromLatin1(kMakerAddress) + QStringLiteral("orlaventis/help?lang=") +
-         QString::number(LanguageId);
+  const QString registered =
+      ProgramRegistry()
+          .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
+          .trimmed();
+  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(QStringLiteral("help\\index.html")))
+                                  : QUrl(registered);
+  QUrlQuery query(url);
+  query.removeAllQueryItems(QStringLiteral("lang"));
+  query.addQueryItem(QStringLiteral("lang"), QString::number(LanguageId));
+  url.setQuery(query);
+  return url.toString();
 }
 
 QSize ScreenSize() {
@@ -177,14 +229,18 @@ bool TMainForm::FormCreate() {
     if (!mode) return false;
     LayoutMode = *mode;
   }
+  SetFillScreen(FillScreen && ScaleToScreen ? ScreenSize() : QSize());
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.
   RemoveStaleTempFiles();
   photoArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olvf.dat")));
+  ReportArchive(DataPath(QStringLiteral("olvf.dat")), photoArchiveIndex_);
   enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olve.dat")));
+  ReportArchive(DataPath(QStringLiteral("olve.dat")), enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
-  recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat")));
+  if (!recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat"))) && !recordFile_->OpenProblem().isEmpty())
+    Messages().Problem(recordFile_->OpenProblem());
   recordFile_->SelectAll();
 
   unsetCursor();
@@ -272,26 +328,55 @@ void TMainForm::FormCloseQuery() {
   if (TAboutBox* box = AboutBox()) box->close();
 }
 
-int RunProgram(const StartRequest& request) {
-  ApplyRequest(request);
-  const QString serverName = InstanceServerName();
-  if (SendToRunningInstance(serverName,
-                            request.uninstall ? InstanceRequest::Close : InstanceRequest::Restore) &&
-      !request.uninstall) {
-    return 0;
+namespace {
+
+// How long a start keeps asking a program that holds the single-instance name but does not
+// answer (stopped, or busy with its own start) before it gives up.
+constexpr qint64 kBusyInstanceWaitMs = 3000;
+
+// Makes this start the one program (-1), or hands it to the program that holds the name: 0
+// once that program took the restore request, 1 when it keeps not answering. A live holder is
+// never taken over; a start storm leaves exactly the one that got the lock.
+int ClaimInstance(SingleInstance& instance, const QString& serverName) {
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    switch (instance.Listen()) {
+      case SingleInstance::ListenResult::Listening:
+        return -1;
+      case SingleInstance::ListenResult::Failed:
+        std::fprintf(stderr, "orlaventis: the single-instance name cannot be taken; later starts will not find this one\n");
+        return -1;
+      case SingleInstance::ListenResult::HeldByAnother:
+        break;
+    }
+    if (SendToRunningInstance(serverName, InstanceRequest::Restore)) return 0;
+    if (clock.elapsed() >= kBusyInstanceWaitMs) {
+      std::fprintf(stderr, "orlaventis: another Orlaventis is running but does not answer; not starting a second one\n");
+      return 1;
+    }
+    QThread::msleep(100);
   }
+}
+
+}  // namespace
+
+int RunProgram(const StartRequest& request) {
+  StartUp(request);
+  const QString serverName = InstanceServerName();
   std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
   if (request.uninstall) {
+    SendToRunningInstance(serverName, InstanceRequest::Close);
     RunUninstaller();
     return 0;
   }
-  HintDuration hints;
-  qApp->installEventFilter(&hints);
 
   // Later starts find this program from now on; until the main form exists, a close request
   // ends the chooser and the program.
   SingleInstance instance(serverName);
-  instance.Listen();
+  if (const int handedOver = ClaimInstance(instance, serverName); handedOver >= 0) return handedOver;
+  HintDuration hints;
+  qApp->installEventFilter(&hints);
   bool closeRequested = false;
   QObject::connect(&instance, &SingleInstance::RestoreRequested, [] {
     if (TMainForm* form = MainForm()) {
@@ -330,7 +415,12 @@ int RunProgram(const StartRequest& request) {
 int RunTour(const StartRequest& request) {
   // Absolute before FormCreate makes the program folder the current directory.
   const QDir folder(QDir(request.tourFolder).absolutePath());
-  ApplyRequest(request);
+  StartUp(request);
+  // The pictures are taken as soon as each form settles: transitions finish at once.
+  SetInstantTransitions(true);
+  TourMessages messages;
+  const ScopedMessages recording(&messages);
+  SetUnattended(true);
   if (!folder.mkpath(QStringLiteral("."))) return 3;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {
@@ -377,7 +467,12 @@ int RunTour(const StartRequest& request) {
   MainFormReady = false;
   form.close();
   Settle();
-  return written ? 0 : 3;
+  if (!written) return 3;
+  if (messages.Failures().isEmpty()) return 0;
+  std::fprintf(stderr, "orlaventis: the tour met %d problem(s):\n", int(messages.Failures().size()));
+  for (QString failure : messages.Failures())
+    std::fprintf(stderr, "  %s\n", qPrintable(failure.replace(QLatin1Char('\n'), QLatin1String(": "))));
+  return 4;
 }
 
 }  // namespace orlaventis

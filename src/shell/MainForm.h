@@ -45,10 +45,18 @@ inline bool MainFormReady = false;
 // Program folder + "d/olv.lng".
 inline QString LanguageFilePath;
 
-// The addresses the program opens in the web browser. The help page gets the interface
-// language as its "lang" parameter.
+// The addresses the program opens in the web browser.
 inline constexpr char kPublisherAddress[] = "https://www.ostrand-media.example/";
 inline constexpr char kMakerAddress[] = "https://www.tarnwick.example/";
+// Where a publisher sets the content's own help address: a registry key and value.
+inline constexpr char kProgramKey[] = "HKEY_LOCAL_MACHINE\\Software\\Orlaventis";
+inline constexpr char kHelpAddressValue[] = "HelpAddress";
+inline constexpr char kFillScreenValue[] = "FillScreen";
+// Scale the largest design up to the whole screen (see SetFillScreen).
+inline bool FillScreen = false;
+// The help page with the interface language as its "lang" parameter (replacing one the address
+// may already carry): the registered help address when one is set, else the content's own
+// "help/index.html" as a file address.
 QString HelpAddress();
 
 // The screen size the program lays itself out for: the override when one is set (the --screen
@@ -129,6 +137,7 @@ struct StartRequest {
   QSize screen;            // --screen; empty: the display's
   int language = 0;        // --language 31, 33 or 44; 0: ask with the chooser
   QString tourFolder;      // --tour
+  bool fillScreen = false; // --fill-screen, or the registry's FillScreen value set to 1
 };
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
@@ -136,8 +145,10 @@ struct StartRequest {
 int RunProgram(const StartRequest& request);
 
 // Renders the chooser, the four sections and the About box offscreen into 1-chooser.png ...
-// 6-about.png in `folder`. Returns the exit code: 0, 1 when the screen is too small, 3 when
-// a picture cannot be written.
+// 6-about.png in `folder`. No box or prompt waits for an answer: messages go to stderr and the
+// password prompt counts as cancelled. Returns the exit code: 0, 1 when the screen is too
+// small, 3 when a picture cannot be written, 4 when any message was given (damaged content);
+// then the messages are listed again on stderr, one a line.
 int RunTour(const StartRequest& request);
 
 }  // namespace orlaventis

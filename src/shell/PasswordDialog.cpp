@@ -1,7 +1,10 @@
 // The database password prompt: a modal "Password" dialog with a masked edit, OK and Cancel.
 #include "shell/PasswordDialog.h"
 
+#include "media/Messages.h"
+
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -41,10 +44,21 @@ PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent), edit_(new QLi
   edit_->setFocus();
 }
 
-std::optional<QString> DialogPasswordPrompt::AskPassword() {
-  PasswordDialog dialog(parent_);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.Edit()->text();
+std::optional<QString> DialogPasswordPrompt::AskPassword(const QString& fileName) {
+  const QString key = QFileInfo(fileName).absoluteFilePath();
+  if (const auto known = answers_.constFind(key); known != answers_.cend()) return *known;
+  std::optional<QString> answer;
+  if (!Unattended()) {
+    PasswordDialog dialog(parent_);
+    if (dialog.exec() == QDialog::Accepted) answer = dialog.Edit()->text();
+  }
+  answers_.insert(key, answer);
+  return answer;
+}
+
+PasswordPrompt& DatabasePasswordPrompt() {
+  static DialogPasswordPrompt prompt;
+  return prompt;
 }
 
 }  // namespace orlaventis

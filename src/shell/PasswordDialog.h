@@ -4,6 +4,7 @@
 #include "database/TableDatabase.h"
 
 #include <QDialog>
+#include <QHash>
 
 class QLineEdit;
 
@@ -21,16 +22,23 @@ class PasswordDialog : public QDialog {
   QLineEdit* edit_;  // owned by the dialog
 };
 
-// Answers a database's password question with the modal dialog. `parent` (may be null) is the
-// window the dialog is transient for; it must outlive this object.
+// Answers a database's password question with the modal dialog, once per file: the answer (or
+// the refusal) is remembered for the life of this object and given again without asking.
+// When Unattended() no dialog shows and the question counts as cancelled. `parent` (may be
+// null) is the window the dialog is transient for; it must outlive this object.
 class DialogPasswordPrompt final : public PasswordPrompt {
  public:
   explicit DialogPasswordPrompt(QWidget* parent = nullptr) : parent_(parent) {}
   // nullopt when the user cancels; the typed text (possibly empty) after OK.
-  std::optional<QString> AskPassword() override;
+  std::optional<QString> AskPassword(const QString& fileName) override;
 
  private:
   QWidget* parent_;
+  QHash<QString, std::optional<QString>> answers_;  // by absolute file name
 };
+
+// The prompt every database of the program asks for its password (the dialog, transient for
+// no window); it lives until the program ends.
+PasswordPrompt& DatabasePasswordPrompt();
 
 }  // namespace orlaventis

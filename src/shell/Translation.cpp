@@ -4,6 +4,7 @@
 #include "controls/BaseButton.h"
 #include "controls/Ticker.h"
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QAbstractButton>
@@ -34,9 +35,10 @@ TTessaranObject* translating = nullptr;
 // Opens the language file and finds the current table; null when either fails.
 std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
   // A protected language file asks the user, as every database does.
-  static DialogPasswordPrompt prompt;
-  auto database = std::make_unique<TTessaranObject>(&prompt);
-  if (!database->Open(path, path, QString(), QString())) return nullptr;
+  auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
+  const bool open = database->Open(path, path, QString(), QString());
+  if (!database->OpenProblem().isEmpty()) Messages().Problem(database->OpenProblem());
+  if (!open) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));
   if (r == 0) {
@@ -178,6 +180,8 @@ void TranslateComponent(QObject* c) {
     if (IsMenu(c)) {
       TranslateItems(c);
     } else if (IsListLike(c)) {
+      // Items filled from data are no design texts: the rows after the tag belong to others.
+      if (c->property(kDataItemsProperty).toBool()) return;
       r = FindTagRow(t + 1);
       if (r > 0) SetListItems(c, r);
     } else if (auto* notebook = qobject_cast<QTabWidget*>(c)) {

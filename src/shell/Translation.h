@@ -27,6 +27,9 @@ inline constexpr char kFormProperty[] = "Form";
 // A QGroupBox with the dynamic property "RadioGroup" set to true is a radio group: its title is
 // the group's caption and its QRadioButton children, in child order, are its items.
 inline constexpr char kRadioGroupProperty[] = "RadioGroup";
+// A list-like widget with the dynamic property "DataItems" set to true holds items that come
+// from data, not from the design: translation never replaces them (see TranslateComponent).
+inline constexpr char kDataItemsProperty[] = "DataItems";
 
 // The "Caption" of the row whose "Tag" is `number` in the current language's table of
 // `prefix` (cut to 63 characters); `defaultText` when the file cannot be opened, the language
@@ -48,8 +51,9 @@ void TranslateForm(QObject* component, const QString& prefix, const QString& lan
 //    the caption and its sub-menu's items are translated; a file dialog gets its title; then
 //    widgets and menu items get the "Hint" as tool tip;
 //  - no row: menus translate their items; list-like widgets (QComboBox, QListWidget, QTabBar,
-//    TTicker) take item i from the record i after the row of tag + 1; a QTabWidget takes page i
-//    from the row of tag + 1 + 1000 i; then a widget gets the hint of the row so found.
+//    TTicker) take item i from the record i after the row of tag + 1, unless they carry
+//    kDataItemsProperty (then nothing changes); a QTabWidget takes page i from the row of
+//    tag + 1 + 1000 i; then a widget gets the hint of the row so found.
 // A found row always overwrites, also with an empty text.
 void TranslateComponent(QObject* component);
 

@@ -1,7 +1,10 @@
-// Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes,
-// the screen cursor table and the mouse-enter/leave events.
+// Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes, the
+// screen cursor table and the mouse events every control raises.
 #include "controls/GraphicControl.h"
+#include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
+#include "controls/WidgetProbes.h"
 
 #include <QEnterEvent>
 #include <QFile>
@@ -9,13 +12,20 @@
 #include <QTest>
 
 using namespace orlaventis;
+using namespace probes;
 
 namespace {
+
 QByteArray PaletteResource(const char* name) {
   InitResources();
   QFile file(QStringLiteral(":/bitmaps/%1.bmp").arg(QLatin1String(name)));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+constexpr QRgb kBack = 0xFF00C000;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlue = 0xFF0000FF;
+
 }  // namespace
 
 class TestGraphicControl : public QObject {
@@ -27,32 +37,21 @@ class TestGraphicControl : public QObject {
   }
 
   void roundsHalvesToEven() {
-    QCOMPARE(Rnd(0.5), 0);
-    QCOMPARE(Rnd(1.5), 2);
-    QCOMPARE(Rnd(2.5), 2);
-    QCOMPARE(Rnd(21.5), 22);
-    QCOMPARE(Rnd(-0.5), 0);
-    QCOMPARE(Rnd(-1.5), -2);
-    QCOMPARE(Rnd(2.4999), 2);
-    QCOMPARE(Rnd(1e300), std::numeric_limits<int>::max());
+    const std::pair<double, int> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},      {21.5, 22},
+                                           {-0.5, 0}, {-1.5, -2}, {2.4999, 2},   {1e300, std::numeric_limits<int>::max()}};
+    for (const auto& [value, rounded] : rows) QVERIFY2(Rnd(value) == rounded, qPrintable(QString::number(value)));
   }
 
   void palettesComeFromTheResourcesByDepth() {
     QVERIFY(LoadPalettes());
     SetDisplayDepthOverride(4);
     const ColorTable* p16 = DisplayPalette();
-    QVERIFY(p16 != nullptr);
-    QCOMPARE(p16->size(), 16);
-    QCOMPARE(p16->at(0), qRgb(0, 0, 0));
-    QCOMPARE(p16->at(9), qRgb(0xFF, 0, 0));
-    QCOMPARE(p16->at(7), qRgb(0xC0, 0xC0, 0xC0));
-    QCOMPARE(p16->at(15), qRgb(0xFF, 0xFF, 0xFF));
+    QVERIFY(p16 != nullptr && p16->size() == 16);
+    QCOMPARE((QList<QRgb>{p16->at(0), p16->at(7), p16->at(9), p16->at(15)}),
+             (QList<QRgb>{qRgb(0, 0, 0), qRgb(0xC0, 0xC0, 0xC0), qRgb(0xFF, 0, 0), qRgb(0xFF, 0xFF, 0xFF)}));
     SetDisplayDepthOverride(8);
     const ColorTable* p256 = DisplayPalette();
-    QVERIFY(p256 != nullptr);
-    QCOMPARE(p256->size(), 256);
-    QCOMPARE(p256->at(255), qRgb(0xFF, 0xFF, 0xFF));
-    QVERIFY(p256->contains(qRgb(51, 102, 153)));
+    QVERIFY(p256 != nullptr && p256->size() == 256 && p256->contains(qRgb(51, 102, 153)) && p256->at(255) == 0xFFFFFFFF);
     for (int depth : {16, 24, 32}) {
       SetDisplayDepthOverride(depth);
       QVERIFY(DisplayPalette() == nullptr);
@@ -64,21 +63,18 @@ class TestGraphicControl : public QObject {
   }
 
   void colourTableReaderChecksTheBitmap() {
+    // Colours used overrides the bit count when set; 0x00100000 entries, a table cut short, no
+    // "BM", no header: refused.
     const QByteArray pal16 = PaletteResource("PAL16");
-    QCOMPARE(ColorTableFromBmp(pal16).size(), 16);
-    // Colours used overrides the bit count when set.
-    QByteArray three = pal16;
+    QByteArray three = pal16, huge = pal16, notBmp = pal16;
     three[14 + 32] = 3;
-    QCOMPARE(ColorTableFromBmp(three).size(), 3);
-    QByteArray huge = pal16;
-    huge[14 + 34] = 0x10;  // 0x00100000 entries
-    QVERIFY(ColorTableFromBmp(huge).isEmpty());
-    QVERIFY(ColorTableFromBmp(pal16.left(14 + 40 + 4 * 15)).isEmpty());  // table cut short
-    QByteArray notBmp = pal16;
+    huge[14 + 34] = 0x10;
     notBmp[0] = 'X';
-    QVERIFY(ColorTableFromBmp(notBmp).isEmpty());
-    QVERIFY(ColorTableFromBmp(QByteArray("BM")).isEmpty());
-    QCOMPARE(ColorTableFromBmp(PaletteResource("PAL256")).size(), 256);
+    QList<qsizetype> sizes;
+    for (const QByteArray& bmp : {pal16, PaletteResource("PAL256"), three, huge, pal16.left(14 + 40 + 4 * 15), notBmp,
+                                  QByteArray("BM")})
+      sizes << ColorTableFromBmp(bmp).size();
+    QCOMPARE(sizes, (QList<qsizetype>{16, 256, 3, 0, 0, 0, 0}));
   }
 
   void stretchingRepeatsPixelsWithoutBlending() {
@@ -87,39 +83,16 @@ class TestGraphicControl : public QObject {
     picture.setPixel(1, 0, qRgb(0, 0, 255));
     QImage canvas(8, 4, QImage::Format_RGB32);
     canvas.fill(Qt::black);
-    {
-      QPainter painter(&canvas);
-      StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
-      StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
-      StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
-    }
-    for (int y = 1; y <= 2; ++y) {
-      QCOMPARE(canvas.pixel(1, y), qRgb(255, 0, 0));
-      QCOMPARE(canvas.pixel(2, y), qRgb(255, 0, 0));
-      QCOMPARE(canvas.pixel(3, y), qRgb(0, 0, 255));
-      QCOMPARE(canvas.pixel(4, y), qRgb(0, 0, 255));
-    }
-    QCOMPARE(canvas.pixel(0, 1), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(5, 1), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(1, 3), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(6, 0), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(7, 1), qRgb(0, 0, 0));
-  }
-
-  void picturesAreMappedToThePaletteOnPaletteDisplays() {
-    QImage picture(1, 1, QImage::Format_RGB32);
-    picture.setPixel(0, 0, qRgb(250, 12, 8));
-    QImage canvas(2, 1, QImage::Format_RGB32);
-    SetDisplayDepthOverride(4);
-    {
-      QPainter painter(&canvas);
-      DrawPicture(&painter, 0, 0, picture);
-      SetDisplayDepthOverride(32);
-      DrawPicture(&painter, 1, 0, picture);
-      DrawPicture(nullptr, 0, 0, picture);
-    }
-    QCOMPARE(canvas.pixel(0, 0), qRgb(255, 0, 0));
-    QCOMPARE(canvas.pixel(1, 0), qRgb(250, 12, 8));
+    QPainter painter(&canvas);
+    StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
+    StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
+    StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
+    painter.end();
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
+    QCOMPARE(Mismatches(canvas, {{1, 1, red}, {2, 1, red}, {3, 1, blue}, {4, 1, blue}, {1, 2, red}, {2, 2, red},
+                                 {3, 2, blue}, {4, 2, blue}, {0, 1, black}, {5, 1, black}, {1, 3, black},
+                                 {6, 0, black}, {7, 1, black}}),
+             QString());
   }
 
   void rectanglesCoverTheirPixelsLikeGdi() {
@@ -131,52 +104,86 @@ class TestGraphicControl : public QObject {
       painter.setBrush(QColor(0, 0, 255));
       GdiRectangle(painter, 0, 0, 8, 4);
     }
-    QCOMPARE(canvas.pixel(0, 0), qRgb(255, 0, 0));
-    QCOMPARE(canvas.pixel(7, 3), qRgb(255, 0, 0));
-    QCOMPARE(canvas.pixel(1, 1), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(8, 3), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(7, 4), qRgb(0, 0, 0));
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
+    QCOMPARE(Mismatches(canvas, {{0, 0, red}, {7, 3, red}, {1, 1, blue}, {6, 2, blue}, {8, 3, black}, {7, 4, black}}),
+             QString());
     canvas.fill(Qt::black);
-    {
-      QPainter painter(&canvas);
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(QColor(0, 0, 255));
-      GdiRectangle(painter, 0, 0, 8, 4);  // without a pen one pixel less each way
-    }
-    QCOMPARE(canvas.pixel(6, 2), qRgb(0, 0, 255));
-    QCOMPARE(canvas.pixel(7, 2), qRgb(0, 0, 0));
-    QCOMPARE(canvas.pixel(6, 3), qRgb(0, 0, 0));
+    QPainter painter(&canvas);
+    painter.setBrush(QColor(0, 0, 255));
+    painter.setPen(Qt::NoPen);
+    GdiRectangle(painter, 0, 0, 8, 4);  // without a pen one pixel less each way
+    painter.end();
+    QCOMPARE(Mismatches(canvas, {{6, 2, blue}, {7, 2, black}, {6, 3, black}}), QString());
   }
 
   void handCursorsReplaceTheStockOnesEverywhere() {
     QWidget form;
     SetControlCursor(&form, kCursorHandNoFingers);
-    QCOMPARE(ControlCursor(&form), kCursorHandNoFingers);
-    QCOMPARE(form.cursor().shape(), Qt::WhatsThisCursor);  // stock cursor before installation
+    // Stock cursors before installation.
+    QVERIFY(ControlCursor(&form) == kCursorHandNoFingers && form.cursor().shape() == Qt::WhatsThisCursor);
     QCOMPARE(ScreenCursor(kCursorZoomIn).shape(), Qt::ArrowCursor);
     TBaseBtn button;  // installs the hands
-    QCOMPARE(ControlCursor(&button), kCursorHand);
     const QCursor hand = ScreenCursor(kCursorHand);
-    QCOMPARE(hand.shape(), Qt::BitmapCursor);
-    QCOMPARE(hand.pixmap().size(), QSize(32, 32));
-    QCOMPARE(hand.hotSpot(), QPoint(12, 2));
-    QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(form.cursor().hotSpot(), ScreenCursor(kCursorHandNoFingers).hotSpot());
+    QVERIFY(ControlCursor(&button) == kCursorHand && hand.shape() == Qt::BitmapCursor && form.cursor().shape() == Qt::BitmapCursor);
+    QVERIFY(hand.hotSpot() == QPoint(12, 2) && form.cursor().hotSpot() == ScreenCursor(kCursorHandNoFingers).hotSpot());
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
+  }
+
+  // Every control with the mouse callbacks: a disabled one ignores the mouse, a double click
+  // counts once, and a press ended by hiding or disabling leaves nothing held.
+  void mouseCallbacksOfEveryControl() {
+    QWidget form;
+    auto& button = *new TBaseBtn(&form);
+    auto& background = *new TBkControl(&form);
+    auto& picture = *new TProportionalImage(&form);
+    form.show();
+    const std::vector<std::pair<QWidget*, TMouseEvents*>> controls = {
+        {&button, &button}, {&background, &background}, {&picture, &picture}};
+    for (auto [widget, events] : controls) {
+      QStringList seen;
+      events->OnClick = [&](QObject*) { seen << "click"; };
+      events->OnDblClick = [&](QObject*) { seen << "dbl"; };
+      events->OnMouseDown = [&](QObject*, QMouseEvent*) { seen << "down"; };
+      events->OnMouseUp = [&](QObject*, QMouseEvent*) { seen << "up"; };
+      const QPoint at(5, 5);
+      widget->setEnabled(false);
+      QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+      QCOMPARE(seen, QStringList());
+      QVERIFY(!button.MousePressed());
+      widget->setEnabled(true);
+      // A real double click: press, release, double click, release.
+      QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+      QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+      QCOMPARE(seen, (QStringList{"down", "click", "up", "dbl", "down", "up"}));
+      // A press ended by hiding or disabling: its release is no click, and nothing stays held.
+      for (bool hide : {true, false}) {
+        seen.clear();
+        QTest::mousePress(widget, Qt::LeftButton, {}, at);
+        hide ? widget->hide() : widget->setEnabled(false);
+        QVERIFY(!button.MousePressed());
+        hide ? widget->show() : widget->setEnabled(true);
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+        QCOMPARE(seen, (QStringList{"down", "up"}));
+      }
+    }
+    // A disabled button takes no down look.
+    button.setEnabled(false);
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!button.MousePressed());
   }
 
   void mouseEnterAndLeaveReachTheEvents() {
     GGraphicControl control;
-    QList<QString> seen;
+    QStringList seen;
     control.OnMouseIn = [&](QObject* sender) { seen << (sender == &control ? "in" : "?"); };
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(&control, &enter);
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&control, &leave);  // no OnMouseOut assigned: nothing
-    control.OnMouseOut = [&](QObject* sender) { seen << (sender == &control ? "out" : "?"); };
+    for (QEvent* event : {static_cast<QEvent*>(&enter), &leave}) QCoreApplication::sendEvent(&control, event);
+    control.OnMouseOut = [&](QObject* sender) { seen << (sender == &control ? "out" : "?"); };  // none before
     QCoreApplication::sendEvent(&control, &leave);
-    QCOMPARE(seen, (QList<QString>{"in", "out"}));
+    QCOMPARE(seen, (QStringList{"in", "out"}));
   }
 };
 

@@ -1,13 +1,14 @@
-// Tests of the block transitions: grid, exact block order of each style, random copy counts,
-// and the final whole-picture copy.
+// Tests of the block transitions: the grid, the exact block order of each style, random copy
+// counts, pacing over half a second and the final whole copy.
 #include "controls/Transitions.h"
+#include "controls/WidgetProbes.h"
 
 #include <QPainter>
 #include <QTest>
-
 #include <set>
 
 using namespace orlaventis;
+using namespace probes;
 
 namespace {
 
@@ -21,9 +22,8 @@ std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
 
 QImage Gradient(int w, int h) {
   QImage image(w, h, QImage::Format_RGB32);
-  for (int y = 0; y < h; ++y) {
+  for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
-  }
   return image;
 }
 
@@ -32,26 +32,20 @@ QImage Gradient(int w, int h) {
 class TestTransitions : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  void initTestCase() { SetInstantTransitions(true); }
   void cleanup() { SetInstantTransitions(true); }
 
   void gridCountsTheInclusiveExtent() {
     const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
-    QCOMPARE(grid.extentW, 211);
-    QCOMPARE(grid.extentH, 156);
-    QCOMPARE(grid.cols, 43);
-    QCOMPARE(grid.rows, 32);
-    QCOMPARE(grid.BlockRect(1, 1), QRect(0, 0, 5, 5));
-    QCOMPARE(grid.BlockRect(43, 32), QRect(210, 155, 1, 1));
-    QCOMPARE(grid.BlockRect(42, 31), QRect(205, 150, 5, 5));
-    QVERIFY(grid.BlockRect(0, 1).isNull());
-    QVERIFY(grid.BlockRect(44, 1).isNull());
-    const BlockGrid exact = MakeBlockGrid(QSize(9, 4), 5);  // extents 10 and 5: no extra block
-    QCOMPARE(exact.cols, 2);
-    QCOMPARE(exact.rows, 1);
-    QCOMPARE(MakeBlockGrid(QSize(3, 3), 0).cols, 4);  // block size 0 counts as 1
+    QCOMPARE((QList<int>{grid.extentW, grid.extentH, grid.cols, grid.rows}), (QList<int>{211, 156, 43, 32}));
+    QCOMPARE((QList<QRect>{grid.BlockRect(1, 1), grid.BlockRect(43, 32), grid.BlockRect(42, 31), grid.BlockRect(0, 1),
+                           grid.BlockRect(44, 1)}),
+             (QList<QRect>{QRect(0, 0, 5, 5), QRect(210, 155, 1, 1), QRect(205, 150, 5, 5), QRect(), QRect()}));
+    // Extents 10 and 5: no extra block. Block size 0 counts as 1.
+    const BlockGrid exact = MakeBlockGrid(QSize(9, 4), 5), tiny = MakeBlockGrid(QSize(3, 3), 0);
+    QCOMPARE((QList<int>{exact.cols, exact.rows, tiny.cols}), (QList<int>{2, 1, 4}));
     const BlockGrid huge = MakeBlockGrid(QSize(640, 480), std::numeric_limits<int>::max());
-    QCOMPARE(huge.cols, 1);
-    QCOMPARE(huge.rows, 1);
+    QCOMPARE((QList<int>{huge.cols, huge.rows}), (QList<int>{1, 1}));
     QCOMPARE(huge.BlockRect(1, 1), QRect(0, 0, 641, 481));
   }
 
@@ -60,8 +54,7 @@ class TestTransitions : public QObject {
     const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
     const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
                           {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
-    QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
-    QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
+    QVERIFY(Blocks(walk.begin(), walk.begin() + first.size()) == first && Distinct(walk).size() == size_t{43 * 32});
     // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
     const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
     QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
@@ -77,9 +70,10 @@ class TestTransitions : public QObject {
                              {4, 4}, {4, 3}, {3, 3}}));
     // 43 x 32: the square is centred on the rows, starting 6 blocks above the grid.
     const Blocks wide = BlockSequence(MakeBlockGrid(QSize(210, 155), 5), 1, EffectStyle::esImplode, 0);
-    for (int j = 1; j <= 32; ++j) QCOMPARE(wide[j - 1], QPoint(1, j));
-    QCOMPARE(wide[32], QPoint(2, 1));  // the bottom and right legs lie outside
-    QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
+    Blocks left;
+    for (int j = 1; j <= 32; ++j) left.push_back({1, j});
+    left.push_back({2, 1});  // the bottom and right legs lie outside
+    QVERIFY(Blocks(wide.begin(), wide.begin() + 33) == left && Distinct(wide).size() == size_t{43 * 32});
     // Taller than wide: the square is centred on the columns.
     const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
     QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
@@ -88,31 +82,34 @@ class TestTransitions : public QObject {
   void randomCopiesStepThroughTheCounter() {
     const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
     const Blocks one = BlockSequence(grid, 1, EffectStyle::esRandom, 7);
-    QCOMPARE(one.size(), size_t{1375});  // ceil((1376 - 1) / 1)
-    QCOMPARE(BlockSequence(grid, 3, EffectStyle::esRandom, 7).size(), size_t{459});
-    QCOMPARE(BlockSequence(grid, 255, EffectStyle::esRandom, 7).size(), size_t{6});
-    QCOMPARE(BlockSequence(grid, 0, EffectStyle::esRandom, 7).size(), size_t{1375});  // 0 counts as 1
-    QCOMPARE(BlockSequence(grid, 1, EffectStyle::esRandom, 7), one);  // same seed, same blocks
-    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
-    for (const QPoint& b : one) QVERIFY(grid.Contains(b.x(), b.y()));
-    QVERIFY(Distinct(one).size() < one.size());  // blocks may repeat
+    // Copies for speeds 1, 3, 255 and 0 (counts as 1): ceil((1376 - 1) / speed).
+    QList<size_t> counts;
+    for (int speed : {1, 3, 255, 0}) counts << BlockSequence(grid, speed, EffectStyle::esRandom, 7).size();
+    QCOMPARE(counts, (QList<size_t>{1375, 459, 6, 1375}));
+    // Same seed, same blocks; they may repeat; all inside the grid.
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 7) == one && BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
+    QVERIFY(Distinct(one).size() < one.size() &&
+            std::all_of(one.begin(), one.end(), [&](QPoint b) { return grid.Contains(b.x(), b.y()); }));
     QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esRandom, 7).empty());
   }
 
   void transitionAlwaysEndsWithTheWholePicture() {
-    SetInstantTransitions(true);
     const QImage source = Gradient(37, 23);
     for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
       QImage destination(source.size(), QImage::Format_RGB32);
       destination.fill(Qt::black);
-      int presents = 0;
-      PlayBlockTransition(source, destination, 4, 0, style, [&] { ++presents; });
+      PlayBlockTransition(source, destination, 4, 0, style);
       QCOMPARE(destination, source);
-      QCOMPARE(presents, 1);
+      // Instant: the player makes every copy inside Start and never presents.
+      destination.fill(Qt::black);
+      TTransitionPlayer player;
+      int presents = 0;
+      player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
+      QVERIFY(!player.Running() && destination == source && presents == 0);
     }
     QImage other(5, 5, QImage::Format_RGB32);
     other.fill(Qt::black);
-    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode, {});  // sizes differ
+    PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode);  // sizes differ
     QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
   }
 
@@ -126,51 +123,66 @@ class TestTransitions : public QObject {
     CopyBlock(painter, source, grid, QPoint(3, 12));  // bottom row: two pixel rows remain
     CopyBlock(painter, source, grid, QPoint(0, 1));   // outside the grid: nothing
     painter.end();
-    int copied = 0;
-    for (int y = 0; y < 90; ++y) {
-      for (int x = 0; x < 120; ++x) copied += destination.pixel(x, y) != qRgb(0, 0, 0);
-    }
-    QVERIFY(copied <= 8 * 2);
+    QVERIFY(probes::CountPixels(destination, destination.rect(), [](QRgb c) { return c != qRgb(0, 0, 0); }) <= 8 * 2);
     QCOMPARE(destination.copy(16, 88, 8, 2), source.copy(16, 88, 8, 2));
   }
 
   void pacingSpreadsEveryTransitionOverHalfASecond() {
-    // Nothing moves without block copies: the final copy at once.
+    // Nothing moves without block copies: the final copy at once. A single block is still seen
+    // for the whole half second before the final copy.
     QCOMPARE(TransitionSchedule(0), (std::vector<TransitionFrame>{{1, 0}}));
-    // A single block is still seen for the whole half second before the final copy.
     QCOMPARE(TransitionSchedule(1), (std::vector<TransitionFrame>{{1, 0}, {2, 500}}));
-    QCOMPARE(TransitionSchedule(3), (std::vector<TransitionFrame>{{1, 0}, {2, 166}, {3, 333}, {4, 500}}));
-    for (qint64 blocks : {qint64{2}, qint64{38}, qint64{39}, qint64{1375}, qint64{786431}}) {
+    for (qint64 blocks : {qint64{3}, qint64{39}, qint64{786431}}) {
       const std::vector<TransitionFrame> schedule = TransitionSchedule(blocks);
-      QCOMPARE(qint64(schedule.size()), std::min<qint64>(40, blocks + 1));
-      QCOMPARE(schedule.front().dueMs, 0);
-      QCOMPARE(schedule.back().dueMs, 500);          // the whole picture after half a second
-      QCOMPARE(schedule.back().copies, blocks + 1);  // every block and the final copy
-      const qint64 perFrame = (blocks + 1 + qint64(schedule.size()) - 1) / qint64(schedule.size());
-      for (size_t f = 1; f < schedule.size(); ++f) {
-        QVERIFY(schedule[f].copies > schedule[f - 1].copies);
-        QVERIFY(schedule[f].copies - schedule[f - 1].copies <= perFrame);  // evenly shared
-        const qint64 gap = schedule[f].dueMs - schedule[f - 1].dueMs;
-        QVERIFY(gap >= 500 / qint64(schedule.size() - 1) - 1 && gap <= 500 / qint64(schedule.size() - 1) + 1);
-      }
+      // The whole picture after half a second: every block and the final copy.
+      QVERIFY(schedule.size() <= 40 && schedule.front().dueMs == 0);
+      QVERIFY(schedule.back().dueMs == 500 && schedule.back().copies == blocks + 1);
+      for (size_t f = 1; f < schedule.size(); ++f)
+        QVERIFY(schedule[f].copies > schedule[f - 1].copies && schedule[f].dueMs > schedule[f - 1].dueMs);
     }
   }
 
-  void pacedTransitionShowsTheBlocksInOrder() {
+  // Paced by the event loop: every presented frame is one of the schedule's, in order, and a
+  // later start or Finish ends a running transition on its whole picture.
+  void pacedTransitionShowsScheduledFramesInOrder() {
     SetInstantTransitions(false);
     const QImage source = Gradient(210, 155);
+    const BlockGrid grid = MakeBlockGrid(source.size(), 5);
+    const Blocks blocks = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
+    // The destination after each frame of the schedule.
+    QList<QImage> expected;
+    QImage reference(source.size(), QImage::Format_RGB32);
+    reference.fill(Qt::black);
+    qint64 done = 0;
+    for (const TransitionFrame& frame : TransitionSchedule(qint64(blocks.size()))) {
+      QPainter painter(&reference);
+      for (; done < frame.copies && done < qint64(blocks.size()); ++done) CopyBlock(painter, source, grid, blocks[size_t(done)]);
+      if (frame.copies > qint64(blocks.size())) painter.drawImage(0, 0, source);
+      painter.end();
+      expected << reference.copy();
+    }
     QImage destination(source.size(), QImage::Format_RGB32);
     destination.fill(Qt::black);
-    QList<QImage> frames;
-    PlayBlockTransition(source, destination, 5, 1, EffectStyle::esExplode,
-                        [&] { frames << destination.copy(); });
-    QCOMPARE(frames.size(), 40);  // one presentation per frame of the schedule
-    QVERIFY(frames[20] != source);  // still under way halfway through
-    const QImage& firstFrame = frames.front();
-    const QRect centre = MakeBlockGrid(source.size(), 5).BlockRect(22, 16);
-    QCOMPARE(firstFrame.copy(centre), source.copy(centre));
-    QCOMPARE(firstFrame.pixel(1, 1), qRgb(0, 0, 0));  // the corner comes last
-    QCOMPARE(frames.last(), source);
+    TTransitionPlayer player;
+    QList<int> frames;  // the schedule's frame each presentation showed (the last two look alike)
+    player.Start(source, &destination, 5, 1, EffectStyle::esExplode,
+                 [&] { frames << int(expected.lastIndexOf(destination)); });
+    QVERIFY(player.Running());
+    QCOMPARE(destination, expected.front());  // the first frame at once, before any event
+    QTRY_VERIFY_WITH_TIMEOUT(!player.Running(), 20000);
+    QVERIFY(!frames.isEmpty() && frames.size() < expected.size());
+    QCOMPARE(frames.last(), expected.size() - 1);
+    for (qsizetype i = 0; i < frames.size(); ++i) QVERIFY(frames[i] >= (i == 0 ? 1 : frames[i - 1]));
+    // Starting again while one runs, or Finish, ends the running one on its whole picture.
+    destination.fill(Qt::black);
+    player.Start(source, &destination, 5, 1, EffectStyle::esExplode, {});
+    QImage other = Gradient(210, 155).mirrored();
+    player.Start(other, &destination, 5, 1, EffectStyle::esImplode, {});
+    QVERIFY(player.Running());
+    const QRect centre = grid.BlockRect(22, 16);  // the explosion's first block, the implosion's last
+    QCOMPARE(destination.copy(centre), source.copy(centre));
+    player.Finish();
+    QVERIFY(!player.Running() && destination == other);
   }
 };
 

@@ -1,9 +1,7 @@
-// Tests of TPointerChain and TBooleanChain.
+// Tests of TPointerChain (positions, cursor, links) and TBooleanChain.
 #include "database/Chains.h"
 
 #include <QTest>
-
-#include <array>
 
 using namespace orlaventis;
 
@@ -14,21 +12,11 @@ class TestChains : public QObject {
     std::array<int, 10> items{};
     TPointerChain chain(QStringLiteral("Test"));
     for (int& i : items) QVERIFY(chain.Add(&i));
-    QCOMPARE(chain.Count(), 10);
-    QCOMPARE(chain.CursorPos(), 10);
-    for (int p = 1; p <= 10; ++p) {
-      QCOMPARE(chain.Items(p), static_cast<void*>(&items[p - 1]));
-      QCOMPARE(chain.CursorPos(), p);
-    }
-    for (int p = 10; p >= 1; --p) {
-      QCOMPARE(chain.Items(p), static_cast<void*>(&items[p - 1]));
-      QCOMPARE(chain.CursorPos(), p);
-    }
-    // Jumps from the cursor to far positions still land right (nearer-end starts).
-    for (int p : {7, 2, 9, 3, 10, 1, 6, 5}) QCOMPARE(chain.Items(p), static_cast<void*>(&items[p - 1]));
-    QCOMPARE(chain.Items(0), nullptr);
-    QCOMPARE(chain.Items(11), nullptr);
-    QCOMPARE(chain.Items(-3), nullptr);
+    QVERIFY(chain.Count() == 10 && chain.CursorPos() == 10);
+    // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right.
+    for (int p : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7, 2, 9, 3, 10, 1, 6, 5})
+      QVERIFY2(chain.Items(p) == &items[p - 1] && chain.CursorPos() == p, qPrintable(QString::number(p)));
+    QVERIFY(chain.Items(0) == nullptr && chain.Items(11) == nullptr && chain.Items(-3) == nullptr);
   }
 
   void putAndDeleteKeepTheLinks() {
@@ -40,29 +28,14 @@ class TestChains : public QObject {
     QCOMPARE(chain.Items(3), static_cast<void*>(&other));
     chain.Items(4);
     chain.Put(9, &other);  // no such position: only the cursor moves to the first node
-    QCOMPARE(chain.CursorPos(), 1);
-    QCOMPARE(chain.Items(5), static_cast<void*>(&items[4]));
-
-    QVERIFY(chain.Delete(1));  // the second node becomes First
-    QCOMPARE(chain.CursorPos(), 1);
-    QCOMPARE(chain.Items(1), static_cast<void*>(&items[1]));
-    QVERIFY(chain.Delete(chain.Count()));  // the previous node becomes Last
-    QCOMPARE(chain.Count(), 3);
-    QCOMPARE(chain.Items(3), static_cast<void*>(&items[3]));
-    QVERIFY(chain.Delete(2));
-    QCOMPARE(chain.Items(1), static_cast<void*>(&items[1]));
-    QCOMPARE(chain.Items(2), static_cast<void*>(&items[3]));
-    chain.Items(2);
-    QVERIFY(!chain.Delete(0));
-    QCOMPARE(chain.CursorPos(), 1);
-    QVERIFY(!chain.Delete(3));
-    QVERIFY(chain.Delete(1));
-    QVERIFY(chain.Delete(1));
-    QCOMPARE(chain.Count(), 0);
-    QCOMPARE(chain.CursorPos(), 0);
-    QCOMPARE(chain.Items(1), nullptr);
-    QVERIFY(chain.Add(&other));  // usable again after becoming empty
-    QCOMPARE(chain.Items(1), static_cast<void*>(&other));
+    QVERIFY(chain.CursorPos() == 1 && chain.Items(5) == &items[4]);
+    QVERIFY(chain.Delete(1) && chain.CursorPos() == 1 && chain.Items(1) == &items[1]);  // the second node becomes First
+    QVERIFY(chain.Delete(chain.Count()) && chain.Count() == 3 && chain.Items(3) == &items[3]);  // the previous becomes Last
+    QVERIFY(chain.Delete(2) && chain.Items(1) == &items[1] && chain.Items(2) == &items[3]);
+    QVERIFY(!chain.Delete(0) && chain.CursorPos() == 1);  // from position 2: the cursor moves to the first node
+    QVERIFY(!chain.Delete(3) && chain.Delete(1) && chain.Delete(1));
+    QVERIFY(chain.Count() == 0 && chain.CursorPos() == 0 && chain.Items(1) == nullptr);
+    QVERIFY(chain.Add(&other) && chain.Items(1) == &other);  // usable again after becoming empty
   }
 
   void longChainFreesWithoutRecursion() {
@@ -75,22 +48,13 @@ class TestChains : public QObject {
 
   void booleanChain() {
     TBooleanChain flags(QStringLiteral("Groups"));
-    QCOMPARE(flags.Count(), 0);
-    QVERIFY(!flags.Get(0));
-    QVERIFY(flags.Fill(5, false));
-    QCOMPARE(flags.Count(), 5);
-    QVERIFY(!flags.Get(5));
-    flags.Set(2, true);
-    flags.Set(7, true);  // outside: ignored
-    QVERIFY(flags.Get(2));
-    QVERIFY(!flags.Get(1));
-    QCOMPARE(flags.Count(), 5);
-    QVERIFY(flags.Fill(3, true));
-    QVERIFY(flags.Get(0) && flags.Get(2) && !flags.Get(3) && !flags.Get(-1));
-    QVERIFY(!flags.Fill(-1, true));
-    QCOMPARE(flags.Count(), 0);
-    flags.Fill(2, true);
-    flags.Clear();
+    QVERIFY(flags.Count() == 0 && !flags.Get(0));
+    QVERIFY(flags.Fill(5, false) && flags.Count() == 5 && !flags.Get(5));
+    flags.Set(2, true), flags.Set(7, true);  // outside: ignored
+    QVERIFY(flags.Get(2) && !flags.Get(1) && flags.Count() == 5);
+    QVERIFY(flags.Fill(3, true) && flags.Get(0) && flags.Get(2) && !flags.Get(3) && !flags.Get(-1));
+    QVERIFY(!flags.Fill(-1, true) && flags.Count() == 0);
+    flags.Fill(2, true), flags.Clear();
     QCOMPARE(flags.Count(), 0);
   }
 };

@@ -5,6 +5,7 @@
 #include "database/TableDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -13,8 +14,6 @@
 using namespace orlaventis;
 
 namespace {
-
-using Names = std::array<QStringList, kEnamelOptionCount>;
 
 // Straight from the definition: the records each list offers for the given choices, computed
 // by filtering the items again for every list.
@@ -57,9 +56,7 @@ struct Expected {
 
 QSet<int> OfferedRecords(const TEnamelCascade& c, EnamelOption option) {
   QSet<int> s;
-  for (int e = 0;; ++e) {
-    const int r = c.RecordOfEntry(option, e);
-    if (r == 0) break;
+  for (int e = 0, r; (r = c.RecordOfEntry(option, e)) != 0; ++e) {
     if (c.EntryOfRecord(option, r) != e) return {-1};  // the two mappings disagree
     s.insert(r);
   }
@@ -85,22 +82,10 @@ QString Compare(const TEnamelCascade& c, const std::array<int, kEnamelOptionCoun
   return {};
 }
 
-TEnamelFabricItem Item(int group, int year, int coach, int roof, int material, std::initializer_list<int> colours) {
-  TEnamelFabricItem it{group, year, coach, roof, material, {}};
-  size_t k = 0;
-  for (int c : colours) it.FabricColors[k++] = c;
-  return it;
-}
-
-QStringList Numbered(const char* prefix, int count) {
+QStringList Numbered(const QByteArray& prefix, int count) {
   QStringList l;
-  for (int i = 1; i <= count; ++i) l.append(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i));
+  for (int i = 1; i <= count; ++i) l.append(QString::fromLatin1(prefix) + QString::number(i));
   return l;
-}
-
-bool Write(const QString& path, const olvtool::DatabaseSource& source) {
-  QString error;
-  return olvtool::WriteDatabase(source, path, QString(), &error);
 }
 
 }  // namespace
@@ -109,74 +94,51 @@ class TestEnamelCascade : public QObject {
   Q_OBJECT
 
  private slots:
-  // The sample catalogue through the engine: names, codes, items, the first choices.
+  // The sample catalogue through the engine: names, codes, items, then a walk of choices with
+  // every list and both picture names after each.
   void loadsWrittenCatalogue() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ol44.cat"));
-    QVERIFY(Write(path, fixture::EnamelDatabase(fixture::SampleEnamel())));
     TTessaranObject db;
-    QVERIFY(db.Open(path, path, QString(), QString()));
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), dir.filePath("ol44.cat"), db));
     TEnamelCascade c;
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
-    QCOMPARE(c.Models(), QStringList({"Berline", "Cabriolet", "Break"}));
-    QCOMPARE(c.Option(EnamelOption::FabricMaterials).Codes, QStringList({"CL", "LE"}));
-    QVERIFY(c.Option(EnamelOption::Modelyears).Codes.isEmpty());
-    QCOMPARE(c.Items().size(), size_t(8));
-    QCOMPARE(c.Option(EnamelOption::CoachColors).Available.Count(), 5);  // records + 1
+    QCOMPARE(c.Models() + c.Option(EnamelOption::FabricMaterials).Codes, QStringList({"Berline", "Cabriolet", "Break", "CL", "LE"}));
+    QVERIFY(c.Option(EnamelOption::Modelyears).Codes.isEmpty() && c.Items().size() == 8 && c.Items()[7].CoachColor == 0);
+    QVERIFY(c.Option(EnamelOption::CoachColors).Available.Count() == 5 && c.Model() == 0);  // records + 1; nothing chosen
     // Colours end at the first number below 1: 3, 4, then 0, so 5 is never read.
     QCOMPARE(c.Items()[1].FabricColors, (std::array<int32_t, 6>{3, 4, 0, 0, 0, 0}));
-    QCOMPARE(c.Items()[7].CoachColor, 0);
-    QCOMPARE(c.Model(), 0);  // loading chooses nothing
-
-    c.ChooseModel(0);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"1961", "1962", "1964"}));
-    QCOMPARE(c.Offered(EnamelOption::CoachColors), QStringList({"Red", "Blue"}));
-    QCOMPARE(c.Offered(EnamelOption::RoofColors), QStringList({"White", "Black"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Cloth"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Tan", "Silver"}));
-    QCOMPARE(c.CarPictureName(), QString("RD_WH"));
-    QCOMPARE(c.SeatPictureName(), QString("CLT1"));
-
-    // Black roof: leather in exactly the three-then-zero colours.
-    c.ChooseOption(EnamelOption::RoofColors, 1);
-    QCOMPARE(c.CarPictureName(), QString("RD_BK"));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Leather"}));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Navy", "Crimson"}));
-    QCOMPARE(c.SeatPictureName(), QString("LEB3"));
-    c.ChooseOption(EnamelOption::FabricColors, 1);
-    QCOMPARE(c.SeatPictureName(), QString("LER4"));
-
-    // A coach colour without a separate roof: no roof offered, the coach code twice, materials
-    // from every item of that coach colour, and nothing carried over from the black roof before.
-    c.ChooseOption(EnamelOption::CoachColors, 1);
-    QVERIFY(!c.HasSeparateRoof());
-    QCOMPARE(c.Option(EnamelOption::RoofColors).Current, 0);
-    QCOMPARE(c.CarPictureName(), QString("BL_BL"));
-    QCOMPARE(c.Offered(EnamelOption::FabricMaterials), QStringList({"Cloth", "Leather"}));
-    c.ChooseOption(EnamelOption::FabricMaterials, 1);
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Ebony"}));
-    QCOMPARE(c.SeatPictureName(), QString("LEK5"));
-
-    // A year whose only item has no coach colour: nothing to the right, no pictures.
-    c.ChooseOption(EnamelOption::Modelyears, 2);
-    QCOMPARE(c.Option(EnamelOption::Modelyears).Current, 4);
-    QVERIFY(c.Offered(EnamelOption::CoachColors).isEmpty());
-    QVERIFY(c.Offered(EnamelOption::FabricMaterials).isEmpty());
-    QVERIFY(c.CarPictureName().isEmpty());
-    QVERIFY(c.SeatPictureName().isEmpty());
-
-    // Another model resets every list to its first entry; an item without a model year never
-    // offers anything, and a model without items offers nothing.
-    c.ChooseModel(1);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"1963"}));
-    QCOMPARE(c.CarPictureName(), QString("IV_BK"));
-    QCOMPARE(c.Offered(EnamelOption::FabricColors), QStringList({"Tan", "Silver", "Navy"}));
-    c.ChooseModel(2);
-    QVERIFY(c.Offered(EnamelOption::Modelyears).isEmpty());
-    QVERIFY(c.CarPictureName().isEmpty());
-    c.ChooseModel(7);  // past the list: no model
+    const int kModel = kEnamelOptionCount;
+    // The list chosen in (kModel: the models), the entry, what each list offers (missing: nothing), the pictures.
+    const struct { int level, entry; QList<QStringList> offered; const char *car, *seat; } steps[] = {
+        {kModel, 0, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Cloth"}, {"Tan", "Silver"}}, "RD_WH", "CLT1"},
+        // Black roof: leather in exactly the three-then-zero colours.
+        {2, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Leather"}, {"Navy", "Crimson"}}, "RD_BK", "LEB3"},
+        {4, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {"White", "Black"}, {"Leather"}, {"Navy", "Crimson"}}, "RD_BK", "LER4"},
+        // A coach colour without a separate roof: no roof offered, the coach code twice, materials
+        // from every item of that coach colour, and nothing carried over from the black roof before.
+        {1, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {}, {"Cloth", "Leather"}, {"Silver"}}, "BL_BL", "CLG2"},
+        {3, 1, {{"1961", "1962", "1964"}, {"Red", "Blue"}, {}, {"Cloth", "Leather"}, {"Ebony"}}, "BL_BL", "LEK5"},
+        // A year whose only item has no coach colour: nothing to the right, no pictures.
+        {0, 2, {{"1961", "1962", "1964"}, {}, {}, {}, {}}, "", ""},
+        // Another model resets every list to its first entry; an item without a model year never
+        // offers anything, a model without items offers nothing, and one past the list is none.
+        {kModel, 1, {{"1963"}, {"Ivory"}, {"Black"}, {"Leather"}, {"Tan", "Silver", "Navy"}}, "IV_BK", "LET1"},
+        {kModel, 2, {}, "", ""},
+        {kModel, 7, {}, "", ""},
+    };
+    const std::array<int, kEnamelOptionCount> counts = {4, 4, 2, 2, 5};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+      const auto& s = steps[i];
+      if (s.level == kModel) c.ChooseModel(s.entry);
+      else c.ChooseOption(static_cast<EnamelOption>(s.level), s.entry);
+      const QString row = QStringLiteral("step %1").arg(i);
+      for (int o = 0; o < kEnamelOptionCount; ++o)
+        QVERIFY2(c.Offered(static_cast<EnamelOption>(o)) == s.offered.value(o), qPrintable(row + QString::number(o)));
+      QVERIFY2(c.CarPictureName() == QLatin1String(s.car) && c.SeatPictureName() == QLatin1String(s.seat), qPrintable(row));
+      const QString diff = Compare(c, counts);  // and every current choice among what is offered
+      QVERIFY2(diff.isEmpty(), qPrintable(row + ": " + diff));
+    }
     QCOMPARE(c.Model(), 0);
-    QVERIFY(c.Offered(EnamelOption::Modelyears).isEmpty());
   }
 
   // Entries that are not offered leave the choice as it was.
@@ -184,66 +146,42 @@ class TestEnamelCascade : public QObject {
     TEnamelCascade c;
     QVERIFY(c.SetData({"M"}, {Numbered("Y", 2), Numbered("C", 2), Numbered("R", 1), Numbered("F", 1), Numbered("K", 2)},
                       {QStringList(), {"c1", "c2"}, {"r1"}, {"f1"}, {"k1", "k2"}},
-                      {Item(1, 2, 1, 0, 1, {1, 2}), Item(1, 2, 2, 1, 1, {2})}));
+                      {{1, 2, 1, 0, 1, {1, 2}}, {1, 2, 2, 1, 1, {2}}}));
     c.ChooseModel(0);
-    QCOMPARE(c.Offered(EnamelOption::Modelyears), QStringList({"Y2"}));
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, 0), 2);
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, 1), 0);
-    QCOMPARE(c.RecordOfEntry(EnamelOption::Modelyears, -1), 0);
-    QCOMPARE(c.EntryOfRecord(EnamelOption::Modelyears, 1), -1);
+    const auto years = EnamelOption::Modelyears;
+    QCOMPARE(c.Offered(years), QStringList({"Y2"}));
+    QVERIFY(c.RecordOfEntry(years, 0) == 2 && c.RecordOfEntry(years, 1) == 0 && c.RecordOfEntry(years, -1) == 0);
+    QCOMPARE(c.EntryOfRecord(years, 1), -1);
     c.ChooseOption(EnamelOption::CoachColors, 1);
     QCOMPARE(c.CarPictureName(), QString("c2_r1"));
     c.ChooseOption(EnamelOption::CoachColors, 5);
-    QCOMPARE(c.Option(EnamelOption::CoachColors).Current, 2);
     c.ChooseOption(EnamelOption::FabricColors, -1);
-    QCOMPARE(c.Option(EnamelOption::FabricColors).Current, 2);
+    QVERIFY(c.Option(EnamelOption::CoachColors).Current == 2 && c.Option(EnamelOption::FabricColors).Current == 2);
     QCOMPARE(c.SeatPictureName(), QString("f1k2"));
   }
 
   // Damaged or incomplete catalogues give a distinct result and an empty cascade.
   void damagedCatalogues() {
     QTemporaryDir dir;
-    // No models.
+    TTessaranObject db;
+    TEnamelCascade c;
+    // No models; no paint and trim tables at all.
     fixture::EnamelData d = fixture::SampleEnamel();
     d.models.clear();
-    const QString empty = dir.filePath(QStringLiteral("empty.cat"));
-    QVERIFY(Write(empty, fixture::EnamelDatabase(d)));
-    TTessaranObject db;
-    QVERIFY(db.Open(empty, empty, QString(), QString()));
-    TEnamelCascade c;
-    QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
-    QVERIFY(c.Items().empty());
-    db.Close();
-
-    // No paint and trim tables at all.
-    olvtool::DatabaseSource other;
-    other.tables.push_back({QStringLiteral("Picture Groups"), {fixture::EnamelText(QStringLiteral("Name"))}, {{"A"}}, true});
-    const QString none = dir.filePath(QStringLiteral("none.cat"));
-    QVERIFY(Write(none, other));
-    QVERIFY(db.Open(none, none, QString(), QString()));
-    QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
-    db.Close();
-
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(d), dir.filePath("empty.cat"), db));
+    QVERIFY(c.Load(db) == TEnamelCascade::LoadResult::NoModels && c.Items().empty());
+    const olvtool::DatabaseSource other{{{"Picture Groups", {dbfixture::Col("Name")}, {{"A"}}, true}}, false, {}};
+    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db) && c.Load(db) == TEnamelCascade::LoadResult::NoModels);
     // A data file cut short: the last items' "Group" cannot be read.
-    const QString defs = dir.filePath(QStringLiteral("cut.def"));
-    const QString data = dir.filePath(QStringLiteral("cut.dat"));
-    QString error;
-    QVERIFY(olvtool::WriteDatabase(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, data, &error));
-    QVERIFY(db.Open(data, defs, QString(), QString()));
+    const QString defs = dir.filePath("cut.def"), data = dir.filePath("cut.dat");
+    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, db, data));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     db.Close();
-    QFile file(data);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.resize(file.size() - 40));
-    file.close();
-    QVERIFY(db.Open(data, defs, QString(), QString()));
+    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40) && db.Open(data, defs, QString(), QString()));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::ItemUnread);
-    QVERIFY(c.Models().isEmpty());
-    QVERIFY(c.Items().empty());
-
+    QVERIFY(c.Models().isEmpty() && c.Items().empty());
     // Lists longer than a choice list may hold are refused before anything is sized.
-    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}));
-    QVERIFY(c.Models().isEmpty());
+    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}) && c.Models().isEmpty());
   }
 
   // Random catalogues and random choices, in any order, against the brute-force model; and the
@@ -263,37 +201,33 @@ class TestEnamelCascade : public QObject {
         for (int k = 0, n = random.bounded(0, 7); k < n; ++k) it.FabricColors[size_t(k)] = pick(counts[4]);
         items.push_back(it);
       }
-      Names names{Numbered("Y", counts[0]), Numbered("C", counts[1]), Numbered("R", counts[2]), Numbered("F", counts[3]),
-                  Numbered("K", counts[4])};
-      Names codes{QStringList(), Numbered("c", counts[1]), Numbered("r", counts[2]), Numbered("f", counts[3]), Numbered("k", counts[4])};
+      std::array<QStringList, kEnamelOptionCount> names, codes;
+      for (size_t o = 0; o < names.size(); ++o) {
+        names[o] = Numbered(QByteArray(1, "YCRFK"[o]), counts[o]);
+        if (o > 0) codes[o] = Numbered(QByteArray(1, "ycrfk"[o]), counts[o]);
+      }
       TEnamelCascade c;
       QVERIFY(c.SetData(Numbered("M", models), names, codes, items));
-
-      c.ChooseModel(0);
-      QString diff = Compare(c, counts);
-      QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("round %1 start: %2").arg(round).arg(diff)));
-      for (int step = 0; step < 40; ++step) {
-        const int level = random.bounded(0, kEnamelOptionCount + 1);
-        const int entry = random.bounded(-1, 4);
-        if (level == kEnamelOptionCount) c.ChooseModel(entry);
-        else c.ChooseOption(static_cast<EnamelOption>(level), entry);
-        diff = Compare(c, counts);
+      c.ChooseModel(0);  // step -1
+      for (int step = -1; step < 40; ++step) {
+        const int level = random.bounded(0, kEnamelOptionCount + 1), entry = random.bounded(-1, 4);
+        if (step >= 0 && level == kEnamelOptionCount) c.ChooseModel(entry);
+        else if (step >= 0) c.ChooseOption(static_cast<EnamelOption>(level), entry);
+        const QString diff = Compare(c, counts);
         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(diff)));
       }
-
       // Every reachable (car, seat), by enumeration over the brute-force model.
       QSet<QString> expected;
       auto code = [&](int option, int record) { return record >= 1 ? codes[size_t(option)].value(record - 1) : QString(); };
       for (int m = 1; m <= models; ++m) {
-        const Expected em{m, 0, 0, 0, 0, items, counts};
-        if (em.Years().isEmpty()) expected.insert(QStringLiteral("|"));
-        for (int y : em.Years()) {
-          const Expected ey{m, y, 0, 0, 0, items, counts};
-          if (ey.Coaches().isEmpty()) expected.insert(QStringLiteral("|"));
-          for (int co : ey.Coaches()) {
+        const QSet<int> years = Expected{m, 0, 0, 0, 0, items, counts}.Years();
+        if (years.isEmpty()) expected.insert(QStringLiteral("|"));
+        for (int y : years) {
+          const QSet<int> coaches = Expected{m, y, 0, 0, 0, items, counts}.Coaches();
+          if (coaches.isEmpty()) expected.insert(QStringLiteral("|"));
+          for (int co : coaches) {
             const QSet<int> roofs = Expected{m, y, co, 0, 0, items, counts}.Roofs();
-            const QList<int> roofChoices = roofs.isEmpty() ? QList<int>{0} : roofs.values();
-            for (int r : roofChoices) {
+            for (int r : roofs.isEmpty() ? QList<int>{0} : roofs.values()) {
               const QString car = code(1, co) + QLatin1Char('_') + (r >= 1 ? code(2, r) : code(1, co));
               const QSet<int> materials = Expected{m, y, co, r, 0, items, counts}.Materials();
               if (materials.isEmpty()) expected.insert(car + QLatin1Char('|'));
@@ -307,7 +241,7 @@ class TestEnamelCascade : public QObject {
         }
       }
       QSet<QString> visited;
-      c.ForEachChoice([&](const TEnamelCascade& v) { visited.insert(v.CarPictureName() + QLatin1Char('|') + v.SeatPictureName()); });
+      c.ForEachChoice([&](const TEnamelCascade& v) { visited.insert(v.CarPictureName() + '|' + v.SeatPictureName()); });
       QVERIFY2(visited == expected, qPrintable(QStringLiteral("round %1: the walk visits other combinations").arg(round)));
       QCOMPARE(c.Model(), 1);  // the walk ends on the first entries
     }

@@ -1,4 +1,4 @@
-// Tests of the Windows-1252 text boundary.
+// Tests of the Windows-1252 text boundary of the data files.
 #include "database/Win1252.h"
 
 #include <QTest>
@@ -8,22 +8,13 @@ using namespace orlaventis;
 class TestWin1252 : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void roundTripsEveryByte() {
+  void win1252RoundTripsEveryByteAndRefusesTheRest() {
     QByteArray all;
     for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
     const QString text = DecodeWin1252(all);
-    QCOMPARE(text.size(), 256);
-    QCOMPARE(text.at(0x80), QChar(0x20AC));  // euro sign
-    QCOMPARE(text.at(0x9F), QChar(0x0178));
-    QCOMPARE(text.at(0xE9), QChar(0x00E9));
-    const auto back = EncodeWin1252(text);
-    QVERIFY(back.has_value());
-    QCOMPARE(*back, all);
-  }
-  void refusesCharactersOutsideTheSet() {
-    QVERIFY(!EncodeWin1252(QStringLiteral("caf\u00e9 \u0101")).has_value());
-    QVERIFY(!EncodeWin1252(QString::fromUtf8("\xF0\x9F\x9A\x97")).has_value());
-    QCOMPARE(*EncodeWin1252(QStringLiteral("\u20ac 5")), QByteArray("\x80 5"));
+    QVERIFY(text.size() == 256 && text.at(0x80) == QChar(0x20AC) && text.at(0x9F) == QChar(0x0178) && text.at(0xE9) == QChar(0xE9));
+    QCOMPARE(EncodeWin1252(text), std::optional(all));
+    QVERIFY(!EncodeWin1252(QStringLiteral("caf\u00e9 \u0101")) && !EncodeWin1252(QString::fromUtf8("\xF0\x9F\x9A\x97")));
   }
 };
 

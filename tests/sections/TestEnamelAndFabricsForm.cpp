@@ -2,9 +2,9 @@
 #include "sections/EnamelAndFabricsForm.h"
 
 #include "SlideFixture.h"
-#include "controls/ProportionalImage.h"
+#include "controls/BaseButton.h"
 #include "database/EnamelFixture.h"
-#include "media/Messages.h"
+#include "shell/LanguageFile.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace orlaventis;
+using fixture::Centre;
 
 namespace {
 
@@ -19,16 +20,6 @@ namespace {
 QRgb MemberColour(const QString& member) {
   const uint h = qHash(member);
   return qRgb(40 + h % 200, 40 + (h / 200) % 200, 40 + (h / 40000) % 200);
-}
-
-QByteArray Png(QRgb colour, QSize size) {
-  QImage picture(size, QImage::Format_RGB32);
-  picture.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "PNG");
-  return bytes;
 }
 
 QStringList Items(const QComboBox* list) {
@@ -44,14 +35,8 @@ const QStringList kSeats = {"i\\f\\CLT1", "i\\f\\CLG2", "i\\f\\LEB3", "i\\f\\LER
 
 }  // namespace
 
-class TestEnamelAndFabricsForm : public QObject {
+class TestEnamelAndFabricsForm : public fixture::SectionTest {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TMainForm> main_;
-  RecordedMessages messages_;
-
-  QString Folder() const { return dir_->path(); }
 
   bool WriteCatalogue(const fixture::EnamelData& data, int language = 44) {
     QDir().mkpath(Folder() + QStringLiteral("/d"));
@@ -59,319 +44,215 @@ class TestEnamelAndFabricsForm : public QObject {
     return olvtool::WriteDatabase(fixture::EnamelDatabase(data),
                                   Folder() + QStringLiteral("/d/ol%1.cat").arg(language), QString(), &error);
   }
-
   bool WriteArchive(const QStringList& members, const QStringList& broken = {}) {
     olvtool::ArchiveWriter writer;
     const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
     for (const QString& m : members) {
       const QSize size = m.startsWith(QStringLiteral("i\\e\\")) ? QSize(60, 30) : QSize(30, 30);
       // Packed, so that pending events run while a member inflates, as with real pictures.
-      if (!writer.Add(m, Png(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
+      if (!writer.Add(m, fixture::PlainPng(MemberColour(m), size), time, olvtool::MemberPacking::Packed)) return false;
     }
-    for (const QString& m : broken)
-      if (!writer.Add(m, QByteArray("not a picture"), time)) return false;
+    for (const QString& m : broken) writer.Add(m, QByteArray("not a picture"), time);
     QString error;
     return writer.Write(Folder() + QStringLiteral("/olve.dat"), &error);
   }
-
-  TEnamelAndFabricsForm* Start(int language = 44) {
-    main_ = fixture::StartMainForm(Folder(), language);
-    if (!main_) return nullptr;
-    ShowEnamelAndFabricsForm();
-    return dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+  TEnamelAndFabricsForm* Start(int language = 44, QSize screen = QSize(640, 480)) {
+    main_ = fixture::StartMainForm(Folder(), language, screen);
+    return main_ ? (ShowEnamelAndFabricsForm(), dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics)))
+                 : nullptr;
+  }
+  // Moves `list` from its current entry to `index` by arrow keys, one entry at a time, as a user
+  // would (the keys are counted up front: a choice may refill the list meanwhile).
+  static void Choose(QComboBox* list, int index) {
+    for (int steps = index - list->currentIndex(); steps != 0; steps += steps > 0 ? -1 : 1)
+      QTest::keyClick(list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+  }
+  // A catalogue of the sample and all pictures, shown.
+  TEnamelAndFabricsForm* StartSample() {
+    return WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats) ? Start() : nullptr;
   }
 
-  static QRgb Centre(TProportionalImage* picture) {
-    return fixture::PixelOf(picture, QPoint(picture->width() / 2, picture->height() / 2));
+  // Picks entry `index` as a user does with the keyboard: the list's drop-down opened with F4,
+  // moved to the entry and taken with Return (also when it is the entry already chosen).
+  static void Pick(QComboBox* list, int index) {
+    QTest::keyClick(list, Qt::Key_F4);
+    QAbstractItemView* view = list->view();
+    QVERIFY(view->isVisible());
+    while (view->currentIndex().row() < index) QTest::keyClick(view, Qt::Key_Down);
+    while (view->currentIndex().row() > index) QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY(!view->isVisible());
   }
-
-  static void Choose(QComboBox* list, int index) { list->setCurrentIndex(index); }
 
  private slots:
-  void initTestCase() {
-    InstallMessages(&messages_);
-    InstallSectionRoutines(SectionFormRoutines());
-    RegisterEnamelAndFabricsForm();
-  }
+  void initTestCase() { RegisterEnamelAndFabricsForm(); }
 
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    messages_.Clear();
-  }
+  void init() { QVERIFY(Fresh()); }
 
   void cleanup() { main_.reset(); }
 
-  // The form as created: components, tags, first entries down the chain, both pictures.
+  // The form as created: first entries down the chain, both pictures, the lists' colours.
   void createsWithFirstChoices() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->DatabaseOpen());
-    QVERIFY(messages_.All().isEmpty());
-
-    QCOMPARE(form->HeaderLbl->property("Tag").toInt(), 4000);
-    QCOMPARE(form->HeaderLblBk->property("Tag").toInt(), 4000);
-    QCOMPARE(form->ModelsComboBox->property("Tag").toInt(), 0);
-    const std::array<QComboBox*, 5> lists = {form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
-                                             form->FabricMaterialsComboBox, form->FabricColorsComboBox};
-    for (QComboBox* list : lists) QCOMPARE(list->property("Tag").toInt(), 4010);
-    const std::array<QLabel*, 6> labels = {form->ModelsLabel, form->ModelyearsLabel, form->CoachColorsLabel,
-                                           form->RoofColorsLabel, form->FabricMaterialsLabel, form->FabricColorsLabel};
-    for (int i = 0; i < 6; ++i) QCOMPARE(labels[size_t(i)]->property("Tag").toInt(), 4011 + i);
-    QCOMPARE(form->CarImage->geometry(), QRect(135, 127, 310, 155));
-    QCOMPARE(form->ChairImage->geometry(), QRect(445, 127, 155, 155));
-    QCOMPARE(form->FabricColorsComboBox->geometry(), QRect(460, 400, 145, 22));
-    QCOMPARE(form->CarImage->Sx(), 100);
-    QCOMPARE(form->ChairImage->Sy(), 100);
-    QVERIFY(!form->CarImage->Effects());
-    QVERIFY(!form->ModelsComboBox->isEditable());
-
-    QCOMPARE(Items(form->ModelsComboBox), QStringList({"Berline", "Cabriolet", "Break"}));
-    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1961", "1962", "1964"}));
-    QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Red", "Blue"}));
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Cloth"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver"}));
-    for (QComboBox* list : lists) QCOMPARE(list->currentIndex(), 0);
-    QVERIFY(form->RoofColorsComboBox->isEnabled());
-
-    // The pictures, drawn by the controls, and nothing left in the temporary folder.
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_WH"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLT1"));
-    QVERIFY(fixture::TempFiles().isEmpty());
-
-    // The lists: maroon with white text, drawn into a picture.
-    QImage shot(form->size(), QImage::Format_RGB32);
-    form->render(&shot);
-    const QRect box = form->CoachColorsComboBox->geometry();
-    const QRgb face = shot.pixel(box.left() + 100, box.center().y());
+    TEnamelAndFabricsForm* form = StartSample();
+    QVERIFY(form != nullptr && form->DatabaseOpen() && messages_.All().isEmpty());
+    QList<QStringList> items;
+    for (QComboBox* list : {form->ModelsComboBox, form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
+                            form->FabricMaterialsComboBox, form->FabricColorsComboBox})
+      items << (Items(list) << QString::number(list->currentIndex()));
+    QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
+                                        {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
+    QVERIFY(form->RoofColorsComboBox->isEnabled() && fixture::TempFiles().isEmpty());
+    // The pictures, drawn by the controls.
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
+    // The lists: maroon with white text.
+    const QImage shot = probes::Render(form->CoachColorsComboBox);
+    const QRgb face = shot.pixel(100, shot.height() / 2);
     QVERIFY2(qRed(face) > 100 && qGreen(face) < 70 && qBlue(face) < 70, "the list is maroon");
-    int white = 0;
-    for (int x = box.left(); x < box.left() + 60; ++x)
-      for (int y = box.top(); y < box.bottom(); ++y) white += qGray(shot.pixel(x, y)) > 200 ? 1 : 0;
-    QVERIFY2(white > 5, "the list's text is drawn in white");
+    QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), [](QRgb c) { return qGray(c) > 200; }) > 5);
   }
-
-  // Choosing left to right recomputes everything to the right; another model resets it.
+  // Choosing left to right recomputes everything to the right; another model resets it. A choice
+  // made while a picture unpacks (events run meanwhile) shows its own pictures; the member that
+  // was unpacking when it came is not shown over them.
   void cascadeThroughTheLists() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
+    TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
-
+    // Runs inside the black roof's car extraction.
+    QMetaObject::invokeMethod(form, [form] { Choose(form->CoachColorsComboBox, 1); }, Qt::QueuedConnection);
+    Choose(form->RoofColorsComboBox, 1);
+    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Blue", "Silver"}));
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\BL_BL"), MemberColour("i\\f\\CLG2")}));
+    Choose(form->CoachColorsComboBox, 0);
     // Black roof: leather, and exactly the colours before the first 0.
     Choose(form->RoofColorsComboBox, 1);
-    form->RoofColorsComboBoxChange();
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Leather"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Navy", "Crimson"}));
+    QCOMPARE(Items(form->FabricMaterialsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Leather", "Navy", "Crimson"}));
     Choose(form->FabricColorsComboBox, 1);
-    form->FabricColorsComboBoxChange();
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);  // lists to the left keep their choice
-
     // A coach colour without a separate roof: the roof list holds the coach colour, disabled;
     // the car picture uses the coach code twice; materials of all its items.
     Choose(form->CoachColorsComboBox, 1);
-    form->CoachColorsComboBoxChange();
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
-    QVERIFY(!form->RoofColorsComboBox->isEnabled());
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-    QCOMPARE(Items(form->FabricMaterialsComboBox), QStringList({"Cloth", "Leather"}));
+    QVERIFY(!form->RoofColorsComboBox->isEnabled() && Centre(form->CarImage) == MemberColour("i\\e\\BL_BL"));
+    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricMaterialsComboBox), QStringList({"Blue", "Cloth", "Leather"}));
     // Only this coach colour's leather colours, nothing of the black roof chosen before.
     Choose(form->FabricMaterialsComboBox, 1);
-    form->FabricMaterialsComboBoxChange();
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
-    QCOMPARE(Centre(form->ChairImage), qRgb(0, 0, 0));
-    QVERIFY(form->ChairImage->Image().isNull());
-    QVERIFY(messages_.All().isEmpty());
+    QVERIFY(form->ChairImage->Image().isNull() && Centre(form->ChairImage) == qRgb(0, 0, 0) && messages_.All().isEmpty());
     // The car picture stays while only the trim changes.
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-
     // Back to a coach colour with roofs: the roof list is enabled again.
     Choose(form->CoachColorsComboBox, 0);
-    form->CoachColorsComboBoxChange();
     QVERIFY(form->RoofColorsComboBox->isEnabled());
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
-
     // 1962: Grey on White, whose car picture is missing.
     Choose(form->ModelyearsComboBox, 1);
-    form->ModelyearsComboBoxChange();
     QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Grey"}));
-    QCOMPARE(Centre(form->CarImage), qRgb(0, 0, 0));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLT1"));
-
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}), (QList<QRgb>{qRgb(0, 0, 0), MemberColour("i\\f\\CLT1")}));
     // 1964 has an item without a coach colour: empty lists to the right, no pictures.
     Choose(form->ModelyearsComboBox, 2);
-    form->ModelyearsComboBoxChange();
-    QCOMPARE(form->CoachColorsComboBox->count(), 0);
-    QCOMPARE(form->RoofColorsComboBox->count(), 0);
-    QCOMPARE(form->FabricColorsComboBox->count(), 0);
-    QVERIFY(form->CarImage->Image().isNull());
-    QVERIFY(form->ChairImage->Image().isNull());
-
+    QCOMPARE((QList<int>{form->CoachColorsComboBox->count(), form->RoofColorsComboBox->count(), form->FabricColorsComboBox->count()}),
+             (QList<int>{0, 0, 0}));
+    QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
     // Another model: every list right of it back at its first entry.
     Choose(form->ModelsComboBox, 1);
-    form->ModelsComboBoxChange();
-    QCOMPARE(Items(form->ModelyearsComboBox), QStringList({"1963"}));
-    QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Ivory"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Tan", "Silver", "Navy"}));
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\IV_BK"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LET1"));
+    QCOMPARE(Items(form->ModelyearsComboBox) + Items(form->CoachColorsComboBox) + Items(form->FabricColorsComboBox),
+             QStringList({"1963", "Ivory", "Tan", "Silver", "Navy"}));
+    QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
+             (QList<QRgb>{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
     Choose(form->ModelsComboBox, 2);  // no items at all
-    form->ModelsComboBoxChange();
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(form->CarImage->Image().isNull());
-
+    QVERIFY(form->ModelyearsComboBox->count() == 0 && form->CarImage->Image().isNull());
     // Leaving and coming back keeps the choices.
     main_->GoTo(SectionId::Introduction);
     form->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
-    QCOMPARE(SectionForm(SectionId::EnamelAndFabrics), form);
-    QCOMPARE(form->ModelsComboBox->currentIndex(), 2);
+    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
     QVERIFY(fixture::TempFiles().isEmpty());
   }
-
-  // A choice made while a picture unpacks (events run meanwhile) shows its own pictures; the
-  // member that was unpacking when it came is not shown over them.
-  void choiceWhileAPictureUnpacks() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars + kSeats));
-    TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    Choose(form->RoofColorsComboBox, 1);
-    // Runs inside the black roof's car extraction.
-    QMetaObject::invokeMethod(
-        form,
-        [form] {
-          Choose(form->CoachColorsComboBox, 1);
-          form->CoachColorsComboBoxChange();
-        },
-        Qt::QueuedConnection);
-    form->RoofColorsComboBoxChange();
+  // Opened from the menu with no language row for the lists' tag: the labels are translated,
+  // the lists keep their items. Picking the chosen entry again changes nothing to its right.
+  void userPicksInATranslatedForm() {
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats));
+    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
+                                       {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
+    main_ = fixture::StartMainForm(Folder(), 44);
+    QVERIFY(main_ != nullptr);
+    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
+    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QVERIFY(form != nullptr && form->isVisible());
+    QCOMPARE(QStringList(form->ModelyearsLabel->text()) + Items(form->ModelyearsComboBox) + Items(form->FabricColorsComboBox),
+             QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
+    Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
+    Pick(form->FabricColorsComboBox, 1);
+    for (QComboBox* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
+      Pick(same, same->currentIndex());
+    QVERIFY(form->RoofColorsComboBox->currentIndex() == 1 && form->FabricColorsComboBox->currentText() == "Crimson");
+    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
+    Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Silver"}));
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\CLG2"));
-    QVERIFY(fixture::TempFiles().isEmpty());
   }
-
   // A member that does not decode, codes that would leave the temporary folder: cleared pictures.
   void badPicturesAndCodes() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.roofs[0].second = QStringLiteral("..\\..\\x");  // Red on White names a path
-    QVERIFY(WriteCatalogue(data));
-    QVERIFY(WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
+    QVERIFY(WriteCatalogue(data) && WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->CarImage->Image().isNull());
-    QVERIFY(form->ChairImage->Image().isNull());
-    QCOMPARE(Centre(form->ChairImage), qRgb(0, 0, 0));
-    QVERIFY(fixture::TempFiles().isEmpty());
-    QVERIFY(!QFileInfo::exists(Folder() + QStringLiteral("/x")));
+    QVERIFY(form != nullptr && form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
+    QVERIFY(Centre(form->ChairImage) == qRgb(0, 0, 0) && fixture::TempFiles().isEmpty() && !QFileInfo::exists(Folder() + "/x"));
     Choose(form->RoofColorsComboBox, 1);
-    form->RoofColorsComboBoxChange();
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
   }
-
   // No catalogue: nothing filled, nothing reported, handlers do nothing, no background.
   void missingCatalogue() {
     QVERIFY(WriteArchive(kCars));
     QDir().mkpath(Folder() + QStringLiteral("/i/b"));
-    QImage background(640, 480, QImage::Format_RGB32);
-    background.fill(qRgb(0, 90, 0));
-    QVERIFY(background.save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
+    QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(!form->DatabaseOpen());
-    QCOMPARE(form->ModelsComboBox->count(), 0);
+    QVERIFY(form != nullptr && !form->DatabaseOpen());
     form->ModelsComboBoxChange();
     form->FabricColorsComboBoxChange();
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(messages_.All().isEmpty());
+    QVERIFY(form->ModelsComboBox->count() == 0 && form->ModelyearsComboBox->count() == 0 && messages_.All().isEmpty());
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
-
-    // With the catalogue the same background shows.
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    form = Start();
-    QVERIFY(form != nullptr);
-    QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
+    // With a catalogue the same background shows; the catalogue is the chosen language's.
+    fixture::EnamelData dutch = fixture::SampleEnamel();
+    dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
+    QVERIFY(WriteCatalogue(dutch, 31) && WriteCatalogue(fixture::SampleEnamel(), 44));
+    form = Start(31);
+    QVERIFY(form != nullptr && fixture::PixelOf(form, QPoint(630, 20)) == qRgb(0, 90, 0));
+    QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
-
-  // An empty model table or an item whose model cannot be read: "Error", then an empty form.
+  // An empty model table or an item whose model cannot be read: "Error" with the file, then an
+  // empty form.
   void damagedCatalogueSaysError() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
-    QVERIFY(WriteCatalogue(data));
-    QVERIFY(WriteArchive(kCars));
+    QVERIFY(WriteCatalogue(data) && WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QCOMPARE(messages_.All(), QStringList({"information: Error"}));
-    QVERIFY(!form->DatabaseOpen());
-    QCOMPARE(form->ModelyearsComboBox->count(), 0);
-    QVERIFY(form->isVisible());
+    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
+    QVERIFY(form != nullptr && !form->DatabaseOpen() && form->isVisible() && form->ModelyearsComboBox->count() == 0);
     form->ModelsComboBoxChange();
     QCOMPARE(messages_.All().size(), 1);
   }
-
-  // The catalogue of the chosen language.
-  void catalogueByLanguage() {
-    fixture::EnamelData dutch = fixture::SampleEnamel();
-    dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
-    QVERIFY(WriteCatalogue(dutch, 31));
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel(), 44));
-    QVERIFY(WriteArchive(kCars));
-    TEnamelAndFabricsForm* form = Start(31);
-    QVERIFY(form != nullptr);
-    QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
-  }
-
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
   void listTextScalesWithTheLayout() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
-    QVERIFY(WriteArchive(kCars));
-    main_ = fixture::StartMainForm(Folder(), 44);
-    QVERIFY(main_ != nullptr);
-    main_.reset();
-    SetScreenSizeOverride(QSize(1024, 768));
-    main_ = std::make_unique<TMainForm>();
-    QVERIFY(main_->FormCreate());
-    QCOMPARE(int(LayoutMode), 4);
-    main_->setGeometry(0, 0, 1024, 768);
-    main_->show();
-    ShowEnamelAndFabricsForm();
-    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
-    QVERIFY(form != nullptr);
-    QCOMPARE(form->CoachColorsComboBox->geometry(), QRect(375, 425, 181, 28));
-    const int labelPixels = form->CoachColorsLabel->font().pixelSize();
-    QCOMPARE(labelPixels, 14);
-    QCOMPARE(form->CoachColorsComboBox->font().pixelSize(), labelPixels);
-    QCOMPARE(form->CoachColorsComboBox->view()->font().pixelSize(), labelPixels);
-
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars));
+    TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
+    QVERIFY(form != nullptr && int(LayoutMode) == 4);
+    QCOMPARE((QList<int>{form->CoachColorsLabel->font().pixelSize(), form->CoachColorsComboBox->font().pixelSize(),
+                         form->CoachColorsComboBox->view()->font().pixelSize()}), (QList<int>{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.
-    auto inkHeight = [](QWidget* widget, auto isInk) {
-      QImage shot(widget->size(), QImage::Format_RGB32);
-      shot.fill(Qt::black);
-      widget->render(&shot);
-      int top = shot.height(), bottom = -1;
+    const auto inkRows = [](QWidget* widget) {
+      const QImage shot = probes::Render(widget, qRgb(0, 0, 0));
+      int rows = 0;
       for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width() * 2 / 3; ++x)
-          if (isInk(shot.pixel(x, y))) {
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-          }
-      return bottom - top + 1;
+        rows += probes::CountPixels(shot, QRect(0, y, shot.width() * 2 / 3, 1), [](QRgb c) { return qGray(c) > 200; }) > 0;
+      return rows;
     };
-    const auto white = [](QRgb c) { return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) > 200; };
     form->CoachColorsLabel->setText(form->CoachColorsComboBox->currentText());
-    const int labelInk = inkHeight(form->CoachColorsLabel, white);
-    QVERIFY(labelInk > 5);
-    QVERIFY2(std::abs(inkHeight(form->CoachColorsComboBox, white) - labelInk) <= 1, "list text as tall as label text");
-    SetScreenSizeOverride(QSize(640, 480));
+    QVERIFY(inkRows(form->CoachColorsLabel) > 5 && std::abs(inkRows(form->CoachColorsComboBox) - inkRows(form->CoachColorsLabel)) <= 1);
   }
 };
 

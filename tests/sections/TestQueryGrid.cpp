@@ -1,25 +1,22 @@
 // Tests of the query grid widget: layout, drawing, the inline editor and the drop-down check list.
 #include "database/CatalogFixture.h"
+#include "database/FieldValues.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace orlaventis;
 using namespace catalogfixture;
 
 namespace {
-
-QImage Solid(QColor colour) {
-  QImage img(10, 10, QImage::Format_ARGB32);
-  img.fill(colour);
-  return img;
-}
 
 struct Fixture {
   QTemporaryDir dir;
@@ -31,21 +28,18 @@ struct Fixture {
     olvtool::WriteDatabase(Catalogue(SmallItems()), path, QString(), nullptr);
     db.Open(path, path, QString(), QString());
     grid.resize(300, 10);
-    grid.SetCheckmarkGlyph(Solid(Qt::green));
-    grid.SetUnCheckmarkGlyph(Solid(Qt::red));
+    grid.SetCheckmarkGlyph(probes::Solid(10, 10, qRgb(0, 255, 0)));
+    grid.SetUnCheckmarkGlyph(probes::Solid(10, 10, qRgb(255, 0, 0)));
     grid.OnSelectionChanged = [this](QObject* sender) {
       if (sender == &grid) ++changes;
     };
   }
-  bool Load() {
-    return grid.LoadDefinition(&db, QStringLiteral("Picture Items"), 3,
-                               QStringLiteral("Picture Properties"));
-  }
-  QImage Render() {
-    QImage img(grid.size(), QImage::Format_ARGB32);
-    img.fill(Qt::magenta);
-    grid.render(&img);
-    return img;
+  bool Load() { return grid.LoadDefinition(&db, QStringLiteral("Picture Items"), 3, QStringLiteral("Picture Properties")); }
+  // Loaded and shown on the screen, for input.
+  bool Show() {
+    if (!Load()) return false;
+    grid.show();
+    return QTest::qWaitForWindowExposed(&grid);
   }
 };
 
@@ -57,100 +51,131 @@ class TestQueryGrid : public QObject {
  private slots:
   void layoutAndDrawing() {
     Fixture f;
-    QVERIFY(!f.grid.Loaded());
-    QVERIFY(f.Load());
-    QCOMPARE(f.grid.RowCount(), 4);
-    QCOMPARE(f.grid.height(), (15 + 1) * 3 + 2);
-    QCOMPARE(f.grid.CurrentRow(), 1);
-    QVERIFY(f.grid.DropDownButton()->isVisibleTo(&f.grid));
-    QVERIFY(!f.grid.TextButton()->isVisibleTo(&f.grid));
+    QVERIFY(!f.grid.Loaded() && f.Load());
+    QCOMPARE((QList<int>{f.grid.RowCount(), f.grid.height(), f.grid.CurrentRow()}), (QList<int>{4, (15 + 1) * 3 + 2, 1}));
+    QVERIFY(f.grid.DropDownButton()->isVisibleTo(&f.grid) && !f.grid.TextButton()->isVisibleTo(&f.grid));
     QCOMPARE(f.grid.toolTip(), QStringLiteral("Pick colours"));
-    const QImage img = f.Render();
+    const QImage img = probes::Render(&f.grid);
     const QRect cell1 = f.grid.CellRect(1), cell2 = f.grid.CellRect(2);
-    QCOMPARE(f.grid.CellRect(4), QRect());  // below the three visible rows
-    QCOMPARE(cell1.left(), f.grid.LabelColumnWidth() + 1);
-    QCOMPARE(QColor(img.pixel(cell1.left() + 1, cell1.top() + 1)), QColor(Qt::darkBlue));
-    QCOMPARE(QColor(img.pixel(cell2.left() + 1, cell2.top() + 1)), QColor(Qt::white));
-    QCOMPARE(QColor(img.pixel(1, cell2.top() + 1)), QColor(Qt::black));
+    QVERIFY(f.grid.CellRect(4).isNull());  // below the three visible rows
+    QCOMPARE(probes::Mismatches(img, {{cell1.left() + 1, cell1.top() + 1, qRgb(0, 0, 128)},
+                                      {cell2.left() + 1, cell2.top() + 1, qRgb(255, 255, 255)},
+                                      {1, cell2.top() + 1, qRgb(0, 0, 0)}}), QString());
     // The current row's text is white on navy, another row's black on white.
-    bool white = false, black = false;
-    for (int x = cell1.left(); x < cell1.left() + 60; ++x)
-      for (int y = cell1.top(); y <= cell1.bottom(); ++y) white |= img.pixel(x, y) == qRgb(255, 255, 255);
-    for (int x = cell2.left(); x < cell2.left() + 60; ++x)
-      for (int y = cell2.top(); y <= cell2.bottom(); ++y) black |= img.pixel(x, y) == qRgb(0, 0, 0);
-    QVERIFY(white && black);
+    QVERIFY(probes::CountPixels(img, QRect(cell1.left(), cell1.top(), 60, cell1.height()),
+                                [](QRgb c) { return c == qRgb(255, 255, 255); }) > 0);
+    QVERIFY(probes::CountPixels(img, QRect(cell2.left(), cell2.top(), 60, cell2.height()),
+                                [](QRgb c) { return c == qRgb(0, 0, 0); }) > 0);
     f.grid.ClearDefinition();
-    QCOMPARE(f.grid.RowCount(), 0);
-    QVERIFY(!f.grid.Loaded());
+    QVERIFY(f.grid.RowCount() == 0 && !f.grid.Loaded());
     QVERIFY(!f.grid.LoadDefinition(&f.db, QStringLiteral("Picture Items"), 3, QStringLiteral("Nope")));
   }
-
   void inlineEditor() {
     Fixture f;
-    QVERIFY(f.Load());
-    f.grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+    QVERIFY(f.Show());
     f.grid.SelectRow(2);
-    QVERIFY(f.grid.TextButton()->isVisible());
-    QCOMPARE(f.grid.toolTip(), QStringLiteral("Number of doors"));
+    QVERIFY(f.grid.TextButton()->isVisible() && f.grid.toolTip() == "Number of doors");
     f.grid.OpenCurrentRow();
     QLineEdit* e = f.grid.Editor();
-    QVERIFY(e->isVisible());
-    QCOMPARE(e->text(), QStringLiteral("Any doors"));
+    QVERIFY(e->isVisible() && e->text() == "Any doors");
     QVERIFY(e->geometry().right() < f.grid.TextButton()->geometry().left());
-    // The select-all text into an inactive row raises nothing.
-    QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE(f.changes, 0);
-    QVERIFY(!e->isVisible());
-    f.grid.OpenCurrentRow();
-    e->setText(QStringLiteral("4"));
-    QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE(f.changes, 1);
-    QVERIFY(f.grid.Criteria().Criterion(2)->Active);
-    // 0 does not convert: nothing changes.
-    f.grid.OpenCurrentRow();
-    e->setText(QStringLiteral("0"));
-    QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE(f.changes, 1);
-    QCOMPARE(f.grid.Criteria().Criterion(2)->Value.Int32At(0), 4);
-    // The select-all text into the active row clears it, raising once.
-    f.grid.OpenCurrentRow();
-    e->setText(QStringLiteral("Any doors"));
-    QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE(f.changes, 2);
-    QVERIFY(!f.grid.Criteria().Criterion(2)->Active);
+    // Per row: the text committed with Return, the change count after it, whether the row is
+    // then active. The select-all text into an inactive row raises nothing; 0 does not convert;
+    // the select-all text into the active row clears it, raising once.
+    const struct { const char* text; int changes; bool active; } commits[] = {
+        {nullptr, 0, false}, {"4", 1, true}, {"0", 1, true}, {"Any doors", 2, false}};
+    for (const auto& commit : commits) {
+      if (!e->isVisible()) f.grid.OpenCurrentRow();
+      if (commit.text != nullptr) e->setText(QString::fromLatin1(commit.text));
+      QTest::keyClick(e, Qt::Key_Return);
+      QVERIFY(!e->isVisible());
+      const TQueryCriterion& doors = *f.grid.Criteria().Criterion(2);
+      QVERIFY2(f.changes == commit.changes && doors.Active == commit.active && (!doors.Active || doors.Value.Int32At(0) == 4),
+               commit.text ? commit.text : "unchanged");
+    }
     // Up commits and moves to the row above; Down from the title row scrolls the last row in.
     f.grid.OpenCurrentRow();
     e->setText(QStringLiteral("2"));
     QTest::keyClick(e, Qt::Key_Up);
-    QCOMPARE(f.changes, 3);
-    QCOMPARE(f.grid.CurrentRow(), 1);
+    QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{3, 1}));
     QVERIFY(f.grid.DropDownButton()->isVisible());
     f.grid.SelectRow(3);
     f.grid.OpenCurrentRow();
     e->setText(QStringLiteral("coupe"));
     QTest::keyClick(e, Qt::Key_Down);
-    QCOMPARE(f.changes, 4);
-    QCOMPARE(f.grid.CurrentRow(), 4);
-    QVERIFY(!f.grid.CellRect(4).isEmpty());
-    QVERIFY(f.grid.CellRect(1).isEmpty());
+    QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{4, 4}));
+    QVERIFY(!f.grid.CellRect(4).isEmpty() && f.grid.CellRect(1).isEmpty());
   }
-
+  // The editor's own context menu and another window take the focus without committing: the
+  // text typed so far stays, for Paste and for Return.
+  void editorKeepsItsTextWhileAwayBriefly() {
+    Fixture f;
+    QVERIFY(f.Show());
+    f.grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());  // Doors
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QLineEdit* e = f.grid.Editor();
+    QTest::keyClicks(e, QStringLiteral("4"));
+    bool editorWithMenu = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* menu = QApplication::activePopupWidget();
+      editorWithMenu = menu != nullptr && e->isVisible();
+      if (menu != nullptr) menu->close();
+    });
+    // A right click through the window opens the editor's context menu.
+    QTest::mouseClick(f.grid.windowHandle(), Qt::RightButton, {}, e->mapTo(&f.grid, e->rect().center()));
+    QVERIFY(editorWithMenu);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    f.grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.grid) && f.changes == 0 && e->isVisible() && e->hasFocus());
+    QTest::keyClick(e, Qt::Key_Return);
+    QCOMPARE((QList<int>{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList<int>{1, 4}));
+  }
+  // Under a locale with two-digit years ("M/d/yy") the date row reads both forms and shows four
+  // digits.
+  void datesInATwoDigitYearLocale() {
+    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    Fixture f;
+    QVERIFY(f.Show());
+    QLineEdit* e = f.grid.Editor();
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(3).center());
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QTest::keyClick(e, Qt::Key_Down);  // scrolls the year row in
+    const std::pair<QString, QDate> typed[] = {
+        {"6/1/05", QDate(2005, 6, 1)}, {"2/29/00", QDate(2000, 2, 29)}, {"6/1/2005", QDate(2005, 6, 1)}};
+    for (const auto& [text, date] : typed) {
+      QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+      QTest::keyClicks(e, text);
+      QTest::keyClick(e, Qt::Key_Return);
+      QCOMPARE(DayNumberToDateTime(f.grid.Criteria().Criterion(4)->Value.Float64()).date(), date);
+    }
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QVERIFY2(e->text().startsWith(QStringLiteral("6/1/2005 ")), qPrintable(e->text()));
+    ResetDateLocale();
+  }
   void dropDownCheckList() {
     Fixture f;
-    QVERIFY(f.Load());
-    f.grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+    // The Catalog disables the grid while it reloads after each tick; the list stays open and
+    // enabled (a disabled popup closes under the pointer on a real display).
+    bool listEnabledWhileBusy = true;
+    f.grid.OnSelectionChanged = [&f, &listEnabledWhileBusy](QObject* sender) {
+      f.changes += sender == &f.grid;
+      f.grid.setEnabled(false);
+      listEnabledWhileBusy = listEnabledWhileBusy && f.grid.DropDownList()->isEnabled();
+      QCoreApplication::processEvents();
+      f.grid.setEnabled(true);
+    };
+    QVERIFY(f.Show());
     f.grid.OpenCurrentRow();
     QWidget* list = f.grid.DropDownList();
-    QVERIFY(list->isVisible());
-    QCOMPARE(list->width(), f.grid.CellRect(1).width());
-    const int screenHeight = f.grid.screen()->geometry().height();
-    QCOMPARE(list->height(), static_cast<int>(std::lround(screenHeight * 90.0 / 480.0)));
+    QVERIFY(list->isVisible() && list->width() == f.grid.CellRect(1).width());
+    QCOMPARE(list->height(), static_cast<int>(std::lround(f.grid.screen()->geometry().height() * 90.0 / 480.0)));
     const int w = 15;  // indent step and line height follow the row height
-    const auto checkAt = [&](int shownLine, int level = 1) {
-      return QPoint(w * level + w / 2, shownLine * w + w / 2);
-    };
+    const auto checkAt = [&](int shownLine, int level = 1) { return QPoint(w * level + w / 2, shownLine * w + w / 2); };
     // Shown lines while Red is closed: Select All, Red, Blue, Green.
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(0));
     QCOMPARE(f.changes, 0);  // everything was selected already
@@ -161,53 +186,21 @@ class TestQueryGrid : public QObject {
     // A press on the span's edge does not count.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w, 2 * w + 7));
     QCOMPARE(f.changes, 1);
-    QImage img(list->size(), QImage::Format_ARGB32);
-    list->render(&img);
-    QCOMPARE(QColor(img.pixel(checkAt(2))), QColor(Qt::green));
-    QCOMPARE(QColor(img.pixel(checkAt(1))), QColor(Qt::red));
+    const QImage img = probes::Render(list);
+    QCOMPARE(probes::Mismatches(img, {{checkAt(2).x(), checkAt(2).y(), qRgb(0, 255, 0)},
+                                      {checkAt(1).x(), checkAt(1).y(), qRgb(255, 0, 0)}}), QString());
     // Opening Red shows Dark red one level deeper; its own glyph ticks it alone.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w / 2, w + w / 2));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
-    QCOMPARE(f.changes, 2);
-    QVERIFY(c.Relations->Get(2) && !c.Relations->Get(1));
+    QVERIFY(f.changes == 2 && c.Relations->Get(2) && !c.Relations->Get(1) && listEnabledWhileBusy && list->isVisible());
     // The cell lists the ticked texts in record order.
-    const QImage grid = f.Render();
+    const QImage grid = probes::Render(&f.grid);
     QCOMPARE(f.grid.Criteria().CellText(1, [](const QString& s) { return int(s.size()); }, 500),
              QStringLiteral("Dark red & Blue"));
     QCOMPARE(QColor(grid.pixel(f.grid.CellRect(1).topLeft() + QPoint(1, 1))), QColor(Qt::darkBlue));
     // The button hides the list again.
     f.grid.DropDownButton()->click();
     QVERIFY(!list->isVisible());
-  }
-
-  // The Catalog disables the grid while it reloads its thumbnails after each tick; the list
-  // stays open so that several values can be ticked in a row.
-  void dropDownStaysOpenWhileTheGridIsBusy() {
-    Fixture f;
-    QVERIFY(f.Load());
-    bool listEnabledWhileBusy = false;
-    f.grid.OnSelectionChanged = [&f, &listEnabledWhileBusy](QObject*) {
-      ++f.changes;
-      f.grid.setEnabled(false);
-      // A disabled popup closes under the pointer on a real display.
-      listEnabledWhileBusy = f.grid.DropDownList()->isEnabled();
-      QCoreApplication::processEvents();
-      f.grid.setEnabled(true);
-    };
-    f.grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
-    f.grid.OpenCurrentRow();
-    QWidget* list = f.grid.DropDownList();
-    QVERIFY(list->isVisible());
-    const int w = 15;
-    const auto checkAt = [&](int shownLine) { return QPoint(w + w / 2, shownLine * w + w / 2); };
-    QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2));
-    QCOMPARE(f.changes, 1);
-    QVERIFY(listEnabledWhileBusy);
-    QVERIFY(list->isVisible());
-    QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(3));
-    QCOMPARE(f.changes, 2);
-    QVERIFY(list->isVisible());
   }
 };
 

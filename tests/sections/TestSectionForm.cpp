@@ -3,24 +3,22 @@
 #include "sections/SectionForm.h"
 
 #include "shell/LanguageFile.h"
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 #include "shell/AboutBox.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QUrlQuery>
 
 using namespace orlaventis;
@@ -36,14 +34,14 @@ class CountingSection : public TSectionForm {
   static inline int othersVisibleAtShow = -1;
   int visits = 0;
   QPlainTextEdit* memo = nullptr;
+  // Runs inside the start-up, as a section's own loading would.
+  static inline std::function<void()> duringContent;
 
  protected:
   void showEvent(QShowEvent* event) override {
     othersVisibleAtShow = 0;
-    for (SectionId s : kSectionOrder) {
-      const TSectionForm* other = SectionForm(s);
-      if (other != nullptr && other != this && other->isVisible()) ++othersVisibleAtShow;
-    }
+    for (SectionId s : kSectionOrder)
+      othersVisibleAtShow += SectionForm(s) != nullptr && SectionForm(s) != this && SectionForm(s)->isVisible();
     TSectionForm::showEvent(event);
   }
   void CreateComponents() override {
@@ -51,28 +49,13 @@ class CountingSection : public TSectionForm {
     memo->setGeometry(200, 300, 400, 100);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   }
-  void CreateContent() override { ++created; }
+  void CreateContent() override {
+    ++created;
+    if (duringContent) duringContent();
+  }
 };
 
-// Writes d/olv.lng with English menu texts below `folder`.
-bool WriteLanguageFile(const QString& folder) {
-  QDir().mkpath(folder + "/d");
-  return testing::WriteLanguageFile(folder + "/d/olv.lng",
-                                    {{"44", "English",
-                                      {{"10", "Orlaventis in English", ""},
-                                       {"100", "Introduction", "To the introduction"},
-                                       {"300", "Photos", "To the photos"}}}});
-}
-
-// The colour of a pixel of `widget` as it paints itself.
-QRgb PixelOf(QWidget* widget, QPoint at) {
-  QImage image(widget->size(), QImage::Format_RGB32);
-  image.fill(Qt::magenta);
-  widget->render(&image);
-  return image.pixel(at);
-}
-
-QKeyEvent AltF4() { return QKeyEvent(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier); }
+using probes::PixelOf;
 
 }  // namespace
 
@@ -91,184 +74,163 @@ class TestSectionForm : public QObject {
     form_->show();  // FormShow opens the Introduction
     return *form_;
   }
+  // The Introduction as opened on a pretended screen.
+  TSectionForm* Intro(QSize screen) { return StartMainForm(screen), SectionForm(SectionId::Introduction); }
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
-    QVERIFY(WriteLanguageFile(dir_.path()));
-    // The Introduction's background for the 640 x 480 design only, its name in other capitals
-    // than the program asks for.
-    QVERIFY(QDir().mkpath(dir_.filePath("i/b")));
-    QImage background(640, 480, QImage::Format_RGB32);
-    background.fill(qRgb(200, 30, 40));
-    QVERIFY(background.save(dir_.filePath("i/b/IBK6x4"), "BMP"));
+    // English menu texts, and the Introduction's background for the 640 x 480 design only, its
+    // name in other capitals than the program asks for.
+    QVERIFY(dir_.isValid() && QDir().mkpath(dir_.filePath("d")) && QDir().mkpath(dir_.filePath("i/b")));
+    QVERIFY(testing::WriteLanguageFile(dir_.filePath("d/olv.lng"), {{"44", "English", {{"10", "Orlaventis in English", ""},
+                                                                                        {"100", "Introduction", "To the introduction"},
+                                                                                        {"300", "Photos", "To the photos"}}}}));
+    QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
     SetProgramFolder(dir_.path());
     FarewellMs = 0;
     InstallSectionRoutines(SectionFormRoutines());
-    for (SectionId s : kSectionOrder) {
-      SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
-    }
+    for (SectionId s : kSectionOrder) SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
   }
-
   void init() {
     LanguageId = 44;
     CountingSection::created = 0;
     SetDisplayDepthOverride(32);
   }
-
   void cleanup() {
+    CountingSection::duringContent = nullptr;
     form_.reset();
     SetProcessLauncher({});
     SetUrlOpener({});
     SetProgramRegistry(nullptr);
   }
-
   void layoutModeFour() {
-    TMainForm& form = StartMainForm(QSize(1024, 768));
-    QCOMPARE(int(LayoutMode), 4);
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    QVERIFY(intro->isVisible());
-    QCOMPARE(intro->parentWidget(), &form);
+    TSectionForm* intro = Intro(QSize(1024, 768));
+    QVERIFY(intro != nullptr && intro->isVisible() && int(LayoutMode) == 4);
     // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
-    QCOMPARE(intro->geometry(), QRect(112, 84, 800, 600));
-    QCOMPARE(intro->MenuBtn[0]->geometry(), QRect(6, 288, 100, 31));
-    QCOMPARE(intro->MenuBtn[5]->geometry(), QRect(6, 513, 100, 31));
-    QCOMPARE(intro->InfoBtn->geometry(), QRect(9, 196, 94, 56));
+    QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[5]->geometry(), intro->Bk->geometry()}),
+             (QList<QRect>{{112, 84, 800, 600}, {6, 513, 100, 31}, {0, 0, 800, 600}}));
     QCOMPARE(intro->MenuBtn[0]->Font().Font.pixelSize(), 14);
-    QCOMPARE(intro->Bk->geometry(), QRect(0, 0, 800, 600));
-    // A scroll area is scaled as one control: its viewport still fits inside it.
+    // A scroll area is scaled as one control: its viewport and scroll bar still fit inside it.
     auto* memo = static_cast<CountingSection*>(intro)->memo;
     QCOMPARE(memo->geometry(), QRect(250, 375, 500, 125));
-    QVERIFY(memo->rect().contains(memo->viewport()->geometry()));
     QWidget* bar = memo->verticalScrollBar();
-    const QRect barRect(bar->mapTo(memo, QPoint(0, 0)), bar->size());
-    QVERIFY(memo->rect().contains(barRect));
-    QVERIFY(bar->height() > 100);
+    QVERIFY(memo->rect().contains(memo->viewport()->geometry()) && bar->height() > 100);
+    QVERIFY(memo->rect().contains(QRect(bar->mapTo(memo, QPoint(0, 0)), bar->size())));
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
-    QVERIFY(intro->MenuBtn[0]->ButtonIsDown());
-    QVERIFY(!intro->MenuBtn[1]->ButtonIsDown());
-    QVERIFY(!intro->MenuBtn[1]->GlyphUp().isNull());
-    const QRgb glyphPixel = PixelOf(intro->MenuBtn[1], QPoint(40, 4));
-    QVERIFY2(qGray(glyphPixel) > 150, "the up glyph's light face shows");
+    QVERIFY(intro->MenuBtn[0]->ButtonIsDown() && !intro->MenuBtn[1]->ButtonIsDown());
+    QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's light face shows");
     QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
   }
-
+  // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {
-    StartMainForm(QSize(800, 600));
-    QCOMPARE(int(LayoutMode), 3);
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    QCOMPARE(intro->geometry(), QRect(80, 60, 640, 480));
-    QCOMPARE(intro->MenuBtn[2]->geometry(), QRect(5, 290, 80, 25));
-    QCOMPARE(intro->MenuBtn[2]->Font().Font.pixelSize(), 11);
+    SetDisplayDepthOverride(8);
+    TSectionForm* intro = Intro(QSize(800, 600));
+    QVERIFY(intro != nullptr && int(LayoutMode) == 3);
+    QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
     // "i/b/ibk6x4" is the background of modes 0 and 3.
     QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(200, 30, 40));
+    for (TBaseBtn* button : intro->MenuBtn)
+      QVERIFY(button->GlyphUp().isNull() && button->GlyphDown().isNull() && button->FaceVisible());
   }
-
-  void paletteDisplaysDrawPlainFaces() {
-    SetDisplayDepthOverride(8);
-    StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    for (TBaseBtn* button : intro->MenuBtn) {
-      QVERIFY(button->GlyphUp().isNull());
-      QVERIFY(button->GlyphDown().isNull());
-      QVERIFY(button->FaceVisible());
-    }
-  }
-
   void navigationReusesFormsWithTheirState() {
-    StartMainForm(QSize(1024, 768));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    QVERIFY(intro != nullptr);
-    QCOMPARE(CountingSection::created, 1);
-
+    TSectionForm* intro = Intro(QSize(1024, 768));
+    QVERIFY(intro != nullptr && CountingSection::created == 1);
     // The own button changes nothing.
     intro->MenuButtonClick(intro->MenuBtn[0]);
-    QVERIFY(intro->isVisible());
-    QVERIFY(SectionForm(SectionId::Production) == nullptr);
-
+    QVERIFY(intro->isVisible() && SectionForm(SectionId::Production) == nullptr);
     intro->MenuButtonClick(intro->MenuBtn[1]);
     auto* production = static_cast<CountingSection*>(SectionForm(SectionId::Production));
-    QVERIFY(production != nullptr);
-    QCOMPARE(CountingSection::othersVisibleAtShow, 1);  // shown before the Introduction hid
-    QVERIFY(production->isVisible());
-    QVERIFY(!intro->isVisible());  // hidden, not destroyed
-    QVERIFY(production->MenuBtn[1]->ButtonIsDown());
+    QVERIFY(production != nullptr && production->MenuBtn[1]->ButtonIsDown());
+    // Shown before the Introduction hid; that one is hidden, not destroyed.
+    QCOMPARE((QList<int>{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList<int>{1, 2}));
+    QVERIFY(production->isVisible() && !intro->isVisible());
     production->visits = 7;
-    QCOMPARE(CountingSection::created, 2);
-
     CountingSection::othersVisibleAtShow = -1;
     production->MenuButtonClick(production->MenuBtn[0]);
-    QCOMPARE(CountingSection::othersVisibleAtShow, 1);
-    QCOMPARE(SectionForm(SectionId::Introduction), intro);
-    QVERIFY(intro->isVisible());
-    QVERIFY(!production->isVisible());
-
+    QVERIFY(CountingSection::othersVisibleAtShow == 1 && SectionForm(SectionId::Introduction) == intro);
+    QVERIFY(intro->isVisible() && !production->isVisible());
     intro->MenuButtonClick(intro->MenuBtn[1]);
-    QCOMPARE(static_cast<CountingSection*>(SectionForm(SectionId::Production)), production);
-    QCOMPARE(production->visits, 7);
-    QCOMPARE(CountingSection::created, 2);  // the start-up did not run again
-    QVERIFY(production->isVisible());
+    QVERIFY(SectionForm(SectionId::Production) == production && production->isVisible());
+    // The start-up did not run again.
+    QCOMPARE((QList<int>{production->visits, CountingSection::created}), (QList<int>{7, 2}));
   }
-
-  void translatedOnFirstVisit() {
-    StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+  // Clicks that arrive while a section is built (its loading lets events run) are ignored, and
+  // the hourglass shows over the program meanwhile.
+  void menuClicksDuringABuildAreIgnored() {
+    TSectionForm* intro = Intro(QSize(640, 480));
     QVERIFY(intro != nullptr);
-    QCOMPARE(intro->windowTitle(), QString("Orlaventis in English"));
-    QCOMPARE(intro->MenuBtn[0]->Caption(), QString("Introduction"));
-    QCOMPARE(intro->MenuBtn[0]->toolTip(), QString("To the introduction"));
-    QCOMPARE(intro->MenuBtn[2]->Caption(), QString("Photos"));
-    QCOMPARE(intro->MenuBtn[1]->Caption(), QString("Productie"));  // no row: design text
+    // Translated on the first visit; Production has no row: its design text stays.
+    QCOMPARE((QStringList{intro->windowTitle(), intro->MenuBtn[0]->Caption(), intro->MenuBtn[0]->toolTip(),
+                          intro->MenuBtn[2]->Caption(), intro->MenuBtn[1]->Caption()}),
+             (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos", "Productie"}));
+    Qt::CursorShape during = Qt::ArrowCursor;
+    CountingSection::duringContent = [&] {
+      if (const QCursor* cursor = QGuiApplication::overrideCursor()) during = cursor->shape();
+      QCoreApplication::processEvents();
+    };
+    // The second click of a quick double click on "Productie", then a click on "Kleuren", both
+    // still queued when the first click starts building the Production section.
+    for (TBaseBtn* button : {intro->MenuBtn[1], intro->MenuBtn[3]}) {
+      for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(button, new QMouseEvent(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)),
+                                                            Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
+      }
+    }
+    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    QCOMPARE(CountingSection::created, 2);
+    QVERIFY(during == Qt::WaitCursor && QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == nullptr && SectionForm(SectionId::Production)->isVisible());
+    QVERIFY(!intro->isVisible() && form_->findChildren<CountingSection*>().size() == 2);
   }
-
+  // Without a registered address the content's own help page opens; a registered one wins and
+  // gets the language in place of any it carried.
   void helpButtonOpensHelpPageAndMinimises() {
     std::vector<QUrl> opened;
-    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
     SetUrlOpener([&opened](const QUrl& url) {
       opened.push_back(url);
       return false;  // minimises also when the page could not be opened
     });
-    TMainForm& form = StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
-    intro->MenuButtonClick(intro->MenuBtn[4]);
-    QCOMPARE(opened.size(), size_t(1));
-    QCOMPARE(QUrlQuery(opened[0]).queryItemValue("lang"), QString("44"));
-    QVERIFY(form.windowState() & Qt::WindowMinimized);
+    IniRegistry registered{QStringList{}};
+    registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\nHelpAddress=https://help.example/olv?lang=31&v=2\n");
+    for (bool withAddress : {false, true}) {
+      form_.reset();
+      SetProgramRegistry(std::make_unique<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{})));
+      TSectionForm* intro = Intro(QSize(640, 480));
+      QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
+      QVERIFY(form_->windowState() & Qt::WindowMinimized);
+    }
+    QCOMPARE(opened.size(), size_t(2));
+    QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == DataPath("help\\index.html"), qPrintable(opened[0].toString()));
+    QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
+    for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
+    SetProgramRegistry(nullptr);
   }
-
   void altF4InASectionEndsTheProgram() {
     TMainForm& form = StartMainForm(QSize(640, 480));
     form.GoToCatalog();
     TSectionForm* catalog = SectionForm(SectionId::Catalog);
     QVERIFY(catalog != nullptr);
-    QKeyEvent altF4 = AltF4();
-    QApplication::sendEvent(catalog, &altF4);
-    QCOMPARE(form.CloseSequenceRuns(), 1);
-    QVERIFY(!form.isVisible());
-    QVERIFY(!catalog->isVisible());
-    QVERIFY(!MainFormReady);
-    QVERIFY(form.RecordFile() == nullptr);
+    QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
+    QVERIFY(form.CloseSequenceRuns() == 1 && !form.isVisible() && !catalog->isVisible());
+    QVERIFY(!MainFormReady && form.RecordFile() == nullptr);
     // Other keys, and F4 with more than Alt, do nothing.
     QKeyEvent ctrlAltF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier | Qt::ControlModifier);
     QVERIFY(!IsAltF4(&ctrlAltF4));
   }
-
   void closeSequenceRunsOnce() {
     FarewellMs = 300;
-    TMainForm& form = StartMainForm(QSize(640, 480));
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Intro(QSize(640, 480));
+    TMainForm* form = form_.get();
     // A second close request while the About box shows.
-    QTimer::singleShot(50, &form, [&form] { form.close(); });
+    QTimer::singleShot(50, form, [form] { form->close(); });
     intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
     FarewellMs = 0;
-    QCOMPARE(form.CloseSequenceRuns(), 1);
-    QVERIFY(AboutBox() != nullptr);  // shown on the way out, then closed
-    QVERIFY(!AboutBox()->isVisible());
-    form.close();
-    QCOMPARE(form.CloseSequenceRuns(), 1);
+    // The About box was shown on the way out, then closed.
+    QVERIFY(form->CloseSequenceRuns() == 1 && AboutBox() != nullptr && !AboutBox()->isVisible());
+    form->close();
+    QCOMPARE(form->CloseSequenceRuns(), 1);
   }
 };
 

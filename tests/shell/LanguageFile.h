@@ -28,20 +28,11 @@ inline olvtool::ColumnSource StringColumn(const QString& name) {
 // Writes the language file to `path` (one file); false, with a warning, when the writer refuses.
 inline bool WriteLanguageFile(const QString& path, const std::vector<LanguageTable>& languages) {
   olvtool::DatabaseSource source;
-  olvtool::TableSource contents;
-  contents.name = QStringLiteral("Contents");
-  contents.columns = {StringColumn(QStringLiteral("iCountry")), StringColumn(QStringLiteral("sCountry"))};
+  source.tables.push_back({QStringLiteral("Contents"), {StringColumn("iCountry"), StringColumn("sCountry")}, {}});
   for (const LanguageTable& language : languages) {
-    contents.records.push_back({language.number, language.country});
-  }
-  source.tables.push_back(contents);
-  for (const LanguageTable& language : languages) {
-    olvtool::TableSource table;
-    table.name = QStringLiteral("MainForm (%1)").arg(language.country);
-    table.columns = {StringColumn(QStringLiteral("Tag")), StringColumn(QStringLiteral("Caption")),
-                     StringColumn(QStringLiteral("Hint"))};
-    table.records = language.rows;
-    source.tables.push_back(table);
+    source.tables.front().records.push_back({language.number, language.country});
+    source.tables.push_back({QStringLiteral("MainForm (%1)").arg(language.country),
+                             {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")}, language.rows});
   }
   QString error;
   if (olvtool::WriteDatabase(source, path, QString(), &error)) return true;

@@ -1,19 +1,19 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
-#include "ArchiveWriter.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
-#include "media/Archive.h"
+#include "media/Messages.h"
 #include "shell/MainForm.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
 #include "controls/GraphicControl.h"
 #include "media/ProgramFolder.h"
+#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <memory>
 
@@ -21,18 +21,13 @@ using namespace orlaventis;
 
 namespace {
 
-// A 40 x 30 picture of one colour as BMP bytes (they pack well, so the member is inflated).
+// A 40 x 30 picture of one colour as BMP bytes.
 QByteArray Bmp(QRgb colour) {
-  QImage picture(40, 30, QImage::Format_RGB32);
-  picture.fill(colour);
   QByteArray bytes;
   QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "BMP");
-  return bytes;
+  return buffer.open(QIODevice::WriteOnly) && probes::Solid(40, 30, colour).save(&buffer, "BMP") ? bytes : QByteArray();
 }
 
-const QDateTime kTime(QDate(2001, 5, 6), QTime(7, 8, 10));
 constexpr QRgb kPhotoColour = 0xff2050a0;
 constexpr QRgb kEnamelColour = 0xffa03010;
 
@@ -47,29 +42,13 @@ class TestArchivePicture : public QObject {
   QString Folder() const { return dir_->path(); }
   QStringList TempFiles() const { return QDir(TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
-  // Both archives hold "i\x\1" in their own colour; the photo archive also holds a member that
-  // is no picture and one whose packed block is damaged.
+  // Both archives hold "i\x\1" in their own colour (packed: BMP packs well, so the member is
+  // inflated); the photo archive also holds a member that is no picture and a damaged one.
   bool WriteArchives() {
-    olvtool::ArchiveWriter photos, enamel;
-    QString error;
-    if (!photos.Add(QStringLiteral("i\\x\\1"), Bmp(kPhotoColour), kTime, olvtool::MemberPacking::Packed) ||
-        !photos.Add(QStringLiteral("text"), QByteArray(500, 'x'), kTime, olvtool::MemberPacking::Packed) ||
-        !enamel.Add(QStringLiteral("i\\x\\1"), Bmp(kEnamelColour), kTime, olvtool::MemberPacking::Packed) ||
-        !enamel.Write(Folder() + QStringLiteral("/olve.dat"), &error))
-      return false;
-    // Hand-made: the photo archive's blocks, then a damaged copy of the picture, then one index.
-    QByteArray archive = photos.Build();
-    const QByteArray bmp = Bmp(kPhotoColour);
-    QByteArray packed = olvtool::ZlibPack(bmp);
-    packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
-    const qint32 indexLength = qFromLittleEndian<qint32>(archive.constData() + archive.size() - 4);
-    QByteArray index = archive.mid(archive.size() - 4 - indexLength, indexLength);
-    QByteArray blocks = archive.left(archive.size() - 4 - indexLength);
-    index += QStringLiteral("\r\ndamaged=0;%1;%2;%3;").arg(bmp.size()).arg(packed.size()).arg(blocks.size()).toLatin1();
-    blocks += packed;
-    QFile file(Folder() + QStringLiteral("/olvf.dat"));
-    archive = olvtool::AssembleArchive(blocks, index);
-    return file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size();
+    return fixture::WriteArchive(Folder() + QStringLiteral("/olve.dat"), {{QStringLiteral("i\\x\\1"), Bmp(kEnamelColour)}}) &&
+           fixture::WriteArchive(Folder() + QStringLiteral("/olvf.dat"),
+                                 {{QStringLiteral("i\\x\\1"), Bmp(kPhotoColour)}, {QStringLiteral("text"), QByteArray(500, 'x')}},
+                                 {{QStringLiteral("damaged"), Bmp(kPhotoColour)}});
   }
 
   bool StartMainForm() {
@@ -94,48 +73,39 @@ class TestArchivePicture : public QObject {
   // The member comes from the archive asked for, by its name in any letter case; the file is
   // gone and the decoder named nothing afterwards.
   void loadsFromTheNamedArchive() {
-    QCOMPARE(PictureArchiveFileName(PictureArchive::Photos), QStringLiteral("olvf.dat"));
-    QCOMPARE(PictureArchiveFileName(PictureArchive::Enamel), QStringLiteral("olve.dat"));
     const QImage photo = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1"));
-    QCOMPARE(photo.size(), QSize(40, 30));
-    QCOMPARE(photo.pixel(20, 15), kPhotoColour);
     const QImage car = LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("I\\X\\1"), QStringLiteral("1"));
-    QCOMPARE(car.pixel(20, 15), kEnamelColour);
-    QVERIFY(TempFiles().isEmpty());
-    QVERIFY(main_->anImage().ImageName().isEmpty());
-    QVERIFY(main_->anImage().Picture().isNull());
-
+    QVERIFY(photo.size() == QSize(40, 30) && photo.pixel(20, 15) == kPhotoColour && car.pixel(20, 15) == kEnamelColour);
+    QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty() && main_->anImage().Picture().isNull());
     // A name the decoder still holds from before (its file gone) does not hide the new file.
     main_->anImage().SetImageName(TempFilePath(QStringLiteral("same")));
     QVERIFY(main_->anImage().Picture().isNull());
     const QImage again = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
-    QCOMPARE(again.pixel(0, 0), kPhotoColour);
-    QVERIFY(main_->anImage().ImageName().isEmpty());
+    QVERIFY(again.pixel(0, 0) == kPhotoColour && main_->anImage().ImageName().isEmpty());
   }
 
   // Every failure gives a null picture, writes nothing outside the temporary folder and leaves
   // nothing in it.
   void failuresLeaveNothing() {
+    RecordedMessages messages;
+    const ScopedMessages recording(&messages);
     const QString member = QStringLiteral("i\\x\\1");
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
     for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("..\\escaped"), QStringLiteral("../escaped"),
-                               QStringLiteral("a/b")}) {
+                               QStringLiteral("a/b")})
       QVERIFY2(LoadArchivePicture(PictureArchive::Photos, member, bad).isNull(), qPrintable(bad));
-    }
-    QVERIFY(!QFile::exists(Folder() + QStringLiteral("/escaped")));
-    QVERIFY(!QFile::exists(Folder() + QStringLiteral("/..\\escaped")));
-    QVERIFY(QDir(Folder()).entryList({QStringLiteral("*escaped*")}, QDir::Files).isEmpty());
-
+    QVERIFY(QDir(Folder()).entryList({QStringLiteral("*escaped*")}, QDir::AllEntries | QDir::System).isEmpty());
     // Unpacked but no picture; a block that does not inflate.
-    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("text"), QStringLiteral("text")).isNull());
-    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("damaged"), QStringLiteral("damaged")).isNull());
-    QVERIFY(TempFiles().isEmpty());
-    QVERIFY(main_->anImage().ImageName().isEmpty());
-
+    for (const QString& name : {QStringLiteral("text"), QStringLiteral("damaged")})
+      QVERIFY(LoadArchivePicture(PictureArchive::Photos, name, name).isNull());
+    QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty());
+    // What failed is named: the member and its archive.
+    const QString photos = DataPath(QStringLiteral("olvf.dat"));
+    QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
+    QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
     // No archive at all (no index), and no main form.
     main_.reset();
-    QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")));
-    QVERIFY(StartMainForm());
+    QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")) && StartMainForm());
     QVERIFY(!main_->EnamelArchiveIndex().has_value());
     QVERIFY(LoadArchivePicture(PictureArchive::Enamel, member, QStringLiteral("1")).isNull());
     QVERIFY(!LoadArchivePicture(PictureArchive::Photos, member, QStringLiteral("1")).isNull());
@@ -148,15 +118,11 @@ class TestArchivePicture : public QObject {
   void eventsRunWhileInflating() {
     bool ran = false;
     QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
-    QVERIFY(!ran);
-    QVERIFY(!LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
-    QVERIFY(ran);
-
+    QVERIFY(!ran && !LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull() && ran);
     const QString folder = TempFolder();
     QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
-    QVERIFY(main_ == nullptr);
-    QVERIFY(!QFile::exists(folder + QStringLiteral("1")));
+    QVERIFY(main_ == nullptr && !QFile::exists(folder + QStringLiteral("1")));
   }
 };
 

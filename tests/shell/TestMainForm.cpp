@@ -1,49 +1,60 @@
 // Tests of the program as a whole: exit codes, a second start finding the first (restore and
-// close before the uninstaller), the headless tour.
+// close before the uninstaller), one program per user under a start storm, the headless tour.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <signal.h>
 
 namespace {
 
 constexpr int kProgramTimeoutMs = 60000;
 
-// A program run with its own data folder, instance name and configuration folder.
+const QStringList kSmallScreen = {"--screen", "800x600", "--language", "44"};
+
+// A program run with its own data, configuration and runtime folders and instance name.
 struct ProgramEnvironment {
-  QTemporaryDir data;
-  QTemporaryDir config;
+  QTemporaryDir data, config, runtime;
   QString instance = QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
+  QString dataFolder = data.path();     // $ORLAVENTIS_DATA
+  QString workingFolder = data.path();  // where the program starts
 
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ORLAVENTIS_DATA", data.path());
+    env.insert("ORLAVENTIS_DATA", dataFolder);
     env.insert("ORLAVENTIS_INSTANCE", instance);
     env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
     return env;
   }
 
-  void Start(QProcess& process, const QStringList& arguments) const {
+  void Start(QProcess& process, const QStringList& arguments,
+             QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) const {
     process.setProcessEnvironment(Environment());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setWorkingDirectory(data.path());
+    process.setProcessChannelMode(channels);
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(ORLAVENTIS_PROGRAM), arguments);
   }
 
-  // Runs to the end; the exit code, or -1 when it crashed or did not end in time.
-  int Run(const QStringList& arguments) const {
+  // Runs to the end; the exit code, or -1 when it crashed or did not end in time. `errors`
+  // receives the standard error output when given.
+  int Run(const QStringList& arguments, QByteArray* errors = nullptr) const {
     QProcess process;
-    Start(process, arguments);
-    if (!process.waitForFinished(kProgramTimeoutMs)) {
-      process.kill();
-      process.waitForFinished();
-      return -1;
-    }
+    Start(process, arguments, errors != nullptr ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+    if (!process.waitForFinished(kProgramTimeoutMs)) return process.kill(), process.waitForFinished(), -1;
+    if (errors != nullptr) *errors = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   }
 
@@ -51,7 +62,7 @@ struct ProgramEnvironment {
   bool WaitForListener() const {
     for (int i = 0; i < 500; ++i) {
       QLocalSocket probe;
-      probe.connectToServer(instance);
+      probe.connectToServer(runtime.filePath(instance));
       if (probe.waitForConnected(100)) return true;
       QTest::qWait(20);
     }
@@ -67,19 +78,17 @@ class TestMainForm : public QObject {
   Q_OBJECT
 
  private slots:
-  void screenTooSmallEndsWithCodeOne() {
+  // A screen too small ends with code 1, the tour too; bad options are usage errors (2); an
+  // uninstall request without an entry starts nothing.
+  void exitCodes() {
     ProgramEnvironment env;
-    QCOMPARE(env.Run({"--screen", "600x400", "--language", "44"}), 1);
-    QCOMPARE(env.Run({"--screen", "639x1000", "--language", "44"}), 1);
-    // The tour follows the same rule.
-    QCOMPARE(env.Run({"--tour", env.data.filePath("tour"), "--screen", "600x400"}), 1);
-  }
-
-  void badOptionsAreUsageErrors() {
-    ProgramEnvironment env;
-    QCOMPARE(env.Run({"--screen", "big"}), 2);
-    QCOMPARE(env.Run({"--language", "49"}), 2);
-    QCOMPARE(env.Run({"--depth", "0"}), 2);
+    const std::pair<QStringList, int> runs[] = {{{"--screen", "600x400", "--language", "44"}, 1},
+                                                {{"--screen", "639x1000", "--language", "44"}, 1},
+                                                {{"--tour", env.data.filePath("tour"), "--screen", "600x400"}, 1},
+                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2},
+                                                {{"uninstall"}, 0}};
+    for (const auto& [arguments, code] : runs) QVERIFY2(env.Run(arguments) == code, qPrintable(arguments.join(' ')));
+    QCOMPARE(QDir(env.data.path()).entryList(QDir::Files), QStringList());
   }
 
   void secondStartRestoresThenCloseForUninstall() {
@@ -87,33 +96,96 @@ class TestMainForm : public QObject {
     const QString marker = env.data.filePath("uninstalled");
     QDir().mkpath(env.config.filePath("orlaventis"));
     QFile registry(env.config.filePath("orlaventis/registry.ini"));
-    QVERIFY(registry.open(QIODevice::WriteOnly));
-    registry.write(
-        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
-        "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n");
+    QVERIFY(registry.open(QIODevice::WriteOnly) &&
+            registry.write("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
+                           "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n") > 0);
     registry.close();
-
     QProcess first;
-    env.Start(first, {"--screen", "800x600", "--language", "44"});
-    QVERIFY(first.waitForStarted());
-    QVERIFY(env.WaitForListener());
-
+    env.Start(first, kSmallScreen);
+    QVERIFY(first.waitForStarted() && env.WaitForListener());
     // A plain second start only brings the first forward and ends at once.
-    QCOMPARE(env.Run({"--screen", "800x600", "--language", "44"}), 0);
+    QCOMPARE(env.Run(kSmallScreen), 0);
     QCOMPARE(first.state(), QProcess::Running);
-
     // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
     QCOMPARE(env.Run({"UnInstall"}), 0);
-    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
-    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(first.exitCode(), 0);
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs) && first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
   }
 
-  void uninstallWithoutEntryStartsNothing() {
+  // A first program that lives but does not answer (here stopped) is never taken over: the
+  // second start gives up with a message, and the first keeps the name.
+  void busyFirstIsNotTakenOver() {
     ProgramEnvironment env;
+    QProcess first;
+    env.Start(first, kSmallScreen);
+    QVERIFY(env.WaitForListener());
+    QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGSTOP), 0);
+    QByteArray errors;
+    const int code = env.Run(kSmallScreen, &errors);
+    QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGCONT), 0);
+    QVERIFY2(code == 1 && errors.contains("does not answer"), errors.constData());
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
+  }
+
+  // Twenty starts at once leave exactly one program, which answers on the name; the others
+  // bring it forward or give up, none crashes.
+  void startStormLeavesOneProgram() {
+    ProgramEnvironment env;
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < 20; ++i) {
+      starts.push_back(std::make_unique<QProcess>());
+      env.Start(*starts.back(), kSmallScreen);
+    }
+    const auto running = [&starts] {
+      return std::count_if(starts.begin(), starts.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
+    QCOMPARE(running(), 1);
+    for (const auto& p : starts)
+      QVERIFY(p->state() != QProcess::NotRunning || (p->exitStatus() == QProcess::NormalExit && p->exitCode() <= 1));
+    QVERIFY(env.WaitForListener());
     QCOMPARE(env.Run({"uninstall"}), 0);
-    QCOMPARE(QDir(env.data.path()).entryList(QDir::Files).size(), 0);
+    for (const auto& p : starts) QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(kProgramTimeoutMs));
+  }
+
+  // A relative $ORLAVENTIS_DATA names a folder below where the program started, for the whole
+  // run: the tour shows the same content as with the absolute folder.
+  void relativeDataFolder() {
+    const QDir content = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();  // with the demo content
+    QDir above = content;
+    QVERIFY(above.cdUp());
+    ProgramEnvironment env;
+    env.dataFolder = content.absolutePath();
+    QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("absolute")} + kSmallScreen), 0);
+    env.dataFolder = content.dirName();
+    env.workingFolder = above.absolutePath();
+    QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
+    const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
+    QVERIFY(pictures.size() == 6);
+    for (const QString& name : pictures)
+      QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
+               qPrintable(name));
+  }
+
+  // The palette displays: the tour of the demo content draws its pictures with the 16 or 256
+  // colours of the display palette.
+  void paletteDepthsDrawWithThePalette() {
+    const QDir demo = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();
+    for (auto [depth, limit] : {std::pair{4, 16}, std::pair{8, 256}}) {
+      ProgramEnvironment env;
+      for (const char* name : {"olvf.dat", "olve.dat", "d", "i", "help"})
+        QVERIFY(QFile::link(demo.filePath(name), env.data.filePath(name)));
+      const QString tour = env.data.filePath("tour");
+      QCOMPARE(env.Run(QStringList{"--tour", tour, "--depth", QString::number(depth)} + kSmallScreen), 0);
+      // The Introduction's slide (267, 126, 210 x 155) in the 640 x 480 form centred at (80, 60).
+      const QImage intro = QImage(tour + "/2-introduction.png").copy(QRect(80 + 267, 60 + 126, 210, 155));
+      QSet<QRgb> colours;
+      for (int y = 0; y < intro.height(); ++y)
+        for (int x = 0; x < intro.width(); ++x) colours.insert(intro.pixel(x, y));
+      QVERIFY2(colours.size() > 4 && colours.size() <= limit, qPrintable(QString::number(colours.size())));
+    }
   }
 
   void tourWritesSixPictures() {
@@ -126,16 +198,12 @@ class TestMainForm : public QObject {
     for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
     QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
     // 1024 x 768 is mode 4: the 800 x 600 design centred at (112, 84), the menu buttons scaled
-    // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form).
-    const QImage production(tour + "/3-production.png");
-    QCOMPARE(production.size(), QSize(1024, 768));
-    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)));    // MenuBtn2's glyph
-    QVERIFY(!IsLight(production.pixel(112 + 6 + 50, 84 + 490)));  // between Help and Stoppen
-    QVERIFY(!IsLight(production.pixel(100, 300)));                     // beside the form
-    // The About box over the last section, centred.
-    const QImage about(tour + "/6-about.png");
-    QCOMPARE(about.size(), QSize(1024, 768));
-    QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
+    // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form): its glyph is light, between
+    // Help and Stoppen and beside the form is dark. The About box over the last section, centred.
+    const QImage production(tour + "/3-production.png"), about(tour + "/6-about.png");
+    QVERIFY(production.size() == QSize(1024, 768) && about.size() == QSize(1024, 768));
+    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)) && !IsLight(production.pixel(112 + 6 + 50, 84 + 490)));
+    QVERIFY(!IsLight(production.pixel(100, 300)) && about.pixel(512, 384) != production.pixel(512, 384));
   }
 };
 

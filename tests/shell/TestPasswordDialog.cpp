@@ -1,11 +1,12 @@
 // Tests of the database password prompt dialog, answered the way a user would.
-#include "DatabaseWriter.h"
+#include "shell/LanguageFile.h"  // tests/shell
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QLabel>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -42,64 +43,74 @@ class TestPasswordDialog : public QObject {
 
  private Q_SLOTS:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
+    SetUnattended(false);  // the offscreen platform counts as unattended: these tests answer
     olvtool::DatabaseSource source;
     source.password = QStringLiteral("Vaudrel");
-    olvtool::TableSource table;
-    table.name = QStringLiteral("Notes");
-    table.columns.push_back({});
-    table.columns.back().name = QStringLiteral("Text");
-    table.records.push_back({QStringLiteral("kept")});
-    source.tables.push_back(table);
+    source.tables.push_back({QStringLiteral("Notes"), {testing::StringColumn(QStringLiteral("Text"))}, {{QStringLiteral("kept")}}});
     path_ = dir_.filePath(QStringLiteral("locked.db"));
     QString error;
     QVERIFY2(olvtool::WriteDatabase(source, path_, QString(), &error), qPrintable(error));
-  }
-
-  void looksAsTheUserExpects() {
-    PasswordDialog dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Password"));
-    auto* label = dialog.findChild<QLabel*>();
-    QVERIFY(label != nullptr);
-    QCOMPARE(label->text(), QStringLiteral("Enter password:"));
-    QVERIFY(dialog.Edit()->text().isEmpty());
-    QCOMPARE(dialog.Edit()->echoMode(), QLineEdit::Password);
-    QPushButton* ok = Button(&dialog, QDialogButtonBox::Ok);
-    QVERIFY(ok != nullptr);
-    QVERIFY(ok->isDefault());
-    QVERIFY(Button(&dialog, QDialogButtonBox::Cancel) != nullptr);
   }
 
   void typedPasswordOpensTheDatabase() {
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
     WhenDialogShows([](PasswordDialog* dialog) {
+      QVERIFY(dialog->Edit()->text().isEmpty() && dialog->Edit()->echoMode() == QLineEdit::Password);  // typed text hidden
       QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
       QTest::keyClick(dialog->Edit(), Qt::Key_Return);  // OK is the default button
     });
     QVERIFY(db.Open(path_, path_, QString(), QString()));
-    QCOMPARE(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1),
-             QStringLiteral("kept"));
+    QCOMPARE(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1), QStringLiteral("kept"));
   }
 
   void wrongEmptyOrCancelledPasswordKeepsItClosed() {
+    const std::function<void(PasswordDialog*)> answers[] = {
+        [](PasswordDialog* dialog) {
+          QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrex"));
+          Button(dialog, QDialogButtonBox::Ok)->click();
+        },
+        [](PasswordDialog* dialog) { Button(dialog, QDialogButtonBox::Ok)->click(); },
+        [](PasswordDialog* dialog) {
+          QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
+          Button(dialog, QDialogButtonBox::Cancel)->click();
+        }};
+    for (const auto& answer : answers) {
+      DialogPasswordPrompt prompt;
+      TTessaranObject db(&prompt);
+      WhenDialogShows(answer);
+      QVERIFY(!db.Open(path_, path_, QString(), QString()));
+      QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
+    }
+  }
+
+  void asksOncePerFileAndNeverWithoutADisplay() {
+    // Cancels every dialog that shows, and counts them.
+    int shown = 0;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, [&shown] {
+      if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
+        ++shown;
+        Button(dialog, QDialogButtonBox::Cancel)->click();
+      }
+    });
+    canceller.start(10);
+    const QString copy = dir_.filePath(QStringLiteral("copy.db"));
+    QVERIFY(QFile::copy(path_, copy));
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
-    WhenDialogShows([](PasswordDialog* dialog) {
-      QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrex"));
-      Button(dialog, QDialogButtonBox::Ok)->click();
-    });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
-
-    WhenDialogShows([](PasswordDialog* dialog) { Button(dialog, QDialogButtonBox::Ok)->click(); });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
-
-    WhenDialogShows([](PasswordDialog* dialog) {
-      QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
-      Button(dialog, QDialogButtonBox::Cancel)->click();
-    });
-    QVERIFY(!db.Open(path_, path_, QString(), QString()));
-    QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
+    for (int i = 0; i < 3; ++i) QVERIFY(!db.Open(path_, path_, QString(), QString()));
+    const int onceForTheFile = shown;
+    QVERIFY(!db.Open(copy, copy, QString(), QString()));  // another file asks again
+    QVERIFY(onceForTheFile == 1 && shown == 2);
+    SetUnattended(std::nullopt);
+    QVERIFY(Unattended());  // the offscreen platform: no display, nobody to answer
+    MessageBoxMessages().Error(QStringLiteral("to stderr; no box waits"));
+    DialogPasswordPrompt unattended;
+    TTessaranObject other(&unattended);
+    QVERIFY(!other.Open(path_, path_, QString(), QString()));
+    SetUnattended(false);
+    QVERIFY(shown == 2 && other.OpenProblem() == QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
 

@@ -49,81 +49,47 @@ class TestPlatform : public QObject {
     SetUrlOpener({});
   }
 
-  void uninstallSplitting_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("parameters");
-    QTest::newRow("quoted program, quoted parameter")
-        << "\"/opt/olv/uninstall\" \"/opt/olv/install.log\"" << "/opt/olv/uninstall"
-        << "\"/opt/olv/install.log\"";
-    QTest::newRow("quoted program, plain parameters")
-        << "\"/opt/my tools/unins\" -q -x" << "/opt/my tools/unins" << "-q -x";
-    QTest::newRow("quoted program alone") << "\"/opt/olv/unins\"" << "/opt/olv/unins" << "";
-    QTest::newRow("unquoted program, quoted parameter")
-        << "/opt/olv/unins.exe \"-f log\" x" << "/opt/olv/unins.exe" << "\"-f log\" x";
-    // The parameters start at the first quote, even when it comes before the space-quote gap.
-    QTest::newRow("quote inside the unquoted program")
-        << "/a\"b/unins \"p\"" << "/a\"b/unins" << "\"b/unins \"p\"";
-    // Neither form: no program can be told apart, so nothing is started.
-    QTest::newRow("no quote at all") << "/opt/olv/unins -q" << "" << "";
-    QTest::newRow("unterminated quote") << "\"/opt/olv/unins -q" << "" << "";
-    QTest::newRow("empty") << "" << "" << "";
-  }
-  void uninstallSplitting() {
-    QFETCH(QString, text);
-    const SplitCommand split = SplitUninstallString(text);
-    QFETCH(QString, program);
-    QFETCH(QString, parameters);
-    QCOMPARE(split.program, program);
-    QCOMPARE(split.parameters, parameters);
-  }
-
-  void browserSplitting_data() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("parameters");
-    QTest::newRow("windows style, %1 removed")
-        << "\"C:\\Program Files\\Web\\browser.EXE\" -nohome \"%1\"" << "C:\\Program Files\\Web\\browser.EXE"
-        << "-nohome";
-    QTest::newRow("only the first % goes")
-        << "C:\\web\\b.exe %1 -x %2" << "C:\\web\\b.exe" << "-x %2";
-    QTest::newRow("bat before exe wins")
-        << "C:\\x.exe\\run.bat -a" << "C:\\x.exe\\run.bat" << "-a";
-    QTest::newRow("lower case extension") << "c:\\w\\b.com -z %1" << "c:\\w\\b.com" << "-z";
-    QTest::newRow("extension without a following space is no separator")
-        << "C:\\b.exe" << "C:\\b.exe" << "";
-    QTest::newRow("linux command") << "firefox --new-window %u" << "firefox" << "--new-window";
-    QTest::newRow("linux command alone") << "/usr/bin/xdg-open %s" << "/usr/bin/xdg-open" << "";
-  }
-  void browserSplitting() {
-    QFETCH(QString, command);
-    const SplitCommand split = SplitBrowserCommand(command);
-    QFETCH(QString, program);
-    QFETCH(QString, parameters);
-    QCOMPARE(split.program, program);
-    QCOMPARE(split.parameters, parameters);
+  // The uninstall string's rule (rows marked true) and the browser command's rule.
+  void splitting() {
+    const struct { bool uninstall; QString text, program, parameters; } rows[] = {
+        {true, "\"/opt/olv/uninstall\" \"/opt/olv/install.log\"", "/opt/olv/uninstall", "\"/opt/olv/install.log\""},
+        {true, "\"/opt/my tools/unins\" -q -x", "/opt/my tools/unins", "-q -x"},
+        {true, "\"/opt/olv/unins\"", "/opt/olv/unins", ""},
+        {true, "/opt/olv/unins.exe \"-f log\" x", "/opt/olv/unins.exe", "\"-f log\" x"},
+        // The parameters start at the first quote, even when it comes before the space-quote gap.
+        {true, "/a\"b/unins \"p\"", "/a\"b/unins", "\"b/unins \"p\""},
+        // Neither form (no quote, an unterminated one, nothing): no program, nothing is started.
+        {true, "/opt/olv/unins -q", "", ""}, {true, "\"/opt/olv/unins -q", "", ""}, {true, "", "", ""},
+        // Windows style: the first % parameter removed; .bat before .exe; any letter case; an
+        // extension without a following space is no separator; Linux commands.
+        {false, "\"C:\\Program Files\\Web\\browser.EXE\" -nohome \"%1\"", "C:\\Program Files\\Web\\browser.EXE", "-nohome"},
+        {false, "C:\\web\\b.exe %1 -x %2", "C:\\web\\b.exe", "-x %2"},
+        {false, "C:\\x.exe\\run.bat -a", "C:\\x.exe\\run.bat", "-a"},
+        {false, "c:\\w\\b.com -z %1", "c:\\w\\b.com", "-z"},
+        {false, "C:\\b.exe", "C:\\b.exe", ""},
+        {false, "firefox --new-window %u", "firefox", "--new-window"},
+        {false, "/usr/bin/xdg-open %s", "/usr/bin/xdg-open", ""}};
+    for (const auto& row : rows) {
+      const SplitCommand split = row.uninstall ? SplitUninstallString(row.text) : SplitBrowserCommand(row.text);
+      QVERIFY2(split.program == row.program && split.parameters == row.parameters, qPrintable(row.text));
+    }
   }
 
   void registryFromFiles() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString system = dir.filePath("system.ini");
-    const QString user = dir.filePath("user.ini");
-    QFile f(system);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n[HKEY_CLASSES_ROOT\\Empty]\n");
-    f.close();
-    QFile g(user);
-    QVERIFY(g.open(QIODevice::WriteOnly));
-    g.write("[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n");
-    g.close();
-    IniRegistry registry({system, dir.filePath("missing.ini"), user});
-    QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\.HTML", ""), QString("htmlfile"));
-    QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\.html", "OTHER"), QString("two"));
-    QVERIFY(registry.KeyExists("HKEY_CLASSES_ROOT\\empty"));
-    QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\Empty", ""), QString());
-    QVERIFY(!registry.KeyExists("HKEY_CLASSES_ROOT\\.htm"));
-    QCOMPARE(registry.ReadString("HKEY_CLASSES_ROOT\\.htm", ""), QString());
+    const std::pair<const char*, const char*> files[] = {
+        {"system.ini", "; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n[HKEY_CLASSES_ROOT\\Empty]\n"},
+        {"user.ini", "[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n"}};
+    for (const auto& [name, text] : files) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    IniRegistry registry({dir.filePath("system.ini"), dir.filePath("missing.ini"), dir.filePath("user.ini")});
+    const QString root = "HKEY_CLASSES_ROOT\\";
+    QCOMPARE((QStringList{registry.ReadString(root + ".HTML", ""), registry.ReadString(root + ".html", "OTHER"),
+                          registry.ReadString(root + "Empty", ""), registry.ReadString(root + ".htm", "")}),
+             (QStringList{"htmlfile", "two", "", ""}));
+    QVERIFY(registry.KeyExists("HKEY_CLASSES_ROOT\\empty") && !registry.KeyExists("HKEY_CLASSES_ROOT\\.htm"));
   }
 
   void runUninstaller() {
@@ -131,50 +97,36 @@ class TestPlatform : public QObject {
     recorder.Install();
     // No entry: nothing starts.
     UseRegistry("");
-    QVERIFY(!RunUninstaller());
-    QVERIFY(recorder.started.empty());
-
+    QVERIFY(!RunUninstaller() && recorder.started.empty());
     UseRegistry(QString(kUninstallKey) + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"");
-    QVERIFY(RunUninstaller());
-    QCOMPARE(recorder.started.size(), size_t(1));
-    QCOMPARE(recorder.started[0].program, QString("/opt/olv app/unins"));
-    QCOMPARE(recorder.started[0].arguments, QStringList({"-q", "my log"}));
-    QCOMPARE(recorder.started[0].workingFolder, QString("/opt/olv app"));
-
+    QVERIFY(RunUninstaller() && recorder.started.size() == 1);
+    const ProcessStart& s = recorder.started[0];
+    QCOMPARE(s.arguments, QStringList({"-q", "my log"}));
+    QVERIFY(s.program == "/opt/olv app/unins" && s.workingFolder == "/opt/olv app");
     // A text that yields no program starts nothing.
     UseRegistry(QString(kUninstallKey) + "UninstallString=/opt/olv/unins -q\n");
-    QVERIFY(!RunUninstaller());
-    QCOMPARE(recorder.started.size(), size_t(1));
+    QVERIFY(!RunUninstaller() && recorder.started.size() == 1);
   }
 
   void openWebAddress() {
     Recorder recorder;
     recorder.Install();
     const QString address = "https://help.example/olv?lang=44";
-
     // The first existing key decides, even when a later one has a browser.
     UseRegistry(
         "[HKEY_CLASSES_ROOT\\.htm]\n@=htmfile\n"
         "[HKEY_CLASSES_ROOT\\.shtml]\n@=other\n"
         "[HKEY_CLASSES_ROOT\\htmfile\\Shell\\Open\\Command]\n@=\"/usr/bin/web\" --tab \"%1\"\n"
         "[HKEY_CLASSES_ROOT\\other\\Shell\\Open\\Command]\n@=/usr/bin/other %1\n");
-    QVERIFY(OpenWebAddress(address));
-    QCOMPARE(recorder.started.size(), size_t(1));
-    QCOMPARE(recorder.started[0].program, QString("/usr/bin/web"));
-    QCOMPARE(recorder.started[0].arguments, QStringList({"--tab", address}));
-    QVERIFY(recorder.opened.empty());
-
-    // A failing start is reported.
-    recorder.launchResult = false;
+    QVERIFY(OpenWebAddress(address) && recorder.started.size() == 1 && recorder.opened.empty());
+    QVERIFY(recorder.started[0].program == "/usr/bin/web" && recorder.started[0].arguments == QStringList({"--tab", address}));
+    recorder.launchResult = false;  // a failing start is reported
     QVERIFY(!OpenWebAddress(address));
     recorder.launchResult = true;
-
     // No browser command: the desktop's default browser gets the address.
     UseRegistry("[HKEY_CLASSES_ROOT\\.html]\n@=\n");
-    QVERIFY(OpenWebAddress(address));
-    QCOMPARE(recorder.started.size(), size_t(2));
-    QCOMPARE(recorder.opened.size(), size_t(1));
-    QCOMPARE(recorder.opened[0], QUrl(address));
+    QVERIFY(OpenWebAddress(address) && recorder.started.size() == 2);
+    QCOMPARE(recorder.opened, std::vector<QUrl>{QUrl(address)});
   }
 };
 

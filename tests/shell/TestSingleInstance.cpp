@@ -2,22 +2,29 @@
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
+#include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace orlaventis;
+using Result = SingleInstance::ListenResult;
 
 namespace {
 
-QString UniqueName() {
-  return QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
-}
+constexpr uid_t kOtherUser = 65534;
+
+QString UniqueName() { return QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128); }
 
 // Runs this executable again as a second start that sends `request` to `name`; returns its exit
 // code (0 when the request was taken, 3 when nobody listened).
@@ -38,70 +45,98 @@ class TestSingleInstance : public QObject {
   Q_OBJECT
 
  private slots:
-  void defaultNameIsPerUser() {
+  void defaultNameIsPerUserAndNobodyListens() {
     qunsetenv("ORLAVENTIS_INSTANCE");
-    const QString name = InstanceServerName();
-    QVERIFY(name.startsWith("Orlaventis-"));
-    QVERIFY(name.size() > QString("Orlaventis-").size());
+    QVERIFY(InstanceServerName().startsWith("Orlaventis-") && InstanceServerName().size() > 11);
     qputenv("ORLAVENTIS_INSTANCE", "olv-other");
     QCOMPARE(InstanceServerName(), QString("olv-other"));
     qunsetenv("ORLAVENTIS_INSTANCE");
+    QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
   }
 
   void secondProcessRestoresAndCloses() {
     const QString name = UniqueName();
     SingleInstance first(name);
-    QVERIFY(first.Listen());
+    QCOMPARE(first.Listen(), Result::Listening);
     QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QSignalSpy close(&first, &SingleInstance::CloseRequested);
-
     QCOMPARE(RunSecondStart(name, "restore"), 0);
     QTRY_COMPARE(restore.count(), 1);
-    QCOMPARE(close.count(), 0);
-
     QCOMPARE(RunSecondStart(name, "close"), 0);
     QTRY_COMPARE(close.count(), 1);
     QCOMPARE(restore.count(), 1);
-
-    // A second server on the same name is refused while the first answers.
+    // A second holder of the name is refused while the first lives, answering or not; the
+    // first one's socket stays.
     SingleInstance rival(name);
-    QVERIFY(!rival.Listen());
+    QCOMPARE(rival.Listen(), Result::HeldByAnother);
+    QCOMPARE(RunSecondStart(name, "restore"), 0);
   }
 
-  void nobodyListening() {
-    QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
+  // The socket and its lock live in $XDG_RUNTIME_DIR, else in a 0700 folder of the user.
+  void socketInAPrivateFolder() {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString name = UniqueName();
+    QCOMPARE(InstanceSocketPath(name), runtime.filePath(name));
+    {
+      SingleInstance first(name);
+      QCOMPARE(first.Listen(), Result::Listening);
+      QVERIFY(QFileInfo::exists(runtime.filePath(name)) && QFileInfo::exists(runtime.filePath(name + ".lock")));
+    }
+    QVERIFY(!QFileInfo::exists(runtime.filePath(name)));
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QFileInfo fallback(QFileInfo(InstanceSocketPath(name)).path());
+    QVERIFY2(fallback.path() == QDir::tempPath() && fallback.isDir() && !fallback.isSymLink(),
+             qPrintable(fallback.filePath()));
+    struct stat st {};
+    QVERIFY(::lstat(QFile::encodeName(fallback.filePath()).constData(), &st) == 0 && st.st_uid == ::getuid());
+    QCOMPARE(st.st_mode & 0777, 0700u);
+    if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
   }
 
-  void staleNameIsRetaken() {
+  // A listener of another user is not sent to; a connection from another user is dropped
+  // unread. Needs root to run a process as another user.
+  void otherUsersAreRefused() {
+    if (::geteuid() != 0) QSKIP("needs root to start a process as another user");
+    QTemporaryDir folder;
+    QCOMPARE(::chown(QFile::encodeName(folder.path()).constData(), kOtherUser, kOtherUser), 0);
+    const QString path = folder.filePath("theirs");
+    QProcess theirs;
+    theirs.start(QCoreApplication::applicationFilePath(), {"--serve-as-other", path});
+    QVERIFY(theirs.waitForReadyRead(30000) && theirs.readLine().trimmed() == "listening");
+    QVERIFY(!SendToRunningInstance(path, InstanceRequest::Restore, 2000));
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    QVERIFY(socket.waitForConnected(2000) && socket.write("restore\n") == 8 && socket.flush());
+    QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
+    QVERIFY(socket.readAll().isEmpty());
+    theirs.kill();
+    theirs.waitForFinished();
+    QVERIFY(!theirs.readAllStandardOutput().contains("restore"));
+  }
+
+  // A stale entry under the name is retaken; an oversized request is dropped unread.
+  void staleNameIsRetakenAndOversizedRequestDropped() {
     const QString name = UniqueName();
     {
       // A crashed program leaves an entry under the name that nobody answers on.
       QLocalServer crashed;
-      QVERIFY(crashed.listen(name));
-      const QString path = crashed.fullServerName();
-      crashed.close();  // removes the file
-      QFile stale(path);
-      QVERIFY(stale.open(QIODevice::WriteOnly));  // a leftover entry under the name
+      QVERIFY(crashed.listen(InstanceSocketPath(name)));
+      QFile stale(crashed.fullServerName());
+      crashed.close();                            // removes the file ...
+      QVERIFY(stale.open(QIODevice::WriteOnly));  // ... and a leftover entry takes its place
     }
     SingleInstance first(name);
-    QVERIFY(first.Listen());
+    QCOMPARE(first.Listen(), Result::Listening);
     QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QCOMPARE(RunSecondStart(name, "restore"), 0);
     QTRY_COMPARE(restore.count(), 1);
-  }
-
-  void oversizedRequestIsDropped() {
-    const QString name = UniqueName();
-    SingleInstance first(name);
-    QVERIFY(first.Listen());
-    QSignalSpy restore(&first, &SingleInstance::RestoreRequested);
     QLocalSocket socket;
-    socket.connectToServer(name);
-    QVERIFY(socket.waitForConnected(1000));
-    socket.write(QByteArray(200, 'r'));
-    socket.flush();
+    socket.connectToServer(InstanceSocketPath(name));
+    QVERIFY(socket.waitForConnected(1000) && socket.write(QByteArray(200, 'r')) == 200 && socket.flush());
     QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
-    QCOMPARE(restore.count(), 0);
+    QCOMPARE(restore.count(), 1);
   }
 };
 
@@ -111,6 +146,20 @@ int main(int argc, char** argv) {
     const auto request = std::strcmp(argv[3], "close") == 0 ? InstanceRequest::Close
                                                             : InstanceRequest::Restore;
     return SendToRunningInstance(QString::fromLocal8Bit(argv[2]), request) ? 0 : 3;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--serve-as-other") == 0) {
+    // Listens on the path as another user and prints each request taken.
+    if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) return 4;
+    QCoreApplication app(argc, argv);
+    SingleInstance theirs(QString::fromLocal8Bit(argv[2]));
+    if (theirs.Listen() != Result::Listening) return 5;
+    QObject::connect(&theirs, &SingleInstance::RestoreRequested, [] {
+      std::puts("restore");
+      std::fflush(stdout);
+    });
+    std::puts("listening");
+    std::fflush(stdout);
+    return app.exec();
   }
   QCoreApplication app(argc, argv);
   TestSingleInstance test;

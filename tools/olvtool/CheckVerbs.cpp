@@ -7,6 +7,7 @@
 #include "media/Archive.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
+#include "media/TempFolder.h"
 
 #include <QFile>
 #include <QMap>
@@ -22,8 +23,8 @@ namespace {
 
 constexpr int kLanguages[] = {31, 33, 44};
 // The tags the forms carry (menu column, section titles, catalogue and colour section, About box).
-constexpr int kTags[] = {10,   100,  200,  300,  400,  500,  600,  1000, 2000, 3010, 3011, 3012, 3013, 3014, 3015,
-                         3016, 3017, 4000, 4010, 4011, 4012, 4013, 4014, 4015, 4016, 18300};
+constexpr int kTags[] = {10,   100,  200,  300,  400,  500,  600,  700,  1000, 2000, 3010, 3011, 3012, 3013,
+                         3014, 3015, 3016, 3017, 3018, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 18300, 18301};
 constexpr qint64 kMaxArchiveBytes = 1LL << 31;
 
 class Checker {
@@ -85,6 +86,17 @@ class Checker {
   void Need(const std::optional<QStringList>& index, const QString& archive, const QString& member, const QString& what) {
     if (index && !ArchiveContains(index, member))
       Problem(QStringLiteral("%1: no member %2 (%3)").arg(archive, member, what));
+  }
+
+  // A picture the sections unpack under its own name (`fileName`, the item number or colour
+  // picture name): the program refuses a name that is no plain file name (TempFilePath), so
+  // that picture never shows even when the archive holds it.
+  void NeedPicture(const std::optional<QStringList>& index, const QString& archive, const QString& prefix,
+                   const QString& fileName, const QString& what) {
+    if (!IsPlainFileName(fileName))
+      Problem(QStringLiteral("%1: unsafe member name \"%2\" (%3)").arg(archive, prefix + fileName, what));
+    else
+      Need(index, archive, prefix + fileName, what);
   }
 
   void CheckBackgrounds() {
@@ -228,7 +240,7 @@ class Checker {
       if (number.isEmpty())
         Problem(QStringLiteral("%1: item %2 has no item number").arg(name).arg(r));
       else
-        Need(photos, QStringLiteral("olvf.dat"), number, QStringLiteral("%1 item %2").arg(name).arg(r));
+        NeedPicture(photos, QStringLiteral("olvf.dat"), QString(), number, QStringLiteral("%1 item %2").arg(name).arg(r));
     }
     // Query rows must name columns of their table.
     const QString props = QStringLiteral("Picture Properties");
@@ -251,15 +263,17 @@ class Checker {
       Problem(QStringLiteral("%1: the paint and trim tables cannot be read").arg(name));
       return;
     }
-    QMap<QString, QString> needed;  // member -> the first choice that shows it
+    // (prefix, picture name) -> the first choice that shows it
+    QMap<std::pair<QString, QString>, QString> needed;
     cascade.ForEachChoice([&](const TEnamelCascade& c) {
       const QString where = QStringLiteral("%1 model %2, model year %3").arg(name).arg(c.Model()).arg(c.Option(EnamelOption::Modelyears).Current);
-      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains(QStringLiteral("i\\e\\") + car))
-        needed.insert(QStringLiteral("i\\e\\") + car, QStringLiteral("car of ") + where);
-      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains(QStringLiteral("i\\f\\") + seat))
-        needed.insert(QStringLiteral("i\\f\\") + seat, QStringLiteral("seat of ") + where);
+      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains({QStringLiteral("i\\e\\"), car}))
+        needed.insert({QStringLiteral("i\\e\\"), car}, QStringLiteral("car of ") + where);
+      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains({QStringLiteral("i\\f\\"), seat}))
+        needed.insert({QStringLiteral("i\\f\\"), seat}, QStringLiteral("seat of ") + where);
     });
-    for (auto it = needed.cbegin(); it != needed.cend(); ++it) Need(enamel, QStringLiteral("olve.dat"), it.key(), it.value());
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it)
+      NeedPicture(enamel, QStringLiteral("olve.dat"), it.key().first, it.key().second, it.value());
   }
 
   QString folder_;
@@ -273,8 +287,9 @@ const Verb kVerbs[] = {
      QStringLiteral(
          "Reads a content folder the way the program does and prints one line per broken\n"
          "reference: archive members that are missing, do not unpack or do not decode, missing\n"
-         "slides and backgrounds, catalogue items without a photo, link lists past their\n"
-         "table, paint and trim choices without a car or seat picture, record keys the\n"
+         "slides and backgrounds, catalogue items without a photo, items and colour pictures\n"
+         "whose name the program refuses as a file name (\"..\\x\", \"/x\"), link lists past\n"
+         "their table, paint and trim choices without a car or seat picture, record keys the\n"
          "sections look for but do not find, and tags without a translation in a language.\n\n"
          "Exit codes: 0 nothing broken, 1 something broken, 2 bad usage."),
      Check},

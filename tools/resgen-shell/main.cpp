@@ -2,9 +2,11 @@
 //
 // Usage: resgen-shell RESOURCES_DIR
 // Writes bitmaps/<NAME>.bmp (24-bit, or 8-bit and 4-bit with colour tables for the palette
-// variants, mapped to the display palettes bitmaps/PAL256.bmp and PAL16.bmp of tools/resgen), forms/<NAME>.png (pictures stored with a form) and cursors/<NAME>.png (with the
-// hotspot in the PNG text keys "HotspotX" and "HotspotY"). Everything is drawn here from
-// shapes and text, so the output is reproducible from this file and the Liberation fonts.
+// variants, mapped to the display palettes bitmaps/PAL256.bmp and PAL16.bmp of tools/resgen),
+// forms/<NAME>.png (pictures stored with a form), cursors/<NAME>.png (with the hotspot in the PNG
+// text keys "HotspotX" and "HotspotY") and icons/<NAME>.png (the 16 colours of PAL16.bmp and a
+// transparent mask). Everything is drawn here from shapes and text, so the output is
+// reproducible from this file and the Liberation fonts.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -125,6 +127,43 @@ void WriteBmp(const QString& name, const QImage& image, int bits) {
 void WritePng(const QString& folder, const QString& name, QImage image) {
   const QString path = outDir + "/" + folder + "/" + name + ".png";
   Check(image.save(path, "PNG"), path);
+}
+
+// An icon: a PNG of the 16 colours of bitmaps/PAL16.bmp plus one transparent entry, the mask
+// of a 16-colour icon (pixels at least half opaque show, the others are transparent).
+void WriteIcon(const QString& name, const QImage& source) {
+  QList<QRgb> table = pal16;
+  if (table.size() != 16) {
+    Check(false, name + " (bitmaps/PAL16.bmp is missing: run resgen first)");
+    return;
+  }
+  const int transparent = static_cast<int>(table.size());
+  table.append(qRgba(0, 0, 0, 0));
+  const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+  QImage icon(image.size(), QImage::Format_Indexed8);
+  icon.setColorTable(table);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      int best = transparent;
+      if (qAlpha(c) >= 128) {
+        // Unpremultiplied already; nearest palette colour.
+        int bestDistance = 1 << 30;
+        for (int i = 0; i < transparent; ++i) {
+          const int dr = qRed(table[i]) - qRed(c);
+          const int dg = qGreen(table[i]) - qGreen(c);
+          const int db = qBlue(table[i]) - qBlue(c);
+          const int d = dr * dr + dg * dg + db * db;
+          if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+          }
+        }
+      }
+      icon.setPixel(x, y, static_cast<uint>(best));
+    }
+  }
+  WritePng("icons", name, icon);
 }
 
 void WriteCursor(const QString& name, QImage image, int hotX, int hotY) {
@@ -361,11 +400,14 @@ QImage InfoGlyph() {
 enum class Step { First, Previous, Next, Last, Reset };
 enum class Look { Up, Down, Disabled };
 
-// A 32 x 32 step button: a round plate with an arrow sign.
+// A step button's icon: a round plate with an arrow sign on a transparent ground, 32 x 32 for
+// the picture steps and 16 x 16 for the reset button, whose button is only 15 pixels high.
 QImage StepIcon(Step step, Look look) {
-  QImage image = Canvas(32, 32, QColor(0, 0, 0));
+  const int size = step == Step::Reset ? 16 : 32;
+  QImage image = Canvas(size, size, Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
   const QColor plate = look == Look::Disabled ? QColor(128, 128, 128)
                        : look == Look::Down  ? QColor(0, 128, 128)
                                              : QColor(192, 192, 192);
@@ -456,7 +498,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   outDir = QString::fromLocal8Bit(argv[1]);
-  for (const char* sub : {"bitmaps", "forms", "cursors"}) QDir(outDir).mkpath(sub);
+  for (const char* sub : {"bitmaps", "forms", "cursors", "icons"}) QDir(outDir).mkpath(sub);
   pal16 = ReadColourTable(outDir + "/bitmaps/PAL16.bmp", 16);
   pal256 = ReadColourTable(outDir + "/bitmaps/PAL256.bmp", 256);
 
@@ -491,7 +533,7 @@ int main(int argc, char** argv) {
       {Look::Up, "Up"}, {Look::Down, "Down"}, {Look::Disabled, "Disabled"}};
   for (const auto& [step, stepName] : steps) {
     for (const auto& [look, lookName] : looks) {
-      WriteBmp(QString(stepName) + lookName, StepIcon(step, look), 4);
+      WriteIcon(QString(stepName) + lookName, StepIcon(step, look));
     }
   }
   WriteCursor("Help", HelpCursor(), 1, 1);
