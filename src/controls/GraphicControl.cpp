@@ -200,9 +200,12 @@ void StretchDrawPicture(QPainter* painter, const QRect& box, const QImage& pictu
   if (painter == nullptr || picture.isNull() || box.width() <= 0 || box.height() <= 0) return;
   // Without smooth transformation the painter samples the nearest source pixel (rows and
   // columns dropped or repeated, as COLORONCOLOR does) and renders only the visible part,
-  // so a huge box costs no memory.
+  // so a huge box costs no memory. On a dense screen the box covers more device pixels than
+  // logical ones; there the picture is filtered from its own pixels instead, so that it is not
+  // drawn blocky.
   painter->save();
-  painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const QPaintDevice* device = painter->device();
+  painter->setRenderHint(QPainter::SmoothPixmapTransform, device != nullptr && device->devicePixelRatioF() > 1.0);
   painter->drawImage(box, PaletteSafe(picture));
   painter->restore();
 }

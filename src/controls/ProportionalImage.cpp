@@ -91,9 +91,18 @@ void TProportionalImage::SetText(const QString& text) {
 
 void TProportionalImage::Changed() { Paint(true); }
 
-QImage TProportionalImage::Compose(int W, int H) const {
-  QImage off(W, H, QImage::Format_RGB32);
+QSize TProportionalImage::DeviceSize() const {
+  return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+QImage TProportionalImage::Compose() const {
+  // Composed in device pixels and painted in logical ones, so that on a dense screen the picture,
+  // the background and the caption are drawn from their own pixels, not enlarged afterwards.
+  const int W = width();
+  const int H = height();
+  QImage off(DeviceSize(), QImage::Format_RGB32);
   if (off.isNull()) return off;
+  off.setDevicePixelRatio(devicePixelRatioF());
   off.fill(Qt::black);
   QPainter painter(&off);
   background_->DrawImage(painter, W, H);
@@ -126,6 +135,8 @@ QImage TProportionalImage::Compose(int W, int H) const {
     GdiTextOut(painter, x1 + 2, H - th + (th - metrics.height()) / 2, text_);
   }
   painter.end();
+  // Kept as plain device pixels: transitions and raster operations work pixel by pixel.
+  off.setDevicePixelRatio(1.0);
   const ColorTable* palette = DisplayPalette();
   return palette != nullptr ? MapToPalette(off, *palette).convertToFormat(QImage::Format_RGB32) : off;
 }
@@ -146,7 +157,7 @@ void TProportionalImage::PutWithRasterOperation(const QImage& composed) {
 }
 
 TProportionalImage::ComposedInputs TProportionalImage::CurrentInputs() const {
-  return ComposedInputs{size(), background_->Image().cacheKey(), DisplayPalette()};
+  return ComposedInputs{DeviceSize(), background_->Image().cacheKey(), DisplayPalette()};
 }
 
 void TProportionalImage::Paint(bool present) {
@@ -154,17 +165,17 @@ void TProportionalImage::Paint(bool present) {
   if (!isVisible() || isPainting_) return;
   isPainting_ = true;
   transition_->Finish();
-  if (canvas_.size() != size()) {
-    QImage resized(size(), QImage::Format_RGB32);
+  if (canvas_.size() != DeviceSize()) {
+    QImage resized(DeviceSize(), QImage::Format_RGB32);
     resized.fill(Qt::black);
     QPainter(&resized).drawImage(0, 0, canvas_);
     canvas_ = resized;
   }
-  const QImage composed = Compose(width(), height());
+  const QImage composed = Compose();
   if (!composed.isNull()) {
     if (newImage_ && effects_) {
       // The later frames are shown as the timer makes them.
-      transition_->Start(composed, &canvas_, effectSize_, effectSpeed_, effect_, [this] { Present(); });
+      transition_->Start(composed, &canvas_, Rnd(effectSize_ * devicePixelRatioF()), effectSpeed_, effect_, [this] { Present(); });
     } else if (rasterOperation_ == TRasterOperation::roSRCCOPY) {
       canvas_ = composed;
     } else {
@@ -191,11 +202,13 @@ void TProportionalImage::paintEvent(QPaintEvent* event) {
   // A paint the platform asks for recomposes only when something the picture depends on changed,
   // and not while a transition is drawing the canvas (a new size ends it); one that only shows
   // the canvas does not.
-  const bool transitionDraws = transition_->Running() && canvas_.size() == size();
+  const bool transitionDraws = transition_->Running() && canvas_.size() == DeviceSize();
   const bool canvasCurrent = composedValid_ && !newImage_ && composedInputs_ == CurrentInputs();
   if (!presenting_ && !transitionDraws && !canvasCurrent) Paint(false);
   QPainter painter(this);
-  painter.drawImage(event->rect().topLeft(), canvas_, event->rect());
+  const qreal ratio = devicePixelRatioF();
+  const QRectF area(event->rect());
+  painter.drawImage(area, canvas_, QRectF(area.topLeft() * ratio, area.size() * ratio));
 }
 
 bool TProportionalImage::event(QEvent* event) {

@@ -91,7 +91,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   const TFont& Font() const { return font_; }
   void SetFont(const TFont& v) { Set(font_, v); }
 
-  // The control's canvas: what it shows on screen.
+  // The control's canvas: what it shows on screen, in device pixels (the widget's size times
+  // its device-pixel ratio).
   const QImage& Canvas() const { return canvas_; }
 
   // Composes and puts the picture on the canvas now, then shows it (when visible). A transition
@@ -116,7 +117,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   void Paint(bool present);
   // Shows the canvas now (a synchronous repaint that does not recompose).
   void Present();
-  QImage Compose(int W, int H) const;
+  QImage Compose() const;
+  QSize DeviceSize() const;  // the widget's size in device pixels
   void PutWithRasterOperation(const QImage& composed);
   // What a composition depends on beyond the properties whose setters recompose at once.
   struct ComposedInputs {

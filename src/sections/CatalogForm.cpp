@@ -66,8 +66,10 @@ QString PrefixWithBlank(const QString& text) {
 PictureSizeRule ShownSize(const TProportionalImage& control) {
   const ProportionalRules rules{control.Sx(),        control.Sy(),       control.SxIsStatic(),
                                 control.SyIsStatic(), control.StaticSx(), control.StaticSy()};
+  // In device pixels: on a dense screen a thumbnail keeps the detail the screen can show.
+  const qreal ratio = control.devicePixelRatioF();
   const QSize size = control.size();
-  return [rules, size](QSize full) { return ProportionalBox(size, full, rules).size(); };
+  return [rules, size, ratio](QSize full) { return (QSizeF(ProportionalBox(size, full, rules).size()) * ratio).toSize(); };
 }
 
 }  // namespace
@@ -482,8 +484,9 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   const QPointer<TCatalogForm> self(this);
   picture = LoadArchivePicture(PictureArchive::Photos, name, name);
   if (!self) return {};
-  // Kept as large as it is ever drawn (the zoom window fills at most the screen), not larger.
-  const QSize screen = ScreenSize();
+  // Kept as large as it is ever drawn (the zoom window fills at most the screen, in device
+  // pixels), not larger.
+  const QSize screen = (QSizeF(ScreenSize()) * devicePixelRatioF()).toSize();
   if (picture.width() > screen.width() || picture.height() > screen.height())
     picture = picture.scaled(screen, Qt::KeepAspectRatio,
                              picture.colorCount() > 0 ? Qt::FastTransformation : Qt::SmoothTransformation);

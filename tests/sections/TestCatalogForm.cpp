@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QBuffer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -462,6 +463,33 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), fixture::PlainPng(ItemColour(1), {1600, 600})}}));
     TCatalogForm* form = Open();
     QVERIFY(form != nullptr && form->PictureCache.Find(MemberName(1)).size() == QSize(640, 240));
+  }
+  // On a ratio-2 screen (test_catalog_form_dense) the photo and its thumbnail are drawn from the
+  // photo's own pixels: an enlarged ratio-1 drawing would repeat every pixel in 2 x 2 blocks.
+  void denseScreenDrawsPhotosFromTheirPixels() {
+    if (qApp->devicePixelRatio() < 2) QSKIP("needs QT_SCALE_FACTOR=2 (test_catalog_form_dense)");
+    QImage noise(640, 480, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y)
+      for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && noise.save(&buffer, "PNG"));
+    QVERIFY(WriteCatalogue(Folder(), 1) && fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
+    TCatalogForm* form = Open();
+    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
+      const QImage drawn = shown->grab().toImage();
+      QCOMPARE(drawn.size(), shown->size() * 2);
+      const QRect photo(drawn.width() / 4 & ~1, drawn.height() / 4 & ~1, drawn.width() / 2, drawn.height() / 2);
+      int uniform = 0, blocks = 0;
+      for (int y = photo.top(); y < photo.bottom(); y += 2)
+        for (int x = photo.left(); x < photo.right(); x += 2, ++blocks) {
+          const QRgb c = drawn.pixel(x, y);
+          uniform += drawn.pixel(x + 1, y) == c && drawn.pixel(x, y + 1) == c && drawn.pixel(x + 1, y + 1) == c;
+        }
+      QVERIFY2(blocks > 100 && uniform * 4 < blocks, qPrintable(QString("%1 of %2 blocks repeat one pixel").arg(uniform).arg(blocks)));
+    }
   }
 };
 
