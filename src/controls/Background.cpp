@@ -66,7 +66,9 @@ void TBackground::Assign(const TBackground& other) {
 }
 
 void TBackground::DrawImage(QPainter& painter, int W, int H) const {
-  const auto boxes = BackgroundImageBoxes(imageDrawStyle_, image_.width(), image_.height(), W, H);
+  // Laid out by the picture's logical size: a dense variant draws in the same boxes.
+  const QSizeF logical = image_.deviceIndependentSize();
+  const auto boxes = BackgroundImageBoxes(imageDrawStyle_, Rnd(logical.width()), Rnd(logical.height()), W, H);
   for (const QRect& box : boxes) {
     if (imageDrawStyle_ == TImageDrawStyle::idsStretch) {
       StretchDrawPicture(&painter, box, image_);

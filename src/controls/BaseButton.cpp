@@ -76,8 +76,9 @@ void TBaseBtn::DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX, 
                     Rnd((glyphYOffset_ + glyphHeight_ + shiftY) * H));
     StretchDrawPicture(&painter, box, glyph);
   } else if (glyphCentered_) {
-    DrawPicture(&painter, (W - glyph.width()) / 2 + Rnd(W * shiftX),
-                (H - glyph.height()) / 2 + Rnd(H * shiftY), glyph);
+    const QSizeF logical = glyph.deviceIndependentSize();  // a dense variant draws at this size
+    DrawPicture(&painter, (W - Rnd(logical.width())) / 2 + Rnd(W * shiftX),
+                (H - Rnd(logical.height())) / 2 + Rnd(H * shiftY), glyph);
   } else {
     DrawPicture(&painter, Rnd((glyphXOffset_ + shiftX) * W), Rnd((glyphYOffset_ + shiftY) * H), glyph);
   }

@@ -262,8 +262,12 @@ int ControlCursor(const QWidget* widget) {
 
 QCursor LoadResourceCursor(const QString& name) {
   InitResources();
-  QImage image(QStringLiteral(":/cursors/%1.png").arg(name));
+  // A dense screen takes the variant drawn at twice the pixels; the hotspot stays logical.
+  const bool dense = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1.0 &&
+                     QFile::exists(QStringLiteral(":/cursors/%1@2x.png").arg(name));
+  QImage image((dense ? QStringLiteral(":/cursors/%1@2x.png") : QStringLiteral(":/cursors/%1.png")).arg(name));
   if (image.isNull()) return QCursor(Qt::ArrowCursor);
+  image.setDevicePixelRatio(dense ? 2.0 : 1.0);
   bool okX = false;
   bool okY = false;
   const int hotX = image.text(QStringLiteral("HotspotX")).toInt(&okX);

@@ -222,9 +222,22 @@ QImage LoadResourceBitmap(const QString& name) {
   if (name.isEmpty()) return {};
   const QString path =
       name.startsWith(QLatin1String(":/")) ? name : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
-  QImageReader reader(path);
-  reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
-  return reader.read();
+  const auto read = [](const QString& file) {
+    QImageReader reader(file);
+    reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
+    return reader.read();
+  };
+  // On a dense screen the variant drawn at twice the pixels, when there is one; it keeps the
+  // logical size of the plain one through its device-pixel ratio.
+  if (qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1.0) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    QImage dense = read(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+    if (!dense.isNull()) {
+      dense.setDevicePixelRatio(2.0);
+      return dense;
+    }
+  }
+  return read(path);
 }
 
 TPMultiImage::TPMultiImage(QObject* parent) : QObject(parent) {}

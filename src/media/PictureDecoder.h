@@ -65,6 +65,9 @@ QImage ReduceColours(const QImage& image, int bits, bool dither, const QList<QRg
 // Loads the program's bitmap resource `name` with its colour table: ":/bitmaps/<name>.bmp"
 // (the file named exactly as the resource, e.g. ":/bitmaps/BUTUP256.bmp"); a name that starts
 // with ":/" is taken as the full resource path. A null image when it is missing or unreadable.
+// On a screen of device-pixel ratio above 1 the resource's "@2x" variant (":/bitmaps/<name>@2x.bmp")
+// is taken when it exists, with device-pixel ratio 2: callers lay it out by its
+// deviceIndependentSize().
 QImage LoadResourceBitmap(const QString& name);
 
 // The hidden picture decoder of the program (a plain object; nothing of it is shown). Setting

@@ -120,10 +120,13 @@ class TQueryDropDown : public QWidget {
                                 ? grid_->checkGlyph_
                                 : grid_->uncheckGlyph_;
       if (!glyph.isNull()) {
-        const QImage scaled = glyph.height() > lineHeight_
-                                  ? glyph.scaledToHeight(lineHeight_, Qt::SmoothTransformation)
-                                  : glyph;
-        p.drawImage(check.left(), y + (lineHeight_ - scaled.height()) / 2, scaled);
+        // Heights compared in logical pixels: a dense glyph keeps its device-pixel ratio.
+        const qreal ratio = glyph.devicePixelRatio();
+        QImage scaled = glyph.deviceIndependentSize().height() > lineHeight_
+                            ? glyph.scaledToHeight(Rnd(lineHeight_ * ratio), Qt::SmoothTransformation)
+                            : glyph;
+        scaled.setDevicePixelRatio(ratio);
+        p.drawImage(check.left(), y + (lineHeight_ - Rnd(scaled.deviceIndependentSize().height())) / 2, scaled);
       }
       const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
                        lineHeight_);

@@ -74,7 +74,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   AboutBoxImage->SetSy(100);
   AboutBoxImage->SetFont(TFont{Arial(15, true), Qt::white});
   const int depth = DisplayDepth();
-  QImage picture(QStringLiteral(":/forms/AboutBoxImage.png"));
+  QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/AboutBoxImage.png"));
   if (depth < 24) {
     const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("About256")
                                                          : QStringLiteral("About"));

@@ -54,7 +54,7 @@ TIntroForm::TIntroForm(QWidget* parent)
   IntroFormImg->Background().SetPen(QPen(Qt::white));
   IntroFormImg->Background().SetImageDrawStyle(TImageDrawStyle::idsCenter);
   const int depth = DisplayDepth();
-  QImage picture(QStringLiteral(":/forms/IntroFormImg.png"));
+  QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/IntroFormImg.png"));
   if (depth < 24) {
     const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("Intro256")
                                                          : QStringLiteral("Intro"));

@@ -478,6 +478,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 1) && fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
     TCatalogForm* form = Open();
     QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
     for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
       const QImage drawn = shown->grab().toImage();
       QCOMPARE(drawn.size(), shown->size() * 2);

@@ -172,8 +172,13 @@ void WriteCursor(const QString& name, QImage image, int hotX, int hotY) {
   WritePng("cursors", name, image);
 }
 
+// Every picture is drawn on a canvas of scale x its size with that device-pixel ratio, so the
+// same drawing code makes the variants for dense screens ("@2x" files).
+int scale = 1;
+
 QImage Canvas(int w, int h, QColor fill) {
-  QImage image(w, h, QImage::Format_ARGB32);
+  QImage image(w * scale, h * scale, QImage::Format_ARGB32);
+  image.setDevicePixelRatio(scale);
   image.fill(fill);
   return image;
 }
@@ -516,28 +521,40 @@ int main(int argc, char** argv) {
   WritePng("forms", "AboutBoxImage", about);
   WriteBmp("About", about, 4);
   WriteBmp("About256", about, 8);
-  WriteBmp("InfoGlyph", InfoGlyph(), 24);
   const QImage door = Door();
-  WriteBmp("Door", door, 24);
   WriteBmp("Door256", door, 8);
-  WriteBmp("Checked", CheckBox(true), 24);
-  WriteBmp("UnChecked", CheckBox(false), 24);
-  WriteBmp("DownArrow", SmallButtonFace(true), 24);
-  WriteBmp("TextButton", SmallButtonFace(false), 24);
-  const std::pair<Step, const char*> steps[] = {{Step::First, "First"},
-                                                 {Step::Previous, "Previous"},
-                                                 {Step::Next, "Next"},
-                                                 {Step::Last, "Last"},
-                                                 {Step::Reset, "Reset"}};
-  const std::pair<Look, const char*> looks[] = {
-      {Look::Up, "Up"}, {Look::Down, "Down"}, {Look::Disabled, "Disabled"}};
-  for (const auto& [step, stepName] : steps) {
-    for (const auto& [look, lookName] : looks) {
-      WriteIcon(QString(stepName) + lookName, StepIcon(step, look));
+  // The full-colour pictures again at twice the pixels for dense screens; the palette variants
+  // serve low-colour displays only and have none.
+  for (const QString suffix : {QString(), QStringLiteral("@2x")}) {
+    scale = suffix.isEmpty() ? 1 : 2;
+    if (scale == 2) {
+      WriteBmp("BUTDOWN@2x", MenuButton(true), 24);
+      WriteBmp("BUTUP@2x", MenuButton(false), 24);
+      WritePng("forms", "IntroFormImg@2x", IntroPicture());
+      WritePng("forms", "AboutBoxImage@2x", AboutPicture());
     }
+    WriteBmp("InfoGlyph" + suffix, InfoGlyph(), 24);
+    WriteBmp("Door" + suffix, Door(), 24);
+    WriteBmp("Checked" + suffix, CheckBox(true), 24);
+    WriteBmp("UnChecked" + suffix, CheckBox(false), 24);
+    WriteBmp("DownArrow" + suffix, SmallButtonFace(true), 24);
+    WriteBmp("TextButton" + suffix, SmallButtonFace(false), 24);
+    const std::pair<Step, const char*> steps[] = {{Step::First, "First"},
+                                                   {Step::Previous, "Previous"},
+                                                   {Step::Next, "Next"},
+                                                   {Step::Last, "Last"},
+                                                   {Step::Reset, "Reset"}};
+    const std::pair<Look, const char*> looks[] = {
+        {Look::Up, "Up"}, {Look::Down, "Down"}, {Look::Disabled, "Disabled"}};
+    for (const auto& [step, stepName] : steps) {
+      for (const auto& [look, lookName] : looks) {
+        WriteIcon(QString(stepName) + lookName + suffix, StepIcon(step, look));
+      }
+    }
+    // Hotspots stay in the cursor's logical coordinates.
+    WriteCursor("Help" + suffix, HelpCursor(), 1, 1);
+    WriteCursor("ZoomIn" + suffix, Magnifier(true), 12, 12);
+    WriteCursor("ZoomOut" + suffix, Magnifier(false), 12, 12);
   }
-  WriteCursor("Help", HelpCursor(), 1, 1);
-  WriteCursor("ZoomIn", Magnifier(true), 12, 12);
-  WriteCursor("ZoomOut", Magnifier(false), 12, 12);
   return failures == 0 ? 0 : 1;
 }

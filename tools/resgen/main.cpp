@@ -126,8 +126,11 @@ QPainterPath HandPath(bool withFingers) {
   return hand.simplified();
 }
 
-QImage HandCursor(bool withFingers, QPoint hotspot) {
-  QImage image(32, 32, QImage::Format_ARGB32);
+// `scale` 2 draws the variant for screens of device-pixel ratio 2: twice the pixels, the same
+// shape; the hotspot stays in the cursor's logical coordinates.
+QImage HandCursor(bool withFingers, QPoint hotspot, int scale) {
+  QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32);
+  image.setDevicePixelRatio(scale);
   image.fill(Qt::transparent);
   {
     QPainter painter(&image);
@@ -177,11 +180,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "resgen: cannot create folders below %s\n", argv[1]);
     return 1;
   }
-  const bool ok =
-      Write(root.filePath(QStringLiteral("bitmaps/PAL16.bmp")), PaletteBitmap(Vga16(), 4)) &&
-      Write(root.filePath(QStringLiteral("bitmaps/PAL256.bmp")), PaletteBitmap(Table256(), 8)) &&
-      WritePng(root.filePath(QStringLiteral("cursors/HandCursor.png")), HandCursor(true, {12, 2})) &&
-      WritePng(root.filePath(QStringLiteral("cursors/HandNoFingersCursor.png")),
-               HandCursor(false, {18, 14}));
+  bool ok = Write(root.filePath(QStringLiteral("bitmaps/PAL16.bmp")), PaletteBitmap(Vga16(), 4)) &&
+            Write(root.filePath(QStringLiteral("bitmaps/PAL256.bmp")), PaletteBitmap(Table256(), 8));
+  for (int scale : {1, 2}) {
+    const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
+    ok = ok && WritePng(root.filePath(QStringLiteral("cursors/HandCursor") + suffix), HandCursor(true, {12, 2}, scale)) &&
+         WritePng(root.filePath(QStringLiteral("cursors/HandNoFingersCursor") + suffix), HandCursor(false, {18, 14}, scale));
+  }
   return ok ? 0 : 1;
 }
