@@ -26,7 +26,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   // One line: the median ratio ours / peer, and the smallest and largest ratio of the
   // repetitions taken pairwise (repetition i of ours over repetition i of the peer). False
-  // when either has no time; `met` tells whether the median ratio is at most `target`.
+  // when either has no time; `met` tells whether the median ratio is at most `target` (a target
+  // of 0 is none: the ratio is shown for information).
   bool PrintRatio(const std::string& ours, const std::string& peer, const char* what,
                   double target) const {
     const auto o = seconds_.find(ours);
@@ -40,10 +41,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (ratios.empty()) return false;
     const double median = Median(o->second) / Median(p->second);
     const double cpu = Median(cpu_.at(ours)) / std::max(1e-12, Median(cpu_.at(peer)));
-    std::printf("ratio %-58s %6.2f (min %5.2f, max %5.2f over %zu; CPU time %5.2f; target <= %.2f) %s\n",
-                what, median, *std::min_element(ratios.begin(), ratios.end()),
-                *std::max_element(ratios.begin(), ratios.end()), ratios.size(), cpu, target,
-                median <= target ? "met" : "NOT MET");
+    std::printf("ratio %-58s %6.2f (min %5.2f, max %5.2f over %zu; CPU time %5.2f", what, median,
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                ratios.size(), cpu);
+    if (target > 0) {
+      std::printf("; target <= %.2f) %s\n", target, median <= target ? "met" : "NOT MET");
+    } else {
+      std::printf(")\n");
+    }
     return true;
   }
 
