@@ -174,6 +174,25 @@ class TestBaseButton : public QObject {
     QVERIFY(clicks == 1 && order == QStringList({"down", "click", "up", "down", "up"}));
   }
 
+  // Space, Return and Enter show the down look while held and click on release; with another
+  // modifier, another key or disabled nothing happens.
+  void keysPressTheButton() {
+    auto button = Button(true);
+    button->SetShadowXOffset(0.1);
+    int clicks = 0;
+    button->OnClick = [&clicks](QObject*) { ++clicks; };
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; bool enabled; int clicks; } cases[] = {
+        {Qt::Key_Space, {}, true, 1}, {Qt::Key_Return, {}, true, 2}, {Qt::Key_Enter, Qt::KeypadModifier, true, 3},
+        {Qt::Key_Return, Qt::ShiftModifier, true, 3}, {Qt::Key_A, {}, true, 3}, {Qt::Key_Space, {}, false, 3}};
+    for (const auto& c : cases) {
+      button->setEnabled(c.enabled);
+      const QImage up = Render(*button);
+      QTest::keyPress(button.get(), c.key, c.modifiers);
+      const bool looksDown = Render(*button) != up;
+      QTest::keyRelease(button.get(), c.key, c.modifiers);
+      QVERIFY(clicks == c.clicks && looksDown == (c.key != Qt::Key_A && c.modifiers != Qt::ShiftModifier && c.enabled));
+    }
+  }
   void sameValueCausesNoRepaint() {
     QWidget form;
     auto* button = new TBaseBtn(&form);

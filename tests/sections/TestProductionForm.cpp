@@ -104,6 +104,18 @@ class TestProductionForm : public fixture::SectionTest {
     // Member 3 is missing: picture 2 stays.
     QVERIFY(fixture::Centre(form->SlidePicture) == fixture::SlideColour(2) && fixture::TempFiles().isEmpty());
   }
+  // Right unfolds, or goes to the first child; Left folds, or goes to the parent.
+  void outlineFoldsByArrows() {
+    TProductionForm* form = Start(44);
+    QVERIFY(form != nullptr);
+    TOutline& list = *form->ProductionContentLst;
+    QList<int> seen;  // selected item and whether item 1 is unfolded, after each key
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left}) {
+      QTest::keyClick(&list, key);
+      seen << list.SelectedItem() << list.Items(1).Expanded;
+    }
+    QCOMPARE(seen, (QList<int>{1, 1, 1, 0, 1, 1, 2, 1, 3, 1, 4, 1, 3, 1}));
+  }
   void tableOfTheFirstTopic() {
     TProductionForm* form = Start(44);
     QVERIFY(form != nullptr);
