@@ -225,11 +225,9 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(form != nullptr);
     QList<int> seen;
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
-                        Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A}) {
-      QTest::keyClick(form, key);
-      seen << form->Catalog->CurrentItem;
-    }
-    QVERIFY2(seen == QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}) && Shows(form, 10), qPrintable(QTest::toString(seen)));
+                        Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
+      seen << (QTest::keyClick(form, key), form->Catalog->CurrentItem);
+    QVERIFY(seen == QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}) && Shows(form, 10));
     QRgb zoomed = 0;
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = MaxZoomWindow()) {

@@ -94,6 +94,12 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE((QList<int>{list.ItemOnLine(1), list.GetItem(QPoint(50, 17 + 8)), list.SelectedItem()}), (QList<int>{5, 5, 1}));
     list.SetExpanded(1, true);
     QCOMPARE(list.ItemOnLine(1), 2);
+    // Left folds, or goes to the parent; Right unfolds, or goes to the first child. After each key:
+    // the selected item and whether item 1 is unfolded.
+    QList<int> seen;
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left})
+      seen << (QTest::keyClick(&list, key), list.SelectedItem()) << list.Items(1).Expanded;
+    QCOMPARE(seen, (QList<int>{1, 0, 1, 1, 2, 1, 3, 1, 4, 1, 3, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(SectionForm(SectionId::Introduction));
     QVERIFY(introduction != nullptr && form->PictureNumber() == 1 && !introduction->isVisible());
@@ -103,18 +109,6 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(introduction->Slides().Timer()->isActive() && form->Slides().Timer()->isActive());
     // Member 3 is missing: picture 2 stays.
     QVERIFY(fixture::Centre(form->SlidePicture) == fixture::SlideColour(2) && fixture::TempFiles().isEmpty());
-  }
-  // Right unfolds, or goes to the first child; Left folds, or goes to the parent.
-  void outlineFoldsByArrows() {
-    TProductionForm* form = Start(44);
-    QVERIFY(form != nullptr);
-    TOutline& list = *form->ProductionContentLst;
-    QList<int> seen;  // selected item and whether item 1 is unfolded, after each key
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left}) {
-      QTest::keyClick(&list, key);
-      seen << list.SelectedItem() << list.Items(1).Expanded;
-    }
-    QCOMPARE(seen, (QList<int>{1, 1, 1, 0, 1, 1, 2, 1, 3, 1, 4, 1, 3, 1}));
   }
   void tableOfTheFirstTopic() {
     TProductionForm* form = Start(44);

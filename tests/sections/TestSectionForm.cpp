@@ -225,22 +225,16 @@ class TestSectionForm : public QObject {
     QList<QWidget*> walked;
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab})
       walked << press(key);
-    const auto memo = static_cast<CountingSection*>(intro)->memo;
-    QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn,
-                                      intro->MenuBtn[5], intro->InfoBtn, memo, intro->InfoBtn}));
+    QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn, intro->MenuBtn[5],
+                                      intro->InfoBtn, static_cast<CountingSection*>(intro)->memo, intro->InfoBtn}));
     QVERIFY(intro->FocusMark->isVisible() && intro->FocusMark->geometry() == intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
     QVERIFY(!intro->FocusMark->isVisible() && intro->InfoBtn->hasFocus());
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
-    QWidget* focus = press(Qt::Key_Return);
-    TSectionForm* production = SectionForm(SectionId::Production);
-    QVERIFY(production != nullptr && focus == production->MenuBtn[1] && production->FocusMark->Marked() == focus);
-    focus = press(Qt::Key_3);
-    TSectionForm* catalog = SectionForm(SectionId::Catalog);
-    QVERIFY(catalog != nullptr && focus == catalog->MenuBtn[2] && !production->isVisible());
-    press(Qt::Key_Up);
-    QVERIFY(press(Qt::Key_Space) == production->MenuBtn[1] && production->isVisible());
+    TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), SectionForm(SectionId::Production));
+    QVERIFY(production != nullptr && production->MenuBtn[1]->hasFocus() && production->FocusMark->Marked() == production->MenuBtn[1]);
+    TSectionForm* catalog = (press(Qt::Key_3), SectionForm(SectionId::Catalog));
+    QVERIFY(catalog != nullptr && catalog->MenuBtn[2]->hasFocus() && !production->isVisible());
+    QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1] && production->isVisible());
     QVERIFY(press(Qt::Key_1, Qt::ControlModifier) == production->MenuBtn[1] && press(Qt::Key_1) == intro->MenuBtn[0]);
     // The mouse leaves no focus in the column and no mark.
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
