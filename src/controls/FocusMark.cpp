@@ -24,7 +24,9 @@ TFocusMark::TFocusMark(QWidget* area) : QWidget(area) {
   connect(qApp, &QApplication::focusChanged, this, &TFocusMark::Follow);
 }
 
-TFocusMark::~TFocusMark() { qApp->removeEventFilter(this); }
+TFocusMark::~TFocusMark() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
+}
 
 bool TFocusMark::KeyboardInUse() { return keyboardInUse; }
 

@@ -25,8 +25,9 @@ class TQueryDropDown;
 // clicks and keys. Keys: Up and Down select the row above or below; Enter, Space, F4 or Alt+Down
 // open the row (as a click on its button). In the open drop-down list Up and Down move a marked
 // line, Space ticks it (as a click on its check), Right and Left unfold and fold it, and Escape,
-// Enter or F4 close the list. Escape in the editor leaves it without committing. Child controls are owned through Qt parents (the drop-down list is a popup
-// parented to the grid). The inline editor commits its text on Return, Up, Down and when the
+// Enter or F4 close the list. Escape in the editor leaves it without committing. Child
+// controls are owned through Qt parents (the drop-down list is a popup parented to the grid).
+// The inline editor commits its text on Return, Up, Down and when the
 // focus moves elsewhere in its window; its own context menu or another window taking the focus
 // for a while commits nothing.
 class TTessaranQueryGrid : public QWidget {

@@ -180,7 +180,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     expected << form->InfoBtn << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
              << form->RoofColorsComboBox << form->FabricMaterialsComboBox << form->FabricColorsComboBox;
     form->setFocus();
-    while (walked.size() < expected.size()) walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
+    while (walked.size() < expected.size())
+      walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
     QCOMPARE(walked, expected);
   }
   // Opened from the menu with no language row for the lists' tag: the labels are translated,

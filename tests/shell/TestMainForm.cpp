@@ -207,7 +207,8 @@ class TestMainForm : public QObject {
     // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the Production.
     const QImage intro(tour + "/2-introduction.png");
     int dots[2] = {};
-    for (int y = 84 + 286; y < 84 + 320; ++y) dots[0] += intro.pixel(117, y) == 0xFFC0C0C0, dots[1] += production.pixel(117, y) == 0xFFC0C0C0;
+    for (int y = 84 + 286; y < 84 + 320; ++y)
+      dots[0] += intro.pixel(117, y) == 0xFFC0C0C0, dots[1] += production.pixel(117, y) == 0xFFC0C0C0;
     QVERIFY(dots[0] > 5 && dots[1] == 0);
   }
 };
