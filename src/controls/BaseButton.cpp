@@ -3,6 +3,7 @@
 #include "controls/BaseButton.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace orlaventis {
@@ -10,6 +11,12 @@ namespace {
 
 constexpr QRgb kFrameGrey = 0x808080;
 constexpr QRgb kFrameWhite = 0xFFFFFF;
+
+bool IsPressKey(const QKeyEvent* event) {
+  const int key = event->key();
+  return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+         (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 
 // GDI LineTo along a row or a column: the end point is not drawn.
 void LineExcludingEnd(QPainter& painter, QPoint from, QPoint to) {
@@ -157,6 +164,35 @@ bool TBaseBtn::event(QEvent* event) {
   const bool handled = RaiseMouseEvents(this, event);
   if (MouseHeld() != held || event->type() == QEvent::EnabledChange) update();
   return handled || GGraphicControl::event(event);
+}
+
+void TBaseBtn::SetKeyHeld(bool held) {
+  if (keyHeld_ == held) return;
+  keyHeld_ = held;
+  update();
+}
+
+void TBaseBtn::keyPressEvent(QKeyEvent* event) {
+  if (!IsPressKey(event) || !isEnabled()) {
+    GGraphicControl::keyPressEvent(event);
+    return;
+  }
+  SetKeyHeld(true);
+}
+
+void TBaseBtn::keyReleaseEvent(QKeyEvent* event) {
+  if (!IsPressKey(event) || event->isAutoRepeat() || !keyHeld_) {
+    GGraphicControl::keyReleaseEvent(event);
+    return;
+  }
+  // The click comes on release, so that a window it opens does not receive the release.
+  SetKeyHeld(false);
+  if (isEnabled() && OnClick) OnClick(this);
+}
+
+void TBaseBtn::focusOutEvent(QFocusEvent* event) {
+  SetKeyHeld(false);
+  GGraphicControl::focusOutEvent(event);
 }
 
 }  // namespace orlaventis

@@ -89,6 +89,10 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
   const QImage& GlyphDisabled() const { return glyphDisabled_; }
   void SetGlyphDisabled(const QImage& v) { glyphDisabled_ = v; }
 
+  // Keys, once the owner lets the button take the focus (setFocusPolicy): Space, Return or Enter
+  // without modifiers show the down look while held and click on release, as the mouse does;
+  // every other key goes on to the parent.
+
   // True while a mouse button pressed on the button is held (never while disabled: a disabled
   // button ignores the mouse; hiding or disabling it ends the press).
   bool MousePressed() const { return MouseHeld(); }
@@ -102,6 +106,9 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
  protected:
   void paintEvent(QPaintEvent* event) override;
   bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   template <typename T>
@@ -110,7 +117,8 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
     field = value;
     update();
   }
-  bool DownLook() const { return MouseHeld() || buttonIsDown_; }
+  bool DownLook() const { return MouseHeld() || keyHeld_ || buttonIsDown_; }
+  void SetKeyHeld(bool held);
   void DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX, double shiftY) const;
 
   QBrush brush_{Qt::white};
@@ -143,6 +151,7 @@ class TBaseBtn : public GGraphicControl, public TMouseEvents {
   QColor shadowColor_{QRgb(0x808080)};
   double shadowXOffset_ = 0;
   double shadowYOffset_ = 0;
+  bool keyHeld_ = false;  // a press key went down on the focused button and is not yet released
 };
 
 }  // namespace orlaventis

@@ -162,10 +162,12 @@ void TCatalogForm::CreateComponents() {
   ShowSelectionBtn->SetButtonIsDown(true);
   SetControlCursor(ShowSelectionBtn, kCursorHand);
   ShowSelectionBtn->OnClick = [this](QObject*) { ShowSelectionBtnClick(); };
+  ShowSelectionBtn->setFocusPolicy(Qt::TabFocus);
 
   ResetSelectionsBtn = MakeStepButton("ResetSelectionsBtn", 3017, QRect(405, 66, 36, 15),
                                       QStringLiteral("Selectie herstellen"), QStringLiteral("Reset"));
   ResetSelectionsBtn->OnClick = [this](QObject*) { ResetSelectionsBtnClick(); };
+  ResetSelectionsBtn->setFocusPolicy(Qt::TabFocus);
 
   Header = MakeLabel(this, "Header", 0, QString(), QRect(128, 130, 175, 39), Qt::AlignHCenter | Qt::AlignTop);
   Header->setWordWrap(true);
@@ -237,6 +239,9 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked")));
   TessaranQueryGrid->OnSelectionChanged = [this](QObject*) { PerformQuery(); };
   TessaranQueryGrid->show();
+  // By Tab: the selection button, its grid, the reset button, then the number edit.
+  setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
+  setTabOrder(TessaranQueryGrid, ResetSelectionsBtn);
 
   Description = new QPlainTextEdit(this);
   Description->setObjectName(QStringLiteral("Description"));
@@ -304,10 +309,42 @@ void TCatalogForm::showEvent(QShowEvent* event) {
   ShowCounters(CurrentRecord() > 0);
 }
 
+void TCatalogForm::keyPressEvent(QKeyEvent* event) {
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    TSectionForm::keyPressEvent(event);
+    return;
+  }
+  QScrollBar* scrollBar = PictureThumbs->ScrollBar();
+  switch (event->key()) {
+    case Qt::Key_Left: PreviousBtnClick(); break;
+    case Qt::Key_Right: NextBtnClick(); break;
+    case Qt::Key_Home: FirstBtnClick(); break;
+    case Qt::Key_End: LastBtnClick(); break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      // As a click beside the scroll bar's thumb, which a loading page makes impossible.
+      if (scrollBar->isEnabled())
+        scrollBar->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
+                                                                : QAbstractSlider::SliderPageStepAdd);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (event->isAutoRepeat()) return;
+      SelectedPictureThumbClick();
+      break;
+    default: TSectionForm::keyPressEvent(event); return;
+  }
+}
+
 bool TCatalogForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == CurItemEdit) {
     if (event->type() == QEvent::FocusOut) {
       CurGroupOrItemEditExit();
+    } else if (event->type() == QEvent::KeyPress) {
+      // Return enters the number (on its release, below) and must not reach the form, where
+      // it would open the zoom.
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
     } else if (event->type() == QEvent::KeyRelease) {
       const auto* key = static_cast<QKeyEvent*>(event);
       const Qt::KeyboardModifiers shifts =
@@ -442,6 +479,7 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
   Busy = true;
   QScrollBar* scrollBar = PictureThumbs->ScrollBar();
   const bool hadFocus = scrollBar->hasFocus();
+  const bool gridHadFocus = TessaranQueryGrid->hasFocus();
   scrollBar->setEnabled(false);
   TessaranQueryGrid->setEnabled(false);
 
@@ -465,6 +503,8 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
   TessaranQueryGrid->setEnabled(true);
   scrollBar->setEnabled(true);
   if (hadFocus && scrollBar->maximum() >= 1) scrollBar->setFocus();
+  // A query committed from the grid by key: the grid keeps the focus it had.
+  if (gridHadFocus && TessaranQueryGrid->isVisible()) TessaranQueryGrid->setFocus();
   EndBusy();
 }
 
@@ -568,6 +608,9 @@ void TCatalogForm::ShowSelectionBtnClick() {
   if (Catalog && !Busy && TessaranQueryGrid->isHidden()) {
     ShowSelectionBtn->SetButtonIsDown(true);
     TessaranQueryGrid->show();
+  // By Tab: the selection button, its grid, the reset button, then the number edit.
+  setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
+  setTabOrder(TessaranQueryGrid, ResetSelectionsBtn);
     ResetSelectionsBtn->show();
     return;
   }

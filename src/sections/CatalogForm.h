@@ -132,6 +132,11 @@ class TCatalogForm final : public TSectionForm {
   bool KeepsGlyphsOnPaletteDisplays() const override { return true; }
   bool MenuEnabled() const override { return !Busy; }
   void showEvent(QShowEvent* event) override;
+  // Keys the focused control leaves alone, each doing what its button or the scroll bar does:
+  // Left and Right step one picture, Home and End go to the first and last, Page Up and Page
+  // Down move one page, Enter opens the zoom (the number edit keeps its Enter, which enters the
+  // number). Everything else goes to the frame.
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

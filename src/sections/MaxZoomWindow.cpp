@@ -47,7 +47,12 @@ TMaxZoomWindow::TMaxZoomWindow(QWidget* parent)
   ItemImage->OnClick = [this](QObject*) { close(); };
 }
 
-void TMaxZoomWindow::keyPressEvent(QKeyEvent* event) { event->accept(); }
+void TMaxZoomWindow::keyPressEvent(QKeyEvent* event) {
+  event->accept();
+  const int key = event->key();
+  const bool closing = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (closing && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) close();
+}
 
 void TMaxZoomWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);

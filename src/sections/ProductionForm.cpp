@@ -252,6 +252,22 @@ void TOutline::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageDown: target = std::min(last, line < 0 ? page - 1 : line + page); break;
     case Qt::Key_Plus: SetExpanded(selected_, true); return;
     case Qt::Key_Minus: SetExpanded(selected_, false); return;
+    case Qt::Key_Right:
+      if (selected_ < 1) return;
+      if (Items(selected_).HasItems && !Items(selected_).Expanded) {
+        SetExpanded(selected_, true);
+      } else if (Items(selected_).HasItems) {
+        SelectByUser(selected_ + 1);  // children follow their parent in tree order
+      }
+      return;
+    case Qt::Key_Left:
+      if (selected_ < 1) return;
+      if (Items(selected_).Expanded) {
+        SetExpanded(selected_, false);
+      } else if (Items(selected_).Parent > 0) {
+        SelectByUser(Items(selected_).Parent);
+      }
+      return;
     case Qt::Key_Asterisk:
       for (int index = selected_; index >= 1 && index <= ItemCount(); ++index) {
         if (index != selected_ && Items(index).Level <= Items(selected_).Level) break;
@@ -579,6 +595,7 @@ void TProductionForm::CreateContent() {
   SetControlColours(ProductionContentLst, Qt::black, Qt::white);
   ProductionContentLst->SetItemHeight(TSectionForm::Scaled(17));
   SetControlCursor(ProductionContentLst, kCursorHand);
+  setTabOrder(ProductionContentLst, ProductionLst);  // by Tab the topics come before their table
   ProductionContentLst->OnDrawItem = [this](QPainter& painter, const QRect& rect) {
     ProductionContentLstDrawItem(painter, rect);
   };

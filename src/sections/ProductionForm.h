@@ -26,7 +26,9 @@ class TSlideCycle;
 // line is drawn by OnDrawItem. Mouse: a click selects the item of its line (a click left of
 // the item's text, on its "+" or "-", also expands or collapses it); a double click expands or
 // collapses. Keys: Up, Down, Home, End, Page Up, Page Down select; "+" expands, "-" collapses,
-// "*" expands the item and everything below it. OnClick follows every selection by the user.
+// "*" expands the item and everything below it; Right expands a collapsed item, or selects the
+// first child of an expanded one; Left collapses an expanded item, or selects the parent.
+// OnClick follows every selection by the user.
 class TOutline : public QAbstractScrollArea {
   Q_OBJECT
 

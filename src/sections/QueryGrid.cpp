@@ -1,6 +1,7 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #include "sections/QueryGrid.h"
 
+#include "controls/FocusMark.h"
 #include "controls/GraphicControl.h"
 #include "database/TableDatabase.h"
 
@@ -51,6 +52,7 @@ class TQueryDropDown : public QWidget {
     expanded_.assign(lines_.size(), false);
     lineHeight_ = std::max(1, lineHeight);
     top_ = 0;
+    marked_ = 0;
     Relayout();
   }
   const std::vector<TDropDownLine>& Lines() const { return lines_; }
@@ -131,7 +133,38 @@ class TQueryDropDown : public QWidget {
       const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
                        lineHeight_);
       p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
+      if (k == marked_ && TFocusMark::KeyboardInUse()) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
     }
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    const std::vector<int> shown = Shown();
+    const int key = event->key();
+    const bool alt = (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F4 ||
+        (alt && key == Qt::Key_Up)) {
+      hide();
+      return;
+    }
+    if (shown.empty()) return;
+    marked_ = std::clamp(marked_, 0, static_cast<int>(shown.size()) - 1);
+    const size_t line = static_cast<size_t>(shown[size_t(marked_)]);
+    switch (key) {
+      case Qt::Key_Up: marked_ = std::max(0, marked_ - 1); break;
+      case Qt::Key_Down: marked_ = std::min(static_cast<int>(shown.size()) - 1, marked_ + 1); break;
+      case Qt::Key_Space: grid_->DropDownLineClicked(static_cast<int>(line)); break;
+      case Qt::Key_Right:
+      case Qt::Key_Left:
+        if (HasChildren(line)) expanded_[line] = key == Qt::Key_Right;
+        Relayout();
+        break;
+      default: QWidget::keyPressEvent(event); return;
+    }
+    // Keep the marked line in view.
+    const int fit = std::max(1, height() / lineHeight_);
+    if (marked_ < top_) scrollBar_->setValue(marked_);
+    if (marked_ >= top_ + fit) scrollBar_->setValue(marked_ - fit + 1);
+    update();
   }
 
   void mousePressEvent(QMouseEvent* event) override {
@@ -167,6 +200,7 @@ class TQueryDropDown : public QWidget {
   std::vector<bool> expanded_;
   int lineHeight_ = 15;
   int top_ = 0;
+  int marked_ = 0;  // the keys' line, as a position among the shown lines
 };
 
 TTessaranQueryGrid::TTessaranQueryGrid(QWidget* parent)
@@ -324,6 +358,23 @@ void TTessaranQueryGrid::mousePressEvent(QMouseEvent* event) {
     SelectRow(row);
 }
 
+void TTessaranQueryGrid::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const bool plain = modifiers == Qt::NoModifier;
+  if (plain && key == Qt::Key_Up) {
+    if (currentRow_ > 1) SelectRow(currentRow_ - 1);
+  } else if (plain && key == Qt::Key_Down) {
+    if (currentRow_ < criteria_.Count()) SelectRow(currentRow_ + 1);
+  } else if ((plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_F4)) ||
+             (modifiers == Qt::AltModifier && key == Qt::Key_Down)) {
+    if (event->isAutoRepeat()) return;
+    OpenCurrentRow();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
 void TTessaranQueryGrid::resizeEvent(QResizeEvent*) {
   LayoutColumns();
   PlaceButton();
@@ -434,6 +485,8 @@ void TTessaranQueryGrid::CommitEditor() {
   committing_ = true;
   const auto result = criteria_.CommitText(editorRow_, editor_->text());
   editorRow_ = 0;
+  // A commit by key leaves the focus on the grid, not on whatever control follows the editor.
+  if (editor_->hasFocus()) setFocus(Qt::OtherFocusReason);
   editor_->hide();
   committing_ = false;
   update();
@@ -453,6 +506,12 @@ bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
     const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && plain) {
       CommitEditor();
+      return true;
+    }
+    if (key->key() == Qt::Key_Escape && plain) {
+      editorRow_ = 0;  // first, so the editor's focus loss commits nothing
+      setFocus(Qt::OtherFocusReason);
+      editor_->hide();
       return true;
     }
     if (key->key() == Qt::Key_Up && row > 1) {

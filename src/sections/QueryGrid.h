@@ -22,8 +22,12 @@ class TQueryDropDown;
 // A grid of criterion rows: the label on the left, what is chosen on the right (or the row's
 // select-all text). A link-list row opens a drop-down check list, any other row an inline editor.
 // The rules live in TQueryCriteria (Criteria()); this widget draws them and routes the user's
-// clicks and keys. Child controls are owned through Qt parents (the drop-down list is a popup
-// parented to the grid). The inline editor commits its text on Return, Up, Down and when the
+// clicks and keys. Keys: Up and Down select the row above or below; Enter, Space, F4 or Alt+Down
+// open the row (as a click on its button). In the open drop-down list Up and Down move a marked
+// line, Space ticks it (as a click on its check), Right and Left unfold and fold it, and Escape,
+// Enter or F4 close the list. Escape in the editor leaves it without committing. Child
+// controls are owned through Qt parents (the drop-down list is a popup parented to the grid).
+// The inline editor commits its text on Return, Up, Down and when the
 // focus moves elsewhere in its window; its own context menu or another window taking the focus
 // for a while commits nothing.
 class TTessaranQueryGrid : public QWidget {
@@ -93,6 +97,7 @@ class TTessaranQueryGrid : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/FocusMark.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
@@ -12,11 +13,14 @@
 #include "media/ProgramFolder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScopedValueRollback>
+
+#include <algorithm>
 
 namespace orlaventis {
 namespace {
@@ -142,6 +146,7 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
     button->SetShadowYOffset(0.08);
     SetControlCursor(button, kCursorHand);
     button->OnClick = [this](QObject* sender) { MenuButtonClick(sender); };
+    button->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where it is
     MenuBtn[i] = button;
   }
 
@@ -166,10 +171,12 @@ TSectionForm::TSectionForm(SectionId section, QWidget* parent)
   InfoBtn->setToolTip(QStringLiteral("Over Orlaventis"));
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
+  InfoBtn->setFocusPolicy(Qt::TabFocus);
 
   DumPopup = new QMenu(this);
   DumPopup->setObjectName(QStringLiteral("DumPopup"));
   DumPopup->addAction(QString());
+  FocusMark = new TFocusMark(this);
 }
 
 TSectionForm::~TSectionForm() { formCreated_ = false; }
@@ -244,6 +251,16 @@ void TSectionForm::LoadBackground() {
   decoder.SetImageName(QString());
 }
 
+std::array<TBaseBtn*, 7> TSectionForm::MenuColumn() const {
+  return {InfoBtn, MenuBtn[0], MenuBtn[1], MenuBtn[2], MenuBtn[3], MenuBtn[4], MenuBtn[5]};
+}
+
+int TSectionForm::FocusedInColumn() const {
+  const std::array<TBaseBtn*, 7> column = MenuColumn();
+  const auto found = std::find(column.begin(), column.end(), QApplication::focusWidget());
+  return found == column.end() ? -1 : static_cast<int>(found - column.begin());
+}
+
 void TSectionForm::MenuButtonClick(QObject* sender) {
   if (!MenuEnabled() || creatingSection) return;
   TMainForm* main = MainForm();
@@ -252,7 +269,11 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     if (sender != MenuBtn[i]) continue;
     const SectionId target = kSectionOrder[i];
     if (target == section_) return;  // the own button changes nothing
+    const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse();
     main->GoTo(target);              // the target shows before this form hides
+    // A keyboard user working in the menu column goes on there, on the new section's button.
+    if (TSectionForm* shown = SectionForm(target); shown != nullptr && fromColumn)
+      shown->MenuBtn[i]->setFocus(Qt::TabFocusReason);
     close();
     return;
   }
@@ -271,7 +292,27 @@ void TSectionForm::keyPressEvent(QKeyEvent* event) {
     if (TMainForm* main = MainForm()) main->close();
     return;
   }
-  QWidget::keyPressEvent(event);
+  const int key = event->key();
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QWidget::keyPressEvent(event);
+  } else if (key >= Qt::Key_1 && key <= Qt::Key_4) {
+    MenuButtonClick(MenuBtn[size_t(key - Qt::Key_1)]);
+  } else if (key == Qt::Key_F1) {
+    MenuButtonClick(MenuBtn[4]);
+  } else if (key == Qt::Key_Up || key == Qt::Key_Down) {
+    const std::array<TBaseBtn*, 7> column = MenuColumn();
+    const int at = FocusedInColumn();
+    const QWidget* focus = QApplication::focusWidget();
+    if (at < 0 && focus != nullptr && focus != this) {
+      QWidget::keyPressEvent(event);  // a control of the section's that ignores the arrows
+      return;
+    }
+    const int size = static_cast<int>(column.size());
+    const int next = at < 0 ? static_cast<int>(Index(section_)) + 1 : (at + (key == Qt::Key_Down ? 1 : size - 1)) % size;
+    column[size_t(next)]->setFocus(Qt::TabFocusReason);
+  } else {
+    QWidget::keyPressEvent(event);
+  }
 }
 
 void TSectionForm::closeEvent(QCloseEvent* event) { event->accept(); }
@@ -291,6 +332,9 @@ void ShowSectionForm(SectionId section) {
   if (TSectionForm* form = SectionForm(section)) {
     form->show();
     form->raise();
+    // Before the section being left hides: else the framework hands its focus on to the next
+    // control of the window, wherever that is.
+    form->setFocus();
     return;
   }
   if (creatingSection) return;

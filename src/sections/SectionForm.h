@@ -16,6 +16,7 @@ namespace orlaventis {
 
 class TBaseBtn;
 class TBkControl;
+class TFocusMark;
 
 // A section form: a frameless child widget of the main form, created on its first visit and
 // hidden (never destroyed) when left, so that it keeps its state. A section adds its own
@@ -43,6 +44,7 @@ class TSectionForm : public QWidget {
   std::array<TBaseBtn*, 6> MenuBtn{};  // MenuBtn1 .. MenuBtn6 as MenuBtn[0] .. MenuBtn[5]
   TBaseBtn* InfoBtn;
   QMenu* DumPopup;  // context menu of the sections' read-only texts: one empty item
+  TFocusMark* FocusMark;  // the keyboard focus frame over the whole form
 
   // Navigation by the clicked menu button (see the table of the menu column).
   void MenuButtonClick(QObject* sender);
@@ -64,13 +66,21 @@ class TSectionForm : public QWidget {
   // Whether the menu may act now (false while a section is busy loading).
   virtual bool MenuEnabled() const { return true; }
 
-  void keyPressEvent(QKeyEvent* event) override;  // FormKeyDown: Alt+F4 ends the program
+  // FormKeyDown: Alt+F4 ends the program. Keys the focused control leaves alone: 1 to 4 press
+  // the four section buttons, F1 the help button, Up and Down move the focus through the menu
+  // column (InfoBtn and the six menu buttons, round) or, from the form itself, onto the own
+  // button. The column's buttons are reached by Tab too and pressed by Space or Enter.
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
 
  private:
   void ScaleToLayout();
   void LoadButtonGlyphs();
   void LoadBackground();
+  // InfoBtn and the menu buttons from the top.
+  std::array<TBaseBtn*, 7> MenuColumn() const;
+  // The position in MenuColumn of the focused control, -1 when it is none of them.
+  int FocusedInColumn() const;
 
   SectionId section_;
   bool formCreated_ = false;

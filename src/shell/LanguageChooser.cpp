@@ -9,10 +9,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QAbstractItemView>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace orlaventis {
 namespace {
@@ -79,6 +83,7 @@ TIntroForm::TIntroForm(QWidget* parent)
   black.setColor(QPalette::ButtonText, Qt::black);
   LingoLst->setPalette(black);
   connect(LingoLst, &QComboBox::activated, this, &TIntroForm::LingoLstChange);
+  LingoLst->installEventFilter(this);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
@@ -95,6 +100,29 @@ void TIntroForm::LingoLstChange(int index) {
     default: LanguageId = 31; break;
   }
   close();
+}
+
+bool TIntroForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != LingoLst || event->type() != QEvent::KeyPress || LingoLst->view()->isVisible())
+    return QDialog::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return QDialog::eventFilter(watched, event);
+  switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      // The list itself would choose (and close the chooser) at the first arrow.
+      const int step = key->key() == Qt::Key_Down ? 1 : -1;
+      const int current = LingoLst->currentIndex();
+      LingoLst->setCurrentIndex(std::clamp(current < 0 ? 0 : current + step, 0, LingoLst->count() - 1));
+      return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (LingoLst->currentIndex() >= 0) LingoLstChange(LingoLst->currentIndex());
+      return true;
+    default:
+      return QDialog::eventFilter(watched, event);
+  }
 }
 
 void ShowIntroForm() {

@@ -14,6 +14,8 @@ class TBkControl;
 // 282 x 282, centred, borderless, always on top, white; a background picture with the text
 // "Choose your language" and a drop-down of the three languages, nothing chosen at start.
 // Choosing closes it; closing without a choice keeps LanguageId as it is (44 at start).
+// Keys on the closed list: Up and Down move through the languages without choosing, Return or
+// Enter chooses the one shown, Escape closes without a choice (Alt+Down or F4 open the list).
 class TIntroForm final : public QDialog {
   Q_OBJECT
 
@@ -30,6 +32,9 @@ class TIntroForm final : public QDialog {
 
   // Sets LanguageId from item `index` (none or 0: 31, 1: 33, 2: 44) and closes the chooser.
   void LingoLstChange(int index);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // The chooser while it exists (null otherwise).

@@ -449,6 +449,14 @@ int RunTour(const StartRequest& request) {
     if (previous != nullptr && previous != current) previous->close();
     previous = current;
     Settle();
+    if (i == 0) {
+      // The first picture shows the keyboard's focus mark: a Down key, as a user would press
+      // it, puts the focus on the section's own menu button.
+      QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+      QWidget* focus = QApplication::focusWidget();
+      if (focus != nullptr || current != nullptr) QCoreApplication::sendEvent(focus != nullptr ? focus : current, &down);
+      Settle();
+    }
     save(form.grab().toImage(), names[i]);
   }
 

@@ -174,6 +174,23 @@ class TestBaseButton : public QObject {
     QVERIFY(clicks == 1 && order == QStringList({"down", "click", "up", "down", "up"}));
   }
 
+  // Space, Return and keypad Enter look down while held and click on release; not with Shift,
+  // another key or disabled.
+  void keysPressTheButton() {
+    auto button = Button(true);
+    button->SetShadowXOffset(0.1);
+    QList<int> seen;  // per key: whether it looked down, whether it clicked
+    button->OnClick = [&seen](QObject*) { seen.back() = 1; };
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Space, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier},
+                                         {Qt::Key_Return, Qt::ShiftModifier}, {Qt::Key_A, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}}) {
+      button->setEnabled(seen.size() < 8);
+      const QImage up = Render(*button);
+      QTest::keyPress(button.get(), key, modifiers);
+      seen << (Render(*button) != up) << 0;
+      QTest::keyRelease(button.get(), key, modifiers);
+    }
+    QCOMPARE(seen, (QList<int>{1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+  }
   void sameValueCausesNoRepaint() {
     QWidget form;
     auto* button = new TBaseBtn(&form);

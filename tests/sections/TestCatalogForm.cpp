@@ -220,6 +220,25 @@ class TestCatalogForm : public fixture::SectionTest {
     form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     QVERIFY(form->PictureThumbs->TopItem() == 3 && Shows(form, 11) && fixture::TempFiles().isEmpty() && messages_.All().isEmpty());
   }
+  // Keys on the form step, page and zoom as the buttons and the scroll bar do.
+  void keysBrowseAndZoom() {
+    TCatalogForm* form = OpenWith(30);
+    QVERIFY(form != nullptr);
+    QList<int> seen;
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
+                        Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
+      seen << (QTest::keyClick(form, key), form->Catalog->CurrentItem);
+    QVERIFY(seen == QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}) && Shows(form, 10));
+    QRgb zoomed = 0;
+    QTimer::singleShot(0, [&] {
+      if (TMaxZoomWindow* window = MaxZoomWindow()) {
+        zoomed = Centre(window->ItemImage);
+        QTest::keyClick(window, Qt::Key_Return);
+      }
+    });
+    QTest::keyClick(form, Qt::Key_Return);
+    QVERIFY(zoomed == ItemColour(10) && MaxZoomWindow() == nullptr);
+  }
   // A real double click on Next moves one picture; the step buttons' round icons leave the
   // background around them showing.
   void doubleClickStepsOnceAndIconsAreTransparent() {

@@ -7,6 +7,7 @@
 #include "shell/LanguageFile.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
@@ -170,6 +171,18 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     main_->GoTo(SectionId::EnamelAndFabrics);
     QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
     QVERIFY(fixture::TempFiles().isEmpty());
+  }
+  // Tab walks the menu column, then the six lists in their order.
+  void listsInOrderByTab() {
+    TEnamelAndFabricsForm* form = StartSample();
+    QVERIFY(form != nullptr && QTest::qWaitForWindowActive(main_.get()));
+    QList<QWidget*> walked, expected{form->MenuBtn.begin(), form->MenuBtn.end()};
+    expected << form->InfoBtn << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
+             << form->RoofColorsComboBox << form->FabricMaterialsComboBox << form->FabricColorsComboBox;
+    form->setFocus();
+    while (walked.size() < expected.size())
+      walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
+    QCOMPARE(walked, expected);
   }
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.

@@ -94,6 +94,12 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE((QList<int>{list.ItemOnLine(1), list.GetItem(QPoint(50, 17 + 8)), list.SelectedItem()}), (QList<int>{5, 5, 1}));
     list.SetExpanded(1, true);
     QCOMPARE(list.ItemOnLine(1), 2);
+    // Left folds, or goes to the parent; Right unfolds, or goes to the first child. After each key:
+    // the selected item and whether item 1 is unfolded.
+    QList<int> seen;
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left})
+      seen << (QTest::keyClick(&list, key), list.SelectedItem()) << list.Items(1).Expanded;
+    QCOMPARE(seen, (QList<int>{1, 0, 1, 1, 2, 1, 3, 1, 4, 1, 3, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(SectionForm(SectionId::Introduction));
     QVERIFY(introduction != nullptr && form->PictureNumber() == 1 && !introduction->isVisible());

@@ -202,6 +202,26 @@ class TestQueryGrid : public QObject {
     f.grid.DropDownButton()->click();
     QVERIFY(!list->isVisible());
   }
+  // Keys alone: the list opened by Alt+Down, walked by arrows, unfolded by Right, ticked by
+  // Space; rows by arrows; the editor opened by Enter or F4, left by Escape, committed by Return.
+  void keyboardOnly() {
+    Fixture f;
+    QVERIFY(f.Show() && (f.grid.activateWindow(), QTest::qWaitForWindowActive(&f.grid)));
+    f.grid.setFocus();
+    QWidget* list = f.grid.DropDownList();
+    QTest::keyClick(&f.grid, Qt::Key_Down, Qt::AltModifier);
+    // Lines: Select All, Red, Blue, Green; Blue ticked, then Dark red below the unfolded Red.
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
+      QTest::keyClick(list, key);
+    const TQueryCriterion& c = *f.grid.Criteria().Criterion(1);
+    QVERIFY(f.changes == 2 && c.Relations->Get(3) && c.Relations->Get(2) && !c.Relations->Get(1) && !list->isVisible());
+    QLineEdit* e = f.grid.Editor();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_5, Qt::Key_Escape, Qt::Key_F4, Qt::Key_4, Qt::Key_Return})
+      QTest::keyClick(e->isVisible() ? static_cast<QWidget*>(e) : &f.grid, key);
+    QVERIFY(f.changes == 3 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 4 && f.grid.hasFocus() && !e->isVisible());
+    QTest::keyClick(&f.grid, Qt::Key_Up);
+    QCOMPARE(f.grid.CurrentRow(), 1);
+  }
 };
 
 QTEST_MAIN(TestQueryGrid)

@@ -5,6 +5,7 @@
 #include "shell/LanguageFile.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "shell/AboutBox.h"
 #include "shell/MainForm.h"
@@ -12,6 +13,7 @@
 #include "shell/Translation.h"
 #include "media/ProgramFolder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -198,7 +200,10 @@ class TestSectionForm : public QObject {
       form_.reset();
       SetProgramRegistry(std::make_unique<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{})));
       TSectionForm* intro = Intro(QSize(640, 480));
-      QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
+      if (withAddress)
+        QTest::keyClick(intro, Qt::Key_F1);  // the key does what the button does
+      else
+        QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
       QVERIFY(form_->windowState() & Qt::WindowMinimized);
     }
     QCOMPARE(opened.size(), size_t(2));
@@ -206,6 +211,34 @@ class TestSectionForm : public QObject {
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
     for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
     SetProgramRegistry(nullptr);
+  }
+  // The menu column by keys: Down from the form takes the own button, the arrows go round the
+  // column, Tab goes on to the section; the mark surrounds the focus until the mouse is used.
+  // Enter, Space and the digits press buttons; a new section's own button takes the focus.
+  void keyboardDrivesTheMenuColumn() {
+    TSectionForm* intro = Intro(QSize(640, 480));
+    QVERIFY(intro != nullptr && QTest::qWaitForWindowActive(form_.get()));
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+      return QApplication::focusWidget();
+    };
+    QList<QWidget*> walked;
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab})
+      walked << press(key);
+    QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn, intro->MenuBtn[5],
+                                      intro->InfoBtn, static_cast<CountingSection*>(intro)->memo, intro->InfoBtn}));
+    QVERIFY(intro->FocusMark->isVisible() && intro->FocusMark->geometry() == intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
+    QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
+    QVERIFY(!intro->FocusMark->isVisible() && intro->InfoBtn->hasFocus());
+    TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), SectionForm(SectionId::Production));
+    QVERIFY(production != nullptr && production->FocusMark->Marked() == production->MenuBtn[1]);
+    TSectionForm* catalog = (press(Qt::Key_3), SectionForm(SectionId::Catalog));
+    QVERIFY(catalog != nullptr && catalog->MenuBtn[2]->hasFocus() && !production->isVisible());
+    QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1] && production->isVisible());
+    QVERIFY(press(Qt::Key_1, Qt::ControlModifier) == production->MenuBtn[1] && press(Qt::Key_1) == intro->MenuBtn[0]);
+    // The mouse leaves no focus in the column and no mark.
+    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
+    QVERIFY(QApplication::focusWidget() == production && !production->FocusMark->isVisible());
   }
   void altF4InASectionEndsTheProgram() {
     TMainForm& form = StartMainForm(QSize(640, 480));

@@ -160,7 +160,8 @@ class TestThumbnailGrid : public QObject {
     SetScreenSizeOverride(QSize(320, 240));
     SetScreenCursor(kCursorZoomOut, QCursor(Qt::CrossCursor));
     QVERIFY(MaxZoomWindow() == nullptr);
-    // Window width and height, percentages, centre and corner colours, cursor, open after Escape.
+    // Window width and height, percentages, centre and corner colours, cursor, open after other
+    // keys; Escape closes it.
     QList<int> seen;
     QTimer::singleShot(0, [&] {
       TMaxZoomWindow* window = MaxZoomWindow();
@@ -168,9 +169,10 @@ class TestThumbnailGrid : public QObject {
       TProportionalImage* image = window->ItemImage;
       seen = {window->width(), window->height(), image->Sx(), image->Sy(), int(PixelOf(image, QPoint(160, 120))),
               int(PixelOf(image, QPoint(2, 2))), ControlCursor(image)};
-      QTest::keyClick(window, Qt::Key_Escape);
+      QTest::keyClick(window, Qt::Key_Space);
+      QTest::keyClick(window, Qt::Key_Escape, Qt::ShiftModifier);
       seen << window->isVisible();
-      QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(160, 120));
+      QTest::keyClick(window, Qt::Key_Escape);
     });
     ShowMaxZoom(probes::Solid(100, 50, qRgb(0, 200, 0)));
     SetScreenSizeOverride(QSize());
@@ -182,7 +184,7 @@ class TestThumbnailGrid : public QObject {
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = MaxZoomWindow()) {
         covered = window->size();
-        QTest::mouseClick(window->ItemImage, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
       }
     });
     ShowMaxZoom(QImage());

@@ -204,6 +204,12 @@ class TestMainForm : public QObject {
     QVERIFY(production.size() == QSize(1024, 768) && about.size() == QSize(1024, 768));
     QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)) && !IsLight(production.pixel(112 + 6 + 50, 84 + 490)));
     QVERIFY(!IsLight(production.pixel(100, 300)) && about.pixel(512, 384) != production.pixel(512, 384));
+    // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the Production.
+    const QImage intro(tour + "/2-introduction.png");
+    int dots[2] = {};
+    for (int y = 84 + 286; y < 84 + 320; ++y)
+      dots[0] += intro.pixel(117, y) == 0xFFC0C0C0, dots[1] += production.pixel(117, y) == 0xFFC0C0C0;
+    QVERIFY(dots[0] > 5 && dots[1] == 0);
   }
 };
 

@@ -80,6 +80,15 @@ class TestShellForms : public QObject {
       chooser.LingoLstChange(index);
       QVERIFY(LanguageId == language && !chooser.isVisible());
     }
+    // Arrows move through the closed list without choosing, Return chooses, Escape chooses nothing.
+    chooser.show();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(chooser.LingoLst, key);
+    QVERIFY(chooser.isVisible() && chooser.LingoLst->currentIndex() == 1 && LanguageId == 31);
+    QTest::keyClick(chooser.LingoLst, Qt::Key_Return);
+    QVERIFY(!chooser.isVisible() && LanguageId == 33);
+    chooser.show();
+    QTest::keyClick(chooser.LingoLst, Qt::Key_Escape);
+    QVERIFY(!chooser.isVisible() && LanguageId == 33);
   }
 
   void aboutBoxIsReusedAndClosesByKeys() {
