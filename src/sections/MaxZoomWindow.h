@@ -35,7 +35,8 @@ TMaxZoomWindow* MaxZoomWindow();
 QSize ZoomPercentages(QSize picture, QSize screen);
 
 // Shows `picture` in a new zoom window, modally, and returns when the user clicked it away;
-// the window is freed before returning. A null picture shows an empty black window.
-void ShowMaxZoom(const QImage& picture);
+// the window is freed before returning. A null picture shows an empty black window. Screen
+// readers get `name` as the picture's name and `title` as its description.
+void ShowMaxZoom(const QImage& picture, const QString& name = QString(), const QString& title = QString());
 
 }  // namespace orlaventis

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 
 namespace orlaventis {
 namespace {
@@ -299,7 +300,11 @@ void ShowSectionForm(SectionId section) {
   TSectionForm* form = factory ? factory(main) : new TSectionForm(section, main);
   Forms()[Index(section)] = form;
   form->FormCreate();
+  for (QScrollBar* bar : form->findChildren<QScrollBar*>())
+    if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
   TranslateForm(form, QStringLiteral("MainForm"), LanguageFilePath);
+  // Screen readers name the section as its menu button does.
+  form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
   form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), LanguageFilePath, form->windowTitle()));
   form->show();
   form->raise();

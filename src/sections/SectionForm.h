@@ -76,6 +76,11 @@ class TSectionForm : public QWidget {
   bool formCreated_ = false;
 };
 
+// Rows of the language file that name controls for screen readers (kNameTagProperty): every
+// scroll bar of a section, and the slide shows of the Introduction and Production.
+inline constexpr int kScrollBarNameTag = 20;
+inline constexpr int kSlideShowNameTag = 21;
+
 // Creates the form of a section (its own class once that section is built; the frame alone
 // until then). The parent is the main form.
 using SectionFactory = std::function<TSectionForm*(QWidget* parent)>;
