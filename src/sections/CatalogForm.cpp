@@ -28,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QToolButton>
 
 namespace orlaventis {
 namespace {
@@ -224,8 +225,8 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid = new TTessaranQueryGrid(this);
   TessaranQueryGrid->setObjectName(QStringLiteral("TessaranQueryGrid"));
   TessaranQueryGrid->setProperty(kNameTagProperty, 3021);
-  for (auto [button, nameTag] : {std::pair{"DropDownBtn", 3022}, {"TextBtn", 3023}})
-    if (QWidget* named = TessaranQueryGrid->findChild<QWidget*>(QLatin1String(button))) named->setProperty(kNameTagProperty, nameTag);
+  TessaranQueryGrid->DropDownButton()->setProperty(kNameTagProperty, 3022);
+  TessaranQueryGrid->TextButton()->setProperty(kNameTagProperty, 3023);
   TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49)));
   TessaranQueryGrid->setFont(font());
   TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked")));
@@ -532,6 +533,15 @@ void TCatalogForm::CurGroupOrItemEditExit() {
 
 void TCatalogForm::ResetSelectionsBtnClick() {
   if (!Catalog || Busy) return;
+  TessaranQueryGrid->ResetCriteria(0);
+  TessaranQueryGrid->update();
+  PerformQuery();
+}
+
+void TCatalogForm::ResetState() {
+  if (!Catalog) return;
+  TessaranQueryGrid->CloseEditors();
+  if (!Busy && TessaranQueryGrid->isHidden()) ShowSelectionBtnClick();
   TessaranQueryGrid->ResetCriteria(0);
   TessaranQueryGrid->update();
   PerformQuery();

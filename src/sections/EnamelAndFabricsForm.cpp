@@ -192,6 +192,13 @@ void TEnamelAndFabricsForm::ModelsComboBoxChange() {
   ShowFrom(EnamelOption::Modelyears);
 }
 
+void TEnamelAndFabricsForm::ResetState() {
+  if (!databaseOpen_ || ModelsComboBox->count() == 0) return;
+  ModelsComboBox->setCurrentIndex(0);
+  cascade_->ChooseModel(0);
+  ShowFrom(EnamelOption::Modelyears);
+}
+
 void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
   if (!databaseOpen_) return;
   const int entry = ListOf(option)->currentIndex();

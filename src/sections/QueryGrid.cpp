@@ -170,8 +170,6 @@ TTessaranQueryGrid::TTessaranQueryGrid(QWidget* parent)
     : QWidget(parent), defaultText_(kDefaultSelectAllText) {
   dropButton_ = new QToolButton(this);
   textButton_ = new QToolButton(this);
-  dropButton_->setObjectName(QStringLiteral("DropDownBtn"));
-  textButton_->setObjectName(QStringLiteral("TextBtn"));
   for (QToolButton* b : {dropButton_, textButton_}) {
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoRaise(false);

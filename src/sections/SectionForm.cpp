@@ -4,6 +4,7 @@
 #include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "sections/MaxZoomWindow.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
@@ -182,6 +183,7 @@ void TSectionForm::FormCreate() {
   // the application's cursor shows over the visible main form and the section being left.
   const TWaitCursor hourglass;
   MenuBtn[Index(section_)]->SetButtonIsDown(true);
+  if (KioskMinutes > 0) MenuBtn[5]->hide();  // an unattended program is not ended from its menu
   ScaleToLayout();
   LoadButtonGlyphs();
   SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
@@ -316,8 +318,20 @@ void ShowProductionForm() { ShowSectionForm(SectionId::Production); }
 void ShowCatalogForm() { ShowSectionForm(SectionId::Catalog); }
 void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); }
 
+void ResetSectionForms() {
+  if (TMaxZoomWindow* zoom = MaxZoomWindow()) zoom->close();
+  for (SectionId section : kSectionOrder) {
+    if (TSectionForm* form = SectionForm(section)) form->ResetState();
+  }
+  ShowSectionForm(SectionId::Introduction);
+  for (SectionId section : kSectionOrder) {
+    TSectionForm* form = SectionForm(section);
+    if (section != SectionId::Introduction && form != nullptr) form->close();
+  }
+}
+
 SectionRoutines SectionFormRoutines() {
-  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }};
+  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }, &ResetSectionForms};
 }
 
 }  // namespace orlaventis

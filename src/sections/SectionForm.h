@@ -64,6 +64,13 @@ class TSectionForm : public QWidget {
   // Whether the menu may act now (false while a section is busy loading).
   virtual bool MenuEnabled() const { return true; }
 
+ public:
+  // Returns the section to the state of its first showing (kiosk mode); the frame's own state
+  // (the own menu button down) never changes, so the frame alone does nothing.
+  virtual void ResetState() {}
+
+ protected:
+
   void keyPressEvent(QKeyEvent* event) override;  // FormKeyDown: Alt+F4 ends the program
   void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
 
@@ -98,6 +105,10 @@ void ShowEnamelAndFabricsForm();
 
 // The section's form when it exists and is built, else null.
 TSectionForm* SectionForm(SectionId section);
+
+// Closes the zoom window, returns every built section to its first state (ResetState) and shows
+// the Introduction alone.
+void ResetSectionForms();
 
 // The routines the main form navigates with (install them with InstallSectionRoutines).
 SectionRoutines SectionFormRoutines();
