@@ -127,9 +127,10 @@ void TEnamelAndFabricsForm::CreateComponents() {
   FabricColorsComboBox = MakeList(this, "FabricColorsComboBox", kListTag, QPoint(460, 400));
 
   // Screen readers name each list by the label above it.
-  for (auto [label, list] : {std::pair{ModelsLabel, ModelsComboBox}, {ModelyearsLabel, ModelyearsComboBox},
-                             {CoachColorsLabel, CoachColorsComboBox}, {RoofColorsLabel, RoofColorsComboBox},
-                             {FabricMaterialsLabel, FabricMaterialsComboBox}, {FabricColorsLabel, FabricColorsComboBox}})
+  for (auto [label, list] :
+       {std::pair{ModelsLabel, ModelsComboBox}, {ModelyearsLabel, ModelyearsComboBox},
+        {CoachColorsLabel, CoachColorsComboBox}, {RoofColorsLabel, RoofColorsComboBox},
+        {FabricMaterialsLabel, FabricMaterialsComboBox}, {FabricColorsLabel, FabricColorsComboBox}})
     label->setBuddy(list);
   connect(ModelsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelsComboBoxChange);
   connect(ModelyearsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelyearsComboBoxChange);
