@@ -22,9 +22,6 @@ class TKioskWatcher final : public QObject {
                 std::function<void()> onExit, QObject* parent = nullptr);
   ~TKioskWatcher() override;
 
-  // True while the wait for the next onIdle runs (false after it ran until the next input).
-  bool Waiting() const { return timer_.isActive(); }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

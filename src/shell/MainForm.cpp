@@ -87,9 +87,11 @@ void StartUp(const StartRequest& request) {
   const QString key = QString::fromLatin1(kProgramKey);
   FillScreen = request.fillScreen ||
                ProgramRegistry().ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
-  KioskMinutes = request.kioskMinutes > 0
-                     ? request.kioskMinutes
-                     : KioskMinutesFromText(ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskValue)));
+  const QString kioskText = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
+  KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
+  if (KioskMinutes == 0 && !kioskText.isEmpty())
+    std::fprintf(stderr, "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk mode is off\n",
+                 kKioskValue, qPrintable(kioskText), kMaxKioskMinutes);
   KioskExitKeys = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
   if (request.language != 0) {
     LanguageId = request.language;
@@ -315,8 +317,15 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMainForm::StartKiosk(int idleMs) {
-  kiosk_ = std::make_unique<TKioskWatcher>(idleMs, QKeySequence::fromString(KioskExitKeys, QKeySequence::PortableText),
-                                            [this] { ReturnToStart(); }, [this] { EndProgram(); });
+  // One key combination only: a later chord would make its first one end the program alone.
+  QKeySequence exitKeys = QKeySequence::fromString(KioskExitKeys, QKeySequence::PortableText);
+  if (exitKeys.count() != 1 || exitKeys[0].key() == Qt::Key_unknown) {
+    if (!KioskExitKeys.isEmpty())
+      std::fprintf(stderr, "orlaventis: the registry value %s=%s is no single key combination; no keys end kiosk mode\n",
+                   kKioskExitKeysValue, qPrintable(KioskExitKeys));
+    exitKeys = QKeySequence();
+  }
+  kiosk_ = std::make_unique<TKioskWatcher>(idleMs, exitKeys, [this] { ReturnToStart(); }, [this] { EndProgram(); });
 }
 
 void TMainForm::ReturnToStart() {
