@@ -9,6 +9,7 @@
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
+#include "sections/MaxZoomWindow.h"
 #include "sections/ProductionForm.h"
 #include "sections/QueryGrid.h"
 #include "shell/AboutBox.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace orlaventis;
@@ -135,6 +137,14 @@ class TestDemoSections : public QObject {
                             colours->RoofColorsComboBox})
       choice << list->currentText();
     QCOMPARE(QAccessible::queryAccessibleInterface(colours->CarImage)->text(QAccessible::Description), choice.join(", "));
+
+    // The zoom window (modal) is closed too, and the Catalog's click that opened it returns.
+    QTest::mouseClick(intro->MenuBtn[2], Qt::LeftButton);
+    form.StartKiosk(1000);
+    bool zoomed = false;
+    QTimer::singleShot(0, [&] { zoomed = MaxZoomWindow() != nullptr; });
+    QTest::mouseClick(catalog->SelectedPictureThumb, Qt::LeftButton);
+    QVERIFY(zoomed && MaxZoomWindow() == nullptr && intro->isVisible() && catalog->isHidden());
 
     QTest::keyClick(intro, Qt::Key_F4, Qt::AltModifier);
     QVERIFY(!form.close() && form.isVisible() && form.CloseSequenceRuns() == 0);
