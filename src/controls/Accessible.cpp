@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kPictureTitleProperty[] = "PictureTitle";
 
-// The description every widget has (its own, else its hint) after `first` on a line of its own.
+// `first` and `second` on lines of their own; either alone when the other is empty.
 QString JoinLines(const QString& first, const QString& second) {
   if (first.isEmpty()) return second;
   return second.isEmpty() ? first : first + QLatin1Char('\n') + second;

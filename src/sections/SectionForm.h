@@ -48,6 +48,10 @@ class TSectionForm : public QWidget {
   void MenuButtonClick(QObject* sender);
   void InfoBtnClick();
 
+  // Returns the section to the state of its first showing (kiosk mode); the frame's own state
+  // (the own menu button down) never changes, so the frame alone does nothing.
+  virtual void ResetState() {}
+
   // A design value scaled for the current LayoutMode.
   static int Scaled(int designValue);
 
@@ -63,13 +67,6 @@ class TSectionForm : public QWidget {
   virtual bool KeepsGlyphsOnPaletteDisplays() const { return false; }
   // Whether the menu may act now (false while a section is busy loading).
   virtual bool MenuEnabled() const { return true; }
-
- public:
-  // Returns the section to the state of its first showing (kiosk mode); the frame's own state
-  // (the own menu button down) never changes, so the frame alone does nothing.
-  virtual void ResetState() {}
-
- protected:
 
   void keyPressEvent(QKeyEvent* event) override;  // FormKeyDown: Alt+F4 ends the program
   void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
