@@ -22,5 +22,6 @@ ${help}.fi
 The content of the reference work, beside the program's \\fIbin/\\fR folder.
 .TP
 .I $XDG_CONFIG_HOME/orlaventis/registry.ini
-Optional settings, for instance the address of the help page.
+Optional settings, in the group [HKEY_LOCAL_MACHINE\\eSoftware\\eOrlaventis]: HelpAddress (the help page),
+FillScreen=1, Kiosk=MINUTES and KioskExitKeys (for instance Ctrl+Shift+Q, the keys that end kiosk mode).
 ")

@@ -40,6 +40,13 @@ bool ReadOptions(const QCommandLineParser& parser, orlaventis::StartRequest& req
     }
     request.screen = QSize(match.captured(1).toInt(), match.captured(2).toInt());
   }
+  if (parser.isSet(QStringLiteral("kiosk"))) {
+    request.kioskMinutes = orlaventis::KioskMinutesFromText(parser.value(QStringLiteral("kiosk")));
+    if (request.kioskMinutes == 0) {
+      error = QStringLiteral("--kiosk takes minutes from 1 to %1").arg(orlaventis::kMaxKioskMinutes);
+      return false;
+    }
+  }
   if (parser.isSet(QStringLiteral("language"))) {
     request.language = parser.value(QStringLiteral("language")).toInt();
     if (request.language != 31 && request.language != 33 && request.language != 44) {
@@ -99,6 +106,10 @@ int main(int argc, char** argv) {
        QStringLiteral("WxH")},
       {QStringLiteral("fill-screen"),
        QStringLiteral("On screens larger than 1024x768, scale the forms up to fill the screen.")},
+      {QStringLiteral("kiosk"),
+       QStringLiteral("Kiosk mode: after MINUTES without input, return to the Introduction; no Exit button, "
+                      "Alt+F4 ignored, the registry's KioskExitKeys end the program."),
+       QStringLiteral("MINUTES")},
       {QStringLiteral("language"), QStringLiteral("Skip the chooser: 31 Dutch, 33 French, 44 English."),
        QStringLiteral("ID")},
       {QStringLiteral("tour"),

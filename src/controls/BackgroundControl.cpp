@@ -1,11 +1,14 @@
 // TBkControl: a control that paints nothing but its background (picture, fill and frame).
 #include "controls/BackgroundControl.h"
 
+#include "controls/Accessible.h"
+
 #include <QPainter>
 
 namespace orlaventis {
 
 TBkControl::TBkControl(QWidget* parent) : QWidget(parent), background_(new TBackground(this)) {
+  InstallAccessibleControls();
   resize(100, 100);
   connect(background_, &TBackground::BrushChanged, this, &TBkControl::Changed);
   connect(background_, &TBackground::PenChanged, this, &TBkControl::Changed);

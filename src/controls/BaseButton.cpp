@@ -2,6 +2,8 @@
 // caption with halo, 3-D frames), and the hand cursors every button shows.
 #include "controls/BaseButton.h"
 
+#include "controls/Accessible.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -52,6 +54,7 @@ void InstallHandCursors() {
 }
 
 TBaseBtn::TBaseBtn(QWidget* parent) : GGraphicControl(parent) {
+  InstallAccessibleControls();
   resize(120, 40);
   InstallHandCursors();
   SetControlCursor(this, kCursorHand);

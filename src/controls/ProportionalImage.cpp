@@ -2,6 +2,8 @@
 // composed off screen and shown at once, through a raster operation or a block transition.
 #include "controls/ProportionalImage.h"
 
+#include "controls/Accessible.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -63,6 +65,7 @@ QRect ProportionalBox(QSize control, QSize picture, const ProportionalRules& rul
 
 TProportionalImage::TProportionalImage(QWidget* parent)
     : QWidget(parent), background_(new TBackground(this)), transition_(std::make_unique<TTransitionPlayer>()) {
+  InstallAccessibleControls();
   resize(100, 100);
   // A change of the background picture is deliberately not wired: it shows at the next paint.
   connect(background_, &TBackground::BrushChanged, this, &TProportionalImage::Changed);

@@ -1,6 +1,7 @@
 // TCatalogForm: the Catalog section, a picture browser over the catalogue of the chosen language.
 #include "sections/CatalogForm.h"
 
+#include "controls/Accessible.h"
 #include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
@@ -27,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QToolButton>
 
 namespace orlaventis {
 namespace {
@@ -154,6 +156,7 @@ void TCatalogForm::CreateComponents() {
 
   ShowSelectionBtn = new TBaseBtn(this);
   ShowSelectionBtn->setObjectName(QStringLiteral("ShowSelectionBtn"));
+  ShowSelectionBtn->setProperty(kNameTagProperty, 3020);
   ShowSelectionBtn->setGeometry(123, 13, 279, 71);
   ShowSelectionBtn->SetCaption(QString());
   ShowSelectionBtn->SetFaceVisible(false);
@@ -197,11 +200,14 @@ void TCatalogForm::CreateComponents() {
   SetControlColours(CurItemEdit, Qt::white, Qt::black);
   CurItemEdit->installEventFilter(this);
 
+  CurItemLbl->setBuddy(CurItemEdit);  // names the edit for screen readers
+
   TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QStringLiteral("van "), QRect(506, 130, 111, 14),
                             Qt::AlignLeft | Qt::AlignTop);
 
   PictureThumbs = new TThumbnailGrid(this);
   PictureThumbs->setObjectName(QStringLiteral("PictureThumbs"));
+  PictureThumbs->setProperty(kNameTagProperty, 3025);
   PictureThumbs->setGeometry(356, 150, 261, 273);
   PictureThumbs->SetSelectedColor(QColor(TThumbnailGrid::kNavy));
   PictureThumbs->SetUnSelectedColor(Qt::black);
@@ -231,6 +237,9 @@ void TCatalogForm::CreateContent() {
   // scroll bar.
   TessaranQueryGrid = new TTessaranQueryGrid(this);
   TessaranQueryGrid->setObjectName(QStringLiteral("TessaranQueryGrid"));
+  TessaranQueryGrid->setProperty(kNameTagProperty, 3021);
+  TessaranQueryGrid->DropDownButton()->setProperty(kNameTagProperty, 3022);
+  TessaranQueryGrid->TextButton()->setProperty(kNameTagProperty, 3023);
   TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49)));
   TessaranQueryGrid->setFont(font());
   TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked")));
@@ -245,6 +254,7 @@ void TCatalogForm::CreateContent() {
 
   Description = new QPlainTextEdit(this);
   Description->setObjectName(QStringLiteral("Description"));
+  Description->setProperty(kNameTagProperty, 3024);
   Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123)));
   Description->setReadOnly(true);
   Description->setFrameShape(QFrame::NoFrame);
@@ -367,10 +377,21 @@ void TCatalogForm::ShowCounters(bool hasRecord) {
     CurItemEdit->setText(QStringLiteral("0"));
     const QString prefix = PrefixWithBlank(TotalItemsLbl->text());
     TotalItemsLbl->setText((prefix.isEmpty() ? prefix : prefix.chopped(1)) + QStringLiteral(" 0"));
-    return;
+  } else {
+    CurItemEdit->setText(QString::number(Catalog->CurrentItem));
+    TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(Catalog->ItemCount));
   }
-  CurItemEdit->setText(QString::number(Catalog->CurrentItem));
-  TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(Catalog->ItemCount));
+  // Screen readers hear the position as the labels show it ("Picture 3 of 12"): a change of the
+  // picture's name is announced. Each thumbnail is named by its number.
+  AnnounceName(SelectedPictureThumb, CurItemLbl->text() + QLatin1Char(' ') + CurItemEdit->text() +
+                                          QLatin1Char(' ') + TotalItemsLbl->text());
+  const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
+  for (int32_t cell = 1; cell <= cells; ++cell) {
+    const int32_t item = PictureThumbs->TopItem() - 1 + cell;
+    const bool shown = Catalog && hasRecord && item >= 1 && item <= Catalog->ItemCount;
+    if (QWidget* thumb = PictureThumbs->Cell(cell))
+      thumb->setAccessibleName(shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item) : QString());
+  }
 }
 
 void TCatalogForm::PerformQuery() {
@@ -421,6 +442,7 @@ void TCatalogForm::Update() {
       LoadThumbnailPage(kPageMovedDown);
     }
     SelectedPictureThumb->SetImage(QImage());
+    SetPictureTitle(SelectedPictureThumb, QString());
     Header->clear();
     Description->clear();
   } else {
@@ -453,6 +475,7 @@ void TCatalogForm::Update() {
     SelectedPictureThumb->SetImage(current);
     TTessaranObject* database = Catalog->Database.get();
     Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
+    SetPictureTitle(SelectedPictureThumb, Header->text());
     Description->setPlainText(
         SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record)).join(QLatin1Char('\n')));
   }
@@ -495,6 +518,8 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
     }
     PictureThumbs->SetThumbPicture(cell, picture);
     PictureThumbs->SetThumbText(cell, QString());
+    SetPictureTitle(PictureThumbs->Cell(cell),
+                    record > 0 ? Catalog->Database->GetValueAsText(kItemsTable, kHeaderColumn, record) : QString());
     // The page fills visibly, cell by cell; input that arrives meanwhile meets Busy.
     QCoreApplication::processEvents();
     if (!self) return;
@@ -604,6 +629,15 @@ void TCatalogForm::ResetSelectionsBtnClick() {
   PerformQuery();
 }
 
+void TCatalogForm::ResetState() {
+  if (!Catalog) return;
+  TessaranQueryGrid->CloseEditors();
+  if (!Busy && TessaranQueryGrid->isHidden()) ShowSelectionBtnClick();
+  TessaranQueryGrid->ResetCriteria(0);
+  TessaranQueryGrid->update();
+  PerformQuery();
+}
+
 void TCatalogForm::ShowSelectionBtnClick() {
   if (Catalog && !Busy && TessaranQueryGrid->isHidden()) {
     ShowSelectionBtn->SetButtonIsDown(true);
@@ -634,7 +668,7 @@ void TCatalogForm::SelectedPictureThumbClick() {
     if (!self) return;
     EndBusy();
   }
-  if (!picture.isNull()) ShowMaxZoom(picture);
+  if (!picture.isNull()) ShowMaxZoom(picture, SelectedPictureThumb->accessibleName(), Header->text());
 }
 
 void RegisterCatalogForm() {

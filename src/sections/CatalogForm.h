@@ -114,6 +114,8 @@ class TCatalogForm final : public TSectionForm {
   void ShowSelectionBtnClick();
   // Opens the current picture in the zoom window (modal) when it can be had.
   void SelectedPictureThumbClick();
+  // Closes the query grid's editors, shows it with every criterion reset and the first picture.
+  void ResetState() override;
 
   // The current picture's record number in "Picture Items", 0 when there is none.
   int32_t CurrentRecord() const;

@@ -1,6 +1,7 @@
 // TEnamelAndFabricsForm: the Enamel and Fabrics section, six cascading lists and two pictures.
 #include "sections/EnamelAndFabricsForm.h"
 
+#include "controls/Accessible.h"
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "database/TableDatabase.h"
@@ -15,6 +16,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+
+#include <initializer_list>
 
 namespace orlaventis {
 namespace {
@@ -79,6 +82,14 @@ TProportionalImage* MakePicture(QWidget* form, const char* name, QRect box) {
   return picture;
 }
 
+// The chosen entries of `lists` that have one, separated by commas (a picture's title).
+QString ChoiceText(std::initializer_list<const QComboBox*> lists) {
+  QStringList chosen;
+  for (const QComboBox* list : lists)
+    if (!list->currentText().isEmpty()) chosen << list->currentText();
+  return chosen.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 TEnamelAndFabricsForm::TEnamelAndFabricsForm(QWidget* parent)
@@ -99,6 +110,8 @@ void TEnamelAndFabricsForm::CreateComponents() {
   HeaderLbl = title.HeaderLbl;
   CarImage = MakePicture(this, "CarImage", QRect(135, 127, 310, 155));
   ChairImage = MakePicture(this, "ChairImage", QRect(445, 127, 155, 155));
+  CarImage->setProperty(kNameTagProperty, 4020);
+  ChairImage->setProperty(kNameTagProperty, 4021);
 
   ModelsLabel = MakeLabel(this, "ModelsLabel", 4011, "Model", QPoint(140, 325));
   ModelsComboBox = MakeList(this, "ModelsComboBox", 0, QPoint(140, 340));
@@ -113,6 +126,12 @@ void TEnamelAndFabricsForm::CreateComponents() {
   FabricColorsLabel = MakeLabel(this, "FabricColorsLabel", 4016, "Bekledingskleur", QPoint(460, 385));
   FabricColorsComboBox = MakeList(this, "FabricColorsComboBox", kListTag, QPoint(460, 400));
 
+  // Screen readers name each list by the label above it.
+  for (auto [label, list] :
+       {std::pair{ModelsLabel, ModelsComboBox}, {ModelyearsLabel, ModelyearsComboBox},
+        {CoachColorsLabel, CoachColorsComboBox}, {RoofColorsLabel, RoofColorsComboBox},
+        {FabricMaterialsLabel, FabricMaterialsComboBox}, {FabricColorsLabel, FabricColorsComboBox}})
+    label->setBuddy(list);
   connect(ModelsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelsComboBoxChange);
   connect(ModelyearsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelyearsComboBoxChange);
   connect(CoachColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::CoachColorsComboBoxChange);
@@ -174,6 +193,13 @@ void TEnamelAndFabricsForm::ModelsComboBoxChange() {
   ShowFrom(EnamelOption::Modelyears);
 }
 
+void TEnamelAndFabricsForm::ResetState() {
+  if (!databaseOpen_ || ModelsComboBox->count() == 0) return;
+  ModelsComboBox->setCurrentIndex(0);
+  cascade_->ChooseModel(0);
+  ShowFrom(EnamelOption::Modelyears);
+}
+
 void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
   if (!databaseOpen_) return;
   const int entry = ListOf(option)->currentIndex();
@@ -232,6 +258,7 @@ void TEnamelAndFabricsForm::LoadCarPicture() {
   // A choice made while the member inflated has already shown its own car.
   if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
   ShowPicture(CarImage, carPicture_, picture);
+  SetPictureTitle(CarImage, ChoiceText({ModelsComboBox, ModelyearsComboBox, CoachColorsComboBox, RoofColorsComboBox}));
 }
 
 void TEnamelAndFabricsForm::LoadChairPicture() {
@@ -242,6 +269,7 @@ void TEnamelAndFabricsForm::LoadChairPicture() {
   // A choice made while the member inflated has already shown its own seat.
   if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
   ShowPicture(ChairImage, chairPicture_, picture);
+  SetPictureTitle(ChairImage, ChoiceText({FabricMaterialsComboBox, FabricColorsComboBox}));
 }
 
 void RegisterEnamelAndFabricsForm() {

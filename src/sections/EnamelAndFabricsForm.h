@@ -63,6 +63,9 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   // code; cleared when missing or not decodable.
   void LoadChairPicture();
 
+  // Chooses the first model again, every list to its right at its first entry.
+  void ResetState() override;
+
   // The choice rules and current choices; empty while the database is not open.
   const TEnamelCascade& Cascade() const { return *cascade_; }
   bool DatabaseOpen() const { return databaseOpen_; }

@@ -34,6 +34,7 @@ void TIntroductionForm::CreateComponents() {
 void TIntroductionForm::CreateContent() {
   IntroductionText = new QPlainTextEdit(this);
   IntroductionText->setObjectName(QStringLiteral("IntroductionText"));
+  IntroductionText->setProperty(kNameTagProperty, 1010);
   IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131)));
   IntroductionText->setReadOnly(true);
   IntroductionText->setFrameShape(QFrame::NoFrame);

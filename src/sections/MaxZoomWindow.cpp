@@ -1,6 +1,7 @@
 // TMaxZoomWindow: the full-screen window that shows one picture as large as the screen allows.
 #include "sections/MaxZoomWindow.h"
 
+#include "controls/Accessible.h"
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "shell/MainForm.h"
@@ -71,7 +72,7 @@ QSize ZoomPercentages(QSize picture, QSize screen) {
   return QSize(Rnd(factor * w / W), Rnd(factor * h / H));
 }
 
-void ShowMaxZoom(const QImage& picture) {
+void ShowMaxZoom(const QImage& picture, const QString& name, const QString& title) {
   // Owned here, not by the main form (which may go while the window shows), and transient
   // for it, so that window managers keep it above the full-screen form.
   TMainForm* main = MainForm();
@@ -91,6 +92,8 @@ void ShowMaxZoom(const QImage& picture) {
   window->ItemImage->SetSx(percentages.width());
   window->ItemImage->SetSy(percentages.height());
   window->ItemImage->SetImage(picture);
+  window->ItemImage->setAccessibleName(name);
+  SetPictureTitle(window->ItemImage, title);
   window->exec();
   window->ItemImage->SetImage(QImage());
   window.reset();

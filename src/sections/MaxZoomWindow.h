@@ -34,8 +34,9 @@ TMaxZoomWindow* MaxZoomWindow();
 // size; rounded to the nearest integer, halves to even. (0, 0) for an empty screen.
 QSize ZoomPercentages(QSize picture, QSize screen);
 
-// Shows `picture` in a new zoom window, modally, and returns when the user clicked or keyed it away;
-// the window is freed before returning. A null picture shows an empty black window.
-void ShowMaxZoom(const QImage& picture);
+// Shows `picture` in a new zoom window, modally, and returns when the user clicked or keyed it
+// away; the window is freed before returning. A null picture shows an empty black window. Screen
+// readers get `name` as the picture's name and `title` as its description.
+void ShowMaxZoom(const QImage& picture, const QString& name = QString(), const QString& title = QString());
 
 }  // namespace orlaventis

@@ -583,6 +583,7 @@ void TProductionForm::CreateContent() {
 
   ProductionLst = new TStringGrid(this);
   ProductionLst->setObjectName(QStringLiteral("ProductionLst"));
+  ProductionLst->setProperty(kNameTagProperty, 2011);
   ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280)));
   ProductionLst->setFont(small);
   SetControlColours(ProductionLst, Qt::black, Qt::white);
@@ -590,6 +591,7 @@ void TProductionForm::CreateContent() {
 
   ProductionContentLst = new TOutline(this);
   ProductionContentLst->setObjectName(QStringLiteral("ProductionContentLst"));
+  ProductionContentLst->setProperty(kNameTagProperty, 2010);
   ProductionContentLst->setGeometry(ScaledDesignRect(QRect(435, 128, 175, 150)));
   ProductionContentLst->setFont(small);
   SetControlColours(ProductionContentLst, Qt::black, Qt::white);

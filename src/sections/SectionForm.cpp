@@ -5,6 +5,7 @@
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
+#include "sections/MaxZoomWindow.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -188,6 +190,7 @@ void TSectionForm::FormCreate() {
   // the application's cursor shows over the visible main form and the section being left.
   const TWaitCursor hourglass;
   MenuBtn[Index(section_)]->SetButtonIsDown(true);
+  if (KioskMinutes > 0) MenuBtn[5]->hide();  // an unattended program is not ended from its menu
   ScaleToLayout();
   LoadButtonGlyphs();
   SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
@@ -343,7 +346,11 @@ void ShowSectionForm(SectionId section) {
   TSectionForm* form = factory ? factory(main) : new TSectionForm(section, main);
   Forms()[Index(section)] = form;
   form->FormCreate();
+  for (QScrollBar* bar : form->findChildren<QScrollBar*>())
+    if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
   TranslateForm(form, QStringLiteral("MainForm"), LanguageFilePath);
+  // Screen readers name the section as its menu button does.
+  form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
   form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), LanguageFilePath, form->windowTitle()));
   form->show();
   form->raise();
@@ -355,8 +362,20 @@ void ShowProductionForm() { ShowSectionForm(SectionId::Production); }
 void ShowCatalogForm() { ShowSectionForm(SectionId::Catalog); }
 void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); }
 
+void ResetSectionForms() {
+  if (TMaxZoomWindow* zoom = MaxZoomWindow()) zoom->close();
+  for (SectionId section : kSectionOrder) {
+    if (TSectionForm* form = SectionForm(section)) form->ResetState();
+  }
+  ShowSectionForm(SectionId::Introduction);
+  for (SectionId section : kSectionOrder) {
+    TSectionForm* form = SectionForm(section);
+    if (section != SectionId::Introduction && form != nullptr) form->close();
+  }
+}
+
 SectionRoutines SectionFormRoutines() {
-  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }};
+  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }, &ResetSectionForms};
 }
 
 }  // namespace orlaventis

@@ -50,6 +50,10 @@ class TSectionForm : public QWidget {
   void MenuButtonClick(QObject* sender);
   void InfoBtnClick();
 
+  // Returns the section to the state of its first showing (kiosk mode); the frame's own state
+  // (the own menu button down) never changes, so the frame alone does nothing.
+  virtual void ResetState() {}
+
   // A design value scaled for the current LayoutMode.
   static int Scaled(int designValue);
 
@@ -86,6 +90,11 @@ class TSectionForm : public QWidget {
   bool formCreated_ = false;
 };
 
+// Rows of the language file that name controls for screen readers (kNameTagProperty): every
+// scroll bar of a section, and the slide shows of the Introduction and Production.
+inline constexpr int kScrollBarNameTag = 20;
+inline constexpr int kSlideShowNameTag = 21;
+
 // Creates the form of a section (its own class once that section is built; the frame alone
 // until then). The parent is the main form.
 using SectionFactory = std::function<TSectionForm*(QWidget* parent)>;
@@ -103,6 +112,10 @@ void ShowEnamelAndFabricsForm();
 
 // The section's form when it exists and is built, else null.
 TSectionForm* SectionForm(SectionId section);
+
+// Closes the zoom window, returns every built section to its first state (ResetState) and shows
+// the Introduction alone.
+void ResetSectionForms();
 
 // The routines the main form navigates with (install them with InstallSectionRoutines).
 SectionRoutines SectionFormRoutines();

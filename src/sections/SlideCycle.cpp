@@ -86,6 +86,8 @@ QStringList SplitTextLines(const QString& text) {
 
 TSlideCycle::TSlideCycle(TProportionalImage* picture, QObject* parent)
     : QObject(parent), picture_(picture), timer_(new QTimer(this)) {
+  // Translation names the picture for screen readers (the slides carry no titles).
+  if (picture_ != nullptr) picture_->setProperty(kNameTagProperty, kSlideShowNameTag);
   timer_->setObjectName(QStringLiteral("Timer"));
   timer_->setInterval(kIntervalMs);
   connect(timer_, &QTimer::timeout, this, &TSlideCycle::TimerTimer);

@@ -65,6 +65,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
   AboutBoxImage = new TProportionalImage(BkPanel);
   AboutBoxImage->setObjectName(QStringLiteral("AboutBoxImage"));
+  AboutBoxImage->setProperty(kNameTagProperty, 18302);  // the picture's name for screen readers
   AboutBoxImage->setGeometry(2, 2, 325, 325);
   AboutBoxImage->Background().SetBrush(QColor(140, 177, 156));
   AboutBoxImage->Background().SetPen(QPen(Qt::white));

@@ -5,6 +5,7 @@
 #include "controls/Transitions.h"
 #include "database/RecordFile.h"
 #include "shell/AboutBox.h"
+#include "shell/KioskWatcher.h"
 #include "media/Archive.h"
 #include "media/Messages.h"
 #include "shell/LanguageChooser.h"
@@ -83,10 +84,15 @@ void StartUp(const StartRequest& request) {
   SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  const QString key = QString::fromLatin1(kProgramKey);
   FillScreen = request.fillScreen ||
-               ProgramRegistry()
-                       .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kFillScreenValue))
-                       .trimmed() == QLatin1String("1");
+               ProgramRegistry().ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
+  const QString kioskText = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
+  KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
+  if (KioskMinutes == 0 && !kioskText.isEmpty())
+    std::fprintf(stderr, "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk mode is off\n",
+                 kKioskValue, qPrintable(kioskText), kMaxKioskMinutes);
+  KioskExitKeys = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
   if (request.language != 0) {
     LanguageId = request.language;
     ChooseLanguage = false;
@@ -173,6 +179,12 @@ QSize ScreenSize() {
 void SetScreenSizeOverride(QSize size) { ScreenOverride() = size; }
 
 TMainForm* MainForm() { return mainForm; }
+
+int KioskMinutesFromText(const QString& text) {
+  bool ok = false;
+  const int minutes = text.trimmed().toInt(&ok);
+  return ok && minutes >= 1 && minutes <= kMaxKioskMinutes ? minutes : 0;
+}
 
 bool IsAltF4(const QKeyEvent* event) {
   return event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier;
@@ -304,7 +316,43 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+void TMainForm::StartKiosk(int idleMs) {
+  // One key combination only: a later chord would make its first one end the program alone.
+  QKeySequence exitKeys = QKeySequence::fromString(KioskExitKeys, QKeySequence::PortableText);
+  if (exitKeys.count() != 1 || exitKeys[0].key() == Qt::Key_unknown) {
+    if (!KioskExitKeys.isEmpty())
+      std::fprintf(stderr, "orlaventis: the registry value %s=%s is no single key combination; no keys end kiosk mode\n",
+                   kKioskExitKeysValue, qPrintable(KioskExitKeys));
+    exitKeys = QKeySequence();
+  }
+  kiosk_ = std::make_unique<TKioskWatcher>(idleMs, exitKeys, [this] { ReturnToStart(); }, [this] { EndProgram(); });
+}
+
+void TMainForm::ReturnToStart() {
+  if (!MainFormReady) return;
+  // A few rounds: closing one drop-down list may leave the one it was opened from.
+  for (int round = 0; round < 4; ++round) {
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  }
+  if (TAboutBox* box = AboutBox()) box->close();
+  if (Routines().reset) {
+    Routines().reset();
+  } else {
+    GoToIntroduction();
+  }
+}
+
+void TMainForm::EndProgram() {
+  endRequested_ = true;
+  close();
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Kiosk mode refuses Alt+F4 and the window manager's close: only EndProgram ends the program.
+  if (KioskMinutes > 0 && !endRequested_) {
+    event->ignore();
+    return;
+  }
   FormCloseQuery();
   event->accept();
 }
@@ -389,7 +437,7 @@ int RunProgram(const StartRequest& request) {
   QObject::connect(&instance, &SingleInstance::CloseRequested, [&closeRequested] {
     closeRequested = true;
     if (TMainForm* form = MainForm()) {
-      form->close();
+      form->EndProgram();
     } else if (TIntroForm* chooser = IntroForm()) {
       chooser->close();
     }
@@ -405,6 +453,7 @@ int RunProgram(const StartRequest& request) {
   {
     TMainForm form;
     if (!form.FormCreate()) return 1;
+    if (KioskMinutes > 0) form.StartKiosk(KioskMinutes * 60 * 1000);
     ShowMainForm(form);
     exitCode = QApplication::exec();
   }
@@ -416,6 +465,7 @@ int RunTour(const StartRequest& request) {
   // Absolute before FormCreate makes the program folder the current directory.
   const QDir folder(QDir(request.tourFolder).absolutePath());
   StartUp(request);
+  KioskMinutes = 0;  // the tour closes the program itself
   // The pictures are taken as soon as each form settles: transitions finish at once.
   SetInstantTransitions(true);
   TourMessages messages;

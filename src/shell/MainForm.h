@@ -16,6 +16,7 @@
 
 namespace orlaventis {
 
+class TKioskWatcher;
 class TiDbRecFile;
 class TPMultiImage;
 
@@ -31,6 +32,8 @@ struct SectionRoutines {
   std::function<void(SectionId)> show;
   // The section's form when it exists (created and not destroyed), else null.
   std::function<QWidget*(SectionId)> existing;
+  // Returns every section to its first state and shows the Introduction alone (kiosk mode).
+  std::function<void()> reset;
 };
 void InstallSectionRoutines(SectionRoutines routines);
 
@@ -54,6 +57,16 @@ inline constexpr char kHelpAddressValue[] = "HelpAddress";
 inline constexpr char kFillScreenValue[] = "FillScreen";
 // Scale the largest design up to the whole screen (see SetFillScreen).
 inline bool FillScreen = false;
+// Kiosk mode: minutes without input after which the program returns to the Introduction, from
+// 1 to kMaxKioskMinutes; 0 is off. While it is on, only EndProgram closes the main form.
+inline constexpr char kKioskValue[] = "Kiosk";
+inline constexpr int kMaxKioskMinutes = 1440;
+inline int KioskMinutes = 0;
+// The key combination that ends the program in kiosk mode ("Ctrl+Shift+Q"; empty: none).
+inline constexpr char kKioskExitKeysValue[] = "KioskExitKeys";
+inline QString KioskExitKeys;
+// Minutes of kiosk mode from a text: a whole number from 1 to kMaxKioskMinutes, else 0 (off).
+int KioskMinutesFromText(const QString& text);
 // The help page with the interface language as its "lang" parameter (replacing one the address
 // may already carry): the registered help address when one is set, else the content's own
 // "help/index.html" as a file address.
@@ -103,6 +116,16 @@ class TMainForm final : public QWidget {
   // A later start asked for the program: restore it when minimised, bring it to the front.
   void RestoreInstance();
 
+  // Kiosk mode: starts watching the input; after `idleMs` milliseconds without any the program
+  // returns to its start (ReturnToStart), and KioskExitKeys end it (EndProgram). The watcher
+  // lives as long as the form; a second call replaces it.
+  void StartKiosk(int idleMs);
+  // Closes the drop-down lists and the About box, returns every section to its first state and
+  // shows the Introduction. Does nothing once the close sequence started.
+  void ReturnToStart();
+  // Closes the program, in kiosk mode too (where other close requests are refused).
+  void EndProgram();
+
   // How often the close sequence ran (0 or 1; tests).
   int CloseSequenceRuns() const { return closeSequenceRuns_; }
 
@@ -120,6 +143,8 @@ class TMainForm final : public QWidget {
   std::optional<TArchiveIndex> photoArchiveIndex_;
   std::optional<TArchiveIndex> enamelArchiveIndex_;
   bool shownOnce_ = false;
+  bool endRequested_ = false;
+  std::unique_ptr<TKioskWatcher> kiosk_;  // while kiosk mode runs
   int closeSequenceRuns_ = 0;
 };
 
@@ -138,6 +163,7 @@ struct StartRequest {
   int language = 0;        // --language 31, 33 or 44; 0: ask with the chooser
   QString tourFolder;      // --tour
   bool fillScreen = false; // --fill-screen, or the registry's FillScreen value set to 1
+  int kioskMinutes = 0;    // --kiosk; 0: the registry's Kiosk value (off without one)
 };
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a

@@ -173,6 +173,12 @@ void TranslateForm(QObject* component, const QString& prefix, const QString& lan
 
 void TranslateComponent(QObject* c) {
   if (c == nullptr || translating == nullptr) return;
+  if (auto* widget = qobject_cast<QWidget*>(c); widget != nullptr && widget->property(kNameTagProperty).toInt() > 0) {
+    if (const int named = FindTagRow(widget->property(kNameTagProperty).toInt()); named > 0) {
+      widget->setAccessibleName(Caption(named));
+      if (!Hint(named).isEmpty()) widget->setAccessibleDescription(Hint(named));
+    }
+  }
   const int t = Tag(c);
   if (t < 1 && !IsMenu(c)) return;
   int r = FindTagRow(t);

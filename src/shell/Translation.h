@@ -43,6 +43,12 @@ QString LookupText(int number, const QString& prefix, const QString& languageFil
 // missing file, language or row leaves the design texts; nothing is reported.
 void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath);
 
+// A widget with the dynamic property "NameTag" (an int above 0) takes its accessible name from
+// the "Caption" of that row and, when the row has one, its accessible description from the
+// "Hint" (TranslateComponent, whatever its own tag): screen readers' names of controls that show
+// no text of their own, without adding a hint a mouse user would see.
+inline constexpr char kNameTagProperty[] = "NameTag";
+
 // Translates one object (and, for menus, their items) from the database TranslateForm has open;
 // outside TranslateForm it does nothing.
 //  - tag below 1: skipped, except menus (QMenu, QMenuBar), whose items are then translated;

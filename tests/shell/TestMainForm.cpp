@@ -85,7 +85,7 @@ class TestMainForm : public QObject {
     const std::pair<QStringList, int> runs[] = {{{"--screen", "600x400", "--language", "44"}, 1},
                                                 {{"--screen", "639x1000", "--language", "44"}, 1},
                                                 {{"--tour", env.data.filePath("tour"), "--screen", "600x400"}, 1},
-                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2},
+                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2}, {{"--kiosk", "0"}, 2},
                                                 {{"uninstall"}, 0}};
     for (const auto& [arguments, code] : runs) QVERIFY2(env.Run(arguments) == code, qPrintable(arguments.join(' ')));
     QCOMPARE(QDir(env.data.path()).entryList(QDir::Files), QStringList());

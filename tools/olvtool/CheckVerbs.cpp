@@ -23,8 +23,10 @@ namespace {
 
 constexpr int kLanguages[] = {31, 33, 44};
 // The tags the forms carry (menu column, section titles, catalogue and colour section, About box).
-constexpr int kTags[] = {10,   100,  200,  300,  400,  500,  600,  700,  1000, 2000, 3010, 3011, 3012, 3013,
-                         3014, 3015, 3016, 3017, 3018, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 18300, 18301};
+constexpr int kTags[] = {10,   20,   21,   100,  200,  300,  400,  500,  600,  700,  1000, 1010, 2000,
+                         2010, 2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018, 3020, 3021,
+                         3022, 3023, 3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020, 4021,
+                         18300, 18301, 18302};
 constexpr qint64 kMaxArchiveBytes = 1LL << 31;
 
 class Checker {

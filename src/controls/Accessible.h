@@ -1,0 +1,26 @@
+// What assistive technology learns of the program's own controls: roles, names, descriptions.
+#pragma once
+
+class QString;
+class QWidget;
+
+namespace orlaventis {
+
+// Makes the program's own controls known to screen readers: bitmap buttons (TBaseBtn) as push
+// buttons named by their accessible name, else their caption, else their hint, that can be
+// pressed; picture controls (TProportionalImage) as graphics named by their accessible name,
+// else their caption text, described by their title (SetPictureTitle) and hint; backgrounds
+// (TBkControl) as unnamed panes. Descriptions fall back to the hint as for every widget, so they
+// follow translation. Idempotent; the controls' constructors call it.
+void InstallAccessibleControls();
+
+// Sets `widget`'s accessible name and, when it changed, tells screen readers (which announce a
+// changed name of the control they are on). Null `widget`: nothing.
+void AnnounceName(QWidget* widget, const QString& name);
+
+// Sets the title of what `picture` shows (an item's title, a chosen combination; empty: none).
+// Screen readers get it as the first line of the picture's description. A different title
+// raises a description-changed event. Null `picture`: nothing.
+void SetPictureTitle(QWidget* picture, const QString& title);
+
+}  // namespace orlaventis

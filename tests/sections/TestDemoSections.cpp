@@ -1,0 +1,157 @@
+// Tests of the sections on the demo content: what screen readers get in each language, and
+// kiosk mode (the return to the start, the refused close, the publisher's exit keys).
+#include "controls/BaseButton.h"
+#include "controls/ProportionalImage.h"
+#include "controls/Transitions.h"
+#include "database/Catalog.h"
+#include "media/ProgramFolder.h"
+#include "media/TempFolder.h"
+#include "sections/CatalogForm.h"
+#include "sections/EnamelAndFabricsForm.h"
+#include "sections/IntroductionForm.h"
+#include "sections/MaxZoomWindow.h"
+#include "sections/ProductionForm.h"
+#include "sections/QueryGrid.h"
+#include "shell/AboutBox.h"
+#include "shell/Translation.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace orlaventis;
+
+namespace {
+
+// Every visible control under `node` without a name (static texts name themselves; frames and
+// panes only hold others; the framework's own parts of a scroll area are none), and every line
+// of a text that is or starts with one of the Dutch texts in `dutch`.
+void Walk(QAccessibleInterface* node, const QSet<QString>& dutch, QStringList& faults) {
+  if (node->state().invisible) return;
+  const QString what = node->object()->objectName() + '/' + node->object()->metaObject()->className() + ": ";
+  const bool holder = node->role() == QAccessible::Pane || node->role() == QAccessible::Border ||
+                      node->object()->objectName().startsWith("qt_");
+  if (!holder && node->role() != QAccessible::StaticText && node->text(QAccessible::Name).trimmed().isEmpty())
+    faults << what + "no name";
+  for (const QString& text : (node->text(QAccessible::Name) + '\n' + node->text(QAccessible::Description)).split('\n'))
+    if (dutch.contains(text) || dutch.contains(text.section(' ', 0, 0))) faults << what + text;
+  for (int i = 0; i < node->childCount(); ++i) Walk(node->child(i), dutch, faults);
+}
+
+}  // namespace
+
+class TestDemoSections : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir temp_;
+  std::unique_ptr<TMainForm> form_;
+
+  TMainForm& Start(int language) {
+    LanguageId = language;
+    form_.reset();  // one main form at a time
+    form_ = std::make_unique<TMainForm>();
+    [&] { QVERIFY(form_->FormCreate()); }();
+    form_->setGeometry(0, 0, 640, 480);
+    form_->show();
+    return *form_;
+  }
+
+ private slots:
+  void initTestCase() {
+    SetInstantTransitions(true);
+    SetProgramFolder(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
+    SetTempFolder(temp_.filePath("T"));
+    SetScreenSizeOverride(QSize(640, 480));
+    InstallSectionRoutines(SectionFormRoutines());
+    RegisterIntroductionForm(), RegisterProductionForm(), RegisterCatalogForm(), RegisterEnamelAndFabricsForm();
+    FarewellMs = 0;
+  }
+  void cleanup() { MainFormReady = false, form_.reset(), KioskMinutes = 0; }
+
+  // Each section in each language: every control named, no Dutch outside the Dutch program.
+  void everyControlNamedInItsLanguage() {
+    QFile file(QStringLiteral(ORLAVENTIS_LANGUAGE_SOURCE));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray rows = QJsonDocument::fromJson(file.readAll())["rows"].toArray();
+    QStringList faults;
+    for (int language : {31, 33, 44}) {
+      QSet<QString> dutch;  // Dutch captions and hints unlike their translation
+      for (int i = 1; language != 31 && i <= 2; ++i)
+        for (const QJsonValue& row : rows)
+          if (row[i].toString() != row[i + (language == 33 ? 2 : 4)].toString()) dutch << row[i].toString();
+      TMainForm& form = Start(language);
+      for (SectionId section : kSectionOrder) {
+        form.GoTo(section);
+        for (SectionId other : kSectionOrder)
+          if (other != section && SectionForm(other) != nullptr) SectionForm(other)->close();
+        faults << QString::number(language) + ':';
+        Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
+      }
+      OpenAboutBox();
+      Walk(QAccessible::queryAccessibleInterface(AboutBox()), dutch, faults);
+    }
+    QCOMPARE(faults.join(' '), QString("31: 31: 31: 31: 33: 33: 33: 33: 44: 44: 44: 44:"));
+  }
+  // Another model, a narrower query at its third picture (which screen readers hear by its
+  // position, title and hint), the About box and an open drop-down list: after the idle time all
+  // is as at the start, the car described by the first choice. Only the exit keys end the program.
+  void kioskReturnsToTheStart() {
+    KioskMinutes = 1;
+    KioskExitKeys = "Ctrl+Shift+Q";
+    TMainForm& form = Start(44);
+    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    QVERIFY(intro->MenuBtn[5]->isHidden() && !intro->MenuBtn[4]->isHidden());
+    QTest::mouseClick(intro->MenuBtn[3], Qt::LeftButton);
+    auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
+    QTest::mouseClick(colours->MenuBtn[2], Qt::LeftButton);
+    auto* catalog = static_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    const int all = catalog->Catalog->ItemCount;
+    TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
+    QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
+    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // the first group alone
+    for (int i = 0; i < 2; ++i) QTest::mouseClick(catalog->NextBtn, Qt::LeftButton);
+    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
+    QCOMPARE(picture->text(QAccessible::Name) + '|' + picture->text(QAccessible::Description),
+             QString("Picture 3 of %1|%2\nClick to enlarge the picture").arg(catalog->Catalog->ItemCount).arg(catalog->Header->text()));
+    QTest::mouseClick(catalog->InfoBtn, Qt::LeftButton);
+    QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
+    const auto state = [&] {
+      return QList<int>{catalog->Catalog->ItemCount < all, catalog->Catalog->CurrentItem, colours->Cascade().Model(),
+                        AboutBox()->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
+    };
+    QCOMPARE(state(), (QList<int>{1, 3, 2, 1, 1, 1}));
+    form.StartKiosk(200);
+    QTRY_VERIFY_WITH_TIMEOUT(intro->isVisible(), 20000);
+    QCOMPARE(state(), (QList<int>{0, 1, 1, 0, 0, 0}));
+    QStringList choice;
+    for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
+                            colours->RoofColorsComboBox})
+      choice << list->currentText();
+    QCOMPARE(QAccessible::queryAccessibleInterface(colours->CarImage)->text(QAccessible::Description), choice.join(", "));
+
+    // The zoom window (modal) is closed too, and the Catalog's click that opened it returns.
+    QTest::mouseClick(intro->MenuBtn[2], Qt::LeftButton);
+    form.StartKiosk(1000);
+    bool zoomed = false;
+    QTimer::singleShot(0, [&] { zoomed = MaxZoomWindow() != nullptr; });
+    QTest::mouseClick(catalog->SelectedPictureThumb, Qt::LeftButton);
+    QVERIFY(zoomed && MaxZoomWindow() == nullptr && intro->isVisible() && catalog->isHidden());
+
+    QTest::keyClick(intro, Qt::Key_F4, Qt::AltModifier);
+    QVERIFY(!form.close() && form.isVisible() && form.CloseSequenceRuns() == 0);
+    QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(form.CloseSequenceRuns(), 1);
+  }
+};
+
+QTEST_MAIN(TestDemoSections)
+#include "TestDemoSections.moc"
