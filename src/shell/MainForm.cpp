@@ -146,7 +146,7 @@ class TourMessages final : public UserMessages {
 void ShowMainForm(TMainForm& form) {
   if (!ScreenOverride().isEmpty()) {
     form.setGeometry(QRect(QPoint(0, 0), ScreenOverride()));
-    form.show();
+    form.showNormal();  // also ends a minimised state, as showFullScreen does
   } else {
     form.showFullScreen();
   }
@@ -330,6 +330,8 @@ void TMainForm::StartKiosk(int idleMs) {
 
 void TMainForm::ReturnToStart() {
   if (!MainFormReady) return;
+  // Help minimised the program in front of the browser: an unattended stand shows it again.
+  if (isMinimized()) FormRestore();
   // A few rounds: closing one drop-down list may leave the one it was opened from.
   for (int round = 0; round < 4; ++round) {
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();

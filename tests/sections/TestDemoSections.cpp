@@ -129,9 +129,10 @@ class TestDemoSections : public QObject {
                         AboutBox()->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
     };
     QCOMPARE(state(), (QList<int>{1, 3, 2, 1, 1, 1}));
+    form.showMinimized();  // as Help leaves it, in front of the browser
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(intro->isVisible(), 20000);
-    QCOMPARE(state(), (QList<int>{0, 1, 1, 0, 0, 0}));
+    QCOMPARE(state() << form.isMinimized(), (QList<int>{0, 1, 1, 0, 0, 0, 0}));
     QStringList choice;
     for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
                             colours->RoofColorsComboBox})
