@@ -62,17 +62,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, std::vector<double>> cpu_;
 };
 
-// The arguments with "--benchmark_repetitions=5" added unless a repetition count is given, so
-// that every ratio has a minimum and a maximum. The strings live as long as `argv`.
-inline std::vector<char*> WithRepetitions(int argc, char** argv) {
+// Runs the benchmarks the command line selects, each repeated five times unless it gives a
+// repetition count (so that every ratio has a minimum and a maximum), into `reporter`.
+inline void RunRepeated(int argc, char** argv, RatioReporter& reporter) {
   static char repetitions[] = "--benchmark_repetitions=5";
   std::vector<char*> args(argv, argv + argc);
   const bool given = std::any_of(args.begin(), args.end(), [](const char* a) {
     return std::string(a).rfind("--benchmark_repetitions", 0) == 0;
   });
   if (!given) args.push_back(repetitions);
+  int count = static_cast<int>(args.size());
   args.push_back(nullptr);
-  return args;
+  benchmark::Initialize(&count, args.data());
+  benchmark::RunSpecifiedBenchmarks(&reporter);
 }
 
 }  // namespace benchratio

@@ -177,11 +177,8 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   RecordedMessages quiet;
   InstallMessages(&quiet);
-  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
-  int count = static_cast<int>(args.size()) - 1;
-  benchmark::Initialize(&count, args.data());
   benchratio::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchratio::RunRepeated(argc, argv, reporter);
   reporter.PrintRatio("BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25);
   reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25);
   reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole", "archive index of 10,000 members / reading the file", 3.0);

@@ -228,11 +228,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the catalogue and SQLite disagree (%zu and %zu items)\n", linkIds.size(), mixedIds.size());
     return 1;
   }
-  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
-  int count = static_cast<int>(args.size()) - 1;
-  benchmark::Initialize(&count, args.data());
   benchratio::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchratio::RunRepeated(argc, argv, reporter);
   std::printf("items selected: %zu (links), %zu (group + year + place)\n", linkIds.size(), mixedIds.size());
   reporter.PrintRatio("BM_CatalogLinkQuery", "BM_SqliteLinkQuery", "catalogue query, 3 link rows x 2 ticks / SQLite", 1.0);
   reporter.PrintRatio("BM_CatalogMixedQuery", "BM_SqliteMixedQuery", "catalogue query, group + year + place / SQLite", 1.0);

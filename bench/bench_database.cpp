@@ -120,11 +120,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the two routes disagree\n");
     return 1;
   }
-  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
-  int count = static_cast<int>(args.size()) - 1;
-  benchmark::Initialize(&count, args.data());
   benchratio::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchratio::RunRepeated(argc, argv, reporter);
   reporter.PrintRatio("BM_FindRecord", "BM_SqliteFindScan", "FindRecord / SQLite scan", 1.0);
   reporter.PrintRatio("BM_GetValueAll", "BM_SqliteSelectAll", "GetValue over 100,000 records / SQLite select", 1.0);
   benchmark::Shutdown();

@@ -146,11 +146,8 @@ int main(int argc, char** argv) {
                  ORLAVENTIS_DEMO_DIR);
     return 1;
   }
-  std::vector<char*> args = benchratio::WithRepetitions(argc, argv);
-  int count = static_cast<int>(args.size()) - 1;
-  benchmark::Initialize(&count, args.data());
   benchratio::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchratio::RunRepeated(argc, argv, reporter);
   std::printf("first page: %s\nJPEG page: %s\n", qPrintable(Data().mixedPage.join(QLatin1Char(' '))),
               qPrintable(Data().jpegPage.join(QLatin1Char(' '))));
   reporter.PrintRatio("BM_MixedPageThroughArchive", "BM_MixedNineDecodesInMemory",
