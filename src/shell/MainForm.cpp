@@ -17,6 +17,7 @@
 #include "media/ProgramFolder.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -332,6 +333,14 @@ void TMainForm::ReturnToStart() {
   if (!MainFormReady) return;
   // Help minimised the program in front of the browser: an unattended stand shows it again.
   if (isMinimized()) FormRestore();
+  // A message box, the password prompt or the zoom window waits for a visitor who has gone: each
+  // is answered as Escape answers it (the message read, the password refused), which ends its
+  // own wait. Bounded, in case one will not close.
+  for (int round = 0; round < 8; ++round) {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) break;
+    dialog->reject();
+  }
   // A few rounds: closing one drop-down list may leave the one it was opened from.
   for (int round = 0; round < 4; ++round) {
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();

@@ -21,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -147,6 +148,14 @@ class TestDemoSections : public QObject {
     QTest::mouseClick(catalog->SelectedPictureThumb, Qt::LeftButton);
     QVERIFY(zoomed && MaxZoomWindow() == nullptr && intro->isVisible() && catalog->isHidden());
 
+    // A message box left open is answered, and the wait in it returns.
+    form.StartKiosk(200);
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+      QMessageBox::information(nullptr, "Orlaventis", "The picture cannot be unpacked");
+      answered = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answered && QApplication::activeModalWidget() == nullptr, 20000);
     QTest::keyClick(intro, Qt::Key_F4, Qt::AltModifier);
     QVERIFY(!form.close() && form.isVisible() && form.CloseSequenceRuns() == 0);
     QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
