@@ -140,6 +140,7 @@ QString Decode(QByteArrayView bytes) {
 }
 
 qsizetype FindByte(QByteArrayView text, qsizetype from, char c) {
+  if (from >= text.size()) return text.size();  // an empty text may have no data pointer at all
   const void* at = std::memchr(text.data() + from, c, static_cast<size_t>(text.size() - from));
   return at != nullptr ? static_cast<const char*>(at) - text.data() : text.size();
 }

@@ -59,9 +59,10 @@ class TestArchiveIndex : public QObject {
     // Missing and damaged archives.
     CompareWithLines(TArchiveIndex::Read(dir.filePath(QStringLiteral("missing.dat"))),
                      BuildArchiveIndex(dir.filePath(QStringLiteral("missing.dat"))), names);
-    for (const QByteArray& damaged : {QByteArray("\3\0\0", 3), QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray()}) {
+    for (const QByteArray& damaged : {QByteArray("\3\0\0", 3), QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray(4, '\0'), QByteArray()}) {
       QVERIFY(write(damaged));
       CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), names);
+      CompareWithLines(TArchiveIndex::Parse(damaged), ParseArchiveIndex(damaged), names);
     }
     // Many colliding and repeated names in random case.
     QRandomGenerator rng(7);
