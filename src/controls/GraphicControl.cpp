@@ -263,7 +263,8 @@ int ControlCursor(const QWidget* widget) {
 QCursor LoadResourceCursor(const QString& name) {
   InitResources();
   // A dense screen takes the variant drawn at twice the pixels; the hotspot stays logical.
-  const bool dense = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1.0 &&
+  const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+  const bool dense = gui != nullptr && gui->devicePixelRatio() > 1.0 &&
                      QFile::exists(QStringLiteral(":/cursors/%1@2x.png").arg(name));
   QImage image((dense ? QStringLiteral(":/cursors/%1@2x.png") : QStringLiteral(":/cursors/%1.png")).arg(name));
   if (image.isNull()) return QCursor(Qt::ArrowCursor);

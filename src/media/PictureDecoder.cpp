@@ -229,7 +229,9 @@ QImage LoadResourceBitmap(const QString& name) {
   };
   // On a dense screen the variant drawn at twice the pixels, when there is one; it keeps the
   // logical size of the plain one through its device-pixel ratio.
-  if (qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1.0) {
+  // A program without a GUI (olvtool, plain tests) has no screens and takes the plain one.
+  const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+  if (gui != nullptr && gui->devicePixelRatio() > 1.0) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     QImage dense = read(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
     if (!dense.isNull()) {
