@@ -145,7 +145,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const auto request = std::strcmp(argv[3], "close") == 0 ? InstanceRequest::Close
                                                             : InstanceRequest::Restore;
-    return SendToRunningInstance(QString::fromLocal8Bit(argv[2]), request) ? 0 : 3;
+    // A generous wait: on a loaded machine (or under the sanitizers) the first instance may be slow.
+    return SendToRunningInstance(QString::fromLocal8Bit(argv[2]), request, 15000) ? 0 : 3;
   }
   if (argc == 3 && std::strcmp(argv[1], "--serve-as-other") == 0) {
     // Listens on the path as another user and prints each request taken.
