@@ -3,6 +3,7 @@
 
 #include "database/Win1252.h"
 #include "media/PictureDecoder.h"
+#include "media/ReadOnlyFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,10 +36,14 @@ FileTimeSetter& fileTimeSetter() {
   return setter;
 }
 
-// Sets the modification time of the file just written to `path`, still open in `file`.
-bool SetModificationTime(QFile& file, const QString& path, const QDateTime& time) {
+// Sets the modification time of the file just written to `path`, still open as `fd`; its
+// access time stays as it is.
+bool SetModificationTime(int fd, const QString& path, const QDateTime& time) {
   if (const FileTimeSetter& hook = fileTimeSetter()) return hook(path, time);
-  return file.setFileTime(time, QFileDevice::FileModificationTime);
+  const qint64 ms = time.toMSecsSinceEpoch();
+  const qint64 seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>((ms - seconds * 1000) * 1000000)}};
+  return ::futimens(fd, times) == 0;
 }
 
 // True when a byte of `text` is 0x80 or above (eight bytes at a time).
@@ -178,7 +183,7 @@ int OpenRegularForWriting(const QString& path) {
   // O_NONBLOCK: a FIFO put there after the look above must not make the open wait.
   const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return -1;
   }
@@ -273,18 +278,15 @@ quint32 DateTimeToDosDateTime(const QDateTime& dateTime) {
 // ---- Index ----
 
 std::optional<QByteArray> ReadArchiveIndexText(const QString& archivePath) {
-  QFile file(archivePath);
-  if (!QFileInfo(file).isFile()) return std::nullopt;
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  const qint64 size = file.size();
+  const TReadOnlyFile file(archivePath);
+  if (file.Status() == TReadOnlyFile::State::Missing || file.Status() == TReadOnlyFile::State::NotRegular)
+    return std::nullopt;
+  const qint64 size = file.Size();
   char word[4];
-  if (size < 4 || !file.seek(size - 4) || file.read(word, 4) != 4) return QByteArray();
+  if (size < 4 || !file.ReadAt(size - 4, word, 4)) return QByteArray();
   const qint64 start = IndexStart(size, LengthWord(word));
-  if (start < 0 || !file.seek(start)) return QByteArray();
-  const qint64 length = size - 4 - start;
-  QByteArray text = file.read(length);
-  if (text.size() != length) return QByteArray();
-  return text;
+  if (start < 0) return QByteArray();
+  return file.ReadAt(start, size - 4 - start).value_or(QByteArray());
 }
 
 QByteArrayView ArchiveIndexText(QByteArrayView archiveBytes) {
@@ -387,36 +389,31 @@ bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress) {
   if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1 || destinationPath.isEmpty())
     return false;
-  QByteArray block;
+  std::optional<QByteArray> block;
   {
-    QFile archive(archivePath);
-    if (!archive.open(QIODevice::ReadOnly) || !EntryFits(entry, archive.size()) ||
-        !archive.seek(entry.Offset))
-      return false;
-    block = archive.read(entry.PackedSize);
-    if (block.size() != entry.PackedSize) return false;
+    const TReadOnlyFile archive(archivePath);
+    if (!EntryFits(entry, archive.Size())) return false;
+    block = archive.ReadAt(entry.Offset, entry.PackedSize);
+    if (!block) return false;
   }
-  const QFileInfo info(destinationPath);
-  if (!QDir().mkpath(info.absolutePath())) return false;
+  const QString folder = QFileInfo(destinationPath).absolutePath();
+  struct stat st {};
+  if ((::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) && !QDir().mkpath(folder))
+    return false;
   const int fd = OpenRegularForWriting(destinationPath);
   if (fd < 0) return false;
-  QFile out;
-  if (!out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    return false;
-  }
   // Inflated straight into the file, block by block: the member is never whole in memory.
   const auto write = [fd](const char* data, qint64 length) { return WriteAll(fd, data, length); };
   const bool written = entry.UnpackedSize == entry.PackedSize
-                           ? write(block.constData(), block.size())
-                           : InflateTo(block, entry.UnpackedSize, write, progress);
-  block.clear();
+                           ? write(block->constData(), block->size())
+                           : InflateTo(*block, entry.UnpackedSize, write, progress);
+  block.reset();
   QDateTime time = DaysToDateTime(entry.TimeStamp);
   if (!time.isValid()) time = DaysToDateTime(kDosEpochDays);
   // Everything is written before the time is set, so closing changes it no more.
-  const bool done = written && SetModificationTime(out, destinationPath, time);
-  out.close();
-  if (done && out.error() == QFileDevice::NoError) return true;
+  const bool stamped = written && SetModificationTime(fd, destinationPath, time);
+  const bool closed = ::close(fd) == 0;
+  if (stamped && closed) return true;
   // Not complete or not time-stamped: the file must not stay behind.
   QFile::setPermissions(destinationPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   QFile::remove(destinationPath);

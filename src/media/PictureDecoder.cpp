@@ -3,9 +3,9 @@
 
 #include "media/Messages.h"
 #include "media/Pcx.h"
+#include "media/ReadOnlyFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -277,19 +277,24 @@ void TPMultiImage::Load() {
     formatName_ = format;
     return;
   }
-  QFile file(imageName_);
-  if (!QFileInfo(file).isFile()) return;  // a missing file only clears the picture
+  const TReadOnlyFile file(imageName_);
+  if (file.Status() == TReadOnlyFile::State::Missing || file.Status() == TReadOnlyFile::State::NotRegular)
+    return;  // no file there only clears the picture
   const QString kind = Kind(format);
-  if (!file.open(QIODevice::ReadOnly)) {
+  if (!file.IsOpen()) {
     if (!format.isEmpty()) Fail(kind, QStringLiteral("The file cannot be opened"));
     return;
   }
-  if (file.size() > kMaxPictureFileBytes) {
+  if (file.Size() > kMaxPictureFileBytes) {
     if (!format.isEmpty()) Fail(kind, QStringLiteral("The file is too large"));
     return;
   }
-  const QByteArray bytes = file.readAll();
-  file.close();
+  const std::optional<QByteArray> read = file.ReadAt(0, file.Size());
+  if (!read) {
+    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file cannot be read"));
+    return;
+  }
+  const QByteArray& bytes = *read;
   if (format.isEmpty()) format = SniffPictureFormat(bytes);
   if (format.isEmpty()) return;  // no known picture: nothing to show, nothing to say
   DecodedPicture decoded = DecodePictureScaled(bytes, format, sizeRule_);

@@ -33,13 +33,19 @@ QString WithoutSlash(QString folder) {
   return folder;
 }
 
+uid_t OwnUid() {
+  static const uid_t uid = ::getuid();
+  return uid;
+}
+
 // A folder that exists, is ours and is no symbolic link (a shared temporary location must not
 // let another user choose where our files go). Looked at without following a link.
-bool IsOwnFolder(const QString& path) {
+bool IsOwnFolderName(const QByteArray& name) {
   struct stat st {};
-  return ::lstat(QFile::encodeName(WithoutSlash(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-         st.st_uid == ::getuid();
+  return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == OwnUid();
 }
+
+bool IsOwnFolder(const QString& path) { return IsOwnFolderName(QFile::encodeName(WithoutSlash(path))); }
 
 bool Exists(const QString& path) {
   struct stat st {};
@@ -65,11 +71,24 @@ bool MakePrivateFolders(const QString& folder) {
 // and, for a per-user folder (any but the program folder's "T"), so is its parent: the parent
 // was checked when the folder was chosen, and is again now that something goes in.
 bool PrepareTempFolder() {
+  // Each picture passes here: the encoded names are worked out once per folder.
+  struct Names {
+    QString folder, parent;
+    QByteArray folderName, parentName;
+  };
+  static Names names;
   const QString folder = TempFolder();
-  const QString parent = QFileInfo(WithoutSlash(folder)).path();
+  if (names.folder != folder) {
+    names.folder = folder;
+    names.parent = QFileInfo(WithoutSlash(folder)).path();
+    names.folderName = QFile::encodeName(WithoutSlash(folder));
+    names.parentName = QFile::encodeName(names.parent);
+  }
   const bool perUser = folder != WithSlash(ProgramFolder()) + QStringLiteral("T/");
-  if (perUser && Exists(parent) && !IsOwnFolder(parent)) return false;
-  return MakePrivateFolders(folder) && (!perUser || IsOwnFolder(parent));
+  // Both there and ours already: two looks, nothing to create.
+  if ((!perUser || IsOwnFolderName(names.parentName)) && IsOwnFolderName(names.folderName)) return true;
+  if (perUser && Exists(names.parent) && !IsOwnFolder(names.parent)) return false;
+  return MakePrivateFolders(folder) && (!perUser || IsOwnFolder(names.parent));
 }
 
 QString PerUserFolder() {

@@ -1,6 +1,7 @@
 // Tests of the picture archives: index, entries, DOS time stamps, inflating, extraction.
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "media/Archive.h"
+#include "media/ArchiveIndex.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
 
@@ -290,6 +291,11 @@ class TestArchive : public QObject {
       QVERIFY2(QFileInfo(Path(odd)).exists() || QFileInfo(Path(odd)).isSymLink(), odd);
     }
     QVERIFY(QFileInfo(Path("link")).isSymLink() && ReadFile(Path("outside")) == "keep");
+    // A FIFO or folder in the archive's place has no index and gives no member; nothing waits.
+    for (const char* odd : {"fifo", "folder"}) {
+      QVERIFY2(!BuildArchiveIndex(Path(odd)) && !TArchiveIndex::Read(Path(odd)), odd);
+      QVERIFY2(!ExtractArchiveEntry(Path(odd), m, Path("from-odd")) && !QFile::exists(Path("from-odd")), odd);
+    }
   }
 
   void deletesAFileWhoseTimeStampCannotBeSet() {

@@ -7,10 +7,13 @@
 #include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace orlaventis;
 using olvtool::PcxDepth;
@@ -201,10 +204,13 @@ class TestPictureDecoder : public QObject {
     TPMultiImage decoder;
     decoder.SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
-    // Silent cases: no file, the empty name, content of no known kind.
+    // Silent cases: no file, the empty name, content of no known kind, a folder or FIFO in the
+    // picture's place (never opened: a FIFO would wait for a writer).
     messages_.Clear();
     const QString ok = Write("ok.png", png);
-    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture")}) {
+    QVERIFY(QDir().mkpath(dir_.filePath("folder.png")) && ::mkfifo(QFile::encodeName(dir_.filePath("fifo.png")).constData(), 0600) == 0);
+    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture"),
+                                dir_.filePath("folder.png"), dir_.filePath("fifo.png")}) {
       decoder.SetImageName(ok);
       QVERIFY(!decoder.Picture().isNull());
       decoder.SetImageName(name);

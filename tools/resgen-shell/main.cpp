@@ -525,7 +525,7 @@ int main(int argc, char** argv) {
   WriteBmp("Door256", door, 8);
   // The full-colour pictures again at twice the pixels for dense screens; the palette variants
   // serve low-colour displays only and have none.
-  for (const QString suffix : {QString(), QStringLiteral("@2x")}) {
+  for (const QString& suffix : {QString(), QStringLiteral("@2x")}) {
     scale = suffix.isEmpty() ? 1 : 2;
     if (scale == 2) {
       WriteBmp("BUTDOWN@2x", MenuButton(true), 24);

@@ -1,0 +1,63 @@
+// Tests of TReadOnlyFile: what it refuses without opening, and reads that must stay in the file.
+#include "media/ReadOnlyFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+#include <utility>
+
+#include <sys/stat.h>
+
+using namespace orlaventis;
+
+class TestReadOnlyFile : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void readsOnlyWithinTheFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write("0123456789") == 10);
+    out.close();
+    const TReadOnlyFile file(path);
+    QVERIFY(file.IsOpen() && file.Size() == 10);
+    QCOMPARE(file.ReadAt(2, 3).value_or("?"), QByteArray("234"));
+    QCOMPARE(file.ReadAt(10, 0).value_or("?"), QByteArray());
+    // Ranges outside the file are refused before anything is allocated for them.
+    constexpr qint64 kHuge = std::numeric_limits<qint64>::max();
+    for (const auto& [offset, length] : {std::pair<qint64, qint64>{-1, 1}, {0, 11}, {9, 2}, {11, 0}, {0, -1}, {1, kHuge}, {kHuge, 1}})
+      QVERIFY2(!file.ReadAt(offset, length), qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
+    // A file cut short after it was opened: reads past the new end fail rather than come up short.
+    QVERIFY(QFile::resize(path, 4));
+    QVERIFY(!file.ReadAt(2, 3) && file.ReadAt(0, 4) == QByteArray("0123"));
+  }
+
+  void refusesWhatIsNoRegularFile() {
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    QFile out(path("real"));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write("x") == 1);
+    out.close();
+    QVERIFY(QDir().mkpath(path("folder")) && ::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(path("real"), path("link")) && QFile::link(path("gone"), path("dangling")));
+    using State = TReadOnlyFile::State;
+    const QList<std::pair<QString, State>> cases = {
+        {path("real"), State::Open},         {path("link"), State::Open},
+        {path("missing"), State::Missing},   {path("dangling"), State::Missing},
+        {QString(), State::Missing},         {path("folder"), State::NotRegular},
+        {path("fifo"), State::NotRegular},   {QStringLiteral("/dev/null"), State::NotRegular},
+    };
+    for (const auto& [name, state] : cases) {
+      const TReadOnlyFile file(name);  // a FIFO opened for reading would wait here for a writer
+      QVERIFY2(file.Status() == state, qPrintable(name));
+      if (state != State::Open) QVERIFY2(!file.IsOpen() && file.Size() == 0 && !file.ReadAt(0, 0), qPrintable(name));
+    }
+  }
+};
+
+QTEST_GUILESS_MAIN(TestReadOnlyFile)
+#include "TestReadOnlyFile.moc"
