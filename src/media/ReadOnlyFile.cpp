@@ -37,8 +37,12 @@ TReadOnlyFile::~TReadOnlyFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+bool TReadOnlyFile::Holds(qint64 offset, qint64 length) const {
+  return fd_ >= 0 && offset >= 0 && length >= 0 && offset <= size_ && length <= size_ - offset;
+}
+
 bool TReadOnlyFile::ReadAt(qint64 offset, char* into, qint64 length) const {
-  if (fd_ < 0 || offset < 0 || length < 0 || offset > size_ || length > size_ - offset) return false;
+  if (!Holds(offset, length)) return false;
   while (length > 0) {
     const ssize_t n = ::pread(fd_, into, static_cast<size_t>(std::min<qint64>(length, 1 << 30)), offset);
     if (n < 0 && errno == EINTR) continue;
@@ -51,7 +55,7 @@ bool TReadOnlyFile::ReadAt(qint64 offset, char* into, qint64 length) const {
 }
 
 std::optional<QByteArray> TReadOnlyFile::ReadAt(qint64 offset, qint64 length) const {
-  if (fd_ < 0 || offset < 0 || length < 0 || offset > size_ || length > size_ - offset) return std::nullopt;
+  if (!Holds(offset, length)) return std::nullopt;
   QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
   if (!ReadAt(offset, bytes.data(), length)) return std::nullopt;
   return bytes;

@@ -40,6 +40,8 @@ class TReadOnlyFile {
   std::optional<QByteArray> ReadAt(qint64 offset, qint64 length) const;
 
  private:
+  bool Holds(qint64 offset, qint64 length) const;  // open, and the range lies within Size()
+
   int fd_ = -1;
   qint64 size_ = 0;
   State state_ = State::Missing;
