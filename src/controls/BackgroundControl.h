@@ -1,8 +1,8 @@
 // TBkControl: a control that paints nothing but its background (picture, fill and frame).
 #pragma once
 
-#include "controls/GraphicControl.h"
 #include "controls/Background.h"
+#include "controls/GraphicControl.h"
 
 #include <QWidget>
 

@@ -2,9 +2,9 @@
 // composed off screen and shown at once, through a raster operation or a block transition.
 #pragma once
 
+#include "controls/Background.h"
 #include "controls/GraphicControl.h"
 #include "controls/Transitions.h"
-#include "controls/Background.h"
 
 #include <QImage>
 #include <QWidget>

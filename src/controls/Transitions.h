@@ -4,11 +4,11 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
-#include <QTimer>
-#include <QtGlobal>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QTimer>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <functional>

@@ -3,10 +3,9 @@
 
 #include "database/Win1252.h"
 
-
 #include <algorithm>
-#include <bit>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)

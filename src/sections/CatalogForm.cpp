@@ -2,22 +2,22 @@
 #include "sections/CatalogForm.h"
 
 #include "controls/Accessible.h"
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
 #include "database/FieldValues.h"
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
+#include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
-#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
-#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
-#include "media/ProgramFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>

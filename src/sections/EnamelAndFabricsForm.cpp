@@ -5,12 +5,12 @@
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "database/TableDatabase.h"
+#include "media/Messages.h"
+#include "media/ProgramFolder.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
-#include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 #include "shell/Translation.h"
-#include "media/ProgramFolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

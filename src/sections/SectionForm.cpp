@@ -1,17 +1,17 @@
 // The frame every content section shares: sizing, menu column, background, navigation, keys.
 #include "sections/SectionForm.h"
 
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
+#include "controls/GraphicControl.h"
+#include "media/PictureDecoder.h"
+#include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Platform.h"
-#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
-#include "media/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>

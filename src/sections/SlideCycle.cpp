@@ -3,10 +3,10 @@
 
 #include "controls/ProportionalImage.h"
 #include "database/RecordFile.h"
+#include "media/ProgramFolder.h"
 #include "sections/SectionForm.h"
 #include "shell/ArchivePicture.h"
 #include "shell/MainForm.h"
-#include "media/ProgramFolder.h"
 #include "shell/Translation.h"
 
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The About box: the credits picture with the publisher's and the maker's hot spots.
 #include "shell/AboutBox.h"
 
-#include "controls/GraphicControl.h"
 #include "controls/BaseButton.h"
+#include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
+#include "media/PictureDecoder.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
 #include <QFrame>

@@ -3,10 +3,10 @@
 
 #include "media/ArchiveIndex.h"
 #include "media/Messages.h"
-#include "shell/MainForm.h"
 #include "media/PictureDecoder.h"
-#include "media/TempFolder.h"
 #include "media/ProgramFolder.h"
+#include "media/TempFolder.h"
+#include "shell/MainForm.h"
 
 #include <QFile>
 #include <QFileInfo>

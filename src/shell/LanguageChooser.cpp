@@ -1,15 +1,15 @@
 // The language chooser shown before the main form: sets LanguageId.
 #include "shell/LanguageChooser.h"
 
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
+#include "controls/GraphicControl.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>

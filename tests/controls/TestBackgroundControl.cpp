@@ -1,6 +1,6 @@
 // Tests of TBackground and TBkControl: placement by draw style, change notices and repaints.
-#include "controls/BackgroundControl.h"
 #include "controls/Background.h"
+#include "controls/BackgroundControl.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"
 

@@ -1,8 +1,8 @@
 // Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes, the
 // screen cursor table and the mouse events every control raises.
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"
 

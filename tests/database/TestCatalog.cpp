@@ -1,6 +1,6 @@
 // Tests of the catalogue: loading, damaged files, selection against a brute-force model, browsing.
-#include "database/CatalogFixture.h"
 #include "database/Catalog.h"
+#include "database/CatalogFixture.h"
 #include "database/QueryCriteria.h"
 
 #include <QRandomGenerator>

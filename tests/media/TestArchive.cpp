@@ -1,9 +1,9 @@
 // Tests of the picture archives: index, entries, DOS time stamps, inflating, extraction.
-#include "shell/ArchiveFixture.h"  // tests/shell
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Tests of the temporary folder pictures are unpacked into: where it lives, names refused in it,
 // private folders, clean-up.
-#include "shell/ArchiveFixture.h"  // tests/shell
 #include "media/Archive.h"
 #include "media/TempFolder.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QDir>
 #include <QFile>

@@ -3,17 +3,17 @@
 #pragma once
 
 #include "RecordFileWriter.h"
-#include "shell/ArchiveFixture.h"  // tests/shell
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
-#include "shell/MainForm.h"
-#include "media/TempFolder.h"
-#include "shell/Translation.h"
 #include "media/ProgramFolder.h"
+#include "media/TempFolder.h"
 #include "sections/SectionForm.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
+#include "shell/MainForm.h"
+#include "shell/Translation.h"
 
 #include <QBuffer>
 #include <QDir>

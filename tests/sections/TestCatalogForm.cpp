@@ -2,24 +2,24 @@
 #include "sections/CatalogForm.h"
 
 #include "SlideFixture.h"
-#include "database/DatabaseFixture.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "database/Catalog.h"
+#include "database/DatabaseFixture.h"
+#include "media/PictureDecoder.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/LanguageFile.h"
-#include "media/PictureDecoder.h"
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QBuffer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

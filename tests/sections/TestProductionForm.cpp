@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QToolTip>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace orlaventis;
 

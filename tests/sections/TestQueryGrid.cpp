@@ -1,9 +1,9 @@
 // Tests of the query grid widget: layout, drawing, the inline editor and the drop-down check list.
+#include "controls/WidgetProbes.h"  // tests/controls
 #include "database/CatalogFixture.h"
 #include "database/FieldValues.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
-#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QApplication>
 #include <QLineEdit>

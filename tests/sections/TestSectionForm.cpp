@@ -2,16 +2,16 @@
 // translation, Alt+F4 and the close sequence.
 #include "sections/SectionForm.h"
 
-#include "shell/LanguageFile.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
+#include "media/ProgramFolder.h"
 #include "shell/AboutBox.h"
+#include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
-#include "media/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>

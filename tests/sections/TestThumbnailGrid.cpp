@@ -3,10 +3,10 @@
 #include "sections/ThumbnailGrid.h"
 
 #include "controls/GraphicControl.h"
-#include "controls/Transitions.h"
 #include "controls/ProportionalImage.h"
-#include "shell/MainForm.h"
+#include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
+#include "shell/MainForm.h"
 
 #include <QGuiApplication>
 #include <QScreen>

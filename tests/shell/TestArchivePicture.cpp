@@ -1,13 +1,13 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
+#include "controls/GraphicControl.h"
+#include "controls/WidgetProbes.h"  // tests/controls
+#include "media/Messages.h"
+#include "media/PictureDecoder.h"
+#include "media/ProgramFolder.h"
+#include "media/TempFolder.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
-#include "media/Messages.h"
 #include "shell/MainForm.h"
-#include "media/PictureDecoder.h"
-#include "media/TempFolder.h"
-#include "controls/GraphicControl.h"
-#include "media/ProgramFolder.h"
-#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Tests of the database password prompt dialog, answered the way a user would.
-#include "shell/LanguageFile.h"  // tests/shell
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
+#include "shell/LanguageFile.h"  // tests/shell
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>

@@ -2,16 +2,16 @@
 #include "shell/AboutBox.h"
 #include "shell/LanguageChooser.h"
 
-#include "shell/LanguageFile.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
+#include "controls/WidgetProbes.h"  // tests/controls
+#include "media/PictureDecoder.h"
+#include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
-#include "media/PictureDecoder.h"
 #include "shell/Translation.h"
-#include "controls/WidgetProbes.h"  // tests/controls
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Tests of form translation against language databases written with our own writer.
-#include "shell/Translation.h"
-#include "shell/LanguageFile.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
+#include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
+#include "shell/Translation.h"
 
 #include <QAction>
 #include <QComboBox>

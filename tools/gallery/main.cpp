@@ -1,11 +1,11 @@
 // gallery: every multimedia control with its variants in one window; with --screenshot FILE
 // it renders the window off screen into FILE (PNG) and exits.
-#include "controls/GraphicControl.h"
 #include "controls/BackgroundControl.h"
-#include "controls/Transitions.h"
 #include "controls/BaseButton.h"
+#include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
+#include "controls/Transitions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

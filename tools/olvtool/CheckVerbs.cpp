@@ -2,8 +2,8 @@
 #include "Cli.h"
 
 #include "database/EnamelCascade.h"
-#include "database/TableDatabase.h"
 #include "database/RecordFile.h"
+#include "database/TableDatabase.h"
 #include "media/Archive.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"

@@ -3,8 +3,8 @@
 
 #include "DatabaseWriter.h"
 #include "database/Bytes.h"
-#include "database/Win1252.h"
 #include "database/RecordFile.h"
+#include "database/Win1252.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
