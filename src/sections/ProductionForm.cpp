@@ -627,6 +627,8 @@ void TProductionForm::LoadContents() {
   }
 }
 
+void TProductionForm::ResetState() { LoadContents(); }
+
 void TProductionForm::ProductionContentLstClick() {
   const int selected = ProductionContentLst->SelectedItem();
   const QString line = ProductionContentLst->Items(selected).Text;

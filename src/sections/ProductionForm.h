@@ -216,6 +216,9 @@ class TProductionForm final : public TSectionForm {
   int PictureNumber() const;
   TSlideCycle& Slides() { return *slides_; }
 
+  // The outline fully expanded again, item 2 selected and its table shown.
+  void ResetState() override;
+
  protected:
   void CreateComponents() override;
   void CreateContent() override;

@@ -100,15 +100,23 @@ class TestDemoSections : public QObject {
     }
     QCOMPARE(faults.join(' '), QString("31: 31: 31: 31: 33: 33: 33: 33: 44: 44: 44: 44:"));
   }
-  // Another model, a narrower query at its third picture (which screen readers hear by its
-  // position, title and hint), the About box and an open drop-down list: after the idle time all
-  // is as at the start, the car described by the first choice. Only the exit keys end the program.
+  // Another Production topic, another model, a narrower query at its third picture (which screen
+  // readers hear by its position, title and hint), the About box and an open drop-down list: after
+  // the idle time all is as at the start, the car described by the first choice. Only the exit
+  // keys end the program.
   void kioskReturnsToTheStart() {
     KioskMinutes = 1;
     KioskExitKeys = "Ctrl+Shift+Q";
     TMainForm& form = Start(44);
     TSectionForm* intro = SectionForm(SectionId::Introduction);
     QVERIFY(intro->MenuBtn[5]->isHidden() && !intro->MenuBtn[4]->isHidden());
+    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
+    auto* production = static_cast<TProductionForm*>(SectionForm(SectionId::Production));
+    TOutline* topics = production->ProductionContentLst;
+    const QString firstTable = production->ProductionLstHeader->text();
+    QTest::keyClick(topics, Qt::Key_Down);
+    QTest::keyClick(topics, Qt::Key_Down);
+    QVERIFY(topics->SelectedItem() > 2 && production->ProductionLstHeader->text() != firstTable);
     QTest::mouseClick(intro->MenuBtn[3], Qt::LeftButton);
     auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
     QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
@@ -134,6 +142,7 @@ class TestDemoSections : public QObject {
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(intro->isVisible(), 20000);
     QCOMPARE(state() << form.isMinimized(), (QList<int>{0, 1, 1, 0, 0, 0, 0}));
+    QVERIFY(topics->SelectedItem() == 2 && production->ProductionLstHeader->text() == firstTable);
     QStringList choice;
     for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
                             colours->RoofColorsComboBox})
