@@ -44,6 +44,7 @@ fuzz-smoke: deps
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do case "$$b" in *bare_window) continue;; esac; [ -f "$$b" ] && [ -x "$$b" ] && "$$b" || true; done
 	@bash bench/startup.sh $(BUILD)
+	@bash bench/memory.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(FUZZDIR) $(SANDIR)

@@ -6,7 +6,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build ccache
   qt6-base-dev qt6-image-formats-plugins zlib1g-dev
   fonts-liberation fonts-dejavu-core
-  libbenchmark-dev libsqlite3-dev
+  libbenchmark-dev libsqlite3-dev time
   xvfb xauth
   desktop-file-utils appstream
 )

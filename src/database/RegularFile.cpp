@@ -1,65 +1,40 @@
 // Reading a whole content file safely: regular files only, never more than a given size.
 #include "database/RegularFile.h"
 
-#include <QFile>
+#include "database/ReadOnlyFile.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <map>
+#include <mutex>
 
 namespace orlaventis {
-namespace {
-
-// Closes the descriptor when the read ends, whichever way.
-struct Descriptor {
-  int fd;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-}  // namespace
 
 FileContents ReadRegularFile(const QString& path, qint64 limit) {
-  FileContents out;
-  if (path.isEmpty()) return out;
-  const QByteArray native = QFile::encodeName(path);
-  const Descriptor file{::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-  if (file.fd < 0) {
-    out.status = errno == ENOENT || errno == ENOTDIR ? FileReadStatus::Missing
-                                                     : FileReadStatus::Unreadable;
-    return out;
-  }
-  struct stat info {};
-  if (::fstat(file.fd, &info) != 0) {
-    out.status = FileReadStatus::Unreadable;
-    return out;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    out.status = FileReadStatus::NotRegular;
-    return out;
-  }
-  if (info.st_size > limit) {
-    out.status = FileReadStatus::TooLarge;
-    return out;
-  }
-  QByteArray bytes(static_cast<qsizetype>(info.st_size), Qt::Uninitialized);
-  qsizetype done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = ::read(file.fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // shrank while read, or failed
-    done += got;
-  }
-  char extra = 0;
-  if (done != bytes.size() || ::read(file.fd, &extra, 1) != 0) {
-    out.status = FileReadStatus::Unreadable;  // shorter or longer than it said
-    return out;
-  }
-  out.status = FileReadStatus::Ok;
-  out.bytes = std::move(bytes);
-  return out;
+  const TReadOnlyFile file(path);
+  if (!file.IsOpen()) return {file.Status(), {}};
+  if (file.Size() > limit) return {FileReadStatus::TooLarge, {}};
+  std::optional<QByteArray> bytes = file.ReadAll();
+  if (!bytes) return {FileReadStatus::Unreadable, {}};
+  return {FileReadStatus::Ok, std::move(*bytes)};
+}
+
+SharedFileContents ReadSharedRegularFile(const QString& path, qint64 limit) {
+  const TReadOnlyFile file(path);
+  if (!file.IsOpen()) return {file.Status(), nullptr};
+  if (file.Size() > limit) return {FileReadStatus::TooLarge, nullptr};
+  static std::mutex mutex;
+  static std::map<FileIdentity, std::weak_ptr<const QByteArray>> held;
+  const std::lock_guard<std::mutex> lock(mutex);
+  std::erase_if(held, [](const auto& entry) { return entry.second.expired(); });
+  // The identity finds the candidate; the content decides, as a file rewritten within the
+  // file system's time-stamp granularity may keep its identity.
+  if (const auto known = held.find(file.Identity()); known != held.end())
+    if (std::shared_ptr<const QByteArray> bytes = known->second.lock(); bytes && file.Holds(*bytes))
+      return {FileReadStatus::Ok, std::move(bytes)};
+  std::optional<QByteArray> bytes = file.ReadAll();
+  if (!bytes) return {FileReadStatus::Unreadable, nullptr};
+  auto shared = std::make_shared<const QByteArray>(std::move(*bytes));
+  held[file.Identity()] = shared;
+  return {FileReadStatus::Ok, std::move(shared)};
 }
 
 QString FileReadProblem(FileReadStatus status) {

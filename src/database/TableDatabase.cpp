@@ -82,7 +82,7 @@ TTessaranObject::TTessaranObject(PasswordPrompt* prompt) : prompt_(prompt) {}
 TTessaranObject::~TTessaranObject() { Close(); }
 
 void TTessaranObject::Close() {
-  data_.clear();
+  data_.reset();
   dataSize_ = 0;
   open_ = false;
   while (tables_.Count() > 0) tables_.Delete(tables_.Count());
@@ -109,11 +109,12 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
     problem_ = reason.isEmpty() ? QString() : reason + QLatin1Char('\n') + file;
     return false;
   };
-  FileContents definitions = ReadRegularFile(definitionName, kMaxDatabaseFileBytes);
+  // Shared: the Catalog and the colour section open the same catalogue.
+  SharedFileContents definitions = ReadSharedRegularFile(definitionName, kMaxDatabaseFileBytes);
   if (definitions.status != FileReadStatus::Ok)
     return fail(FileReadProblem(definitions.status), definitionName);
-  const auto* defBytes = reinterpret_cast<const uint8_t*>(definitions.bytes.constData());
-  if (!ReadDefinitions({defBytes, static_cast<size_t>(definitions.bytes.size())}))
+  const auto* defBytes = reinterpret_cast<const uint8_t*>(definitions.bytes->constData());
+  if (!ReadDefinitions({defBytes, static_cast<size_t>(definitions.bytes->size())}))
     return fail(QStringLiteral("The database is damaged"), definitionName);
   if (header_.PasswordMarker() != 0.0f && !CheckPassword(password.left(kNameLength))) {
     Close();
@@ -124,11 +125,11 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   if (oneFile_) {
     data_ = std::move(definitions.bytes);
   } else {
-    FileContents data = ReadRegularFile(dataName, kMaxDatabaseFileBytes);
+    SharedFileContents data = ReadSharedRegularFile(dataName, kMaxDatabaseFileBytes);
     if (data.status != FileReadStatus::Ok) return fail(FileReadProblem(data.status), dataName);
     data_ = std::move(data.bytes);
   }
-  dataSize_ = data_.size();
+  dataSize_ = data_->size();
   lockName_ = lockName;
   open_ = true;
 
@@ -305,7 +306,7 @@ std::span<const uint8_t> TTessaranObject::FieldBytes(const TableEntry& table,
       __builtin_add_overflow(pos, static_cast<int64_t>(table.firstRecord) + column.offset, &pos))
     return {};
   if (pos < 0 || pos > dataSize_) return {};
-  const auto* bytes = reinterpret_cast<const uint8_t*>(data_.constData());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(data_->constData());
   return {bytes + pos, static_cast<size_t>(dataSize_ - pos)};
 }
 

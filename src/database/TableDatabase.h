@@ -157,7 +157,8 @@ class TTessaranObject {
   // Ownership of table and column entries; the chains hold them in file order.
   std::vector<std::unique_ptr<TableEntry>> ownedTables_;
   mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
-  QByteArray data_;  // the whole data file while open
+  // The whole data file while open; other databases open on the same file share it.
+  std::shared_ptr<const QByteArray> data_;
   int64_t dataSize_ = 0;
   QString problem_;
 };

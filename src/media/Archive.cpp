@@ -1,9 +1,9 @@
 // Picture archives: the member index, DOS time stamps and extraction of one member into a file.
 #include "media/Archive.h"
 
+#include "database/ReadOnlyFile.h"
 #include "database/Win1252.h"
 #include "media/PictureDecoder.h"
-#include "media/ReadOnlyFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -279,7 +279,7 @@ quint32 DateTimeToDosDateTime(const QDateTime& dateTime) {
 
 std::optional<QByteArray> ReadArchiveIndexText(const QString& archivePath) {
   const TReadOnlyFile file(archivePath);
-  if (file.Status() == TReadOnlyFile::State::Missing || file.Status() == TReadOnlyFile::State::NotRegular)
+  if (file.Status() == FileReadStatus::Missing || file.Status() == FileReadStatus::NotRegular)
     return std::nullopt;
   const qint64 size = file.Size();
   char word[4];

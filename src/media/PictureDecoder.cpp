@@ -1,9 +1,9 @@
 // The multi-format picture decoder TPMultiImage and the program's bitmap resources.
 #include "media/PictureDecoder.h"
 
+#include "database/RegularFile.h"
 #include "media/Messages.h"
 #include "media/Pcx.h"
-#include "media/ReadOnlyFile.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -277,24 +277,14 @@ void TPMultiImage::Load() {
     formatName_ = format;
     return;
   }
-  const TReadOnlyFile file(imageName_);
-  if (file.Status() == TReadOnlyFile::State::Missing || file.Status() == TReadOnlyFile::State::NotRegular)
+  const FileContents file = ReadRegularFile(imageName_, kMaxPictureFileBytes);
+  if (file.status == FileReadStatus::Missing || file.status == FileReadStatus::NotRegular)
     return;  // no file there only clears the picture
-  const QString kind = Kind(format);
-  if (!file.IsOpen()) {
-    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file cannot be opened"));
+  if (file.status != FileReadStatus::Ok) {
+    if (!format.isEmpty()) Fail(Kind(format), FileReadProblem(file.status));
     return;
   }
-  if (file.Size() > kMaxPictureFileBytes) {
-    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file is too large"));
-    return;
-  }
-  const std::optional<QByteArray> read = file.ReadAt(0, file.Size());
-  if (!read) {
-    if (!format.isEmpty()) Fail(kind, QStringLiteral("The file cannot be read"));
-    return;
-  }
-  const QByteArray& bytes = *read;
+  const QByteArray& bytes = file.bytes;
   if (format.isEmpty()) format = SniffPictureFormat(bytes);
   if (format.isEmpty()) return;  // no known picture: nothing to show, nothing to say
   DecodedPicture decoded = DecodePictureScaled(bytes, format, sizeRule_);

@@ -1,5 +1,5 @@
 // Tests of TReadOnlyFile: what it refuses without opening, and reads that must stay in the file.
-#include "media/ReadOnlyFile.h"
+#include "database/ReadOnlyFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +9,7 @@
 #include <limits>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace orlaventis;
@@ -33,7 +34,35 @@ class TestReadOnlyFile : public QObject {
       QVERIFY2(!file.ReadAt(offset, length), qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
     // A file cut short after it was opened: reads past the new end fail rather than come up short.
     QVERIFY(QFile::resize(path, 4));
-    QVERIFY(!file.ReadAt(2, 3) && file.ReadAt(0, 4) == QByteArray("0123"));
+    QVERIFY(!file.ReadAt(2, 3) && file.ReadAt(0, 4) == QByteArray("0123") && !file.ReadAll());
+    QVERIFY(TReadOnlyFile(path).ReadAll() == QByteArray("0123"));
+  }
+
+  // Two readers of one unchanged file hold one copy; a changed file is read again.
+  void sharesTheBytesOfOneUnchangedFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared"));
+    const auto write = [&path](const QByteArray& bytes) {
+      QFile out(path);
+      return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+    };
+    QVERIFY(write("first"));
+    const SharedFileContents a = ReadSharedRegularFile(path, 100);
+    const SharedFileContents b = ReadSharedRegularFile(path, 100);
+    QVERIFY(a.status == FileReadStatus::Ok && a.bytes && *a.bytes == "first" && a.bytes == b.bytes);
+    QVERIFY(write("second") && ReadSharedRegularFile(path, 100).bytes.get() != a.bytes.get());
+    const SharedFileContents held = ReadSharedRegularFile(path, 100);
+    QCOMPARE(*held.bytes, QByteArray("second"));
+    // Rewritten in place to the same size and given back its time stamp: the content tells.
+    struct stat before {};
+    const FileIdentity identity = TReadOnlyFile(path).Identity();
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &before) == 0 && write("SECOND"));
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+    QVERIFY(TReadOnlyFile(path).Identity() == identity);
+    QCOMPARE(*ReadSharedRegularFile(path, 100).bytes, QByteArray("SECOND"));
+    QVERIFY(ReadSharedRegularFile(path, 5).status == FileReadStatus::TooLarge);
+    QVERIFY(!ReadSharedRegularFile(dir.path(), 100).bytes);
   }
 
   void refusesWhatIsNoRegularFile() {
@@ -44,9 +73,9 @@ class TestReadOnlyFile : public QObject {
     out.close();
     QVERIFY(QDir().mkpath(path("folder")) && ::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600) == 0);
     QVERIFY(QFile::link(path("real"), path("link")) && QFile::link(path("gone"), path("dangling")));
-    using State = TReadOnlyFile::State;
+    using State = FileReadStatus;
     const QList<std::pair<QString, State>> cases = {
-        {path("real"), State::Open},         {path("link"), State::Open},
+        {path("real"), State::Ok},           {path("link"), State::Ok},
         {path("missing"), State::Missing},   {path("dangling"), State::Missing},
         {QString(), State::Missing},         {path("folder"), State::NotRegular},
         {path("fifo"), State::NotRegular},   {QStringLiteral("/dev/null"), State::NotRegular},
@@ -54,7 +83,7 @@ class TestReadOnlyFile : public QObject {
     for (const auto& [name, state] : cases) {
       const TReadOnlyFile file(name);  // a FIFO opened for reading would wait here for a writer
       QVERIFY2(file.Status() == state, qPrintable(name));
-      if (state != State::Open) QVERIFY2(!file.IsOpen() && file.Size() == 0 && !file.ReadAt(0, 0), qPrintable(name));
+      if (state != State::Ok) QVERIFY2(!file.IsOpen() && file.Size() == 0 && !file.ReadAt(0, 0), qPrintable(name));
     }
   }
 };
