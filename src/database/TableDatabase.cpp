@@ -83,6 +83,7 @@ TTessaranObject::~TTessaranObject() { Close(); }
 
 void TTessaranObject::Close() {
   data_.reset();
+  dataBytes_ = nullptr;
   dataSize_ = 0;
   open_ = false;
   while (tables_.Count() > 0) tables_.Delete(tables_.Count());
@@ -129,6 +130,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
     if (data.status != FileReadStatus::Ok) return fail(FileReadProblem(data.status), dataName);
     data_ = std::move(data.bytes);
   }
+  dataBytes_ = reinterpret_cast<const uint8_t*>(data_->constData());
   dataSize_ = data_->size();
   lockName_ = lockName;
   open_ = true;
@@ -306,8 +308,7 @@ std::span<const uint8_t> TTessaranObject::FieldBytes(const TableEntry& table,
       __builtin_add_overflow(pos, static_cast<int64_t>(table.firstRecord) + column.offset, &pos))
     return {};
   if (pos < 0 || pos > dataSize_) return {};
-  const auto* bytes = reinterpret_cast<const uint8_t*>(data_->constData());
-  return {bytes + pos, static_cast<size_t>(dataSize_ - pos)};
+  return {dataBytes_ + pos, static_cast<size_t>(dataSize_ - pos)};
 }
 
 TFieldValue TTessaranObject::ReadValue(const TableEntry& table, const ColumnEntry& column,

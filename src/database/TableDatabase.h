@@ -159,6 +159,7 @@ class TTessaranObject {
   mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
   // The whole data file while open; other databases open on the same file share it.
   std::shared_ptr<const QByteArray> data_;
+  const uint8_t* dataBytes_ = nullptr;  // data_'s bytes, dataSize_ of them
   int64_t dataSize_ = 0;
   QString problem_;
 };
