@@ -16,7 +16,12 @@ namespace orlaventis {
 TReadOnlyFile::TReadOnlyFile(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
   struct stat st {};
-  if (name.isEmpty() || ::stat(name.constData(), &st) != 0) return;  // Missing
+  if (name.isEmpty()) return;  // Missing
+  if (::stat(name.constData(), &st) != 0) {
+    // Something there that cannot be looked at (no search right, a link loop) is no missing file.
+    if (errno != ENOENT && errno != ENOTDIR) status_ = FileReadStatus::Unreadable;
+    return;
+  }
   if (!S_ISREG(st.st_mode)) {
     status_ = FileReadStatus::NotRegular;
     return;

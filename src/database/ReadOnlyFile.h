@@ -29,9 +29,9 @@ struct FileIdentity {
 // destroyed; not copyable.
 class TReadOnlyFile {
  public:
-  // Status() is Ok when open, else Missing (nothing there, or it cannot be looked at),
-  // NotRegular (a folder, FIFO, device or socket) or Unreadable (a regular file that cannot be
-  // opened for reading); never TooLarge.
+  // Status() is Ok when open, else Missing (nothing there), NotRegular (a folder, FIFO, device
+  // or socket) or Unreadable (a regular file that cannot be opened for reading, or a path that
+  // cannot be looked at: a link loop, a folder without search right); never TooLarge.
   explicit TReadOnlyFile(const QString& path);
   ~TReadOnlyFile();
   TReadOnlyFile(const TReadOnlyFile&) = delete;

@@ -73,12 +73,14 @@ class TestReadOnlyFile : public QObject {
     out.close();
     QVERIFY(QDir().mkpath(path("folder")) && ::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600) == 0);
     QVERIFY(QFile::link(path("real"), path("link")) && QFile::link(path("gone"), path("dangling")));
+    QVERIFY(QFile::link(path("loop"), path("loop")));
     using State = FileReadStatus;
     const QList<std::pair<QString, State>> cases = {
         {path("real"), State::Ok},           {path("link"), State::Ok},
         {path("missing"), State::Missing},   {path("dangling"), State::Missing},
         {QString(), State::Missing},         {path("folder"), State::NotRegular},
         {path("fifo"), State::NotRegular},   {QStringLiteral("/dev/null"), State::NotRegular},
+        {path("loop"), State::Unreadable},   {path("real/under"), State::Missing},
     };
     for (const auto& [name, state] : cases) {
       const TReadOnlyFile file(name);  // a FIFO opened for reading would wait here for a writer
