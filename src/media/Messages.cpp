@@ -27,6 +27,14 @@ std::optional<bool>& UnattendedOverride() {
   return unattended;
 }
 
+// A modal box with an OK button. Its text often quotes a file name or a text from the content,
+// so it is shown as its characters, never read as markup.
+void ShowBox(QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
 }  // namespace
 
 QString AboutFile(const QString& text, const QString& file) {
@@ -44,12 +52,12 @@ void SetUnattended(std::optional<bool> unattended) { UnattendedOverride() = unat
 
 void MessageBoxMessages::Error(const QString& text) {
   if (!HasWidgets() || Unattended()) return ToStderr("error", text);
-  QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+  ShowBox(QMessageBox::Critical, text);
 }
 
 void MessageBoxMessages::Information(const QString& text) {
   if (!HasWidgets() || Unattended()) return ToStderr("information", text);
-  QMessageBox::information(nullptr, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+  ShowBox(QMessageBox::Information, text);
 }
 
 void MessageBoxMessages::Problem(const QString& text) {

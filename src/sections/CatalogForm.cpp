@@ -5,6 +5,7 @@
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
 #include "database/FieldValues.h"
@@ -48,7 +49,7 @@ constexpr int kThumbScrollBarWidth = 17;
 
 QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text, const QRect& box,
                   Qt::Alignment alignment) {
-  auto* label = new QLabel(text, form);
+  QLabel* label = NewPlainLabel(text, form);
   label->setObjectName(QString::fromLatin1(name));
   SetTag(label, tag);
   label->setGeometry(box);

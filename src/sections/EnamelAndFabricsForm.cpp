@@ -3,6 +3,7 @@
 
 #include "controls/Accessible.h"
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
@@ -30,7 +31,7 @@ constexpr int kLabelHeight = 15;
 const QString kError = QStringLiteral("Error");
 
 QLabel* MakeLabel(QWidget* form, const char* name, int tag, const char* designText, QPoint at) {
-  auto* label = new QLabel(QString::fromUtf8(designText), form);
+  QLabel* label = NewPlainLabel(QString::fromUtf8(designText), form);
   label->setObjectName(QString::fromLatin1(name));
   SetTag(label, tag);
   // Wide enough for the longest translation: labels are translated after they are placed.

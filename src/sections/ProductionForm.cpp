@@ -3,6 +3,7 @@
 #include "sections/ProductionForm.h"
 
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "sections/SlideCycle.h"
 #include "shell/Translation.h"
@@ -13,7 +14,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -204,11 +204,7 @@ bool TOutline::viewportEvent(QEvent* event) {
   const auto* help = static_cast<QHelpEvent*>(event);
   const int index = GetItem(help->pos());
   const QString hint = index > 0 && OnItemHint ? OnItemHint(index) : QString();
-  if (hint.isEmpty()) {
-    QToolTip::hideText();
-  } else {
-    QToolTip::showText(help->globalPos(), hint, viewport());
-  }
+  ShowPlainHint(help->globalPos(), hint, viewport());
   return true;
 }
 
@@ -564,7 +560,7 @@ void TProductionForm::CreateComponents() {
   HeaderLblBk = title.HeaderLblBk;
   HeaderLbl = title.HeaderLbl;
 
-  ProductionLstHeader = new QLabel(this);
+  ProductionLstHeader = NewPlainLabel(QString(), this);
   ProductionLstHeader->setObjectName(QStringLiteral("ProductionLstHeader"));
   ProductionLstHeader->setGeometry(130, 128, 255, 28);
   ProductionLstHeader->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

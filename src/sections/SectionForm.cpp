@@ -10,7 +10,6 @@
 #include "sections/MaxZoomWindow.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
-#include "shell/Platform.h"
 #include "shell/Translation.h"
 
 #include <QAction>
@@ -190,7 +189,11 @@ void TSectionForm::FormCreate() {
   // the application's cursor shows over the visible main form and the section being left.
   const TWaitCursor hourglass;
   MenuBtn[Index(section_)]->SetButtonIsDown(true);
-  if (KioskMinutes > 0) MenuBtn[5]->hide();  // an unattended program is not ended from its menu
+  // An unattended program is not ended from its menu and never hands a visitor the browser.
+  if (KioskMinutes > 0) {
+    MenuBtn[4]->hide();
+    MenuBtn[5]->hide();
+  }
   ScaleToLayout();
   LoadButtonGlyphs();
   SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
@@ -281,8 +284,7 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     return;
   }
   if (sender == MenuBtn[4]) {
-    OpenWebAddress(HelpAddress());
-    main->FormMinimize();
+    OpenInBrowser(HelpAddress());
   } else if (sender == MenuBtn[5]) {
     main->close();
   }
@@ -311,7 +313,12 @@ void TSectionForm::keyPressEvent(QKeyEvent* event) {
       return;
     }
     const int size = static_cast<int>(column.size());
-    const int next = at < 0 ? static_cast<int>(Index(section_)) + 1 : (at + (key == Qt::Key_Down ? 1 : size - 1)) % size;
+    int next = at < 0 ? static_cast<int>(Index(section_)) + 1 : at;
+    // Hidden buttons (Help and Exit in kiosk mode) are stepped over.
+    for (int step = 0; at >= 0 && step < size; ++step) {
+      next = (next + (key == Qt::Key_Down ? 1 : size - 1)) % size;
+      if (column[size_t(next)]->isVisibleTo(this)) break;
+    }
     column[size_t(next)]->setFocus(Qt::TabFocusReason);
   } else {
     QWidget::keyPressEvent(event);

@@ -2,6 +2,7 @@
 #include "sections/SlideCycle.h"
 
 #include "controls/ProportionalImage.h"
+#include "controls/PlainText.h"
 #include "database/RecordFile.h"
 #include "media/ProgramFolder.h"
 #include "sections/SectionForm.h"
@@ -40,7 +41,7 @@ QRect ScaledDesignRect(const QRect& design) {
 
 TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   auto make = [&](const char* name, QRect box, QColor colour) {
-    auto* label = new QLabel(designText, form);
+    QLabel* label = NewPlainLabel(designText, form);
     label->setObjectName(QString::fromLatin1(name));
     SetTag(label, tag);
     label->setGeometry(box);

@@ -6,7 +6,6 @@
 #include "controls/ProportionalImage.h"
 #include "media/PictureDecoder.h"
 #include "shell/MainForm.h"
-#include "shell/Platform.h"
 #include "shell/Translation.h"
 
 #include <QFrame>
@@ -90,6 +89,9 @@ TAboutBox::TAboutBox(QWidget* parent)
                          QStringLiteral("Bezoek de website van de maker"));
   OstrandSBtn->OnClick = [this](QObject*) { OstrandSBtnClick(); };
   TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };
+  // A kiosk opens no browser: its hot spots neither invite a click nor answer one.
+  OstrandSBtn->setVisible(KioskMinutes == 0);
+  TarnwickSBtn->setVisible(KioskMinutes == 0);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
@@ -121,9 +123,8 @@ void TAboutBox::changeEvent(QEvent* event) {
 }
 
 void TAboutBox::OpenAndLeave(const QString& address) {
-  OpenWebAddress(address);
   close();
-  if (TMainForm* form = MainForm()) form->FormMinimize();
+  OpenInBrowser(address);
 }
 
 void TAboutBox::OstrandSBtnClick() { OpenAndLeave(QString::fromLatin1(kPublisherAddress)); }

@@ -3,6 +3,7 @@
 
 #include "controls/BackgroundControl.h"
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
@@ -66,7 +67,7 @@ TIntroForm::TIntroForm(QWidget* parent)
   }
   IntroFormImg->Background().SetImage(picture);
 
-  Text = new QLabel(QStringLiteral("Choose your language"), BackgroundPnl);
+  Text = NewPlainLabel(QStringLiteral("Choose your language"), BackgroundPnl);
   Text->setObjectName(QStringLiteral("Text"));
   Text->setAttribute(Qt::WA_TranslucentBackground);
   Text->move(30, 253);

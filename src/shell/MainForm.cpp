@@ -2,6 +2,7 @@
 #include "shell/MainForm.h"
 
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "controls/Transitions.h"
 #include "database/RecordFile.h"
 #include "media/Archive.h"
@@ -23,12 +24,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
-#include <QToolTip>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QWindowStateChangeEvent>
@@ -100,22 +99,6 @@ void StartUp(const StartRequest& request) {
   }
 }
 
-// Shows every hint for kHintMs (the framework's own duration depends on the text's length).
-class HintDuration final : public QObject {
- public:
-  static constexpr int kHintMs = 5000;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::ToolTip) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || widget->toolTip().isEmpty()) return false;
-    const auto* help = static_cast<QHelpEvent*>(event);
-    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), kHintMs);
-    return true;
-  }
-};
-
 // Reports an archive that is there but gives no index (a missing one is no damage).
 void ReportArchive(const QString& path, const std::optional<TArchiveIndex>& index) {
   if (!index) {
@@ -180,6 +163,24 @@ QSize ScreenSize() {
 void SetScreenSizeOverride(QSize size) { ScreenOverride() = size; }
 
 TMainForm* MainForm() { return mainForm; }
+
+bool OpenInBrowser(const QString& address) {
+  if (KioskMinutes > 0) return false;
+  QString browser;
+  if (!OpenWebAddress(address, &browser)) {
+    const QString text =
+        browser.isEmpty()
+            ? LookupText(511, QStringLiteral("MainForm"), LanguageFilePath,
+                         QStringLiteral("No web browser could be started: the desktop has no default browser."))
+            : LookupText(510, QStringLiteral("MainForm"), LanguageFilePath,
+                         QStringLiteral("The web browser could not be started:")) +
+                  QLatin1Char('\n') + browser;
+    Messages().Error(AboutFile(text, address));
+    return false;
+  }
+  if (TMainForm* form = MainForm()) form->FormMinimize();
+  return true;
+}
 
 int KioskMinutesFromText(const QString& text) {
   bool ok = false;
@@ -279,7 +280,9 @@ void TMainForm::FormActivate() {
   }
 }
 
-void TMainForm::FormMinimize() { showMinimized(); }
+void TMainForm::FormMinimize() {
+  if (KioskMinutes == 0) showMinimized();
+}
 
 void TMainForm::FormRestore() {
   ShowMainForm(*this);
@@ -434,7 +437,7 @@ int RunProgram(const StartRequest& request) {
   // ends the chooser and the program.
   SingleInstance instance(serverName);
   if (const int handedOver = ClaimInstance(instance, serverName); handedOver >= 0) return handedOver;
-  HintDuration hints;
+  PlainHints hints;
   qApp->installEventFilter(&hints);
   bool closeRequested = false;
   QObject::connect(&instance, &SingleInstance::RestoreRequested, [] {

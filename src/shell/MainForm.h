@@ -71,6 +71,11 @@ int KioskMinutesFromText(const QString& text);
 // may already carry): the registered help address when one is set, else the content's own
 // "help/index.html" as a file address.
 QString HelpAddress();
+// Opens `address` in the web browser and minimises the main form in front of it; true when a
+// browser started. When none starts, a message names the browser and the address and the
+// program stays where it is. In kiosk mode it does nothing and returns false: a visitor is never
+// handed another program or the desktop.
+bool OpenInBrowser(const QString& address);
 
 // The screen size the program lays itself out for: the override when one is set (the --screen
 // option, tests), else the primary screen's size (640 x 480 without a screen).
@@ -110,7 +115,7 @@ class TMainForm final : public QWidget {
 
   // FormActivate: brings the first section form that exists to the front.
   void FormActivate();
-  // The application's minimise and restore handlers.
+  // The application's minimise and restore handlers. In kiosk mode the program never minimises.
   void FormMinimize();
   void FormRestore();
   // A later start asked for the program: restore it when minimised, bring it to the front.

@@ -1,6 +1,7 @@
 // The database password prompt: a modal "Password" dialog with a masked edit, OK and Cancel.
 #include "shell/PasswordDialog.h"
 
+#include "controls/PlainText.h"
 #include "media/Messages.h"
 
 #include <QDialogButtonBox>
@@ -38,7 +39,7 @@ PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent), edit_(new QLi
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("Enter password:"), this));
+  layout->addWidget(NewPlainLabel(QStringLiteral("Enter password:"), this));
   layout->addWidget(edit_);
   layout->addWidget(buttons);
   edit_->setFocus();

@@ -171,7 +171,8 @@ bool RunUninstaller() {
                              QFileInfo(split.program).absolutePath()});
 }
 
-bool OpenWebAddress(const QString& address) {
+bool OpenWebAddress(const QString& address, QString* browser) {
+  if (browser != nullptr) browser->clear();
   const Registry& registry = ProgramRegistry();
   QString command;
   for (const char* extension : {".HTML", ".HTM", ".SHTML", ".SHTM"}) {
@@ -188,6 +189,7 @@ bool OpenWebAddress(const QString& address) {
   if (command.trimmed().isEmpty()) return OpenUrl(QUrl(address));
   const SplitCommand split = SplitBrowserCommand(command);
   if (split.program.isEmpty()) return OpenUrl(QUrl(address));
+  if (browser != nullptr) *browser = split.program;
   QStringList arguments = QProcess::splitCommand(split.parameters);
   arguments.append(address);
   return Launch(ProcessStart{split.program, arguments, QString()});

@@ -104,7 +104,8 @@ bool RunUninstaller();
 // Starts the web browser on `address`: the browser command registered for ".HTML", ".HTM",
 // ".SHTML" or ".SHTM" (the first key that exists) with the extra parameters and the address as
 // its last argument; with no registered command, the desktop's default browser. Returns true
-// when a browser was started.
-bool OpenWebAddress(const QString& address);
+// when a browser was started. `browser`, when given, receives the registered command's program,
+// or an empty text when the desktop's default browser was asked.
+bool OpenWebAddress(const QString& address, QString* browser = nullptr);
 
 }  // namespace orlaventis

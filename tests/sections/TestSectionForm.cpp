@@ -6,6 +6,7 @@
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
+#include "media/Messages.h"
 #include "media/ProgramFolder.h"
 #include "shell/AboutBox.h"
 #include "shell/LanguageFile.h"
@@ -104,6 +105,7 @@ class TestSectionForm : public QObject {
     SetProcessLauncher({});
     SetUrlOpener({});
     SetProgramRegistry(nullptr);
+    KioskMinutes = 0;
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
@@ -187,30 +189,69 @@ class TestSectionForm : public QObject {
     QVERIFY(!intro->isVisible() && form_->findChildren<CountingSection*>().size() == 2);
   }
   // Without a registered address the content's own help page opens; a registered one wins and
-  // gets the language in place of any it carried.
-  void helpButtonOpensHelpPageAndMinimises() {
+  // gets the language in place of any it carried. The program steps aside only for a browser that
+  // started; one that did not is named in a message. A kiosk opens nothing and never minimises.
+  void helpOpensThePageOrSaysWhatFailed() {
     std::vector<QUrl> opened;
-    SetUrlOpener([&opened](const QUrl& url) {
+    bool starts = false;
+    SetUrlOpener([&](const QUrl& url) {
       opened.push_back(url);
-      return false;  // minimises also when the page could not be opened
+      return starts;
     });
+    std::vector<ProcessStart> started;
+    SetProcessLauncher([&started](const ProcessStart& start) {
+      started.push_back(start);
+      return false;
+    });
+    RecordedMessages messages;
+    const ScopedMessages recording(&messages);
     IniRegistry registered{QStringList{}};
     registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\nHelpAddress=https://help.example/olv?lang=31&v=2\n");
     for (bool withAddress : {false, true}) {
       form_.reset();
       SetProgramRegistry(std::make_unique<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{})));
       TSectionForm* intro = Intro(QSize(640, 480));
+      starts = withAddress;
       if (withAddress)
         QTest::keyClick(intro, Qt::Key_F1);  // the key does what the button does
       else
         QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
-      QVERIFY(form_->windowState() & Qt::WindowMinimized);
+      QCOMPARE(bool(form_->windowState() & Qt::WindowMinimized), starts);
     }
     QCOMPARE(opened.size(), size_t(2));
     QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == DataPath("help\\index.html"), qPrintable(opened[0].toString()));
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
     for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
-    SetProgramRegistry(nullptr);
+    QCOMPARE(messages.Errors(), QStringList{"No web browser could be started: the desktop has no default browser.\n" + opened[0].toString()});
+
+    // A registered browser command that fails is named.
+    messages.Clear();
+    form_.reset();
+    IniRegistry browser{QStringList{}};
+    browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
+    SetProgramRegistry(std::make_unique<IniRegistry>(browser));
+    QTest::mouseClick(Intro(QSize(640, 480))->MenuBtn[4], Qt::LeftButton);
+    QVERIFY(started.size() == 1 && !(form_->windowState() & Qt::WindowMinimized));
+    QVERIFY2(messages.Errors().size() == 1 && messages.Errors()[0].startsWith("The web browser could not be started:\n/opt/no-such-browser\n"),
+             qPrintable(messages.All().join('|')));
+
+    // Kiosk: no Help button, F1 and a click where it was do nothing, the arrows step over it.
+    KioskMinutes = 1;
+    form_.reset();
+    messages.Clear();
+    TSectionForm* intro = Intro(QSize(640, 480));
+    QVERIFY(intro->MenuBtn[4]->isHidden() && intro->MenuBtn[5]->isHidden());
+    QTest::keyClick(intro, Qt::Key_F1);
+    QTest::mouseClick(intro, Qt::LeftButton, {}, intro->MenuBtn[4]->geometry().center());
+    form_->FormMinimize();
+    KioskMinutes = 0;
+    QVERIFY(opened.size() == 2 && started.size() == 1 && messages.All().isEmpty());
+    QVERIFY(!(form_->windowState() & Qt::WindowMinimized) && QTest::qWaitForWindowActive(form_.get()));
+    intro->MenuBtn[3]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(intro->MenuBtn[3], Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), intro->InfoBtn);
+    QTest::keyClick(intro->InfoBtn, Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), intro->MenuBtn[3]);
   }
   // The menu column by keys: Down from the form takes the own button, the arrows go round the
   // column, Tab goes on to the section; the mark surrounds the focus until the mouse is used.
