@@ -3,7 +3,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlaventis {
 namespace {
@@ -31,7 +38,7 @@ QString InstalledContentFolder() {
 
 // The program folder as found from the environment and the executable's place.
 QString FindProgramFolder() {
-  const QString fromEnv = qEnvironmentVariable("ORLAVENTIS_DATA");
+  const QString fromEnv = qEnvironmentVariable(kDataFolderVariable);
   if (!fromEnv.isEmpty()) return WithSlash(QDir(fromEnv).absolutePath());
   const QString exeFolder = WithSlash(QCoreApplication::applicationDirPath());
   if (HoldsContent(exeFolder)) return exeFolder;
@@ -41,6 +48,22 @@ QString FindProgramFolder() {
 }
 
 }  // namespace
+
+QString ProgramFolderProblem(const QString& folder) {
+  const QByteArray name = QFile::encodeName(folder);
+  struct stat st {};
+  if (name.isEmpty()) return QStringLiteral("does not exist");
+  if (::stat(name.constData(), &st) != 0) {
+    const int error = errno;
+    // Something there that cannot be looked at (no search right, a link loop) is no missing folder.
+    if (error == ENOENT || error == ENOTDIR) return QStringLiteral("does not exist");
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    return QStringLiteral("cannot be looked at (%1)").arg(reason);
+  }
+  if (!S_ISDIR(st.st_mode)) return QStringLiteral("is not a folder");
+  if (::access(name.constData(), R_OK | X_OK) != 0) return QStringLiteral("cannot be read");
+  return QString();
+}
 
 void SetProgramFolder(const QString& folder) {
   ResolvedFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());

@@ -19,6 +19,15 @@ QString ProgramFolder();
 // permissions say.
 bool ProgramFolderIsInstalled();
 
+// The environment variable that names the program folder when no --data option does.
+inline constexpr char kDataFolderVariable[] = "ORLAVENTIS_DATA";
+
+// Why `folder` (a relative one against the current directory) cannot be the program folder, as
+// words that follow its name ("does not exist", "is not a folder", "cannot be read"); empty when
+// it is a folder, links followed, that can be read and searched. Whether it holds content is not
+// asked: missing content files are reported where they are read.
+QString ProgramFolderProblem(const QString& folder);
+
 // Makes `folder` the program folder from now on (made absolute against the current directory,
 // a trailing "/" added); an empty folder makes the next ProgramFolder() resolve again.
 void SetProgramFolder(const QString& folder);

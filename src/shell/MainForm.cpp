@@ -11,6 +11,7 @@
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "shell/AboutBox.h"
+#include "shell/ExitCodes.h"
 #include "shell/KioskWatcher.h"
 #include "shell/LanguageChooser.h"
 #include "shell/Platform.h"
@@ -397,8 +398,8 @@ namespace {
 constexpr qint64 kBusyInstanceWaitMs = 3000;
 
 // Makes this start the one program (-1), or hands it to the program that holds the name: 0
-// once that program took the restore request, 1 when it keeps not answering. A live holder is
-// never taken over; a start storm leaves exactly the one that got the lock.
+// once that program took the restore request, kExitInstanceBusy when it keeps not answering. A
+// live holder is never taken over; a start storm leaves exactly the one that got the lock.
 int ClaimInstance(SingleInstance& instance, const QString& serverName) {
   QElapsedTimer clock;
   clock.start();
@@ -415,7 +416,7 @@ int ClaimInstance(SingleInstance& instance, const QString& serverName) {
     if (SendToRunningInstance(serverName, InstanceRequest::Restore)) return 0;
     if (clock.elapsed() >= kBusyInstanceWaitMs) {
       std::fprintf(stderr, "orlaventis: another Orlaventis is running but does not answer; not starting a second one\n");
-      return 1;
+      return kExitInstanceBusy;
     }
     QThread::msleep(100);
   }
@@ -466,7 +467,7 @@ int RunProgram(const StartRequest& request) {
   int exitCode = 0;
   {
     TMainForm form;
-    if (!form.FormCreate()) return 1;
+    if (!form.FormCreate()) return kExitScreenTooSmall;
     if (KioskMinutes > 0) form.StartKiosk(KioskMinutes * 60 * 1000);
     ShowMainForm(form);
     exitCode = QApplication::exec();
@@ -485,7 +486,7 @@ int RunTour(const StartRequest& request) {
   TourMessages messages;
   const ScopedMessages recording(&messages);
   SetUnattended(true);
-  if (!folder.mkpath(QStringLiteral("."))) return 3;
+  if (!folder.mkpath(QStringLiteral("."))) return kExitTourNotWritten;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {
     written = picture.save(folder.filePath(QString::fromLatin1(name))) && written;
@@ -501,7 +502,7 @@ int RunTour(const StartRequest& request) {
   if (request.language == 0) LanguageId = 44;
 
   TMainForm form;
-  if (!form.FormCreate()) return 1;
+  if (!form.FormCreate()) return kExitScreenTooSmall;
   ShowMainForm(form);
   Settle();
   const std::array<const char*, 4> names = {"2-introduction.png", "3-production.png",
@@ -539,12 +540,12 @@ int RunTour(const StartRequest& request) {
   MainFormReady = false;
   form.close();
   Settle();
-  if (!written) return 3;
-  if (messages.Failures().isEmpty()) return 0;
+  if (!written) return kExitTourNotWritten;
+  if (messages.Failures().isEmpty()) return kExitOk;
   std::fprintf(stderr, "orlaventis: the tour met %d problem(s):\n", int(messages.Failures().size()));
   for (QString failure : messages.Failures())
     std::fprintf(stderr, "  %s\n", qPrintable(failure.replace(QLatin1Char('\n'), QLatin1String(": "))));
-  return 4;
+  return kExitDamagedContent;
 }
 
 }  // namespace orlaventis

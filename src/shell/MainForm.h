@@ -172,15 +172,16 @@ struct StartRequest {
 };
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
-// QApplication. Returns the exit code (0; 1 when the screen is too small).
+// QApplication. Returns the exit code (ExitCodes.h): kExitOk, kExitScreenTooSmall, or
+// kExitInstanceBusy when another program holds the name but does not answer.
 int RunProgram(const StartRequest& request);
 
 // Renders the chooser, the four sections and the About box offscreen into 1-chooser.png ...
 // 6-about.png in `folder`; the first section shows the keyboard focus mark on its own menu
 // button. No box or prompt waits for an answer: messages go to stderr and the
-// password prompt counts as cancelled. Returns the exit code: 0, 1 when the screen is too
-// small, 3 when a picture cannot be written, 4 when any message was given (damaged content);
-// then the messages are listed again on stderr, one a line.
+// password prompt counts as cancelled. Returns the exit code (ExitCodes.h): kExitOk,
+// kExitScreenTooSmall, kExitTourNotWritten when a picture cannot be written, kExitDamagedContent
+// when any message was given; then the messages are listed again on stderr, one a line.
 int RunTour(const StartRequest& request);
 
 }  // namespace orlaventis

@@ -27,6 +27,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 [ -z "$(find "$p/share/orlaventis" -name '*.stamp')" ] || fail "build stamps installed"
 grep -q -- '--tour' "$p/share/man/man1/orlaventis.1" || fail "orlaventis.1 lacks the options"
+grep -q 'Exit status' "$p/share/man/man1/orlaventis.1" || fail "orlaventis.1 lacks the exit codes"
 grep -q 'archive extract' "$p/share/man/man1/olvtool.1" || fail "olvtool.1 lacks the verbs"
 desktop-file-validate "$p/share/applications/$id.desktop" || fail "desktop entry invalid"
 appstreamcli validate --no-net "$p/share/metainfo/$id.metainfo.xml" || fail "metainfo invalid"

@@ -1,8 +1,10 @@
-// Tests of the program as a whole: exit codes, a second start finding the first (restore and
-// close before the uninstaller), one program per user under a start storm, the headless tour.
+// Tests of the program as a whole: exit codes, an unusable content folder, no display, a second
+// start finding the first (restore and close before the uninstaller), one program per user under
+// a start storm, the headless tour.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,6 +32,8 @@ struct ProgramEnvironment {
   QString instance = QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128);
   QString dataFolder = data.path();     // $ORLAVENTIS_DATA
   QString workingFolder = data.path();  // where the program starts
+  QHash<QString, QString> variables;    // set over the above; an empty value removes one
+  QString program = QStringLiteral(ORLAVENTIS_PROGRAM);
 
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,6 +42,8 @@ struct ProgramEnvironment {
     env.insert("ORLAVENTIS_INSTANCE", instance);
     env.insert("XDG_CONFIG_HOME", config.path());
     env.insert("XDG_RUNTIME_DIR", runtime.path());
+    for (auto it = variables.begin(); it != variables.end(); ++it)
+      it.value().isEmpty() ? env.remove(it.key()) : env.insert(it.key(), it.value());
     return env;
   }
 
@@ -45,7 +52,7 @@ struct ProgramEnvironment {
     process.setProcessEnvironment(Environment());
     process.setProcessChannelMode(channels);
     process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(ORLAVENTIS_PROGRAM), arguments);
+    process.start(program, arguments);
   }
 
   // Runs to the end; the exit code, or -1 when it crashed or did not end in time. `errors`
@@ -78,17 +85,55 @@ class TestMainForm : public QObject {
   Q_OBJECT
 
  private slots:
-  // A screen too small ends with code 1, the tour too; bad options are usage errors (2); an
-  // uninstall request without an entry starts nothing.
+  // A screen too small ends with code 1, the tour too; unknown options, bad values and stray
+  // arguments are usage errors (2), "uninstall" too unless it comes first; an uninstall request
+  // without an entry starts nothing.
   void exitCodes() {
     ProgramEnvironment env;
     const std::pair<QStringList, int> runs[] = {{{"--screen", "600x400", "--language", "44"}, 1},
                                                 {{"--screen", "639x1000", "--language", "44"}, 1},
                                                 {{"--tour", env.data.filePath("tour"), "--screen", "600x400"}, 1},
                                                 {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2}, {{"--kiosk", "0"}, 2},
-                                                {{"uninstall"}, 0}};
+                                                {{"--bogus"}, 2}, {{"stray"}, 2}, {{"--data"}, 2}, {{"--data="}, 2},
+                                                {{"--language", "44", "uninstall"}, 2}, {{"uninstall", "uninstall"}, 2},
+                                                {{"--help"}, 0}, {{"--version"}, 0}, {{"uninstall"}, 0}};
     for (const auto& [arguments, code] : runs) QVERIFY2(env.Run(arguments) == code, qPrintable(arguments.join(' ')));
     QCOMPARE(QDir(env.data.path()).entryList(QDir::Files), QStringList());
+  }
+
+  // A content folder that cannot be used (missing, a file, a name that is not UTF-8) ends the
+  // start with code 6 and a message naming it. Where no display is named, the command line is
+  // still checked, and a start ends plainly with code 5, pointing to the tour.
+  void unusableContentFolderAndNoDisplay() {
+    ProgramEnvironment env;
+    const QString missing = env.data.filePath("missing"), file = env.data.filePath("file");
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QByteArray errors;
+    QCOMPARE(env.Run(QStringList{"--data", missing} + kSmallScreen, &errors), 6);
+    QVERIFY2(errors.contains(missing.toUtf8()) && errors.contains("does not exist"), errors.constData());
+    QCOMPARE(env.Run({"--tour", env.data.filePath("tour"), "--data=" + missing}), 6);
+    env.dataFolder = file;
+    QCOMPARE(env.Run(kSmallScreen, &errors), 6);
+    QVERIFY2(errors.contains(file.toUtf8()) && errors.contains("ORLAVENTIS_DATA"), errors.constData());
+    env.dataFolder = env.data.path();
+    // A folder whose name is Latin-1: the shell passes its bytes on unchanged.
+    const QByteArray latin1Name = QFile::encodeName(env.data.path()) + "/caf\xE9";
+    QCOMPARE(::mkdir(latin1Name.constData(), 0700), 0);
+    env.program = QStringLiteral("/bin/sh");
+    const QStringList latin1 = {"-c", "exec \"$0\" --data \"$(printf 'caf\\351')\" \"$@\"", ORLAVENTIS_PROGRAM};
+    QCOMPARE(env.Run(latin1 + kSmallScreen, &errors), 6);
+    QVERIFY2(errors.contains("not valid UTF-8"), errors.constData());
+    QCOMPARE(::rmdir(latin1Name.constData()), 0);  // a name the temporary folder cannot remove
+
+    env.program = QStringLiteral(ORLAVENTIS_PROGRAM);
+    env.variables = {{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    QCOMPARE(env.Run({"--bogus"}), 2);
+    QCOMPARE(env.Run({"--help"}), 0);
+    QCOMPARE(env.Run(kSmallScreen, &errors), 5);
+    QVERIFY2(errors.contains("no display") && errors.contains("--tour"), errors.constData());
+    env.variables["DISPLAY"] = ":65000";  // named, but nothing answers there
+    QCOMPARE(env.Run(kSmallScreen, &errors), 5);
+    QVERIFY2(errors.contains("cannot be opened") && errors.contains("--tour"), errors.constData());
   }
 
   void secondStartRestoresThenCloseForUninstall() {
@@ -123,7 +168,7 @@ class TestMainForm : public QObject {
     QByteArray errors;
     const int code = env.Run(kSmallScreen, &errors);
     QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGCONT), 0);
-    QVERIFY2(code == 1 && errors.contains("does not answer"), errors.constData());
+    QVERIFY2(code == 7 && errors.contains("does not answer"), errors.constData());
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
     QVERIFY(first.waitForFinished(kProgramTimeoutMs));
@@ -144,7 +189,7 @@ class TestMainForm : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
     QCOMPARE(running(), 1);
     for (const auto& p : starts)
-      QVERIFY(p->state() != QProcess::NotRunning || (p->exitStatus() == QProcess::NormalExit && p->exitCode() <= 1));
+      QVERIFY(p->state() != QProcess::NotRunning || (p->exitStatus() == QProcess::NormalExit && (p->exitCode() == 0 || p->exitCode() == 7)));
     QVERIFY(env.WaitForListener());
     QCOMPARE(env.Run({"uninstall"}), 0);
     for (const auto& p : starts) QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(kProgramTimeoutMs));
