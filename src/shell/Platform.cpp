@@ -1,6 +1,8 @@
 // Platform layer: registry, starting programs, opening web addresses.
 #include "shell/Platform.h"
 
+#include "database/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace orlaventis {
 namespace {
@@ -50,9 +54,12 @@ QString NormalKey(const QString& keyPath) {
 
 IniRegistry::IniRegistry(const QStringList& files) {
   for (const QString& name : files) {
-    QFile file(name);
-    if (file.size() > kMaxRegistryFileBytes || !file.open(QIODevice::ReadOnly)) continue;
-    AddText(QString::fromUtf8(file.readAll()));
+    const FileContents file = ReadRegularFile(name, kMaxRegistryFileBytes);
+    if (file.status == FileReadStatus::Ok)
+      AddText(QString::fromUtf8(file.bytes));
+    else if (file.status != FileReadStatus::Missing)  // no file is the usual case: nothing to say
+      std::fprintf(stderr, "orlaventis: the registry file %s is ignored (%s)\n", QFile::encodeName(name).constData(),
+                   FileReadProblem(file.status).toLower().toUtf8().constData());
   }
 }
 

@@ -27,8 +27,10 @@ class Registry {
 
 // A registry read from INI files: each group name ("[HKEY_CLASSES_ROOT\.html]") is a key path,
 // each "name=value" line a value, "@=value" the default value. Lines starting with ";" or "#"
-// are comments. Later files override earlier ones value by value. Missing or unreadable files
-// count as empty; lines longer than 4096 characters and files over 1 MiB are ignored.
+// are comments. Later files override earlier ones value by value. A missing file counts as
+// empty; so does a file that is refused (not a regular file, over 1 MiB, unreadable: read as
+// TReadOnlyFile does, so a FIFO or device is never opened), which is named in a line on stderr.
+// Lines longer than 4096 characters are ignored.
 class IniRegistry final : public Registry {
  public:
   explicit IniRegistry(const QStringList& files);

@@ -11,23 +11,48 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace olvtool;
 
 namespace {
 
 const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
 
+struct Run { bool finished = false; int code = -1; QString out, err; };
+
+// Runs olvtool with `args`; a run that has not ended after two minutes is killed (unfinished).
+Run Olvtool(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
+  const bool finished = p.waitForFinished(120000);
+  if (!finished) p.kill(), p.waitForFinished();
+  return {finished, p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
 // True when "olvtool check" on `folder` exits with `code` and a report holding each of `faults`
 // (and, when `lineCount` is given, nothing else); logs the report otherwise.
 bool Checks(const QString& folder, int code, const QStringList& faults = {}, int lineCount = -1) {
-  QProcess p;
-  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), {QStringLiteral("check"), folder});
-  const bool finished = p.waitForFinished(120000);
-  const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  bool ok = finished && p.exitCode() == code && (lineCount < 0 || lines.size() == lineCount);
+  const Run r = Olvtool({QStringLiteral("check"), folder});
+  const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  bool ok = r.finished && r.code == code && (lineCount < 0 || lines.size() == lineCount);
   for (const QString& fault : faults) ok = ok && !lines.filter(fault).isEmpty();
-  if (!ok) qWarning().noquote() << "exit code" << p.exitCode() << "report:\n" << lines.join('\n');
+  if (!ok) qWarning().noquote() << "exit code" << r.code << "report:\n" << lines.join('\n');
   return ok;
+}
+
+// Puts a FIFO (`kind` "fifo"), a link to /dev/zero ("zero"), a folder ("folder"), a sparse file
+// of 3 GiB ("huge") or nothing ("missing") at `path`, in place of whatever was there.
+bool PutRefused(const QString& path, const QString& kind) {
+  QFile::remove(path);
+  const QByteArray name = QFile::encodeName(path);
+  if (kind == "fifo") return ::mkfifo(name.constData(), 0600) == 0;
+  if (kind == "zero") return QFile::link("/dev/zero", path);
+  if (kind == "folder") return QDir().mkdir(path);
+  if (kind != "huge") return kind == "missing";
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.resize(qint64(3) << 30);
 }
 
 // A copy of the built demo content in a temporary folder.
@@ -123,7 +148,35 @@ class TestContentCheck : public QObject {
     QVERIFY(dbfixture::WriteFile(tmp_.filePath("olve.dat"), one));
     QVERIFY(Checks(tmp_.path(), 1, {"olve.dat: member i\\e\\X does not unpack"}));
     QVERIFY(QFile::remove(tmp_.filePath("olvf.dat")) && QFile::remove(tmp_.filePath("i/b/pbk8x6")));
-    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: missing", "i\\b\\pbk8x6: missing background"}));
+    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no such file", "i\\b\\pbk8x6: no such file (background)"}));
+  }
+
+  // What the program refuses to open in a file's place: every verb that reads a file names it
+  // with the reason and exits 1, and nothing waits on a FIFO or reads a device without end.
+  void refusedFiles() {
+    const std::pair<QString, const char*> kinds[] = {{"fifo", "not a regular file"}, {"zero", "not a regular file"},
+                                                     {"folder", "not a regular file"}, {"huge", "too large"},
+                                                     {"missing", "no such file"}};
+    const QString out = tmp_.filePath("out");
+    for (const auto& [kind, words] : kinds) {
+      const QString file = tmp_.filePath(kind);
+      QVERIFY(PutRefused(file, kind));
+      for (const QStringList& args : {QStringList{"archive", "list", file}, {"archive", "extract", file, "x", out},
+                                      {"picture", "info", file}, {"db", "dump", file}, {"recfile", "dump", file},
+                                      {"db", "build", file, out}, {"recfile", "build", file, out}}) {
+        const Run r = Olvtool(args);
+        QVERIFY2(r.finished && r.code == 1 && r.err.contains(file + ": " + words),
+                 qPrintable(args.join(' ') + ": " + r.err));
+      }
+    }
+    // The checker, on archives, a background and databases in such forms.
+    const std::pair<const char*, const char*> placed[] = {{"olvf.dat", "fifo"}, {"olve.dat", "zero"},
+                                                          {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"},
+                                                          {"d/olv.lng", "fifo"}, {"d/ol31.cat", "missing"}};
+    for (const auto& [name, kind] : placed) QVERIFY(PutRefused(tmp_.filePath(name), kind));
+    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: not a regular file", "olve.dat: not a regular file",
+                                    "i\\b\\ibk6x4: not a regular file (background)", "d\\olv.dat: too large",
+                                    "d\\olv.lng: not a regular file", "d\\ol31.cat: no such file"}));
   }
 
   // A link past its table, a query row naming no column, item numbers the program refuses as
@@ -159,7 +212,7 @@ class TestContentCheck : public QObject {
     QVERIFY(Checks(tmp_.path(), 1, {"no record \"Intro_31|||\"", "no record \"Prod_Engines_33|||\"", "no record \"Production_Content_44|||\""}, 3));
     const QByteArray bytes = dbfixture::ReadFile(tmp_.filePath("d/olv.dat"));
     QVERIFY(QFile(tmp_.filePath("d/olv.dat")).resize(bytes.size() / 2));
-    QVERIFY(Checks(tmp_.path(), 1, {"d\\olv.dat: missing or damaged"}));
+    QVERIFY(Checks(tmp_.path(), 1, {"d\\olv.dat: damaged"}));
   }
 
   // A tag without a row in one language; a tag only some languages translate; a language

@@ -3,8 +3,14 @@
 #include "shell/Platform.h"
 
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QUrl>
+
+#include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orlaventis;
 
@@ -32,6 +38,21 @@ void UseRegistry(const QString& text) {
   auto registry = std::make_unique<IniRegistry>(QStringList{});
   registry->AddText(text);
   SetProgramRegistry(std::move(registry));
+}
+
+// What `run` writes to the stderr descriptor.
+QByteArray CapturedStderr(const std::function<void()>& run) {
+  QTemporaryFile file;
+  if (!file.open()) return "cannot capture stderr";
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  ::dup2(file.handle(), 2);
+  run();
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  file.seek(0);
+  return file.readAll();
 }
 
 const char* kUninstallKey =
@@ -90,6 +111,31 @@ class TestPlatform : public QObject {
                           registry.ReadString(root + "Empty", ""), registry.ReadString(root + ".htm", "")}),
              (QStringList{"htmlfile", "two", "", ""}));
     QVERIFY(registry.KeyExists("HKEY_CLASSES_ROOT\\empty") && !registry.KeyExists("HKEY_CLASSES_ROOT\\.htm"));
+  }
+
+  // A FIFO, a device and a huge file as registry files are refused without being opened or read
+  // (nothing waits, nothing large is allocated), each named on stderr; the other files still count.
+  void refusedRegistryFiles() {
+    QTemporaryDir dir;
+    QFile good(dir.filePath("good.ini"));
+    QVERIFY(good.open(QIODevice::WriteOnly) && good.write("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n") > 0);
+    good.close();
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo.ini")).constData(), 0600) == 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.ini")));
+    QFile huge(dir.filePath("huge.ini"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 32));  // sparse
+    huge.close();
+    const QStringList refused = {dir.filePath("fifo.ini"), dir.filePath("zero.ini"), dir.filePath("huge.ini")};
+    std::unique_ptr<IniRegistry> registry;
+    const QString said = QString::fromUtf8(CapturedStderr([&] {
+      registry = std::make_unique<IniRegistry>(refused + QStringList{dir.filePath("missing.ini"), good.fileName()});
+    }));
+    QCOMPARE(registry->ReadString("HKEY_CLASSES_ROOT\\.html", ""), QString("htmlfile"));
+    const QStringList lines = said.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);  // the missing file is normal: nothing said
+    const char* why[] = {"not a regular file", "not a regular file", "too large"};
+    for (int i = 0; i < 3; ++i)
+      QVERIFY2(lines[i].contains(refused[i]) && lines[i].contains(QLatin1String(why[i])), qPrintable(said));
   }
 
   void runUninstaller() {

@@ -1,12 +1,13 @@
 // olvtool verbs of the "archive" group: pack a folder, list an archive, extract one member.
 #include "ArchiveWriter.h"
 #include "Cli.h"
+#include "InputFile.h"
 
 #include "media/Archive.h"
+#include "media/PictureDecoder.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -39,17 +40,18 @@ int Pack(const QStringList& words) {
   std::sort(files.begin(), files.end());
   ArchiveWriter writer;
   for (const QString& relative : files) {
-    QFile file(root.filePath(relative));
-    if (!file.open(QIODevice::ReadOnly)) {
-      Err(QStringLiteral("olvtool archive pack: %1: cannot read").arg(file.fileName()));
+    const QString path = root.filePath(relative);
+    // No member the program would unpack is larger than a picture it decodes.
+    const orlaventis::FileContents file = orlaventis::ReadRegularFile(path, orlaventis::kMaxPictureFileBytes);
+    if (file.status != orlaventis::FileReadStatus::Ok) {
+      Err(QStringLiteral("olvtool archive pack: ") + FileProblem(path, file.status));
       return kBadInput;
     }
-    const QByteArray data = file.readAll();
-    const QDateTime time = QFileInfo(file).lastModified();
+    const QDateTime time = QFileInfo(path).lastModified();
     QString name = relative;
     name.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    if (!writer.Add(name, data, time, MemberPacking::Smaller, &error)) {
-      Err(QStringLiteral("olvtool archive pack: %1: %2").arg(file.fileName(), error));
+    if (!writer.Add(name, file.bytes, time, MemberPacking::Smaller, &error)) {
+      Err(QStringLiteral("olvtool archive pack: %1: %2").arg(path, error));
       return kBadInput;
     }
   }
@@ -63,8 +65,13 @@ int Pack(const QStringList& words) {
 
 // The index of ARCHIVE, or an error message and nullopt.
 std::optional<QStringList> IndexOrError(const QString& verb, const QString& archive) {
-  std::optional<QStringList> index = orlaventis::BuildArchiveIndex(archive);
-  if (!index) Err(QStringLiteral("olvtool archive %1: %2: no such file").arg(verb, archive));
+  using orlaventis::FileReadStatus;
+  FileReadStatus status = InputFileStatus(archive, kMaxArchiveBytes);
+  std::optional<QStringList> index;
+  if (status == FileReadStatus::Ok) index = orlaventis::BuildArchiveIndex(archive);
+  // No index after a good look: the file went, or something else took its place, in between.
+  if (status == FileReadStatus::Ok && !index) status = FileReadStatus::Missing;
+  if (!index) Err(QStringLiteral("olvtool archive %1: ").arg(verb) + FileProblem(archive, status));
   return index;
 }
 
@@ -136,7 +143,7 @@ const std::vector<Verb>& Verbs() {
       {QStringLiteral("archive"), QStringLiteral("list"), QStringLiteral("ARCHIVE [--json]"),
        QStringLiteral("Lists the index of ARCHIVE: name, time stamp, unpacked size, packed size, offset\n"
                       "(tab-separated, or a JSON array with --json). An unreadable index lists nothing.\n"
-                      "Exit codes: 0 listed, 1 no such file, 2 bad usage."),
+                      "Exit codes: 0 listed, 1 missing or refused file, 2 bad usage."),
        List},
       {QStringLiteral("archive"), QStringLiteral("extract"), QStringLiteral("ARCHIVE NAME OUT"),
        QStringLiteral("Unpacks member NAME (letter case ignored) of ARCHIVE into the file OUT, with the\n"

@@ -1,5 +1,6 @@
 // olvtool verb "check": reads a content folder the way the program does and names every broken reference.
 #include "Cli.h"
+#include "InputFile.h"
 
 #include "database/EnamelCascade.h"
 #include "database/RecordFile.h"
@@ -9,7 +10,6 @@
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 
-#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -27,7 +27,6 @@ constexpr int kTags[] = {10,   20,   21,   100,  200,  300,  400,  500,  600,  7
                          2010, 2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018, 3020, 3021,
                          3022, 3023, 3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020, 4021,
                          18300, 18301, 18302};
-constexpr qint64 kMaxArchiveBytes = 1LL << 31;
 
 class Checker {
  public:
@@ -54,19 +53,22 @@ class Checker {
   QString Path(const QString& windowsName) const { return ResolveCaseInsensitive(folder_, windowsName); }
   void Problem(const QString& line) { problems_.append(line); }
 
-  // Reads the archive, unpacks and decodes every member. The index, or nullopt when the file is
-  // missing or too large to be a genuine archive.
+  // True when the file `name` is there to be read whole, at most `limit` bytes; else says why.
+  bool Readable(const QString& name, qint64 limit) {
+    const FileReadStatus status = InputFileStatus(Path(name), limit);
+    if (status != FileReadStatus::Ok) Problem(FileProblem(name, status));
+    return status == FileReadStatus::Ok;
+  }
+
+  // Reads the archive, unpacks and decodes every member. The index, or nullopt when the file
+  // cannot be taken (missing, no regular file, too large to be a genuine archive, unreadable).
   std::optional<QStringList> CheckArchive(const QString& name) {
-    QFile file(Path(name));
-    if (!file.exists()) {
-      Problem(QStringLiteral("%1: missing").arg(name));
+    const FileContents file = ReadRegularFile(Path(name), kMaxArchiveBytes);
+    if (file.status != FileReadStatus::Ok) {
+      Problem(FileProblem(name, file.status));
       return std::nullopt;
     }
-    if (file.size() > kMaxArchiveBytes || !file.open(QIODevice::ReadOnly)) {
-      Problem(QStringLiteral("%1: cannot be read").arg(name));
-      return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = file.bytes;
     const QStringList index = ParseArchiveIndex(bytes);
     if (index.isEmpty()) Problem(QStringLiteral("%1: no readable index").arg(name));
     for (const QString& line : index) {
@@ -105,12 +107,12 @@ class Checker {
     for (const char* prefix : {"ibk", "nbk", "pbk", "ebk"})
       for (const char* size : {"6x4", "8x6", "10x7"}) {
         const QString name = QStringLiteral("i\\b\\%1%2").arg(QLatin1String(prefix), QLatin1String(size));
-        QFile file(Path(name));
-        if (!file.exists()) {
-          Problem(QStringLiteral("%1: missing background").arg(name));
+        const FileContents file = ReadRegularFile(Path(name), kMaxPictureFileBytes);
+        if (file.status != FileReadStatus::Ok) {
+          Problem(FileProblem(name, file.status) + QStringLiteral(" (background)"));
           continue;
         }
-        const QByteArray bytes = file.size() <= kMaxPictureFileBytes && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray& bytes = file.bytes;
         const QString format = SniffPictureFormat(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 512)));
         if (DecodePicture(bytes, format).image.isNull()) Problem(QStringLiteral("%1: background does not decode").arg(name));
       }
@@ -118,6 +120,7 @@ class Checker {
 
   void CheckLanguageFile() {
     const QString name = QStringLiteral("d\\olv.lng");
+    if (!Readable(name, kMaxDatabaseFileBytes)) return;
     TTessaranObject db;
     const QString path = Path(name);
     if (!db.Open(path, path, QString(), QString())) {
@@ -153,10 +156,11 @@ class Checker {
 
   void CheckRecordFile() {
     const QString name = QStringLiteral("d\\olv.dat");
+    if (!Readable(name, kMaxRecordFileBytes)) return;
     TiDbRecFile file;
     const bool ok = file.Open(Path(name));
     file.SelectAll();
-    if (!ok) Problem(QStringLiteral("%1: missing or damaged").arg(name));
+    if (!ok) Problem(QStringLiteral("%1: damaged").arg(name));
     QMap<QString, QString> texts;  // the first record of a key wins, as in the sections
     for (int i = 1; i <= file.VisibleCount(); ++i) {
       const TiDbRec rec = file.GetRecord(i);
@@ -222,6 +226,7 @@ class Checker {
 
   void CheckCatalogue(int language, const std::optional<QStringList>& photos, const std::optional<QStringList>& enamel) {
     const QString name = QStringLiteral("d\\ol%1.cat").arg(language);
+    if (!Readable(name, kMaxDatabaseFileBytes)) return;
     TTessaranObject db;
     const QString path = Path(name);
     if (!db.Open(path, path, QString(), QString())) {

@@ -1,9 +1,9 @@
 // olvtool verbs of the "db" group: build a table database from JSON, dump one.
 #include "Cli.h"
 #include "DatabaseWriter.h"
+#include "InputFile.h"
 #include "database/TableDatabase.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -73,12 +73,12 @@ int Build(const QStringList& words) {
   if (!args.Parse(words, {QStringLiteral("data")}, {}, &why)) return UsageError(kVerbs[0], why);
   if (args.Positional().size() != 2) return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
   const QString sourcePath = args.Positional()[0];
-  QFile file(sourcePath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    Err(QStringLiteral("olvtool db build: %1: cannot read (%2)").arg(sourcePath, file.errorString()));
+  const FileContents file = ReadRegularFile(sourcePath, kMaxSourceBytes);
+  if (file.status != FileReadStatus::Ok) {
+    Err(QStringLiteral("olvtool db build: ") + FileProblem(sourcePath, file.status));
     return kBadInput;
   }
-  const auto source = DatabaseSourceFromJson(file.readAll(), &why);
+  const auto source = DatabaseSourceFromJson(file.bytes, &why);
   if (!source) {
     Err(QStringLiteral("olvtool db build: %1: %2").arg(sourcePath, why));
     return kBadInput;
@@ -156,6 +156,11 @@ int Dump(const QStringList& words) {
   if (args.Positional().size() != 1) return UsageError(kVerbs[1], QStringLiteral("needs FILE"));
   const QString definitions = args.Positional()[0];
   const QString data = args.Has(QStringLiteral("data")) ? args.Value(QStringLiteral("data")) : definitions;
+  for (const QString& file : {definitions, data})
+    if (const FileReadStatus status = InputFileStatus(file, kMaxDatabaseFileBytes); status != FileReadStatus::Ok) {
+      Err(QStringLiteral("olvtool db dump: ") + FileProblem(file, status));
+      return kBadInput;
+    }
   TTessaranObject db;
   if (!db.Open(data, definitions, QString(), args.Value(QStringLiteral("password")))) {
     Err(QStringLiteral("olvtool db dump: %1: does not open (missing, damaged, or a wrong or missing password)")

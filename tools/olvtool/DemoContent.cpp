@@ -4,12 +4,12 @@
 #include "ArchiveWriter.h"
 #include "DatabaseWriter.h"
 #include "DemoPictures.h"
+#include "InputFile.h"
 #include "PcxWriter.h"
 #include "RecordFileWriter.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,6 +18,7 @@
 #include <QSet>
 
 #include <functional>
+#include <optional>
 
 using orlaventis::ColumnType;
 
@@ -42,14 +43,19 @@ struct Sources {
   QByteArray help;
 };
 
+// The whole source file at `path`, or nullopt with `error` set.
+std::optional<QByteArray> ReadSource(const QString& path, QString* error) {
+  orlaventis::FileContents file = orlaventis::ReadRegularFile(path, kMaxSourceBytes);
+  if (file.status == orlaventis::FileReadStatus::Ok) return std::move(file.bytes);
+  *error = FileProblem(path, file.status);
+  return std::nullopt;
+}
+
 bool ReadJson(const QString& path, QJsonObject* out, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("%1: cannot read (%2)").arg(path, file.errorString());
-    return false;
-  }
+  const std::optional<QByteArray> bytes = ReadSource(path, error);
+  if (!bytes) return false;
   QJsonParseError pe;
-  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &pe);
+  const QJsonDocument doc = QJsonDocument::fromJson(*bytes, &pe);
   if (!doc.isObject()) {
     *error = QStringLiteral("%1: not a JSON object (%2 at offset %3)").arg(path, pe.errorString()).arg(pe.offset);
     return false;
@@ -65,21 +71,19 @@ bool ReadSources(const QString& folder, Sources* s, QString* error) {
       !ReadJson(dir.filePath(QStringLiteral("catalogue.json")), &s->catalogue, error) ||
       !ReadJson(dir.filePath(QStringLiteral("enamel.json")), &s->enamel, error))
     return false;
-  QFile tsv(dir.filePath(QStringLiteral("items.tsv")));
-  if (!tsv.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("%1: cannot read").arg(tsv.fileName());
-    return false;
-  }
-  const QStringList lines = QString::fromUtf8(tsv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  const QString tsv = dir.filePath(QStringLiteral("items.tsv"));
+  const std::optional<QByteArray> items = ReadSource(tsv, error);
+  if (!items) return false;
+  const QStringList lines = QString::fromUtf8(*items).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   if (lines.isEmpty()) {
-    *error = QStringLiteral("%1: empty").arg(tsv.fileName());
+    *error = QStringLiteral("%1: empty").arg(tsv);
     return false;
   }
   const QStringList head = lines[0].split(QLatin1Char('\t'));
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const QStringList cells = lines[i].split(QLatin1Char('\t'));
     if (cells.size() != head.size()) {
-      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4").arg(tsv.fileName()).arg(i + 1)
+      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4").arg(tsv).arg(i + 1)
                    .arg(cells.size()).arg(head.size());
       return false;
     }
@@ -87,12 +91,9 @@ bool ReadSources(const QString& folder, Sources* s, QString* error) {
     for (qsizetype c = 0; c < head.size(); ++c) row.insert(head[c], cells[c]);
     s->items.append(row);
   }
-  QFile help(dir.filePath(QStringLiteral("help.html")));
-  if (!help.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("%1: cannot read").arg(help.fileName());
-    return false;
-  }
-  s->help = help.readAll();
+  std::optional<QByteArray> help = ReadSource(dir.filePath(QStringLiteral("help.html")), error);
+  if (!help) return false;
+  s->help = std::move(*help);
   return true;
 }
 

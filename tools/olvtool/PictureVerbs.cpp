@@ -1,10 +1,9 @@
 // olvtool verbs of the "picture" group: what the program's picture decoder makes of a file.
 #include "Cli.h"
+#include "InputFile.h"
 
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-
-#include <QFileInfo>
 
 namespace olvtool {
 
@@ -18,8 +17,9 @@ int Info(const QStringList& words) {
   if (!args.Parse(words, {}, {}, &error)) return UsageError(InfoVerb(), error);
   if (args.Positional().size() != 1) return UsageError(InfoVerb(), QStringLiteral("needs FILE"));
   const QString path = args.Positional()[0];
-  if (!QFileInfo(path).isFile()) {
-    Err(QStringLiteral("olvtool picture info: %1: no such file").arg(path));
+  const orlaventis::FileReadStatus status = InputFileStatus(path, orlaventis::kMaxPictureFileBytes);
+  if (status != orlaventis::FileReadStatus::Ok) {
+    Err(QStringLiteral("olvtool picture info: ") + FileProblem(path, status));
     return kBadInput;
   }
   orlaventis::RecordedMessages messages;
@@ -48,7 +48,7 @@ const Verb& InfoVerb() {
       QStringLiteral("Decodes FILE as the program's picture decoder does (the extension picks the\n"
                      "decoder, else the content) and prints its format name, size, bits per pixel\n"
                      "and colour count.\n"
-                     "Exit codes: 0 decoded, 1 missing file or not decodable, 2 bad usage."),
+                     "Exit codes: 0 decoded, 1 missing or refused file or not decodable, 2 bad usage."),
       Info};
   return verb;
 }

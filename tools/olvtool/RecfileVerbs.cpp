@@ -1,9 +1,9 @@
 // olvtool verbs of the "recfile" group: build a record file from JSON, dump one.
 #include "Cli.h"
+#include "InputFile.h"
 #include "RecordFileWriter.h"
 #include "database/RecordFile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,12 +43,12 @@ int Build(const QStringList& words) {
   if (!args.Parse(words, {}, {}, &why)) return UsageError(kVerbs[0], why);
   if (args.Positional().size() != 2) return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
   const QString sourcePath = args.Positional()[0];
-  QFile file(sourcePath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    Err(QStringLiteral("olvtool recfile build: %1: cannot read (%2)").arg(sourcePath, file.errorString()));
+  const FileContents file = ReadRegularFile(sourcePath, kMaxSourceBytes);
+  if (file.status != FileReadStatus::Ok) {
+    Err(QStringLiteral("olvtool recfile build: ") + FileProblem(sourcePath, file.status));
     return kBadInput;
   }
-  const auto records = RecordSourceFromJson(file.readAll(), &why);
+  const auto records = RecordSourceFromJson(file.bytes, &why);
   if (!records || !WriteRecordFile(*records, args.Positional()[1], &why)) {
     Err(QStringLiteral("olvtool recfile build: %1: %2").arg(sourcePath, why));
     return kBadInput;
@@ -70,6 +70,10 @@ int Dump(const QStringList& words) {
   if (!args.Parse(words, {}, {QStringLiteral("json")}, &why)) return UsageError(kVerbs[1], why);
   if (args.Positional().size() != 1) return UsageError(kVerbs[1], QStringLiteral("needs FILE"));
   const QString path = args.Positional()[0];
+  if (const FileReadStatus status = InputFileStatus(path, kMaxRecordFileBytes); status != FileReadStatus::Ok) {
+    Err(QStringLiteral("olvtool recfile dump: ") + FileProblem(path, status));
+    return kBadInput;
+  }
   TiDbRecFile file;
   const bool complete = file.Open(path);
   file.SelectAll();
