@@ -84,7 +84,9 @@ class TPMultiImage : public QObject {
   // Stores the name and loads the file when the name changes. The extension picks the decoder
   // (FormatForFileName); without a known one the content names it (SniffPictureFormat). A
   // missing file, the empty name included, or content of no known format clears Picture
-  // without a message. A ".RES" name loads the bitmap resource named by the base name.
+  // without a message. Something there that is not read (a folder, a FIFO, a device, a file
+  // above kMaxPictureFileBytes) fails as a damaged picture would, or is a Problem when the
+  // name gives no format. A ".RES" name loads the bitmap resource named by the base name.
   // Failure messages end with a line naming `source` (what the file came from, e.g. an
   // archive member), or the file itself when `source` is empty.
   void SetImageName(const QString& name, const QString& source = QString());

@@ -204,19 +204,30 @@ class TestPictureDecoder : public QObject {
     TPMultiImage decoder;
     decoder.SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
-    // Silent cases: no file, the empty name, content of no known kind, a folder or FIFO in the
-    // picture's place (never opened: a FIFO would wait for a writer).
+    // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();
     const QString ok = Write("ok.png", png);
-    QVERIFY(QDir().mkpath(dir_.filePath("folder.png")) && ::mkfifo(QFile::encodeName(dir_.filePath("fifo.png")).constData(), 0600) == 0);
-    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture"),
-                                dir_.filePath("folder.png"), dir_.filePath("fifo.png")}) {
+    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture")}) {
       decoder.SetImageName(ok);
       QVERIFY(!decoder.Picture().isNull());
       decoder.SetImageName(name);
       QVERIFY2(decoder.Picture().isNull() && (!name.isEmpty() || decoder.FormatName().isEmpty()), qPrintable(name));
     }
     QVERIFY(messages_.All().isEmpty());
+    // Something there that is not read (never opened: a FIFO would wait for a writer) is
+    // reported: as a damaged picture when the name gives the format, else as a problem.
+    const QString folder = dir_.filePath("folder.png"), fifo = dir_.filePath("fifo"), device = dir_.filePath("zero");
+    const QString huge = Write("huge", {});  // sparse, above the largest picture file read
+    QVERIFY(QDir().mkpath(folder) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link("/dev/zero", device));
+    QVERIFY(QFile::resize(huge, kMaxPictureFileBytes + 1));
+    for (const QString& name : {folder, fifo, device, huge}) {
+      decoder.SetImageName(ok);
+      decoder.SetImageName(name);
+      QVERIFY2(decoder.Picture().isNull(), qPrintable(name));
+    }
+    QCOMPARE(messages_.All(), (QStringList{"error: The file is not a regular file\n" + folder, "information: Reading png file failed\n" + folder,
+                                           "problem: The file is not a regular file\n" + fifo,
+                                           "problem: The file is not a regular file\n" + device, "problem: The file is too large\n" + huge}));
   }
 
   void sniffsMagicNumbers() {
