@@ -171,7 +171,7 @@ class TestPictureDecoder : public QObject {
     decoder.SetImageName(path);
     QVERIFY(decoder.Picture().isNull());
     QCOMPARE(messages_.All(), (QStringList{"error: The picture is too large\n" + path, "information: Reading pcx file failed\n" + path}));
-    // The cap counts 4 bytes a pixel for an 8-bit PCX as for a PNG: at the limit decoded, above refused.
+    // 4 bytes a pixel count for an 8-bit PCX as for a PNG: at the limit decoded, above refused.
     const QByteArray pcx = SolidPcx(100), png = Encode(Quarters(), "png");
     for (const auto& [bytes, limit] : {std::pair{pcx, 100 * 100 * 4}, {png, 16 * 12 * 4}}) {
       const QString format = SniffPictureFormat(bytes);
