@@ -109,8 +109,9 @@ QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result
   if (width > kMaxPcxSide || height > kMaxPcxSide) return Failed(PcxResult::TooLarge, result);
   if (static_cast<qint64>(bytesPerLine) * 8 < static_cast<qint64>(width) * bits)
     return Failed(PcxResult::BadHeader, result);
-  const qint64 pixelBytes = mono ? (width + 7) / 8 : trueColour ? qint64{width} * 4 : width;
-  if (pixelBytes * height > allocationLimit) return Failed(PcxResult::TooLarge, result);
+  // Taken at 4 bytes a pixel whatever the depth: scaling or mapping the colours makes a 32-bit
+  // copy. Refused here, from the header, before any memory is taken.
+  if (qint64{width} * height * 4 > allocationLimit) return Failed(PcxResult::TooLarge, result);
 
   QByteArrayView data = bytes.sliced(kHeaderSize);
   QList<QRgb> table;
@@ -145,7 +146,7 @@ QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result
     if (!stream.Fill(line)) return Failed(PcxResult::Truncated, result);
     uchar* row = image.scanLine(y);
     if (mono) {
-      std::copy_n(plane, pixelBytes, row);
+      std::copy_n(plane, (width + 7) / 8, row);
     } else if (indexed256) {
       std::copy_n(plane, width, row);
     } else if (packed16) {

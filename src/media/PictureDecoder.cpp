@@ -278,11 +278,12 @@ void TPMultiImage::Load() {
     return;
   }
   const FileContents file = ReadRegularFile(imageName_, kMaxPictureFileBytes);
-  if (file.status == FileReadStatus::Missing || file.status == FileReadStatus::NotRegular)
-    return;  // no file there only clears the picture
+  if (file.status == FileReadStatus::Missing) return;  // no file there only clears the picture
   if (file.status != FileReadStatus::Ok) {
-    if (!format.isEmpty()) Fail(Kind(format), FileReadProblem(file.status));
-    return;
+    // Without a format there is no "Reading ... file failed" to say: damaged content, no box.
+    const QString problem = FileReadProblem(file.status);
+    if (format.isEmpty()) return Messages().Problem(AboutFile(problem, source_));
+    return Fail(Kind(format), problem);
   }
   const QByteArray& bytes = file.bytes;
   if (format.isEmpty()) format = SniffPictureFormat(bytes);

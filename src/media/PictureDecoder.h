@@ -20,9 +20,11 @@ enum class TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColor
 // else 8.
 int ResolutionBits(TLoadResolution resolution, int displayDepth);
 
-// Decoded pictures larger than this many bytes are refused (QImageReader's allocation limit
-// and our PCX decoder); files larger than kMaxPictureFileBytes are not read.
-constexpr qint64 kPictureAllocationLimit = 256LL * 1024 * 1024;
+// Pictures whose width x height x 4 bytes (their 32-bit copy) is above this are refused before
+// they are decoded: 32 Mpixels (8192 x 4096). An 8-bit picture scaled smoothly or mapped to the
+// display's colours has its 32-bit copy beside it, so a picture takes about 160 MB at most
+// besides its file. Files larger than kMaxPictureFileBytes are not read.
+constexpr qint64 kPictureAllocationLimit = 128LL * 1024 * 1024;
 constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
 
 // The format a file name's upper-case extension picks: "BMP" (.BMP, .THB), "JPEG" (.JPG,
@@ -39,8 +41,9 @@ struct DecodedPicture {
   QString reason;  // on failure, the decoder's own short message ("The picture data is damaged")
 };
 
-// Decodes `bytes` as `format` ("BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"); a picture above
-// `allocationLimit` bytes is refused. Indexed pictures keep their colour table.
+// Decodes `bytes` as `format` ("BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"); a picture whose
+// width x height x 4 is above `allocationLimit` bytes is refused ("The picture is too large")
+// before it is decoded. Indexed pictures keep their colour table.
 DecodedPicture DecodePicture(QByteArrayView bytes, const QString& format,
                              qint64 allocationLimit = kPictureAllocationLimit);
 
@@ -84,7 +87,9 @@ class TPMultiImage : public QObject {
   // Stores the name and loads the file when the name changes. The extension picks the decoder
   // (FormatForFileName); without a known one the content names it (SniffPictureFormat). A
   // missing file, the empty name included, or content of no known format clears Picture
-  // without a message. A ".RES" name loads the bitmap resource named by the base name.
+  // without a message. Something there that is not read (a folder, a FIFO, a device, a file
+  // above kMaxPictureFileBytes) fails as a damaged picture would, or is a Problem when the
+  // name gives no format. A ".RES" name loads the bitmap resource named by the base name.
   // Failure messages end with a line naming `source` (what the file came from, e.g. an
   // archive member), or the file itself when `source` is empty.
   void SetImageName(const QString& name, const QString& source = QString());

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -31,6 +32,13 @@ QString& chosenFolder() {
 QString WithoutSlash(QString folder) {
   while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
   return folder;
+}
+
+// The folders this run made (no trailing "/"): only those are removed at exit besides the
+// temporary folder itself, so a folder of the user's that merely looks like ours stays.
+QSet<QString>& createdFolders() {
+  static QSet<QString> folders;
+  return folders;
 }
 
 uid_t OwnUid() {
@@ -61,7 +69,10 @@ bool MakePrivateFolders(const QString& folder) {
        path = QFileInfo(path).path())
     missing.prepend(path);
   for (const QString& path : missing) {
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
+      createdFolders().insert(path);
+    else if (errno != EEXIST)
+      return false;
     if (!IsOwnFolder(path)) return false;
   }
   return IsOwnFolder(folder);
@@ -103,6 +114,7 @@ QString PerUserFolder() {
   // Someone else holds that name: take a fresh private folder instead.
   QTemporaryDir fresh(WithSlash(base) + QStringLiteral("orlaventis-XXXXXX"));
   fresh.setAutoRemove(false);
+  if (fresh.isValid()) createdFolders().insert(WithoutSlash(fresh.path()));
   return fresh.isValid() ? WithSlash(fresh.path()) + QStringLiteral("T/") : parent + QStringLiteral("/T/");
 }
 
@@ -162,10 +174,9 @@ bool RemoveTempFolder() {
   if (!IsOwnFolder(folder)) return false;
   RemoveStaleTempFiles();
   if (!dir.rmdir(dir.absolutePath())) return false;
-  // The per-user folder's parent ("orlaventis" or "orlaventis-<user>") goes too when empty.
-  QDir parent(dir.absolutePath());
-  if (parent.cdUp() && parent.dirName().startsWith(QLatin1String("orlaventis")))
-    parent.rmdir(parent.absolutePath());
+  // The parent goes too when this run made it (the per-user "orlaventis" folder) and it is empty.
+  const QString parent = QFileInfo(WithoutSlash(folder)).path();
+  if (createdFolders().contains(parent)) QDir().rmdir(parent);
   return true;
 }
 

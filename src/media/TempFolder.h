@@ -41,9 +41,10 @@ bool MakePrivateFolder(const QString& folder);
 // is a symbolic link or is not the user's own folder: such a folder is never emptied).
 int RemoveStaleTempFiles();
 
-// At exit: removes every file in the temporary folder, then the folder (and the per-user
-// parent folder when it is empty). Files that resist stay, and then the folder stays too; a
-// folder that is a link or not the user's own is left alone. Returns true when it is gone.
+// At exit: removes every file in the temporary folder, then the folder, and its parent when
+// this run created that parent (MakePrivateFolder, TempFilePath) and it is empty. Files that
+// resist stay, and then the folder stays too; a folder that is a link or not the user's own is
+// left alone. Returns true when it is gone.
 bool RemoveTempFolder();
 
 }  // namespace orlaventis

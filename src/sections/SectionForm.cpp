@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScopedValueRollback>
@@ -252,7 +251,9 @@ void TSectionForm::LoadBackground() {
   decoder.SetImageName(QString());
   const QString name = DataPath(QStringLiteral("i\\b\\") + BackgroundPrefix(section_) +
                                 DesignForLayoutMode(LayoutMode).suffix);
-  if (QFileInfo(name).isFile()) decoder.SetImageName(name);
+  // A missing file leaves the background empty; anything else there that cannot be read is
+  // reported by the decoder.
+  decoder.SetImageName(name);
   Bk->Background().SetImage(decoder.Picture());
   decoder.SetImageName(QString());
 }

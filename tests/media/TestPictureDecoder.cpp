@@ -52,6 +52,19 @@ QByteArray Encode(const QImage& image, const char* format) {
   return writer.write(image) ? bytes : QByteArray();
 }
 
+// A side x side PCX of 8 bits, run-length coded, every pixel colour 7 (red): two bytes a run.
+QByteArray SolidPcx(int side) {
+  QByteArray pcx(128, '\0');
+  pcx[0] = 0x0A, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8, pcx[65] = 1;
+  for (const auto& [at, value] : {std::pair{8, side - 1}, {10, side - 1}, {66, side}})
+    pcx[at] = char(value & 0xFF), pcx[at + 1] = char(value >> 8);
+  QByteArray line;
+  for (int left = side; left > 0; left -= 63) line += char(0xC0 | std::min(left, 63)), line += char(7);
+  QByteArray palette(769, '\0');
+  palette[0] = 0x0C, palette[1 + 3 * 7] = char(0xFF);
+  return pcx + line.repeated(side) + palette;
+}
+
 QImage FourColours() {
   return Quarters().convertToFormat(QImage::Format_Indexed8, QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
 }
@@ -148,6 +161,26 @@ class TestPictureDecoder : public QObject {
     QVERIFY(messages_.All().isEmpty());
   }
 
+  // A picture is refused from its header, before any memory is taken, when a 32-bit copy of it
+  // (as scaling or colour mapping makes) would be above the limit, whatever its own depth.
+  void refusesPicturesAboveThePixelCap() {
+    const QByteArray huge = SolidPcx(16384);  // 8.5 MB; 256 MB decoded, 1 GB at 32 bits
+    QCOMPARE(DecodePicture(huge, "PCX").reason, QStringLiteral("The picture is too large"));
+    TPMultiImage decoder;
+    const QString path = Write("huge", huge);
+    decoder.SetImageName(path);
+    QVERIFY(decoder.Picture().isNull());
+    QCOMPARE(messages_.All(), (QStringList{"error: The picture is too large\n" + path, "information: Reading pcx file failed\n" + path}));
+    // 4 bytes a pixel count for an 8-bit PCX as for a PNG: at the limit decoded, above refused.
+    const QByteArray pcx = SolidPcx(100), png = Encode(Quarters(), "png");
+    for (const auto& [bytes, limit] : {std::pair{pcx, 100 * 100 * 4}, {png, 16 * 12 * 4}}) {
+      const QString format = SniffPictureFormat(bytes);
+      QVERIFY2(!DecodePicture(bytes, format, limit).image.isNull(), qPrintable(format));
+      QCOMPARE(DecodePicture(bytes, format, limit - 1).reason, QStringLiteral("The picture is too large"));
+    }
+    QCOMPARE(DecodePicture(pcx, "PCX").image.pixel(99, 99), qRgb(255, 0, 0));
+  }
+
   void keepsColourTables() {
     const QImage indexed = FourColours();
     for (const QByteArray& bytes : {Encode(indexed, "bmp"), WritePcx(indexed, PcxDepth::Indexed8), olvtool::EncodeGif(indexed)}) {
@@ -204,19 +237,30 @@ class TestPictureDecoder : public QObject {
     TPMultiImage decoder;
     decoder.SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
-    // Silent cases: no file, the empty name, content of no known kind, a folder or FIFO in the
-    // picture's place (never opened: a FIFO would wait for a writer).
+    // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();
     const QString ok = Write("ok.png", png);
-    QVERIFY(QDir().mkpath(dir_.filePath("folder.png")) && ::mkfifo(QFile::encodeName(dir_.filePath("fifo.png")).constData(), 0600) == 0);
-    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture"),
-                                dir_.filePath("folder.png"), dir_.filePath("fifo.png")}) {
+    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture")}) {
       decoder.SetImageName(ok);
       QVERIFY(!decoder.Picture().isNull());
       decoder.SetImageName(name);
       QVERIFY2(decoder.Picture().isNull() && (!name.isEmpty() || decoder.FormatName().isEmpty()), qPrintable(name));
     }
     QVERIFY(messages_.All().isEmpty());
+    // Something there that is not read (never opened: a FIFO would wait for a writer) is
+    // reported: as a damaged picture when the name gives the format, else as a problem.
+    const QString folder = dir_.filePath("folder.png"), fifo = dir_.filePath("fifo"), device = dir_.filePath("zero");
+    const QString huge = Write("huge", {});  // sparse, above the largest picture file read
+    QVERIFY(QDir().mkpath(folder) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link("/dev/zero", device));
+    QVERIFY(QFile::resize(huge, kMaxPictureFileBytes + 1));
+    for (const QString& name : {folder, fifo, device, huge}) {
+      decoder.SetImageName(ok);
+      decoder.SetImageName(name);
+      QVERIFY2(decoder.Picture().isNull(), qPrintable(name));
+    }
+    QCOMPARE(messages_.All(), (QStringList{"error: The file is not a regular file\n" + folder, "information: Reading png file failed\n" + folder,
+                                           "problem: The file is not a regular file\n" + fifo,
+                                           "problem: The file is not a regular file\n" + device, "problem: The file is too large\n" + huge}));
   }
 
   void sniffsMagicNumbers() {

@@ -123,10 +123,14 @@ class TestTempFolder : public QObject {
     // Something that resists (here a folder inside): the files still go, the folder stays.
     QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
     QVERIFY(!RemoveTempFolder() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
-    // The empty per-user parent goes with its folder.
+    // The empty per-user parent this run made goes with its folder ...
     SetTempFolder(program.path() + "/orlaventis/T/");
-    QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFolder() + "5") && RemoveTempFolder());
+    QVERIFY(Touch(TempFilePath("5")) && RemoveTempFolder());
     QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis") && QFileInfo(program.path()).isDir());
+    // ... but a folder of the user's that was there before stays, whatever its name.
+    SetTempFolder(program.path() + "/orlaventis-mine/T/");
+    QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFilePath("6")) && RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(TempFolder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
     SetTempFolder(QString());
   }
 };

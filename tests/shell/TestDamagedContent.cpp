@@ -105,6 +105,20 @@ class TestDamagedContent : public QObject {
         ok = Replace(d.filePath("i/b/" + name), HugePcx()) && ok;
       return ok;
     }) << "i/b/";
+    // Every background replaced by a FIFO, a link to a device, a sparse file too large to read.
+    const std::pair<const char*, std::function<bool(const QString&)>> unreadable[] = {
+        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; }},
+        {"link to /dev/zero", [](const QString& path) { return QFile::link("/dev/zero", path); }},
+        {"sparse 2 GB", [](const QString& path) { return Replace(path, {}) && QFile::resize(path, 2LL << 30); }},
+    };
+    for (const auto& [kind, make] : unreadable) {
+      QTest::addRow("backgrounds a %s", kind) << D([make](const QDir& d) {
+        bool ok = true;
+        for (const QString& name : QDir(d.filePath("i/b")).entryList(QDir::Files))
+          ok = QFile::remove(d.filePath("i/b/" + name)) && make(d.filePath("i/b/" + name)) && ok;
+        return ok;
+      }) << "i/b/";
+    }
     QTest::newRow("member name with ..\\") << D([](const QDir& d) {
       // The first catalogue item and its photo member renamed (the same field; a longer index).
       const QByteArray from = "F1001", to = "..\\..\\F1001";
