@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QTextDocument>
 #include <QToolTip>
 
 using namespace orlaventis;
@@ -206,7 +207,9 @@ class TestProductionForm : public fixture::SectionTest {
     const auto hint = [area](QPoint at) {
       QHelpEvent help(QEvent::ToolTip, at, area->mapToGlobal(at));
       QApplication::sendEvent(area, &help);
-      return QToolTip::isVisible() ? QToolTip::text() : QString();
+      QTextDocument shown;  // what a reader sees of the hint
+      if (QToolTip::isVisible()) shown.setHtml(QToolTip::text());
+      return shown.toPlainText();
     };
     QCOMPARE((QStringList{hint(QPoint(60, 17 + 8)), hint(wideLine)}), (QStringList{"", kWideCaption}));
   }
