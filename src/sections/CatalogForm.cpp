@@ -79,14 +79,22 @@ PictureSizeRule ShownSize(const TProportionalImage& control) {
 
 // ---- TPictureCache ----
 
+std::ptrdiff_t TPictureCache::IndexOf(const QString& name) const {
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].first.compare(name, Qt::CaseInsensitive) == 0) return static_cast<std::ptrdiff_t>(i);
+  return -1;
+}
+
 QImage TPictureCache::Find(const QString& name) {
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].first.compare(name, Qt::CaseInsensitive) != 0) continue;
-    if (i > 0) std::rotate(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(i),
-                           entries_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-    return entries_.front().second;
-  }
-  return {};
+  const std::ptrdiff_t i = IndexOf(name);
+  if (i < 0) return {};
+  if (i > 0) std::rotate(entries_.begin(), entries_.begin() + i, entries_.begin() + i + 1);
+  return entries_.front().second;
+}
+
+QImage TPictureCache::Peek(const QString& name) const {
+  const std::ptrdiff_t i = IndexOf(name);
+  return i < 0 ? QImage() : entries_[static_cast<size_t>(i)].second;
 }
 
 void TPictureCache::Insert(const QString& name, const QImage& picture) {
@@ -108,6 +116,22 @@ QStringList TPictureCache::Names() const {
   return names;
 }
 
+// ---- page placement ----
+
+ThumbPagePlacement PlaceThumbPage(int32_t count, int32_t current, int32_t top, int32_t cells,
+                                  ThumbPageMode mode) {
+  if (count < 1) return {0, 1, mode};
+  if (top < 1) top = 1;
+  if (top > current) {
+    top = current;
+    mode = ThumbPageMode::MovedUp;
+  } else if (current > top + cells - 1) {
+    top = current - cells + 1;
+    mode = ThumbPageMode::MovedDown;
+  }
+  return {top, current - top + 1, mode};
+}
+
 // ---- TCatalogForm ----
 
 TCatalogForm::TCatalogForm(QWidget* parent) : TSectionForm(SectionId::Catalog, parent) {
@@ -116,16 +140,9 @@ TCatalogForm::TCatalogForm(QWidget* parent) : TSectionForm(SectionId::Catalog, p
 
 TCatalogForm::~TCatalogForm() {
   // The query grid (a child, destroyed after this body) refers to the catalogue's database.
-  if (TessaranQueryGrid != nullptr) {
-    TessaranQueryGrid->OnSelectionChanged = nullptr;
-    TessaranQueryGrid->ClearDefinition();
-  }
-  if (PictureThumbs != nullptr) PictureThumbs->OnSelectThumb = nullptr;
+  if (TessaranQueryGrid != nullptr) TessaranQueryGrid->ClearDefinition();
   // Children lose the focus while they are torn down; this form must not hear of it.
   if (CurItemEdit != nullptr) CurItemEdit->removeEventFilter(this);
-  PictureCache.Clear();
-  ThumbnailCache.Clear();
-  Catalog.reset();
 }
 
 TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& box,
@@ -213,7 +230,8 @@ void TCatalogForm::CreateComponents() {
   PictureThumbs->SetSelectedColor(QColor(TThumbnailGrid::kNavy));
   PictureThumbs->SetUnSelectedColor(Qt::black);
   PictureThumbs->SetCanSelectCursor(kCursorHand);
-  PictureThumbs->OnSelectThumb = [this](QObject* sender, int32_t item) { PictureThumbsSelectThumb(sender, item); };
+  connect(PictureThumbs, &TThumbnailGrid::ThumbSelected, &alive_,
+          [this](int32_t item) { PictureThumbsSelectThumb(PictureThumbs, item); });
 
   FirstBtn = MakeStepButton("FirstBtn", 3013, QRect(400, 431, 32, 32), QStringLiteral("Eerste foto"),
                             QStringLiteral("First"));
@@ -232,7 +250,7 @@ void TCatalogForm::CreateComponents() {
 void TCatalogForm::CreateContent() {
   SetScreenCursor(kCursorZoomIn, LoadResourceCursor(QStringLiteral("ZoomIn")));
   SetScreenCursor(kCursorZoomOut, LoadResourceCursor(QStringLiteral("ZoomOut")));
-  Busy = false;
+  busy_ = false;
 
   // Made after the frame scaled the form: the grid lays out its own editor, buttons and
   // scroll bar.
@@ -247,7 +265,7 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow")));
   TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton")));
   TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked")));
-  TessaranQueryGrid->OnSelectionChanged = [this](QObject*) { PerformQuery(); };
+  connect(TessaranQueryGrid, &TTessaranQueryGrid::SelectionChanged, &alive_, [this] { PerformQuery(); });
   TessaranQueryGrid->show();
   // By Tab: the selection button, its grid, the reset button, then the number edit.
   setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
@@ -269,32 +287,32 @@ void TCatalogForm::CreateContent() {
   });
   Description->show();
 
-  ThumbPageMode = kPageMovedDown;
-  PictureCache.Clear();
-  ThumbnailCache.Clear();
+  pageMode_ = ThumbPageMode::MovedDown;
+  pictureCache_.Clear();
+  thumbnailCache_.Clear();
   // A protected catalogue asks the user, as every database does.
-  Catalog = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
+  catalog_ = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
   const QString catalogPath =
       DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
-  Catalog->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
-  QString problem = Catalog->Database->OpenProblem();
-  if (problem.isEmpty() && !Catalog->Loaded && QFileInfo::exists(catalogPath))
+  catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
+  QString problem = catalog_->Database->OpenProblem();
+  if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))
     problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
   if (!problem.isEmpty()) Messages().Problem(problem);
   bool bound = false;
-  if (Catalog->Loaded) {
-    Catalog->GroupMode = false;
+  if (catalog_->Loaded) {
+    catalog_->GroupMode = false;
     const LayoutDesign design = DesignForLayoutMode(LayoutMode);
     TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
-    bound = TessaranQueryGrid->LoadDefinition(Catalog->Database.get(), kItemsTable, kVisibleQueryRows,
+    bound = TessaranQueryGrid->LoadDefinition(catalog_->Database.get(), kItemsTable, kVisibleQueryRows,
                                               kPropertiesTable);
   }
   if (!bound) {
     TessaranQueryGrid->ClearDefinition();
-    Catalog.reset();
+    catalog_.reset();
   }
 
-  if (Catalog) {
+  if (catalog_) {
     SelectedPictureThumb->SetEffect(EffectStyle::esImplode);
     SelectedPictureThumb->SetEffects(true);
     SelectedPictureThumb->SetEffectSize(3);
@@ -312,7 +330,7 @@ void TCatalogForm::CreateContent() {
   PerformQuery();
 }
 
-bool TCatalogForm::WantsBackground() const { return Catalog != nullptr; }
+bool TCatalogForm::WantsBackground() const { return catalog_ != nullptr; }
 
 void TCatalogForm::showEvent(QShowEvent* event) {
   TSectionForm::showEvent(event);
@@ -369,18 +387,18 @@ bool TCatalogForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int32_t TCatalogForm::CurrentRecord() const {
-  if (!Catalog) return 0;
-  return Catalog->ItemAt(Catalog->CurrentGroup, Catalog->CurrentItem).Item;
+  if (!catalog_) return 0;
+  return catalog_->ItemAt(catalog_->CurrentGroup, catalog_->CurrentItem).Item;
 }
 
 void TCatalogForm::ShowCounters(bool hasRecord) {
-  if (!Catalog || !hasRecord) {
+  if (!catalog_ || !hasRecord) {
     CurItemEdit->setText(QStringLiteral("0"));
     const QString prefix = PrefixWithBlank(TotalItemsLbl->text());
     TotalItemsLbl->setText((prefix.isEmpty() ? prefix : prefix.chopped(1)) + QStringLiteral(" 0"));
   } else {
-    CurItemEdit->setText(QString::number(Catalog->CurrentItem));
-    TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(Catalog->ItemCount));
+    CurItemEdit->setText(QString::number(catalog_->CurrentItem));
+    TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(catalog_->ItemCount));
   }
   // Screen readers hear the position as the labels show it ("Picture 3 of 12"): a change of the
   // picture's name is announced. Each thumbnail is named by its number.
@@ -389,118 +407,114 @@ void TCatalogForm::ShowCounters(bool hasRecord) {
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
   for (int32_t cell = 1; cell <= cells; ++cell) {
     const int32_t item = PictureThumbs->TopItem() - 1 + cell;
-    const bool shown = Catalog && hasRecord && item >= 1 && item <= Catalog->ItemCount;
+    const bool shown = catalog_ && hasRecord && item >= 1 && item <= catalog_->ItemCount;
     if (QWidget* thumb = PictureThumbs->Cell(cell))
       thumb->setAccessibleName(shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item) : QString());
   }
 }
 
 void TCatalogForm::PerformQuery() {
-  if (Busy) {
+  if (busy_) {
     // A row edit committed while a page loads (the grid loses the focus when it is disabled):
     // run the query once the page is complete instead of loading a second page inside the first.
     queryPending_ = true;
     return;
   }
-  if (Catalog) {
+  if (catalog_) {
     TWaitCursor hourglass;
-    Catalog->RecomputeSelection(&TessaranQueryGrid->Criteria());
+    catalog_->RecomputeSelection(&TessaranQueryGrid->Criteria());
     TessaranQueryGrid->update();  // a text criterion shows in capitals after matching
   }
-  ThumbPageMode = kPageMovedDown;
+  pageMode_ = ThumbPageMode::MovedDown;
   Update();
 }
 
 void TCatalogForm::Update() {
-  int32_t record = 0;
-  if (Catalog) {
-    const int32_t current = Catalog->CurrentItem;
-    if (Catalog->ItemCount < 1) {
-      PictureThumbs->SetItemRange(0, 0);
-      PictureThumbs->SelectThumb(1);
-    } else {
-      const int32_t top = PictureThumbs->TopItem();
-      PictureThumbs->SetItemRange(1, Catalog->ItemCount);
-      if (top > 0) PictureThumbs->SetTopItem(top);
-      const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
-      if (PictureThumbs->TopItem() > current) {
-        PictureThumbs->SetTopItem(current);
-        ThumbPageMode = kPageMovedUp;
-      } else if (current > PictureThumbs->TopItem() + cells - 1) {
-        PictureThumbs->SetTopItem(current - cells + 1);
-        ThumbPageMode = kPageMovedDown;
-      }
-      PictureThumbs->SelectThumb(current - PictureThumbs->TopItem() + 1);
-      record = CurrentRecord();
-    }
-  }
+  const int32_t record = PlaceCurrentItem();
   ShowCounters(record > 0);
+  if (!ShowPicture(record)) return;
+  pageMode_ = ThumbPageMode::MovedDown;
+  EnableSteps();
+}
 
+int32_t TCatalogForm::PlaceCurrentItem() {
+  if (!catalog_) return 0;
+  const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
+  const ThumbPagePlacement place =
+      PlaceThumbPage(catalog_->ItemCount, catalog_->CurrentItem, PictureThumbs->TopItem(), cells, pageMode_);
+  const bool any = catalog_->ItemCount >= 1;
+  PictureThumbs->SetItemRange(any ? 1 : 0, any ? catalog_->ItemCount : 0);
+  PictureThumbs->SetTopItem(place.top);
+  pageMode_ = place.mode;
+  PictureThumbs->SelectThumb(place.cell);
+  return any ? CurrentRecord() : 0;
+}
+
+bool TCatalogForm::ShowPicture(int32_t record) {
+  const QPointer<TCatalogForm> self(this);
   if (record == 0) {
-    if (Catalog) {
+    if (catalog_) {
       PictureThumbs->SetItemRange(0, 0);
       PictureThumbs->SelectThumb(1);
-      LoadThumbnailPage(kPageMovedDown);
+      LoadThumbnailPage(ThumbPageMode::MovedDown);
+      if (!self) return false;
     }
     SelectedPictureThumb->SetImage(QImage());
     SetPictureTitle(SelectedPictureThumb, QString());
     Header->clear();
     Description->clear();
-  } else {
-    const QPointer<TCatalogForm> self(this);
-    if (ThumbPageMode == kPageMovedUp) {
-      LoadThumbnailPage(kPageMovedUp);
-    } else if (ThumbPageMode == kPageMovedDown) {
-      LoadThumbnailPage(kPageMovedDown);
-    }
-    if (!self) return;
-    // A thumbnail picked while the page loaded moved the position: show what is current now.
-    record = CurrentRecord();
-    ShowCounters(record > 0);
-    // The cell holds a thumbnail; the picture beside it is the whole one (a cell without a
-    // picture has none to show, and its failure was reported already).
-    QImage current;
-    if (record > 0 && !PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()).isNull()) {
-      // Events run while it unpacks: input meets Busy, and a picked thumbnail shows itself.
-      const bool wasBusy = Busy;
-      Busy = true;
-      current = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
-      if (!self) return;
-      Busy = wasBusy;
-      if (!Busy && queryPending_) {
-        queryPending_ = false;
-        QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
-      }
-      if (CurrentRecord() != record) return;  // a nested Update showed the newer position
-    }
-    SelectedPictureThumb->SetImage(current);
-    TTessaranObject* database = Catalog->Database.get();
-    Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
-    SetPictureTitle(SelectedPictureThumb, Header->text());
-    Description->setPlainText(
-        SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record)).join(QLatin1Char('\n')));
+    return true;
   }
-  ThumbPageMode = kPageMovedDown;
+  if (pageMode_ != ThumbPageMode::Valid) LoadThumbnailPage(pageMode_);
+  if (!self) return false;
+  // A thumbnail picked while the page loaded moved the position: show what is current now.
+  record = CurrentRecord();
+  ShowCounters(record > 0);
+  // The cell holds a thumbnail; the picture beside it is the whole one (a cell without a
+  // picture has none to show, and its failure was reported already).
+  QImage current;
+  if (record > 0 && !PictureThumbs->GetThumbPicture(PictureThumbs->SelectedThumb()).isNull()) {
+    // Events run while it unpacks: input meets Busy, and a picked thumbnail shows itself.
+    const bool wasBusy = busy_;
+    busy_ = true;
+    current = GetCachedPicture(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+    if (!self) return false;
+    busy_ = wasBusy;
+    if (!busy_ && queryPending_) {
+      queryPending_ = false;
+      QMetaObject::invokeMethod(this, &TCatalogForm::PerformQuery, Qt::QueuedConnection);
+    }
+    if (CurrentRecord() != record) return false;  // a nested Update showed the newer position
+  }
+  SelectedPictureThumb->SetImage(current);
+  TTessaranObject* database = catalog_->Database.get();
+  Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
+  SetPictureTitle(SelectedPictureThumb, Header->text());
+  Description->setPlainText(
+      SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record)).join(QLatin1Char('\n')));
+  return true;
+}
 
-  const bool hasCatalog = Catalog != nullptr;
-  const int32_t current = hasCatalog ? Catalog->CurrentItem : 0;
-  const int32_t count = hasCatalog ? Catalog->ItemCount : 0;
+void TCatalogForm::EnableSteps() {
+  const bool hasCatalog = catalog_ != nullptr;
+  const int32_t current = hasCatalog ? catalog_->CurrentItem : 0;
+  const int32_t count = hasCatalog ? catalog_->ItemCount : 0;
   ShowSelectionBtn->setEnabled(hasCatalog);
   ResetSelectionsBtn->setEnabled(hasCatalog);
   FirstBtn->setEnabled(current > 1);
   PreviousBtn->setEnabled(current > 1);
   NextBtn->setEnabled(current < count);
   LastBtn->setEnabled(current < count);
-  const bool counters = hasCatalog && !Catalog->GroupMode;
+  const bool counters = hasCatalog && !catalog_->GroupMode;
   CurItemLbl->setEnabled(counters);
   CurItemEdit->setEnabled(counters);
   TotalItemsLbl->setEnabled(counters);
 }
 
-void TCatalogForm::LoadThumbnailPage(int direction) {
+void TCatalogForm::LoadThumbnailPage(ThumbPageMode direction) {
   const QPointer<TCatalogForm> self(this);
   TWaitCursor hourglass;
-  Busy = true;
+  busy_ = true;
   QScrollBar* scrollBar = PictureThumbs->ScrollBar();
   const bool hadFocus = scrollBar->hasFocus();
   const bool gridHadFocus = TessaranQueryGrid->hasFocus();
@@ -509,18 +523,18 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
 
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
   for (int32_t step = 0; step < cells; ++step) {
-    const int32_t cell = direction == kPageMovedUp ? cells - step : step + 1;
+    const int32_t cell = direction == ThumbPageMode::MovedUp ? cells - step : step + 1;
     const int32_t record =
-        Catalog ? Catalog->ItemAt(Catalog->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item : 0;
+        catalog_ ? catalog_->ItemAt(catalog_->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item : 0;
     QImage picture;
     if (record > 0) {
-      picture = GetCachedThumbnail(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+      picture = GetCachedThumbnail(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
       if (!self) return;
     }
     PictureThumbs->SetThumbPicture(cell, picture);
     PictureThumbs->SetThumbText(cell, QString());
     SetPictureTitle(PictureThumbs->Cell(cell),
-                    record > 0 ? Catalog->Database->GetValueAsText(kItemsTable, kHeaderColumn, record) : QString());
+                    record > 0 ? catalog_->Database->GetValueAsText(kItemsTable, kHeaderColumn, record) : QString());
     // The page fills visibly, cell by cell; input that arrives meanwhile meets Busy.
     QCoreApplication::processEvents();
     if (!self) return;
@@ -535,7 +549,7 @@ void TCatalogForm::LoadThumbnailPage(int direction) {
 }
 
 void TCatalogForm::EndBusy() {
-  Busy = false;
+  busy_ = false;
   if (!queryPending_) return;
   queryPending_ = false;
   // Queued: the caller may be in the middle of Update.
@@ -543,7 +557,7 @@ void TCatalogForm::EndBusy() {
 }
 
 QImage TCatalogForm::GetCachedPicture(const QString& name) {
-  QImage picture = PictureCache.Find(name);
+  QImage picture = pictureCache_.Find(name);
   if (!picture.isNull()) return picture;
   // Member names come from the database (a name that is no plain file name is never written);
   // events run while the member inflates, so this form may be gone afterwards.
@@ -556,17 +570,17 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   if (picture.width() > screen.width() || picture.height() > screen.height())
     picture = picture.scaled(screen, Qt::KeepAspectRatio,
                              picture.colorCount() > 0 ? Qt::FastTransformation : Qt::SmoothTransformation);
-  PictureCache.Insert(name, picture);
+  pictureCache_.Insert(name, picture);
   return picture;
 }
 
 QImage TCatalogForm::GetCachedThumbnail(const QString& name) {
-  QImage picture = ThumbnailCache.Find(name);
+  QImage picture = thumbnailCache_.Find(name);
   if (!picture.isNull()) return picture;
   const TProportionalImage* cell = PictureThumbs->Cell(1);
   if (cell == nullptr) return {};
   const PictureSizeRule sizeFor = ShownSize(*cell);
-  const QImage whole = PictureCache.Find(name);
+  const QImage whole = pictureCache_.Find(name);
   if (!whole.isNull()) {
     const QSize size = sizeFor(whole.size());
     picture = size.isEmpty() || size.width() >= whole.width() || size.height() >= whole.height()
@@ -578,44 +592,44 @@ QImage TCatalogForm::GetCachedThumbnail(const QString& name) {
     picture = LoadArchiveThumbnail(PictureArchive::Photos, name, name, sizeFor);
     if (!self) return {};
   }
-  ThumbnailCache.Insert(name, picture);
+  thumbnailCache_.Insert(name, picture);
   return picture;
 }
 
 void TCatalogForm::Step(int32_t selectedIndex) {
-  if (!Catalog || Busy) return;
-  if (!Catalog->SetPosition(Catalog->CurrentGroup, selectedIndex)) return;
-  ThumbPageMode = kPageValid;
+  if (!catalog_ || busy_) return;
+  if (!catalog_->SetPosition(catalog_->CurrentGroup, selectedIndex)) return;
+  pageMode_ = ThumbPageMode::Valid;
   Update();
 }
 
 void TCatalogForm::FirstBtnClick() { Step(1); }
 
 void TCatalogForm::PreviousBtnClick() {
-  if (Catalog) Step(Catalog->CurrentItem - 1);
+  if (catalog_) Step(catalog_->CurrentItem - 1);
 }
 
 void TCatalogForm::NextBtnClick() {
-  if (Catalog) Step(Catalog->CurrentItem + 1);
+  if (catalog_) Step(catalog_->CurrentItem + 1);
 }
 
 void TCatalogForm::LastBtnClick() {
-  if (Catalog) Step(Catalog->ItemCount);
+  if (catalog_) Step(catalog_->ItemCount);
 }
 
 void TCatalogForm::PictureThumbsSelectThumb(QObject*, int32_t item) {
-  if (!Catalog) return;
-  if (!Catalog->SetPosition(Catalog->CurrentGroup, item)) return;
-  ThumbPageMode = kPageValid;
+  if (!catalog_) return;
+  if (!catalog_->SetPosition(catalog_->CurrentGroup, item)) return;
+  pageMode_ = ThumbPageMode::Valid;
   Update();
 }
 
 void TCatalogForm::CurGroupOrItemEditExit() {
-  if (!Catalog || Busy) return;
+  if (!catalog_ || busy_) return;
   const std::optional<int64_t> typed = TextToInteger(CurItemEdit->text());
-  const int64_t number = typed ? *typed : Catalog->CurrentItem;
-  if (number >= 1 && number <= Catalog->ItemCount &&
-      Catalog->SetPosition(Catalog->CurrentGroup, static_cast<int32_t>(number))) {
+  const int64_t number = typed ? *typed : catalog_->CurrentItem;
+  if (number >= 1 && number <= catalog_->ItemCount &&
+      catalog_->SetPosition(catalog_->CurrentGroup, static_cast<int32_t>(number))) {
     Update();
     return;
   }
@@ -624,23 +638,23 @@ void TCatalogForm::CurGroupOrItemEditExit() {
 }
 
 void TCatalogForm::ResetSelectionsBtnClick() {
-  if (!Catalog || Busy) return;
+  if (!catalog_ || busy_) return;
   TessaranQueryGrid->ResetCriteria(0);
   TessaranQueryGrid->update();
   PerformQuery();
 }
 
 void TCatalogForm::ResetState() {
-  if (!Catalog) return;
+  if (!catalog_) return;
   TessaranQueryGrid->CloseEditors();
-  if (!Busy && TessaranQueryGrid->isHidden()) ShowSelectionBtnClick();
+  if (!busy_ && TessaranQueryGrid->isHidden()) ShowSelectionBtnClick();
   TessaranQueryGrid->ResetCriteria(0);
   TessaranQueryGrid->update();
   PerformQuery();
 }
 
 void TCatalogForm::ShowSelectionBtnClick() {
-  if (Catalog && !Busy && TessaranQueryGrid->isHidden()) {
+  if (catalog_ && !busy_ && TessaranQueryGrid->isHidden()) {
     ShowSelectionBtn->SetButtonIsDown(true);
     TessaranQueryGrid->show();
   // By Tab: the selection button, its grid, the reset button, then the number edit.
@@ -656,7 +670,7 @@ void TCatalogForm::ShowSelectionBtnClick() {
 }
 
 void TCatalogForm::SelectedPictureThumbClick() {
-  if (!Catalog || Busy) return;
+  if (!catalog_ || busy_) return;
   const int32_t record = CurrentRecord();
   if (record == 0) return;
   QImage picture;
@@ -664,8 +678,8 @@ void TCatalogForm::SelectedPictureThumbClick() {
     const QPointer<TCatalogForm> self(this);
     TWaitCursor hourglass;
     // Unpacking lets events run: no step or page load may start in the middle of it.
-    Busy = true;
-    picture = GetCachedPicture(Catalog->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+    busy_ = true;
+    picture = GetCachedPicture(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
     if (!self) return;
     EndBusy();
   }

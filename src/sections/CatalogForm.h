@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -33,6 +34,8 @@ class TPictureCache {
 
   // The picture stored under `name` (moved to the front), or a null image when there is none.
   QImage Find(const QString& name);
+  // The same without moving it: the order stays as it is.
+  QImage Peek(const QString& name) const;
   // Stores `picture` under `name` at the front (a null picture is not stored), then drops the
   // least recently used entries beyond kCapacity or kMaxBytes (the new one always stays).
   void Insert(const QString& name, const QImage& picture);
@@ -44,8 +47,33 @@ class TPictureCache {
   QStringList Names() const;
 
  private:
+  // The index of the entry stored under `name`, -1 when there is none.
+  std::ptrdiff_t IndexOf(const QString& name) const;
+
   std::vector<std::pair<QString, QImage>> entries_;
 };
+
+// What the next display of the Catalog does with its thumbnail page.
+enum class ThumbPageMode : uint8_t {
+  Valid,      // the page still shows the right pictures
+  MovedUp,    // reload the cells from the last to the first
+  MovedDown,  // reload the cells from the first to the last (also: a new selection)
+};
+
+// Where the thumbnail page stands for a position: the item cell 1 shows (0 without items), the
+// selected cell (1-based) and how the page is to be reloaded.
+struct ThumbPagePlacement {
+  int32_t top = 0;
+  int32_t cell = 1;
+  ThumbPageMode mode = ThumbPageMode::MovedDown;
+};
+
+// The page of `cells` cells (at least 1) that shows item `current` of `count`, moved as little
+// as possible from the page whose first item is `top` (below 1: the first item). A page moved
+// towards the start reloads from its last cell, one moved towards the end from its first;
+// an unmoved page keeps `mode`. Without items: top 0, cell 1, `mode`.
+ThumbPagePlacement PlaceThumbPage(int32_t count, int32_t current, int32_t top, int32_t cells,
+                                  ThumbPageMode mode);
 
 // The third section. The query grid at the top narrows the catalogue's items; the current
 // picture shows with its title and description, the page of 3 x 3 thumbnails around it can be
@@ -75,28 +103,23 @@ class TCatalogForm final : public TSectionForm {
   TBaseBtn* NextBtn = nullptr;
   TBaseBtn* LastBtn = nullptr;
 
-  // What the next Update does with the thumbnail page.
-  enum : uint8_t {
-    kPageValid = 0,      // the page still shows the right pictures
-    kPageMovedUp = 1,    // reload the cells from the last to the first
-    kPageMovedDown = 2,  // reload the cells from the first to the last (also: a new selection)
-  };
-  uint8_t ThumbPageMode = kPageMovedDown;
   // True while LoadThumbnailPage (or the zoom's unpacking) lets pending events run; every user
   // handler but PictureThumbsSelectThumb then ignores input, and a query asked for meanwhile
   // runs when it ends.
-  bool Busy = false;
+  bool Busy() const { return busy_; }
   // Null when the catalogue could not be opened or the query grid could not be bound.
-  std::unique_ptr<TCatalog> Catalog;
-  TPictureCache PictureCache;    // whole pictures: the current one and the zoom's
-  TPictureCache ThumbnailCache;  // the thumbnail page's pictures, decoded at cell size
+  const TCatalog* Catalog() const { return catalog_.get(); }
+  // Whole pictures: the current one and the zoom's.
+  const TPictureCache& PictureCache() const { return pictureCache_; }
+  // The thumbnail page's pictures, decoded at cell size.
+  const TPictureCache& ThumbnailCache() const { return thumbnailCache_; }
 
   // Recomputes the selection from the query grid's active rows and shows the first picture
-  // (the query grid's OnSelectionChanged). Requested while Busy, it runs once the page is loaded.
+  // (the query grid's SelectionChanged). Requested while Busy, it runs once the page is loaded.
   void PerformQuery();
   // Refreshes the whole display from the catalogue: the counters, the thumbnail page (loading
-  // it as ThumbPageMode says), the current picture, its title and description, and which
-  // controls are enabled. ThumbPageMode is kPageMovedDown afterwards.
+  // it as the page mode says), the current picture, its title and description, and which
+  // controls are enabled. The page mode is MovedDown afterwards.
   void Update();
 
   // Steps; each moves only when the catalogue accepts the position (no wrap-around).
@@ -124,7 +147,7 @@ class TCatalogForm final : public TSectionForm {
   // the member is missing, its name is no plain file name, or it cannot be unpacked or decoded.
   QImage GetCachedPicture(const QString& name);
   // The same for a thumbnail cell: decoded at the size the cell shows it at (scaled from the
-  // whole picture when that is cached), cached in ThumbnailCache.
+  // whole picture when that is cached), cached in ThumbnailCache().
   QImage GetCachedThumbnail(const QString& name);
 
  protected:
@@ -132,7 +155,7 @@ class TCatalogForm final : public TSectionForm {
   void CreateContent() override;
   bool WantsBackground() const override;
   bool KeepsGlyphsOnPaletteDisplays() const override { return true; }
-  bool MenuEnabled() const override { return !Busy; }
+  bool MenuEnabled() const override { return !busy_; }
   void showEvent(QShowEvent* event) override;
   // Keys the focused control leaves alone, each doing what its button or the scroll bar does:
   // Left and Right step one picture, Home and End go to the first and last, Page Up and Page
@@ -142,9 +165,19 @@ class TCatalogForm final : public TSectionForm {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Fills every cell of the page from TopItem on; direction 1 from the last cell to the first,
-  // 2 from the first to the last. Lets pending events run after each cell, under Busy.
-  void LoadThumbnailPage(int direction);
+  // Places the thumbnail page around the current item (PlaceThumbPage) and selects its cell;
+  // returns the current record, 0 when there is none.
+  int32_t PlaceCurrentItem();
+  // Loads the page as the page mode says and shows the picture of `record` (none when 0) with
+  // its title and description; unpacking runs under Busy. False when the form was destroyed
+  // meanwhile or a nested Update showed a newer position (which then did the rest).
+  bool ShowPicture(int32_t record);
+  // Enables the steps that can move and the controls that need a catalogue.
+  void EnableSteps();
+  // Fills every cell of the page from TopItem on, from the last cell to the first when
+  // `direction` is MovedUp, else from the first to the last. Lets pending events run after each
+  // cell, under Busy.
+  void LoadThumbnailPage(ThumbPageMode direction);
   // Clears Busy and queues the query deferred while it was set.
   void EndBusy();
   void Step(int32_t selectedIndex);
@@ -153,7 +186,15 @@ class TCatalogForm final : public TSectionForm {
   TBaseBtn* MakeStepButton(const char* name, int tag, const QRect& box, const QString& hint,
                            const QString& glyphs);
 
+  bool busy_ = false;
   bool queryPending_ = false;
+  ThumbPageMode pageMode_ = ThumbPageMode::MovedDown;
+  std::unique_ptr<TCatalog> catalog_;
+  TPictureCache pictureCache_;
+  TPictureCache thumbnailCache_;
+  // The context of the connections from the children to this form: destroyed with this part
+  // of the form, before QWidget tears the children down (which may still make them signal).
+  QObject alive_;
 };
 
 // Makes the section frame create a TCatalogForm for the Catalog (the program calls this once at

@@ -529,7 +529,7 @@ bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTessaranQueryGrid::RaiseChanged() {
-  if (OnSelectionChanged) OnSelectionChanged(this);
+  emit SelectionChanged();
 }
 
 }  // namespace orlaventis

@@ -85,9 +85,11 @@ class TTessaranQueryGrid : public QWidget {
   QToolButton* DropDownButton() const { return dropButton_; }
   QToolButton* TextButton() const { return textButton_; }
 
+ signals:
   // Raised after each user change of a row's active state or value.
-  TNotifyEvent OnSelectionChanged;
+  void SelectionChanged();
 
+ public:
   // Colours: the label column, the value cells, and the texts on each.
   QColor FixedColor{Qt::black};
   QColor FixedFontColor{Qt::white};

@@ -30,9 +30,6 @@ TThumbnailGrid::TThumbnailGrid(QWidget* parent) : QWidget(parent), scrollBar_(ne
 }
 
 TThumbnailGrid::~TThumbnailGrid() {
-  // The callbacks may point into the owner, which is being torn down around us.
-  OnSelectThumb = nullptr;
-  OnTrackScrollThumb = nullptr;
   scrollBar_->disconnect(this);
 }
 
@@ -203,7 +200,6 @@ QImage TThumbnailGrid::GetThumbPicture(int32_t cell) const {
 }
 
 void TThumbnailGrid::ThumbClick(QObject* sender) {
-  if (!OnSelectThumb) return;
   auto* cell = qobject_cast<TProportionalImage*>(sender);
   if (cell == nullptr || cell->parentWidget() != this) return;
   if (scrollBar_->isEnabled()) scrollBar_->setFocus();
@@ -214,7 +210,7 @@ void TThumbnailGrid::ThumbClick(QObject* sender) {
   bool ok = false;
   const int32_t number = name.startsWith(prefix) ? name.mid(prefix.size()).toInt(&ok) : 0;
   if (!ok || number < 1 || number == selectedThumb_ || Cell(number) == nullptr) return;
-  OnSelectThumb(this, topItem_ - 1 + number);
+  emit ThumbSelected(topItem_ - 1 + number);
 }
 
 void TThumbnailGrid::ScrollBarAction(int action) {
@@ -222,15 +218,15 @@ void TThumbnailGrid::ScrollBarAction(int action) {
   if (action == QAbstractSlider::SliderNoAction) return;
   if (action == QAbstractSlider::SliderMove && scrollBar_->isSliderDown()) return;
   const int position = scrollBar_->sliderPosition();
-  if (position != scrollBar_->value() && OnSelectThumb) OnSelectThumb(this, position);
+  if (position != scrollBar_->value()) emit ThumbSelected(position);
 }
 
 void TThumbnailGrid::ScrollBarMoved(int position) {
-  if (position != scrollBar_->value() && OnTrackScrollThumb) OnTrackScrollThumb(this, position);
+  if (position != scrollBar_->value()) emit ScrollThumbTracked(position);
 }
 
 void TThumbnailGrid::ScrollBarReleased() {
-  if (OnSelectThumb) OnSelectThumb(this, scrollBar_->sliderPosition());
+  emit ThumbSelected(scrollBar_->sliderPosition());
 }
 
 bool TThumbnailGrid::event(QEvent* event) {

@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 
 class QScrollBar;
 
@@ -17,17 +16,12 @@ namespace orlaventis {
 
 class TProportionalImage;
 
-// The user picked item `item` (a cell or a scroll position).
-using TOnSelectThumb = std::function<void(QObject* Sender, int32_t item)>;
-// The user drags the scroll bar's thumb; `position` is where it is now.
-using TOnTrackScrollThumb = std::function<void(QObject* Sender, int32_t position)>;
-
 // A page of ColCount x RowCount cells, each a TProportionalImage child named
 // objectName() + "_Thumb_" + its number (1 .. cells, row by row), and a vertical scroll bar at
 // the right edge that stands for the owner's item list. The grid knows nothing of where the
 // pictures come from: the owner fills the cells (SetThumbPicture), tells it which item range
 // the scroll bar covers and which item cell 1 shows (SetItemRange, TopItem) and which cell is
-// selected (SelectThumb); it hears through OnSelectThumb which item the user picked. The grid
+// selected (SelectThumb); it hears through ThumbSelected which item the user picked. The grid
 // never moves its cells itself.
 class TThumbnailGrid : public QWidget, public TMouseEvents {
   Q_OBJECT
@@ -107,8 +101,11 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
   // Cell `cell` (found by its name); null when it does not exist.
   TProportionalImage* Cell(int32_t cell) const;
 
-  TOnSelectThumb OnSelectThumb;
-  TOnTrackScrollThumb OnTrackScrollThumb;
+ signals:
+  // The user picked item `item` (a cell or a scroll position).
+  void ThumbSelected(int32_t item);
+  // The user drags the scroll bar's thumb; `position` is where it is now.
+  void ScrollThumbTracked(int32_t position);
 
  protected:
   bool event(QEvent* event) override;

@@ -2,6 +2,7 @@
 // private folders, clean-up.
 #include "media/Archive.h"
 #include "media/TempFolder.h"
+#include "EnvironmentRestorer.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QDir>
@@ -53,15 +54,17 @@ class TestTempFolder : public QObject {
     for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(ChooseTempFolder(folder), program.path() + "/T/");
     // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
     QVERIFY(Touch(program.filePath("T")));
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    QCOMPARE(ChooseTempFolder(program.path()), runtime.path() + "/orlaventis/T/");
-    // ... else under the system temporary location, named after the user.
-    qunsetenv("XDG_RUNTIME_DIR");
-    const QString chosen = ChooseTempFolder(program.path());
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    QVERIFY2(chosen.startsWith(base + "/orlaventis-") && chosen.endsWith("/T/"), qPrintable(chosen));
-    if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
+    {
+      fixture::EnvironmentRestorer runtimeDir("XDG_RUNTIME_DIR");
+      runtimeDir.Set(runtime.path().toUtf8());
+      QCOMPARE(ChooseTempFolder(program.path()), runtime.path() + "/orlaventis/T/");
+      // ... else under the system temporary location, named after the user.
+      runtimeDir.Unset();
+      const QString chosen = ChooseTempFolder(program.path());
+      const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+      QVERIFY2(chosen.startsWith(base + "/orlaventis-"), qPrintable(chosen));
+      QVERIFY2(chosen.endsWith("/T/"), qPrintable(chosen));
+    }
     // A program folder the user cannot write (meaningless for root, who can write anything).
     if (::geteuid() != 0) {
       QTemporaryDir readOnly;

@@ -114,15 +114,27 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   static QRgb CellCentre(TCatalogForm* form, int cell) { return Centre(form->PictureThumbs->Cell(cell)); }
 
-  // Every cell shows the picture of item top - 1 + cell (none past `count`).
-  static bool PageShows(TCatalogForm* form, int top, int count) {
-    for (int cell = 1, item = top; cell <= 9; ++cell, ++item)
-      if (CellCentre(form, cell) != (item <= count ? ItemColour(item) : qRgb(0, 0, 0))) return false;
-    return true;
+  // The item whose picture shows in `colour`; 0 for none.
+  static int ItemOf(QRgb colour) {
+    for (int n = 1; n <= 50; ++n)
+      if (ItemColour(n) == colour) return n;
+    return 0;
+  }
+  // The item each cell shows, 0 for an empty one.
+  static QList<int> PageItems(TCatalogForm* form) {
+    QList<int> items;
+    for (int cell = 1; cell <= 9; ++cell) items << ItemOf(CellCentre(form, cell));
+    return items;
+  }
+  // The page from item `top` of `count`: top - 1 + cell in every cell, none past `count`.
+  static QList<int> Page(int top, int count) {
+    QList<int> items;
+    for (int item = top; item < top + 9; ++item) items << (item <= count ? item : 0);
+    return items;
   }
   // The current item, the page's top item and the selected cell.
   static QList<int> Where(TCatalogForm* form) {
-    return {form->Catalog->CurrentItem, form->PictureThumbs->TopItem(), form->PictureThumbs->SelectedThumb()};
+    return {form->Catalog()->CurrentItem, form->PictureThumbs->TopItem(), form->PictureThumbs->SelectedThumb()};
   }
   // First, Previous, Next and Last: "1" where enabled.
   static QString Steps(TCatalogForm* form) {
@@ -133,11 +145,15 @@ class TestCatalogForm : public fixture::SectionTest {
   // The number edit and the count beside it.
   static QString Counters(TCatalogForm* form) { return form->CurItemEdit->text() + ' ' + form->TotalItemsLbl->text(); }
 
-  // The current item is `item`: its number, header and picture show.
-  static bool Shows(TCatalogForm* form, int item) {
-    return form->Catalog->CurrentItem == item && form->CurItemEdit->text() == QString::number(item) &&
-           form->Header->text() == QStringLiteral("Picture %1").arg(item) && Centre(form->SelectedPictureThumb) == ItemColour(item);
+  // The current item, the number in the edit, the header and whose picture shows.
+  static QString Showing(TCatalogForm* form) {
+    return QString("item %1, edit %2, \"%3\", picture of %4")
+        .arg(form->Catalog()->CurrentItem)
+        .arg(form->CurItemEdit->text(), form->Header->text())
+        .arg(ItemOf(Centre(form->SelectedPictureThumb)));
   }
+  // Showing() when item `item` is current.
+  static QString Showing(int item) { return QString("item %1, edit %1, \"Picture %1\", picture of %1").arg(item); }
   // Closes the zoom window whenever one is open, and remembers that one was.
   struct ZoomWatch {
     QTimer timer;
@@ -166,59 +182,105 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   void cleanup() { main_.reset(); }
 
+  // The page follows the current item, moving as little as it can.
+  void placesThePage_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<ThumbPageMode>("mode");
+    QTest::addColumn<int>("placedTop");
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<ThumbPageMode>("placedMode");
+    using enum ThumbPageMode;
+    QTest::newRow("no items") << 0 << 0 << 5 << Valid << 0 << 1 << Valid;
+    QTest::newRow("first page, no page yet") << 12 << 1 << 0 << MovedDown << 1 << 1 << MovedDown;
+    QTest::newRow("on the page") << 12 << 5 << 1 << Valid << 1 << 5 << Valid;
+    QTest::newRow("last cell") << 12 << 9 << 1 << Valid << 1 << 9 << Valid;
+    QTest::newRow("one past the page") << 12 << 10 << 1 << Valid << 2 << 9 << MovedDown;
+    QTest::newRow("to the last") << 12 << 12 << 2 << Valid << 4 << 9 << MovedDown;
+    QTest::newRow("before the page") << 12 << 1 << 4 << Valid << 1 << 1 << MovedUp;
+    QTest::newRow("one before the page") << 12 << 3 << 4 << Valid << 3 << 1 << MovedUp;
+    QTest::newRow("typed, on the page") << 12 << 7 << 4 << MovedDown << 4 << 4 << MovedDown;
+    QTest::newRow("new selection below the old top") << 4 << 1 << 12 << MovedDown << 1 << 1 << MovedUp;
+  }
+  void placesThePage() {
+    QFETCH(int, count);
+    QFETCH(int, current);
+    QFETCH(int, top);
+    QFETCH(ThumbPageMode, mode);
+    QFETCH(int, placedTop);
+    QFETCH(int, cell);
+    QFETCH(ThumbPageMode, placedMode);
+    const ThumbPagePlacement place = PlaceThumbPage(count, current, top, 9, mode);
+    QCOMPARE(place.top, placedTop);
+    QCOMPARE(place.cell, cell);
+    QCOMPARE(place.mode, placedMode);
+  }
+
   void browsesOneByOneAndByPage() {
     std::vector<int> groups(12, 1);
     groups.push_back(0);  // item 13 belongs to no group: never selected
-    QVERIFY(WriteCatalogue(Folder(), 13, groups) && WritePictures(Folder(), 1, 13));
+    QVERIFY(WriteCatalogue(Folder(), 13, groups));
+    QVERIFY(WritePictures(Folder(), 1, 13));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
-    QCOMPARE(Where(form) << form->Catalog->ItemCount, (QList<int>{1, 1, 1, 12}));
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
+    QCOMPARE(Where(form) << form->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
     QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(),
                           form->FirstBtn->toolTip(), form->CurItemEdit->toolTip(), form->InfoBtn->toolTip()}),
              (QStringList{"Picture", "1", "of 12", "First picture", "Type a picture number", "About"}));
-    QVERIFY(PageShows(form, 1, 12) && Shows(form, 1));
+    QCOMPARE(PageItems(form), Page(1, 12));
+    QCOMPARE(Showing(form), Showing(1));
     QCOMPARE(form->Description->toPlainText() + Steps(form), QString("About picture 1.\nSecond line.0011"));
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
-    QVERIFY(form->ThumbnailCache.Names() == model.Load(1, 9).List() && fixture::TempFiles().isEmpty());
+    QCOMPARE(form->ThumbnailCache().Names(), model.Load(1, 9).List());
+    QVERIFY(fixture::TempFiles().isEmpty());
     // Previous on the first picture does nothing (8 steps then end on 9); within the page nothing
     // is unpacked again.
     form->PreviousBtnClick();
     for (int i = 0; i < 8; ++i) form->NextBtnClick();
     QCOMPARE(Where(form) << form->PictureThumbs->ScrollBar()->value(), (QList<int>{9, 1, 9, 9}));
-    QVERIFY(Shows(form, 9) && form->ThumbnailCache.Names() == model.List());
+    QCOMPARE(Showing(form), Showing(9));
+    QCOMPARE(form->ThumbnailCache().Names(), model.List());
     // 9 -> 10 scrolls the page by one, filling it first to last.
     form->NextBtnClick();
-    QVERIFY(Where(form) == QList<int>({10, 2, 9}) && PageShows(form, 2, 12));
-    QCOMPARE(form->ThumbnailCache.Names(), model.Load(2, 10).List());
+    QCOMPARE(Where(form), QList<int>({10, 2, 9}));
+    QCOMPARE(PageItems(form), Page(2, 12));
+    QCOMPARE(form->ThumbnailCache().Names(), model.Load(2, 10).List());
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
     form->FirstBtnClick();
     QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
-    QCOMPARE(form->ThumbnailCache.Names(), model.Load(9, 1).List());
+    QCOMPARE(form->ThumbnailCache().Names(), model.Load(9, 1).List());
     // Last, then Next does nothing; the counters and buttons follow.
     form->LastBtnClick();
-    QVERIFY(Where(form) == QList<int>({12, 4, 9}) && PageShows(form, 4, 12));
+    QCOMPARE(Where(form), QList<int>({12, 4, 9}));
+    QCOMPARE(PageItems(form), Page(4, 12));
     form->NextBtnClick();
     QCOMPARE(Counters(form) + Steps(form), QString("12 of 121100"));
     // A picked cell moves there without reloading the page.
-    const QStringList before = form->ThumbnailCache.Names();
+    const QStringList before = form->ThumbnailCache().Names();
     QTest::mouseClick(form->PictureThumbs->Cell(2), Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(Shows(form, 5) && form->ThumbnailCache.Names() == before);
+    QCOMPARE(Showing(form), Showing(5));
+    QCOMPARE(form->ThumbnailCache().Names(), before);
     // A typed number reloads the page even when it is on it; other input changes nothing.
     TypeEnter(form->CurItemEdit, "7");
     QCOMPARE(Where(form), (QList<int>{7, 4, 4}));
-    QCOMPARE(form->ThumbnailCache.Names().first(), QString("P12"));
+    QCOMPARE(form->ThumbnailCache().Names().first(), QString("P12"));
     // A refused number leaves the position and the edit shows it again.
     for (const QString typed : {"13", "0", "999", "-5", "three"}) {
       TypeEnter(form->CurItemEdit, typed);
-      QCOMPARE((QList<int>{form->Catalog->CurrentItem, form->CurItemEdit->text().toInt()}), (QList<int>{7, 7}));
+      QCOMPARE((QList<int>{form->Catalog()->CurrentItem, form->CurItemEdit->text().toInt()}), (QList<int>{7, 7}));
     }
     TypeEnter(form->CurItemEdit, "$2");  // a hexadecimal number
     QCOMPARE(Where(form), (QList<int>{2, 2, 1}));
     // A page step on the scroll bar goes to the item it points at.
     form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QVERIFY(form->PictureThumbs->TopItem() == 3 && Shows(form, 11) && fixture::TempFiles().isEmpty() && messages_.All().isEmpty());
+    QCOMPARE(form->PictureThumbs->TopItem(), 3);
+    QCOMPARE(Showing(form), Showing(11));
+    QVERIFY(fixture::TempFiles().isEmpty());
+    QVERIFY(messages_.All().isEmpty());
   }
   // Keys on the form step, page and zoom as the buttons and the scroll bar do.
   void keysBrowseAndZoom() {
@@ -227,8 +289,9 @@ class TestCatalogForm : public fixture::SectionTest {
     QList<int> seen;
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
                         Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
-      seen << (QTest::keyClick(form, key), form->Catalog->CurrentItem);
-    QVERIFY(seen == QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}) && Shows(form, 10));
+      seen << (QTest::keyClick(form, key), form->Catalog()->CurrentItem);
+    QCOMPARE(seen, QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}));
+    QCOMPARE(Showing(form), Showing(10));
     QRgb zoomed = 0;
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = MaxZoomWindow()) {
@@ -237,7 +300,8 @@ class TestCatalogForm : public fixture::SectionTest {
       }
     });
     QTest::keyClick(form, Qt::Key_Return);
-    QVERIFY(zoomed == ItemColour(10) && MaxZoomWindow() == nullptr);
+    QCOMPARE(zoomed, ItemColour(10));
+    QVERIFY(MaxZoomWindow() == nullptr);
   }
   // A real double click on Next moves one picture; the step buttons' round icons leave the
   // background around them showing.
@@ -247,7 +311,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QTest::mouseClick(form->NextBtn, Qt::LeftButton);
     QTest::mouseDClick(form->NextBtn, Qt::LeftButton);
     QTest::mouseRelease(form->NextBtn, Qt::LeftButton);
-    QCOMPARE(form->Catalog->CurrentItem, 2);
+    QCOMPARE(form->Catalog()->CurrentItem, 2);
     constexpr QRgb kGround = 0xFF00A000;
     for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn, form->ResetSelectionsBtn}) {
       QImage image(button->size(), QImage::Format_RGB32);
@@ -260,7 +324,8 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   void queriesNarrowTheSelection() {
     TCatalogForm* form = OpenWith(12);
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     TQueryCriteria& criteria = form->TessaranQueryGrid->Criteria();
     QCOMPARE(criteria.Count(), 2);
     // Title: anywhere in the text, regardless of letter case; the row then shows capitals.
@@ -276,14 +341,18 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
     QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
     for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(form, cell), qRgb(0, 0, 0));
-    QVERIFY(form->SelectedPictureThumb->Image().isNull() && form->Header->text().isEmpty());
+    QVERIFY(form->SelectedPictureThumb->Image().isNull());
+    QVERIFY(form->Header->text().isEmpty());
     form->NextBtnClick();
     form->LastBtnClick();
     form->SelectedPictureThumbClick();
-    QVERIFY(form->Catalog->CurrentItem == 0 && form->ResetSelectionsBtn->isEnabled());
+    QCOMPARE(form->Catalog()->CurrentItem, 0);
+    QVERIFY(form->ResetSelectionsBtn->isEnabled());
     // The reset button selects everything again.
     form->ResetSelectionsBtnClick();
-    QVERIFY(!criteria.Criterion(2)->Active && PageShows(form, 1, 12) && Counters(form) == QString("1 of 12"));
+    QVERIFY(!criteria.Criterion(2)->Active);
+    QCOMPARE(PageItems(form), Page(1, 12));
+    QCOMPARE(Counters(form), QString("1 of 12"));
     // Group: ticking one group of the list keeps that group's items (every third one).
     QVERIFY(criteria.ClickLine(1, criteria.DropDownLines(1), 3));  // "Engine", group 3
     form->PerformQuery();
@@ -292,22 +361,31 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
     form->ShowSelectionBtnClick();
-    QVERIFY(form->TessaranQueryGrid->isHidden() && form->ResetSelectionsBtn->isHidden() && !form->ShowSelectionBtn->ButtonIsDown());
+    QVERIFY(form->TessaranQueryGrid->isHidden());
+    QVERIFY(form->ResetSelectionsBtn->isHidden());
+    QVERIFY(!form->ShowSelectionBtn->ButtonIsDown());
     form->ShowSelectionBtnClick();
-    QVERIFY(!form->TessaranQueryGrid->isHidden() && form->ShowSelectionBtn->ButtonIsDown());
+    QVERIFY(!form->TessaranQueryGrid->isHidden());
+    QVERIFY(form->ShowSelectionBtn->ButtonIsDown());
   }
   void withoutCatalogueOnlyTheMenuWorks() {
     // A background that must not be loaded, and a catalogue cut short.
     QDir().mkpath(Folder() + "/i/b");
     QVERIFY(probes::Solid(640, 480, qRgb(0, 0, 255)).save(Folder() + "/i/b/pbk6x4", "BMP"));
-    QVERIFY(WriteCatalogue(Folder(), 12) && QFile::resize(Folder() + "/d/ol44.cat", 64) && WritePictures(Folder(), 1, 12));
+    QVERIFY(WriteCatalogue(Folder(), 12));
+    QVERIFY(QFile::resize(Folder() + "/d/ol44.cat", 64));
+    QVERIFY(WritePictures(Folder(), 1, 12));
     for (const bool present : {true, false}) {
       if (!present) QVERIFY(QFile::remove(Folder() + "/d/ol44.cat"));
       TCatalogForm* form = Open();
-      QVERIFY(form != nullptr && form->Catalog == nullptr && form->Bk->Background().Image().isNull());
+      QVERIFY(form != nullptr);
+      QVERIFY(form->Catalog() == nullptr);
+      QVERIFY(form->Bk->Background().Image().isNull());
       QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
       QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
-      QVERIFY(!form->ShowSelectionBtn->isEnabled() && !form->ResetSelectionsBtn->isEnabled() && !form->CurItemEdit->isEnabled());
+      QVERIFY(!form->ShowSelectionBtn->isEnabled());
+      QVERIFY(!form->ResetSelectionsBtn->isEnabled());
+      QVERIFY(!form->CurItemEdit->isEnabled());
       form->NextBtnClick();
       form->PictureThumbsSelectThumb(form->PictureThumbs, 1);
       form->ResetSelectionsBtnClick();
@@ -316,17 +394,21 @@ class TestCatalogForm : public fixture::SectionTest {
       // Without a catalogue the selection button only hides the grid.
       form->ShowSelectionBtnClick();
       form->ShowSelectionBtnClick();
-      QVERIFY(form->PictureCache.Names().isEmpty() && form->TessaranQueryGrid->isHidden());
+      QVERIFY(form->PictureCache().Names().isEmpty());
+      QVERIFY(form->TessaranQueryGrid->isHidden());
       main_.reset();
     }
   }
   void missingAndDamagedPicturesLeaveEmptyCells() {
-    QVERIFY(WriteCatalogue(Folder(), 9) && WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
+    QVERIFY(WriteCatalogue(Folder(), 9));
+    QVERIFY(WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
              (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
-    QVERIFY(form->ThumbnailCache.Count() == 7 && !form->ThumbnailCache.Names().contains("P05"));
+    QCOMPARE(form->ThumbnailCache().Count(), 7);
+    QVERIFY(!form->ThumbnailCache().Names().contains("P05"));
     QVERIFY(fixture::TempFiles().isEmpty());
     // The zoom shows the current picture, taken from the cache (now its most recently used entry).
     form->NextBtnClick();
@@ -338,24 +420,27 @@ class TestCatalogForm : public fixture::SectionTest {
       }
     });
     QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
-    QVERIFY(centre == ItemColour(2) && MaxZoomWindow() == nullptr);
-    QCOMPARE(form->PictureCache.Names().first(), QString("P02"));
+    QCOMPARE(centre, ItemColour(2));
+    QVERIFY(MaxZoomWindow() == nullptr);
+    QCOMPARE(form->PictureCache().Names().first(), QString("P02"));
     // The zoom click on a picture that cannot be had opens nothing.
     ZoomWatch watch;
     TypeEnter(form->CurItemEdit, "5");
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
     form->SelectedPictureThumbClick();
     QCoreApplication::processEvents();
-    QVERIFY(!watch.zoomed && !form->Busy);
+    QVERIFY(!watch.zoomed);
+    QVERIFY(!form->Busy());
   }
   void busyGuardsInputWhileThePageLoads() {
     TCatalogForm* form = OpenWith(20);
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     // Input that arrives between two cells: only a picked thumbnail is acted on at once.
     bool busy = false;
     std::unique_ptr<ZoomWatch> watch;
     QTimer::singleShot(0, [&] {
-      busy = form->Busy;
+      busy = form->Busy();
       watch = std::make_unique<ZoomWatch>();
       form->NextBtnClick();
       form->FirstBtnClick();
@@ -366,30 +451,37 @@ class TestCatalogForm : public fixture::SectionTest {
       form->PictureThumbsSelectThumb(form->PictureThumbs, 15);  // on the page being loaded
     });
     form->LastBtnClick();  // page 12 .. 20, loaded cell by cell
-    QVERIFY(busy && watch != nullptr && !watch->zoomed);
+    QVERIFY(busy);
+    QVERIFY(watch != nullptr);
+    QVERIFY(!watch->zoomed);
     watch.reset();
-    QVERIFY(!form->Busy && form->isVisible());  // the menu did not act
+    QVERIFY(!form->Busy());
+    QVERIFY(form->isVisible());  // the menu did not act
     QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
     // The display ends on the picked picture, not on the one the load started for.
-    QVERIFY(PageShows(form, 12, 20) && Shows(form, 15) && Steps(form) == QString("1111"));
+    QCOMPARE(PageItems(form), Page(12, 20));
+    QCOMPARE(Showing(form), Showing(15));
+    QCOMPARE(Steps(form), QString("1111"));
     // A query change during a load runs once the page is complete.
     QTimer::singleShot(0, [&] {
       QVERIFY(form->TessaranQueryGrid->Criteria().CommitText(2, "Picture 2").changed);
       form->PerformQuery();
-      QCOMPARE(form->Catalog->ItemCount, 20);  // not yet
+      QCOMPARE(form->Catalog()->ItemCount, 20);  // not yet
     });
     form->FirstBtnClick();
-    QCOMPARE(form->Catalog->CurrentItem, 1);
+    QCOMPARE(form->Catalog()->CurrentItem, 1);
     // The deferred query is a queued call to the form: deliver it, no waiting.
     QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 2 1 of 2"));  // 2 and 20
-    QVERIFY(!form->Busy);
+    QVERIFY(!form->Busy());
   }
   // A query committed while the zoom unpacks its picture runs as soon as the unpacking ends.
   void queryDuringTheZoomRunsWhenItEnds() {
-    QVERIFY(WriteCatalogue(Folder(), 12) && WritePictures(Folder(), 2, 12, {}, {}, {1}));  // 1 is never cached
+    QVERIFY(WriteCatalogue(Folder(), 12));
+    QVERIFY(WritePictures(Folder(), 2, 12, {}, {}, {1}));  // 1 is never cached
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     TTessaranQueryGrid* grid = form->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
     QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
@@ -397,16 +489,17 @@ class TestCatalogForm : public fixture::SectionTest {
     bool deferred = false;
     QTimer::singleShot(0, [&] {
       QTest::keyClick(grid->Editor(), Qt::Key_Return);
-      deferred = form->Busy && form->Catalog->ItemCount == 12;
+      deferred = form->Busy() && form->Catalog()->ItemCount == 12;
     });
     QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(deferred);
     QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);  // the queued query, no waiting
-    QCOMPARE(form->Catalog->ItemCount, 4);  // 1, 10, 11, 12
+    QCOMPARE(form->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
   }
   // A protected catalogue asks for its password; typed right, the Catalog opens.
   void passwordProtectedCatalogue() {
-    QVERIFY(WriteCatalogue(Folder(), 5, {}, "Vaudrel") && WritePictures(Folder(), 1, 5));
+    QVERIFY(WriteCatalogue(Folder(), 5, {}, "Vaudrel"));
+    QVERIFY(WritePictures(Folder(), 1, 5));
     main_ = fixture::StartMainForm(Folder(), 44);
     QVERIFY(main_ != nullptr);
     SetUnattended(false);  // the offscreen platform counts as unattended: this test answers
@@ -422,10 +515,13 @@ class TestCatalogForm : public fixture::SectionTest {
     answer.stop();
     SetUnattended(std::nullopt);
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
-    QVERIFY(form != nullptr && form->Catalog != nullptr && form->Header->text() == QString("Picture 1"));
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
+    QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
   void scaledLayoutAndPaletteDisplay() {
-    QVERIFY(WriteCatalogue(Folder(), 12) && WritePictures(Folder(), 1, 12));
+    QVERIFY(WriteCatalogue(Folder(), 12));
+    QVERIFY(WritePictures(Folder(), 1, 12));
     main_ = fixture::StartMainForm(Folder(), 44, QSize(1024, 768));
     QVERIFY(main_ != nullptr);
     LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
@@ -434,11 +530,13 @@ class TestCatalogForm : public fixture::SectionTest {
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
     LayoutMode = 0;
     SetDisplayDepthOverride(32);
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // beside a 17-pixel scroll bar
     QCOMPARE(CellCentre(form, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
-    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull() && !form->MenuBtn[0]->FaceVisible());
+    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull());
+    QVERIFY(!form->MenuBtn[0]->FaceVisible());
     QCOMPARE(form->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
   void cacheKeepsTheThirtyMostRecent() {
@@ -459,13 +557,15 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(!cache.Names().contains("null"));
     // In the form: 31 different pictures leave 30; the least recently used one is gone.
     TCatalogForm* form = OpenWith(40);
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     const QImage first = form->PictureThumbs->GetThumbPicture(2);
     form->LastBtnClick();                    // 32 .. 40, first to last
     TypeEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
     TypeEnter(form->CurItemEdit, "5");   // 5 .. 13, last to first
-    QCOMPARE(form->ThumbnailCache.Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
-    QVERIFY(form->ThumbnailCache.Count() == 30 && !form->ThumbnailCache.Names().contains("P01"));
+    QCOMPARE(form->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
+    QCOMPARE(form->ThumbnailCache().Count(), 30);
+    QVERIFY(!form->ThumbnailCache().Names().contains("P01"));
     // A cached picture is the very same picture when it shows again.
     form->FirstBtnClick();
     QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
@@ -481,7 +581,8 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 1));
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), fixture::PlainPng(ItemColour(1), {1600, 600})}}));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->PictureCache.Find(MemberName(1)).size() == QSize(640, 240));
+    QVERIFY(form != nullptr);
+    QCOMPARE(form->PictureCache().Peek(MemberName(1)).size(), QSize(640, 240));
   }
   // On a ratio-2 screen (test_catalog_form_dense) the photo and its thumbnail are drawn from the
   // photo's own pixels: an enlarged ratio-1 drawing would repeat every pixel in 2 x 2 blocks.
@@ -493,10 +594,13 @@ class TestCatalogForm : public fixture::SectionTest {
       for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
     QByteArray png;
     QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && noise.save(&buffer, "PNG"));
-    QVERIFY(WriteCatalogue(Folder(), 1) && fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QVERIFY(noise.save(&buffer, "PNG"));
+    QVERIFY(WriteCatalogue(Folder(), 1));
+    QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog != nullptr);
+    QVERIFY(form != nullptr);
+    QVERIFY(form->Catalog() != nullptr);
     QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
     for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
       const QImage drawn = shown->grab().toImage();

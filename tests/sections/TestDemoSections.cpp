@@ -122,7 +122,7 @@ class TestDemoSections : public QObject {
     QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
     QTest::mouseClick(colours->MenuBtn[2], Qt::LeftButton);
     auto* catalog = static_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
-    const int all = catalog->Catalog->ItemCount;
+    const int all = catalog->Catalog()->ItemCount;
     TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
@@ -130,11 +130,11 @@ class TestDemoSections : public QObject {
     for (int i = 0; i < 2; ++i) QTest::mouseClick(catalog->NextBtn, Qt::LeftButton);
     QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
     QCOMPARE(picture->text(QAccessible::Name) + '|' + picture->text(QAccessible::Description),
-             QString("Picture 3 of %1|%2\nClick to enlarge the picture").arg(catalog->Catalog->ItemCount).arg(catalog->Header->text()));
+             QString("Picture 3 of %1|%2\nClick to enlarge the picture").arg(catalog->Catalog()->ItemCount).arg(catalog->Header->text()));
     QTest::mouseClick(catalog->InfoBtn, Qt::LeftButton);
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     const auto state = [&] {
-      return QList<int>{catalog->Catalog->ItemCount < all, catalog->Catalog->CurrentItem, colours->Cascade().Model(),
+      return QList<int>{catalog->Catalog()->ItemCount < all, catalog->Catalog()->CurrentItem, colours->Cascade().Model(),
                         AboutBox()->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
     };
     QCOMPARE(state(), (QList<int>{1, 3, 2, 1, 1, 1}));

@@ -30,9 +30,7 @@ struct Fixture {
     grid.resize(300, 10);
     grid.SetCheckmarkGlyph(probes::Solid(10, 10, qRgb(0, 255, 0)));
     grid.SetUnCheckmarkGlyph(probes::Solid(10, 10, qRgb(255, 0, 0)));
-    grid.OnSelectionChanged = [this](QObject* sender) {
-      if (sender == &grid) ++changes;
-    };
+    QObject::connect(&grid, &TTessaranQueryGrid::SelectionChanged, &grid, [this] { ++changes; });
   }
   bool Load() { return grid.LoadDefinition(&db, QStringLiteral("Picture Items"), 3, QStringLiteral("Picture Properties")); }
   // Loaded and shown on the screen, for input.
@@ -162,13 +160,14 @@ class TestQueryGrid : public QObject {
     // The Catalog disables the grid while it reloads after each tick; the list stays open and
     // enabled (a disabled popup closes under the pointer on a real display).
     bool listEnabledWhileBusy = true;
-    f.grid.OnSelectionChanged = [&f, &listEnabledWhileBusy](QObject* sender) {
-      f.changes += sender == &f.grid;
+    QObject::disconnect(&f.grid, &TTessaranQueryGrid::SelectionChanged, nullptr, nullptr);
+    QObject::connect(&f.grid, &TTessaranQueryGrid::SelectionChanged, &f.grid, [&f, &listEnabledWhileBusy] {
+      ++f.changes;
       f.grid.setEnabled(false);
       listEnabledWhileBusy = listEnabledWhileBusy && f.grid.DropDownList()->isEnabled();
       QCoreApplication::processEvents();
       f.grid.setEnabled(true);
-    };
+    });
     QVERIFY(f.Show());
     f.grid.OpenCurrentRow();
     QWidget* list = f.grid.DropDownList();

@@ -21,7 +21,7 @@ using probes::PixelOf;
 namespace {
 
 struct Event {
-  bool select;  // OnSelectThumb, else OnTrackScrollThumb
+  bool select;  // ThumbSelected, else ScrollThumbTracked
   int32_t value;
   friend bool operator==(const Event&, const Event&) = default;
 };
@@ -41,11 +41,9 @@ class TestThumbnailGrid : public QObject {
     grid_->setGeometry(0, 0, 261, 273);
     grid_->show();
     events_.clear();
-    grid_->OnSelectThumb = [this](QObject* sender, int32_t item) {
-      QCOMPARE(sender, grid_.get());
-      events_.push_back({true, item});
-    };
-    grid_->OnTrackScrollThumb = [this](QObject*, int32_t position) { events_.push_back({false, position}); };
+    connect(grid_.get(), &TThumbnailGrid::ThumbSelected, this, [this](int32_t item) { events_.push_back({true, item}); });
+    connect(grid_.get(), &TThumbnailGrid::ScrollThumbTracked, this,
+            [this](int32_t position) { events_.push_back({false, position}); });
     QVERIFY(grid_->SetGridSize(3, 3));
   }
   // The events recorded since the last call.
@@ -143,12 +141,10 @@ class TestThumbnailGrid : public QObject {
     QTest::mouseClick(grid_->Cell(3), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(Taken(), (std::vector<Event>{{true, 6}}));
     // The grid does not select by itself; the selected cell fires nothing, nor does a right
-    // click, nor a click without a handler.
+    // click.
     QCOMPARE(grid_->SelectedThumb(), 1);
     QTest::mouseClick(grid_->Cell(1), Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseClick(grid_->Cell(2), Qt::RightButton, {}, QPoint(10, 10));
-    grid_->OnSelectThumb = nullptr;
-    QTest::mouseClick(grid_->Cell(2), Qt::LeftButton, {}, QPoint(10, 10));
     QVERIFY(events_.empty());
   }
   void zoomWindowShowsUntilClicked() {

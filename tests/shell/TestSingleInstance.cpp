@@ -1,6 +1,8 @@
 // Tests of the one-program-per-user rule: a second process finds the first and sends requests.
 #include "shell/SingleInstance.h"
 
+#include "EnvironmentRestorer.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -46,11 +48,13 @@ class TestSingleInstance : public QObject {
 
  private slots:
   void defaultNameIsPerUserAndNobodyListens() {
-    qunsetenv("ORLAVENTIS_INSTANCE");
-    QVERIFY(InstanceServerName().startsWith("Orlaventis-") && InstanceServerName().size() > 11);
-    qputenv("ORLAVENTIS_INSTANCE", "olv-other");
+    fixture::EnvironmentRestorer instance("ORLAVENTIS_INSTANCE");
+    instance.Unset();
+    QVERIFY2(InstanceServerName().startsWith("Orlaventis-"), qPrintable(InstanceServerName()));
+    QVERIFY2(InstanceServerName().size() > 11, qPrintable(InstanceServerName()));
+    instance.Set("olv-other");
     QCOMPARE(InstanceServerName(), QString("olv-other"));
-    qunsetenv("ORLAVENTIS_INSTANCE");
+    instance.Unset();
     QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
   }
 
@@ -74,25 +78,26 @@ class TestSingleInstance : public QObject {
 
   // The socket and its lock live in $XDG_RUNTIME_DIR, else in a 0700 folder of the user.
   void socketInAPrivateFolder() {
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    fixture::EnvironmentRestorer runtimeDir("XDG_RUNTIME_DIR");
     QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    runtimeDir.Set(runtime.path().toUtf8());
     const QString name = UniqueName();
     QCOMPARE(InstanceSocketPath(name), runtime.filePath(name));
     {
       SingleInstance first(name);
       QCOMPARE(first.Listen(), Result::Listening);
-      QVERIFY(QFileInfo::exists(runtime.filePath(name)) && QFileInfo::exists(runtime.filePath(name + ".lock")));
+      QVERIFY(QFileInfo::exists(runtime.filePath(name)));
+      QVERIFY(QFileInfo::exists(runtime.filePath(name + ".lock")));
     }
     QVERIFY(!QFileInfo::exists(runtime.filePath(name)));
-    qunsetenv("XDG_RUNTIME_DIR");
+    runtimeDir.Unset();
     const QFileInfo fallback(QFileInfo(InstanceSocketPath(name)).path());
-    QVERIFY2(fallback.path() == QDir::tempPath() && fallback.isDir() && !fallback.isSymLink(),
-             qPrintable(fallback.filePath()));
+    QCOMPARE(fallback.path(), QDir::tempPath());
+    QVERIFY2(fallback.isDir() && !fallback.isSymLink(), qPrintable(fallback.filePath()));
     struct stat st {};
-    QVERIFY(::lstat(QFile::encodeName(fallback.filePath()).constData(), &st) == 0 && st.st_uid == ::getuid());
+    QCOMPARE(::lstat(QFile::encodeName(fallback.filePath()).constData(), &st), 0);
+    QCOMPARE(st.st_uid, ::getuid());
     QCOMPARE(st.st_mode & 0777, 0700u);
-    if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
   }
 
   // A listener of another user is not sent to; a connection from another user is dropped
