@@ -1,8 +1,7 @@
-// The messages a user sees: one small interface, a message-box implementation and a recorder.
+// The messages a user sees: one small interface, a stderr implementation and a recorder.
 #include "media/Messages.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QSet>
 
 #include <cstdio>
@@ -16,8 +15,6 @@ UserMessages*& installed() {
   return messages;
 }
 
-bool HasWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
-
 void ToStderr(const char* kind, const QString& text) {
   std::fprintf(stderr, "%s: %s\n", kind, text.toUtf8().constData());
 }
@@ -25,14 +22,6 @@ void ToStderr(const char* kind, const QString& text) {
 std::optional<bool>& UnattendedOverride() {
   static std::optional<bool> unattended;
   return unattended;
-}
-
-// A modal box with an OK button. Its text often quotes a file name or a text from the content,
-// so it is shown as its characters, never read as markup.
-void ShowBox(QMessageBox::Icon icon, const QString& text) {
-  QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
 }
 
 }  // namespace
@@ -50,17 +39,11 @@ bool Unattended() {
 
 void SetUnattended(std::optional<bool> unattended) { UnattendedOverride() = unattended; }
 
-void MessageBoxMessages::Error(const QString& text) {
-  if (!HasWidgets() || Unattended()) return ToStderr("error", text);
-  ShowBox(QMessageBox::Critical, text);
-}
+void StderrMessages::Error(const QString& text) { ToStderr("error", text); }
 
-void MessageBoxMessages::Information(const QString& text) {
-  if (!HasWidgets() || Unattended()) return ToStderr("information", text);
-  ShowBox(QMessageBox::Information, text);
-}
+void StderrMessages::Information(const QString& text) { ToStderr("information", text); }
 
-void MessageBoxMessages::Problem(const QString& text) {
+void StderrMessages::Problem(const QString& text) {
   static QSet<QString> said;
   if (!said.contains(text)) {
     said.insert(text);
@@ -91,9 +74,9 @@ void RecordedMessages::Clear() {
 }
 
 UserMessages& Messages() {
-  static MessageBoxMessages boxes;
+  static StderrMessages lines;
   UserMessages* m = installed();
-  return m != nullptr ? *m : boxes;
+  return m != nullptr ? *m : lines;
 }
 
 void InstallMessages(UserMessages* messages) { installed() = messages; }

@@ -2,6 +2,7 @@
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "shell/LanguageFile.h"  // tests/shell
+#include "shell/MessageBoxMessages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
