@@ -30,6 +30,22 @@ QString AboutFile(const QString& text, const QString& file) {
   return file.isEmpty() ? text : text + QLatin1Char('\n') + file;
 }
 
+QString FileReadProblem(FileReadStatus status) { return ProblemText({ReadFault(status), QString()}); }
+
+QString ProblemText(const ContentProblem& problem) {
+  QString reason;
+  switch (problem.fault) {
+    case ContentFault::None: return QString();
+    case ContentFault::NotRegular: reason = QStringLiteral("The file is not a regular file"); break;
+    case ContentFault::TooLarge: reason = QStringLiteral("The file is too large"); break;
+    case ContentFault::Unreadable: reason = QStringLiteral("The file cannot be read"); break;
+    case ContentFault::DamagedFile: reason = QStringLiteral("The file is damaged"); break;
+    case ContentFault::DamagedDatabase: reason = QStringLiteral("The database is damaged"); break;
+    case ContentFault::WrongPassword: reason = QStringLiteral("The password is missing or wrong"); break;
+  }
+  return AboutFile(reason, problem.file);
+}
+
 bool Unattended() {
   if (UnattendedOverride()) return *UnattendedOverride();
   const QString platform = QGuiApplication::platformName();

@@ -1,6 +1,8 @@
 // The messages a user sees: one small interface, a stderr implementation and a recorder.
 #pragma once
 
+#include "database/RegularFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,12 @@ class UserMessages {
 
 // The text of a message about one file: `text` unchanged, then `file` on the next line.
 QString AboutFile(const QString& text, const QString& file);
+
+// The short reason for a failed read ("The file is not a regular file", ...); empty for Ok and
+// Missing.
+QString FileReadProblem(FileReadStatus status);
+// What a user reads about `problem`: its reason, then its file on the next line; empty for none.
+QString ProblemText(const ContentProblem& problem);
 
 // True when nobody can answer a modal box or prompt: set for the headless tour, or no display
 // is attached (the offscreen or minimal platform, or neither DISPLAY nor WAYLAND_DISPLAY set).

@@ -277,7 +277,7 @@ void TCatalogForm::CreateContent() {
   const QString catalogPath =
       DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
   Catalog->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
-  QString problem = Catalog->Database->OpenProblem();
+  QString problem = ProblemText(Catalog->Database->OpenProblem());
   if (problem.isEmpty() && !Catalog->Loaded && QFileInfo::exists(catalogPath))
     problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
   if (!problem.isEmpty()) Messages().Problem(problem);

@@ -111,7 +111,7 @@ class TestPasswordDialog : public QObject {
     TTessaranObject other(&unattended);
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
     SetUnattended(false);
-    QVERIFY(shown == 2 && other.OpenProblem() == QStringLiteral("The password is missing or wrong\n") + path_);
+    QVERIFY(shown == 2 && ProblemText(other.OpenProblem()) == QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
 
