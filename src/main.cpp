@@ -8,6 +8,7 @@
 #include "sections/SectionForm.h"
 #include "shell/ExitCodes.h"
 #include "shell/MainForm.h"
+#include "shell/MessageBoxMessages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -191,6 +192,9 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(previousMessageHandler);
   QApplication::setApplicationName(QStringLiteral("Orlaventis"));
   QApplication::setApplicationVersion(QStringLiteral("1.0 release 4"));
+  // Declared after the application, so the boxes are uninstalled before it goes.
+  MessageBoxMessages boxes;
+  const ScopedMessages showBoxes(&boxes);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(Description());

@@ -5,8 +5,6 @@
 #include "database/RegularFile.h"
 #include "database/Win1252.h"
 
-#include <QCoreApplication>
-
 namespace orlaventis {
 namespace {
 
@@ -17,7 +15,6 @@ QString CText(const char* p, uint16_t length) {
 }
 
 constexpr int kRecordHeaderSize = 8;
-const QString kDamaged = QStringLiteral("The file is damaged\n");
 
 }  // namespace
 
@@ -48,19 +45,18 @@ void TiDbRecFile::FreeRecords() {
 
 bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
   FreeRecords();
-  problem_.clear();
+  problem_ = ContentProblem{};
   // The file is read whole, so every length below is checked against bytes really present.
   const FileContents file = ReadRegularFile(fileName, kMaxRecordFileBytes);
   if (file.status != FileReadStatus::Ok) {
-    if (file.status != FileReadStatus::Missing)
-      problem_ = FileReadProblem(file.status) + QLatin1Char('\n') + fileName;
+    if (file.status != FileReadStatus::Missing) problem_ = {ReadFault(file.status), fileName};
     return false;
   }
   const QByteArray& all = file.bytes;
   const auto* bytes = reinterpret_cast<const uint8_t*>(all.constData());
   const qsizetype size = all.size();
   if (size < 4) {
-    problem_ = kDamaged + fileName;
+    problem_ = {ContentFault::DamagedFile, fileName};
     return false;
   }
   const int32_t count = LoadLE<int32_t>(bytes);
@@ -103,13 +99,10 @@ bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
       owned_.pop_back();
       break;
     }
-    if (progress) {
-      progress->SetPosition(static_cast<int>(static_cast<int64_t>(i) * 100 / count));
-      if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
-    }
+    if (progress) progress->SetPosition(static_cast<int>(static_cast<int64_t>(i) * 100 / count));
   }
   if (progress) progress->SetIndicatorVisible(false);
-  if (!result) problem_ = kDamaged + fileName;
+  if (!result) problem_ = {ContentFault::DamagedFile, fileName};
   return result;
 }
 

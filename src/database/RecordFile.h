@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/Chains.h"
+#include "database/RegularFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,7 +29,9 @@ struct TiDbRec {
   QString TextText() const;
 };
 
-// Anything with a position from 0 to 100 and a visibility switch.
+// Anything with a position from 0 to 100 and a visibility switch. The reader calls it between
+// records and runs no events itself: an indicator drawn on screen runs pending events in
+// SetPosition so that it is painted.
 class ProgressIndicator {
  public:
   virtual ~ProgressIndicator() = default;
@@ -47,12 +50,11 @@ class TiDbRecFile {
 
   // Replaces the content with the records of `fileName`. False when the file cannot be read or
   // ends before the records its count announces; the complete records read before the damage
-  // stay. `progress` (not owned, may be null) follows the read, and pending events run after
-  // each record while it is given.
+  // stay. `progress` (not owned, may be null) follows the read.
   // Only a regular file of at most kMaxRecordFileBytes is read.
   bool Open(const QString& fileName, ProgressIndicator* progress = nullptr);
-  // Why the last Open failed, as "<reason>\n<file>"; empty after success or a missing file.
-  const QString& OpenProblem() const { return problem_; }
+  // Why the last Open failed; no fault after success or a missing file.
+  const ContentProblem& OpenProblem() const { return problem_; }
   // Marks every record visible.
   void SelectAll();
   int32_t VisibleCount() const { return visibleCount_; }
@@ -74,7 +76,7 @@ class TiDbRecFile {
   int32_t lastLogical_ = 0;
   int32_t lastPhysical_ = 0;
   int32_t visibleCount_ = 0;
-  QString problem_;
+  ContentProblem problem_;
 };
 
 // The record file's byte substitution (its own inverse): 1..127 <-> 128..254; 0 and 255 stay.

@@ -37,15 +37,15 @@ SharedFileContents ReadSharedRegularFile(const QString& path, qint64 limit) {
   return {FileReadStatus::Ok, std::move(shared)};
 }
 
-QString FileReadProblem(FileReadStatus status) {
+ContentFault ReadFault(FileReadStatus status) {
   switch (status) {
-    case FileReadStatus::NotRegular: return QStringLiteral("The file is not a regular file");
-    case FileReadStatus::TooLarge: return QStringLiteral("The file is too large");
-    case FileReadStatus::Unreadable: return QStringLiteral("The file cannot be read");
+    case FileReadStatus::NotRegular: return ContentFault::NotRegular;
+    case FileReadStatus::TooLarge: return ContentFault::TooLarge;
+    case FileReadStatus::Unreadable: return ContentFault::Unreadable;
     case FileReadStatus::Ok:
     case FileReadStatus::Missing: break;
   }
-  return QString();
+  return ContentFault::None;
 }
 
 }  // namespace orlaventis

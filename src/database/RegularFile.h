@@ -32,8 +32,23 @@ struct SharedFileContents {
 // time). The bytes live as long as their last holder. Safe from any thread.
 SharedFileContents ReadSharedRegularFile(const QString& path, qint64 limit);
 
-// The short text a user sees for a failed read ("The file is not a regular file", ...); empty
-// for Ok and Missing.
-QString FileReadProblem(FileReadStatus status);
+// What is wrong with a content file, for the caller to put into words.
+enum class ContentFault {
+  None,
+  NotRegular,       // a read found no regular file (FileReadStatus::NotRegular)
+  TooLarge,         // FileReadStatus::TooLarge
+  Unreadable,       // FileReadStatus::Unreadable
+  DamagedFile,      // a file that is not a database ends early or contradicts itself
+  DamagedDatabase,  // a database's definitions or data are damaged
+  WrongPassword,    // a protected database got no right password
+};
+
+struct ContentProblem {
+  ContentFault fault = ContentFault::None;
+  QString file;  // the file it is about; empty for None
+};
+
+// The fault of a read that ended with `status`: None for Ok and Missing (no file is no damage).
+ContentFault ReadFault(FileReadStatus status);
 
 }  // namespace orlaventis

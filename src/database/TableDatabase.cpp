@@ -98,7 +98,7 @@ void TTessaranObject::Close() {
 bool TTessaranObject::Open(const QString& dataName, const QString& definitionName,
                            const QString& lockName, const QString& password) {
   Close();
-  problem_.clear();
+  problem_ = ContentProblem{};
   header_ = TDbHeader::NewHeader();
   if (!FileExists(dataName)) return false;
   if (definitionName != dataName && !FileExists(definitionName)) return false;
@@ -106,20 +106,20 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
 
   oneFile_ = definitionName == dataName;
   definitionName_ = definitionName;
-  const auto fail = [this](const QString& reason, const QString& file) {
-    problem_ = reason.isEmpty() ? QString() : reason + QLatin1Char('\n') + file;
+  const auto fail = [this](ContentFault fault, const QString& file) {
+    problem_ = {fault, fault == ContentFault::None ? QString() : file};
     return false;
   };
   // Shared: the Catalog and the colour section open the same catalogue.
   SharedFileContents definitions = ReadSharedRegularFile(definitionName, kMaxDatabaseFileBytes);
   if (definitions.status != FileReadStatus::Ok)
-    return fail(FileReadProblem(definitions.status), definitionName);
+    return fail(ReadFault(definitions.status), definitionName);
   const auto* defBytes = reinterpret_cast<const uint8_t*>(definitions.bytes->constData());
   if (!ReadDefinitions({defBytes, static_cast<size_t>(definitions.bytes->size())}))
-    return fail(QStringLiteral("The database is damaged"), definitionName);
+    return fail(ContentFault::DamagedDatabase, definitionName);
   if (header_.PasswordMarker() != 0.0f && !CheckPassword(password.left(kNameLength))) {
     Close();
-    return fail(QStringLiteral("The password is missing or wrong"), definitionName);
+    return fail(ContentFault::WrongPassword, definitionName);
   }
 
   dataName_ = dataName;
@@ -127,7 +127,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
     data_ = std::move(definitions.bytes);
   } else {
     SharedFileContents data = ReadSharedRegularFile(dataName, kMaxDatabaseFileBytes);
-    if (data.status != FileReadStatus::Ok) return fail(FileReadProblem(data.status), dataName);
+    if (data.status != FileReadStatus::Ok) return fail(ReadFault(data.status), dataName);
     data_ = std::move(data.bytes);
   }
   dataBytes_ = reinterpret_cast<const uint8_t*>(data_->constData());
@@ -145,7 +145,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   // readable, but the damage is reported.
   for (const auto& table : ownedTables_) {
     if (table->recordSize > 0 && table->columns.Count() > 0 && Readable(*table) < table->recordCount) {
-      problem_ = QStringLiteral("The database is damaged\n") + dataName;
+      problem_ = {ContentFault::DamagedDatabase, dataName};
       break;
     }
   }

@@ -3,6 +3,7 @@
 
 #include "database/Chains.h"
 #include "database/FieldValues.h"
+#include "database/RegularFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -66,11 +67,11 @@ class TTessaranObject {
   bool Open(const QString& dataName, const QString& definitionName, const QString& lockName,
             const QString& password);
   void Close();
-  // What is wrong with the files of the last Open, as "<reason>\n<file>" (kept through Close):
-  // why it failed, or, after a successful Open, that tables announce records beyond the end of
-  // the data (a file cut short). Empty when nothing is wrong or the files are missing (a
+  // What is wrong with the files of the last Open (kept through Close): why it failed, or,
+  // after a successful Open, that tables announce records beyond the end of the data (a file
+  // cut short, DamagedDatabase). No fault when nothing is wrong or the files are missing (a
   // missing file is no damage to report).
-  const QString& OpenProblem() const { return problem_; }
+  const ContentProblem& OpenProblem() const { return problem_; }
 
   const TDbHeader& Header() const { return header_; }
   bool IsOpen() const { return open_; }
@@ -161,7 +162,7 @@ class TTessaranObject {
   std::shared_ptr<const QByteArray> data_;
   const uint8_t* dataBytes_ = nullptr;  // data_'s bytes, dataSize_ of them
   int64_t dataSize_ = 0;
-  QString problem_;
+  ContentProblem problem_;
 };
 
 // The number of records of `table` that lie wholly inside the data, counted from a first-record

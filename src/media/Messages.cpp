@@ -1,8 +1,7 @@
-// The messages a user sees: one small interface, a message-box implementation and a recorder.
+// The messages a user sees: one small interface, a stderr implementation and a recorder.
 #include "media/Messages.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QSet>
 
 #include <cstdio>
@@ -16,8 +15,6 @@ UserMessages*& installed() {
   return messages;
 }
 
-bool HasWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
-
 void ToStderr(const char* kind, const QString& text) {
   std::fprintf(stderr, "%s: %s\n", kind, text.toUtf8().constData());
 }
@@ -27,18 +24,26 @@ std::optional<bool>& UnattendedOverride() {
   return unattended;
 }
 
-// A modal box with an OK button. Its text often quotes a file name or a text from the content,
-// so it is shown as its characters, never read as markup.
-void ShowBox(QMessageBox::Icon icon, const QString& text) {
-  QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
-
 }  // namespace
 
 QString AboutFile(const QString& text, const QString& file) {
   return file.isEmpty() ? text : text + QLatin1Char('\n') + file;
+}
+
+QString FileReadProblem(FileReadStatus status) { return ProblemText({ReadFault(status), QString()}); }
+
+QString ProblemText(const ContentProblem& problem) {
+  QString reason;
+  switch (problem.fault) {
+    case ContentFault::None: return QString();
+    case ContentFault::NotRegular: reason = QStringLiteral("The file is not a regular file"); break;
+    case ContentFault::TooLarge: reason = QStringLiteral("The file is too large"); break;
+    case ContentFault::Unreadable: reason = QStringLiteral("The file cannot be read"); break;
+    case ContentFault::DamagedFile: reason = QStringLiteral("The file is damaged"); break;
+    case ContentFault::DamagedDatabase: reason = QStringLiteral("The database is damaged"); break;
+    case ContentFault::WrongPassword: reason = QStringLiteral("The password is missing or wrong"); break;
+  }
+  return AboutFile(reason, problem.file);
 }
 
 bool Unattended() {
@@ -50,17 +55,11 @@ bool Unattended() {
 
 void SetUnattended(std::optional<bool> unattended) { UnattendedOverride() = unattended; }
 
-void MessageBoxMessages::Error(const QString& text) {
-  if (!HasWidgets() || Unattended()) return ToStderr("error", text);
-  ShowBox(QMessageBox::Critical, text);
-}
+void StderrMessages::Error(const QString& text) { ToStderr("error", text); }
 
-void MessageBoxMessages::Information(const QString& text) {
-  if (!HasWidgets() || Unattended()) return ToStderr("information", text);
-  ShowBox(QMessageBox::Information, text);
-}
+void StderrMessages::Information(const QString& text) { ToStderr("information", text); }
 
-void MessageBoxMessages::Problem(const QString& text) {
+void StderrMessages::Problem(const QString& text) {
   static QSet<QString> said;
   if (!said.contains(text)) {
     said.insert(text);
@@ -91,9 +90,9 @@ void RecordedMessages::Clear() {
 }
 
 UserMessages& Messages() {
-  static MessageBoxMessages boxes;
+  static StderrMessages lines;
   UserMessages* m = installed();
-  return m != nullptr ? *m : boxes;
+  return m != nullptr ? *m : lines;
 }
 
 void InstallMessages(UserMessages* messages) { installed() = messages; }

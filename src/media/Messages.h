@@ -1,5 +1,7 @@
-// The messages a user sees: one small interface, a message-box implementation and a recorder.
+// The messages a user sees: one small interface, a stderr implementation and a recorder.
 #pragma once
+
+#include "database/RegularFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,12 @@ class UserMessages {
 // The text of a message about one file: `text` unchanged, then `file` on the next line.
 QString AboutFile(const QString& text, const QString& file);
 
+// The short reason for a failed read ("The file is not a regular file", ...); empty for Ok and
+// Missing.
+QString FileReadProblem(FileReadStatus status);
+// What a user reads about `problem`: its reason, then its file on the next line; empty for none.
+QString ProblemText(const ContentProblem& problem);
+
 // True when nobody can answer a modal box or prompt: set for the headless tour, or no display
 // is attached (the offscreen or minimal platform, or neither DISPLAY nor WAYLAND_DISPLAY set).
 bool Unattended();
@@ -29,9 +37,10 @@ bool Unattended();
 // from the platform again.
 void SetUnattended(std::optional<bool> unattended);
 
-// Modal QMessageBox boxes titled with the application name. Without a QApplication (tools,
-// fuzzers) or when Unattended(), the texts go to stderr instead ("error: ...").
-class MessageBoxMessages final : public UserMessages {
+// Every message as a line on stderr: "error: ...", "information: ...", and "problem: ..." once
+// per run for each text. The default where nothing else is installed (tools, fuzzers); the
+// program installs its message boxes, which fall back on these lines.
+class StderrMessages : public UserMessages {
  public:
   void Error(const QString& text) override;
   void Information(const QString& text) override;
@@ -58,11 +67,11 @@ class RecordedMessages final : public UserMessages {
   QStringList all_;
 };
 
-// The installed implementation: MessageBoxMessages unless InstallMessages named another.
+// The installed implementation: a StderrMessages unless InstallMessages named another.
 UserMessages& Messages();
 
 // Installs `messages` (not owned; it must outlive its installation); nullptr restores the
-// message boxes.
+// stderr lines.
 void InstallMessages(UserMessages* messages);
 
 // Installs a recorder for the lifetime of this object and restores the previous one after.

@@ -295,7 +295,7 @@ void TCatalogForm::CreateContent() {
   const QString catalogPath =
       DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
-  QString problem = catalog_->Database->OpenProblem();
+  QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))
     problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
   if (!problem.isEmpty()) Messages().Problem(problem);

@@ -148,7 +148,8 @@ void TEnamelAndFabricsForm::CreateContent() {
   const QString path = DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
-  if (!database_->OpenProblem().isEmpty()) Messages().Problem(database_->OpenProblem());
+  if (database_->OpenProblem().fault != ContentFault::None)
+    Messages().Problem(ProblemText(database_->OpenProblem()));
   if (!databaseOpen_) return;  // the lists stay empty and every handler finds nothing to do
 
   const TEnamelCascade::LoadResult loaded = cascade_->Load(*database_);

@@ -254,8 +254,9 @@ bool TMainForm::FormCreate() {
   enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olve.dat")));
   ReportArchive(DataPath(QStringLiteral("olve.dat")), enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
-  if (!recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat"))) && !recordFile_->OpenProblem().isEmpty())
-    Messages().Problem(recordFile_->OpenProblem());
+  if (!recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat"))) &&
+      recordFile_->OpenProblem().fault != ContentFault::None)
+    Messages().Problem(ProblemText(recordFile_->OpenProblem()));
   recordFile_->SelectAll();
 
   unsetCursor();

@@ -2,6 +2,7 @@
 #include "shell/Platform.h"
 
 #include "database/RegularFile.h"
+#include "media/Messages.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -37,7 +37,8 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QStri
   // A protected language file asks the user, as every database does.
   auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
   const bool open = database->Open(path, path, QString(), QString());
-  if (!database->OpenProblem().isEmpty()) Messages().Problem(database->OpenProblem());
+  if (database->OpenProblem().fault != ContentFault::None)
+    Messages().Problem(ProblemText(database->OpenProblem()));
   if (!open) return nullptr;
   const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
                                      QString::number(LanguageId));

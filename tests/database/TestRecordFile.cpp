@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace orlaventis;
 using namespace olvtool;
@@ -39,7 +40,10 @@ class TestRecordFile : public QObject {
   void readsRecordsInEveryOrder() {
     TiDbRecFile file;
     Progress progress;
+    bool eventRan = false;  // the reader runs no events: a drawn indicator does
+    QTimer::singleShot(0, [&] { eventRan = true; });
     QVERIFY(file.Open(Write("r.dat", *BuildRecordFile(Records(7), nullptr)), &progress));
+    QVERIFY(!eventRan);
     QVERIFY(progress.positions.front() == 0 && progress.positions.back() == 100);
     QCOMPARE(progress.shown, (std::vector<bool>{true, false}));
     QVERIFY(file.VisibleCount() == 0 && file.GetRecord(1).Key == nullptr);  // nothing visible before SelectAll
@@ -77,6 +81,9 @@ class TestRecordFile : public QObject {
   void emptyAndDamagedFiles() {
     TiDbRecFile file;
     QVERIFY(!file.Open(Path("missing.dat")));
+    QCOMPARE(file.OpenProblem().fault, ContentFault::None);  // no file is no damage
+    QVERIFY(!file.Open(dir_.path()));
+    QCOMPARE(file.OpenProblem().fault, ContentFault::NotRegular);
     const QByteArray three = *BuildRecordFile(Records(3), nullptr);
     QByteArray counted = three;
     counted[0] = 9;
@@ -92,6 +99,8 @@ class TestRecordFile : public QObject {
     };
     for (const auto& c : cases) {
       QVERIFY2(file.Open(Write("c.dat", c.bytes)) == c.opens, c.what);
+      QVERIFY2(file.OpenProblem().fault == (c.opens ? ContentFault::None : ContentFault::DamagedFile), c.what);
+      QVERIFY2(file.OpenProblem().file == (c.opens ? QString() : Path("c.dat")), c.what);
       file.SelectAll();
       QVERIFY2(file.VisibleCount() == c.visible && file.GetRecord(c.visible + 1).Text == nullptr, c.what);
     }

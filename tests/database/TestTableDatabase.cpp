@@ -188,7 +188,8 @@ class TestTableDatabase : public QObject {
 
   void onlyRegularFilesAreReadAndOnlyOnce() {
     TTessaranObject db;
-    QVERIFY(WriteAndOpen(Sample(), Path("s.def"), db, Path("s.dat")) && db.OpenProblem().isEmpty());
+    QVERIFY(WriteAndOpen(Sample(), Path("s.def"), db, Path("s.dat")));
+    QCOMPARE(db.OpenProblem().fault, ContentFault::None);
     // The data file shrinks while the database is open: what was read stays readable.
     QVERIFY(QFile::resize(Path("s.dat"), 0) && db.GetValueAsText("Cars", "Title", 2) == "Convertible");
     // A folder, a FIFO and a device never open, are never waited for, and are named.
@@ -198,10 +199,12 @@ class TestTableDatabase : public QObject {
     for (const auto& [data, defs] :
          {std::pair{"folder.db", "folder.db"}, {"fifo.db", "fifo.db"}, {"zero.db", "zero.db"}, {"fifo.db", "s.def"}}) {
       QVERIFY(!Open(db, data, defs));
-      QCOMPARE(db.OpenProblem(), "The file is not a regular file\n" + Path(data));
+      QCOMPARE(db.OpenProblem().fault, ContentFault::NotRegular);
+      QCOMPARE(db.OpenProblem().file, Path(data));
     }
     // A missing file is no damage to report.
-    QVERIFY(!Open(db, "none.db", "none.db") && db.OpenProblem().isEmpty());
+    QVERIFY(!Open(db, "none.db", "none.db"));
+    QCOMPARE(db.OpenProblem().fault, ContentFault::None);
   }
 
   void findRecordEdges() {

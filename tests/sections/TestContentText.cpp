@@ -13,6 +13,7 @@
 #include "sections/IntroductionForm.h"
 #include "sections/ProductionForm.h"
 #include "shell/MainForm.h"
+#include "shell/MessageBoxMessages.h"
 #include "shell/Translation.h"
 
 #include <QComboBox>
@@ -203,7 +204,7 @@ class TestContentText : public QObject {
       shown = box->text(), format = box->textFormat();
       box->accept();
     });
-    Messages().Error(AboutFile("The file is damaged", markup_));
+    MessageBoxMessages().Error(AboutFile("The file is damaged", markup_));
     SetUnattended(std::nullopt);
     QCOMPARE(shown, "The file is damaged\n" + markup_);
     QCOMPARE(format, Qt::PlainText);

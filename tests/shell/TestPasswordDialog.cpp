@@ -2,6 +2,7 @@
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "shell/LanguageFile.h"  // tests/shell
+#include "shell/MessageBoxMessages.h"
 #include "shell/PasswordDialog.h"
 
 #include <QApplication>
@@ -110,7 +111,7 @@ class TestPasswordDialog : public QObject {
     TTessaranObject other(&unattended);
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
     SetUnattended(false);
-    QVERIFY(shown == 2 && other.OpenProblem() == QStringLiteral("The password is missing or wrong\n") + path_);
+    QVERIFY(shown == 2 && ProblemText(other.OpenProblem()) == QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
 

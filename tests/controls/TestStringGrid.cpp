@@ -1,0 +1,55 @@
+// Tests of the string grid: fixed and current cells as drawn, resizing by dragging, keys.
+#include "controls/StringGrid.h"
+
+#include "controls/WidgetProbes.h"
+
+#include <QTest>
+
+using namespace orlaventis;
+
+class TestStringGrid : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void drawsAndResizesByMouse() {
+    TStringGrid grid;
+    QPalette palette = grid.palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    grid.setPalette(palette);
+    grid.SetColCount(2);
+    grid.SetRowCount(3);
+    grid.SetFixedRows(1);
+    grid.SetDefaultRowHeight(14);
+    grid.SetDefaultColWidth(40);
+    grid.SetCells(0, 0, "Year");
+    grid.SetCells(5, 5, "outside");
+    QCOMPARE((QList<QString>{grid.Cells(0, 0), grid.Cells(5, 5)}), (QList<QString>{"Year", ""}));
+    QVERIFY(probes::ShowForm(grid, QSize(255, 280)));
+    // The fixed row maroon with black lines, the current cell (the first scrolling one) navy,
+    // the others and the room right of the last column the base colour.
+    const QRgb white = qRgb(255, 255, 255);
+    QCOMPARE(probes::Mismatches(probes::Render(grid.viewport()),
+                                {{1, 1, qRgb(128, 0, 0)}, {40, 3, qRgb(0, 0, 0)}, {1, 16, qRgb(0, 0, 128)},
+                                 {43, 16, white}, {90, 5, white}}),
+             QString());
+    // Columns resize by a border in the fixed row; rows by a border in the first column (there
+    // are no fixed columns); elsewhere a press selects a cell.
+    QWidget* area = grid.viewport();
+    const auto drag = [area](QPoint from, QPoint by) {
+      QTest::mousePress(area, Qt::LeftButton, {}, from);
+      QTest::mouseMove(area, from + by);
+      QTest::mouseRelease(area, Qt::LeftButton, {}, from + by);
+    };
+    drag(QPoint(40, 5), QPoint(12, 0));
+    drag(QPoint(5, 29), QPoint(0, 9));  // the line under row 1 (rows 14 high, lines 1)
+    drag(QPoint(60, 43), QPoint(0, 30));  // inside a cell: selects it
+    QCOMPARE((QList<int>{grid.ColWidths(0), grid.RowHeights(1), grid.RowHeights(2), grid.Col(), grid.Row()}),
+             (QList<int>{52, 23, 14, 1, 2}));
+    // Keys move the current cell and keep it out of the fixed row.
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Home}) QTest::keyClick(&grid, key);
+    QCOMPARE((QList<int>{grid.Col(), grid.Row()}), (QList<int>{0, 1}));
+  }
+};
+
+QTEST_MAIN(TestStringGrid)
+#include "TestStringGrid.moc"
