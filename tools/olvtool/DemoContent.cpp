@@ -7,6 +7,8 @@
 #include "InputFile.h"
 #include "PcxWriter.h"
 #include "RecordFileWriter.h"
+#include "SourceSchema.h"
+#include "database/ContentContract.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <optional>
 
 using orlaventis::ColumnType;
+namespace content = orlaventis::content;
 
 namespace olvtool {
 
@@ -51,7 +54,34 @@ std::optional<QByteArray> ReadSource(const QString& path, QString* error) {
   return std::nullopt;
 }
 
-bool ReadJson(const QString& path, QJsonObject* out, QString* error) {
+// The shape of each JSON source (see CheckSource): what the builders below read, nothing else.
+constexpr char kLanguageSchema[] = R"({"top": {"?comment": "string", "prefix": "string",
+  "languages": ["list", {"id": "int", "country": "string"}], "columns": ["list", "string"],
+  "rows": ["list", ["row", "int", "string"]]}})";
+constexpr char kRecordsSchema[] = R"({"top": {"?comment": "string", "intro": {"#": ["list", "string"]},
+  "outline": ["list", "$node"]},
+  "node": {"or": [{"title": "text", "children": ["list", "$node"]},
+                  {"key": "string", "caption": "text", "columns": {"#": ["list", "string"]},
+                   "?rows": {"or": ["string", ["list", ["list", "text"]]]},
+                   "?rows_by_language": {"#": ["list", ["list", "string"]]}}]}})";
+constexpr char kCatalogueSchema[] = R"({"top": {"?comment": "string", "groups": ["list", "text"],
+  "body_styles": ["list", "text"], "places": {"*": "text"},
+  "properties": ["list", ["tuple", "string", "string", "string", "string", "text", "text", "text"]]}})";
+constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
+  "coach_colours": ["list", ["tuple", "string", "string", "bool", "text"]],
+  "roof_colours": ["list", "string"],
+  "fabric_materials": ["list", ["tuple", "string", "text", "string"]],
+  "fabric_colours": ["list", ["tuple", "string", "string", "text"]],
+  "models": ["list", {"name": "text", "body": "string", "years": ["tuple", "int", "int"]}],
+  "model_years": ["tuple", "int", "int"],
+  "eras": ["list", {"years": ["tuple", "int", "int"],
+                    "paint": ["list", ["tuple", "string", "string|null", ["list", "int"]]],
+                    "trim": ["list", ["tuple", "string", ["list", "string"], ["list", "int"]]]}]}})";
+// The columns of items.tsv: these, and "Header " and "Description " with each language id.
+constexpr const char* kItemColumns[] = {"Item Number", "Group", "Year", "Body", "Coach", "Roof", "Place",
+                                        "Date", "Scene", "Backdrop", "BodyKind", "Material", "Fabric", "Number"};
+
+bool ReadJson(const QString& path, const char* schema, QJsonObject* out, QString* error) {
   const std::optional<QByteArray> bytes = ReadSource(path, error);
   if (!bytes) return false;
   QJsonParseError pe;
@@ -60,16 +90,17 @@ bool ReadJson(const QString& path, QJsonObject* out, QString* error) {
     *error = QStringLiteral("%1: not a JSON object (%2 at offset %3)").arg(path, pe.errorString()).arg(pe.offset);
     return false;
   }
+  if (!CheckSource(doc.object(), QJsonDocument::fromJson(schema).object(), path, error)) return false;
   *out = doc.object();
   return true;
 }
 
 bool ReadSources(const QString& folder, Sources* s, QString* error) {
   const QDir dir(folder);
-  if (!ReadJson(dir.filePath(QStringLiteral("language.json")), &s->language, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("records.json")), &s->records, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("catalogue.json")), &s->catalogue, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("enamel.json")), &s->enamel, error))
+  if (!ReadJson(dir.filePath(QStringLiteral("language.json")), kLanguageSchema, &s->language, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("records.json")), kRecordsSchema, &s->records, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("catalogue.json")), kCatalogueSchema, &s->catalogue, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("enamel.json")), kEnamelSchema, &s->enamel, error))
     return false;
   const QString tsv = dir.filePath(QStringLiteral("items.tsv"));
   const std::optional<QByteArray> items = ReadSource(tsv, error);
@@ -80,6 +111,15 @@ bool ReadSources(const QString& folder, Sources* s, QString* error) {
     return false;
   }
   const QStringList head = lines[0].split(QLatin1Char('\t'));
+  QStringList known;
+  for (const char* column : kItemColumns) known.append(QString::fromLatin1(column));
+  for (int language : content::kLanguages)
+    known << QStringLiteral("Header ") + Lang(language) << QStringLiteral("Description ") + Lang(language);
+  for (const QString& column : head)
+    if (!known.contains(column) || head.count(column) > 1) {
+      *error = QStringLiteral("%1: line 1: column \"%2\" is unknown or repeated").arg(tsv, column);
+      return false;
+    }
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const QStringList cells = lines[i].split(QLatin1Char('\t'));
     if (cells.size() != head.size()) {
@@ -211,7 +251,18 @@ struct Enamel {
   int Coach(const QString& code) const { return int(coachCodes.indexOf(code)) + 1; }
 };
 
-Enamel ReadEnamel(const QJsonObject& e) {
+// The record number of `code` in `codes` (from 1); 0 with `error` set when none has it.
+int Resolve(const QStringList& codes, const QString& code, const QString& where, QString* error) {
+  const int n = int(codes.indexOf(code)) + 1;
+  if (n == 0 && error->isEmpty()) *error = QStringLiteral("%1: unknown code \"%2\"").arg(where, code);
+  return n;
+}
+
+// The paint and trim of enamel.json (already checked against its schema), every code resolved;
+// nullopt with `error` naming the file and the place of the first unknown code.
+std::optional<Enamel> ReadEnamel(const QJsonObject& e, const QString& file, QString* problem) {
+  QString first;
+  QString* error = &first;
   Enamel en;
   for (const QJsonValue& v : e.value(QLatin1String("coach_colours")).toArray()) {
     const QJsonArray a = v.toArray();
@@ -219,7 +270,12 @@ Enamel ReadEnamel(const QJsonObject& e) {
     en.coachColours.append(QColor(a[1].toString()));
     en.coachMetallic.append(a[2].toBool());
   }
-  for (const QJsonValue& v : e.value(QLatin1String("roof_colours")).toArray()) en.roofCodes.append(v.toString());
+  const QJsonArray roofs = e.value(QLatin1String("roof_colours")).toArray();
+  for (qsizetype i = 0; i < roofs.size(); ++i) {
+    en.roofCodes.append(roofs[i].toString());
+    // A roof is painted in a coach colour and named after it.
+    Resolve(en.coachCodes, roofs[i].toString(), QStringLiteral("%1: roof_colours[%2]").arg(file).arg(i), error);
+  }
   for (const QJsonValue& v : e.value(QLatin1String("fabric_materials")).toArray()) {
     en.materialCodes.append(v.toArray()[0].toString());
     en.materialKinds.append(v.toArray()[2].toString());
@@ -232,6 +288,29 @@ Enamel ReadEnamel(const QJsonObject& e) {
   en.firstYear = years[0].toInt();
   en.lastYear = years[1].toInt();
   const QJsonArray models = e.value(QLatin1String("models")).toArray();
+  const QJsonArray eras = e.value(QLatin1String("eras")).toArray();
+  for (qsizetype ei = 0; ei < eras.size(); ++ei) {
+    const QString where = QStringLiteral("%1: eras[%2]").arg(file).arg(ei);
+    const QJsonArray paints = eras[ei].toObject().value(QLatin1String("paint")).toArray();
+    for (qsizetype i = 0; i < paints.size(); ++i) {
+      const QJsonArray paint = paints[i].toArray();
+      Resolve(en.coachCodes, paint[0].toString(), where + QStringLiteral(".paint[%1][0]").arg(i), error);
+      if (!paint[1].isNull())
+        Resolve(en.roofCodes, paint[1].toString(), where + QStringLiteral(".paint[%1][1]").arg(i), error);
+    }
+    const QJsonArray trims = eras[ei].toObject().value(QLatin1String("trim")).toArray();
+    for (qsizetype i = 0; i < trims.size(); ++i) {
+      const QJsonArray trim = trims[i].toArray();
+      Resolve(en.materialCodes, trim[0].toString(), where + QStringLiteral(".trim[%1][0]").arg(i), error);
+      const QJsonArray colours = trim[1].toArray();
+      for (qsizetype k = 0; k < colours.size(); ++k)
+        Resolve(en.fabricCodes, colours[k].toString(), where + QStringLiteral(".trim[%1][1][%2]").arg(i).arg(k), error);
+    }
+  }
+  if (!first.isEmpty()) {
+    *problem = first;
+    return std::nullopt;
+  }
   for (int m = 1; m <= models.size(); ++m) {
     const QJsonArray span = models[m - 1].toObject().value(QLatin1String("years")).toArray();
     for (int y = span[0].toInt(); y <= span[1].toInt(); ++y) {
@@ -259,6 +338,21 @@ Enamel ReadEnamel(const QJsonObject& e) {
     }
   }
   return en;
+}
+
+// Every paint and trim code of items.tsv (empty: none) names a record of enamel.json.
+bool CheckItemCodes(const Sources& s, const Enamel& en, const QString& tsv, QString* error) {
+  const struct { const char* column; const QStringList* codes; } kCoded[] = {
+      {"Coach", &en.coachCodes}, {"Roof", &en.coachCodes}, {"Material", &en.materialCodes},
+      {"Fabric", &en.fabricCodes}};
+  for (qsizetype i = 0; i < s.items.size(); ++i)
+    for (const auto& coded : kCoded) {
+      const QString code = s.items[i].value(QString::fromLatin1(coded.column));
+      if (!code.isEmpty() &&
+          Resolve(*coded.codes, code, QStringLiteral("%1: line %2, column %3").arg(tsv).arg(i + 2).arg(QLatin1String(coded.column)), error) == 0)
+        return false;
+    }
+  return true;
 }
 
 QStringList LinkCell(const QList<int>& links) {
@@ -590,6 +684,15 @@ QByteArray EncodeDemoPicture(const QImage& image, DemoFormat format) {
 
 namespace {
 
+// Reads and checks every source of `folder`; the paint and trim with every code resolved.
+std::optional<Enamel> ReadAllSources(const QString& folder, Sources* s, QString* error) {
+  if (!ReadSources(folder, s, error)) return std::nullopt;
+  const QDir dir(folder);
+  std::optional<Enamel> en = ReadEnamel(s->enamel, dir.filePath(QStringLiteral("enamel.json")), error);
+  if (!en || !CheckItemCodes(*s, *en, dir.filePath(QStringLiteral("items.tsv")), error)) return std::nullopt;
+  return en;
+}
+
 void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out) {
   // Language database.
   out->language = LanguageDatabase(s);
@@ -651,15 +754,17 @@ void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoData
 
 bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error) {
   Sources s;
-  if (!ReadSources(options.sources, &s, error)) return false;
-  BuildDatabases(s, ReadEnamel(s.enamel), options.extraItems, out);
+  const std::optional<Enamel> en = ReadAllSources(options.sources, &s, error);
+  if (!en) return false;
+  BuildDatabases(s, *en, options.extraItems, out);
   return true;
 }
 
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
   Sources s;
-  if (!ReadSources(options.sources, &s, error)) return false;
-  const Enamel en = ReadEnamel(s.enamel);
+  const std::optional<Enamel> read = ReadAllSources(options.sources, &s, error);
+  if (!read) return false;
+  const Enamel& en = *read;
   const QDir out(outFolder);
   if (!QDir().mkpath(out.filePath(QStringLiteral("d"))) || !QDir().mkpath(out.filePath(QStringLiteral("help")))) {
     *error = QStringLiteral("%1: cannot create the content folders").arg(outFolder);
