@@ -172,8 +172,8 @@ ColumnSource Link(const QString& name, const QString& table, const QString& colu
 
 DatabaseSource LanguageDatabase(const Sources& s) {
   DatabaseSource db;
-  TableSource contents{QStringLiteral("Contents"), {Typed(QStringLiteral("iCountry"), ColumnType::ctWord),
-                                                     Str(QStringLiteral("sCountry"), 40)}, {}, true};
+  TableSource contents{content::kContentsTable, {Typed(content::kCountryIdColumn, ColumnType::ctWord),
+                                                 Str(content::kCountryNameColumn, 40)}, {}, true};
   const QString prefix = s.language.value(QLatin1String("prefix")).toString();
   const QJsonArray languages = s.language.value(QLatin1String("languages")).toArray();
   const QJsonArray rows = s.language.value(QLatin1String("rows")).toArray();
@@ -182,9 +182,9 @@ DatabaseSource LanguageDatabase(const Sources& s) {
     const QJsonObject lo = languages[li].toObject();
     const QString country = lo.value(QLatin1String("country")).toString();
     db.tables[0].records.push_back({QString::number(lo.value(QLatin1String("id")).toInt()), country});
-    TableSource t{prefix + QStringLiteral(" (") + country + QLatin1Char(')'),
-                  {Typed(QStringLiteral("Tag"), ColumnType::ctInteger), Str(QStringLiteral("Caption"), 255),
-                   Str(QStringLiteral("Hint"), 255)}, {}, true};
+    TableSource t{content::LanguageTable(prefix, country),
+                  {Typed(content::kTagColumn, ColumnType::ctInteger), Str(content::kCaptionColumn, 255),
+                   Str(content::kHintColumn, 255)}, {}, true};
     for (const QJsonValue& rv : rows) {
       const QJsonArray r = rv.toArray();
       t.records.push_back({QString::number(r[0].toInt()), r[1 + 2 * li].toString(), r[2 + 2 * li].toString()});
@@ -197,21 +197,24 @@ DatabaseSource LanguageDatabase(const Sources& s) {
 // ---- record file ----
 
 void OutlineRecords(const QJsonArray& nodes, int depth, int language, const std::function<QList<QStringList>(const QString&)>& derived,
-                    QStringList* outline, std::vector<RecordSource>* records) {
+                    QStringList* outline, std::vector<RecordSource>* records, QString* error) {
   for (const QJsonValue& nv : nodes) {
     const QJsonObject n = nv.toObject();
     const QString tabs(depth, QLatin1Char('\t'));
     if (n.contains(QLatin1String("children"))) {
       outline->append(tabs + PerLanguage(n.value(QLatin1String("title")), language));
-      OutlineRecords(n.value(QLatin1String("children")).toArray(), depth + 1, language, derived, outline, records);
+      OutlineRecords(n.value(QLatin1String("children")).toArray(), depth + 1, language, derived, outline, records, error);
       continue;
     }
     const QString key = n.value(QLatin1String("key")).toString() + QLatin1Char('_') + Lang(language);
     QStringList columns;
     for (const QJsonValue& c : n.value(QLatin1String("columns")).toObject().value(Lang(language)).toArray())
       columns.append(c.toString());
-    outline->append(tabs + key + QLatin1Char('=') + columns.join(QLatin1Char('@')) + QStringLiteral(">L=") +
-                    PerLanguage(n.value(QLatin1String("caption")), language));
+    const std::optional<QString> topic = content::WriteOutlineTopic(
+        {key, columns.join(QLatin1Char('@')), PerLanguage(n.value(QLatin1String("caption")), language)});
+    if (!topic && error->isEmpty())
+      *error = QStringLiteral("records.json: topic \"%1\": the key, columns or caption cannot be written as an outline line").arg(key);
+    outline->append(tabs + topic.value_or(QString()));
     QStringList lines;
     if (n.contains(QLatin1String("rows_by_language"))) {
       for (const QJsonValue& r : n.value(QLatin1String("rows_by_language")).toObject().value(Lang(language)).toArray()) {
@@ -229,7 +232,7 @@ void OutlineRecords(const QJsonArray& nodes, int depth, int language, const std:
         lines.append(cells.join(QLatin1Char('@')));
       }
     }
-    records->push_back({uint32_t(records->size() + 1), key + QStringLiteral("|||"), lines.join(QLatin1Char('\n'))});
+    records->push_back({uint32_t(records->size() + 1), content::TopicKey(key), lines.join(QLatin1Char('\n'))});
   }
 }
 
@@ -374,28 +377,28 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
     }
     db->tables.push_back(t);
   };
-  TableSource groups{QStringLiteral("Enamel & Fabrics Groups"), {Str(QStringLiteral("Group"))}, {}, true};
+  TableSource groups{content::kEnamelGroupsTable, {Str(content::kGroupColumn)}, {}, true};
   for (const QJsonValue& m : e.value(QLatin1String("models")).toArray())
     groups.records.push_back({PerLanguage(m.toObject().value(QLatin1String("name")), language)});
   db->tables.push_back(groups);
-  TableSource years{QStringLiteral("Enamel & Fabrics Modelyears"), {Str(QStringLiteral("Modelyear"), 8)}, {}, true};
+  TableSource years{content::kEnamelModelyearsTable, {Str(content::kModelyearColumn, 8)}, {}, true};
   for (int y = en.firstYear; y <= en.lastYear; ++y) years.records.push_back({QString::number(y)});
   db->tables.push_back(years);
-  names("coach_colours", 3, QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Coach Color"), QStringLiteral("Color Code"));
-  TableSource roofs{QStringLiteral("Enamel & Fabrics Roof Colors"), {Str(QStringLiteral("Roof Color")), Str(QStringLiteral("Color Code"), 8)}, {}, true};
+  names("coach_colours", 3, content::kEnamelCoachColorsTable, content::kCoachColorColumn, content::kColorCodeColumn);
+  TableSource roofs{content::kEnamelRoofColorsTable, {Str(content::kRoofColorColumn), Str(content::kColorCodeColumn, 8)}, {}, true};
   const QJsonArray coach = e.value(QLatin1String("coach_colours")).toArray();
   for (const QString& code : en.roofCodes)
     roofs.records.push_back({PerLanguage(coach[en.Coach(code) - 1].toArray()[3], language), code});
   db->tables.push_back(roofs);
-  names("fabric_materials", 1, QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Fabric Material"), QStringLiteral("Material Code"));
-  names("fabric_colours", 2, QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Fabric Color"), QStringLiteral("Color Code"));
-  TableSource items{QStringLiteral("Enamel & Fabrics Items"),
-                    {Link(QStringLiteral("Group"), QStringLiteral("Enamel & Fabrics Groups"), QStringLiteral("Group"), 1),
-                     Link(QStringLiteral("Modelyear"), QStringLiteral("Enamel & Fabrics Modelyears"), QStringLiteral("Modelyear"), 1),
-                     Link(QStringLiteral("Coach Color"), QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Coach Color"), 1),
-                     Link(QStringLiteral("Roof Color"), QStringLiteral("Enamel & Fabrics Roof Colors"), QStringLiteral("Roof Color"), 1),
-                     Link(QStringLiteral("Fabric Material"), QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Fabric Material"), 1),
-                     Link(QStringLiteral("Fabric Color"), QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Fabric Color"), 6)},
+  names("fabric_materials", 1, content::kEnamelFabricMaterialsTable, content::kFabricMaterialColumn, content::kMaterialCodeColumn);
+  names("fabric_colours", 2, content::kEnamelFabricColorsTable, content::kFabricColorColumn, content::kColorCodeColumn);
+  TableSource items{content::kEnamelItemsTable,
+                    {Link(content::kGroupColumn, content::kEnamelGroupsTable, content::kGroupColumn, 1),
+                     Link(content::kModelyearColumn, content::kEnamelModelyearsTable, content::kModelyearColumn, 1),
+                     Link(content::kCoachColorColumn, content::kEnamelCoachColorsTable, content::kCoachColorColumn, 1),
+                     Link(content::kRoofColorColumn, content::kEnamelRoofColorsTable, content::kRoofColorColumn, 1),
+                     Link(content::kFabricMaterialColumn, content::kEnamelFabricMaterialsTable, content::kFabricMaterialColumn, 1),
+                     Link(content::kFabricColorColumn, content::kEnamelFabricColorsTable, content::kFabricColorColumn, 6)},
                     {}, true};
   for (const Combination& c : en.items)
     items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(c.coach),
@@ -408,17 +411,17 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
 DatabaseSource CatalogueDatabase(const Sources& s, const Enamel& en, int language, int extraItems) {
   DatabaseSource db;
   const QJsonObject& c = s.catalogue;
-  TableSource groups{QStringLiteral("Picture Groups"), {Str(QStringLiteral("Group"))}, {}, true};
+  TableSource groups{content::kPictureGroupsTable, {Str(content::kGroupColumn)}, {}, true};
   for (const QJsonValue& g : c.value(QLatin1String("groups")).toArray()) groups.records.push_back({PerLanguage(g, language)});
   TableSource bodies{QStringLiteral("Body Styles"), {Str(QStringLiteral("Body Style"))}, {}, true};
   for (const QJsonValue& b : c.value(QLatin1String("body_styles")).toArray()) bodies.records.push_back({PerLanguage(b, language)});
   TableSource colours{QStringLiteral("Colours"), {Str(QStringLiteral("Colour")), Str(QStringLiteral("Code"), 8)}, {}, true};
   const QJsonArray coach = s.enamel.value(QLatin1String("coach_colours")).toArray();
   for (const QJsonValue& v : coach) colours.records.push_back({PerLanguage(v.toArray()[3], language), v.toArray()[0].toString()});
-  TableSource items{QStringLiteral("Picture Items"),
-                    {Str(QStringLiteral("Item Number"), 16), Str(QStringLiteral("Header"), 80),
-                     Str(QStringLiteral("Description"), 255),
-                     Link(QStringLiteral("Group"), QStringLiteral("Picture Groups"), QStringLiteral("Group"), 1),
+  TableSource items{content::kPictureItemsTable,
+                    {Str(content::kItemNumberColumn, 16), Str(content::kHeaderColumn, 80),
+                     Str(content::kDescriptionColumn, 255),
+                     Link(content::kGroupColumn, content::kPictureGroupsTable, content::kGroupColumn, 1),
                      Typed(QStringLiteral("Year"), ColumnType::ctWord),
                      Link(QStringLiteral("Body Style"), QStringLiteral("Body Styles"), QStringLiteral("Body Style"), 2),
                      Link(QStringLiteral("Colour"), QStringLiteral("Colours"), QStringLiteral("Colour"), 2),
@@ -442,10 +445,10 @@ DatabaseSource CatalogueDatabase(const Sources& s, const Enamel& en, int languag
     items.records.push_back(itemRecord(it, it.value(QStringLiteral("Item Number")),
                                        QStringLiteral("%1 (%2)").arg(it.value(QStringLiteral("Header ") + Lang(language))).arg(i + 1).left(80)));
   }
-  TableSource props{QStringLiteral("Picture Properties"),
-                    {Str(QStringLiteral("Table")), Str(QStringLiteral("Show"), 8), Str(QStringLiteral("Definition"), 16),
-                     Str(QStringLiteral("Column")), Str(QStringLiteral("Hint")), Str(QStringLiteral("Select All Label")),
-                     Str(QStringLiteral("Label"))},
+  TableSource props{content::kPicturePropertiesTable,
+                    {Str(content::kTableColumn), Str(content::kShowColumn, 8), Str(content::kDefinitionColumn, 16),
+                     Str(content::kColumnColumn), Str(content::kHintColumn), Str(content::kSelectAllLabelColumn),
+                     Str(content::kLabelColumn)},
                     {}, true};
   for (const QJsonValue& pv : c.value(QLatin1String("properties")).toArray()) {
     const QJsonArray p = pv.toArray();
@@ -505,8 +508,8 @@ QString SlideTitle(int n) {
 
 bool WritePhotoArchive(const Sources& s, const Enamel& en, const QString& path, QString* error) {
   ArchiveWriter archive;
-  for (int n = 1; n <= 10; ++n)
-    if (!AddPicture(archive, QStringLiteral("i\\i\\%1").arg(n), PaintSlide(n, SlideTitle(n), kSlideSize),
+  for (int n = 1; n <= content::kSlideCount; ++n)
+    if (!AddPicture(archive, content::kSlideMember + QString::number(n), PaintSlide(n, SlideTitle(n), kSlideSize),
                     FormatFor(n + 3), error))
       return false;
   int index = 0;
@@ -542,12 +545,12 @@ void NeededEnamelMembers(const Enamel& en, QSet<QString>* cars, QSet<QString>* s
     auto& set = roofs[{c.model, c.year, c.coach}];
     if (c.roof > 0) set.insert(c.roof);
     for (int colour : c.colours)
-      seats->insert(QStringLiteral("i\\f\\") + en.materialCodes[c.material - 1] + en.fabricCodes[colour - 1]);
+      seats->insert(content::kSeatMember + en.materialCodes[c.material - 1] + en.fabricCodes[colour - 1]);
   }
   for (auto it = roofs.begin(); it != roofs.end(); ++it) {
     const QString coach = en.coachCodes[std::get<2>(it.key()) - 1];
-    if (it.value().isEmpty()) cars->insert(QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + coach);
-    for (int roof : it.value()) cars->insert(QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + en.roofCodes[roof - 1]);
+    if (it.value().isEmpty()) cars->insert(content::kCarMember + coach + QLatin1Char('_') + coach);
+    for (int roof : it.value()) cars->insert(content::kCarMember + coach + QLatin1Char('_') + en.roofCodes[roof - 1]);
   }
 }
 
@@ -693,7 +696,7 @@ std::optional<Enamel> ReadAllSources(const QString& folder, Sources* s, QString*
   return en;
 }
 
-void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out) {
+bool BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out, QString* error) {
   // Language database.
   out->language = LanguageDatabase(s);
   // Record file: introduction and production texts of every language.
@@ -735,11 +738,11 @@ void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoData
   for (int language : kDemoLanguages) {
     QStringList lines;
     for (const QJsonValue& l : intro.value(Lang(language)).toArray()) lines.append(l.toString());
-    records.push_back({uint32_t(records.size() + 1), QStringLiteral("Intro_%1|||").arg(language), lines.join(QLatin1Char('\n'))});
+    records.push_back({uint32_t(records.size() + 1), content::IntroKey(language), lines.join(QLatin1Char('\n'))});
     QStringList outline;
     std::vector<RecordSource> tables;
-    OutlineRecords(s.records.value(QLatin1String("outline")).toArray(), 0, language, derived, &outline, &tables);
-    records.push_back({uint32_t(records.size() + 1), QStringLiteral("Production_Content_%1|||").arg(language),
+    OutlineRecords(s.records.value(QLatin1String("outline")).toArray(), 0, language, derived, &outline, &tables, error);
+    records.push_back({uint32_t(records.size() + 1), content::ProductionContentsKey(language),
                        outline.join(QLatin1Char('\n'))});
     for (RecordSource& t : tables) {
       t.tag = uint32_t(records.size() + 1);
@@ -748,6 +751,7 @@ void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoData
   }
   out->records = std::move(records);
   for (int language : kDemoLanguages) out->catalogues[language] = CatalogueDatabase(s, en, language, extraItems);
+  return error->isEmpty();
 }
 
 }  // namespace
@@ -756,8 +760,7 @@ bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString*
   Sources s;
   const std::optional<Enamel> en = ReadAllSources(options.sources, &s, error);
   if (!en) return false;
-  BuildDatabases(s, *en, options.extraItems, out);
-  return true;
+  return BuildDatabases(s, *en, options.extraItems, out, error);
 }
 
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
@@ -771,7 +774,7 @@ bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QStr
     return false;
   }
   DemoDatabases dbs;
-  BuildDatabases(s, en, options.extraItems, &dbs);
+  if (!BuildDatabases(s, en, options.extraItems, &dbs, error)) return false;
   if (!WriteDatabase(dbs.language, out.filePath(QStringLiteral("d/olv.lng")), QString(), error)) {
     *error = QStringLiteral("d/olv.lng: ") + *error;
     return false;
