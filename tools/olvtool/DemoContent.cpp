@@ -587,13 +587,14 @@ bool WriteBackgrounds(const QString& folder, QString* error) {
     *error = QStringLiteral("%1: cannot create the folder").arg(folder);
     return false;
   }
-  const struct { const char* suffix; QSize size; } kSizes[] = {{"6x4", {640, 480}}, {"8x6", {800, 600}}, {"10x7", {1024, 768}}};
+  const struct { QLatin1String suffix; QSize size; } kSizes[] = {
+      {content::kSmallLayout, {640, 480}}, {content::kMiddleLayout, {800, 600}}, {content::kLargeLayout, {1024, 768}}};
   const DemoFormat kFormats[] = {DemoFormat::Jpeg, DemoFormat::Png, DemoFormat::Jpeg, DemoFormat::Jpeg};
   int i = 0;
-  for (const char* prefix : {"ibk", "nbk", "pbk", "ebk"}) {
+  for (QLatin1String prefix : content::kBackgroundPrefixes) {
     for (const auto& sz : kSizes) {
-      const QString name = QString::fromLatin1(prefix) + QString::fromLatin1(sz.suffix);
-      const QByteArray bytes = EncodeDemoPicture(PaintBackground(QString::fromLatin1(prefix), sz.size), kFormats[i % 4]);
+      const QString name = prefix + sz.suffix;
+      const QByteArray bytes = EncodeDemoPicture(PaintBackground(prefix, sz.size), kFormats[i % 4]);
       if (bytes.isEmpty()) {
         *error = QStringLiteral("background %1: the encoder failed").arg(name);
         return false;
@@ -775,31 +776,33 @@ bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QStr
   }
   DemoDatabases dbs;
   if (!BuildDatabases(s, en, options.extraItems, &dbs, error)) return false;
-  if (!WriteDatabase(dbs.language, out.filePath(QStringLiteral("d/olv.lng")), QString(), error)) {
-    *error = QStringLiteral("d/olv.lng: ") + *error;
+  const QString language = content::LocalPath(content::kLanguageFile);
+  if (!WriteDatabase(dbs.language, out.filePath(language), QString(), error)) {
+    *error = language + QStringLiteral(": ") + *error;
     return false;
   }
-  if (!WriteRecordFile(dbs.records, out.filePath(QStringLiteral("d/olv.dat")), error)) {
-    *error = QStringLiteral("d/olv.dat: ") + *error;
+  const QString records = content::LocalPath(content::kRecordFile);
+  if (!WriteRecordFile(dbs.records, out.filePath(records), error)) {
+    *error = records + QStringLiteral(": ") + *error;
     return false;
   }
   for (const auto& [language, catalogue] : dbs.catalogues) {
-    const QString name = QStringLiteral("d/ol%1.cat").arg(language);
+    const QString name = content::LocalPath(content::CatalogueFile(language));
     if (!WriteDatabase(catalogue, out.filePath(name), QString(), error)) {
       *error = name + QStringLiteral(": ") + *error;
       return false;
     }
   }
   // Help page: one file, the language chosen by its "lang" parameter.
-  if (!WriteFileAtomically(out.filePath(QStringLiteral("help/index.html")), s.help, error)) return false;
+  if (!WriteFileAtomically(out.filePath(content::LocalPath(content::kHelpPage)), s.help, error)) return false;
   // Pictures.
-  if (!WriteBackgrounds(out.filePath(QStringLiteral("i/b")), error)) return false;
-  if (!WriteEnamelArchive(en, out.filePath(QStringLiteral("olve.dat")), error)) {
-    *error = QStringLiteral("olve.dat: ") + *error;
+  if (!WriteBackgrounds(out.filePath(content::LocalPath(content::kBackgroundFolder)), error)) return false;
+  if (!WriteEnamelArchive(en, out.filePath(content::kEnamelArchive), error)) {
+    *error = content::kEnamelArchive + QStringLiteral(": ") + *error;
     return false;
   }
-  if (!WritePhotoArchive(s, en, out.filePath(QStringLiteral("olvf.dat")), error)) {
-    *error = QStringLiteral("olvf.dat: ") + *error;
+  if (!WritePhotoArchive(s, en, out.filePath(content::kPhotoArchive), error)) {
+    *error = content::kPhotoArchive + QStringLiteral(": ") + *error;
     return false;
   }
   return true;
