@@ -1,5 +1,6 @@
 // The orlaventis program: checks the command line, the content folder and the display, then
 // hands over to the application shell.
+#include "database/ContentContract.h"
 #include "media/ProgramFolder.h"
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
@@ -97,7 +98,7 @@ bool ReadOptions(const QCommandLineParser& parser, const QStringList& arguments,
   }
   if (parser.isSet(QStringLiteral("language"))) {
     request.language = parser.value(QStringLiteral("language")).toInt();
-    if (request.language != 31 && request.language != 33 && request.language != 44) {
+    if (!orlaventis::content::IsLanguage(request.language)) {
       error = QStringLiteral("--language takes 31 (Dutch), 33 (French) or 44 (English)");
       return false;
     }

@@ -1,26 +1,29 @@
 // TEnamelCascade: the paint and trim combinations of a catalogue and what each choice list offers.
 #include "database/EnamelCascade.h"
 
+#include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 
 namespace orlaventis {
 namespace {
 
+using namespace content;
+
 struct OptionTable {
-  const char* table;
-  const char* nameColumn;
-  const char* codeColumn;  // null: no picture code
+  QLatin1String table;
+  QLatin1String nameColumn;
+  QLatin1String codeColumn;  // empty: no picture code
 };
 
 constexpr std::array<OptionTable, kEnamelOptionCount> kOptionTables = {{
-    {"Enamel & Fabrics Modelyears", "Modelyear", nullptr},
-    {"Enamel & Fabrics Coach Colors", "Coach Color", "Color Code"},
-    {"Enamel & Fabrics Roof Colors", "Roof Color", "Color Code"},
-    {"Enamel & Fabrics Fabric Materials", "Fabric Material", "Material Code"},
-    {"Enamel & Fabrics Fabric Colors", "Fabric Color", "Color Code"},
+    {kEnamelModelyearsTable, kModelyearColumn, QLatin1String()},
+    {kEnamelCoachColorsTable, kCoachColorColumn, kColorCodeColumn},
+    {kEnamelRoofColorsTable, kRoofColorColumn, kColorCodeColumn},
+    {kEnamelFabricMaterialsTable, kFabricMaterialColumn, kMaterialCodeColumn},
+    {kEnamelFabricColorsTable, kFabricColorColumn, kColorCodeColumn},
 }};
 
-const QString kItems = QStringLiteral("Enamel & Fabrics Items");
+constexpr QLatin1String kItems = kEnamelItemsTable;
 
 // The `slot`-th number of a field: counts only when the value was read and is at least 1.
 int32_t NumberAt(const TFieldValue& value, int slot) {
@@ -29,8 +32,8 @@ int32_t NumberAt(const TFieldValue& value, int slot) {
   return n >= 1 ? n : 0;
 }
 
-int32_t FirstNumber(const TTessaranObject& db, const char* column, int record) {
-  return NumberAt(db.GetValue(kItems, QString::fromLatin1(column), record), 0);
+int32_t FirstNumber(const TTessaranObject& db, QLatin1String column, int record) {
+  return NumberAt(db.GetValue(kItems, column, record), 0);
 }
 
 }  // namespace
@@ -49,22 +52,22 @@ void TEnamelCascade::Clear() {
 
 TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
   Clear();
-  const QString groups = QStringLiteral("Enamel & Fabrics Groups");
+  const QLatin1String groups = kEnamelGroupsTable;
   const int modelCount = ReadableRecordCount(db, groups);
   if (modelCount < 1) return LoadResult::NoModels;
   if (modelCount > kMaxRecords) return LoadResult::TooLarge;
   QStringList models;
-  for (int r = 1; r <= modelCount; ++r) models.append(db.GetValueAsText(groups, QStringLiteral("Group"), r));
+  for (int r = 1; r <= modelCount; ++r) models.append(db.GetValueAsText(groups, kGroupColumn, r));
 
   std::array<QStringList, kEnamelOptionCount> names, codes;
   for (size_t i = 0; i < kOptionTables.size(); ++i) {
-    const QString table = QString::fromLatin1(kOptionTables[i].table);
+    const QString table = kOptionTables[i].table;
     const int count = ReadableRecordCount(db, table);
     if (count > kMaxRecords) return LoadResult::TooLarge;
     for (int r = 1; r <= count; ++r) {
-      names[i].append(db.GetValueAsText(table, QString::fromLatin1(kOptionTables[i].nameColumn), r));
-      if (kOptionTables[i].codeColumn != nullptr)
-        codes[i].append(db.GetValueAsText(table, QString::fromLatin1(kOptionTables[i].codeColumn), r));
+      names[i].append(db.GetValueAsText(table, kOptionTables[i].nameColumn, r));
+      if (!kOptionTables[i].codeColumn.isEmpty())
+        codes[i].append(db.GetValueAsText(table, kOptionTables[i].codeColumn, r));
     }
   }
 
@@ -75,16 +78,16 @@ TEnamelCascade::LoadResult TEnamelCascade::Load(const TTessaranObject& db) {
   std::vector<TEnamelFabricItem> items;
   items.reserve(static_cast<size_t>(itemCount));
   for (int r = 1; r <= itemCount; ++r) {
-    const TFieldValue group = db.GetValue(kItems, QStringLiteral("Group"), r);
-    const TFieldValue year = db.GetValue(kItems, QStringLiteral("Modelyear"), r);
+    const TFieldValue group = db.GetValue(kItems, kGroupColumn, r);
+    const TFieldValue year = db.GetValue(kItems, kModelyearColumn, r);
     if (!group.IsRead() || !year.IsRead()) return LoadResult::ItemUnread;
     TEnamelFabricItem item;
     item.Group = NumberAt(group, 0);
     item.Modelyear = NumberAt(year, 0);
-    item.CoachColor = FirstNumber(db, "Coach Color", r);
-    item.RoofColor = FirstNumber(db, "Roof Color", r);
-    item.FabricMaterial = FirstNumber(db, "Fabric Material", r);
-    const TFieldValue colours = db.GetValue(kItems, QStringLiteral("Fabric Color"), r);
+    item.CoachColor = FirstNumber(db, kCoachColorColumn, r);
+    item.RoofColor = FirstNumber(db, kRoofColorColumn, r);
+    item.FabricMaterial = FirstNumber(db, kFabricMaterialColumn, r);
+    const TFieldValue colours = db.GetValue(kItems, kFabricColorColumn, r);
     for (int k = 0; k < TEnamelFabricItem::kMaxFabricColors; ++k) {
       item.FabricColors[size_t(k)] = NumberAt(colours, k);
       if (item.FabricColors[size_t(k)] == 0) break;

@@ -2,6 +2,7 @@
 #include "database/QueryCriteria.h"
 
 #include "database/Catalog.h"
+#include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 
 #include <QByteArray>
@@ -133,23 +134,24 @@ bool TQueryCriteria::LoadDefinition(TTessaranObject* database, const QString& da
   database_ = database;
   dataTable_ = dataTable.left(kNameLength);
   definitionTable_ = definitionTable.left(kNameLength);
-  const auto text = [&](const char* column, int record) {
-    return database->GetValueAsText(definitionTable, QString::fromLatin1(column), record);
+  const auto text = [&](QLatin1String column, int record) {
+    return database->GetValueAsText(definitionTable, column, record);
   };
   const int32_t records = ReadableRecordCount(*database, definitionTable);
   for (int32_t r = 1; r <= records; ++r) {
-    if (text("Table", r) != dataTable_ || text("Show", r) != QLatin1String("Yes")) continue;
-    const QString definition = text("Definition", r);
+    if (text(content::kTableColumn, r) != dataTable_ || text(content::kShowColumn, r) != content::kShown)
+      continue;
+    const QString definition = text(content::kDefinitionColumn, r);
     if (!definition.contains(QLatin1Char('Q'))) continue;
     // A row naming no column of the data table could never match anything: it is left out.
-    const TColumnDef column = database->GetColumnDef(dataTable, text("Column", r));
+    const TColumnDef column = database->GetColumnDef(dataTable, text(content::kColumnColumn, r));
     if (column.NameLength() == 0) continue;
     auto criterion = std::make_unique<TQueryCriterion>();
     criterion->Options = definition.left(kOptionsLength);
     criterion->ColumnDef = column;
-    criterion->Label = text("Label", r);
-    criterion->Hint = text("Hint", r).left(kNameLength);
-    criterion->SelectAllLabel = text("Select All Label", r).left(kNameLength);
+    criterion->Label = text(content::kLabelColumn, r);
+    criterion->Hint = text(content::kHintColumn, r).left(kNameLength);
+    criterion->SelectAllLabel = text(content::kSelectAllLabelColumn, r).left(kNameLength);
     criterion->Value = InitValue(column.TypeCode());
     if (criterion->IsLinkList()) {
       criterion->Relations = std::make_unique<TBooleanChain>(QStringLiteral("Relations"));

@@ -13,47 +13,14 @@
 namespace orlaventis {
 namespace {
 
-constexpr char kSignature[] = "Tessaran";
 // Link lists may link to tables with link lists: bound the depth and the number of linked
 // fields one display text reads, so that a cycle or a wide fan-out in a damaged file ends.
 constexpr int kMaxLinkDepth = 8;
 constexpr int kLinkReadBudget = 2500;
 
-QString NameAt(const uint8_t* p) {
-  const int n = std::min<int>(p[0], kNameLength);
-  return DecodeWin1252(std::string_view(reinterpret_cast<const char*>(p) + 1, static_cast<size_t>(n)));
-}
-
 bool FileExists(const QString& name) { return !name.isEmpty() && QFileInfo::exists(name); }
 
 }  // namespace
-
-// ---- TDbHeader ----
-
-int32_t TDbHeader::TableCount() const { return LoadLE<int32_t>(bytes.data()); }
-
-bool TDbHeader::SignatureOk() const {
-  return bytes[5] == 8 && std::memcmp(bytes.data() + 6, kSignature, 8) == 0;
-}
-
-float TDbHeader::PasswordMarker() const { return LoadLE<float>(bytes.data() + 14); }
-
-float TDbHeader::CheckValue(int position) const {
-  if (position < 2 || position > 64) return 0.0f;
-  return LoadLE<float>(bytes.data() + 18 + 4 * (position - 2));
-}
-
-uint16_t TDbHeader::Version() const { return LoadLE<uint16_t>(bytes.data() + 270); }
-
-TDbHeader TDbHeader::NewHeader() {
-  TDbHeader h;
-  h.bytes[5] = 8;
-  std::memcpy(h.bytes.data() + 6, kSignature, 8);
-  for (int p = 2; p <= 64; ++p)
-    StoreLE<float>(h.bytes.data() + 18 + 4 * (p - 2), static_cast<float>(p * p));
-  StoreLE<uint16_t>(h.bytes.data() + 270, kDbVersion);
-  return h;
-}
 
 // ---- entries ----
 
@@ -65,7 +32,7 @@ struct TTessaranObject::ColumnEntry {
 };
 
 struct TTessaranObject::TableEntry {
-  std::array<uint8_t, kTableDefSize> def{};
+  TTableDef def;
   QString name;
   int32_t recordCount = 0;
   int32_t firstRecord = 0;
@@ -73,8 +40,8 @@ struct TTessaranObject::TableEntry {
   std::vector<std::unique_ptr<ColumnEntry>> ownedColumns;
   mutable TPointerChain columns{QStringLiteral("Columns")};  // lookups move its cursor
 
-  int32_t ColumnCount() const { return LoadLE<int32_t>(def.data()); }
-  uint8_t CountSource() const { return def[72]; }
+  int32_t ColumnCount() const { return def.ColumnCount(); }
+  uint8_t CountSource() const { return def.CountSource(); }
 };
 
 TTessaranObject::TTessaranObject(PasswordPrompt* prompt) : prompt_(prompt) {}
@@ -166,10 +133,10 @@ bool TTessaranObject::ReadDefinitions(std::span<const uint8_t> file) {
   const int32_t tableCount = header_.TableCount();
   for (int32_t t = 1; t <= tableCount; ++t) {
     auto table = std::make_unique<TableEntry>();
-    if (!read(table->def.data(), kTableDefSize)) return false;
-    table->name = NameAt(table->def.data() + 4);
-    table->recordCount = LoadLE<int32_t>(table->def.data() + 68);
-    table->firstRecord = LoadLE<int32_t>(table->def.data() + 73);
+    if (!read(table->def.bytes.data(), kTableDefSize)) return false;
+    table->name = table->def.Name();
+    table->recordCount = table->def.RecordCount();
+    table->firstRecord = table->def.FirstRecord();
     TableEntry* raw = table.get();
     ownedTables_.push_back(std::move(table));
     if (!tables_.Add(raw)) return false;
@@ -202,11 +169,8 @@ bool TTessaranObject::CheckPassword(const QString& password) {
   // Character codes are those of the stored single-byte set.
   const std::optional<QByteArray> bytes = EncodeWin1252(text);
   if (!bytes) return false;
-  // Position 1 is not compared: the marker alone tells that a password exists.
-  for (int p = 2; p <= 64; ++p) {
-    const int c = bytes->size() >= p ? static_cast<uint8_t>(bytes->at(p - 1)) : p;
-    if (static_cast<float>(c * p) != header_.CheckValue(p)) return false;
-  }
+  for (int p = 2; p <= 64; ++p)
+    if (PasswordCheckValue(*bytes, p) != header_.CheckValue(p)) return false;
   return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/Chains.h"
+#include "database/DatabaseFormat.h"
 #include "database/FieldValues.h"
 #include "database/RegularFile.h"
 
@@ -25,26 +26,8 @@ class PasswordPrompt {
   virtual std::optional<QString> AskPassword(const QString& fileName) = 0;
 };
 
-constexpr int kDbHeaderSize = 272;
-constexpr int kTableDefSize = 77;
-constexpr uint16_t kDbVersion = 100;
 // Definition and data files larger than this are not read (the program's are far smaller).
 constexpr qint64 kMaxDatabaseFileBytes = 64LL * 1024 * 1024;
-
-// The definition file header as read (272 bytes), with accessors.
-struct TDbHeader {
-  std::array<uint8_t, kDbHeaderSize> bytes{};
-
-  int32_t TableCount() const;
-  bool TextScrambled() const { return bytes[4] != 0; }
-  bool SignatureOk() const;  // the short text "Tessaran"
-  float PasswordMarker() const;
-  float CheckValue(int position) const;  // position 2 to 64
-  uint16_t Version() const;
-
-  // The header of a new database: no tables, plain strings, no password (check value p × p).
-  static TDbHeader NewHeader();
-};
 
 // The read-only database engine. Definitions and data are read whole into memory at Open (only
 // regular files up to kMaxDatabaseFileBytes), so a file that changes later does not affect the

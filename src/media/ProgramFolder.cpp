@@ -1,6 +1,8 @@
 // Where the content lives: the program folder and Windows-authored file names below it.
 #include "media/ProgramFolder.h"
 
+#include "database/ContentContract.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ QString WithSlash(QString folder) {
 }
 
 bool HoldsContent(const QString& folder) {
-  return QFileInfo::exists(ResolveCaseInsensitive(folder, QStringLiteral("d\\olv.dat")));
+  return QFileInfo::exists(ResolveCaseInsensitive(folder, content::kRecordFile));
 }
 
 // "../share/orlaventis/" beside the executable: where an installed program keeps its content.

@@ -8,6 +8,7 @@
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
+#include "database/ContentContract.h"
 #include "database/FieldValues.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
@@ -34,13 +35,13 @@
 namespace orlaventis {
 namespace {
 
-const QString kGroupsTable = QStringLiteral("Picture Groups");
-const QString kItemsTable = QStringLiteral("Picture Items");
-const QString kPropertiesTable = QStringLiteral("Picture Properties");
-const QString kGroupColumn = QStringLiteral("Group");
-const QString kHeaderColumn = QStringLiteral("Header");
-const QString kDescriptionColumn = QStringLiteral("Description");
-const QString kItemNumberColumn = QStringLiteral("Item Number");
+constexpr QLatin1String kGroupsTable = content::kPictureGroupsTable;
+constexpr QLatin1String kItemsTable = content::kPictureItemsTable;
+constexpr QLatin1String kPropertiesTable = content::kPicturePropertiesTable;
+constexpr QLatin1String kGroupColumn = content::kGroupColumn;
+constexpr QLatin1String kHeaderColumn = content::kHeaderColumn;
+constexpr QLatin1String kDescriptionColumn = content::kDescriptionColumn;
+constexpr QLatin1String kItemNumberColumn = content::kItemNumberColumn;
 constexpr int kVisibleQueryRows = 3;
 constexpr int kDesignRowHeight = 15;
 constexpr int kThumbColumns = 3;
@@ -293,7 +294,7 @@ void TCatalogForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   catalog_ = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
   const QString catalogPath =
-      DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+      DataPath(content::CatalogueFile(LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
   QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))

@@ -5,6 +5,7 @@
 #include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
+#include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
@@ -145,7 +146,7 @@ void TEnamelAndFabricsForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   cascade_ = std::make_unique<TEnamelCascade>();
   database_ = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
-  const QString path = DataPath(QStringLiteral("d\\ol") + QString::number(LanguageId) + QStringLiteral(".cat"));
+  const QString path = DataPath(content::CatalogueFile(LanguageId));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
   if (database_->OpenProblem().fault != ContentFault::None)
@@ -256,7 +257,7 @@ void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& hel
 void TEnamelAndFabricsForm::LoadCarPicture() {
   const QString name = cascade_ ? cascade_->CarPictureName() : QString();
   const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\e\\") + name, name);
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, content::kCarMember + name, name);
   // A choice made while the member inflated has already shown its own car.
   if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
   ShowPicture(CarImage, carPicture_, picture);
@@ -267,7 +268,7 @@ void TEnamelAndFabricsForm::LoadChairPicture() {
   if (DisplayDepth() < 9) LoadCarPicture();
   const QString name = cascade_ ? cascade_->SeatPictureName() : QString();
   const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("i\\f\\") + name, name);
+      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, content::kSeatMember + name, name);
   // A choice made while the member inflated has already shown its own seat.
   if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
   ShowPicture(ChairImage, chairPicture_, picture);

@@ -2,6 +2,7 @@
 #include "sections/IntroductionForm.h"
 
 #include "controls/ProportionalImage.h"
+#include "database/ContentContract.h"
 #include "sections/SlideCycle.h"
 #include "shell/Translation.h"
 
@@ -55,7 +56,7 @@ void TIntroductionForm::CreateContent() {
   TMainForm* main = MainForm();
   const std::optional<QString> text = FindRecordText(
       main != nullptr ? main->RecordFile() : nullptr,
-      QStringLiteral("Intro_") + QString::number(LanguageId) + QStringLiteral("|||"));
+      content::IntroKey(LanguageId));
   IntroductionText->setPlainText(text ? SplitTextLines(*text).join(QLatin1Char('\n')) : QString());
 
   TSlideCycle::SetSlideEffects(*SlidePicture);

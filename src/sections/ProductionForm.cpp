@@ -6,6 +6,7 @@
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "controls/StringGrid.h"
+#include "database/ContentContract.h"
 #include "sections/SlideCycle.h"
 #include "shell/Translation.h"
 
@@ -19,15 +20,13 @@ namespace {
 
 constexpr int kMinColumnWidth = 10;    // narrowest table column
 constexpr int kCellPadding = 4;        // text width + this = column width
-const QString kTableMark = QStringLiteral(">L=");
-const QString kNoMoreCells = QStringLiteral("$");
 
 constexpr int kTopicRightMargin = 2;   // kept free right of a topic's text
 
 // The part of an outline line that is shown: the text after ">L=", or the whole line.
 QString ShownText(const QString& line) {
-  const qsizetype at = line.indexOf(kTableMark);
-  return at < 0 ? line : line.mid(at + kTableMark.size());
+  const std::optional<content::OutlineTopic> topic = content::ReadOutlineTopic(line);
+  return topic ? topic->caption : line;
 }
 
 // Where and how a topic's text is drawn on a line of `lineWidth` pixels: top items and the
@@ -110,7 +109,7 @@ void TProductionForm::LoadContents() {
   TMainForm* main = MainForm();
   const std::optional<QString> topics = FindRecordText(
       main != nullptr ? main->RecordFile() : nullptr,
-      QStringLiteral("Production_Content_") + QString::number(LanguageId) + QStringLiteral("|||"));
+      content::ProductionContentsKey(LanguageId));
   if (topics) {
     ProductionContentLst->SetLines(SplitTextLines(*topics));
     ProductionContentLst->FullExpand();
@@ -127,16 +126,13 @@ void TProductionForm::ResetState() { LoadContents(); }
 void TProductionForm::ProductionContentLstClick() {
   const int selected = ProductionContentLst->SelectedItem();
   const QString line = ProductionContentLst->Items(selected).Text;
-  const qsizetype mark = line.indexOf(kTableMark);
+  const std::optional<content::OutlineTopic> topic = content::ReadOutlineTopic(line);
   TMainForm* main = MainForm();
-  if (selected > 0 && mark >= 0 && main != nullptr) {
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    const QString key = line.left(equals);
-    const QString columns = mark > equals ? line.mid(equals + 1, mark - equals - 1) : QString();
-    const QString caption = line.mid(mark + kTableMark.size());
-    if (const std::optional<QString> table = FindRecordText(main->RecordFile(), key + QStringLiteral("|||"))) {
+  if (selected > 0 && topic && main != nullptr) {
+    if (const std::optional<QString> table =
+            FindRecordText(main->RecordFile(), content::TopicKey(topic->key))) {
       const QStringList rows = SplitTextLines(*table);
-      ShowTable(caption, columns, &rows);
+      ShowTable(topic->caption, topic->columns, &rows);
       return;
     }
   }
@@ -185,20 +181,9 @@ void TProductionForm::SplitIntoRow(QString text, int row) {
   TStringGrid& grid = *ProductionLst;
   const QFontMetrics metrics(grid.font());
   int col = 0;
-  while (text != kNoMoreCells) {
-    grid.SetCells(col, row, QString());
+  for (const QString& cell : content::ReadTableLine(text)) {
     if (grid.ColCount() < col + 1) grid.SetColCount(col + 1);
     if (grid.RowCount() < row + 1) grid.SetRowCount(row + 1);
-    QString cell;
-    const qsizetype at = text.indexOf(QLatin1Char('@'));
-    if (at >= 0) {
-      cell = text.left(at);
-      text = text.mid(at + 1);
-      if (text.isEmpty()) text = kNoMoreCells;
-    } else {
-      cell = text;
-      text = kNoMoreCells;
-    }
     grid.SetCells(col, row, cell);
     const int width = metrics.horizontalAdvance(cell) + kCellPadding;
     if (width > grid.ColWidths(col)) grid.SetColWidths(col, width);

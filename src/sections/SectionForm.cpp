@@ -5,6 +5,7 @@
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
 #include "controls/GraphicControl.h"
+#include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
@@ -85,10 +86,10 @@ QRect ScaledRect(QRect box) {
 
 QString BackgroundPrefix(SectionId section) {
   switch (section) {
-    case SectionId::Introduction: return QStringLiteral("ibk");
-    case SectionId::Production: return QStringLiteral("nbk");
-    case SectionId::Catalog: return QStringLiteral("pbk");
-    case SectionId::EnamelAndFabrics: return QStringLiteral("ebk");
+    case SectionId::Introduction: return content::kIntroductionBackground;
+    case SectionId::Production: return content::kProductionBackground;
+    case SectionId::Catalog: return content::kCatalogBackground;
+    case SectionId::EnamelAndFabrics: return content::kEnamelBackground;
   }
   return {};
 }
@@ -249,7 +250,7 @@ void TSectionForm::LoadBackground() {
   if (main == nullptr) return;
   TPMultiImage& decoder = main->anImage();
   decoder.SetImageName(QString());
-  const QString name = DataPath(QStringLiteral("i\\b\\") + BackgroundPrefix(section_) +
+  const QString name = DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
                                 DesignForLayoutMode(LayoutMode).suffix);
   // A missing file leaves the background empty; anything else there that cannot be read is
   // reported by the decoder.
@@ -356,7 +357,7 @@ void ShowSectionForm(SectionId section) {
   form->FormCreate();
   for (QScrollBar* bar : form->findChildren<QScrollBar*>())
     if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
-  TranslateForm(form, QStringLiteral("MainForm"), LanguageFilePath);
+  TranslateForm(form, content::kFormsPrefix, LanguageFilePath);
   // Screen readers name the section as its menu button does.
   form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
   form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), LanguageFilePath, form->windowTitle()));

@@ -3,6 +3,7 @@
 
 #include "controls/ProportionalImage.h"
 #include "controls/PlainText.h"
+#include "database/ContentContract.h"
 #include "database/RecordFile.h"
 #include "media/ProgramFolder.h"
 #include "sections/SectionForm.h"
@@ -118,7 +119,7 @@ void TSlideCycle::TimerTimer() {
 QImage TSlideCycle::LoadSlide(int number) {
   const QString name = QString::number(number);
   // The file is gone before the picture is shown, so that no transition runs while it exists.
-  return LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\i\\") + name, name);
+  return LoadArchivePicture(PictureArchive::Photos, content::kSlideMember + name, name);
 }
 
 }  // namespace orlaventis

@@ -4,6 +4,7 @@
 #include "controls/BaseButton.h"
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
+#include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "shell/MainForm.h"
 #include "shell/Translation.h"
@@ -102,7 +103,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::showEvent(QShowEvent* event) {
-  TranslateForm(this, QStringLiteral("MainForm"), LanguageFilePath);
+  TranslateForm(this, content::kFormsPrefix, LanguageFilePath);
   QWidget::showEvent(event);
 }
 

@@ -1,6 +1,7 @@
 // Pictures taken from the program's archives: unpack one member, decode it, delete the file.
 #include "shell/ArchivePicture.h"
 
+#include "database/ContentContract.h"
 #include "media/ArchiveIndex.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
@@ -21,7 +22,7 @@ const std::optional<TArchiveIndex>& IndexOf(const TMainForm& main, PictureArchiv
 }  // namespace
 
 QString PictureArchiveFileName(PictureArchive archive) {
-  return archive == PictureArchive::Photos ? QStringLiteral("olvf.dat") : QStringLiteral("olve.dat");
+  return archive == PictureArchive::Photos ? QString(content::kPhotoArchive) : QString(content::kEnamelArchive);
 }
 
 QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName) {

@@ -4,6 +4,7 @@
 #include "controls/BackgroundControl.h"
 #include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
+#include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"
 
@@ -96,9 +97,9 @@ TIntroForm::~TIntroForm() = default;
 
 void TIntroForm::LingoLstChange(int index) {
   switch (index) {
-    case 1: LanguageId = 33; break;
-    case 2: LanguageId = 44; break;
-    default: LanguageId = 31; break;
+    case 1: LanguageId = content::kLanguages[1]; break;
+    case 2: LanguageId = content::kLanguages[2]; break;
+    default: LanguageId = content::kLanguages[0]; break;
   }
   close();
 }

@@ -4,6 +4,7 @@
 #include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
 #include "controls/Transitions.h"
+#include "database/ContentContract.h"
 #include "database/RecordFile.h"
 #include "media/Archive.h"
 #include "media/Messages.h"
@@ -146,7 +147,7 @@ QString HelpAddress() {
       ProgramRegistry()
           .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
           .trimmed();
-  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(QStringLiteral("help\\index.html")))
+  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(content::kHelpPage))
                                   : QUrl(registered);
   QUrlQuery query(url);
   query.removeAllQueryItems(QStringLiteral("lang"));
@@ -217,7 +218,7 @@ TMainForm::~TMainForm() {
 }
 
 bool TMainForm::FormCreate() {
-  LanguageFilePath = DataPath(QStringLiteral("d\\olv.lng"));
+  LanguageFilePath = DataPath(content::kLanguageFile);
   setWindowTitle(QStringLiteral("Orlaventis 1.0 release 4"));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Orlaventis"));
   QDir::setCurrent(ProgramFolder());
@@ -249,12 +250,12 @@ bool TMainForm::FormCreate() {
 
   // Files a crashed run left in the temporary folder go first.
   RemoveStaleTempFiles();
-  photoArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olvf.dat")));
-  ReportArchive(DataPath(QStringLiteral("olvf.dat")), photoArchiveIndex_);
-  enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(QStringLiteral("olve.dat")));
-  ReportArchive(DataPath(QStringLiteral("olve.dat")), enamelArchiveIndex_);
+  photoArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kPhotoArchive));
+  ReportArchive(DataPath(content::kPhotoArchive), photoArchiveIndex_);
+  enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kEnamelArchive));
+  ReportArchive(DataPath(content::kEnamelArchive), enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
-  if (!recordFile_->Open(DataPath(QStringLiteral("d\\olv.dat"))) &&
+  if (!recordFile_->Open(DataPath(content::kRecordFile)) &&
       recordFile_->OpenProblem().fault != ContentFault::None)
     Messages().Problem(ProblemText(recordFile_->OpenProblem()));
   recordFile_->SelectAll();
@@ -500,7 +501,7 @@ int RunTour(const StartRequest& request) {
     save(chooser.grab().toImage(), "1-chooser.png");
     chooser.hide();
   }
-  if (request.language == 0) LanguageId = 44;
+  if (request.language == 0) LanguageId = content::kDefaultLanguage;
 
   TMainForm form;
   if (!form.FormCreate()) return kExitScreenTooSmall;

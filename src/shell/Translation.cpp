@@ -3,6 +3,7 @@
 
 #include "controls/BaseButton.h"
 #include "controls/Ticker.h"
+#include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "shell/PasswordDialog.h"
@@ -25,9 +26,6 @@ namespace orlaventis {
 namespace {
 
 constexpr qsizetype kMaxNameChars = 63;
-const QString kTagColumn = QStringLiteral("Tag");
-const QString kCaptionColumn = QStringLiteral("Caption");
-const QString kHintColumn = QStringLiteral("Hint");
 
 // The database of the TranslateForm call in progress; null outside it.
 TTessaranObject* translating = nullptr;
@@ -40,24 +38,23 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QStri
   if (database->OpenProblem().fault != ContentFault::None)
     Messages().Problem(ProblemText(database->OpenProblem()));
   if (!open) return nullptr;
-  const int r = database->FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"),
+  const int r = database->FindRecord(content::kContentsTable, content::kCountryIdColumn,
                                      QString::number(LanguageId));
   if (r == 0) {
     CurrentTable.clear();
     return nullptr;
   }
-  CurrentTable = prefix + QStringLiteral(" (") +
-                 database->GetValueAsText(QStringLiteral("Contents"), QStringLiteral("sCountry"), r) +
-                 QStringLiteral(")");
+  CurrentTable = content::LanguageTable(
+      prefix, database->GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
   return database;
 }
 
 int FindTagRow(int tag) {
-  return translating->FindRecord(CurrentTable, kTagColumn, QString::number(tag));
+  return translating->FindRecord(CurrentTable, content::kTagColumn, QString::number(tag));
 }
 
-QString Caption(int record) { return translating->GetValueAsText(CurrentTable, kCaptionColumn, record); }
-QString Hint(int record) { return translating->GetValueAsText(CurrentTable, kHintColumn, record); }
+QString Caption(int record) { return translating->GetValueAsText(CurrentTable, content::kCaptionColumn, record); }
+QString Hint(int record) { return translating->GetValueAsText(CurrentTable, content::kHintColumn, record); }
 
 bool IsMenu(const QObject* c) {
   return qobject_cast<const QMenu*>(c) != nullptr || qobject_cast<const QMenuBar*>(c) != nullptr;
@@ -152,8 +149,8 @@ QString LookupText(int number, const QString& prefix, const QString& languageFil
   const std::unique_ptr<TTessaranObject> database =
       OpenLanguage(prefix.left(kMaxNameChars), languageFilePath);
   if (!database) return defaultText;
-  const int r = database->FindRecord(CurrentTable, kTagColumn, QString::number(number));
-  return r > 0 ? database->GetValueAsText(CurrentTable, kCaptionColumn, r) : defaultText;
+  const int r = database->FindRecord(CurrentTable, content::kTagColumn, QString::number(number));
+  return r > 0 ? database->GetValueAsText(CurrentTable, content::kCaptionColumn, r) : defaultText;
 }
 
 void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath) {

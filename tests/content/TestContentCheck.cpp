@@ -127,6 +127,45 @@ class TestContentCheck : public QObject {
     QVERIFY(Table(sources_.catalogues.at(44), "Picture Items").records.size() >= 150 && groups.size() >= 6);
   }
 
+  // A source with an unknown code, an unknown key or a value of the wrong type is refused with
+  // the file and the place, before anything is painted.
+  void sourceFaults_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("fabric colour code") << "enamel.json" << R"(["DR", ["01")" << R"(["DR", ["0X")"
+                                        << R"(.trim[0][1][0]: unknown code "0X")";
+    QTest::newRow("item coach code") << "items.tsv" << "\tTC81\t" << "\tZZ99\t" << "column Coach: unknown code \"ZZ99\"";
+    QTest::newRow("unknown key") << "records.json" << R"("intro")" << R"("extra": 1, "intro")"
+                                 << "records.json: extra is an unknown key";
+    QTest::newRow("unknown column") << "items.tsv" << "\tPlace\t" << "\tCity\t" << R"(column "City" is unknown)";
+    QTest::newRow("wrong type") << "enamel.json" << R"("model_years": [1957)" << R"("model_years": ["1957")"
+                                << "enamel.json: model_years[0] is not a whole number";
+  }
+  void sourceFaults() {
+    QFETCH(QString, file);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, message);
+    const QDir sources(QStringLiteral(ORLAVENTIS_CONTENT_SOURCES));
+    const QString copy = tmp_.filePath(QStringLiteral("sources"));
+    QVERIFY(QDir().mkpath(copy));
+    for (const QString& name : sources.entryList(QDir::Files))
+      QVERIFY(QFile::copy(sources.filePath(name), QDir(copy).filePath(name)));
+    QByteArray text = dbfixture::ReadFile(QDir(copy).filePath(file));
+    QVERIFY2(text.contains(from.toUtf8()), qPrintable(from));
+    const qsizetype at = text.lastIndexOf(from.toUtf8());
+    text.replace(at, from.toUtf8().size(), to.toUtf8());
+    QFile out(QDir(copy).filePath(file));
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
+    out.close();
+    const Run r = Olvtool({QStringLiteral("demo"), tmp_.filePath(QStringLiteral("out")), QStringLiteral("--sources"), copy});
+    QVERIFY(r.finished);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+  }
+
   // Missing, undecodable and unpackable members; an item without its photo; a choice of the colour
   // section without its car picture; archives and backgrounds gone.
   void archiveFaults() {

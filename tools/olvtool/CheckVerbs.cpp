@@ -2,6 +2,7 @@
 #include "Cli.h"
 #include "InputFile.h"
 
+#include "database/ContentContract.h"
 #include "database/EnamelCascade.h"
 #include "database/RecordFile.h"
 #include "database/TableDatabase.h"
@@ -21,21 +22,20 @@ using namespace orlaventis;
 namespace olvtool {
 namespace {
 
-constexpr int kLanguages[] = {31, 33, 44};
-// The tags the forms carry (menu column, section titles, catalogue and colour section, About box).
-constexpr int kTags[] = {10,   20,   21,   100,  200,  300,  400,  500,  600,  700,  1000, 1010, 2000,
-                         2010, 2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018, 3020, 3021,
-                         3022, 3023, 3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020, 4021,
-                         18300, 18301, 18302};
+using content::kLanguages;
+constexpr auto& kTags = content::kFormTags;
+const QString kPhotos = content::kPhotoArchive;
+const QString kEnamel = content::kEnamelArchive;
 
 class Checker {
  public:
   explicit Checker(QString folder) : folder_(std::move(folder)) {}
 
   int Run() {
-    const auto photos = CheckArchive(QStringLiteral("olvf.dat"));
-    const auto enamel = CheckArchive(QStringLiteral("olve.dat"));
-    for (int n = 1; n <= 10; ++n) Need(photos, QStringLiteral("olvf.dat"), QStringLiteral("i\\i\\%1").arg(n), QStringLiteral("slide"));
+    const auto photos = CheckArchive(kPhotos);
+    const auto enamel = CheckArchive(kEnamel);
+    for (int n = 1; n <= content::kSlideCount; ++n)
+      Need(photos, kPhotos, content::kSlideMember + QString::number(n), QStringLiteral("slide"));
     CheckBackgrounds();
     CheckLanguageFile();
     CheckRecordFile();
@@ -104,9 +104,9 @@ class Checker {
   }
 
   void CheckBackgrounds() {
-    for (const char* prefix : {"ibk", "nbk", "pbk", "ebk"})
-      for (const char* size : {"6x4", "8x6", "10x7"}) {
-        const QString name = QStringLiteral("i\\b\\%1%2").arg(QLatin1String(prefix), QLatin1String(size));
+    for (QLatin1String prefix : content::kBackgroundPrefixes)
+      for (QLatin1String size : content::kLayoutSuffixes) {
+        const QString name = content::BackgroundFile(prefix, size);
         const FileContents file = ReadRegularFile(Path(name), kMaxPictureFileBytes);
         if (file.status != FileReadStatus::Ok) {
           Problem(FileProblem(name, file.status) + QStringLiteral(" (background)"));
@@ -119,7 +119,7 @@ class Checker {
   }
 
   void CheckLanguageFile() {
-    const QString name = QStringLiteral("d\\olv.lng");
+    const QString name = content::kLanguageFile;
     if (!Readable(name, kMaxDatabaseFileBytes)) return;
     TTessaranObject db;
     const QString path = Path(name);
@@ -129,19 +129,20 @@ class Checker {
     }
     QMap<int, QSet<int>> tagsByLanguage;
     for (int language : kLanguages) {
-      const int r = db.FindRecord(QStringLiteral("Contents"), QStringLiteral("iCountry"), QString::number(language));
+      const int r = db.FindRecord(content::kContentsTable, content::kCountryIdColumn, QString::number(language));
       if (r == 0) {
-        Problem(QStringLiteral("%1: no \"Contents\" row for language %2").arg(name).arg(language));
+        Problem(QStringLiteral("%1: no \"%2\" row for language %3").arg(name, content::kContentsTable).arg(language));
         continue;
       }
-      const QString table = QStringLiteral("MainForm (%1)").arg(db.GetValueAsText(QStringLiteral("Contents"), QStringLiteral("sCountry"), r));
+      const QString table = content::LanguageTable(
+          content::kFormsPrefix, db.GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
       const int count = db.RecordCount(table);
       if (count < 0) {
         Problem(QStringLiteral("%1: language %2: no table \"%3\"").arg(name).arg(language).arg(table));
         continue;
       }
       QSet<int>& tags = tagsByLanguage[language];
-      for (int rec = 1; rec <= count; ++rec) tags.insert(db.GetValueAsText(table, QStringLiteral("Tag"), rec).toInt());
+      for (int rec = 1; rec <= count; ++rec) tags.insert(db.GetValueAsText(table, content::kTagColumn, rec).toInt());
       for (int tag : kTags)
         if (!tags.contains(tag)) Problem(QStringLiteral("%1: table \"%2\": no row for tag %3").arg(name, table).arg(tag));
     }
@@ -155,7 +156,7 @@ class Checker {
   }
 
   void CheckRecordFile() {
-    const QString name = QStringLiteral("d\\olv.dat");
+    const QString name = content::kRecordFile;
     if (!Readable(name, kMaxRecordFileBytes)) return;
     TiDbRecFile file;
     const bool ok = file.Open(Path(name));
@@ -167,9 +168,9 @@ class Checker {
       if (!texts.contains(rec.KeyText())) texts.insert(rec.KeyText(), rec.TextText());
     }
     for (int language : kLanguages) {
-      const QString intro = QStringLiteral("Intro_%1|||").arg(language);
+      const QString intro = content::IntroKey(language);
       if (!texts.contains(intro)) Problem(QStringLiteral("%1: no record \"%2\"").arg(name, intro));
-      const QString contents = QStringLiteral("Production_Content_%1|||").arg(language);
+      const QString contents = content::ProductionContentsKey(language);
       if (!texts.contains(contents)) {
         Problem(QStringLiteral("%1: no record \"%2\"").arg(name, contents));
         continue;
@@ -177,10 +178,11 @@ class Checker {
       const QStringList lines = texts.value(contents).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
       for (QString line : lines) {
         while (line.startsWith(QLatin1Char('\t'))) line.remove(0, 1);
-        if (!line.contains(QStringLiteral(">L="))) continue;
-        const QString key = line.section(QLatin1Char('='), 0, 0) + QStringLiteral("|||");
+        const std::optional<content::OutlineTopic> topic = content::ReadOutlineTopic(line);
+        if (!topic) continue;
+        const QString key = content::TopicKey(topic->key);
         if (!texts.contains(key))
-          Problem(QStringLiteral("%1: topic \"%2\" of \"%3\" has no record \"%4\"").arg(name, line.section(QStringLiteral(">L="), 1), contents, key));
+          Problem(QStringLiteral("%1: topic \"%2\" of \"%3\" has no record \"%4\"").arg(name, topic->caption, contents, key));
       }
     }
   }
@@ -225,7 +227,7 @@ class Checker {
   }
 
   void CheckCatalogue(int language, const std::optional<QStringList>& photos, const std::optional<QStringList>& enamel) {
-    const QString name = QStringLiteral("d\\ol%1.cat").arg(language);
+    const QString name = content::CatalogueFile(language);
     if (!Readable(name, kMaxDatabaseFileBytes)) return;
     TTessaranObject db;
     const QString path = Path(name);
@@ -233,37 +235,35 @@ class Checker {
       Problem(QStringLiteral("%1: does not open").arg(name));
       return;
     }
-    const QString items = QStringLiteral("Picture Items");
-    for (const char* table : {"Picture Groups", "Picture Items", "Picture Properties", "Enamel & Fabrics Groups",
-                              "Enamel & Fabrics Modelyears", "Enamel & Fabrics Coach Colors", "Enamel & Fabrics Roof Colors",
-                              "Enamel & Fabrics Fabric Materials", "Enamel & Fabrics Fabric Colors", "Enamel & Fabrics Items"})
-      if (db.TableIndex(QString::fromLatin1(table)) == 0) Problem(QStringLiteral("%1: no table \"%2\"").arg(name, QLatin1String(table)));
-    if (db.GetColumnDef(items, QStringLiteral("Group")).Type() != ColumnType::ctLinkList)
-      Problem(QStringLiteral("%1: \"Picture Items\" has no link-list column \"Group\"").arg(name));
+    const QString items = content::kPictureItemsTable;
+    for (QLatin1String table : content::kCatalogueTables)
+      if (db.TableIndex(table) == 0) Problem(QStringLiteral("%1: no table \"%2\"").arg(name, table));
+    if (db.GetColumnDef(items, content::kGroupColumn).Type() != ColumnType::ctLinkList)
+      Problem(QStringLiteral("%1: \"%2\" has no link-list column \"%3\"").arg(name, items, content::kGroupColumn));
     CheckLinks(db, name);
     // Catalogue items and their photos.
     for (int r = 1; r <= db.RecordCount(items); ++r) {
-      const QString number = db.GetValueAsText(items, QStringLiteral("Item Number"), r);
+      const QString number = db.GetValueAsText(items, content::kItemNumberColumn, r);
       if (number.isEmpty())
         Problem(QStringLiteral("%1: item %2 has no item number").arg(name).arg(r));
       else
-        NeedPicture(photos, QStringLiteral("olvf.dat"), QString(), number, QStringLiteral("%1 item %2").arg(name).arg(r));
+        NeedPicture(photos, kPhotos, QString(), number, QStringLiteral("%1 item %2").arg(name).arg(r));
     }
     // Query rows must name columns of their table.
-    const QString props = QStringLiteral("Picture Properties");
+    const QString props = content::kPicturePropertiesTable;
     for (int r = 1; r <= db.RecordCount(props); ++r) {
-      const QString table = db.GetValueAsText(props, QStringLiteral("Table"), r);
-      const QString column = db.GetValueAsText(props, QStringLiteral("Column"), r);
-      if (db.GetValueAsText(props, QStringLiteral("Show"), r) == QLatin1String("Yes") &&
-          db.GetValueAsText(props, QStringLiteral("Definition"), r).contains(QLatin1Char('Q')) &&
+      const QString table = db.GetValueAsText(props, content::kTableColumn, r);
+      const QString column = db.GetValueAsText(props, content::kColumnColumn, r);
+      if (db.GetValueAsText(props, content::kShowColumn, r) == content::kShown &&
+          db.GetValueAsText(props, content::kDefinitionColumn, r).contains(QLatin1Char('Q')) &&
           db.TableIndex(table) != 0 && db.ColumnIndexByName(table, column) == 0)
-        Problem(QStringLiteral("%1: \"Picture Properties\" record %2: table \"%3\" has no column \"%4\"").arg(name).arg(r).arg(table, column));
+        Problem(QStringLiteral("%1: \"%2\" record %3: table \"%4\" has no column \"%5\"").arg(name, props).arg(r).arg(table, column));
     }
     // Paint and trim: every item names a model and a model year, and every car and seat picture
     // the colour section's lists can reach is in the enamel archive.
-    const QString ef = QStringLiteral("Enamel & Fabrics Items");
+    const QString ef = content::kEnamelItemsTable;
     for (int r = 1; r <= db.RecordCount(ef); ++r)
-      if (FirstLink(db, ef, QStringLiteral("Group"), r) == 0 || FirstLink(db, ef, QStringLiteral("Modelyear"), r) == 0)
+      if (FirstLink(db, ef, content::kGroupColumn, r) == 0 || FirstLink(db, ef, content::kModelyearColumn, r) == 0)
         Problem(QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
     TEnamelCascade cascade;
     if (cascade.Load(db) != TEnamelCascade::LoadResult::Ok) {
@@ -274,13 +274,13 @@ class Checker {
     QMap<std::pair<QString, QString>, QString> needed;
     cascade.ForEachChoice([&](const TEnamelCascade& c) {
       const QString where = QStringLiteral("%1 model %2, model year %3").arg(name).arg(c.Model()).arg(c.Option(EnamelOption::Modelyears).Current);
-      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains({QStringLiteral("i\\e\\"), car}))
-        needed.insert({QStringLiteral("i\\e\\"), car}, QStringLiteral("car of ") + where);
-      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains({QStringLiteral("i\\f\\"), seat}))
-        needed.insert({QStringLiteral("i\\f\\"), seat}, QStringLiteral("seat of ") + where);
+      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains({content::kCarMember, car}))
+        needed.insert({content::kCarMember, car}, QStringLiteral("car of ") + where);
+      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains({content::kSeatMember, seat}))
+        needed.insert({content::kSeatMember, seat}, QStringLiteral("seat of ") + where);
     });
     for (auto it = needed.cbegin(); it != needed.cend(); ++it)
-      NeedPicture(enamel, QStringLiteral("olve.dat"), it.key().first, it.key().second, it.value());
+      NeedPicture(enamel, kEnamel, it.key().first, it.key().second, it.value());
   }
 
   QString folder_;

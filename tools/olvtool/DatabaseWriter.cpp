@@ -227,13 +227,6 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
   return true;
 }
 
-void AppendName(QByteArray& out, const QByteArray& name) {
-  QByteArray field(64, '\0');
-  field[0] = static_cast<char>(name.size());
-  std::memcpy(field.data() + 1, name.constData(), static_cast<size_t>(name.size()));
-  out.append(field);
-}
-
 }  // namespace
 
 std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile,
@@ -271,15 +264,9 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
   }
 
   TDbHeader header = TDbHeader::NewHeader();
-  StoreLE<int32_t>(header.bytes.data(), static_cast<int32_t>(source.tables.size()));
-  header.bytes[4] = source.scrambled ? 1 : 0;
-  if (!password->isEmpty()) {
-    StoreLE<float>(header.bytes.data() + 14, 1.0f);
-    for (int p = 2; p <= 64; ++p) {
-      const int c = password->size() >= p ? static_cast<uint8_t>(password->at(p - 1)) : p;
-      StoreLE<float>(header.bytes.data() + 18 + 4 * (p - 2), static_cast<float>(c * p));
-    }
-  }
+  header.SetTableCount(static_cast<int32_t>(source.tables.size()));
+  header.SetTextScrambled(source.scrambled);
+  if (!password->isEmpty()) header.SetPassword(*password);
 
   DatabaseImage image;
   image.definitions.append(reinterpret_cast<const char*>(header.bytes.data()), kDbHeaderSize);
@@ -290,18 +277,13 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
       *error = Where(t, 0, nullptr) + QStringLiteral(": the data passes 2 GiB");
       return std::nullopt;
     }
-    QByteArray table(kTableDefSize, '\0');
-    auto* p = reinterpret_cast<uint8_t*>(table.data());
-    StoreLE<int32_t>(p, static_cast<int32_t>(t.columns.size()));
-    table.replace(4, 64, [&] {
-      QByteArray n;
-      AppendName(n, *EncodeWin1252(t.name));
-      return n;
-    }());
-    StoreLE<int32_t>(p + 68, static_cast<int32_t>(t.records.size()));
-    p[72] = t.storedCount ? 2 : 0;
-    StoreLE<int32_t>(p + 73, static_cast<int32_t>(position));
-    image.definitions.append(table);
+    TTableDef table;
+    table.SetColumnCount(static_cast<int32_t>(t.columns.size()));
+    table.SetName(*EncodeWin1252(t.name));
+    table.SetRecordCount(static_cast<int32_t>(t.records.size()));
+    table.SetCountSource(t.storedCount ? 2 : 0);
+    table.SetFirstRecord(static_cast<int32_t>(position));
+    image.definitions.append(reinterpret_cast<const char*>(table.bytes.data()), kTableDefSize);
     for (const TColumnDef& d : defs[i])
       image.definitions.append(reinterpret_cast<const char*>(d.bytes.data()), kColumnDefSize);
     position += recordSizes[i] * static_cast<int64_t>(t.records.size());

@@ -7,6 +7,8 @@
 #include "InputFile.h"
 #include "PcxWriter.h"
 #include "RecordFileWriter.h"
+#include "SourceSchema.h"
+#include "database/ContentContract.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <optional>
 
 using orlaventis::ColumnType;
+namespace content = orlaventis::content;
 
 namespace olvtool {
 
@@ -51,7 +54,34 @@ std::optional<QByteArray> ReadSource(const QString& path, QString* error) {
   return std::nullopt;
 }
 
-bool ReadJson(const QString& path, QJsonObject* out, QString* error) {
+// The shape of each JSON source (see CheckSource): what the builders below read, nothing else.
+constexpr char kLanguageSchema[] = R"({"top": {"?comment": "string", "prefix": "string",
+  "languages": ["list", {"id": "int", "country": "string"}], "columns": ["list", "string"],
+  "rows": ["list", ["row", "int", "string"]]}})";
+constexpr char kRecordsSchema[] = R"({"top": {"?comment": "string", "intro": {"#": ["list", "string"]},
+  "outline": ["list", "$node"]},
+  "node": {"or": [{"title": "text", "children": ["list", "$node"]},
+                  {"key": "string", "caption": "text", "columns": {"#": ["list", "string"]},
+                   "?rows": {"or": ["string", ["list", ["list", "text"]]]},
+                   "?rows_by_language": {"#": ["list", ["list", "string"]]}}]}})";
+constexpr char kCatalogueSchema[] = R"({"top": {"?comment": "string", "groups": ["list", "text"],
+  "body_styles": ["list", "text"], "places": {"*": "text"},
+  "properties": ["list", ["tuple", "string", "string", "string", "string", "text", "text", "text"]]}})";
+constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
+  "coach_colours": ["list", ["tuple", "string", "string", "bool", "text"]],
+  "roof_colours": ["list", "string"],
+  "fabric_materials": ["list", ["tuple", "string", "text", "string"]],
+  "fabric_colours": ["list", ["tuple", "string", "string", "text"]],
+  "models": ["list", {"name": "text", "body": "string", "years": ["tuple", "int", "int"]}],
+  "model_years": ["tuple", "int", "int"],
+  "eras": ["list", {"years": ["tuple", "int", "int"],
+                    "paint": ["list", ["tuple", "string", "string|null", ["list", "int"]]],
+                    "trim": ["list", ["tuple", "string", ["list", "string"], ["list", "int"]]]}]}})";
+// The columns of items.tsv: these, and "Header " and "Description " with each language id.
+constexpr const char* kItemColumns[] = {"Item Number", "Group", "Year", "Body", "Coach", "Roof", "Place",
+                                        "Date", "Scene", "Backdrop", "BodyKind", "Material", "Fabric", "Number"};
+
+bool ReadJson(const QString& path, const char* schema, QJsonObject* out, QString* error) {
   const std::optional<QByteArray> bytes = ReadSource(path, error);
   if (!bytes) return false;
   QJsonParseError pe;
@@ -60,16 +90,17 @@ bool ReadJson(const QString& path, QJsonObject* out, QString* error) {
     *error = QStringLiteral("%1: not a JSON object (%2 at offset %3)").arg(path, pe.errorString()).arg(pe.offset);
     return false;
   }
+  if (!CheckSource(doc.object(), QJsonDocument::fromJson(schema).object(), path, error)) return false;
   *out = doc.object();
   return true;
 }
 
 bool ReadSources(const QString& folder, Sources* s, QString* error) {
   const QDir dir(folder);
-  if (!ReadJson(dir.filePath(QStringLiteral("language.json")), &s->language, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("records.json")), &s->records, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("catalogue.json")), &s->catalogue, error) ||
-      !ReadJson(dir.filePath(QStringLiteral("enamel.json")), &s->enamel, error))
+  if (!ReadJson(dir.filePath(QStringLiteral("language.json")), kLanguageSchema, &s->language, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("records.json")), kRecordsSchema, &s->records, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("catalogue.json")), kCatalogueSchema, &s->catalogue, error) ||
+      !ReadJson(dir.filePath(QStringLiteral("enamel.json")), kEnamelSchema, &s->enamel, error))
     return false;
   const QString tsv = dir.filePath(QStringLiteral("items.tsv"));
   const std::optional<QByteArray> items = ReadSource(tsv, error);
@@ -80,6 +111,15 @@ bool ReadSources(const QString& folder, Sources* s, QString* error) {
     return false;
   }
   const QStringList head = lines[0].split(QLatin1Char('\t'));
+  QStringList known;
+  for (const char* column : kItemColumns) known.append(QString::fromLatin1(column));
+  for (int language : content::kLanguages)
+    known << QStringLiteral("Header ") + Lang(language) << QStringLiteral("Description ") + Lang(language);
+  for (const QString& column : head)
+    if (!known.contains(column) || head.count(column) > 1) {
+      *error = QStringLiteral("%1: line 1: column \"%2\" is unknown or repeated").arg(tsv, column);
+      return false;
+    }
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const QStringList cells = lines[i].split(QLatin1Char('\t'));
     if (cells.size() != head.size()) {
@@ -132,8 +172,8 @@ ColumnSource Link(const QString& name, const QString& table, const QString& colu
 
 DatabaseSource LanguageDatabase(const Sources& s) {
   DatabaseSource db;
-  TableSource contents{QStringLiteral("Contents"), {Typed(QStringLiteral("iCountry"), ColumnType::ctWord),
-                                                     Str(QStringLiteral("sCountry"), 40)}, {}, true};
+  TableSource contents{content::kContentsTable, {Typed(content::kCountryIdColumn, ColumnType::ctWord),
+                                                 Str(content::kCountryNameColumn, 40)}, {}, true};
   const QString prefix = s.language.value(QLatin1String("prefix")).toString();
   const QJsonArray languages = s.language.value(QLatin1String("languages")).toArray();
   const QJsonArray rows = s.language.value(QLatin1String("rows")).toArray();
@@ -142,9 +182,9 @@ DatabaseSource LanguageDatabase(const Sources& s) {
     const QJsonObject lo = languages[li].toObject();
     const QString country = lo.value(QLatin1String("country")).toString();
     db.tables[0].records.push_back({QString::number(lo.value(QLatin1String("id")).toInt()), country});
-    TableSource t{prefix + QStringLiteral(" (") + country + QLatin1Char(')'),
-                  {Typed(QStringLiteral("Tag"), ColumnType::ctInteger), Str(QStringLiteral("Caption"), 255),
-                   Str(QStringLiteral("Hint"), 255)}, {}, true};
+    TableSource t{content::LanguageTable(prefix, country),
+                  {Typed(content::kTagColumn, ColumnType::ctInteger), Str(content::kCaptionColumn, 255),
+                   Str(content::kHintColumn, 255)}, {}, true};
     for (const QJsonValue& rv : rows) {
       const QJsonArray r = rv.toArray();
       t.records.push_back({QString::number(r[0].toInt()), r[1 + 2 * li].toString(), r[2 + 2 * li].toString()});
@@ -157,21 +197,24 @@ DatabaseSource LanguageDatabase(const Sources& s) {
 // ---- record file ----
 
 void OutlineRecords(const QJsonArray& nodes, int depth, int language, const std::function<QList<QStringList>(const QString&)>& derived,
-                    QStringList* outline, std::vector<RecordSource>* records) {
+                    QStringList* outline, std::vector<RecordSource>* records, QString* error) {
   for (const QJsonValue& nv : nodes) {
     const QJsonObject n = nv.toObject();
     const QString tabs(depth, QLatin1Char('\t'));
     if (n.contains(QLatin1String("children"))) {
       outline->append(tabs + PerLanguage(n.value(QLatin1String("title")), language));
-      OutlineRecords(n.value(QLatin1String("children")).toArray(), depth + 1, language, derived, outline, records);
+      OutlineRecords(n.value(QLatin1String("children")).toArray(), depth + 1, language, derived, outline, records, error);
       continue;
     }
     const QString key = n.value(QLatin1String("key")).toString() + QLatin1Char('_') + Lang(language);
     QStringList columns;
     for (const QJsonValue& c : n.value(QLatin1String("columns")).toObject().value(Lang(language)).toArray())
       columns.append(c.toString());
-    outline->append(tabs + key + QLatin1Char('=') + columns.join(QLatin1Char('@')) + QStringLiteral(">L=") +
-                    PerLanguage(n.value(QLatin1String("caption")), language));
+    const std::optional<QString> topic = content::WriteOutlineTopic(
+        {key, columns.join(QLatin1Char('@')), PerLanguage(n.value(QLatin1String("caption")), language)});
+    if (!topic && error->isEmpty())
+      *error = QStringLiteral("records.json: topic \"%1\": the key, columns or caption cannot be written as an outline line").arg(key);
+    outline->append(tabs + topic.value_or(QString()));
     QStringList lines;
     if (n.contains(QLatin1String("rows_by_language"))) {
       for (const QJsonValue& r : n.value(QLatin1String("rows_by_language")).toObject().value(Lang(language)).toArray()) {
@@ -189,7 +232,7 @@ void OutlineRecords(const QJsonArray& nodes, int depth, int language, const std:
         lines.append(cells.join(QLatin1Char('@')));
       }
     }
-    records->push_back({uint32_t(records->size() + 1), key + QStringLiteral("|||"), lines.join(QLatin1Char('\n'))});
+    records->push_back({uint32_t(records->size() + 1), content::TopicKey(key), lines.join(QLatin1Char('\n'))});
   }
 }
 
@@ -211,7 +254,18 @@ struct Enamel {
   int Coach(const QString& code) const { return int(coachCodes.indexOf(code)) + 1; }
 };
 
-Enamel ReadEnamel(const QJsonObject& e) {
+// The record number of `code` in `codes` (from 1); 0 with `error` set when none has it.
+int Resolve(const QStringList& codes, const QString& code, const QString& where, QString* error) {
+  const int n = int(codes.indexOf(code)) + 1;
+  if (n == 0 && error->isEmpty()) *error = QStringLiteral("%1: unknown code \"%2\"").arg(where, code);
+  return n;
+}
+
+// The paint and trim of enamel.json (already checked against its schema), every code resolved;
+// nullopt with `error` naming the file and the place of the first unknown code.
+std::optional<Enamel> ReadEnamel(const QJsonObject& e, const QString& file, QString* problem) {
+  QString first;
+  QString* error = &first;
   Enamel en;
   for (const QJsonValue& v : e.value(QLatin1String("coach_colours")).toArray()) {
     const QJsonArray a = v.toArray();
@@ -219,7 +273,12 @@ Enamel ReadEnamel(const QJsonObject& e) {
     en.coachColours.append(QColor(a[1].toString()));
     en.coachMetallic.append(a[2].toBool());
   }
-  for (const QJsonValue& v : e.value(QLatin1String("roof_colours")).toArray()) en.roofCodes.append(v.toString());
+  const QJsonArray roofs = e.value(QLatin1String("roof_colours")).toArray();
+  for (qsizetype i = 0; i < roofs.size(); ++i) {
+    en.roofCodes.append(roofs[i].toString());
+    // A roof is painted in a coach colour and named after it.
+    Resolve(en.coachCodes, roofs[i].toString(), QStringLiteral("%1: roof_colours[%2]").arg(file).arg(i), error);
+  }
   for (const QJsonValue& v : e.value(QLatin1String("fabric_materials")).toArray()) {
     en.materialCodes.append(v.toArray()[0].toString());
     en.materialKinds.append(v.toArray()[2].toString());
@@ -232,6 +291,29 @@ Enamel ReadEnamel(const QJsonObject& e) {
   en.firstYear = years[0].toInt();
   en.lastYear = years[1].toInt();
   const QJsonArray models = e.value(QLatin1String("models")).toArray();
+  const QJsonArray eras = e.value(QLatin1String("eras")).toArray();
+  for (qsizetype ei = 0; ei < eras.size(); ++ei) {
+    const QString where = QStringLiteral("%1: eras[%2]").arg(file).arg(ei);
+    const QJsonArray paints = eras[ei].toObject().value(QLatin1String("paint")).toArray();
+    for (qsizetype i = 0; i < paints.size(); ++i) {
+      const QJsonArray paint = paints[i].toArray();
+      Resolve(en.coachCodes, paint[0].toString(), where + QStringLiteral(".paint[%1][0]").arg(i), error);
+      if (!paint[1].isNull())
+        Resolve(en.roofCodes, paint[1].toString(), where + QStringLiteral(".paint[%1][1]").arg(i), error);
+    }
+    const QJsonArray trims = eras[ei].toObject().value(QLatin1String("trim")).toArray();
+    for (qsizetype i = 0; i < trims.size(); ++i) {
+      const QJsonArray trim = trims[i].toArray();
+      Resolve(en.materialCodes, trim[0].toString(), where + QStringLiteral(".trim[%1][0]").arg(i), error);
+      const QJsonArray colours = trim[1].toArray();
+      for (qsizetype k = 0; k < colours.size(); ++k)
+        Resolve(en.fabricCodes, colours[k].toString(), where + QStringLiteral(".trim[%1][1][%2]").arg(i).arg(k), error);
+    }
+  }
+  if (!first.isEmpty()) {
+    *problem = first;
+    return std::nullopt;
+  }
   for (int m = 1; m <= models.size(); ++m) {
     const QJsonArray span = models[m - 1].toObject().value(QLatin1String("years")).toArray();
     for (int y = span[0].toInt(); y <= span[1].toInt(); ++y) {
@@ -261,6 +343,21 @@ Enamel ReadEnamel(const QJsonObject& e) {
   return en;
 }
 
+// Every paint and trim code of items.tsv (empty: none) names a record of enamel.json.
+bool CheckItemCodes(const Sources& s, const Enamel& en, const QString& tsv, QString* error) {
+  const struct { const char* column; const QStringList* codes; } kCoded[] = {
+      {"Coach", &en.coachCodes}, {"Roof", &en.coachCodes}, {"Material", &en.materialCodes},
+      {"Fabric", &en.fabricCodes}};
+  for (qsizetype i = 0; i < s.items.size(); ++i)
+    for (const auto& coded : kCoded) {
+      const QString code = s.items[i].value(QString::fromLatin1(coded.column));
+      if (!code.isEmpty() &&
+          Resolve(*coded.codes, code, QStringLiteral("%1: line %2, column %3").arg(tsv).arg(i + 2).arg(QLatin1String(coded.column)), error) == 0)
+        return false;
+    }
+  return true;
+}
+
 QStringList LinkCell(const QList<int>& links) {
   QStringList s;
   for (int l : links) s.append(QString::number(l));
@@ -280,28 +377,28 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
     }
     db->tables.push_back(t);
   };
-  TableSource groups{QStringLiteral("Enamel & Fabrics Groups"), {Str(QStringLiteral("Group"))}, {}, true};
+  TableSource groups{content::kEnamelGroupsTable, {Str(content::kGroupColumn)}, {}, true};
   for (const QJsonValue& m : e.value(QLatin1String("models")).toArray())
     groups.records.push_back({PerLanguage(m.toObject().value(QLatin1String("name")), language)});
   db->tables.push_back(groups);
-  TableSource years{QStringLiteral("Enamel & Fabrics Modelyears"), {Str(QStringLiteral("Modelyear"), 8)}, {}, true};
+  TableSource years{content::kEnamelModelyearsTable, {Str(content::kModelyearColumn, 8)}, {}, true};
   for (int y = en.firstYear; y <= en.lastYear; ++y) years.records.push_back({QString::number(y)});
   db->tables.push_back(years);
-  names("coach_colours", 3, QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Coach Color"), QStringLiteral("Color Code"));
-  TableSource roofs{QStringLiteral("Enamel & Fabrics Roof Colors"), {Str(QStringLiteral("Roof Color")), Str(QStringLiteral("Color Code"), 8)}, {}, true};
+  names("coach_colours", 3, content::kEnamelCoachColorsTable, content::kCoachColorColumn, content::kColorCodeColumn);
+  TableSource roofs{content::kEnamelRoofColorsTable, {Str(content::kRoofColorColumn), Str(content::kColorCodeColumn, 8)}, {}, true};
   const QJsonArray coach = e.value(QLatin1String("coach_colours")).toArray();
   for (const QString& code : en.roofCodes)
     roofs.records.push_back({PerLanguage(coach[en.Coach(code) - 1].toArray()[3], language), code});
   db->tables.push_back(roofs);
-  names("fabric_materials", 1, QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Fabric Material"), QStringLiteral("Material Code"));
-  names("fabric_colours", 2, QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Fabric Color"), QStringLiteral("Color Code"));
-  TableSource items{QStringLiteral("Enamel & Fabrics Items"),
-                    {Link(QStringLiteral("Group"), QStringLiteral("Enamel & Fabrics Groups"), QStringLiteral("Group"), 1),
-                     Link(QStringLiteral("Modelyear"), QStringLiteral("Enamel & Fabrics Modelyears"), QStringLiteral("Modelyear"), 1),
-                     Link(QStringLiteral("Coach Color"), QStringLiteral("Enamel & Fabrics Coach Colors"), QStringLiteral("Coach Color"), 1),
-                     Link(QStringLiteral("Roof Color"), QStringLiteral("Enamel & Fabrics Roof Colors"), QStringLiteral("Roof Color"), 1),
-                     Link(QStringLiteral("Fabric Material"), QStringLiteral("Enamel & Fabrics Fabric Materials"), QStringLiteral("Fabric Material"), 1),
-                     Link(QStringLiteral("Fabric Color"), QStringLiteral("Enamel & Fabrics Fabric Colors"), QStringLiteral("Fabric Color"), 6)},
+  names("fabric_materials", 1, content::kEnamelFabricMaterialsTable, content::kFabricMaterialColumn, content::kMaterialCodeColumn);
+  names("fabric_colours", 2, content::kEnamelFabricColorsTable, content::kFabricColorColumn, content::kColorCodeColumn);
+  TableSource items{content::kEnamelItemsTable,
+                    {Link(content::kGroupColumn, content::kEnamelGroupsTable, content::kGroupColumn, 1),
+                     Link(content::kModelyearColumn, content::kEnamelModelyearsTable, content::kModelyearColumn, 1),
+                     Link(content::kCoachColorColumn, content::kEnamelCoachColorsTable, content::kCoachColorColumn, 1),
+                     Link(content::kRoofColorColumn, content::kEnamelRoofColorsTable, content::kRoofColorColumn, 1),
+                     Link(content::kFabricMaterialColumn, content::kEnamelFabricMaterialsTable, content::kFabricMaterialColumn, 1),
+                     Link(content::kFabricColorColumn, content::kEnamelFabricColorsTable, content::kFabricColorColumn, 6)},
                     {}, true};
   for (const Combination& c : en.items)
     items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(c.coach),
@@ -314,17 +411,17 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
 DatabaseSource CatalogueDatabase(const Sources& s, const Enamel& en, int language, int extraItems) {
   DatabaseSource db;
   const QJsonObject& c = s.catalogue;
-  TableSource groups{QStringLiteral("Picture Groups"), {Str(QStringLiteral("Group"))}, {}, true};
+  TableSource groups{content::kPictureGroupsTable, {Str(content::kGroupColumn)}, {}, true};
   for (const QJsonValue& g : c.value(QLatin1String("groups")).toArray()) groups.records.push_back({PerLanguage(g, language)});
   TableSource bodies{QStringLiteral("Body Styles"), {Str(QStringLiteral("Body Style"))}, {}, true};
   for (const QJsonValue& b : c.value(QLatin1String("body_styles")).toArray()) bodies.records.push_back({PerLanguage(b, language)});
   TableSource colours{QStringLiteral("Colours"), {Str(QStringLiteral("Colour")), Str(QStringLiteral("Code"), 8)}, {}, true};
   const QJsonArray coach = s.enamel.value(QLatin1String("coach_colours")).toArray();
   for (const QJsonValue& v : coach) colours.records.push_back({PerLanguage(v.toArray()[3], language), v.toArray()[0].toString()});
-  TableSource items{QStringLiteral("Picture Items"),
-                    {Str(QStringLiteral("Item Number"), 16), Str(QStringLiteral("Header"), 80),
-                     Str(QStringLiteral("Description"), 255),
-                     Link(QStringLiteral("Group"), QStringLiteral("Picture Groups"), QStringLiteral("Group"), 1),
+  TableSource items{content::kPictureItemsTable,
+                    {Str(content::kItemNumberColumn, 16), Str(content::kHeaderColumn, 80),
+                     Str(content::kDescriptionColumn, 255),
+                     Link(content::kGroupColumn, content::kPictureGroupsTable, content::kGroupColumn, 1),
                      Typed(QStringLiteral("Year"), ColumnType::ctWord),
                      Link(QStringLiteral("Body Style"), QStringLiteral("Body Styles"), QStringLiteral("Body Style"), 2),
                      Link(QStringLiteral("Colour"), QStringLiteral("Colours"), QStringLiteral("Colour"), 2),
@@ -348,10 +445,10 @@ DatabaseSource CatalogueDatabase(const Sources& s, const Enamel& en, int languag
     items.records.push_back(itemRecord(it, it.value(QStringLiteral("Item Number")),
                                        QStringLiteral("%1 (%2)").arg(it.value(QStringLiteral("Header ") + Lang(language))).arg(i + 1).left(80)));
   }
-  TableSource props{QStringLiteral("Picture Properties"),
-                    {Str(QStringLiteral("Table")), Str(QStringLiteral("Show"), 8), Str(QStringLiteral("Definition"), 16),
-                     Str(QStringLiteral("Column")), Str(QStringLiteral("Hint")), Str(QStringLiteral("Select All Label")),
-                     Str(QStringLiteral("Label"))},
+  TableSource props{content::kPicturePropertiesTable,
+                    {Str(content::kTableColumn), Str(content::kShowColumn, 8), Str(content::kDefinitionColumn, 16),
+                     Str(content::kColumnColumn), Str(content::kHintColumn), Str(content::kSelectAllLabelColumn),
+                     Str(content::kLabelColumn)},
                     {}, true};
   for (const QJsonValue& pv : c.value(QLatin1String("properties")).toArray()) {
     const QJsonArray p = pv.toArray();
@@ -411,8 +508,8 @@ QString SlideTitle(int n) {
 
 bool WritePhotoArchive(const Sources& s, const Enamel& en, const QString& path, QString* error) {
   ArchiveWriter archive;
-  for (int n = 1; n <= 10; ++n)
-    if (!AddPicture(archive, QStringLiteral("i\\i\\%1").arg(n), PaintSlide(n, SlideTitle(n), kSlideSize),
+  for (int n = 1; n <= content::kSlideCount; ++n)
+    if (!AddPicture(archive, content::kSlideMember + QString::number(n), PaintSlide(n, SlideTitle(n), kSlideSize),
                     FormatFor(n + 3), error))
       return false;
   int index = 0;
@@ -448,12 +545,12 @@ void NeededEnamelMembers(const Enamel& en, QSet<QString>* cars, QSet<QString>* s
     auto& set = roofs[{c.model, c.year, c.coach}];
     if (c.roof > 0) set.insert(c.roof);
     for (int colour : c.colours)
-      seats->insert(QStringLiteral("i\\f\\") + en.materialCodes[c.material - 1] + en.fabricCodes[colour - 1]);
+      seats->insert(content::kSeatMember + en.materialCodes[c.material - 1] + en.fabricCodes[colour - 1]);
   }
   for (auto it = roofs.begin(); it != roofs.end(); ++it) {
     const QString coach = en.coachCodes[std::get<2>(it.key()) - 1];
-    if (it.value().isEmpty()) cars->insert(QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + coach);
-    for (int roof : it.value()) cars->insert(QStringLiteral("i\\e\\") + coach + QLatin1Char('_') + en.roofCodes[roof - 1]);
+    if (it.value().isEmpty()) cars->insert(content::kCarMember + coach + QLatin1Char('_') + coach);
+    for (int roof : it.value()) cars->insert(content::kCarMember + coach + QLatin1Char('_') + en.roofCodes[roof - 1]);
   }
 }
 
@@ -490,13 +587,14 @@ bool WriteBackgrounds(const QString& folder, QString* error) {
     *error = QStringLiteral("%1: cannot create the folder").arg(folder);
     return false;
   }
-  const struct { const char* suffix; QSize size; } kSizes[] = {{"6x4", {640, 480}}, {"8x6", {800, 600}}, {"10x7", {1024, 768}}};
+  const struct { QLatin1String suffix; QSize size; } kSizes[] = {
+      {content::kSmallLayout, {640, 480}}, {content::kMiddleLayout, {800, 600}}, {content::kLargeLayout, {1024, 768}}};
   const DemoFormat kFormats[] = {DemoFormat::Jpeg, DemoFormat::Png, DemoFormat::Jpeg, DemoFormat::Jpeg};
   int i = 0;
-  for (const char* prefix : {"ibk", "nbk", "pbk", "ebk"}) {
+  for (QLatin1String prefix : content::kBackgroundPrefixes) {
     for (const auto& sz : kSizes) {
-      const QString name = QString::fromLatin1(prefix) + QString::fromLatin1(sz.suffix);
-      const QByteArray bytes = EncodeDemoPicture(PaintBackground(QString::fromLatin1(prefix), sz.size), kFormats[i % 4]);
+      const QString name = prefix + sz.suffix;
+      const QByteArray bytes = EncodeDemoPicture(PaintBackground(prefix, sz.size), kFormats[i % 4]);
       if (bytes.isEmpty()) {
         *error = QStringLiteral("background %1: the encoder failed").arg(name);
         return false;
@@ -590,7 +688,16 @@ QByteArray EncodeDemoPicture(const QImage& image, DemoFormat format) {
 
 namespace {
 
-void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out) {
+// Reads and checks every source of `folder`; the paint and trim with every code resolved.
+std::optional<Enamel> ReadAllSources(const QString& folder, Sources* s, QString* error) {
+  if (!ReadSources(folder, s, error)) return std::nullopt;
+  const QDir dir(folder);
+  std::optional<Enamel> en = ReadEnamel(s->enamel, dir.filePath(QStringLiteral("enamel.json")), error);
+  if (!en || !CheckItemCodes(*s, *en, dir.filePath(QStringLiteral("items.tsv")), error)) return std::nullopt;
+  return en;
+}
+
+bool BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoDatabases* out, QString* error) {
   // Language database.
   out->language = LanguageDatabase(s);
   // Record file: introduction and production texts of every language.
@@ -632,11 +739,11 @@ void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoData
   for (int language : kDemoLanguages) {
     QStringList lines;
     for (const QJsonValue& l : intro.value(Lang(language)).toArray()) lines.append(l.toString());
-    records.push_back({uint32_t(records.size() + 1), QStringLiteral("Intro_%1|||").arg(language), lines.join(QLatin1Char('\n'))});
+    records.push_back({uint32_t(records.size() + 1), content::IntroKey(language), lines.join(QLatin1Char('\n'))});
     QStringList outline;
     std::vector<RecordSource> tables;
-    OutlineRecords(s.records.value(QLatin1String("outline")).toArray(), 0, language, derived, &outline, &tables);
-    records.push_back({uint32_t(records.size() + 1), QStringLiteral("Production_Content_%1|||").arg(language),
+    OutlineRecords(s.records.value(QLatin1String("outline")).toArray(), 0, language, derived, &outline, &tables, error);
+    records.push_back({uint32_t(records.size() + 1), content::ProductionContentsKey(language),
                        outline.join(QLatin1Char('\n'))});
     for (RecordSource& t : tables) {
       t.tag = uint32_t(records.size() + 1);
@@ -645,53 +752,57 @@ void BuildDatabases(const Sources& s, const Enamel& en, int extraItems, DemoData
   }
   out->records = std::move(records);
   for (int language : kDemoLanguages) out->catalogues[language] = CatalogueDatabase(s, en, language, extraItems);
+  return error->isEmpty();
 }
 
 }  // namespace
 
 bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error) {
   Sources s;
-  if (!ReadSources(options.sources, &s, error)) return false;
-  BuildDatabases(s, ReadEnamel(s.enamel), options.extraItems, out);
-  return true;
+  const std::optional<Enamel> en = ReadAllSources(options.sources, &s, error);
+  if (!en) return false;
+  return BuildDatabases(s, *en, options.extraItems, out, error);
 }
 
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
   Sources s;
-  if (!ReadSources(options.sources, &s, error)) return false;
-  const Enamel en = ReadEnamel(s.enamel);
+  const std::optional<Enamel> read = ReadAllSources(options.sources, &s, error);
+  if (!read) return false;
+  const Enamel& en = *read;
   const QDir out(outFolder);
   if (!QDir().mkpath(out.filePath(QStringLiteral("d"))) || !QDir().mkpath(out.filePath(QStringLiteral("help")))) {
     *error = QStringLiteral("%1: cannot create the content folders").arg(outFolder);
     return false;
   }
   DemoDatabases dbs;
-  BuildDatabases(s, en, options.extraItems, &dbs);
-  if (!WriteDatabase(dbs.language, out.filePath(QStringLiteral("d/olv.lng")), QString(), error)) {
-    *error = QStringLiteral("d/olv.lng: ") + *error;
+  if (!BuildDatabases(s, en, options.extraItems, &dbs, error)) return false;
+  const QString language = content::LocalPath(content::kLanguageFile);
+  if (!WriteDatabase(dbs.language, out.filePath(language), QString(), error)) {
+    *error = language + QStringLiteral(": ") + *error;
     return false;
   }
-  if (!WriteRecordFile(dbs.records, out.filePath(QStringLiteral("d/olv.dat")), error)) {
-    *error = QStringLiteral("d/olv.dat: ") + *error;
+  const QString records = content::LocalPath(content::kRecordFile);
+  if (!WriteRecordFile(dbs.records, out.filePath(records), error)) {
+    *error = records + QStringLiteral(": ") + *error;
     return false;
   }
   for (const auto& [language, catalogue] : dbs.catalogues) {
-    const QString name = QStringLiteral("d/ol%1.cat").arg(language);
+    const QString name = content::LocalPath(content::CatalogueFile(language));
     if (!WriteDatabase(catalogue, out.filePath(name), QString(), error)) {
       *error = name + QStringLiteral(": ") + *error;
       return false;
     }
   }
   // Help page: one file, the language chosen by its "lang" parameter.
-  if (!WriteFileAtomically(out.filePath(QStringLiteral("help/index.html")), s.help, error)) return false;
+  if (!WriteFileAtomically(out.filePath(content::LocalPath(content::kHelpPage)), s.help, error)) return false;
   // Pictures.
-  if (!WriteBackgrounds(out.filePath(QStringLiteral("i/b")), error)) return false;
-  if (!WriteEnamelArchive(en, out.filePath(QStringLiteral("olve.dat")), error)) {
-    *error = QStringLiteral("olve.dat: ") + *error;
+  if (!WriteBackgrounds(out.filePath(content::LocalPath(content::kBackgroundFolder)), error)) return false;
+  if (!WriteEnamelArchive(en, out.filePath(content::kEnamelArchive), error)) {
+    *error = content::kEnamelArchive + QStringLiteral(": ") + *error;
     return false;
   }
-  if (!WritePhotoArchive(s, en, out.filePath(QStringLiteral("olvf.dat")), error)) {
-    *error = QStringLiteral("olvf.dat: ") + *error;
+  if (!WritePhotoArchive(s, en, out.filePath(content::kPhotoArchive), error)) {
+    *error = content::kPhotoArchive + QStringLiteral(": ") + *error;
     return false;
   }
   return true;

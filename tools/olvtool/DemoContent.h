@@ -3,6 +3,7 @@
 
 #include "DatabaseWriter.h"
 #include "RecordFileWriter.h"
+#include "database/ContentContract.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -14,7 +15,7 @@
 namespace olvtool {
 
 // The three interface languages and their numbers.
-inline constexpr int kDemoLanguages[] = {31, 33, 44};
+inline constexpr auto kDemoLanguages = orlaventis::content::kLanguages;
 
 struct DemoOptions {
   QString sources;     // the content/ folder with the JSON and TSV sources
