@@ -7,7 +7,7 @@ SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test sanitize run fuzz-smoke bench clean
+.PHONY: all deps configure build test package sanitize run fuzz-smoke bench clean
 
 all: build
 
@@ -25,6 +25,10 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	@bash scripts/fuzz-smoke.sh $(FUZZDIR)
+
+# The Debian package $(BUILD)/orlaventis_<version>_<arch>.deb, from the install rules.
+package: build
+	cmake --build $(BUILD) --target package
 
 # The whole suite built with ASan + UBSan in its own folder, leaks included.
 sanitize: deps

@@ -23,5 +23,6 @@ The content of the reference work, beside the program's \\fIbin/\\fR folder.
 .TP
 .I $XDG_CONFIG_HOME/orlaventis/registry.ini
 Optional settings, in the group [HKEY_LOCAL_MACHINE\\eSoftware\\eOrlaventis]: HelpAddress (the help page),
+PublisherAddress and MakerAddress (the sites the About box opens; without them it opens none),
 FillScreen=1, Kiosk=MINUTES and KioskExitKeys (for instance Ctrl+Shift+Q, the keys that end kiosk mode).
 ")

@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev libsqlite3-dev time
   xvfb xauth
   desktop-file-utils appstream
+  dpkg-dev lintian
 )
 # The help page test wants a real browser; where it cannot be installed that test skips.
 optional=(chromium)

@@ -7,6 +7,7 @@
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "shell/MainForm.h"
+#include "shell/Platform.h"
 #include "shell/Translation.h"
 
 #include <QFrame>
@@ -90,9 +91,17 @@ TAboutBox::TAboutBox(QWidget* parent)
                          QStringLiteral("Bezoek de website van de maker"));
   OstrandSBtn->OnClick = [this](QObject*) { OstrandSBtnClick(); };
   TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };
-  // A kiosk opens no browser: its hot spots neither invite a click nor answer one.
-  OstrandSBtn->setVisible(KioskMinutes == 0);
-  TarnwickSBtn->setVisible(KioskMinutes == 0);
+  // A kiosk opens no browser, and a site the content names no address for cannot be opened:
+  // such a hot spot neither invites a click nor answers one.
+  const auto registered = [](const char* value) {
+    return ProgramRegistry()
+        .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(value))
+        .trimmed();
+  };
+  publisherAddress_ = registered(kPublisherAddressValue);
+  makerAddress_ = registered(kMakerAddressValue);
+  OstrandSBtn->setVisible(KioskMinutes == 0 && !publisherAddress_.isEmpty());
+  TarnwickSBtn->setVisible(KioskMinutes == 0 && !makerAddress_.isEmpty());
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
@@ -124,13 +133,14 @@ void TAboutBox::changeEvent(QEvent* event) {
 }
 
 void TAboutBox::OpenAndLeave(const QString& address) {
+  if (address.isEmpty()) return;
   close();
   OpenInBrowser(address);
 }
 
-void TAboutBox::OstrandSBtnClick() { OpenAndLeave(QString::fromLatin1(kPublisherAddress)); }
+void TAboutBox::OstrandSBtnClick() { OpenAndLeave(publisherAddress_); }
 
-void TAboutBox::TarnwickSBtnClick() { OpenAndLeave(QString::fromLatin1(kMakerAddress)); }
+void TAboutBox::TarnwickSBtnClick() { OpenAndLeave(makerAddress_); }
 
 void OpenAboutBox() {
   TAboutBox* box = AboutBox();

@@ -11,7 +11,9 @@ class TBaseBtn;
 class TProportionalImage;
 
 // 329 x 329, borderless, always on top, centred; translated on every show; Enter or Escape
-// without modifiers, or a click elsewhere (deactivation), hides it for reuse.
+// without modifiers, or a click elsewhere (deactivation), hides it for reuse. The hot spots open
+// the registered PublisherAddress and MakerAddress (ProgramRegistry, kProgramKey), read when the
+// box is made; one whose address is unset, and both in kiosk mode, are hidden.
 class TAboutBox final : public QWidget {
   Q_OBJECT
 
@@ -35,7 +37,10 @@ class TAboutBox final : public QWidget {
   void changeEvent(QEvent* event) override;      // FormDeactivate
 
  private:
-  void OpenAndLeave(const QString& address);
+  void OpenAndLeave(const QString& address);  // nothing when the address is empty
+
+  QString publisherAddress_;
+  QString makerAddress_;
 };
 
 // The About box while it exists (null otherwise).

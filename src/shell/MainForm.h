@@ -48,12 +48,12 @@ inline bool MainFormReady = false;
 // Program folder + "d/olv.lng".
 inline QString LanguageFilePath;
 
-// The addresses the program opens in the web browser.
-inline constexpr char kPublisherAddress[] = "https://www.ostrand-media.example/";
-inline constexpr char kMakerAddress[] = "https://www.tarnwick.example/";
-// Where a publisher sets the content's own help address: a registry key and value.
+// Where a publisher sets the content's own web addresses: a registry key and its values (the
+// help page; the publisher's and the maker's sites, which the About box's hot spots open).
 inline constexpr char kProgramKey[] = "HKEY_LOCAL_MACHINE\\Software\\Orlaventis";
 inline constexpr char kHelpAddressValue[] = "HelpAddress";
+inline constexpr char kPublisherAddressValue[] = "PublisherAddress";
+inline constexpr char kMakerAddressValue[] = "MakerAddress";
 inline constexpr char kFillScreenValue[] = "FillScreen";
 // Scale the largest design up to the whole screen (see SetFillScreen).
 inline bool FillScreen = false;

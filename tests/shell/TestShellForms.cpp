@@ -147,30 +147,46 @@ class TestShellForms : public QObject {
             LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
   }
 
-  // The hot spots open their sites by a click; in a kiosk they are gone and a click there opens
-  // nothing.
-  void hotSpotsOpenTheWebSitesButNotInAKiosk() {
+  // A hot spot opens the site the registry names for it by a click; one with no address, and
+  // both in a kiosk, are gone and a click there opens nothing.
+  void hotSpotsOpenTheRegisteredSitesButNotInAKiosk() {
     std::vector<QUrl> opened;
-    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
     SetUrlOpener([&opened](const QUrl& url) {
       opened.push_back(url);
       return true;
     });
-    for (int kiosk : {0, 1}) {
-      KioskMinutes = kiosk;
-      delete AboutBox();  // built anew: the kiosk setting is read when the box is made
+    const QString publisher = "PublisherAddress= https://publisher.example.org/ \n";
+    const QString maker = "MakerAddress=https://maker.example.org/a?b=1\n";
+    const QUrl publisherUrl("https://publisher.example.org/");
+    const QUrl makerUrl("https://maker.example.org/a?b=1");
+    struct Case {
+      QString values;
+      int kiosk;
+      std::vector<bool> hidden;
+      std::vector<QUrl> opens;
+    };
+    for (const Case& c : {Case{publisher + maker, 0, {false, false}, {publisherUrl, makerUrl}},
+                          Case{maker, 0, {true, false}, {makerUrl}},
+                          Case{publisher + maker, 1, {true, true}, {}}}) {
+      auto registry = std::make_unique<IniRegistry>(QStringList{});
+      registry->AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n" + c.values);
+      SetProgramRegistry(std::move(registry));
+      KioskMinutes = c.kiosk;
+      opened.clear();
+      delete AboutBox();  // built anew: the addresses and the kiosk setting are read then
       OpenAboutBox();
       TAboutBox* box = AboutBox();
-      QCOMPARE(box->OstrandSBtn->isHidden(), kiosk == 1);
-      const QPoint publisher = box->OstrandSBtn->mapTo(box, box->OstrandSBtn->rect().center());
-      QTest::mouseClick(box->childAt(publisher), Qt::LeftButton, {}, box->childAt(publisher)->mapFrom(box, publisher));
-      QCOMPARE(box->isVisible(), kiosk == 1);
-      OpenAboutBox();
-      const QPoint maker = box->TarnwickSBtn->mapTo(box, box->TarnwickSBtn->rect().center());
-      QTest::mouseClick(box->childAt(maker), Qt::LeftButton, {}, box->childAt(maker)->mapFrom(box, maker));
+      const std::vector<bool> hidden{box->OstrandSBtn->isHidden(), box->TarnwickSBtn->isHidden()};
+      QCOMPARE(hidden, c.hidden);
+      for (TBaseBtn* spot : {box->OstrandSBtn, box->TarnwickSBtn}) {
+        OpenAboutBox();
+        const QPoint at = spot->mapTo(box, spot->rect().center());
+        QTest::mouseClick(box->childAt(at), Qt::LeftButton, {}, box->childAt(at)->mapFrom(box, at));
+      }
+      QCOMPARE(opened, c.opens);
     }
     KioskMinutes = 0;
-    QCOMPARE(opened, (std::vector<QUrl>{QUrl(kPublisherAddress), QUrl(kMakerAddress)}));
+    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
   }
 };
 
