@@ -113,7 +113,12 @@ class TestSingleInstance : public QObject {
     QVERIFY(!SendToRunningInstance(path, InstanceRequest::Restore, 2000));
     QLocalSocket socket;
     socket.connectToServer(path);
-    QVERIFY(socket.waitForConnected(2000) && socket.write("restore\n") == 8 && socket.flush());
+    // The refusing side may hang up before this side sees the connection made: either way the
+    // request never arrives.
+    if (socket.waitForConnected(2000)) {
+      socket.write("restore\n");
+      socket.flush();
+    }
     QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
     QVERIFY(socket.readAll().isEmpty());
     theirs.kill();
