@@ -15,7 +15,7 @@ namespace orlaventis {
 
 class TTessaranObject;
 
-// One record of "Enamel & Fabrics Items": numbers of records in the option tables, 0 where the
+// One record of the paint and trim items table (content::kEnamelItemsTable): numbers of records in the option tables, 0 where the
 // field was not read or holds a number below 1.
 struct TEnamelFabricItem {
   static constexpr int kMaxFabricColors = 6;
@@ -56,7 +56,7 @@ class TEnamelCascade {
  public:
   enum class LoadResult {
     Ok,
-    NoModels,     // "Enamel & Fabrics Groups" is missing or has no records
+    NoModels,     // the models table (content::kEnamelGroupsTable) is missing or empty
     TooLarge,     // a table has more records than a choice list can hold
     ItemUnread,   // an item's "Group" or "Modelyear" could not be read
   };
@@ -68,7 +68,7 @@ class TEnamelCascade {
   TEnamelCascade(const TEnamelCascade&) = delete;
   TEnamelCascade& operator=(const TEnamelCascade&) = delete;
 
-  // Reads the six "Enamel & Fabrics ..." tables of an open catalogue. On any result but Ok the
+  // Reads the six paint and trim tables (content::kEnamel...Table) of an open catalogue. On any result but Ok the
   // cascade is left empty (no models, no items). Does not choose anything.
   LoadResult Load(const TTessaranObject& db);
 

@@ -14,8 +14,6 @@ QString CText(const char* p, uint16_t length) {
   return DecodeWin1252(std::string_view(p, n));
 }
 
-constexpr int kRecordHeaderSize = 8;
-
 }  // namespace
 
 QString TiDbRec::KeyText() const { return CText(Key, KeyLength); }
@@ -55,12 +53,12 @@ bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
   const QByteArray& all = file.bytes;
   const auto* bytes = reinterpret_cast<const uint8_t*>(all.constData());
   const qsizetype size = all.size();
-  if (size < 4) {
+  if (size < recfile::kCountSize) {
     problem_ = {ContentFault::DamagedFile, fileName};
     return false;
   }
   const int32_t count = LoadLE<int32_t>(bytes);
-  qsizetype pos = 4;
+  qsizetype pos = recfile::kCountSize;
 
   bool result = true;
   if (progress) {
@@ -75,15 +73,15 @@ bool TiDbRecFile::Open(const QString& fileName, ProgressIndicator* progress) {
     return out;
   };
   for (int32_t i = 1; i <= count; ++i) {
-    if (size - pos < kRecordHeaderSize) {
+    if (size - pos < recfile::kRecordHeaderSize) {
       result = false;
       break;
     }
     auto entry = std::make_unique<Entry>();
-    entry->tag = LoadLE<uint32_t>(bytes + pos);
-    entry->keyLength = LoadLE<uint16_t>(bytes + pos + 4);
-    entry->textLength = LoadLE<uint16_t>(bytes + pos + 6);
-    pos += kRecordHeaderSize;
+    entry->tag = LoadLE<uint32_t>(bytes + pos + recfile::kTagOffset);
+    entry->keyLength = LoadLE<uint16_t>(bytes + pos + recfile::kKeyLengthOffset);
+    entry->textLength = LoadLE<uint16_t>(bytes + pos + recfile::kTextLengthOffset);
+    pos += recfile::kRecordHeaderSize;
     if (size - pos < static_cast<qsizetype>(entry->keyLength) + entry->textLength) {
       result = false;
       break;

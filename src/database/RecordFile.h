@@ -79,6 +79,18 @@ class TiDbRecFile {
   ContentProblem problem_;
 };
 
+// The record file's layout, shared by its reader and its writer: a little-endian int32 count of
+// records, then per record a header (uint32 tag, uint16 key length, uint16 text length, all
+// little-endian) followed by the key's and the text's bytes, scrambled.
+namespace recfile {
+inline constexpr int kCountSize = 4;
+inline constexpr int kTagOffset = 0;
+inline constexpr int kKeyLengthOffset = 4;
+inline constexpr int kTextLengthOffset = 6;
+inline constexpr int kRecordHeaderSize = 8;
+inline constexpr int kMaxPartBytes = 65535;  // a key or a text: the length is 16 bits
+}  // namespace recfile
+
 // The record file's byte substitution (its own inverse): 1..127 <-> 128..254; 0 and 255 stay.
 constexpr uint8_t ScrambleRecordByte(uint8_t b) {
   if (b >= 1 && b <= 127) return static_cast<uint8_t>(b + 127);

@@ -140,7 +140,7 @@ class TCatalogForm final : public TSectionForm {
   // Closes the query grid's editors, shows it with every criterion reset and the first picture.
   void ResetState() override;
 
-  // The current picture's record number in "Picture Items", 0 when there is none.
+  // The current picture's record number in the items table (content::kPictureItemsTable), 0 when there is none.
   int32_t CurrentRecord() const;
   // The picture of archive member `name`: from the cache, else unpacked from the photo archive
   // into the temporary folder, decoded by the main form's decoder and cached. A null image when

@@ -17,7 +17,7 @@ class TProportionalImage;
 class TTessaranObject;
 
 // The paint and trim section: model, model year, coach colour, roof colour, upholstery material
-// and upholstery colour, each list offering only what the catalogue's "Enamel & Fabrics ..."
+// and upholstery colour, each list offering only what the catalogue's paint and trim
 // tables allow for the choices before it (TEnamelCascade), and the car and seat pictures of the
 // choice from the enamel archive. Created by the section frame on the first visit.
 class TEnamelAndFabricsForm final : public TSectionForm {

@@ -10,11 +10,11 @@ namespace orlaventis {
 
 // The two picture archives beside the program, each indexed by the main form.
 enum class PictureArchive {
-  Photos,  // "olvf.dat", TMainForm::PhotoArchiveIndex: slides and catalogue photos
-  Enamel,  // "olve.dat", TMainForm::EnamelArchiveIndex: car and seat pictures
+  Photos,  // content::kPhotoArchive, TMainForm::PhotoArchiveIndex: slides and catalogue photos
+  Enamel,  // content::kEnamelArchive, TMainForm::EnamelArchiveIndex: car and seat pictures
 };
 
-// The archive's file name in the program folder ("olvf.dat", "olve.dat").
+// The archive's file name in the program folder (content::kPhotoArchive, kEnamelArchive).
 QString PictureArchiveFileName(PictureArchive archive);
 
 // Unpacks member `member` (looked up, letter case ignored, in the main form's index of

@@ -22,7 +22,7 @@ std::optional<QByteArray> BuildRecordFile(const std::vector<RecordSource>& recor
     *error = QStringLiteral("too many records");
     return std::nullopt;
   }
-  QByteArray out(4, '\0');
+  QByteArray out(recfile::kCountSize, '\0');
   StoreLE<int32_t>(reinterpret_cast<uint8_t*>(out.data()), static_cast<int32_t>(records.size()));
   for (size_t i = 0; i < records.size(); ++i) {
     const RecordSource& r = records[i];
@@ -34,15 +34,15 @@ std::optional<QByteArray> BuildRecordFile(const std::vector<RecordSource>& recor
                            .arg(key ? QStringLiteral("the text") : QStringLiteral("the key"));
       return std::nullopt;
     }
-    if (key->size() > 65535 || text->size() > 65535) {
+    if (key->size() > recfile::kMaxPartBytes || text->size() > recfile::kMaxPartBytes) {
       *error = where + QStringLiteral(": a key or text holds at most 65,535 bytes");
       return std::nullopt;
     }
-    uint8_t header[8];
-    StoreLE<uint32_t>(header, r.tag);
-    StoreLE<uint16_t>(header + 4, static_cast<uint16_t>(key->size()));
-    StoreLE<uint16_t>(header + 6, static_cast<uint16_t>(text->size()));
-    out.append(reinterpret_cast<const char*>(header), 8);
+    uint8_t header[recfile::kRecordHeaderSize];
+    StoreLE<uint32_t>(header + recfile::kTagOffset, r.tag);
+    StoreLE<uint16_t>(header + recfile::kKeyLengthOffset, static_cast<uint16_t>(key->size()));
+    StoreLE<uint16_t>(header + recfile::kTextLengthOffset, static_cast<uint16_t>(text->size()));
+    out.append(reinterpret_cast<const char*>(header), recfile::kRecordHeaderSize);
     for (const QByteArray* part : {&*key, &*text})
       for (char c : *part) out.append(static_cast<char>(ScrambleRecordByte(static_cast<uint8_t>(c))));
   }
