@@ -45,13 +45,13 @@ inline constexpr char kHelpAddressValue[] = "HelpAddress";
 inline constexpr char kPublisherAddressValue[] = "PublisherAddress";
 inline constexpr char kMakerAddressValue[] = "MakerAddress";
 inline constexpr char kFillScreenValue[] = "FillScreen";
-// Kiosk mode's minutes and exit keys (TSettings).
+// The registry values of kiosk mode's minutes and exit keys (TSettings).
 inline constexpr char kKioskValue[] = "Kiosk";
 inline constexpr int kMaxKioskMinutes = 1440;
 inline constexpr char kKioskExitKeysValue[] = "KioskExitKeys";
 // Minutes of kiosk mode from a text: a whole number from 1 to kMaxKioskMinutes, else 0 (off).
 int KioskMinutesFromText(const QString& text);
-// The help page with the interface language as its "lang" parameter (replacing one the address
+// The help page with the settings' language as its "lang" parameter (replacing one the address
 // may already carry): the registered help address when one is set, else the content's own
 // "help/index.html" as a file address.
 QString HelpAddress(const TSettings& settings);
@@ -107,8 +107,8 @@ class TMainForm final : public QWidget {
   void RestoreInstance();
 
   // Kiosk mode: starts watching the input; after `idleMs` milliseconds without any the program
-  // returns to its start (ReturnToStart), and the settings' KioskExitKeys end it (EndProgram). The watcher
-  // lives as long as the form; a second call replaces it.
+  // returns to its start (ReturnToStart), and the settings' KioskExitKeys end it (EndProgram).
+  // The watcher lives as long as the form; a second call replaces it.
   void StartKiosk(int idleMs);
   // Closes the drop-down lists and the About box, returns every section to its first state and
   // shows the Introduction. Does nothing once the close sequence started.
