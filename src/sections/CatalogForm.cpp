@@ -135,7 +135,7 @@ ThumbPagePlacement PlaceThumbPage(int32_t count, int32_t current, int32_t top, i
 
 // ---- TCatalogForm ----
 
-TCatalogForm::TCatalogForm(QWidget* parent) : TSectionForm(SectionId::Catalog, parent) {
+TCatalogForm::TCatalogForm(TMainForm& main) : TSectionForm(SectionId::Catalog, main) {
   setObjectName(QStringLiteral("CatalogForm"));
 }
 
@@ -260,7 +260,7 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->setProperty(kNameTagProperty, 3021);
   TessaranQueryGrid->DropDownButton()->setProperty(kNameTagProperty, 3022);
   TessaranQueryGrid->TextButton()->setProperty(kNameTagProperty, 3023);
-  TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49)));
+  TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49), Settings().LayoutMode));
   TessaranQueryGrid->setFont(font());
   TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked")));
   TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow")));
@@ -275,7 +275,7 @@ void TCatalogForm::CreateContent() {
   Description = new QPlainTextEdit(this);
   Description->setObjectName(QStringLiteral("Description"));
   Description->setProperty(kNameTagProperty, 3024);
-  Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123)));
+  Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123), Settings().LayoutMode));
   Description->setReadOnly(true);
   Description->setFrameShape(QFrame::NoFrame);
   Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -294,7 +294,7 @@ void TCatalogForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   catalog_ = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
   const QString catalogPath =
-      DataPath(content::CatalogueFile(LanguageId));
+      DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
   QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))
@@ -303,7 +303,7 @@ void TCatalogForm::CreateContent() {
   bool bound = false;
   if (catalog_->Loaded) {
     catalog_->GroupMode = false;
-    const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+    const LayoutDesign design = DesignForLayoutMode(Settings().LayoutMode);
     TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
     bound = TessaranQueryGrid->LoadDefinition(catalog_->Database.get(), kItemsTable, kVisibleQueryRows,
                                               kPropertiesTable);
@@ -688,7 +688,7 @@ void TCatalogForm::SelectedPictureThumbClick() {
 }
 
 void RegisterCatalogForm() {
-  SetSectionFactory(SectionId::Catalog, [](QWidget* parent) -> TSectionForm* { return new TCatalogForm(parent); });
+  SetSectionFactory(SectionId::Catalog, [](TMainForm& main) -> TSectionForm* { return new TCatalogForm(main); });
 }
 
 }  // namespace orlaventis

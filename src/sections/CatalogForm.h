@@ -84,7 +84,7 @@ class TCatalogForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TCatalogForm(QWidget* parent);
+  explicit TCatalogForm(TMainForm& main);
   ~TCatalogForm() override;  // FormDestroy
 
   // Components (children of the form).

@@ -94,8 +94,8 @@ QString ChoiceText(std::initializer_list<const QComboBox*> lists) {
 
 }  // namespace
 
-TEnamelAndFabricsForm::TEnamelAndFabricsForm(QWidget* parent)
-    : TSectionForm(SectionId::EnamelAndFabrics, parent) {
+TEnamelAndFabricsForm::TEnamelAndFabricsForm(TMainForm& main)
+    : TSectionForm(SectionId::EnamelAndFabrics, main) {
   setObjectName(QStringLiteral("EnamelAndFabricsForm"));
 }
 
@@ -146,7 +146,7 @@ void TEnamelAndFabricsForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   cascade_ = std::make_unique<TEnamelCascade>();
   database_ = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
-  const QString path = DataPath(content::CatalogueFile(LanguageId));
+  const QString path = DataPath(content::CatalogueFile(Settings().LanguageId));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
   if (database_->OpenProblem().fault != ContentFault::None)
@@ -277,7 +277,7 @@ void TEnamelAndFabricsForm::LoadChairPicture() {
 
 void RegisterEnamelAndFabricsForm() {
   SetSectionFactory(SectionId::EnamelAndFabrics,
-                    [](QWidget* parent) -> TSectionForm* { return new TEnamelAndFabricsForm(parent); });
+                    [](TMainForm& main) -> TSectionForm* { return new TEnamelAndFabricsForm(main); });
 }
 
 }  // namespace orlaventis

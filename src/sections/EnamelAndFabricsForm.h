@@ -24,7 +24,7 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TEnamelAndFabricsForm(QWidget* parent);
+  explicit TEnamelAndFabricsForm(TMainForm& main);
   ~TEnamelAndFabricsForm() override;  // FormDestroy
 
   QLabel* HeaderLblBk = nullptr;

@@ -14,8 +14,8 @@
 
 namespace orlaventis {
 
-TIntroductionForm::TIntroductionForm(QWidget* parent)
-    : TSectionForm(SectionId::Introduction, parent) {
+TIntroductionForm::TIntroductionForm(TMainForm& main)
+    : TSectionForm(SectionId::Introduction, main) {
   setObjectName(QStringLiteral("IntroductionForm"));
 }
 
@@ -36,7 +36,7 @@ void TIntroductionForm::CreateContent() {
   IntroductionText = new QPlainTextEdit(this);
   IntroductionText->setObjectName(QStringLiteral("IntroductionText"));
   IntroductionText->setProperty(kNameTagProperty, 1010);
-  IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131)));
+  IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131), Settings().LayoutMode));
   IntroductionText->setReadOnly(true);
   IntroductionText->setFrameShape(QFrame::NoFrame);
   IntroductionText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -56,7 +56,7 @@ void TIntroductionForm::CreateContent() {
   TMainForm* main = MainForm();
   const std::optional<QString> text = FindRecordText(
       main != nullptr ? main->RecordFile() : nullptr,
-      content::IntroKey(LanguageId));
+      content::IntroKey(Settings().LanguageId));
   IntroductionText->setPlainText(text ? SplitTextLines(*text).join(QLatin1Char('\n')) : QString());
 
   TSlideCycle::SetSlideEffects(*SlidePicture);
@@ -89,7 +89,7 @@ int TIntroductionForm::PictureNumber() const { return slides_->PictureNumber(); 
 
 void RegisterIntroductionForm() {
   SetSectionFactory(SectionId::Introduction,
-                    [](QWidget* parent) -> TSectionForm* { return new TIntroductionForm(parent); });
+                    [](TMainForm& main) -> TSectionForm* { return new TIntroductionForm(main); });
 }
 
 }  // namespace orlaventis

@@ -19,7 +19,7 @@ class TIntroductionForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TIntroductionForm(QWidget* parent);
+  explicit TIntroductionForm(TMainForm& main);
 
   QLabel* HeaderLblBk = nullptr;
   QLabel* HeaderLbl = nullptr;

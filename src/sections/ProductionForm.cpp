@@ -48,7 +48,7 @@ TopicText TopicTextOf(const TOutline& outline, int index, int lineWidth) {
 
 }  // namespace
 
-TProductionForm::TProductionForm(QWidget* parent) : TSectionForm(SectionId::Production, parent) {
+TProductionForm::TProductionForm(TMainForm& main) : TSectionForm(SectionId::Production, main) {
   setObjectName(QStringLiteral("ProductionForm"));
 }
 
@@ -73,12 +73,12 @@ void TProductionForm::CreateComponents() {
 }
 
 void TProductionForm::CreateContent() {
-  const QFont small = ArialFont(TSectionForm::Scaled(9));
+  const QFont small = ArialFont(Scaled(9));
 
   ProductionLst = new TStringGrid(this);
   ProductionLst->setObjectName(QStringLiteral("ProductionLst"));
   ProductionLst->setProperty(kNameTagProperty, 2011);
-  ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280)));
+  ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280), Settings().LayoutMode));
   ProductionLst->setFont(small);
   SetControlColours(ProductionLst, Qt::black, Qt::white);
   ProductionLst->SetFixedColor(QColor(128, 0, 0));
@@ -86,10 +86,11 @@ void TProductionForm::CreateContent() {
   ProductionContentLst = new TOutline(this);
   ProductionContentLst->setObjectName(QStringLiteral("ProductionContentLst"));
   ProductionContentLst->setProperty(kNameTagProperty, 2010);
-  ProductionContentLst->setGeometry(ScaledDesignRect(QRect(435, 128, 175, 150)));
+  ProductionContentLst->setGeometry(
+      ScaledDesignRect(QRect(435, 128, 175, 150), Settings().LayoutMode));
   ProductionContentLst->setFont(small);
   SetControlColours(ProductionContentLst, Qt::black, Qt::white);
-  ProductionContentLst->SetItemHeight(TSectionForm::Scaled(17));
+  ProductionContentLst->SetItemHeight(Scaled(17));
   SetControlCursor(ProductionContentLst, kCursorHand);
   setTabOrder(ProductionContentLst, ProductionLst);  // by Tab the topics come before their table
   ProductionContentLst->OnDrawItem = [this](QPainter& painter, const QRect& rect) {
@@ -109,7 +110,7 @@ void TProductionForm::LoadContents() {
   TMainForm* main = MainForm();
   const std::optional<QString> topics = FindRecordText(
       main != nullptr ? main->RecordFile() : nullptr,
-      content::ProductionContentsKey(LanguageId));
+      content::ProductionContentsKey(Settings().LanguageId));
   if (topics) {
     ProductionContentLst->SetLines(SplitTextLines(*topics));
     ProductionContentLst->FullExpand();
@@ -226,7 +227,7 @@ int TProductionForm::PictureNumber() const { return slides_->PictureNumber(); }
 
 void RegisterProductionForm() {
   SetSectionFactory(SectionId::Production,
-                    [](QWidget* parent) -> TSectionForm* { return new TProductionForm(parent); });
+                    [](TMainForm& main) -> TSectionForm* { return new TProductionForm(main); });
 }
 
 }  // namespace orlaventis

@@ -24,7 +24,7 @@ class TProductionForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TProductionForm(QWidget* parent);
+  explicit TProductionForm(TMainForm& main);
 
   QLabel* HeaderLblBk = nullptr;
   QLabel* HeaderLbl = nullptr;

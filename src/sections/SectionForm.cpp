@@ -9,6 +9,7 @@
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
+#include "sections/SlideCycle.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
 #include "shell/Translation.h"
@@ -67,20 +68,16 @@ QFont Arial(int pixels) {
   return font;
 }
 
-QFont ScaledFont(QFont font) {
+QFont ScaledFont(QFont font, LayoutModeValue mode) {
   if (font.pixelSize() > 0) {
-    font.setPixelSize(std::max(1, TSectionForm::Scaled(font.pixelSize())));
+    font.setPixelSize(std::max(1, ScaleForLayout(font.pixelSize(), mode)));
   } else if (font.pointSizeF() > 0) {
-    const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+    const LayoutDesign design = DesignForLayoutMode(mode);
     font.setPointSizeF(font.pointSizeF() * design.numerator / design.denominator);
   }
   return font;
 }
 
-QRect ScaledRect(QRect box) {
-  return QRect(TSectionForm::Scaled(box.x()), TSectionForm::Scaled(box.y()),
-               TSectionForm::Scaled(box.width()), TSectionForm::Scaled(box.height()));
-}
 
 }  // namespace
 
@@ -94,10 +91,12 @@ QString BackgroundPrefix(SectionId section) {
   return {};
 }
 
-int TSectionForm::Scaled(int designValue) { return ScaleForLayout(designValue, LayoutMode); }
+int TSectionForm::Scaled(int designValue) const {
+  return ScaleForLayout(designValue, settings_.LayoutMode);
+}
 
-TSectionForm::TSectionForm(SectionId section, QWidget* parent)
-    : QWidget(parent), section_(section) {
+TSectionForm::TSectionForm(SectionId section, TMainForm& main)
+    : QWidget(&main), section_(section), settings_(main.Settings()) {
   setObjectName(QStringLiteral("SectionForm"));
   setProperty(kFormProperty, true);
   setWindowTitle(QStringLiteral("Orlaventis"));
@@ -190,7 +189,7 @@ void TSectionForm::FormCreate() {
   const TWaitCursor hourglass;
   MenuBtn[Index(section_)]->SetButtonIsDown(true);
   // An unattended program is not ended from its menu and never hands a visitor the browser.
-  if (KioskMinutes > 0) {
+  if (settings_.KioskMinutes > 0) {
     MenuBtn[4]->hide();
     MenuBtn[5]->hide();
   }
@@ -203,20 +202,21 @@ void TSectionForm::FormCreate() {
 }
 
 void TSectionForm::ScaleToLayout() {
-  const LayoutDesign design = DesignForLayoutMode(LayoutMode);
+  const LayoutModeValue mode = settings_.LayoutMode;
+  const LayoutDesign design = DesignForLayoutMode(mode);
   // Every control below the form, nested ones relative to their parent, fonts included.
   if (design.numerator != design.denominator) {
     for (QWidget* child : findChildren<QWidget*>()) {
       if (child->isWindow()) continue;
-      child->setGeometry(ScaledRect(child->geometry()));
-      if (child->testAttribute(Qt::WA_SetFont)) child->setFont(ScaledFont(child->font()));
+      child->setGeometry(ScaledDesignRect(child->geometry(), mode));
+      if (child->testAttribute(Qt::WA_SetFont)) child->setFont(ScaledFont(child->font(), mode));
       if (auto* button = qobject_cast<TBaseBtn*>(child)) {
         TFont font = button->Font();
-        font.Font = ScaledFont(font.Font);
+        font.Font = ScaledFont(font.Font, mode);
         button->SetFont(font);
       }
     }
-    setFont(ScaledFont(font()));
+    setFont(ScaledFont(font(), mode));
   }
   resize(design.formSize);
   Bk->setGeometry(rect());
@@ -251,7 +251,7 @@ void TSectionForm::LoadBackground() {
   TPMultiImage& decoder = main->anImage();
   decoder.SetImageName(QString());
   const QString name = DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
-                                DesignForLayoutMode(LayoutMode).suffix);
+                                DesignForLayoutMode(settings_.LayoutMode).suffix);
   // A missing file leaves the background empty; anything else there that cannot be read is
   // reported by the decoder.
   decoder.SetImageName(name);
@@ -286,13 +286,13 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     return;
   }
   if (sender == MenuBtn[4]) {
-    OpenInBrowser(HelpAddress());
+    OpenInBrowser(HelpAddress(settings_), settings_);
   } else if (sender == MenuBtn[5]) {
     main->close();
   }
 }
 
-void TSectionForm::InfoBtnClick() { OpenAboutBox(); }
+void TSectionForm::InfoBtnClick() { OpenAboutBox(settings_); }
 
 void TSectionForm::keyPressEvent(QKeyEvent* event) {
   if (IsAltF4(event)) {
@@ -352,15 +352,17 @@ void ShowSectionForm(SectionId section) {
   if (creatingSection) return;
   const QScopedValueRollback<bool> creating(creatingSection, true);
   const SectionFactory& factory = Factories()[Index(section)];
-  TSectionForm* form = factory ? factory(main) : new TSectionForm(section, main);
+  TSectionForm* form = factory ? factory(*main) : new TSectionForm(section, *main);
   Forms()[Index(section)] = form;
   form->FormCreate();
   for (QScrollBar* bar : form->findChildren<QScrollBar*>())
     if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
-  TranslateForm(form, content::kFormsPrefix, LanguageFilePath);
+  const TSettings& settings = main->Settings();
+  TranslateForm(form, content::kFormsPrefix, settings.LanguageFilePath, settings.LanguageId);
   // Screen readers name the section as its menu button does.
   form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
-  form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), LanguageFilePath, form->windowTitle()));
+  form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), settings.LanguageFilePath,
+                                  settings.LanguageId, form->windowTitle()));
   form->show();
   form->raise();
   form->setFocus();

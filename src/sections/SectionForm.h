@@ -26,8 +26,9 @@ class TSectionForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Creates the frame's components (not yet sized or filled); `parent` is the main form.
-  TSectionForm(SectionId section, QWidget* parent);
+  // Creates the frame's components (not yet sized or filled) as a child of `main`, whose
+  // settings the form reads.
+  TSectionForm(SectionId section, TMainForm& main);
   ~TSectionForm() override;
 
   // Builds the form in the frame's order, under the application's hourglass: the section's
@@ -54,8 +55,10 @@ class TSectionForm : public QWidget {
   // (the own menu button down) never changes, so the frame alone does nothing.
   virtual void ResetState() {}
 
-  // A design value scaled for the current LayoutMode.
-  static int Scaled(int designValue);
+  // The settings of the run (its main form's).
+  const TSettings& Settings() const { return settings_; }
+  // A design value scaled for the settings' LayoutMode.
+  int Scaled(int designValue) const;
 
  protected:
   // The section's own components at design coordinates (before any frame step).
@@ -87,6 +90,7 @@ class TSectionForm : public QWidget {
   int FocusedInColumn() const;
 
   SectionId section_;
+  const TSettings& settings_;
   bool formCreated_ = false;
 };
 
@@ -96,8 +100,8 @@ inline constexpr int kScrollBarNameTag = 20;
 inline constexpr int kSlideShowNameTag = 21;
 
 // Creates the form of a section (its own class once that section is built; the frame alone
-// until then). The parent is the main form.
-using SectionFactory = std::function<TSectionForm*(QWidget* parent)>;
+// until then), a child of `main`.
+using SectionFactory = std::function<TSectionForm*(TMainForm& main)>;
 void SetSectionFactory(SectionId section, SectionFactory factory);
 
 // The show routine of every section: creates, translates and captions the form on its first

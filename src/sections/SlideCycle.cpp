@@ -35,9 +35,9 @@ void SetControlColours(QWidget* widget, const QColor& base, const QColor& text) 
   widget->setPalette(colours);
 }
 
-QRect ScaledDesignRect(const QRect& design) {
-  return QRect(TSectionForm::Scaled(design.x()), TSectionForm::Scaled(design.y()),
-               TSectionForm::Scaled(design.width()), TSectionForm::Scaled(design.height()));
+QRect ScaledDesignRect(const QRect& design, LayoutModeValue mode) {
+  return QRect(ScaleForLayout(design.x(), mode), ScaleForLayout(design.y(), mode),
+               ScaleForLayout(design.width(), mode), ScaleForLayout(design.height(), mode));
 }
 
 TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {

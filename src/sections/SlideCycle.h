@@ -1,6 +1,8 @@
 // What the section forms share: page texts, fonts, colours, design rectangles, and the slide cycle.
 #pragma once
 
+#include "shell/Layout.h"
+
 #include <QColor>
 #include <QFont>
 #include <QObject>
@@ -31,11 +33,11 @@ QFont ArialFont(int pixels);
 // edits, lists and labels alike: Base and Window, Text and WindowText).
 void SetControlColours(QWidget* widget, const QColor& base, const QColor& text);
 
-// A design rectangle (640 x 480 coordinates) scaled for the current LayoutMode. Scroll areas
+// A design rectangle (640 x 480 coordinates) scaled for the layout mode `mode`. Scroll areas
 // (memo, outline, grid) are made after the frame has scaled the form and placed with this:
 // scaling them with the rest would also scale their viewport and scroll bars, which they lay
 // out themselves.
-QRect ScaledDesignRect(const QRect& design);
+QRect ScaledDesignRect(const QRect& design, LayoutModeValue mode);
 
 // The section title: `HeaderLblBk`, the silver shadow at (171, 34), and `HeaderLbl`, the white
 // title one pixel right of and below it; both 399 x 25, Arial 16 pixels italic, centred, with

@@ -47,8 +47,9 @@ TBaseBtn* HotSpot(QWidget* parent, const QString& name, int tag, QRect box, cons
 
 TAboutBox* AboutBox() { return aboutBox.data(); }
 
-TAboutBox::TAboutBox(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      settings_(settings) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Orlaventis"));
   setFixedSize(kClientSide, kClientSide);
@@ -100,8 +101,8 @@ TAboutBox::TAboutBox(QWidget* parent)
   };
   publisherAddress_ = registered(kPublisherAddressValue);
   makerAddress_ = registered(kMakerAddressValue);
-  OstrandSBtn->setVisible(KioskMinutes == 0 && !publisherAddress_.isEmpty());
-  TarnwickSBtn->setVisible(KioskMinutes == 0 && !makerAddress_.isEmpty());
+  OstrandSBtn->setVisible(settings_.KioskMinutes == 0 && !publisherAddress_.isEmpty());
+  TarnwickSBtn->setVisible(settings_.KioskMinutes == 0 && !makerAddress_.isEmpty());
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
@@ -112,7 +113,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::showEvent(QShowEvent* event) {
-  TranslateForm(this, content::kFormsPrefix, LanguageFilePath);
+  TranslateForm(this, content::kFormsPrefix, settings_.LanguageFilePath, settings_.LanguageId);
   QWidget::showEvent(event);
 }
 
@@ -135,16 +136,16 @@ void TAboutBox::changeEvent(QEvent* event) {
 void TAboutBox::OpenAndLeave(const QString& address) {
   if (address.isEmpty()) return;
   close();
-  OpenInBrowser(address);
+  OpenInBrowser(address, settings_);
 }
 
 void TAboutBox::OstrandSBtnClick() { OpenAndLeave(publisherAddress_); }
 
 void TAboutBox::TarnwickSBtnClick() { OpenAndLeave(makerAddress_); }
 
-void OpenAboutBox() {
+void OpenAboutBox(const TSettings& settings) {
   TAboutBox* box = AboutBox();
-  if (box == nullptr) box = new TAboutBox(MainForm());
+  if (box == nullptr) box = new TAboutBox(settings, MainForm());
   if (QWidget* owner = box->parentWidget()) {
     box->move(owner->geometry().center() - box->rect().center());
   }

@@ -1,6 +1,8 @@
 // The About box: the credits picture with the publisher's and the maker's hot spots.
 #pragma once
 
+#include "shell/Settings.h"
+
 #include <QWidget>
 
 class QFrame;
@@ -20,7 +22,8 @@ class TAboutBox final : public QWidget {
  public:
   // Below 24 bits per pixel (DisplayDepth) the picture comes from the resource "About", or
   // "About256" at exactly 8.
-  explicit TAboutBox(QWidget* parent = nullptr);
+  // Reads the language and the kiosk setting from `settings`, which outlives the box.
+  explicit TAboutBox(const TSettings& settings, QWidget* parent = nullptr);
   ~TAboutBox() override;  // FormDestroy: clears the exists flag
 
   QFrame* BkPanel;
@@ -39,6 +42,7 @@ class TAboutBox final : public QWidget {
  private:
   void OpenAndLeave(const QString& address);  // nothing when the address is empty
 
+  const TSettings& settings_;
   QString publisherAddress_;
   QString makerAddress_;
 };
@@ -47,7 +51,7 @@ class TAboutBox final : public QWidget {
 TAboutBox* AboutBox();
 
 // Shows the About box, not modally: creates it on first use (transient for the main form when
-// one exists), else shows it again and brings it to the front.
-void OpenAboutBox();
+// one exists, with `settings`), else shows it again and brings it to the front.
+void OpenAboutBox(const TSettings& settings);
 
 }  // namespace orlaventis

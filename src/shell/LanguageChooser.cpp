@@ -1,4 +1,4 @@
-// The language chooser shown before the main form: sets LanguageId.
+// The language chooser shown before the main form: sets the settings' LanguageId.
 #include "shell/LanguageChooser.h"
 
 #include "controls/BackgroundControl.h"
@@ -36,8 +36,9 @@ QFont Arial8() {
 
 TIntroForm* IntroForm() { return introForm.data(); }
 
-TIntroForm::TIntroForm(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog) {
+TIntroForm::TIntroForm(TSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog),
+      settings_(settings) {
   setObjectName(QStringLiteral("IntroForm"));
   setFixedSize(kSide, kSide);
   setFont(Arial8());
@@ -97,9 +98,9 @@ TIntroForm::~TIntroForm() = default;
 
 void TIntroForm::LingoLstChange(int index) {
   switch (index) {
-    case 1: LanguageId = content::kLanguages[1]; break;
-    case 2: LanguageId = content::kLanguages[2]; break;
-    default: LanguageId = content::kLanguages[0]; break;
+    case 1: settings_.LanguageId = content::kLanguages[1]; break;
+    case 2: settings_.LanguageId = content::kLanguages[2]; break;
+    default: settings_.LanguageId = content::kLanguages[0]; break;
   }
   close();
 }
@@ -127,14 +128,14 @@ bool TIntroForm::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-void ShowIntroForm() {
+void ShowIntroForm(TSettings& settings) {
   if (TIntroForm* form = IntroForm()) {
     form->show();
     form->raise();
     form->activateWindow();
     return;
   }
-  auto* form = new TIntroForm;
+  auto* form = new TIntroForm(settings);
   form->setAttribute(Qt::WA_DeleteOnClose);
   QCoreApplication::processEvents();
   form->exec();

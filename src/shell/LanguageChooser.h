@@ -1,5 +1,7 @@
-// The language chooser shown before the main form: sets LanguageId.
+// The language chooser shown before the main form: sets the settings' LanguageId.
 #pragma once
+
+#include "shell/Settings.h"
 
 #include <QDialog>
 
@@ -22,7 +24,8 @@ class TIntroForm final : public QDialog {
  public:
   // Below 24 bits per pixel (DisplayDepth) the background comes from the resource "Intro",
   // or "Intro256" at exactly 8.
-  explicit TIntroForm(QWidget* parent = nullptr);
+  // The choice goes to `settings`, which outlives the chooser.
+  explicit TIntroForm(TSettings& settings, QWidget* parent = nullptr);
   ~TIntroForm() override;  // FormDestroy: clears the exists flag
 
   QFrame* BackgroundPnl;
@@ -35,13 +38,16 @@ class TIntroForm final : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  TSettings& settings_;
 };
 
 // The chooser while it exists (null otherwise).
 TIntroForm* IntroForm();
 
 // Shows the chooser modally (creating it first, or bringing the existing one to the front), then
-// returns; LanguageId holds the choice.
-void ShowIntroForm();
+// returns; the LanguageId of `settings` holds the choice.
+void ShowIntroForm(TSettings& settings);
 
 }  // namespace orlaventis

@@ -76,30 +76,35 @@ void Settle() {
   }
 }
 
-// Start-up shared by the program and the tour: the display palettes (before any form exists,
-// so that every form and control draws with them on displays of 8 bits or fewer), then the
-// command line's choices.
-void StartUp(const StartRequest& request) {
+}  // namespace
+
+TSettings StartUp(const StartRequest& request) {
+  // Before any form exists, so that every form and control draws with them on displays of 8
+  // bits or fewer.
   LoadPalettes();
   // Fixed now, before FormCreate changes the current directory: a relative --data or
   // $ORLAVENTIS_DATA names a folder relative to where the program was started.
   SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
+  TSettings settings;
   const QString key = QString::fromLatin1(kProgramKey);
-  FillScreen = request.fillScreen ||
+  settings.FillScreen = request.fillScreen ||
                ProgramRegistry().ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
   const QString kioskText = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
-  KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
-  if (KioskMinutes == 0 && !kioskText.isEmpty())
+  settings.KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
+  if (settings.KioskMinutes == 0 && !kioskText.isEmpty())
     std::fprintf(stderr, "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk mode is off\n",
                  kKioskValue, qPrintable(kioskText), kMaxKioskMinutes);
-  KioskExitKeys = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
+  settings.KioskExitKeys = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
   if (request.language != 0) {
-    LanguageId = request.language;
-    ChooseLanguage = false;
+    settings.LanguageId = request.language;
+    settings.ChooseLanguage = false;
   }
+  return settings;
 }
+
+namespace {
 
 // Reports an archive that is there but gives no index (a missing one is no damage).
 void ReportArchive(const QString& path, const std::optional<TArchiveIndex>& index) {
@@ -142,7 +147,7 @@ void ShowMainForm(TMainForm& form) {
 
 void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(routines); }
 
-QString HelpAddress() {
+QString HelpAddress(const TSettings& settings) {
   const QString registered =
       ProgramRegistry()
           .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
@@ -151,7 +156,7 @@ QString HelpAddress() {
                                   : QUrl(registered);
   QUrlQuery query(url);
   query.removeAllQueryItems(QStringLiteral("lang"));
-  query.addQueryItem(QStringLiteral("lang"), QString::number(LanguageId));
+  query.addQueryItem(QStringLiteral("lang"), QString::number(settings.LanguageId));
   url.setQuery(query);
   return url.toString();
 }
@@ -166,15 +171,15 @@ void SetScreenSizeOverride(QSize size) { ScreenOverride() = size; }
 
 TMainForm* MainForm() { return mainForm; }
 
-bool OpenInBrowser(const QString& address) {
-  if (KioskMinutes > 0) return false;
+bool OpenInBrowser(const QString& address, const TSettings& settings) {
+  if (settings.KioskMinutes > 0) return false;
   QString browser;
   if (!OpenWebAddress(address, &browser)) {
     const QString text =
         browser.isEmpty()
-            ? LookupText(511, QStringLiteral("MainForm"), LanguageFilePath,
+            ? LookupText(511, QStringLiteral("MainForm"), settings.LanguageFilePath, settings.LanguageId,
                          QStringLiteral("No web browser could be started: the desktop has no default browser."))
-            : LookupText(510, QStringLiteral("MainForm"), LanguageFilePath,
+            : LookupText(510, QStringLiteral("MainForm"), settings.LanguageFilePath, settings.LanguageId,
                          QStringLiteral("The web browser could not be started:")) +
                   QLatin1Char('\n') + browser;
     Messages().Error(AboutFile(text, address));
@@ -194,8 +199,10 @@ bool IsAltF4(const QKeyEvent* event) {
   return event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier;
 }
 
-TMainForm::TMainForm()
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), anImage_(new TPMultiImage(this)) {
+TMainForm::TMainForm(TSettings& settings)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      settings_(settings),
+      anImage_(new TPMultiImage(this)) {
   setObjectName(QStringLiteral("MainForm"));
   setAutoFillBackground(true);
   QPalette black = palette();
@@ -214,11 +221,11 @@ TMainForm::TMainForm()
 TMainForm::~TMainForm() {
   mainForm = nullptr;
   RemoveTempFolder();
-  MainFormReady = false;
+  settings_.MainFormReady = false;
 }
 
 bool TMainForm::FormCreate() {
-  LanguageFilePath = DataPath(content::kLanguageFile);
+  settings_.LanguageFilePath = DataPath(content::kLanguageFile);
   setWindowTitle(QStringLiteral("Orlaventis 1.0 release 4"));
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Orlaventis"));
   QDir::setCurrent(ProgramFolder());
@@ -238,14 +245,14 @@ bool TMainForm::FormCreate() {
   anImage_->SetDisplayDepth(depth);
   if (const ColorTable* palette = DisplayPalette()) anImage_->SetDefaultPalette(*palette);
 
-  LayoutMode = 0;
-  if (ScaleToScreen) {
+  settings_.LayoutMode = 0;
+  if (settings_.ScaleToScreen) {
     const QSize screen = ScreenSize();
     const std::optional<LayoutModeValue> mode = ChooseLayoutMode(screen.width(), screen.height());
     if (!mode) return false;
-    LayoutMode = *mode;
+    settings_.LayoutMode = *mode;
   }
-  SetFillScreen(FillScreen && ScaleToScreen ? ScreenSize() : QSize());
+  SetFillScreen(settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize() : QSize());
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.
@@ -261,7 +268,7 @@ bool TMainForm::FormCreate() {
   recordFile_->SelectAll();
 
   unsetCursor();
-  MainFormReady = true;
+  settings_.MainFormReady = true;
   return true;
 }
 
@@ -284,7 +291,7 @@ void TMainForm::FormActivate() {
 }
 
 void TMainForm::FormMinimize() {
-  if (KioskMinutes == 0) showMinimized();
+  if (settings_.KioskMinutes == 0) showMinimized();
 }
 
 void TMainForm::FormRestore() {
@@ -325,18 +332,19 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 
 void TMainForm::StartKiosk(int idleMs) {
   // One key combination only: a later chord would make its first one end the program alone.
-  QKeySequence exitKeys = QKeySequence::fromString(KioskExitKeys, QKeySequence::PortableText);
+  QKeySequence exitKeys =
+      QKeySequence::fromString(settings_.KioskExitKeys, QKeySequence::PortableText);
   if (exitKeys.count() != 1 || exitKeys[0].key() == Qt::Key_unknown) {
-    if (!KioskExitKeys.isEmpty())
+    if (!settings_.KioskExitKeys.isEmpty())
       std::fprintf(stderr, "orlaventis: the registry value %s=%s is no single key combination; no keys end kiosk mode\n",
-                   kKioskExitKeysValue, qPrintable(KioskExitKeys));
+                   kKioskExitKeysValue, qPrintable(settings_.KioskExitKeys));
     exitKeys = QKeySequence();
   }
   kiosk_ = std::make_unique<TKioskWatcher>(idleMs, exitKeys, [this] { ReturnToStart(); }, [this] { EndProgram(); });
 }
 
 void TMainForm::ReturnToStart() {
-  if (!MainFormReady) return;
+  if (!settings_.MainFormReady) return;
   // Help minimised the program in front of the browser: an unattended stand shows it again.
   if (isMinimized()) FormRestore();
   // A message box, the password prompt or the zoom window waits for a visitor who has gone: each
@@ -366,7 +374,7 @@ void TMainForm::EndProgram() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   // Kiosk mode refuses Alt+F4 and the window manager's close: only EndProgram ends the program.
-  if (KioskMinutes > 0 && !endRequested_) {
+  if (settings_.KioskMinutes > 0 && !endRequested_) {
     event->ignore();
     return;
   }
@@ -376,8 +384,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormCloseQuery() {
   // A close request that arrives while the sequence runs finds MainFormReady false.
-  if (!MainFormReady) return;
-  MainFormReady = false;
+  if (!settings_.MainFormReady) return;
+  settings_.MainFormReady = false;
   ++closeSequenceRuns_;
   for (SectionId section : kSectionOrder) {
     if (QWidget* form = ExistingSection(section)) form->close();
@@ -387,9 +395,9 @@ void TMainForm::FormCloseQuery() {
   enamelArchiveIndex_.reset();
   hide();
   QCoreApplication::processEvents();
-  OpenAboutBox();
+  OpenAboutBox(settings_);
   QCoreApplication::processEvents();
-  RunEventsFor(FarewellMs);
+  RunEventsFor(settings_.FarewellMs);
   if (TAboutBox* box = AboutBox()) box->close();
 }
 
@@ -427,7 +435,7 @@ int ClaimInstance(SingleInstance& instance, const QString& serverName) {
 }  // namespace
 
 int RunProgram(const StartRequest& request) {
-  StartUp(request);
+  TSettings settings = StartUp(request);
   const QString serverName = InstanceServerName();
   std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
   if (request.uninstall) {
@@ -460,17 +468,17 @@ int RunProgram(const StartRequest& request) {
     }
   });
 
-  if (ChooseLanguage) {
-    ShowIntroForm();
+  if (settings.ChooseLanguage) {
+    ShowIntroForm(settings);
     QCoreApplication::processEvents();
   }
   if (closeRequested) return 0;
 
   int exitCode = 0;
   {
-    TMainForm form;
+    TMainForm form(settings);
     if (!form.FormCreate()) return kExitScreenTooSmall;
-    if (KioskMinutes > 0) form.StartKiosk(KioskMinutes * 60 * 1000);
+    if (settings.KioskMinutes > 0) form.StartKiosk(settings.KioskMinutes * 60 * 1000);
     ShowMainForm(form);
     exitCode = QApplication::exec();
   }
@@ -481,8 +489,8 @@ int RunProgram(const StartRequest& request) {
 int RunTour(const StartRequest& request) {
   // Absolute before FormCreate makes the program folder the current directory.
   const QDir folder(QDir(request.tourFolder).absolutePath());
-  StartUp(request);
-  KioskMinutes = 0;  // the tour closes the program itself
+  TSettings settings = StartUp(request);
+  settings.KioskMinutes = 0;  // the tour closes the program itself
   // The pictures are taken as soon as each form settles: transitions finish at once.
   SetInstantTransitions(true);
   TourMessages messages;
@@ -495,15 +503,15 @@ int RunTour(const StartRequest& request) {
   };
 
   {
-    TIntroForm chooser;
+    TIntroForm chooser(settings);
     chooser.show();
     Settle();
     save(chooser.grab().toImage(), "1-chooser.png");
     chooser.hide();
   }
-  if (request.language == 0) LanguageId = content::kDefaultLanguage;
+  if (request.language == 0) settings.LanguageId = content::kDefaultLanguage;
 
-  TMainForm form;
+  TMainForm form(settings);
   if (!form.FormCreate()) return kExitScreenTooSmall;
   ShowMainForm(form);
   Settle();
@@ -527,7 +535,7 @@ int RunTour(const StartRequest& request) {
     save(form.grab().toImage(), names[i]);
   }
 
-  OpenAboutBox();
+  OpenAboutBox(settings);
   Settle();
   QImage composite = form.grab().toImage();
   if (TAboutBox* box = AboutBox()) {
@@ -539,7 +547,7 @@ int RunTour(const StartRequest& request) {
   save(composite, "6-about.png");
 
   // Leave without the farewell: the tour has shown the About box already.
-  MainFormReady = false;
+  settings.MainFormReady = false;
   form.close();
   Settle();
   if (!written) return kExitTourNotWritten;

@@ -3,6 +3,7 @@
 
 #include "media/ArchiveIndex.h"
 #include "shell/Layout.h"
+#include "shell/Settings.h"
 
 #include <QSize>
 #include <QString>
@@ -37,17 +38,6 @@ struct SectionRoutines {
 };
 void InstallSectionRoutines(SectionRoutines routines);
 
-// Start options: both set in the program.
-inline bool ScaleToScreen = true;   // choose LayoutMode from the screen size
-inline bool ChooseLanguage = true;  // show the language chooser before the main form
-
-// Which design size the forms follow (Layout.h); chosen by the main form's FormCreate.
-inline LayoutModeValue LayoutMode = 0;
-// True from the end of FormCreate until the close sequence starts.
-inline bool MainFormReady = false;
-// Program folder + "d/olv.lng".
-inline QString LanguageFilePath;
-
 // Where a publisher sets the content's own web addresses: a registry key and its values (the
 // help page; the publisher's and the maker's sites, which the About box's hot spots open).
 inline constexpr char kProgramKey[] = "HKEY_LOCAL_MACHINE\\Software\\Orlaventis";
@@ -55,35 +45,26 @@ inline constexpr char kHelpAddressValue[] = "HelpAddress";
 inline constexpr char kPublisherAddressValue[] = "PublisherAddress";
 inline constexpr char kMakerAddressValue[] = "MakerAddress";
 inline constexpr char kFillScreenValue[] = "FillScreen";
-// Scale the largest design up to the whole screen (see SetFillScreen).
-inline bool FillScreen = false;
-// Kiosk mode: minutes without input after which the program returns to the Introduction, from
-// 1 to kMaxKioskMinutes; 0 is off. While it is on, only EndProgram closes the main form.
+// The registry values of kiosk mode's minutes and exit keys (TSettings).
 inline constexpr char kKioskValue[] = "Kiosk";
 inline constexpr int kMaxKioskMinutes = 1440;
-inline int KioskMinutes = 0;
-// The key combination that ends the program in kiosk mode ("Ctrl+Shift+Q"; empty: none).
 inline constexpr char kKioskExitKeysValue[] = "KioskExitKeys";
-inline QString KioskExitKeys;
 // Minutes of kiosk mode from a text: a whole number from 1 to kMaxKioskMinutes, else 0 (off).
 int KioskMinutesFromText(const QString& text);
-// The help page with the interface language as its "lang" parameter (replacing one the address
+// The help page with the settings' language as its "lang" parameter (replacing one the address
 // may already carry): the registered help address when one is set, else the content's own
 // "help/index.html" as a file address.
-QString HelpAddress();
+QString HelpAddress(const TSettings& settings);
 // Opens `address` in the web browser and minimises the main form in front of it; true when a
 // browser started. When none starts, a message names the browser and the address and the
 // program stays where it is. In kiosk mode it does nothing and returns false: a visitor is never
 // handed another program or the desktop.
-bool OpenInBrowser(const QString& address);
+bool OpenInBrowser(const QString& address, const TSettings& settings);
 
 // The screen size the program lays itself out for: the override when one is set (the --screen
 // option, tests), else the primary screen's size (640 x 480 without a screen).
 QSize ScreenSize();
 void SetScreenSizeOverride(QSize size);  // an empty size removes the override
-
-// How long the About box shows on the way out, in milliseconds (2000; tests shorten it).
-inline int FarewellMs = 2000;
 
 // The black, borderless, full-screen form underneath the sections. It owns the objects every
 // section shares for the whole run. One exists at a time (MainForm).
@@ -91,7 +72,8 @@ class TMainForm final : public QWidget {
   Q_OBJECT
 
  public:
-  TMainForm();
+  // `settings` outlives the form; the form and its sections read and update it.
+  explicit TMainForm(TSettings& settings);
   ~TMainForm() override;  // FormDestroy: empties and removes the temporary folder
 
   // Fills the shared objects and sizes the form. Returns false, doing nothing else, when the
@@ -99,6 +81,9 @@ class TMainForm final : public QWidget {
   // code 1).
   bool FormCreate();
 
+  // The run's settings, lent by the program.
+  TSettings& Settings() { return settings_; }
+  const TSettings& Settings() const { return settings_; }
   // The hidden picture decoder every section loads pictures through.
   TPMultiImage& anImage() { return *anImage_; }
   // The page texts; null after the close sequence released it.
@@ -122,8 +107,8 @@ class TMainForm final : public QWidget {
   void RestoreInstance();
 
   // Kiosk mode: starts watching the input; after `idleMs` milliseconds without any the program
-  // returns to its start (ReturnToStart), and KioskExitKeys end it (EndProgram). The watcher
-  // lives as long as the form; a second call replaces it.
+  // returns to its start (ReturnToStart), and the settings' KioskExitKeys end it (EndProgram).
+  // The watcher lives as long as the form; a second call replaces it.
   void StartKiosk(int idleMs);
   // Closes the drop-down lists and the About box, returns every section to its first state and
   // shows the Introduction. Does nothing once the close sequence started.
@@ -143,6 +128,7 @@ class TMainForm final : public QWidget {
  private:
   void FormCloseQuery();
 
+  TSettings& settings_;
   TPMultiImage* anImage_;  // child QObject
   std::unique_ptr<TiDbRecFile> recordFile_;
   std::optional<TArchiveIndex> photoArchiveIndex_;
@@ -170,6 +156,10 @@ struct StartRequest {
   bool fillScreen = false; // --fill-screen, or the registry's FillScreen value set to 1
   int kioskMinutes = 0;    // --kiosk; 0: the registry's Kiosk value (off without one)
 };
+
+// Start-up shared by the program and the tour: the display palettes, the program folder and
+// the screen overrides, then the settings the command line and the registry ask for.
+TSettings StartUp(const StartRequest& request);
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
 // QApplication. Returns the exit code (ExitCodes.h): kExitOk, kExitScreenTooSmall, or

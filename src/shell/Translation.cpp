@@ -27,11 +27,16 @@ namespace {
 
 constexpr qsizetype kMaxNameChars = 63;
 
-// The database of the TranslateForm call in progress; null outside it.
+// The database of the TranslateForm call in progress and its language's table; null and empty
+// outside it.
 TTessaranObject* translating = nullptr;
+QString translatingTable;
 
-// Opens the language file and finds the current table; null when either fails.
-std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path) {
+// Opens the language file and finds the language's table (into `table`, empty when none); null
+// when either fails.
+std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path,
+                                              int languageId, QString& table) {
+  table.clear();
   // A protected language file asks the user, as every database does.
   auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
   const bool open = database->Open(path, path, QString(), QString());
@@ -39,22 +44,19 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QStri
     Messages().Problem(ProblemText(database->OpenProblem()));
   if (!open) return nullptr;
   const int r = database->FindRecord(content::kContentsTable, content::kCountryIdColumn,
-                                     QString::number(LanguageId));
-  if (r == 0) {
-    CurrentTable.clear();
-    return nullptr;
-  }
-  CurrentTable = content::LanguageTable(
+                                     QString::number(languageId));
+  if (r == 0) return nullptr;
+  table = content::LanguageTable(
       prefix, database->GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
   return database;
 }
 
 int FindTagRow(int tag) {
-  return translating->FindRecord(CurrentTable, content::kTagColumn, QString::number(tag));
+  return translating->FindRecord(translatingTable, content::kTagColumn, QString::number(tag));
 }
 
-QString Caption(int record) { return translating->GetValueAsText(CurrentTable, content::kCaptionColumn, record); }
-QString Hint(int record) { return translating->GetValueAsText(CurrentTable, content::kHintColumn, record); }
+QString Caption(int record) { return translating->GetValueAsText(translatingTable, content::kCaptionColumn, record); }
+QString Hint(int record) { return translating->GetValueAsText(translatingTable, content::kHintColumn, record); }
 
 bool IsMenu(const QObject* c) {
   return qobject_cast<const QMenu*>(c) != nullptr || qobject_cast<const QMenuBar*>(c) != nullptr;
@@ -145,17 +147,21 @@ void SetTag(QObject* component, int tag) {
 }
 
 QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
-                   const QString& defaultText) {
+                   int languageId, const QString& defaultText, QString* table) {
+  QString found;
   const std::unique_ptr<TTessaranObject> database =
-      OpenLanguage(prefix.left(kMaxNameChars), languageFilePath);
+      OpenLanguage(prefix.left(kMaxNameChars), languageFilePath, languageId, found);
+  if (table != nullptr) *table = found;
   if (!database) return defaultText;
-  const int r = database->FindRecord(CurrentTable, content::kTagColumn, QString::number(number));
-  return r > 0 ? database->GetValueAsText(CurrentTable, content::kCaptionColumn, r) : defaultText;
+  const int r = database->FindRecord(found, content::kTagColumn, QString::number(number));
+  return r > 0 ? database->GetValueAsText(found, content::kCaptionColumn, r) : defaultText;
 }
 
-void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath) {
+void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath,
+                   int languageId) {
   if (component == nullptr || translating != nullptr) return;  // calls do not nest
-  const std::unique_ptr<TTessaranObject> database = OpenLanguage(prefix, languageFilePath);
+  const std::unique_ptr<TTessaranObject> database =
+      OpenLanguage(prefix, languageFilePath, languageId, translatingTable);
   if (!database) return;
   translating = database.get();
   if (IsForm(component)) {
@@ -167,6 +173,7 @@ void TranslateForm(QObject* component, const QString& prefix, const QString& lan
     TranslateComponent(component);
   }
   translating = nullptr;
+  translatingTable.clear();
 }
 
 void TranslateComponent(QObject* c) {

@@ -7,14 +7,6 @@ class QObject;
 
 namespace orlaventis {
 
-// The interface language: 31 Dutch, 33 French, 44 English (the default). Set by the language
-// chooser before the first form is translated; also part of catalogue file names and record keys.
-inline int LanguageId = 44;
-
-// The translation table of the last LookupText or TranslateForm call ("MainForm (English)");
-// empty when no table was found.
-inline QString CurrentTable;
-
 // Components carry their translation key as the dynamic property "Tag" (an int; absent = 0).
 inline constexpr char kTagProperty[] = "Tag";
 int Tag(const QObject* component);
@@ -31,17 +23,19 @@ inline constexpr char kRadioGroupProperty[] = "RadioGroup";
 // from data, not from the design: translation never replaces them (see TranslateComponent).
 inline constexpr char kDataItemsProperty[] = "DataItems";
 
-// The "Caption" of the row whose "Tag" is `number` in the current language's table of
-// `prefix` (cut to 63 characters); `defaultText` when the file cannot be opened, the language
-// has no "Contents" row or the row is missing.
+// The "Caption" of the row whose "Tag" is `number` in the table of `prefix` (cut to 63
+// characters) for the language `languageId` (TSettings::LanguageId); `defaultText` when the file
+// cannot be opened, the language has no "Contents" row or the row is missing. `table`, when
+// given, receives the table's name ("MainForm (English)"; empty when no table was found).
 QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
-                   const QString& defaultText);
+                   int languageId, const QString& defaultText, QString* table = nullptr);
 
 // Translates `component` (null: nothing): a form gets its caption from the row of its own tag,
 // then every object it holds is translated with TranslateComponent, first to last (depth first);
 // anything else is translated alone. The language database is opened for this call only. A
 // missing file, language or row leaves the design texts; nothing is reported.
-void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath);
+void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath,
+                   int languageId);
 
 // A widget with the dynamic property "NameTag" (an int above 0) takes its accessible name from
 // the "Caption" of that row and, when the row has one, its accessible description from the

@@ -59,17 +59,19 @@ inline QStringList TempFiles() {
   return QDir(orlaventis::TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot);
 }
 
-// A main form over the content of `folder` on a `screen`-sized screen (640 x 480 unless told),
-// shown (which opens the Introduction), with instant transitions; null when it cannot start.
-inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(const QString& folder, int language, QSize screen = QSize(640, 480)) {
+// A main form with `settings` (which must outlive it) over the content of `folder` on a
+// `screen`-sized screen (640 x 480 unless told), shown (which opens the Introduction), with
+// instant transitions; null when it cannot start.
+inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSettings& settings, const QString& folder,
+                                                            int language, QSize screen = QSize(640, 480)) {
   using namespace orlaventis;
   SetInstantTransitions(true);
   SetProgramFolder(folder);
   SetTempFolder(folder + QStringLiteral("/T"));
   SetDisplayDepthOverride(32);
   SetScreenSizeOverride(screen);
-  LanguageId = language;
-  auto form = std::make_unique<TMainForm>();
+  settings.LanguageId = language;
+  auto form = std::make_unique<TMainForm>(settings);
   if (!form->FormCreate()) return nullptr;
   form->setGeometry(QRect(QPoint(0, 0), screen));
   form->show();
@@ -86,23 +88,27 @@ inline QRgb Centre(orlaventis::TProportionalImage* picture) {
   return PixelOf(picture, QPoint(picture->width() / 2, picture->height() / 2));
 }
 
-// What each section test holds: a fresh program folder per test function, the main form over
-// it, and the messages shown to the user (recorded, with the section routines installed, from
-// construction on).
+// What each section test holds: a fresh program folder and settings per test function, the main
+// form over them, and the messages shown to the user (recorded, with the section routines
+// installed, from construction on).
 struct SectionTest : QObject {
   std::unique_ptr<QTemporaryDir> dir_;
+  orlaventis::TSettings settings_;  // outlives main_
   std::unique_ptr<orlaventis::TMainForm> main_;
   orlaventis::RecordedMessages messages_;
 
   SectionTest() {
     orlaventis::InstallMessages(&messages_);
     orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
-    orlaventis::FarewellMs = 0;  // no pause when a test's main form closes
   }
 
   QString Folder() const { return dir_->path(); }
-  // For init(): a new empty folder and no messages; false when the folder cannot be made.
+  // For init(): a new empty folder, new settings and no messages; false when the folder cannot
+  // be made.
   bool Fresh() {
+    main_.reset();
+    settings_ = orlaventis::TSettings();
+    settings_.FarewellMs = 0;  // no pause when a test's main form closes
     dir_ = std::make_unique<QTemporaryDir>();
     messages_.Clear();
     return dir_->isValid();

@@ -105,7 +105,7 @@ class TestCatalogForm : public fixture::SectionTest {
   Q_OBJECT
 
   TCatalogForm* Open() {
-    main_ = fixture::StartMainForm(Folder(), 44);
+    main_ = fixture::StartMainForm(settings_, Folder(), 44);
     return main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog))) : nullptr;
   }
   // A Catalog over `count` items, all with pictures.
@@ -500,7 +500,7 @@ class TestCatalogForm : public fixture::SectionTest {
   void passwordProtectedCatalogue() {
     QVERIFY(WriteCatalogue(Folder(), 5, {}, "Vaudrel"));
     QVERIFY(WritePictures(Folder(), 1, 5));
-    main_ = fixture::StartMainForm(Folder(), 44);
+    main_ = fixture::StartMainForm(settings_, Folder(), 44);
     QVERIFY(main_ != nullptr);
     SetUnattended(false);  // the offscreen platform counts as unattended: this test answers
     QTimer answer;
@@ -522,13 +522,13 @@ class TestCatalogForm : public fixture::SectionTest {
   void scaledLayoutAndPaletteDisplay() {
     QVERIFY(WriteCatalogue(Folder(), 12));
     QVERIFY(WritePictures(Folder(), 1, 12));
-    main_ = fixture::StartMainForm(Folder(), 44, QSize(1024, 768));
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(1024, 768));
     QVERIFY(main_ != nullptr);
-    LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
+    settings_.LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
     SetDisplayDepthOverride(8);
     main_->GoToCatalog();
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
-    LayoutMode = 0;
+    settings_.LayoutMode = 0;
     SetDisplayDepthOverride(32);
     QVERIFY(form != nullptr);
     QVERIFY(form->Catalog() != nullptr);

@@ -160,8 +160,8 @@ class TestContentText : public QObject {
     RegisterIntroductionForm(), RegisterProductionForm(), RegisterCatalogForm(), RegisterEnamelAndFabricsForm();
     PlainHints hints;
     qApp->installEventFilter(&hints);
-    LanguageId = 44;
-    TMainForm form;
+    TSettings settings;  // English
+    TMainForm form(settings);
     QVERIFY(form.FormCreate());
     form.setGeometry(0, 0, 640, 480);
     form.show();

@@ -52,12 +52,13 @@ class TestDemoSections : public QObject {
   Q_OBJECT
 
   QTemporaryDir temp_;
+  TSettings settings_;  // new for each test function; outlives form_
   std::unique_ptr<TMainForm> form_;
 
   TMainForm& Start(int language) {
-    LanguageId = language;
+    settings_.LanguageId = language;
     form_.reset();  // one main form at a time
-    form_ = std::make_unique<TMainForm>();
+    form_ = std::make_unique<TMainForm>(settings_);
     [&] { QVERIFY(form_->FormCreate()); }();
     form_->setGeometry(0, 0, 640, 480);
     form_->show();
@@ -72,9 +73,12 @@ class TestDemoSections : public QObject {
     SetScreenSizeOverride(QSize(640, 480));
     InstallSectionRoutines(SectionFormRoutines());
     RegisterIntroductionForm(), RegisterProductionForm(), RegisterCatalogForm(), RegisterEnamelAndFabricsForm();
-    FarewellMs = 0;
   }
-  void cleanup() { MainFormReady = false, form_.reset(), KioskMinutes = 0; }
+  void init() {
+    settings_ = TSettings();
+    settings_.FarewellMs = 0;
+  }
+  void cleanup() { settings_.MainFormReady = false, form_.reset(); }
 
   // Each section in each language: every control named, no Dutch outside the Dutch program.
   void everyControlNamedInItsLanguage() {
@@ -95,7 +99,7 @@ class TestDemoSections : public QObject {
         faults << QString::number(language) + ':';
         Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       }
-      OpenAboutBox();
+      OpenAboutBox(settings_);
       Walk(QAccessible::queryAccessibleInterface(AboutBox()), dutch, faults);
     }
     QCOMPARE(faults.join(' '), QString("31: 31: 31: 31: 33: 33: 33: 33: 44: 44: 44: 44:"));
@@ -105,8 +109,8 @@ class TestDemoSections : public QObject {
   // the idle time all is as at the start, the car described by the first choice. Only the exit
   // keys end the program.
   void kioskReturnsToTheStart() {
-    KioskMinutes = 1;
-    KioskExitKeys = "Ctrl+Shift+Q";
+    settings_.KioskMinutes = 1;
+    settings_.KioskExitKeys = "Ctrl+Shift+Q";
     TMainForm& form = Start(44);
     TSectionForm* intro = SectionForm(SectionId::Introduction);
     QVERIFY(intro->MenuBtn[5]->isHidden() && intro->MenuBtn[4]->isHidden());

@@ -58,7 +58,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     return writer.Write(Folder() + QStringLiteral("/olve.dat"), &error);
   }
   TEnamelAndFabricsForm* Start(int language = 44, QSize screen = QSize(640, 480)) {
-    main_ = fixture::StartMainForm(Folder(), language, screen);
+    main_ = fixture::StartMainForm(settings_, Folder(), language, screen);
     return main_ ? (ShowEnamelAndFabricsForm(), dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics)))
                  : nullptr;
   }
@@ -190,7 +190,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats));
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
                                        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
-    main_ = fixture::StartMainForm(Folder(), 44);
+    main_ = fixture::StartMainForm(settings_, Folder(), 44);
     QVERIFY(main_ != nullptr);
     QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
     auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
@@ -253,7 +253,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   void listTextScalesWithTheLayout() {
     QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
-    QVERIFY(form != nullptr && int(LayoutMode) == 4);
+    QVERIFY(form != nullptr && int(settings_.LayoutMode) == 4);
     QCOMPARE((QList<int>{form->CoachColorsLabel->font().pixelSize(), form->CoachColorsComboBox->font().pixelSize(),
                          form->CoachColorsComboBox->view()->font().pixelSize()}), (QList<int>{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.

@@ -16,7 +16,7 @@ class TestIntroductionForm : public fixture::SectionTest {
   Q_OBJECT
 
   TIntroductionForm* Start(int language) {
-    main_ = fixture::StartMainForm(Folder(), language);
+    main_ = fixture::StartMainForm(settings_, Folder(), language);
     return main_ ? dynamic_cast<TIntroductionForm*>(SectionForm(SectionId::Introduction)) : nullptr;
   }
   static QRgb SlideCentre(TIntroductionForm* form) { return fixture::Centre(form->SlidePicture); }

@@ -56,7 +56,7 @@ class TestProductionForm : public fixture::SectionTest {
   Q_OBJECT
 
   TProductionForm* Start(int language) {
-    main_ = fixture::StartMainForm(Folder(), language);
+    main_ = fixture::StartMainForm(settings_, Folder(), language);
     if (!main_) return nullptr;
     // Through the Introduction's menu button, which hides the Introduction.
     if (TSectionForm* introduction = SectionForm(SectionId::Introduction)) introduction->MenuButtonClick(introduction->MenuBtn[1]);

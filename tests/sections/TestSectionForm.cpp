@@ -66,12 +66,13 @@ class TestSectionForm : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
+  TSettings settings_;  // new for each test function; outlives form_
   std::unique_ptr<TMainForm> form_;
 
   // A main form on a pretended screen, its sections counting their start-ups.
   TMainForm& StartMainForm(QSize screen) {
     SetScreenSizeOverride(screen);
-    form_ = std::make_unique<TMainForm>();
+    form_ = std::make_unique<TMainForm>(settings_);
     [&] { QVERIFY(form_->FormCreate()); }();
     form_->setGeometry(QRect(QPoint(0, 0), screen));
     form_->show();  // FormShow opens the Introduction
@@ -90,12 +91,12 @@ class TestSectionForm : public QObject {
                                                                                         {"300", "Photos", "To the photos"}}}}));
     QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
     SetProgramFolder(dir_.path());
-    FarewellMs = 0;
     InstallSectionRoutines(SectionFormRoutines());
-    for (SectionId s : kSectionOrder) SetSectionFactory(s, [s](QWidget* parent) { return new CountingSection(s, parent); });
+    for (SectionId s : kSectionOrder) SetSectionFactory(s, [s](TMainForm& main) { return new CountingSection(s, main); });
   }
   void init() {
-    LanguageId = 44;
+    settings_ = TSettings();
+    settings_.FarewellMs = 0;
     CountingSection::created = 0;
     SetDisplayDepthOverride(32);
   }
@@ -105,11 +106,10 @@ class TestSectionForm : public QObject {
     SetProcessLauncher({});
     SetUrlOpener({});
     SetProgramRegistry(nullptr);
-    KioskMinutes = 0;
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
-    QVERIFY(intro != nullptr && intro->isVisible() && int(LayoutMode) == 4);
+    QVERIFY(intro != nullptr && intro->isVisible() && int(settings_.LayoutMode) == 4);
     // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
     QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[5]->geometry(), intro->Bk->geometry()}),
              (QList<QRect>{{112, 84, 800, 600}, {6, 513, 100, 31}, {0, 0, 800, 600}}));
@@ -129,7 +129,7 @@ class TestSectionForm : public QObject {
   void layoutModeThreeIsUnscaled() {
     SetDisplayDepthOverride(8);
     TSectionForm* intro = Intro(QSize(800, 600));
-    QVERIFY(intro != nullptr && int(LayoutMode) == 3);
+    QVERIFY(intro != nullptr && int(settings_.LayoutMode) == 3);
     QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
     // "i/b/ibk6x4" is the background of modes 0 and 3.
     QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(200, 30, 40));
@@ -236,7 +236,7 @@ class TestSectionForm : public QObject {
              qPrintable(messages.All().join('|')));
 
     // Kiosk: no Help button, F1 and a click where it was do nothing, the arrows step over it.
-    KioskMinutes = 1;
+    settings_.KioskMinutes = 1;
     form_.reset();
     messages.Clear();
     TSectionForm* intro = Intro(QSize(640, 480));
@@ -244,7 +244,7 @@ class TestSectionForm : public QObject {
     QTest::keyClick(intro, Qt::Key_F1);
     QTest::mouseClick(intro, Qt::LeftButton, {}, intro->MenuBtn[4]->geometry().center());
     form_->FormMinimize();
-    KioskMinutes = 0;
+    settings_.KioskMinutes = 0;
     QVERIFY(opened.size() == 2 && started.size() == 1 && messages.All().isEmpty());
     QVERIFY(!(form_->windowState() & Qt::WindowMinimized) && QTest::qWaitForWindowActive(form_.get()));
     intro->MenuBtn[3]->setFocus(Qt::TabFocusReason);
@@ -288,19 +288,19 @@ class TestSectionForm : public QObject {
     QVERIFY(catalog != nullptr);
     QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
     QVERIFY(form.CloseSequenceRuns() == 1 && !form.isVisible() && !catalog->isVisible());
-    QVERIFY(!MainFormReady && form.RecordFile() == nullptr);
+    QVERIFY(!settings_.MainFormReady && form.RecordFile() == nullptr);
     // Other keys, and F4 with more than Alt, do nothing.
     QKeyEvent ctrlAltF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier | Qt::ControlModifier);
     QVERIFY(!IsAltF4(&ctrlAltF4));
   }
   void closeSequenceRunsOnce() {
-    FarewellMs = 300;
+    settings_.FarewellMs = 300;
     TSectionForm* intro = Intro(QSize(640, 480));
     TMainForm* form = form_.get();
     // A second close request while the About box shows.
     QTimer::singleShot(50, form, [form] { form->close(); });
     intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
-    FarewellMs = 0;
+    settings_.FarewellMs = 0;
     // The About box was shown on the way out, then closed.
     QVERIFY(form->CloseSequenceRuns() == 1 && AboutBox() != nullptr && !AboutBox()->isVisible());
     form->close();

@@ -37,6 +37,7 @@ class TestArchivePicture : public QObject {
   Q_OBJECT
 
   std::unique_ptr<QTemporaryDir> dir_;
+  TSettings settings_;  // outlives main_
   std::unique_ptr<TMainForm> main_;
 
   QString Folder() const { return dir_->path(); }
@@ -56,7 +57,7 @@ class TestArchivePicture : public QObject {
     SetTempFolder(Folder() + QStringLiteral("/T"));
     SetDisplayDepthOverride(32);
     SetScreenSizeOverride(QSize(640, 480));
-    main_ = std::make_unique<TMainForm>();
+    main_ = std::make_unique<TMainForm>(settings_);
     return main_->FormCreate();
   }
 

@@ -50,27 +50,27 @@ class TestShellForms : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
+  TSettings settings_;  // new for each test function
 
  private slots:
   void init() {
-    LanguageId = 44;
+    settings_ = TSettings();
     SetDisplayDepthOverride(32);
   }
   void cleanup() {
     delete AboutBox();
     SetUrlOpener({});
     SetProgramRegistry(nullptr);
-    LanguageFilePath.clear();
   }
 
   void chooserSetsTheLanguage() {
     {
-      TIntroForm chooser;  // closed without a choice: English stays
+      TIntroForm chooser(settings_);  // closed without a choice: English stays
       chooser.show();
       chooser.close();
-      QCOMPARE(LanguageId, 44);
+      QCOMPARE(settings_.LanguageId, 44);
     }
-    TIntroForm chooser;
+    TIntroForm chooser(settings_);
     QVERIFY(IntroForm() == &chooser && chooser.LingoLst->count() == 3);
     QCOMPARE(chooser.LingoLst->itemText(1), QString("French / Francaise"));
     QCOMPARE(chooser.LingoLst->currentIndex(), -1);  // nothing chosen at start
@@ -78,21 +78,21 @@ class TestShellForms : public QObject {
     // Indexes to languages; -1 (no choice) keeps the last one.
     for (const auto& [index, language] : {std::pair{1, 33}, {2, 44}, {0, 31}, {-1, 31}}) {
       chooser.LingoLstChange(index);
-      QVERIFY(LanguageId == language && !chooser.isVisible());
+      QVERIFY(settings_.LanguageId == language && !chooser.isVisible());
     }
     // Arrows move through the closed list without choosing, Return chooses, Escape chooses nothing.
     chooser.show();
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(chooser.LingoLst, key);
-    QVERIFY(chooser.isVisible() && chooser.LingoLst->currentIndex() == 1 && LanguageId == 31);
+    QVERIFY(chooser.isVisible() && chooser.LingoLst->currentIndex() == 1 && settings_.LanguageId == 31);
     QTest::keyClick(chooser.LingoLst, Qt::Key_Return);
-    QVERIFY(!chooser.isVisible() && LanguageId == 33);
+    QVERIFY(!chooser.isVisible() && settings_.LanguageId == 33);
     chooser.show();
     QTest::keyClick(chooser.LingoLst, Qt::Key_Escape);
-    QVERIFY(!chooser.isVisible() && LanguageId == 33);
+    QVERIFY(!chooser.isVisible() && settings_.LanguageId == 33);
   }
 
   void aboutBoxIsReusedAndClosesByKeys() {
-    OpenAboutBox();
+    OpenAboutBox(settings_);
     TAboutBox* box = AboutBox();
     QVERIFY(box != nullptr && box->isVisible());
     KeyUp(box, Qt::Key_Return, Qt::ShiftModifier);
@@ -101,7 +101,7 @@ class TestShellForms : public QObject {
                                          {Qt::Key_Return, Qt::NoModifier}}) {
       KeyUp(box, key, modifiers);
       QVERIFY(!box->isVisible());
-      OpenAboutBox();
+      OpenAboutBox(settings_);
       QVERIFY(AboutBox() == box && box->isVisible());  // created once
     }
     // Another window activated closes it; it comes back for the next use.
@@ -110,39 +110,39 @@ class TestShellForms : public QObject {
     elsewhere.show();
     QApplication::setActiveWindow(&elsewhere);
     QVERIFY(!box->isVisible());
-    OpenAboutBox();
+    OpenAboutBox(settings_);
     QVERIFY(AboutBox() == box && box->isVisible());
   }
 
   void aboutBoxTranslatedOnEveryShow() {
-    LanguageFilePath = WriteLanguageFile(dir_);
-    OpenAboutBox();
+    settings_.LanguageFilePath = WriteLanguageFile(dir_);
+    OpenAboutBox(settings_);
     TAboutBox* box = AboutBox();
     QStringList hints = {box->OstrandSBtn->toolTip(), box->TarnwickSBtn->toolTip()};
     box->close();
-    LanguageId = 33;
-    OpenAboutBox();
+    settings_.LanguageId = 33;
+    OpenAboutBox(settings_);
     hints << box->OstrandSBtn->toolTip() << box->TarnwickSBtn->toolTip();
     QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur", "Le fabricant"}));
   }
 
   // Deep displays draw the true-colour pictures, 256-colour displays the palette ones.
   void picturesByDepth() {
-    TIntroForm deep;
+    TIntroForm deep(settings_);
     QVERIFY(!deep.IntroFormImg->Background().Image().isNull());
     const QImage chooser = Render(&deep);  // the picture, not the white form
     QVERIFY(qGray(chooser.pixel(141, 140)) < 220 && chooser.pixel(5, 260) == qRgb(255, 255, 255));
-    OpenAboutBox();
+    OpenAboutBox(settings_);
     const QImage about = Render(AboutBox());
     QCOMPARE(about.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
     delete AboutBox();
     SetDisplayDepthOverride(8);
-    TIntroForm palette;
-    OpenAboutBox();
+    TIntroForm palette(settings_);
+    OpenAboutBox(settings_);
     QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(AboutBox()) != about);
     QCOMPARE(AboutBox()->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
     SetDisplayDepthOverride(16);
-    TIntroForm sixteen;
+    TIntroForm sixteen(settings_);
     QVERIFY(sixteen.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro") &&
             LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
   }
@@ -171,22 +171,45 @@ class TestShellForms : public QObject {
       auto registry = std::make_unique<IniRegistry>(QStringList{});
       registry->AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n" + c.values);
       SetProgramRegistry(std::move(registry));
-      KioskMinutes = c.kiosk;
+      settings_.KioskMinutes = c.kiosk;
       opened.clear();
       delete AboutBox();  // built anew: the addresses and the kiosk setting are read then
-      OpenAboutBox();
+      OpenAboutBox(settings_);
       TAboutBox* box = AboutBox();
       const std::vector<bool> hidden{box->OstrandSBtn->isHidden(), box->TarnwickSBtn->isHidden()};
       QCOMPARE(hidden, c.hidden);
       for (TBaseBtn* spot : {box->OstrandSBtn, box->TarnwickSBtn}) {
-        OpenAboutBox();
+        OpenAboutBox(settings_);
         const QPoint at = spot->mapTo(box, spot->rect().center());
         QTest::mouseClick(box->childAt(at), Qt::LeftButton, {}, box->childAt(at)->mapFrom(box, at));
       }
       QCOMPARE(opened, c.opens);
     }
-    KioskMinutes = 0;
     SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
+  }
+  // A start's settings come from its command line first, then the registry; an unreadable
+  // kiosk value leaves kiosk mode off.
+  void startUpBuildsTheSettings() {
+    const auto registry = [](const QString& values) {
+      auto ini = std::make_unique<IniRegistry>(QStringList{});
+      ini->AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n" + values);
+      SetProgramRegistry(std::move(ini));
+    };
+    StartRequest request;
+    request.dataFolder = dir_.path();
+    registry("FillScreen= 1\nKiosk=15\nKioskExitKeys= Ctrl+Shift+Q \n");
+    const TSettings registered = StartUp(request);
+    QCOMPARE((QList<QVariant>{registered.FillScreen, registered.KioskMinutes, registered.KioskExitKeys,
+                              registered.ChooseLanguage, registered.LanguageId}),
+             (QList<QVariant>{true, 15, "Ctrl+Shift+Q", true, 44}));
+    request.language = 33, request.kioskMinutes = 2;
+    registry("FillScreen=0\nKiosk=1441\n");
+    const TSettings asked = StartUp(request);
+    QCOMPARE((QList<QVariant>{asked.FillScreen, asked.KioskMinutes, asked.KioskExitKeys, asked.ChooseLanguage, asked.LanguageId}),
+             (QList<QVariant>{false, 2, QString(), false, 33}));
+    request.kioskMinutes = 0, request.fillScreen = true;
+    const TSettings tooLong = StartUp(request);
+    QVERIFY2(tooLong.FillScreen && tooLong.KioskMinutes == 0, "the option fills the screen; 1441 minutes are no kiosk");
   }
 };
 

@@ -89,30 +89,26 @@ class TestTranslation : public QObject {
   QTemporaryDir dir_;
 
  private slots:
-  void init() { LanguageId = 44; }
-  void cleanup() { LanguageFilePath.clear(); }
-
   void languageWithoutContentsRowKeepsDesignTexts() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
-    LanguageId = 33;
     Form form;
-    TranslateForm(&form.widget, "MainForm", path);
+    TranslateForm(&form.widget, "MainForm", path, 33);
     QCOMPARE((QStringList{form.photos->Caption(), form.models->itemText(0), form.plainItem->text(),
-                          LookupText(10, "MainForm", path, "Orlaventis")}),
+                          LookupText(10, "MainForm", path, 33, "Orlaventis")}),
              (QStringList{"Foto's", "Model NL", "Kopieer", "Orlaventis"}));
     // A missing file behaves the same.
-    LanguageId = 44;
-    TranslateForm(&form.widget, "MainForm", dir_.filePath("missing.lng"));
-    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(10, "MainForm", dir_.filePath("missing.lng"), "dflt") == "dflt");
+    TranslateForm(&form.widget, "MainForm", dir_.filePath("missing.lng"), 44);
+    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(10, "MainForm", dir_.filePath("missing.lng"), 44, "dflt") == "dflt");
   }
 
   void lookupText() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
-    QStringList texts = {LookupText(10, "MainForm", path, "Orlaventis"), CurrentTable, LookupText(11, "MainForm", path, "dflt")};
-    LanguageId = 31;
+    QString table;
+    QStringList texts = {LookupText(10, "MainForm", path, 44, "Orlaventis", &table), table,
+                         LookupText(11, "MainForm", path, 44, "dflt")};
     // The prefix is cut to 63 characters before the table name is built.
     const QString longPrefix = QString("MainForm") + QString(70, 'x');
-    texts << LookupText(300, "MainForm", path, "x") << LookupText(300, longPrefix, path, "x") << CurrentTable;
+    texts << LookupText(300, "MainForm", path, 31, "x") << LookupText(300, longPrefix, path, 31, "x", &table) << table;
     QCOMPARE(texts, (QStringList{"Orlaventis (English)", "MainForm (English)", "dflt", "Foto's NL", "x",
                                  longPrefix.left(63) + " (Nederlands)"}));
   }
@@ -120,7 +116,7 @@ class TestTranslation : public QObject {
   void wholeForm() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
     Form form;
-    TranslateForm(&form.widget, "MainForm", path);
+    TranslateForm(&form.widget, "MainForm", path, 44);
     // A button with its own row: caption and hint. Tag 0 is skipped although the table has a row "0".
     QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip(), form.untagged->text(), form.untagged->toolTip()}),
              (QStringList{"Photos", "To the photos", "Ontwerp", "ontwerp-hint"}));
@@ -149,7 +145,7 @@ class TestTranslation : public QObject {
     const std::vector<Row> empty = {{"300", "", ""}};
     for (const auto& [rows, texts] : {std::pair{without, QStringList{"Foto's", "Naar de foto's"}}, {empty, QStringList{"", ""}}}) {
       Form form;
-      TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows));
+      TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows), 44);
       QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), texts);
     }
   }
@@ -159,23 +155,23 @@ class TestTranslation : public QObject {
     std::vector<Row> rows = kEnglish;
     rows.erase(rows.begin() + 2);
     Form without;
-    TranslateForm(without.popup, "MainForm", WriteLanguageFile(dir_, rows));  // only the menu
+    TranslateForm(without.popup, "MainForm", WriteLanguageFile(dir_, rows), 44);  // only the menu
     QCOMPARE((QStringList{without.plainItem->text(), without.subItem->text(), without.photos->Caption()}),
              (QStringList{"Copy", "Paste", "Foto's"}));
     // With a row "0" the menu counts as found, and a menu takes no text: items stay.
     Form with;
-    TranslateForm(with.popup, "MainForm", WriteLanguageFile(dir_, kEnglish));
+    TranslateForm(with.popup, "MainForm", WriteLanguageFile(dir_, kEnglish), 44);
     QCOMPARE((QStringList{with.plainItem->text(), with.subItem->text()}), (QStringList{"Kopieer", "Plakken"}));
   }
 
   void formCaptionAndOutsideCalls() {
     const QString path = WriteLanguageFile(dir_, {{"0", "Form caption", ""}});
     Form form;
-    TranslateForm(&form.widget, "MainForm", path);
+    TranslateForm(&form.widget, "MainForm", path, 44);
     // TranslateComponent outside TranslateForm has no database and changes nothing.
     TranslateComponent(form.photos);
     QVERIFY(form.widget.windowTitle() == "Form caption" && form.photos->Caption() == "Foto's");
-    TranslateForm(nullptr, "MainForm", path);
+    TranslateForm(nullptr, "MainForm", path, 44);
   }
 };
 
