@@ -7,29 +7,18 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
 
 using namespace olvtool;
+using dbfixture::Olvtool;
+using dbfixture::Run;
 
 namespace {
 
 const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
-
-struct Run { bool finished = false; int code = -1; QString out, err; };
-
-// Runs olvtool with `args`; a run that has not ended after two minutes is killed (unfinished).
-Run Olvtool(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-  const bool finished = p.waitForFinished(120000);
-  if (!finished) p.kill(), p.waitForFinished();
-  return {finished, p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 // True when "olvtool check" on `folder` exits with `code` and a report holding each of `faults`
 // (and, when `lineCount` is given, nothing else); logs the report otherwise.
@@ -157,9 +146,7 @@ class TestContentCheck : public QObject {
     QVERIFY2(text.contains(from.toUtf8()), qPrintable(from));
     const qsizetype at = text.lastIndexOf(from.toUtf8());
     text.replace(at, from.toUtf8().size(), to.toUtf8());
-    QFile out(QDir(copy).filePath(file));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
-    out.close();
+    QVERIFY(dbfixture::WriteFile(QDir(copy).filePath(file), text));
     const Run r = Olvtool({QStringLiteral("demo"), tmp_.filePath(QStringLiteral("out")), QStringLiteral("--sources"), copy});
     QVERIFY(r.finished);
     QCOMPARE(r.code, 1);

@@ -22,10 +22,6 @@ QByteArray PaletteResource(const char* name) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-constexpr QRgb kBack = 0xFF00C000;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-
 }  // namespace
 
 class TestGraphicControl : public QObject {

@@ -12,11 +12,6 @@ using namespace probes;
 
 namespace {
 
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-
 // A shown 200 x 200 control on a black background with a black frame.
 struct Shown {
   QWidget form;
