@@ -77,8 +77,7 @@ class TestGraphicControl : public QObject {
     QImage picture(2, 1, QImage::Format_RGB32);
     picture.setPixel(0, 0, qRgb(255, 0, 0));
     picture.setPixel(1, 0, qRgb(0, 0, 255));
-    QImage canvas(8, 4, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
+    QImage canvas = Solid(8, 4, kBlack);
     QPainter painter(&canvas);
     StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
     StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
@@ -92,8 +91,7 @@ class TestGraphicControl : public QObject {
   }
 
   void rectanglesCoverTheirPixelsLikeGdi() {
-    QImage canvas(10, 6, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
+    QImage canvas = Solid(10, 6, kBlack);
     {
       QPainter painter(&canvas);
       painter.setPen(QColor(255, 0, 0));

@@ -135,8 +135,7 @@ class TestProportionalImage : public QObject {
   void paletteDisplaysGetPaletteColours() {
     LoadPalettes();
     Shown shown;
-    QImage odd(4, 4, QImage::Format_RGB32);
-    odd.fill(qRgb(250, 12, 8));
+    QImage odd = Solid(4, 4, qRgb(250, 12, 8));
     SetDisplayDepthOverride(4);
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
