@@ -7,29 +7,18 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
 
 using namespace olvtool;
+using dbfixture::Olvtool;
+using dbfixture::Run;
 
 namespace {
 
 const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
-
-struct Run { bool finished = false; int code = -1; QString out, err; };
-
-// Runs olvtool with `args`; a run that has not ended after two minutes is killed (unfinished).
-Run Olvtool(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-  const bool finished = p.waitForFinished(120000);
-  if (!finished) p.kill(), p.waitForFinished();
-  return {finished, p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 // True when "olvtool check" on `folder` exits with `code` and a report holding each of `faults`
 // (and, when `lineCount` is given, nothing else); logs the report otherwise.
@@ -129,41 +118,28 @@ class TestContentCheck : public QObject {
 
   // A source with an unknown code, an unknown key or a value of the wrong type is refused with
   // the file and the place, before anything is painted.
-  void sourceFaults_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("fabric colour code") << "enamel.json" << R"(["DR", ["01")" << R"(["DR", ["0X")"
-                                        << R"(.trim[0][1][0]: unknown code "0X")";
-    QTest::newRow("item coach code") << "items.tsv" << "\tTC81\t" << "\tZZ99\t" << "column Coach: unknown code \"ZZ99\"";
-    QTest::newRow("unknown key") << "records.json" << R"("intro")" << R"("extra": 1, "intro")"
-                                 << "records.json: extra is an unknown key";
-    QTest::newRow("unknown column") << "items.tsv" << "\tPlace\t" << "\tCity\t" << R"(column "City" is unknown)";
-    QTest::newRow("wrong type") << "enamel.json" << R"("model_years": [1957)" << R"("model_years": ["1957")"
-                                << "enamel.json: model_years[0] is not a whole number";
-  }
   void sourceFaults() {
-    QFETCH(QString, file);
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(QString, message);
+    const struct { QString file; QByteArray from, to; QString message; } rows[] = {
+        {"enamel.json", R"(["DR", ["01")", R"(["DR", ["0X")", R"(.trim[0][1][0]: unknown code "0X")"},
+        {"items.tsv", "\tTC81\t", "\tZZ99\t", "column Coach: unknown code \"ZZ99\""},
+        {"records.json", R"("intro")", R"("extra": 1, "intro")", "records.json: extra is an unknown key"},
+        {"items.tsv", "\tPlace\t", "\tCity\t", R"(column "City" is unknown)"},
+        {"enamel.json", R"("model_years": [1957)", R"("model_years": ["1957")",
+         "enamel.json: model_years[0] is not a whole number"}};
     const QDir sources(QStringLiteral(ORLAVENTIS_CONTENT_SOURCES));
-    const QString copy = tmp_.filePath(QStringLiteral("sources"));
-    QVERIFY(QDir().mkpath(copy));
-    for (const QString& name : sources.entryList(QDir::Files))
-      QVERIFY(QFile::copy(sources.filePath(name), QDir(copy).filePath(name)));
-    QByteArray text = dbfixture::ReadFile(QDir(copy).filePath(file));
-    QVERIFY2(text.contains(from.toUtf8()), qPrintable(from));
-    const qsizetype at = text.lastIndexOf(from.toUtf8());
-    text.replace(at, from.toUtf8().size(), to.toUtf8());
-    QFile out(QDir(copy).filePath(file));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
-    out.close();
-    const Run r = Olvtool({QStringLiteral("demo"), tmp_.filePath(QStringLiteral("out")), QStringLiteral("--sources"), copy});
-    QVERIFY(r.finished);
-    QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    for (const auto& row : rows) {
+      const QDir copy(tmp_.filePath(QStringLiteral("sources-%1").arg(&row - rows)));  // a fresh copy each
+      QVERIFY(QDir().mkpath(copy.path()));
+      for (const QString& name : sources.entryList(QDir::Files))
+        QVERIFY(QFile::copy(sources.filePath(name), copy.filePath(name)));
+      QByteArray text = dbfixture::ReadFile(copy.filePath(row.file));
+      QVERIFY2(text.contains(row.from), row.from.constData());
+      text.replace(text.lastIndexOf(row.from), row.from.size(), row.to);
+      QVERIFY(dbfixture::WriteFile(copy.filePath(row.file), text));
+      const Run r = Olvtool({"demo", tmp_.filePath("out-" + copy.dirName()), "--sources", copy.path()});
+      QVERIFY2(r.finished && r.code == 1 && r.err.contains(row.message),
+               qPrintable(row.message + ": " + r.err));
+    }
   }
 
   // Missing, undecodable and unpackable members; an item without its photo; a choice of the colour

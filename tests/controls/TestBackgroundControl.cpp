@@ -12,10 +12,6 @@ using namespace probes;
 
 namespace {
 
-constexpr QRgb kBack = 0xFF00C000;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-
 // A control of `size` with a clear brush and pen, showing `picture` in `style`.
 void Prepare(TBkControl& control, QSize size, const QImage& picture, TImageDrawStyle style) {
   control.resize(size);

@@ -11,13 +11,6 @@ using namespace probes;
 
 namespace {
 
-constexpr QRgb kBack = 0xFF00C000;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kGrey = 0xFF808080;
-
 QImage Render(const TBaseBtn& button) {
   QImage image = Solid(button.width(), button.height(), kBack);
   QPainter painter(&image);

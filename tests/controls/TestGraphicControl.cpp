@@ -22,10 +22,6 @@ QByteArray PaletteResource(const char* name) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-constexpr QRgb kBack = 0xFF00C000;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-
 }  // namespace
 
 class TestGraphicControl : public QObject {
@@ -79,33 +75,30 @@ class TestGraphicControl : public QObject {
 
   void stretchingRepeatsPixelsWithoutBlending() {
     QImage picture(2, 1, QImage::Format_RGB32);
-    picture.setPixel(0, 0, qRgb(255, 0, 0));
-    picture.setPixel(1, 0, qRgb(0, 0, 255));
-    QImage canvas(8, 4, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
+    picture.setPixel(0, 0, kRed);
+    picture.setPixel(1, 0, kBlue);
+    QImage canvas = Solid(8, 4, kBlack);
     QPainter painter(&canvas);
     StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
     StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
     StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
     painter.end();
-    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
-    QCOMPARE(Mismatches(canvas, {{1, 1, red}, {2, 1, red}, {3, 1, blue}, {4, 1, blue}, {1, 2, red}, {2, 2, red},
-                                 {3, 2, blue}, {4, 2, blue}, {0, 1, black}, {5, 1, black}, {1, 3, black},
-                                 {6, 0, black}, {7, 1, black}}),
+    QCOMPARE(Mismatches(canvas, {{1, 1, kRed}, {2, 1, kRed}, {3, 1, kBlue}, {4, 1, kBlue}, {1, 2, kRed},
+                                 {2, 2, kRed}, {3, 2, kBlue}, {4, 2, kBlue}, {0, 1, kBlack}, {5, 1, kBlack},
+                                 {1, 3, kBlack}, {6, 0, kBlack}, {7, 1, kBlack}}),
              QString());
   }
 
   void rectanglesCoverTheirPixelsLikeGdi() {
-    QImage canvas(10, 6, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
+    QImage canvas = Solid(10, 6, kBlack);
     {
       QPainter painter(&canvas);
       painter.setPen(QColor(255, 0, 0));
       painter.setBrush(QColor(0, 0, 255));
       GdiRectangle(painter, 0, 0, 8, 4);
     }
-    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
-    QCOMPARE(Mismatches(canvas, {{0, 0, red}, {7, 3, red}, {1, 1, blue}, {6, 2, blue}, {8, 3, black}, {7, 4, black}}),
+    QCOMPARE(Mismatches(canvas, {{0, 0, kRed}, {7, 3, kRed}, {1, 1, kBlue}, {6, 2, kBlue}, {8, 3, kBlack},
+                                 {7, 4, kBlack}}),
              QString());
     canvas.fill(Qt::black);
     QPainter painter(&canvas);
@@ -113,7 +106,7 @@ class TestGraphicControl : public QObject {
     painter.setPen(Qt::NoPen);
     GdiRectangle(painter, 0, 0, 8, 4);  // without a pen one pixel less each way
     painter.end();
-    QCOMPARE(Mismatches(canvas, {{6, 2, blue}, {7, 2, black}, {6, 3, black}}), QString());
+    QCOMPARE(Mismatches(canvas, {{6, 2, kBlue}, {7, 2, kBlack}, {6, 3, kBlack}}), QString());
   }
 
   void handCursorsReplaceTheStockOnesEverywhere() {

@@ -12,11 +12,6 @@ using namespace probes;
 
 namespace {
 
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kBlue = 0xFF0000FF;
-
 // A shown 200 x 200 control on a black background with a black frame.
 struct Shown {
   QWidget form;
@@ -140,8 +135,7 @@ class TestProportionalImage : public QObject {
   void paletteDisplaysGetPaletteColours() {
     LoadPalettes();
     Shown shown;
-    QImage odd(4, 4, QImage::Format_RGB32);
-    odd.fill(qRgb(250, 12, 8));
+    QImage odd = Solid(4, 4, qRgb(250, 12, 8));
     SetDisplayDepthOverride(4);
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);

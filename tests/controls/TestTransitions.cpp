@@ -96,8 +96,7 @@ class TestTransitions : public QObject {
   void transitionAlwaysEndsWithTheWholePicture() {
     const QImage source = Gradient(37, 23);
     for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
-      QImage destination(source.size(), QImage::Format_RGB32);
-      destination.fill(Qt::black);
+      QImage destination = Solid(source.width(), source.height(), kBlack);
       PlayBlockTransition(source, destination, 4, 0, style);
       QCOMPARE(destination, source);
       // Instant: the player makes every copy inside Start and never presents.
@@ -107,8 +106,7 @@ class TestTransitions : public QObject {
       player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
       QVERIFY(!player.Running() && destination == source && presents == 0);
     }
-    QImage other(5, 5, QImage::Format_RGB32);
-    other.fill(Qt::black);
+    QImage other = Solid(5, 5, kBlack);
     PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode);  // sizes differ
     QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
   }
@@ -116,8 +114,7 @@ class TestTransitions : public QObject {
   void blockCopiesStayInsideTheirBlock() {
     const QImage source = Gradient(120, 90);
     const BlockGrid grid = MakeBlockGrid(source.size(), 8);  // 16 x 12, extents 121 x 91
-    QImage destination(source.size(), QImage::Format_RGB32);
-    destination.fill(Qt::black);
+    QImage destination = Solid(source.width(), source.height(), kBlack);
     QPainter painter(&destination);
     CopyBlock(painter, source, grid, QPoint(16, 3));  // only the extra column: nothing
     CopyBlock(painter, source, grid, QPoint(3, 12));  // bottom row: two pixel rows remain
@@ -151,8 +148,7 @@ class TestTransitions : public QObject {
     const Blocks blocks = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
     // The destination after each frame of the schedule.
     QList<QImage> expected;
-    QImage reference(source.size(), QImage::Format_RGB32);
-    reference.fill(Qt::black);
+    QImage reference = Solid(source.width(), source.height(), kBlack);
     qint64 done = 0;
     for (const TransitionFrame& frame : TransitionSchedule(qint64(blocks.size()))) {
       QPainter painter(&reference);
@@ -161,8 +157,7 @@ class TestTransitions : public QObject {
       painter.end();
       expected << reference.copy();
     }
-    QImage destination(source.size(), QImage::Format_RGB32);
-    destination.fill(Qt::black);
+    QImage destination = Solid(source.width(), source.height(), kBlack);
     TTransitionPlayer player;
     QList<int> frames;  // the schedule's frame each presentation showed (the last two look alike)
     player.Start(source, &destination, 5, 1, EffectStyle::esExplode,

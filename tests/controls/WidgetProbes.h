@@ -14,6 +14,13 @@
 
 namespace probes {
 
+constexpr QRgb kBack = 0xFF00C000;  // behind the control under test
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlue = 0xFF0000FF;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kGrey = 0xFF808080;
+
 // A w x h picture of one colour.
 inline QImage Solid(int w, int h, QRgb colour) {
   QImage image(w, h, QImage::Format_RGB32);

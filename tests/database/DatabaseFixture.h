@@ -1,11 +1,13 @@
-// Helpers shared by the database tests: column sources, files in and out, a written database opened.
+// Helpers shared by the database tests: column sources, files in and out, a written database
+// opened, olvtool run.
 #pragma once
 
 #include "DatabaseWriter.h"
 #include "database/TableDatabase.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 
 #include <QDebug>
-#include <QFile>
+#include <QProcess>
 
 namespace dbfixture {
 
@@ -19,14 +21,23 @@ inline olvtool::ColumnSource Link(const QString& name, const QString& table, con
   return {name, ColumnType::ctLinkList, 0, 2, {}, 63, table, column, count};
 }
 
-inline QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using fixture::ReadFile;
+using fixture::WriteFile;
 
-inline bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+struct Run {
+  bool finished = false;
+  int code = -1;  // -1 when olvtool crashed or was killed
+  QString out, err;
+};
+
+// Runs olvtool with `args`; a run that has not ended after two minutes is killed (unfinished).
+inline Run Olvtool(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
+  const bool finished = p.waitForFinished(120000);
+  if (!finished) p.kill(), p.waitForFinished();
+  return {finished, p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 // Writes `source` as one file at `path` (with its data in `dataPath` when given) and opens it

@@ -2,20 +2,13 @@
 #include "database/DatabaseFixture.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+using dbfixture::Olvtool;
+using dbfixture::Run;
+
 namespace {
-
-struct Run { int code = -1; QString out, err; };
-
-Run Olvtool(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-  p.waitForFinished(60000);
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 const char kSource[] = R"({ "scrambled": true, "password": "Geheim", "tables": [
   { "name": "Colours", "columns": [ {"name": "Name", "type": "string", "size": 20} ],

@@ -4,7 +4,7 @@
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
 #include "EnvironmentRestorer.h"
-#include "shell/ArchiveFixture.h"  // tests/shell
+#include "database/DatabaseFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,15 +12,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <ctime>
-
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace orlaventis;
 using olvtool::ArchiveWriter;
@@ -46,14 +41,8 @@ QByteArray Noise(int size, quint32 seed) {
   return data;
 }
 
-// Runs olvtool; its exit code (-1 when it crashed), its standard output in `out`.
-int RunOlvtool(const QStringList& args, QByteArray* out = nullptr) {
-  QProcess p;
-  p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-  p.waitForFinished(60000);
-  if (out != nullptr) *out = p.readAllStandardOutput();
-  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
+// Runs olvtool; its exit code (-1 when it crashed).
+int RunOlvtool(const QStringList& args) { return dbfixture::Olvtool(args).code; }
 
 const QDateTime kTime(QDate(2003, 7, 14), QTime(13, 45, 22), Qt::LocalTime);
 
@@ -89,10 +78,9 @@ class TestArchive : public QObject {
       const quint32 gap = (23u << 25) | (3u << 21) | (30u << 16) | (2u << 11) | (minute << 5);
       QCOMPARE(DaysToDateTime(DosDateTimeToDays(gap)), three);
     }
-    QByteArray listing;
     QVERIFY(WriteFile(Path("gap.dat"), olvtool::AssembleArchive("abc", "g=780014528;3;3;0;\r\n")));
-    QCOMPARE(RunOlvtool({"archive", "list", Path("gap.dat")}, &listing), 0);
-    QVERIFY2(listing.contains("2003-03-30T03:00:00"), listing.constData());
+    const dbfixture::Run listing = dbfixture::Olvtool({"archive", "list", Path("gap.dat")});
+    QVERIFY2(listing.code == 0 && listing.out.contains("2003-03-30T03:00:00"), qPrintable(listing.out));
     const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("gap.dat")), QStringLiteral("g"));
     QVERIFY(ExtractArchiveEntry(Path("gap.dat"), e, Path("gap")));
     QCOMPARE(QFileInfo(Path("gap")).lastModified(), three);
@@ -325,9 +313,9 @@ class TestArchive : public QObject {
     const QByteArray slide = Compressible(9000);
     QVERIFY(QDir().mkpath(Path("src/i/i")) && WriteFile(Path("src/i/i/1"), slide) && WriteFile(Path("src/B1_W"), Noise(500, 3)));
     QCOMPARE(RunOlvtool({"archive", "pack", Path("src"), Path("packed.dat")}), 0);
-    QByteArray listing;
-    QCOMPARE(RunOlvtool({"archive", "list", Path("packed.dat"), "--json"}, &listing), 0);
-    const QJsonArray members = QJsonDocument::fromJson(listing).array();
+    const dbfixture::Run listing = dbfixture::Olvtool({"archive", "list", Path("packed.dat"), "--json"});
+    QCOMPARE(listing.code, 0);
+    const QJsonArray members = QJsonDocument::fromJson(listing.out.toUtf8()).array();
     const QJsonObject b1 = members[0].toObject(), i1 = members[1].toObject();
     QVERIFY(members.size() == 2 && b1["name"] == "B1_W" && b1["packed"] == 500);  // noise is stored
     QVERIFY(i1["name"] == "i\\i\\1" && i1["unpacked"] == 9000 && i1["packed"].toInt() < 9000);

@@ -1,8 +1,7 @@
 // Tests of TArchiveIndex against the line list and linear lookup it replaces.
-#include "ArchiveWriter.h"
 #include "media/ArchiveIndex.h"
+#include "shell/ArchiveFixture.h"  // tests/shell
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,10 +38,7 @@ class TestArchiveIndex : public QObject {
   void matchesTheLineList() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.dat"));
-    const auto write = [&](const QByteArray& bytes) {
-      QFile f(path);
-      return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    };
+    const auto write = [&](const QByteArray& bytes) { return fixture::WriteFile(path, bytes); };
     // Every kind of line end, empty lines, a line without "=", names differing only in case
     // (the first wins), Windows-1252 letters with case pairs, an empty name, a NUL ending it.
     static const char kText[] =
