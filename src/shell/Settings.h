@@ -1,6 +1,7 @@
 // The program's settings and state of the run: one object the program owns and lends its forms.
 #pragma once
 
+#include "database/ContentContract.h"
 #include "shell/Layout.h"
 
 #include <QString>
@@ -31,7 +32,7 @@ struct TSettings {
   // The interface language: 31 Dutch, 33 French, 44 English (the default). Set by the language
   // chooser before the first form is translated; also part of catalogue file names and record
   // keys.
-  int LanguageId = 44;
+  int LanguageId = content::kDefaultLanguage;
 };
 
 }  // namespace orlaventis
