@@ -183,36 +183,26 @@ class TestCatalogForm : public fixture::SectionTest {
   void cleanup() { main_.reset(); }
 
   // The page follows the current item, moving as little as it can.
-  void placesThePage_data() {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<ThumbPageMode>("mode");
-    QTest::addColumn<int>("placedTop");
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<ThumbPageMode>("placedMode");
-    using enum ThumbPageMode;
-    QTest::newRow("no items") << 0 << 0 << 5 << Valid << 0 << 1 << Valid;
-    QTest::newRow("first page, no page yet") << 12 << 1 << 0 << MovedDown << 1 << 1 << MovedDown;
-    QTest::newRow("on the page") << 12 << 5 << 1 << Valid << 1 << 5 << Valid;
-    QTest::newRow("last cell") << 12 << 9 << 1 << Valid << 1 << 9 << Valid;
-    QTest::newRow("one past the page") << 12 << 10 << 1 << Valid << 2 << 9 << MovedDown;
-    QTest::newRow("to the last") << 12 << 12 << 2 << Valid << 4 << 9 << MovedDown;
-    QTest::newRow("before the page") << 12 << 1 << 4 << Valid << 1 << 1 << MovedUp;
-    QTest::newRow("one before the page") << 12 << 3 << 4 << Valid << 3 << 1 << MovedUp;
-    QTest::newRow("typed, on the page") << 12 << 7 << 4 << MovedDown << 4 << 4 << MovedDown;
-    QTest::newRow("new selection below the old top") << 4 << 1 << 12 << MovedDown << 1 << 1 << MovedUp;
-  }
   void placesThePage() {
-    QFETCH(int, count);
-    QFETCH(int, current);
-    QFETCH(int, top);
-    QFETCH(ThumbPageMode, mode);
-    QFETCH(int, placedTop);
-    QFETCH(int, cell);
-    QFETCH(ThumbPageMode, placedMode);
-    const ThumbPagePlacement place = PlaceThumbPage(count, current, top, 9, mode);
-    QCOMPARE((QList<int>{place.top, place.cell, int(place.mode)}), (QList<int>{placedTop, cell, int(placedMode)}));
+    using enum ThumbPageMode;
+    // Count, current item, page top and mode in; the placed top, selected cell and mode out.
+    const struct { const char* name; int count, current, top; ThumbPageMode mode; ThumbPagePlacement placed; } cases[] = {
+        {"no items", 0, 0, 5, Valid, {0, 1, Valid}},
+        {"first page, no page yet", 12, 1, 0, MovedDown, {1, 1, MovedDown}},
+        {"on the page", 12, 5, 1, Valid, {1, 5, Valid}},
+        {"last cell", 12, 9, 1, Valid, {1, 9, Valid}},
+        {"one past the page", 12, 10, 1, Valid, {2, 9, MovedDown}},
+        {"to the last", 12, 12, 2, Valid, {4, 9, MovedDown}},
+        {"before the page", 12, 1, 4, Valid, {1, 1, MovedUp}},
+        {"one before the page", 12, 3, 4, Valid, {3, 1, MovedUp}},
+        {"typed, on the page", 12, 7, 4, MovedDown, {4, 4, MovedDown}},
+        {"new selection below the old top", 4, 1, 12, MovedDown, {1, 1, MovedUp}}};
+    for (const auto& c : cases) {
+      const auto text = [&c](const ThumbPagePlacement& p) {
+        return QString("%1: top %2, cell %3, mode %4").arg(c.name).arg(p.top).arg(p.cell).arg(int(p.mode));
+      };
+      QCOMPARE(text(PlaceThumbPage(c.count, c.current, c.top, 9, c.mode)), text(c.placed));
+    }
   }
 
   void browsesOneByOneAndByPage() {
