@@ -186,7 +186,12 @@ class TestCatalogForm : public fixture::SectionTest {
   void placesThePage() {
     using enum ThumbPageMode;
     // Count, current item, page top and mode in; the placed top, selected cell and mode out.
-    const struct { const char* name; int count, current, top; ThumbPageMode mode; ThumbPagePlacement placed; } cases[] = {
+    const struct {
+      const char* name;
+      int count, current, top;
+      ThumbPageMode mode;
+      ThumbPagePlacement placed;
+    } cases[] = {
         {"no items", 0, 0, 5, Valid, {0, 1, Valid}},
         {"first page, no page yet", 12, 1, 0, MovedDown, {1, 1, MovedDown}},
         {"on the page", 12, 5, 1, Valid, {1, 5, Valid}},
@@ -345,8 +350,10 @@ class TestCatalogForm : public fixture::SectionTest {
     form->LastBtnClick();
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
-    const auto shown = [form] { return QList<bool>{!form->TessaranQueryGrid->isHidden(),
-                                                   !form->ResetSelectionsBtn->isHidden(), form->ShowSelectionBtn->ButtonIsDown()}; };
+    const auto shown = [form] {
+      return QList<bool>{!form->TessaranQueryGrid->isHidden(), !form->ResetSelectionsBtn->isHidden(),
+                         form->ShowSelectionBtn->ButtonIsDown()};
+    };
     form->ShowSelectionBtnClick();
     QCOMPARE(shown(), (QList<bool>{false, false, false}));
     form->ShowSelectionBtnClick();
