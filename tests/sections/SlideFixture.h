@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include <memory>
 #include <vector>

@@ -183,38 +183,31 @@ class TestCatalogForm : public fixture::SectionTest {
   void cleanup() { main_.reset(); }
 
   // The page follows the current item, moving as little as it can.
-  void placesThePage_data() {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<ThumbPageMode>("mode");
-    QTest::addColumn<int>("placedTop");
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<ThumbPageMode>("placedMode");
-    using enum ThumbPageMode;
-    QTest::newRow("no items") << 0 << 0 << 5 << Valid << 0 << 1 << Valid;
-    QTest::newRow("first page, no page yet") << 12 << 1 << 0 << MovedDown << 1 << 1 << MovedDown;
-    QTest::newRow("on the page") << 12 << 5 << 1 << Valid << 1 << 5 << Valid;
-    QTest::newRow("last cell") << 12 << 9 << 1 << Valid << 1 << 9 << Valid;
-    QTest::newRow("one past the page") << 12 << 10 << 1 << Valid << 2 << 9 << MovedDown;
-    QTest::newRow("to the last") << 12 << 12 << 2 << Valid << 4 << 9 << MovedDown;
-    QTest::newRow("before the page") << 12 << 1 << 4 << Valid << 1 << 1 << MovedUp;
-    QTest::newRow("one before the page") << 12 << 3 << 4 << Valid << 3 << 1 << MovedUp;
-    QTest::newRow("typed, on the page") << 12 << 7 << 4 << MovedDown << 4 << 4 << MovedDown;
-    QTest::newRow("new selection below the old top") << 4 << 1 << 12 << MovedDown << 1 << 1 << MovedUp;
-  }
   void placesThePage() {
-    QFETCH(int, count);
-    QFETCH(int, current);
-    QFETCH(int, top);
-    QFETCH(ThumbPageMode, mode);
-    QFETCH(int, placedTop);
-    QFETCH(int, cell);
-    QFETCH(ThumbPageMode, placedMode);
-    const ThumbPagePlacement place = PlaceThumbPage(count, current, top, 9, mode);
-    QCOMPARE(place.top, placedTop);
-    QCOMPARE(place.cell, cell);
-    QCOMPARE(place.mode, placedMode);
+    using enum ThumbPageMode;
+    // Count, current item, page top and mode in; the placed top, selected cell and mode out.
+    const struct {
+      const char* name;
+      int count, current, top;
+      ThumbPageMode mode;
+      ThumbPagePlacement placed;
+    } cases[] = {
+        {"no items", 0, 0, 5, Valid, {0, 1, Valid}},
+        {"first page, no page yet", 12, 1, 0, MovedDown, {1, 1, MovedDown}},
+        {"on the page", 12, 5, 1, Valid, {1, 5, Valid}},
+        {"last cell", 12, 9, 1, Valid, {1, 9, Valid}},
+        {"one past the page", 12, 10, 1, Valid, {2, 9, MovedDown}},
+        {"to the last", 12, 12, 2, Valid, {4, 9, MovedDown}},
+        {"before the page", 12, 1, 4, Valid, {1, 1, MovedUp}},
+        {"one before the page", 12, 3, 4, Valid, {3, 1, MovedUp}},
+        {"typed, on the page", 12, 7, 4, MovedDown, {4, 4, MovedDown}},
+        {"new selection below the old top", 4, 1, 12, MovedDown, {1, 1, MovedUp}}};
+    for (const auto& c : cases) {
+      const auto text = [&c](const ThumbPagePlacement& p) {
+        return QString("%1: top %2, cell %3, mode %4").arg(c.name).arg(p.top).arg(p.cell).arg(int(p.mode));
+      };
+      QCOMPARE(text(PlaceThumbPage(c.count, c.current, c.top, 9, c.mode)), text(c.placed));
+    }
   }
 
   void browsesOneByOneAndByPage() {
@@ -223,8 +216,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 13, groups));
     QVERIFY(WritePictures(Folder(), 1, 13));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(Where(form) << form->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
     QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(),
@@ -324,8 +316,7 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   void queriesNarrowTheSelection() {
     TCatalogForm* form = OpenWith(12);
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     TQueryCriteria& criteria = form->TessaranQueryGrid->Criteria();
     QCOMPARE(criteria.Count(), 2);
     // Title: anywhere in the text, regardless of letter case; the row then shows capitals.
@@ -338,11 +329,10 @@ class TestCatalogForm : public fixture::SectionTest {
     // Nothing selected: zero counters, empty cells and picture, every step disabled.
     QVERIFY(criteria.CommitText(2, "zzz").changed);
     form->PerformQuery();
-    QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
+    QCOMPARE(Counters(form) + Steps(form) + form->Header->text(), QString("0 of 00000"));
     QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
     for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(form, cell), qRgb(0, 0, 0));
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    QVERIFY(form->Header->text().isEmpty());
     form->NextBtnClick();
     form->LastBtnClick();
     form->SelectedPictureThumbClick();
@@ -360,13 +350,14 @@ class TestCatalogForm : public fixture::SectionTest {
     form->LastBtnClick();
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
+    const auto shown = [form] {
+      return QList<bool>{!form->TessaranQueryGrid->isHidden(), !form->ResetSelectionsBtn->isHidden(),
+                         form->ShowSelectionBtn->ButtonIsDown()};
+    };
     form->ShowSelectionBtnClick();
-    QVERIFY(form->TessaranQueryGrid->isHidden());
-    QVERIFY(form->ResetSelectionsBtn->isHidden());
-    QVERIFY(!form->ShowSelectionBtn->ButtonIsDown());
+    QCOMPARE(shown(), (QList<bool>{false, false, false}));
     form->ShowSelectionBtnClick();
-    QVERIFY(!form->TessaranQueryGrid->isHidden());
-    QVERIFY(form->ShowSelectionBtn->ButtonIsDown());
+    QCOMPARE(shown(), (QList<bool>{true, true, true}));
   }
   void withoutCatalogueOnlyTheMenuWorks() {
     // A background that must not be loaded, and a catalogue cut short.
@@ -379,13 +370,11 @@ class TestCatalogForm : public fixture::SectionTest {
       if (!present) QVERIFY(QFile::remove(Folder() + "/d/ol44.cat"));
       TCatalogForm* form = Open();
       QVERIFY(form != nullptr);
-      QVERIFY(form->Catalog() == nullptr);
-      QVERIFY(form->Bk->Background().Image().isNull());
+      QVERIFY(form->Catalog() == nullptr && form->Bk->Background().Image().isNull());
       QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
       QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
-      QVERIFY(!form->ShowSelectionBtn->isEnabled());
-      QVERIFY(!form->ResetSelectionsBtn->isEnabled());
-      QVERIFY(!form->CurItemEdit->isEnabled());
+      QCOMPARE((QList<bool>{form->ShowSelectionBtn->isEnabled(), form->ResetSelectionsBtn->isEnabled(),
+                            form->CurItemEdit->isEnabled()}), (QList<bool>{false, false, false}));
       form->NextBtnClick();
       form->PictureThumbsSelectThumb(form->PictureThumbs, 1);
       form->ResetSelectionsBtnClick();
@@ -394,8 +383,7 @@ class TestCatalogForm : public fixture::SectionTest {
       // Without a catalogue the selection button only hides the grid.
       form->ShowSelectionBtnClick();
       form->ShowSelectionBtnClick();
-      QVERIFY(form->PictureCache().Names().isEmpty());
-      QVERIFY(form->TessaranQueryGrid->isHidden());
+      QVERIFY(form->PictureCache().Names().isEmpty() && form->TessaranQueryGrid->isHidden());
       main_.reset();
     }
   }
@@ -403,12 +391,10 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 9));
     QVERIFY(WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
              (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
-    QCOMPARE(form->ThumbnailCache().Count(), 7);
-    QVERIFY(!form->ThumbnailCache().Names().contains("P05"));
+    QCOMPARE(form->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
     QVERIFY(fixture::TempFiles().isEmpty());
     // The zoom shows the current picture, taken from the cache (now its most recently used entry).
     form->NextBtnClick();
@@ -429,13 +415,11 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
     form->SelectedPictureThumbClick();
     QCoreApplication::processEvents();
-    QVERIFY(!watch.zoomed);
-    QVERIFY(!form->Busy());
+    QVERIFY(!watch.zoomed && !form->Busy());
   }
   void busyGuardsInputWhileThePageLoads() {
     TCatalogForm* form = OpenWith(20);
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     // Input that arrives between two cells: only a picked thumbnail is acted on at once.
     bool busy = false;
     std::unique_ptr<ZoomWatch> watch;
@@ -451,12 +435,9 @@ class TestCatalogForm : public fixture::SectionTest {
       form->PictureThumbsSelectThumb(form->PictureThumbs, 15);  // on the page being loaded
     });
     form->LastBtnClick();  // page 12 .. 20, loaded cell by cell
-    QVERIFY(busy);
-    QVERIFY(watch != nullptr);
-    QVERIFY(!watch->zoomed);
+    QVERIFY(busy && watch != nullptr && !watch->zoomed);
     watch.reset();
-    QVERIFY(!form->Busy());
-    QVERIFY(form->isVisible());  // the menu did not act
+    QVERIFY(!form->Busy() && form->isVisible());  // the menu did not act
     QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
     // The display ends on the picked picture, not on the one the load started for.
     QCOMPARE(PageItems(form), Page(12, 20));
@@ -480,8 +461,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 12));
     QVERIFY(WritePictures(Folder(), 2, 12, {}, {}, {1}));  // 1 is never cached
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     TTessaranQueryGrid* grid = form->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
     QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
@@ -515,8 +495,7 @@ class TestCatalogForm : public fixture::SectionTest {
     answer.stop();
     SetUnattended(std::nullopt);
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
   void scaledLayoutAndPaletteDisplay() {
@@ -530,13 +509,11 @@ class TestCatalogForm : public fixture::SectionTest {
     auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
     settings_.LayoutMode = 0;
     SetDisplayDepthOverride(32);
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // beside a 17-pixel scroll bar
     QCOMPARE(CellCentre(form, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
-    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull());
-    QVERIFY(!form->MenuBtn[0]->FaceVisible());
+    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull() && !form->MenuBtn[0]->FaceVisible());
     QCOMPARE(form->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
   void cacheKeepsTheThirtyMostRecent() {
@@ -557,15 +534,13 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(!cache.Names().contains("null"));
     // In the form: 31 different pictures leave 30; the least recently used one is gone.
     TCatalogForm* form = OpenWith(40);
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     const QImage first = form->PictureThumbs->GetThumbPicture(2);
     form->LastBtnClick();                    // 32 .. 40, first to last
     TypeEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
     TypeEnter(form->CurItemEdit, "5");   // 5 .. 13, last to first
     QCOMPARE(form->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
-    QCOMPARE(form->ThumbnailCache().Count(), 30);
-    QVERIFY(!form->ThumbnailCache().Names().contains("P01"));
+    QCOMPARE(form->ThumbnailCache().Count(), 30);  // P01, the least recently used, is gone
     // A cached picture is the very same picture when it shows again.
     form->FirstBtnClick();
     QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
@@ -599,8 +574,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 1));
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QVERIFY(form->Catalog() != nullptr);
+    QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
     for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
       const QImage drawn = shown->grab().toImage();

@@ -10,7 +10,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <QTextDocument>
 #include <QToolTip>
 

@@ -9,7 +9,6 @@
 #include "shell/MainForm.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>

@@ -5,7 +5,6 @@
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
-#include "controls/Ticker.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/PictureDecoder.h"
 #include "shell/LanguageFile.h"
@@ -13,15 +12,9 @@
 #include "shell/Platform.h"
 #include "shell/Translation.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMenu>
-#include <QRadioButton>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
