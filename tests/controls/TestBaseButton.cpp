@@ -89,10 +89,6 @@ class TestBaseButton : public QObject {
     QCOMPARE(Render(*button).pixel(48, 18), kBlue);
     button->SetGlyphDown(QImage());
     QCOMPARE(CountColour(Render(*button), kRed), 0);  // no down picture at all
-    button->SetShadowXOffset(0);
-    button->SetShadowYOffset(0);
-    button->SetGlyphUpIsGlyphDown(true);
-    QCOMPARE(Render(*button).pixel(45, 15), kRed);  // zero offsets: no movement
   }
 
   void stretchedGlyphGrowsWithTheShadowOffset() {
@@ -137,15 +133,6 @@ class TestBaseButton : public QObject {
     QVERIFY(CountColour(disabled, 0xFF00FFFF) > 0 && CountColour(disabled, kBlue) == 0);
     button->SetGlyphDisabled(Solid(8, 8, kBlue));
     QCOMPARE(CountColour(Render(*button), kBlue), 64);
-  }
-
-  void glyphPlacementFlagsExcludeEachOther() {
-    TBaseBtn button;
-    button.SetGlyphCentered(true);
-    button.SetGlyphStretched(true);
-    QVERIFY(button.GlyphStretched() && !button.GlyphCentered());
-    button.SetGlyphCentered(true);
-    QVERIFY(button.GlyphCentered() && !button.GlyphStretched());
   }
 
   void mousePressShowsTheDownLookAndReleaseClicks() {

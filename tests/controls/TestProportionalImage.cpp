@@ -144,20 +144,6 @@ class TestProportionalImage : public QObject {
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
   }
 
-  void clickIsALeftPressAndReleaseInside() {
-    TProportionalImage picture;
-    int clicks = 0;
-    int downs = 0;
-    picture.OnClick = [&](QObject* sender) { clicks += sender == &picture; };
-    picture.OnMouseDown = [&](QObject*, QMouseEvent*) { ++downs; };
-    QTest::mouseClick(&picture, Qt::LeftButton, {}, QPoint(50, 50));
-    QCOMPARE(clicks, 1);
-    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(150, 50));  // released outside
-    QTest::mouseClick(&picture, Qt::RightButton, {}, QPoint(50, 50));
-    QVERIFY(clicks == 1 && downs == 3);
-  }
-
   // A paced transition leaves the event loop running: a click in the middle of one is handled
   // while it still runs, and the picture ends complete.
   void clickDuringATransitionIsHandledAtOnce() {

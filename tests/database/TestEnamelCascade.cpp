@@ -165,11 +165,7 @@ class TestEnamelCascade : public QObject {
     QTemporaryDir dir;
     TTessaranObject db;
     TEnamelCascade c;
-    // No models; no paint and trim tables at all.
-    fixture::EnamelData d = fixture::SampleEnamel();
-    d.models.clear();
-    QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(d), dir.filePath("empty.cat"), db));
-    QVERIFY(c.Load(db) == TEnamelCascade::LoadResult::NoModels && c.Items().empty());
+    // No paint and trim tables at all: no models.
     const olvtool::DatabaseSource other{{{"Picture Groups", {dbfixture::Col("Name")}, {{"A"}}, true}}, false, {}};
     QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db) && c.Load(db) == TEnamelCascade::LoadResult::NoModels);
     // A data file cut short: the last items' "Group" cannot be read.

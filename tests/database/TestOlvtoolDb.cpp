@@ -61,8 +61,8 @@ class TestOlvtoolDb : public QObject {
     const Run r = Olvtool({"db", "--help"});
     QVERIFY(r.code == 0 && r.out.contains("db dump FILE") && !r.out.contains("recfile build"));
     const std::pair<QStringList, int> runs[] = {
-        {{"db", "shred"}, 2}, {{"db", "dump"}, 2}, {{"db", "dump", "--bogus", Path("x")}, 2}, {{"db", "build", "only-one"}, 2},
-        {{"db", "dump", "x", "--bogus"}, 2}, {{"db", "build", "--help"}, 0}, {{"recfile", "dump", "--help"}, 0},
+        {{"db", "shred"}, 2}, {{"db", "dump"}, 2}, {{"db", "dump", "x", "--bogus"}, 2},
+        {{"db", "build", "only-one"}, 2}, {{"recfile", "dump", "--help"}, 0},
         {{"db", "dump", Path("nothing.db")}, 1}};
     for (const auto& [args, code] : runs) QVERIFY2(Olvtool(args).code == code, qPrintable(args.join(' ')));
   }

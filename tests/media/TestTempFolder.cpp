@@ -39,6 +39,8 @@ class TestTempFolder : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  void cleanup() { SetTempFolder(QString()); }
+
   void refusesNamesThatLeaveTheFolder() {
     QTemporaryDir dir;
     const QString folder = dir.filePath("T");
@@ -46,7 +48,6 @@ class TestTempFolder : public QObject {
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
       QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
     for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), folder + '/' + good);
-    SetTempFolder(QString());
   }
 
   void choosesTheFolder() {
@@ -90,7 +91,6 @@ class TestTempFolder : public QObject {
       QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0);
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
-    SetTempFolder(QString());
   }
 
   // Folders made for the pictures are private (0700); a name another user took before the
@@ -105,7 +105,6 @@ class TestTempFolder : public QObject {
       SetTempFolder(base.filePath("orlaventis-them/T/"));
       QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(base.filePath("orlaventis-them/T")));
     }
-    SetTempFolder(QString());
   }
 
   void removesStaleFilesAndTheFolder() {
@@ -134,7 +133,6 @@ class TestTempFolder : public QObject {
     SetTempFolder(program.path() + "/orlaventis-mine/T/");
     QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFilePath("6")) && RemoveTempFolder());
     QVERIFY(!QFileInfo::exists(TempFolder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
-    SetTempFolder(QString());
   }
 };
 
