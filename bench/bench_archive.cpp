@@ -4,7 +4,6 @@
 #include "RatioReporter.h"
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
-#include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
 
@@ -186,15 +185,12 @@ BENCHMARK(BM_ReadArchiveWhole)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  RecordedMessages quiet;
-  InstallMessages(&quiet);
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
   reporter.PrintRatio("BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25);
   reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25);
   reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole", "archive index of 10,000 members / reading the file", 3.0);
   reporter.PrintRatio("BM_ReadArchiveIndexText10000", "BM_ReadArchiveWhole", "its index text alone / reading the file", 0.0);
-  InstallMessages(nullptr);
   RemoveTempFolder();
   return 0;
 }

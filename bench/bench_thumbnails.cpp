@@ -4,7 +4,6 @@
 #include "controls/ProportionalImage.h"
 #include "database/Catalog.h"
 #include "media/ArchiveIndex.h"
-#include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
 
@@ -154,8 +153,6 @@ int main(int argc, char** argv) {
   // Decoding needs no display.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  RecordedMessages quiet;
-  InstallMessages(&quiet);
   if (!Data().ready) {
     std::fprintf(stderr, "bench_thumbnails: the demo content (%s) is missing or has too few pictures\n",
                  ORLAVENTIS_DEMO_DIR);
@@ -176,7 +173,6 @@ int main(int argc, char** argv) {
                       "the same mixed page and the current picture whole / 9 decodes", 0.0);
   reporter.PrintRatio("BM_JpegPageAndCurrentThroughArchive", "BM_JpegNineDecodesInMemory",
                       "the same JPEG page and the current picture whole / 9 decodes", 0.0);
-  InstallMessages(nullptr);
   RemoveTempFolder();
   benchmark::Shutdown();
   return 0;

@@ -22,9 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const QString path = WriteFuzzInput(QStringLiteral("olv.lng"), data + 1, size - 1);
   static const int kLanguages[] = {31, 33, 44};
-  const int language = kLanguages[data[0] % 3];
+  TSettings settings;
+  settings.LanguageFilePath = path;
+  settings.LanguageId = kLanguages[data[0] % 3];
   for (int number : {0, 1, 1000, data[0] * 7})
-    (void)LookupText(number, QStringLiteral("Main"), path, language, QStringLiteral("default"));
+    (void)LookupText(settings, number, QStringLiteral("Main"), QStringLiteral("default"));
   QWidget form;
   form.setProperty(kFormProperty, true);
   auto* list = new QComboBox(&form);
@@ -32,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto* tabs = new QTabWidget(&form);
   tabs->addTab(new QWidget, QStringLiteral("t"));
   SetTag(&form, 1000), SetTag(new QLabel(&form), 1001), SetTag(list, 1002), SetTag(tabs, 1003);
-  TranslateForm(&form, QStringLiteral("Main"), path, language);
+  TranslateForm(&form, QStringLiteral("Main"), settings);
   return 0;
 }

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!path.isEmpty() && (!IsPlainFileName(name) || QFileInfo(path).absolutePath() != QFileInfo(file).absolutePath()))
     std::abort();  // a name that passes must stay a file directly inside the folder
   RecordedMessages messages;
-  const ScopedMessages recording(&messages);
   TPMultiImage decoder;
+  decoder.SetMessages(&messages);
   decoder.SetImageReadRes(static_cast<TLoadResolution>((data[0] / 8) % 6));
   decoder.SetImageName(file, name);
   const QImage& picture = decoder.Picture();

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   (void)SplitUninstallString(text);
   (void)SplitBrowserCommand(text);
-  SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{path}));
+  const IniRegistry registry(QStringList{path});
   SetUrlOpener([](const QUrl&) { return true; });
   static const QString address = QStringLiteral("https://example.invalid/help");
   static bool browsing = false;  // the browser gets the address as its last argument
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (start.program.isEmpty() || (browsing && (start.arguments.isEmpty() || start.arguments.last() != address))) std::abort();
     return true;
   });
-  browsing = false, (void)RunUninstaller();
-  browsing = true, (void)OpenWebAddress(address);
+  browsing = false, (void)RunUninstaller(registry);
+  browsing = true, (void)OpenWebAddress(registry, address);
   return 0;
 }

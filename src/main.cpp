@@ -9,7 +9,6 @@
 #include "sections/SectionForm.h"
 #include "shell/ExitCodes.h"
 #include "shell/MainForm.h"
-#include "shell/MessageBoxMessages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -193,9 +192,6 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(previousMessageHandler);
   QApplication::setApplicationName(QStringLiteral("Orlaventis"));
   QApplication::setApplicationVersion(QStringLiteral("1.0 release 4"));
-  // Declared after the application, so the boxes are uninstalled before it goes.
-  MessageBoxMessages boxes;
-  const ScopedMessages showBoxes(&boxes);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(Description());

@@ -10,11 +10,6 @@ namespace orlaventis {
 
 namespace {
 
-UserMessages*& installed() {
-  static UserMessages* messages = nullptr;
-  return messages;
-}
-
 void ToStderr(const char* kind, const QString& text) {
   std::fprintf(stderr, "%s: %s\n", kind, text.toUtf8().constData());
 }
@@ -88,19 +83,5 @@ void RecordedMessages::Clear() {
   informations_.clear();
   all_.clear();
 }
-
-UserMessages& Messages() {
-  static StderrMessages lines;
-  UserMessages* m = installed();
-  return m != nullptr ? *m : lines;
-}
-
-void InstallMessages(UserMessages* messages) { installed() = messages; }
-
-ScopedMessages::ScopedMessages(UserMessages* messages) : previous_(installed()) {
-  InstallMessages(messages);
-}
-
-ScopedMessages::~ScopedMessages() { InstallMessages(previous_); }
 
 }  // namespace orlaventis

@@ -10,7 +10,8 @@
 
 namespace orlaventis {
 
-// Where the program's user messages go. Tests install a recorder so that no modal box runs.
+// Where the program's user messages go: the program's settings name one (message boxes in the
+// program, stderr lines by default); tests hand a recorder so that no modal box runs.
 class UserMessages {
  public:
   virtual ~UserMessages() = default;
@@ -38,8 +39,8 @@ bool Unattended();
 void SetUnattended(std::optional<bool> unattended);
 
 // Every message as a line on stderr: "error: ...", "information: ...", and "problem: ..." once
-// per run for each text. The default where nothing else is installed (tools, fuzzers); the
-// program installs its message boxes, which fall back on these lines.
+// per run for each text. The default where nothing else is given (tools, fuzzers); the
+// program's message boxes fall back on these lines.
 class StderrMessages : public UserMessages {
  public:
   void Error(const QString& text) override;
@@ -65,25 +66,6 @@ class RecordedMessages final : public UserMessages {
   QStringList informations_;
   QStringList problems_;
   QStringList all_;
-};
-
-// The installed implementation: a StderrMessages unless InstallMessages named another.
-UserMessages& Messages();
-
-// Installs `messages` (not owned; it must outlive its installation); nullptr restores the
-// stderr lines.
-void InstallMessages(UserMessages* messages);
-
-// Installs a recorder for the lifetime of this object and restores the previous one after.
-class ScopedMessages {
- public:
-  explicit ScopedMessages(UserMessages* messages);
-  ~ScopedMessages();
-  ScopedMessages(const ScopedMessages&) = delete;
-  ScopedMessages& operator=(const ScopedMessages&) = delete;
-
- private:
-  UserMessages* previous_;
 };
 
 }  // namespace orlaventis

@@ -261,8 +261,8 @@ int TPMultiImage::DisplayDepth() const {
 void TPMultiImage::Fail(const QString& kind, const QString& reason) {
   picture_ = QImage();
   formatName_.clear();
-  Messages().Error(AboutFile(reason, source_));
-  Messages().Information(AboutFile(QStringLiteral("Reading %1 file failed").arg(kind), source_));
+  Said().Error(AboutFile(reason, source_));
+  Said().Information(AboutFile(QStringLiteral("Reading %1 file failed").arg(kind), source_));
 }
 
 void TPMultiImage::Load() {
@@ -282,7 +282,7 @@ void TPMultiImage::Load() {
   if (file.status != FileReadStatus::Ok) {
     // Without a format there is no "Reading ... file failed" to say: damaged content, no box.
     const QString problem = FileReadProblem(file.status);
-    if (format.isEmpty()) return Messages().Problem(AboutFile(problem, source_));
+    if (format.isEmpty()) return Said().Problem(AboutFile(problem, source_));
     return Fail(Kind(format), problem);
   }
   const QByteArray& bytes = file.bytes;

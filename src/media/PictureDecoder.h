@@ -1,6 +1,8 @@
 // The multi-format picture decoder TPMultiImage and the program's bitmap resources.
 #pragma once
 
+#include "media/Messages.h"
+
 #include <QByteArrayView>
 #include <QImage>
 #include <QList>
@@ -75,7 +77,7 @@ QImage LoadResourceBitmap(const QString& name);
 
 // The hidden picture decoder of the program (a plain object; nothing of it is shown). Setting
 // ImageName loads the file into Picture; failures show the decoder's message and then
-// "Reading <kind> file failed" through Messages(), each with the file named on its last line,
+// "Reading <kind> file failed" through its messages (SetMessages), each with the file named on its last line,
 // and leave Picture empty.
 class TPMultiImage : public QObject {
   Q_OBJECT
@@ -124,7 +126,12 @@ class TPMultiImage : public QObject {
   int DisplayDepth() const;
   void SetDisplayDepth(int bitsPerPixel) { displayDepth_ = bitsPerPixel; }
 
+  // Where failures are said: `messages` is not owned and must outlive the decoder (or be
+  // replaced); null says them as stderr lines.
+  void SetMessages(UserMessages* messages) { messages_ = messages; }
+
  private:
+  UserMessages& Said() { return messages_ != nullptr ? *messages_ : stderrLines_; }
   void Load();
   void Fail(const QString& kind, const QString& reason);
 
@@ -138,6 +145,8 @@ class TPMultiImage : public QObject {
   quint16 jpegOptions_ = 1;
   int displayDepth_ = 0;  // 0: ask the screen
   PictureSizeRule sizeRule_;
+  UserMessages* messages_ = nullptr;
+  StderrMessages stderrLines_;
 };
 
 }  // namespace orlaventis

@@ -18,7 +18,6 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
-#include "shell/PasswordDialog.h"
 #include "shell/Translation.h"
 
 #include <QApplication>
@@ -292,14 +291,14 @@ void TCatalogForm::CreateContent() {
   pictureCache_.Clear();
   thumbnailCache_.Clear();
   // A protected catalogue asks the user, as every database does.
-  catalog_ = std::make_unique<TCatalog>(&DatabasePasswordPrompt());
+  catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get());
   const QString catalogPath =
       DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
   QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))
     problem = AboutFile(QStringLiteral("The catalogue is damaged"), catalogPath);
-  if (!problem.isEmpty()) Messages().Problem(problem);
+  if (!problem.isEmpty()) Settings().Messages->Problem(problem);
   bool bound = false;
   if (catalog_->Loaded) {
     catalog_->GroupMode = false;

@@ -11,7 +11,6 @@
 #include "media/ProgramFolder.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
-#include "shell/PasswordDialog.h"
 #include "shell/Translation.h"
 
 #include <QAbstractItemView>
@@ -145,12 +144,12 @@ void TEnamelAndFabricsForm::CreateComponents() {
 void TEnamelAndFabricsForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   cascade_ = std::make_unique<TEnamelCascade>();
-  database_ = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
+  database_ = std::make_unique<TTessaranObject>(Settings().DatabasePasswordPrompt.get());
   const QString path = DataPath(content::CatalogueFile(Settings().LanguageId));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
   if (database_->OpenProblem().fault != ContentFault::None)
-    Messages().Problem(ProblemText(database_->OpenProblem()));
+    Settings().Messages->Problem(ProblemText(database_->OpenProblem()));
   if (!databaseOpen_) return;  // the lists stay empty and every handler finds nothing to do
 
   const TEnamelCascade::LoadResult loaded = cascade_->Load(*database_);
@@ -173,7 +172,7 @@ void TEnamelAndFabricsForm::Fail() {
   cascade_ = std::make_unique<TEnamelCascade>();
   database_->Close();
   unsetCursor();
-  Messages().Information(AboutFile(kError, databasePath_));
+  Settings().Messages->Information(AboutFile(kError, databasePath_));
 }
 
 QComboBox* TEnamelAndFabricsForm::ListOf(EnamelOption option) const {

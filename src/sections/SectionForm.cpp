@@ -358,11 +358,10 @@ void ShowSectionForm(SectionId section) {
   for (QScrollBar* bar : form->findChildren<QScrollBar*>())
     if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
   const TSettings& settings = main->Settings();
-  TranslateForm(form, content::kFormsPrefix, settings.LanguageFilePath, settings.LanguageId);
+  TranslateForm(form, content::kFormsPrefix, settings);
   // Screen readers name the section as its menu button does.
   form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
-  form->setWindowTitle(LookupText(10, QStringLiteral("MainForm"), settings.LanguageFilePath,
-                                  settings.LanguageId, form->windowTitle()));
+  form->setWindowTitle(LookupText(settings, 10, QStringLiteral("MainForm"), form->windowTitle()));
   form->show();
   form->raise();
   form->setFocus();

@@ -94,9 +94,9 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
   TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };
   // A kiosk opens no browser, and a site the content names no address for cannot be opened:
   // such a hot spot neither invites a click nor answers one.
-  const auto registered = [](const char* value) {
-    return ProgramRegistry()
-        .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(value))
+  const auto registered = [this](const char* value) {
+    return settings_.ProgramRegistry
+        ->ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(value))
         .trimmed();
   };
   publisherAddress_ = registered(kPublisherAddressValue);
@@ -113,7 +113,7 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
 TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::showEvent(QShowEvent* event) {
-  TranslateForm(this, content::kFormsPrefix, settings_.LanguageFilePath, settings_.LanguageId);
+  TranslateForm(this, content::kFormsPrefix, settings_);
   QWidget::showEvent(event);
 }
 

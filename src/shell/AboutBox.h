@@ -14,7 +14,7 @@ class TProportionalImage;
 
 // 329 x 329, borderless, always on top, centred; translated on every show; Enter or Escape
 // without modifiers, or a click elsewhere (deactivation), hides it for reuse. The hot spots open
-// the registered PublisherAddress and MakerAddress (ProgramRegistry, kProgramKey), read when the
+// the registered PublisherAddress and MakerAddress (the settings' ProgramRegistry, kProgramKey), read when the
 // box is made; one whose address is unset, and both in kiosk mode, are hidden.
 class TAboutBox final : public QWidget {
   Q_OBJECT

@@ -39,13 +39,15 @@ QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const
   const QString archivePath = DataPath(PictureArchiveFileName(archive));
   // Messages name the member and its archive: the temporary file means nothing to a reader.
   const QString source = member + QStringLiteral(" in ") + archivePath;
+  // Kept here: events run while the member inflates, and the main form may go meanwhile.
+  const std::shared_ptr<UserMessages> messages = main->Settings().Messages;
   const QString file = TempFilePath(fileName);
   if (file.isEmpty()) {
-    Messages().Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
+    messages->Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
     return {};
   }
   const bool extracted = ExtractArchiveEntry(archivePath, entry, file, ProcessEventsProgress());
-  if (!extracted) Messages().Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
+  if (!extracted) messages->Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
   QImage picture;
   // Events ran while the member inflated: the main form may be gone now.
   if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {

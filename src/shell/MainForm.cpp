@@ -15,6 +15,7 @@
 #include "shell/ExitCodes.h"
 #include "shell/KioskWatcher.h"
 #include "shell/LanguageChooser.h"
+#include "shell/MessageBoxMessages.h"
 #include "shell/Platform.h"
 #include "shell/SingleInstance.h"
 #include "shell/Translation.h"
@@ -78,7 +79,7 @@ void Settle() {
 
 }  // namespace
 
-TSettings StartUp(const StartRequest& request) {
+TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry) {
   // Before any form exists, so that every form and control draws with them on displays of 8
   // bits or fewer.
   LoadPalettes();
@@ -88,15 +89,17 @@ TSettings StartUp(const StartRequest& request) {
   if (request.depth > 0) SetDisplayDepthOverride(request.depth);
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
   TSettings settings;
+  settings.ProgramRegistry = std::move(registry);
+  const Registry& registered = *settings.ProgramRegistry;
   const QString key = QString::fromLatin1(kProgramKey);
   settings.FillScreen = request.fillScreen ||
-               ProgramRegistry().ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
-  const QString kioskText = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
+               registered.ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
+  const QString kioskText = registered.ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
   settings.KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
   if (settings.KioskMinutes == 0 && !kioskText.isEmpty())
     std::fprintf(stderr, "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk mode is off\n",
                  kKioskValue, qPrintable(kioskText), kMaxKioskMinutes);
-  settings.KioskExitKeys = ProgramRegistry().ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
+  settings.KioskExitKeys = registered.ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
   if (request.language != 0) {
     settings.LanguageId = request.language;
     settings.ChooseLanguage = false;
@@ -107,11 +110,12 @@ TSettings StartUp(const StartRequest& request) {
 namespace {
 
 // Reports an archive that is there but gives no index (a missing one is no damage).
-void ReportArchive(const QString& path, const std::optional<TArchiveIndex>& index) {
+void ReportArchive(UserMessages& messages, const QString& path,
+                   const std::optional<TArchiveIndex>& index) {
   if (!index) {
-    if (QFileInfo::exists(path)) Messages().Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
+    if (QFileInfo::exists(path)) messages.Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
   } else if (index->Count() == 0) {
-    Messages().Problem(AboutFile(QStringLiteral("The archive index is damaged"), path));
+    messages.Problem(AboutFile(QStringLiteral("The archive index is damaged"), path));
   }
 }
 
@@ -149,8 +153,8 @@ void InstallSectionRoutines(SectionRoutines routines) { Routines() = std::move(r
 
 QString HelpAddress(const TSettings& settings) {
   const QString registered =
-      ProgramRegistry()
-          .ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
+      settings.ProgramRegistry
+          ->ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
           .trimmed();
   QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(content::kHelpPage))
                                   : QUrl(registered);
@@ -174,15 +178,15 @@ TMainForm* MainForm() { return mainForm; }
 bool OpenInBrowser(const QString& address, const TSettings& settings) {
   if (settings.KioskMinutes > 0) return false;
   QString browser;
-  if (!OpenWebAddress(address, &browser)) {
+  if (!OpenWebAddress(*settings.ProgramRegistry, address, &browser)) {
     const QString text =
         browser.isEmpty()
-            ? LookupText(511, QStringLiteral("MainForm"), settings.LanguageFilePath, settings.LanguageId,
+            ? LookupText(settings, 511, QStringLiteral("MainForm"),
                          QStringLiteral("No web browser could be started: the desktop has no default browser."))
-            : LookupText(510, QStringLiteral("MainForm"), settings.LanguageFilePath, settings.LanguageId,
+            : LookupText(settings, 510, QStringLiteral("MainForm"),
                          QStringLiteral("The web browser could not be started:")) +
                   QLatin1Char('\n') + browser;
-    Messages().Error(AboutFile(text, address));
+    settings.Messages->Error(AboutFile(text, address));
     return false;
   }
   if (TMainForm* form = MainForm()) form->FormMinimize();
@@ -213,6 +217,7 @@ TMainForm::TMainForm(TSettings& settings)
   setFont(verdana);
   // The design values of the decoder; FormCreate adjusts them to the display.
   anImage_->setObjectName(QStringLiteral("anImage"));
+  anImage_->SetMessages(settings_.Messages.get());
   anImage_->SetImageDither(true);
   anImage_->SetImageReadRes(TLoadResolution::lColorTrue);
   mainForm = this;
@@ -258,13 +263,13 @@ bool TMainForm::FormCreate() {
   // Files a crashed run left in the temporary folder go first.
   RemoveStaleTempFiles();
   photoArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kPhotoArchive));
-  ReportArchive(DataPath(content::kPhotoArchive), photoArchiveIndex_);
+  ReportArchive(*settings_.Messages, DataPath(content::kPhotoArchive), photoArchiveIndex_);
   enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kEnamelArchive));
-  ReportArchive(DataPath(content::kEnamelArchive), enamelArchiveIndex_);
+  ReportArchive(*settings_.Messages, DataPath(content::kEnamelArchive), enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
   if (!recordFile_->Open(DataPath(content::kRecordFile)) &&
       recordFile_->OpenProblem().fault != ContentFault::None)
-    Messages().Problem(ProblemText(recordFile_->OpenProblem()));
+    settings_.Messages->Problem(ProblemText(recordFile_->OpenProblem()));
   recordFile_->SelectAll();
 
   unsetCursor();
@@ -435,12 +440,13 @@ int ClaimInstance(SingleInstance& instance, const QString& serverName) {
 }  // namespace
 
 int RunProgram(const StartRequest& request) {
-  TSettings settings = StartUp(request);
+  TSettings settings = StartUp(request, std::make_shared<IniRegistry>(RegistryFiles()));
+  settings.Messages = std::make_shared<MessageBoxMessages>();
   const QString serverName = InstanceServerName();
   std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
   if (request.uninstall) {
     SendToRunningInstance(serverName, InstanceRequest::Close);
-    RunUninstaller();
+    RunUninstaller(*settings.ProgramRegistry);
     return 0;
   }
 
@@ -489,12 +495,13 @@ int RunProgram(const StartRequest& request) {
 int RunTour(const StartRequest& request) {
   // Absolute before FormCreate makes the program folder the current directory.
   const QDir folder(QDir(request.tourFolder).absolutePath());
-  TSettings settings = StartUp(request);
+  TSettings settings = StartUp(request, std::make_shared<IniRegistry>(RegistryFiles()));
   settings.KioskMinutes = 0;  // the tour closes the program itself
   // The pictures are taken as soon as each form settles: transitions finish at once.
   SetInstantTransitions(true);
-  TourMessages messages;
-  const ScopedMessages recording(&messages);
+  const auto recording = std::make_shared<TourMessages>();
+  const TourMessages& messages = *recording;
+  settings.Messages = recording;
   SetUnattended(true);
   if (!folder.mkpath(QStringLiteral("."))) return kExitTourNotWritten;
   bool written = true;

@@ -158,8 +158,9 @@ struct StartRequest {
 };
 
 // Start-up shared by the program and the tour: the display palettes, the program folder and
-// the screen overrides, then the settings the command line and the registry ask for.
-TSettings StartUp(const StartRequest& request);
+// the screen overrides, then the settings the command line and `registry` ask for (the settings
+// keep `registry` as their ProgramRegistry).
+TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry);
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
 // QApplication. Returns the exit code (ExitCodes.h): kExitOk, kExitScreenTooSmall, or

@@ -57,9 +57,4 @@ std::optional<QString> DialogPasswordPrompt::AskPassword(const QString& fileName
   return answer;
 }
 
-PasswordPrompt& DatabasePasswordPrompt() {
-  static DialogPasswordPrompt prompt;
-  return prompt;
-}
-
 }  // namespace orlaventis

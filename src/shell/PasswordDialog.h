@@ -37,8 +37,4 @@ class DialogPasswordPrompt final : public PasswordPrompt {
   QHash<QString, std::optional<QString>> answers_;  // by absolute file name
 };
 
-// The prompt every database of the program asks for its password (the dialog, transient for
-// no window); it lives until the program ends.
-PasswordPrompt& DatabasePasswordPrompt();
-
 }  // namespace orlaventis

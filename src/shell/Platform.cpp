@@ -20,11 +20,6 @@ namespace {
 constexpr qint64 kMaxRegistryFileBytes = 1 << 20;
 constexpr qsizetype kMaxRegistryLineChars = 4096;
 
-std::unique_ptr<Registry>& InstalledRegistry() {
-  static std::unique_ptr<Registry> registry;
-  return registry;
-}
-
 ProcessLauncher& InstalledLauncher() {
   static ProcessLauncher launcher;
   return launcher;
@@ -116,15 +111,6 @@ QStringList RegistryFiles() {
           config + QStringLiteral("/orlaventis/registry.ini")};
 }
 
-const Registry& ProgramRegistry() {
-  if (!InstalledRegistry()) InstalledRegistry() = std::make_unique<IniRegistry>(RegistryFiles());
-  return *InstalledRegistry();
-}
-
-void SetProgramRegistry(std::unique_ptr<Registry> registry) {
-  InstalledRegistry() = std::move(registry);
-}
-
 void SetProcessLauncher(ProcessLauncher launcher) { InstalledLauncher() = std::move(launcher); }
 
 void SetUrlOpener(UrlOpener opener) { InstalledOpener() = std::move(opener); }
@@ -168,8 +154,8 @@ SplitCommand SplitBrowserCommand(const QString& command) {
   return split;
 }
 
-bool RunUninstaller() {
-  const QString text = ProgramRegistry().ReadString(
+bool RunUninstaller(const Registry& registry) {
+  const QString text = registry.ReadString(
       QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
                      "\\Orlaventis"),
       QStringLiteral("UninstallString"));
@@ -179,9 +165,8 @@ bool RunUninstaller() {
                              QFileInfo(split.program).absolutePath()});
 }
 
-bool OpenWebAddress(const QString& address, QString* browser) {
+bool OpenWebAddress(const Registry& registry, const QString& address, QString* browser) {
   if (browser != nullptr) browser->clear();
-  const Registry& registry = ProgramRegistry();
   QString command;
   for (const char* extension : {".HTML", ".HTM", ".SHTML", ".SHTM"}) {
     const QString key = QStringLiteral("HKEY_CLASSES_ROOT\\") + QLatin1String(extension);

@@ -54,10 +54,6 @@ class IniRegistry final : public Registry {
 // $XDG_CONFIG_HOME/orlaventis/registry.ini (~/.config when unset).
 QStringList RegistryFiles();
 
-// The registry the program reads; by default an IniRegistry over RegistryFiles(), created on
-// first use. SetProgramRegistry replaces it (tests); null restores the default.
-const Registry& ProgramRegistry();
-void SetProgramRegistry(std::unique_ptr<Registry> registry);
 
 // ---------------------------------------------------------------------------------------------
 // Starting other programs.
@@ -98,16 +94,16 @@ SplitCommand SplitUninstallString(const QString& text);
 // Leading and trailing blanks are trimmed from both parts.
 SplitCommand SplitBrowserCommand(const QString& command);
 
-// Reads "UninstallString" of the program's uninstall key and starts the program it names in its
+// Reads "UninstallString" of the program's uninstall key in `registry` and starts the program it names in its
 // own folder with the parameters split like a shell command line. Returns true when a program
 // was started; false when the text is missing, yields no program, or the start failed.
-bool RunUninstaller();
+bool RunUninstaller(const Registry& registry);
 
-// Starts the web browser on `address`: the browser command registered for ".HTML", ".HTM",
+// Starts the web browser on `address`: the browser command `registry` registers for ".HTML", ".HTM",
 // ".SHTML" or ".SHTM" (the first key that exists) with the extra parameters and the address as
 // its last argument; with no registered command, the desktop's default browser. Returns true
 // when a browser was started. `browser`, when given, receives the registered command's program,
 // or an empty text when the desktop's default browser was asked.
-bool OpenWebAddress(const QString& address, QString* browser = nullptr);
+bool OpenWebAddress(const Registry& registry, const QString& address, QString* browser = nullptr);
 
 }  // namespace orlaventis

@@ -2,9 +2,14 @@
 #pragma once
 
 #include "database/ContentContract.h"
+#include "media/Messages.h"
 #include "shell/Layout.h"
+#include "shell/PasswordDialog.h"
+#include "shell/Platform.h"
 
 #include <QString>
+
+#include <memory>
 
 namespace orlaventis {
 
@@ -33,6 +38,18 @@ struct TSettings {
   // chooser before the first form is translated; also part of catalogue file names and record
   // keys.
   int LanguageId = content::kDefaultLanguage;
+
+  // The services the run talks to the reader and the desktop through, shared by every copy of
+  // the settings. Where user messages go: stderr lines unless the program gives its message
+  // boxes (or a test a recorder). Set before the main form is built: its picture decoder keeps
+  // the one it finds.
+  std::shared_ptr<UserMessages> Messages = std::make_shared<StderrMessages>();
+  // What every database asks for a password; one prompt for the run, so that each file is asked
+  // once.
+  std::shared_ptr<PasswordPrompt> DatabasePasswordPrompt = std::make_shared<DialogPasswordPrompt>();
+  // The registry the run reads (the help and web addresses, the uninstaller, the browser):
+  // empty unless StartUp was given one.
+  std::shared_ptr<const Registry> ProgramRegistry = std::make_shared<IniRegistry>(QStringList{});
 };
 
 }  // namespace orlaventis

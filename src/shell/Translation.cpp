@@ -6,7 +6,6 @@
 #include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
-#include "shell/PasswordDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -34,17 +33,18 @@ QString translatingTable;
 
 // Opens the language file and finds the language's table (into `table`, empty when none); null
 // when either fails.
-std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const QString& path,
-                                              int languageId, QString& table) {
+std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const TSettings& settings,
+                                              QString& table) {
   table.clear();
   // A protected language file asks the user, as every database does.
-  auto database = std::make_unique<TTessaranObject>(&DatabasePasswordPrompt());
+  auto database = std::make_unique<TTessaranObject>(settings.DatabasePasswordPrompt.get());
+  const QString& path = settings.LanguageFilePath;
   const bool open = database->Open(path, path, QString(), QString());
   if (database->OpenProblem().fault != ContentFault::None)
-    Messages().Problem(ProblemText(database->OpenProblem()));
+    settings.Messages->Problem(ProblemText(database->OpenProblem()));
   if (!open) return nullptr;
   const int r = database->FindRecord(content::kContentsTable, content::kCountryIdColumn,
-                                     QString::number(languageId));
+                                     QString::number(settings.LanguageId));
   if (r == 0) return nullptr;
   table = content::LanguageTable(
       prefix, database->GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
@@ -146,22 +146,21 @@ void SetTag(QObject* component, int tag) {
   if (component != nullptr) component->setProperty(kTagProperty, tag);
 }
 
-QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
-                   int languageId, const QString& defaultText, QString* table) {
+QString LookupText(const TSettings& settings, int number, const QString& prefix,
+                   const QString& defaultText, QString* table) {
   QString found;
   const std::unique_ptr<TTessaranObject> database =
-      OpenLanguage(prefix.left(kMaxNameChars), languageFilePath, languageId, found);
+      OpenLanguage(prefix.left(kMaxNameChars), settings, found);
   if (table != nullptr) *table = found;
   if (!database) return defaultText;
   const int r = database->FindRecord(found, content::kTagColumn, QString::number(number));
   return r > 0 ? database->GetValueAsText(found, content::kCaptionColumn, r) : defaultText;
 }
 
-void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath,
-                   int languageId) {
+void TranslateForm(QObject* component, const QString& prefix, const TSettings& settings) {
   if (component == nullptr || translating != nullptr) return;  // calls do not nest
   const std::unique_ptr<TTessaranObject> database =
-      OpenLanguage(prefix, languageFilePath, languageId, translatingTable);
+      OpenLanguage(prefix, settings, translatingTable);
   if (!database) return;
   translating = database.get();
   if (IsForm(component)) {

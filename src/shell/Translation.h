@@ -1,6 +1,8 @@
 // Form translation: the chosen language and the texts of forms from the language database.
 #pragma once
 
+#include "shell/Settings.h"
+
 #include <QString>
 
 class QObject;
@@ -24,18 +26,20 @@ inline constexpr char kRadioGroupProperty[] = "RadioGroup";
 inline constexpr char kDataItemsProperty[] = "DataItems";
 
 // The "Caption" of the row whose "Tag" is `number` in the table of `prefix` (cut to 63
-// characters) for the language `languageId` (TSettings::LanguageId); `defaultText` when the file
-// cannot be opened, the language has no "Contents" row or the row is missing. `table`, when
-// given, receives the table's name ("MainForm (English)"; empty when no table was found).
-QString LookupText(int number, const QString& prefix, const QString& languageFilePath,
-                   int languageId, const QString& defaultText, QString* table = nullptr);
+// characters) for the settings' language, in their language file (LanguageId,
+// LanguageFilePath); `defaultText` when the file cannot be opened, the language has no
+// "Contents" row or the row is missing. `table`, when given, receives the table's name
+// ("MainForm (English)"; empty when no table was found). A damaged file is said through the
+// settings' Messages; a protected one asks their DatabasePasswordPrompt.
+QString LookupText(const TSettings& settings, int number, const QString& prefix,
+                   const QString& defaultText, QString* table = nullptr);
 
 // Translates `component` (null: nothing): a form gets its caption from the row of its own tag,
 // then every object it holds is translated with TranslateComponent, first to last (depth first);
 // anything else is translated alone. The language database is opened for this call only. A
-// missing file, language or row leaves the design texts; nothing is reported.
-void TranslateForm(QObject* component, const QString& prefix, const QString& languageFilePath,
-                   int languageId);
+// missing file, language or row leaves the design texts; nothing else is reported. The
+// language and its file come from `settings`, as for LookupText.
+void TranslateForm(QObject* component, const QString& prefix, const TSettings& settings);
 
 // A widget with the dynamic property "NameTag" (an int above 0) takes its accessible name from
 // the "Caption" of that row and, when the row has one, its accessible description from the

@@ -76,7 +76,6 @@ class TestPictureDecoder : public QObject {
 
   QTemporaryDir dir_;
   RecordedMessages messages_;
-  std::unique_ptr<ScopedMessages> installed_;
 
   // The path of a new file `name` holding `bytes`; empty when it could not be written.
   QString Write(const QString& name, const QByteArray& bytes) {
@@ -86,6 +85,7 @@ class TestPictureDecoder : public QObject {
   // Loads `path` into a fresh decoder at true colour.
   QImage Load(const QString& path, QString* format = nullptr) {
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetImageReadRes(TLoadResolution::lColorTrue);
     decoder.SetImageName(path);
     if (format != nullptr) *format = decoder.FormatName();
@@ -93,9 +93,7 @@ class TestPictureDecoder : public QObject {
   }
 
  private Q_SLOTS:
-  void initTestCase() { installed_ = std::make_unique<ScopedMessages>(&messages_); }
   void init() { messages_.Clear(); }
-  void cleanupTestCase() { installed_.reset(); }
 
   void decodesEveryFormatByExtensionAndContent() {
     const QImage source = Quarters();
@@ -150,6 +148,7 @@ class TestPictureDecoder : public QObject {
         QCOMPARE(DecodePictureScaled(c.bytes, format, whole).image.size(), QSize(128, 96));
     }
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetImageReadRes(TLoadResolution::lColor16);
     decoder.SetDefaultPalette(QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
     decoder.SetSizeRule(eighth);
@@ -165,6 +164,7 @@ class TestPictureDecoder : public QObject {
     const QByteArray huge = SolidPcx(16384);  // 8.5 MB; 256 MB decoded, 1 GB at 32 bits
     QCOMPARE(DecodePicture(huge, "PCX").reason, QStringLiteral("The picture is too large"));
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     const QString path = Write("huge", huge);
     decoder.SetImageName(path);
     QVERIFY(decoder.Picture().isNull());
@@ -193,6 +193,7 @@ class TestPictureDecoder : public QObject {
     QVERIFY(resource.format() == QImage::Format_Indexed8 && resource.pixelIndex(0, 0) == 3 && resource.pixelIndex(1, 1) == 1);
     QVERIFY(LoadResourceBitmap(":/bitmaps/TestPal4.bmp") == resource && LoadResourceBitmap("Missing").isNull());
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetImageName("TestPal4.RES");
     QVERIFY(decoder.Picture() == resource && decoder.FormatName() == "RES" && LoadResourceBitmap(QString()).isNull());
   }
@@ -217,6 +218,7 @@ class TestPictureDecoder : public QObject {
     for (const Case& c : cases) {
       messages_.Clear();
       TPMultiImage decoder;
+      decoder.SetMessages(&messages_);
       const QString path = Write("bad." + c.extension, c.bytes);
       decoder.SetImageName(path);
       QVERIFY2(decoder.Picture().isNull(), qPrintable(c.message + c.extension));
@@ -233,6 +235,7 @@ class TestPictureDecoder : public QObject {
     }
     messages_.Clear();
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
     // Silent cases: no file, the empty name, content of no known kind.
@@ -329,6 +332,7 @@ class TestPictureDecoder : public QObject {
     const QList<QRgb> palette = {qRgb(0, 0, 0), qRgb(250, 10, 10), qRgb(10, 150, 10), qRgb(10, 10, 250), qRgb(250, 250, 250)};
     const QString path = Write("q.png", Encode(source, "png"));
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetDefaultPalette(palette);
     decoder.SetImageDither(false);
     decoder.SetImageReadRes(TLoadResolution::lColor256);
@@ -368,6 +372,7 @@ class TestPictureDecoder : public QObject {
         {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
     for (const auto& [resolution, display, expected] : bits) QCOMPARE(ResolutionBits(resolution, display), expected);
     TPMultiImage decoder;
+    decoder.SetMessages(&messages_);
     decoder.SetImageReadRes(TLoadResolution::lAutoMatic);
     decoder.SetDisplayDepth(4);
     decoder.SetImageName(Write("auto.bmp", Encode(Quarters(), "bmp")));

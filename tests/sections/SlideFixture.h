@@ -94,10 +94,12 @@ struct SectionTest : QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   orlaventis::TSettings settings_;  // outlives main_
   std::unique_ptr<orlaventis::TMainForm> main_;
-  orlaventis::RecordedMessages messages_;
+  const std::shared_ptr<orlaventis::RecordedMessages> recorded_ =
+      std::make_shared<orlaventis::RecordedMessages>();
+  orlaventis::RecordedMessages& messages_ = *recorded_;
 
   SectionTest() {
-    orlaventis::InstallMessages(&messages_);
+    settings_.Messages = recorded_;
     orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
   }
 
@@ -107,6 +109,7 @@ struct SectionTest : QObject {
   bool Fresh() {
     main_.reset();
     settings_ = orlaventis::TSettings();
+    settings_.Messages = recorded_;
     settings_.FarewellMs = 0;  // no pause when a test's main form closes
     dir_ = std::make_unique<QTemporaryDir>();
     messages_.Clear();

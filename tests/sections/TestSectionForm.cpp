@@ -105,7 +105,6 @@ class TestSectionForm : public QObject {
     form_.reset();
     SetProcessLauncher({});
     SetUrlOpener({});
-    SetProgramRegistry(nullptr);
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
@@ -203,13 +202,14 @@ class TestSectionForm : public QObject {
       started.push_back(start);
       return false;
     });
-    RecordedMessages messages;
-    const ScopedMessages recording(&messages);
+    const auto recorded = std::make_shared<RecordedMessages>();
+    RecordedMessages& messages = *recorded;
+    settings_.Messages = recorded;
     IniRegistry registered{QStringList{}};
     registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\nHelpAddress=https://help.example/olv?lang=31&v=2\n");
     for (bool withAddress : {false, true}) {
       form_.reset();
-      SetProgramRegistry(std::make_unique<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{})));
+      settings_.ProgramRegistry = std::make_shared<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{}));
       TSectionForm* intro = Intro(QSize(640, 480));
       starts = withAddress;
       if (withAddress)
@@ -229,7 +229,7 @@ class TestSectionForm : public QObject {
     form_.reset();
     IniRegistry browser{QStringList{}};
     browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
-    SetProgramRegistry(std::make_unique<IniRegistry>(browser));
+    settings_.ProgramRegistry = std::make_shared<IniRegistry>(browser);
     QTest::mouseClick(Intro(QSize(640, 480))->MenuBtn[4], Qt::LeftButton);
     QVERIFY(started.size() == 1 && !(form_->windowState() & Qt::WindowMinimized));
     QVERIFY2(messages.Errors().size() == 1 && messages.Errors()[0].startsWith("The web browser could not be started:\n/opt/no-such-browser\n"),

@@ -88,8 +88,9 @@ class TestArchivePicture : public QObject {
   // Every failure gives a null picture, writes nothing outside the temporary folder and leaves
   // nothing in it.
   void failuresLeaveNothing() {
-    RecordedMessages messages;
-    const ScopedMessages recording(&messages);
+    const auto recorded = std::make_shared<RecordedMessages>();
+    const RecordedMessages& messages = *recorded;
+    settings_.Messages = recorded;
     const QString member = QStringLiteral("i\\x\\1");
     QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
     for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("..\\escaped"), QStringLiteral("../escaped"),

@@ -34,10 +34,10 @@ struct Recorder {
   }
 };
 
-void UseRegistry(const QString& text) {
-  auto registry = std::make_unique<IniRegistry>(QStringList{});
-  registry->AddText(text);
-  SetProgramRegistry(std::move(registry));
+IniRegistry Registered(const QString& text) {
+  IniRegistry registry{QStringList{}};
+  registry.AddText(text);
+  return registry;
 }
 
 // What `run` writes to the stderr descriptor.
@@ -65,7 +65,6 @@ class TestPlatform : public QObject {
 
  private slots:
   void cleanup() {
-    SetProgramRegistry(nullptr);
     SetProcessLauncher({});
     SetUrlOpener({});
   }
@@ -142,16 +141,15 @@ class TestPlatform : public QObject {
     Recorder recorder;
     recorder.Install();
     // No entry: nothing starts.
-    UseRegistry("");
-    QVERIFY(!RunUninstaller() && recorder.started.empty());
-    UseRegistry(QString(kUninstallKey) + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"");
-    QVERIFY(RunUninstaller() && recorder.started.size() == 1);
+    QVERIFY(!RunUninstaller(Registered("")) && recorder.started.empty());
+    QVERIFY(RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"")) &&
+            recorder.started.size() == 1);
     const ProcessStart& s = recorder.started[0];
     QCOMPARE(s.arguments, QStringList({"-q", "my log"}));
     QVERIFY(s.program == "/opt/olv app/unins" && s.workingFolder == "/opt/olv app");
     // A text that yields no program starts nothing.
-    UseRegistry(QString(kUninstallKey) + "UninstallString=/opt/olv/unins -q\n");
-    QVERIFY(!RunUninstaller() && recorder.started.size() == 1);
+    QVERIFY(!RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=/opt/olv/unins -q\n")) &&
+            recorder.started.size() == 1);
   }
 
   void openWebAddress() {
@@ -159,19 +157,18 @@ class TestPlatform : public QObject {
     recorder.Install();
     const QString address = "https://help.example/olv?lang=44";
     // The first existing key decides, even when a later one has a browser.
-    UseRegistry(
+    const IniRegistry first = Registered(
         "[HKEY_CLASSES_ROOT\\.htm]\n@=htmfile\n"
         "[HKEY_CLASSES_ROOT\\.shtml]\n@=other\n"
         "[HKEY_CLASSES_ROOT\\htmfile\\Shell\\Open\\Command]\n@=\"/usr/bin/web\" --tab \"%1\"\n"
         "[HKEY_CLASSES_ROOT\\other\\Shell\\Open\\Command]\n@=/usr/bin/other %1\n");
-    QVERIFY(OpenWebAddress(address) && recorder.started.size() == 1 && recorder.opened.empty());
+    QVERIFY(OpenWebAddress(first, address) && recorder.started.size() == 1 && recorder.opened.empty());
     QVERIFY(recorder.started[0].program == "/usr/bin/web" && recorder.started[0].arguments == QStringList({"--tab", address}));
     recorder.launchResult = false;  // a failing start is reported
-    QVERIFY(!OpenWebAddress(address));
+    QVERIFY(!OpenWebAddress(first, address));
     recorder.launchResult = true;
     // No browser command: the desktop's default browser gets the address.
-    UseRegistry("[HKEY_CLASSES_ROOT\\.html]\n@=\n");
-    QVERIFY(OpenWebAddress(address) && recorder.started.size() == 2);
+    QVERIFY(OpenWebAddress(Registered("[HKEY_CLASSES_ROOT\\.html]\n@=\n"), address) && recorder.started.size() == 2);
     QCOMPARE(recorder.opened, std::vector<QUrl>{QUrl(address)});
   }
 };

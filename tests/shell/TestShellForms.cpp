@@ -53,7 +53,6 @@ class TestShellForms : public QObject {
   void cleanup() {
     delete AboutBox();
     SetUrlOpener({});
-    SetProgramRegistry(nullptr);
   }
 
   void chooserSetsTheLanguage() {
@@ -161,9 +160,9 @@ class TestShellForms : public QObject {
     for (const Case& c : {Case{publisher + maker, 0, {false, false}, {publisherUrl, makerUrl}},
                           Case{maker, 0, {true, false}, {makerUrl}},
                           Case{publisher + maker, 1, {true, true}, {}}}) {
-      auto registry = std::make_unique<IniRegistry>(QStringList{});
+      auto registry = std::make_shared<IniRegistry>(QStringList{});
       registry->AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n" + c.values);
-      SetProgramRegistry(std::move(registry));
+      settings_.ProgramRegistry = registry;
       settings_.KioskMinutes = c.kiosk;
       opened.clear();
       delete AboutBox();  // built anew: the addresses and the kiosk setting are read then
@@ -178,30 +177,30 @@ class TestShellForms : public QObject {
       }
       QCOMPARE(opened, c.opens);
     }
-    SetProgramRegistry(std::make_unique<IniRegistry>(QStringList{}));
   }
   // A start's settings come from its command line first, then the registry; an unreadable
   // kiosk value leaves kiosk mode off.
   void startUpBuildsTheSettings() {
     const auto registry = [](const QString& values) {
-      auto ini = std::make_unique<IniRegistry>(QStringList{});
+      auto ini = std::make_shared<IniRegistry>(QStringList{});
       ini->AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n" + values);
-      SetProgramRegistry(std::move(ini));
+      return ini;
     };
     StartRequest request;
     request.dataFolder = dir_.path();
-    registry("FillScreen= 1\nKiosk=15\nKioskExitKeys= Ctrl+Shift+Q \n");
-    const TSettings registered = StartUp(request);
+    const auto kiosk = registry("FillScreen= 1\nKiosk=15\nKioskExitKeys= Ctrl+Shift+Q \n");
+    const TSettings registered = StartUp(request, kiosk);
+    QCOMPARE(registered.ProgramRegistry, kiosk);  // kept for the help and web addresses
     QCOMPARE((QList<QVariant>{registered.FillScreen, registered.KioskMinutes, registered.KioskExitKeys,
                               registered.ChooseLanguage, registered.LanguageId}),
              (QList<QVariant>{true, 15, "Ctrl+Shift+Q", true, 44}));
     request.language = 33, request.kioskMinutes = 2;
-    registry("FillScreen=0\nKiosk=1441\n");
-    const TSettings asked = StartUp(request);
+    const auto tooLongKiosk = registry("FillScreen=0\nKiosk=1441\n");
+    const TSettings asked = StartUp(request, tooLongKiosk);
     QCOMPARE((QList<QVariant>{asked.FillScreen, asked.KioskMinutes, asked.KioskExitKeys, asked.ChooseLanguage, asked.LanguageId}),
              (QList<QVariant>{false, 2, QString(), false, 33}));
     request.kioskMinutes = 0, request.fillScreen = true;
-    const TSettings tooLong = StartUp(request);
+    const TSettings tooLong = StartUp(request, tooLongKiosk);
     QVERIFY2(tooLong.FillScreen && tooLong.KioskMinutes == 0, "the option fills the screen; 1441 minutes are no kiosk");
   }
 };

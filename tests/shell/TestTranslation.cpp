@@ -81,6 +81,14 @@ const std::vector<Row> kEnglish = {
     {"8501", "Sheet three", "Last sheet"}, {"8001", "Line one", "Ticker hint"}, {"8002", "Line two", ""},
     {"7001", "Copy", "Copies"},         {"7002", "More", ""},                {"7003", "Paste", ""}};
 
+// Settings reading the language `languageId` from `path`.
+TSettings In(const QString& path, int languageId) {
+  TSettings settings;
+  settings.LanguageFilePath = path;
+  settings.LanguageId = languageId;
+  return settings;
+}
+
 }  // namespace
 
 class TestTranslation : public QObject {
@@ -92,23 +100,23 @@ class TestTranslation : public QObject {
   void languageWithoutContentsRowKeepsDesignTexts() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
     Form form;
-    TranslateForm(&form.widget, "MainForm", path, 33);
+    TranslateForm(&form.widget, "MainForm", In(path, 33));
     QCOMPARE((QStringList{form.photos->Caption(), form.models->itemText(0), form.plainItem->text(),
-                          LookupText(10, "MainForm", path, 33, "Orlaventis")}),
+                          LookupText(In(path, 33), 10, "MainForm", "Orlaventis")}),
              (QStringList{"Foto's", "Model NL", "Kopieer", "Orlaventis"}));
     // A missing file behaves the same.
-    TranslateForm(&form.widget, "MainForm", dir_.filePath("missing.lng"), 44);
-    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(10, "MainForm", dir_.filePath("missing.lng"), 44, "dflt") == "dflt");
+    TranslateForm(&form.widget, "MainForm", In(dir_.filePath("missing.lng"), 44));
+    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(In(dir_.filePath("missing.lng"), 44), 10, "MainForm", "dflt") == "dflt");
   }
 
   void lookupText() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
     QString table;
-    QStringList texts = {LookupText(10, "MainForm", path, 44, "Orlaventis", &table), table,
-                         LookupText(11, "MainForm", path, 44, "dflt")};
+    QStringList texts = {LookupText(In(path, 44), 10, "MainForm", "Orlaventis", &table), table,
+                         LookupText(In(path, 44), 11, "MainForm", "dflt")};
     // The prefix is cut to 63 characters before the table name is built.
     const QString longPrefix = QString("MainForm") + QString(70, 'x');
-    texts << LookupText(300, "MainForm", path, 31, "x") << LookupText(300, longPrefix, path, 31, "x", &table) << table;
+    texts << LookupText(In(path, 31), 300, "MainForm", "x") << LookupText(In(path, 31), 300, longPrefix, "x", &table) << table;
     QCOMPARE(texts, (QStringList{"Orlaventis (English)", "MainForm (English)", "dflt", "Foto's NL", "x",
                                  longPrefix.left(63) + " (Nederlands)"}));
   }
@@ -116,7 +124,7 @@ class TestTranslation : public QObject {
   void wholeForm() {
     const QString path = WriteLanguageFile(dir_, kEnglish);
     Form form;
-    TranslateForm(&form.widget, "MainForm", path, 44);
+    TranslateForm(&form.widget, "MainForm", In(path, 44));
     // A button with its own row: caption and hint. Tag 0 is skipped although the table has a row "0".
     QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip(), form.untagged->text(), form.untagged->toolTip()}),
              (QStringList{"Photos", "To the photos", "Ontwerp", "ontwerp-hint"}));
@@ -145,7 +153,7 @@ class TestTranslation : public QObject {
     const std::vector<Row> empty = {{"300", "", ""}};
     for (const auto& [rows, texts] : {std::pair{without, QStringList{"Foto's", "Naar de foto's"}}, {empty, QStringList{"", ""}}}) {
       Form form;
-      TranslateForm(form.photos, "MainForm", WriteLanguageFile(dir_, rows), 44);
+      TranslateForm(form.photos, "MainForm", In(WriteLanguageFile(dir_, rows), 44));
       QCOMPARE((QStringList{form.photos->Caption(), form.photos->toolTip()}), texts);
     }
   }
@@ -155,23 +163,23 @@ class TestTranslation : public QObject {
     std::vector<Row> rows = kEnglish;
     rows.erase(rows.begin() + 2);
     Form without;
-    TranslateForm(without.popup, "MainForm", WriteLanguageFile(dir_, rows), 44);  // only the menu
+    TranslateForm(without.popup, "MainForm", In(WriteLanguageFile(dir_, rows), 44));  // only the menu
     QCOMPARE((QStringList{without.plainItem->text(), without.subItem->text(), without.photos->Caption()}),
              (QStringList{"Copy", "Paste", "Foto's"}));
     // With a row "0" the menu counts as found, and a menu takes no text: items stay.
     Form with;
-    TranslateForm(with.popup, "MainForm", WriteLanguageFile(dir_, kEnglish), 44);
+    TranslateForm(with.popup, "MainForm", In(WriteLanguageFile(dir_, kEnglish), 44));
     QCOMPARE((QStringList{with.plainItem->text(), with.subItem->text()}), (QStringList{"Kopieer", "Plakken"}));
   }
 
   void formCaptionAndOutsideCalls() {
     const QString path = WriteLanguageFile(dir_, {{"0", "Form caption", ""}});
     Form form;
-    TranslateForm(&form.widget, "MainForm", path, 44);
+    TranslateForm(&form.widget, "MainForm", In(path, 44));
     // TranslateComponent outside TranslateForm has no database and changes nothing.
     TranslateComponent(form.photos);
     QVERIFY(form.widget.windowTitle() == "Form caption" && form.photos->Caption() == "Foto's");
-    TranslateForm(nullptr, "MainForm", path, 44);
+    TranslateForm(nullptr, "MainForm", In(path, 44));
   }
 };
 

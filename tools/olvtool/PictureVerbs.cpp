@@ -23,8 +23,8 @@ int Info(const QStringList& words) {
     return kBadInput;
   }
   orlaventis::RecordedMessages messages;
-  orlaventis::ScopedMessages installed(&messages);
   orlaventis::TPMultiImage decoder;
+  decoder.SetMessages(&messages);
   decoder.SetImageReadRes(orlaventis::TLoadResolution::lColorTrue);
   decoder.SetImageName(path);
   const QImage& picture = decoder.Picture();
