@@ -18,13 +18,15 @@ constexpr int kGridLineWidth = 1;  // the line after every column and row
 
 // A whole number, perhaps signed, with spaces, points or commas between its digit groups.
 bool IsNumber(const QString& text) {
-  static const QRegularExpression number(QStringLiteral("^[+-]?\\d+([ .,\\x{a0}\\x{202f}]\\d+)*%?$"));
+  static const QRegularExpression number(
+      QStringLiteral("^[+-]?\\d+([ .,\\x{a0}\\x{202f}]\\d+)*%?$"));
   return number.match(text).hasMatch();
 }
 
 // A dash standing for "none" in a column of numbers.
 bool IsDash(const QString& text) {
-  return text == QLatin1String("-") || text == QStringLiteral("\u2013") || text == QStringLiteral("\u2014");
+  return text == QLatin1String("-") || text == QStringLiteral("\u2013") ||
+         text == QStringLiteral("\u2014");
 }
 
 }  // namespace
@@ -199,7 +201,9 @@ void TStringGrid::paintEvent(QPaintEvent*) {
   if (fixedH > 0 && barLeft < area.width()) {
     painter.fillRect(QRect(barLeft, 0, area.width() - barLeft, fixedH), fixedColor_);
     for (int r = 0; r < fixedRows_; ++r)
-      painter.fillRect(QRect(barLeft, RowTop(r) + RowHeights(r), area.width() - barLeft, kGridLineWidth), Qt::black);
+      painter.fillRect(
+          QRect(barLeft, RowTop(r) + RowHeights(r), area.width() - barLeft, kGridLineWidth),
+          Qt::black);
   }
   for (int r = 0; r < RowCount(); ++r) {
     const int top = RowTop(r);
@@ -228,7 +232,8 @@ void TStringGrid::paintEvent(QPaintEvent*) {
         painter.setClipRect(cell.intersected(clip));
         painter.setPen(selected ? palette().color(QPalette::HighlightedText) : text);
         const QFontMetrics metrics = painter.fontMetrics();
-        const int x = numeric[size_t(c)] ? left + w - padding - metrics.horizontalAdvance(value) : left + padding;
+        const int x = numeric[size_t(c)] ? left + w - padding - metrics.horizontalAdvance(value)
+                                         : left + padding;
         GdiTextOut(painter, x, top + (h - metrics.height()) / 2, value);
       }
     }

@@ -32,12 +32,13 @@ class TThemeStyle final : public QProxyStyle {
 
   int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                   const QWidget* widget = nullptr) const override;
-  int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
+  int styleHint(StyleHint hint, const QStyleOption* option = nullptr,
+                const QWidget* widget = nullptr,
                 QStyleHintReturn* returnData = nullptr) const override;
   QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                        const QWidget* widget = nullptr) const override;
-  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
-                          const QWidget* widget = nullptr) const override;
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                          QPainter* painter, const QWidget* widget = nullptr) const override;
   void polish(QPalette& palette) override;
   using QProxyStyle::polish;
 

@@ -184,32 +184,27 @@ void TProductionForm::ShowTable(const QString& caption, const QString& columnCap
 
 void TProductionForm::FitTable() {
   TStringGrid& grid = *ProductionLst;
-  // Grid lines follow every row and column.
-  auto total = [](int count, auto size) {
-    int sum = 0;
-    for (int i = 0; i < count; ++i) sum += size(i) + 1;
-    return sum;
-  };
+  const int rows = grid.RowCount();
+  const int cols = grid.ColCount();
+  // Every row has the default height; a grid line follows each row and column.
   const int roomH = grid.height();
   const int rowHeight = grid.RowHeights(0);
-  const int tightHeight = rowHeight - kRowSpace + kTightRowSpace;
-  // A table a few pixels too tall takes smaller rows rather than a scroll bar.
-  if (total(grid.RowCount(), [&](int r) { return grid.RowHeights(r); }) > roomH &&
-      grid.RowCount() * (tightHeight + 1) <= roomH)
-    grid.SetDefaultRowHeight(roomH / grid.RowCount() - 1);
-  const bool tall = total(grid.RowCount(), [&](int r) { return grid.RowHeights(r); }) > roomH;
-  const int roomW = grid.width() - (tall ? grid.verticalScrollBar()->sizeHint().width() : 0);
-  const int width = total(grid.ColCount(), [&](int c) { return grid.ColWidths(c); });
-  // Likewise a table a little too wide narrows its padding (as far as kTightPadding).
+  // A table a few pixels too tall takes lower rows (down to kTightRowSpace) rather than a
+  // scroll bar.
+  if (rows * (rowHeight + 1) > roomH &&
+      rows * (rowHeight - kRowSpace + kTightRowSpace + 1) <= roomH)
+    grid.SetDefaultRowHeight(roomH / rows - 1);
+  const bool tall = rows * (grid.RowHeights(0) + 1) > roomH;
+  int excess = tall ? grid.verticalScrollBar()->sizeHint().width() - grid.width() : -grid.width();
+  for (int c = 0; c < cols; ++c) excess += grid.ColWidths(c) + 1;
+  // Likewise a table a little too wide narrows its padding (down to kTightPadding).
   const int spare = 2 * (grid.CellPadding() - kTightPadding);
-  if (width > roomW && width - grid.ColCount() * spare <= roomW) {
-    int excess = width - roomW;
-    for (int c = 0; c < grid.ColCount() && excess > 0; ++c) {
-      const int cut = std::min({spare, excess, grid.ColWidths(c) - kMinColumnWidth});
-      if (cut <= 0) continue;
-      grid.SetColWidths(c, grid.ColWidths(c) - cut);
-      excess -= cut;
-    }
+  if (excess <= 0 || excess > cols * spare) return;
+  for (int c = 0; c < cols && excess > 0; ++c) {
+    const int cut = std::min({spare, excess, grid.ColWidths(c) - kMinColumnWidth});
+    if (cut <= 0) continue;
+    grid.SetColWidths(c, grid.ColWidths(c) - cut);
+    excess -= cut;
   }
 }
 

@@ -257,7 +257,8 @@ bool TMainForm::FormCreate() {
   // Scroll bars and drop-down buttons keep their size at the design layouts (up to 1024 x 768)
   // and grow with a filled screen beyond it.
   const LayoutDesign design = DesignForLayoutMode(settings_.LayoutMode);
-  InstallThemeStyle(FillingScreen() ? design.numerator * 640.0 / (design.denominator * 1024.0) : 1.0);
+  InstallThemeStyle(FillingScreen() ? design.numerator * 640.0 / (design.denominator * 1024.0)
+                                    : 1.0);
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.

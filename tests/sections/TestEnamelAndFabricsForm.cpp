@@ -112,7 +112,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(shot.pixel(100, shot.height() / 2), qRgb(128, 0, 0));
     QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), [](QRgb c) { return qGray(c) > 200; }) > 5);
     QTest::keyClick(form->CoachColorsComboBox, Qt::Key_F4);
-    const QRgb chosen = probes::PixelOf(form->CoachColorsComboBox->view()->viewport(), QPoint(2, 2));
+    const QRgb chosen = probes::PixelOf(form->CoachColorsComboBox->view()->viewport(), {2, 2});
     QTest::keyClick(form->CoachColorsComboBox->view(), Qt::Key_Escape);
     QVERIFY2(qRed(chosen) > 200 && qBlue(chosen) < 100, qPrintable(QString::number(chosen, 16)));
   }
@@ -133,7 +133,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     bar.resize(e, 200);
     const QImage shot = probes::Render(&bar);
     QVERIFY(qGray(shot.pixel(e / 2, 150)) < 60);
-    QVERIFY(probes::CountPixels(shot, QRect(0, 0, e, e), [](QRgb c) { return qGray(c) > 150; }) > 4);
+    QVERIFY(probes::CountPixels(shot, {0, 0, e, e}, [](QRgb c) { return qGray(c) > 150; }) > 4);
   }
   // Choosing left to right recomputes everything to the right; another model resets it. A choice
   // made while a picture unpacks (events run meanwhile) shows its own pictures; the member that

@@ -111,8 +111,9 @@ class TestProductionForm : public fixture::SectionTest {
     // selected), white text in the fixed row.
     const QImage image = probes::Render(form->ProductionLst);
     const int w0 = grid.ColWidths(0), right = w0 + grid.ColWidths(1) + 2;
-    QCOMPARE(probes::Mismatches(image, {{1, 1, qRgb(128, 0, 0)}, {1, 16, qRgb(0, 0, 0)}, {w0 + 3, 16, qRgb(0, 0, 0)},
-                                        {right + 5, 5, qRgb(128, 0, 0)}}),
+    const QRgb maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
+    QCOMPARE(probes::Mismatches(image,
+                                {{1, 1, maroon}, {1, 16, black}, {w0 + 3, 16, black}, {right + 5, 5, maroon}}),
              QString());
     QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
     // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
