@@ -165,7 +165,13 @@ TProportionalImage::ComposedInputs TProportionalImage::CurrentInputs() const {
 
 void TProportionalImage::Paint(bool present) {
   composedValid_ = false;
-  if (!isVisible() || isPainting_) return;
+  if (!isVisible()) {
+    // A picture that changes while hidden is simply there when the control shows: no
+    // transition from the picture it showed before.
+    newImage_ = false;
+    return;
+  }
+  if (isPainting_) return;
   isPainting_ = true;
   transition_->Finish();
   if (canvas_.size() != DeviceSize()) {

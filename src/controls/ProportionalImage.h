@@ -85,7 +85,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
   // Caption at the bottom: a different text marks the picture new and repaints at once.
   const QString& Text() const { return text_; }
   void SetText(const QString& text);
-  // The next paint treats the picture as new; every paint clears it.
+  // The next paint treats the picture as new; every paint clears it, and so does a change while
+  // the control is hidden.
   bool NewImage() const { return newImage_; }
   void SetNewImage(bool v) { newImage_ = v; }
   const TFont& Font() const { return font_; }

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -13,8 +14,20 @@
 namespace orlaventis {
 namespace {
 
-constexpr int kGridLineWidth = 1;    // the line after every column and row
-const QColor kHighlight(0, 0, 128);  // the current cell
+constexpr int kGridLineWidth = 1;  // the line after every column and row
+
+// A whole number, perhaps signed, with spaces, points or commas between its digit groups.
+bool IsNumber(const QString& text) {
+  static const QRegularExpression number(
+      QStringLiteral("^[+-]?\\d+([ .,\\x{a0}\\x{202f}]\\d+)*%?$"));
+  return number.match(text).hasMatch();
+}
+
+// A dash standing for "none" in a column of numbers.
+bool IsDash(const QString& text) {
+  return text == QLatin1String("-") || text == QStringLiteral("\u2013") ||
+         text == QStringLiteral("\u2014");
+}
 
 }  // namespace
 
@@ -108,6 +121,18 @@ void TStringGrid::ClearCells() {
   viewport()->update();
 }
 
+int TStringGrid::CellPadding() const { return std::max(2, fontMetrics().height() / 3); }
+
+bool TStringGrid::NumericColumn(int col) const {
+  int numbers = 0;
+  int others = 0;
+  for (const auto& [at, text] : cells_) {
+    if (at.second != col || at.first < fixedRows_ || IsDash(text)) continue;
+    ++(IsNumber(text) ? numbers : others);
+  }
+  return numbers > 0 && numbers >= others;
+}
+
 void TStringGrid::SetFixedColor(const QColor& colour) {
   fixedColor_ = colour;
   viewport()->update();
@@ -168,6 +193,18 @@ void TStringGrid::paintEvent(QPaintEvent*) {
   const int fixedW = FixedWidth();
   const int fixedH = FixedHeight();
   const QRect area = viewport()->rect();
+  const int padding = CellPadding();
+  std::vector<bool> numeric(static_cast<size_t>(ColCount()));
+  for (int c = 0; c < ColCount(); ++c) numeric[size_t(c)] = NumericColumn(c);
+  // The fixed rows' bar right of the last column.
+  const int barLeft = ColumnLeft(ColCount() - 1) + ColWidths(ColCount() - 1) + kGridLineWidth;
+  if (fixedH > 0 && barLeft < area.width()) {
+    painter.fillRect(QRect(barLeft, 0, area.width() - barLeft, fixedH), fixedColor_);
+    for (int r = 0; r < fixedRows_; ++r)
+      painter.fillRect(
+          QRect(barLeft, RowTop(r) + RowHeights(r), area.width() - barLeft, kGridLineWidth),
+          Qt::black);
+  }
   for (int r = 0; r < RowCount(); ++r) {
     const int top = RowTop(r);
     const int h = RowHeights(r);
@@ -187,14 +224,17 @@ void TStringGrid::paintEvent(QPaintEvent*) {
         painter.fillRect(cell, fixedColor_);
         painter.fillRect(QRect(left + w, top, kGridLineWidth, h + kGridLineWidth), Qt::black);
         painter.fillRect(QRect(left, top + h, w + kGridLineWidth, kGridLineWidth), Qt::black);
-      } else if (r == row_ && c == col_) {
-        painter.fillRect(cell, kHighlight);
       }
+      const bool selected = !fixed && r == row_ && c == col_ && hasFocus();
+      if (selected) painter.fillRect(cell, palette().color(QPalette::Highlight));
       const QString value = Cells(c, r);
       if (!value.isEmpty() && w > 0 && h > 0) {
         painter.setClipRect(cell.intersected(clip));
-        painter.setPen(text);
-        GdiTextOut(painter, left + 2, top + 2, value);
+        painter.setPen(selected ? palette().color(QPalette::HighlightedText) : text);
+        const QFontMetrics metrics = painter.fontMetrics();
+        const int x = numeric[size_t(c)] ? left + w - padding - metrics.horizontalAdvance(value)
+                                         : left + padding;
+        GdiTextOut(painter, x, top + (h - metrics.height()) / 2, value);
       }
     }
   }
@@ -262,6 +302,16 @@ void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TStringGrid::mouseReleaseEvent(QMouseEvent*) { sizingIndex_ = -1; }
+
+void TStringGrid::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  viewport()->update();
+}
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {

@@ -12,11 +12,13 @@
 namespace orlaventis {
 
 // A grid of text cells: the first FixedRows rows and FixedCols columns are fixed (drawn in
-// FixedColor with black lines, not scrolled), the rest scroll. The current cell is drawn
-// selected. The user resizes a column by dragging its right border in the fixed rows (in the
-// first row when there are none) and a row by dragging its lower border in the fixed columns (in
-// the first column when there are none). Cells outside the grid read as empty and are not
-// stored.
+// FixedColor with black lines, not scrolled; the fixed rows run on as a bar to the grid's right
+// edge), the rest scroll. Texts keep CellPadding from the cell's left edge, or from its right edge
+// in a column of numbers (see NumericColumn). The current cell is drawn selected (the palette's
+// highlight) while the grid has the focus. The user resizes a column by dragging its right border
+// in the fixed rows (in the first row when there are none) and a row by dragging its lower border
+// in the fixed columns (in the first column when there are none). Cells outside the grid read as
+// empty and are not stored.
 class TStringGrid : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -49,6 +51,10 @@ class TStringGrid : public QAbstractScrollArea {
   // Empties every cell.
   void ClearCells();
 
+  // Pixels kept free on either side of a cell's text: a part of the font's height, so that it
+  // grows with the font.
+  int CellPadding() const;
+
   QColor FixedColor() const { return fixedColor_; }
   void SetFixedColor(const QColor& colour);
 
@@ -62,6 +68,8 @@ class TStringGrid : public QAbstractScrollArea {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -72,6 +80,9 @@ class TStringGrid : public QAbstractScrollArea {
   // The column (Qt::Horizontal) or row (Qt::Vertical) whose right (lower) border the user can
   // drag at `point`, or -1.
   int BorderAt(Qt::Orientation orientation, QPoint point) const;
+  // True when at least half of the scrolling cells of `col` that hold text are numbers (digits
+  // with group marks), and there is one; a lone dash counts for neither.
+  bool NumericColumn(int col) const;
   void KeepCurrentInRange();
   void Relayout();
 

@@ -7,6 +7,7 @@
 #include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
+#include "controls/ThemeStyle.h"
 #include "database/Catalog.h"
 #include "database/ContentContract.h"
 #include "database/FieldValues.h"
@@ -321,7 +322,7 @@ void TCatalogForm::CreateContent() {
     SelectedPictureThumb->SetSy(95);
     PictureThumbs->SetThumbSx(95);
     PictureThumbs->SetThumbSy(95);
-    PictureThumbs->SetScrollBarWidth(kThumbScrollBarWidth);
+    PictureThumbs->SetScrollBarWidth(Rnd(kThumbScrollBarWidth * ThemeScale()));
     PictureThumbs->SetGridSize(kThumbColumns, kThumbRows);
     SetControlCursor(PictureThumbs->ScrollBar(), PictureThumbs->CanSelectCursor());
     ShowSelectionBtn->SetGlyphUp(

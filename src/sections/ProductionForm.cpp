@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -19,7 +20,9 @@ namespace orlaventis {
 namespace {
 
 constexpr int kMinColumnWidth = 10;    // narrowest table column
-constexpr int kCellPadding = 4;        // text width + this = column width
+constexpr int kRowSpace = 5;           // font height + this = row height
+constexpr int kTightRowSpace = 2;      // the least a table that would just not fit is given
+constexpr int kTightPadding = 2;       // pixels either side of a text in such a table
 
 constexpr int kTopicRightMargin = 2;   // kept free right of a topic's text
 
@@ -156,7 +159,7 @@ void TProductionForm::ShowTable(const QString& caption, const QString& columnCap
     const int fontPixels = font.pixelSize() > 0
                                ? font.pixelSize()
                                : Rnd(grid.logicalDpiY() * std::abs(font.pointSizeF()) / 72.0);
-    grid.SetDefaultRowHeight(fontPixels + 5);
+    grid.SetDefaultRowHeight(fontPixels + kRowSpace);
   } else {
     ProductionLstHeader->clear();
     grid.SetFixedRows(0);
@@ -176,6 +179,33 @@ void TProductionForm::ShowTable(const QString& caption, const QString& columnCap
   for (int c = 0; c < grid.ColCount(); ++c) {
     if (grid.ColWidths(c) < kMinColumnWidth) grid.SetColWidths(c, kMinColumnWidth);
   }
+  if (rows != nullptr) FitTable();
+}
+
+void TProductionForm::FitTable() {
+  TStringGrid& grid = *ProductionLst;
+  const int rows = grid.RowCount();
+  const int cols = grid.ColCount();
+  // Every row has the default height; a grid line follows each row and column.
+  const int roomH = grid.height();
+  const int rowHeight = grid.RowHeights(0);
+  // A table a few pixels too tall takes lower rows (down to kTightRowSpace) rather than a
+  // scroll bar.
+  if (rows * (rowHeight + 1) > roomH &&
+      rows * (rowHeight - kRowSpace + kTightRowSpace + 1) <= roomH)
+    grid.SetDefaultRowHeight(roomH / rows - 1);
+  const bool tall = rows * (grid.RowHeights(0) + 1) > roomH;
+  int excess = tall ? grid.verticalScrollBar()->sizeHint().width() - grid.width() : -grid.width();
+  for (int c = 0; c < cols; ++c) excess += grid.ColWidths(c) + 1;
+  // Likewise a table a little too wide narrows its padding (down to kTightPadding).
+  const int spare = 2 * (grid.CellPadding() - kTightPadding);
+  if (excess <= 0 || excess > cols * spare) return;
+  for (int c = 0; c < cols && excess > 0; ++c) {
+    const int cut = std::min({spare, excess, grid.ColWidths(c) - kMinColumnWidth});
+    if (cut <= 0) continue;
+    grid.SetColWidths(c, grid.ColWidths(c) - cut);
+    excess -= cut;
+  }
 }
 
 void TProductionForm::SplitIntoRow(QString text, int row) {
@@ -186,7 +216,7 @@ void TProductionForm::SplitIntoRow(QString text, int row) {
     if (grid.ColCount() < col + 1) grid.SetColCount(col + 1);
     if (grid.RowCount() < row + 1) grid.SetRowCount(row + 1);
     grid.SetCells(col, row, cell);
-    const int width = metrics.horizontalAdvance(cell) + kCellPadding;
+    const int width = metrics.horizontalAdvance(cell) + 2 * grid.CellPadding();
     if (width > grid.ColWidths(col)) grid.SetColWidths(col, width);
     ++col;
   }

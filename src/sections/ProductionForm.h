@@ -41,6 +41,9 @@ class TProductionForm final : public TSectionForm {
   // Fills the table: caption above it, `columnCaptions` (cells joined by "@") as the fixed
   // row when not empty, then every non-empty line of `rows`. Null `rows` empties the table.
   void ShowTable(const QString& caption, const QString& columnCaptions, const QStringList* rows);
+  // Fits a table that would overflow its grid by a little: smaller rows, narrower padding;
+  // a larger one scrolls.
+  void FitTable();
   // Draws the outline line in `rect`; a topic too wide for the line ends in an ellipsis.
   void ProductionContentLstDrawItem(QPainter& painter, const QRect& rect);
   // The whole text of a topic that does not fit its line (the outline's tool tip), else empty.

@@ -3,6 +3,7 @@
 
 #include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
+#include "controls/ThemeStyle.h"
 #include "controls/Transitions.h"
 #include "database/ContentContract.h"
 #include "database/RecordFile.h"
@@ -258,6 +259,11 @@ bool TMainForm::FormCreate() {
     settings_.LayoutMode = *mode;
   }
   SetFillScreen(settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize() : QSize());
+  // Scroll bars and drop-down buttons keep their size at the design layouts (up to 1024 x 768)
+  // and grow with a filled screen beyond it.
+  const LayoutDesign design = DesignForLayoutMode(settings_.LayoutMode);
+  InstallThemeStyle(FillingScreen() ? design.numerator * 640.0 / (design.denominator * 1024.0)
+                                    : 1.0);
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.

@@ -179,9 +179,14 @@ class TestProportionalImage : public QObject {
     QList<int> paints;
     for (const auto& change : changes) paints << counter.After(change);
     QCOMPARE(paints, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1, 1, 0}));
+    // A picture that changed while hidden shows at once, with no transition from the old one.
+    picture.SetEffects(true);
+    SetInstantTransitions(false);
     picture.hide();
-    picture.SetImage(Solid(4, 4, kBlue));  // hidden: nothing painted, still new
-    QVERIFY(picture.NewImage());
+    picture.SetImage(Solid(4, 4, kBlue));
+    picture.show();
+    const QImage shownNow = picture.grab().toImage();
+    QVERIFY(!picture.TransitionRunning() && shownNow.pixel(100, 100) == kBlue);
   }
 };
 

@@ -22,16 +22,22 @@ class TestStringGrid : public QObject {
     grid.SetDefaultRowHeight(14);
     grid.SetDefaultColWidth(40);
     grid.SetCells(0, 0, "Year");
+    grid.SetCells(0, 1, "7");  // a number: right-aligned
     grid.SetCells(5, 5, "outside");
     QCOMPARE((QList<QString>{grid.Cells(0, 0), grid.Cells(5, 5)}), (QList<QString>{"Year", ""}));
     QVERIFY(probes::ShowForm(grid, QSize(255, 280)));
-    // The fixed row maroon with black lines, the current cell (the first scrolling one) navy,
-    // the others and the room right of the last column the base colour.
-    const QRgb white = qRgb(255, 255, 255);
-    QCOMPARE(probes::Mismatches(probes::Render(grid.viewport()),
-                                {{1, 1, qRgb(128, 0, 0)}, {40, 3, qRgb(0, 0, 0)}, {1, 16, qRgb(0, 0, 128)},
-                                 {43, 16, white}, {90, 5, white}}),
+    // The fixed row maroon with black lines, running on to the right edge; no cell is drawn
+    // selected before the grid has the focus.
+    const QRgb white = qRgb(255, 255, 255), maroon = qRgb(128, 0, 0);
+    grid.clearFocus();
+    const QImage shown = probes::Render(grid.viewport());
+    QCOMPARE(probes::Mismatches(shown, {{1, 1, maroon}, {40, 3, qRgb(0, 0, 0)}, {1, 16, white},
+                                        {43, 16, white}, {90, 5, maroon}}),
              QString());
+    const auto ink = [&](QRect box) {
+      return probes::CountPixels(shown, box, [](QRgb c) { return qGray(c) < 128; });
+    };
+    QVERIFY(ink(QRect(0, 15, 20, 14)) == 0 && ink(QRect(20, 15, 20, 14)) > 0);
     // Columns resize by a border in the fixed row; rows by a border in the first column (there
     // are no fixed columns); elsewhere a press selects a cell.
     QWidget* area = grid.viewport();
@@ -45,6 +51,7 @@ class TestStringGrid : public QObject {
     drag(QPoint(60, 43), QPoint(0, 30));  // inside a cell: selects it
     QCOMPARE((QList<int>{grid.ColWidths(0), grid.RowHeights(1), grid.RowHeights(2), grid.Col(), grid.Row()}),
              (QList<int>{52, 23, 14, 1, 2}));
+    QCOMPARE(probes::PixelOf(area, {60, 45}), grid.palette().color(QPalette::Highlight).rgb());
     // Keys move the current cell and keep it out of the fixed row.
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Home}) QTest::keyClick(&grid, key);
     QCOMPARE((QList<int>{grid.Col(), grid.Row()}), (QList<int>{0, 1}));

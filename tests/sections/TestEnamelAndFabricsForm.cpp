@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace orlaventis;
@@ -106,11 +107,33 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     // The pictures, drawn by the controls.
     QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
              (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
-    // The lists: maroon with white text.
+    // The lists: exactly maroon with white text; open, they select in gold, not the desktop's blue.
     const QImage shot = probes::Render(form->CoachColorsComboBox);
-    const QRgb face = shot.pixel(100, shot.height() / 2);
-    QVERIFY2(qRed(face) > 100 && qGreen(face) < 70 && qBlue(face) < 70, "the list is maroon");
+    QCOMPARE(shot.pixel(100, shot.height() / 2), qRgb(128, 0, 0));
     QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), [](QRgb c) { return qGray(c) > 200; }) > 5);
+    QTest::keyClick(form->CoachColorsComboBox, Qt::Key_F4);
+    const QRgb chosen = probes::PixelOf(form->CoachColorsComboBox->view()->viewport(), {2, 2});
+    QTest::keyClick(form->CoachColorsComboBox->view(), Qt::Key_Escape);
+    QVERIFY2(qRed(chosen) > 200 && qBlue(chosen) < 100, qPrintable(QString::number(chosen, 16)));
+  }
+  // Scroll bars: a dark track with light arrows, twice as wide on a screen filled at twice the
+  // 1024 x 768 design.
+  void scrollBarsDarkAndScaledOnAFilledScreen() {
+    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
+    const auto extent = [this](QSize screen) {
+      main_.reset();
+      return Start(44, screen) != nullptr ? QScrollBar(Qt::Vertical).sizeHint().width() : 0;
+    };
+    const int designExtent = extent(QSize(1024, 768));
+    settings_.FillScreen = true;
+    QVERIFY(designExtent > 0 && extent(QSize(2048, 1536)) == 2 * designExtent);
+    QScrollBar bar(Qt::Vertical);
+    bar.setRange(0, 10);
+    const int e = 2 * designExtent;
+    bar.resize(e, 200);
+    const QImage shot = probes::Render(&bar);
+    QVERIFY(qGray(shot.pixel(e / 2, 150)) < 60);
+    QVERIFY(probes::CountPixels(shot, {0, 0, e, e}, [](QRgb c) { return qGray(c) > 150; }) > 4);
   }
   // Choosing left to right recomputes everything to the right; another model resets it. A choice
   // made while a picture unpacks (events run meanwhile) shows its own pictures; the member that

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
@@ -17,7 +18,8 @@ using namespace orlaventis;
 
 namespace {
 
-// Items: 1 Heading, 2 Years, 3 Mixed, 4 Trailing, 5 Plain heading, 6 Lost, 7 Bare, 8 Wide.
+// Items: 1 Heading, 2 Years, 3 Mixed, 4 Trailing, 5 Plain heading, 6 Lost, 7 Bare, 8 Wide,
+// 9 Tall.
 const char kWideCaption[] = "Exports MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM";
 const QString kTopics = QStringLiteral(
     "Heading\n"
@@ -27,7 +29,7 @@ const QString kTopics = QStringLiteral(
     "Plain heading\n"
     "\tLost=A@B>L=Table record missing\n"
     "Bare>L=No equals sign\n"
-    "\tYears=Jaar@Aantal>L=") + kWideCaption;
+    "\tYears=Jaar@Aantal>L=") + kWideCaption + "\n\tTall=A@B>L=Tall";
 
 std::vector<olvtool::RecordSource> Records() {
   return {
@@ -36,6 +38,7 @@ std::vector<olvtool::RecordSource> Records() {
       {3, "Mixed|||", "a\n$\nb@c@d\n\ne@f"},
       {4, "Trailing|||", "x@y@\r\n"},
       {5, "Production_Content_31|||", "Enkel"},
+      {6, "Tall|||", QStringList(19, "1@2").join('\n')},
   };
 }
 
@@ -83,7 +86,7 @@ class TestProductionForm : public fixture::SectionTest {
     // The item count, the levels of items 1 and 5, level and parent of items 2 .. 4.
     QList<int> levels{list.ItemCount(), list.Items(1).Level, list.Items(5).Level};
     for (int item = 2; item <= 4; ++item) levels << list.Items(item).Level << list.Items(item).Parent;
-    QCOMPARE(levels, (QList<int>{8, 1, 1, 2, 1, 2, 1, 3, 3}));
+    QCOMPARE(levels, (QList<int>{9, 1, 1, 2, 1, 2, 1, 3, 3}));
     QCOMPARE(list.Items(2).Text, QString("Years=Jaar@Aantal>L=Production per year"));
     // Everything expanded, item 2 selected at creation; not scrolled: item 2 is in view already.
     QVERIFY(list.Items(1).Expanded && list.Items(3).Expanded && list.Items(5).Expanded);
@@ -104,12 +107,18 @@ class TestProductionForm : public fixture::SectionTest {
     const TStringGrid& grid = *form->ProductionLst;
     QCOMPARE(form->ProductionLstHeader->text(), QString("Production per year"));
     QCOMPARE((QList<int>{grid.FixedRows(), grid.FixedCols(), grid.RowCount(), grid.ColCount()}), (QList<int>{1, 0, 3, 2}));
-    // The section's colours: the fixed row maroon, the rest black, white text in the fixed row.
+    // The section's colours: the fixed row maroon to the right edge, the rest black (no cell
+    // selected), white text in the fixed row.
     const QImage image = probes::Render(form->ProductionLst);
     const int w0 = grid.ColWidths(0), right = w0 + grid.ColWidths(1) + 2;
-    QCOMPARE(probes::Mismatches(image, {{1, 1, qRgb(128, 0, 0)}, {w0 + 3, 16, qRgb(0, 0, 0)}, {right + 5, 5, qRgb(0, 0, 0)}}),
+    const QRgb maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
+    QCOMPARE(probes::Mismatches(image,
+                                {{1, 1, maroon}, {1, 16, black}, {w0 + 3, 16, black}, {right + 5, 5, maroon}}),
              QString());
     QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
+    // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
+    Select(form, 9);
+    QVERIFY(grid.RowCount() == 20 && grid.verticalScrollBar()->maximum() == 0);
   }
   // Each topic's table, shown after another one: nothing of that one is left.
   void tables_data() {
