@@ -391,7 +391,8 @@ QString TooLong(const QString& text, int limit) {
 
 // A comma- or blank-separated list of record numbers from 1 to `count`, at most `most` of them.
 bool LinksFit(const QString& text, qsizetype count, int most) {
-  const QStringList parts = text.split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts);
+  static const QRegularExpression kSeparators(QStringLiteral("[,\\s]+"));
+  const QStringList parts = text.split(kSeparators, Qt::SkipEmptyParts);
   if (parts.size() > most) return false;
   for (const QString& p : parts) {
     bool ok = false;
@@ -406,6 +407,7 @@ void CheckItems(const Texts& t, const Enamel& en, Problems& problems) {
   const qsizetype groups = t.catalogue.value(QLatin1String("groups")).toArray().size();
   const qsizetype bodies = t.catalogue.value(QLatin1String("body_styles")).toArray().size();
   const QJsonObject places = t.catalogue.value(QLatin1String("places")).toObject();
+  static const QRegularExpression kUnsafe(QStringLiteral("[\\\\/:*?\"<>|=]"));
   QMap<QString, int> numbers;  // upper-case item number -> line
   for (const Item& it : t.items) {
     auto at = [&](const char* column, const QString& what) {
@@ -418,7 +420,7 @@ void CheckItems(const Texts& t, const Enamel& en, Problems& problems) {
     };
     const QString number = it.Value("Item Number");
     if (number.isEmpty()) at("Item Number", QStringLiteral("empty"));
-    else if (number.contains(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|=]"))) || number.trimmed() != number)
+    else if (number.contains(kUnsafe) || number.trimmed() != number)
       at("Item Number", QStringLiteral("\"%1\" cannot name a picture (no \\ / : * ? \" < > | = or outer blanks)").arg(number));
     else if (numbers.contains(number.toUpper()))
       at("Item Number", QStringLiteral("\"%1\" repeats the item number of line %2").arg(number).arg(numbers.value(number.toUpper())));
