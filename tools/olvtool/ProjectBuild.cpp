@@ -29,7 +29,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <set>
 #include <thread>
 
 #include <unistd.h>
@@ -726,6 +725,7 @@ struct Picture {
   QString file;    // relative to the project
   QString output;  // the member name, or the output file of a background
   QString where;   // the place that names it ("items.tsv:5:9: Photo"), or empty for its own file
+  bool member = true;  // an archive member (scaled by --max-size, zlib-packed when smaller); else a background file
   qint64 size = -1, time = 0;  // of the file when listed; -1 when it is missing
   QSize pixels;                // from the cache, when it was read before
   // Results of Pack().
@@ -898,77 +898,58 @@ struct Output {
   bool fresh = false;     // the output folder holds it as made from the same key
 };
 
-}  // namespace
+// Every picture of the project, listed (with its size and time) before anything is read.
+struct PictureList {
+  std::vector<Picture> all;
+  std::vector<int> photos, enamel, backgrounds;  // into `all`: slides then items; cars then seats
+};
 
-bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases, EnamelNeeds* needs,
-                      QStringList* problems) {
-  Problems p(problems);
-  Texts t;
-  return ReadTexts(QDir(dir), extraItems, &t, databases, needs, p);
-}
-
-bool BuildProject(const QString& projectDir, const QString& outFolder, const BuildOptions& options, QStringList* problems) {
-  Problems report(problems);
-  const QDir dir(projectDir);
-  if (!dir.exists()) {
-    report.In(projectDir, QStringLiteral("no such project folder"));
-    return false;
-  }
-  Texts t;
-  DemoDatabases dbs;
-  EnamelNeeds needs;
-  const bool textsOk = ReadTexts(dir, options.extraItems, &t, &dbs, &needs, report);
-
-  // Every picture, listed before anything is read.
-  std::vector<Picture> pictures;
-  std::vector<int> photoMembers, enamelMembers, backgrounds;
+PictureList ListPictures(const QDir& dir, const Texts& t, const EnamelNeeds& needs, Problems& report) {
+  PictureList list;
+  auto add = [&](std::vector<int>& into, const QString& file, const QString& output, const QString& where) {
+    into.push_back(int(list.all.size()));
+    list.all.push_back(Listed(file, output, where));
+  };
   const QMap<QString, QString> slides = PictureFiles(dir, QLatin1String(kProjectSlides), report);
   for (int n = 1; n <= content::kSlideCount; ++n) {
-    if (!slides.contains(QString::number(n))) {
-      report.In(QLatin1String(kProjectSlides), QStringLiteral("no picture for slide %1 (%1.jpg, %1.png, ...)").arg(n));
-      continue;
-    }
-    photoMembers.push_back(int(pictures.size()));
-    pictures.push_back(Listed(slides.value(QString::number(n)), content::kSlideMember + QString::number(n), QString()));
+    if (slides.contains(QString::number(n))) add(list.photos, slides.value(QString::number(n)), content::kSlideMember + QString::number(n), {});
+    else report.In(QLatin1String(kProjectSlides), QStringLiteral("no picture for slide %1 (%1.jpg, %1.png, ...)").arg(n));
   }
   for (const Item& it : t.items) {
     const Cell photo = it.cells.value(QStringLiteral("Photo"));
-    if (photo.text.isEmpty()) continue;
-    photoMembers.push_back(int(pictures.size()));
-    pictures.push_back(Listed(QDir::cleanPath(photo.text), it.Value("Item Number"),
-                        QStringLiteral("%1:%2:%3: Photo").arg(t.itemsFile).arg(photo.line).arg(photo.column)));
+    if (!photo.text.isEmpty())
+      add(list.photos, QDir::cleanPath(photo.text), it.Value("Item Number"),
+          QStringLiteral("%1:%2:%3: Photo").arg(t.itemsFile).arg(photo.line).arg(photo.column));
   }
   const struct { const char* folder; const QStringList* names; QLatin1String member; } kEnamel[] = {
       {kProjectCars, &needs.cars, content::kCarMember}, {kProjectSeats, &needs.seats, content::kSeatMember}};
   for (const auto& kind : kEnamel) {
     const QMap<QString, QString> files = PictureFiles(dir, QLatin1String(kind.folder), report);
     for (const QString& name : *kind.names) {
-      if (!files.contains(name)) {
-        report.In(QLatin1String(kind.folder), QStringLiteral("no picture \"%1\" (%1.jpg, ...), which the paint and trim of enamel.json offers").arg(name));
-        continue;
-      }
-      enamelMembers.push_back(int(pictures.size()));
-      pictures.push_back(Listed(files.value(name), kind.member + name, QString()));
+      if (files.contains(name)) add(list.enamel, files.value(name), kind.member + name, {});
+      else report.In(QLatin1String(kind.folder), QStringLiteral("no picture \"%1\" (%1.jpg, ...), which the paint and trim of enamel.json offers").arg(name));
     }
   }
-  const QMap<QString, QString> backgroundFiles = PictureFiles(dir, QLatin1String(kProjectBackgrounds), report);
+  const QMap<QString, QString> backgrounds = PictureFiles(dir, QLatin1String(kProjectBackgrounds), report);
   for (QLatin1String prefix : content::kBackgroundPrefixes)
     for (QLatin1String suffix : content::kLayoutSuffixes)
-      if (backgroundFiles.contains(prefix + suffix)) {
-        backgrounds.push_back(int(pictures.size()));
-        pictures.push_back(Listed(backgroundFiles.value(prefix + suffix), content::LocalPath(content::BackgroundFile(prefix, suffix)), QString()));
+      if (backgrounds.contains(prefix + suffix)) {
+        add(list.backgrounds, backgrounds.value(prefix + suffix), content::LocalPath(content::BackgroundFile(prefix, suffix)), {});
+        list.all.back().member = false;
       }
-  for (Picture& p : pictures) {
+  for (Picture& p : list.all) {
     const QFileInfo f(dir.filePath(p.file));
     if (f.exists()) p.size = f.size(), p.time = f.lastModified().toMSecsSinceEpoch();
   }
+  return list;
+}
 
-  // The outputs and whether the output folder holds them already.
-  const QDir out(outFolder);
-  Cache cache;
-  cache.Load(out.filePath(QLatin1String(kCacheName)));
+// The files of the work, each with the key of what it is made from and whether `out` holds it
+// as made from that key already.
+std::vector<Output> PlanOutputs(const QDir& dir, const QDir& out, const Texts* t, const DemoDatabases& dbs,
+                                const PictureList& pictures, QSize maxSize, const Cache& cache, Problems& report) {
   std::vector<Output> outputs;
-  if (textsOk) {
+  if (t != nullptr) {
     auto database = [&](const QString& stored, const DatabaseSource& source, const QString& from) {
       QString error;
       const std::optional<DatabaseImage> image = BuildDatabase(source, true, &error);
@@ -977,36 +958,41 @@ bool BuildProject(const QString& projectDir, const QString& outFolder, const Bui
     };
     database(content::kLanguageFile, dbs.language, QStringLiteral("language.json"));
     for (const auto& [language, catalogue] : dbs.catalogues)
-      database(content::CatalogueFile(language), catalogue, QStringLiteral("catalogue.json, enamel.json, ") + t.itemsFile);
+      database(content::CatalogueFile(language), catalogue, QStringLiteral("catalogue.json, enamel.json, ") + t->itemsFile);
     QString error;
     if (const std::optional<QByteArray> recordFile = BuildRecordFile(dbs.records, &error))
       outputs.push_back({content::LocalPath(content::kRecordFile), *recordFile, {}, false, {}, false});
     else report.In(QStringLiteral("records.json"), error);
-    outputs.push_back({content::LocalPath(content::kHelpPage), t.help, {}, false, {}, false});
+    outputs.push_back({content::LocalPath(content::kHelpPage), t->help, {}, false, {}, false});
   }
-  outputs.push_back({content::kPhotoArchive, {}, photoMembers, true, {}, false});
-  outputs.push_back({content::kEnamelArchive, {}, enamelMembers, true, {}, false});
-  for (int b : backgrounds) outputs.push_back({pictures[size_t(b)].output, {}, {b}, false, {}, false});
-  const QString scale = options.maxSize.isValid() ? QStringLiteral("%1x%2").arg(options.maxSize.width()).arg(options.maxSize.height()) : QString();
+  outputs.push_back({content::kPhotoArchive, {}, pictures.photos, true, {}, false});
+  outputs.push_back({content::kEnamelArchive, {}, pictures.enamel, true, {}, false});
+  for (int b : pictures.backgrounds) outputs.push_back({pictures.all[size_t(b)].output, {}, {b}, false, {}, false});
+  const QString scale = maxSize.isValid() ? QStringLiteral("%1x%2").arg(maxSize.width()).arg(maxSize.height()) : QString();
   for (Output& o : outputs) {
     QByteArray made = o.bytes;
-    for (int i : o.pictures)
-      made += QStringLiteral("%1\t%2\t%3\t%4\n").arg(pictures[size_t(i)].output, dir.absoluteFilePath(pictures[size_t(i)].file),
-                                                   Stamp(pictures[size_t(i)]), scale).toUtf8();
+    for (int i : o.pictures) {
+      const Picture& p = pictures.all[size_t(i)];
+      made += QStringLiteral("%1\t%2\t%3\t%4\n").arg(p.output, dir.absoluteFilePath(p.file), Stamp(p), scale).toUtf8();
+    }
     o.key = Hash(made);
     const QString stamp = Cache::FileStamp(out.filePath(o.name));
     o.fresh = !stamp.isEmpty() && cache.outputs.value(o.name) == QString::fromLatin1(o.key) + QLatin1Char('\t') + stamp;
   }
+  return outputs;
+}
 
-  // Every picture read and checked at once (those that decoded before with the same size and
-  // time are taken as they were), and packed where its output is made again.
-  std::vector<char> wanted(pictures.size(), 0);
+// Reads and checks every picture at once (one that decoded before with the same size and time is
+// taken as it was) and packs those whose output is made again; each problem is reported.
+void CheckAndPack(const QDir& dir, PictureList& pictures, const std::vector<Output>& outputs, const Cache& cache,
+                  const BuildOptions& options, Problems& report) {
+  std::vector<char> wanted(pictures.all.size(), 0);
   for (const Output& o : outputs)
     if (!o.fresh)
       for (int i : o.pictures) wanted[size_t(i)] = 1;
   std::vector<int> work;
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    Picture& p = pictures[i];
+  for (size_t i = 0; i < pictures.all.size(); ++i) {
+    Picture& p = pictures.all[i];
     if (p.size < 0) {
       p.problem = FileProblem(p.file, orlaventis::FileReadStatus::Missing);
       continue;
@@ -1018,20 +1004,19 @@ bool BuildProject(const QString& projectDir, const QString& outFolder, const Bui
     }
     if (!p.pixels.isValid() || wanted[i]) work.push_back(int(i));
   }
-  const std::set<int> backgroundSet(backgrounds.begin(), backgrounds.end());
   ProgressLine progress(options.progress);
   OnEveryCore(int(work.size()), [&](int w) {
-    Picture& p = pictures[size_t(work[size_t(w)])];
-    const bool background = backgroundSet.count(work[size_t(w)]) > 0;
-    Pack(dir, p, p.pixels.isValid(), wanted[size_t(work[size_t(w)])], background ? QSize() : options.maxSize, !background);
+    Picture& p = pictures.all[size_t(work[size_t(w)])];
+    Pack(dir, p, p.pixels.isValid(), wanted[size_t(work[size_t(w)])], p.member ? options.maxSize : QSize(), p.member);
   }, options.progress ? std::function<void(int)>([&](int done) { progress.Show(done, int(work.size())); }) : nullptr);
-  for (const Picture& p : pictures)
-    if (!p.problem.isEmpty()) {
-      report.Line(p.where.isEmpty() ? p.problem : p.where + QStringLiteral(": ") + p.problem);
-    }
-  if (!problems->isEmpty()) return false;
+  for (const Picture& p : pictures.all)
+    if (!p.problem.isEmpty()) report.Line(p.where.isEmpty() ? p.problem : p.where + QStringLiteral(": ") + p.problem);
+}
 
-  // Everything made again goes into a folder beside the output, then into place.
+// Makes every output that is not fresh in a temporary folder beside `outFolder`, then moves each
+// into place and records what was made in `cache`. False with the file that failed reported.
+bool PlaceOutputs(const QString& outFolder, const std::vector<Output>& outputs, const PictureList& pictures, Cache& cache,
+                  Problems& report) {
   const QFileInfo outInfo(outFolder);
   if (!QDir().mkpath(outInfo.absolutePath())) {
     report.In(outFolder, QStringLiteral("cannot create the folder it lies in"));
@@ -1042,7 +1027,7 @@ bool BuildProject(const QString& projectDir, const QString& outFolder, const Bui
     report.In(outFolder, QStringLiteral("cannot make a temporary folder beside it: %1").arg(stage.errorString()));
     return false;
   }
-  const QDir staged(stage.path());
+  const QDir staged(stage.path()), out(outFolder);
   for (const Output& o : outputs) {
     if (o.fresh) continue;
     const QString path = staged.filePath(o.name);
@@ -1051,24 +1036,19 @@ bool BuildProject(const QString& projectDir, const QString& outFolder, const Bui
     if (o.archive) {
       ArchiveWriter archive;
       for (int i : o.pictures) {
-        const Picture& p = pictures[size_t(i)];
+        const Picture& p = pictures.all[size_t(i)];
         ok = ok && archive.AddBlock(p.output, p.block, p.unpacked, kMemberTime, &error);
-        if (!ok && !p.where.isEmpty()) error = p.where + QStringLiteral(": ") + error;
       }
       ok = ok && archive.Write(path, &error);
     } else {
-      ok = ok && WriteFileAtomically(path, o.pictures.empty() ? o.bytes : pictures[size_t(o.pictures[0])].block, &error);
+      ok = ok && WriteFileAtomically(path, o.pictures.empty() ? o.bytes : pictures.all[size_t(o.pictures[0])].block, &error);
     }
     if (!ok) {
       report.In(o.name, error.isEmpty() ? QStringLiteral("cannot be written") : error);
       return false;
     }
   }
-  cache.pictures.clear();
   cache.outputs.clear();
-  for (const Picture& p : pictures)
-    if (p.pixels.isValid())
-      cache.pictures.insert(dir.absoluteFilePath(p.file), Stamp(p) + QStringLiteral("\t%1x%2").arg(p.pixels.width()).arg(p.pixels.height()));
   for (const Output& o : outputs) {
     if (!o.fresh) {
       std::error_code ec;
@@ -1082,6 +1062,39 @@ bool BuildProject(const QString& projectDir, const QString& outFolder, const Bui
     }
     cache.outputs.insert(o.name, QString::fromLatin1(o.key) + QLatin1Char('\t') + Cache::FileStamp(out.filePath(o.name)));
   }
+  return true;
+}
+
+}  // namespace
+
+bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases, EnamelNeeds* needs,
+                      QStringList* problems) {
+  Problems p(problems);
+  Texts t;
+  return ReadTexts(QDir(dir), extraItems, &t, databases, needs, p);
+}
+
+bool BuildProject(const QString& projectDir, const QString& outFolder, const BuildOptions& options, QStringList* problems) {
+  Problems report(problems);
+  const QDir dir(projectDir), out(outFolder);
+  if (!dir.exists()) {
+    report.In(projectDir, QStringLiteral("no such project folder"));
+    return false;
+  }
+  Texts t;
+  DemoDatabases dbs;
+  EnamelNeeds needs;
+  const bool textsOk = ReadTexts(dir, options.extraItems, &t, &dbs, &needs, report);
+  PictureList pictures = ListPictures(dir, t, needs, report);
+  Cache cache;
+  cache.Load(out.filePath(QLatin1String(kCacheName)));
+  const std::vector<Output> outputs = PlanOutputs(dir, out, textsOk ? &t : nullptr, dbs, pictures, options.maxSize, cache, report);
+  CheckAndPack(dir, pictures, outputs, cache, options, report);
+  if (!problems->isEmpty() || !PlaceOutputs(outFolder, outputs, pictures, cache, report)) return false;
+  cache.pictures.clear();
+  for (const Picture& p : pictures.all)
+    if (p.pixels.isValid())
+      cache.pictures.insert(dir.absoluteFilePath(p.file), Stamp(p) + QStringLiteral("\t%1x%2").arg(p.pixels.width()).arg(p.pixels.height()));
   QString error;
   if (!WriteFileAtomically(out.filePath(QLatin1String(kCacheName)), cache.Text(), &error)) report.In(kCacheName, error);
   return problems->isEmpty();
