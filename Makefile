@@ -49,6 +49,7 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do case "$$b" in *bare_window) continue;; esac; [ -f "$$b" ] && [ -x "$$b" ] && "$$b" || true; done
 	@bash bench/startup.sh $(BUILD)
 	@bash bench/memory.sh $(BUILD)
+	@bash bench/authoring.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(FUZZDIR) $(SANDIR)

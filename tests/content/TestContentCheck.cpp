@@ -69,6 +69,41 @@ void RewriteArchive(const QString& path, const std::function<QByteArray(const QS
   QVERIFY2(writer.Write(path, &error), qPrintable(error));
 }
 
+// A small project of the test's own in `p`: the demo's language, records and catalogue texts, one
+// paint and trim, two items in items.csv with a JPEG and a PNG photo of one colour each.
+void WriteProject(const QDir& p) {
+  for (const char* folder : {"pictures/slides", "pictures/cars", "pictures/seats", "p"}) QVERIFY(p.mkpath(folder));
+  for (const char* f : {"language.json", "records.json", "catalogue.json", "help.html"})
+    QVERIFY(QFile::copy(QDir(ORLAVENTIS_CONTENT_SOURCES).filePath(f), p.filePath(f)));
+  const QByteArray red = R"({"31": "Rood", "33": "Rouge", "44": "Red"})";
+  QVERIFY(dbfixture::WriteFile(p.filePath("enamel.json"), R"({"coach_colours": [["RD", )" + red + R"(]], "roof_colours": [],
+    "fabric_materials": [["CL", )" + red + R"(]], "fabric_colours": [["01", )" + red + R"(]], "model_years": [1960, 1961],
+    "models": [{"name": )" + red + R"(, "body": "s4", "years": [1960, 1961]}],
+    "eras": [{"years": [1960, 1961], "paint": [["RD", null, [1]]], "trim": [["CL", ["01"], [1]]]}]})"));
+  QVERIFY(dbfixture::WriteFile(p.filePath("items.csv"), "Item Number,Group,Year,Body,Coach,Date,Photo,Header 31,Header 33,Header 44\n"
+                                                         "A1,1,1960,1,RD,1960-05-01,p/a.jpg,Rood,Rouge,\"Red, \"\"one\"\"\"\r\n"
+                                                         "B2,2,1961,2,RD,1961-06-02,p/b.png,Blauw,Bleu,Blue\n"));
+  QImage solid(64, 48, QImage::Format_RGB32);
+  solid.fill(Qt::gray);
+  for (int n = 1; n <= 10; ++n) QVERIFY(solid.save(p.filePath(QString("pictures/slides/%1.png").arg(n))));
+  QVERIFY(solid.save(p.filePath("pictures/cars/RD_RD.jpg")) && solid.save(p.filePath("pictures/seats/CL01.bmp")));
+  solid.fill(QColor(255, 0, 255));
+  QVERIFY(solid.save(p.filePath("p/a.jpg"), "JPEG", 95));
+  solid.fill(QColor(0, 255, 128));
+  QVERIFY(solid.save(p.filePath("p/b.png")));
+}
+
+// How many pixels of `image` lie within 24 of `colour` in every channel.
+int Near(const QImage& image, QColor colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      n += std::abs(c.red() - colour.red()) < 24 && std::abs(c.green() - colour.green()) < 24 && std::abs(c.blue() - colour.blue()) < 24;
+    }
+  return n;
+}
+
 TableSource& Table(DatabaseSource& db, const QString& name) {
   return *std::find_if(db.tables.begin(), db.tables.end(), [&](const TableSource& t) { return t.name == name; });
 }
@@ -119,7 +154,7 @@ class TestContentCheck : public QObject {
   void sourceFaults() {
     const struct { QString file; QByteArray from, to; QString message; } rows[] = {
         {"enamel.json", R"(["DR", ["01")", R"(["DR", ["0X")", R"(.trim[0][1][0]: unknown code "0X")"},
-        {"items.tsv", "\tTC81\t", "\tZZ99\t", "column Coach: unknown code \"ZZ99\""},
+        {"items.tsv", "\tTC81\t", "\tZZ99\t", "Coach: unknown code \"ZZ99\""},
         {"records.json", R"("intro")", R"("extra": 1, "intro")", "records.json: extra is an unknown key"},
         {"items.tsv", "\tPlace\t", "\tCity\t", R"(column "City" is unknown)"},
         {"enamel.json", R"("model_years": [1957)", R"("model_years": ["1957")",
@@ -237,6 +272,65 @@ class TestContentCheck : public QObject {
     lng.tables[0].records.pop_back();  // English leaves "Contents"
     QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
     QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
+  }
+
+  // A project of ordinary files builds into a work whose Catalog shows its photos; a rebuild with
+  // nothing changed keeps every file, a changed photo is packed again; the demo project that
+  // "olvtool new" writes builds into the demo work byte for byte.
+  void projectBuilds() {
+    const QDir p(tmp_.filePath("project")), out(tmp_.filePath("o/out"));
+    WriteProject(p);
+    QVERIFY(Olvtool({"build", p.path(), out.path()}).code == 0);
+    QProcess tour;
+    tour.start(ORLAVENTIS_PROGRAM, {"--data", out.path(), "--tour", tmp_.filePath("tour"), "--language", "44", "--screen", "800x600"});
+    QVERIFY(tour.waitForFinished(120000) && tour.exitCode() == 0);
+    const QImage catalog(tmp_.filePath("tour/4-catalog.png"));
+    QVERIFY2(Near(catalog, QColor(255, 0, 255)) > 2000 && Near(catalog, QColor(0, 255, 128)) > 1000, "the photos do not show");
+    const QDateTime built = QFileInfo(out.filePath("olvf.dat")).lastModified();
+    QVERIFY(Olvtool({"build", p.path(), out.path()}).code == 0 && QFileInfo(out.filePath("olvf.dat")).lastModified() == built);
+    // A PNG named .jpg is taken as it is.
+    QVERIFY(QFile::remove(p.filePath("p/a.jpg")) && QFile::copy(p.filePath("p/b.png"), p.filePath("p/a.jpg")));
+    QVERIFY(Olvtool({"build", p.path(), out.path()}).code == 0 && QFileInfo(out.filePath("olvf.dat")).lastModified() != built);
+    QVERIFY(Olvtool({"new", tmp_.filePath("demo")}).code == 0 && Olvtool({"build", tmp_.filePath("demo"), tmp_.filePath("demo-out")}).code == 0);
+    for (const QString& f : kContentFiles)
+      QVERIFY2(dbfixture::ReadFile(tmp_.filePath("demo-out/" + f)) == dbfixture::ReadFile(QDir(ORLAVENTIS_DEMO_CONTENT).filePath(f)), qPrintable(f));
+  }
+
+  // Each kind of problem is named by file, line and column, and the work built before stays.
+  void projectProblems_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("missing picture") << "items.csv" << QByteArray("p/b.png") << QByteArray("p/c.png") << "items.csv:3:27: Photo: p/c.png: no such file";
+    QTest::newRow("undecodable") << "p/b.png" << QByteArray() << QByteArray("\x89PNG\r\n\x1A\nbroken") << "items.csv:3:27: Photo: p/b.png: does not decode";
+    QTest::newRow("duplicate") << "items.csv" << QByteArray("B2,") << QByteArray("a1,") << "items.csv:3:1: Item Number: \"a1\" repeats the item number of line 2";
+    QTest::newRow("year") << "items.csv" << QByteArray(",1961,") << QByteArray(",19x1,") << "items.csv:3:6: Year: \"19x1\" is not a year";
+    QTest::newRow("date") << "items.csv" << QByteArray("1961-06-02") << QByteArray("1961-13-02") << "items.csv:3:16: Date: \"1961-13-02\" is not a date";
+    QTest::newRow("group") << "items.csv" << QByteArray("B2,2,") << QByteArray("B2,8,") << "items.csv:3:4: Group: \"8\" names no group";
+    QTest::newRow("body style") << "items.csv" << QByteArray("1961,2,") << QByteArray("1961,9,") << "items.csv:3:11: Body: \"9\" names no body style";
+    QTest::newRow("colour") << "items.csv" << QByteArray("2,RD,1961") << QByteArray("2,XX,1961") << "items.csv:3:13: Coach: unknown code \"XX\"";
+    QTest::newRow("translation") << "items.csv" << QByteArray("Bleu,") << QByteArray(",") << "items.csv:3:41: Header 33: no text (a missing translation)";
+    QTest::newRow("text translation") << "catalogue.json" << QByteArray(R"("33": "Extérieur", )") << QByteArray() << "catalogue.json: groups[0]: no text in language 33";
+    QTest::newRow("too long") << "items.csv" << QByteArray("Blue\n") << QByteArray(81, 'x') << "items.csv:3:46: Header 44: too long for its field (81 bytes, at most 80)";
+    QTest::newRow("paint code") << "enamel.json" << QByteArray(R"([["CL", ["01"])") << QByteArray(R"([["CX", ["01"])") << "enamel.json: eras[0].trim[0][0]: unknown code \"CX\"";
+  }
+  void projectProblems() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, line);
+    const QDir p(tmp_.filePath("project")), out(tmp_.filePath("o/out"));
+    WriteProject(p);
+    QVERIFY(Olvtool({"build", p.path(), out.path()}).code == 0);
+    const QByteArray built = dbfixture::ReadFile(out.filePath("olvf.dat"));
+    QByteArray text = dbfixture::ReadFile(p.filePath(file));
+    QVERIFY(from.isEmpty() || text.contains(from));
+    QVERIFY(dbfixture::WriteFile(p.filePath(file), from.isEmpty() ? to : text.replace(from, to)));
+    const Run r = Olvtool({"build", p.path(), out.path()});
+    QVERIFY2(r.code == 1 && r.err.split('\n').filter(QRegularExpression("^" + QRegularExpression::escape(line))).size() == 1, qPrintable(r.err));
+    QCOMPARE(dbfixture::ReadFile(out.filePath("olvf.dat")), built);
+    QCOMPARE(QDir(tmp_.filePath("o")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"out"});
   }
 
   // The synthetic catalogue for benchmarks adds items without breaking a reference.

@@ -44,6 +44,15 @@ QByteArray AssembleArchive(QByteArrayView blocks, QByteArrayView indexText) {
 
 bool ArchiveWriter::Add(const QString& name, QByteArrayView data, const QDateTime& time,
                         MemberPacking packing, QString* error) {
+  if (packing == MemberPacking::Stored || data.isEmpty()) return AddBlock(name, data.toByteArray(), data.size(), time, error);
+  QByteArray packed = ZlibPack(data);
+  if (packed.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" could not be packed").arg(name));
+  const bool usePacked = packing == MemberPacking::Packed || packed.size() < data.size();
+  return AddBlock(name, usePacked ? std::move(packed) : data.toByteArray(), data.size(), time, error);
+}
+
+bool ArchiveWriter::AddBlock(const QString& name, QByteArray block, qint64 unpackedSize,
+                             const QDateTime& time, QString* error) {
   if (name.isEmpty()) return Refuse(error, QStringLiteral("a member name is empty"));
   for (const QChar c : {QChar(u'='), QChar(u'\r'), QChar(u'\n'), QChar(0)})
     if (name.contains(c))
@@ -53,23 +62,10 @@ bool ArchiveWriter::Add(const QString& name, QByteArrayView data, const QDateTim
   for (const Member& m : members_)
     if (m.name.compare(name, Qt::CaseInsensitive) == 0)
       return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
-  if (data.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
-  if (data.size() > std::numeric_limits<qint32>::max())
+  if (block.isEmpty() || unpackedSize <= 0) return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
+  if (unpackedSize > std::numeric_limits<qint32>::max())
     return Refuse(error, QStringLiteral("member \"%1\" is larger than 2 GiB").arg(name));
-
-  Member m;
-  m.name = name;
-  m.unpackedSize = data.size();
-  m.dosTime = orlaventis::DateTimeToDosDateTime(time);
-  if (packing == MemberPacking::Stored) {
-    m.block = data.toByteArray();
-  } else {
-    QByteArray packed = ZlibPack(data);
-    if (packed.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" could not be packed").arg(name));
-    const bool usePacked = packing == MemberPacking::Packed || packed.size() < data.size();
-    m.block = usePacked ? std::move(packed) : data.toByteArray();
-  }
-  members_.push_back(std::move(m));
+  members_.push_back({name, std::move(block), unpackedSize, orlaventis::DateTimeToDosDateTime(time)});
   return true;
 }
 

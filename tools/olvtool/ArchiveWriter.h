@@ -26,6 +26,11 @@ class ArchiveWriter {
   bool Add(const QString& name, QByteArrayView data, const QDateTime& time,
            MemberPacking packing = MemberPacking::Smaller, QString* error = nullptr);
 
+  // Add for a member whose block is made already: `block` (the data, or ZlibPack of it) is stored
+  // as given, `unpackedSize` is the size of the data. Same checks as Add.
+  bool AddBlock(const QString& name, QByteArray block, qint64 unpackedSize, const QDateTime& time,
+                QString* error = nullptr);
+
   int Count() const { return static_cast<int>(members_.size()); }
 
   // The whole archive: blocks in order of addition, then the index lines joined by CR LF, then

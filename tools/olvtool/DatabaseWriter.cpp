@@ -172,8 +172,8 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
     return true;
   }
   if (type == ColumnType::ctLinkList) {
-    const QStringList links =
-        cell.split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts);
+    static const QRegularExpression kLinkSeparators(QStringLiteral("[,\\s]+"));
+    const QStringList links = cell.split(kLinkSeparators, Qt::SkipEmptyParts);
     if (links.size() > def.LinkCount()) {
       *why = QStringLiteral("%1 links for %2 slots").arg(links.size()).arg(def.LinkCount());
       return false;

@@ -1,16 +1,12 @@
-// Builds the demo reference work (databases, record file, archives, backgrounds, help) from content/.
+// Writes the demo project (the sources in content/ with every picture painted as a file) and builds the demo work from it.
 #pragma once
 
-#include "DatabaseWriter.h"
-#include "RecordFileWriter.h"
+#include "ProjectBuild.h"
 #include "database/ContentContract.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-
-#include <map>
-#include <vector>
 
 namespace olvtool {
 
@@ -23,20 +19,18 @@ struct DemoOptions {
                        // the members of the real items)
 };
 
-// The sources of the three databases and the record file, before they are written (tests damage
-// them to make broken content).
-struct DemoDatabases {
-  DatabaseSource language;                // d/olv.lng
-  std::vector<RecordSource> records;      // d/olv.dat
-  std::map<int, DatabaseSource> catalogues;  // d/ol<language>.cat
-};
-// False with `error` naming the source file at fault.
+// Writes the demo project into the folder `project` (created when missing): the text sources of
+// `sources` without the columns only the painter reads, and every picture painted into its file.
+// False with `error` naming the source at fault (every problem of the texts, one per line).
+bool WriteDemoProject(const QString& sources, const QString& project, QString* error);
+
+// The databases and record file of the demo project, before they are written (tests damage them
+// to make broken content). False with `error` naming the source file at fault.
 bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error);
 
-// Writes the whole content folder into `outFolder` (created when missing): olvf.dat, olve.dat,
-// d/olv.dat, d/olv.lng, d/ol31.cat, d/ol33.cat, d/ol44.cat, i/b/* and help/index.html. Every
-// file goes through a temporary file beside it. False with `error` naming the source, table or
-// member at fault; files written before the failure stay.
+// Paints the demo project into a temporary folder and builds it into `outFolder` as BuildProject
+// does (olvf.dat, olve.dat, d/..., i/b/*, help/index.html). False with `error` naming every
+// problem, one per line.
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error);
 
 // The picture formats the archives carry, and the encoder for each.
