@@ -218,7 +218,7 @@ QImage ReduceColours(const QImage& image, int bits, bool dither, const QList<QRg
   return image.convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | how);
 }
 
-QImage LoadResourceBitmap(const QString& name) {
+QImage LoadResourceBitmap(const QString& name, double scale) {
   if (name.isEmpty()) return {};
   const QString path =
       name.startsWith(QLatin1String(":/")) ? name : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
@@ -227,19 +227,30 @@ QImage LoadResourceBitmap(const QString& name) {
     reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
     return reader.read();
   };
-  // On a dense screen the variant drawn at twice the pixels, when there is one; it keeps the
-  // logical size of the plain one through its device-pixel ratio.
+  // On a dense screen, or drawn larger, the variant drawn at twice the pixels when there is one;
+  // it keeps the logical size of the plain one through its device-pixel ratio.
   // A program without a GUI (olvtool, plain tests) has no screens and takes the plain one.
   const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
-  if (gui != nullptr && gui->devicePixelRatio() > 1.0) {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    QImage dense = read(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
-    if (!dense.isNull()) {
-      dense.setDevicePixelRatio(2.0);
-      return dense;
-    }
+  const double ratio = gui != nullptr ? gui->devicePixelRatio() : 1.0;
+  QImage plain = read(path);
+  if (scale <= 1.0 && ratio <= 1.0) return plain;
+  const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+  QImage dense = read(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+  if (scale <= 1.0 && !dense.isNull()) {
+    dense.setDevicePixelRatio(2.0);
+    return dense;
   }
-  return read(path);
+  if (dense.isNull()) dense = plain;
+  if (scale <= 1.0 || dense.isNull()) return dense;
+  const QSize logical = (QSizeF(plain.size()) * scale).toSize();
+  const QSize device = (QSizeF(logical) * ratio).toSize();
+  if (dense.size() != device) {
+    // Smooth resampling works on true colours; the palette is not kept.
+    dense = dense.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                .scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  dense.setDevicePixelRatio(ratio);
+  return dense;
 }
 
 TPMultiImage::TPMultiImage(QObject* parent) : QObject(parent) {}

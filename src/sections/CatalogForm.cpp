@@ -19,6 +19,7 @@
 #include "sections/SlideCycle.h"
 #include "sections/ThumbnailGrid.h"
 #include "shell/ArchivePicture.h"
+#include "shell/Layout.h"
 #include "shell/Translation.h"
 
 #include <QApplication>
@@ -160,8 +161,10 @@ TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& b
   // Icons in their own size, centred, their transparent ground showing the background's
   // film-strip boxes around the round plate.
   button->SetGlyphCentered(true);
-  auto icon = [&glyphs](const char* look) {
-    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)));
+  // A filled screen enlarges them with the form.
+  const double scale = FillScale(Settings().LayoutMode);
+  auto icon = [&glyphs, scale](const char* look) {
+    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)), scale);
   };
   button->SetGlyphUp(icon("Up"));
   button->SetGlyphDown(icon("Down"));

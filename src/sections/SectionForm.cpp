@@ -166,7 +166,6 @@ TSectionForm::TSectionForm(SectionId section, TMainForm& main)
   InfoBtn->SetShadowColor(Qt::black);
   InfoBtn->SetShadowXOffset(0.02);
   InfoBtn->SetShadowYOffset(0.05);
-  InfoBtn->SetGlyphUp(LoadResourceBitmap(QStringLiteral("InfoGlyph")));
   SetTag(InfoBtn, 700);
   InfoBtn->setToolTip(QStringLiteral("Over Orlaventis"));
   SetControlCursor(InfoBtn, kCursorHand);
@@ -227,8 +226,14 @@ void TSectionForm::ScaleToLayout() {
 
 void TSectionForm::LoadButtonGlyphs() {
   const bool palette = DisplayDepth() < 9;
-  const QImage down = LoadResourceBitmap(palette ? QStringLiteral("BUTDOWN256") : QStringLiteral("BUTDOWN"));
-  const QImage up = LoadResourceBitmap(palette ? QStringLiteral("BUTUP256") : QStringLiteral("BUTUP"));
+  const double scale = FillScale(settings_.LayoutMode);
+  // The Info tile's artwork is drawn for each design size to fill the tile's face exactly.
+  InfoBtn->SetGlyphUp(LoadResourceBitmap(
+      QStringLiteral("InfoGlyph") + DesignForLayoutMode(settings_.LayoutMode).suffix, scale));
+  const QImage down =
+      LoadResourceBitmap(palette ? QStringLiteral("BUTDOWN256") : QStringLiteral("BUTDOWN"), scale);
+  const QImage up =
+      LoadResourceBitmap(palette ? QStringLiteral("BUTUP256") : QStringLiteral("BUTUP"), scale);
   for (TBaseBtn* button : MenuBtn) {
     button->SetGlyphDown(down);
     button->SetGlyphUp(up);

@@ -6,6 +6,7 @@
 #include "controls/ProportionalImage.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
+#include "shell/Layout.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
@@ -13,6 +14,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QScreen>
 
@@ -22,11 +24,24 @@ namespace {
 constexpr int kClientSide = 329;
 QPointer<TAboutBox> aboutBox;  // the exists flag and the form reference in one
 
-QFont Arial(int pointSize, bool bold = false) {
+// The credits written over the picture, one language row each: design text and row.
+constexpr std::pair<const char*, int> kCredits[] = {
+    {"Teksten en foto's: de Orlaventis-club", 18303},
+    {"Programmatie: Tarnwick Software", 18304},
+    {"Uitgever: Ostrand Media", 18305},
+};
+
+QFont Arial(double pointSize, bool bold = false) {
   QFont font(QStringLiteral("Arial"));
-  font.setPointSize(pointSize);
+  font.setPointSizeF(pointSize);
   font.setBold(bold);
   return font;
+}
+
+// `box` at the box's scale.
+QRect Sized(QRect box, double scale) {
+  return QRect(qRound(box.x() * scale), qRound(box.y() * scale), qRound(box.width() * scale),
+               qRound(box.height() * scale));
 }
 
 // A hot spot: a button that draws no face, only its hint and the hand cursor.
@@ -52,14 +67,17 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
       settings_(settings) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Orlaventis"));
-  setFixedSize(kClientSide, kClientSide);
-  setFont(Arial(8));
+  // A filled screen enlarges the box with the forms.
+  const double scale = FillScale(settings.LayoutMode);
+  const int side = qRound(kClientSide * scale);
+  setFixedSize(side, side);
+  setFont(Arial(8 * scale));
   SetControlCursor(this, kCursorHandNoFingers);
   InitResources();
 
   BkPanel = new QFrame(this);
   BkPanel->setObjectName(QStringLiteral("BkPanel"));
-  BkPanel->setGeometry(0, 0, kClientSide, kClientSide);
+  BkPanel->setGeometry(0, 0, side, side);
   BkPanel->setAutoFillBackground(true);
   QPalette black = BkPanel->palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -68,16 +86,16 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
   AboutBoxImage = new TProportionalImage(BkPanel);
   AboutBoxImage->setObjectName(QStringLiteral("AboutBoxImage"));
   AboutBoxImage->setProperty(kNameTagProperty, 18302);  // the picture's name for screen readers
-  AboutBoxImage->setGeometry(2, 2, 325, 325);
+  AboutBoxImage->setGeometry(Sized(QRect(2, 2, 325, 325), scale));
   AboutBoxImage->Background().SetBrush(QColor(140, 177, 156));
   AboutBoxImage->Background().SetPen(QPen(Qt::white));
   AboutBoxImage->Background().SetImageDrawStyle(TImageDrawStyle::idsCenter);
   AboutBoxImage->SetEffects(false);
   AboutBoxImage->SetSx(100);
   AboutBoxImage->SetSy(100);
-  AboutBoxImage->SetFont(TFont{Arial(15, true), Qt::white});
+  AboutBoxImage->SetFont(TFont{Arial(15 * scale, true), Qt::white});
   const int depth = DisplayDepth();
-  QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/AboutBoxImage.png"));
+  QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/AboutBoxImage.png"), scale);
   if (depth < 24) {
     const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("About256")
                                                          : QStringLiteral("About"));
@@ -85,10 +103,29 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
   }
   AboutBoxImage->SetImage(picture);
 
+  // The credits in the reader's language, written over the picture left of the marks.
+  QFont creditFont(QStringLiteral("Arial"));
+  creditFont.setPixelSize(qRound(11 * scale));
+  for (size_t i = 0; i < std::size(kCredits); ++i) {
+    auto* line = new QLabel(QString::fromUtf8(kCredits[i].first), BkPanel);
+    line->setObjectName(QStringLiteral("Credit%1").arg(i + 1));
+    SetTag(line, kCredits[i].second);
+    line->setTextFormat(Qt::PlainText);
+    line->setFont(creditFont);
+    line->setGeometry(Sized(QRect(12, 180 + 17 * int(i), 199, 16), scale));
+    QPalette ink = line->palette();
+    ink.setColor(QPalette::WindowText, QColor(20, 46, 36));
+    line->setPalette(ink);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Credits[i] = line;
+  }
+
   // Hot spots lie over the picture's two marks (picture coordinates + the panel's border).
-  OstrandSBtn = HotSpot(BkPanel, QStringLiteral("OstrandSBtn"), 18300, QRect(211, 207, 78, 95),
+  OstrandSBtn = HotSpot(BkPanel, QStringLiteral("OstrandSBtn"), 18300,
+                        Sized(QRect(211, 207, 78, 95), scale),
                         QStringLiteral("Bezoek de website van de uitgever"));
-  TarnwickSBtn = HotSpot(BkPanel, QStringLiteral("TarnwickSBtn"), 18301, QRect(40, 267, 130, 40),
+  TarnwickSBtn = HotSpot(BkPanel, QStringLiteral("TarnwickSBtn"), 18301,
+                         Sized(QRect(40, 267, 130, 40), scale),
                          QStringLiteral("Bezoek de website van de maker"));
   OstrandSBtn->OnClick = [this](QObject*) { OstrandSBtnClick(); };
   TarnwickSBtn->OnClick = [this](QObject*) { TarnwickSBtnClick(); };

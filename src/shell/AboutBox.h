@@ -5,17 +5,21 @@
 
 #include <QWidget>
 
+#include <array>
+
 class QFrame;
+class QLabel;
 
 namespace orlaventis {
 
 class TBaseBtn;
 class TProportionalImage;
 
-// 329 x 329, borderless, always on top, centred; translated on every show; Enter or Escape
-// without modifiers, or a click elsewhere (deactivation), hides it for reuse. The hot spots open
-// the registered PublisherAddress and MakerAddress (the settings' ProgramRegistry, kProgramKey), read when the
-// box is made; one whose address is unset, and both in kiosk mode, are hidden.
+// 329 x 329 (larger by FillScale on a filled screen), borderless, always on top, centred;
+// translated on every show; Enter or Escape without modifiers, or a click elsewhere
+// (deactivation), hides it for reuse. The hot spots open the registered PublisherAddress and
+// MakerAddress (the settings' ProgramRegistry, kProgramKey), read when the box is made; one
+// whose address is unset, and both in kiosk mode, are hidden.
 class TAboutBox final : public QWidget {
   Q_OBJECT
 
@@ -30,6 +34,8 @@ class TAboutBox final : public QWidget {
   TProportionalImage* AboutBoxImage;
   TBaseBtn* OstrandSBtn;
   TBaseBtn* TarnwickSBtn;
+  // The credits' lines, translated with the box (tags 18303 to 18305).
+  std::array<QLabel*, 3> Credits{};
 
   void OstrandSBtnClick();
   void TarnwickSBtnClick();

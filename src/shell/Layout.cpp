@@ -47,6 +47,12 @@ LayoutDesign DesignForLayoutMode(LayoutModeValue mode) {
   }
 }
 
+double FillScale(LayoutModeValue mode) {
+  if (!FillingScreen() || (mode != 2 && mode != 5)) return 1.0;
+  const LayoutDesign design = DesignForLayoutMode(mode);
+  return double(design.numerator) / design.denominator * 640.0 / 1024.0;
+}
+
 int ScaleForLayout(int value, LayoutModeValue mode) {
   const LayoutDesign design = DesignForLayoutMode(mode);
   const long long product = static_cast<long long>(value) * design.numerator;

@@ -35,6 +35,11 @@ LayoutDesign DesignForLayoutMode(LayoutModeValue mode);
 void SetFillScreen(QSize screen);
 bool FillingScreen();
 
+// How much larger than in the design size it stands for `mode` draws the pictures of controls
+// (glyphs, icons, the Info tile, the About box): the filled screen's factor over the 1024 x 768
+// design, 1 when the screen is not filled.
+double FillScale(LayoutModeValue mode);
+
 // `value` scaled by the mode's ratio, rounded to the nearest integer (halves away from zero).
 int ScaleForLayout(int value, LayoutModeValue mode);
 

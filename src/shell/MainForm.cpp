@@ -232,8 +232,9 @@ TMainForm::~TMainForm() {
 
 bool TMainForm::FormCreate() {
   settings_.LanguageFilePath = DataPath(content::kLanguageFile);
+  // The caption exactly as given: no application display name is set, which the platform would
+  // append to every window's caption.
   setWindowTitle(QStringLiteral("Orlaventis 1.0 release 4"));
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("Orlaventis"));
   QDir::setCurrent(ProgramFolder());
 
   const int depth = DisplayDepth();

@@ -1,6 +1,7 @@
 // Tests of the demo reference work: the built content passes "olvtool check", damaged copies are caught.
 #include "ArchiveWriter.h"
 #include "DemoContent.h"
+#include "DemoPictures.h"
 #include "database/DatabaseFixture.h"
 #include "media/Archive.h"
 #include "media/PictureDecoder.h"
@@ -333,6 +334,16 @@ class TestContentCheck : public QObject {
     QCOMPARE(QDir(tmp_.filePath("o")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"out"});
   }
 
+  // The backgrounds' motifs fit the controls (640 x 480 design): film frames round the four step buttons,
+  // no rule under the reset button, nothing peeking from under the Introduction's text or the Colours lists.
+  void backgroundsFitTheControls() {
+    const auto grey = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); };
+    const QImage catalog = PaintBackground("pbk", {640, 480});
+    for (int x : {400, 440, 500, 540}) QVERIFY(grey(catalog, x - 3, 447) > grey(catalog, x - 8, 447) + 3);
+    QVERIFY(qAbs(grey(catalog, 423, 65) - grey(catalog, 423, 70)) <= 1);
+    for (const QImage& image : {PaintBackground("ibk", {640, 480}), PaintBackground("ebk", {640, 480})})
+      for (int x = 128; x < 620; ++x) QVERIFY(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)) <= 1);
+  }
   // The synthetic catalogue for benchmarks adds items without breaking a reference.
   void syntheticItems() {
     DemoOptions options;

@@ -312,6 +312,26 @@ class TestCatalogForm : public fixture::SectionTest {
       const QRect r = image.rect();
       for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) QCOMPARE(image.pixel(corner), kGround);
       QVERIFY(image.pixel(r.center()) != kGround);  // the plate, centred
+      QCOMPARE(probes::CountColour(image, probes::kWhite), 0);  // no light rim around the plate
+    }
+  }
+  // Filling 2048 x 1536, the small controls halved look as in the 1024 x 768 design at 1280 x 1024.
+  void filledScreenEnlargesTheControls() {
+    QList<QImage> design;
+    for (const bool fill : {false, true}) {
+      settings_.FillScreen = fill;
+      main_.reset();
+      main_ = fixture::StartMainForm(settings_, Folder(), 44, fill ? QSize(2048, 1536) : QSize(1280, 1024));
+      auto* form = main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog))) : nullptr;
+      QVERIFY(form != nullptr);
+      for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn}) {
+        if (!fill) design << probes::Render(control, probes::kBlack);
+        const QImage was = design[i++], halved = probes::Render(control, probes::kBlack).scaled(was.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const int w = was.width(), n = w * was.height();
+        qint64 difference = 0;  // in grey levels, over every pixel
+        for (int p = 0; p < n; ++p) difference += qAbs(qGray(halved.pixel(p % w, p / w)) - qGray(was.pixel(p % w, p / w)));
+        QVERIFY2(difference < 8 * n, qPrintable(control->objectName()));
+      }
     }
   }
   void queriesNarrowTheSelection() {

@@ -123,6 +123,9 @@ class TestSectionForm : public QObject {
     QVERIFY(intro->MenuBtn[0]->ButtonIsDown() && !intro->MenuBtn[1]->ButtonIsDown());
     QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's light face shows");
     QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
+    QVERIFY(PixelOf(intro->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // artwork fills the 85 x 50 face
+    // The caption exactly: no display name of the application's that the platform would append.
+    QVERIFY(form_->windowTitle() == "Orlaventis 1.0 release 4" && qApp->applicationDisplayName() == qApp->applicationName());
   }
   // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {

@@ -24,11 +24,11 @@ using probes::Render;
 
 namespace {
 
-// A language file with the hot spots' hints in English and French.
+// A language file with the hot spots' hints and a line of credits in English and French.
 QString WriteLanguageFile(const QTemporaryDir& dir) {
   const QString path = dir.filePath("olv.lng");
-  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}, {"18301", "", "Le fabricant"}}},
-                                    {"44", "English", {{"18300", "", "Visit the publisher"}, {"18301", "", "The maker"}}}});
+  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}, {"18301", "", "Le fabricant"}, {"18303", "Textes", ""}}},
+                                    {"44", "English", {{"18300", "", "Visit the publisher"}, {"18301", "", "The maker"}, {"18303", "Texts", ""}}}});
   return path;
 }
 
@@ -111,11 +111,13 @@ class TestShellForms : public QObject {
     OpenAboutBox(settings_);
     TAboutBox* box = AboutBox();
     QStringList hints = {box->OstrandSBtn->toolTip(), box->TarnwickSBtn->toolTip()};
+    const QImage english = Render(box).copy(12, 180, 199, 16);  // the first line of credits
     box->close();
     settings_.LanguageId = 33;
     OpenAboutBox(settings_);
     hints << box->OstrandSBtn->toolTip() << box->TarnwickSBtn->toolTip();
     QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur", "Le fabricant"}));
+    QVERIFY(Render(box).copy(12, 180, 199, 16) != english);  // written over the picture in French
   }
 
   // Deep displays draw the true-colour pictures, 256-colour displays the palette ones.

@@ -1282,31 +1282,26 @@ QImage PaintBackground(const QString& prefix, QSize size) {
   col.setColorAt(0, QColor(0, 0, 0, 150));
   col.setColorAt(1, QColor(0, 0, 0, 0));
   p.fillRect(QRectF(0, 0, w * 0.16, h), col);
-  // A faint motif per section: a car silhouette, ruled lines, film frames or paint swatches.
+  // A faint motif where no control lies over it: ruled lines behind Production's tables, film
+  // frames around the Catalog's four step buttons (at 640 x 480 design positions). Nothing that
+  // could pass for a control of its own: no shapes peeking from under a text box or the lists.
   p.setOpacity(0.09);
-  if (prefix == QLatin1String("ibk")) {
-    CarLook ghost;
-    ghost.coach = QColor(170, 190, 230);
-    DrawCarSide(p, QRectF(w * 0.18, h * 0.62, w * 0.8, h * 0.34), ghost, false);
-  } else if (prefix == QLatin1String("nbk")) {
+  const double f = w / 640.0;
+  if (prefix == QLatin1String("nbk")) {
     p.setPen(QPen(QColor(230, 200, 190), 1));
     for (double y = h * 0.25; y < h; y += h / 24) p.drawLine(QPointF(w * 0.18, y), QPointF(w * 0.98, y));
     for (double x = w * 0.18; x < w; x += w / 12) p.drawLine(QPointF(x, h * 0.25), QPointF(x, h * 0.98));
   } else if (prefix == QLatin1String("pbk")) {
-    p.setPen(QPen(QColor(220, 230, 230), 2));
+    p.setOpacity(0.16);
+    p.setPen(QPen(QColor(220, 230, 230), std::max(1.0, 2 * f)));
     p.setBrush(Qt::NoBrush);
-    for (int i = 0; i < 5; ++i) p.drawRect(QRectF(w * (0.2 + i * 0.16), h * 0.9, w * 0.14, h * 0.09));
-    for (double x = w * 0.2; x < w; x += w * 0.02) p.drawRect(QRectF(x, h * 0.875, w * 0.008, h * 0.012));
-  } else {
-    const QRgb swatches[] = {0x1F3C72, 0xB4241E, 0xE9E2CC, 0x2E9598, 0xE0B636, 0x1E4733, 0x7A4A2C};
-    for (int i = 0; i < 7; ++i) {
-      p.setPen(Qt::NoPen);
-      p.setBrush(QColor(swatches[i]));
-      p.drawEllipse(QPointF(w * (0.28 + i * 0.1), h * 0.93), h * 0.035, h * 0.035);
-    }
+    for (int x : {400, 440, 500, 540}) p.drawRect(QRectF((x - 3) * f, 428 * f, 38 * f, 38 * f));
+    for (double x = 395; x + 4 <= 577; x += 9) p.drawRect(QRectF(x * f, 418 * f, 4 * f, 4 * f));
   }
   p.setOpacity(1.0);
-  // A thin gold rule under the title area.
+  // A thin gold rule under the title area; the Catalog has no title there, and its reset
+  // button sits where the rule would run.
+  if (prefix == QLatin1String("pbk")) return image;
   QLinearGradient rule(w * 0.2, 0, w * 0.95, 0);
   rule.setColorAt(0, QColor(180, 150, 80, 0));
   rule.setColorAt(0.5, QColor(180, 150, 80, 120));

@@ -15,7 +15,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 namespace {
 
@@ -304,15 +306,7 @@ QImage AboutPicture() {
   p.setFont(Sans(12));
   p.drawText(QRect(0, 56, s, 18), Qt::AlignHCenter, "1.0 release 4");
   DrawCar(p, QRectF(70, 74, 185, 100), QColor(28, 60, 110), QColor(210, 228, 238), QColor(16, 20, 24));
-  p.setFont(Sans(11));
-  const QStringList credits = {"Texts and pictures: the Orlaventis club",
-                               "Programming: Tarnwick Software",
-                               "Publisher: Ostrand Media"};
-  int y = 178;
-  for (const QString& line : credits) {
-    p.drawText(QRect(10, y, 200, 16), Qt::AlignLeft, line);
-    y += 17;
-  }
+  // The credits at (10, 178) and below are written over the picture in the reader's language.
   // Publisher's mark, a hot spot at (211, 207), 78 x 95.
   p.setPen(QPen(QColor(20, 46, 36), 2));
   p.setBrush(QColor(236, 232, 214));
@@ -384,21 +378,38 @@ QImage SmallButtonFace(bool arrow) {
   return image;
 }
 
-// The About button's emblem: the car's outline over an "i" plate, 68 x 40.
-QImage InfoGlyph() {
-  QImage image = Canvas(68, 40, QColor(176, 200, 200));
+// The Info tile's artwork: the car, an "i" badge and the name, laid out afresh for the face of
+// the tile in each design size (`w` x `h`, the face's pixels) so that it fills the face exactly;
+// its dark edge continues the face's outline.
+QImage InfoGlyph(int w, int h) {
+  QImage image = Canvas(w, h, QColor(176, 200, 200));
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  DrawCar(p, QRectF(4, 2, 44, 30), QColor(150, 24, 30), QColor(190, 214, 230), QColor(20, 20, 24));
-  p.setPen(QPen(QColor(24, 58, 92), 1.5));
-  p.setBrush(QColor(24, 58, 92));
-  p.drawEllipse(QPointF(56, 14), 9, 9);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  QLinearGradient ground(0, 0, 0, h);
+  ground.setColorAt(0, QColor(214, 230, 230));
+  ground.setColorAt(1, QColor(168, 194, 196));
+  p.fillRect(QRectF(0, 0, w, h), ground);
+  const QColor ink(24, 58, 92);
+  // The car keeps its proportions and stays clear of the edges (its tail included).
+  const double carH = h * 0.66;
+  const double carW = std::min(carH * 1.7, w * 0.66);
+  DrawCar(p, QRectF(w * 0.05, h * 0.04, carW, carW / 1.7), QColor(150, 24, 30),
+          QColor(190, 214, 230), QColor(20, 20, 24));
+  const double r = h * 0.2;
+  const QPointF badge(w - r - w * 0.07, h * 0.3);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ink);
+  p.drawEllipse(badge, r, r);
   p.setPen(Qt::white);
-  p.setFont(Serif(15, true));
-  p.drawText(QRectF(47, 4, 18, 20), Qt::AlignCenter, "i");
-  p.setPen(QColor(24, 58, 92));
-  p.setFont(Sans(9, true));
-  p.drawText(QRectF(0, 28, 68, 12), Qt::AlignHCenter, "Orlaventis");
+  p.setFont(Serif(qRound(r * 1.6), true));
+  p.drawText(QRectF(badge.x() - r, badge.y() - r, 2 * r, 2 * r), Qt::AlignCenter, "i");
+  p.setPen(ink);
+  p.setFont(Sans(std::max(8, qRound(h * 0.22)), true));
+  p.drawText(QRectF(0, h * 0.7, w, h * 0.28), Qt::AlignCenter, "Orlaventis");
+  p.setPen(QPen(QColor(40, 56, 64), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
   return image;
 }
 
@@ -420,7 +431,9 @@ QImage StepIcon(Step step, Look look) {
                       : look == Look::Down  ? QColor(255, 255, 255)
                                             : QColor(0, 0, 128);
   const double shift = look == Look::Down ? 1 : 0;
-  p.setPen(QPen(QColor(255, 255, 255), 1));
+  // No rim: a light edge breaks into a dashed halo on dark grounds once the icon is reduced to
+  // 16 colours and a mask.
+  p.setPen(Qt::NoPen);
   p.setBrush(plate);
   p.drawEllipse(QRectF(2 + shift, 2 + shift, 27, 27));
   p.setPen(Qt::NoPen);
@@ -533,7 +546,9 @@ int main(int argc, char** argv) {
       WritePng("forms", "IntroFormImg@2x", IntroPicture());
       WritePng("forms", "AboutBoxImage@2x", AboutPicture());
     }
-    WriteBmp("InfoGlyph" + suffix, InfoGlyph(), 24);
+    // The face of the Info tile (75 x 45 at 640 x 480, scaled) is 0.9 of it each way.
+    for (const auto& [design, w, h] : {std::tuple{"6x4", 68, 40}, {"8x6", 85, 50}, {"10x7", 108, 65}})
+      WriteBmp(QStringLiteral("InfoGlyph") + design + suffix, InfoGlyph(w, h), 24);
     WriteBmp("Door" + suffix, Door(), 24);
     WriteBmp("Checked" + suffix, CheckBox(true), 24);
     WriteBmp("UnChecked" + suffix, CheckBox(false), 24);
