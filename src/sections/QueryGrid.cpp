@@ -314,7 +314,8 @@ void TTessaranQueryGrid::LayoutColumns() {
 
 QRect TTessaranQueryGrid::CellRect(int row) const {
   if (row < topRow_ || row >= topRow_ + visibleRows_ || row > criteria_.Count()) return {};
-  const int right = width() - (scrollBar_->isVisible() ? scrollBar_->width() : 0);
+  // Asked of the bar itself, not of whether it shows: the grid may not be on screen yet.
+  const int right = width() - (scrollBar_->isHidden() ? 0 : scrollBar_->width());
   const int y = (row - topRow_) * (rowHeight_ + 1);
   return QRect(labelWidth_ + 1, y, std::max(0, right - labelWidth_ - 1), rowHeight_);
 }
@@ -342,8 +343,11 @@ void TTessaranQueryGrid::paintEvent(QPaintEvent*) {
     const bool current = row == currentRow_;
     p.fillRect(cell, current ? QColor(Qt::darkBlue) : Color);
     p.setPen(current ? QColor(Qt::white) : FontColor);
-    p.drawText(cell.adjusted(kTextInset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-               criteria_.CellText(row, width, cell.width()));
+    // A summary too long for the room left of the button ends in an ellipsis.
+    const QRect room = cell.adjusted(kTextInset, 0, -rowHeight_, 0);
+    p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+               p.fontMetrics().elidedText(criteria_.CellText(row, width, cell.width()),
+                                          Qt::ElideRight, room.width()));
   }
 }
 
@@ -389,6 +393,7 @@ void TTessaranQueryGrid::ScrollTo(int topRow) {
   const int top = std::clamp(topRow, 1, std::max(1, criteria_.Count() - visibleRows_ + 1));
   if (top == topRow_) return;
   topRow_ = top;
+  CommitEditor();  // as leaving the editor does
   CloseEditors();
   LayoutColumns();
   update();
