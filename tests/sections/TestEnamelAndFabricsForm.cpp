@@ -183,6 +183,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     while (walked.size() < expected.size())
       walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
     QCOMPARE(walked, expected);
+    QTest::keyClick(form->FabricColorsComboBox, Qt::Key_F4, Qt::AltModifier);  // ends the program
+    QVERIFY(!main_->isVisible());
   }
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
@@ -205,6 +207,9 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
+    QTest::keyClick(form->RoofColorsComboBox, Qt::Key_F4);
+    QTest::keyClick(form->RoofColorsComboBox->view(), Qt::Key_F4, Qt::AltModifier);  // open, it ends the program too
+    QVERIFY(!main_->isVisible());
   }
   // A member that does not decode, codes that would leave the temporary folder: cleared pictures.
   void badPicturesAndCodes() {
