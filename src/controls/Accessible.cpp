@@ -5,14 +5,19 @@
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
 #include <QVariant>
 
 namespace orlaventis {
 namespace {
 
 constexpr char kPictureTitleProperty[] = "PictureTitle";
+constexpr char kDecorativeProperty[] = "Decorative";
 
 // `first` and `second` on lines of their own; either alone when the other is empty.
 QString JoinLines(const QString& first, const QString& second) {
@@ -58,10 +63,75 @@ class AccessiblePicture final : public QAccessibleWidget {
   }
 };
 
+// A list: its name tells which list it is, its value what is chosen; its one child is the list
+// of entries that it drops down.
+class AccessibleList final : public QAccessibleWidget {
+ public:
+  explicit AccessibleList(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text t) const override {
+    const auto* list = static_cast<const QComboBox*>(widget());
+    if (t == QAccessible::Value) return list->currentText();
+    if (t != QAccessible::Name || !list->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+    const QWidget* parent = list->parentWidget();
+    for (const QLabel* label : parent != nullptr ? parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly) : QList<QLabel*>())
+      if (label->buddy() == list) return label->text();
+    return list->currentText();
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.expanded = static_cast<const QComboBox*>(widget())->view()->isVisible();
+    return s;
+  }
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 ? QAccessible::queryAccessibleInterface(static_cast<const QComboBox*>(widget())->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr && child->object() == static_cast<const QComboBox*>(widget())->view() ? 0 : -1;
+  }
+  QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+  // Either action opens the list, or closes it when it is open.
+  void doAction(const QString& name) override {
+    auto* list = static_cast<QComboBox*>(widget());
+    if (name != showMenuAction() && name != pressAction()) return;
+    if (list->view()->isVisible())
+      list->hidePopup();
+    else
+      list->showPopup();
+  }
+};
+
+// A container listing its child widgets as QAccessibleWidget does, less the decorative ones.
+class AccessibleContainer final : public QAccessibleWidget {
+ public:
+  explicit AccessibleContainer(QWidget* container) : QAccessibleWidget(container) {}
+
+  int childCount() const override { return static_cast<int>(Children().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> children = Children();
+    return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index]) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr ? static_cast<int>(Children().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+  }
+
+ private:
+  QList<QWidget*> Children() const {
+    QList<QWidget*> children = widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    children.removeIf([](const QWidget* w) {
+      return w->isWindow() || qobject_cast<const QMenu*>(w) != nullptr || w->property(kDecorativeProperty).toBool();
+    });
+    return children;
+  }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* button = qobject_cast<TBaseBtn*>(object)) return new AccessibleButton(button);
   if (auto* picture = qobject_cast<TProportionalImage*>(object)) return new AccessiblePicture(picture);
   if (auto* background = qobject_cast<TBkControl*>(object)) return new QAccessibleWidget(background, QAccessible::Pane);
+  if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
   return nullptr;
 }
 
@@ -74,6 +144,12 @@ void InstallAccessibleControls() {
   }();
   (void)installed;
 }
+
+void SetDecorative(QWidget* widget) {
+  if (widget != nullptr) widget->setProperty(kDecorativeProperty, true);
+}
+
+QAccessibleInterface* NewAccessibleContainer(QWidget* container) { return new AccessibleContainer(container); }
 
 void AnnounceName(QWidget* widget, const QString& name) {
   if (widget == nullptr || widget->accessibleName() == name) return;

@@ -7,6 +7,7 @@
 #include "shell/LanguageFile.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -103,6 +104,12 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
                                         {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
     QVERIFY(form->RoofColorsComboBox->isEnabled() && fixture::TempFiles().isEmpty());
+    // Screen readers: the title heard once, the first list named by its label, valued by its entry.
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form);
+    QStringList heard;
+    for (int i = 0; i < pane->childCount(); ++i)
+      heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') + pane->child(i)->text(QAccessible::Value);
+    QVERIFY(heard.filter(form->HeaderLbl->text()).size() == 1 && heard.contains(form->ModelsLabel->text() + "=Berline"));
     // The pictures, drawn by the controls.
     QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
              (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));

@@ -5,6 +5,7 @@
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -236,6 +237,12 @@ class TestQueryGrid : public QObject {
     QVERIFY(f.changes == 3 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 4 && f.grid.hasFocus() && !e->isVisible());
     QTest::keyClick(&f.grid, Qt::Key_Up);
     QCOMPARE(f.grid.CurrentRow(), 1);
+    // Screen readers find a table of named rows with their values.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.grid);
+    QStringList rows;
+    for (int i = 0; i < f.grid.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
+    QVERIFY(table->role() == QAccessible::Table && table->child(0)->state().focused && table->indexOfChild(table->child(3)) == 3);
+    QCOMPARE(rows, QStringList({"Colour: Select All", "Doors: 4", "Title: All titles", "Year: Select All"}));
   }
 };
 
