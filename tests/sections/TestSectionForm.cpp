@@ -2,14 +2,13 @@
 // translation, Alt+F4 and the close sequence.
 #include "sections/SectionForm.h"
 
-#include "sections/MaxZoomWindow.h"
-
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
+#include "sections/MaxZoomWindow.h"
 #include "shell/AboutBox.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
@@ -262,9 +261,7 @@ class TestSectionForm : public QObject {
     TSectionForm* intro = Intro(QSize(640, 480));
     QVERIFY(intro != nullptr && QTest::qWaitForWindowActive(form_.get()));
     // After a zoom window closed by a key, keys at the window move the focus and show the mark.
-    QTimer closer;
-    closer.callOnTimeout([] { if (MaxZoomWindow() != nullptr) QTest::keyClick(MaxZoomWindow(), Qt::Key_Escape); });
-    closer.start(10);
+    QTimer::singleShot(0, [] { QTest::keyClick(MaxZoomWindow(), Qt::Key_Escape); });
     ShowMaxZoom(QImage(8, 8, QImage::Format_RGB32));
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
       QTest::keyClick(form_->windowHandle(), key, modifiers);
