@@ -70,37 +70,39 @@ class AccessibleList final : public QAccessibleWidget {
   explicit AccessibleList(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
 
   QString text(QAccessible::Text t) const override {
-    const auto* list = static_cast<const QComboBox*>(widget());
-    if (t == QAccessible::Value) return list->currentText();
-    if (t != QAccessible::Name || !list->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
-    const QWidget* parent = list->parentWidget();
-    for (const QLabel* label : parent != nullptr ? parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly) : QList<QLabel*>())
-      if (label->buddy() == list) return label->text();
-    return list->currentText();
+    if (t == QAccessible::Value) return List()->currentText();
+    if (t != QAccessible::Name || !List()->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+    if (const QWidget* parent = List()->parentWidget()) {
+      for (const QLabel* label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == List()) return label->text();
+    }
+    return List()->currentText();
   }
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     s.expandable = true;
-    s.expanded = static_cast<const QComboBox*>(widget())->view()->isVisible();
+    s.expanded = List()->view()->isVisible();
     return s;
   }
   int childCount() const override { return 1; }
   QAccessibleInterface* child(int index) const override {
-    return index == 0 ? QAccessible::queryAccessibleInterface(static_cast<const QComboBox*>(widget())->view()) : nullptr;
+    return index == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    return child != nullptr && child->object() == static_cast<const QComboBox*>(widget())->view() ? 0 : -1;
+    return child != nullptr && child->object() == List()->view() ? 0 : -1;
   }
   QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
   // Either action opens the list, or closes it when it is open.
   void doAction(const QString& name) override {
-    auto* list = static_cast<QComboBox*>(widget());
     if (name != showMenuAction() && name != pressAction()) return;
-    if (list->view()->isVisible())
-      list->hidePopup();
+    if (List()->view()->isVisible())
+      List()->hidePopup();
     else
-      list->showPopup();
+      List()->showPopup();
   }
+
+ private:
+  QComboBox* List() const { return static_cast<QComboBox*>(widget()); }
 };
 
 // A container listing its child widgets as QAccessibleWidget does, less the decorative ones.
@@ -111,17 +113,20 @@ class AccessibleContainer final : public QAccessibleWidget {
   int childCount() const override { return static_cast<int>(Children().size()); }
   QAccessibleInterface* child(int index) const override {
     const QList<QWidget*> children = Children();
-    return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index]) : nullptr;
+    if (index < 0 || index >= children.size()) return nullptr;
+    return QAccessible::queryAccessibleInterface(children[index]);
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    return child != nullptr ? static_cast<int>(Children().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+    if (child == nullptr) return -1;
+    return static_cast<int>(Children().indexOf(qobject_cast<QWidget*>(child->object())));
   }
 
  private:
   QList<QWidget*> Children() const {
     QList<QWidget*> children = widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     children.removeIf([](const QWidget* w) {
-      return w->isWindow() || qobject_cast<const QMenu*>(w) != nullptr || w->property(kDecorativeProperty).toBool();
+      return w->isWindow() || qobject_cast<const QMenu*>(w) != nullptr ||
+             w->property(kDecorativeProperty).toBool();
     });
     return children;
   }
@@ -149,7 +154,9 @@ void SetDecorative(QWidget* widget) {
   if (widget != nullptr) widget->setProperty(kDecorativeProperty, true);
 }
 
-QAccessibleInterface* NewAccessibleContainer(QWidget* container) { return new AccessibleContainer(container); }
+QAccessibleInterface* NewAccessibleContainer(QWidget* container) {
+  return new AccessibleContainer(container);
+}
 
 void AnnounceName(QWidget* widget, const QString& name) {
   if (widget == nullptr || widget->accessibleName() == name) return;

@@ -11,8 +11,8 @@ namespace orlaventis {
 // buttons named by their accessible name, else their caption, else their hint, that can be
 // pressed; picture controls (TProportionalImage) as graphics named by their accessible name,
 // else their caption text, described by their title (SetPictureTitle) and hint; backgrounds
-// (TBkControl) as unnamed panes; lists (QComboBox) named by the label that has them as buddy
-// (QLabel::setBuddy), else their accessible name, with the chosen entry as value. Descriptions
+// (TBkControl) as unnamed panes; lists (QComboBox) named by their accessible name, else the
+// label that has them as buddy (QLabel::setBuddy), with the chosen entry as value. Descriptions
 // fall back to the hint as for every widget, so they follow translation. Idempotent; the
 // controls' constructors call it.
 void InstallAccessibleControls();

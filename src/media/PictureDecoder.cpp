@@ -118,10 +118,10 @@ class NearestColour {
   }
 
   const QList<QRgb>& table_;
-  std::array<int32_t, 1 << (3 * kBits)> start_;   // each cell's first in candidates_; -1: not listed
+  std::array<int32_t, 1 << (3 * kBits)> start_;   // each cell's first in candidates_, -1 unlisted
   std::array<uint16_t, 1 << (3 * kBits)> count_;  // candidates of each listed cell (one at least)
   std::vector<uint8_t> candidates_;               // table indices, cell after cell
-  std::vector<int> least_;                        // scratch: each entry's least distance from a cell
+  std::vector<int> least_;                        // scratch: each entry's least gap to a cell
 };
 
 // Maps to `table` (1 to 256 colours): the nearest colour, or Floyd-Steinberg error diffusion.

@@ -43,7 +43,9 @@ class AccessibleRow final : public QAccessibleInterface {
   bool isValid() const override { return grid_ != nullptr && row_ <= grid_->RowCount(); }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override { return parent() != nullptr ? parent()->window() : nullptr; }
-  QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(grid_.data()); }
+  QAccessibleInterface* parent() const override {
+    return QAccessible::queryAccessibleInterface(grid_.data());
+  }
   QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
@@ -54,7 +56,8 @@ class AccessibleRow final : public QAccessibleInterface {
   QString text(QAccessible::Text t) const override {
     const TQueryCriterion* c = isValid() ? grid_->Criteria().Criterion(row_) : nullptr;
     if (c == nullptr) return {};
-    const QString value = grid_->Criteria().CellText(row_, [](const QString&) { return 0; }, 1 << 30);
+    const QString value =
+        grid_->Criteria().CellText(row_, [](const QString&) { return 0; }, 1 << 30);
     switch (t) {
       case QAccessible::Name: return c->Label + QStringLiteral(": ") + value;
       case QAccessible::Value: return value;
@@ -64,7 +67,8 @@ class AccessibleRow final : public QAccessibleInterface {
   }
   QRect rect() const override {
     const QRect cell = isValid() ? grid_->CellRect(row_) : QRect();
-    return cell.isEmpty() ? QRect() : QRect(grid_->mapToGlobal(QPoint(0, cell.top())), QSize(cell.right() + 1, cell.height()));
+    if (cell.isEmpty()) return {};
+    return QRect(grid_->mapToGlobal(QPoint(0, cell.top())), QSize(cell.right() + 1, cell.height()));
   }
   QAccessible::State state() const override {
     QAccessible::State s;
@@ -94,17 +98,21 @@ class AccessibleGrid final : public QAccessibleWidget {
     if (index < 0) return nullptr;
     if (index >= Grid()->RowCount()) return QAccessibleWidget::child(index - Grid()->RowCount());
     QAccessible::Id& id = rows_[index + 1];
-    if (id == 0) id = QAccessible::registerAccessibleInterface(new AccessibleRow(Grid(), index + 1));
+    if (id == 0)
+      id = QAccessible::registerAccessibleInterface(new AccessibleRow(Grid(), index + 1));
     return QAccessible::accessibleInterface(id);
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    for (auto it = rows_.cbegin(); it != rows_.cend(); ++it)
-      if (QAccessible::accessibleInterface(it.value()) == child) return it.key() <= Grid()->RowCount() ? it.key() - 1 : -1;
+    for (auto it = rows_.cbegin(); it != rows_.cend(); ++it) {
+      if (QAccessible::accessibleInterface(it.value()) == child)
+        return it.key() <= Grid()->RowCount() ? it.key() - 1 : -1;
+    }
     const int index = QAccessibleWidget::indexOfChild(child);
     return index < 0 ? -1 : Grid()->RowCount() + index;
   }
   QAccessibleInterface* focusChild() const override {
-    return Grid()->hasFocus() && Grid()->CurrentRow() > 0 ? child(Grid()->CurrentRow() - 1) : QAccessibleWidget::focusChild();
+    if (Grid()->hasFocus() && Grid()->CurrentRow() > 0) return child(Grid()->CurrentRow() - 1);
+    return QAccessibleWidget::focusChild();
   }
 
  private:

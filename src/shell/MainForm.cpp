@@ -337,7 +337,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // Alt+F4 is taken before any control of the form or any open list sees it.
   if (event->type() == QEvent::KeyPress && IsAltF4(static_cast<QKeyEvent*>(event))) {
     const auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && (widget->window() == this || widget->window()->windowType() == Qt::Popup)) {
+    const QWidget* window = widget != nullptr ? widget->window() : nullptr;
+    if (window != nullptr && (window == this || window->windowType() == Qt::Popup)) {
       close();
       return true;
     }
