@@ -1,5 +1,6 @@
 // Benchmarks: pictures from an archive through the temporary folder against the same work in
-// memory, and reading an archive index against reading the archive file whole.
+// memory, reduction to the 256-colour palette against Qt's, and reading an archive index
+// against reading the archive file whole.
 #include "ArchiveWriter.h"
 #include "RatioReporter.h"
 #include "media/Archive.h"
@@ -118,6 +119,27 @@ void BM_JpegStoredInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral(
 void BM_BmpPackedThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("drawing")); }
 void BM_BmpPackedInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("drawing")); }
 
+// A 640 x 480 picture of many colours reduced to the program's 256-colour palette (the
+// 256-colour display path), without and with error diffusion, against Qt's own mapping to a
+// given colour table.
+enum class Reduction { Plain, Dithered, QtPeer };
+void ReduceTo256(benchmark::State& state, Reduction how) {
+  static const QList<QRgb> palette = QImage(QStringLiteral(ORLAVENTIS_PALETTE)).colorTable();
+  QImage picture(640, 480, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      picture.setPixel(x, y, qRgb(x * 255 / 639, y * 255 / 479, (x + 2 * y) * 3 & 0xFF));
+  if (palette.size() != 256) state.SkipWithError("no palette");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(how == Reduction::QtPeer
+                                 ? picture.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither)
+                                 : ReduceColours(picture, 8, how == Reduction::Dithered, palette));
+  }
+}
+void BM_ReduceTo256Plain(benchmark::State& s) { ReduceTo256(s, Reduction::Plain); }
+void BM_ReduceTo256Dithered(benchmark::State& s) { ReduceTo256(s, Reduction::Dithered); }
+void BM_ReduceTo256QtPeer(benchmark::State& s) { ReduceTo256(s, Reduction::QtPeer); }
+
 // The program's index: one decoded text, a line table and a hash of the folded names.
 void BM_ReadArchiveIndex10000(benchmark::State& state) {
   Fixture& f = Data();
@@ -175,6 +197,9 @@ BENCHMARK(BM_JpegStoredThroughTempFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegStoredInMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BmpPackedThroughTempFolder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BmpPackedInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReduceTo256Plain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReduceTo256Dithered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReduceTo256QtPeer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadArchiveIndex10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadArchiveIndexText10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BuildArchiveIndexLines10000)->Unit(benchmark::kMicrosecond);

@@ -5,14 +5,19 @@
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
 #include <QVariant>
 
 namespace orlaventis {
 namespace {
 
 constexpr char kPictureTitleProperty[] = "PictureTitle";
+constexpr char kDecorativeProperty[] = "Decorative";
 
 // `first` and `second` on lines of their own; either alone when the other is empty.
 QString JoinLines(const QString& first, const QString& second) {
@@ -58,10 +63,80 @@ class AccessiblePicture final : public QAccessibleWidget {
   }
 };
 
+// A list: its name tells which list it is, its value what is chosen; its one child is the list
+// of entries that it drops down.
+class AccessibleList final : public QAccessibleWidget {
+ public:
+  explicit AccessibleList(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return List()->currentText();
+    if (t != QAccessible::Name || !List()->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+    if (const QWidget* parent = List()->parentWidget()) {
+      for (const QLabel* label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == List()) return label->text();
+    }
+    return List()->currentText();
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.expanded = List()->view()->isVisible();
+    return s;
+  }
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr && child->object() == List()->view() ? 0 : -1;
+  }
+  QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+  // Either action opens the list, or closes it when it is open.
+  void doAction(const QString& name) override {
+    if (name != showMenuAction() && name != pressAction()) return;
+    if (List()->view()->isVisible())
+      List()->hidePopup();
+    else
+      List()->showPopup();
+  }
+
+ private:
+  QComboBox* List() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// A container listing its child widgets as QAccessibleWidget does, less the decorative ones.
+class AccessibleContainer final : public QAccessibleWidget {
+ public:
+  explicit AccessibleContainer(QWidget* container) : QAccessibleWidget(container) {}
+
+  int childCount() const override { return static_cast<int>(Children().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> children = Children();
+    if (index < 0 || index >= children.size()) return nullptr;
+    return QAccessible::queryAccessibleInterface(children[index]);
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (child == nullptr) return -1;
+    return static_cast<int>(Children().indexOf(qobject_cast<QWidget*>(child->object())));
+  }
+
+ private:
+  QList<QWidget*> Children() const {
+    QList<QWidget*> children = widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    children.removeIf([](const QWidget* w) {
+      return w->isWindow() || qobject_cast<const QMenu*>(w) != nullptr ||
+             w->property(kDecorativeProperty).toBool();
+    });
+    return children;
+  }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* button = qobject_cast<TBaseBtn*>(object)) return new AccessibleButton(button);
   if (auto* picture = qobject_cast<TProportionalImage*>(object)) return new AccessiblePicture(picture);
   if (auto* background = qobject_cast<TBkControl*>(object)) return new QAccessibleWidget(background, QAccessible::Pane);
+  if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
   return nullptr;
 }
 
@@ -73,6 +148,14 @@ void InstallAccessibleControls() {
     return true;
   }();
   (void)installed;
+}
+
+void SetDecorative(QWidget* widget) {
+  if (widget != nullptr) widget->setProperty(kDecorativeProperty, true);
+}
+
+QAccessibleInterface* NewAccessibleContainer(QWidget* container) {
+  return new AccessibleContainer(container);
 }
 
 void AnnounceName(QWidget* widget, const QString& name) {

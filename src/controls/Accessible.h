@@ -1,6 +1,7 @@
 // What assistive technology learns of the program's own controls: roles, names, descriptions.
 #pragma once
 
+class QAccessibleInterface;
 class QString;
 class QWidget;
 
@@ -10,9 +11,18 @@ namespace orlaventis {
 // buttons named by their accessible name, else their caption, else their hint, that can be
 // pressed; picture controls (TProportionalImage) as graphics named by their accessible name,
 // else their caption text, described by their title (SetPictureTitle) and hint; backgrounds
-// (TBkControl) as unnamed panes. Descriptions fall back to the hint as for every widget, so they
-// follow translation. Idempotent; the controls' constructors call it.
+// (TBkControl) as unnamed panes; lists (QComboBox) named by their accessible name, else the
+// label that has them as buddy (QLabel::setBuddy), with the chosen entry as value. Descriptions
+// fall back to the hint as for every widget, so they follow translation. Idempotent; the
+// controls' constructors call it.
 void InstallAccessibleControls();
+
+// Marks `widget` as a decorative copy of another control (a title's shadow): containers made by
+// NewAccessibleContainer leave it out. Null `widget`: nothing.
+void SetDecorative(QWidget* widget);
+// An interface (owned by the caller, for an accessibility factory) for a container such as a
+// form: its child widgets as Qt lists them, less the decorative ones.
+QAccessibleInterface* NewAccessibleContainer(QWidget* container);
 
 // Sets `widget`'s accessible name and, when it changed, tells screen readers (which announce a
 // changed name of the control they are on). Null `widget`: nothing.

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -53,25 +56,72 @@ int Distance(QRgb a, QRgb b) {
   return dr * dr + dg * dg + db * db;
 }
 
-// Nearest palette entry, cached per 5-bit-per-channel cell (error diffusion visits many colours).
+// Nearest palette entry (the first of equally near ones), exact for every colour. Colours fall
+// into 16 x 16 x 16 cells of 16 levels a side; the first colour met in a cell lists the entries
+// that can be nearest to any colour of the cell: those no farther from the cell than the
+// farthest point of the cell is from the entry best placed for it. A colour is then measured
+// against that short list only, which does not depend on which colour came first.
 class NearestColour {
  public:
-  explicit NearestColour(const QList<QRgb>& table) : table_(table) { cache_.fill(-1); }
+  // `table`: 1 to 256 entries; it must outlive the object.
+  explicit NearestColour(const QList<QRgb>& table) : table_(table) {
+    start_.fill(-1);
+    least_.resize(static_cast<size_t>(table.size()));
+  }
   int operator()(int r, int g, int b) {
-    const int cell = ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    if (cache_[cell] < 0) {
-      const QRgb colour = qRgb(r, g, b);
-      int best = 0;
-      for (int i = 1; i < table_.size(); ++i)
-        if (Distance(colour, table_[i]) < Distance(colour, table_[best])) best = i;
-      cache_[cell] = static_cast<qint16>(best);
+    const int cell = ((r >> kShift) << (2 * kBits)) | ((g >> kShift) << kBits) | (b >> kShift);
+    if (start_[cell] < 0) List(cell, r & ~kSide, g & ~kSide, b & ~kSide);
+    const uint8_t* entry = candidates_.data() + start_[cell];
+    const uint8_t* end = entry + count_[cell];
+    int best = *entry;
+    if (end - entry == 1) return best;
+    const QRgb colour = qRgb(r, g, b);
+    int bestDistance = Distance(colour, table_[best]);
+    while (++entry != end) {
+      const int distance = Distance(colour, table_[*entry]);
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = *entry;
+      }
     }
-    return cache_[cell];
+    return best;
   }
 
  private:
+  static constexpr int kBits = 4;              // cells per channel: 1 << kBits
+  static constexpr int kShift = 8 - kBits;
+  static constexpr int kSide = (1 << kShift) - 1;  // a cell spans lowest .. lowest + kSide
+
+  // Lists the candidates of the cell whose lowest levels are r0, g0, b0, in table order.
+  void List(int cell, int r0, int g0, int b0) {
+    // Adds the squared gaps between `value` and the nearest and farthest levels of a cell side.
+    const auto side = [](int value, int low, int& least, int& most) {
+      const int nearGap = std::max({low - value, value - low - kSide, 0});
+      const int farGap = std::max(value - low, low + kSide - value);
+      least += nearGap * nearGap;
+      most += farGap * farGap;
+    };
+    int bound = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < least_.size(); ++i) {
+      const QRgb entry = table_[qsizetype(i)];
+      int least = 0, most = 0;
+      side(qRed(entry), r0, least, most);
+      side(qGreen(entry), g0, least, most);
+      side(qBlue(entry), b0, least, most);
+      least_[i] = least;
+      bound = std::min(bound, most);
+    }
+    start_[cell] = static_cast<int32_t>(candidates_.size());
+    for (size_t i = 0; i < least_.size(); ++i)
+      if (least_[i] <= bound) candidates_.push_back(static_cast<uint8_t>(i));
+    count_[cell] = static_cast<uint16_t>(candidates_.size() - size_t(start_[cell]));
+  }
+
   const QList<QRgb>& table_;
-  std::array<qint16, 32768> cache_;
+  std::array<int32_t, 1 << (3 * kBits)> start_;   // each cell's first in candidates_, -1 unlisted
+  std::array<uint16_t, 1 << (3 * kBits)> count_;  // candidates of each listed cell (one at least)
+  std::vector<uint8_t> candidates_;               // table indices, cell after cell
+  std::vector<int> least_;                        // scratch: each entry's least gap to a cell
 };
 
 // Maps to `table` (1 to 256 colours): the nearest colour, or Floyd-Steinberg error diffusion.

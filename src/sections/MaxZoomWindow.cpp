@@ -98,6 +98,9 @@ void ShowMaxZoom(const QImage& picture, const QString& name, const QString& titl
   window->ItemImage->SetImage(QImage());
   window.reset();
   ZoomWindow() = nullptr;
+  // Without a window manager nothing hands the keyboard back: the main form stayed inactive,
+  // keys reached no control and the focus mark stayed hidden until a mouse click.
+  if (TMainForm* form = MainForm(); form != nullptr && form->isVisible()) form->activateWindow();
 }
 
 }  // namespace orlaventis

@@ -27,9 +27,10 @@ class TQueryDropDown;
 // line, Space ticks it (as a click on its check), Right and Left unfold and fold it, and Escape,
 // Enter or F4 close the list. Escape in the editor leaves it without committing. Child
 // controls are owned through Qt parents (the drop-down list is a popup parented to the grid).
-// The inline editor commits its text on Return, Up, Down and when the
+// The inline editor commits its text on Return, Up, Down, when the grid scrolls and when the
 // focus moves elsewhere in its window; its own context menu or another window taking the focus
-// for a while commits nothing.
+// for a while commits nothing. Screen readers see a table of the rows, each named "label: what
+// is chosen", followed by the child controls.
 class TTessaranQueryGrid : public QWidget {
   Q_OBJECT
 

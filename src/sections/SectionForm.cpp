@@ -1,6 +1,7 @@
 // The frame every content section shares: sizing, menu column, background, navigation, keys.
 #include "sections/SectionForm.h"
 
+#include "controls/Accessible.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
@@ -14,6 +15,7 @@
 #include "shell/Layout.h"
 #include "shell/Translation.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -95,8 +97,18 @@ int TSectionForm::Scaled(int designValue) const {
   return ScaleForLayout(designValue, settings_.LayoutMode);
 }
 
+namespace {
+// Screen readers see a section form without its decorative copies (the title's shadow).
+QAccessibleInterface* AccessibleForm(const QString&, QObject* object) {
+  auto* form = qobject_cast<TSectionForm*>(object);
+  return form != nullptr ? NewAccessibleContainer(form) : nullptr;
+}
+}  // namespace
+
 TSectionForm::TSectionForm(SectionId section, TMainForm& main)
     : QWidget(&main), section_(section), settings_(main.Settings()) {
+  static const bool accessible = (QAccessible::installFactory(&AccessibleForm), true);
+  (void)accessible;
   setObjectName(QStringLiteral("SectionForm"));
   setProperty(kFormProperty, true);
   setWindowTitle(QStringLiteral("Orlaventis"));

@@ -1,6 +1,7 @@
 // What the section forms share: page texts, fonts, colours, design rectangles, and the slide cycle.
 #include "sections/SlideCycle.h"
 
+#include "controls/Accessible.h"
 #include "controls/ProportionalImage.h"
 #include "controls/PlainText.h"
 #include "database/ContentContract.h"
@@ -58,6 +59,7 @@ TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   TitleLabels labels{};
   labels.HeaderLblBk = make("HeaderLblBk", QRect(171, 34, 399, 25), QColor(192, 192, 192));
   labels.HeaderLbl = make("HeaderLbl", QRect(172, 35, 399, 25), Qt::white);
+  SetDecorative(labels.HeaderLblBk);  // screen readers hear the title once
   return labels;
 }
 

@@ -222,9 +222,11 @@ TMainForm::TMainForm(TSettings& settings)
   anImage_->SetImageDither(true);
   anImage_->SetImageReadRes(TLoadResolution::lColorTrue);
   mainForm = this;
+  qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
   mainForm = nullptr;
   RemoveTempFolder();
   settings_.MainFormReady = false;
@@ -340,6 +342,20 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // Drop-down lists are windows of their own, and a closed list may keep the key for itself:
+  // Alt+F4 is taken before any control of the form or any open list sees it.
+  if (event->type() == QEvent::KeyPress && IsAltF4(static_cast<QKeyEvent*>(event))) {
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const QWidget* window = widget != nullptr ? widget->window() : nullptr;
+    if (window != nullptr && (window == this || window->windowType() == Qt::Popup)) {
+      close();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TMainForm::StartKiosk(int idleMs) {

@@ -123,6 +123,7 @@ class TMainForm final : public QWidget {
   void showEvent(QShowEvent* event) override;      // FormShow
   void closeEvent(QCloseEvent* event) override;    // FormCloseQuery
   void keyPressEvent(QKeyEvent* event) override;   // FormKeyDown
+  bool eventFilter(QObject* watched, QEvent* event) override;  // Alt+F4 in every control
   void changeEvent(QEvent* event) override;        // activation, minimise, restore
 
  private:

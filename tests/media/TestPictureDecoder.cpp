@@ -363,6 +363,25 @@ class TestPictureDecoder : public QObject {
     // 0 and 24 bits leave the picture as it is; 256 colours without a palette keep exact colours.
     QVERIFY(ReduceColours(source, 24, true, bw) == source && ReduceColours(source, 0, true, bw) == source);
     QVERIFY(ShowsQuarters(ReduceColours(source, 8, true, {}), 0));
+    // Without dithering each pixel of a gradient takes the nearest entry (the first of equals) of
+    // the program's 256 colours, whichever colour near it came first.
+    const QList<QRgb> pal = QImage(QStringLiteral(ORLAVENTIS_PALETTE)).colorTable();
+    QImage gradient(256, 256, QImage::Format_RGB32);
+    for (int i = 0; i < 256 * 256; ++i)
+      gradient.setPixel(i % 256, i / 256, qRgb(i % 256, i / 256, (i % 256 + i / 256) / 2));
+    const QImage reduced = ReduceColours(gradient, 8, false, pal);
+    const auto distance = [](QRgb p, QRgb q) {
+      const int r = qRed(p) - qRed(q), g = qGreen(p) - qGreen(q), b = qBlue(p) - qBlue(q);
+      return r * r + g * g + b * b;
+    };
+    int wrong = 0;
+    for (int i = 0; i < 256 * 256; ++i) {
+      const QRgb c = gradient.pixel(i % 256, i / 256);
+      int best = 0;
+      for (int k = 1; k < pal.size(); ++k) best = distance(c, pal[k]) < distance(c, pal[best]) ? k : best;
+      wrong += reduced.pixelIndex(i % 256, i / 256) != best;
+    }
+    QVERIFY(pal.size() == 256 && wrong == 0);
   }
 
   void mapsReadResolutions() {

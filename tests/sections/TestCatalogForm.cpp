@@ -495,6 +495,10 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(deferred);
     QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);  // the queued query, no waiting
     QCOMPARE(form->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
+    QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
+    QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // in the open list, ends the program
+    QVERIFY(!main_->isVisible() && !grid->DropDownList()->isVisible());
   }
   // A protected catalogue asks for its password; typed right, the Catalog opens.
   void passwordProtectedCatalogue() {

@@ -36,9 +36,10 @@ namespace {
 // of a text that is or starts with one of the Dutch texts in `dutch`.
 void Walk(QAccessibleInterface* node, const QSet<QString>& dutch, QStringList& faults) {
   if (node->state().invisible) return;
-  const QString what = node->object()->objectName() + '/' + node->object()->metaObject()->className() + ": ";
+  const QObject* object = node->object();  // none for a table's row
+  const QString what = (object ? object->objectName() + '/' + object->metaObject()->className() : QString()) + ": ";
   const bool holder = node->role() == QAccessible::Pane || node->role() == QAccessible::Border ||
-                      node->object()->objectName().startsWith("qt_");
+                      (object && object->objectName().startsWith("qt_"));
   if (!holder && node->role() != QAccessible::StaticText && node->text(QAccessible::Name).trimmed().isEmpty())
     faults << what + "no name";
   for (const QString& text : (node->text(QAccessible::Name) + '\n' + node->text(QAccessible::Description)).split('\n'))

@@ -7,6 +7,7 @@
 #include "shell/LanguageFile.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -104,6 +105,12 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
                                         {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
     QVERIFY(form->RoofColorsComboBox->isEnabled() && fixture::TempFiles().isEmpty());
+    // Screen readers: the title heard once, the first list named by its label, valued by its entry.
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form);
+    QStringList heard;
+    for (int i = 0; i < pane->childCount(); ++i)
+      heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') + pane->child(i)->text(QAccessible::Value);
+    QVERIFY(heard.filter(form->HeaderLbl->text()).size() == 1 && heard.contains(form->ModelsLabel->text() + "=Berline"));
     // The pictures, drawn by the controls.
     QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
              (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
@@ -206,6 +213,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     while (walked.size() < expected.size())
       walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
     QCOMPARE(walked, expected);
+    QTest::keyClick(form->FabricColorsComboBox, Qt::Key_F4, Qt::AltModifier);  // ends the program
+    QVERIFY(!main_->isVisible());
   }
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
@@ -228,6 +237,9 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
+    QTest::keyClick(form->RoofColorsComboBox, Qt::Key_F4);
+    QTest::keyClick(form->RoofColorsComboBox->view(), Qt::Key_F4, Qt::AltModifier);  // open, it ends the program too
+    QVERIFY(!main_->isVisible());
   }
   // A member that does not decode, codes that would leave the temporary folder: cleared pictures.
   void badPicturesAndCodes() {

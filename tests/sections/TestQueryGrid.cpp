@@ -5,12 +5,14 @@
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using namespace orlaventis;
 using namespace catalogfixture;
@@ -102,6 +104,13 @@ class TestQueryGrid : public QObject {
     QTest::keyClick(e, Qt::Key_Down);
     QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{4, 4}));
     QVERIFY(!f.grid.CellRect(4).isEmpty() && f.grid.CellRect(1).isEmpty());
+    // The wheel scrolls the grid, committing what the editor holds.
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
+    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QTest::keyClicks(e, QStringLiteral("3"));
+    QWheelEvent wheel({5, 5}, f.grid.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&f.grid, &wheel);
+    QVERIFY(!f.grid.CellRect(1).isEmpty() && f.changes == 5 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 3);
   }
   // The editor's own context menu and another window take the focus without committing: the
   // text typed so far stays, for Paste and for Return.
@@ -168,6 +177,7 @@ class TestQueryGrid : public QObject {
       f.grid.setEnabled(true);
     });
     QVERIFY(f.Show());
+    QCOMPARE(f.grid.DropDownButton()->geometry().right(), f.grid.CellRect(1).right());  // off the scroll bar
     f.grid.OpenCurrentRow();
     QWidget* list = f.grid.DropDownList();
     QVERIFY(list->isVisible() && list->width() == f.grid.CellRect(1).width());
@@ -193,12 +203,20 @@ class TestQueryGrid : public QObject {
     QVERIFY(f.changes == 2 && c.Relations->Get(2) && !c.Relations->Get(1) && listEnabledWhileBusy && list->isVisible());
     // The cell lists the ticked texts in record order.
     const QImage grid = probes::Render(&f.grid);
-    QCOMPARE(f.grid.Criteria().CellText(1, [](const QString& s) { return int(s.size()); }, 500),
-             QStringLiteral("Dark red & Blue"));
+    const auto summary = [&f] { return f.grid.Criteria().CellText(1, [](const QString& s) { return int(s.size()); }, 500); };
+    QCOMPARE(summary(), QStringLiteral("Dark red & Blue"));
+    QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(1));  // Red, with all it holds
+    QCOMPARE(summary(), QStringLiteral("Red & Blue"));
     QCOMPARE(QColor(grid.pixel(f.grid.CellRect(1).topLeft() + QPoint(1, 1))), QColor(Qt::darkBlue));
     // The button hides the list again.
     f.grid.DropDownButton()->click();
     QVERIFY(!list->isVisible());
+    // Narrowed, the summary of row 1 (another row selected) ends before its button's place.
+    f.grid.resize(150, f.grid.height());
+    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
+    const QRect cell = f.grid.CellRect(1);
+    const auto inks = [narrow = probes::Render(&f.grid)](QRect r) { return probes::CountPixels(narrow, r, [](QRgb c) { return qGray(c) < 128; }); };
+    QVERIFY(inks(cell.adjusted(0, 0, -15, 0)) > 0 && inks(cell.adjusted(cell.width() - 15, 0, 0, 0)) == 0);
   }
   // Keys alone: the list opened by Alt+Down, walked by arrows, unfolded by Right, ticked by
   // Space; rows by arrows; the editor opened by Enter or F4, left by Escape, committed by Return.
@@ -219,6 +237,12 @@ class TestQueryGrid : public QObject {
     QVERIFY(f.changes == 3 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 4 && f.grid.hasFocus() && !e->isVisible());
     QTest::keyClick(&f.grid, Qt::Key_Up);
     QCOMPARE(f.grid.CurrentRow(), 1);
+    // Screen readers find a table of named rows with their values.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.grid);
+    QStringList rows;
+    for (int i = 0; i < f.grid.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
+    QVERIFY(table->role() == QAccessible::Table && table->child(0)->state().focused && table->indexOfChild(table->child(3)) == 3);
+    QCOMPARE(rows, QStringList({"Colour: Select All", "Doors: 4", "Title: All titles", "Year: Select All"}));
   }
 };
 
