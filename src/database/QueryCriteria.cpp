@@ -209,36 +209,15 @@ QString TQueryCriteria::CellText(int row, const std::function<int(const QString&
   if (!c->IsLinkList()) return database_->ValueToText(dataTable_, c->ColumnDef.Name(), c->Value);
   if (!c->Relations || c->Relations->Get(0)) return SelectAllText(row);
   const LinkedColumn linked = LinkedOf(*database_, c->ColumnDef);
-  const TBooleanChain& flags = *c->Relations;
-  // Display texts and nesting depths of the linked records (index: record number).
-  std::vector<QString> texts(static_cast<size_t>(flags.Count()));
-  std::vector<int> tabs(texts.size(), 0);
-  for (int32_t k = 1; k < flags.Count(); ++k) {
-    const QString text = database_->GetValueAsText(linked.table, linked.column, k);
-    tabs[size_t(k)] = LeadingTabs(text);
-    texts[size_t(k)] = text.mid(tabs[size_t(k)]);
-  }
-  // True when every line nested below record k is ticked (also when it has none).
-  const auto wholeBranchTicked = [&](int32_t k) {
-    for (int32_t j = k + 1; j < flags.Count(); ++j) {
-      if (texts[size_t(j)].isEmpty()) continue;
-      if (tabs[size_t(j)] <= tabs[size_t(k)]) break;
-      if (!flags.Get(j)) return false;
-    }
-    return true;
-  };
   QString joined;
   // The running measure grows by the width of the whole text so far after every append, so it
   // runs ahead of the text's real width: the cell stops taking texts well before it is full.
   int measure = 2;
-  int collapsedBelow = -1;  // lines deeper than this are covered by their ticked entry
-  for (int32_t k = 1; k < flags.Count(); ++k) {
-    const QString& shown = texts[size_t(k)];
+  for (int32_t k = 1; k < c->Relations->Count(); ++k) {
+    if (!c->Relations->Get(k)) continue;
+    const QString text = database_->GetValueAsText(linked.table, linked.column, k);
+    const QString shown = text.mid(LeadingTabs(text));
     if (shown.isEmpty()) continue;
-    if (collapsedBelow >= 0 && tabs[size_t(k)] > collapsedBelow) continue;
-    collapsedBelow = -1;
-    if (!flags.Get(k)) continue;
-    if (wholeBranchTicked(k)) collapsedBelow = tabs[size_t(k)];
     if (measure >= cellWidth) break;  // the cell is full
     if (!joined.isEmpty()) joined += QStringLiteral(" & ");
     joined += shown;

@@ -83,8 +83,7 @@ class TQueryCriteria {
   QString SelectAllText(int row) const;
   // What the right-hand cell shows: the select-all text of an inactive row (or a link-list row
   // with flag 0 set), the formatted Value of an active typed row, and for an active link-list
-  // row the ticked records' display texts joined with " & ", an entry whose nested lines are
-  // all ticked standing for them by its own text alone. A running measure starts at 2 and
+  // row the ticked records' display texts joined with " & ". A running measure starts at 2 and
   // grows after each appended text by `textWidth` of the whole joined text + 2; no text is
   // appended once it reaches `cellWidth` (the first text always is).
   QString CellText(int row, const std::function<int(const QString&)>& textWidth,

@@ -96,9 +96,9 @@ class TestQueryCriteria : public QObject {
     const struct { int line; bool changed, active; std::vector<int> flags; const char* text; } clicks[] = {
         {0, false, false, all, "Select All"},  // everything selected already: no change
         {3, true, true, {3}, "Blue"},
-        {1, true, true, {1, 2, 3}, "Red & Blue"},  // Red ticks its nested Dark red too, and stands for it
-        {2, true, true, {1, 3}, "Red & Blue"},     // unticking the nested line alone
-        {2, true, true, {1, 2, 3}, "Red & Blue"},
+        {1, true, true, {1, 2, 3}, "Red & Dark red & Blue"},  // Red ticks its nested Dark red too
+        {2, true, true, {1, 3}, "Red & Blue"},                // unticking the nested line alone
+        {2, true, true, {1, 2, 3}, "Red & Dark red & Blue"},
         {4, true, false, all, "Select All"},  // the only unticked line: everything selected, inactive
         {4, true, true, {5}, "Green"},        // from "everything", a tick starts afresh
         {4, true, false, all, "Select All"},  // unticking the last ticked line: every flag set
@@ -113,10 +113,10 @@ class TestQueryCriteria : public QObject {
       QCOMPARE(f.q.CellText(1, Chars, 1000), QString::fromLatin1(k.text));
     }
     // The measure adds the whole text so far after each append: 2 + (30 + 2) after "Red",
-    // then + (100 + 2) after "Red & Blue".
-    for (int line : {3, 1, 2, 4}) QVERIFY(f.q.ClickLine(1, lines, line));  // Blue, Red (not Dark red), Green
-    const std::pair<int, const char*> widths[] = {{30, "Red"}, {34, "Red"}, {35, "Red & Blue"},
-                                                  {136, "Red & Blue"}, {137, "Red & Blue & Green"}};
+    // then + (140 + 2) after "Red & Dark red".
+    QVERIFY(f.q.ClickLine(1, lines, 3) && f.q.ClickLine(1, lines, 1));
+    const std::pair<int, const char*> widths[] = {{60, "Red & Dark red"}, {30, "Red"}, {34, "Red"}, {35, "Red & Dark red"},
+                                                  {176, "Red & Dark red"}, {177, "Red & Dark red & Blue"}};
     for (const auto& [width, text] : widths) QCOMPARE(f.q.CellText(1, Chars, width), QString::fromLatin1(text));
   }
 
