@@ -570,7 +570,9 @@ int RunTour(const StartRequest& request) {
   QImage composite = form.grab().toImage();
   if (TAboutBox* box = AboutBox()) {
     QPainter painter(&composite);
-    const QPoint at((composite.width() - box->width()) / 2, (composite.height() - box->height()) / 2);
+    // The painter works in the grab's device-independent pixels (twice fewer at ratio 2).
+    const QSizeF room = composite.deviceIndependentSize();
+    const QPoint at(int(room.width() - box->width()) / 2, int(room.height() - box->height()) / 2);
     painter.drawImage(at, box->grab().toImage());
     box->close();
   }
