@@ -265,10 +265,12 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->TextButton()->setProperty(kNameTagProperty, 3023);
   TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49), Settings().LayoutMode));
   TessaranQueryGrid->setFont(font());
-  TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked")));
-  TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow")));
-  TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton")));
-  TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked")));
+  // The glyphs grow with the rows on a filled screen.
+  const double glyphScale = FillScale(Settings().LayoutMode);
+  TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked"), glyphScale));
+  TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow"), glyphScale));
+  TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton"), glyphScale));
+  TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked"), glyphScale));
   connect(TessaranQueryGrid, &TTessaranQueryGrid::SelectionChanged, &alive_, [this] { PerformQuery(); });
   TessaranQueryGrid->show();
   // By Tab: the selection button, its grid, the reset button, then the number edit.

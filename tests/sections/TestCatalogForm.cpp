@@ -324,7 +324,7 @@ class TestCatalogForm : public fixture::SectionTest {
       main_ = fixture::StartMainForm(settings_, Folder(), 44, fill ? QSize(2048, 1536) : QSize(1280, 1024));
       auto* form = main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog))) : nullptr;
       QVERIFY(form != nullptr);
-      for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn}) {
+      for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn, form->TessaranQueryGrid->DropDownButton()}) {
         if (!fill) design << probes::Render(control, probes::kBlack);
         const QImage was = design[i++], halved = probes::Render(control, probes::kBlack).scaled(was.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const int w = was.width(), n = w * was.height();
