@@ -95,6 +95,7 @@ inline constexpr QLatin1String kGroupColumn{"Group"};
 inline constexpr QLatin1String kItemNumberColumn{"Item Number"};
 inline constexpr QLatin1String kHeaderColumn{"Header"};
 inline constexpr QLatin1String kDescriptionColumn{"Description"};
+inline constexpr QLatin1String kYearColumn{"Year"};  // optional: the search finds items by it
 // "Picture Properties": one row per query criterion.
 inline constexpr QLatin1String kTableColumn{"Table"};
 inline constexpr QLatin1String kShowColumn{"Show"};  // kShown: the criterion is offered
