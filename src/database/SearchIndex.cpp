@@ -1,6 +1,8 @@
 // TSearchIndex: words of the work's texts, folded, for matching as-you-type queries by prefix.
 #include "database/SearchIndex.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <memory>
 #include <numeric>
@@ -44,7 +46,7 @@ const FoldTable& Fold() {
   return *table;
 }
 
-// Calls `word` with each folded word of `text`, in a buffer reused between calls.
+// Calls `word` with each folded word of `text` (a view of a buffer reused between calls).
 template <typename Visit>
 void ForEachWord(QStringView text, Visit&& word) {
   const FoldTable& fold = Fold();
@@ -55,11 +57,11 @@ void ForEachWord(QStringView text, Visit&& word) {
     if (kind == kWord) {
       buffer.append(QChar(fold.folded[u]));
     } else if (kind == kSeparator && !buffer.isEmpty()) {
-      word(buffer);
+      word(QStringView(buffer));
       buffer.resize(0);
     }
   }
-  if (!buffer.isEmpty()) word(buffer);
+  if (!buffer.isEmpty()) word(QStringView(buffer));
 }
 
 }  // namespace
@@ -75,36 +77,43 @@ QString FoldSearchText(QStringView text) {
 
 QStringList SearchWords(QStringView text) {
   QStringList words;
-  ForEachWord(text, [&](const QString& word) { words.append(word); });
+  ForEachWord(text, [&](QStringView word) { words.append(word.toString()); });
   return words;
+}
+
+uint32_t TSearchIndex::WordId(QStringView word) {
+  if (byId_.size() * 2 >= slots_.size()) {
+    slots_.assign(std::max<size_t>(1024, slots_.size() * 2), 0);
+    for (uint32_t id = 0; id < byId_.size(); ++id) {
+      size_t i = qHash(QStringView(byId_[id])) & (slots_.size() - 1);
+      while (slots_[i] != 0) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = id + 1;
+    }
+  }
+  size_t i = qHash(word) & (slots_.size() - 1);
+  for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1))
+    if (byId_[slots_[i] - 1] == word) return slots_[i] - 1;
+  byId_.push_back(word.toString());
+  lastEntry_.push_back(0);
+  slots_[i] = static_cast<uint32_t>(byId_.size());
+  return slots_[i] - 1;
 }
 
 void TSearchIndex::AddWords(QStringView text, uint32_t entry, bool strong) {
   const uint32_t posting = entry * 2 + (strong ? 1 : 0);
-  ForEachWord(text, [&](const QString& word) {
-    auto found = ids_.constFind(word);
-    if (found == ids_.constEnd()) {
-      found = ids_.insert(word, static_cast<uint32_t>(byId_.size()));
-      byId_.push_back(word);
-    }
-    pending_.emplace_back(found.value(), posting);
+  ForEachWord(text, [&](QStringView word) {
+    const uint32_t id = WordId(word);
+    if (lastEntry_[id] == entry + 1) return;
+    lastEntry_[id] = entry + 1;
+    pending_.emplace_back(id, posting);
   });
 }
 
 int32_t TSearchIndex::Add(TSearchEntry entry, QStringView strong, QStringView weak) {
   const auto number = static_cast<uint32_t>(entries_.size());
   entries_.push_back(std::move(entry));
-  const size_t first = pending_.size();
   AddWords(strong, number, true);
   AddWords(weak, number, false);
-  // One posting per word of the entry: the strong one when the word is in both texts.
-  const auto begin = pending_.begin() + static_cast<std::ptrdiff_t>(first);
-  std::sort(begin, pending_.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second > b.second;
-  });
-  pending_.erase(std::unique(begin, pending_.end(),
-                             [](const auto& a, const auto& b) { return a.first == b.first; }),
-                 pending_.end());
   return static_cast<int32_t>(number);
 }
 

@@ -1,7 +1,6 @@
 // TSearchIndex: words of the work's texts, folded, for matching as-you-type queries by prefix.
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -62,13 +61,19 @@ class TSearchIndex {
   void Clear();
 
  private:
-  // Collects the words of `text` as postings of `entry` into pending_.
+  // Collects the words of `text` as postings of `entry` into pending_, each word of an entry
+  // once (its first text decides whether it is strong).
   void AddWords(QStringView text, uint32_t entry, bool strong);
+  // The number of `word`, given one when it is new.
+  uint32_t WordId(QStringView word);
 
   std::vector<TSearchEntry> entries_;
-  // While adding: word number by word, words by number, and (word, posting) pairs.
-  QHash<QString, uint32_t> ids_;
+  // While adding: words by number, an open-addressing table of word number + 1 (0 empty; a
+  // power of two in size, at most half full), the last entry + 1 that held each word, and the
+  // (word, posting) pairs.
   std::vector<QString> byId_;
+  std::vector<uint32_t> slots_;
+  std::vector<uint32_t> lastEntry_;
   std::vector<std::pair<uint32_t, uint32_t>> pending_;
   // After Finish: the words in order; postings of word i in postings_[start_[i] .. start_[i+1]),
   // each an entry number times 2, plus 1 when it is a strong text's word.
