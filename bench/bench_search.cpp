@@ -59,7 +59,7 @@ const std::vector<Item>& Items() {
 void BuildOurs(TSearchIndex& index) {
   index.Clear();
   int32_t record = 0;
-  for (const Item& item : Items()) index.Add({SearchKind::Picture, ++record, 0, {}, {}}, item.strong, item.weak);
+  for (const Item& item : Items()) index.Add({SearchKind::Picture, ++record, 0, {}, {}, {}}, item.strong, item.weak);
   index.Finish();
 }
 

@@ -252,6 +252,9 @@ bool TEnamelCascade::ChooseRecord(EnamelOption option, int32_t record) {
     }
     return record;  // the fabric colour wanted, when the item has it (checked below)
   };
+  const int32_t model = model_;
+  std::array<int32_t, kEnamelOptionCount> before{};
+  for (size_t i = 0; i < before.size(); ++i) before[i] = options_[i].Current;
   for (const TEnamelFabricItem& item : items_) {
     const bool has = option == EnamelOption::FabricColors
                          ? std::find(item.FabricColors.begin(), item.FabricColors.end(), record) !=
@@ -269,6 +272,12 @@ bool TEnamelCascade::ChooseRecord(EnamelOption option, int32_t record) {
       if (reached) ChooseOption(o, entry);
     }
     if (reached && Option(option).Current == record) return true;
+  }
+  // No item reaches it: the choices as they were, list by list from the left.
+  ChooseModel(model - 1);
+  for (int i = 0; i < kEnamelOptionCount; ++i) {
+    const auto o = static_cast<EnamelOption>(i);
+    if (const int entry = EntryOfRecord(o, before[size_t(i)]); entry >= 0) ChooseOption(o, entry);
   }
   return false;
 }

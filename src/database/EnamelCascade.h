@@ -100,8 +100,8 @@ class TEnamelCascade {
   void ChooseModel(int entry);
   void ChooseOption(EnamelOption option, int entry);
   // Chooses the first combination (in item order) that offers `record` in `option`'s list and
-  // chooses it there, the lists to its right at their first entries. False when no item
-  // reaches it (the choices are then left wherever the last item tried led).
+  // chooses it there, the lists to its right at their first entries. False, with the
+  // choices as they were, when no item reaches it.
   bool ChooseRecord(EnamelOption option, int32_t record);
 
   // The name of the car picture member without its folder: coach code + "_" + roof code (the

@@ -24,6 +24,7 @@ struct TSearchEntry {
   int32_t Option = 0;  // Paint: the EnamelOption as a number; 0 otherwise
   QString Title;       // the header, topic caption or name
   QString Detail;      // the item number and year, the heading above the topic, the list and code
+  QString Key;         // Picture: its item number (its photo's archive member); else empty
 };
 
 // `text` in lower case (case folded) without accents: each character of a canonical

@@ -31,7 +31,7 @@ void AddCatalogueItems(TSearchIndex& index, const TTessaranObject& db) {
     const QString y = text(year, content::kYearColumn, record);
     const QString h = text(header, content::kHeaderColumn, record);
     const QString detail = y.isEmpty() ? n : n + QStringLiteral(" · ") + y;
-    index.Add(TSearchEntry{SearchKind::Picture, record, 0, h, detail},
+    index.Add(TSearchEntry{SearchKind::Picture, record, 0, h, detail, n},
               n + QLatin1Char(' ') + y + QLatin1Char(' ') + h,
               text(description, content::kDescriptionColumn, record));
   }
@@ -49,7 +49,7 @@ void AddOutlineTopics(TSearchIndex& index, const QStringList& lines) {
       continue;
     }
     const QString columns = content::ReadTableLine(topic->columns).join(QLatin1Char(' '));
-    index.Add(TSearchEntry{SearchKind::Topic, i + 1, 0, topic->caption, heading}, topic->caption,
+    index.Add(TSearchEntry{SearchKind::Topic, i + 1, 0, topic->caption, heading, {}}, topic->caption,
               heading + QLatin1Char(' ') + columns);
   }
 }
@@ -72,7 +72,7 @@ void AddEnamelNames(TSearchIndex& index, const TEnamelCascade& cascade,
       const QString code = record <= list.Codes.size() ? list.Codes[record - 1] : QString();
       const QString label = labels[size_t(option)];
       index.Add(TSearchEntry{SearchKind::Paint, record, static_cast<int32_t>(option), name,
-                             code.isEmpty() ? label : label + QStringLiteral(" · ") + code},
+                             code.isEmpty() ? label : label + QStringLiteral(" · ") + code, {}},
                 name + QLatin1Char(' ') + code);
     }
   }

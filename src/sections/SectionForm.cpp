@@ -9,6 +9,7 @@
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
+#include "sections/SearchPanel.h"
 #include "sections/SlideCycle.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
@@ -172,6 +173,7 @@ TSectionForm::TSectionForm(SectionId section, TMainForm& main)
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
   InfoBtn->setFocusPolicy(Qt::TabFocus);
+  AddSearchButton(*this);
 
   DumPopup = new QMenu(this);
   DumPopup->setObjectName(QStringLiteral("DumPopup"));
@@ -374,6 +376,7 @@ void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); 
 
 void ResetSectionForms() {
   if (TMaxZoomWindow* zoom = MaxZoomWindow()) zoom->close();
+  CloseSearchPanel();
   for (SectionId section : kSectionOrder) {
     if (TSectionForm* form = SectionForm(section)) form->ResetState();
   }
@@ -385,7 +388,8 @@ void ResetSectionForms() {
 }
 
 SectionRoutines SectionFormRoutines() {
-  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }, &ResetSectionForms};
+  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); },
+                         &ResetSectionForms, &SearchFromFront};
 }
 
 }  // namespace orlaventis

@@ -244,8 +244,10 @@ class TestEnamelCascade : public QObject {
       });
       for (int o = 1; o < kEnamelOptionCount; ++o)
         for (int r = 1; r <= counts[size_t(o)] + 1; ++r) {
+          const QString before = c.CarPictureName() + '|' + c.SeatPictureName();
           const bool chosen = c.ChooseRecord(EnamelOption(o), r);
           QCOMPARE(chosen, reached[size_t(o)].contains(r));
+          if (!chosen) QCOMPARE(c.CarPictureName() + '|' + c.SeatPictureName(), before);
           if (chosen) QCOMPARE(c.Option(EnamelOption(o)).Current, r);
         }
       c.ChooseModel(0);

@@ -46,9 +46,9 @@ class TestSearchIndex : public QObject {
     QCOMPARE(FoldSearchText(u"Coupé CRÈME ǖ"), QStringLiteral("coupe creme u"));
     QCOMPARE(SearchWords(u"F1001: Coupé-GT, 1964"), (QStringList{"f1001", "coupe", "gt", "1964"}));
     TSearchIndex index;
-    index.Add({SearchKind::Paint, 3, 1, "Crème", "TC81"}, u"Crème TC81");
-    index.Add({SearchKind::Picture, 1, 0, "Cabriolet", ""}, u"F1001 1964 Cabriolet", u"a Coupé");
-    index.Add({SearchKind::Picture, 2, 0, "Coupé", ""}, u"F1002 1960 Coupé Cabriolet");
+    index.Add({SearchKind::Paint, 3, 1, "Crème", "TC81", {}}, u"Crème TC81");
+    index.Add({SearchKind::Picture, 1, 0, "Cabriolet", "", {}}, u"F1001 1964 Cabriolet", u"a Coupé");
+    index.Add({SearchKind::Picture, 2, 0, "Coupé", "", {}}, u"F1002 1960 Coupé Cabriolet");
     index.Finish();
     QCOMPARE(index.Find(u"coup cabr", 10).Entries, (std::vector<int32_t>{2, 1}));
     QCOMPARE(index.Find(u"CREME", 10).Entries, (std::vector<int32_t>{0}));
@@ -74,7 +74,7 @@ class TestSearchIndex : public QObject {
       for (int e = 0; e < 60; ++e) {
         texts.push_back({text(random.bounded(12)), text(random.bounded(20))});
         kinds.push_back(SearchKind(random.bounded(kSearchKinds)));
-        index.Add({kinds.back(), e, 0, {}, {}}, texts.back()[0], texts.back()[1]);
+        index.Add({kinds.back(), e, 0, {}, {}, {}}, texts.back()[0], texts.back()[1]);
       }
       index.Finish();
       for (int q = 0; q < 30; ++q) {
