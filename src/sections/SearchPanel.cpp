@@ -338,8 +338,16 @@ void AddSearchButton(TSectionForm& form) {
   SetControlCursor(button, kCursorHand);
   button->setFocusPolicy(Qt::TabFocus);
   button->OnClick = [&form](QObject*) { OpenSearchPanel(form); };
+  // Whichever control of the main form's window has the keyboard (or none); only the visible
+  // section's shortcuts are live. A text field keeps its "/" (it overrides the shortcut).
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_Slash)})
-    new QShortcut(keys, &form, [&form] { OpenSearchPanel(form); }, Qt::WidgetWithChildrenShortcut);
+    new QShortcut(keys, &form, [&form] { OpenSearchPanel(form); }, Qt::WindowShortcut);
+}
+
+bool IsSearchKey(const QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  return (event->key() == Qt::Key_F && modifiers == Qt::ControlModifier) ||
+         (event->text() == QLatin1String("/") && (modifiers & (Qt::ControlModifier | Qt::AltModifier)) == 0);
 }
 
 }  // namespace orlaventis

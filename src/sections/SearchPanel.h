@@ -13,7 +13,7 @@
 #include <array>
 #include <memory>
 
-class QLabel;
+class QKeyEvent;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -94,5 +94,8 @@ void SearchFromFront(const QString& text);
 // Gives a section form its search button (above the Info button, at design coordinates) and
 // the keys that open the panel: Ctrl+F, and "/" where no text field takes it.
 void AddSearchButton(TSectionForm& form);
+// Whether a key press asks for the search (Ctrl+F, or "/"): the frame opens the panel for such
+// keys that reach it unused while its window does not take them as shortcuts.
+bool IsSearchKey(const QKeyEvent* event);
 
 }  // namespace orlaventis

@@ -302,7 +302,9 @@ void TSectionForm::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const int key = event->key();
-  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+  if (IsSearchKey(event)) {
+    OpenSearchPanel(*this);
+  } else if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
     QWidget::keyPressEvent(event);
   } else if (key >= Qt::Key_1 && key <= Qt::Key_4) {
     MenuButtonClick(MenuBtn[size_t(key - Qt::Key_1)]);

@@ -208,7 +208,7 @@ class TestMainForm : public QObject {
     env.workingFolder = above.absolutePath();
     QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
     const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
-    QVERIFY(pictures.size() == 6);
+    QVERIFY(pictures.size() == 7);
     for (const QString& name : pictures)
       QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
                qPrintable(name));
