@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <string>
 
 namespace orlaventis {
 namespace {
@@ -50,18 +51,18 @@ const FoldTable& Fold() {
 template <typename Visit>
 void ForEachWord(QStringView text, Visit&& word) {
   const FoldTable& fold = Fold();
-  QString buffer;
+  std::u16string buffer;
   for (const QChar c : text) {
     const char16_t u = c.unicode();
     const uint8_t kind = fold.kind[u];
     if (kind == kWord) {
-      buffer.append(QChar(fold.folded[u]));
-    } else if (kind == kSeparator && !buffer.isEmpty()) {
+      buffer.push_back(fold.folded[u]);
+    } else if (kind == kSeparator && !buffer.empty()) {
       word(QStringView(buffer));
-      buffer.resize(0);
+      buffer.clear();
     }
   }
-  if (!buffer.isEmpty()) word(QStringView(buffer));
+  if (!buffer.empty()) word(QStringView(buffer));
 }
 
 }  // namespace

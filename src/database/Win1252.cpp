@@ -22,9 +22,9 @@ QChar Win1252Char(unsigned char byte) {
 }
 
 QString DecodeWin1252(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (char c : bytes) text.append(Win1252Char(static_cast<unsigned char>(c)));
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (char c : bytes) *out++ = Win1252Char(static_cast<unsigned char>(c));
   return text;
 }
 

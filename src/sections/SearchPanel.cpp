@@ -107,8 +107,6 @@ TSearchPanel::TSearchPanel(TMainForm& main) : QFrame(&main), settings_(main.Sett
   hide();
 }
 
-TSearchPanel::~TSearchPanel() = default;
-
 void TSearchPanel::BuildIndex() {
   const TWaitCursor hourglass;
   index_ = std::make_unique<TSearchIndex>();
@@ -120,6 +118,7 @@ void TSearchPanel::BuildIndex() {
   const QString name = text(kSearchNameTag, "Zoeken");
   setAccessibleName(name);
   SearchEdit->setAccessibleName(name);
+  ResultList->setAccessibleName(name);  // until a result is current
   SearchEdit->setPlaceholderText(text(kSearchPromptTag, "Typ een woord, jaartal of nummer"));
 
   const int language = settings_.LanguageId;

@@ -42,7 +42,6 @@ class TSearchPanel final : public QFrame {
   static constexpr int kShownPerKind = 50;  // results listed per kind; the heading counts all
 
   explicit TSearchPanel(TMainForm& main);
-  ~TSearchPanel() override;
 
   QLineEdit* SearchEdit;
   QListWidget* ResultList;
