@@ -11,8 +11,9 @@
 namespace orlaventis {
 namespace {
 
-// Per UTF-16 unit: its folded form, and whether it belongs to a word (kWord), is dropped
-// (kMark: a combining mark) or separates words (kSeparator).
+// Per UTF-16 unit: its folded form (lower case, case folded, without accents: each character
+// of a canonical decomposition keeps only its base letter), and whether it belongs to a word
+// (kWord), is dropped (kMark: a combining mark) or separates words (kSeparator).
 enum : uint8_t { kSeparator = 0, kWord = 1, kMark = 2 };
 struct FoldTable {
   std::array<char16_t, 65536> folded{};
@@ -67,15 +68,6 @@ void ForEachWord(QStringView text, Visit&& word) {
 
 }  // namespace
 
-QString FoldSearchText(QStringView text) {
-  const FoldTable& fold = Fold();
-  QString out;
-  out.reserve(text.size());
-  for (const QChar c : text)
-    if (fold.kind[c.unicode()] != kMark) out.append(QChar(fold.folded[c.unicode()]));
-  return out;
-}
-
 QStringList SearchWords(QStringView text) {
   QStringList words;
   ForEachWord(text, [&](QStringView word) { words.append(word.toString()); });
@@ -83,21 +75,28 @@ QStringList SearchWords(QStringView text) {
 }
 
 uint32_t TSearchIndex::WordId(QStringView word) {
+  const auto hashOf = [](QStringView w) { return static_cast<uint32_t>(qHash(w)); };
   if (byId_.size() * 2 >= slots_.size()) {
     slots_.assign(std::max<size_t>(1024, slots_.size() * 2), 0);
     for (uint32_t id = 0; id < byId_.size(); ++id) {
-      size_t i = qHash(QStringView(byId_[id])) & (slots_.size() - 1);
+      const uint32_t hash = hashOf(byId_[id]);
+      size_t i = hash & (slots_.size() - 1);
       while (slots_[i] != 0) i = (i + 1) & (slots_.size() - 1);
-      slots_[i] = id + 1;
+      slots_[i] = uint64_t{hash} << 32 | (id + 1);
     }
   }
-  size_t i = qHash(word) & (slots_.size() - 1);
-  for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1))
-    if (byId_[slots_[i] - 1] == word) return slots_[i] - 1;
+  const uint32_t hash = hashOf(word);
+  size_t i = hash & (slots_.size() - 1);
+  for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
+    if (slots_[i] >> 32 != hash) continue;
+    const QString& known = byId_[static_cast<uint32_t>(slots_[i]) - 1];
+    if (known.size() == word.size() && std::equal(word.begin(), word.end(), known.begin()))
+      return static_cast<uint32_t>(slots_[i]) - 1;
+  }
   byId_.push_back(word.toString());
   lastEntry_.push_back(0);
-  slots_[i] = static_cast<uint32_t>(byId_.size());
-  return slots_[i] - 1;
+  slots_[i] = uint64_t{hash} << 32 | byId_.size();
+  return static_cast<uint32_t>(byId_.size()) - 1;
 }
 
 void TSearchIndex::AddWords(QStringView text, uint32_t entry, bool strong) {

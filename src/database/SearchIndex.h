@@ -27,10 +27,9 @@ struct TSearchEntry {
   QString Key;         // Picture: its item number (its photo's archive member); else empty
 };
 
-// `text` in lower case (case folded) without accents: each character of a canonical
-// decomposition keeps only its base letter ("Crème" gives "creme"), combining marks are dropped.
-QString FoldSearchText(QStringView text);
-// The folded words of `text`: its runs of letters and digits, in order, repeats kept.
+// The folded words of `text`: its runs of letters and digits (combining marks dropped), in
+// order, repeats kept, in lower case (case folded) and without accents: each character of a
+// canonical decomposition keeps only its base letter ("Crème" gives "creme").
 QStringList SearchWords(QStringView text);
 
 // What Find found: entry numbers grouped by kind (in SearchKind order), within a kind the
@@ -69,11 +68,11 @@ class TSearchIndex {
   uint32_t WordId(QStringView word);
 
   std::vector<TSearchEntry> entries_;
-  // While adding: words by number, an open-addressing table of word number + 1 (0 empty; a
-  // power of two in size, at most half full), the last entry + 1 that held each word, and the
-  // (word, posting) pairs.
+  // While adding: words by number, an open-addressing table of the word's hash (high 32 bits)
+  // and word number + 1 (low; 0 empty; a power of two in size, at most half full), the last
+  // entry + 1 that held each word, and the (word, posting) pairs.
   std::vector<QString> byId_;
-  std::vector<uint32_t> slots_;
+  std::vector<uint64_t> slots_;
   std::vector<uint32_t> lastEntry_;
   std::vector<std::pair<uint32_t, uint32_t>> pending_;
   // After Finish: the words in order; postings of word i in postings_[start_[i] .. start_[i+1]),

@@ -24,7 +24,10 @@ QChar Win1252Char(unsigned char byte) {
 QString DecodeWin1252(std::string_view bytes) {
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* out = text.data();
-  for (char c : bytes) *out++ = Win1252Char(static_cast<unsigned char>(c));
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    *out++ = byte < 0x80 ? QChar(byte) : Win1252Char(byte);
+  }
   return text;
 }
 

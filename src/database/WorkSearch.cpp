@@ -61,7 +61,10 @@ void AddEnamelNames(TSearchIndex& index, const TEnamelCascade& cascade,
     used[size_t(EnamelOption::CoachColors)].insert(item.CoachColor);
     used[size_t(EnamelOption::RoofColors)].insert(item.RoofColor);
     used[size_t(EnamelOption::FabricMaterials)].insert(item.FabricMaterial);
-    for (const int32_t colour : item.FabricColors) used[size_t(EnamelOption::FabricColors)].insert(colour);
+    for (const int32_t colour : item.FabricColors) {
+      if (colour < 1) break;  // the item's colours end at the first 0
+      used[size_t(EnamelOption::FabricColors)].insert(colour);
+    }
   }
   for (const EnamelOption option : {EnamelOption::CoachColors, EnamelOption::RoofColors,
                                     EnamelOption::FabricMaterials, EnamelOption::FabricColors}) {

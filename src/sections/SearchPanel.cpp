@@ -203,6 +203,7 @@ void TSearchPanel::ShowResults() {
 }
 
 void TSearchPanel::LoadThumbnails(int generation) {
+  if (isHidden() || generation != generation_) return;
   const QSize size = ResultList->iconSize();
   const auto sizeFor = [size](QSize whole) { return whole.scaled(size, Qt::KeepAspectRatio); };
   const QPointer<TSearchPanel> self(this);
@@ -214,10 +215,12 @@ void TSearchPanel::LoadThumbnails(int generation) {
     const QString member = index_->Entry(number.toInt()).Key;
     auto cached = thumbnails_.constFind(member);
     if (cached == thumbnails_.constEnd()) {
-      // Events run while the member inflates: the list may be refilled (or the panel gone)
-      // meanwhile, and then this round ends.
-      const QImage picture = LoadArchiveThumbnail(PictureArchive::Photos, member, member, sizeFor);
-      if (!self || generation != generation_) return;
+      // Events run while the member inflates: the list may be refilled, the panel closed or
+      // gone meanwhile, and then this round ends. The Catalog may unpack the same member
+      // meanwhile: this one goes to a file name of its own.
+      const QImage picture =
+          LoadArchiveThumbnail(PictureArchive::Photos, member, QStringLiteral("search-") + member, sizeFor);
+      if (!self || generation != generation_ || isHidden()) return;
       if (thumbnails_.size() >= kThumbnailCache) thumbnails_.clear();
       cached = thumbnails_.insert(member, picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture)));
       item = ResultList->item(row);
