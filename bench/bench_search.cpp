@@ -22,11 +22,14 @@ using namespace orlaventis;
 namespace {
 
 constexpr int kItems = 100000;
-const std::array<const char*, 6> kQueries = {"coup cabr", "creme", "f10", "1964", "orl sal", "bleu monaco"};
-const char* const kWords[] = {"Orlaventis", "Coupé", "Cabriolet", "saloon", "berline", "Crème", "Bleu",
-                              "Monaco", "Herstal", "Liège", "studio", "profil", "arrière", "vue", "portes",
-                              "Genève", "rallye", "moteur", "sellerie", "cuir", "tissu", "Ivoire", "Gitzwart",
-                              "fabriek", "usine", "salon", "Zandvoort", "Spa-Francorchamps", "détails", "jantes"};
+const std::array<const char*, 6> kQueries = {"coup cabr", "creme",   "f10",
+                                             "1964",      "orl sal", "bleu monaco"};
+const char* const kWords[] = {
+    "Orlaventis", "Coupé",    "Cabriolet", "saloon", "berline",  "Crème",     "Bleu",
+    "Monaco",     "Herstal",  "Liège",     "studio", "profil",   "arrière",   "vue",
+    "portes",     "Genève",   "rallye",    "moteur", "sellerie", "cuir",      "tissu",
+    "Ivoire",     "Gitzwart", "fabriek",   "usine",  "salon",    "Zandvoort", "Spa-Francorchamps",
+    "détails",    "jantes"};
 constexpr int kWordCount = int(sizeof(kWords) / sizeof(kWords[0]));
 
 uint32_t Mix(uint32_t x) {
@@ -47,12 +50,14 @@ std::vector<Item> MakeItems() {
   std::vector<Item> items;
   items.reserve(kItems);
   for (int i = 1; i <= kItems; ++i) {
-    Item item{QStringLiteral("F%1").arg(1000 + i), QString::number(1955 + Mix(i) % 15), {}, {}, {}, {}};
+    Item item{
+        QStringLiteral("F%1").arg(1000 + i), QString::number(1955 + Mix(i) % 15), {}, {}, {}, {}};
     QStringList header, description;
     for (int w = 0; w < 4; ++w) header << QString::fromUtf8(kWords[Mix(i * 7 + w) % kWordCount]);
     for (int w = 0; w < 18; ++w) {
       const uint32_t m = Mix(i * 31 + w);
-      description << (m % 9 == 0 ? QStringLiteral("w%1").arg(m % 50000) : QString::fromUtf8(kWords[m % kWordCount]));
+      description << (m % 9 == 0 ? QStringLiteral("w%1").arg(m % 50000)
+                                 : QString::fromUtf8(kWords[m % kWordCount]));
     }
     item.header = header.join(QLatin1Char(' '));
     item.weak = item.description = description.join(QLatin1Char(' '));
@@ -77,13 +82,16 @@ struct Catalogue {
     header.name = content::kHeaderColumn, header.size = 80;
     description.name = content::kDescriptionColumn, description.size = 255;
     year.name = content::kYearColumn, year.type = ColumnType::ctWord;
-    olvtool::TableSource items{content::kPictureItemsTable, {number, header, description, year}, {}, true};
-    for (const Item& item : Items()) items.records.push_back({item.number, item.header, item.description, item.year});
+    olvtool::TableSource items{
+        content::kPictureItemsTable, {number, header, description, year}, {}, true};
+    for (const Item& item : Items())
+      items.records.push_back({item.number, item.header, item.description, item.year});
     olvtool::DatabaseSource source;
     source.tables.push_back(items);
     const QString path = dir.filePath(QStringLiteral("catalogue.dat"));
     QString error;
-    if (!olvtool::WriteDatabase(source, path, QString(), &error) || !db.Open(path, path, QString(), QString()))
+    if (!olvtool::WriteDatabase(source, path, QString(), &error) ||
+        !db.Open(path, path, QString(), QString()))
       std::fprintf(stderr, "cannot write the catalogue: %s\n", qPrintable(error));
   }
 };
@@ -91,7 +99,8 @@ struct Catalogue {
 void BuildOurs(TSearchIndex& index) {
   index.Clear();
   int32_t record = 0;
-  for (const Item& item : Items()) index.Add({SearchKind::Picture, ++record, 0, {}, {}, {}}, item.strong, item.weak);
+  for (const Item& item : Items())
+    index.Add({SearchKind::Picture, ++record, 0, {}, {}, {}}, item.strong, item.weak);
   index.Finish();
 }
 
@@ -99,11 +108,13 @@ sqlite3* BuildFts5() {
   sqlite3* db = nullptr;
   sqlite3_open(":memory:", &db);
   sqlite3_exec(db,
-               "CREATE VIRTUAL TABLE items USING fts5(strong, weak, tokenize='unicode61 remove_diacritics 2');"
+               "CREATE VIRTUAL TABLE items USING fts5(strong, weak, tokenize='unicode61 "
+               "remove_diacritics 2');"
                " BEGIN;",
                nullptr, nullptr, nullptr);
   sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO items(rowid, strong, weak) VALUES(?1, ?2, ?3)", -1, &insert, nullptr);
+  sqlite3_prepare_v2(db, "INSERT INTO items(rowid, strong, weak) VALUES(?1, ?2, ?3)", -1, &insert,
+                     nullptr);
   int64_t record = 0;
   for (const Item& item : Items()) {
     const QByteArray strong = item.strong.toUtf8(), weak = item.weak.toUtf8();
@@ -194,13 +205,15 @@ int main(int argc, char** argv) {
     const size_t ours = f.Ours(query), peer = f.Peer(query);
     std::printf("query \"%s\": %zu items\n", query, ours);
     if (ours != peer) {
-      std::fprintf(stderr, "the index and FTS5 disagree on \"%s\" (%zu and %zu items)\n", query, ours, peer);
+      std::fprintf(stderr, "the index and FTS5 disagree on \"%s\" (%zu and %zu items)\n", query,
+                   ours, peer);
       return 1;
     }
   }
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
-  reporter.PrintRatio("BM_SearchIndexBuild", "BM_Fts5IndexBuild", "search index build, 100,000 items / FTS5", 1.0);
+  reporter.PrintRatio("BM_SearchIndexBuild", "BM_Fts5IndexBuild",
+                      "search index build, 100,000 items / FTS5", 1.0);
   reporter.PrintRatio("BM_SearchQueries", "BM_Fts5Queries", "search, 6 prefix queries / FTS5", 1.0);
   benchmark::Shutdown();
   return 0;

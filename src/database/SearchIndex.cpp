@@ -120,7 +120,8 @@ int32_t TSearchIndex::Add(TSearchEntry entry, QStringView strong, QStringView we
 void TSearchIndex::Finish() {
   std::vector<uint32_t> order(byId_.size());
   std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return byId_[a] < byId_[b]; });
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t a, uint32_t b) { return byId_[a] < byId_[b]; });
   std::vector<uint32_t> rank(order.size());
   words_.clear();
   words_.reserve(order.size());

@@ -49,8 +49,8 @@ void AddOutlineTopics(TSearchIndex& index, const QStringList& lines) {
       continue;
     }
     const QString columns = content::ReadTableLine(topic->columns).join(QLatin1Char(' '));
-    index.Add(TSearchEntry{SearchKind::Topic, i + 1, 0, topic->caption, heading, {}}, topic->caption,
-              heading + QLatin1Char(' ') + columns);
+    index.Add(TSearchEntry{SearchKind::Topic, i + 1, 0, topic->caption, heading, {}},
+              topic->caption, heading + QLatin1Char(' ') + columns);
   }
 }
 
@@ -73,10 +73,11 @@ void AddEnamelNames(TSearchIndex& index, const TEnamelCascade& cascade,
       if (record < 1 || record > list.Names.size()) continue;
       const QString name = list.Names[record - 1];
       const QString code = record <= list.Codes.size() ? list.Codes[record - 1] : QString();
-      const QString label = labels[size_t(option)];
-      index.Add(TSearchEntry{SearchKind::Paint, record, static_cast<int32_t>(option), name,
-                             code.isEmpty() ? label : label + QStringLiteral(" · ") + code, {}},
-                name + QLatin1Char(' ') + code);
+      const QString& label = labels[size_t(option)];
+      const QString detail = code.isEmpty() ? label : label + QStringLiteral(" · ") + code;
+      index.Add(
+          TSearchEntry{SearchKind::Paint, record, static_cast<int32_t>(option), name, detail, {}},
+          name + QLatin1Char(' ') + code);
     }
   }
 }

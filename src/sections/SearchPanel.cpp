@@ -1,4 +1,4 @@
-// TSearchPanel: the search over the whole work, laid over the section in front, results as you type.
+// TSearchPanel: the search over the whole work, laid over the section in front.
 #include "sections/SearchPanel.h"
 
 #include "controls/Accessible.h"
@@ -37,8 +37,8 @@ const QColor kSilver(192, 192, 192);
 // title, in the section's proportions.
 QRect PanelRect(const QWidget& section) {
   const QRect r = section.geometry();
-  return QRect(r.x() + r.width() * 100 / 640, r.y() + r.height() * 62 / 480,
-               r.width() * 520 / 640, r.height() * 400 / 480);
+  return QRect(r.x() + r.width() * 100 / 640, r.y() + r.height() * 62 / 480, r.width() * 520 / 640,
+               r.height() * 400 / 480);
 }
 
 // A magnifying glass in the section's dark ink, drawn at `size` pixels.
@@ -128,9 +128,9 @@ void TSearchPanel::BuildIndex() {
     AddCatalogueItems(*index_, database);
     TEnamelCascade cascade;
     if (cascade.Load(database) == TEnamelCascade::LoadResult::Ok)
-      AddEnamelNames(*index_, cascade, {text(4012, "Modeljaar"), text(4013, "Koetskleur"),
-                                        text(4014, "Dakkleur"), text(4015, "Bekledingsmateriaal"),
-                                        text(4016, "Bekledingskleur")});
+      AddEnamelNames(*index_, cascade,
+                     {text(4012, "Modeljaar"), text(4013, "Koetskleur"), text(4014, "Dakkleur"),
+                      text(4015, "Bekledingsmateriaal"), text(4016, "Bekledingskleur")});
   }
   TMainForm* main = MainForm();
   if (const std::optional<QString> outline = FindRecordText(
@@ -175,7 +175,8 @@ void TSearchPanel::ShowResults() {
     if (static_cast<int>(entry.Kind) != kind) {
       kind = static_cast<int>(entry.Kind);
       auto* head = new QListWidgetItem(
-          QStringLiteral("%1 (%2)").arg(heading).arg(result.Totals[static_cast<size_t>(kind)]), ResultList);
+          QStringLiteral("%1 (%2)").arg(heading).arg(result.Totals[static_cast<size_t>(kind)]),
+          ResultList);
       head->setFlags(Qt::ItemIsEnabled);
       QFont bold = font();
       bold.setBold(true);
@@ -185,11 +186,12 @@ void TSearchPanel::ShowResults() {
     }
     const QString title = entry.Title.isEmpty() ? entry.Detail : entry.Title;
     const QString detail = entry.Title.isEmpty() ? QString() : entry.Detail;
-    auto* item = new QListWidgetItem(detail.isEmpty() ? title : title + QStringLiteral("  —  ") + detail,
-                                     ResultList);
+    auto* item = new QListWidgetItem(
+        detail.isEmpty() ? title : title + QStringLiteral("  —  ") + detail, ResultList);
     item->setData(Qt::UserRole, number);
     item->setData(Qt::AccessibleTextRole,
-                  heading + QStringLiteral(": ") + title + (detail.isEmpty() ? QString() : QStringLiteral(", ") + detail));
+                  heading + QStringLiteral(": ") + title +
+                      (detail.isEmpty() ? QString() : QStringLiteral(", ") + detail));
   }
   if (result.Entries.empty() && !SearchWords(SearchEdit->text()).isEmpty()) {
     auto* none = new QListWidgetItem(nothingFound_, ResultList);
@@ -218,11 +220,12 @@ void TSearchPanel::LoadThumbnails(int generation) {
       // Events run while the member inflates: the list may be refilled, the panel closed or
       // gone meanwhile, and then this round ends. The Catalog may unpack the same member
       // meanwhile: this one goes to a file name of its own.
-      const QImage picture =
-          LoadArchiveThumbnail(PictureArchive::Photos, member, QStringLiteral("search-") + member, sizeFor);
+      const QImage picture = LoadArchiveThumbnail(PictureArchive::Photos, member,
+                                                  QStringLiteral("search-") + member, sizeFor);
       if (!self || generation != generation_ || isHidden()) return;
       if (thumbnails_.size() >= kThumbnailCache) thumbnails_.clear();
-      cached = thumbnails_.insert(member, picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture)));
+      cached = thumbnails_.insert(member,
+                                  picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture)));
       item = ResultList->item(row);
     }
     item->setIcon(cached.value());
@@ -233,8 +236,8 @@ void TSearchPanel::Step(int delta) {
   const int from = ResultList->currentRow();
   const int direction = delta > 0 ? 1 : -1;
   int target = from;
-  for (int row = from + direction, moved = 0; row >= 0 && row < ResultList->count() && moved < std::abs(delta);
-       row += direction) {
+  for (int row = from + direction, moved = 0;
+       row >= 0 && row < ResultList->count() && moved < std::abs(delta); row += direction) {
     if ((ResultList->item(row)->flags() & Qt::ItemIsSelectable) != 0) {
       target = row;
       ++moved;
@@ -260,7 +263,8 @@ void TSearchPanel::GoToResult(int row) {
     catalog->ShowRecord(entry.Target);
   } else if (auto* production = qobject_cast<TProductionForm*>(to)) {
     TOutline& outline = *production->ProductionContentLst;
-    for (int parent = outline.Items(entry.Target).Parent; parent > 0; parent = outline.Items(parent).Parent)
+    for (int parent = outline.Items(entry.Target).Parent; parent > 0;
+         parent = outline.Items(parent).Parent)
       outline.SetExpanded(parent, true);
     outline.SetSelectedItem(entry.Target);
     production->ProductionContentLstClick();
@@ -272,9 +276,11 @@ void TSearchPanel::GoToResult(int row) {
 
 bool TSearchPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == over_ && event->type() == QEvent::Hide) hide();
-  if (watched != SearchEdit || event->type() != QEvent::KeyPress) return QFrame::eventFilter(watched, event);
+  if (watched != SearchEdit || event->type() != QEvent::KeyPress)
+    return QFrame::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
-  const int page = std::max(1, ResultList->viewport()->height() / std::max(1, ResultList->sizeHintForRow(0)) - 1);
+  const int page = std::max(
+      1, ResultList->viewport()->height() / std::max(1, ResultList->sizeHintForRow(0)) - 1);
   switch (key->key()) {
     case Qt::Key_Up: Step(-1); return true;
     case Qt::Key_Down: Step(1); return true;
@@ -343,13 +349,15 @@ void AddSearchButton(TSectionForm& form) {
   // Whichever control of the main form's window has the keyboard (or none); only the visible
   // section's shortcuts are live. A text field keeps its "/" (it overrides the shortcut).
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_Slash)})
-    new QShortcut(keys, &form, [&form] { OpenSearchPanel(form); }, Qt::WindowShortcut);
+    new QShortcut(
+        keys, &form, [&form] { OpenSearchPanel(form); }, Qt::WindowShortcut);
 }
 
 bool IsSearchKey(const QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   return (event->key() == Qt::Key_F && modifiers == Qt::ControlModifier) ||
-         (event->text() == QLatin1String("/") && (modifiers & (Qt::ControlModifier | Qt::AltModifier)) == 0);
+         (event->text() == QLatin1String("/") &&
+          (modifiers & (Qt::ControlModifier | Qt::AltModifier)) == 0);
 }
 
 }  // namespace orlaventis

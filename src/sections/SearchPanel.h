@@ -1,4 +1,4 @@
-// TSearchPanel: the search over the whole work, laid over the section in front, results as you type.
+// TSearchPanel: the search over the whole work, laid over the section in front.
 #pragma once
 
 #include "database/SearchIndex.h"

@@ -20,16 +20,20 @@ std::vector<int32_t> Scan(const std::vector<std::array<QString, 2>>& texts,
     for (const QString& w : words) {
       const auto starts = [&](const QString& text) {
         const QStringList own = SearchWords(text);
-        return std::any_of(own.begin(), own.end(), [&](const QString& o) { return o.startsWith(w); });
+        return std::any_of(own.begin(), own.end(),
+                           [&](const QString& o) { return o.startsWith(w); });
       };
-      if (starts(texts[e][0])) ++strong;
-      else all = all && starts(texts[e][1]);
+      if (starts(texts[e][0]))
+        ++strong;
+      else
+        all = all && starts(texts[e][1]);
     }
     if (all) hits.emplace_back(strong, int32_t(e));
   }
   std::stable_sort(hits.begin(), hits.end(), [&](const auto& a, const auto& b) {
-    return kinds[size_t(a.second)] != kinds[size_t(b.second)] ? kinds[size_t(a.second)] < kinds[size_t(b.second)]
-                                                            : a.first > b.first;
+    return kinds[size_t(a.second)] != kinds[size_t(b.second)]
+               ? kinds[size_t(a.second)] < kinds[size_t(b.second)]
+               : a.first > b.first;
   });
   std::vector<int32_t> entries;
   for (const auto& hit : hits) entries.push_back(hit.second);
@@ -47,7 +51,8 @@ class TestSearchIndex : public QObject {
              (QStringList{"f1001", "coupe", "gt", "1964", "creme", "u", "e"}));
     TSearchIndex index;
     index.Add({SearchKind::Paint, 3, 1, "Crème", "TC81", {}}, u"Crème TC81");
-    index.Add({SearchKind::Picture, 1, 0, "Cabriolet", "", {}}, u"F1001 1964 Cabriolet", u"a Coupé");
+    index.Add({SearchKind::Picture, 1, 0, "Cabriolet", "", {}}, u"F1001 1964 Cabriolet",
+              u"a Coupé");
     index.Add({SearchKind::Picture, 2, 0, "Coupé", "", {}}, u"F1002 1960 Coupé Cabriolet");
     index.Finish();
     QCOMPARE(index.Find(u"coup cabr", 10).Entries, (std::vector<int32_t>{2, 1}));
