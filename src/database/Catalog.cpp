@@ -4,6 +4,8 @@
 #include "database/CriterionScan.h"
 #include "database/QueryCriteria.h"
 
+#include <algorithm>
+
 namespace orlaventis {
 
 TCatalog::TCatalog(PasswordPrompt* prompt) : Database(std::make_unique<TTessaranObject>(prompt)) {}
@@ -92,6 +94,14 @@ int32_t TCatalog::VisibleGroupIndex(int32_t group) const {
 int32_t TCatalog::SelectedItemNumber(int32_t i) const {
   if (i < 1 || i > ItemCount || i > static_cast<int32_t>(selected_.size())) return 0;
   return selected_[static_cast<size_t>(i - 1)];
+}
+
+int32_t TCatalog::SelectedIndexOf(int32_t number) const {
+  // selected_ holds item numbers in ascending order.
+  const auto found = std::lower_bound(selected_.begin(), selected_.end(), number);
+  return found != selected_.end() && *found == number
+             ? static_cast<int32_t>(found - selected_.begin()) + 1
+             : 0;
 }
 
 TCatalogPosition TCatalog::ItemAt(int32_t /*v*/, int32_t i) const {

@@ -59,6 +59,9 @@ class TCatalog {
   // 1..ItemCount or nothing is selected.
   bool SetPosition(int32_t v, int32_t i);
 
+  // The rank of item `number` among the selected items (from 1), 0 when it is not selected.
+  int32_t SelectedIndexOf(int32_t number) const;
+
   // Recomputes the selection from the query: items with a group from 1 to the number of groups
   // start selected; each active criterion (in row order, combined with AND) keeps only the items
   // whose field of the criterion's column (read from the items table) CriterionMatches. Then

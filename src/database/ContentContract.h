@@ -79,13 +79,13 @@ QString LanguageTable(const QString& prefix, const QString& country);
 inline constexpr QLatin1String kTagColumn{"Tag"};
 inline constexpr QLatin1String kCaptionColumn{"Caption"};
 inline constexpr QLatin1String kHintColumn{"Hint"};
-// The tags the forms carry (menu column, section titles, catalogue and colour section, About
-// box): every language table has a row for each.
+// The tags the forms carry (menu column, search, section titles, catalogue and colour section,
+// About box): every language table has a row for each.
 inline constexpr int kFormTags[] = {
-    10,   20,   21,   100,  200,  300,  400,  500,  600,  700,  1000, 1010, 2000, 2010,
-    2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018, 3020, 3021, 3022, 3023,
-    3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020, 4021, 18300, 18301, 18302,
-    18303, 18304, 18305};
+    10,   20,   21,   100,  200,  300,  400,  500,  600,  700,  800,  801,  802,  803,
+    1000, 1010, 2000, 2010, 2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018,
+    3020, 3021, 3022, 3023, 3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020,
+    4021, 18300, 18301, 18302, 18303, 18304, 18305};
 
 // ---- catalogue database ----
 
@@ -96,6 +96,7 @@ inline constexpr QLatin1String kGroupColumn{"Group"};
 inline constexpr QLatin1String kItemNumberColumn{"Item Number"};
 inline constexpr QLatin1String kHeaderColumn{"Header"};
 inline constexpr QLatin1String kDescriptionColumn{"Description"};
+inline constexpr QLatin1String kYearColumn{"Year"};  // optional: the search finds items by it
 // "Picture Properties": one row per query criterion.
 inline constexpr QLatin1String kTableColumn{"Table"};
 inline constexpr QLatin1String kShowColumn{"Show"};  // kShown: the criterion is offered

@@ -4,6 +4,8 @@
 #include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 
+#include <algorithm>
+
 namespace orlaventis {
 namespace {
 
@@ -237,6 +239,47 @@ void TEnamelCascade::ForEachChoice(const std::function<void(const TEnamelCascade
     Walk(EnamelOption::Modelyears, visit);
   }
   ChooseModel(0);
+}
+
+bool TEnamelCascade::ChooseRecord(EnamelOption option, int32_t record) {
+  const auto recordOf = [&](const TEnamelFabricItem& item, EnamelOption o) {
+    switch (o) {
+      case EnamelOption::Modelyears: return item.Modelyear;
+      case EnamelOption::CoachColors: return item.CoachColor;
+      case EnamelOption::RoofColors: return item.RoofColor;
+      case EnamelOption::FabricMaterials: return item.FabricMaterial;
+      case EnamelOption::FabricColors: break;
+    }
+    return record;  // the fabric colour wanted, when the item has it (checked below)
+  };
+  const int32_t model = model_;
+  std::array<int32_t, kEnamelOptionCount> before{};
+  for (size_t i = 0; i < before.size(); ++i) before[i] = options_[i].Current;
+  for (const TEnamelFabricItem& item : items_) {
+    const bool has = option == EnamelOption::FabricColors
+                         ? std::find(item.FabricColors.begin(), item.FabricColors.end(), record) !=
+                               item.FabricColors.end()
+                         : recordOf(item, option) == record;
+    if (record < 1 || !has || item.Group < 1 || item.Group > models_.size()) continue;
+    ChooseModel(item.Group - 1);
+    bool reached = true;
+    for (int i = 0; reached && i <= static_cast<int>(option); ++i) {
+      const auto o = static_cast<EnamelOption>(i);
+      // Without a separate roof the roof list offers nothing and is passed by.
+      if (o == EnamelOption::RoofColors && !HasSeparateRoof()) continue;
+      const int entry = EntryOfRecord(o, recordOf(item, o));
+      reached = entry >= 0;
+      if (reached) ChooseOption(o, entry);
+    }
+    if (reached && Option(option).Current == record) return true;
+  }
+  // No item reaches it: the choices as they were, list by list from the left.
+  ChooseModel(model - 1);
+  for (int i = 0; i < kEnamelOptionCount; ++i) {
+    const auto o = static_cast<EnamelOption>(i);
+    if (const int entry = EntryOfRecord(o, before[size_t(i)]); entry >= 0) ChooseOption(o, entry);
+  }
+  return false;
 }
 
 }  // namespace orlaventis

@@ -99,6 +99,10 @@ class TEnamelCascade {
   // recomputed and gets its first entry chosen.
   void ChooseModel(int entry);
   void ChooseOption(EnamelOption option, int entry);
+  // Chooses the first combination (in item order) that offers `record` in `option`'s list and
+  // chooses it there, the lists to its right at their first entries. False, with the
+  // choices as they were, when no item reaches it.
+  bool ChooseRecord(EnamelOption option, int32_t record);
 
   // The name of the car picture member without its folder: coach code + "_" + roof code (the
   // coach code twice without a separate roof); empty when no coach colour is chosen.

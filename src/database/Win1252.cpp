@@ -22,9 +22,12 @@ QChar Win1252Char(unsigned char byte) {
 }
 
 QString DecodeWin1252(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (char c : bytes) text.append(Win1252Char(static_cast<unsigned char>(c)));
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    *out++ = byte < 0x80 ? QChar(byte) : Win1252Char(byte);
+  }
   return text;
 }
 

@@ -659,6 +659,19 @@ void TCatalogForm::ResetState() {
   PerformQuery();
 }
 
+void TCatalogForm::ShowRecord(int32_t record) {
+  if (!catalog_ || busy_) return;
+  if (catalog_->SelectedIndexOf(record) == 0) {
+    TessaranQueryGrid->CloseEditors();
+    TessaranQueryGrid->ResetCriteria(0);
+    TessaranQueryGrid->update();
+    catalog_->RecomputeSelection(&TessaranQueryGrid->Criteria());
+  }
+  catalog_->SetPosition(catalog_->CurrentGroup, catalog_->SelectedIndexOf(record));
+  pageMode_ = ThumbPageMode::MovedDown;
+  Update();
+}
+
 void TCatalogForm::ShowSelectionBtnClick() {
   if (catalog_ && !busy_ && TessaranQueryGrid->isHidden()) {
     ShowSelectionBtn->SetButtonIsDown(true);

@@ -139,6 +139,10 @@ class TCatalogForm final : public TSectionForm {
   void SelectedPictureThumbClick();
   // Closes the query grid's editors, shows it with every criterion reset and the first picture.
   void ResetState() override;
+  // Shows the picture of `record` (a record of the items table), first resetting the query
+  // when the picture lies outside it. Does nothing while Busy; a record no query can select
+  // leaves the reset query on its first picture.
+  void ShowRecord(int32_t record);
 
   // The current picture's record number in the items table (content::kPictureItemsTable), 0 when there is none.
   int32_t CurrentRecord() const;

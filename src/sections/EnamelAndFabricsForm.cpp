@@ -202,6 +202,19 @@ void TEnamelAndFabricsForm::ResetState() {
   ShowFrom(EnamelOption::Modelyears);
 }
 
+bool TEnamelAndFabricsForm::ShowChoice(EnamelOption option, int32_t record) {
+  if (!databaseOpen_ || !cascade_->ChooseRecord(option, record)) return false;
+  ModelsComboBox->setCurrentIndex(cascade_->Model() - 1);
+  ShowFrom(EnamelOption::Modelyears);
+  // ShowFrom shows the first entries; the lists up to `option` show the cascade's choices.
+  for (int i = 0; i <= static_cast<int>(option); ++i) {
+    const auto o = static_cast<EnamelOption>(i);
+    if (o != EnamelOption::RoofColors || cascade_->HasSeparateRoof())
+      ListOf(o)->setCurrentIndex(cascade_->EntryOfRecord(o, cascade_->Option(o).Current));
+  }
+  return true;
+}
+
 void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
   if (!databaseOpen_) return;
   const int entry = ListOf(option)->currentIndex();

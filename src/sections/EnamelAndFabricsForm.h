@@ -65,6 +65,10 @@ class TEnamelAndFabricsForm final : public TSectionForm {
 
   // Chooses the first model again, every list to its right at its first entry.
   void ResetState() override;
+  // Sets the lists to the first combination that offers `record` in `option`'s list
+  // (TEnamelCascade::ChooseRecord) and loads its pictures; false, changing no list, when none
+  // does or the database is not open.
+  bool ShowChoice(EnamelOption option, int32_t record);
 
   // The choice rules and current choices; empty while the database is not open.
   const TEnamelCascade& Cascade() const { return *cascade_; }

@@ -10,6 +10,7 @@
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
+#include "sections/SearchPanel.h"
 #include "sections/SlideCycle.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
@@ -183,6 +184,7 @@ TSectionForm::TSectionForm(SectionId section, TMainForm& main)
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
   InfoBtn->setFocusPolicy(Qt::TabFocus);
+  AddSearchButton(*this);
 
   DumPopup = new QMenu(this);
   DumPopup->setObjectName(QStringLiteral("DumPopup"));
@@ -317,7 +319,9 @@ void TSectionForm::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const int key = event->key();
-  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+  if (IsSearchKey(event)) {
+    OpenSearchPanel(*this);
+  } else if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
     QWidget::keyPressEvent(event);
   } else if (key >= Qt::Key_1 && key <= Qt::Key_4) {
     MenuButtonClick(MenuBtn[size_t(key - Qt::Key_1)]);
@@ -391,6 +395,7 @@ void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); 
 
 void ResetSectionForms() {
   if (TMaxZoomWindow* zoom = MaxZoomWindow()) zoom->close();
+  CloseSearchPanel();
   for (SectionId section : kSectionOrder) {
     if (TSectionForm* form = SectionForm(section)) form->ResetState();
   }
@@ -402,7 +407,8 @@ void ResetSectionForms() {
 }
 
 SectionRoutines SectionFormRoutines() {
-  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); }, &ResetSectionForms};
+  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); },
+                         &ResetSectionForms, &SearchFromFront};
 }
 
 }  // namespace orlaventis

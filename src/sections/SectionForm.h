@@ -76,7 +76,8 @@ class TSectionForm : public QWidget {
   // FormKeyDown: Alt+F4 ends the program. Keys the focused control leaves alone: 1 to 4 press
   // the four section buttons, F1 the help button, Up and Down move the focus through the menu
   // column (InfoBtn and the six menu buttons, round) or, from the form itself, onto the own
-  // button. The column's buttons are reached by Tab too and pressed by Space or Enter.
+  // button. The column's buttons are reached by Tab too and pressed by Space or Enter. Ctrl+F
+  // and "/" open the search.
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
 

@@ -577,6 +577,11 @@ int RunTour(const StartRequest& request) {
     box->close();
   }
   save(composite, "6-about.png");
+  if (Routines().search) {
+    Routines().search(QStringLiteral("coupe"));
+    Settle();
+    save(form.grab().toImage(), "7-search.png");
+  }
 
   // Leave without the farewell: the tour has shown the About box already.
   settings.MainFormReady = false;

@@ -35,6 +35,8 @@ struct SectionRoutines {
   std::function<QWidget*(SectionId)> existing;
   // Returns every section to its first state and shows the Introduction alone (kiosk mode).
   std::function<void()> reset;
+  // Opens the search over the section in front with the text typed (the tour's last picture).
+  std::function<void(const QString&)> search;
 };
 void InstallSectionRoutines(SectionRoutines routines);
 
@@ -168,9 +170,9 @@ TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> r
 // kExitInstanceBusy when another program holds the name but does not answer.
 int RunProgram(const StartRequest& request);
 
-// Renders the chooser, the four sections and the About box offscreen into 1-chooser.png ...
-// 6-about.png in `folder`; the first section shows the keyboard focus mark on its own menu
-// button. No box or prompt waits for an answer: messages go to stderr and the
+// Renders the chooser, the four sections, the About box and the search (the results for "coupe"
+// over the last section) offscreen into 1-chooser.png ... 7-search.png in `folder`; the first
+// section shows the keyboard focus mark on its own menu button. No box or prompt waits for an answer: messages go to stderr and the
 // password prompt counts as cancelled. Returns the exit code (ExitCodes.h): kExitOk,
 // kExitScreenTooSmall, kExitTourNotWritten when a picture cannot be written, kExitDamagedContent
 // when any message was given; then the messages are listed again on stderr, one a line.

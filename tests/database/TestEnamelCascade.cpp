@@ -237,7 +237,20 @@ class TestEnamelCascade : public QObject {
         }
       }
       QSet<QString> visited;
-      c.ForEachChoice([&](const TEnamelCascade& v) { visited.insert(v.CarPictureName() + '|' + v.SeatPictureName()); });
+      std::array<QSet<int>, kEnamelOptionCount> reached;  // the records the walk chooses, per list
+      c.ForEachChoice([&](const TEnamelCascade& v) {
+        visited.insert(v.CarPictureName() + '|' + v.SeatPictureName());
+        for (int o = 0; o < kEnamelOptionCount; ++o) reached[size_t(o)].insert(v.Option(EnamelOption(o)).Current);
+      });
+      for (int o = 1; o < kEnamelOptionCount; ++o)
+        for (int r = 1; r <= counts[size_t(o)] + 1; ++r) {
+          const QString before = c.CarPictureName() + '|' + c.SeatPictureName();
+          const bool chosen = c.ChooseRecord(EnamelOption(o), r);
+          QCOMPARE(chosen, reached[size_t(o)].contains(r));
+          if (!chosen) QCOMPARE(c.CarPictureName() + '|' + c.SeatPictureName(), before);
+          if (chosen) QCOMPARE(c.Option(EnamelOption(o)).Current, r);
+        }
+      c.ChooseModel(0);
       QVERIFY2(visited == expected, qPrintable(QStringLiteral("round %1: the walk visits other combinations").arg(round)));
       QCOMPARE(c.Model(), 1);  // the walk ends on the first entries
     }

@@ -49,7 +49,7 @@ tour_read_only() {
   chmod 700 "$work/runtime"
   env -u ORLAVENTIS_DATA HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
     timeout 120 "$p/bin/orlaventis" --tour "$work/tour" --language 44 || fail "installed tour failed"
-  for shot in 1-chooser 2-introduction 3-production 4-catalog 5-enamel-fabrics 6-about; do
+  for shot in 1-chooser 2-introduction 3-production 4-catalog 5-enamel-fabrics 6-about 7-search; do
     [ -s "$work/tour/$shot.png" ] || fail "tour wrote no $shot.png"
   done
   after=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)

@@ -12,6 +12,7 @@
 #include "sections/MaxZoomWindow.h"
 #include "sections/ProductionForm.h"
 #include "sections/QueryGrid.h"
+#include "sections/SearchPanel.h"
 #include "shell/AboutBox.h"
 #include "shell/Translation.h"
 
@@ -21,6 +22,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,10 +39,11 @@ namespace {
 // of a text that is or starts with one of the Dutch texts in `dutch`.
 void Walk(QAccessibleInterface* node, const QSet<QString>& dutch, QStringList& faults) {
   if (node->state().invisible) return;
-  const QObject* object = node->object();  // none for a table's row
+  // A list's and a table's rows are nodes without an object of their own.
+  const QObject* object = node->object() ? node->object() : (node->parent() ? node->parent()->object() : nullptr);
   const QString what = (object ? object->objectName() + '/' + object->metaObject()->className() : QString()) + ": ";
   const bool holder = node->role() == QAccessible::Pane || node->role() == QAccessible::Border ||
-                      (object && object->objectName().startsWith("qt_"));
+                      (node->object() != nullptr && node->object()->objectName().startsWith("qt_"));
   if (!holder && node->role() != QAccessible::StaticText && node->text(QAccessible::Name).trimmed().isEmpty())
     faults << what + "no name";
   for (const QString& text : (node->text(QAccessible::Name) + '\n' + node->text(QAccessible::Description)).split('\n'))
@@ -100,10 +104,56 @@ class TestDemoSections : public QObject {
         faults << QString::number(language) + ':';
         Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       }
+      QTest::keyClick(SectionForm(SectionId::EnamelAndFabrics), Qt::Key_F, Qt::ControlModifier);
+      QTest::keyClicks(SearchPanel()->SearchEdit, "coupe");  // the panel, its headings and results
+      Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       OpenAboutBox(settings_);
       Walk(QAccessible::queryAccessibleInterface(AboutBox()), dutch, faults);
     }
     QCOMPARE(faults.join(' '), QString("31: 31: 31: 31: 33: 33: 33: 33: 44: 44: 44: 44:"));
+  }
+  // The search by keys: a picture outside the Catalog's narrowed query (which is reset), a topic
+  // and a paint code, each going to its place; the button and Escape; the kiosk reset closes it.
+  void searchGoesToEachKind() {
+    TMainForm& form = Start(44);
+    QTest::keyClick(SectionForm(SectionId::Introduction), Qt::Key_3);
+    auto* catalog = static_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
+    QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
+    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // the first group alone
+    const int narrowed = catalog->Catalog()->ItemCount;
+    QTest::keyClick(catalog, Qt::Key_F, Qt::ControlModifier);
+    TSearchPanel* panel = SearchPanel();
+    QTest::keyClicks(panel->SearchEdit, "COUPE");
+    QVERIFY(panel->isVisible() && panel->ResultList->item(0)->text().startsWith("Photos (") &&
+            panel->ResultList->item(1)->text().contains("Coupé"));
+    panel->SearchEdit->clear();
+    QTest::keyClicks(panel->SearchEdit, "v15 engi");
+    QTest::keyClick(panel->SearchEdit, Qt::Key_Down);
+    QTest::keyClick(panel->SearchEdit, Qt::Key_Return);
+    const auto number = [&] { return catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number", catalog->CurrentRecord()); };
+    QVERIFY(panel->isHidden() && catalog->Catalog()->ItemCount > narrowed);
+    QCOMPARE(number() + ' ' + catalog->Header->text(), QString("F1091 Engine bay with the V15 engine"));
+    QTest::keyClick(catalog, Qt::Key_Slash);
+    QTest::keyClicks(panel->SearchEdit, "RECOG");
+    QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
+    auto* production = static_cast<TProductionForm*>(SectionForm(SectionId::Production));
+    QVERIFY(production->isVisible() && catalog->isHidden());
+    QCOMPARE(production->ProductionLstHeader->text(), QString("Recognition points by year"));
+    QTest::mouseClick(production->findChild<TBaseBtn*>("SearchBtn"), Qt::LeftButton);
+    QVERIFY(panel->isVisible() && panel->SearchEdit->selectedText() == "RECOG");
+    QTest::keyClick(panel->SearchEdit, Qt::Key_Escape);
+    QVERIFY(panel->isHidden() && production->isVisible());
+    QTest::keyClick(production, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(panel->SearchEdit, "bm3");
+    QTest::mouseClick(panel->ResultList->viewport(), Qt::LeftButton, {},
+                      panel->ResultList->visualItemRect(panel->ResultList->item(1)).center());
+    auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QVERIFY(colours->isVisible() && colours->CoachColorsComboBox->currentText() == "Monaco Blue");
+    QTest::keyClick(colours, Qt::Key_F, Qt::ControlModifier);
+    form.StartKiosk(200);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->isHidden() && panel->SearchEdit->text().isEmpty(), 20000);
   }
   // Another Production topic, another model, a narrower query at its third picture (which screen
   // readers hear by its position, title and hint), the About box and an open drop-down list: after

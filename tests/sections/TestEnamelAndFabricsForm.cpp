@@ -202,12 +202,12 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
     QVERIFY(fixture::TempFiles().isEmpty());
   }
-  // Tab walks the menu column, then the six lists in their order.
+  // Tab walks the menu column and the search button, then the six lists in their order.
   void listsInOrderByTab() {
     TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr && QTest::qWaitForWindowActive(main_.get()));
     QList<QWidget*> walked, expected{form->MenuBtn.begin(), form->MenuBtn.end()};
-    expected << form->InfoBtn << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
+    expected << form->InfoBtn << form->findChild<QWidget*>("SearchBtn") << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
              << form->RoofColorsComboBox << form->FabricMaterialsComboBox << form->FabricColorsComboBox;
     form->setFocus();
     while (walked.size() < expected.size())

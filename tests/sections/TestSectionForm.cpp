@@ -271,10 +271,12 @@ class TestSectionForm : public QObject {
       return QApplication::focusWidget();
     };
     QList<QWidget*> walked;
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab})
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab,
+                        Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab})
       walked << press(key);
+    auto* search = intro->findChild<QWidget*>("SearchBtn");
     QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn, intro->MenuBtn[5],
-                                      intro->InfoBtn, static_cast<CountingSection*>(intro)->memo, intro->InfoBtn}));
+                                      intro->InfoBtn, search, static_cast<CountingSection*>(intro)->memo, search, intro->InfoBtn}));
     QVERIFY(intro->FocusMark->isVisible() && intro->FocusMark->geometry() == intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
     QVERIFY(!intro->FocusMark->isVisible() && intro->InfoBtn->hasFocus());

@@ -208,7 +208,7 @@ class TestMainForm : public QObject {
     env.workingFolder = above.absolutePath();
     QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
     const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
-    QVERIFY(pictures.size() == 6);
+    QVERIFY(pictures.size() == 7);
     for (const QString& name : pictures)
       QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
                qPrintable(name));
@@ -233,13 +233,13 @@ class TestMainForm : public QObject {
     }
   }
 
-  void tourWritesSixPictures() {
+  void tourWritesSevenPictures() {
     ProgramEnvironment env;
     // A folder relative to where the program was started.
     const QString tour = env.data.filePath("tour");
     QCOMPARE(env.Run({"--tour", "tour", "--screen", "1024x768", "--language", "33"}), 0);
     const QStringList names = {"1-chooser.png", "2-introduction.png", "3-production.png",
-                               "4-catalog.png", "5-enamel-fabrics.png", "6-about.png"};
+                               "4-catalog.png", "5-enamel-fabrics.png", "6-about.png", "7-search.png"};
     for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
     QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
     // 1024 x 768 is mode 4: the 800 x 600 design centred at (112, 84), the menu buttons scaled
