@@ -148,6 +148,19 @@ class TestContentCheck : public QObject {
     QSet<QString> groups;
     for (const QStringList& r : Table(sources_.catalogues.at(44), "Picture Items").records) groups.insert(r[3]);
     QVERIFY(Table(sources_.catalogues.at(44), "Picture Items").records.size() >= 150 && groups.size() >= 6);
+    // Every card reads as its own in every language: distinct headers, no sentence on 3+ cards.
+    for (int language : kDemoLanguages) {
+      QSet<QString> headers;
+      QHash<QString, int> cards;
+      const auto& items = Table(sources_.catalogues.at(language), "Picture Items").records;
+      for (const QStringList& r : items) {
+        headers.insert(r[1]);
+        const QStringList sentences = r[2].split(QRegularExpression("(?<=[.!?])\\s+"));
+        for (const QString& s : QSet<QString>(sentences.begin(), sentences.end()))
+          QVERIFY2(++cards[s] <= 2, qPrintable(QString::number(language) + ": " + s));
+      }
+      QCOMPARE(headers.size(), qsizetype(items.size()));
+    }
   }
 
   // A source with an unknown code, an unknown key or a value of the wrong type is refused with
