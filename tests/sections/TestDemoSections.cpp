@@ -134,7 +134,7 @@ class TestDemoSections : public QObject {
     QTest::keyClick(panel->SearchEdit, Qt::Key_Return);
     const auto number = [&] { return catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number", catalog->CurrentRecord()); };
     QVERIFY(panel->isHidden() && catalog->Catalog()->ItemCount > narrowed);
-    QCOMPARE(number() + ' ' + catalog->Header->text(), QString("F1091 Engine bay with the V15 engine"));
+    QCOMPARE(number() + ' ' + catalog->Header->text(), QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
     QTest::keyClick(catalog, Qt::Key_Slash);
     QTest::keyClicks(panel->SearchEdit, "RECOG");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
