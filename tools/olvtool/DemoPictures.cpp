@@ -501,15 +501,16 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
           p.setBrush(cg);
           p.drawPolygon(cone);
         }
+        // The banner hangs below the band where a slide sets its title.
+        const QRectF banner(w * 0.3, h * 0.23, w * 0.4, h * 0.08);
         p.setBrush(QColor(20, 22, 60));
-        p.drawRect(QRectF(w * 0.25, h * 0.08, w * 0.5, h * 0.1));
+        p.drawRect(banner);
         p.setPen(QColor(230, 200, 120));
         QFont font(QStringLiteral("DejaVu Serif"));
-        font.setPixelSize(int(h * 0.06));
+        font.setPixelSize(int(h * 0.05));
         font.setLetterSpacing(QFont::PercentageSpacing, 130);
         p.setFont(font);
-        p.drawText(QRectF(w * 0.25, h * 0.08, w * 0.5, h * 0.1), Qt::AlignCenter,
-                   QStringLiteral("VAUDREL"));
+        p.drawText(banner, Qt::AlignCenter, QStringLiteral("VAUDREL"));
         // Turntable.
         p.setPen(Qt::NoPen);
         QLinearGradient tt(0, s.ground + h * 0.08, 0, s.ground + h * 0.2);
@@ -706,18 +707,6 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
   return s;
 }
 
-void DrawCaption(QPainter& p, QSize size, const QString& caption) {
-  if (caption.isEmpty()) return;
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(std::max(9, size.height() / 40));
-  p.setFont(f);
-  const QRectF r(0, size.height() - f.pixelSize() * 2.0, size.width() - f.pixelSize(), f.pixelSize() * 1.6);
-  p.setPen(QColor(0, 0, 0, 140));
-  p.drawText(r.translated(1, 1), Qt::AlignRight | Qt::AlignVCenter, caption);
-  p.setPen(QColor(255, 255, 255, 190));
-  p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, caption);
-}
-
 void Vignette(QPainter& p, QSize size, int strength) {
   QRadialGradient g(QPointF(size.width() / 2.0, size.height() / 2.0), size.width() * 0.75);
   g.setColorAt(0.55, QColor(0, 0, 0, 0));
@@ -731,9 +720,10 @@ void PlaceCar(QPainter& p, QSize size, const Scenery& s, const CarLook& car, con
   const double w = size.width(), h = size.height();
   const bool mirror = d.Int(0, 1) == 1;
   if (view == QLatin1String("front") || view == QLatin1String("rear")) {
-    const double cw = w * d.Real(0.55, 0.7);
-    DrawCarEnd(p, QRectF(w / 2 - cw / 2, s.ground - cw * 0.3, cw, cw * 0.66 + h * 0.05 + (h - s.ground) * 0.3),
-               car, view == QLatin1String("front"));
+    // The whole car, its tyres on the road below the horizon and its roof well under the top.
+    const double floor = s.ground + (h - s.ground) * 0.72;
+    const double cw = std::min(w * d.Real(0.55, 0.7), (floor - h * 0.1) * 1.5);
+    DrawCarEnd(p, QRectF(w / 2 - cw / 2, floor - cw / 1.5, cw, cw / 1.5), car, view == QLatin1String("front"));
     return;
   }
   const double cw = w * d.Real(0.78, 0.9);
@@ -1083,8 +1073,8 @@ void PaintBrochure(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   p.drawRect(page.translated(6, 6));
   p.setBrush(QColor(244, 238, 222));
   p.drawRect(page);
-  // Illustration panel.
-  const QRectF art(page.left() + page.width() * 0.06, page.top() + page.height() * 0.2,
+  // Illustration panel on top, the lettering below it: a slide sets its title over the top.
+  const QRectF art(page.left() + page.width() * 0.06, page.top() + page.height() * 0.05,
                    page.width() * 0.88, page.height() * 0.5);
   QLinearGradient g(art.topLeft(), art.bottomLeft());
   g.setColorAt(0, QColor::fromHsv(d.Int(0, 359), 60, 220));
@@ -1098,17 +1088,17 @@ void PaintBrochure(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   title.setItalic(true);
   p.setFont(title);
   p.setPen(QColor(120, 20, 30));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.03, page.width(), page.height() * 0.12),
+  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.56, page.width(), page.height() * 0.11),
              Qt::AlignCenter, QStringLiteral("Orlaventis"));
   QFont sub(QStringLiteral("DejaVu Sans"));
   sub.setPixelSize(int(page.height() * 0.035));
   p.setFont(sub);
   p.setPen(QColor(60, 60, 60));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.12, page.width(), page.height() * 0.06),
+  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.66, page.width(), page.height() * 0.05),
              Qt::AlignCenter, QStringLiteral("VAUDREL  ·  %1").arg(r.car.year));
   p.setPen(QPen(QColor(120, 120, 120), 1.5));
   for (int i = 0; i < 6; ++i) {  // columns of body text
-    const double y = page.top() + page.height() * (0.76 + i * 0.03);
+    const double y = page.top() + page.height() * (0.77 + i * 0.03);
     p.drawLine(QPointF(page.left() + page.width() * 0.08, y), QPointF(page.left() + page.width() * (0.45 - (i == 5) * 0.1), y));
     p.drawLine(QPointF(page.left() + page.width() * 0.55, y), QPointF(page.left() + page.width() * (0.92 - (i == 3) * 0.15), y));
   }
@@ -1137,10 +1127,10 @@ void FilmLook(QImage& image, int year, uint32_t seed) {
 
 BodyKind BodyKindFromKey(const QString& key) {
   if (key == QLatin1String("s2")) return BodyKind::Saloon2;
-  if (key == QLatin1String("c")) return BodyKind::Coupe;
+  if (key == QLatin1String("c") || key == QLatin1String("coupe")) return BodyKind::Coupe;
   if (key == QLatin1String("cgt")) return BodyKind::CoupeGt;
-  if (key == QLatin1String("e")) return BodyKind::Estate;
-  if (key == QLatin1String("cab")) return BodyKind::Convertible;
+  if (key == QLatin1String("e") || key == QLatin1String("estate")) return BodyKind::Estate;
+  if (key == QLatin1String("cab") || key == QLatin1String("cabriolet")) return BodyKind::Convertible;
   return BodyKind::Saloon4;
 }
 
@@ -1185,11 +1175,6 @@ QImage PaintPhoto(const PhotoRecipe& recipe, QSize size) {
     Vignette(p, size, 110);
   }
   FilmLook(image, recipe.car.year, recipe.seed);
-  {
-    QPainter p(&image);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    DrawCaption(p, size, recipe.caption);
-  }
   return image;
 }
 
@@ -1247,17 +1232,22 @@ QImage PaintSlide(int number, const QString& title, QSize size) {
   if (image.isNull() || title.isEmpty()) return image;
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  // The title in a dark band across the top fifth, which the scenes keep free of lettering;
+  // large enough to read on the smallest slide (210 x 155).
   QLinearGradient band(0, 0, 0, size.height() * 0.2);
-  band.setColorAt(0, QColor(0, 0, 0, 170));
+  band.setColorAt(0, QColor(0, 0, 0, 190));
+  band.setColorAt(0.7, QColor(0, 0, 0, 110));
   band.setColorAt(1, QColor(0, 0, 0, 0));
   p.fillRect(QRectF(0, 0, size.width(), size.height() * 0.2), band);
   QFont f(QStringLiteral("DejaVu Serif"));
-  f.setPixelSize(std::max(10, size.height() / 16));
+  f.setPixelSize(std::max(10, size.height() / 12));
   f.setItalic(true);
+  f.setBold(true);
   p.setFont(f);
-  p.setPen(QColor(0, 0, 0, 160));
-  const QRectF r1(0, size.height() * 0.03, size.width(), size.height() * 0.1);
-  p.drawText(r1.translated(2, 2), Qt::AlignCenter, title);
+  p.setPen(QColor(0, 0, 0, 200));
+  const QRectF r1(0, size.height() * 0.02, size.width(), size.height() * 0.12);
+  const double shadow = std::max(1.0, size.height() / 320.0);
+  p.drawText(r1.translated(shadow, shadow), Qt::AlignCenter, title);
   p.setPen(QColor(250, 240, 215));
   p.drawText(r1, Qt::AlignCenter, title);
   return image;
