@@ -143,7 +143,8 @@ QByteArray ProjectEnamel(QJsonObject e) {
            QStringLiteral("Paint and trim: the six \"Enamel & Fabrics ...\" tables of every catalogue and the colour archive "
                           "olve.dat. Codes are language-neutral; names per language. The combinations are expanded for every "
                           "model year of each series and every model the line names; every combination needs its car picture "
-                          "pictures/cars/COACH_ROOF.* (an item with no roof colour: COACH_COACH) and its seat pictures "
+                          "pictures/cars/COACH_ROOF.* (COACH ending in the model's code when it has one; an item with no roof "
+                          "colour: COACH_COACH) and its seat pictures "
                           "pictures/seats/MATERIALCOLOUR.*."));
   return EditableJson(e) + '\n';
 }

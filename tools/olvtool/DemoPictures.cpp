@@ -1024,11 +1024,11 @@ void PaintDetail(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
     p.setBrush(QColor(245, 240, 225));
     p.drawPath(bird);
     QFont f(QStringLiteral("DejaVu Serif"));
-    f.setPixelSize(int(h * 0.045));
-    f.setLetterSpacing(QFont::PercentageSpacing, 140);
+    f.setPixelSize(int(h * 0.032));
+    f.setLetterSpacing(QFont::PercentageSpacing, 115);
     p.setFont(f);
     p.setPen(QColor(245, 230, 170));
-    p.drawText(QRectF(c.x() - h * 0.2, c.y() + h * 0.08, h * 0.4, h * 0.08), Qt::AlignCenter,
+    p.drawText(QRectF(c.x() - h * 0.2, c.y() + h * 0.085, h * 0.4, h * 0.06), Qt::AlignCenter,
                QStringLiteral("ORLAVENTIS"));
   } else if (scene == QLatin1String("grille") || scene == QLatin1String("lamp")) {
     CarLook car = r.car;
@@ -1140,7 +1140,7 @@ void PaintEngine(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   for (int i = 0; i < 4; ++i) {
     const QPointF plug(w * (0.36 + i * 0.095), h * 0.5);
     p.setPen(QPen(QColor(30, 30, 30), h * 0.012));
-    p.drawLine(plug, QPointF(w * 0.75, h * (0.2 + i * 0.04)));
+    p.drawLine(plug, QPointF(w * 0.8, h * (0.56 + i * 0.04)));  // the leads stay clear of the cover
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(220, 220, 215));
     p.drawEllipse(plug, h * 0.015, h * 0.015);
