@@ -16,6 +16,8 @@
 #include <QMap>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace content = orlaventis::content;
@@ -24,10 +26,11 @@ namespace olvtool {
 
 namespace {
 
-constexpr QSize kPhotoSize(640, 480);
-constexpr QSize kSlideSize(640, 480);
-constexpr QSize kCarSize(620, 310);
-constexpr QSize kSeatSize(310, 310);
+// Sharp on today's screens: the zoom window and a filled screen show photos at up to 1280 x 960.
+constexpr QSize kPhotoSize(1280, 960);
+constexpr QSize kSlideSize(1280, 960);
+constexpr QSize kCarSize(1240, 620);
+constexpr QSize kSeatSize(620, 620);
 
 // The sources the project texts do not copy as they are: the paint and trim with the colours
 // the painter needs, and the items with the columns that describe their painted photos.
@@ -52,7 +55,7 @@ constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
   "roof_colours": ["list", "string"],
   "fabric_materials": ["list", ["tuple", "string", "text", "string"]],
   "fabric_colours": ["list", ["tuple", "string", "string", "text"]],
-  "models": ["list", {"name": "text", "body": "string", "years": ["tuple", "int", "int"]}],
+  "models": ["list", {"name": "text", "body": "string", "?code": "string", "years": ["tuple", "int", "int"]}],
   "model_years": ["tuple", "int", "int"],
   "eras": ["list", {"years": ["tuple", "int", "int"],
                     "paint": ["list", ["tuple", "string", "string|null", ["list", "int"]]],
@@ -140,7 +143,8 @@ QByteArray ProjectEnamel(QJsonObject e) {
            QStringLiteral("Paint and trim: the six \"Enamel & Fabrics ...\" tables of every catalogue and the colour archive "
                           "olve.dat. Codes are language-neutral; names per language. The combinations are expanded for every "
                           "model year of each series and every model the line names; every combination needs its car picture "
-                          "pictures/cars/COACH_ROOF.* (an item with no roof colour: COACH_COACH) and its seat pictures "
+                          "pictures/cars/COACH_ROOF.* (COACH ending in the model's code when it has one; an item with no roof "
+                          "colour: COACH_COACH) and its seat pictures "
                           "pictures/seats/MATERIALCOLOUR.*."));
   return EditableJson(e) + '\n';
 }
@@ -165,16 +169,6 @@ QByteArray Encode(const QImage& image, const char* format, int quality = -1) {
   return bytes;
 }
 
-// Mostly JPEG; every format the decoder reads turns up among the pictures.
-DemoFormat FormatFor(int index) {
-  if (index % 31 == 7) return DemoFormat::Pcx;
-  if (index % 23 == 5) return DemoFormat::Tiff;
-  if (index % 19 == 3) return DemoFormat::Gif;
-  if (index % 13 == 2) return DemoFormat::Bmp;
-  if (index % 7 == 4) return DemoFormat::Png;
-  return DemoFormat::Jpeg;
-}
-
 QString Extension(DemoFormat format) {
   switch (format) {
     case DemoFormat::Jpeg: return QStringLiteral(".jpg");
@@ -187,7 +181,7 @@ QString Extension(DemoFormat format) {
   return {};
 }
 
-// Writes `image` in `format` as `folder`/`name` plus the format's extension.
+// Writes `image` in `format` as `folder`/`name` plus the format's extension (the folder exists).
 bool WritePicture(const QDir& project, const QString& folder, const QString& name, const QImage& image,
                   DemoFormat format, QString* error) {
   const QByteArray bytes = EncodeDemoPicture(image, format);
@@ -195,8 +189,7 @@ bool WritePicture(const QDir& project, const QString& folder, const QString& nam
     *error = QStringLiteral("%1/%2: nothing painted or the encoder failed").arg(folder, name);
     return false;
   }
-  return QDir().mkpath(project.filePath(folder)) &&
-         WriteFileAtomically(project.filePath(folder + QLatin1Char('/') + name + Extension(format)), bytes, error);
+  return WriteFileAtomically(project.filePath(folder + QLatin1Char('/') + name + Extension(format)), bytes, error);
 }
 
 // Slide titles are shared by the three languages, so they are names and years only.
@@ -222,15 +215,13 @@ bool WriteProjectTexts(const QDir& from, const Sources& s, const QDir& project, 
   for (const QString& column : s.head)
     if (!kProjectColumns.contains(column) && !kPaintingColumns.contains(column)) head.append(column);
   QByteArray items = TsvLine(head);
-  int index = 0;
   for (const auto& it : s.items) {
     QStringList cells;
     for (const QString& column : head)
       cells.append(column == QLatin1String("Photo")
-                       ? QStringLiteral("pictures/photos/") + it.value(QStringLiteral("Item Number")) + Extension(FormatFor(index))
+                       ? QStringLiteral("pictures/photos/") + it.value(QStringLiteral("Item Number")) + QStringLiteral(".jpg")
                        : it.value(column));
     items += TsvLine(cells);
-    ++index;
   }
   return WriteFileAtomically(project.filePath(QStringLiteral("items.tsv")), items, error) &&
          WriteFileAtomically(project.filePath(QStringLiteral("enamel.json")), ProjectEnamel(s.enamel), error);
@@ -240,6 +231,7 @@ struct Colours {
   QMap<QString, QColor> coach, fabric;
   QMap<QString, bool> metallic;
   QMap<QString, QString> materialKind;
+  QMap<QString, BodyKind> modelBody;  // by the model's code ("" for a model without one)
 };
 
 Colours PainterColours(const QJsonObject& e) {
@@ -252,15 +244,50 @@ Colours PainterColours(const QJsonObject& e) {
     c.materialKind.insert(v.toArray()[0].toString(), v.toArray()[2].toString());
   for (const QJsonValue& v : e.value(QLatin1String("fabric_colours")).toArray())
     c.fabric.insert(v.toArray()[0].toString(), QColor(v.toArray()[1].toString()));
+  for (const QJsonValue& v : e.value(QLatin1String("models")).toArray()) {
+    const QString code = v.toObject().value(QLatin1String("code")).toString();
+    if (!c.modelBody.contains(code)) c.modelBody.insert(code, BodyKindFromKey(v.toObject().value(QLatin1String("body")).toString()));
+  }
   return c;
 }
 
+// The car of the picture `name`, "COACH_ROOF" (COACH the colour code followed by the model's
+// code; ROOF the same as COACH when the roof is not painted apart).
+CarLook CarOfPicture(const Colours& colours, const QString& name) {
+  const QStringList codes = name.split(QLatin1Char('_'));
+  CarLook car;
+  car.year = 1962;
+  for (auto it = colours.modelBody.begin(); it != colours.modelBody.end(); ++it) {
+    const QString colour = codes[0].chopped(std::min(it.key().size(), codes[0].size()));
+    if (!codes[0].endsWith(it.key()) || !colours.coach.contains(colour)) continue;
+    car.body = it.value();
+    car.coach = colours.coach.value(colour);
+    car.metallic = colours.metallic.value(colour);
+  }
+  if (codes.value(1) != codes[0]) car.roof = colours.coach.value(codes.value(1));
+  return car;
+}
+
+// Photos, slides and cars are JPEG; the first seats take each other format the decoder reads,
+// so that every one turns up among the pictures without making the work large.
+DemoFormat SeatFormat(int index) {
+  constexpr DemoFormat kOthers[] = {DemoFormat::Png, DemoFormat::Bmp, DemoFormat::Gif, DemoFormat::Tiff, DemoFormat::Pcx};
+  return index < 5 ? kOthers[index] : DemoFormat::Jpeg;
+}
+
+// One picture file of the project: where it goes and how it is painted.
+struct PictureJob {
+  QString folder, name;
+  DemoFormat format = DemoFormat::Jpeg;
+  std::function<QImage()> paint;
+};
+
 bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& project, QString* error) {
   const Colours colours = PainterColours(s.enamel);
+  std::vector<PictureJob> jobs;
   for (int n = 1; n <= content::kSlideCount; ++n)
-    if (!WritePicture(project, QLatin1String(kProjectSlides), QString::number(n), PaintSlide(n, SlideTitle(n), kSlideSize),
-                      FormatFor(n + 3), error))
-      return false;
+    jobs.push_back({QLatin1String(kProjectSlides), QString::number(n), DemoFormat::Jpeg,
+                    [n] { return PaintSlide(n, SlideTitle(n), kSlideSize); }});
   int index = 0;
   for (const auto& it : s.items) {
     PhotoRecipe r;
@@ -276,29 +303,19 @@ bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& proje
     const QString material = it.value(QStringLiteral("Material")), fabric = it.value(QStringLiteral("Fabric"));
     if (colours.materialKind.contains(material)) r.material = colours.materialKind.value(material);
     if (colours.fabric.contains(fabric)) r.trim = colours.fabric.value(fabric);
-    r.caption = QStringLiteral("%1  ·  Orlaventis %2").arg(it.value(QStringLiteral("Item Number")), it.value(QStringLiteral("Year")));
-    r.seed = uint32_t(1000 + index * 7919);
-    if (!WritePicture(project, QStringLiteral("pictures/photos"), it.value(QStringLiteral("Item Number")), PaintPhoto(r, kPhotoSize),
-                      FormatFor(index), error))
-      return false;
-    ++index;
+    r.seed = uint32_t(1000 + index++ * 7919);
+    jobs.push_back({QStringLiteral("pictures/photos"), it.value(QStringLiteral("Item Number")), DemoFormat::Jpeg,
+                    [r] { return PaintPhoto(r, kPhotoSize); }});
+  }
+  for (const QString& name : needs.cars) {
+    const CarLook car = CarOfPicture(colours, name);
+    jobs.push_back({QLatin1String(kProjectCars), name, DemoFormat::Jpeg, [car] { return PaintCarSideView(car, kCarSize); }});
   }
   index = 0;
-  for (const QString& name : needs.cars) {
-    const QStringList codes = name.split(QLatin1Char('_'));
-    CarLook car;
-    car.coach = colours.coach.value(codes[0]);
-    car.metallic = colours.metallic.value(codes[0]);
-    if (codes[1] != codes[0]) car.roof = colours.coach.value(codes[1]);
-    car.year = 1962;
-    if (!WritePicture(project, QLatin1String(kProjectCars), name, PaintCarSideView(car, kCarSize), FormatFor(index++ * 3), error))
-      return false;
-  }
   for (const QString& name : needs.seats) {
-    if (!WritePicture(project, QLatin1String(kProjectSeats), name,
-                      PaintSeat(colours.materialKind.value(name.left(2)), colours.fabric.value(name.mid(2)), kSeatSize),
-                      FormatFor(index++ * 5), error))
-      return false;
+    const QString kind = colours.materialKind.value(name.left(2));
+    const QColor colour = colours.fabric.value(name.mid(2));
+    jobs.push_back({QLatin1String(kProjectSeats), name, SeatFormat(index++), [kind, colour] { return PaintSeat(kind, colour, kSeatSize); }});
   }
   const struct { QLatin1String suffix; QSize size; } kSizes[] = {
       {content::kSmallLayout, {640, 480}}, {content::kMiddleLayout, {800, 600}}, {content::kLargeLayout, {1024, 768}}};
@@ -306,12 +323,25 @@ bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& proje
   int i = 0;
   for (QLatin1String prefix : content::kBackgroundPrefixes) {
     for (const auto& sz : kSizes)
-      if (!WritePicture(project, QLatin1String(kProjectBackgrounds), prefix + sz.suffix, PaintBackground(prefix, sz.size),
-                        kFormats[i % 4], error))
-        return false;
+      jobs.push_back({QLatin1String(kProjectBackgrounds), prefix + sz.suffix, kFormats[i % 4],
+                      [prefix, sz] { return PaintBackground(prefix, sz.size); }});
     ++i;
   }
-  return true;
+  for (const PictureJob& job : jobs)
+    if (!QDir().mkpath(project.filePath(job.folder))) {
+      *error = project.filePath(job.folder) + QStringLiteral(": cannot create the folder");
+      return false;
+    }
+  // Painting takes most of the time; every core paints and writes its own files.
+  std::vector<QString> errors(jobs.size());
+  OnEveryCore(int(jobs.size()), [&](int j) {
+    WritePicture(project, jobs[size_t(j)].folder, jobs[size_t(j)].name, jobs[size_t(j)].paint(), jobs[size_t(j)].format,
+                 &errors[size_t(j)]);
+  });
+  const auto failed = std::find_if(errors.begin(), errors.end(), [](const QString& e) { return !e.isEmpty(); });
+  if (failed == errors.end()) return true;
+  *error = *failed;
+  return false;
 }
 
 // The demo project's texts in `project` and, when `paint`, its pictures.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace olvtool {
 
@@ -187,12 +188,15 @@ void DrawCarSide(QPainter& p, const QRectF& box, const CarLook& car, bool mirror
     p.setBrush(gg);
     p.setPen(QPen(QColor(235, 235, 240), 0.35));  // chrome window frame
     p.drawPath(glass);
-    // Pillars splitting the glass.
+    // Pillars splitting the glass, within the roof line.
+    p.save();
+    p.setClipPath(outer, Qt::IntersectClip);
     p.setPen(QPen(roof.darker(110), 1.6));
     const double bPillar = car.body == BodyKind::Coupe || car.body == BodyKind::CoupeGt ? 52.0
                           : car.body == BodyKind::Saloon2 ? 50.0 : 46.0;
     p.drawLine(QPointF(bPillar, 5.5), QPointF(bPillar + 0.6, 14.0));
     if (car.body == BodyKind::Estate) p.drawLine(QPointF(25, 5.5), QPointF(25.5, 14.0));
+    p.restore();
     // Sky reflection streak.
     p.setPen(QPen(QColor(255, 255, 255, 70), 1.2));
     p.drawLine(QPointF(bPillar + 4, 6.5), QPointF(bPillar + 9, 12.5));
@@ -236,9 +240,37 @@ void DrawCarSide(QPainter& p, const QRectF& box, const CarLook& car, bool mirror
       p.drawEllipse(pt, 0.15, 0.15);
     }
   }
+  // Gloss: the sky mirrored in the upper flank down to a sharp horizon, the dark ground below
+  // it, and soft highlights where the wings turn towards the light.
+  p.save();
+  p.setClipPath(body, Qt::IntersectClip);
+  QColor skyHigh = sky.lighter(125), skyLow = sky;
+  skyHigh.setAlpha(120);
+  skyLow.setAlpha(40);
+  QLinearGradient gloss(0, 13.5, 0, 25.0);
+  gloss.setColorAt(0.0, skyHigh);
+  gloss.setColorAt(0.41, skyLow);
+  gloss.setColorAt(0.43, QColor(0, 0, 0, 80));
+  gloss.setColorAt(0.62, QColor(0, 0, 0, 15));
+  gloss.setColorAt(1.0, QColor(0, 0, 0, 70));
+  p.fillRect(QRectF(-2, 12, 104, 14), gloss);
+  p.setPen(Qt::NoPen);
+  for (const double x : {83.0, 16.0, 50.0}) {
+    QRadialGradient spot(QPointF(x, 15.6), 7.0);
+    spot.setColorAt(0, QColor(255, 255, 255, x == 50.0 ? 70 : 150));
+    spot.setColorAt(1, QColor(255, 255, 255, 0));
+    p.save();
+    p.translate(x, 15.6);
+    p.scale(1.0, 0.22);
+    p.translate(-x, -15.6);
+    p.setBrush(spot);
+    p.drawEllipse(QPointF(x, 15.6), 7.0, 7.0);
+    p.restore();
+  }
+  p.restore();
   // Highlight along the shoulder.
-  p.setPen(QPen(QColor(255, 255, 255, 90), 0.6));
-  p.drawLine(QPointF(8, 15.3), QPointF(90, 15.5));
+  p.setPen(QPen(QColor(255, 255, 255, 110), 0.45));
+  p.drawLine(QPointF(8, 15.2), QPointF(90, 15.4));
   // Two-tone sweep on the flank for roofs of another colour (a period touch).
   if (car.roof.isValid() && car.roof != car.coach && car.body != BodyKind::Convertible) {
     QPainterPath sweep;
@@ -441,7 +473,69 @@ void DrawCarEnd(QPainter& p, const QRectF& box, const CarLook& car, bool front) 
 struct Scenery {
   double ground = 0;
   QColor sky;
+  double gloss = 0;  // how much the floor mirrors the car, 0 to 1
 };
+
+// The line a car drawn by DrawCarSide into `box` stands on (the bottom of its tyres).
+double Contact(const QRectF& box) { return box.bottom() - std::min(box.width() / 100.0, box.height() / 36.0); }
+
+// The car mirrored in a glossy floor below `contact`, fading out over `depth` pixels from
+// `strength` (0 to 1); `draw` paints the car as it stands.
+void FloorReflection(QPainter& p, QSize size, double contact, double depth, double strength,
+                     const std::function<void(QPainter&)>& draw) {
+  if (strength <= 0) return;
+  QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  QPainter lp(&layer);
+  lp.translate(0, 2 * contact);
+  lp.scale(1, -1);
+  draw(lp);
+  lp.resetTransform();
+  lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+  QLinearGradient fade(0, contact, 0, contact + depth);
+  fade.setColorAt(0, QColor(0, 0, 0, int(255 * strength)));
+  fade.setColorAt(1, QColor(0, 0, 0, 0));
+  lp.fillRect(layer.rect(), fade);
+  lp.end();
+  p.drawImage(0, 0, layer);
+}
+
+// Sunlight in the sky: a warm glow somewhere above the horizon.
+void SunGlow(QPainter& p, QSize size, double ground, Dice& d) {
+  const QPointF at(size.width() * d.Real(0.1, 0.9), ground * d.Real(0.1, 0.45));
+  QRadialGradient g(at, size.width() * 0.45);
+  g.setColorAt(0, QColor(255, 250, 225, 150));
+  g.setColorAt(0.15, QColor(255, 240, 200, 70));
+  g.setColorAt(1, QColor(255, 240, 200, 0));
+  p.fillRect(QRectF(0, 0, size.width(), ground), g);
+}
+
+// Distance: the air lightens whatever lies close to the horizon.
+void Haze(QPainter& p, QSize size, double ground, const QColor& sky) {
+  QColor clear = sky.lighter(115), thick = clear;
+  clear.setAlpha(0);
+  thick.setAlpha(110);
+  QLinearGradient g(0, ground - size.height() * 0.16, 0, ground);
+  g.setColorAt(0, clear);
+  g.setColorAt(1, thick);
+  p.fillRect(QRectF(0, ground - size.height() * 0.16, size.width(), size.height() * 0.16), g);
+}
+
+// The road the car stands on runs across the picture: a worn edge line and a dashed centre line
+// behind it, and the grain of the asphalt.
+void Road(QPainter& p, QSize size, double ground, Dice& d) {
+  const double w = size.width(), h = size.height(), depth = h - ground;
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(225, 222, 210, 150));
+  p.drawRect(QRectF(0, ground + depth * 0.06, w, std::max(1.0, depth * 0.012)));
+  p.setBrush(QColor(235, 230, 215, 170));
+  for (double x = -d.Real(0, w * 0.08); x < w; x += w * 0.12) p.drawRect(QRectF(x, ground + depth * 0.28, w * 0.065, std::max(1.5, depth * 0.02)));
+  for (int i = 0; i < 900; ++i) {
+    const double y = d.Real(ground, h);
+    p.setBrush(d.Int(0, 1) ? QColor(255, 255, 255, 18) : QColor(0, 0, 0, 30));
+    p.drawEllipse(QPointF(d.Real(0, w), y), 1.0 + (y - ground) / depth * 2.0, 0.6 + (y - ground) / depth);
+  }
+}
 
 Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
   const double w = size.width(), h = size.height();
@@ -454,8 +548,10 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
     g.setColorAt(1, bottom);
     p.fillRect(QRectF(0, 0, w, s.ground + 1), g);
     s.sky = Mix(top, bottom, 0.6);
+    if (backdrop != Backdrop::Night) SunGlow(p, size, s.ground, d);
   };
   auto groundFill = [&](QColor near, QColor far) {
+    if (backdrop != Backdrop::Night) Haze(p, size, s.ground, s.sky);
     QLinearGradient g(0, s.ground, 0, h);
     g.setColorAt(0, far);
     g.setColorAt(1, near);
@@ -487,7 +583,20 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
       f.setColorAt(0, show ? QColor(110, 20, 30) : QColor(75, 78, 84));
       f.setColorAt(1, show ? QColor(45, 6, 12) : QColor(25, 26, 30));
       p.fillRect(QRectF(0, s.ground, w, h - s.ground), f);
+      // The cove where the floor turns into the wall, and the softbox above the car.
+      QLinearGradient cove(0, s.ground - h * 0.06, 0, s.ground + h * 0.04);
+      cove.setColorAt(0, QColor(255, 255, 255, 0));
+      cove.setColorAt(0.6, QColor(255, 255, 255, show ? 12 : 30));
+      cove.setColorAt(1, QColor(0, 0, 0, 0));
+      p.fillRect(QRectF(0, s.ground - h * 0.06, w, h * 0.1), cove);
       s.sky = QColor(200, 205, 215);
+      s.gloss = show ? 0.35 : 0.45;
+      if (!show) {
+        QRadialGradient box(QPointF(w * 0.5, -h * 0.05), w * 0.42);
+        box.setColorAt(0, QColor(255, 255, 250, 120));
+        box.setColorAt(1, QColor(255, 255, 250, 0));
+        p.fillRect(QRectF(0, 0, w, s.ground), box);
+      }
       if (show) {
         for (int i = 0; i < 4; ++i) {  // spotlight cones
           QPolygonF cone;
@@ -501,15 +610,16 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
           p.setBrush(cg);
           p.drawPolygon(cone);
         }
+        // The banner hangs below the band where a slide sets its title.
+        const QRectF banner(w * 0.3, h * 0.23, w * 0.4, h * 0.08);
         p.setBrush(QColor(20, 22, 60));
-        p.drawRect(QRectF(w * 0.25, h * 0.08, w * 0.5, h * 0.1));
+        p.drawRect(banner);
         p.setPen(QColor(230, 200, 120));
         QFont font(QStringLiteral("DejaVu Serif"));
-        font.setPixelSize(int(h * 0.06));
+        font.setPixelSize(int(h * 0.05));
         font.setLetterSpacing(QFont::PercentageSpacing, 130);
         p.setFont(font);
-        p.drawText(QRectF(w * 0.25, h * 0.08, w * 0.5, h * 0.1), Qt::AlignCenter,
-                   QStringLiteral("VAUDREL"));
+        p.drawText(banner, Qt::AlignCenter, QStringLiteral("VAUDREL"));
         // Turntable.
         p.setPen(Qt::NoPen);
         QLinearGradient tt(0, s.ground + h * 0.08, 0, s.ground + h * 0.2);
@@ -539,8 +649,10 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
         x += bw + d.Real(0, 6);
       }
       groundFill(QColor(70, 72, 76), QColor(120, 122, 126));
+      Road(p, size, s.ground, d);
       p.setBrush(QColor(170, 170, 165));
       p.drawRect(QRectF(0, s.ground, w, h * 0.03));
+      s.gloss = 0.12;
       break;
     }
     case Backdrop::Country:
@@ -577,7 +689,8 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
           p.drawEllipse(QPointF(tx, s.ground - th * 0.6), th * 0.3, th * 0.38);
         }
       }
-      groundFill(QColor(55, 58, 60), QColor(95, 98, 100));  // the road
+      groundFill(QColor(55, 58, 60), QColor(95, 98, 100));
+      Road(p, size, s.ground, d);
       p.setBrush(QColor(90, 130, 60));
       p.drawRect(QRectF(0, s.ground, w, h * 0.025));
       break;
@@ -610,8 +723,14 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
           const double mw = d.Real(w * 0.25, w * 0.45), mh = d.Real(h * 0.2, h * 0.4) * (1.0 - layer * 0.3);
           QPolygonF m;
           m << QPointF(x, s.ground) << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw, s.ground);
-          p.setBrush(layer == 0 ? QColor(110, 120, 140) : QColor(80, 95, 90));
+          const QColor rock = layer == 0 ? QColor(110, 120, 140) : QColor(80, 95, 90);
+          p.setBrush(rock);
           p.drawPolygon(m);
+          // The flank turned from the light.
+          QPolygonF shade;
+          shade << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw, s.ground) << QPointF(x + mw * 0.58, s.ground);
+          p.setBrush(rock.darker(125));
+          p.drawPolygon(shade);
           if (layer == 0) {
             QPolygonF snow;
             snow << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw / 2 - mw * 0.1, s.ground - mh * 0.78)
@@ -623,6 +742,7 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
         }
       }
       groundFill(QColor(60, 62, 64), QColor(100, 104, 106));
+      Road(p, size, s.ground, d);
       break;
     }
     case Backdrop::Night: {
@@ -646,6 +766,8 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
         x += bw;
       }
       groundFill(QColor(15, 15, 20), QColor(40, 40, 48));
+      Road(p, size, s.ground, d);
+      s.gloss = 0.3;  // a wet street
       for (int i = 0; i < 3; ++i) {  // street lamps
         const double lx = w * (0.15 + 0.35 * i);
         QRadialGradient glow(QPointF(lx, s.ground - h * 0.3), h * 0.2);
@@ -706,18 +828,6 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
   return s;
 }
 
-void DrawCaption(QPainter& p, QSize size, const QString& caption) {
-  if (caption.isEmpty()) return;
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(std::max(9, size.height() / 40));
-  p.setFont(f);
-  const QRectF r(0, size.height() - f.pixelSize() * 2.0, size.width() - f.pixelSize(), f.pixelSize() * 1.6);
-  p.setPen(QColor(0, 0, 0, 140));
-  p.drawText(r.translated(1, 1), Qt::AlignRight | Qt::AlignVCenter, caption);
-  p.setPen(QColor(255, 255, 255, 190));
-  p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, caption);
-}
-
 void Vignette(QPainter& p, QSize size, int strength) {
   QRadialGradient g(QPointF(size.width() / 2.0, size.height() / 2.0), size.width() * 0.75);
   g.setColorAt(0.55, QColor(0, 0, 0, 0));
@@ -731,9 +841,14 @@ void PlaceCar(QPainter& p, QSize size, const Scenery& s, const CarLook& car, con
   const double w = size.width(), h = size.height();
   const bool mirror = d.Int(0, 1) == 1;
   if (view == QLatin1String("front") || view == QLatin1String("rear")) {
-    const double cw = w * d.Real(0.55, 0.7);
-    DrawCarEnd(p, QRectF(w / 2 - cw / 2, s.ground - cw * 0.3, cw, cw * 0.66 + h * 0.05 + (h - s.ground) * 0.3),
-               car, view == QLatin1String("front"));
+    // The whole car, its tyres on the road below the horizon and its roof well under the top.
+    const double floor = s.ground + (h - s.ground) * 0.72;
+    const double cw = std::min(w * d.Real(0.55, 0.7), (floor - h * 0.1) * 1.5);
+    const QRectF box(w / 2 - cw / 2, floor - cw / 1.5, cw, cw / 1.5);
+    const bool front = view == QLatin1String("front");
+    FloorReflection(p, size, box.bottom() - cw / 40.0, h * 0.2, s.gloss,
+                    [&](QPainter& q) { DrawCarEnd(q, box, car, front); });
+    DrawCarEnd(p, box, car, front);
     return;
   }
   const double cw = w * d.Real(0.78, 0.9);
@@ -756,6 +871,7 @@ void PlaceCar(QPainter& p, QSize size, const Scenery& s, const CarLook& car, con
     p.restore();
     return;
   }
+  FloorReflection(p, size, Contact(box), h * 0.2, s.gloss, [&](QPainter& q) { DrawCarSide(q, box, car, mirror, s.sky); });
   DrawCarSide(p, box, car, mirror, s.sky);
 }
 
@@ -908,11 +1024,11 @@ void PaintDetail(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
     p.setBrush(QColor(245, 240, 225));
     p.drawPath(bird);
     QFont f(QStringLiteral("DejaVu Serif"));
-    f.setPixelSize(int(h * 0.045));
-    f.setLetterSpacing(QFont::PercentageSpacing, 140);
+    f.setPixelSize(int(h * 0.032));
+    f.setLetterSpacing(QFont::PercentageSpacing, 115);
     p.setFont(f);
     p.setPen(QColor(245, 230, 170));
-    p.drawText(QRectF(c.x() - h * 0.2, c.y() + h * 0.08, h * 0.4, h * 0.08), Qt::AlignCenter,
+    p.drawText(QRectF(c.x() - h * 0.2, c.y() + h * 0.085, h * 0.4, h * 0.06), Qt::AlignCenter,
                QStringLiteral("ORLAVENTIS"));
   } else if (scene == QLatin1String("grille") || scene == QLatin1String("lamp")) {
     CarLook car = r.car;
@@ -1024,7 +1140,7 @@ void PaintEngine(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   for (int i = 0; i < 4; ++i) {
     const QPointF plug(w * (0.36 + i * 0.095), h * 0.5);
     p.setPen(QPen(QColor(30, 30, 30), h * 0.012));
-    p.drawLine(plug, QPointF(w * 0.75, h * (0.2 + i * 0.04)));
+    p.drawLine(plug, QPointF(w * 0.8, h * (0.56 + i * 0.04)));  // the leads stay clear of the cover
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(220, 220, 215));
     p.drawEllipse(plug, h * 0.015, h * 0.015);
@@ -1083,8 +1199,8 @@ void PaintBrochure(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   p.drawRect(page.translated(6, 6));
   p.setBrush(QColor(244, 238, 222));
   p.drawRect(page);
-  // Illustration panel.
-  const QRectF art(page.left() + page.width() * 0.06, page.top() + page.height() * 0.2,
+  // Illustration panel on top, the lettering below it: a slide sets its title over the top.
+  const QRectF art(page.left() + page.width() * 0.06, page.top() + page.height() * 0.05,
                    page.width() * 0.88, page.height() * 0.5);
   QLinearGradient g(art.topLeft(), art.bottomLeft());
   g.setColorAt(0, QColor::fromHsv(d.Int(0, 359), 60, 220));
@@ -1098,17 +1214,17 @@ void PaintBrochure(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   title.setItalic(true);
   p.setFont(title);
   p.setPen(QColor(120, 20, 30));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.03, page.width(), page.height() * 0.12),
+  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.56, page.width(), page.height() * 0.11),
              Qt::AlignCenter, QStringLiteral("Orlaventis"));
   QFont sub(QStringLiteral("DejaVu Sans"));
   sub.setPixelSize(int(page.height() * 0.035));
   p.setFont(sub);
   p.setPen(QColor(60, 60, 60));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.12, page.width(), page.height() * 0.06),
+  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.66, page.width(), page.height() * 0.05),
              Qt::AlignCenter, QStringLiteral("VAUDREL  ·  %1").arg(r.car.year));
   p.setPen(QPen(QColor(120, 120, 120), 1.5));
   for (int i = 0; i < 6; ++i) {  // columns of body text
-    const double y = page.top() + page.height() * (0.76 + i * 0.03);
+    const double y = page.top() + page.height() * (0.77 + i * 0.03);
     p.drawLine(QPointF(page.left() + page.width() * 0.08, y), QPointF(page.left() + page.width() * (0.45 - (i == 5) * 0.1), y));
     p.drawLine(QPointF(page.left() + page.width() * 0.55, y), QPointF(page.left() + page.width() * (0.92 - (i == 3) * 0.15), y));
   }
@@ -1137,10 +1253,10 @@ void FilmLook(QImage& image, int year, uint32_t seed) {
 
 BodyKind BodyKindFromKey(const QString& key) {
   if (key == QLatin1String("s2")) return BodyKind::Saloon2;
-  if (key == QLatin1String("c")) return BodyKind::Coupe;
+  if (key == QLatin1String("c") || key == QLatin1String("coupe")) return BodyKind::Coupe;
   if (key == QLatin1String("cgt")) return BodyKind::CoupeGt;
-  if (key == QLatin1String("e")) return BodyKind::Estate;
-  if (key == QLatin1String("cab")) return BodyKind::Convertible;
+  if (key == QLatin1String("e") || key == QLatin1String("estate")) return BodyKind::Estate;
+  if (key == QLatin1String("cab") || key == QLatin1String("cabriolet")) return BodyKind::Convertible;
   return BodyKind::Saloon4;
 }
 
@@ -1185,11 +1301,6 @@ QImage PaintPhoto(const PhotoRecipe& recipe, QSize size) {
     Vignette(p, size, 110);
   }
   FilmLook(image, recipe.car.year, recipe.seed);
-  {
-    QPainter p(&image);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    DrawCaption(p, size, recipe.caption);
-  }
   return image;
 }
 
@@ -1206,7 +1317,9 @@ QImage PaintCarSideView(const CarLook& car, QSize size) {
   floor.setColorAt(0, QColor(60, 62, 66));
   floor.setColorAt(1, QColor(10, 10, 12));
   p.fillRect(QRectF(0, h * 0.72, w, h * 0.28), floor);
-  DrawCarSide(p, QRectF(w * 0.04, h * 0.12, w * 0.92, h * 0.76), car, false, QColor(185, 195, 210));
+  const QRectF box(w * 0.04, h * 0.12, w * 0.92, h * 0.76);
+  FloorReflection(p, size, Contact(box), h * 0.2, 0.4, [&](QPainter& q) { DrawCarSide(q, box, car, false, QColor(185, 195, 210)); });
+  DrawCarSide(p, box, car, false, QColor(185, 195, 210));
   return image;
 }
 
@@ -1247,17 +1360,22 @@ QImage PaintSlide(int number, const QString& title, QSize size) {
   if (image.isNull() || title.isEmpty()) return image;
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  // The title in a dark band across the top fifth, which the scenes keep free of lettering;
+  // large enough to read on the smallest slide (210 x 155).
   QLinearGradient band(0, 0, 0, size.height() * 0.2);
-  band.setColorAt(0, QColor(0, 0, 0, 170));
+  band.setColorAt(0, QColor(0, 0, 0, 190));
+  band.setColorAt(0.7, QColor(0, 0, 0, 110));
   band.setColorAt(1, QColor(0, 0, 0, 0));
   p.fillRect(QRectF(0, 0, size.width(), size.height() * 0.2), band);
   QFont f(QStringLiteral("DejaVu Serif"));
-  f.setPixelSize(std::max(10, size.height() / 16));
+  f.setPixelSize(std::max(10, size.height() / 12));
   f.setItalic(true);
+  f.setBold(true);
   p.setFont(f);
-  p.setPen(QColor(0, 0, 0, 160));
-  const QRectF r1(0, size.height() * 0.03, size.width(), size.height() * 0.1);
-  p.drawText(r1.translated(2, 2), Qt::AlignCenter, title);
+  p.setPen(QColor(0, 0, 0, 200));
+  const QRectF r1(0, size.height() * 0.02, size.width(), size.height() * 0.12);
+  const double shadow = std::max(1.0, size.height() / 320.0);
+  p.drawText(r1.translated(shadow, shadow), Qt::AlignCenter, title);
   p.setPen(QColor(250, 240, 215));
   p.drawText(r1, Qt::AlignCenter, title);
   return image;

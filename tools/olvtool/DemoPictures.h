@@ -13,7 +13,8 @@ namespace olvtool {
 // The body styles the painter can draw.
 enum class BodyKind { Saloon2, Saloon4, Coupe, CoupeGt, Estate, Convertible };
 
-// "s2", "s4", "c", "cgt", "e", "cab" (the keys of the content sources); Saloon4 for others.
+// "s2", "s4", "c", "cgt", "e", "cab" (the keys of the items) or "coupe", "estate", "cabriolet"
+// (the bodies of the models); Saloon4 for others.
 BodyKind BodyKindFromKey(const QString& key);
 
 // What a car looks like.
@@ -40,11 +41,11 @@ struct PhotoRecipe {
   CarLook car;
   QString material;   // seat scenes: "cloth", "vinyl", "leather", "velour"
   QColor trim = QColor(0x76, 0x78, 0x7C);
-  QString caption;    // small text in a corner; may be empty
   uint32_t seed = 1;  // varies placement, lighting and small details
 };
 
-// Every routine below needs a QGuiApplication when it draws text (captions, brochures, slides).
+// Every routine below needs a QGuiApplication when it draws text (brochures, slides, badges); they
+// may run on several threads at once.
 // They return a finished RGB32 picture of `size`; a size below 16 x 16 gives a null image.
 
 // Slide 1 to 10 of the introduction and production sections, with its `title` set in the picture.

@@ -139,7 +139,7 @@ constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
   "roof_colours": ["list", "string"],
   "fabric_materials": ["list", ["tuple", "string", "text"]],
   "fabric_colours": ["list", ["tuple", "string", "text"]],
-  "models": ["list", {"name": "text", "body": "string", "years": ["tuple", "int", "int"]}],
+  "models": ["list", {"name": "text", "body": "string", "?code": "string", "years": ["tuple", "int", "int"]}],
   "model_years": ["tuple", "int", "int"],
   "eras": ["list", {"years": ["tuple", "int", "int"],
                     "paint": ["list", ["tuple", "string", "string|null", ["list", "int"]]],
@@ -277,10 +277,19 @@ struct Combination {
 
 struct Enamel {
   QStringList coachCodes, roofCodes, materialCodes, fabricCodes;  // record n at index n - 1
+  QStringList modelCodes;  // each model's "code" (empty when it has none), model m at index m - 1
+  QStringList codeGroups;  // the distinct model codes, in order of first use
   int firstYear = 0, lastYear = 0;
   std::vector<Combination> items;
 
   int Coach(const QString& code) const { return int(coachCodes.indexOf(code)) + 1; }
+  // The colour section lists every coach colour once per model code, the code appended, so
+  // that a model with a code of its own gets car pictures of its own: the record of `c` there
+  // and its code.
+  int SectionCoach(const Combination& c) const {
+    return int(codeGroups.indexOf(modelCodes[c.model - 1]) * coachCodes.size()) + c.coach;
+  }
+  QString SectionCoachCode(const Combination& c) const { return coachCodes[c.coach - 1] + modelCodes[c.model - 1]; }
 };
 
 QStringList Codes(const QJsonArray& list) {
@@ -328,6 +337,14 @@ Enamel ReadEnamel(const QJsonObject& e, Problems& problems) {
     }
   }
   const QJsonArray models = e.value(QLatin1String("models")).toArray();
+  for (const QJsonValue& model : models) {
+    en.modelCodes.append(model.toObject().value(QLatin1String("code")).toString());
+    // It ends coach codes in member names and a column of 8 characters.
+    if (!QRegularExpression(QStringLiteral("^[A-Z0-9]{0,3}$")).match(en.modelCodes.last()).hasMatch())
+      problems.In(file, QStringLiteral("models[%1].code: \"%2\" is not up to 3 capitals or digits")
+                            .arg(en.modelCodes.size() - 1).arg(en.modelCodes.last()));
+    if (!en.codeGroups.contains(en.modelCodes.last())) en.codeGroups.append(en.modelCodes.last());
+  }
   for (int m = 1; m <= models.size(); ++m) {
     const QJsonArray span = models[m - 1].toObject().value(QLatin1String("years")).toArray();
     for (int y = std::max(span[0].toInt(), en.firstYear); y <= std::min(span[1].toInt(), en.lastYear); ++y) {
@@ -360,14 +377,14 @@ Enamel ReadEnamel(const QJsonObject& e, Problems& problems) {
 // The car and seat pictures every reachable choice of the colour section needs.
 EnamelNeeds NeededEnamelPictures(const Enamel& en) {
   QSet<QString> cars, seats;
-  QMap<std::tuple<int, int, int>, QSet<int>> roofs;  // (model, year, coach) -> roofs offered
+  QMap<std::tuple<int, int, QString>, QSet<int>> roofs;  // (model, year, coach code) -> roofs offered
   for (const Combination& c : en.items) {
-    auto& set = roofs[{c.model, c.year, c.coach}];
+    auto& set = roofs[{c.model, c.year, en.SectionCoachCode(c)}];
     if (c.roof > 0) set.insert(c.roof);
     for (int colour : c.colours) seats.insert(en.materialCodes[c.material - 1] + en.fabricCodes[colour - 1]);
   }
   for (auto it = roofs.begin(); it != roofs.end(); ++it) {
-    const QString coach = en.coachCodes[std::get<2>(it.key()) - 1];
+    const QString& coach = std::get<2>(it.key());
     if (it.value().isEmpty()) cars.insert(coach + QLatin1Char('_') + coach);
     for (int roof : it.value()) cars.insert(coach + QLatin1Char('_') + en.roofCodes[roof - 1]);
   }
@@ -580,7 +597,11 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
   TableSource years{content::kEnamelModelyearsTable, {Str(content::kModelyearColumn, 8)}, {}, true};
   for (int y = en.firstYear; y <= en.lastYear; ++y) years.records.push_back({QString::number(y)});
   db->tables.push_back(years);
-  names("coach_colours", content::kEnamelCoachColorsTable, content::kCoachColorColumn, content::kColorCodeColumn);
+  TableSource coaches{content::kEnamelCoachColorsTable, {Str(content::kCoachColorColumn), Str(content::kColorCodeColumn, 8)}, {}, true};
+  for (const QString& group : en.codeGroups)
+    for (const QJsonValue& v : e.value(QLatin1String("coach_colours")).toArray())
+      coaches.records.push_back({PerLanguage(v.toArray()[1], language), v.toArray()[0].toString() + group});
+  db->tables.push_back(coaches);
   TableSource roofs{content::kEnamelRoofColorsTable, {Str(content::kRoofColorColumn), Str(content::kColorCodeColumn, 8)}, {}, true};
   const QJsonArray coach = e.value(QLatin1String("coach_colours")).toArray();
   for (const QString& code : en.roofCodes)
@@ -597,7 +618,7 @@ void AddEnamelTables(const QJsonObject& e, const Enamel& en, int language, Datab
                      Link(content::kFabricColorColumn, content::kEnamelFabricColorsTable, content::kFabricColorColumn, 6)},
                     {}, true};
   for (const Combination& c : en.items)
-    items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(c.coach),
+    items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(en.SectionCoach(c)),
                              QString::number(c.roof), QString::number(c.material), LinkCell(c.colours).join(QLatin1Char(','))});
   db->tables.push_back(items);
 }
@@ -815,8 +836,8 @@ void Pack(const QDir& dir, Picture& p, bool known, bool block, QSize maxSize, bo
   p.block = std::move(data);
 }
 
-// Runs `work(i)` for every i below `count` on every core; `progress` (when set) is told how many
-// are done from this thread while they run.
+}  // namespace
+
 void OnEveryCore(int count, const std::function<void(int)>& work, const std::function<void(int)>& progress) {
   std::atomic<int> next{0}, done{0};
   const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, 64);
@@ -835,6 +856,8 @@ void OnEveryCore(int count, const std::function<void(int)>& work, const std::fun
   for (std::thread& t : pool) t.join();
   if (progress) progress(count);
 }
+
+namespace {
 
 // A progress line on a terminal: items done, percent, time left.
 class ProgressLine {

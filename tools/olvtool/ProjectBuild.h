@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct EnamelNeeds {
 // "FILE: message", FILE relative to `dir`.
 bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases,
                       EnamelNeeds* needs, QStringList* problems);
+
+// Runs `work(i)` for every i below `count` on every core; `progress` (when set) is told how many
+// are done from this thread while they run. `work` must be safe to run on many threads at once.
+void OnEveryCore(int count, const std::function<void(int)>& work, const std::function<void(int)>& progress = {});
 
 // Checks the whole project at `dir`, then writes the work into `outFolder`: d/olv.lng, d/olv.dat,
 // d/ol31.cat, d/ol33.cat, d/ol44.cat, help/index.html, i/b/*, olvf.dat and olve.dat. Every file is
