@@ -195,7 +195,7 @@ bool WritePicture(const QDir& project, const QString& folder, const QString& nam
 // Slide titles are shared by the three languages, so they are names and years only.
 QString SlideTitle(int n) {
   static const char* const kTitles[10] = {"Orlaventis", "Orlaventis Coupé", "Herstal 1958", "Bruxelles · Brussel 1962",
-                                          "Rallye des Ardennes 1966", "Orlaventis Break", "Knokke 1959", "Orlaventis 1500",
+                                          "Rallye des Ardennes 1966", "Orlaventis Break · Estate", "Knokke 1959", "Orlaventis 1500",
                                           "Orlaventis GT", "1957 – 1973"};
   return QString::fromUtf8(kTitles[n - 1]);
 }
