@@ -72,7 +72,7 @@ QStringList SearchWords(QStringView text) {
   return words;
 }
 
-uint32_t TSearchIndex::WordId(size_t end, uint32_t hash) {
+uint32_t TSearchIndex::WordId(size_t end) {
   if (lastEntry_.size() * 2 >= slots_.size()) {
     std::vector<uint64_t> old(std::max<size_t>(1024, slots_.size() * 2), 0);
     old.swap(slots_);
@@ -85,6 +85,9 @@ uint32_t TSearchIndex::WordId(size_t end, uint32_t hash) {
   }
   const size_t begin = bounds_.back();
   const std::u16string_view word = std::u16string_view(text_).substr(begin, end - begin);
+  uint64_t mix = 0x243F6A8885A308D3;
+  for (const char16_t c : word) mix = (mix ^ c) * 0x9E3779B97F4A7C15;
+  const auto hash = static_cast<uint32_t>(mix >> 32);
   size_t i = hash & (slots_.size() - 1);
   for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
     const auto id = static_cast<uint32_t>(slots_[i]) - 1;
@@ -99,31 +102,29 @@ uint32_t TSearchIndex::WordId(size_t end, uint32_t hash) {
 void TSearchIndex::AddWords(QStringView text, uint32_t entry, bool strong) {
   const FoldTable& fold = Fold();
   const uint32_t posting = entry * 2 + (strong ? 1 : 0);
-  // Each word is folded straight onto the end of text_ (room is made for the whole text), its
-  // hash computed on the way.
-  constexpr uint64_t kHashStart = 0x243F6A8885A308D3, kHashFactor = 0x9E3779B97F4A7C15;
-  size_t end = text_.size();
-  text_.resize(end + static_cast<size_t>(text.size()));
-  uint64_t hash = kHashStart;
-  const auto wordEnds = [&] {
-    const uint32_t id = WordId(end, static_cast<uint32_t>(hash >> 32));
-    end = bounds_.back();
-    hash = kHashStart;
+  const auto post = [this, entry, posting](uint32_t id) {
     if (lastEntry_[id] == entry + 1) return;
     lastEntry_[id] = entry + 1;
     pending_.emplace_back(id, posting);
   };
+  // Each word is folded straight onto the end of text_ (room is made for the whole text) and
+  // kept there only when it is new.
+  size_t begin = text_.size(), end = begin;
+  text_.resize(begin + static_cast<size_t>(text.size()));
   for (const QChar c : text) {
     const char16_t u = c.unicode();
     const uint8_t kind = fold.kind[u];
     if (kind == kWord) {
       text_[end++] = fold.folded[u];
-      hash = (hash ^ fold.folded[u]) * kHashFactor;
-    } else if (kind == kSeparator && end != bounds_.back()) {
-      wordEnds();
+    } else if (kind == kSeparator && end != begin) {
+      post(WordId(end));
+      begin = end = bounds_.back();
     }
   }
-  if (end != bounds_.back()) wordEnds();
+  if (end != begin) {
+    post(WordId(end));
+    end = bounds_.back();
+  }
   text_.resize(end);
 }
 

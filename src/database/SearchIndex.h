@@ -66,9 +66,9 @@ class TSearchIndex {
   // Collects the words of `text` as postings of `entry` into pending_, each word of an entry
   // once (its first text decides whether it is strong).
   void AddWords(QStringView text, uint32_t entry, bool strong);
-  // The number of the word folded onto the end of text_ (from bounds_.back() to `end`, with
-  // `hash`): it stays there, numbered, when it is new, and is cut off when it is known.
-  uint32_t WordId(size_t end, uint32_t hash);
+  // The number of the word folded onto the end of text_ (from bounds_.back() to `end`): it
+  // stays there, numbered, when it is new; when it is known, the caller cuts it off.
+  uint32_t WordId(size_t end);
   // Word `id`'s folded text.
   std::u16string_view Word(uint32_t id) const {
     return std::u16string_view(text_).substr(bounds_[id], bounds_[id + 1] - bounds_[id]);
