@@ -2,6 +2,7 @@
 #include "database/SearchIndex.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -85,9 +86,17 @@ uint32_t TSearchIndex::WordId(size_t end) {
   }
   const size_t begin = bounds_.back();
   const std::u16string_view word = std::u16string_view(text_).substr(begin, end - begin);
-  uint64_t mix = 0x243F6A8885A308D3;
-  for (const char16_t c : word) mix = (mix ^ c) * 0x9E3779B97F4A7C15;
-  const auto hash = static_cast<uint32_t>(mix >> 32);
+  // Hashed four units at a time: one multiplication each, the high bits mixing all of them.
+  constexpr uint64_t kFactor = 0x9E3779B97F4A7C15;
+  uint64_t mix = word.size(), tail = 0;
+  size_t k = 0;
+  for (; k + 4 <= word.size(); k += 4) {
+    uint64_t four = 0;
+    std::memcpy(&four, word.data() + k, sizeof four);
+    mix = (mix ^ four) * kFactor;
+  }
+  for (; k < word.size(); ++k) tail = tail << 16 | word[k];
+  const auto hash = static_cast<uint32_t>(((mix ^ tail) * kFactor) >> 32);
   size_t i = hash & (slots_.size() - 1);
   for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
     const auto id = static_cast<uint32_t>(slots_[i]) - 1;
