@@ -49,7 +49,8 @@ class TSearchIndex {
   static constexpr int kMaxQueryWords = 16;  // later words of a query are ignored
 
   // Adds an entry whose `strong` text (header, name, number, code) ranks above its `weak` text
-  // (description). Returns its number (from 0). An index holds at most 2^31 - 1 entries.
+  // (description). Returns its number (from 0). An index holds at most 2^31 - 1 entries, and
+  // its distinct words at most 2^32 - 1 UTF-16 units in all.
   int32_t Add(TSearchEntry entry, QStringView strong, QStringView weak = {});
   // Sorts what was added. Entries added later are found after the next Finish.
   void Finish();
