@@ -1,9 +1,8 @@
 // TSearchIndex: words of the work's texts, folded, for matching as-you-type queries by prefix.
 #include "database/SearchIndex.h"
 
-#include <QHash>
-
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -74,39 +73,68 @@ QStringList SearchWords(QStringView text) {
   return words;
 }
 
-uint32_t TSearchIndex::WordId(QStringView word) {
-  const auto hashOf = [](QStringView w) { return static_cast<uint32_t>(qHash(w)); };
-  if (byId_.size() * 2 >= slots_.size()) {
-    slots_.assign(std::max<size_t>(1024, slots_.size() * 2), 0);
-    for (uint32_t id = 0; id < byId_.size(); ++id) {
-      const uint32_t hash = hashOf(byId_[id]);
-      size_t i = hash & (slots_.size() - 1);
+uint32_t TSearchIndex::WordId(size_t end) {
+  if (lastEntry_.size() * 2 >= slots_.size()) {
+    std::vector<uint64_t> old(std::max<size_t>(1024, slots_.size() * 2), 0);
+    old.swap(slots_);
+    for (const uint64_t slot : old) {
+      if (slot == 0) continue;
+      size_t i = (slot >> 32) & (slots_.size() - 1);
       while (slots_[i] != 0) i = (i + 1) & (slots_.size() - 1);
-      slots_[i] = uint64_t{hash} << 32 | (id + 1);
+      slots_[i] = slot;
     }
   }
-  const uint32_t hash = hashOf(word);
+  const size_t begin = bounds_.back();
+  const std::u16string_view word = std::u16string_view(text_).substr(begin, end - begin);
+  // Hashed four units at a time: one multiplication each, the high bits mixing all of them.
+  constexpr uint64_t kFactor = 0x9E3779B97F4A7C15;
+  uint64_t mix = word.size(), tail = 0;
+  size_t k = 0;
+  for (; k + 4 <= word.size(); k += 4) {
+    uint64_t four = 0;
+    std::memcpy(&four, word.data() + k, sizeof four);
+    mix = (mix ^ four) * kFactor;
+  }
+  for (; k < word.size(); ++k) tail = tail << 16 | word[k];
+  const auto hash = static_cast<uint32_t>(((mix ^ tail) * kFactor) >> 32);
   size_t i = hash & (slots_.size() - 1);
   for (; slots_[i] != 0; i = (i + 1) & (slots_.size() - 1)) {
-    if (slots_[i] >> 32 != hash) continue;
-    const QString& known = byId_[static_cast<uint32_t>(slots_[i]) - 1];
-    if (known.size() == word.size() && std::equal(word.begin(), word.end(), known.begin()))
-      return static_cast<uint32_t>(slots_[i]) - 1;
+    const auto id = static_cast<uint32_t>(slots_[i]) - 1;
+    if (slots_[i] >> 32 == hash && Word(id) == word) return id;
   }
-  byId_.push_back(word.toString());
+  bounds_.push_back(static_cast<uint32_t>(end));
   lastEntry_.push_back(0);
-  slots_[i] = uint64_t{hash} << 32 | byId_.size();
-  return static_cast<uint32_t>(byId_.size()) - 1;
+  slots_[i] = uint64_t{hash} << 32 | lastEntry_.size();
+  return static_cast<uint32_t>(lastEntry_.size()) - 1;
 }
 
 void TSearchIndex::AddWords(QStringView text, uint32_t entry, bool strong) {
+  const FoldTable& fold = Fold();
   const uint32_t posting = entry * 2 + (strong ? 1 : 0);
-  ForEachWord(text, [&](QStringView word) {
-    const uint32_t id = WordId(word);
+  const auto post = [this, entry, posting](uint32_t id) {
     if (lastEntry_[id] == entry + 1) return;
     lastEntry_[id] = entry + 1;
     pending_.emplace_back(id, posting);
-  });
+  };
+  // Each word is folded straight onto the end of text_ (room is made for the whole text) and
+  // kept there only when it is new.
+  size_t begin = text_.size(), end = begin;
+  text_.resize(begin + static_cast<size_t>(text.size()));
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    const uint8_t kind = fold.kind[u];
+    if (kind == kWord) {
+      text_[end++] = fold.folded[u];
+    } else if (kind == kSeparator && end != begin) {
+      post(WordId(end));
+      begin = end = bounds_.back();
+    }
+  }
+  if (end != begin) {
+    post(WordId(end));
+    end = bounds_.back();
+  }
+  text_.resize(end);
 }
 
 int32_t TSearchIndex::Add(TSearchEntry entry, QStringView strong, QStringView weak) {
@@ -118,19 +146,27 @@ int32_t TSearchIndex::Add(TSearchEntry entry, QStringView strong, QStringView we
 }
 
 void TSearchIndex::Finish() {
-  std::vector<uint32_t> order(byId_.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(),
-            [&](uint32_t a, uint32_t b) { return byId_[a] < byId_[b]; });
-  std::vector<uint32_t> rank(order.size());
-  words_.clear();
-  words_.reserve(order.size());
-  for (size_t r = 0; r < order.size(); ++r) {
-    rank[order[r]] = static_cast<uint32_t>(r);
-    words_.push_back(byId_[order[r]]);
+  const auto count = static_cast<uint32_t>(lastEntry_.size());
+  // Sorted by their first four units as one integer (0 past a word's end, which no word holds),
+  // then by the whole word: the same order as QString's, for far fewer string comparisons.
+  std::vector<std::pair<uint64_t, uint32_t>> keyed(count);
+  for (uint32_t id = 0; id < count; ++id) {
+    const std::u16string_view word = Word(id);
+    uint64_t head = 0;
+    for (size_t k = 0; k < 4; ++k) head = head << 16 | (k < word.size() ? word[k] : 0u);
+    keyed[id] = {head, id};
+  }
+  std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : Word(a.second) < Word(b.second);
+  });
+  std::vector<uint32_t> rank(count);
+  sorted_.resize(count);
+  for (uint32_t r = 0; r < count; ++r) {
+    sorted_[r] = keyed[r].second;
+    rank[keyed[r].second] = r;
   }
   // A counting sort by word keeps each word's postings in entry order.
-  start_.assign(words_.size() + 1, 0);
+  start_.assign(count + 1, 0);
   for (const auto& [id, posting] : pending_) ++start_[rank[id] + 1];
   std::partial_sum(start_.begin(), start_.end(), start_.begin());
   postings_.resize(pending_.size());
@@ -141,7 +177,7 @@ void TSearchIndex::Finish() {
 TSearchResult TSearchIndex::Find(QStringView query, int limitPerKind) const {
   TSearchResult result;
   QStringList words = SearchWords(query);
-  if (words.isEmpty() || words_.empty()) return result;
+  if (words.isEmpty() || sorted_.empty()) return result;
   if (words.size() > kMaxQueryWords) words.resize(kMaxQueryWords);
   const size_t n = entries_.size();
   // Per entry: how many query words it matched so far (it drops out at the first it misses),
@@ -149,11 +185,12 @@ TSearchResult TSearchIndex::Find(QStringView query, int limitPerKind) const {
   std::vector<uint8_t> matched(n, 0), strong(n, 0), strongWord(n, 0);
   std::vector<int32_t> found;
   for (int k = 0; k < words.size(); ++k) {
-    const QString& word = words[k];
+    const std::u16string_view word(QStringView(words[k]).utf16(), size_t(words[k].size()));
     const auto k8 = static_cast<uint8_t>(k);
-    for (auto w = std::lower_bound(words_.begin(), words_.end(), word);
-         w != words_.end() && w->startsWith(word); ++w) {
-      const auto i = static_cast<size_t>(w - words_.begin());
+    const auto before = [&](uint32_t id, std::u16string_view w) { return Word(id) < w; };
+    for (auto w = std::lower_bound(sorted_.begin(), sorted_.end(), word, before);
+         w != sorted_.end() && Word(*w).starts_with(word); ++w) {
+      const auto i = static_cast<size_t>(w - sorted_.begin());
       for (uint32_t p = start_[i]; p < start_[i + 1]; ++p) {
         const uint32_t e = postings_[p] / 2;
         if (matched[e] == k8) {

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlaventis {
@@ -47,7 +49,8 @@ class TSearchIndex {
   static constexpr int kMaxQueryWords = 16;  // later words of a query are ignored
 
   // Adds an entry whose `strong` text (header, name, number, code) ranks above its `weak` text
-  // (description). Returns its number (from 0). An index holds at most 2^31 - 1 entries.
+  // (description). Returns its number (from 0). An index holds at most 2^31 - 1 entries, and
+  // its distinct words at most 2^32 - 1 UTF-16 units in all.
   int32_t Add(TSearchEntry entry, QStringView strong, QStringView weak = {});
   // Sorts what was added. Entries added later are found after the next Finish.
   void Finish();
@@ -64,20 +67,28 @@ class TSearchIndex {
   // Collects the words of `text` as postings of `entry` into pending_, each word of an entry
   // once (its first text decides whether it is strong).
   void AddWords(QStringView text, uint32_t entry, bool strong);
-  // The number of `word`, given one when it is new.
-  uint32_t WordId(QStringView word);
+  // The number of the word folded onto the end of text_ (from bounds_.back() to `end`): it
+  // stays there, numbered, when it is new; when it is known, the caller cuts it off.
+  uint32_t WordId(size_t end);
+  // Word `id`'s folded text.
+  std::u16string_view Word(uint32_t id) const {
+    return std::u16string_view(text_).substr(bounds_[id], bounds_[id + 1] - bounds_[id]);
+  }
 
   std::vector<TSearchEntry> entries_;
-  // While adding: words by number, an open-addressing table of the word's hash (high 32 bits)
-  // and word number + 1 (low; 0 empty; a power of two in size, at most half full), the last
-  // entry + 1 that held each word, and the (word, posting) pairs.
-  std::vector<QString> byId_;
+  // The words by number: word i is text_[bounds_[i] .. bounds_[i + 1]).
+  std::u16string text_;
+  std::vector<uint32_t> bounds_{0};
+  // While adding: an open-addressing table of the word's hash (high 32 bits) and word number + 1
+  // (low; 0 empty; a power of two in size, at most half full), the last entry + 1 that held each
+  // word, and the (word, posting) pairs.
   std::vector<uint64_t> slots_;
   std::vector<uint32_t> lastEntry_;
   std::vector<std::pair<uint32_t, uint32_t>> pending_;
-  // After Finish: the words in order; postings of word i in postings_[start_[i] .. start_[i+1]),
-  // each an entry number times 2, plus 1 when it is a strong text's word.
-  std::vector<QString> words_;
+  // After Finish: the word numbers in the words' order; postings of the word sorted_[i] in
+  // postings_[start_[i] .. start_[i+1]), each an entry number times 2, plus 1 when it is a strong
+  // text's word.
+  std::vector<uint32_t> sorted_;
   std::vector<uint32_t> start_;
   std::vector<uint32_t> postings_;
 };

@@ -26,13 +26,15 @@ void AddCatalogueItems(TSearchIndex& index, const TTessaranObject& db) {
                ? value.String()
                : db.ValueToText(table, column, value);
   };
+  QString strong;  // its storage reused from item to item
   for (int32_t record = 1; record <= items; ++record) {
     const QString n = text(number, content::kItemNumberColumn, record);
     const QString y = text(year, content::kYearColumn, record);
     const QString h = text(header, content::kHeaderColumn, record);
     const QString detail = y.isEmpty() ? n : n + QStringLiteral(" · ") + y;
-    index.Add(TSearchEntry{SearchKind::Picture, record, 0, h, detail, n},
-              n + QLatin1Char(' ') + y + QLatin1Char(' ') + h,
+    strong.resize(0);
+    strong.append(n).append(QLatin1Char(' ')).append(y).append(QLatin1Char(' ')).append(h);
+    index.Add(TSearchEntry{SearchKind::Picture, record, 0, h, detail, n}, strong,
               text(description, content::kDescriptionColumn, record));
   }
 }
