@@ -253,7 +253,7 @@ void TSearchPanel::GoToResult(int row) {
   TMainForm* main = MainForm();
   if (item == nullptr || main == nullptr || !index_ || !item->data(Qt::UserRole).isValid()) return;
   const TSearchEntry entry = index_->Entry(item->data(Qt::UserRole).toInt());
-  const QPointer<TSectionForm> from = over_;
+  const QPointer<QWidget> from = over_;
   Close();
   main->GoTo(SectionOf(entry.Kind));
   TSectionForm* to = SectionForm(SectionOf(entry.Kind));

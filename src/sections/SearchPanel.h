@@ -72,7 +72,9 @@ class TSearchPanel final : public QFrame {
 
   const TSettings& settings_;
   std::unique_ptr<TSearchIndex> index_;
-  QPointer<TSectionForm> over_;
+  // A plain widget pointer: the section is watched while it is destroyed, when it is no
+  // longer a TSectionForm.
+  QPointer<QWidget> over_;
   std::array<QString, kSearchKinds> headings_;
   QString nothingFound_;
   int generation_ = 0;  // ShowResults rounds
