@@ -35,6 +35,9 @@ namespace {
 // A distinct colour per item number (its red channel is unique up to 50 items).
 QRgb ItemColour(int n) { return qRgb(5 * n, 250 - 4 * n, n % 2 ? 40 : 160); }
 
+// A real left click in the middle of `widget`, as a user gives it.
+void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+
 QString MemberName(int n) { return QStringLiteral("P%1").arg(n, 2, 10, QLatin1Char('0')); }
 
 // d/ol44.cat with "Picture Groups" (3 groups), `count` "Picture Items" (group 1 + n % 3 or
@@ -231,25 +234,25 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(fixture::TempFiles().isEmpty());
     // Previous on the first picture does nothing (8 steps then end on 9); within the page nothing
     // is unpacked again.
-    form->PreviousBtnClick();
-    for (int i = 0; i < 8; ++i) form->NextBtnClick();
+    Click(form->PreviousBtn);
+    for (int i = 0; i < 8; ++i) Click(form->NextBtn);
     QCOMPARE(Where(form) << form->PictureThumbs->ScrollBar()->value(), (QList<int>{9, 1, 9, 9}));
     QCOMPARE(Showing(form), Showing(9));
     QCOMPARE(form->ThumbnailCache().Names(), model.List());
     // 9 -> 10 scrolls the page by one, filling it first to last.
-    form->NextBtnClick();
+    Click(form->NextBtn);
     QCOMPARE(Where(form), QList<int>({10, 2, 9}));
     QCOMPARE(PageItems(form), Page(2, 12));
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(2, 10).List());
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
-    form->FirstBtnClick();
+    Click(form->FirstBtn);
     QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(9, 1).List());
     // Last, then Next does nothing; the counters and buttons follow.
-    form->LastBtnClick();
+    Click(form->LastBtn);
     QCOMPARE(Where(form), QList<int>({12, 4, 9}));
     QCOMPARE(PageItems(form), Page(4, 12));
-    form->NextBtnClick();
+    Click(form->NextBtn);
     QCOMPARE(Counters(form) + Steps(form), QString("12 of 121100"));
     // A picked cell moves there without reloading the page.
     const QStringList before = form->ThumbnailCache().Names();
@@ -353,13 +356,13 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
     for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(form, cell), qRgb(0, 0, 0));
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    form->NextBtnClick();
-    form->LastBtnClick();
-    form->SelectedPictureThumbClick();
+    Click(form->NextBtn);
+    Click(form->LastBtn);
+    Click(form->SelectedPictureThumb);
     QCOMPARE(form->Catalog()->CurrentItem, 0);
     QVERIFY(form->ResetSelectionsBtn->isEnabled());
     // The reset button selects everything again.
-    form->ResetSelectionsBtnClick();
+    Click(form->ResetSelectionsBtn);
     QVERIFY(!criteria.Criterion(2)->Active);
     QCOMPARE(PageItems(form), Page(1, 12));
     QCOMPARE(Counters(form), QString("1 of 12"));
@@ -367,16 +370,16 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(criteria.ClickLine(1, criteria.DropDownLines(1), 3));  // "Engine", group 3
     form->PerformQuery();
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 2 1 of 4"));  // 2, 5, 8, 11
-    form->LastBtnClick();
+    Click(form->LastBtn);
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
     const auto shown = [form] {
       return QList<bool>{!form->TessaranQueryGrid->isHidden(), !form->ResetSelectionsBtn->isHidden(),
                          form->ShowSelectionBtn->ButtonIsDown()};
     };
-    form->ShowSelectionBtnClick();
+    Click(form->ShowSelectionBtn);
     QCOMPARE(shown(), (QList<bool>{false, false, false}));
-    form->ShowSelectionBtnClick();
+    Click(form->ShowSelectionBtn);
     QCOMPARE(shown(), (QList<bool>{true, true, true}));
   }
   void withoutCatalogueOnlyTheMenuWorks() {
@@ -395,12 +398,13 @@ class TestCatalogForm : public fixture::SectionTest {
       QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
       QCOMPARE((QList<bool>{form->ShowSelectionBtn->isEnabled(), form->ResetSelectionsBtn->isEnabled(),
                             form->CurItemEdit->isEnabled()}), (QList<bool>{false, false, false}));
-      form->NextBtnClick();
-      form->PictureThumbsSelectThumb(form->PictureThumbs, 1);
-      form->ResetSelectionsBtnClick();
-      form->SelectedPictureThumbClick();
+      Click(form->NextBtn);
+      Click(form->PictureThumbs);  // no cells to pick
+      Click(form->ResetSelectionsBtn);
+      Click(form->SelectedPictureThumb);
       TypeEnter(form->CurItemEdit, "1");
-      // Without a catalogue the selection button only hides the grid.
+      // Without a catalogue the selection button only hides the grid (called directly: the
+      // button is disabled, so no real click reaches it).
       form->ShowSelectionBtnClick();
       form->ShowSelectionBtnClick();
       QVERIFY(form->PictureCache().Names().isEmpty() && form->TessaranQueryGrid->isHidden());
@@ -417,7 +421,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
     QVERIFY(fixture::TempFiles().isEmpty());
     // The zoom shows the current picture, taken from the cache (now its most recently used entry).
-    form->NextBtnClick();
+    Click(form->NextBtn);
     QRgb centre = 0;
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = MaxZoomWindow()) {
@@ -433,7 +437,7 @@ class TestCatalogForm : public fixture::SectionTest {
     ZoomWatch watch;
     TypeEnter(form->CurItemEdit, "5");
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    form->SelectedPictureThumbClick();
+    Click(form->SelectedPictureThumb);
     QCoreApplication::processEvents();
     QVERIFY(!watch.zoomed && !form->Busy());
   }
@@ -446,15 +450,15 @@ class TestCatalogForm : public fixture::SectionTest {
     QTimer::singleShot(0, [&] {
       busy = form->Busy();
       watch = std::make_unique<ZoomWatch>();
-      form->NextBtnClick();
-      form->FirstBtnClick();
-      form->SelectedPictureThumbClick();
-      form->ResetSelectionsBtnClick();
-      form->MenuButtonClick(form->MenuBtn[0]);
+      Click(form->NextBtn);
+      Click(form->FirstBtn);
+      Click(form->SelectedPictureThumb);
+      Click(form->ResetSelectionsBtn);
+      Click(form->MenuBtn[0]);
       TypeEnter(form->CurItemEdit, "3");
-      form->PictureThumbsSelectThumb(form->PictureThumbs, 15);  // on the page being loaded
+      Click(form->PictureThumbs->Cell(4));  // item 15, on the page being loaded
     });
-    form->LastBtnClick();  // page 12 .. 20, loaded cell by cell
+    Click(form->LastBtn);  // page 12 .. 20, loaded cell by cell
     QVERIFY(busy && watch != nullptr && !watch->zoomed);
     watch.reset();
     QVERIFY(!form->Busy() && form->isVisible());  // the menu did not act
@@ -469,7 +473,7 @@ class TestCatalogForm : public fixture::SectionTest {
       form->PerformQuery();
       QCOMPARE(form->Catalog()->ItemCount, 20);  // not yet
     });
-    form->FirstBtnClick();
+    Click(form->FirstBtn);
     QCOMPARE(form->Catalog()->CurrentItem, 1);
     // The deferred query is a queued call to the form: deliver it, no waiting.
     QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);
@@ -560,13 +564,13 @@ class TestCatalogForm : public fixture::SectionTest {
     TCatalogForm* form = OpenWith(40);
     QVERIFY(form != nullptr && form->Catalog() != nullptr);
     const QImage first = form->PictureThumbs->GetThumbPicture(2);
-    form->LastBtnClick();                    // 32 .. 40, first to last
+    Click(form->LastBtn);                    // 32 .. 40, first to last
     TypeEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
     TypeEnter(form->CurItemEdit, "5");   // 5 .. 13, last to first
     QCOMPARE(form->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
     QCOMPARE(form->ThumbnailCache().Count(), 30);  // P01, the least recently used, is gone
     // A cached picture is the very same picture when it shows again.
-    form->FirstBtnClick();
+    Click(form->FirstBtn);
     QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
   }
   void cacheHoldsWhatIsShownWithinItsBytes() {

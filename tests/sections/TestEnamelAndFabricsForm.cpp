@@ -259,8 +259,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr && !form->DatabaseOpen());
-    form->ModelsComboBoxChange();
-    form->FabricColorsComboBoxChange();
+    QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
+    QTest::keyClick(form->FabricColorsComboBox, Qt::Key_Down);
     QVERIFY(form->ModelsComboBox->count() == 0 && form->ModelyearsComboBox->count() == 0 && messages_.All().isEmpty());
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
@@ -281,7 +281,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     TEnamelAndFabricsForm* form = Start();
     QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
     QVERIFY(form != nullptr && !form->DatabaseOpen() && form->isVisible() && form->ModelyearsComboBox->count() == 0);
-    form->ModelsComboBoxChange();
+    QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
     QCOMPARE(messages_.All().size(), 1);
   }
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.

@@ -61,12 +61,12 @@ class TestProductionForm : public fixture::SectionTest {
     main_ = fixture::StartMainForm(settings_, Folder(), language);
     if (!main_) return nullptr;
     // Through the Introduction's menu button, which hides the Introduction.
-    if (TSectionForm* introduction = SectionForm(SectionId::Introduction)) introduction->MenuButtonClick(introduction->MenuBtn[1]);
+    if (TSectionForm* introduction = SectionForm(SectionId::Introduction)) QTest::mouseClick(introduction->MenuBtn[1], Qt::LeftButton);
     return dynamic_cast<TProductionForm*>(SectionForm(SectionId::Production));
   }
+  // Picks topic `item` by a click on its text (every item expanded: line item - 1, 17 high).
   static void Select(TProductionForm* form, int item) {
-    form->ProductionContentLst->SetSelectedItem(item);
-    form->ProductionContentLstClick();
+    QTest::mouseClick(form->ProductionContentLst->viewport(), Qt::LeftButton, {}, QPoint(60, (item - 1) * 17 + 8));
   }
 
  private slots:
