@@ -3,6 +3,7 @@
 
 #include "controls/BaseButton.h"
 #include "controls/GraphicControl.h"
+#include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
@@ -107,10 +108,9 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
   QFont creditFont(QStringLiteral("Arial"));
   creditFont.setPixelSize(qRound(11 * scale));
   for (size_t i = 0; i < std::size(kCredits); ++i) {
-    auto* line = new QLabel(QString::fromUtf8(kCredits[i].first), BkPanel);
+    QLabel* line = NewPlainLabel(QString::fromUtf8(kCredits[i].first), BkPanel);
     line->setObjectName(QStringLiteral("Credit%1").arg(i + 1));
     SetTag(line, kCredits[i].second);
-    line->setTextFormat(Qt::PlainText);
     line->setFont(creditFont);
     line->setGeometry(Sized(QRect(12, 180 + 17 * int(i), 199, 16), scale));
     QPalette ink = line->palette();
