@@ -30,11 +30,17 @@ struct Run {
   QString out, err;
 };
 
-// Runs olvtool with `args`; a run that has not ended after two minutes is killed (unfinished).
-inline Run Olvtool(const QStringList& args) {
+// Runs olvtool with `args` and, when given, the variables of `env` added to the environment; a
+// run that has not ended after `timeoutMs` (two minutes) is killed (unfinished).
+inline Run Olvtool(const QStringList& args, const QStringList& env = {}, int timeoutMs = 120000) {
   QProcess p;
+  if (!env.isEmpty()) {
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& v : env) e.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(e);
+  }
   p.start(QStringLiteral(ORLAVENTIS_OLVTOOL), args);
-  const bool finished = p.waitForFinished(120000);
+  const bool finished = p.waitForFinished(timeoutMs);
   if (!finished) p.kill(), p.waitForFinished();
   return {finished, p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
           QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};

@@ -35,7 +35,9 @@ int Pack(const QStringList& words) {
   }
   const QDir root(QFileInfo(folder).absoluteFilePath());
   QStringList files;
-  QDirIterator it(root.absolutePath(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+  // FIFOs, devices and sockets are listed too, so that one is refused rather than left out.
+  QDirIterator it(root.absolutePath(), QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
   while (it.hasNext()) files << root.relativeFilePath(it.next());
   std::sort(files.begin(), files.end());
   ArchiveWriter writer;
@@ -44,7 +46,7 @@ int Pack(const QStringList& words) {
     // No member the program would unpack is larger than a picture it decodes.
     const orlaventis::FileContents file = orlaventis::ReadRegularFile(path, orlaventis::kMaxPictureFileBytes);
     if (file.status != orlaventis::FileReadStatus::Ok) {
-      Err(QStringLiteral("olvtool archive pack: ") + FileProblem(path, file.status));
+      Err(QStringLiteral("olvtool archive pack: ") + FileProblem(Printable(path), file.status));
       return kBadInput;
     }
     const QDateTime time = QFileInfo(path).lastModified();
@@ -98,7 +100,7 @@ int List(const QStringList& words) {
                                  {QStringLiteral("offset"), e.Offset}});
     } else {
       Out(QStringLiteral("%1\t%2\t%3\t%4\t%5")
-              .arg(e.Name, TimeText(e.TimeStamp))
+              .arg(Printable(e.Name), TimeText(e.TimeStamp))
               .arg(e.UnpackedSize)
               .arg(e.PackedSize)
               .arg(e.Offset));

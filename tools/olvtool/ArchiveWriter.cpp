@@ -4,6 +4,7 @@
 #include "database/Win1252.h"
 #include "media/Archive.h"
 
+#include <QIODevice>
 #include <QSaveFile>
 
 #include <zlib.h>
@@ -59,29 +60,38 @@ bool ArchiveWriter::AddBlock(const QString& name, QByteArray block, qint64 unpac
       return Refuse(error, QStringLiteral("member name \"%1\" holds a character the index cannot carry").arg(name));
   if (!orlaventis::EncodeWin1252(name))
     return Refuse(error, QStringLiteral("member name \"%1\" is not Windows-1252 text").arg(name));
-  for (const Member& m : members_)
-    if (m.name.compare(name, Qt::CaseInsensitive) == 0)
-      return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
+  const QString folded = name.toCaseFolded();
+  if (folded_.contains(folded)) return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
   if (block.isEmpty() || unpackedSize <= 0) return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
   if (unpackedSize > std::numeric_limits<qint32>::max())
     return Refuse(error, QStringLiteral("member \"%1\" is larger than 2 GiB").arg(name));
-  members_.push_back({name, std::move(block), unpackedSize, orlaventis::DateTimeToDosDateTime(time)});
+  if (size_ + block.size() > std::numeric_limits<qint32>::max())
+    return Refuse(error, QStringLiteral("the archive would exceed 2 GiB at member \"%1\"").arg(name));
+  if (sink_ != nullptr) {
+    if (sink_->write(block) != block.size())
+      return Refuse(error, QStringLiteral("cannot write: %1").arg(sink_->errorString()));
+  } else {
+    blocks_ += block;
+  }
+  folded_.insert(folded);
+  members_.push_back({name, unpackedSize, block.size(), size_, orlaventis::DateTimeToDosDateTime(time)});
+  size_ += block.size();
   return true;
 }
 
-QByteArray ArchiveWriter::Build() const {
-  QByteArray blocks;
+QByteArray ArchiveWriter::IndexText() const {
   QByteArray index;
-  for (const Member& m : members_) {
-    if (blocks.size() + m.block.size() > std::numeric_limits<qint32>::max()) return {};
-    const QByteArray line = *orlaventis::EncodeWin1252(m.name) + '=' + QByteArray::number(m.dosTime) + ';' +
-                            QByteArray::number(m.unpackedSize) + ';' + QByteArray::number(m.block.size()) +
-                            ';' + QByteArray::number(blocks.size()) + ";\r\n";
-    index += line;
-    blocks += m.block;
-  }
-  if (blocks.size() + index.size() + 4 > std::numeric_limits<qint32>::max()) return {};
-  return AssembleArchive(blocks, index);
+  for (const Member& m : members_)
+    index += *orlaventis::EncodeWin1252(m.name) + '=' + QByteArray::number(m.dosTime) + ';' +
+             QByteArray::number(m.unpackedSize) + ';' + QByteArray::number(m.packedSize) + ';' +
+             QByteArray::number(m.offset) + ";\r\n";
+  return index;
+}
+
+QByteArray ArchiveWriter::Build() const {
+  const QByteArray index = IndexText();
+  if (sink_ != nullptr || size_ + index.size() + 4 > std::numeric_limits<qint32>::max()) return {};
+  return AssembleArchive(blocks_, index);
 }
 
 bool ArchiveWriter::Write(const QString& path, QString* error) const {
@@ -90,6 +100,16 @@ bool ArchiveWriter::Write(const QString& path, QString* error) const {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     return Refuse(error, QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
+  return true;
+}
+
+bool ArchiveWriter::Finish(QString* error) {
+  const QByteArray index = IndexText();
+  if (size_ + index.size() + 4 > std::numeric_limits<qint32>::max())
+    return Refuse(error, QStringLiteral("the archive would exceed 2 GiB"));
+  const QByteArray tail = AssembleArchive({}, index);
+  if (sink_ == nullptr || sink_->write(tail) != tail.size())
+    return Refuse(error, QStringLiteral("cannot write: %1").arg(sink_ ? sink_->errorString() : QStringLiteral("no file")));
   return true;
 }
 

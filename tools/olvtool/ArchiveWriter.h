@@ -4,9 +4,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 
 #include <vector>
+
+class QIODevice;
 
 namespace olvtool {
 
@@ -17,12 +20,21 @@ enum class MemberPacking {
   Packed,   // always zlib-packed (tests; a packed block not smaller than the data is unreadable)
 };
 
-// Collects members in memory and writes them as one archive. Member names are index names with
-// "\" separators ("i\i\1"), Windows-1252, without "=", CR, LF or NUL.
+// Collects members and writes them as one archive. Member names are index names with "\"
+// separators ("i\i\1"), Windows-1252, without "=", CR, LF or NUL.
+//
+// Without a sink the blocks are kept in memory (Build, Write). With a sink each block is written
+// to it as it is added and only the index is kept, so memory does not grow with the pictures;
+// Finish then writes the index. Adding costs the same for the first member as for the last.
 class ArchiveWriter {
  public:
+  ArchiveWriter() = default;
+  // `sink` (not owned, open for writing, positioned at 0) must outlive the writer.
+  explicit ArchiveWriter(QIODevice* sink) : sink_(sink) {}
+
   // Adds a member; `time` (local time) becomes its DOS time stamp. False, with *error set, on a
-  // name that cannot stand in the index, a duplicate name (letter case ignored) or empty data.
+  // name that cannot stand in the index, a duplicate name (letter case ignored), empty data, an
+  // archive past 2 GiB or a sink that refuses the bytes.
   bool Add(const QString& name, QByteArrayView data, const QDateTime& time,
            MemberPacking packing = MemberPacking::Smaller, QString* error = nullptr);
 
@@ -33,23 +45,32 @@ class ArchiveWriter {
 
   int Count() const { return static_cast<int>(members_.size()); }
 
-  // The whole archive: blocks in order of addition, then the index lines joined by CR LF, then
-  // the index length as a signed 32-bit little-endian word. Empty when the archive would exceed
-  // 2 GiB (offsets are signed 32-bit).
+  // Without a sink: the whole archive, blocks in order of addition, then the index lines joined
+  // by CR LF, then the index length as a signed 32-bit little-endian word. Empty when the
+  // archive would exceed 2 GiB (offsets are signed 32-bit).
   QByteArray Build() const;
 
-  // Writes Build() to `path` through a temporary file beside it, renamed on success; nothing
-  // half-written is left. False with *error naming the problem.
+  // Without a sink: writes Build() to `path` through a temporary file beside it, renamed on
+  // success; nothing half-written is left. False with *error naming the problem.
   bool Write(const QString& path, QString* error) const;
+
+  // With a sink: writes the index and its length after the blocks. False with *error set when
+  // the archive would exceed 2 GiB or the sink refuses the bytes.
+  bool Finish(QString* error);
 
  private:
   struct Member {
     QString name;
-    QByteArray block;
-    qint64 unpackedSize = 0;
+    qint64 unpackedSize = 0, packedSize = 0, offset = 0;
     quint32 dosTime = 0;
   };
+  QByteArray IndexText() const;
+
+  QIODevice* sink_ = nullptr;
   std::vector<Member> members_;
+  QSet<QString> folded_;  // case-folded member names, for the duplicate check
+  QByteArray blocks_;     // without a sink: every block, in order
+  qint64 size_ = 0;       // bytes of blocks so far
 };
 
 // zlib stream (RFC 1950) of `data` at the best compression.

@@ -65,6 +65,17 @@ void Err(const QString& line) {
   std::fputc('\n', stderr);
 }
 
+QString Printable(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+    else shown += c;
+  }
+  return shown;
+}
+
 int UsageError(const Verb& verb, const QString& why) {
   Err(QStringLiteral("olvtool %1 %2: %3").arg(verb.group, verb.name, why));
   Err(QStringLiteral("usage: olvtool %1 %2 %3   (--help for more)")

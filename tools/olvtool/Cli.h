@@ -43,6 +43,10 @@ struct Verb {
 void Out(const QString& line);
 void Err(const QString& line);
 
+// `text` safe to print on a terminal: every control character (C0, DEL, C1) as "\xNN", so that
+// a name read from a file can neither move the cursor nor hide what follows it.
+QString Printable(const QString& text);
+
 // The usage line of a verb on stderr; returns kBadUsage.
 int UsageError(const Verb& verb, const QString& why);
 

@@ -3,13 +3,13 @@
 
 #include "DemoPictures.h"
 #include "InputFile.h"
-#include "PcxWriter.h"
+#include "ItemsTable.h"
+#include "PictureEncoders.h"
+#include "PicturePacking.h"
 #include "SourceSchema.h"
 #include "database/ContentContract.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -62,8 +62,6 @@ constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
                     "trim": ["list", ["tuple", "string", ["list", "string"], ["list", "int"]]]}]}})";
 // The columns of the demo's items.tsv that only describe the painted photo.
 const QStringList kPaintingColumns = {"Scene", "Backdrop", "BodyKind", "Material", "Fabric", "Number"};
-// The columns of a project's items table, before the texts of each language.
-const QStringList kProjectColumns = {"Item Number", "Group", "Year", "Body", "Coach", "Roof", "Place", "Date", "Photo"};
 
 bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   const QString enamelPath = dir.filePath(QStringLiteral("enamel.json"));
@@ -80,14 +78,16 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   const QString tsv = dir.filePath(QStringLiteral("items.tsv"));
   const std::optional<QByteArray> items = ReadSource(tsv, error);
   if (!items) return false;
-  const QStringList lines = QString::fromUtf8(*items).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  if (lines.isEmpty()) {
-    *error = QStringLiteral("%1: empty").arg(tsv);
+  std::vector<Problem> problems;
+  const std::optional<ItemsTable> table = ReadItemsTable(*items, tsv, &problems);
+  if (!table || table->rows.empty()) {
+    *error = problems.empty() ? QStringLiteral("%1: empty").arg(tsv) : problems.front().ToString();
     return false;
   }
-  s->head = lines[0].split(QLatin1Char('\t'));
-  QStringList known = kProjectColumns + kPaintingColumns;
-  known.removeOne(QStringLiteral("Photo"));
+  for (const TableCell& cell : table->rows[0]) s->head.append(cell.text);
+  QStringList known = kPaintingColumns;
+  for (const char* column : kItemColumns)
+    if (QLatin1String(column) != QLatin1String("Photo")) known.append(QLatin1String(column));
   for (int language : content::kLanguages)
     known << QStringLiteral("Header %1").arg(language) << QStringLiteral("Description %1").arg(language);
   for (const QString& column : s->head)
@@ -95,15 +95,15 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
       *error = QStringLiteral("%1: line 1: column \"%2\" is unknown or repeated").arg(tsv, column);
       return false;
     }
-  for (qsizetype i = 1; i < lines.size(); ++i) {
-    const QStringList cells = lines[i].split(QLatin1Char('\t'));
-    if (cells.size() != s->head.size()) {
-      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4").arg(tsv).arg(i + 1)
+  for (size_t r = 1; r < table->rows.size(); ++r) {
+    const TableRow& cells = table->rows[r];
+    if (cells.size() != size_t(s->head.size())) {
+      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4").arg(tsv).arg(cells[0].line)
                    .arg(cells.size()).arg(s->head.size());
       return false;
     }
     QMap<QString, QString> row;
-    for (qsizetype c = 0; c < s->head.size(); ++c) row.insert(s->head[c], cells[c]);
+    for (qsizetype c = 0; c < s->head.size(); ++c) row.insert(s->head[c], cells[size_t(c)].text);
     s->items.append(row);
   }
   return true;
@@ -159,16 +159,6 @@ QByteArray TsvLine(const QStringList& cells) {
   return out.join(QLatin1Char('\t')).toUtf8() + '\n';
 }
 
-QByteArray Encode(const QImage& image, const char* format, int quality = -1) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, format);
-  if (quality >= 0) writer.setQuality(quality);
-  if (!writer.write(image)) return {};
-  return bytes;
-}
-
 QString Extension(DemoFormat format) {
   switch (format) {
     case DemoFormat::Jpeg: return QStringLiteral(".jpg");
@@ -211,9 +201,10 @@ bool WriteProjectTexts(const QDir& from, const Sources& s, const QDir& project, 
     const std::optional<QByteArray> bytes = ReadSource(from.filePath(QLatin1String(name)), error);
     if (!bytes || !WriteFileAtomically(project.filePath(QLatin1String(name)), *bytes, error)) return false;
   }
-  QStringList head = kProjectColumns;
+  QStringList head;
+  for (const char* column : kItemColumns) head.append(QLatin1String(column));
   for (const QString& column : s.head)
-    if (!kProjectColumns.contains(column) && !kPaintingColumns.contains(column)) head.append(column);
+    if (!head.contains(column) && !kPaintingColumns.contains(column)) head.append(column);
   QByteArray items = TsvLine(head);
   for (const auto& it : s.items) {
     QStringList cells;
@@ -360,86 +351,6 @@ bool WriteProject(const QString& sources, const QString& project, bool paint, in
 
 }  // namespace
 
-QByteArray EncodeGif(const QImage& image) {
-  if (image.isNull() || image.width() > 65535 || image.height() > 65535) return {};
-  const QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
-  QList<QRgb> table = indexed.colorTable();
-  table.resize(256, qRgb(0, 0, 0));
-  QByteArray out("GIF87a");
-  auto word = [&](int v) {
-    out.append(char(v & 0xFF));
-    out.append(char((v >> 8) & 0xFF));
-  };
-  word(image.width());
-  word(image.height());
-  out.append(char(0xF7));  // global table of 256 entries, 8 bits of colour resolution
-  out.append('\0');
-  out.append('\0');
-  for (QRgb c : table) {
-    out.append(char(qRed(c)));
-    out.append(char(qGreen(c)));
-    out.append(char(qBlue(c)));
-  }
-  out.append(',');
-  word(0);
-  word(0);
-  word(image.width());
-  word(image.height());
-  out.append('\0');
-  out.append(char(8));  // minimum code size
-  QByteArray packed;
-  uint32_t bits = 0;
-  int bitCount = 0;
-  auto code = [&](int c) {
-    bits |= uint32_t(c) << bitCount;
-    bitCount += 9;
-    while (bitCount >= 8) {
-      packed.append(char(bits & 0xFF));
-      bits >>= 8;
-      bitCount -= 8;
-    }
-  };
-  constexpr int kClear = 256, kEnd = 257, kRun = 250;
-  int sinceClear = 0;
-  code(kClear);
-  for (int y = 0; y < indexed.height(); ++y) {
-    const uchar* line = indexed.constScanLine(y);
-    for (int x = 0; x < indexed.width(); ++x) {
-      if (sinceClear == kRun) {
-        code(kClear);
-        sinceClear = 0;
-      }
-      code(line[x]);
-      ++sinceClear;
-    }
-  }
-  code(kEnd);
-  if (bitCount > 0) packed.append(char(bits & 0xFF));
-  for (qsizetype i = 0; i < packed.size(); i += 255) {
-    const qsizetype n = std::min<qsizetype>(255, packed.size() - i);
-    out.append(char(n));
-    out.append(packed.constData() + i, n);
-  }
-  out.append('\0');
-  out.append(';');
-  return out;
-}
-
-QByteArray EncodeDemoPicture(const QImage& image, DemoFormat format) {
-  if (image.isNull()) return {};
-  switch (format) {
-    case DemoFormat::Jpeg: return Encode(image, "jpeg", 85);
-    case DemoFormat::Png: return Encode(image, "png");
-    case DemoFormat::Bmp: return Encode(image.convertToFormat(QImage::Format_RGB888), "bmp");
-    case DemoFormat::Tiff: return Encode(image, "tiff");
-    case DemoFormat::Gif: return EncodeGif(image);
-    case DemoFormat::Pcx: return WritePcx(image, PcxDepth::Rgb24);
-  }
-  return {};
-}
-
-
-
 bool WriteDemoProject(const QString& sources, const QString& project, QString* error) {
   DemoDatabases databases;
   return WriteProject(sources, project, true, 0, &databases, error);
@@ -456,6 +367,7 @@ bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QStr
   if (!project.isValid() || !WriteProject(options.sources, project.path(), true, 0, &databases, error)) return false;
   BuildOptions build;
   build.extraItems = options.extraItems;
+  build.fileByFile = true;
   QStringList problems;
   if (BuildProject(project.path(), outFolder, build, &problems)) return true;
   *error = problems.join(QLatin1Char('\n'));

@@ -5,7 +5,6 @@
 #include "database/ContentContract.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 
 namespace olvtool {
@@ -32,14 +31,5 @@ bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString*
 // does (olvf.dat, olve.dat, d/..., i/b/*, help/index.html). False with `error` naming every
 // problem, one per line.
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error);
-
-// The picture formats the archives carry, and the encoder for each.
-enum class DemoFormat { Jpeg, Png, Bmp, Gif, Tiff, Pcx };
-// The file bytes of `image` in `format`; empty when the encoder fails.
-QByteArray EncodeDemoPicture(const QImage& image, DemoFormat format);
-
-// A GIF87a file of `image` reduced to at most 256 colours. The LZW stream starts a new table
-// every 250 codes so that every code keeps 9 bits (larger, but simple and always valid).
-QByteArray EncodeGif(const QImage& image);
 
 }  // namespace olvtool

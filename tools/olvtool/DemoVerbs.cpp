@@ -1,11 +1,15 @@
 // olvtool verbs "demo", "new" and "build": the demo work, a new authoring project, a project built into a work.
 #include "Cli.h"
 #include "DemoContent.h"
+#include "OutputPlacement.h"
 #include "ProjectBuild.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QtGlobal>
+
+#include <mutex>
 
 namespace olvtool {
 namespace {
@@ -98,6 +102,36 @@ int New(const QStringList& words) {
   return kOk;
 }
 
+// What picture decoders say of themselves while a build runs ("libpng warning: iCCP: ..."): a
+// warning never fails a build, so it is kept apart from the problems and said once, after them.
+class DecoderWarnings {
+ public:
+  DecoderWarnings() { previous_ = qInstallMessageHandler(&DecoderWarnings::Keep); }
+  ~DecoderWarnings() { qInstallMessageHandler(previous_); }
+  void Print() const {
+    const std::lock_guard lock(Mutex());
+    if (Said().isEmpty()) return;
+    Err(QStringLiteral("olvtool build: the picture decoders also said (no problem for the work):"));
+    for (const QString& line : Said()) Err(QStringLiteral("  ") + line);
+    Said().clear();
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static QStringList& Said() {
+    static QStringList said;
+    return said;
+  }
+  static void Keep(QtMsgType, const QMessageLogContext&, const QString& message) {
+    const std::lock_guard lock(Mutex());
+    if (!Said().contains(message) && Said().size() < 20) Said().append(Printable(message));
+  }
+  QtMessageHandler previous_ = nullptr;
+};
+
 int Build(const QStringList& words) {
   Args args;
   QString why;
@@ -114,10 +148,17 @@ int Build(const QStringList& words) {
   }
   QElapsedTimer timer;
   timer.start();
-  QStringList problems;
-  if (!BuildProject(args.Positional()[0], args.Positional()[1], options, &problems)) {
+  InstallInterruptHandler();
+  DecoderWarnings warnings;
+  QStringList problems, notes;
+  const bool built = BuildProject(args.Positional()[0], args.Positional()[1], options, &problems, &notes);
+  for (const QString& note : notes) Err(QStringLiteral("note: ") + note);
+  warnings.Print();
+  if (!built) {
     for (const QString& problem : problems) Err(problem);
-    Err(QStringLiteral("olvtool build: %1 problem(s); %2 left as it was").arg(problems.size()).arg(args.Positional()[1]));
+    const QString out = args.Positional()[1];
+    if (Interrupted()) Err(QStringLiteral("olvtool build: interrupted; %1 left as it was").arg(out));
+    else Err(QStringLiteral("olvtool build: %1 problem(s); %2 left as it was").arg(problems.size()).arg(out));
     return kBadInput;
   }
   Out(QStringLiteral("olvtool build: wrote %1 in %2 s").arg(args.Positional()[1]).arg(timer.elapsed() / 1000.0, 0, 'f', 1));

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <map>
 #include <vector>
 
@@ -24,6 +23,9 @@ struct BuildOptions {
   QSize maxSize;       // valid: archive pictures larger than this are scaled down to fit
   int extraItems = 0;  // synthetic catalogue items appended (benchmarks); they reuse the photos
   bool progress = false;  // a progress line on stderr while pictures are packed
+  // Puts the outputs into place one rename each instead of swapping the whole folder: for a
+  // folder that other programs work in at the same time (the demo work in the build folder).
+  bool fileByFile = false;
 };
 
 // The sources of the three databases and the record file, before they are written (tests damage
@@ -46,17 +48,16 @@ struct EnamelNeeds {
 bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases,
                       EnamelNeeds* needs, QStringList* problems);
 
-// Runs `work(i)` for every i below `count` on every core; `progress` (when set) is told how many
-// are done from this thread while they run. `work` must be safe to run on many threads at once.
-void OnEveryCore(int count, const std::function<void(int)>& work, const std::function<void(int)>& progress = {});
-
 // Checks the whole project at `dir`, then writes the work into `outFolder`: d/olv.lng, d/olv.dat,
-// d/ol31.cat, d/ol33.cat, d/ol44.cat, help/index.html, i/b/*, olvf.dat and olve.dat. Every file is
-// made in a temporary folder beside `outFolder` and renamed into place only when all succeeded,
-// so on failure `outFolder` stays as it was. Unchanged outputs (by their sources' bytes, or the
-// size and time of their pictures, recorded in `outFolder`/.olvtool-build) are not made again.
-// False with every problem in `problems` (as ReadProjectTexts), or the file that failed.
+// d/ol31.cat, d/ol33.cat, d/ol44.cat, help/index.html, i/b/*, olvf.dat and olve.dat. The whole
+// new work is made in a folder beside `outFolder` (other files of `outFolder` carried into it by
+// hard links) and swapped in with one atomic exchange: whatever happens, `outFolder` holds the
+// whole old work or the whole new one. Unchanged outputs (by their sources' bytes, or the stamps
+// of their picture files, recorded in `outFolder`/.olvtool-build) are not made again.
+// True once the new work is in place. False with every problem in `problems` (as
+// ReadProjectTexts), or the file that failed; `outFolder` is then as it was. `notes` (when
+// given) receives what is worth saying but no problem (a table read as Windows-1252).
 bool BuildProject(const QString& dir, const QString& outFolder, const BuildOptions& options,
-                  QStringList* problems);
+                  QStringList* problems, QStringList* notes = nullptr);
 
 }  // namespace olvtool
