@@ -2,12 +2,16 @@
 BUILD   ?= build
 FUZZDIR ?= build-fuzz
 SANDIR  ?= build-sanitize
+TSANDIR ?= build-tsan
 # Address and undefined-behaviour sanitizers; any report ends the program that made it.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+# ThreadSanitizer; Qt's libraries are not instrumented, so scripts/tsan.supp names what it does inside them.
+TSAN_FLAGS = -fsanitize=thread -g -O1
+TSAN_ENV = QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp"
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test package sanitize run fuzz-smoke bench clean
+.PHONY: all deps configure build test package sanitize tsan run fuzz-smoke bench clean
 
 all: build
 
@@ -39,6 +43,18 @@ sanitize: deps
 	cd $(SANDIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# `olvtool build` of the demo project under ThreadSanitizer, built with clang in its own folder: every
+# picture checked and packed again on every core. The first report ends the run and fails the target.
+tsan: deps
+	cmake -S . -B $(TSANDIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DORLAVENTIS_BENCH=OFF -DORLAVENTIS_TESTS=OFF \
+	  "-DCMAKE_CXX_FLAGS=$(TSAN_FLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(TSAN_FLAGS)" \
+	  "-DCMAKE_SHARED_LINKER_FLAGS=$(TSAN_FLAGS)"
+	cmake --build $(TSANDIR) -j $(JOBS) --target olvtool
+	[ -f $(TSANDIR)/tsan-project/items.tsv ] || $(TSAN_ENV) $(TSANDIR)/olvtool new $(TSANDIR)/tsan-project
+	rm -rf $(TSANDIR)/tsan-out
+	$(TSAN_ENV) $(TSANDIR)/olvtool build $(TSANDIR)/tsan-project $(TSANDIR)/tsan-out
+
 run: build
 	@bash scripts/run.sh $(BUILD)
 
@@ -52,4 +68,4 @@ bench: build
 	@bash bench/authoring.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(FUZZDIR) $(SANDIR)
+	rm -rf $(BUILD) $(FUZZDIR) $(SANDIR) $(TSANDIR)

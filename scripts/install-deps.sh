@@ -2,11 +2,13 @@
 # Installs the Debian 12 packages the build, the tests and the tools need, only those missing.
 set -euo pipefail
 
+# zip and jpeginfo are the peers bench/authoring.sh measures `olvtool build` against.
 packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build ccache
   qt6-base-dev qt6-image-formats-plugins zlib1g-dev
   fonts-liberation fonts-dejavu-core
   libbenchmark-dev libsqlite3-dev time
+  zip jpeginfo
   xvfb xauth
   desktop-file-utils appstream
   dpkg-dev lintian

@@ -139,9 +139,8 @@ struct Texts {
   QByteArray help;
 };
 
-// The bytes of the project file `name`, or nullopt with the problem reported. With `utf8` the
-// file must be UTF-8 text (an error names the line and column of the first byte that is not).
-std::optional<QByteArray> ReadSource(const QDir& dir, const QString& name, bool utf8, Problems& problems) {
+// The bytes of the project file `name`, or nullopt with the problem reported.
+std::optional<QByteArray> ReadSource(const QDir& dir, const QString& name, Problems& problems) {
   if (const QString outside = OutsideProject(dir, name); !outside.isEmpty()) {
     problems.In(name, outside);
     return std::nullopt;
@@ -149,11 +148,6 @@ std::optional<QByteArray> ReadSource(const QDir& dir, const QString& name, bool 
   orlaventis::FileContents file = orlaventis::ReadRegularFile(dir.filePath(name), kMaxSourceBytes);
   if (file.status != orlaventis::FileReadStatus::Ok) {
     problems.Line(FileProblem(name, file.status));
-    return std::nullopt;
-  }
-  if (const qsizetype bad = utf8 ? FirstInvalidUtf8(file.bytes) : -1; bad >= 0) {
-    const auto [line, column] = LineAndColumn(file.bytes, bad);
-    problems.At(name, line, column, QStringLiteral("not UTF-8 text (byte 0x%1)").arg(uchar(file.bytes[bad]), 2, 16, QLatin1Char('0')));
     return std::nullopt;
   }
   return std::move(file.bytes);
@@ -178,9 +172,15 @@ void CheckTranslations(const QJsonValue& v, const QString& where, const QString&
       problems.In(file, QStringLiteral("%1: no text in language %2 (a missing translation)").arg(where).arg(language));
 }
 
-bool ReadJson(const QDir& dir, const QString& name, const char* schema, QJsonObject* out, Problems& problems) {
-  const std::optional<QByteArray> bytes = ReadSource(dir, name, true, problems);
+// Parses and checks the JSON source `name` against `schema`; false with the problems reported.
+bool ParseJson(const std::optional<QByteArray>& bytes, const QString& name, const char* schema, QJsonObject* out,
+               Problems& problems) {
   if (!bytes) return false;
+  if (const qsizetype bad = FirstInvalidUtf8(*bytes); bad >= 0) {
+    const auto [line, column] = LineAndColumn(*bytes, bad);
+    problems.At(name, line, column, QStringLiteral("not UTF-8 text (byte 0x%1)").arg(uchar((*bytes)[bad]), 2, 16, QLatin1Char('0')));
+    return false;
+  }
   QJsonParseError pe;
   const QJsonDocument doc = QJsonDocument::fromJson(*bytes, &pe);
   if (!doc.isObject()) {
@@ -198,12 +198,8 @@ bool ReadJson(const QDir& dir, const QString& name, const char* schema, QJsonObj
   return true;
 }
 
-bool ReadItems(const QDir& dir, Texts* t, Problems& problems, QStringList* notes) {
-  const bool csv = !QFileInfo::exists(dir.filePath(QStringLiteral("items.tsv"))) &&
-                   QFileInfo::exists(dir.filePath(QStringLiteral("items.csv")));
-  t->itemsFile = csv ? QStringLiteral("items.csv") : QStringLiteral("items.tsv");
+bool ParseItems(const std::optional<QByteArray>& bytes, Texts* t, Problems& problems, QStringList* notes) {
   const QString& file = t->itemsFile;
-  const std::optional<QByteArray> bytes = ReadSource(dir, file, false, problems);
   if (!bytes) return false;
   std::vector<Problem> found;
   const std::optional<ItemsTable> table = ReadItemsTable(*bytes, file, &found);
@@ -860,15 +856,18 @@ void BuildDatabases(const Texts& t, const Enamel& en, int extraItems, DemoDataba
   for (int language : content::kLanguages) out->catalogues[language] = CatalogueDatabase(t, en, language, extraItems);
 }
 
-bool ReadTexts(const QDir& dir, int extraItems, Texts* t, DemoDatabases* databases, EnamelNeeds* needs, Problems& problems,
-               QStringList* notes) {
+// Checks the sources, read already (nullopt for one that could not be read, its problem
+// reported), and makes the databases of the work from them.
+bool CheckTexts(const ProjectSources& sources, int extraItems, Texts* t, DemoDatabases* databases, EnamelNeeds* needs,
+                Problems& problems, QStringList* notes) {
   const qsizetype before = problems.Count();
-  const bool language = ReadJson(dir, QStringLiteral("language.json"), kLanguageSchema, &t->language, problems);
-  const bool records = ReadJson(dir, QStringLiteral("records.json"), kRecordsSchema, &t->records, problems);
-  const bool catalogue = ReadJson(dir, QStringLiteral("catalogue.json"), kCatalogueSchema, &t->catalogue, problems);
-  const bool enamel = ReadJson(dir, QStringLiteral("enamel.json"), kEnamelSchema, &t->enamel, problems);
-  const bool items = ReadItems(dir, t, problems, notes);
-  if (const std::optional<QByteArray> help = ReadSource(dir, QStringLiteral("help.html"), false, problems)) t->help = *help;
+  const bool language = ParseJson(sources.language, QStringLiteral("language.json"), kLanguageSchema, &t->language, problems);
+  const bool records = ParseJson(sources.records, QStringLiteral("records.json"), kRecordsSchema, &t->records, problems);
+  const bool catalogue = ParseJson(sources.catalogue, QStringLiteral("catalogue.json"), kCatalogueSchema, &t->catalogue, problems);
+  const bool enamel = ParseJson(sources.enamel, QStringLiteral("enamel.json"), kEnamelSchema, &t->enamel, problems);
+  t->itemsFile = sources.itemsFile;
+  const bool items = ParseItems(sources.items, t, problems, notes);
+  t->help = sources.help.value_or(QByteArray());
   if (!enamel) return false;
   const Enamel en = ReadEnamel(t->enamel, problems);
   if (catalogue && items) CheckItems(*t, en, problems);
@@ -878,6 +877,22 @@ bool ReadTexts(const QDir& dir, int extraItems, Texts* t, DemoDatabases* databas
   BuildDatabases(*t, en, extraItems, databases, problems);
   *needs = NeededEnamelPictures(en);
   return problems.Count() == before;
+}
+
+bool ReadTexts(const QDir& dir, int extraItems, Texts* t, DemoDatabases* databases, EnamelNeeds* needs, Problems& problems,
+               QStringList* notes) {
+  ProjectSources sources;
+  sources.itemsFile = !QFileInfo::exists(dir.filePath(QStringLiteral("items.tsv"))) &&
+                              QFileInfo::exists(dir.filePath(QStringLiteral("items.csv")))
+                          ? QStringLiteral("items.csv")
+                          : QStringLiteral("items.tsv");
+  sources.language = ReadSource(dir, QStringLiteral("language.json"), problems);
+  sources.records = ReadSource(dir, QStringLiteral("records.json"), problems);
+  sources.catalogue = ReadSource(dir, QStringLiteral("catalogue.json"), problems);
+  sources.enamel = ReadSource(dir, QStringLiteral("enamel.json"), problems);
+  sources.items = ReadSource(dir, sources.itemsFile, problems);
+  sources.help = ReadSource(dir, QStringLiteral("help.html"), problems);
+  return CheckTexts(sources, extraItems, t, databases, needs, problems, notes);
 }
 
 // ---- pictures ----
@@ -1145,6 +1160,13 @@ bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databas
   Problems p(problems);
   Texts t;
   return ReadTexts(QDir(dir), extraItems, &t, databases, needs, p, nullptr);
+}
+
+bool CheckProjectSources(const ProjectSources& sources, DemoDatabases* databases, EnamelNeeds* needs,
+                         QStringList* problems) {
+  Problems p(problems);
+  Texts t;
+  return CheckTexts(sources, 0, &t, databases, needs, p, nullptr);
 }
 
 bool BuildProject(const QString& projectDir, const QString& outFolder, const BuildOptions& options, QStringList* problems,

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace olvtool {
@@ -47,6 +48,17 @@ struct EnamelNeeds {
 // "FILE: message", FILE relative to `dir`.
 bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases,
                       EnamelNeeds* needs, QStringList* problems);
+
+// The text sources of a project as bytes; nullopt for one that is not there.
+struct ProjectSources {
+  std::optional<QByteArray> language, records, catalogue, enamel, items, help;
+  QString itemsFile = QStringLiteral("items.tsv");  // "items.tsv" or "items.csv": the items' format
+};
+
+// ReadProjectTexts on sources read already (fuzzing, tests). A source that is nullopt fails the
+// check without a problem of its own: whoever read it says why it is missing.
+bool CheckProjectSources(const ProjectSources& sources, DemoDatabases* databases, EnamelNeeds* needs,
+                         QStringList* problems);
 
 // Checks the whole project at `dir`, then writes the work into `outFolder`: d/olv.lng, d/olv.dat,
 // d/ol31.cat, d/ol33.cat, d/ol44.cat, help/index.html, i/b/*, olvf.dat and olve.dat. The whole
