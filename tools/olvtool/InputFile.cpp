@@ -7,16 +7,19 @@ using orlaventis::FileReadStatus;
 
 namespace olvtool {
 
-QString FileProblem(const QString& name, FileReadStatus status) {
-  const char* words = nullptr;
+QString FileStatusWords(FileReadStatus status) {
   switch (status) {
     case FileReadStatus::Ok: return QString();
-    case FileReadStatus::Missing: words = "no such file"; break;
-    case FileReadStatus::NotRegular: words = "not a regular file"; break;
-    case FileReadStatus::TooLarge: words = "too large"; break;
-    case FileReadStatus::Unreadable: words = "cannot be read"; break;
+    case FileReadStatus::Missing: return QStringLiteral("no such file");
+    case FileReadStatus::NotRegular: return QStringLiteral("not a regular file");
+    case FileReadStatus::TooLarge: return QStringLiteral("too large");
+    case FileReadStatus::Unreadable: return QStringLiteral("cannot be read");
   }
-  return name + QStringLiteral(": ") + QLatin1String(words);
+  return QString();
+}
+
+QString FileProblem(const QString& name, FileReadStatus status) {
+  return status == FileReadStatus::Ok ? QString() : name + QStringLiteral(": ") + FileStatusWords(status);
 }
 
 FileReadStatus InputFileStatus(const QString& path, qint64 limit) {

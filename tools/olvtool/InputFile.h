@@ -12,6 +12,9 @@ constexpr qint64 kMaxSourceBytes = 256LL * 1024 * 1024;
 // The largest picture archive a verb opens: member offsets and sizes are 32-bit numbers.
 constexpr qint64 kMaxArchiveBytes = 1LL << 31;
 
+// "no such file", "not a regular file", "too large" or "cannot be read"; empty for Ok.
+QString FileStatusWords(orlaventis::FileReadStatus status);
+
 // "NAME: no such file", "NAME: not a regular file" (a folder, FIFO, device or socket),
 // "NAME: too large" or "NAME: cannot be read"; empty for Ok. Every verb says it this way.
 QString FileProblem(const QString& name, orlaventis::FileReadStatus status);

@@ -50,12 +50,12 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
   out.pixels = p.pixels;
   orlaventis::FileContents file = orlaventis::ReadRegularFile(project.filePath(p.file), orlaventis::kMaxPictureFileBytes);
   if (file.status != orlaventis::FileReadStatus::Ok) {
-    out.problem = FileProblem(p.file, file.status);
+    out.problem = FileStatusWords(file.status);
     return out;
   }
   const QString format = orlaventis::SniffPictureFormat(QByteArrayView(file.bytes).first(std::min<qsizetype>(file.bytes.size(), 512)));
   if (format.isEmpty()) {
-    out.problem = p.file + QStringLiteral(": not a picture the program reads (JPEG, PNG, BMP, GIF, TIFF or PCX)");
+    out.problem = QStringLiteral("not a picture the program reads (JPEG, PNG, BMP, GIF, TIFF or PCX)");
     return out;
   }
   if (!out.pixels.isValid()) {
@@ -68,7 +68,7 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
     const orlaventis::DecodedPicture decoded = orlaventis::DecodePictureScaled(
         file.bytes, format, format == QLatin1String("JPEG") ? small : orlaventis::PictureSizeRule());
     if (decoded.image.isNull()) {
-      out.problem = p.file + QStringLiteral(": does not decode (%1)").arg(decoded.reason);
+      out.problem = QStringLiteral("does not decode (%1)").arg(decoded.reason);
       return out;
     }
     out.pixels = full.isValid() ? full : decoded.image.size();
@@ -81,7 +81,7 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
         orlaventis::DecodePictureScaled(data, format, [fit](QSize) { return fit; });
     data = EncodeDemoPicture(scaled.image.convertToFormat(QImage::Format_RGB32), FormatOf(format));
     if (data.isEmpty()) {
-      out.problem = p.file + QStringLiteral(": cannot be scaled down");
+      out.problem = QStringLiteral("cannot be scaled down");
       return out;
     }
   }

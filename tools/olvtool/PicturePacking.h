@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include "Problem.h"
+
 #include <functional>
 
 namespace olvtool {
@@ -14,7 +16,7 @@ namespace olvtool {
 struct PictureFile {
   QString file;         // relative to the project
   QString output;       // the member name, or the output file of a background
-  QString where;        // the place that names it ("items.tsv:5:9: Photo"), or empty for its own file
+  Problem where;        // the cell that names it (text "Photo"), or no file for a picture found in its folder
   bool member = true;   // an archive member (scaled by --max-size, zlib-packed when smaller); else a background file
   QString stamp;        // FileStamp when listed; empty when there is no such file
   QSize pixels;         // its size, from an earlier build or once decoded
@@ -25,7 +27,7 @@ struct PackedPicture {
   QByteArray block;   // what the archive or background file stores (the file, scaled or zlib-packed)
   qint64 unpacked = 0;
   QSize pixels;       // as decoded (or known)
-  QString problem;    // "FILE: why"; empty when the picture is good
+  QString problem;    // why the picture cannot be taken ("does not decode (...)"); empty when it is good
 };
 
 // The identity of the regular file at `path` as an earlier build saw it: size, modification and

@@ -1,16 +1,13 @@
-// Reads an authoring project (items table, text sources, picture files), checks it whole and builds the work.
+// Builds an authoring project into a work: the project checked whole, its pictures packed, the
+// work put in place as one transaction.
 #pragma once
 
-#include "DatabaseWriter.h"
-#include "RecordFileWriter.h"
+#include "ProjectModel.h"
+#include "WorkWriter.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
-
-#include <map>
-#include <optional>
-#include <vector>
 
 namespace olvtool {
 
@@ -29,31 +26,11 @@ struct BuildOptions {
   bool fileByFile = false;
 };
 
-// The sources of the three databases and the record file, before they are written (tests damage
-// them to make broken content).
-struct DemoDatabases {
-  DatabaseSource language;                   // d/olv.lng
-  std::vector<RecordSource> records;         // d/olv.dat
-  std::map<int, DatabaseSource> catalogues;  // d/ol<language>.cat
-};
-
-// What the paint and trim of a project needs: car pictures "COACH_ROOF", seat pictures
-// "MATERIALCOLOUR" (member names without their folder), sorted.
-struct EnamelNeeds {
-  QStringList cars, seats;
-};
-
 // Reads and checks the text sources of the project at `dir` (pictures are not looked at).
 // False with every problem in `problems`, one line each: "FILE:LINE:COLUMN: message" or
 // "FILE: message", FILE relative to `dir`.
 bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases,
                       EnamelNeeds* needs, QStringList* problems);
-
-// The text sources of a project as bytes; nullopt for one that is not there.
-struct ProjectSources {
-  std::optional<QByteArray> language, records, catalogue, enamel, items, help;
-  QString itemsFile = QStringLiteral("items.tsv");  // "items.tsv" or "items.csv": the items' format
-};
 
 // ReadProjectTexts on sources read already (fuzzing, tests). A source that is nullopt fails the
 // check without a problem of its own: whoever read it says why it is missing.
