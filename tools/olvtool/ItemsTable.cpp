@@ -10,36 +10,42 @@ namespace {
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 // ';' for a CSV file whose first line holds ';' and no ',' outside quotes, else ','.
-QChar CsvSeparator(const QString& text) {
+char CsvSeparator(QByteArrayView text) {
   bool quoted = false, comma = false, semicolon = false;
-  for (const QChar c : text) {
-    if (c == QLatin1Char('"')) quoted = !quoted;
-    else if (!quoted && c == QLatin1Char('\n')) break;
-    else if (!quoted && c == QLatin1Char(',')) comma = true;
-    else if (!quoted && c == QLatin1Char(';')) semicolon = true;
+  for (const char c : text) {
+    if (c == '"') quoted = !quoted;
+    else if (!quoted && c == '\n') break;
+    else if (!quoted && c == ',') comma = true;
+    else if (!quoted && c == ';') semicolon = true;
   }
-  return semicolon && !comma ? QLatin1Char(';') : QLatin1Char(',');
+  return semicolon && !comma ? ';' : ',';
 }
 
+// Splits the bytes into cells; every separator, quote and line break is ASCII in both encodings,
+// so the bytes are split first and each cell decoded on its own (the file is never held twice).
 class TableParser {
  public:
-  TableParser(const QString& text, QChar separator, const QString& file, std::vector<Problem>* problems)
-      : text_(text), separator_(separator), file_(file), problems_(problems) {}
+  TableParser(QByteArrayView text, char separator, bool utf8, const QString& file, std::vector<Problem>* problems)
+      : text_(text), separator_(separator), utf8_(utf8), file_(file), problems_(problems) {}
 
   // The rows, or nullopt after reporting every problem.
   std::optional<std::vector<TableRow>> Rows() {
     const qsizetype n = text_.size();
     bool ok = true;
+    QByteArray quoted;
     while (i_ <= n) {
-      TableCell cell{QString(), line_, column_};
-      if (i_ < n && text_[i_] == QLatin1Char('"')) {
-        const int quoteLine = line_, quoteColumn = column_;
+      const int line = line_, column = column_;
+      qsizetype start = i_;
+      quoted.clear();
+      bool wasQuoted = false;
+      if (i_ < n && text_[i_] == '"') {
+        wasQuoted = true;
         Next();
         bool closed = false;
         while (i_ < n) {
-          if (text_[i_] == QLatin1Char('"')) {
-            if (i_ + 1 < n && text_[i_ + 1] == QLatin1Char('"')) {
-              cell.text += QLatin1Char('"');
+          if (text_[i_] == '"') {
+            if (i_ + 1 < n && text_[i_ + 1] == '"') {
+              quoted += '"';
               Next(), Next();
               continue;
             }
@@ -47,26 +53,33 @@ class TableParser {
             closed = true;
             break;
           }
-          cell.text += Next();
+          quoted += text_[i_];
+          Next();
         }
         if (!closed) {
           // Everything after an open quote would become this one cell: the rows after it lost.
-          problems_->push_back({file_, quoteLine, quoteColumn, QStringLiteral("quote never closed")});
+          problems_->push_back({file_, line, column, QStringLiteral("quote never closed")});
           return std::nullopt;
         }
-        if (i_ < n && text_[i_] != separator_ && text_[i_] != QLatin1Char('\n') &&
-            !(text_[i_] == QLatin1Char('\r') && (i_ + 1 == n || text_[i_ + 1] == QLatin1Char('\n')))) {
+        if (i_ < n && text_[i_] != separator_ && text_[i_] != '\n' &&
+            !(text_[i_] == '\r' && (i_ + 1 == n || text_[i_ + 1] == '\n'))) {
           problems_->push_back({file_, line_, column_,
-                                QStringLiteral("text after the closing quote of the cell at column %1").arg(quoteColumn)});
+                                QStringLiteral("text after the closing quote of the cell at column %1").arg(column)});
           ok = false;
-          while (i_ < n && text_[i_] != separator_ && text_[i_] != QLatin1Char('\n')) Next();
         }
+        start = i_;
       }
-      while (i_ < n && text_[i_] != separator_ && text_[i_] != QLatin1Char('\n')) cell.text += Next();
-      if (cell.text.endsWith(QLatin1Char('\r')) && (i_ == n || text_[i_] == QLatin1Char('\n'))) cell.text.chop(1);
-      row_.push_back(std::move(cell));
+      while (i_ < n && text_[i_] != separator_ && text_[i_] != '\n') Next();
+      QByteArrayView rest = text_.sliced(start, i_ - start);
+      if (rest.endsWith('\r') && (i_ == n || text_[i_] == '\n')) rest.chop(1);
+      row_.push_back({Decode(wasQuoted ? QByteArrayView(quoted + rest.toByteArray()) : rest), line, column});
       if (i_ >= n) break;
-      if (Next() == QLatin1Char('\n')) EndRow();
+      if (text_[i_] == '\n') {
+        Next();
+        EndRow();
+      } else {
+        Next();
+      }
     }
     EndRow();
     if (!ok) return std::nullopt;
@@ -74,20 +87,24 @@ class TableParser {
   }
 
  private:
-  // Takes one character, keeping the place.
-  QChar Next() {
-    const QChar c = text_[i_++];
-    if (c == QLatin1Char('\n')) ++line_, column_ = 1;
-    else ++column_;
-    return c;
+  QString Decode(QByteArrayView bytes) const {
+    return utf8_ ? QString::fromUtf8(bytes) : orlaventis::DecodeWin1252(std::string_view(bytes.data(), size_t(bytes.size())));
+  }
+  // Takes one byte, keeping the place: a column counts characters, not the bytes that follow
+  // the first of a UTF-8 sequence.
+  void Next() {
+    const char c = text_[i_++];
+    if (c == '\n') ++line_, column_ = 1;
+    else if (!utf8_ || (uchar(c) & 0xC0) != 0x80) ++column_;
   }
   void EndRow() {
-    if (!(row_.size() == 1 && row_[0].text.isEmpty()) && !row_.empty()) rows_.push_back(std::move(row_));
+    if (!row_.empty() && !(row_.size() == 1 && row_[0].text.isEmpty())) rows_.push_back(std::move(row_));
     row_.clear();
   }
 
-  const QString& text_;
-  const QChar separator_;
+  const QByteArrayView text_;
+  const char separator_;
+  const bool utf8_;
   const QString& file_;
   std::vector<Problem>* problems_;
   qsizetype i_ = 0;
@@ -100,7 +117,7 @@ class TableParser {
 
 std::optional<ItemsTable> ReadItemsTable(QByteArrayView bytes, const QString& file, std::vector<Problem>* problems) {
   ItemsTable table;
-  QString text;
+  bool utf8 = true;
   if (bytes.startsWith(QByteArrayView(kUtf8Bom))) {
     bytes = bytes.sliced(3);
     if (const qsizetype bad = FirstInvalidUtf8(bytes); bad >= 0) {
@@ -108,24 +125,24 @@ std::optional<ItemsTable> ReadItemsTable(QByteArrayView bytes, const QString& fi
       problems->push_back({file, line, column, QStringLiteral("not UTF-8 text, though it starts with a UTF-8 mark")});
       return std::nullopt;
     }
-    text = QString::fromUtf8(bytes);
   } else if (FirstInvalidUtf8(bytes) >= 0) {
+    utf8 = false;
     table.windows1252 = true;
-    text = orlaventis::DecodeWin1252(std::string_view(bytes.data(), size_t(bytes.size())));
-  } else {
-    text = QString::fromUtf8(bytes);
   }
   const qsizetype before = qsizetype(problems->size());
-  for (qsizetype at = text.indexOf(QChar(0)); at >= 0; at = text.indexOf(QChar(0), at + 1)) {
-    const QString head = text.left(at);
-    const qsizetype lineStart = head.lastIndexOf(QLatin1Char('\n')) + 1;
-    problems->push_back({file, int(head.count(QLatin1Char('\n'))) + 1, int(at - lineStart) + 1,
-                         QStringLiteral("a NUL character (a binary file, or one saved as UTF-16?)")});
-    if (qsizetype(problems->size()) - before >= 10) break;  // one binary file is not a thousand problems
+  int line = 1;
+  qsizetype lineStart = 0;
+  for (qsizetype i = 0; i < bytes.size() && qsizetype(problems->size()) - before < 10; ++i) {
+    if (bytes[i] == '\n') ++line, lineStart = i + 1;
+    // One binary file is not a thousand problems: ten say enough.
+    if (bytes[i] == '\0')
+      problems->push_back({file, line, int(utf8 ? QString::fromUtf8(bytes.sliced(lineStart, i - lineStart)).size() : i - lineStart) + 1,
+                           QStringLiteral("a NUL character (a binary file, or one saved as UTF-16?)")});
   }
   if (qsizetype(problems->size()) > before) return std::nullopt;
-  table.separator = file.endsWith(QLatin1String(".csv")) ? CsvSeparator(text) : QLatin1Char('\t');
-  std::optional<std::vector<TableRow>> rows = TableParser(text, table.separator, file, problems).Rows();
+  table.separator = QLatin1Char(file.endsWith(QLatin1String(".csv")) ? CsvSeparator(bytes) : '\t');
+  std::optional<std::vector<TableRow>> rows =
+      TableParser(bytes, char(table.separator.unicode()), utf8, file, problems).Rows();
   if (!rows) return std::nullopt;
   table.rows = std::move(*rows);
   return table;

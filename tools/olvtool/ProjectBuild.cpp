@@ -172,50 +172,63 @@ struct Cache {
 
 QByteArray Hash(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex(); }
 
-// One file of the work: its bytes, or the pictures of an archive or background.
+// One file of the work: made from text sources, or the pictures of an archive or background.
 struct Output {
-  QString name;               // below the output folder, with "/"
-  QByteArray bytes;           // a database, the record file or the help page
-  std::vector<int> pictures;  // an archive's members, or the one background
+  QString name;                                                 // below the output folder, with "/"
+  std::function<std::optional<QByteArray>(QString*)> make;      // a database, the record file or the help page
+  std::vector<int> pictures;                                    // an archive's members, or the one background
   bool archive = false;
-  QByteArray key;             // what it is made of
-  bool fresh = false;         // the output folder holds it as made from the same key
+  QByteArray key;                                               // what it is made of
+  bool fresh = false;                                           // the output folder holds it as made from the same key
 };
 
 // The files of the work, each with the key of what it is made from and whether `out` holds it
-// as made from that key already.
-std::vector<Output> PlanOutputs(const QDir& out, const Project* project, int extraItems, const PictureList& pictures,
-                                QSize maxSize, const Cache& cache, Problems& report) {
+// as made from that key already. A file made from texts is keyed by the bytes of its sources and
+// the tool that makes it, so that it is made (and held in memory) only when it is written, one at
+// a time.
+std::vector<Output> PlanOutputs(const QDir& out, const Project* project, const QMap<QString, QByteArray>& sourceKeys,
+                                int extraItems, const PictureList& pictures, QSize maxSize, const Cache& cache) {
   std::vector<Output> outputs;
-  if (project != nullptr) {
-    // One database source at a time: each is as large as the catalogue.
-    auto database = [&](const QString& stored, const DatabaseSource& source, const QString& from) {
-      QString error;
-      const std::optional<DatabaseImage> image = BuildDatabase(source, true, &error);
-      if (!image) report.In(from, content::LocalPath(stored) + QStringLiteral(": ") + error);
-      else outputs.push_back({content::LocalPath(stored), image->definitions, {}, false, {}, false});
+  auto made = [](const QString& stored, const std::function<DatabaseSource()>& source) {
+    return [stored, source](QString* error) -> std::optional<QByteArray> {
+      std::optional<DatabaseImage> image = BuildDatabase(source(), true, error);
+      if (!image) return std::nullopt;
+      return std::move(image->definitions);
     };
-    database(content::kLanguageFile, LanguageSource(*project), QStringLiteral("language.json"));
+  };
+  auto key = [&](const QStringList& sources) {
+    QByteArray key = FileStamp(QStringLiteral("/proc/self/exe")).toUtf8() + '\n' + QByteArray::number(extraItems);
+    for (const QString& s : sources) key += '\n' + sourceKeys.value(s);
+    return key;
+  };
+  const QString items = project != nullptr ? project->itemsFile : QString();
+  if (project != nullptr) {
+    outputs.push_back({content::LocalPath(content::kLanguageFile),
+                       made(content::kLanguageFile, [project] { return LanguageSource(*project); }), {}, false,
+                       key({QStringLiteral("language.json")}), false});
     for (int language : content::kLanguages)
-      database(content::CatalogueFile(language), CatalogueSource(*project, language, extraItems),
-               QStringLiteral("catalogue.json, enamel.json, ") + project->itemsFile);
-    QString error;
-    if (const std::optional<QByteArray> recordFile = BuildRecordFile(RecordSources(*project), &error))
-      outputs.push_back({content::LocalPath(content::kRecordFile), *recordFile, {}, false, {}, false});
-    else report.In(QStringLiteral("records.json"), error);
-    outputs.push_back({content::LocalPath(content::kHelpPage), project->help, {}, false, {}, false});
+      outputs.push_back({content::LocalPath(content::CatalogueFile(language)),
+                         made(content::CatalogueFile(language), [project, language, extraItems] {
+                           return CatalogueSource(*project, language, extraItems);
+                         }),
+                         {}, false, key({QStringLiteral("catalogue.json"), QStringLiteral("enamel.json"), items}), false});
+    outputs.push_back({content::LocalPath(content::kRecordFile),
+                       [project](QString* error) { return BuildRecordFile(RecordSources(*project), error); }, {}, false,
+                       key({QStringLiteral("records.json"), QStringLiteral("enamel.json")}), false});
+    outputs.push_back({content::LocalPath(content::kHelpPage),
+                       [project](QString*) { return std::optional<QByteArray>(project->help); }, {}, false,
+                       key({QStringLiteral("help.html")}), false});
   }
   outputs.push_back({content::kPhotoArchive, {}, pictures.photos, true, {}, false});
   outputs.push_back({content::kEnamelArchive, {}, pictures.enamel, true, {}, false});
   for (int b : pictures.backgrounds) outputs.push_back({pictures.all[size_t(b)].output, {}, {b}, false, {}, false});
   const QString scale = maxSize.isValid() ? QStringLiteral("%1x%2").arg(maxSize.width()).arg(maxSize.height()) : QString();
   for (Output& o : outputs) {
-    QByteArray made = o.bytes;
     for (int i : o.pictures) {
       const PictureFile& p = pictures.all[size_t(i)];
-      made += QStringLiteral("%1\t%2\t%3\t%4\n").arg(p.output, p.file, p.stamp, scale).toUtf8();
+      o.key += QStringLiteral("%1\t%2\t%3\t%4\n").arg(p.output, p.file, p.stamp, scale).toUtf8();
     }
-    o.key = Hash(made);
+    o.key = Hash(o.key);
     const QString stamp = Cache::OutputStamp(out.filePath(o.name));
     o.fresh = !stamp.isEmpty() && cache.outputs.value(o.name) == QString::fromLatin1(o.key) + QLatin1Char('\t') + stamp;
   }
@@ -244,7 +257,8 @@ bool MakeOutputs(const QDir& dir, PictureList& pictures, const std::vector<Outpu
   for (const Output& o : outputs) {
     if (o.fresh || stage == nullptr || !written) continue;
     if (o.pictures.empty()) {
-      if (!stage->Write(o.name, o.bytes, &error)) failed(o.name);
+      const std::optional<QByteArray> bytes = o.make(&error);
+      if (!bytes || !stage->Write(o.name, *bytes, &error)) failed(o.name);
       continue;
     }
     for (int i : o.pictures) sinkOf[size_t(i)] = int(sinks.size());
@@ -312,13 +326,23 @@ bool Build(const QString& projectDir, const QString& outFolder, const BuildOptio
     return false;
   }
   Project project;
-  const bool textsOk = ReadProject(ReadProjectSources(dir, report), &project, report, notes);
+  QMap<QString, QByteArray> sourceKeys;  // source file -> hash of its bytes
+  bool textsOk = false;
+  {
+    ProjectSources sources = ReadProjectSources(dir, report);
+    const std::pair<QString, const std::optional<QByteArray>*> kSources[] = {
+        {QStringLiteral("language.json"), &sources.language}, {QStringLiteral("records.json"), &sources.records},
+        {QStringLiteral("catalogue.json"), &sources.catalogue}, {QStringLiteral("enamel.json"), &sources.enamel},
+        {sources.itemsFile, &sources.items}, {QStringLiteral("help.html"), &sources.help}};
+    for (const auto& [name, bytes] : kSources) sourceKeys.insert(name, Hash(bytes->value_or(QByteArray())));
+    textsOk = ReadProject(std::move(sources), &project, report, notes);
+  }
   const EnamelNeeds needs = textsOk ? NeededEnamelPictures(project) : EnamelNeeds();
   PictureList pictures = ListPictures(dir, project, needs, report);
   Cache cache;
   cache.Load(out.filePath(QLatin1String(kCacheName)));
   const std::vector<Output> outputs =
-      PlanOutputs(out, textsOk ? &project : nullptr, options.extraItems, pictures, options.maxSize, cache, report);
+      PlanOutputs(out, textsOk ? &project : nullptr, sourceKeys, options.extraItems, pictures, options.maxSize, cache);
   // With a problem so far the pictures are only checked, so that every problem is named at once.
   const bool writing = report.Empty() &&
                        std::any_of(outputs.begin(), outputs.end(), [](const Output& o) { return !o.fresh; });

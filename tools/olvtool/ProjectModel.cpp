@@ -656,7 +656,7 @@ ProjectSources ReadProjectSources(const QDir& dir, Problems& problems) {
   return s;
 }
 
-bool ReadProject(const ProjectSources& sources, Project* p, Problems& problems, QStringList* notes) {
+bool ReadProject(ProjectSources sources, Project* p, Problems& problems, QStringList* notes) {
   const size_t before = problems.Count();
   const std::optional<QJsonObject> language = ParseJson(sources.language, kLanguageFile, kLanguageSchema, problems);
   const std::optional<QJsonObject> records = ParseJson(sources.records, kRecordsFile, kRecordsSchema, problems);
@@ -664,6 +664,7 @@ bool ReadProject(const ProjectSources& sources, Project* p, Problems& problems, 
   const std::optional<QJsonObject> enamel = ParseJson(sources.enamel, kEnamelFile, kEnamelSchema, problems);
   p->itemsFile = sources.itemsFile;
   const bool items = ReadItems(sources.items, p, problems, notes);
+  sources.items.reset();
   p->help = sources.help.value_or(QByteArray());
   if (language) ReadLanguage(*language, p, problems);
   if (records) ReadRecords(*records, p), CheckRecords(*p, problems);

@@ -167,6 +167,8 @@ ProjectSources ReadProjectSources(const QDir& dir, Problems& problems);
 // (before anything is expanded), item cells, every text against its field and against the
 // grammar of the file it is stored in, all reported at once. False when any problem was found.
 // `notes` (when given) receives what is worth saying but no problem.
-bool ReadProject(const ProjectSources& sources, Project* project, Problems& problems, QStringList* notes);
+// The sources are taken by value: each is let go once read into the model (a large items
+// table is not held twice).
+bool ReadProject(ProjectSources sources, Project* project, Problems& problems, QStringList* notes);
 
 }  // namespace olvtool
