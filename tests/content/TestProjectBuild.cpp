@@ -273,6 +273,13 @@ class TestProjectBuild : public QObject {
     QVERIFY(Replace(p_.filePath("catalogue.json"), "Exterior", "Ext\xE9rieur"));
     const Run r = Build();
     QVERIFY(Refused(r, {"catalogue.json:"}) && r.err.contains("not UTF-8 text (byte 0xe9)"));
+    // A decoder's own warning (libpng: an ancillary chunk with a bad CRC) fails nothing and is
+    // said apart from the problems.
+    QByteArray png = dbfixture::ReadFile(p_.filePath("p/b.png"));
+    QVERIFY(png.size() > 33 && Replace(p_.filePath("catalogue.json"), "Ext\xE9rieur", "Exterior"));
+    QVERIFY(dbfixture::WriteFile(p_.filePath("p/b.png"), png.insert(33, QByteArray("\0\0\0\5tEXta\0bcd\0\0\4\xD2", 17))));
+    const Run warned = Build();
+    QVERIFY2(warned.code == 0 && warned.err.contains("decoders also said (no problem for the work):\n  libpng warning:"), qPrintable(warned.err));
     QVERIFY(QDir().mkpath(top_.filePath("pack")) && ::mkfifo(QFile::encodeName(top_.filePath("pack/pipe")).constData(), 0600) == 0);
     const Run pack = Olvtool({"archive", "pack", top_.filePath("pack"), top_.filePath("pack.dat")}, {}, 20000);
     QVERIFY2(pack.finished && pack.code == 1 && pack.err.contains("pipe: not a regular file"), qPrintable(pack.err));

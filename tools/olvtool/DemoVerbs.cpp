@@ -152,10 +152,11 @@ int Build(const QStringList& words) {
   DecoderWarnings warnings;
   QStringList problems, notes;
   const bool built = BuildProject(args.Positional()[0], args.Positional()[1], options, &problems, &notes);
-  for (const QString& note : notes) Err(QStringLiteral("note: ") + note);
+  for (const QString& note : notes) Err(QStringLiteral("note: ") + Printable(note));
   warnings.Print();
   if (!built) {
-    for (const QString& problem : problems) Err(problem);
+    // Names in problems come from the project: nothing in them reaches the terminal raw.
+    for (const QString& problem : problems) Err(Printable(problem));
     const QString out = args.Positional()[1];
     if (Interrupted()) Err(QStringLiteral("olvtool build: interrupted; %1 left as it was").arg(out));
     else Err(QStringLiteral("olvtool build: %1 problem(s); %2 left as it was").arg(problems.size()).arg(out));

@@ -102,7 +102,7 @@ PictureList ListPictures(const QDir& dir, const Project& project, const EnamelNe
     const QMap<QString, QString> files = PictureFiles(dir, QLatin1String(kind.folder), report);
     for (const QString& name : *kind.names) {
       if (files.contains(name)) add(list.enamel, files.value(name), kind.member + name, {});
-      else report.In(QLatin1String(kind.folder), QStringLiteral("no picture \"%1\" (%1.jpg, ...), which the paint and trim of enamel.json offers").arg(name));
+      else report.In(QLatin1String(kind.folder), QStringLiteral("no picture \"%1\" (%1.jpg, ...), which the paint and trim of enamel.json offers").arg(Printable(name)));
     }
   }
   const QMap<QString, QString> backgrounds = PictureFiles(dir, QLatin1String(kProjectBackgrounds), report);
