@@ -54,6 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   olvtool::EnamelNeeds needs;
   QStringList problems;
   // A refusal always names a problem: failing in silence is what a publisher cannot act on.
-  if (!olvtool::CheckProjectSources(s, &databases, &needs, &problems) && problems.isEmpty()) std::abort();
+  if (!olvtool::CheckProjectSources(s, &databases, &needs, &problems)) {
+    if (problems.isEmpty()) std::abort();
+    return 0;
+  }
+  // What the checks accept, the writers write: a text that fits no field must be found up front,
+  // with its place, never by a writer after.
+  QString error;
+  if (!olvtool::BuildDatabase(databases.language, true, &error) || !olvtool::BuildRecordFile(databases.records, &error))
+    std::abort();
+  for (const auto& [language, catalogue] : databases.catalogues)
+    if (!olvtool::BuildDatabase(catalogue, true, &error)) std::abort();
   return 0;
 }

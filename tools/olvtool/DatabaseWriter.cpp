@@ -6,12 +6,15 @@
 #include "database/Win1252.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace orlaventis;
@@ -229,15 +232,18 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
 
 }  // namespace
 
-std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile,
-                                           QString* error) {
-  QString sink;
-  if (error == nullptr) error = &sink;
+namespace {
+
+// Makes the database of `source`, handing its bytes to `definitions` and `data` in order, a piece
+// at a time (the same sink for both with `oneFile`). False with `error` set when a cell or name
+// does not fit, or a sink refuses its piece.
+bool EmitDatabase(const DatabaseSource& source, bool oneFile, const std::function<bool(QByteArrayView)>& definitionSink,
+                  const std::function<bool(QByteArrayView)>& dataSink, QString* error) {
   QString why;
   const auto password = EncodeWin1252(source.password.left(kNameLength));
   if (!password) {
     *error = QStringLiteral("password: a character outside Windows-1252");
-    return std::nullopt;
+    return false;
   }
   // Column records first: they give the record sizes and so the first-record positions.
   std::vector<std::vector<TColumnDef>> defs;
@@ -246,7 +252,7 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
   for (const TableSource& t : source.tables) {
     if (!NameBytes(t.name, &why)) {
       *error = Where(t, 0, nullptr) + QStringLiteral(": ") + why;
-      return std::nullopt;
+      return false;
     }
     defs.emplace_back();
     int64_t recordSize = 0;
@@ -254,7 +260,7 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
       const auto def = ColumnRecord(source, c, &why);
       if (!def) {
         *error = Where(t, 0, &c) + QStringLiteral(": ") + why;
-        return std::nullopt;
+        return false;
       }
       defs.back().push_back(*def);
       recordSize += FieldSize(*def);
@@ -268,14 +274,14 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
   header.SetTextScrambled(source.scrambled);
   if (!password->isEmpty()) header.SetPassword(*password);
 
-  DatabaseImage image;
-  image.definitions.append(reinterpret_cast<const char*>(header.bytes.data()), kDbHeaderSize);
+  QByteArray definitions;
+  definitions.append(reinterpret_cast<const char*>(header.bytes.data()), kDbHeaderSize);
   int64_t position = oneFile ? definitionSize : 0;
   for (size_t i = 0; i < source.tables.size(); ++i) {
     const TableSource& t = source.tables[i];
     if (position > std::numeric_limits<int32_t>::max()) {
       *error = Where(t, 0, nullptr) + QStringLiteral(": the data passes 2 GiB");
-      return std::nullopt;
+      return false;
     }
     TTableDef table;
     table.SetColumnCount(static_cast<int32_t>(t.columns.size()));
@@ -283,13 +289,19 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
     table.SetRecordCount(static_cast<int32_t>(t.records.size()));
     table.SetCountSource(t.storedCount ? 2 : 0);
     table.SetFirstRecord(static_cast<int32_t>(position));
-    image.definitions.append(reinterpret_cast<const char*>(table.bytes.data()), kTableDefSize);
-    for (const TColumnDef& d : defs[i])
-      image.definitions.append(reinterpret_cast<const char*>(d.bytes.data()), kColumnDefSize);
+    definitions.append(reinterpret_cast<const char*>(table.bytes.data()), kTableDefSize);
+    for (const TColumnDef& d : defs[i]) definitions.append(reinterpret_cast<const char*>(d.bytes.data()), kColumnDefSize);
     position += recordSizes[i] * static_cast<int64_t>(t.records.size());
   }
 
-  QByteArray& data = oneFile ? image.definitions : image.data;
+  if (!definitionSink(definitions)) {
+    *error = QStringLiteral("cannot be written");
+    return false;
+  }
+  // Records go out in pieces of about a megabyte: a catalogue is never held whole.
+  constexpr qsizetype kPiece = 1 << 20;
+  QByteArray data;
+  const std::function<bool(QByteArrayView)>& sink = oneFile ? definitionSink : dataSink;
   for (size_t i = 0; i < source.tables.size(); ++i) {
     const TableSource& t = source.tables[i];
     for (size_t r = 0; r < t.records.size(); ++r) {
@@ -297,18 +309,58 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
       if (cells.size() > static_cast<qsizetype>(t.columns.size())) {
         *error = Where(t, static_cast<int>(r) + 1, nullptr) +
                  QStringLiteral(": %1 cells for %2 columns").arg(cells.size()).arg(t.columns.size());
-        return std::nullopt;
+        return false;
       }
       for (size_t c = 0; c < t.columns.size(); ++c) {
         const QString cell = static_cast<qsizetype>(c) < cells.size() ? cells[c] : QString();
         if (!AppendCell(defs[i][c], source.scrambled, cell, data, &why)) {
           *error = Where(t, static_cast<int>(r) + 1, &t.columns[c]) + QStringLiteral(": ") + why;
-          return std::nullopt;
+          return false;
         }
+      }
+      if (data.size() >= kPiece) {
+        if (!sink(data)) {
+          *error = QStringLiteral("cannot be written");
+          return false;
+        }
+        data.clear();
       }
     }
   }
+  if (!data.isEmpty() && !sink(data)) {
+    *error = QStringLiteral("cannot be written");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile, QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
+  DatabaseImage image;
+  auto append = [](QByteArray& to) {
+    return [&to](QByteArrayView piece) {
+      to.append(piece);
+      return true;
+    };
+  };
+  if (!EmitDatabase(source, oneFile, append(image.definitions), append(image.data), error)) return std::nullopt;
   return image;
+}
+
+bool WriteDatabaseTo(const DatabaseSource& source, QIODevice& out, QString* error) {
+  QString sink;
+  if (error == nullptr) error = &sink;
+  bool refused = false;
+  const auto write = [&](QByteArrayView piece) {
+    refused = out.write(piece.data(), piece.size()) != piece.size();
+    return !refused;
+  };
+  if (EmitDatabase(source, true, write, write, error)) return true;
+  if (refused) *error = out.errorString();
+  return false;
 }
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {

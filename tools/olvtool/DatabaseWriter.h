@@ -4,6 +4,7 @@
 #include "database/FieldValues.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -58,6 +59,11 @@ struct DatabaseImage {
 // convert, a link names a missing table or column, or a name is longer than 63 characters.
 std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile,
                                            QString* error);
+
+// The bytes of BuildDatabase with `oneFile`, written to `out` a piece at a time (a large
+// catalogue is never held whole). False with `error` set as BuildDatabase, or the device's
+// reason when it refuses the bytes; what was written then is no database.
+bool WriteDatabaseTo(const DatabaseSource& source, QIODevice& out, QString* error);
 
 // Writes one file (definitions and data together) when `dataPath` is empty, else two. Every file
 // is written beside its target under a temporary name and renamed on success; on failure no

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -132,17 +133,19 @@ bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
   while (it.hasNext()) {
     const QString path = it.next();
     const QString name = out.relativeFilePath(path);
-    const QFileInfo f = it.fileInfo();
     if (made.contains(name) || name == skip) continue;
     if (!Step(error)) return false;
     const QByteArray from = Native(path), to = Native(stage.filePath(name));
-    bool ok = true;
-    if (f.isDir() && !f.isSymLink()) {
-      ok = ::mkdir(to.constData(), 0755) == 0 || errno == EEXIST;
-    } else if (::link(from.constData(), to.constData()) != 0) {
-      // Another file system below OUT: a copy keeps it (links as links).
-      ok = f.isSymLink() ? ::symlink(Native(f.symLinkTarget()).constData(), to.constData()) == 0
-                         : QFile::copy(path, stage.filePath(name));
+    struct stat st {};
+    bool ok = ::lstat(from.constData(), &st) == 0;
+    if (ok && S_ISDIR(st.st_mode)) {
+      ok = (::mkdir(to.constData(), 0700) == 0 || errno == EEXIST) && ::chmod(to.constData(), st.st_mode & 07777) == 0;
+    } else if (ok && ::link(from.constData(), to.constData()) != 0) {
+      // Another file system mounted below OUT: a copy keeps it (a link as the same link).
+      QByteArray target(PATH_MAX, '\0');
+      const ssize_t length = S_ISLNK(st.st_mode) ? ::readlink(from.constData(), target.data(), size_t(target.size())) : -1;
+      ok = S_ISLNK(st.st_mode) ? length > 0 && ::symlink(target.left(length).constData(), to.constData()) == 0
+                               : QFile::copy(path, stage.filePath(name));
     }
     if (!ok) {
       *error = QStringLiteral("%1: cannot be kept: %2").arg(path, Errno(errno));
@@ -156,7 +159,7 @@ bool StagedOutput::Write(const QString& name, const QByteArray& bytes, QString* 
   std::unique_ptr<QFile> file = Create(name, error);
   if (!file) return false;
   if (file->write(bytes) != bytes.size()) {
-    *error = QStringLiteral("%1: cannot be written: %2").arg(name, file->errorString());
+    *error = QStringLiteral("cannot be written: %1").arg(file->errorString());
     return false;
   }
   return Close(*file, error);
@@ -165,26 +168,25 @@ bool StagedOutput::Write(const QString& name, const QByteArray& bytes, QString* 
 std::unique_ptr<QFile> StagedOutput::Create(const QString& name, QString* error) {
   const QString path = QDir(stage_).filePath(name);
   if (!Step(error) || !QDir().mkpath(QFileInfo(path).absolutePath())) {
-    *error = QStringLiteral("%1: cannot be written: %2").arg(name, error->isEmpty() ? QStringLiteral("no folder") : *error);
+    *error = QStringLiteral("cannot be written: %1").arg(error->isEmpty() ? QStringLiteral("no folder for it") : *error);
     return nullptr;
   }
   auto file = std::make_unique<QFile>(path);
   if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    *error = QStringLiteral("%1: cannot be written: %2").arg(name, file->errorString());
+    *error = QStringLiteral("cannot be written: %1").arg(file->errorString());
     return nullptr;
   }
   return file;
 }
 
 bool StagedOutput::Close(QFile& file, QString* error) {
-  const QString name = QDir(stage_).relativeFilePath(file.fileName());
   if (!Step(error)) {
-    *error = QStringLiteral("%1: cannot be written: %2").arg(name, *error);
+    *error = QStringLiteral("cannot be written: %1").arg(*error);
     return false;
   }
   file.close();
   if (file.error() != QFileDevice::NoError) {
-    *error = QStringLiteral("%1: cannot be written: %2").arg(name, file.errorString());
+    *error = QStringLiteral("cannot be written: %1").arg(file.errorString());
     return false;
   }
   return true;

@@ -43,7 +43,8 @@ class StagedOutput {
   // The stage folder.
   QString Path() const { return stage_; }
 
-  // Writes the output `name` ("d/olv.dat") into the stage. False with `error` naming the cause.
+  // Writes the output `name` ("d/olv.dat") into the stage. False with `error` saying why
+  // ("cannot be written: No space left on device"); the caller names the file.
   bool Write(const QString& name, const QByteArray& bytes, QString* error);
   // A new file `name` in the stage, open for unbuffered writing, or null with `error` set.
   std::unique_ptr<QFile> Create(const QString& name, QString* error);

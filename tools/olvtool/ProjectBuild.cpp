@@ -163,10 +163,10 @@ struct Cache {
     }
   }
   QByteArray Text() const {
-    QString text = QLatin1String(kCacheHeader) + QLatin1Char('\n');
-    for (auto it = pictures.begin(); it != pictures.end(); ++it) text += QStringLiteral("P\t%1\t%2\n").arg(it.key(), it.value());
-    for (auto it = outputs.begin(); it != outputs.end(); ++it) text += QStringLiteral("O\t%1\t%2\n").arg(it.key(), it.value());
-    return text.toUtf8();
+    QByteArray text = QByteArray(kCacheHeader) + '\n';
+    for (auto it = pictures.begin(); it != pictures.end(); ++it) text += "P\t" + it.key().toUtf8() + '\t' + it.value().toUtf8() + '\n';
+    for (auto it = outputs.begin(); it != outputs.end(); ++it) text += "O\t" + it.key().toUtf8() + '\t' + it.value().toUtf8() + '\n';
+    return text;
   }
 };
 
@@ -175,7 +175,7 @@ QByteArray Hash(const QByteArray& bytes) { return QCryptographicHash::hash(bytes
 // One file of the work: made from text sources, or the pictures of an archive or background.
 struct Output {
   QString name;                                                 // below the output folder, with "/"
-  std::function<std::optional<QByteArray>(QString*)> make;      // a database, the record file or the help page
+  std::function<bool(QIODevice&, QString*)> write;              // a database, the record file or the help page
   std::vector<int> pictures;                                    // an archive's members, or the one background
   bool archive = false;
   QByteArray key;                                               // what it is made of
@@ -189,11 +189,16 @@ struct Output {
 std::vector<Output> PlanOutputs(const QDir& out, const Project* project, const QMap<QString, QByteArray>& sourceKeys,
                                 int extraItems, const PictureList& pictures, QSize maxSize, const Cache& cache) {
   std::vector<Output> outputs;
-  auto made = [](const QString& stored, const std::function<DatabaseSource()>& source) {
-    return [stored, source](QString* error) -> std::optional<QByteArray> {
-      std::optional<DatabaseImage> image = BuildDatabase(source(), true, error);
-      if (!image) return std::nullopt;
-      return std::move(image->definitions);
+  auto database = [](const std::function<DatabaseSource()>& source) {
+    return [source](QIODevice& out, QString* error) { return WriteDatabaseTo(source(), out, error); };
+  };
+  auto bytes = [](const std::function<std::optional<QByteArray>(QString*)>& make) {
+    return [make](QIODevice& out, QString* error) {
+      const std::optional<QByteArray> made = make(error);
+      if (!made) return false;
+      if (out.write(*made) == made->size()) return true;
+      *error = out.errorString();
+      return false;
     };
   };
   auto key = [&](const QStringList& sources) {
@@ -204,19 +209,17 @@ std::vector<Output> PlanOutputs(const QDir& out, const Project* project, const Q
   const QString items = project != nullptr ? project->itemsFile : QString();
   if (project != nullptr) {
     outputs.push_back({content::LocalPath(content::kLanguageFile),
-                       made(content::kLanguageFile, [project] { return LanguageSource(*project); }), {}, false,
+                       database([project] { return LanguageSource(*project); }), {}, false,
                        key({QStringLiteral("language.json")}), false});
     for (int language : content::kLanguages)
       outputs.push_back({content::LocalPath(content::CatalogueFile(language)),
-                         made(content::CatalogueFile(language), [project, language, extraItems] {
-                           return CatalogueSource(*project, language, extraItems);
-                         }),
+                         database([project, language, extraItems] { return CatalogueSource(*project, language, extraItems); }),
                          {}, false, key({QStringLiteral("catalogue.json"), QStringLiteral("enamel.json"), items}), false});
     outputs.push_back({content::LocalPath(content::kRecordFile),
-                       [project](QString* error) { return BuildRecordFile(RecordSources(*project), error); }, {}, false,
+                       bytes([project](QString* error) { return BuildRecordFile(RecordSources(*project), error); }), {}, false,
                        key({QStringLiteral("records.json"), QStringLiteral("enamel.json")}), false});
     outputs.push_back({content::LocalPath(content::kHelpPage),
-                       [project](QString*) { return std::optional<QByteArray>(project->help); }, {}, false,
+                       bytes([project](QString*) { return std::optional<QByteArray>(project->help); }), {}, false,
                        key({QStringLiteral("help.html")}), false});
   }
   outputs.push_back({content::kPhotoArchive, {}, pictures.photos, true, {}, false});
@@ -257,8 +260,8 @@ bool MakeOutputs(const QDir& dir, PictureList& pictures, const std::vector<Outpu
   for (const Output& o : outputs) {
     if (o.fresh || stage == nullptr || !written) continue;
     if (o.pictures.empty()) {
-      const std::optional<QByteArray> bytes = o.make(&error);
-      if (!bytes || !stage->Write(o.name, *bytes, &error)) failed(o.name);
+      std::unique_ptr<QFile> file = stage->Create(o.name, &error);
+      if (!file || !o.write(*file, &error) || !stage->Close(*file, &error)) failed(o.name);
       continue;
     }
     for (int i : o.pictures) sinkOf[size_t(i)] = int(sinks.size());

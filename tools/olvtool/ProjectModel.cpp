@@ -310,12 +310,14 @@ void ReadEnamel(const QJsonObject& e, Project* p, Problems& problems) {
 }
 
 // The items of the table, each cell taken to its field. A header that names no field, or names
-// one twice, or a row of another length is a problem.
-bool ReadItems(const std::optional<QByteArray>& bytes, Project* p, Problems& problems, QStringList* notes) {
+// one twice, or a row of another length is a problem. `bytes` is let go once split into cells,
+// and each row once taken into its item: a large table is held once, not three times.
+bool ReadItems(std::optional<QByteArray>& bytes, Project* p, Problems& problems, QStringList* notes) {
   if (!bytes) return false;
   const QString& file = p->itemsFile;
   std::vector<Problem> found;
   std::optional<ItemsTable> table = ReadItemsTable(*bytes, file, &found);
+  bytes.reset();
   for (Problem& problem : found) problems.Add(std::move(problem));
   if (!table) return false;
   if (table->windows1252 && notes != nullptr)
@@ -342,8 +344,9 @@ bool ReadItems(const std::optional<QByteArray>& bytes, Project* p, Problems& pro
   for (ItemField required : {ItemField::Number, ItemField::Photo, ItemField::Header31, ItemField::Header33, ItemField::Header44})
     if (!named.contains(int(required))) problems.At(file, 1, 1, QStringLiteral("no column \"%1\"").arg(fields[int(required)]));
   if (problems.Count() > before) return false;
+  p->items.reserve(table->rows.size() - 1);
   for (size_t r = 1; r < table->rows.size(); ++r) {
-    TableRow& row = table->rows[r];
+    TableRow row = std::move(table->rows[r]);
     if (row.size() != head.size()) {
       problems.At(file, row[0].line, 1, QStringLiteral("%1 cells, the first line names %2 columns").arg(row.size()).arg(head.size()));
       continue;
@@ -664,7 +667,6 @@ bool ReadProject(ProjectSources sources, Project* p, Problems& problems, QString
   const std::optional<QJsonObject> enamel = ParseJson(sources.enamel, kEnamelFile, kEnamelSchema, problems);
   p->itemsFile = sources.itemsFile;
   const bool items = ReadItems(sources.items, p, problems, notes);
-  sources.items.reset();
   p->help = sources.help.value_or(QByteArray());
   if (language) ReadLanguage(*language, p, problems);
   if (records) ReadRecords(*records, p), CheckRecords(*p, problems);
