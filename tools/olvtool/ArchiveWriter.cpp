@@ -27,7 +27,7 @@ QByteArray ZlibPack(QByteArrayView data) {
   QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
   if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
                 reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                Z_BEST_COMPRESSION) != Z_OK)
+                Z_DEFAULT_COMPRESSION) != Z_OK)
     return {};
   out.truncate(static_cast<qsizetype>(size));
   return out;
