@@ -2,9 +2,9 @@
 #include "PicturePacking.h"
 
 #include "ArchiveWriter.h"
-#include "PictureEncoders.h"
 #include "InputFile.h"
 #include "OutputPlacement.h"
+#include "PictureEncoders.h"
 #include "media/PictureDecoder.h"
 
 #include <algorithm>

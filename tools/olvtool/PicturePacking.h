@@ -1,12 +1,12 @@
 // Reads, checks and packs the pictures of an authoring project on every core.
 #pragma once
 
+#include "Problem.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QSize>
 #include <QString>
-
-#include "Problem.h"
 
 #include <functional>
 

@@ -19,6 +19,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 
 namespace content = orlaventis::content;
@@ -39,6 +40,19 @@ const QString kCatalogueFile = QStringLiteral("catalogue.json");
 const QString kEnamelFile = QStringLiteral("enamel.json");
 
 QString Lang(int language) { return QString::number(language); }
+
+// The column of each item field, in the order of ItemField.
+const QStringList& FieldNames() {
+  static_assert(std::size(kItemColumns) + 6 == size_t(ItemField::Count));
+  static const QStringList names = [] {
+    QStringList n;
+    for (const char* column : kItemColumns) n.append(QLatin1String(column));
+    for (const char* kind : {"Header", "Description"})
+      for (int language : content::kLanguages) n.append(QStringLiteral("%1 %2").arg(QLatin1String(kind)).arg(language));
+    return n;
+  }();
+  return names;
+}
 
 constexpr char kLanguageSchema[] = R"({"top": {"?comment": "string", "prefix": "string",
   "languages": ["list", {"id": "int", "country": "string"}], "columns": ["list", "string"],
@@ -135,7 +149,7 @@ void ReadLanguage(const QJsonObject& o, Project* p, Problems& problems) {
     if (r.size() != qsizetype(1 + 2 * p->languages.size()))
       problems.In(kLanguageFile, QStringLiteral("rows[%1] holds %2 values, not a tag and a caption and hint per language (%3)")
                                      .arg(i).arg(r.size()).arg(1 + 2 * p->languages.size()));
-    p->captions.push_back({r[0].toInt(), Strings(QJsonArray(r)).mid(1)});
+    p->captions.push_back({r[0].toInt(), Strings(r).mid(1)});
   }
 }
 
@@ -326,10 +340,7 @@ bool ReadItems(std::optional<QByteArray>& bytes, Project* p, Problems& problems,
     problems.In(file, QStringLiteral("empty: the first line names the columns"));
     return false;
   }
-  QStringList fields;
-  for (const char* column : kItemColumns) fields.append(QLatin1String(column));
-  for (const char* kind : {"Header", "Description"})
-    for (int language : content::kLanguages) fields.append(QStringLiteral("%1 %2").arg(QLatin1String(kind)).arg(language));
+  const QStringList& fields = FieldNames();
   const TableRow& head = table->rows[0];
   const size_t before = problems.Count();
   std::vector<int> fieldOf;
@@ -420,12 +431,10 @@ void CheckItems(Project* p, Problems& problems) {
   const QString& file = p->itemsFile;
   static const QRegularExpression kYear(QStringLiteral("^\\d{1,5}$"));
   QHash<QString, int> numbers;  // case-folded item number -> line
-  static const char* const kNames[] = {"Item Number", "Group", "Year", "Body", "Coach", "Roof", "Place", "Date", "Photo",
-                                       "Header 31", "Header 33", "Header 44", "Description 31", "Description 33", "Description 44"};
   for (Item& it : p->items) {
     auto at = [&](ItemField f, const QString& what) {
       const TableCell& c = it.Cell(f);
-      problems.At(file, c.line, std::max(c.column, 1), QLatin1String(kNames[int(f)]) + QStringLiteral(": ") + what);
+      problems.At(file, c.line, std::max(c.column, 1), FieldNames()[int(f)] + QStringLiteral(": ") + what);
     };
     auto fits = [&](ItemField f, int limit) {
       if (const QString why = TooLong(it[f], limit); !why.isEmpty()) at(f, why);
