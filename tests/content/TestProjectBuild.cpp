@@ -229,6 +229,8 @@ class TestProjectBuild : public QObject {
     const QMap<QString, QByteArray> blocked = Files(out_);
     QVERIFY(Refused(Build(), {out_ + ": " + QDir(out_).filePath("help/index.html") + ": not a regular file"}));
     QVERIFY(Files(out_) == blocked && Stages(out_).isEmpty());
+    // A folder that holds the project is never swapped away.
+    QVERIFY(Refused(Olvtool({"build", p_.path(), top_.path()}), {top_.path() + ": holds the project folder"}));
   }
 
   // A picture damaged with its size and time kept is decoded again, not taken from the record.

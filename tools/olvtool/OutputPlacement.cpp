@@ -24,6 +24,9 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 
+// Files and folders of OUT besides the work that a build carries into the new one.
+constexpr qsizetype kMostKept = 10000;
+
 extern "C" void OnInterrupt(int signal) {
   gInterrupted = true;
   std::signal(signal, SIG_DFL);  // a second one ends the program at once
@@ -78,10 +81,14 @@ bool StagedOutput::Step(QString* error) {
 bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs, const QSet<QString>& made,
                          const QString& skip, bool fileByFile, QString* error) {
   fileByFile_ = fileByFile;
-  QFileInfo outInfo(outFolder);
+  QFileInfo outInfo(QDir::cleanPath(QFileInfo(outFolder).absoluteFilePath()));
   // A link to a folder: the folder it names is the output (the link itself stays as it is).
   if (outInfo.isSymLink()) outInfo = QFileInfo(outInfo.canonicalFilePath());
   out_ = outInfo.absoluteFilePath();
+  if (outInfo.isRoot() || out_ == QDir::homePath()) {
+    *error = QStringLiteral("%1: the root or home folder is no output folder; build into a folder of its own").arg(outFolder);
+    return false;
+  }
   const bool exists = outInfo.exists();
   if (exists && !outInfo.isDir()) {
     *error = QStringLiteral("%1: not a folder").arg(outFolder);
@@ -130,10 +137,16 @@ bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
   const QDir stage(stage_);
   QDirIterator it(out_, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
                   QDirIterator::Subdirectories);
+  qsizetype kept = 0;
   while (it.hasNext()) {
     const QString path = it.next();
     const QString name = out.relativeFilePath(path);
     if (made.contains(name) || name == skip) continue;
+    // The work's folder is swapped whole: one that holds a great deal more is no folder of a work.
+    if (++kept > kMostKept) {
+      *error = QStringLiteral("%1: holds more than %2 files besides a work; build into a folder of its own").arg(outFolder).arg(kMostKept);
+      return false;
+    }
     if (!Step(error)) return false;
     const QByteArray from = Native(path), to = Native(stage.filePath(name));
     struct stat st {};

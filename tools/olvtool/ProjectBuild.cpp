@@ -328,6 +328,13 @@ bool Build(const QString& projectDir, const QString& outFolder, const BuildOptio
     report.In(projectDir, QStringLiteral("no such project folder"));
     return false;
   }
+  // The output folder is swapped whole: it must not hold the project.
+  const QString projectPath = QFileInfo(projectDir).canonicalFilePath();
+  const QString outPath = QFileInfo(outFolder).exists() ? QFileInfo(outFolder).canonicalFilePath() : QString();
+  if (!outPath.isEmpty() && (projectPath == outPath || projectPath.startsWith(outPath + QLatin1Char('/')))) {
+    report.In(outFolder, QStringLiteral("holds the project folder; build into a folder of its own"));
+    return false;
+  }
   Project project;
   QMap<QString, QByteArray> sourceKeys;  // source file -> hash of its bytes
   bool textsOk = false;
