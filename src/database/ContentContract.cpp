@@ -1,5 +1,10 @@
-// The content contract's composed names and its two text grammars, read and written.
+// The content contract's composed names and its text grammars, read and written.
 #include "database/ContentContract.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
 
 namespace orlaventis::content {
 namespace {
@@ -79,6 +84,29 @@ std::optional<QString> WriteTableLine(const QStringList& cells) {
   for (const QString& cell : cells)
     if (cell.contains(kCellSeparator) || HasLineBreak(cell)) return std::nullopt;
   return cells.join(kCellSeparator);
+}
+
+std::optional<QList<int>> ReadLinkList(const QString& text) {
+  QList<int> links;
+  qint64 number = -1;  // the number being read, -1 between numbers
+  for (const QChar c : text + QLatin1Char(',')) {
+    if (c.isDigit() && c.unicode() < 0x80) {
+      number = std::max<qint64>(number, 0) * 10 + (c.unicode() - '0');
+      if (number > std::numeric_limits<int>::max()) return std::nullopt;
+    } else if (c == QLatin1Char(',') || c.isSpace()) {
+      if (number >= 0) links.append(int(number));
+      number = -1;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return links;
+}
+
+QString WriteLinkList(const QList<int>& links) {
+  QStringList parts;
+  for (int link : links) parts.append(QString::number(link));
+  return parts.join(QLatin1Char(','));
 }
 
 }  // namespace orlaventis::content

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -158,5 +159,12 @@ QStringList ReadTableLine(const QString& line);
 // The line ReadTableLine reads back as `cells`, or nullopt when none does: no cells, a cell with
 // '@' or a line break, a last cell "$", or a last cell empty after others.
 std::optional<QString> WriteTableLine(const QStringList& cells);
+
+// The text of a link-list cell in the authoring sources and olvtool's database sources: record
+// numbers separated by ',' or blanks ("3,0,5", "1 2"); empty for no links. nullopt when a part is
+// not a whole number from 0 to 2,147,483,647 in decimal digits.
+std::optional<QList<int>> ReadLinkList(const QString& text);
+// The text ReadLinkList reads back as `links` (all from 0): "3,0,5".
+QString WriteLinkList(const QList<int>& links);
 
 }  // namespace orlaventis::content

@@ -51,6 +51,15 @@ class TestContentContract : public QObject {
     QCOMPARE(ReadTableLine(QStringLiteral("$")), QStringList());
     QCOMPARE(ReadTableLine(QStringLiteral("@@")), (QStringList{"", ""}));
   }
+
+  // Link lists as spreadsheets and sources write them, and what no reader takes.
+  void linkLists() {
+    for (const QList<int>& links : {QList<int>{}, QList<int>{3, 0, 5}, QList<int>{2147483647}})
+      QCOMPARE(ReadLinkList(WriteLinkList(links)), links);
+    QCOMPARE(ReadLinkList(QStringLiteral(" 1 2,, 3 ")), (QList<int>{1, 2, 3}));
+    for (const char* bad : {"1;2", "+1", "-1", "1.5", "2147483648", "١", "a"})
+      QVERIFY2(!ReadLinkList(QString::fromUtf8(bad)), bad);
+  }
 };
 
 QTEST_GUILESS_MAIN(TestContentContract)

@@ -2,6 +2,7 @@
 #include "DatabaseWriter.h"
 
 #include "database/Bytes.h"
+#include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "database/Win1252.h"
 
@@ -9,7 +10,6 @@
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 
@@ -175,20 +175,16 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
     return true;
   }
   if (type == ColumnType::ctLinkList) {
-    static const QRegularExpression kLinkSeparators(QStringLiteral("[,\\s]+"));
-    const QStringList links = cell.split(kLinkSeparators, Qt::SkipEmptyParts);
-    if (links.size() > def.LinkCount()) {
-      *why = QStringLiteral("%1 links for %2 slots").arg(links.size()).arg(def.LinkCount());
+    const std::optional<QList<int>> links = orlaventis::content::ReadLinkList(cell);
+    if (!links) {
+      *why = QStringLiteral("\"%1\" is not a list of record numbers").arg(cell);
       return false;
     }
-    for (qsizetype i = 0; i < links.size(); ++i) {
-      const auto n = TextToInteger(links[i]);
-      if (!n || *n < 0) {
-        *why = QStringLiteral("link \"%1\" is not a record number").arg(links[i]);
-        return false;
-      }
-      StoreLE<int32_t>(p + 4 * i, static_cast<int32_t>(*n));
+    if (links->size() > def.LinkCount()) {
+      *why = QStringLiteral("%1 links for %2 slots").arg(links->size()).arg(def.LinkCount());
+      return false;
     }
+    for (qsizetype i = 0; i < links->size(); ++i) StoreLE<int32_t>(p + 4 * i, (*links)[i]);
     return true;
   }
   if (!cell.isEmpty()) {

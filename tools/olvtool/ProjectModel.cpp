@@ -407,18 +407,12 @@ QString TableLineProblem(const QStringList& cells) {
   return QStringLiteral("cannot be written as a table line (no cells, a last cell \"$\", or a last cell empty after others)");
 }
 
-// True when `text` is whole numbers from 1 to `count` separated by commas (blanks around them
-// allowed), at most `most` of them.
+// True when `text` is a link list (content::ReadLinkList) of at most `most` record numbers from 1
+// to `count`.
 bool LinksFit(const QString& text, qsizetype count, int most) {
-  const QStringList parts = text.split(QLatin1Char(','));
-  if (parts.size() > most) return false;
-  static const QRegularExpression kNumber(QStringLiteral("^\\s*\\d{1,9}\\s*$"));
-  for (const QString& part : parts) {
-    if (!kNumber.match(part).hasMatch()) return false;
-    const int n = part.trimmed().toInt();
-    if (n < 1 || n > count) return false;
-  }
-  return true;
+  const std::optional<QList<int>> links = content::ReadLinkList(text);
+  return links && links->size() <= most &&
+         std::all_of(links->begin(), links->end(), [count](int n) { return n >= 1 && n <= count; });
 }
 
 // An item number names the picture's member and the file the program unpacks it to.

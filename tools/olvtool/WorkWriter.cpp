@@ -38,12 +38,6 @@ ColumnSource Link(const QString& name, const QString& table, const QString& colu
   return c;
 }
 
-QString Links(const QList<int>& links) {
-  QStringList s;
-  for (int l : links) s.append(QString::number(l));
-  return s.join(QLatin1Char(','));
-}
-
 }  // namespace
 
 DatabaseSource LanguageSource(const Project& p) {
@@ -165,7 +159,7 @@ void AddEnamelTables(const Project& p, int l, DatabaseSource* db) {
                     {}, true};
   for (const Combination& c : p.combinations)
     items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(p.SectionCoach(c)),
-                             QString::number(c.roof), QString::number(c.material), Links(c.colours)});
+                             QString::number(c.roof), QString::number(c.material), content::WriteLinkList(c.colours)});
   db->tables.push_back(items);
 }
 
@@ -196,7 +190,7 @@ DatabaseSource CatalogueSource(const Project& p, int language, int extraItems) {
     if (!roof.isEmpty() && roof != coach) colourLinks.append(p.Coach(roof));
     const QString place = it[ItemField::Place].isEmpty() ? QString() : p.places.value(it[ItemField::Place])[size_t(l)];
     return QStringList{it[ItemField::Number], header, it[DescriptionField(l)], it[ItemField::Group], it[ItemField::Year],
-                       it[ItemField::Body], Links(colourLinks), place, it[ItemField::Date]};
+                       it[ItemField::Body], content::WriteLinkList(colourLinks), place, it[ItemField::Date]};
   };
   items.records.reserve(p.items.size() + size_t(extraItems));
   for (const Item& it : p.items) items.records.push_back(itemRecord(it, it[HeaderField(l)]));
