@@ -159,7 +159,7 @@ class TestProjectBuild : public QObject {
   }
 
   // A span of years is checked before anything is expanded over it: refused at once.
-  void spansOfYears() {
+  void spansAndNumbers() {
     const QByteArray good = dbfixture::ReadFile(p_.filePath("enamel.json"));
     const struct { QByteArray from, to; QString line; } kCases[] = {
         {"\"model_years\": [1960, 1961]", "\"model_years\": [1, 2147483647]", "enamel.json: model_years: 1 to 2147483647 is no span"},
@@ -171,6 +171,11 @@ class TestProjectBuild : public QObject {
       QVERIFY(dbfixture::WriteFile(p_.filePath("enamel.json"), QByteArray(good).replace(c.from, c.to)));
       QVERIFY(Refused(Build({}, 30000), {c.line}));
     }
+    // Numbers a database field cannot hold are found before anything is written, too.
+    QVERIFY(dbfixture::WriteFile(p_.filePath("enamel.json"), QByteArray(good).replace("[\"01\"]", "[\"01\", \"01\", \"01\", \"01\", \"01\", \"01\", \"01\"]")));
+    QVERIFY(Replace(p_.filePath("language.json"), "\"id\": 31", "\"id\": 70000"));
+    QVERIFY(Refused(Build(), {"enamel.json: eras[0].trim[0][1]: more than 6 fabric colours",
+                              "language.json: languages[0].id: 70000 is not from 0 to 65535"}));
   }
 
   // Killed before any change it makes to the file system, the build leaves OUT byte for byte the

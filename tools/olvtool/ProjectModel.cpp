@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <tuple>
 
 namespace content = orlaventis::content;
@@ -142,14 +143,16 @@ QStringList Strings(const QJsonValue& v) {
 void ReadLanguage(const QJsonObject& o, Project* p, Problems& problems) {
   p->prefix = o.value(QLatin1String("prefix")).toString();
   for (const QJsonValue& v : o.value(QLatin1String("languages")).toArray())
-    p->languages.push_back({v.toObject().value(QLatin1String("id")).toInt(), v.toObject().value(QLatin1String("country")).toString()});
+    p->languages.push_back({v.toObject().value(QLatin1String("id")).toInteger(), v.toObject().value(QLatin1String("country")).toString()});
   const QJsonArray rows = o.value(QLatin1String("rows")).toArray();
   for (qsizetype i = 0; i < rows.size(); ++i) {
     const QJsonArray r = rows[i].toArray();
     if (r.size() != qsizetype(1 + 2 * p->languages.size()))
       problems.In(kLanguageFile, QStringLiteral("rows[%1] holds %2 values, not a tag and a caption and hint per language (%3)")
                                      .arg(i).arg(r.size()).arg(1 + 2 * p->languages.size()));
-    p->captions.push_back({r[0].toInt(), Strings(r).mid(1)});
+    p->captions.push_back({r[0].toInteger(), Strings(r).mid(1)});
+    if (p->captions.back().tag < std::numeric_limits<qint32>::min() || p->captions.back().tag > std::numeric_limits<qint32>::max())
+      problems.In(kLanguageFile, QStringLiteral("rows[%1][0]: the tag %2 is not a 32-bit number").arg(i).arg(p->captions.back().tag));
   }
 }
 
@@ -271,6 +274,9 @@ void ReadEnamel(const QJsonObject& e, Project* p, Problems& problems) {
       const QJsonArray trim = trims[i].toArray();
       resolve(materialCodes, trim[0].toString(), where + QStringLiteral(".trim[%1][0]").arg(i));
       const QJsonArray colours = trim[1].toArray();
+      if (colours.size() > kMostFabricColours)
+        problems.In(kEnamelFile, QStringLiteral("%1.trim[%2][1]: more than %3 fabric colours for one material")
+                                     .arg(where).arg(i).arg(kMostFabricColours));
       for (qsizetype k = 0; k < colours.size(); ++k)
         resolve(fabricCodes, colours[k].toString(), where + QStringLiteral(".trim[%1][1][%2]").arg(i).arg(k));
     }
@@ -475,8 +481,15 @@ void CheckItems(Project* p, Problems& problems) {
 
 // Every text of language.json, catalogue.json and enamel.json against the field it is stored in.
 void CheckFieldTexts(const Project& p, Problems& problems) {
-  for (size_t i = 0; i < p.languages.size(); ++i)
-    CheckText(kLanguageFile, QStringLiteral("languages[%1].country").arg(i), p.languages[i].country, kCountryBytes, problems);
+  for (size_t i = 0; i < p.languages.size(); ++i) {
+    const QString at = QStringLiteral("languages[%1]").arg(i);
+    if (p.languages[i].id < 0 || p.languages[i].id > kMostLanguageId)
+      problems.In(kLanguageFile, QStringLiteral("%1.id: %2 is not from 0 to %3").arg(at).arg(p.languages[i].id).arg(kMostLanguageId));
+    CheckText(kLanguageFile, at + QStringLiteral(".country"), p.languages[i].country, kCountryBytes, problems);
+    // The words of each language are a table named after the prefix and the language.
+    CheckText(kLanguageFile, QStringLiteral("prefix with %1.country (a table name)").arg(at),
+              content::LanguageTable(p.prefix, p.languages[i].country), kNameBytes, problems);
+  }
   for (size_t i = 0; i < p.captions.size(); ++i)
     for (qsizetype k = 0; k < p.captions[i].texts.size(); ++k)
       CheckText(kLanguageFile, QStringLiteral("rows[%1][%2]").arg(i).arg(k + 1), p.captions[i].texts[k], kCaptionBytes, problems);

@@ -42,11 +42,11 @@ using Translated = std::array<QString, 3>;
 
 // ---- language.json ----
 struct LanguageEntry {
-  int id = 0;
+  qint64 id = 0;
   QString country;
 };
 struct CaptionRow {
-  int tag = 0;
+  qint64 tag = 0;
   QStringList texts;  // caption and hint for each entry of `languages`, in that order
 };
 
@@ -152,6 +152,8 @@ inline constexpr int kDescriptionBytes = 255;
 inline constexpr int kShowBytes = 8;
 inline constexpr int kDefinitionBytes = 16;
 inline constexpr int kRecordBytes = 65535;    // one text of the record file
+inline constexpr int kMostFabricColours = 6;  // fabric colours of one trim (link slots of its record)
+inline constexpr int kMostLanguageId = 65535; // a language's id is a 16-bit word
 
 // Why the path `relative` that the project names cannot be taken, or empty: it must be relative,
 // stay inside the project folder and, once links are resolved, still lie inside it (a work is

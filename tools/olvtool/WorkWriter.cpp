@@ -155,7 +155,7 @@ void AddEnamelTables(const Project& p, int l, DatabaseSource* db) {
                      Link(content::kCoachColorColumn, content::kEnamelCoachColorsTable, content::kCoachColorColumn, 1),
                      Link(content::kRoofColorColumn, content::kEnamelRoofColorsTable, content::kRoofColorColumn, 1),
                      Link(content::kFabricMaterialColumn, content::kEnamelFabricMaterialsTable, content::kFabricMaterialColumn, 1),
-                     Link(content::kFabricColorColumn, content::kEnamelFabricColorsTable, content::kFabricColorColumn, 6)},
+                     Link(content::kFabricColorColumn, content::kEnamelFabricColorsTable, content::kFabricColorColumn, kMostFabricColours)},
                     {}, true};
   for (const Combination& c : p.combinations)
     items.records.push_back({QString::number(c.model), QString::number(c.year), QString::number(p.SectionCoach(c)),
