@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const olvtool::Problem& p : problems)
     if (p.line < 1 || p.column < 1 || p.file != file) std::abort();
   if (table)
-    for (const olvtool::TableRow& row : table->rows)
+    for (const olvtool::TableRow& row : table->rows) {
+      if (row.empty()) std::abort();
       for (const olvtool::TableCell& cell : row)
-        if (row.empty() || cell.line < 1 || cell.column < 1 || cell.text.contains(QChar(0))) std::abort();
+        if (cell.line < 1 || cell.column < 1 || cell.text.contains(QChar(0))) std::abort();
+    }
   return 0;
 }

@@ -72,7 +72,8 @@ class TableParser {
       while (i_ < n && text_[i_] != separator_ && text_[i_] != '\n') Next();
       QByteArrayView rest = text_.sliced(start, i_ - start);
       if (rest.endsWith('\r') && (i_ == n || text_[i_] == '\n')) rest.chop(1);
-      row_.push_back({Decode(wasQuoted ? QByteArrayView(quoted + rest.toByteArray()) : rest), line, column});
+      // After a closing quote only a CR may stand before the separator (anything else is refused above).
+      row_.push_back({Decode(wasQuoted ? QByteArrayView(quoted) : rest), line, column});
       if (i_ >= n) break;
       if (text_[i_] == '\n') {
         Next();

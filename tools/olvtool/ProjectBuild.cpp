@@ -398,26 +398,29 @@ bool Build(const QString& projectDir, const QString& outFolder, const BuildOptio
   return true;
 }
 
-}  // namespace
-
-bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases, EnamelNeeds* needs,
-                      QStringList* problems) {
-  Problems found;
+// ReadProject, then the work's databases and the pictures it needs when no problem was found;
+// every problem, the reading's in `found` included, appended to `problems`.
+bool ReadWork(ProjectSources sources, int extraItems, Problems& found, DemoDatabases* databases, EnamelNeeds* needs,
+              QStringList* problems) {
   Project project;
-  const bool ok = ReadProject(ReadProjectSources(QDir(dir), found), &project, found, nullptr);
+  const bool ok = ReadProject(std::move(sources), &project, found, nullptr);
   if (ok) *databases = WorkDatabases(project, extraItems), *needs = NeededEnamelPictures(project);
   problems->append(found.Lines());
   return ok;
 }
 
+}  // namespace
+
+bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databases, EnamelNeeds* needs,
+                      QStringList* problems) {
+  Problems found;
+  return ReadWork(ReadProjectSources(QDir(dir), found), extraItems, found, databases, needs, problems);
+}
+
 bool CheckProjectSources(const ProjectSources& sources, DemoDatabases* databases, EnamelNeeds* needs,
                          QStringList* problems) {
   Problems found;
-  Project project;
-  const bool ok = ReadProject(sources, &project, found, nullptr);
-  if (ok) *databases = WorkDatabases(project, 0), *needs = NeededEnamelPictures(project);
-  problems->append(found.Lines());
-  return ok;
+  return ReadWork(sources, 0, found, databases, needs, problems);
 }
 
 bool BuildProject(const QString& projectDir, const QString& outFolder, const BuildOptions& options, QStringList* problems,
