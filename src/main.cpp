@@ -7,8 +7,11 @@
 #include "sections/IntroductionForm.h"
 #include "sections/ProductionForm.h"
 #include "sections/SectionForm.h"
+#include "sections/SectionSet.h"
 #include "shell/ExitCodes.h"
 #include "shell/MainForm.h"
+#include "shell/StartUp.h"
+#include "shell/Tour.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -243,13 +246,14 @@ int main(int argc, char** argv) {
                  kTourHint);
     return kExitNoDisplay;
   }
-  InstallSectionRoutines(SectionFormRoutines());
-  RegisterIntroductionForm();
-  RegisterProductionForm();
-  RegisterCatalogForm();
-  RegisterEnamelAndFabricsForm();
-  if (!request.tourFolder.isEmpty()) return RunTour(request);
+  const SectionInstaller sections = [](TMainForm& main) {
+    TSectionSet::Install(main, {[](TSectionSet& set) { return new TIntroductionForm(set); },
+                                [](TSectionSet& set) { return new TProductionForm(set); },
+                                [](TSectionSet& set) { return new TCatalogForm(set); },
+                                [](TSectionSet& set) { return new TEnamelAndFabricsForm(set); }});
+  };
+  if (!request.tourFolder.isEmpty()) return RunTour(request, sections);
   QuitAfterIntroductionPaint quitAfterPaint;
   if (qEnvironmentVariableIsSet("ORLAVENTIS_QUIT_AFTER_FIRST_PAINT")) app.installEventFilter(&quitAfterPaint);
-  return RunProgram(request);
+  return RunProgram(request, sections);
 }

@@ -9,6 +9,7 @@
 #include "controls/ProportionalImage.h"
 #include "controls/ThemeStyle.h"
 #include "database/Catalog.h"
+#include "database/SearchIndex.h"
 #include "database/ContentContract.h"
 #include "database/FieldValues.h"
 #include "media/Messages.h"
@@ -136,7 +137,7 @@ ThumbPagePlacement PlaceThumbPage(int32_t count, int32_t current, int32_t top, i
 
 // ---- TCatalogForm ----
 
-TCatalogForm::TCatalogForm(TMainForm& main) : TSectionForm(SectionId::Catalog, main) {
+TCatalogForm::TCatalogForm(TSectionSet& sections) : TSectionForm(SectionId::Catalog, sections) {
   setObjectName(QStringLiteral("CatalogForm"));
 }
 
@@ -568,7 +569,7 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   // Member names come from the database (a name that is no plain file name is never written);
   // events run while the member inflates, so this form may be gone afterwards.
   const QPointer<TCatalogForm> self(this);
-  picture = LoadArchivePicture(PictureArchive::Photos, name, name);
+  picture = LoadArchivePicture(Main(), PictureArchive::Photos, name, name);
   if (!self) return {};
   // Kept as large as it is ever drawn (the zoom window fills at most the screen, in device
   // pixels), not larger.
@@ -595,7 +596,7 @@ QImage TCatalogForm::GetCachedThumbnail(const QString& name) {
   } else {
     // As GetCachedPicture: events run while the member inflates.
     const QPointer<TCatalogForm> self(this);
-    picture = LoadArchiveThumbnail(PictureArchive::Photos, name, name, sizeFor);
+    picture = LoadArchiveThumbnail(Main(), PictureArchive::Photos, name, name, sizeFor);
     if (!self) return {};
   }
   thumbnailCache_.Insert(name, picture);
@@ -702,11 +703,9 @@ void TCatalogForm::SelectedPictureThumbClick() {
     if (!self) return;
     EndBusy();
   }
-  if (!picture.isNull()) ShowMaxZoom(picture, SelectedPictureThumb->accessibleName(), Header->text());
+  if (!picture.isNull()) Sections().ShowMaxZoom(picture, SelectedPictureThumb->accessibleName(), Header->text());
 }
 
-void RegisterCatalogForm() {
-  SetSectionFactory(SectionId::Catalog, [](TMainForm& main) -> TSectionForm* { return new TCatalogForm(main); });
-}
+void TCatalogForm::ShowSearchEntry(const TSearchEntry& entry) { ShowRecord(entry.Target); }
 
 }  // namespace orlaventis

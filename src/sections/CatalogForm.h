@@ -84,7 +84,7 @@ class TCatalogForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TCatalogForm(TMainForm& main);
+  explicit TCatalogForm(TSectionSet& sections);
   ~TCatalogForm() override;  // FormDestroy
 
   // Components (children of the form).
@@ -139,6 +139,8 @@ class TCatalogForm final : public TSectionForm {
   void SelectedPictureThumbClick();
   // Closes the query grid's editors, shows it with every criterion reset and the first picture.
   void ResetState() override;
+  // A search result of this section: see TSectionForm.
+  void ShowSearchEntry(const TSearchEntry& entry) override;
   // Shows the picture of `record` (a record of the items table), first resetting the query
   // when the picture lies outside it. Does nothing while Busy; a record no query can select
   // leaves the reset query on its first picture.
@@ -200,9 +202,5 @@ class TCatalogForm final : public TSectionForm {
   // of the form, before QWidget tears the children down (which may still make them signal).
   QObject alive_;
 };
-
-// Makes the section frame create a TCatalogForm for the Catalog (the program calls this once at
-// start, before the main form opens its first section).
-void RegisterCatalogForm();
 
 }  // namespace orlaventis

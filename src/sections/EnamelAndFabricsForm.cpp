@@ -6,6 +6,7 @@
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/ContentContract.h"
+#include "database/SearchIndex.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
@@ -93,8 +94,8 @@ QString ChoiceText(std::initializer_list<const QComboBox*> lists) {
 
 }  // namespace
 
-TEnamelAndFabricsForm::TEnamelAndFabricsForm(TMainForm& main)
-    : TSectionForm(SectionId::EnamelAndFabrics, main) {
+TEnamelAndFabricsForm::TEnamelAndFabricsForm(TSectionSet& sections)
+    : TSectionForm(SectionId::EnamelAndFabrics, sections) {
   setObjectName(QStringLiteral("EnamelAndFabricsForm"));
 }
 
@@ -269,7 +270,7 @@ void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& hel
 void TEnamelAndFabricsForm::LoadCarPicture() {
   const QString name = cascade_ ? cascade_->CarPictureName() : QString();
   const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, content::kCarMember + name, name);
+      name.isEmpty() ? QImage() : LoadArchivePicture(Main(), PictureArchive::Enamel, content::kCarMember + name, name);
   // A choice made while the member inflated has already shown its own car.
   if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
   ShowPicture(CarImage, carPicture_, picture);
@@ -280,16 +281,15 @@ void TEnamelAndFabricsForm::LoadChairPicture() {
   if (DisplayDepth() < 9) LoadCarPicture();
   const QString name = cascade_ ? cascade_->SeatPictureName() : QString();
   const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(PictureArchive::Enamel, content::kSeatMember + name, name);
+      name.isEmpty() ? QImage() : LoadArchivePicture(Main(), PictureArchive::Enamel, content::kSeatMember + name, name);
   // A choice made while the member inflated has already shown its own seat.
   if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
   ShowPicture(ChairImage, chairPicture_, picture);
   SetPictureTitle(ChairImage, ChoiceText({FabricMaterialsComboBox, FabricColorsComboBox}));
 }
 
-void RegisterEnamelAndFabricsForm() {
-  SetSectionFactory(SectionId::EnamelAndFabrics,
-                    [](TMainForm& main) -> TSectionForm* { return new TEnamelAndFabricsForm(main); });
+void TEnamelAndFabricsForm::ShowSearchEntry(const TSearchEntry& entry) {
+  ShowChoice(static_cast<EnamelOption>(entry.Option), entry.Target);
 }
 
 }  // namespace orlaventis

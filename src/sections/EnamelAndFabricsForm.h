@@ -24,7 +24,7 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TEnamelAndFabricsForm(TMainForm& main);
+  explicit TEnamelAndFabricsForm(TSectionSet& sections);
   ~TEnamelAndFabricsForm() override;  // FormDestroy
 
   QLabel* HeaderLblBk = nullptr;
@@ -65,6 +65,8 @@ class TEnamelAndFabricsForm final : public TSectionForm {
 
   // Chooses the first model again, every list to its right at its first entry.
   void ResetState() override;
+  // A search result of this section: see TSectionForm.
+  void ShowSearchEntry(const TSearchEntry& entry) override;
   // Sets the lists to the first combination that offers `record` in `option`'s list
   // (TEnamelCascade::ChooseRecord) and loads its pictures; false, changing no list, when none
   // does or the database is not open.
@@ -96,9 +98,5 @@ class TEnamelAndFabricsForm final : public TSectionForm {
   QImage carPicture_;    // the car picture shown
   QImage chairPicture_;  // the seat picture shown
 };
-
-// Makes the section frame create a TEnamelAndFabricsForm for Enamel and Fabrics (the program
-// calls this once at start).
-void RegisterEnamelAndFabricsForm();
 
 }  // namespace orlaventis

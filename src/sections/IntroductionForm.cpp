@@ -14,8 +14,8 @@
 
 namespace orlaventis {
 
-TIntroductionForm::TIntroductionForm(TMainForm& main)
-    : TSectionForm(SectionId::Introduction, main) {
+TIntroductionForm::TIntroductionForm(TSectionSet& sections)
+    : TSectionForm(SectionId::Introduction, sections) {
   setObjectName(QStringLiteral("IntroductionForm"));
 }
 
@@ -29,7 +29,7 @@ void TIntroductionForm::CreateComponents() {
   SlidePicture->setGeometry(267, 126, 210, 155);
   SlidePicture->Background().SetBrush(QBrush(Qt::black));
   SlidePicture->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);
-  slides_ = new TSlideCycle(SlidePicture, this);
+  slides_ = new TSlideCycle(Main(), SlidePicture, this);
 }
 
 void TIntroductionForm::CreateContent() {
@@ -53,10 +53,8 @@ void TIntroductionForm::CreateContent() {
     DumPopup->popup(IntroductionText->mapToGlobal(at));
   });
 
-  TMainForm* main = MainForm();
-  const std::optional<QString> text = FindRecordText(
-      main != nullptr ? main->RecordFile() : nullptr,
-      content::IntroKey(Settings().LanguageId));
+  const std::optional<QString> text =
+      FindRecordText(Main().RecordFile(), content::IntroKey(Settings().LanguageId));
   IntroductionText->setPlainText(text ? SplitTextLines(*text).join(QLatin1Char('\n')) : QString());
 
   TSlideCycle::SetSlideEffects(*SlidePicture);
@@ -86,10 +84,5 @@ bool TIntroductionForm::event(QEvent* event) {
 void TIntroductionForm::TimerTimer() { slides_->TimerTimer(); }
 
 int TIntroductionForm::PictureNumber() const { return slides_->PictureNumber(); }
-
-void RegisterIntroductionForm() {
-  SetSectionFactory(SectionId::Introduction,
-                    [](TMainForm& main) -> TSectionForm* { return new TIntroductionForm(main); });
-}
 
 }  // namespace orlaventis

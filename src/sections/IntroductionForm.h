@@ -19,7 +19,7 @@ class TIntroductionForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TIntroductionForm(TMainForm& main);
+  explicit TIntroductionForm(TSectionSet& sections);
 
   QLabel* HeaderLblBk = nullptr;
   QLabel* HeaderLbl = nullptr;
@@ -42,9 +42,5 @@ class TIntroductionForm final : public TSectionForm {
   TSlideCycle* slides_ = nullptr;  // child
   bool slidesStarted_ = false;
 };
-
-// Makes the section frame create a TIntroductionForm for the Introduction (the program calls
-// this once at start, before the main form opens its first section).
-void RegisterIntroductionForm();
 
 }  // namespace orlaventis

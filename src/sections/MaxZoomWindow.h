@@ -10,7 +10,7 @@ namespace orlaventis {
 
 class TProportionalImage;
 
-// A borderless black top-level window (transient for the main form when one exists) covering
+// A borderless black top-level window (transient for the main form; TSectionSet::ShowMaxZoom) covering
 // the screen, whose only component ItemImage shows the picture; a click on it closes the
 // window. It reacts to no key (Escape included), so only the click ends the zoom.
 class TMaxZoomWindow final : public QDialog {
@@ -26,17 +26,9 @@ class TMaxZoomWindow final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 };
 
-// The window while ShowMaxZoom shows it; null otherwise.
-TMaxZoomWindow* MaxZoomWindow();
-
 // The Sx and Sy percentages (of the screen) that show a `picture`-sized picture on a `screen`-
 // sized screen: twice its size when both doubled sides fit (2w < W and 2h < H), else its own
 // size; rounded to the nearest integer, halves to even. (0, 0) for an empty screen.
 QSize ZoomPercentages(QSize picture, QSize screen);
-
-// Shows `picture` in a new zoom window, modally, and returns when the user clicked or keyed it
-// away; the window is freed before returning. A null picture shows an empty black window. Screen
-// readers get `name` as the picture's name and `title` as its description.
-void ShowMaxZoom(const QImage& picture, const QString& name = QString(), const QString& title = QString());
 
 }  // namespace orlaventis

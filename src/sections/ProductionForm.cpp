@@ -7,6 +7,7 @@
 #include "controls/ProportionalImage.h"
 #include "controls/StringGrid.h"
 #include "database/ContentContract.h"
+#include "database/SearchIndex.h"
 #include "sections/SlideCycle.h"
 #include "shell/Translation.h"
 
@@ -51,7 +52,8 @@ TopicText TopicTextOf(const TOutline& outline, int index, int lineWidth) {
 
 }  // namespace
 
-TProductionForm::TProductionForm(TMainForm& main) : TSectionForm(SectionId::Production, main) {
+TProductionForm::TProductionForm(TSectionSet& sections)
+    : TSectionForm(SectionId::Production, sections) {
   setObjectName(QStringLiteral("ProductionForm"));
 }
 
@@ -72,7 +74,7 @@ void TProductionForm::CreateComponents() {
   SlidePicture->setGeometry(435, 310, 175, 127);
   SlidePicture->Background().SetBrush(QBrush(Qt::black));
   SlidePicture->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);
-  slides_ = new TSlideCycle(SlidePicture, this);
+  slides_ = new TSlideCycle(Main(), SlidePicture, this);
 }
 
 void TProductionForm::CreateContent() {
@@ -110,10 +112,8 @@ void TProductionForm::CreateContent() {
 void TProductionForm::LoadContents() {
   ProductionContentLst->Clear();
   ShowTable(QString(), QString(), nullptr);
-  TMainForm* main = MainForm();
   const std::optional<QString> topics = FindRecordText(
-      main != nullptr ? main->RecordFile() : nullptr,
-      content::ProductionContentsKey(Settings().LanguageId));
+      Main().RecordFile(), content::ProductionContentsKey(Settings().LanguageId));
   if (topics) {
     ProductionContentLst->SetLines(SplitTextLines(*topics));
     ProductionContentLst->FullExpand();
@@ -131,10 +131,9 @@ void TProductionForm::ProductionContentLstClick() {
   const int selected = ProductionContentLst->SelectedItem();
   const QString line = ProductionContentLst->Items(selected).Text;
   const std::optional<content::OutlineTopic> topic = content::ReadOutlineTopic(line);
-  TMainForm* main = MainForm();
-  if (selected > 0 && topic && main != nullptr) {
+  if (selected > 0 && topic) {
     if (const std::optional<QString> table =
-            FindRecordText(main->RecordFile(), content::TopicKey(topic->key))) {
+            FindRecordText(Main().RecordFile(), content::TopicKey(topic->key))) {
       const QStringList rows = SplitTextLines(*table);
       ShowTable(topic->caption, topic->columns, &rows);
       return;
@@ -255,9 +254,13 @@ void TProductionForm::TimerTimer() { slides_->TimerTimer(); }
 
 int TProductionForm::PictureNumber() const { return slides_->PictureNumber(); }
 
-void RegisterProductionForm() {
-  SetSectionFactory(SectionId::Production,
-                    [](TMainForm& main) -> TSectionForm* { return new TProductionForm(main); });
+void TProductionForm::ShowSearchEntry(const TSearchEntry& entry) {
+  TOutline& outline = *ProductionContentLst;
+  for (int parent = outline.Items(entry.Target).Parent; parent > 0; parent = outline.Items(parent).Parent)
+    outline.SetExpanded(parent, true);
+  outline.SetSelectedItem(entry.Target);
+  ProductionContentLstClick();
+  outline.setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace orlaventis

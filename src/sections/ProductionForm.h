@@ -24,7 +24,7 @@ class TProductionForm final : public TSectionForm {
   Q_OBJECT
 
  public:
-  explicit TProductionForm(TMainForm& main);
+  explicit TProductionForm(TSectionSet& sections);
 
   QLabel* HeaderLblBk = nullptr;
   QLabel* HeaderLbl = nullptr;
@@ -56,6 +56,8 @@ class TProductionForm final : public TSectionForm {
 
   // The outline fully expanded again, item 2 selected and its table shown.
   void ResetState() override;
+  // A search result of this section: see TSectionForm.
+  void ShowSearchEntry(const TSearchEntry& entry) override;
 
  protected:
   void CreateComponents() override;
@@ -66,9 +68,5 @@ class TProductionForm final : public TSectionForm {
 
   TSlideCycle* slides_ = nullptr;  // child
 };
-
-// Makes the section frame create a TProductionForm for the Production section (the program
-// calls this once at start).
-void RegisterProductionForm();
 
 }  // namespace orlaventis

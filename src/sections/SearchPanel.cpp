@@ -8,9 +8,7 @@
 #include "database/TableDatabase.h"
 #include "database/WorkSearch.h"
 #include "media/ProgramFolder.h"
-#include "sections/CatalogForm.h"
-#include "sections/EnamelAndFabricsForm.h"
-#include "sections/ProductionForm.h"
+#include "sections/SectionSet.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
 #include "shell/Translation.h"
@@ -54,11 +52,6 @@ QImage MagnifierGlyph(int size) {
   return glyph;
 }
 
-QPointer<TSearchPanel>& Panel() {
-  static QPointer<TSearchPanel> panel;
-  return panel;
-}
-
 SectionId SectionOf(SearchKind kind) {
   switch (kind) {
     case SearchKind::Picture: return SectionId::Catalog;
@@ -70,7 +63,8 @@ SectionId SectionOf(SearchKind kind) {
 
 }  // namespace
 
-TSearchPanel::TSearchPanel(TMainForm& main) : QFrame(&main), settings_(main.Settings()) {
+TSearchPanel::TSearchPanel(TSectionSet& sections)
+    : QFrame(&sections.MainForm), sections_(sections), settings_(sections.MainForm.Settings()) {
   setObjectName(QStringLiteral("SearchPanel"));
   setFrameShape(QFrame::Box);
   setAutoFillBackground(true);
@@ -132,9 +126,8 @@ void TSearchPanel::BuildIndex() {
                      {text(4012, "Modeljaar"), text(4013, "Koetskleur"), text(4014, "Dakkleur"),
                       text(4015, "Bekledingsmateriaal"), text(4016, "Bekledingskleur")});
   }
-  TMainForm* main = MainForm();
   if (const std::optional<QString> outline = FindRecordText(
-          main != nullptr ? main->RecordFile() : nullptr, content::ProductionContentsKey(language)))
+          sections_.MainForm.RecordFile(), content::ProductionContentsKey(language)))
     AddOutlineTopics(*index_, SplitTextLines(*outline));
   index_->Finish();
 }
@@ -220,7 +213,7 @@ void TSearchPanel::LoadThumbnails(int generation) {
       // Events run while the member inflates: the list may be refilled, the panel closed or
       // gone meanwhile, and then this round ends. The Catalog may unpack the same member
       // meanwhile: this one goes to a file name of its own.
-      const QImage picture = LoadArchiveThumbnail(PictureArchive::Photos, member,
+      const QImage picture = LoadArchiveThumbnail(sections_.MainForm, PictureArchive::Photos, member,
                                                   QStringLiteral("search-") + member, sizeFor);
       if (!self || generation != generation_ || isHidden()) return;
       if (thumbnails_.size() >= kThumbnailCache) thumbnails_.clear();
@@ -250,28 +243,15 @@ void TSearchPanel::Step(int delta) {
 
 void TSearchPanel::GoToResult(int row) {
   const QListWidgetItem* item = ResultList->item(row);
-  TMainForm* main = MainForm();
-  if (item == nullptr || main == nullptr || !index_ || !item->data(Qt::UserRole).isValid()) return;
+  if (item == nullptr || !index_ || !item->data(Qt::UserRole).isValid()) return;
   const TSearchEntry entry = index_->Entry(item->data(Qt::UserRole).toInt());
   const QPointer<QWidget> from = over_;
   Close();
-  main->GoTo(SectionOf(entry.Kind));
-  TSectionForm* to = SectionForm(SectionOf(entry.Kind));
+  sections_.MainForm.GoTo(SectionOf(entry.Kind));
+  TSectionForm* to = sections_.Form(SectionOf(entry.Kind));
   if (to == nullptr) return;
   if (from && from != to) from->close();
-  if (auto* catalog = qobject_cast<TCatalogForm*>(to)) {
-    catalog->ShowRecord(entry.Target);
-  } else if (auto* production = qobject_cast<TProductionForm*>(to)) {
-    TOutline& outline = *production->ProductionContentLst;
-    for (int parent = outline.Items(entry.Target).Parent; parent > 0;
-         parent = outline.Items(parent).Parent)
-      outline.SetExpanded(parent, true);
-    outline.SetSelectedItem(entry.Target);
-    production->ProductionContentLstClick();
-    outline.setFocus(Qt::OtherFocusReason);
-  } else if (auto* colours = qobject_cast<TEnamelAndFabricsForm*>(to)) {
-    colours->ShowChoice(static_cast<EnamelOption>(entry.Option), entry.Target);
-  }
+  to->ShowSearchEntry(entry);
 }
 
 bool TSearchPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -301,32 +281,7 @@ void TSearchPanel::keyPressEvent(QKeyEvent* event) {
   QFrame::keyPressEvent(event);
 }
 
-TSearchPanel* SearchPanel() { return Panel().data(); }
-
-void OpenSearchPanel(TSectionForm& section) {
-  TMainForm* main = MainForm();
-  if (main == nullptr) return;
-  if (!Panel()) Panel() = new TSearchPanel(*main);
-  Panel()->Open(section);
-}
-
-void CloseSearchPanel() {
-  if (!Panel()) return;
-  Panel()->Close();
-  Panel()->SearchEdit->clear();
-}
-
-void SearchFromFront(const QString& text) {
-  for (SectionId section : kSectionOrder) {
-    TSectionForm* form = SectionForm(section);
-    if (form == nullptr || !form->isVisible()) continue;
-    OpenSearchPanel(*form);
-    Panel()->SearchEdit->setText(text);
-    return;
-  }
-}
-
-void AddSearchButton(TSectionForm& form) {
+void AddSearchButton(TSectionForm& form, TSectionSet& sections) {
   auto* button = new TBaseBtn(&form);
   button->setObjectName(QStringLiteral("SearchBtn"));
   button->setGeometry(56, 127, 26, 26);
@@ -345,12 +300,12 @@ void AddSearchButton(TSectionForm& form) {
   button->setToolTip(QStringLiteral("Zoeken in het hele werk (Ctrl+F)"));
   SetControlCursor(button, kCursorHand);
   button->setFocusPolicy(Qt::TabFocus);
-  button->OnClick = [&form](QObject*) { OpenSearchPanel(form); };
+  button->OnClick = [&form, &sections](QObject*) { sections.OpenSearch(form); };
   // Whichever control of the main form's window has the keyboard (or none); only the visible
   // section's shortcuts are live. A text field keeps its "/" (it overrides the shortcut).
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_Slash)})
     new QShortcut(
-        keys, &form, [&form] { OpenSearchPanel(form); }, Qt::WindowShortcut);
+        keys, &form, [&form, &sections] { sections.OpenSearch(form); }, Qt::WindowShortcut);
 }
 
 bool IsSearchKey(const QKeyEvent* event) {

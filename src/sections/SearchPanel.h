@@ -28,7 +28,7 @@ inline constexpr int kSearchNameTag = 801;
 inline constexpr int kNothingFoundTag = 802;
 inline constexpr int kSearchPromptTag = 803;
 
-// One panel per main form (its child), made on first use. The edit keeps the keyboard: typing
+// One panel per main form (its child), made on first use (TSectionSet::OpenSearch). The edit keeps the keyboard: typing
 // updates the results (grouped by kind under a heading with the number found, the best first),
 // Up / Down / Page Up / Page Down move through them, Enter goes to the current one, Escape
 // closes. A click on a result goes there. Going there shows the section of the result (closing
@@ -41,7 +41,8 @@ class TSearchPanel final : public QFrame {
  public:
   static constexpr int kShownPerKind = 50;  // results listed per kind; the heading counts all
 
-  explicit TSearchPanel(TMainForm& main);
+  // A child of the main form of `sections`, which outlives the panel.
+  explicit TSearchPanel(TSectionSet& sections);
 
   QLineEdit* SearchEdit;
   QListWidget* ResultList;
@@ -70,6 +71,7 @@ class TSearchPanel final : public QFrame {
   // Makes the next result row from the current one `delta` rows on (headings skipped) current.
   void Step(int delta);
 
+  TSectionSet& sections_;
   const TSettings& settings_;
   std::unique_ptr<TSearchIndex> index_;
   // A plain widget pointer: the section is watched while it is destroyed, when it is no
@@ -83,18 +85,9 @@ class TSearchPanel final : public QFrame {
   QHash<QString, QIcon> thumbnails_;
 };
 
-// The main form's panel when it exists, else null.
-TSearchPanel* SearchPanel();
-// Opens the panel (making it on first use) over `section`.
-void OpenSearchPanel(TSectionForm& section);
-// Closes the panel and empties its edit (the kiosk reset); nothing when there is none.
-void CloseSearchPanel();
-// Opens the panel over the section in front with `text` typed (the headless tour).
-void SearchFromFront(const QString& text);
-
 // Gives a section form its search button (above the Info button, at design coordinates) and
 // the keys that open the panel: Ctrl+F, and "/" where no text field takes it.
-void AddSearchButton(TSectionForm& form);
+void AddSearchButton(TSectionForm& form, TSectionSet& sections);
 // Whether a key press asks for the search (Ctrl+F, or "/"): the frame opens the panel for such
 // keys that reach it unused while its window does not take them as shortcuts.
 bool IsSearchKey(const QKeyEvent* event);

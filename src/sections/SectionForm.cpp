@@ -9,8 +9,8 @@
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
-#include "sections/MaxZoomWindow.h"
 #include "sections/SearchPanel.h"
+#include "sections/SectionSet.h"
 #include "sections/SlideCycle.h"
 #include "shell/AboutBox.h"
 #include "shell/Layout.h"
@@ -22,8 +22,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QScopedValueRollback>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -46,22 +44,6 @@ constexpr std::array<MenuEntry, 6> kMenuColumn = {{
 }};
 
 constexpr int kDesignFontPixels = 11;  // Arial 8 point at 96 dots per inch
-
-std::array<QPointer<TSectionForm>, 4>& Forms() {
-  static std::array<QPointer<TSectionForm>, 4> forms;
-  return forms;
-}
-
-std::array<SectionFactory, 4>& Factories() {
-  static std::array<SectionFactory, 4> factories;
-  return factories;
-}
-
-// True while ShowSectionForm builds a section. The build lets pending events run (the Catalog's
-// first page loads visibly), so a second click of a double click, or a click on another menu
-// button, may arrive meanwhile: they are ignored rather than building a second form or showing
-// two sections.
-bool creatingSection = false;
 
 size_t Index(SectionId section) { return static_cast<size_t>(section); }
 
@@ -106,8 +88,11 @@ QAccessibleInterface* AccessibleForm(const QString&, QObject* object) {
 }
 }  // namespace
 
-TSectionForm::TSectionForm(SectionId section, TMainForm& main)
-    : QWidget(&main), section_(section), settings_(main.Settings()) {
+TSectionForm::TSectionForm(SectionId section, TSectionSet& sections)
+    : QWidget(&sections.MainForm),
+      section_(section),
+      sections_(sections),
+      settings_(sections.MainForm.Settings()) {
   static const bool accessible = (QAccessible::installFactory(&AccessibleForm), true);
   (void)accessible;
   setObjectName(QStringLiteral("SectionForm"));
@@ -184,7 +169,7 @@ TSectionForm::TSectionForm(SectionId section, TMainForm& main)
   SetControlCursor(InfoBtn, kCursorHand);
   InfoBtn->OnClick = [this](QObject*) { InfoBtnClick(); };
   InfoBtn->setFocusPolicy(Qt::TabFocus);
-  AddSearchButton(*this);
+  AddSearchButton(*this, sections_);
 
   DumPopup = new QMenu(this);
   DumPopup->setObjectName(QStringLiteral("DumPopup"));
@@ -265,9 +250,7 @@ void TSectionForm::LoadButtonGlyphs() {
 }
 
 void TSectionForm::LoadBackground() {
-  TMainForm* main = MainForm();
-  if (main == nullptr) return;
-  TPMultiImage& decoder = main->anImage();
+  TPMultiImage& decoder = Main().anImage();
   decoder.SetImageName(QString());
   const QString name = DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
                                 DesignForLayoutMode(settings_.LayoutMode).suffix);
@@ -289,38 +272,36 @@ int TSectionForm::FocusedInColumn() const {
 }
 
 void TSectionForm::MenuButtonClick(QObject* sender) {
-  if (!MenuEnabled() || creatingSection) return;
-  TMainForm* main = MainForm();
-  if (main == nullptr) return;
+  if (!MenuEnabled() || sections_.Building()) return;
   for (size_t i = 0; i < 4; ++i) {
     if (sender != MenuBtn[i]) continue;
     const SectionId target = kSectionOrder[i];
     if (target == section_) return;  // the own button changes nothing
     const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse();
-    main->GoTo(target);              // the target shows before this form hides
+    Main().GoTo(target);             // the target shows before this form hides
     // A keyboard user working in the menu column goes on there, on the new section's button.
-    if (TSectionForm* shown = SectionForm(target); shown != nullptr && fromColumn)
+    if (TSectionForm* shown = sections_.Form(target); shown != nullptr && fromColumn)
       shown->MenuBtn[i]->setFocus(Qt::TabFocusReason);
     close();
     return;
   }
   if (sender == MenuBtn[4]) {
-    OpenInBrowser(HelpAddress(settings_), settings_);
+    Main().OpenInBrowser(HelpAddress(settings_));
   } else if (sender == MenuBtn[5]) {
-    main->close();
+    Main().close();
   }
 }
 
-void TSectionForm::InfoBtnClick() { OpenAboutBox(settings_); }
+void TSectionForm::InfoBtnClick() { Main().OpenAboutBox(); }
 
 void TSectionForm::keyPressEvent(QKeyEvent* event) {
   if (IsAltF4(event)) {
-    if (TMainForm* main = MainForm()) main->close();
+    Main().close();
     return;
   }
   const int key = event->key();
   if (IsSearchKey(event)) {
-    OpenSearchPanel(*this);
+    sections_.OpenSearch(*this);
   } else if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
     QWidget::keyPressEvent(event);
   } else if (key >= Qt::Key_1 && key <= Qt::Key_4) {
@@ -349,66 +330,5 @@ void TSectionForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TSectionForm::closeEvent(QCloseEvent* event) { event->accept(); }
-
-void SetSectionFactory(SectionId section, SectionFactory factory) {
-  Factories()[Index(section)] = std::move(factory);
-}
-
-TSectionForm* SectionForm(SectionId section) {
-  TSectionForm* form = Forms()[Index(section)].data();
-  return form != nullptr && form->FormCreated() ? form : nullptr;
-}
-
-void ShowSectionForm(SectionId section) {
-  TMainForm* main = MainForm();
-  if (main == nullptr) return;
-  if (TSectionForm* form = SectionForm(section)) {
-    form->show();
-    form->raise();
-    // Before the section being left hides: else the framework hands its focus on to the next
-    // control of the window, wherever that is.
-    form->setFocus();
-    return;
-  }
-  if (creatingSection) return;
-  const QScopedValueRollback<bool> creating(creatingSection, true);
-  const SectionFactory& factory = Factories()[Index(section)];
-  TSectionForm* form = factory ? factory(*main) : new TSectionForm(section, *main);
-  Forms()[Index(section)] = form;
-  form->FormCreate();
-  for (QScrollBar* bar : form->findChildren<QScrollBar*>())
-    if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
-  const TSettings& settings = main->Settings();
-  TranslateForm(form, content::kFormsPrefix, settings);
-  // Screen readers name the section as its menu button does.
-  form->setAccessibleName(form->MenuBtn[Index(section)]->Caption());
-  form->setWindowTitle(LookupText(settings, 10, QStringLiteral("MainForm"), form->windowTitle()));
-  form->show();
-  form->raise();
-  form->setFocus();
-}
-
-void ShowIntroductionForm() { ShowSectionForm(SectionId::Introduction); }
-void ShowProductionForm() { ShowSectionForm(SectionId::Production); }
-void ShowCatalogForm() { ShowSectionForm(SectionId::Catalog); }
-void ShowEnamelAndFabricsForm() { ShowSectionForm(SectionId::EnamelAndFabrics); }
-
-void ResetSectionForms() {
-  if (TMaxZoomWindow* zoom = MaxZoomWindow()) zoom->close();
-  CloseSearchPanel();
-  for (SectionId section : kSectionOrder) {
-    if (TSectionForm* form = SectionForm(section)) form->ResetState();
-  }
-  ShowSectionForm(SectionId::Introduction);
-  for (SectionId section : kSectionOrder) {
-    TSectionForm* form = SectionForm(section);
-    if (section != SectionId::Introduction && form != nullptr) form->close();
-  }
-}
-
-SectionRoutines SectionFormRoutines() {
-  return SectionRoutines{&ShowSectionForm, [](SectionId s) -> QWidget* { return SectionForm(s); },
-                         &ResetSectionForms, &SearchFromFront};
-}
 
 }  // namespace orlaventis

@@ -1,6 +1,7 @@
 // The frame every content section shares: sizing, menu column, background, navigation, keys.
 #pragma once
 
+#include "sections/SectionSet.h"
 #include "shell/MainForm.h"
 
 #include <QPointer>
@@ -17,6 +18,7 @@ namespace orlaventis {
 class TBaseBtn;
 class TBkControl;
 class TFocusMark;
+struct TSearchEntry;
 
 // A section form: a frameless child widget of the main form, created on its first visit and
 // hidden (never destroyed) when left, so that it keeps its state. A section adds its own
@@ -26,9 +28,9 @@ class TSectionForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Creates the frame's components (not yet sized or filled) as a child of `main`, whose
-  // settings the form reads.
-  TSectionForm(SectionId section, TMainForm& main);
+  // Creates the frame's components (not yet sized or filled) as a child of the main form of
+  // `sections`, whose settings the form reads; `sections` outlives the form.
+  TSectionForm(SectionId section, TSectionSet& sections);
   ~TSectionForm() override;
 
   // Builds the form in the frame's order, under the application's hourglass: the section's
@@ -57,6 +59,13 @@ class TSectionForm : public QWidget {
 
   // The settings of the run (its main form's).
   const TSettings& Settings() const { return settings_; }
+  // The sections this form belongs to, and their main form.
+  TSectionSet& Sections() const { return sections_; }
+  TMainForm& Main() const { return sections_.MainForm; }
+
+  // Shows `entry`, a search result of this section: the section selects what it names (the
+  // frame alone shows nothing more).
+  virtual void ShowSearchEntry(const TSearchEntry& entry) { (void)entry; }
   // A design value scaled for the settings' LayoutMode.
   int Scaled(int designValue) const;
 
@@ -91,6 +100,7 @@ class TSectionForm : public QWidget {
   int FocusedInColumn() const;
 
   SectionId section_;
+  TSectionSet& sections_;
   const TSettings& settings_;
   bool formCreated_ = false;
 };
@@ -99,31 +109,6 @@ class TSectionForm : public QWidget {
 // scroll bar of a section, and the slide shows of the Introduction and Production.
 inline constexpr int kScrollBarNameTag = 20;
 inline constexpr int kSlideShowNameTag = 21;
-
-// Creates the form of a section (its own class once that section is built; the frame alone
-// until then), a child of `main`.
-using SectionFactory = std::function<TSectionForm*(TMainForm& main)>;
-void SetSectionFactory(SectionId section, SectionFactory factory);
-
-// The show routine of every section: creates, translates and captions the form on its first
-// visit, then shows it and brings it to the front; later visits only show and raise it. Does
-// nothing without a main form, nor while a section is being built (the build lets events run;
-// menu clicks arriving then are ignored too).
-void ShowSectionForm(SectionId section);
-void ShowIntroductionForm();
-void ShowProductionForm();
-void ShowCatalogForm();
-void ShowEnamelAndFabricsForm();
-
-// The section's form when it exists and is built, else null.
-TSectionForm* SectionForm(SectionId section);
-
-// Closes the zoom window, returns every built section to its first state (ResetState) and shows
-// the Introduction alone.
-void ResetSectionForms();
-
-// The routines the main form navigates with (install them with InstallSectionRoutines).
-SectionRoutines SectionFormRoutines();
 
 // Name prefix of the section's background pictures ("ibk", "nbk", "pbk", "ebk").
 QString BackgroundPrefix(SectionId section);

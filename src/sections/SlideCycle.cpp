@@ -88,8 +88,8 @@ QStringList SplitTextLines(const QString& text) {
   return lines;
 }
 
-TSlideCycle::TSlideCycle(TProportionalImage* picture, QObject* parent)
-    : QObject(parent), picture_(picture), timer_(new QTimer(this)) {
+TSlideCycle::TSlideCycle(TMainForm& main, TProportionalImage* picture, QObject* parent)
+    : QObject(parent), main_(main), picture_(picture), timer_(new QTimer(this)) {
   // Translation names the picture for screen readers (the slides carry no titles).
   if (picture_ != nullptr) picture_->setProperty(kNameTagProperty, kSlideShowNameTag);
   timer_->setObjectName(QStringLiteral("Timer"));
@@ -121,7 +121,7 @@ void TSlideCycle::TimerTimer() {
 QImage TSlideCycle::LoadSlide(int number) {
   const QString name = QString::number(number);
   // The file is gone before the picture is shown, so that no transition runs while it exists.
-  return LoadArchivePicture(PictureArchive::Photos, content::kSlideMember + name, name);
+  return LoadArchivePicture(main_, PictureArchive::Photos, content::kSlideMember + name, name);
 }
 
 }  // namespace orlaventis

@@ -19,6 +19,7 @@ class QWidget;
 namespace orlaventis {
 
 class TiDbRecFile;
+class TMainForm;
 class TProportionalImage;
 
 // The text of the first record whose key equals `key` exactly (letter case counts), walking
@@ -67,7 +68,8 @@ class TSlideCycle : public QObject {
   static constexpr int kIntervalMs = 10000;
 
   // `picture` (not owned) must live as long as the cycle; make both children of the same form.
-  TSlideCycle(TProportionalImage* picture, QObject* parent);
+  // The slides are unpacked through `main`, which outlives the cycle.
+  TSlideCycle(TMainForm& main, TProportionalImage* picture, QObject* parent);
 
   // The look every slide picture shares: explode transition, blocks of 5, speed 1, effects on.
   static void SetSlideEffects(TProportionalImage& picture);
@@ -85,8 +87,9 @@ class TSlideCycle : public QObject {
 
  private:
   // Unpacks and decodes member `number`; a null image when any step fails.
-  static QImage LoadSlide(int number);
+  QImage LoadSlide(int number);
 
+  TMainForm& main_;
   TProportionalImage* picture_;
   QTimer* timer_;  // child
   int pictureNumber_ = 0;

@@ -23,7 +23,6 @@ namespace orlaventis {
 namespace {
 
 constexpr int kClientSide = 329;
-QPointer<TAboutBox> aboutBox;  // the exists flag and the form reference in one
 
 // The credits written over the picture, one language row each: design text and row.
 constexpr std::pair<const char*, int> kCredits[] = {
@@ -61,15 +60,14 @@ TBaseBtn* HotSpot(QWidget* parent, const QString& name, int tag, QRect box, cons
 
 }  // namespace
 
-TAboutBox* AboutBox() { return aboutBox.data(); }
-
-TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      settings_(settings) {
+TAboutBox::TAboutBox(TMainForm& main)
+    : QWidget(&main, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      main_(main),
+      settings_(main.Settings()) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Orlaventis"));
   // A filled screen enlarges the box with the forms.
-  const double scale = FillScale(settings.LayoutMode);
+  const double scale = FillScale(settings_.LayoutMode);
   const int side = qRound(kClientSide * scale);
   setFixedSize(side, side);
   setFont(Arial(8 * scale));
@@ -144,7 +142,6 @@ TAboutBox::TAboutBox(const TSettings& settings, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
   }
-  aboutBox = this;
 }
 
 TAboutBox::~TAboutBox() = default;
@@ -173,22 +170,11 @@ void TAboutBox::changeEvent(QEvent* event) {
 void TAboutBox::OpenAndLeave(const QString& address) {
   if (address.isEmpty()) return;
   close();
-  OpenInBrowser(address, settings_);
+  main_.OpenInBrowser(address);
 }
 
 void TAboutBox::OstrandSBtnClick() { OpenAndLeave(publisherAddress_); }
 
 void TAboutBox::TarnwickSBtnClick() { OpenAndLeave(makerAddress_); }
-
-void OpenAboutBox(const TSettings& settings) {
-  TAboutBox* box = AboutBox();
-  if (box == nullptr) box = new TAboutBox(settings, MainForm());
-  if (QWidget* owner = box->parentWidget()) {
-    box->move(owner->geometry().center() - box->rect().center());
-  }
-  box->show();
-  box->raise();
-  box->activateWindow();
-}
 
 }  // namespace orlaventis

@@ -1,6 +1,7 @@
 // The About box: the credits picture with the publisher's and the maker's hot spots.
 #pragma once
 
+#include "shell/MainForm.h"
 #include "shell/Settings.h"
 
 #include <QWidget>
@@ -26,9 +27,10 @@ class TAboutBox final : public QWidget {
  public:
   // Below 24 bits per pixel (DisplayDepth) the picture comes from the resource "About", or
   // "About256" at exactly 8.
-  // Reads the language and the kiosk setting from `settings`, which outlives the box.
-  explicit TAboutBox(const TSettings& settings, QWidget* parent = nullptr);
-  ~TAboutBox() override;  // FormDestroy: clears the exists flag
+  // A window of `main` (transient for it); reads the language and the kiosk setting from its
+  // settings, and opens the hot spots' addresses through it.
+  explicit TAboutBox(TMainForm& main);
+  ~TAboutBox() override;
 
   QFrame* BkPanel;
   TProportionalImage* AboutBoxImage;
@@ -48,16 +50,10 @@ class TAboutBox final : public QWidget {
  private:
   void OpenAndLeave(const QString& address);  // nothing when the address is empty
 
+  TMainForm& main_;
   const TSettings& settings_;
   QString publisherAddress_;
   QString makerAddress_;
 };
-
-// The About box while it exists (null otherwise).
-TAboutBox* AboutBox();
-
-// Shows the About box, not modally: creates it on first use (transient for the main form when
-// one exists, with `settings`), else shows it again and brings it to the front.
-void OpenAboutBox(const TSettings& settings);
 
 }  // namespace orlaventis

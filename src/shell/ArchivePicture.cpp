@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace orlaventis {
 namespace {
@@ -25,22 +26,23 @@ QString PictureArchiveFileName(PictureArchive archive) {
   return archive == PictureArchive::Photos ? QString(content::kPhotoArchive) : QString(content::kEnamelArchive);
 }
 
-QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName) {
-  return LoadArchiveThumbnail(archive, member, fileName, {});
+QImage LoadArchivePicture(TMainForm& main, PictureArchive archive, const QString& member,
+                          const QString& fileName) {
+  return LoadArchiveThumbnail(main, archive, member, fileName, {});
 }
 
-QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const QString& fileName,
-                            const PictureSizeRule& sizeFor) {
-  TMainForm* main = MainForm();
-  if (main == nullptr || !IndexOf(*main, archive)) return {};
-  const std::optional<ArchiveEntry> found = IndexOf(*main, archive)->Find(member);
+QImage LoadArchiveThumbnail(TMainForm& main, PictureArchive archive, const QString& member,
+                            const QString& fileName, const PictureSizeRule& sizeFor) {
+  if (!IndexOf(main, archive)) return {};
+  const std::optional<ArchiveEntry> found = IndexOf(main, archive)->Find(member);
   if (!found) return {};
   const ArchiveEntry& entry = *found;
   const QString archivePath = DataPath(PictureArchiveFileName(archive));
   // Messages name the member and its archive: the temporary file means nothing to a reader.
   const QString source = member + QStringLiteral(" in ") + archivePath;
   // Kept here: events run while the member inflates, and the main form may go meanwhile.
-  const std::shared_ptr<UserMessages> messages = main->Settings().Messages;
+  const std::shared_ptr<UserMessages> messages = main.Settings().Messages;
+  const QPointer<TMainForm> alive(&main);
   const QString file = TempFilePath(fileName);
   if (file.isEmpty()) {
     messages->Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
@@ -50,8 +52,8 @@ QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const
   if (!extracted) messages->Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
   QImage picture;
   // Events ran while the member inflated: the main form may be gone now.
-  if (extracted && QFileInfo(file).isFile() && (main = MainForm()) != nullptr) {
-    TPMultiImage& decoder = main->anImage();
+  if (extracted && QFileInfo(file).isFile() && alive) {
+    TPMultiImage& decoder = main.anImage();
     decoder.SetImageName(QString());
     decoder.SetSizeRule(sizeFor);
     decoder.SetImageName(file, source);

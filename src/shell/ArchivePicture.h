@@ -8,6 +8,8 @@
 
 namespace orlaventis {
 
+class TMainForm;
+
 // The two picture archives beside the program, each indexed by the main form.
 enum class PictureArchive {
   Photos,  // content::kPhotoArchive, TMainForm::PhotoArchiveIndex: slides and catalogue photos
@@ -17,12 +19,12 @@ enum class PictureArchive {
 // The archive's file name in the program folder (content::kPhotoArchive, kEnamelArchive).
 QString PictureArchiveFileName(PictureArchive archive);
 
-// Unpacks member `member` (looked up, letter case ignored, in the main form's index of
+// Unpacks member `member` (looked up, letter case ignored, in the index `main` keeps of
 // `archive`) into the temporary folder as `fileName`, decodes that file through the main form's
 // `anImage` and deletes it. The decoder's ImageName is set empty before the file is named (so a
 // name left from an earlier load cannot hide the new file) and empty again afterwards.
 //
-// Returns the decoded picture, or a null image when there is no main form, the archive has no
+// Returns the decoded picture, or a null image when the archive has no
 // index or no such member, `fileName` is no plain file name (TempFilePath: nothing is written
 // outside the temporary folder), the member cannot be unpacked, the file is no picture the
 // decoder reads, or the main form went away while the member inflated. The file is deleted in
@@ -31,11 +33,12 @@ QString PictureArchiveFileName(PictureArchive archive);
 // Pending events run while the member inflates (ProcessEventsProgress), so any handler, the
 // caller's own included, may run before this returns: a caller checks afterwards that it still
 // exists and that the picture still belongs to what it shows.
-QImage LoadArchivePicture(PictureArchive archive, const QString& member, const QString& fileName);
+QImage LoadArchivePicture(TMainForm& main, PictureArchive archive, const QString& member,
+                          const QString& fileName);
 
 // LoadArchivePicture decoding at the size `sizeFor` gives for the picture's full size (see
 // DecodePictureScaled), the colours mapped after scaling: a thumbnail for a small cell.
-QImage LoadArchiveThumbnail(PictureArchive archive, const QString& member, const QString& fileName,
-                            const PictureSizeRule& sizeFor);
+QImage LoadArchiveThumbnail(TMainForm& main, PictureArchive archive, const QString& member,
+                            const QString& fileName, const PictureSizeRule& sizeFor);
 
 }  // namespace orlaventis

@@ -1,10 +1,11 @@
-// The entry routine and the main form: shared objects, layout mode, navigation, close sequence.
+// The main form: the shared objects, layout mode, navigation and the close sequence.
 #pragma once
 
 #include "media/ArchiveIndex.h"
 #include "shell/Layout.h"
 #include "shell/Settings.h"
 
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -26,19 +27,27 @@ enum class SectionId { Introduction, Production, Catalog, EnamelAndFabrics };
 inline constexpr std::array<SectionId, 4> kSectionOrder = {
     SectionId::Introduction, SectionId::Production, SectionId::Catalog, SectionId::EnamelAndFabrics};
 
-// What the sections library provides to the main form (the shell never links the sections; the
-// program installs these once before the main form is created).
-struct SectionRoutines {
+class TAboutBox;
+class TMainForm;
+
+// The content sections as the main form drives them. The sections library implements them (the
+// shell never links it) and hands them to the main form, which owns them (SetSections).
+class SectionForms {
+ public:
+  virtual ~SectionForms() = default;
   // The section's show routine: creates the form on the first visit, else shows it again.
-  std::function<void(SectionId)> show;
-  // The section's form when it exists (created and not destroyed), else null.
-  std::function<QWidget*(SectionId)> existing;
+  virtual void Show(SectionId section) = 0;
+  // The section's form when it exists and is built, else null.
+  virtual QWidget* Existing(SectionId section) const = 0;
   // Returns every section to its first state and shows the Introduction alone (kiosk mode).
-  std::function<void()> reset;
+  virtual void Reset() = 0;
   // Opens the search over the section in front with the text typed (the tour's last picture).
-  std::function<void(const QString&)> search;
+  virtual void Search(const QString& text) = 0;
 };
-void InstallSectionRoutines(SectionRoutines routines);
+
+// Gives a new main form its sections (the program and the tour call it right after building the
+// form; the sections library provides it).
+using SectionInstaller = std::function<void(TMainForm& main)>;
 
 // Where a publisher sets the content's own web addresses: a registry key and its values (the
 // help page; the publisher's and the maker's sites, which the About box's hot spots open).
@@ -51,25 +60,17 @@ inline constexpr char kFillScreenValue[] = "FillScreen";
 inline constexpr char kKioskValue[] = "Kiosk";
 inline constexpr int kMaxKioskMinutes = 1440;
 inline constexpr char kKioskExitKeysValue[] = "KioskExitKeys";
-// Minutes of kiosk mode from a text: a whole number from 1 to kMaxKioskMinutes, else 0 (off).
-int KioskMinutesFromText(const QString& text);
 // The help page with the settings' language as its "lang" parameter (replacing one the address
 // may already carry): the registered help address when one is set, else the content's own
 // "help/index.html" as a file address.
 QString HelpAddress(const TSettings& settings);
-// Opens `address` in the web browser and minimises the main form in front of it; true when a
-// browser started. When none starts, a message names the browser and the address and the
-// program stays where it is. In kiosk mode it does nothing and returns false: a visitor is never
-// handed another program or the desktop.
-bool OpenInBrowser(const QString& address, const TSettings& settings);
 
-// The screen size the program lays itself out for: the override when one is set (the --screen
-// option, tests), else the primary screen's size (640 x 480 without a screen).
+// The screen size the program lays itself out for: the process's override when one is set (the
+// --screen option, tests), else the primary screen's size (640 x 480 without a screen).
 QSize ScreenSize();
-void SetScreenSizeOverride(QSize size);  // an empty size removes the override
 
 // The black, borderless, full-screen form underneath the sections. It owns the objects every
-// section shares for the whole run. One exists at a time (MainForm).
+// section shares for the whole run, the sections themselves and the About box.
 class TMainForm final : public QWidget {
   Q_OBJECT
 
@@ -100,6 +101,18 @@ class TMainForm final : public QWidget {
   void GoToEnamelAndFabrics();
   void GoTo(SectionId section);
 
+  // Opens `address` in the web browser and minimises this form in front of it; true when a
+  // browser started. When none starts, a message names the browser and the address and the
+  // program stays where it is. In kiosk mode it does nothing and returns false: a visitor is
+  // never handed another program or the desktop.
+  bool OpenInBrowser(const QString& address);
+  // Shows the form over the whole screen (the pretended one when the process has a size).
+  void ShowOnScreen();
+  // The section's form when it exists and is built, else null.
+  QWidget* ExistingSection(SectionId section) const;
+  // Opens the search over the section in front with `text` typed (the headless tour).
+  void SearchFromFront(const QString& text);
+
   // FormActivate: brings the first section form that exists to the front.
   void FormActivate();
   // The application's minimise and restore handlers. In kiosk mode the program never minimises.
@@ -121,6 +134,16 @@ class TMainForm final : public QWidget {
   // How often the close sequence ran (0 or 1; tests).
   int CloseSequenceRuns() const { return closeSequenceRuns_; }
 
+  // Takes the sections this form shows and owns them from now on (a second call replaces them).
+  void SetSections(std::unique_ptr<SectionForms> sections);
+  // The sections this form shows; null before SetSections.
+  SectionForms* Sections() const { return sections_.get(); }
+  // Shows the About box, not modally: creates it on first use (transient for this form), else
+  // shows it again and brings it to the front.
+  void OpenAboutBox();
+  // The About box while it exists (a child window of this form, freed when it closes).
+  QPointer<TAboutBox> AboutBox;
+
  protected:
   void showEvent(QShowEvent* event) override;      // FormShow
   void closeEvent(QCloseEvent* event) override;    // FormCloseQuery
@@ -140,42 +163,10 @@ class TMainForm final : public QWidget {
   bool endRequested_ = false;
   std::unique_ptr<TKioskWatcher> kiosk_;  // while kiosk mode runs
   int closeSequenceRuns_ = 0;
+  std::unique_ptr<SectionForms> sections_;
 };
-
-// The one main form while it exists (null before and after).
-TMainForm* MainForm();
 
 // True when the key press is Alt+F4 with Alt as the only modifier.
 bool IsAltF4(const QKeyEvent* event);
-
-// Everything the command line can ask for.
-struct StartRequest {
-  bool uninstall = false;  // the first argument is "uninstall", in any letter case
-  QString dataFolder;      // --data
-  int depth = 0;           // --depth; 0: the display's
-  QSize screen;            // --screen; empty: the display's
-  int language = 0;        // --language 31, 33 or 44; 0: ask with the chooser
-  QString tourFolder;      // --tour
-  bool fillScreen = false; // --fill-screen, or the registry's FillScreen value set to 1
-  int kioskMinutes = 0;    // --kiosk; 0: the registry's Kiosk value (off without one)
-};
-
-// Start-up shared by the program and the tour: the display palettes, the program folder and
-// the screen overrides, then the settings the command line and `registry` ask for (the settings
-// keep `registry` as their ProgramRegistry).
-TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry);
-
-// The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a
-// QApplication. Returns the exit code (ExitCodes.h): kExitOk, kExitScreenTooSmall, or
-// kExitInstanceBusy when another program holds the name but does not answer.
-int RunProgram(const StartRequest& request);
-
-// Renders the chooser, the four sections, the About box and the search (the results for "coupe"
-// over the last section) offscreen into 1-chooser.png ... 7-search.png in `folder`; the first
-// section shows the keyboard focus mark on its own menu button. No box or prompt waits for an answer: messages go to stderr and the
-// password prompt counts as cancelled. Returns the exit code (ExitCodes.h): kExitOk,
-// kExitScreenTooSmall, kExitTourNotWritten when a picture cannot be written, kExitDamagedContent
-// when any message was given; then the messages are listed again on stderr, one a line.
-int RunTour(const StartRequest& request);
 
 }  // namespace orlaventis

@@ -20,23 +20,13 @@ namespace {
 constexpr qint64 kMaxRegistryFileBytes = 1 << 20;
 constexpr qsizetype kMaxRegistryLineChars = 4096;
 
-ProcessLauncher& InstalledLauncher() {
-  static ProcessLauncher launcher;
-  return launcher;
-}
-
-UrlOpener& InstalledOpener() {
-  static UrlOpener opener;
-  return opener;
-}
-
 bool Launch(const ProcessStart& start) {
-  if (InstalledLauncher()) return InstalledLauncher()(start);
+  if (const ProcessLauncher& launcher = Process().launcher) return launcher(start);
   return QProcess::startDetached(start.program, start.arguments, start.workingFolder);
 }
 
 bool OpenUrl(const QUrl& url) {
-  if (InstalledOpener()) return InstalledOpener()(url);
+  if (const UrlOpener& opener = Process().urlOpener) return opener(url);
   return QDesktopServices::openUrl(url);
 }
 
@@ -110,10 +100,6 @@ QStringList RegistryFiles() {
   return {QStringLiteral("/etc/xdg/orlaventis/registry.ini"),
           config + QStringLiteral("/orlaventis/registry.ini")};
 }
-
-void SetProcessLauncher(ProcessLauncher launcher) { InstalledLauncher() = std::move(launcher); }
-
-void SetUrlOpener(UrlOpener opener) { InstalledOpener() = std::move(opener); }
 
 SplitCommand SplitUninstallString(const QString& text) {
   SplitCommand split;

@@ -2,6 +2,7 @@
 // temporary program folder, a main form over it, and what the sections show.
 #pragma once
 
+#include "ProcessFactsRestorer.h"
 #include "RecordFileWriter.h"
 #include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
@@ -10,6 +11,7 @@
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
+#include "sections/AllSections.h"  // tests/sections
 #include "sections/SectionForm.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/MainForm.h"
@@ -62,16 +64,18 @@ inline QStringList TempFiles() {
 // `screen`-sized screen (640 x 480 unless told), shown (which opens the Introduction), with
 // instant transitions; null when it cannot start.
 inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSettings& settings, const QString& folder,
-                                                            int language, QSize screen = QSize(640, 480)) {
+                                                            int language, QSize screen = QSize(640, 480),
+                                                            const orlaventis::SectionMakers& makers = {}) {
   using namespace orlaventis;
   SetInstantTransitions(true);
   SetProgramFolder(folder);
   SetTempFolder(folder + QStringLiteral("/T"));
   SetDisplayDepthOverride(32);
-  SetScreenSizeOverride(screen);
+  Process().screenSizeOverride = screen;
   settings.LanguageId = language;
   auto form = std::make_unique<TMainForm>(settings);
   if (!form->FormCreate()) return nullptr;
+  TSectionSet::Install(*form, makers);
   form->setGeometry(QRect(QPoint(0, 0), screen));
   form->show();
   // The Introduction starts its slides after its first paint.
@@ -98,10 +102,13 @@ struct SectionTest : QObject {
       std::make_shared<orlaventis::RecordedMessages>();
   orlaventis::RecordedMessages& messages_ = *recorded_;
 
-  SectionTest() {
-    settings_.Messages = recorded_;
-    orlaventis::InstallSectionRoutines(orlaventis::SectionFormRoutines());
-  }
+  fixture::ProcessFactsRestorer facts_;
+  // The sections a test's main form gets (a section without a maker gets the bare frame).
+  orlaventis::SectionMakers makers_;
+
+  SectionTest() { settings_.Messages = recorded_; }
+
+  orlaventis::TSectionSet& Sections() const { return SectionsOf(*main_); }
 
   QString Folder() const { return dir_->path(); }
   // For init(): a new empty folder, new settings and no messages; false when the folder cannot

@@ -108,8 +108,8 @@ class TestCatalogForm : public fixture::SectionTest {
   Q_OBJECT
 
   TCatalogForm* Open() {
-    main_ = fixture::StartMainForm(settings_, Folder(), 44);
-    return main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog))) : nullptr;
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
+    return main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog))) : nullptr;
   }
   // A Catalog over `count` items, all with pictures.
   TCatalogForm* OpenWith(int count) {
@@ -161,8 +161,8 @@ class TestCatalogForm : public fixture::SectionTest {
   struct ZoomWatch {
     QTimer timer;
     bool zoomed = false;
-    ZoomWatch() {
-      timer.callOnTimeout([this] { zoomed |= MaxZoomWindow() != nullptr && MaxZoomWindow()->close(); });  // stays set
+    explicit ZoomWatch(TSectionSet& sections) {
+      timer.callOnTimeout([this, &sections] { zoomed |= sections.MaxZoomWindow != nullptr && sections.MaxZoomWindow->close(); });  // stays set
       timer.start(0);
     }
   };
@@ -175,7 +175,7 @@ class TestCatalogForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { RegisterCatalogForm(); }
+  void initTestCase() { makers_[2] = [](TSectionSet& set) { return new TCatalogForm(set); }; }
 
   void init() {
     QVERIFY(Fresh());
@@ -289,14 +289,14 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(Showing(form), Showing(10));
     QRgb zoomed = 0;
     QTimer::singleShot(0, [&] {
-      if (TMaxZoomWindow* window = MaxZoomWindow()) {
+      if (TMaxZoomWindow* window = Sections().MaxZoomWindow) {
         zoomed = Centre(window->ItemImage);
         QTest::keyClick(window, Qt::Key_Return);
       }
     });
     QTest::keyClick(form, Qt::Key_Return);
     QCOMPARE(zoomed, ItemColour(10));
-    QVERIFY(MaxZoomWindow() == nullptr);
+    QVERIFY(Sections().MaxZoomWindow == nullptr);
   }
   // A real double click on Next moves one picture; the step buttons' round icons leave the
   // background around them showing.
@@ -324,8 +324,8 @@ class TestCatalogForm : public fixture::SectionTest {
     for (const bool fill : {false, true}) {
       settings_.FillScreen = fill;
       main_.reset();
-      main_ = fixture::StartMainForm(settings_, Folder(), 44, fill ? QSize(2048, 1536) : QSize(1280, 1024));
-      auto* form = main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog))) : nullptr;
+      main_ = fixture::StartMainForm(settings_, Folder(), 44, fill ? QSize(2048, 1536) : QSize(1280, 1024), makers_);
+      auto* form = main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog))) : nullptr;
       QVERIFY(form != nullptr);
       for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn, form->TessaranQueryGrid->DropDownButton()}) {
         if (!fill) design << probes::Render(control, probes::kBlack);
@@ -424,17 +424,17 @@ class TestCatalogForm : public fixture::SectionTest {
     Click(form->NextBtn);
     QRgb centre = 0;
     QTimer::singleShot(0, [&] {
-      if (TMaxZoomWindow* window = MaxZoomWindow()) {
+      if (TMaxZoomWindow* window = Sections().MaxZoomWindow) {
         centre = Centre(window->ItemImage);
         QTest::mouseClick(window->ItemImage, Qt::LeftButton, {}, QPoint(10, 10));
       }
     });
     QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(centre, ItemColour(2));
-    QVERIFY(MaxZoomWindow() == nullptr);
+    QVERIFY(Sections().MaxZoomWindow == nullptr);
     QCOMPARE(form->PictureCache().Names().first(), QString("P02"));
     // The zoom click on a picture that cannot be had opens nothing.
-    ZoomWatch watch;
+    ZoomWatch watch(Sections());
     TypeEnter(form->CurItemEdit, "5");
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
     Click(form->SelectedPictureThumb);
@@ -449,7 +449,7 @@ class TestCatalogForm : public fixture::SectionTest {
     std::unique_ptr<ZoomWatch> watch;
     QTimer::singleShot(0, [&] {
       busy = form->Busy();
-      watch = std::make_unique<ZoomWatch>();
+      watch = std::make_unique<ZoomWatch>(Sections());
       Click(form->NextBtn);
       Click(form->FirstBtn);
       Click(form->SelectedPictureThumb);
@@ -508,7 +508,7 @@ class TestCatalogForm : public fixture::SectionTest {
   void passwordProtectedCatalogue() {
     QVERIFY(WriteCatalogue(Folder(), 5, {}, "Vaudrel"));
     QVERIFY(WritePictures(Folder(), 1, 5));
-    main_ = fixture::StartMainForm(settings_, Folder(), 44);
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
     SetUnattended(false);  // the offscreen platform counts as unattended: this test answers
     QTimer answer;
@@ -519,22 +519,22 @@ class TestCatalogForm : public fixture::SectionTest {
       }
     });
     answer.start(0);
-    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
+    QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
     answer.stop();
     SetUnattended(std::nullopt);
-    auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
   void scaledLayoutAndPaletteDisplay() {
     QVERIFY(WriteCatalogue(Folder(), 12));
     QVERIFY(WritePictures(Folder(), 1, 12));
-    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(1024, 768));
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(1024, 768), makers_);
     QVERIFY(main_ != nullptr);
     settings_.LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
     SetDisplayDepthOverride(8);
     main_->GoToCatalog();
-    auto* form = dynamic_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     settings_.LayoutMode = 0;
     SetDisplayDepthOverride(32);
     QVERIFY(form != nullptr && form->Catalog() != nullptr);

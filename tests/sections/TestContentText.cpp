@@ -12,6 +12,8 @@
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
 #include "sections/ProductionForm.h"
+#include "sections/AllSections.h"  // tests/sections
+#include "ProcessFactsRestorer.h"
 #include "shell/MainForm.h"
 #include "shell/MessageBoxMessages.h"
 #include "shell/Translation.h"
@@ -155,21 +157,21 @@ class TestContentText : public QObject {
     SetInstantTransitions(true);
     SetProgramFolder(content_);
     SetTempFolder(temp_.filePath("T"));
-    SetScreenSizeOverride(QSize(640, 480));
-    InstallSectionRoutines(SectionFormRoutines());
-    RegisterIntroductionForm(), RegisterProductionForm(), RegisterCatalogForm(), RegisterEnamelAndFabricsForm();
+    const fixture::ProcessFactsRestorer facts;
+    Process().screenSizeOverride = QSize(640, 480);
     PlainHints hints;
     qApp->installEventFilter(&hints);
     TSettings settings;  // English
     TMainForm form(settings);
     QVERIFY(form.FormCreate());
+    TSectionSet& sections = TSectionSet::Install(form, fixture::AllSections());
     form.setGeometry(0, 0, 640, 480);
     form.show();
 
     QStringList marked;  // object names of the labels that show the markup
     for (SectionId section : kSectionOrder) {
       form.GoTo(section);
-      TSectionForm* shown = SectionForm(section);
+      TSectionForm* shown = sections.Form(section);
       QVERIFY(shown != nullptr && QTest::qWaitForWindowExposed(&form));
       shown->grab();  // painted: a label reading markup would load its pictures here
       for (const QLabel* label : shown->findChildren<QLabel*>()) {
@@ -180,7 +182,7 @@ class TestContentText : public QObject {
     }
     for (const char* name : {"HeaderLbl", "ProductionLstHeader", "Header", "ModelsLabel"})
       QVERIFY2(marked.contains(name), qPrintable(marked.join(' ')));
-    auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    auto* colours = static_cast<TEnamelAndFabricsForm*>(sections.Form(SectionId::EnamelAndFabrics));
     QVERIFY(colours->ModelsComboBox->currentText().endsWith(markup_));
 
     // A hint as the mouse finds it: the markup is what the reader sees.

@@ -1,5 +1,6 @@
 // Tests of the sections on the demo content: what screen readers get in each language, and
 // kiosk mode (the return to the start, the refused close, the publisher's exit keys).
+#include "ProcessFactsRestorer.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
@@ -13,6 +14,8 @@
 #include "sections/ProductionForm.h"
 #include "sections/QueryGrid.h"
 #include "sections/SearchPanel.h"
+#include "sections/SectionSet.h"
+#include "sections/AllSections.h"  // tests/sections
 #include "shell/AboutBox.h"
 #include "shell/Translation.h"
 
@@ -58,13 +61,16 @@ class TestDemoSections : public QObject {
 
   QTemporaryDir temp_;
   TSettings settings_;  // new for each test function; outlives form_
+  fixture::ProcessFactsRestorer facts_;
   std::unique_ptr<TMainForm> form_;
+  TSectionSet& Sections() const { return fixture::SectionsOf(*form_); }
 
   TMainForm& Start(int language) {
     settings_.LanguageId = language;
     form_.reset();  // one main form at a time
     form_ = std::make_unique<TMainForm>(settings_);
     [&] { QVERIFY(form_->FormCreate()); }();
+    TSectionSet::Install(*form_, fixture::AllSections());
     form_->setGeometry(0, 0, 640, 480);
     form_->show();
     return *form_;
@@ -75,9 +81,7 @@ class TestDemoSections : public QObject {
     SetInstantTransitions(true);
     SetProgramFolder(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
     SetTempFolder(temp_.filePath("T"));
-    SetScreenSizeOverride(QSize(640, 480));
-    InstallSectionRoutines(SectionFormRoutines());
-    RegisterIntroductionForm(), RegisterProductionForm(), RegisterCatalogForm(), RegisterEnamelAndFabricsForm();
+    Process().screenSizeOverride = QSize(640, 480);
   }
   void init() {
     settings_ = TSettings();
@@ -100,15 +104,15 @@ class TestDemoSections : public QObject {
       for (SectionId section : kSectionOrder) {
         form.GoTo(section);
         for (SectionId other : kSectionOrder)
-          if (other != section && SectionForm(other) != nullptr) SectionForm(other)->close();
+          if (other != section && Sections().Form(other) != nullptr) Sections().Form(other)->close();
         faults << QString::number(language) + ':';
         Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       }
-      QTest::keyClick(SectionForm(SectionId::EnamelAndFabrics), Qt::Key_F, Qt::ControlModifier);
-      QTest::keyClicks(SearchPanel()->SearchEdit, "coupe");  // the panel, its headings and results
+      QTest::keyClick(Sections().Form(SectionId::EnamelAndFabrics), Qt::Key_F, Qt::ControlModifier);
+      QTest::keyClicks(Sections().SearchPanel->SearchEdit, "coupe");  // the panel, its headings and results
       Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
-      OpenAboutBox(settings_);
-      Walk(QAccessible::queryAccessibleInterface(AboutBox()), dutch, faults);
+      form_->OpenAboutBox();
+      Walk(QAccessible::queryAccessibleInterface(form_->AboutBox), dutch, faults);
     }
     QCOMPARE(faults.join(' '), QString("31: 31: 31: 31: 33: 33: 33: 33: 44: 44: 44: 44:"));
   }
@@ -116,15 +120,15 @@ class TestDemoSections : public QObject {
   // and a paint code, each going to its place; the button and Escape; the kiosk reset closes it.
   void searchGoesToEachKind() {
     TMainForm& form = Start(44);
-    QTest::keyClick(SectionForm(SectionId::Introduction), Qt::Key_3);
-    auto* catalog = static_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    QTest::keyClick(Sections().Form(SectionId::Introduction), Qt::Key_3);
+    auto* catalog = static_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // the first group alone
     const int narrowed = catalog->Catalog()->ItemCount;
     QTest::keyClick(catalog, Qt::Key_F, Qt::ControlModifier);
-    TSearchPanel* panel = SearchPanel();
+    TSearchPanel* panel = Sections().SearchPanel;
     QTest::keyClicks(panel->SearchEdit, "COUPE");
     QVERIFY(panel->isVisible() && panel->ResultList->item(0)->text().startsWith("Photos (") &&
             panel->ResultList->item(1)->text().contains("Coupé"));
@@ -138,7 +142,7 @@ class TestDemoSections : public QObject {
     QTest::keyClick(catalog, Qt::Key_Slash);
     QTest::keyClicks(panel->SearchEdit, "RECOG");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
-    auto* production = static_cast<TProductionForm*>(SectionForm(SectionId::Production));
+    auto* production = static_cast<TProductionForm*>(Sections().Form(SectionId::Production));
     QVERIFY(production->isVisible() && catalog->isHidden());
     QCOMPARE(production->ProductionLstHeader->text(), QString("Recognition points by year"));
     QTest::mouseClick(production->findChild<TBaseBtn*>("SearchBtn"), Qt::LeftButton);
@@ -149,7 +153,7 @@ class TestDemoSections : public QObject {
     QTest::keyClicks(panel->SearchEdit, "bm3");
     QTest::mouseClick(panel->ResultList->viewport(), Qt::LeftButton, {},
                       panel->ResultList->visualItemRect(panel->ResultList->item(1)).center());
-    auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QVERIFY(colours->isVisible() && colours->CoachColorsComboBox->currentText() == "Monaco Blue");
     QTest::keyClick(colours, Qt::Key_F, Qt::ControlModifier);
     form.StartKiosk(200);
@@ -163,20 +167,20 @@ class TestDemoSections : public QObject {
     settings_.KioskMinutes = 1;
     settings_.KioskExitKeys = "Ctrl+Shift+Q";
     TMainForm& form = Start(44);
-    TSectionForm* intro = SectionForm(SectionId::Introduction);
+    TSectionForm* intro = Sections().Form(SectionId::Introduction);
     QVERIFY(intro->MenuBtn[5]->isHidden() && intro->MenuBtn[4]->isHidden());
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
-    auto* production = static_cast<TProductionForm*>(SectionForm(SectionId::Production));
+    auto* production = static_cast<TProductionForm*>(Sections().Form(SectionId::Production));
     TOutline* topics = production->ProductionContentLst;
     const QString firstTable = production->ProductionLstHeader->text();
     QTest::keyClick(topics, Qt::Key_Down);
     QTest::keyClick(topics, Qt::Key_Down);
     QVERIFY(topics->SelectedItem() > 2 && production->ProductionLstHeader->text() != firstTable);
     QTest::mouseClick(intro->MenuBtn[3], Qt::LeftButton);
-    auto* colours = static_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
     QTest::mouseClick(colours->MenuBtn[2], Qt::LeftButton);
-    auto* catalog = static_cast<TCatalogForm*>(SectionForm(SectionId::Catalog));
+    auto* catalog = static_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     const int all = catalog->Catalog()->ItemCount;
     TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
@@ -190,7 +194,7 @@ class TestDemoSections : public QObject {
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     const auto state = [&] {
       return QList<int>{catalog->Catalog()->ItemCount < all, catalog->Catalog()->CurrentItem, colours->Cascade().Model(),
-                        AboutBox()->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
+                        form_->AboutBox->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
     };
     QCOMPARE(state(), (QList<int>{1, 3, 2, 1, 1, 1}));
     form.showMinimized();  // as the desktop may leave it
@@ -208,9 +212,9 @@ class TestDemoSections : public QObject {
     QTest::mouseClick(intro->MenuBtn[2], Qt::LeftButton);
     form.StartKiosk(1000);
     bool zoomed = false;
-    QTimer::singleShot(0, [&] { zoomed = MaxZoomWindow() != nullptr; });
+    QTimer::singleShot(0, [&] { zoomed = Sections().MaxZoomWindow != nullptr; });
     QTest::mouseClick(catalog->SelectedPictureThumb, Qt::LeftButton);
-    QVERIFY(zoomed && MaxZoomWindow() == nullptr && intro->isVisible() && catalog->isHidden());
+    QVERIFY(zoomed && Sections().MaxZoomWindow == nullptr && intro->isVisible() && catalog->isHidden());
 
     // A message box left open is answered, and the wait in it returns.
     form.StartKiosk(200);

@@ -60,8 +60,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     return writer.Write(Folder() + QStringLiteral("/olve.dat"), &error);
   }
   TEnamelAndFabricsForm* Start(int language = 44, QSize screen = QSize(640, 480)) {
-    main_ = fixture::StartMainForm(settings_, Folder(), language, screen);
-    return main_ ? (ShowEnamelAndFabricsForm(), dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics)))
+    main_ = fixture::StartMainForm(settings_, Folder(), language, screen, makers_);
+    return main_ ? (main_->GoToEnamelAndFabrics(), dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics)))
                  : nullptr;
   }
   // Moves `list` from its current entry to `index` by arrow keys, one entry at a time, as a user
@@ -88,7 +88,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { RegisterEnamelAndFabricsForm(); }
+  void initTestCase() { makers_[3] = [](TSectionSet& set) { return new TEnamelAndFabricsForm(set); }; }
 
   void init() { QVERIFY(Fresh()); }
 
@@ -199,7 +199,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     main_->GoTo(SectionId::Introduction);
     form->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
-    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
+    QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
     QVERIFY(fixture::TempFiles().isEmpty());
   }
   // Tab walks the menu column and the search button, then the six lists in their order.
@@ -222,10 +222,10 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats));
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
                                        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
-    main_ = fixture::StartMainForm(settings_, Folder(), 44);
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
-    QTest::mouseClick(SectionForm(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
-    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(SectionForm(SectionId::EnamelAndFabrics));
+    QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
+    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QVERIFY(form != nullptr && form->isVisible());
     QCOMPARE(QStringList(form->ModelyearsLabel->text()) + Items(form->ModelyearsComboBox) + Items(form->FabricColorsComboBox),
              QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));

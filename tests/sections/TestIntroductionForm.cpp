@@ -16,13 +16,13 @@ class TestIntroductionForm : public fixture::SectionTest {
   Q_OBJECT
 
   TIntroductionForm* Start(int language) {
-    main_ = fixture::StartMainForm(settings_, Folder(), language);
-    return main_ ? dynamic_cast<TIntroductionForm*>(SectionForm(SectionId::Introduction)) : nullptr;
+    main_ = fixture::StartMainForm(settings_, Folder(), language, QSize(640, 480), makers_);
+    return main_ ? dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction)) : nullptr;
   }
   static QRgb SlideCentre(TIntroductionForm* form) { return fixture::Centre(form->SlidePicture); }
 
  private slots:
-  void initTestCase() { RegisterIntroductionForm(); }
+  void initTestCase() { makers_[0] = [](TSectionSet& set) { return new TIntroductionForm(set); }; }
 
   void init() {
     QVERIFY(Fresh());
@@ -101,7 +101,7 @@ class TestIntroductionForm : public fixture::SectionTest {
     form->TimerTimer();
     QCOMPARE(form->PictureNumber(), 2);
     main_->GoToIntroduction();
-    QVERIFY(SectionForm(SectionId::Introduction) == form && form->isVisible() && SlideCentre(form) == SlideColour(2));
+    QVERIFY(Sections().Form(SectionId::Introduction) == form && form->isVisible() && SlideCentre(form) == SlideColour(2));
   }
 };
 

@@ -58,11 +58,11 @@ class TestProductionForm : public fixture::SectionTest {
   Q_OBJECT
 
   TProductionForm* Start(int language) {
-    main_ = fixture::StartMainForm(settings_, Folder(), language);
+    main_ = fixture::StartMainForm(settings_, Folder(), language, QSize(640, 480), makers_);
     if (!main_) return nullptr;
     // Through the Introduction's menu button, which hides the Introduction.
-    if (TSectionForm* introduction = SectionForm(SectionId::Introduction)) QTest::mouseClick(introduction->MenuBtn[1], Qt::LeftButton);
-    return dynamic_cast<TProductionForm*>(SectionForm(SectionId::Production));
+    if (TSectionForm* introduction = Sections().Form(SectionId::Introduction)) QTest::mouseClick(introduction->MenuBtn[1], Qt::LeftButton);
+    return dynamic_cast<TProductionForm*>(Sections().Form(SectionId::Production));
   }
   // Picks topic `item` by a click on its text (every item expanded: line item - 1, 17 high).
   static void Select(TProductionForm* form, int item) {
@@ -71,8 +71,8 @@ class TestProductionForm : public fixture::SectionTest {
 
  private slots:
   void initTestCase() {
-    RegisterIntroductionForm();
-    RegisterProductionForm();
+    makers_[0] = [](TSectionSet& set) { return new TIntroductionForm(set); };
+    makers_[1] = [](TSectionSet& set) { return new TProductionForm(set); };
   }
   void init() {
     QVERIFY(Fresh() && fixture::WriteRecords(Folder(), Records()) && fixture::WriteSlides(Folder(), {1, 2}));
@@ -92,7 +92,7 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(list.Items(1).Expanded && list.Items(3).Expanded && list.Items(5).Expanded);
     QCOMPARE((QList<int>{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}), (QList<int>{2, 7, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
-    auto* introduction = dynamic_cast<TIntroductionForm*>(SectionForm(SectionId::Introduction));
+    auto* introduction = dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction));
     QVERIFY(introduction != nullptr && form->PictureNumber() == 1 && !introduction->isVisible());
     form->TimerTimer();
     form->TimerTimer();

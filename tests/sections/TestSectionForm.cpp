@@ -1,5 +1,6 @@
 // Tests of the section frame with the main form: sizing by layout mode, navigation, reuse,
 // translation, Alt+F4 and the close sequence.
+#include "ProcessFactsRestorer.h"
 #include "sections/SectionForm.h"
 
 #include "controls/BackgroundControl.h"
@@ -9,6 +10,7 @@
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
+#include "sections/SectionSet.h"
 #include "shell/AboutBox.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
@@ -45,7 +47,7 @@ class CountingSection : public TSectionForm {
   void showEvent(QShowEvent* event) override {
     othersVisibleAtShow = 0;
     for (SectionId s : kSectionOrder)
-      othersVisibleAtShow += SectionForm(s) != nullptr && SectionForm(s) != this && SectionForm(s)->isVisible();
+      othersVisibleAtShow += Sections().Form(s) != nullptr && Sections().Form(s) != this && Sections().Form(s)->isVisible();
     TSectionForm::showEvent(event);
   }
   void CreateComponents() override {
@@ -68,19 +70,25 @@ class TestSectionForm : public QObject {
 
   QTemporaryDir dir_;
   TSettings settings_;  // new for each test function; outlives form_
+  fixture::ProcessFactsRestorer facts_;
   std::unique_ptr<TMainForm> form_;
+  TSectionSet* sections_ = nullptr;  // form_'s
 
   // A main form on a pretended screen, its sections counting their start-ups.
   TMainForm& StartMainForm(QSize screen) {
-    SetScreenSizeOverride(screen);
+    Process().screenSizeOverride = screen;
     form_ = std::make_unique<TMainForm>(settings_);
     [&] { QVERIFY(form_->FormCreate()); }();
+    SectionMakers counting;
+    for (SectionId s : kSectionOrder)
+      counting[size_t(s)] = [s](TSectionSet& set) { return new CountingSection(s, set); };
+    sections_ = &TSectionSet::Install(*form_, counting);
     form_->setGeometry(QRect(QPoint(0, 0), screen));
     form_->show();  // FormShow opens the Introduction
     return *form_;
   }
   // The Introduction as opened on a pretended screen.
-  TSectionForm* Intro(QSize screen) { return StartMainForm(screen), SectionForm(SectionId::Introduction); }
+  TSectionForm* Intro(QSize screen) { return StartMainForm(screen), sections_->Form(SectionId::Introduction); }
 
  private slots:
   void initTestCase() {
@@ -92,8 +100,6 @@ class TestSectionForm : public QObject {
                                                                                         {"300", "Photos", "To the photos"}}}}));
     QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
     SetProgramFolder(dir_.path());
-    InstallSectionRoutines(SectionFormRoutines());
-    for (SectionId s : kSectionOrder) SetSectionFactory(s, [s](TMainForm& main) { return new CountingSection(s, main); });
   }
   void init() {
     settings_ = TSettings();
@@ -104,8 +110,8 @@ class TestSectionForm : public QObject {
   void cleanup() {
     CountingSection::duringContent = nullptr;
     form_.reset();
-    SetProcessLauncher({});
-    SetUrlOpener({});
+    Process().launcher = {};
+    Process().urlOpener = {};
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
@@ -144,9 +150,9 @@ class TestSectionForm : public QObject {
     QVERIFY(intro != nullptr && CountingSection::created == 1);
     // The own button changes nothing.
     intro->MenuButtonClick(intro->MenuBtn[0]);
-    QVERIFY(intro->isVisible() && SectionForm(SectionId::Production) == nullptr);
+    QVERIFY(intro->isVisible() && sections_->Form(SectionId::Production) == nullptr);
     intro->MenuButtonClick(intro->MenuBtn[1]);
-    auto* production = static_cast<CountingSection*>(SectionForm(SectionId::Production));
+    auto* production = static_cast<CountingSection*>(sections_->Form(SectionId::Production));
     QVERIFY(production != nullptr && production->MenuBtn[1]->ButtonIsDown());
     // Shown before the Introduction hid; that one is hidden, not destroyed.
     QCOMPARE((QList<int>{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList<int>{1, 2}));
@@ -154,10 +160,10 @@ class TestSectionForm : public QObject {
     production->visits = 7;
     CountingSection::othersVisibleAtShow = -1;
     production->MenuButtonClick(production->MenuBtn[0]);
-    QVERIFY(CountingSection::othersVisibleAtShow == 1 && SectionForm(SectionId::Introduction) == intro);
+    QVERIFY(CountingSection::othersVisibleAtShow == 1 && sections_->Form(SectionId::Introduction) == intro);
     QVERIFY(intro->isVisible() && !production->isVisible());
     intro->MenuButtonClick(intro->MenuBtn[1]);
-    QVERIFY(SectionForm(SectionId::Production) == production && production->isVisible());
+    QVERIFY(sections_->Form(SectionId::Production) == production && production->isVisible());
     // The start-up did not run again.
     QCOMPARE((QList<int>{production->visits, CountingSection::created}), (QList<int>{7, 2}));
   }
@@ -188,7 +194,7 @@ class TestSectionForm : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(CountingSection::created, 2);
     QVERIFY(during == Qt::WaitCursor && QGuiApplication::overrideCursor() == nullptr);
-    QVERIFY(SectionForm(SectionId::EnamelAndFabrics) == nullptr && SectionForm(SectionId::Production)->isVisible());
+    QVERIFY(sections_->Form(SectionId::EnamelAndFabrics) == nullptr && sections_->Form(SectionId::Production)->isVisible());
     QVERIFY(!intro->isVisible() && form_->findChildren<CountingSection*>().size() == 2);
   }
   // Without a registered address the content's own help page opens; a registered one wins and
@@ -197,15 +203,15 @@ class TestSectionForm : public QObject {
   void helpOpensThePageOrSaysWhatFailed() {
     std::vector<QUrl> opened;
     bool starts = false;
-    SetUrlOpener([&](const QUrl& url) {
+    Process().urlOpener = [&](const QUrl& url) {
       opened.push_back(url);
       return starts;
-    });
+    };
     std::vector<ProcessStart> started;
-    SetProcessLauncher([&started](const ProcessStart& start) {
+    Process().launcher = [&started](const ProcessStart& start) {
       started.push_back(start);
       return false;
-    });
+    };
     const auto recorded = std::make_shared<RecordedMessages>();
     RecordedMessages& messages = *recorded;
     settings_.Messages = recorded;
@@ -264,8 +270,8 @@ class TestSectionForm : public QObject {
     TSectionForm* intro = Intro(QSize(640, 480));
     QVERIFY(intro != nullptr && QTest::qWaitForWindowActive(form_.get()));
     // After a zoom window closed by a key, keys at the window move the focus and show the mark.
-    QTimer::singleShot(0, [] { QTest::keyClick(MaxZoomWindow(), Qt::Key_Escape); });
-    ShowMaxZoom(QImage(8, 8, QImage::Format_RGB32));
+    QTimer::singleShot(0, [this] { QTest::keyClick(sections_->MaxZoomWindow, Qt::Key_Escape); });
+    sections_->ShowMaxZoom(QImage(8, 8, QImage::Format_RGB32));
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
       QTest::keyClick(form_->windowHandle(), key, modifiers);
       return QApplication::focusWidget();
@@ -280,9 +286,9 @@ class TestSectionForm : public QObject {
     QVERIFY(intro->FocusMark->isVisible() && intro->FocusMark->geometry() == intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
     QVERIFY(!intro->FocusMark->isVisible() && intro->InfoBtn->hasFocus());
-    TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), SectionForm(SectionId::Production));
+    TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), sections_->Form(SectionId::Production));
     QVERIFY(production != nullptr && production->FocusMark->Marked() == production->MenuBtn[1]);
-    TSectionForm* catalog = (press(Qt::Key_3), SectionForm(SectionId::Catalog));
+    TSectionForm* catalog = (press(Qt::Key_3), sections_->Form(SectionId::Catalog));
     QVERIFY(catalog != nullptr && catalog->MenuBtn[2]->hasFocus() && !production->isVisible());
     QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1] && production->isVisible());
     QVERIFY(press(Qt::Key_1, Qt::ControlModifier) == production->MenuBtn[1] && press(Qt::Key_1) == intro->MenuBtn[0]);
@@ -293,7 +299,7 @@ class TestSectionForm : public QObject {
   void altF4InASectionEndsTheProgram() {
     TMainForm& form = StartMainForm(QSize(640, 480));
     form.GoToCatalog();
-    TSectionForm* catalog = SectionForm(SectionId::Catalog);
+    TSectionForm* catalog = sections_->Form(SectionId::Catalog);
     QVERIFY(catalog != nullptr);
     QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
     QVERIFY(form.CloseSequenceRuns() == 1 && !form.isVisible() && !catalog->isVisible());
@@ -311,7 +317,7 @@ class TestSectionForm : public QObject {
     intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
     settings_.FarewellMs = 0;
     // The About box was shown on the way out, then closed.
-    QVERIFY(form->CloseSequenceRuns() == 1 && AboutBox() != nullptr && !AboutBox()->isVisible());
+    QVERIFY(form->CloseSequenceRuns() == 1 && form->AboutBox != nullptr && !form->AboutBox->isVisible());
     form->close();
     QCOMPARE(form->CloseSequenceRuns(), 1);
   }

@@ -1,5 +1,7 @@
 // Tests of the thumbnail grid and the zoom window: cells, selection, scroll bar events, zooming.
+#include "ProcessFactsRestorer.h"
 #include "sections/MaxZoomWindow.h"
+#include "sections/SectionSet.h"
 #include "sections/ThumbnailGrid.h"
 
 #include "controls/GraphicControl.h"
@@ -152,14 +154,18 @@ class TestThumbnailGrid : public QObject {
                               {{512, 100}, {1024, 768}, {50, 13}},   {{2048, 1536}, {1024, 768}, {200, 200}},
                               {{10, 10}, {0, 0}, {0, 0}}};
     for (const auto& z : zooms) QCOMPARE(ZoomPercentages(z[0], z[1]), z[2]);
-    SetScreenSizeOverride(QSize(320, 240));
+    const fixture::ProcessFactsRestorer facts;
+    Process().screenSizeOverride = QSize(320, 240);
     SetScreenCursor(kCursorZoomOut, QCursor(Qt::CrossCursor));
-    QVERIFY(MaxZoomWindow() == nullptr);
+    TSettings settings;
+    TMainForm main(settings);
+    TSectionSet sections(main, {});
+    QVERIFY(sections.MaxZoomWindow == nullptr);
     // Window width and height, percentages, centre and corner colours, cursor, open after other
     // keys; Escape closes it.
     QList<int> seen;
     QTimer::singleShot(0, [&] {
-      TMaxZoomWindow* window = MaxZoomWindow();
+      TMaxZoomWindow* window = sections.MaxZoomWindow;
       if (window == nullptr) return;
       TProportionalImage* image = window->ItemImage;
       seen = {window->width(), window->height(), image->Sx(), image->Sy(), int(PixelOf(image, QPoint(160, 120))),
@@ -169,21 +175,21 @@ class TestThumbnailGrid : public QObject {
       seen << window->isVisible();
       QTest::keyClick(window, Qt::Key_Escape);
     });
-    ShowMaxZoom(probes::Solid(100, 50, qRgb(0, 200, 0)));
-    SetScreenSizeOverride(QSize());
-    QVERIFY(MaxZoomWindow() == nullptr);
+    sections.ShowMaxZoom(probes::Solid(100, 50, qRgb(0, 200, 0)));
+    Process().screenSizeOverride = QSize();
+    QVERIFY(sections.MaxZoomWindow == nullptr);
     // 2 x 100 < 320 and 2 x 50 < 240: twice the size; 62.5 rounds to the even 62.
     QCOMPARE(seen, (QList<int>{320, 240, 62, 42, int(qRgb(0, 200, 0)), int(qRgb(0, 0, 0)), kCursorZoomOut, 1}));
     // On the real screen the window covers it.
     QSize covered;
     QTimer::singleShot(0, [&] {
-      if (TMaxZoomWindow* window = MaxZoomWindow()) {
+      if (TMaxZoomWindow* window = sections.MaxZoomWindow) {
         covered = window->size();
         QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
       }
     });
-    ShowMaxZoom(QImage());
-    QVERIFY(covered == QGuiApplication::primaryScreen()->size() && MaxZoomWindow() == nullptr);
+    sections.ShowMaxZoom(QImage());
+    QVERIFY(covered == QGuiApplication::primaryScreen()->size() && sections.MaxZoomWindow == nullptr);
   }
 };
 

@@ -7,6 +7,7 @@
 #include "media/TempFolder.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
+#include "ProcessFactsRestorer.h"
 #include "shell/MainForm.h"
 
 #include <QBuffer>
@@ -36,6 +37,7 @@ constexpr QRgb kEnamelColour = 0xffa03010;
 class TestArchivePicture : public QObject {
   Q_OBJECT
 
+  fixture::ProcessFactsRestorer facts_;
   std::unique_ptr<QTemporaryDir> dir_;
   TSettings settings_;  // outlives main_
   std::unique_ptr<TMainForm> main_;
@@ -56,7 +58,7 @@ class TestArchivePicture : public QObject {
     SetProgramFolder(Folder());
     SetTempFolder(Folder() + QStringLiteral("/T"));
     SetDisplayDepthOverride(32);
-    SetScreenSizeOverride(QSize(640, 480));
+    Process().screenSizeOverride = QSize(640, 480);
     main_ = std::make_unique<TMainForm>(settings_);
     return main_->FormCreate();
   }
@@ -74,14 +76,14 @@ class TestArchivePicture : public QObject {
   // The member comes from the archive asked for, by its name in any letter case; the file is
   // gone and the decoder named nothing afterwards.
   void loadsFromTheNamedArchive() {
-    const QImage photo = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1"));
-    const QImage car = LoadArchivePicture(PictureArchive::Enamel, QStringLiteral("I\\X\\1"), QStringLiteral("1"));
+    const QImage photo = LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1"));
+    const QImage car = LoadArchivePicture(*main_, PictureArchive::Enamel, QStringLiteral("I\\X\\1"), QStringLiteral("1"));
     QVERIFY(photo.size() == QSize(40, 30) && photo.pixel(20, 15) == kPhotoColour && car.pixel(20, 15) == kEnamelColour);
     QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty() && main_->anImage().Picture().isNull());
     // A name the decoder still holds from before (its file gone) does not hide the new file.
     main_->anImage().SetImageName(TempFilePath(QStringLiteral("same")));
     QVERIFY(main_->anImage().Picture().isNull());
-    const QImage again = LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
+    const QImage again = LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
     QVERIFY(again.pixel(0, 0) == kPhotoColour && main_->anImage().ImageName().isEmpty());
   }
 
@@ -92,27 +94,25 @@ class TestArchivePicture : public QObject {
     const RecordedMessages& messages = *recorded;
     settings_.Messages = recorded;
     const QString member = QStringLiteral("i\\x\\1");
-    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
+    QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\2"), QStringLiteral("2")).isNull());
     for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("..\\escaped"), QStringLiteral("../escaped"),
                                QStringLiteral("a/b")})
-      QVERIFY2(LoadArchivePicture(PictureArchive::Photos, member, bad).isNull(), qPrintable(bad));
+      QVERIFY2(LoadArchivePicture(*main_, PictureArchive::Photos, member, bad).isNull(), qPrintable(bad));
     QVERIFY(QDir(Folder()).entryList({QStringLiteral("*escaped*")}, QDir::AllEntries | QDir::System).isEmpty());
     // Unpacked but no picture; a block that does not inflate.
     for (const QString& name : {QStringLiteral("text"), QStringLiteral("damaged")})
-      QVERIFY(LoadArchivePicture(PictureArchive::Photos, name, name).isNull());
+      QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, name, name).isNull());
     QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty());
     // What failed is named: the member and its archive.
     const QString photos = DataPath(QStringLiteral("olvf.dat"));
     QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
     QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
-    // No archive at all (no index), and no main form.
+    // No archive at all (no index).
     main_.reset();
     QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")) && StartMainForm());
     QVERIFY(!main_->EnamelArchiveIndex().has_value());
-    QVERIFY(LoadArchivePicture(PictureArchive::Enamel, member, QStringLiteral("1")).isNull());
-    QVERIFY(!LoadArchivePicture(PictureArchive::Photos, member, QStringLiteral("1")).isNull());
-    main_.reset();
-    QVERIFY(LoadArchivePicture(PictureArchive::Photos, member, QStringLiteral("1")).isNull());
+    QVERIFY(LoadArchivePicture(*main_, PictureArchive::Enamel, member, QStringLiteral("1")).isNull());
+    QVERIFY(!LoadArchivePicture(*main_, PictureArchive::Photos, member, QStringLiteral("1")).isNull());
   }
 
   // Pending events run while the member inflates; when one of them ends the main form, the
@@ -120,10 +120,10 @@ class TestArchivePicture : public QObject {
   void eventsRunWhileInflating() {
     bool ran = false;
     QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
-    QVERIFY(!ran && !LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull() && ran);
+    QVERIFY(!ran && !LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull() && ran);
     const QString folder = TempFolder();
     QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
-    QVERIFY(LoadArchivePicture(PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
+    QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
     QVERIFY(main_ == nullptr && !QFile::exists(folder + QStringLiteral("1")));
   }
 };

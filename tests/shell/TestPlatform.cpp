@@ -1,11 +1,14 @@
 // Tests of the platform layer: registry files, the two command splitting rules, starting the
 // uninstaller and the web browser through an injected launcher.
+#include "ProcessFactsRestorer.h"
 #include "shell/Platform.h"
 
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QUrl>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -23,14 +26,14 @@ struct Recorder {
   bool launchResult = true;
 
   void Install() {
-    SetProcessLauncher([this](const ProcessStart& s) {
+    Process().launcher = [this](const ProcessStart& s) {
       started.push_back(s);
       return launchResult;
-    });
-    SetUrlOpener([this](const QUrl& u) {
+    };
+    Process().urlOpener = [this](const QUrl& u) {
       opened.push_back(u);
       return true;
-    });
+    };
   }
 };
 
@@ -63,11 +66,11 @@ const char* kUninstallKey =
 class TestPlatform : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<fixture::ProcessFactsRestorer> facts_;  // one per test function
+
  private slots:
-  void cleanup() {
-    SetProcessLauncher({});
-    SetUrlOpener({});
-  }
+  void init() { facts_ = std::make_unique<fixture::ProcessFactsRestorer>(); }
+  void cleanup() { facts_.reset(); }
 
   // The uninstall string's rule (rows marked true) and the browser command's rule.
   void splitting() {

@@ -1,4 +1,5 @@
 // Tests of the language chooser and the About box.
+#include "ProcessFactsRestorer.h"
 #include "shell/AboutBox.h"
 #include "shell/LanguageChooser.h"
 
@@ -9,6 +10,7 @@
 #include "media/PictureDecoder.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
+#include "shell/StartUp.h"
 #include "shell/Platform.h"
 #include "shell/Translation.h"
 
@@ -43,16 +45,19 @@ class TestShellForms : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  TSettings settings_;  // new for each test function
+  fixture::ProcessFactsRestorer facts_;
+  TSettings settings_;  // new for each test function; outlives main_
+  std::unique_ptr<TMainForm> main_;  // the About box's owner
 
  private slots:
   void init() {
     settings_ = TSettings();
     SetDisplayDepthOverride(32);
+    main_ = std::make_unique<TMainForm>(settings_);
   }
   void cleanup() {
-    delete AboutBox();
-    SetUrlOpener({});
+    main_.reset();
+    Process().urlOpener = {};
   }
 
   void chooserSetsTheLanguage() {
@@ -84,8 +89,8 @@ class TestShellForms : public QObject {
   }
 
   void aboutBoxIsReusedAndClosesByKeys() {
-    OpenAboutBox(settings_);
-    TAboutBox* box = AboutBox();
+    main_->OpenAboutBox();
+    TAboutBox* box = main_->AboutBox;
     QVERIFY(box != nullptr && box->isVisible());
     KeyUp(box, Qt::Key_Return, Qt::ShiftModifier);
     QVERIFY(box->isVisible());
@@ -93,8 +98,8 @@ class TestShellForms : public QObject {
                                          {Qt::Key_Return, Qt::NoModifier}}) {
       KeyUp(box, key, modifiers);
       QVERIFY(!box->isVisible());
-      OpenAboutBox(settings_);
-      QVERIFY(AboutBox() == box && box->isVisible());  // created once
+      main_->OpenAboutBox();
+      QVERIFY(main_->AboutBox == box && box->isVisible());  // created once
     }
     // Another window activated closes it; it comes back for the next use.
     QApplication::setActiveWindow(box);
@@ -102,19 +107,19 @@ class TestShellForms : public QObject {
     elsewhere.show();
     QApplication::setActiveWindow(&elsewhere);
     QVERIFY(!box->isVisible());
-    OpenAboutBox(settings_);
-    QVERIFY(AboutBox() == box && box->isVisible());
+    main_->OpenAboutBox();
+    QVERIFY(main_->AboutBox == box && box->isVisible());
   }
 
   void aboutBoxTranslatedOnEveryShow() {
     settings_.LanguageFilePath = WriteLanguageFile(dir_);
-    OpenAboutBox(settings_);
-    TAboutBox* box = AboutBox();
+    main_->OpenAboutBox();
+    TAboutBox* box = main_->AboutBox;
     QStringList hints = {box->OstrandSBtn->toolTip(), box->TarnwickSBtn->toolTip()};
     const QImage english = Render(box).copy(12, 180, 199, 16);  // the first line of credits
     box->close();
     settings_.LanguageId = 33;
-    OpenAboutBox(settings_);
+    main_->OpenAboutBox();
     hints << box->OstrandSBtn->toolTip() << box->TarnwickSBtn->toolTip();
     QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur", "Le fabricant"}));
     QVERIFY(Render(box).copy(12, 180, 199, 16) != english);  // written over the picture in French
@@ -126,15 +131,15 @@ class TestShellForms : public QObject {
     QVERIFY(!deep.IntroFormImg->Background().Image().isNull());
     const QImage chooser = Render(&deep);  // the picture, not the white form
     QVERIFY(qGray(chooser.pixel(141, 140)) < 220 && chooser.pixel(5, 260) == qRgb(255, 255, 255));
-    OpenAboutBox(settings_);
-    const QImage about = Render(AboutBox());
+    main_->OpenAboutBox();
+    const QImage about = Render(main_->AboutBox);
     QCOMPARE(about.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
-    delete AboutBox();
+    delete main_->AboutBox;
     SetDisplayDepthOverride(8);
     TIntroForm palette(settings_);
-    OpenAboutBox(settings_);
-    QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(AboutBox()) != about);
-    QCOMPARE(AboutBox()->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
+    main_->OpenAboutBox();
+    QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(main_->AboutBox) != about);
+    QCOMPARE(main_->AboutBox->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
     SetDisplayDepthOverride(16);
     TIntroForm sixteen(settings_);
     QVERIFY(sixteen.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro") &&
@@ -145,10 +150,10 @@ class TestShellForms : public QObject {
   // both in a kiosk, are gone and a click there opens nothing.
   void hotSpotsOpenTheRegisteredSitesButNotInAKiosk() {
     std::vector<QUrl> opened;
-    SetUrlOpener([&opened](const QUrl& url) {
+    Process().urlOpener = [&opened](const QUrl& url) {
       opened.push_back(url);
       return true;
-    });
+    };
     const QString publisher = "PublisherAddress= https://publisher.example.org/ \n";
     const QString maker = "MakerAddress=https://maker.example.org/a?b=1\n";
     const QUrl publisherUrl("https://publisher.example.org/");
@@ -167,13 +172,13 @@ class TestShellForms : public QObject {
       settings_.ProgramRegistry = registry;
       settings_.KioskMinutes = c.kiosk;
       opened.clear();
-      delete AboutBox();  // built anew: the addresses and the kiosk setting are read then
-      OpenAboutBox(settings_);
-      TAboutBox* box = AboutBox();
+      delete main_->AboutBox;  // built anew: the addresses and the kiosk setting are read then
+      main_->OpenAboutBox();
+      TAboutBox* box = main_->AboutBox;
       const std::vector<bool> hidden{box->OstrandSBtn->isHidden(), box->TarnwickSBtn->isHidden()};
       QCOMPARE(hidden, c.hidden);
       for (TBaseBtn* spot : {box->OstrandSBtn, box->TarnwickSBtn}) {
-        OpenAboutBox(settings_);
+        main_->OpenAboutBox();
         const QPoint at = spot->mapTo(box, spot->rect().center());
         QTest::mouseClick(box->childAt(at), Qt::LeftButton, {}, box->childAt(at)->mapFrom(box, at));
       }
