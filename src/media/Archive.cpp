@@ -4,6 +4,7 @@
 #include "database/ReadOnlyFile.h"
 #include "database/Win1252.h"
 #include "media/PictureDecoder.h"
+#include "process/ProcessFacts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,15 +32,10 @@ constexpr qint64 kMsPerDay = 86400000;
 const QDate kDayZero(1899, 12, 30);
 constexpr qint64 kInflateBlock = 64 * 1024;
 
-FileTimeSetter& fileTimeSetter() {
-  static FileTimeSetter setter;
-  return setter;
-}
-
 // Sets the modification time of the file just written to `path`, still open as `fd`; its
 // access time stays as it is.
 bool SetModificationTime(int fd, const QString& path, const QDateTime& time) {
-  if (const FileTimeSetter& hook = fileTimeSetter()) return hook(path, time);
+  if (const FileTimeSetter& hook = Process().fileTimeSetter) return hook(path, time);
   const qint64 ms = time.toMSecsSinceEpoch();
   const qint64 seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
   const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>((ms - seconds * 1000) * 1000000)}};
@@ -419,7 +415,5 @@ bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
   QFile::remove(destinationPath);
   return false;
 }
-
-void SetFileTimeSetterForTests(FileTimeSetter setter) { fileTimeSetter() = std::move(setter); }
 
 }  // namespace orlaventis

@@ -123,10 +123,4 @@ QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& en
 bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress = {});
 
-// Test seam: replaces the routine that sets the extracted file's modification time (nullptr
-// restores QFile::setFileTime). Lets tests see that a file whose time stamp cannot be set is
-// deleted.
-using FileTimeSetter = std::function<bool(const QString& path, const QDateTime& time)>;
-void SetFileTimeSetterForTests(FileTimeSetter setter);
-
 }  // namespace orlaventis

@@ -1,6 +1,8 @@
 // The messages a user sees: one small interface, a stderr implementation and a recorder.
 #include "media/Messages.h"
 
+#include "process/ProcessFacts.h"
+
 #include <QGuiApplication>
 #include <QSet>
 
@@ -12,11 +14,6 @@ namespace {
 
 void ToStderr(const char* kind, const QString& text) {
   std::fprintf(stderr, "%s: %s\n", kind, text.toUtf8().constData());
-}
-
-std::optional<bool>& UnattendedOverride() {
-  static std::optional<bool> unattended;
-  return unattended;
 }
 
 }  // namespace
@@ -42,22 +39,19 @@ QString ProblemText(const ContentProblem& problem) {
 }
 
 bool Unattended() {
-  if (UnattendedOverride()) return *UnattendedOverride();
+  if (const std::optional<bool> unattended = Process().unattended) return *unattended;
   const QString platform = QGuiApplication::platformName();
   if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return true;
   return !qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
-
-void SetUnattended(std::optional<bool> unattended) { UnattendedOverride() = unattended; }
 
 void StderrMessages::Error(const QString& text) { ToStderr("error", text); }
 
 void StderrMessages::Information(const QString& text) { ToStderr("information", text); }
 
 void StderrMessages::Problem(const QString& text) {
-  static QSet<QString> said;
-  if (!said.contains(text)) {
-    said.insert(text);
+  if (!said_.contains(text)) {
+    said_.insert(text);
     ToStderr("problem", text);
   }
 }

@@ -3,6 +3,7 @@
 
 #include "database/RegularFile.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,21 +32,22 @@ QString FileReadProblem(FileReadStatus status);
 // What a user reads about `problem`: its reason, then its file on the next line; empty for none.
 QString ProblemText(const ContentProblem& problem);
 
-// True when nobody can answer a modal box or prompt: set for the headless tour, or no display
-// is attached (the offscreen or minimal platform, or neither DISPLAY nor WAYLAND_DISPLAY set).
+// True when nobody can answer a modal box or prompt: the process says so (Process().unattended:
+// the headless tour), or no display is attached (the offscreen or minimal platform, or neither
+// DISPLAY nor WAYLAND_DISPLAY set).
 bool Unattended();
-// Overrides the decision (the tour sets true; tests of dialogs set false); nullopt decides
-// from the platform again.
-void SetUnattended(std::optional<bool> unattended);
 
 // Every message as a line on stderr: "error: ...", "information: ...", and "problem: ..." once
-// per run for each text. The default where nothing else is given (tools, fuzzers); the
+// for each text while this object lives (one per run: the settings share theirs). The default where nothing else is given (tools, fuzzers); the
 // program's message boxes fall back on these lines.
 class StderrMessages : public UserMessages {
  public:
   void Error(const QString& text) override;
   void Information(const QString& text) override;
   void Problem(const QString& text) override;
+
+ private:
+  QSet<QString> said_;  // the problems already written
 };
 
 // Keeps every message, in order, each prefixed "error: ", "information: " or "problem: " in

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 namespace orlaventis {
 
@@ -34,6 +35,9 @@ struct ProcessFacts {
   // of 0 mean the real display's.
   QSize screenSizeOverride;
   int displayDepthOverride = 0;
+  // Whether anyone can answer a box or a prompt: set (the tour says true, tests of dialogs
+  // false), else decided from the platform (Unattended, media/Messages.h).
+  std::optional<bool> unattended;
   // The seams to the desktop and the file system.
   ProcessLauncher launcher;
   UrlOpener urlOpener;

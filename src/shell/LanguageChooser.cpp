@@ -24,7 +24,6 @@ namespace orlaventis {
 namespace {
 
 constexpr int kSide = 282;
-QPointer<TIntroForm> introForm;  // the exists flag and the form reference in one
 
 QFont Arial8() {
   QFont font(QStringLiteral("Arial"));
@@ -33,8 +32,6 @@ QFont Arial8() {
 }
 
 }  // namespace
-
-TIntroForm* IntroForm() { return introForm.data(); }
 
 TIntroForm::TIntroForm(TSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog),
@@ -91,7 +88,6 @@ TIntroForm::TIntroForm(TSettings& settings, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
   }
-  introForm = this;
 }
 
 TIntroForm::~TIntroForm() = default;
@@ -126,19 +122,6 @@ bool TIntroForm::eventFilter(QObject* watched, QEvent* event) {
     default:
       return QDialog::eventFilter(watched, event);
   }
-}
-
-void ShowIntroForm(TSettings& settings) {
-  if (TIntroForm* form = IntroForm()) {
-    form->show();
-    form->raise();
-    form->activateWindow();
-    return;
-  }
-  auto* form = new TIntroForm(settings);
-  form->setAttribute(Qt::WA_DeleteOnClose);
-  QCoreApplication::processEvents();
-  form->exec();
 }
 
 }  // namespace orlaventis

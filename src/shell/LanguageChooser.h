@@ -26,7 +26,7 @@ class TIntroForm final : public QDialog {
   // or "Intro256" at exactly 8.
   // The choice goes to `settings`, which outlives the chooser.
   explicit TIntroForm(TSettings& settings, QWidget* parent = nullptr);
-  ~TIntroForm() override;  // FormDestroy: clears the exists flag
+  ~TIntroForm() override;
 
   QFrame* BackgroundPnl;
   TBkControl* IntroFormImg;
@@ -42,12 +42,5 @@ class TIntroForm final : public QDialog {
  private:
   TSettings& settings_;
 };
-
-// The chooser while it exists (null otherwise).
-TIntroForm* IntroForm();
-
-// Shows the chooser modally (creating it first, or bringing the existing one to the front), then
-// returns; the LanguageId of `settings` holds the choice.
-void ShowIntroForm(TSettings& settings);
 
 }  // namespace orlaventis

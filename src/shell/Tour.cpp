@@ -4,6 +4,7 @@
 #include "controls/Transitions.h"
 #include "database/ContentContract.h"
 #include "media/Messages.h"
+#include "process/ProcessFacts.h"
 #include "shell/AboutBox.h"
 #include "shell/ExitCodes.h"
 #include "shell/LanguageChooser.h"
@@ -60,7 +61,7 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
   const auto recording = std::make_shared<TourMessages>();
   const TourMessages& messages = *recording;
   settings.Messages = recording;
-  SetUnattended(true);
+  Process().unattended = true;
   if (!folder.mkpath(QStringLiteral("."))) return kExitTourNotWritten;
   bool written = true;
   auto save = [&](const QImage& picture, const char* name) {

@@ -26,11 +26,6 @@ namespace {
 
 constexpr qsizetype kMaxNameChars = 63;
 
-// The database of the TranslateForm call in progress and its language's table; null and empty
-// outside it.
-TTessaranObject* translating = nullptr;
-QString translatingTable;
-
 // Opens the language file and finds the language's table (into `table`, empty when none); null
 // when either fails.
 std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const TSettings& settings,
@@ -51,13 +46,6 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const TSett
   return database;
 }
 
-int FindTagRow(int tag) {
-  return translating->FindRecord(translatingTable, content::kTagColumn, QString::number(tag));
-}
-
-QString Caption(int record) { return translating->GetValueAsText(translatingTable, content::kCaptionColumn, record); }
-QString Hint(int record) { return translating->GetValueAsText(translatingTable, content::kHintColumn, record); }
-
 bool IsMenu(const QObject* c) {
   return qobject_cast<const QMenu*>(c) != nullptr || qobject_cast<const QMenuBar*>(c) != nullptr;
 }
@@ -74,15 +62,49 @@ QList<QRadioButton*> RadioItems(QGroupBox* group) {
   return group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
 }
 
-void TranslateItems(const QObject* menuOrAction) {
+bool IsListLike(const QObject* c) {
+  return qobject_cast<const QComboBox*>(c) || qobject_cast<const QListWidget*>(c) ||
+         qobject_cast<const QTabBar*>(c) || qobject_cast<const TTicker*>(c);
+}
+
+// Translates components from the language table `table` of the open language file `database`
+// (both outlive the translator). A found row always overwrites, also with an empty text.
+//  - tag below 1: skipped, except menus (QMenu, QMenuBar), whose items are then translated;
+//  - a row of its own: labels, buttons (QAbstractButton, TBaseBtn) and group boxes get the
+//    "Caption"; a radio group also its items from the rows after it; a menu item (QAction) gets
+//    the caption and its sub-menu's items are translated; a file dialog gets its title; then
+//    widgets and menu items get the "Hint" as tool tip;
+//  - no row: menus translate their items; list-like widgets (QComboBox, QListWidget, QTabBar,
+//    TTicker) take item i from the record i after the row of tag + 1, unless they carry
+//    kDataItemsProperty (then nothing changes); a QTabWidget takes page i from the row of
+//    tag + 1 + 1000 i; then a widget gets the hint of the row so found.
+class Translator {
+ public:
+  Translator(TTessaranObject& database, const QString& table) : database_(database), table_(table) {}
+
+  void TranslateComponent(QObject* c);
+  int FindTagRow(int tag) { return database_.FindRecord(table_, content::kTagColumn, QString::number(tag)); }
+  QString Caption(int record) { return database_.GetValueAsText(table_, content::kCaptionColumn, record); }
+  QString Hint(int record) { return database_.GetValueAsText(table_, content::kHintColumn, record); }
+
+ private:
+  void TranslateItems(const QObject* menuOrAction);
+  void SetListItems(QObject* c, int r);
+  void SetHint(QObject* c, int r);
+  void SetOwnText(QObject* c, int r);
+
+  TTessaranObject& database_;
+  const QString& table_;
+};
+
+void Translator::TranslateItems(const QObject* menuOrAction) {
   QList<QAction*> actions;
   if (const auto* menu = qobject_cast<const QWidget*>(menuOrAction)) actions = menu->actions();
   for (QAction* action : actions) TranslateComponent(action);
 }
 
-// Items of a list-like widget from consecutive records starting at `r`; false when `c` is not
-// list-like.
-bool SetListItems(QObject* c, int r) {
+// Items of a list-like widget from consecutive records starting at `r`.
+void Translator::SetListItems(QObject* c, int r) {
   if (auto* combo = qobject_cast<QComboBox*>(c)) {
     for (int i = 0; i < combo->count(); ++i) combo->setItemText(i, Caption(r + i));
   } else if (auto* list = qobject_cast<QListWidget*>(c)) {
@@ -93,18 +115,10 @@ bool SetListItems(QObject* c, int r) {
     QStringList items = ticker->Items();
     for (qsizetype i = 0; i < items.size(); ++i) items[i] = Caption(r + static_cast<int>(i));
     ticker->SetItems(items);
-  } else {
-    return false;
   }
-  return true;
 }
 
-bool IsListLike(const QObject* c) {
-  return qobject_cast<const QComboBox*>(c) || qobject_cast<const QListWidget*>(c) ||
-         qobject_cast<const QTabBar*>(c) || qobject_cast<const TTicker*>(c);
-}
-
-void SetHint(QObject* c, int r) {
+void Translator::SetHint(QObject* c, int r) {
   if (auto* action = qobject_cast<QAction*>(c)) {
     action->setToolTip(Hint(r));
   } else if (auto* widget = qobject_cast<QWidget*>(c); widget != nullptr && !IsMenu(c)) {
@@ -113,7 +127,7 @@ void SetHint(QObject* c, int r) {
 }
 
 // The text of a component with a row of its own.
-void SetOwnText(QObject* c, int r) {
+void Translator::SetOwnText(QObject* c, int r) {
   if (auto* action = qobject_cast<QAction*>(c)) {
     action->setText(Caption(r));
     if (action->menu() != nullptr) TranslateItems(action->menu());
@@ -136,47 +150,8 @@ void SetOwnText(QObject* c, int r) {
   }
 }
 
-}  // namespace
-
-int Tag(const QObject* component) {
-  return component == nullptr ? 0 : component->property(kTagProperty).toInt();
-}
-
-void SetTag(QObject* component, int tag) {
-  if (component != nullptr) component->setProperty(kTagProperty, tag);
-}
-
-QString LookupText(const TSettings& settings, int number, const QString& prefix,
-                   const QString& defaultText, QString* table) {
-  QString found;
-  const std::unique_ptr<TTessaranObject> database =
-      OpenLanguage(prefix.left(kMaxNameChars), settings, found);
-  if (table != nullptr) *table = found;
-  if (!database) return defaultText;
-  const int r = database->FindRecord(found, content::kTagColumn, QString::number(number));
-  return r > 0 ? database->GetValueAsText(found, content::kCaptionColumn, r) : defaultText;
-}
-
-void TranslateForm(QObject* component, const QString& prefix, const TSettings& settings) {
-  if (component == nullptr || translating != nullptr) return;  // calls do not nest
-  const std::unique_ptr<TTessaranObject> database =
-      OpenLanguage(prefix, settings, translatingTable);
-  if (!database) return;
-  translating = database.get();
-  if (IsForm(component)) {
-    auto* form = static_cast<QWidget*>(component);
-    const int r = FindTagRow(Tag(form));
-    if (r > 0) form->setWindowTitle(Caption(r));
-    for (QObject* owned : form->findChildren<QObject*>()) TranslateComponent(owned);
-  } else {
-    TranslateComponent(component);
-  }
-  translating = nullptr;
-  translatingTable.clear();
-}
-
-void TranslateComponent(QObject* c) {
-  if (c == nullptr || translating == nullptr) return;
+void Translator::TranslateComponent(QObject* c) {
+  if (c == nullptr) return;
   if (auto* widget = qobject_cast<QWidget*>(c); widget != nullptr && widget->property(kNameTagProperty).toInt() > 0) {
     if (const int named = FindTagRow(widget->property(kNameTagProperty).toInt()); named > 0) {
       widget->setAccessibleName(Caption(named));
@@ -205,6 +180,43 @@ void TranslateComponent(QObject* c) {
   }
   SetOwnText(c, r);
   SetHint(c, r);
+}
+
+}  // namespace
+
+int Tag(const QObject* component) {
+  return component == nullptr ? 0 : component->property(kTagProperty).toInt();
+}
+
+void SetTag(QObject* component, int tag) {
+  if (component != nullptr) component->setProperty(kTagProperty, tag);
+}
+
+QString LookupText(const TSettings& settings, int number, const QString& prefix,
+                   const QString& defaultText, QString* table) {
+  QString found;
+  const std::unique_ptr<TTessaranObject> database =
+      OpenLanguage(prefix.left(kMaxNameChars), settings, found);
+  if (table != nullptr) *table = found;
+  if (!database) return defaultText;
+  const int r = database->FindRecord(found, content::kTagColumn, QString::number(number));
+  return r > 0 ? database->GetValueAsText(found, content::kCaptionColumn, r) : defaultText;
+}
+
+void TranslateForm(QObject* component, const QString& prefix, const TSettings& settings) {
+  if (component == nullptr) return;
+  QString table;
+  const std::unique_ptr<TTessaranObject> database = OpenLanguage(prefix, settings, table);
+  if (!database) return;
+  Translator translator(*database, table);
+  if (IsForm(component)) {
+    auto* form = static_cast<QWidget*>(component);
+    const int r = translator.FindTagRow(Tag(form));
+    if (r > 0) form->setWindowTitle(translator.Caption(r));
+    for (QObject* owned : form->findChildren<QObject*>()) translator.TranslateComponent(owned);
+  } else {
+    translator.TranslateComponent(component);
+  }
 }
 
 }  // namespace orlaventis

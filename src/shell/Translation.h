@@ -35,7 +35,7 @@ QString LookupText(const TSettings& settings, int number, const QString& prefix,
                    const QString& defaultText, QString* table = nullptr);
 
 // Translates `component` (null: nothing): a form gets its caption from the row of its own tag,
-// then every object it holds is translated with TranslateComponent, first to last (depth first);
+// then every object it holds is translated, first to last (depth first);
 // anything else is translated alone. The language database is opened for this call only. A
 // missing file, language or row leaves the design texts; nothing else is reported. The
 // language and its file come from `settings`, as for LookupText.
@@ -43,22 +43,8 @@ void TranslateForm(QObject* component, const QString& prefix, const TSettings& s
 
 // A widget with the dynamic property "NameTag" (an int above 0) takes its accessible name from
 // the "Caption" of that row and, when the row has one, its accessible description from the
-// "Hint" (TranslateComponent, whatever its own tag): screen readers' names of controls that show
+// "Hint" (TranslateForm, whatever its own tag): screen readers' names of controls that show
 // no text of their own, without adding a hint a mouse user would see.
 inline constexpr char kNameTagProperty[] = "NameTag";
-
-// Translates one object (and, for menus, their items) from the database TranslateForm has open;
-// outside TranslateForm it does nothing.
-//  - tag below 1: skipped, except menus (QMenu, QMenuBar), whose items are then translated;
-//  - a row of its own: labels, buttons (QAbstractButton, TBaseBtn) and group boxes get the
-//    "Caption"; a radio group also its items from the rows after it; a menu item (QAction) gets
-//    the caption and its sub-menu's items are translated; a file dialog gets its title; then
-//    widgets and menu items get the "Hint" as tool tip;
-//  - no row: menus translate their items; list-like widgets (QComboBox, QListWidget, QTabBar,
-//    TTicker) take item i from the record i after the row of tag + 1, unless they carry
-//    kDataItemsProperty (then nothing changes); a QTabWidget takes page i from the row of
-//    tag + 1 + 1000 i; then a widget gets the hint of the row so found.
-// A found row always overwrites, also with an empty text.
-void TranslateComponent(QObject* component);
 
 }  // namespace orlaventis

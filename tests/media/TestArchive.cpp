@@ -1,4 +1,5 @@
 // Tests of the picture archives: index, entries, DOS time stamps, inflating, extraction.
+#include "ProcessFactsRestorer.h"
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
 #include "media/PictureDecoder.h"
@@ -264,13 +265,15 @@ class TestArchive : public QObject {
     QVERIFY(writer.Add("m", Compressible(4000), kTime) && writer.Write(Path("c.dat"), nullptr));
     const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("c.dat")), "m");
     QString seenPath;
-    SetFileTimeSetterForTests([&](const QString& path, const QDateTime&) {
-      seenPath = path;
-      return false;
-    });
-    QVERIFY(WriteFile(Path("t"), "previous"));
-    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
-    SetFileTimeSetterForTests(nullptr);
+    {
+      const fixture::ProcessFactsRestorer facts;
+      Process().fileTimeSetter = [&](const QString& path, const QDateTime&) {
+        seenPath = path;
+        return false;
+      };
+      QVERIFY(WriteFile(Path("t"), "previous"));
+      QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
+    }
     QVERIFY(seenPath == Path("t") && !QFile::exists(Path("t")));
     QVERIFY(ExtractArchiveEntry(Path("c.dat"), e, Path("t")) && QFile::exists(Path("t")));
     // A destination that cannot be written at all.

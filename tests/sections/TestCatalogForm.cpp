@@ -510,7 +510,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WritePictures(Folder(), 1, 5));
     main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
-    SetUnattended(false);  // the offscreen platform counts as unattended: this test answers
+    Process().unattended = false;  // the offscreen platform counts as unattended: this test answers
     QTimer answer;
     answer.callOnTimeout([&] {
       if (auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
@@ -521,7 +521,7 @@ class TestCatalogForm : public fixture::SectionTest {
     answer.start(0);
     QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
     answer.stop();
-    SetUnattended(std::nullopt);
+    Process().unattended = std::nullopt;
     auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->Header->text(), QString("Picture 1"));

@@ -197,7 +197,7 @@ class TestContentText : public QObject {
 
   // A message box quoting a name shows it as typed.
   void messageBoxesShowTextsAsTyped() {
-    SetUnattended(false);
+    Process().unattended = false;
     QString shown;
     Qt::TextFormat format = Qt::AutoText;
     QTimer::singleShot(0, [&] {
@@ -207,7 +207,7 @@ class TestContentText : public QObject {
       box->accept();
     });
     MessageBoxMessages().Error(AboutFile("The file is damaged", markup_));
-    SetUnattended(std::nullopt);
+    Process().unattended = std::nullopt;
     QCOMPARE(shown, "The file is damaged\n" + markup_);
     QCOMPARE(format, Qt::PlainText);
   }

@@ -1,4 +1,5 @@
 // Tests of the database password prompt dialog, answered the way a user would.
+#include "ProcessFactsRestorer.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
 #include "shell/LanguageFile.h"  // tests/shell
@@ -39,12 +40,13 @@ QPushButton* Button(PasswordDialog* dialog, QDialogButtonBox::StandardButton whi
 class TestPasswordDialog : public QObject {
   Q_OBJECT
 
+  fixture::ProcessFactsRestorer facts_;
   QTemporaryDir dir_;
   QString path_;
 
  private Q_SLOTS:
   void initTestCase() {
-    SetUnattended(false);  // the offscreen platform counts as unattended: these tests answer
+    Process().unattended = false;  // the offscreen platform counts as unattended: these tests answer
     olvtool::DatabaseSource source;
     source.password = QStringLiteral("Vaudrel");
     source.tables.push_back({QStringLiteral("Notes"), {testing::StringColumn(QStringLiteral("Text"))}, {{QStringLiteral("kept")}}});
@@ -104,13 +106,13 @@ class TestPasswordDialog : public QObject {
     const int onceForTheFile = shown;
     QVERIFY(!db.Open(copy, copy, QString(), QString()));  // another file asks again
     QVERIFY(onceForTheFile == 1 && shown == 2);
-    SetUnattended(std::nullopt);
+    Process().unattended = std::nullopt;
     QVERIFY(Unattended());  // the offscreen platform: no display, nobody to answer
     MessageBoxMessages().Error(QStringLiteral("to stderr; no box waits"));
     DialogPasswordPrompt unattended;
     TTessaranObject other(&unattended);
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
-    SetUnattended(false);
+    Process().unattended = false;
     QVERIFY(shown == 2 && ProblemText(other.OpenProblem()) == QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
