@@ -163,7 +163,7 @@ TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& b
   // film-strip boxes around the round plate.
   button->SetGlyphCentered(true);
   // A filled screen enlarges them with the form.
-  const double scale = FillScale(Settings().LayoutMode);
+  const double scale = FillScale(Settings().Layout());
   auto icon = [&glyphs, scale](const char* look) {
     return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)), scale);
   };
@@ -264,10 +264,10 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->setProperty(kNameTagProperty, 3021);
   TessaranQueryGrid->DropDownButton()->setProperty(kNameTagProperty, 3022);
   TessaranQueryGrid->TextButton()->setProperty(kNameTagProperty, 3023);
-  TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49), Settings().LayoutMode));
+  TessaranQueryGrid->setGeometry(ScaledDesignRect(QRect(138, 24, 253, 49), Settings().Layout()));
   TessaranQueryGrid->setFont(font());
   // The glyphs grow with the rows on a filled screen.
-  const double glyphScale = FillScale(Settings().LayoutMode);
+  const double glyphScale = FillScale(Settings().Layout());
   TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked"), glyphScale));
   TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow"), glyphScale));
   TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton"), glyphScale));
@@ -281,7 +281,7 @@ void TCatalogForm::CreateContent() {
   Description = new QPlainTextEdit(this);
   Description->setObjectName(QStringLiteral("Description"));
   Description->setProperty(kNameTagProperty, 3024);
-  Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123), Settings().LayoutMode));
+  Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123), Settings().Layout()));
   Description->setReadOnly(true);
   Description->setFrameShape(QFrame::NoFrame);
   Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -309,7 +309,7 @@ void TCatalogForm::CreateContent() {
   bool bound = false;
   if (catalog_->Loaded) {
     catalog_->GroupMode = false;
-    const LayoutDesign design = DesignForLayoutMode(Settings().LayoutMode);
+    const LayoutDesign design = DesignForLayoutMode(Settings().Layout());
     TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
     bound = TessaranQueryGrid->LoadDefinition(catalog_->Database.get(), kItemsTable, kVisibleQueryRows,
                                               kPropertiesTable);

@@ -36,7 +36,7 @@ void TIntroductionForm::CreateContent() {
   IntroductionText = new QPlainTextEdit(this);
   IntroductionText->setObjectName(QStringLiteral("IntroductionText"));
   IntroductionText->setProperty(kNameTagProperty, 1010);
-  IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131), Settings().LayoutMode));
+  IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131), Settings().Layout()));
   IntroductionText->setReadOnly(true);
   IntroductionText->setFrameShape(QFrame::NoFrame);
   IntroductionText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -83,7 +83,7 @@ void TProductionForm::CreateContent() {
   ProductionLst = new TStringGrid(this);
   ProductionLst->setObjectName(QStringLiteral("ProductionLst"));
   ProductionLst->setProperty(kNameTagProperty, 2011);
-  ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280), Settings().LayoutMode));
+  ProductionLst->setGeometry(ScaledDesignRect(QRect(130, 159, 255, 280), Settings().Layout()));
   ProductionLst->setFont(small);
   SetControlColours(ProductionLst, Qt::black, Qt::white);
   ProductionLst->SetFixedColor(QColor(128, 0, 0));
@@ -92,7 +92,7 @@ void TProductionForm::CreateContent() {
   ProductionContentLst->setObjectName(QStringLiteral("ProductionContentLst"));
   ProductionContentLst->setProperty(kNameTagProperty, 2010);
   ProductionContentLst->setGeometry(
-      ScaledDesignRect(QRect(435, 128, 175, 150), Settings().LayoutMode));
+      ScaledDesignRect(QRect(435, 128, 175, 150), Settings().Layout()));
   ProductionContentLst->setFont(small);
   SetControlColours(ProductionContentLst, Qt::black, Qt::white);
   ProductionContentLst->SetItemHeight(Scaled(17));

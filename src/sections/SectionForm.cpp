@@ -53,7 +53,7 @@ QFont Arial(int pixels) {
   return font;
 }
 
-QFont ScaledFont(QFont font, LayoutModeValue mode) {
+QFont ScaledFont(QFont font, const ScreenLayout& mode) {
   if (font.pixelSize() > 0) {
     font.setPixelSize(std::max(1, ScaleForLayout(font.pixelSize(), mode)));
   } else if (font.pointSizeF() > 0) {
@@ -77,7 +77,7 @@ QString BackgroundPrefix(SectionId section) {
 }
 
 int TSectionForm::Scaled(int designValue) const {
-  return ScaleForLayout(designValue, settings_.LayoutMode);
+  return ScaleForLayout(designValue, settings_.Layout());
 }
 
 namespace {
@@ -114,7 +114,7 @@ TSectionForm::TSectionForm(SectionId section, TSectionSet& sections)
   Bk->setGeometry(rect());
   Bk->Background().SetBrush(Qt::NoBrush);
   // Backgrounds exist for the three design sizes; a filled screen stretches the largest.
-  Bk->Background().SetImageDrawStyle(FillingScreen() ? TImageDrawStyle::idsStretch
+  Bk->Background().SetImageDrawStyle(settings_.Layout().Filling() ? TImageDrawStyle::idsStretch
                                                      : TImageDrawStyle::idsTopLeft);
 
   for (size_t i = 0; i < MenuBtn.size(); ++i) {
@@ -200,7 +200,7 @@ void TSectionForm::FormCreate() {
 }
 
 void TSectionForm::ScaleToLayout() {
-  const LayoutModeValue mode = settings_.LayoutMode;
+  const ScreenLayout mode = settings_.Layout();
   const LayoutDesign design = DesignForLayoutMode(mode);
   // Every control below the form, nested ones relative to their parent, fonts included.
   if (design.numerator != design.denominator) {
@@ -225,10 +225,10 @@ void TSectionForm::ScaleToLayout() {
 
 void TSectionForm::LoadButtonGlyphs() {
   const bool palette = DisplayDepth() < 9;
-  const double scale = FillScale(settings_.LayoutMode);
+  const double scale = FillScale(settings_.Layout());
   // The Info tile's artwork is drawn for each design size to fill the tile's face exactly.
   InfoBtn->SetGlyphUp(LoadResourceBitmap(
-      QStringLiteral("InfoGlyph") + DesignForLayoutMode(settings_.LayoutMode).suffix, scale));
+      QStringLiteral("InfoGlyph") + DesignForLayoutMode(settings_.Layout()).suffix, scale));
   const QImage down =
       LoadResourceBitmap(palette ? QStringLiteral("BUTDOWN256") : QStringLiteral("BUTDOWN"), scale);
   const QImage up =
@@ -253,7 +253,7 @@ void TSectionForm::LoadBackground() {
   TPMultiImage& decoder = Main().anImage();
   decoder.SetImageName(QString());
   const QString name = DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
-                                DesignForLayoutMode(settings_.LayoutMode).suffix);
+                                DesignForLayoutMode(settings_.Layout()).suffix);
   // A missing file leaves the background empty; anything else there that cannot be read is
   // reported by the decoder.
   decoder.SetImageName(name);

@@ -36,7 +36,7 @@ void SetControlColours(QWidget* widget, const QColor& base, const QColor& text) 
   widget->setPalette(colours);
 }
 
-QRect ScaledDesignRect(const QRect& design, LayoutModeValue mode) {
+QRect ScaledDesignRect(const QRect& design, const ScreenLayout& mode) {
   return QRect(ScaleForLayout(design.x(), mode), ScaleForLayout(design.y(), mode),
                ScaleForLayout(design.width(), mode), ScaleForLayout(design.height(), mode));
 }

@@ -38,7 +38,7 @@ void SetControlColours(QWidget* widget, const QColor& base, const QColor& text);
 // (memo, outline, grid) are made after the frame has scaled the form and placed with this:
 // scaling them with the rest would also scale their viewport and scroll bars, which they lay
 // out themselves.
-QRect ScaledDesignRect(const QRect& design, LayoutModeValue mode);
+QRect ScaledDesignRect(const QRect& design, const ScreenLayout& mode);
 
 // The section title: `HeaderLblBk`, the silver shadow at (171, 34), and `HeaderLbl`, the white
 // title one pixel right of and below it; both 399 x 25, Arial 16 pixels italic, centred, with

@@ -67,7 +67,7 @@ TAboutBox::TAboutBox(TMainForm& main)
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Orlaventis"));
   // A filled screen enlarges the box with the forms.
-  const double scale = FillScale(settings_.LayoutMode);
+  const double scale = FillScale(settings_.Layout());
   const int side = qRound(kClientSide * scale);
   setFixedSize(side, side);
   setFont(Arial(8 * scale));

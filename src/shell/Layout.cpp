@@ -18,21 +18,9 @@ std::optional<LayoutModeValue> ChooseLayoutMode(int width, int height) {
   return 2;
 }
 
-namespace {
-
-QSize& FillScreenSize() {
-  static QSize size;
-  return size;
-}
-
-}  // namespace
-
-void SetFillScreen(QSize screen) { FillScreenSize() = screen.isEmpty() ? QSize() : screen; }
-
-bool FillingScreen() { return !FillScreenSize().isEmpty(); }
-
-LayoutDesign DesignForLayoutMode(LayoutModeValue mode) {
-  const QSize fill = FillScreenSize();
+LayoutDesign DesignForLayoutMode(const ScreenLayout& layout) {
+  const LayoutModeValue mode = layout.mode;
+  const QSize fill = layout.fillScreen;
   // Never below the 1024 x 768 design the mode stands for.
   if (mode == 2 && fill.width() > 1024)
     return {fill.width(), 640, QSize(fill.width(), fill.width() * 3 / 4), QStringLiteral("10x7")};
@@ -47,14 +35,14 @@ LayoutDesign DesignForLayoutMode(LayoutModeValue mode) {
   }
 }
 
-double FillScale(LayoutModeValue mode) {
-  if (!FillingScreen() || (mode != 2 && mode != 5)) return 1.0;
-  const LayoutDesign design = DesignForLayoutMode(mode);
+double FillScale(const ScreenLayout& layout) {
+  if (!layout.Filling() || (layout.mode != 2 && layout.mode != 5)) return 1.0;
+  const LayoutDesign design = DesignForLayoutMode(layout);
   return double(design.numerator) / design.denominator * 640.0 / 1024.0;
 }
 
-int ScaleForLayout(int value, LayoutModeValue mode) {
-  const LayoutDesign design = DesignForLayoutMode(mode);
+int ScaleForLayout(int value, const ScreenLayout& layout) {
+  const LayoutDesign design = DesignForLayoutMode(layout);
   const long long product = static_cast<long long>(value) * design.numerator;
   const long long half = design.denominator / 2;
   const long long scaled = product >= 0 ? (product + half) / design.denominator

@@ -26,21 +26,24 @@ struct LayoutDesign {
   QString suffix;       // of background picture names: "6x4", "8x6" or "10x7"
 };
 
-// The design of `mode`; modes above 5 count as 0. While filling a screen, the 1024 x 768 modes
+// The layout a run follows: its mode and, when it fills the screen (an opt-in that lets large
+// screens use their whole width or height), the size of the screen to fill.
+struct ScreenLayout {
+  LayoutModeValue mode = 0;
+  QSize fillScreen;  // empty: not filling (the three design sizes only)
+  bool Filling() const { return !fillScreen.isEmpty(); }
+};
+
+// The design of `layout`; modes above 5 count as 0. While filling a screen, the 1024 x 768 modes
 // (2 and 5) scale the 640 x 480 design further, by the screen's limiting side.
-LayoutDesign DesignForLayoutMode(LayoutModeValue mode);
+LayoutDesign DesignForLayoutMode(const ScreenLayout& layout);
 
-// Fill-screen: an opt-in that lets large screens use their whole width or height. `screen` is
-// the screen size to fill; an empty size turns it off (the three design sizes only).
-void SetFillScreen(QSize screen);
-bool FillingScreen();
-
-// How much larger than in the design size it stands for `mode` draws the pictures of controls
+// How much larger than in the design size it stands for `layout` draws the pictures of controls
 // (glyphs, icons, the Info tile, the About box): the filled screen's factor over the 1024 x 768
 // design, 1 when the screen is not filled.
-double FillScale(LayoutModeValue mode);
+double FillScale(const ScreenLayout& layout);
 
-// `value` scaled by the mode's ratio, rounded to the nearest integer (halves away from zero).
-int ScaleForLayout(int value, LayoutModeValue mode);
+// `value` scaled by the layout's ratio, rounded to the nearest integer (halves away from zero).
+int ScaleForLayout(int value, const ScreenLayout& layout);
 
 }  // namespace orlaventis

@@ -156,11 +156,11 @@ bool TMainForm::FormCreate() {
     if (!mode) return false;
     settings_.LayoutMode = *mode;
   }
-  SetFillScreen(settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize() : QSize());
+  settings_.FillScreenSize = settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize() : QSize();
   // Scroll bars and drop-down buttons keep their size at the design layouts (up to 1024 x 768)
   // and grow with a filled screen beyond it.
-  const LayoutDesign design = DesignForLayoutMode(settings_.LayoutMode);
-  InstallThemeStyle(FillingScreen() ? design.numerator * 640.0 / (design.denominator * 1024.0)
+  const LayoutDesign design = DesignForLayoutMode(settings_.Layout());
+  InstallThemeStyle(settings_.Layout().Filling() ? design.numerator * 640.0 / (design.denominator * 1024.0)
                                     : 1.0);
   resize(ScreenSize());
 

@@ -25,12 +25,12 @@ class TestLayout : public QObject {
     const std::pair<QSize, QString> designs[] = {{{640, 480}, "6x4"}, {{800, 600}, "8x6"}, {{1024, 768}, "10x7"}};
     for (int mode : {0, 1, 2, 3, 4, 5, 9}) {
       const auto& [size, suffix] = designs[mode == 9 ? 0 : mode % 3];
-      QVERIFY(DesignForLayoutMode(mode).formSize == size && DesignForLayoutMode(mode).suffix == suffix);
+      QVERIFY(DesignForLayoutMode({LayoutModeValue(mode)}).formSize == size && DesignForLayoutMode({LayoutModeValue(mode)}).suffix == suffix);
     }
     // Mode 4 scales by 600/480, mode 1 by 800/640: the same 1.25 reached two ways. 1.6 x 157 =
     // 251.2; 1.25 x 230 = 287.5 rounds up; negatives mirror.
     const int scaled[][3] = {{80, 4, 100}, {80, 1, 100}, {25, 5, 40}, {25, 3, 25}, {157, 2, 251}, {230, 4, 288}, {-230, 4, -288}};
-    for (const auto& [value, mode, result] : scaled) QCOMPARE(ScaleForLayout(value, mode), result);
+    for (const auto& [value, mode, result] : scaled) QCOMPARE(ScaleForLayout(value, {LayoutModeValue(mode)}), result);
   }
 
   void fillScreenScalesOnlyTheLargestDesign() {
@@ -42,13 +42,12 @@ class TestLayout : public QObject {
         {{1152, 864}, 5, {1152, 864}, 180},
     };
     for (const Row& row : rows) {
-      SetFillScreen(row.screen);
       const std::optional<LayoutModeValue> mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
       QVERIFY(mode.has_value() && int(*mode) == row.mode);
-      QVERIFY(DesignForLayoutMode(*mode).formSize == row.form && ScaleForLayout(100, *mode) == row.scaledFrom100);
+      const ScreenLayout filled{*mode, row.screen};
+      QVERIFY(DesignForLayoutMode(filled).formSize == row.form && ScaleForLayout(100, filled) == row.scaledFrom100);
     }
-    SetFillScreen(QSize());
-    QVERIFY(!FillingScreen() && DesignForLayoutMode(5).formSize == QSize(1024, 768));
+    QVERIFY(!ScreenLayout{5}.Filling() && DesignForLayoutMode({5}).formSize == QSize(1024, 768));
   }
 };
 
