@@ -38,7 +38,7 @@ struct TTessaranObject::TableEntry {
   int32_t firstRecord = 0;
   int64_t recordSize = 0;
   std::vector<std::unique_ptr<ColumnEntry>> ownedColumns;
-  mutable TPointerChain columns{QStringLiteral("Columns")};  // lookups move its cursor
+  mutable TPointerChain<ColumnEntry> columns{QStringLiteral("Columns")};  // lookups move its cursor
 
   int32_t ColumnCount() const { return def.ColumnCount(); }
   uint8_t CountSource() const { return def.CountSource(); }
@@ -103,7 +103,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   open_ = true;
 
   if (!oneFile_ && tables_.Count() == 1) {
-    TableEntry* t = static_cast<TableEntry*>(tables_.Items(1));
+    TableEntry* t = tables_.Items(1);
     if (t->CountSource() == 0 && t->recordSize > 0)
       t->recordCount = static_cast<int32_t>(
           std::min<int64_t>(dataSize_ / t->recordSize, std::numeric_limits<int32_t>::max()));
@@ -177,7 +177,7 @@ bool TTessaranObject::CheckPassword(const QString& password) {
 // ---- lookups ----
 
 const TTessaranObject::TableEntry* TTessaranObject::Table(int table) const {
-  return static_cast<const TableEntry*>(tables_.Items(table));
+  return tables_.Items(table);
 }
 
 const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tableName,
@@ -196,7 +196,7 @@ const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tab
 
 const TTessaranObject::ColumnEntry* TTessaranObject::Column(const TableEntry& table,
                                                             int column) const {
-  return static_cast<const ColumnEntry*>(table.columns.Items(column));
+  return table.columns.Items(column);
 }
 
 const TTessaranObject::ColumnEntry* TTessaranObject::FindColumn(const TableEntry& table,

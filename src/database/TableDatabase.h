@@ -140,7 +140,7 @@ class TTessaranObject {
   bool open_ = false;  // the data file is open
   // Ownership of table and column entries; the chains hold them in file order.
   std::vector<std::unique_ptr<TableEntry>> ownedTables_;
-  mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
+  mutable TPointerChain<TableEntry> tables_{QStringLiteral("Tables")};  // lookups move its cursor
   // The whole data file while open; other databases open on the same file share it.
   std::shared_ptr<const QByteArray> data_;
   const uint8_t* dataBytes_ = nullptr;  // data_'s bytes, dataSize_ of them
