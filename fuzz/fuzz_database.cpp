@@ -1,5 +1,6 @@
 // Fuzz target: open a table database from arbitrary bytes and read every field as value and text.
 #include "FuzzInput.h"
+#include "database/FieldText.h"
 #include "database/TableDatabase.h"
 
 #include <algorithm>

@@ -3,6 +3,9 @@
 
 #include "database/Catalog.h"
 #include "database/ContentContract.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
+#include "database/NumberEncodings.h"
 #include "database/TableDatabase.h"
 
 #include <QByteArray>

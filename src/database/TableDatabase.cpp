@@ -2,6 +2,7 @@
 #include "database/TableDatabase.h"
 
 #include "database/Bytes.h"
+#include "database/FieldText.h"
 #include "database/RegularFile.h"
 #include "database/Win1252.h"
 

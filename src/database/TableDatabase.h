@@ -2,8 +2,10 @@
 #pragma once
 
 #include "database/Chains.h"
+#include "database/ColumnDefinitions.h"
 #include "database/DatabaseFormat.h"
-#include "database/FieldValues.h"
+#include "database/FieldText.h"
+#include "database/FieldValue.h"
 #include "database/RegularFile.h"
 
 #include <QByteArray>

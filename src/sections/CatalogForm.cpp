@@ -10,7 +10,7 @@
 #include "controls/ThemeStyle.h"
 #include "database/Catalog.h"
 #include "database/ContentContract.h"
-#include "database/FieldValues.h"
+#include "database/FieldText.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"

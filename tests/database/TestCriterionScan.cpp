@@ -1,6 +1,8 @@
 // Tests of TCriterionScan against CriterionMatches on values read by name, record by record.
 #include "CatalogFixture.h"
 #include "database/CriterionScan.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
 #include "database/QueryCriteria.h"
 
 #include <QFile>

@@ -1,5 +1,9 @@
-// Tests of column records, field values and their text conversions.
-#include "database/FieldValues.h"
+// Tests of column records, field values, number encodings, day numbers and their text conversions.
+#include "database/ColumnDefinitions.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
+#include "database/FieldValue.h"
+#include "database/NumberEncodings.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // Tests of the query grid widget: layout, drawing, the inline editor and the drop-down check list.
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "database/CatalogFixture.h"
-#include "database/FieldValues.h"
+#include "database/DayNumbers.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
 

@@ -3,6 +3,9 @@
 
 #include "database/Bytes.h"
 #include "database/ContentContract.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
+#include "database/FieldValue.h"
 #include "database/TableDatabase.h"
 #include "database/Win1252.h"
 
