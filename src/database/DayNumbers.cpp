@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace orlaventis {
 namespace {
@@ -53,11 +52,8 @@ struct DateFormats {
   QString regionalShortDate, regionalLongDate;
 };
 
-std::mutex gLocaleMutex;
-std::optional<QLocale> gDateLocale;
-
-DateFormats Formats() {
-  DateFormats f{DateLocale(), {}, {}, {}, {}, {}, {}};
+DateFormats Formats(const QLocale& locale) {
+  DateFormats f{locale, {}, {}, {}, {}, {}, {}};
   f.regionalShortDate = f.locale.dateFormat(QLocale::ShortFormat);
   f.regionalLongDate = f.locale.dateFormat(QLocale::LongFormat);
   f.shortDate = FourDigitYears(f.regionalShortDate);
@@ -104,21 +100,6 @@ constexpr double kMaxDays = 1.0e7;
 
 }  // namespace
 
-QLocale DateLocale() {
-  std::lock_guard lock(gLocaleMutex);
-  return gDateLocale ? *gDateLocale : QLocale::system();
-}
-
-void SetDateLocale(const QLocale& locale) {
-  std::lock_guard lock(gLocaleMutex);
-  gDateLocale = locale;
-}
-
-void ResetDateLocale() {
-  std::lock_guard lock(gLocaleMutex);
-  gDateLocale.reset();
-}
-
 QDateTime DayNumberToDateTime(double dayNumber) {
   if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > kMaxDays) return QDateTime();
   const double platform = dayNumber - kDayNumberOffset;
@@ -135,13 +116,13 @@ double DateTimeToDayNumber(const QDate& date, const QTime& time) {
   return (days < 0 ? days - frac : days + frac) + kDayNumberOffset;
 }
 
-QString DateTimeToText(uint8_t style, double dayNumber) {
+QString DateTimeToText(uint8_t style, double dayNumber, const QLocale& locale) {
   const QDateTime dt = DayNumberToDateTime(dayNumber);
   if (!dt.isValid()) return QString();
   const QDate date = dt.date();
   const QTime time = dt.time();
   const int ms = time.msecsSinceStartOfDay();
-  const DateFormats f = Formats();
+  const DateFormats f = Formats(locale);
   const QLocale& l = f.locale;
   QString text;
   switch (style) {
@@ -159,8 +140,8 @@ QString DateTimeToText(uint8_t style, double dayNumber) {
   return text.left(kShortTextLength);
 }
 
-std::optional<double> ParseDateTime(const QString& text, uint8_t style) {
-  const DateFormats f = Formats();
+std::optional<double> ParseDateTime(const QString& text, uint8_t style, const QLocale& locale) {
+  const DateFormats f = Formats(locale);
   const QLocale& l = f.locale;
   const QString t = text.trimmed();
   if (t.isEmpty()) return std::nullopt;
@@ -182,8 +163,9 @@ std::optional<double> ParseDateTime(const QString& text, uint8_t style) {
   return std::nullopt;
 }
 
-double TextToDateTime(const QString& text, uint8_t style, double defaultValue) {
-  return ParseDateTime(text, style).value_or(defaultValue);
+double TextToDateTime(const QString& text, uint8_t style, double defaultValue,
+                      const QLocale& locale) {
+  return ParseDateTime(text, style, locale).value_or(defaultValue);
 }
 
 }  // namespace orlaventis

@@ -157,7 +157,7 @@ std::optional<double> TextToNumber(const QString& text, uint8_t style) {
 
 // ---- display text and conversion ----
 
-QString FieldText(const TColumnDef& column, const TFieldValue& value) {
+QString FieldText(const TColumnDef& column, const TFieldValue& value, const QLocale& dateLocale) {
   const uint8_t* d = value.Data.data();
   const uint8_t style = column.Style();
   const int decimals = column.Decimals();
@@ -176,13 +176,14 @@ QString FieldText(const TColumnDef& column, const TFieldValue& value) {
     case ColumnType::ctReal48:
       return NumberToText(style, decimals, DecodeReal48(std::span<const uint8_t, 6>(d, 6)));
     case ColumnType::ctSingle: return NumberToText(style, decimals, value.Float32());
-    case ColumnType::ctDateTime: return DateTimeToText(style, value.Float64());
+    case ColumnType::ctDateTime: return DateTimeToText(style, value.Float64(), dateLocale);
     case ColumnType::ctString: return value.String();
     default: return QString();
   }
 }
 
-bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value) {
+bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value,
+                 const QLocale& dateLocale) {
   const ColumnType type = column.Type();
   value.Type = column.TypeCode();
   value.NotRead = 0;
@@ -206,7 +207,8 @@ bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& val
     }
   } else if (type == ColumnType::ctDateTime) {
     const double current = value.Float64();
-    const double r = text.isEmpty() ? current : TextToDateTime(text, column.Style(), current);
+    const double r =
+        text.isEmpty() ? current : TextToDateTime(text, column.Style(), current, dateLocale);
     if (r != current) {
       value.SetFloat64(r);
     } else {

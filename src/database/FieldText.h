@@ -4,6 +4,7 @@
 #include "database/ColumnDefinitions.h"
 #include "database/FieldValue.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -11,15 +12,18 @@
 
 namespace orlaventis {
 
-// Display text of a value with the column's formatting (at most 255 characters). A link list
-// is not formatted here (it needs the database; see TTessaranObject::GetValueAsText) and gives
-// the empty text, as does a value whose type code is unknown.
-QString FieldText(const TColumnDef& column, const TFieldValue& value);
+// Display text of a value with the column's formatting (at most 255 characters); a date in the
+// regional formats of `dateLocale` (see DateTimeToText). A link list is not formatted here (it
+// needs the database; see TTessaranObject::GetValueAsText) and gives the empty text, as does a
+// value whose type code is unknown.
+QString FieldText(const TColumnDef& column, const TFieldValue& value, const QLocale& dateLocale);
 
 // Converts `text` into `value` for `column`; true when converted (the value's flag is then 0).
-// See the building blocks for the rules of each type; for the integer, boolean and date types a
-// text yielding the value already held counts as failed and stores the column's default.
-bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value);
+// See the building blocks for the rules of each type (a date is read in the regional formats of
+// `dateLocale`, see ParseDateTime); for the integer, boolean and date types a text yielding the
+// value already held counts as failed and stores the column's default.
+bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value,
+                 const QLocale& dateLocale);
 
 // Building blocks.
 // "Yes"/"No" (style 0), "True"/"False" (1), "On"/"Off" (2); the empty text for other styles.

@@ -4,7 +4,6 @@
 #include "database/Catalog.h"
 #include "database/ContentContract.h"
 #include "database/DayNumbers.h"
-#include "database/FieldText.h"
 #include "database/NumberEncodings.h"
 #include "database/TableDatabase.h"
 
@@ -308,7 +307,7 @@ TQueryCriteria::CommitResult TQueryCriteria::CommitText(int row, const QString& 
     return result;
   }
   TFieldValue value = InitValue(type);
-  if (!TextToValue(text, c->ColumnDef, value) || value.Type != type) {
+  if (!database_->TextToValue(text, c->ColumnDef, value) || value.Type != type) {
     result.rejected = true;
     return result;
   }

@@ -297,7 +297,8 @@ void TCatalogForm::CreateContent() {
   pictureCache_.Clear();
   thumbnailCache_.Clear();
   // A protected catalogue asks the user, as every database does.
-  catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get());
+  catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get(),
+                                        Settings().DatabaseFiles.get());
   const QString catalogPath =
       DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
