@@ -2,6 +2,7 @@
 #include "DatabaseWriter.h"
 #include "RatioReporter.h"
 #include "database/Catalog.h"
+#include "database/DayNumbers.h"
 #include "database/QueryCriteria.h"
 
 #include <QCoreApplication>

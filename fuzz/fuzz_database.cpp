@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)db.GetValueAsText(table, column, r);
         (void)db.ValueToText(table, column, v);
         TFieldValue converted = v;
-        (void)TextToValue(QStringLiteral("12,5"), db.GetColumnDef(table, column), converted);
+        (void)db.TextToValue(QStringLiteral("12,5"), db.GetColumnDef(table, column), converted);
       }
       (void)db.FindRecord(table, column, QStringLiteral("Red"));
       (void)db.FindRecord(table, column, QString());

@@ -8,7 +8,8 @@
 
 namespace orlaventis {
 
-TCatalog::TCatalog(PasswordPrompt* prompt) : Database(std::make_unique<TTessaranObject>(prompt)) {}
+TCatalog::TCatalog(PasswordPrompt* prompt, SharedFileCache* files)
+    : Database(std::make_unique<TTessaranObject>(prompt, files)) {}
 
 TCatalog::~TCatalog() { Clear(); }
 

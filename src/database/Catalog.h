@@ -33,8 +33,9 @@ struct TCatalogPosition {
 class TCatalog {
  public:
   // `prompt` (not owned, may be null) answers the database's password question; with none a
-  // protected catalogue does not load.
-  explicit TCatalog(PasswordPrompt* prompt = nullptr);
+  // protected catalogue does not load. `files` (not owned, may be null) is lent to the database
+  // (see TTessaranObject).
+  explicit TCatalog(PasswordPrompt* prompt = nullptr, SharedFileCache* files = nullptr);
   ~TCatalog();
   TCatalog(const TCatalog&) = delete;
   TCatalog& operator=(const TCatalog&) = delete;

@@ -2,6 +2,7 @@
 #include "database/CriterionScan.h"
 
 #include "database/Bytes.h"
+#include "database/DayNumbers.h"
 #include "database/QueryCriteria.h"
 
 #include <QDate>

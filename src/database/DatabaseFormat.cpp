@@ -2,7 +2,7 @@
 #include "database/DatabaseFormat.h"
 
 #include "database/Bytes.h"
-#include "database/FieldValues.h"
+#include "database/ColumnDefinitions.h"
 #include "database/Win1252.h"
 
 #include <algorithm>

@@ -3,6 +3,8 @@
 
 #include "database/Catalog.h"
 #include "database/ContentContract.h"
+#include "database/DayNumbers.h"
+#include "database/NumberEncodings.h"
 #include "database/TableDatabase.h"
 
 #include <QByteArray>
@@ -305,7 +307,7 @@ TQueryCriteria::CommitResult TQueryCriteria::CommitText(int row, const QString& 
     return result;
   }
   TFieldValue value = InitValue(type);
-  if (!TextToValue(text, c->ColumnDef, value) || value.Type != type) {
+  if (!database_->TextToValue(text, c->ColumnDef, value) || value.Type != type) {
     result.rejected = true;
     return result;
   }

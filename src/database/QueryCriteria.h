@@ -2,7 +2,8 @@
 #pragma once
 
 #include "database/Chains.h"
-#include "database/FieldValues.h"
+#include "database/ColumnDefinitions.h"
+#include "database/FieldValue.h"
 
 #include <QString>
 

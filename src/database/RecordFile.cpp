@@ -119,7 +119,7 @@ void TiDbRecFile::SelectAll() {
 }
 
 TiDbRecFile::Entry* TiDbRecFile::At(int32_t physical) {
-  return static_cast<Entry*>(records_.Items(physical));
+  return records_.Items(physical);
 }
 
 int32_t TiDbRecFile::PhysicalPosition(int32_t target) {

@@ -72,7 +72,7 @@ class TiDbRecFile {
   Entry* At(int32_t physical);
 
   std::vector<std::unique_ptr<Entry>> owned_;  // owns what `records_` points to
-  TPointerChain records_{QStringLiteral("iDbRecs")};
+  TPointerChain<Entry> records_{QStringLiteral("iDbRecs")};
   int32_t lastLogical_ = 0;
   int32_t lastPhysical_ = 0;
   int32_t visibleCount_ = 0;

@@ -4,8 +4,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 namespace orlaventis {
 
 // How a read of a content file ended.
@@ -20,17 +18,6 @@ struct FileContents {
 // bytes. Anything else (a folder, a device, a FIFO, a socket) is never opened, read or waited
 // for (see TReadOnlyFile). A file that changes size while it is read gives Unreadable.
 FileContents ReadRegularFile(const QString& path, qint64 limit);
-
-struct SharedFileContents {
-  FileReadStatus status = FileReadStatus::Missing;
-  std::shared_ptr<const QByteArray> bytes;  // the whole file when status is Ok, else null
-};
-
-// ReadRegularFile for a file several readers keep at once (the catalogue both the Catalog and
-// the colour section hold): while one holder keeps the bytes, a read of the same file with the
-// same content gets them too instead of a second copy (the content is compared a block at a
-// time). The bytes live as long as their last holder. Safe from any thread.
-SharedFileContents ReadSharedRegularFile(const QString& path, qint64 limit);
 
 // What is wrong with a content file, for the caller to put into words.
 enum class ContentFault {

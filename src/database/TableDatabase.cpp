@@ -2,7 +2,9 @@
 #include "database/TableDatabase.h"
 
 #include "database/Bytes.h"
+#include "database/FieldText.h"
 #include "database/RegularFile.h"
+#include "database/SharedFileCache.h"
 #include "database/Win1252.h"
 
 #include <QFileInfo>
@@ -19,6 +21,15 @@ constexpr int kMaxLinkDepth = 8;
 constexpr int kLinkReadBudget = 2500;
 
 bool FileExists(const QString& name) { return !name.isEmpty() && QFileInfo::exists(name); }
+
+// The whole file at `path` (at most kMaxDatabaseFileBytes): through `files` when there is one, so
+// that databases on one file hold its bytes once, else a copy of its own.
+SharedFileContents ReadDatabaseFile(SharedFileCache* files, const QString& path) {
+  if (files != nullptr) return files->Read(path, kMaxDatabaseFileBytes);
+  FileContents file = ReadRegularFile(path, kMaxDatabaseFileBytes);
+  if (file.status != FileReadStatus::Ok) return {file.status, nullptr};
+  return {FileReadStatus::Ok, std::make_shared<const QByteArray>(std::move(file.bytes))};
+}
 
 }  // namespace
 
@@ -38,13 +49,14 @@ struct TTessaranObject::TableEntry {
   int32_t firstRecord = 0;
   int64_t recordSize = 0;
   std::vector<std::unique_ptr<ColumnEntry>> ownedColumns;
-  mutable TPointerChain columns{QStringLiteral("Columns")};  // lookups move its cursor
+  mutable TPointerChain<ColumnEntry> columns{QStringLiteral("Columns")};  // lookups move its cursor
 
   int32_t ColumnCount() const { return def.ColumnCount(); }
   uint8_t CountSource() const { return def.CountSource(); }
 };
 
-TTessaranObject::TTessaranObject(PasswordPrompt* prompt) : prompt_(prompt) {}
+TTessaranObject::TTessaranObject(PasswordPrompt* prompt, SharedFileCache* files)
+    : prompt_(prompt), files_(files) {}
 
 TTessaranObject::~TTessaranObject() { Close(); }
 
@@ -78,7 +90,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
     return false;
   };
   // Shared: the Catalog and the colour section open the same catalogue.
-  SharedFileContents definitions = ReadSharedRegularFile(definitionName, kMaxDatabaseFileBytes);
+  SharedFileContents definitions = ReadDatabaseFile(files_, definitionName);
   if (definitions.status != FileReadStatus::Ok)
     return fail(ReadFault(definitions.status), definitionName);
   const auto* defBytes = reinterpret_cast<const uint8_t*>(definitions.bytes->constData());
@@ -93,7 +105,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   if (oneFile_) {
     data_ = std::move(definitions.bytes);
   } else {
-    SharedFileContents data = ReadSharedRegularFile(dataName, kMaxDatabaseFileBytes);
+    SharedFileContents data = ReadDatabaseFile(files_, dataName);
     if (data.status != FileReadStatus::Ok) return fail(ReadFault(data.status), dataName);
     data_ = std::move(data.bytes);
   }
@@ -103,7 +115,7 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   open_ = true;
 
   if (!oneFile_ && tables_.Count() == 1) {
-    TableEntry* t = static_cast<TableEntry*>(tables_.Items(1));
+    TableEntry* t = tables_.Items(1);
     if (t->CountSource() == 0 && t->recordSize > 0)
       t->recordCount = static_cast<int32_t>(
           std::min<int64_t>(dataSize_ / t->recordSize, std::numeric_limits<int32_t>::max()));
@@ -177,7 +189,7 @@ bool TTessaranObject::CheckPassword(const QString& password) {
 // ---- lookups ----
 
 const TTessaranObject::TableEntry* TTessaranObject::Table(int table) const {
-  return static_cast<const TableEntry*>(tables_.Items(table));
+  return tables_.Items(table);
 }
 
 const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tableName,
@@ -196,7 +208,7 @@ const TTessaranObject::TableEntry* TTessaranObject::FindTable(const QString& tab
 
 const TTessaranObject::ColumnEntry* TTessaranObject::Column(const TableEntry& table,
                                                             int column) const {
-  return static_cast<const ColumnEntry*>(table.columns.Items(column));
+  return table.columns.Items(column);
 }
 
 const TTessaranObject::ColumnEntry* TTessaranObject::FindColumn(const TableEntry& table,
@@ -348,7 +360,7 @@ QString TTessaranObject::FieldTextAt(const TableEntry& table, const ColumnEntry&
 
 QString TTessaranObject::ValueText(const ColumnEntry& column, const TFieldValue& value,
                                    int depth, int* budget) const {
-  if (column.def.Type() != ColumnType::ctLinkList) return FieldText(column.def, value);
+  if (column.def.Type() != ColumnType::ctLinkList) return FieldText(column.def, value, dateLocale_);
   if (depth >= kMaxLinkDepth) return QString();
   const TableEntry* linkedTable = Table(column.def.LinkedTable());
   const ColumnEntry* linkedColumn =
@@ -384,6 +396,11 @@ QString TTessaranObject::ValueToText(const QString& tableName, const QString& co
   if (c == nullptr || !value.IsRead() || value.Type != c->def.TypeCode()) return QString();
   int budget = kLinkReadBudget;
   return ValueText(*c, value, 0, &budget);
+}
+
+bool TTessaranObject::TextToValue(const QString& text, const TColumnDef& column,
+                                  TFieldValue& value) const {
+  return orlaventis::TextToValue(text, column, value, dateLocale_);
 }
 
 int TTessaranObject::FindRecord(const QString& tableName, const QString& columnName,

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "database/Chains.h"
+#include "database/ColumnDefinitions.h"
 #include "database/DatabaseFormat.h"
-#include "database/FieldValues.h"
+#include "database/FieldValue.h"
 #include "database/RegularFile.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 #include <array>
@@ -17,6 +19,8 @@
 #include <vector>
 
 namespace orlaventis {
+
+class SharedFileCache;
 
 // Asks the user for the password of the database in `fileName` (the definitions file). The
 // program answers with a modal dialog; tests answer directly. nullopt means the user cancelled.
@@ -37,8 +41,10 @@ constexpr qint64 kMaxDatabaseFileBytes = 64LL * 1024 * 1024;
 class TTessaranObject {
  public:
   // `prompt` (not owned, may be null) is asked when a database has a password and Open gets
-  // none; with no prompt such a database does not open.
-  explicit TTessaranObject(PasswordPrompt* prompt = nullptr);
+  // none; with no prompt such a database does not open. `files` (not owned, may be null, alive
+  // whenever Open runs) is what Open reads through: databases opened through one cache hold a
+  // file's bytes once; with none, each Open reads its own copy.
+  explicit TTessaranObject(PasswordPrompt* prompt = nullptr, SharedFileCache* files = nullptr);
   ~TTessaranObject();
   TTessaranObject(const TTessaranObject&) = delete;
   TTessaranObject& operator=(const TTessaranObject&) = delete;
@@ -81,9 +87,12 @@ class TTessaranObject {
   // value is read and of the column's type.
   QString ValueToText(const QString& tableName, const QString& columnName,
                       const TFieldValue& value) const;
-  static bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value) {
-    return orlaventis::TextToValue(text, column, value);
-  }
+  // The free TextToValue, reading dates in DateLocale().
+  bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& value) const;
+  // The locale whose regional formats date fields are shown and read in: QLocale::system()
+  // unless set (tests pin one).
+  const QLocale& DateLocale() const { return dateLocale_; }
+  void SetDateLocale(const QLocale& locale) { dateLocale_ = locale; }
   // The first record whose display text equals `text` (cut to 255 characters), or 0.
   int FindRecord(const QString& tableName, const QString& columnName, const QString& text) const;
 
@@ -134,14 +143,17 @@ class TTessaranObject {
                       int* budget) const;
 
   PasswordPrompt* prompt_;
+  SharedFileCache* files_;
+  QLocale dateLocale_ = QLocale::system();
   TDbHeader header_;
   QString dataName_, definitionName_, lockName_;
   bool oneFile_ = false;
   bool open_ = false;  // the data file is open
   // Ownership of table and column entries; the chains hold them in file order.
   std::vector<std::unique_ptr<TableEntry>> ownedTables_;
-  mutable TPointerChain tables_{QStringLiteral("Tables")};  // lookups move its cursor
-  // The whole data file while open; other databases open on the same file share it.
+  mutable TPointerChain<TableEntry> tables_{QStringLiteral("Tables")};  // lookups move its cursor
+  // The whole data file while open; other databases opened on the same file through the same
+  // SharedFileCache share it.
   std::shared_ptr<const QByteArray> data_;
   const uint8_t* dataBytes_ = nullptr;  // data_'s bytes, dataSize_ of them
   int64_t dataSize_ = 0;

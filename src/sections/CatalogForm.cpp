@@ -11,7 +11,7 @@
 #include "database/Catalog.h"
 #include "database/SearchIndex.h"
 #include "database/ContentContract.h"
-#include "database/FieldValues.h"
+#include "database/FieldText.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
@@ -298,7 +298,8 @@ void TCatalogForm::CreateContent() {
   pictureCache_.Clear();
   thumbnailCache_.Clear();
   // A protected catalogue asks the user, as every database does.
-  catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get());
+  catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get(),
+                                        Settings().DatabaseFiles.get());
   const QString catalogPath =
       DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);

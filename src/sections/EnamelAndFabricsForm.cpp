@@ -145,7 +145,8 @@ void TEnamelAndFabricsForm::CreateComponents() {
 void TEnamelAndFabricsForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   cascade_ = std::make_unique<TEnamelCascade>();
-  database_ = std::make_unique<TTessaranObject>(Settings().DatabasePasswordPrompt.get());
+  database_ = std::make_unique<TTessaranObject>(Settings().DatabasePasswordPrompt.get(),
+                                                Settings().DatabaseFiles.get());
   const QString path = DataPath(content::CatalogueFile(Settings().LanguageId));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());

@@ -116,7 +116,7 @@ void TSearchPanel::BuildIndex() {
   SearchEdit->setPlaceholderText(text(kSearchPromptTag, "Typ een woord, jaartal of nummer"));
 
   const int language = settings_.LanguageId;
-  TTessaranObject database(settings_.DatabasePasswordPrompt.get());
+  TTessaranObject database(settings_.DatabasePasswordPrompt.get(), settings_.DatabaseFiles.get());
   const QString path = DataPath(content::CatalogueFile(language));
   if (database.Open(path, path, QString(), QString())) {
     AddCatalogueItems(*index_, database);

@@ -1,6 +1,7 @@
 // TServices: what a run talks to the reader and the desktop through.
 #pragma once
 
+#include "database/SharedFileCache.h"
 #include "media/Messages.h"
 #include "shell/PasswordDialog.h"
 #include "shell/Platform.h"
@@ -19,6 +20,9 @@ struct TServices {
   // What every database asks for a password; one prompt for the run, so that each file is asked
   // once.
   std::shared_ptr<PasswordPrompt> DatabasePasswordPrompt = std::make_shared<DialogPasswordPrompt>();
+  // What every database reads its files through, so that the Catalog and the colour section
+  // hold one copy of the catalogue.
+  std::shared_ptr<SharedFileCache> DatabaseFiles = std::make_shared<SharedFileCache>();
   // The registry the run reads (the help and web addresses, the uninstaller, the browser):
   // empty unless StartUp was given one.
   std::shared_ptr<const Registry> ProgramRegistry = std::make_shared<IniRegistry>(QStringList{});

@@ -32,7 +32,8 @@ std::unique_ptr<TTessaranObject> OpenLanguage(const QString& prefix, const TSett
                                               QString& table) {
   table.clear();
   // A protected language file asks the user, as every database does.
-  auto database = std::make_unique<TTessaranObject>(settings.DatabasePasswordPrompt.get());
+  auto database = std::make_unique<TTessaranObject>(settings.DatabasePasswordPrompt.get(),
+                                                    settings.DatabaseFiles.get());
   const QString& path = settings.LanguageFilePath;
   const bool open = database->Open(path, path, QString(), QString());
   if (database->OpenProblem().fault != ContentFault::None)

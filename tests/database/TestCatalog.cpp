@@ -1,6 +1,7 @@
 // Tests of the catalogue: loading, damaged files, selection against a brute-force model, browsing.
 #include "database/Catalog.h"
 #include "database/CatalogFixture.h"
+#include "database/DayNumbers.h"
 #include "database/QueryCriteria.h"
 
 #include <QRandomGenerator>

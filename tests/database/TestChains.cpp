@@ -1,4 +1,4 @@
-// Tests of TPointerChain (positions, cursor, links) and TBooleanChain.
+// Tests of TPointerChain<T> (positions, cursor, links) and TBooleanChain.
 #include "database/Chains.h"
 
 #include <QTest>
@@ -10,7 +10,7 @@ class TestChains : public QObject {
  private Q_SLOTS:
   void walksBothWaysOneStepAtATime() {
     std::array<int, 10> items{};
-    TPointerChain chain(QStringLiteral("Test"));
+    TPointerChain<int> chain(QStringLiteral("Test"));
     for (int& i : items) QVERIFY(chain.Add(&i));
     QVERIFY(chain.Count() == 10 && chain.CursorPos() == 10);
     // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right.
@@ -22,10 +22,10 @@ class TestChains : public QObject {
   void putAndDeleteKeepTheLinks() {
     std::array<int, 5> items{};
     int other = 0;
-    TPointerChain chain(QStringLiteral("Test"));
+    TPointerChain<int> chain(QStringLiteral("Test"));
     for (int& i : items) chain.Add(&i);
     chain.Put(3, &other);
-    QCOMPARE(chain.Items(3), static_cast<void*>(&other));
+    QCOMPARE(chain.Items(3), &other);
     chain.Items(4);
     chain.Put(9, &other);  // no such position: only the cursor moves to the first node
     QVERIFY(chain.CursorPos() == 1 && chain.Items(5) == &items[4]);
@@ -40,9 +40,9 @@ class TestChains : public QObject {
 
   void longChainFreesWithoutRecursion() {
     int item = 0;
-    auto chain = std::make_unique<TPointerChain>(QStringLiteral("Long"));
+    auto chain = std::make_unique<TPointerChain<int>>(QStringLiteral("Long"));
     for (int i = 0; i < 1000000; ++i) chain->Add(&item);
-    QCOMPARE(chain->Items(500000), static_cast<void*>(&item));
+    QCOMPARE(chain->Items(500000), &item);
     chain.reset();  // would overflow the stack if nodes were freed recursively
   }
 

@@ -1,6 +1,7 @@
 // Tests of TCriterionScan against CriterionMatches on values read by name, record by record.
 #include "CatalogFixture.h"
 #include "database/CriterionScan.h"
+#include "database/DayNumbers.h"
 #include "database/QueryCriteria.h"
 
 #include <QFile>
@@ -32,7 +33,7 @@ void Restrict(QRandomGenerator& rng, TQueryCriteria& a, TQueryCriteria& b, int r
       c.Relations->Set(tickA, true);
       c.Relations->Set(tickB, true);
     } else if (c.ColumnDef.Type() == ColumnType::ctString) {
-      TextToValue(texts[pick], c.ColumnDef, c.Value);
+      q->Database()->TextToValue(texts[pick], c.ColumnDef, c.Value);
     } else if (c.ColumnDef.Type() == ColumnType::ctDateTime) {
       c.Value.SetFloat64(days[pick]);
     } else {

@@ -1,5 +1,9 @@
-// Tests of column records, field values and their text conversions.
-#include "database/FieldValues.h"
+// Tests of column records, field values, number encodings, day numbers and their text conversions.
+#include "database/ColumnDefinitions.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
+#include "database/FieldValue.h"
+#include "database/NumberEncodings.h"
 
 #include <QTest>
 
@@ -23,9 +27,10 @@ double Extended(std::initializer_list<int> b) { return DecodeExtended(std::span<
 
 class TestFieldValues : public QObject {
   Q_OBJECT
+  QLocale locale_;  // the date locale the conversions are given
+
  private Q_SLOTS:
-  void init() { SetDateLocale(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
-  void cleanup() { ResetDateLocale(); }
+  void init() { locale_ = QLocale(QLocale::English, QLocale::UnitedKingdom); }
 
   void fieldSizesAndEmptyValues() {
     TColumnDef bad = Column(ColumnType::ctByte), links = Column(ColumnType::ctLinkList);
@@ -58,9 +63,9 @@ class TestFieldValues : public QObject {
     c.SetWord(71, 10);
     TFieldValue v;
     ReadField(Bytes({'A', 'B', 'C', 0, 0, 0, 0, 0, 0, 0}), c, false, v);
-    QVERIFY(v.IsRead() && FieldText(c, v) == "ABC");
+    QVERIFY(v.IsRead() && FieldText(c, v, locale_) == "ABC");
     ReadField(Bytes({'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'X'}), c, false, v);
-    QVERIFY(FieldText(c, v) == "abcdefghij");
+    QVERIFY(FieldText(c, v, locale_) == "abcdefghij");
     ReadField(Bytes({'a', 'b', 'c'}), c, false, v);  // short: not read
     QVERIFY(v.NotRead == 1 && IsEmptyValue(v));
     c.SetWord(71, 4);
@@ -75,7 +80,7 @@ class TestFieldValues : public QObject {
     c.SetWord(71, 300);
     std::vector<uint8_t> wide(300, 'w');
     ReadField(wide, c, false, v);
-    QVERIFY(v.IsRead() && FieldText(c, v) == QString(255, 'w'));
+    QVERIFY(v.IsRead() && FieldText(c, v, locale_) == QString(255, 'w'));
     ReadField(std::span<const uint8_t>(wide).first(299), c, false, v);  // one byte short
     QVERIFY(!v.IsRead());
   }
@@ -118,7 +123,7 @@ class TestFieldValues : public QObject {
     QVERIFY(nz == 0.0 && std::signbit(nz));
     TFieldValue ext = InitValue(ColumnType::ctExtended);
     ext.Data[9] = 0x80;
-    QVERIFY(IsEmptyValue(ext) && FieldText(Column(ColumnType::ctExtended), ext) == "0.00");
+    QVERIFY(IsEmptyValue(ext) && FieldText(Column(ColumnType::ctExtended), ext, locale_) == "0.00");
   }
 
   void numberAndBooleanTexts() {
@@ -139,7 +144,7 @@ class TestFieldValues : public QObject {
     QCOMPARE(NumberToText(0, 200, 1e300).size(), 255);
     TFieldValue v = InitValue(ColumnType::ctShortInt), w = InitValue(ColumnType::ctWord);
     v.Data[0] = w.Data[0] = w.Data[1] = 0xFF;
-    QCOMPARE(FieldText(Column(ColumnType::ctShortInt), v) + FieldText(Column(ColumnType::ctWord), w), QStringLiteral("-165535"));
+    QCOMPARE(FieldText(Column(ColumnType::ctShortInt), v, locale_) + FieldText(Column(ColumnType::ctWord), w, locale_), QStringLiteral("-165535"));
   }
 
   // Typed text into a value: the value on success, the column default or the value held on
@@ -147,13 +152,13 @@ class TestFieldValues : public QObject {
   void textToValueRules() {
     TColumnDef d = Column(ColumnType::ctDouble, 1);
     TFieldValue v = InitValue(ColumnType::ctDouble);
-    QVERIFY(TextToValue("12,5", d, v) && v.Float64() == 12.5);
+    QVERIFY(TextToValue("12,5", d, v, locale_) && v.Float64() == 12.5);
     d.SetStyle(2);
-    QVERIFY(TextToValue("12.5%", d, (v = InitValue(ColumnType::ctDouble))) && v.Float64() == 12.5);
-    QVERIFY(!TextToValue("12%5", d, v) && v.NotRead == 1 && v.Float64() == 12.5);  // unchanged on failure
+    QVERIFY(TextToValue("12.5%", d, (v = InitValue(ColumnType::ctDouble)), locale_) && v.Float64() == 12.5);
+    QVERIFY(!TextToValue("12%5", d, v, locale_) && v.NotRead == 1 && v.Float64() == 12.5);  // unchanged on failure
     d.SetStyle(0);
-    for (const char* bad : {"1,000", "", "1.5x", "e5", "--1", "inf"}) QVERIFY2(!TextToValue(QString::fromLatin1(bad), d, v), bad);
-    QVERIFY(TextToValue(" -1.5e2 ", d, v) && v.Float64() == -150.0);
+    for (const char* bad : {"1,000", "", "1.5x", "e5", "--1", "inf"}) QVERIFY2(!TextToValue(QString::fromLatin1(bad), d, v, locale_), bad);
+    QVERIFY(TextToValue(" -1.5e2 ", d, v, locale_) && v.Float64() == -150.0);
     // Per column: the text, whether it converts, and the first bytes of the value after it.
     // ctComp: the whole value; ctBoolean, ctByte: byte 0; ctInteger: 32 bits.
     // Booleans: case matters, "No" yields what is already held, else the column's default.
@@ -167,32 +172,32 @@ class TestFieldValues : public QObject {
       TColumnDef column = Column(c.type, c.style);
       column.SetDefaultInteger(c.defaultInteger);
       v = InitValue(c.type);
-      QVERIFY2(TextToValue(QString::fromLatin1(c.text), column, v) == c.converts, c.text);
+      QVERIFY2(TextToValue(QString::fromLatin1(c.text), column, v, locale_) == c.converts, c.text);
       const int64_t got = c.type == ColumnType::ctComp ? v.Int64() : c.type == ColumnType::ctInteger ? v.Int32At(0) : v.Data[0];
       QVERIFY2(got == c.integer, c.text);
     }
-    QVERIFY(!TextToValue("1e19", Column(ColumnType::ctComp), (v = InitValue(ColumnType::ctComp))));
-    QVERIFY(!TextToValue("1e39", Column(ColumnType::ctSingle), (v = InitValue(ColumnType::ctSingle))));
-    QVERIFY(TextToValue("0.5", Column(ColumnType::ctReal48), (v = InitValue(ColumnType::ctReal48))) &&
-            FieldText(Column(ColumnType::ctReal48), v) == "0.50");
+    QVERIFY(!TextToValue("1e19", Column(ColumnType::ctComp), (v = InitValue(ColumnType::ctComp)), locale_));
+    QVERIFY(!TextToValue("1e39", Column(ColumnType::ctSingle), (v = InitValue(ColumnType::ctSingle)), locale_));
+    QVERIFY(TextToValue("0.5", Column(ColumnType::ctReal48), (v = InitValue(ColumnType::ctReal48)), locale_) &&
+            FieldText(Column(ColumnType::ctReal48), v, locale_) == "0.50");
     // Only "$" introduces hexadecimal digits; blanks only lead.
     for (const char* bad : {"0x10", "$", "-", "1 ", "$G", "1.0", "+-1", "2147483648"})
       QVERIFY2(!TextToInteger(QString::fromLatin1(bad)), bad);
     QCOMPARE(QList({*TextToInteger("$00000000F"), *TextToInteger("+7"), *TextToInteger("-2147483648")}),
              QList<int64_t>({15, 7, -2147483648LL}));
     const TColumnDef s = Column(ColumnType::ctString);
-    QVERIFY(TextToValue(QString(300, 'z'), s, (v = InitValue(ColumnType::ctString))) && v.String().size() == 255);
-    QVERIFY(TextToValue(QString(), s, v) && IsEmptyValue(v));
-    QVERIFY(!TextToValue("\u0101", s, v));  // no single-byte form
+    QVERIFY(TextToValue(QString(300, 'z'), s, (v = InitValue(ColumnType::ctString)), locale_) && v.String().size() == 255);
+    QVERIFY(TextToValue(QString(), s, v, locale_) && IsEmptyValue(v));
+    QVERIFY(!TextToValue("\u0101", s, v, locale_));  // no single-byte form
     v = InitValue(ColumnType::ctLinkList);
     v.NotRead = 1;
-    QVERIFY(TextToValue("3", Column(ColumnType::ctLinkList), v) && v.Int32At(0) == 0);  // nothing converted, flag cleared
+    QVERIFY(TextToValue("3", Column(ColumnType::ctLinkList), v, locale_) && v.Int32At(0) == 0);  // nothing converted, flag cleared
   }
 
   void dayNumbers() {
     QCOMPARE(DayNumberToDateTime(693594.0 - 1.25), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
     QCOMPARE(DateTimeToDayNumber(QDate(1899, 12, 29), QTime(6, 0)), 693594.0 - 1.25);
-    QVERIFY(!DayNumberToDateTime(NAN).isValid() && !DayNumberToDateTime(1e300).isValid() && DateTimeToText(2, 1e300).isEmpty());
+    QVERIFY(!DayNumberToDateTime(NAN).isValid() && !DayNumberToDateTime(1e300).isValid() && DateTimeToText(2, 1e300, locale_).isEmpty());
   }
 
   void dateStylesInAPinnedLocale() {
@@ -201,10 +206,10 @@ class TestFieldValues : public QObject {
         {2, 693594.0, "30/12/1899"}, {2, 1.0, "01/01/0001"}, {0, day, "29/02/2024 13:05"},
         {1, day, "Thursday, 29 February 2024 13:05:09"}, {3, day, "Thursday, 29 February 2024"}, {4, day, "13:05"},
         {5, day, "13:05:09"}, {9, day, "29/02/2024 13:05:09"}, {9, std::floor(day), "29/02/2024"}};
-    for (const auto& s : styles) QCOMPARE(DateTimeToText(s.style, s.day), QString::fromLatin1(s.text));
-    SetDateLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    QCOMPARE(DateTimeToText(3, day), QStringLiteral("donderdag 29 februari 2024"));
-    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    for (const auto& s : styles) QCOMPARE(DateTimeToText(s.style, s.day, locale_), QString::fromLatin1(s.text));
+    locale_ = QLocale(QLocale::Dutch, QLocale::Netherlands);
+    QCOMPARE(DateTimeToText(3, day, locale_), QStringLiteral("donderdag 29 februari 2024"));
+    locale_ = QLocale(QLocale::English, QLocale::UnitedKingdom);
     // Text into a date column: what converts, and the value after it (the default 5.0 on failure).
     TColumnDef c = Column(ColumnType::ctDateTime, 2);
     c.SetDefaultDayNumber(5.0);
@@ -215,27 +220,27 @@ class TestFieldValues : public QObject {
     for (const auto& t : typed) {
       c.SetStyle(t.style);
       TFieldValue v = InitValue(ColumnType::ctDateTime);
-      QVERIFY2(TextToValue(QString::fromLatin1(t.text), c, v) == t.converts, t.text);
+      QVERIFY2(TextToValue(QString::fromLatin1(t.text), c, v, locale_) == t.converts, t.text);
       QCOMPARE(v.Float64(), t.value);
-      if (t.converts) QCOMPARE(FieldText(c, v), t.style == 4 ? QStringLiteral("18:00") : QString::fromLatin1(t.text));
+      if (t.converts) QCOMPARE(FieldText(c, v, locale_), t.style == 4 ? QStringLiteral("18:00") : QString::fromLatin1(t.text));
     }
   }
 
   // "M/d/yy" (en_US): two digits name a year of the hundred ending 20 years from now; what
   // no calendar has is refused; date and time read back in both forms.
   void twoDigitYearsInAPinnedLocale() {
-    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    locale_ = QLocale(QLocale::English, QLocale::UnitedStates);
     const int year = QDate::currentDate().year();
     const auto yy = [](int y) { return QString::number(y % 100).rightJustified(2, QLatin1Char('0')); };
     const std::pair<QString, QDate> cases[] = {
         {"1/2/" + yy(year + 20), QDate(year + 20, 1, 2)}, {"1/2/" + yy(year + 21), QDate(year - 79, 1, 2)},
         {"12/31/1957", QDate(1957, 12, 31)}, {"2/30/05", {}}, {"6/1/5", {}}, {"6/1/205", {}}};
     for (const auto& [text, date] : cases)
-      QCOMPARE(DayNumberToDateTime(ParseDateTime(text, 2).value_or(NAN)).date(), date);
+      QCOMPARE(DayNumberToDateTime(ParseDateTime(text, 2, locale_).value_or(NAN)).date(), date);
     const double day = DateTimeToDayNumber(QDate(2005, 6, 1), QTime(13, 30));
-    const QString shown = DateTimeToText(0, day);
+    const QString shown = DateTimeToText(0, day, locale_);
     QVERIFY2(shown.startsWith(QStringLiteral("6/1/2005 ")), qPrintable(shown));
-    QCOMPARE(ParseDateTime(QString(shown).replace("2005", "05"), 0), std::optional<double>(day));
+    QCOMPARE(ParseDateTime(QString(shown).replace("2005", "05"), 0, locale_), std::optional<double>(day));
   }
 };
 

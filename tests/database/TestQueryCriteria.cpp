@@ -1,5 +1,7 @@
 // Tests of the query grid's rules: rows from the definition table, ticking, typing, matching.
 #include "database/CatalogFixture.h"
+#include "database/DayNumbers.h"
+#include "database/NumberEncodings.h"
 #include "database/QueryCriteria.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,6 @@
 // Tests of TReadOnlyFile: what it refuses without opening, and reads that must stay in the file.
 #include "database/ReadOnlyFile.h"
+#include "database/SharedFileCache.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -49,11 +50,13 @@ class TestReadOnlyFile : public QObject {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("shared"));
     QVERIFY(Write(path, "first"));
-    const SharedFileContents a = ReadSharedRegularFile(path, 100);
-    const SharedFileContents b = ReadSharedRegularFile(path, 100);
+    SharedFileCache files;
+    const SharedFileContents a = files.Read(path, 100);
+    const SharedFileContents b = files.Read(path, 100);
     QVERIFY(a.status == FileReadStatus::Ok && a.bytes && *a.bytes == "first" && a.bytes == b.bytes);
-    QVERIFY(Write(path, "second") && ReadSharedRegularFile(path, 100).bytes.get() != a.bytes.get());
-    const SharedFileContents held = ReadSharedRegularFile(path, 100);
+    QVERIFY(SharedFileCache().Read(path, 100).bytes != a.bytes);  // another cache: its own copy
+    QVERIFY(Write(path, "second") && files.Read(path, 100).bytes.get() != a.bytes.get());
+    const SharedFileContents held = files.Read(path, 100);
     QCOMPARE(*held.bytes, QByteArray("second"));
     // Rewritten in place to the same size and given back its time stamp: the content tells.
     struct stat before {};
@@ -62,9 +65,9 @@ class TestReadOnlyFile : public QObject {
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
     QVERIFY(TReadOnlyFile(path).Identity() == identity);
-    QCOMPARE(*ReadSharedRegularFile(path, 100).bytes, QByteArray("SECOND"));
-    QVERIFY(ReadSharedRegularFile(path, 5).status == FileReadStatus::TooLarge);
-    QVERIFY(!ReadSharedRegularFile(dir.path(), 100).bytes);
+    QCOMPARE(*files.Read(path, 100).bytes, QByteArray("SECOND"));
+    QVERIFY(files.Read(path, 5).status == FileReadStatus::TooLarge);
+    QVERIFY(!files.Read(dir.path(), 100).bytes);
   }
 
   void refusesWhatIsNoRegularFile() {

@@ -3,6 +3,7 @@
 #include "database/Bytes.h"
 #include "database/DatabaseFixture.h"
 #include "database/RecordFile.h"
+#include "database/SharedFileCache.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -81,6 +82,17 @@ class TestTableDatabase : public QObject {
     QVERIFY(WriteAndOpen(scrambled, Path("s.db"), s) && s.Header().TextScrambled());
     CheckSample(s);
     QVERIFY(!ReadFile(Path("s.db")).contains("Convertible"));
+  }
+
+  // Databases lent one cache hold one copy of a file; a database without one reads its own.
+  void databasesLentOneCacheShareTheirFile() {
+    SharedFileCache files;
+    TTessaranObject a(nullptr, &files), b(nullptr, &files), own;
+    QVERIFY(WriteAndOpen(Sample(), Path("shared.db"), a) && Open(b, "shared.db", "shared.db"));
+    QVERIFY(Open(own, "shared.db", "shared.db"));
+    CheckSample(b);
+    const auto bytes = [](const TTessaranObject& db) { return db.FieldData(db.ResolveColumn("Cars", "Title"), 1).data(); };
+    QVERIFY(bytes(a) != nullptr && bytes(a) == bytes(b) && bytes(own) != bytes(a));
   }
 
   void recordCountFromDataSize() {
@@ -221,7 +233,7 @@ class TestTableDatabase : public QObject {
 
   void valueToText() {
     TTessaranObject db;
-    QVERIFY(WriteAndOpen(Sample(), Path("v.db"), db));
+    QVERIFY(WriteAndOpen(Sample(), Path("v.db"), db) && db.DateLocale() == QLocale::system());
     TFieldValue v = InitValue(ColumnType::ctDouble);
     v.SetFloat64(3.25);
     QVERIFY(db.ValueToText("Cars", "Price", v) == "3.25" && db.ValueToText("Cars", "Title", v).isEmpty());  // type differs

@@ -1,7 +1,7 @@
 // Tests of the query grid widget: layout, drawing, the inline editor and the drop-down check list.
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "database/CatalogFixture.h"
-#include "database/FieldValues.h"
+#include "database/DayNumbers.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGrid.h"
 
@@ -144,8 +144,8 @@ class TestQueryGrid : public QObject {
   // Under a locale with two-digit years ("M/d/yy") the date row reads both forms and shows four
   // digits.
   void datesInATwoDigitYearLocale() {
-    SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     Fixture f;
+    f.db.SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     QVERIFY(f.Show());
     QLineEdit* e = f.grid.Editor();
     QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(3).center());
@@ -161,7 +161,6 @@ class TestQueryGrid : public QObject {
     }
     QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
     QVERIFY2(e->text().startsWith(QStringLiteral("6/1/2005 ")), qPrintable(e->text()));
-    ResetDateLocale();
   }
   void dropDownCheckList() {
     Fixture f;

@@ -3,6 +3,9 @@
 
 #include "database/Bytes.h"
 #include "database/ContentContract.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
+#include "database/FieldValue.h"
 #include "database/TableDatabase.h"
 #include "database/Win1252.h"
 
@@ -10,6 +13,7 @@
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSaveFile>
 
 
@@ -55,14 +59,15 @@ std::optional<int64_t> IntegerInRange(const QString& text, ColumnType type, QStr
   return v;
 }
 
-// A date cell: a day number, ISO 8601, or the regional text of the column's style.
+// A date cell: a day number, ISO 8601, or the regional text of the column's style in the
+// system's formats.
 std::optional<double> DayNumberCell(const QString& text, uint8_t style, QString* why) {
   if (const auto n = TextToNumber(text, 0)) return *n;
   if (const QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs); dt.isValid())
     return DateTimeToDayNumber(dt.date(), dt.time());
   if (const QDate d = QDate::fromString(text, Qt::ISODate); d.isValid())
     return DateTimeToDayNumber(d, QTime(0, 0));
-  if (const auto r = ParseDateTime(text, style)) return *r;
+  if (const auto r = ParseDateTime(text, style, QLocale::system())) return *r;
   *why = QStringLiteral("\"%1\" is not a date (day number, ISO 8601 or regional text)").arg(text);
   return std::nullopt;
 }
@@ -209,7 +214,7 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
       case ColumnType::ctDouble:
       case ColumnType::ctReal48:
       case ColumnType::ctSingle:
-        if (!TextToValue(cell, def, value)) {
+        if (!TextToValue(cell, def, value, QLocale::system())) {
           *why = QStringLiteral("\"%1\" is not a number this column can hold").arg(cell);
           return false;
         }

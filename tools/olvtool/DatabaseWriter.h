@@ -1,7 +1,7 @@
 // Writes table databases (definitions and data, in one file or two) from a source description.
 #pragma once
 
-#include "database/FieldValues.h"
+#include "database/ColumnDefinitions.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -2,6 +2,8 @@
 #include "Cli.h"
 #include "DatabaseWriter.h"
 #include "InputFile.h"
+#include "database/DayNumbers.h"
+#include "database/FieldText.h"
 #include "database/TableDatabase.h"
 
 #include <QJsonArray>
