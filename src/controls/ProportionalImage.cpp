@@ -3,6 +3,8 @@
 #include "controls/ProportionalImage.h"
 
 #include "controls/Accessible.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 
 #include <QPaintEvent>
 #include <QPainter>

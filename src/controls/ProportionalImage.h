@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/Background.h"
+#include "controls/Drawing.h"
 #include "controls/GraphicControl.h"
 #include "controls/Transitions.h"
 

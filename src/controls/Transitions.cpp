@@ -1,7 +1,7 @@
 // Block transitions: a picture copied onto another block by block, at random or in a spiral.
 #include "controls/Transitions.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,8 +1,9 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #include "sections/QueryGrid.h"
 
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/FocusMark.h"
-#include "controls/GraphicControl.h"
 #include "database/TableDatabase.h"
 
 #include <QAccessible>

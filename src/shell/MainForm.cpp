@@ -1,7 +1,7 @@
 // The entry routine and the main form: shared objects, layout mode, navigation, close sequence.
 #include "shell/MainForm.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/PlainText.h"
 #include "controls/ThemeStyle.h"
 #include "controls/Transitions.h"

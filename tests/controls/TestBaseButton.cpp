@@ -1,5 +1,7 @@
 // Tests of TBaseBtn: its looks on rendered pixels, the mouse, and repaints only on a real change.
 #include "controls/BaseButton.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 #include "controls/WidgetProbes.h"
 
 #include <QPainter>

@@ -2,8 +2,12 @@
 // screen cursor table and the mouse events every control raises.
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
+#include "controls/Resources.h"
 #include "controls/WidgetProbes.h"
 
 #include <QEnterEvent>

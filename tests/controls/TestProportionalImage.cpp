@@ -1,5 +1,7 @@
 // Tests of TProportionalImage: size rules, composition on the canvas, the caption box, raster
 // operations, and when a paint happens and plays the transition.
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"

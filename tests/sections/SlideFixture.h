@@ -3,7 +3,7 @@
 #pragma once
 
 #include "RecordFileWriter.h"
-#include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls

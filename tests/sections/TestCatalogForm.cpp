@@ -4,6 +4,7 @@
 #include "SlideFixture.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/Palette.h"
 #include "database/Catalog.h"
 #include "database/DatabaseFixture.h"
 #include "media/PictureDecoder.h"

@@ -5,6 +5,7 @@
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
+#include "controls/Palette.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"

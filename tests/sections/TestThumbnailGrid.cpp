@@ -2,7 +2,7 @@
 #include "sections/MaxZoomWindow.h"
 #include "sections/ThumbnailGrid.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls

@@ -1,5 +1,5 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
-#include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"

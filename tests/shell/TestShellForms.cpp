@@ -4,6 +4,7 @@
 
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/PictureDecoder.h"

@@ -2,7 +2,9 @@
 // it renders the window off screen into FILE (PNG) and exits.
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
 #include "controls/Transitions.h"
