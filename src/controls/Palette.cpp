@@ -3,6 +3,7 @@
 #include "controls/Palette.h"
 
 #include "controls/Resources.h"
+#include "process/ProcessFacts.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -19,21 +20,21 @@ constexpr qsizetype kFileHeaderSize = 14;
 constexpr qsizetype kColorTableOffset = 40;  // the table always follows a 40-byte header
 constexpr quint32 kMaxPaletteEntries = 65535;
 
-struct PaletteState {
-  ColorTable pal16;
-  ColorTable pal256;
-  int depthOverride = 0;
-};
-
-PaletteState& Palettes() {
-  static PaletteState state;
-  return state;
-}
-
 ColorTable LoadPalette(const QString& name) {
+  InitResources();
   QFile file(QStringLiteral(":/bitmaps/%1.bmp").arg(name));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return ColorTableFromBmp(file.readAll());
+}
+
+const ColorTable& Palette16() {
+  static const ColorTable table = LoadPalette(QStringLiteral("PAL16"));
+  return table;
+}
+
+const ColorTable& Palette256() {
+  static const ColorTable table = LoadPalette(QStringLiteral("PAL256"));
+  return table;
 }
 
 }  // namespace
@@ -63,36 +64,21 @@ ColorTable ColorTableFromBmp(QByteArrayView bmp) {
   return table;
 }
 
-bool LoadPalettes() {
-  InitResources();
-  PaletteState& state = Palettes();
-  state.pal16 = LoadPalette(QStringLiteral("PAL16"));
-  state.pal256 = LoadPalette(QStringLiteral("PAL256"));
-  return !state.pal16.isEmpty() && !state.pal256.isEmpty();
-}
-
-void FreePalettes() {
-  Palettes().pal16.clear();
-  Palettes().pal256.clear();
-}
-
 int DisplayDepth() {
-  if (Palettes().depthOverride > 0) return Palettes().depthOverride;
+  if (Process().displayDepthOverride > 0) return Process().displayDepthOverride;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->depth();
   }
   return 32;
 }
 
-void SetDisplayDepthOverride(int bitsPerPixel) { Palettes().depthOverride = qMax(0, bitsPerPixel); }
-
 const ColorTable* DisplayPalette() {
   const int depth = DisplayDepth();
   const ColorTable* table = nullptr;
   if (depth < 8) {
-    table = &Palettes().pal16;
+    table = &Palette16();
   } else if (depth == 8) {
-    table = &Palettes().pal256;
+    table = &Palette256();
   }
   return table != nullptr && !table->isEmpty() ? table : nullptr;
 }

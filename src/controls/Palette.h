@@ -18,22 +18,14 @@ using ColorTable = QList<QRgb>;
 // BMP, the header is short, the count exceeds 65535 or the table runs past the data.
 ColorTable ColorTableFromBmp(QByteArrayView bmpFile);
 
-// Builds the 16- and 256-colour palettes from ":/bitmaps/PAL16.bmp" and ":/bitmaps/PAL256.bmp".
-// A missing or damaged resource leaves that palette empty. Returns true when both were built.
-bool LoadPalettes();
-
-// Discards both palettes. Safe to call twice; DisplayPalette then returns nullptr.
-void FreePalettes();
-
-// The bits per pixel of the display: the override when one is set (the --depth option),
-// else the primary screen's depth (32 without a screen).
+// The bits per pixel of the display: Process().displayDepthOverride when it is above 0 (the
+// --depth option, tests), else the primary screen's depth (32 without a screen).
 int DisplayDepth();
-// Pretends a display depth (0 removes the override).
-void SetDisplayDepthOverride(int bitsPerPixel);
 
-// The palette for the current display: the 16-colour table below 8 bits per pixel, the
-// 256-colour table at exactly 8, nullptr above (and nullptr for a palette that is not loaded).
-// The table stays owned by this module and lives until FreePalettes.
+// The palette for the current display: the 16-colour table of ":/bitmaps/PAL16.bmp" below 8
+// bits per pixel, the 256-colour table of ":/bitmaps/PAL256.bmp" at exactly 8, nullptr above
+// (and nullptr when that resource is missing or damaged). Each table is read once, on first use,
+// never changes after and lives until the program ends.
 const ColorTable* DisplayPalette();
 
 // `picture` with every pixel replaced by its nearest colour of `palette` (alpha kept).

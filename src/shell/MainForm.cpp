@@ -12,6 +12,7 @@
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
+#include "process/ProcessFacts.h"
 #include "shell/AboutBox.h"
 #include "shell/ExitCodes.h"
 #include "shell/KioskWatcher.h"
@@ -81,13 +82,10 @@ void Settle() {
 }  // namespace
 
 TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry) {
-  // Before any form exists, so that every form and control draws with them on displays of 8
-  // bits or fewer.
-  LoadPalettes();
   // Fixed now, before FormCreate changes the current directory: a relative --data or
   // $ORLAVENTIS_DATA names a folder relative to where the program was started.
   SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
-  if (request.depth > 0) SetDisplayDepthOverride(request.depth);
+  if (request.depth > 0) Process().displayDepthOverride = request.depth;
   if (!request.screen.isEmpty()) SetScreenSizeOverride(request.screen);
   TSettings settings;
   settings.ProgramRegistry = std::move(registry);
@@ -511,7 +509,6 @@ int RunProgram(const StartRequest& request) {
     ShowMainForm(form);
     exitCode = QApplication::exec();
   }
-  FreePalettes();
   return exitCode;
 }
 

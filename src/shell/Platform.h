@@ -1,6 +1,8 @@
 // Platform layer: registry, starting programs, opening web addresses.
 #pragma once
 
+#include "process/ProcessFacts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -58,17 +60,7 @@ QStringList RegistryFiles();
 // ---------------------------------------------------------------------------------------------
 // Starting other programs.
 
-// A program to start, detached, with its arguments and working folder (empty: inherited).
-struct ProcessStart {
-  QString program;
-  QStringList arguments;
-  QString workingFolder;
-};
-
-// Starts a program; true when it was started. The default is QProcess::startDetached.
-using ProcessLauncher = std::function<bool(const ProcessStart&)>;
-// Opens an address with the desktop's default browser; the default is QDesktopServices::openUrl.
-using UrlOpener = std::function<bool(const QUrl&)>;
+// ProcessStart, ProcessLauncher and UrlOpener: process/ProcessFacts.h.
 
 // Replace the launcher / opener (tests); an empty function restores the default.
 void SetProcessLauncher(ProcessLauncher launcher);

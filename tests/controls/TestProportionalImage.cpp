@@ -1,10 +1,11 @@
 // Tests of TProportionalImage: size rules, composition on the canvas, the caption box, raster
 // operations, and when a paint happens and plays the transition.
+#include "ProcessFactsRestorer.h"
 #include "controls/Drawing.h"
-#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"
+#include "process/ProcessFacts.h"
 
 #include <QPainter>
 #include <QTest>
@@ -135,13 +136,13 @@ class TestProportionalImage : public QObject {
   }
 
   void paletteDisplaysGetPaletteColours() {
-    LoadPalettes();
+    const fixture::ProcessFactsRestorer restorer;
     Shown shown;
     QImage odd = Solid(4, 4, qRgb(250, 12, 8));
-    SetDisplayDepthOverride(4);
+    Process().displayDepthOverride = 4;
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
-    SetDisplayDepthOverride(32);
+    Process().displayDepthOverride = 32;
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
   }

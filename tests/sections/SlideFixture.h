@@ -2,14 +2,15 @@
 // temporary program folder, a main form over it, and what the sections show.
 #pragma once
 
+#include "ProcessFactsRestorer.h"
 #include "RecordFileWriter.h"
-#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
+#include "process/ProcessFacts.h"
 #include "sections/SectionForm.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/MainForm.h"
@@ -21,6 +22,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace fixture {
@@ -67,7 +69,7 @@ inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSetting
   SetInstantTransitions(true);
   SetProgramFolder(folder);
   SetTempFolder(folder + QStringLiteral("/T"));
-  SetDisplayDepthOverride(32);
+  Process().displayDepthOverride = 32;
   SetScreenSizeOverride(screen);
   settings.LanguageId = language;
   auto form = std::make_unique<TMainForm>(settings);
@@ -91,6 +93,8 @@ inline QRgb Centre(orlaventis::TProportionalImage* picture) {
 // form over them, and the messages shown to the user (recorded, with the section routines
 // installed, from construction on).
 struct SectionTest : QObject {
+  // Puts the process facts back as each test found them (StartMainForm pretends a display depth).
+  std::optional<ProcessFactsRestorer> facts_;
   std::unique_ptr<QTemporaryDir> dir_;
   orlaventis::TSettings settings_;  // outlives main_
   std::unique_ptr<orlaventis::TMainForm> main_;
@@ -104,10 +108,11 @@ struct SectionTest : QObject {
   }
 
   QString Folder() const { return dir_->path(); }
-  // For init(): a new empty folder, new settings and no messages; false when the folder cannot
-  // be made.
+  // For init(): a new empty folder, new settings, no messages and the process facts the tests
+  // started with; false when the folder cannot be made.
   bool Fresh() {
     main_.reset();
+    facts_.emplace();  // puts back what the last test changed, and keeps it for the next
     settings_ = orlaventis::TSettings();
     settings_.Messages = recorded_;
     settings_.FarewellMs = 0;  // no pause when a test's main form closes

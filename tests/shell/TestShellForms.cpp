@@ -2,12 +2,13 @@
 #include "shell/AboutBox.h"
 #include "shell/LanguageChooser.h"
 
+#include "ProcessFactsRestorer.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
-#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/PictureDecoder.h"
+#include "process/ProcessFacts.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
 #include "shell/Platform.h"
@@ -19,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <optional>
 
 using namespace orlaventis;
 using probes::Render;
@@ -45,15 +48,18 @@ class TestShellForms : public QObject {
 
   QTemporaryDir dir_;
   TSettings settings_;  // new for each test function
+  std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
  private slots:
   void init() {
     settings_ = TSettings();
-    SetDisplayDepthOverride(32);
+    facts_.emplace();
+    Process().displayDepthOverride = 32;
   }
   void cleanup() {
     delete AboutBox();
     SetUrlOpener({});
+    facts_.reset();
   }
 
   void chooserSetsTheLanguage() {
@@ -131,12 +137,12 @@ class TestShellForms : public QObject {
     const QImage about = Render(AboutBox());
     QCOMPARE(about.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
     delete AboutBox();
-    SetDisplayDepthOverride(8);
+    Process().displayDepthOverride = 8;
     TIntroForm palette(settings_);
     OpenAboutBox(settings_);
     QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(AboutBox()) != about);
     QCOMPARE(AboutBox()->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
-    SetDisplayDepthOverride(16);
+    Process().displayDepthOverride = 16;
     TIntroForm sixteen(settings_);
     QVERIFY(sixteen.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro") &&
             LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));

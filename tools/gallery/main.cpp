@@ -4,10 +4,10 @@
 #include "controls/BaseButton.h"
 #include "controls/Cursors.h"
 #include "controls/Drawing.h"
-#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
 #include "controls/Transitions.h"
+#include "process/ProcessFacts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -401,8 +401,7 @@ int main(int argc, char** argv) {
   parser.addOption(shotOption);
   parser.addOption(depthOption);
   parser.process(app);
-  if (parser.isSet(depthOption)) SetDisplayDepthOverride(parser.value(depthOption).toInt());
-  LoadPalettes();
+  if (parser.isSet(depthOption)) Process().displayDepthOverride = parser.value(depthOption).toInt();
   if (screenshot) SetInstantTransitions(true);
 
   QWidget window;
