@@ -66,13 +66,13 @@ inline QStringList TempFiles() {
 inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSettings& settings, const QString& folder,
                                                             int language, QSize screen = QSize(640, 480)) {
   using namespace orlaventis;
-  SetInstantTransitions(true);
   SetProgramFolder(folder);
   SetTempFolder(folder + QStringLiteral("/T"));
   Process().displayDepthOverride = 32;
   SetScreenSizeOverride(screen);
   settings.LanguageId = language;
   auto form = std::make_unique<TMainForm>(settings);
+  SetInstantTransitions(form.get(), true);
   if (!form->FormCreate()) return nullptr;
   form->setGeometry(QRect(QPoint(0, 0), screen));
   form->show();

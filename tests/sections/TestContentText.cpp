@@ -152,7 +152,6 @@ class TestContentText : public QObject {
   // typed.
   void everySectionShowsTheTextsAsTyped() {
     if (!tourEnded_) QSKIP("the program would hang on this content");
-    SetInstantTransitions(true);
     SetProgramFolder(content_);
     SetTempFolder(temp_.filePath("T"));
     SetScreenSizeOverride(QSize(640, 480));
@@ -162,6 +161,7 @@ class TestContentText : public QObject {
     qApp->installEventFilter(&hints);
     TSettings settings;  // English
     TMainForm form(settings);
+    SetInstantTransitions(&form, true);
     QVERIFY(form.FormCreate());
     form.setGeometry(0, 0, 640, 480);
     form.show();

@@ -402,9 +402,9 @@ int main(int argc, char** argv) {
   parser.addOption(depthOption);
   parser.process(app);
   if (parser.isSet(depthOption)) Process().displayDepthOverride = parser.value(depthOption).toInt();
-  if (screenshot) SetInstantTransitions(true);
 
   QWidget window;
+  if (screenshot) SetInstantTransitions(&window, true);
   window.setWindowTitle(QStringLiteral("Orlaventis controls"));
   QPalette palette = window.palette();
   palette.setColor(QPalette::Window, kWindow);
