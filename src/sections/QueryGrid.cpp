@@ -228,7 +228,7 @@ class TQueryDropDown : public QWidget {
       const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
                        lineHeight_);
       p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
-      if (k == marked_ && TFocusMark::KeyboardInUse()) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
+      if (k == marked_ && TFocusMark::KeyboardInUse(grid_)) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
     }
   }
 

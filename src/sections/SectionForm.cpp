@@ -299,7 +299,7 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     if (sender != MenuBtn[i]) continue;
     const SectionId target = kSectionOrder[i];
     if (target == section_) return;  // the own button changes nothing
-    const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse();
+    const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse(this);
     main->GoTo(target);              // the target shows before this form hides
     // A keyboard user working in the menu column goes on there, on the new section's button.
     if (TSectionForm* shown = SectionForm(target); shown != nullptr && fromColumn)
