@@ -33,8 +33,8 @@ void Transition(benchmark::State& state, bool instant) {
   const int h = static_cast<int>(state.range(1));
   const int blockSize = static_cast<int>(state.range(2));
   const QImage source = Picture(w, h);
-  SetInstantTransitions(instant);
   TTransitionPlayer player;
+  player.SetInstant(instant);
   QEventLoop loop;
   QObject::connect(&player, &TTransitionPlayer::Finished, &loop, &QEventLoop::quit);
   for (auto _ : state) {

@@ -16,13 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)SplitUninstallString(text);
   (void)SplitBrowserCommand(text);
   const IniRegistry registry(QStringList{path});
-  SetUrlOpener([](const QUrl&) { return true; });
+  Process().urlOpener = [](const QUrl&) { return true; };
   static const QString address = QStringLiteral("https://example.invalid/help");
   static bool browsing = false;  // the browser gets the address as its last argument
-  SetProcessLauncher([](const ProcessStart& start) {
+  Process().launcher = [](const ProcessStart& start) {
     if (start.program.isEmpty() || (browsing && (start.arguments.isEmpty() || start.arguments.last() != address))) std::abort();
     return true;
-  });
+  };
   browsing = false, (void)RunUninstaller(registry);
   browsing = true, (void)OpenWebAddress(registry, address);
   return 0;

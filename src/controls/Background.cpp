@@ -1,7 +1,7 @@
 // TBackground: the brush, pen, picture and placement rule that a background control paints.
 #include "controls/Background.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
 
 #include <QPainter>
 

@@ -3,6 +3,8 @@
 #include "controls/BaseButton.h"
 
 #include "controls/Accessible.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 
 #include <QEvent>
 #include <QKeyEvent>

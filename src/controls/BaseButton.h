@@ -2,6 +2,7 @@
 // caption with halo, 3-D frames), and the hand cursors every button shows.
 #pragma once
 
+#include "controls/Drawing.h"
 #include "controls/GraphicControl.h"
 
 #include <QBrush>

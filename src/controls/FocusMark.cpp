@@ -2,6 +2,8 @@
 // works with the keyboard.
 #include "controls/FocusMark.h"
 
+#include "controls/WindowState.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
@@ -11,7 +13,7 @@ namespace {
 
 constexpr int kMarkWidth = 2;
 constexpr QRgb kSilver = 0xC0C0C0;  // the halo colour of the menu captions
-bool keyboardInUse = false;
+constexpr char kKeyboardInUseProperty[] = "orlaventisKeyboardInUse";
 
 }  // namespace
 
@@ -28,17 +30,19 @@ TFocusMark::~TFocusMark() {
   if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
 }
 
-bool TFocusMark::KeyboardInUse() { return keyboardInUse; }
+bool TFocusMark::KeyboardInUse(const QWidget* control) {
+  return WindowValue(control, kKeyboardInUseProperty).toBool();
+}
 
 bool TFocusMark::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
-      keyboardInUse = true;
+      SetWindowValue(parentWidget(), kKeyboardInUseProperty, true);
       Follow();
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-      keyboardInUse = false;
+      SetWindowValue(parentWidget(), kKeyboardInUseProperty, false);
       Follow();
       break;
     case QEvent::Move:
@@ -55,7 +59,7 @@ bool TFocusMark::eventFilter(QObject* watched, QEvent* event) {
 void TFocusMark::Follow() {
   QWidget* area = parentWidget();
   QWidget* focus = QApplication::focusWidget();
-  const bool shown = keyboardInUse && focus != nullptr && focus != area && focus != this &&
+  const bool shown = KeyboardInUse(area) && focus != nullptr && focus != area && focus != this &&
                      area->isAncestorOf(focus) && focus->isVisibleTo(area);
   marked_ = shown ? focus : nullptr;
   if (!shown) {

@@ -1,7 +1,7 @@
 // TOutline: a tree of text items shown one per line, expanded and collapsed by mouse and keys.
 #include "controls/Outline.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
 #include "controls/PlainText.h"
 
 #include <QHelpEvent>

@@ -3,6 +3,8 @@
 #include "controls/ProportionalImage.h"
 
 #include "controls/Accessible.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -184,6 +186,7 @@ void TProportionalImage::Paint(bool present) {
   if (!composed.isNull()) {
     if (newImage_ && effects_) {
       // The later frames are shown as the timer makes them.
+      transition_->SetInstant(InstantTransitions(this));
       transition_->Start(composed, &canvas_, Rnd(effectSize_ * devicePixelRatioF()), effectSpeed_, effect_, [this] { Present(); });
     } else if (rasterOperation_ == TRasterOperation::roSRCCOPY) {
       canvas_ = composed;

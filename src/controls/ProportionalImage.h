@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/Background.h"
+#include "controls/Drawing.h"
 #include "controls/GraphicControl.h"
 #include "controls/Transitions.h"
 
@@ -79,7 +80,8 @@ class TProportionalImage : public QWidget, public TMouseEvents {
 
   // The picture: the setter marks it new and repaints at once, also for the same picture. With
   // Effects on, the transition's first frame shows at once and the rest follows from the event
-  // loop (TTransitionPlayer).
+  // loop (TTransitionPlayer), or all of it at once when the control's window makes transitions
+  // instant (InstantTransitions).
   const QImage& Image() const { return image_; }
   void SetImage(const QImage& picture);
   // Caption at the bottom: a different text marks the picture new and repaints at once.

@@ -1,7 +1,7 @@
 // TStringGrid: a grid of text cells with fixed rows and columns, resized by dragging borders.
 #include "controls/StringGrid.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -2,6 +2,8 @@
 // timer, a GTimeClick thread or posted tick messages.
 #include "controls/Ticker.h"
 
+#include "controls/Drawing.h"
+
 #include <QPainter>
 #include <QTimer>
 

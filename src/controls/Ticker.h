@@ -2,7 +2,7 @@
 // timer, a GTimeClick thread or posted tick messages.
 #pragma once
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
 #include "controls/TimeClick.h"
 
 #include <QBrush>

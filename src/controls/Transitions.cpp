@@ -1,20 +1,20 @@
 // Block transitions: a picture copied onto another block by block, at random or in a spiral.
 #include "controls/Transitions.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Drawing.h"
+#include "controls/WindowState.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPainter>
 
 #include <algorithm>
-#include <atomic>
 #include <random>
 
 namespace orlaventis {
 namespace {
 
-std::atomic<bool> gInstant{false};
+constexpr char kInstantTransitionsProperty[] = "orlaventisInstantTransitions";
 
 // The spiral walks: each leg moves one block at a time and records every position it reaches.
 class Walk {
@@ -107,8 +107,13 @@ void CopyBlock(QPainter& painter, const QImage& source, const BlockGrid& grid, Q
   if (!box.isEmpty()) painter.drawImage(box.topLeft(), source, box);
 }
 
-void SetInstantTransitions(bool instant) { gInstant = instant; }
-bool InstantTransitions() { return gInstant; }
+void SetInstantTransitions(QWidget* widget, bool instant) {
+  SetWindowValue(widget, kInstantTransitionsProperty, instant);
+}
+
+bool InstantTransitions(const QWidget* control) {
+  return WindowValue(control, kInstantTransitionsProperty).toBool();
+}
 
 std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies) {
   const qint64 copies = std::max<qint64>(0, blockCopies) + 1;
@@ -148,7 +153,7 @@ void TTransitionPlayer::Start(const QImage& source, QImage* destination, int blo
   blocks_ = BlockSequence(grid_, step, style, seed);
   const auto blockCount = static_cast<qint64>(blocks_.size());
   // Instant: one frame that holds every copy.
-  schedule_ = gInstant ? std::vector<TransitionFrame>{{blockCount + 1, 0}} : TransitionSchedule(blockCount);
+  schedule_ = instant_ ? std::vector<TransitionFrame>{{blockCount + 1, 0}} : TransitionSchedule(blockCount);
   source_ = source;
   destination_ = destination;
   present_ = std::move(present);

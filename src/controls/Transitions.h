@@ -15,6 +15,7 @@
 #include <vector>
 
 class QPainter;
+class QWidget;
 
 namespace orlaventis {
 
@@ -64,10 +65,13 @@ inline constexpr qint64 kTransitionFrames = 40;
 // there is nothing to see moving: one frame at 0.
 std::vector<TransitionFrame> TransitionSchedule(qint64 blockCopies);
 
-// Makes every following transition instant (no pacing: all copies at once); for tests and
-// off-screen rendering.
-void SetInstantTransitions(bool instant);
-bool InstantTransitions();
+// Makes the transitions of the controls in the window of `widget`, and in the windows it parents
+// that have no setting of their own, instant (no pacing: all copies at once), or paced again;
+// for tests and off-screen rendering. The setting stays with that window.
+void SetInstantTransitions(QWidget* widget, bool instant);
+// The setting of the nearest window around `control` that has one (see WindowValue); false
+// (paced) when none has.
+bool InstantTransitions(const QWidget* control);
 
 // Copies `source` onto `destination` (same size) block by block in the order of BlockSequence
 // (random seeded from the clock), then the whole picture, all at once. Does nothing when the
@@ -79,8 +83,8 @@ void PlayBlockTransition(const QImage& source, QImage& destination, int blockSiz
 // Start makes the first frame's copies at once, then a timer makes the copies of each later
 // frame of TransitionSchedule when it is due (a frame whose successor is already due too is
 // passed over, so the picture shown at every instant is the scheduled one and the length stays
-// kTransitionMs) and calls `present` after each. With instant transitions Start makes every
-// copy itself.
+// kTransitionMs) and calls `present` after each. An instant player's Start makes every copy
+// itself.
 class TTransitionPlayer final : public QObject {
   Q_OBJECT
  public:
@@ -96,6 +100,9 @@ class TTransitionPlayer final : public QObject {
   // Makes every remaining copy now, so the destination shows the whole picture; no present.
   void Finish();
   bool Running() const { return destination_ != nullptr; }
+  // Whether the following Starts make every copy at once (false, paced, unless set).
+  bool Instant() const { return instant_; }
+  void SetInstant(bool instant) { instant_ = instant; }
 
  Q_SIGNALS:
   // The destination shows the whole picture (by the timer, Start or Finish).
@@ -118,6 +125,7 @@ class TTransitionPlayer final : public QObject {
   QElapsedTimer clock_;
   QTimer timer_;
   std::function<void()> present_;
+  bool instant_ = false;
 };
 
 }  // namespace orlaventis

@@ -2,7 +2,9 @@
 #include "sections/EnamelAndFabricsForm.h"
 
 #include "controls/Accessible.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
 #include "database/ContentContract.h"

@@ -2,7 +2,8 @@
 #include "sections/MaxZoomWindow.h"
 
 #include "controls/Accessible.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/ProportionalImage.h"
 
 #include <QKeyEvent>

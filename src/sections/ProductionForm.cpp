@@ -1,7 +1,8 @@
 // TProductionForm: the Production section, with its topic outline, table and slides.
 #include "sections/ProductionForm.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/Outline.h"
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"

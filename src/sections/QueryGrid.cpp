@@ -1,8 +1,9 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #include "sections/QueryGrid.h"
 
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/FocusMark.h"
-#include "controls/GraphicControl.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGridAccessible.h"
 
@@ -135,7 +136,7 @@ class TQueryDropDown : public QWidget {
       const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
                        lineHeight_);
       p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
-      if (k == marked_ && TFocusMark::KeyboardInUse()) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
+      if (k == marked_ && TFocusMark::KeyboardInUse(grid_)) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
     }
   }
 

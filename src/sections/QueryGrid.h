@@ -1,7 +1,6 @@
 // TTessaranQueryGrid: the two-column grid in which the user narrows the picture catalogue.
 #pragma once
 
-#include "controls/GraphicControl.h"
 #include "database/QueryCriteria.h"
 
 #include <QImage>

@@ -3,7 +3,7 @@
 
 #include "controls/Accessible.h"
 #include "controls/BaseButton.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
 #include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "database/WorkSearch.h"

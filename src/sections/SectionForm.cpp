@@ -4,8 +4,11 @@
 #include "controls/Accessible.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/FocusMark.h"
-#include "controls/GraphicControl.h"
+#include "controls/Palette.h"
+#include "controls/Resources.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
@@ -277,7 +280,7 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     if (sender != MenuBtn[i]) continue;
     const SectionId target = kSectionOrder[i];
     if (target == section_) return;  // the own button changes nothing
-    const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse();
+    const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse(this);
     Main().GoTo(target);             // the target shows before this form hides
     // A keyboard user working in the menu column goes on there, on the new section's button.
     if (TSectionForm* shown = sections_.Form(target); shown != nullptr && fromColumn)

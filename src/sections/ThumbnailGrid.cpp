@@ -1,6 +1,7 @@
 // TThumbnailGrid: a page of pictures in a fixed grid of cells with a scroll bar for the whole list.
 #include "sections/ThumbnailGrid.h"
 
+#include "controls/Cursors.h"
 #include "controls/ProportionalImage.h"
 
 #include <QResizeEvent>

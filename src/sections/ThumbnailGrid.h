@@ -39,7 +39,7 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
   int32_t RowCount() const { return rowCount_; }
   void SetRowCount(int32_t rows);
 
-  // The screen cursor identifier (GraphicControl.h) of cells that hold a picture; 0 = none.
+  // The screen cursor identifier (Cursors.h) of cells that hold a picture; 0 = none.
   int CanSelectCursor() const { return canSelectCursor_; }
   void SetCanSelectCursor(int cursorId) { canSelectCursor_ = cursorId; }
 

@@ -2,9 +2,12 @@
 #include "shell/AboutBox.h"
 
 #include "controls/BaseButton.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
+#include "controls/Palette.h"
 #include "controls/PlainText.h"
 #include "controls/ProportionalImage.h"
+#include "controls/Resources.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "shell/Layout.h"

@@ -2,8 +2,10 @@
 #include "shell/LanguageChooser.h"
 
 #include "controls/BackgroundControl.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Palette.h"
 #include "controls/PlainText.h"
+#include "controls/Resources.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
 #include "shell/Translation.h"

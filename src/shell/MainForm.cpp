@@ -1,7 +1,7 @@
 // The main form: the shared objects, layout mode, navigation and the close sequence.
 #include "shell/MainForm.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/ThemeStyle.h"
 #include "database/ContentContract.h"
 #include "database/RecordFile.h"

@@ -1,7 +1,6 @@
 // Start-up shared by the program and the tour, and the program's entry routine.
 #include "shell/StartUp.h"
 
-#include "controls/GraphicControl.h"
 #include "controls/PlainText.h"
 #include "media/ProgramFolder.h"
 #include "process/ProcessFacts.h"
@@ -30,13 +29,10 @@ int KioskMinutesFromText(const QString& text) {
 }
 
 TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry) {
-  // Before any form exists, so that every form and control draws with them on displays of 8
-  // bits or fewer.
-  LoadPalettes();
   // Fixed now, before FormCreate changes the current directory: a relative --data or
   // $ORLAVENTIS_DATA names a folder relative to where the program was started.
   SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
-  if (request.depth > 0) SetDisplayDepthOverride(request.depth);
+  if (request.depth > 0) Process().displayDepthOverride = request.depth;
   if (!request.screen.isEmpty()) Process().screenSizeOverride = request.screen;
   TSettings settings;
   settings.ProgramRegistry = std::move(registry);
@@ -148,7 +144,6 @@ int RunProgram(const StartRequest& request, const SectionInstaller& installSecti
     exitCode = QApplication::exec();
     mainForm = nullptr;
   }
-  FreePalettes();
   return exitCode;
 }
 

@@ -56,8 +56,6 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
   const QDir folder(QDir(request.tourFolder).absolutePath());
   TSettings settings = StartUp(request, std::make_shared<IniRegistry>(RegistryFiles()));
   settings.KioskMinutes = 0;  // the tour closes the program itself
-  // The pictures are taken as soon as each form settles: transitions finish at once.
-  SetInstantTransitions(true);
   const auto recording = std::make_shared<TourMessages>();
   const TourMessages& messages = *recording;
   settings.Messages = recording;
@@ -78,6 +76,8 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
   if (request.language == 0) settings.LanguageId = content::kDefaultLanguage;
 
   TMainForm form(settings);
+  // The pictures are taken as soon as each form settles: transitions finish at once.
+  SetInstantTransitions(&form, true);
   if (!form.FormCreate()) return kExitScreenTooSmall;
   installSections(form);
   form.ShowOnScreen();

@@ -1,5 +1,6 @@
 // Tests of TBaseBtn: its looks on rendered pixels, the mouse, and repaints only on a real change.
 #include "controls/BaseButton.h"
+#include "controls/Drawing.h"
 #include "controls/WidgetProbes.h"
 
 #include <QPainter>
@@ -31,11 +32,6 @@ std::unique_ptr<TBaseBtn> Button(bool face) {
 class TestBaseButton : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void cleanup() {
-    SetDisplayDepthOverride(0);
-    LoadPalettes();
-  }
-
   void shadowSitsBehindTheFaceAndTheDownLookTakesItsPlace() {
     TBaseBtn button;
     button.resize(100, 40);

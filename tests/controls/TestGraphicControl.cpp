@@ -1,14 +1,22 @@
 // Tests of the drawing basis: palettes from the resources, picture drawing, GDI shapes, the
 // screen cursor table and the mouse events every control raises.
+#include "ProcessFactsRestorer.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/GraphicControl.h"
+#include "controls/Palette.h"
 #include "controls/ProportionalImage.h"
+#include "controls/Resources.h"
 #include "controls/WidgetProbes.h"
+#include "process/ProcessFacts.h"
 
 #include <QEnterEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 using namespace orlaventis;
@@ -27,11 +35,6 @@ QByteArray PaletteResource(const char* name) {
 class TestGraphicControl : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void cleanup() {
-    SetDisplayDepthOverride(0);
-    LoadPalettes();
-  }
-
   void roundsHalvesToEven() {
     const std::pair<double, int> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},      {21.5, 22},
                                            {-0.5, 0}, {-1.5, -2}, {2.4999, 2},   {1e300, std::numeric_limits<int>::max()}};
@@ -39,19 +42,21 @@ class TestGraphicControl : public QObject {
   }
 
   void palettesComeFromTheResourcesByDepth() {
-    QVERIFY(LoadPalettes());
-    SetDisplayDepthOverride(4);
+    const fixture::ProcessFactsRestorer restorer;
+    Process().displayDepthOverride = 4;
     const ColorTable* p16 = DisplayPalette();
     QVERIFY(p16 != nullptr && p16->size() == 16);
-    SetDisplayDepthOverride(8);
+    Process().displayDepthOverride = 8;
     const ColorTable* p256 = DisplayPalette();
     QVERIFY(p256 != nullptr && p256->size() == 256 && p256->contains(qRgb(51, 102, 153)) && p256->at(255) == 0xFFFFFFFF);
-    SetDisplayDepthOverride(16);  // above 8 bits: no palette
+    Process().displayDepthOverride = 16;  // above 8 bits: no palette
     QVERIFY(DisplayPalette() == nullptr);
-    SetDisplayDepthOverride(4);
-    FreePalettes();
-    FreePalettes();
-    QVERIFY(DisplayPalette() == nullptr);
+    // Each table is read once and stays the same.
+    Process().displayDepthOverride = 4;
+    QVERIFY(DisplayPalette() == p16);
+    // No override (0 or below): the screen's own depth.
+    Process().displayDepthOverride = -8;
+    QCOMPARE(DisplayDepth(), QGuiApplication::primaryScreen()->depth());
   }
 
   void colourTableReaderChecksTheBitmap() {

@@ -1,8 +1,11 @@
 // Tests of TProportionalImage: size rules, composition on the canvas, the caption box, raster
 // operations, and when a paint happens and plays the transition.
+#include "ProcessFactsRestorer.h"
+#include "controls/Drawing.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"
+#include "process/ProcessFacts.h"
 
 #include <QPainter>
 #include <QTest>
@@ -12,11 +15,13 @@ using namespace probes;
 
 namespace {
 
-// A shown 200 x 200 control on a black background with a black frame.
+// A shown 200 x 200 control on a black background with a black frame, in a window whose
+// transitions are instant.
 struct Shown {
   QWidget form;
   TProportionalImage* picture = new TProportionalImage(&form);
   Shown() {
+    SetInstantTransitions(&form, true);
     picture->resize(200, 200);
     picture->Background().SetBrush(Qt::black);
     QVERIFY(ShowForm(form, QSize(220, 220)));
@@ -28,9 +33,6 @@ struct Shown {
 class TestProportionalImage : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void initTestCase() { SetInstantTransitions(true); }
-  void cleanup() { SetInstantTransitions(true); }
-
   void sizeRulesKeepTheProportions() {
     // A static size replaces the proportional one (distorted); static width 0 shows nothing; both
     // static: only the width is replaced.
@@ -133,13 +135,13 @@ class TestProportionalImage : public QObject {
   }
 
   void paletteDisplaysGetPaletteColours() {
-    LoadPalettes();
+    const fixture::ProcessFactsRestorer restorer;
     Shown shown;
     QImage odd = Solid(4, 4, qRgb(250, 12, 8));
-    SetDisplayDepthOverride(4);
+    Process().displayDepthOverride = 4;
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kRed);
-    SetDisplayDepthOverride(32);
+    Process().displayDepthOverride = 32;
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
   }
@@ -147,8 +149,8 @@ class TestProportionalImage : public QObject {
   // A paced transition leaves the event loop running: a click in the middle of one is handled
   // while it still runs, and the picture ends complete.
   void clickDuringATransitionIsHandledAtOnce() {
-    SetInstantTransitions(false);
     Shown shown;
+    SetInstantTransitions(&shown.form, false);
     TProportionalImage& picture = *shown.picture;
     picture.SetEffects(true);
     picture.SetEffect(EffectStyle::esExplode);
@@ -161,6 +163,25 @@ class TestProportionalImage : public QObject {
     QVERIFY(runningAtClick);
     QTRY_VERIFY_WITH_TIMEOUT(!picture.TransitionRunning(), 20000);
     QCOMPARE(picture.Canvas().pixel(11, 11), kRed);
+  }
+
+  // Instant transitions are a setting of a window: its pictures, and those of the windows it
+  // parents without a setting of their own, finish at once; other windows' pictures are paced.
+  void instantTransitionsBelongToTheirWindow() {
+    Shown instant;
+    Shown paced;
+    SetInstantTransitions(&paced.form, false);
+    QWidget dialog(&instant.form, Qt::Window);
+    auto* inner = new TProportionalImage(&dialog);
+    inner->resize(200, 200);
+    QVERIFY(ShowForm(dialog, QSize(220, 220)));
+    QList<bool> running;
+    for (TProportionalImage* picture : {instant.picture, paced.picture, inner}) {
+      picture->SetEffects(true);
+      picture->SetImage(Solid(200, 200, kRed));
+      running << picture->TransitionRunning();
+    }
+    QCOMPARE(running, (QList<bool>{false, true, false}));
   }
 
   void paintsOnlyOnRealChanges() {
@@ -181,7 +202,7 @@ class TestProportionalImage : public QObject {
     QCOMPARE(paints, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1, 1, 0}));
     // A picture that changed while hidden shows at once, with no transition from the old one.
     picture.SetEffects(true);
-    SetInstantTransitions(false);
+    SetInstantTransitions(&shown.form, false);
     picture.hide();
     picture.SetImage(Solid(4, 4, kBlue));
     picture.show();

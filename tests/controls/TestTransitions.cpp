@@ -32,9 +32,6 @@ QImage Gradient(int w, int h) {
 class TestTransitions : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void initTestCase() { SetInstantTransitions(true); }
-  void cleanup() { SetInstantTransitions(true); }
-
   void gridCountsTheInclusiveExtent() {
     const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
     QCOMPARE((QList<int>{grid.extentW, grid.extentH, grid.cols, grid.rows}), (QList<int>{211, 156, 43, 32}));
@@ -101,6 +98,7 @@ class TestTransitions : public QObject {
       // Instant: the player makes every copy inside Start and never presents.
       destination.fill(Qt::black);
       TTransitionPlayer player;
+      player.SetInstant(true);
       int presents = 0;
       player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
       QVERIFY(!player.Running() && destination == source && presents == 0);
@@ -141,7 +139,6 @@ class TestTransitions : public QObject {
   // Paced by the event loop: every presented frame is one of the schedule's, in order, and a
   // later start or Finish ends a running transition on its whole picture.
   void pacedTransitionShowsScheduledFramesInOrder() {
-    SetInstantTransitions(false);
     const QImage source = Gradient(210, 155);
     const BlockGrid grid = MakeBlockGrid(source.size(), 5);
     const Blocks blocks = BlockSequence(grid, 1, EffectStyle::esExplode, 0);

@@ -4,7 +4,6 @@
 
 #include "ProcessFactsRestorer.h"
 #include "RecordFileWriter.h"
-#include "controls/GraphicControl.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
@@ -12,6 +11,7 @@
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "sections/AllSections.h"  // tests/sections
+#include "process/ProcessFacts.h"
 #include "sections/SectionForm.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/MainForm.h"
@@ -23,6 +23,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace fixture {
@@ -67,13 +68,13 @@ inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSetting
                                                             int language, QSize screen = QSize(640, 480),
                                                             const orlaventis::SectionMakers& makers = {}) {
   using namespace orlaventis;
-  SetInstantTransitions(true);
   SetProgramFolder(folder);
   SetTempFolder(folder + QStringLiteral("/T"));
-  SetDisplayDepthOverride(32);
+  Process().displayDepthOverride = 32;
   Process().screenSizeOverride = screen;
   settings.LanguageId = language;
   auto form = std::make_unique<TMainForm>(settings);
+  SetInstantTransitions(form.get(), true);
   if (!form->FormCreate()) return nullptr;
   TSectionSet::Install(*form, makers);
   form->setGeometry(QRect(QPoint(0, 0), screen));
@@ -95,6 +96,8 @@ inline QRgb Centre(orlaventis::TProportionalImage* picture) {
 // form over them, and the messages shown to the user (recorded, with the section routines
 // installed, from construction on).
 struct SectionTest : QObject {
+  // Puts the process facts back as each test found them (StartMainForm pretends a display depth).
+  std::optional<ProcessFactsRestorer> facts_;
   std::unique_ptr<QTemporaryDir> dir_;
   orlaventis::TSettings settings_;  // outlives main_
   std::unique_ptr<orlaventis::TMainForm> main_;
@@ -102,7 +105,6 @@ struct SectionTest : QObject {
       std::make_shared<orlaventis::RecordedMessages>();
   orlaventis::RecordedMessages& messages_ = *recorded_;
 
-  fixture::ProcessFactsRestorer facts_;
   // The sections a test's main form gets (a section without a maker gets the bare frame).
   orlaventis::SectionMakers makers_;
 
@@ -111,10 +113,11 @@ struct SectionTest : QObject {
   orlaventis::TSectionSet& Sections() const { return SectionsOf(*main_); }
 
   QString Folder() const { return dir_->path(); }
-  // For init(): a new empty folder, new settings and no messages; false when the folder cannot
-  // be made.
+  // For init(): a new empty folder, new settings, no messages and the process facts the tests
+  // started with; false when the folder cannot be made.
   bool Fresh() {
     main_.reset();
+    facts_.emplace();  // puts back what the last test changed, and keeps it for the next
     settings_ = orlaventis::TSettings();
     settings_.Messages = recorded_;
     settings_.FarewellMs = 0;  // no pause when a test's main form closes

@@ -7,6 +7,7 @@
 #include "database/Catalog.h"
 #include "database/DatabaseFixture.h"
 #include "media/PictureDecoder.h"
+#include "process/ProcessFacts.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/ThumbnailGrid.h"
@@ -532,11 +533,11 @@ class TestCatalogForm : public fixture::SectionTest {
     main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(1024, 768), makers_);
     QVERIFY(main_ != nullptr);
     settings_.LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
-    SetDisplayDepthOverride(8);
+    Process().displayDepthOverride = 8;
     main_->GoToCatalog();
     auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     settings_.LayoutMode = 0;
-    SetDisplayDepthOverride(32);
+    Process().displayDepthOverride = 32;
     QVERIFY(form != nullptr && form->Catalog() != nullptr);
     QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // beside a 17-pixel scroll bar
     QCOMPARE(CellCentre(form, 5), ItemColour(5));

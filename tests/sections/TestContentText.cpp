@@ -154,7 +154,6 @@ class TestContentText : public QObject {
   // typed.
   void everySectionShowsTheTextsAsTyped() {
     if (!tourEnded_) QSKIP("the program would hang on this content");
-    SetInstantTransitions(true);
     SetProgramFolder(content_);
     SetTempFolder(temp_.filePath("T"));
     const fixture::ProcessFactsRestorer facts;
@@ -163,6 +162,7 @@ class TestContentText : public QObject {
     qApp->installEventFilter(&hints);
     TSettings settings;  // English
     TMainForm form(settings);
+    SetInstantTransitions(&form, true);
     QVERIFY(form.FormCreate());
     TSectionSet& sections = TSectionSet::Install(form, fixture::AllSections());
     form.setGeometry(0, 0, 640, 480);

@@ -69,6 +69,7 @@ class TestDemoSections : public QObject {
     settings_.LanguageId = language;
     form_.reset();  // one main form at a time
     form_ = std::make_unique<TMainForm>(settings_);
+    SetInstantTransitions(form_.get(), true);
     [&] { QVERIFY(form_->FormCreate()); }();
     TSectionSet::Install(*form_, fixture::AllSections());
     form_->setGeometry(0, 0, 640, 480);
@@ -78,7 +79,6 @@ class TestDemoSections : public QObject {
 
  private slots:
   void initTestCase() {
-    SetInstantTransitions(true);
     SetProgramFolder(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
     SetTempFolder(temp_.filePath("T"));
     Process().screenSizeOverride = QSize(640, 480);

@@ -3,12 +3,14 @@
 #include "ProcessFactsRestorer.h"
 #include "sections/SectionForm.h"
 
+#include "ProcessFactsRestorer.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/ProgramFolder.h"
+#include "process/ProcessFacts.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/SectionSet.h"
 #include "shell/AboutBox.h"
@@ -26,6 +28,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
+
+#include <optional>
 
 using namespace orlaventis;
 
@@ -70,9 +74,9 @@ class TestSectionForm : public QObject {
 
   QTemporaryDir dir_;
   TSettings settings_;  // new for each test function; outlives form_
-  fixture::ProcessFactsRestorer facts_;
   std::unique_ptr<TMainForm> form_;
   TSectionSet* sections_ = nullptr;  // form_'s
+  std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
   // A main form on a pretended screen, its sections counting their start-ups.
   TMainForm& StartMainForm(QSize screen) {
@@ -105,13 +109,13 @@ class TestSectionForm : public QObject {
     settings_ = TSettings();
     settings_.FarewellMs = 0;
     CountingSection::created = 0;
-    SetDisplayDepthOverride(32);
+    facts_.emplace();
+    Process().displayDepthOverride = 32;
   }
   void cleanup() {
     CountingSection::duringContent = nullptr;
     form_.reset();
-    Process().launcher = {};
-    Process().urlOpener = {};
+    facts_.reset();
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
@@ -136,12 +140,13 @@ class TestSectionForm : public QObject {
   }
   // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {
-    SetDisplayDepthOverride(8);
+    Process().displayDepthOverride = 8;
     TSectionForm* intro = Intro(QSize(800, 600));
     QVERIFY(intro != nullptr && int(settings_.LayoutMode) == 3);
     QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
-    // "i/b/ibk6x4" is the background of modes 0 and 3.
-    QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(200, 30, 40));
+    // "i/b/ibk6x4" is the background of modes 0 and 3; its (200, 30, 40) reduced to the 256
+    // colours.
+    QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(204, 0, 51));
     for (TBaseBtn* button : intro->MenuBtn)
       QVERIFY(button->GlyphUp().isNull() && button->GlyphDown().isNull() && button->FaceVisible());
   }

@@ -4,7 +4,7 @@
 #include "sections/SectionSet.h"
 #include "sections/ThumbnailGrid.h"
 
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
@@ -38,6 +38,7 @@ class TestThumbnailGrid : public QObject {
   // A shown 261 x 273 grid with 3 x 3 cells and recorded events.
   void MakeGrid() {
     grid_ = std::make_unique<TThumbnailGrid>();
+    SetInstantTransitions(grid_.get(), true);
     grid_->setObjectName("Grid");
     grid_->setGeometry(0, 0, 261, 273);
     grid_->show();
@@ -51,7 +52,6 @@ class TestThumbnailGrid : public QObject {
   std::vector<Event> Taken() { return std::exchange(events_, {}); }
 
  private slots:
-  void initTestCase() { SetInstantTransitions(true); }
   void cleanup() { grid_.reset(); }
 
   void cellsAreLaidOutBesideTheScrollBar() {

@@ -1,10 +1,11 @@
 // Tests of LoadArchivePicture: which archive, refused names, damaged members, events while unpacking.
-#include "controls/GraphicControl.h"
+#include "ProcessFactsRestorer.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
+#include "process/ProcessFacts.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/ArchivePicture.h"
 #include "ProcessFactsRestorer.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace orlaventis;
 
@@ -37,10 +39,10 @@ constexpr QRgb kEnamelColour = 0xffa03010;
 class TestArchivePicture : public QObject {
   Q_OBJECT
 
-  fixture::ProcessFactsRestorer facts_;
   std::unique_ptr<QTemporaryDir> dir_;
   TSettings settings_;  // outlives main_
   std::unique_ptr<TMainForm> main_;
+  std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
   QString Folder() const { return dir_->path(); }
   QStringList TempFiles() const { return QDir(TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
@@ -57,7 +59,7 @@ class TestArchivePicture : public QObject {
   bool StartMainForm() {
     SetProgramFolder(Folder());
     SetTempFolder(Folder() + QStringLiteral("/T"));
-    SetDisplayDepthOverride(32);
+    Process().displayDepthOverride = 32;
     Process().screenSizeOverride = QSize(640, 480);
     main_ = std::make_unique<TMainForm>(settings_);
     return main_->FormCreate();
@@ -65,13 +67,17 @@ class TestArchivePicture : public QObject {
 
  private Q_SLOTS:
   void init() {
+    facts_.emplace();
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     QVERIFY(WriteArchives());
     QVERIFY(StartMainForm());
   }
 
-  void cleanup() { main_.reset(); }
+  void cleanup() {
+    main_.reset();
+    facts_.reset();
+  }
 
   // The member comes from the archive asked for, by its name in any letter case; the file is
   // gone and the decoder named nothing afterwards.

@@ -3,11 +3,13 @@
 #include "shell/AboutBox.h"
 #include "shell/LanguageChooser.h"
 
+#include "ProcessFactsRestorer.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/PictureDecoder.h"
+#include "process/ProcessFacts.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
 #include "shell/StartUp.h"
@@ -20,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <optional>
 
 using namespace orlaventis;
 using probes::Render;
@@ -45,19 +49,20 @@ class TestShellForms : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  fixture::ProcessFactsRestorer facts_;
   TSettings settings_;  // new for each test function; outlives main_
   std::unique_ptr<TMainForm> main_;  // the About box's owner
+  std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
  private slots:
   void init() {
     settings_ = TSettings();
-    SetDisplayDepthOverride(32);
+    facts_.emplace();
+    Process().displayDepthOverride = 32;
     main_ = std::make_unique<TMainForm>(settings_);
   }
   void cleanup() {
     main_.reset();
-    Process().urlOpener = {};
+    facts_.reset();
   }
 
   void chooserSetsTheLanguage() {
@@ -135,12 +140,12 @@ class TestShellForms : public QObject {
     const QImage about = Render(main_->AboutBox);
     QCOMPARE(about.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
     delete main_->AboutBox;
-    SetDisplayDepthOverride(8);
+    Process().displayDepthOverride = 8;
     TIntroForm palette(settings_);
     main_->OpenAboutBox();
     QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(main_->AboutBox) != about);
     QCOMPARE(main_->AboutBox->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
-    SetDisplayDepthOverride(16);
+    Process().displayDepthOverride = 16;
     TIntroForm sixteen(settings_);
     QVERIFY(sixteen.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro") &&
             LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));

@@ -2,10 +2,12 @@
 // it renders the window off screen into FILE (PNG) and exits.
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
-#include "controls/GraphicControl.h"
+#include "controls/Cursors.h"
+#include "controls/Drawing.h"
 #include "controls/ProportionalImage.h"
 #include "controls/Ticker.h"
 #include "controls/Transitions.h"
+#include "process/ProcessFacts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -399,11 +401,10 @@ int main(int argc, char** argv) {
   parser.addOption(shotOption);
   parser.addOption(depthOption);
   parser.process(app);
-  if (parser.isSet(depthOption)) SetDisplayDepthOverride(parser.value(depthOption).toInt());
-  LoadPalettes();
-  if (screenshot) SetInstantTransitions(true);
+  if (parser.isSet(depthOption)) Process().displayDepthOverride = parser.value(depthOption).toInt();
 
   QWidget window;
+  if (screenshot) SetInstantTransitions(&window, true);
   window.setWindowTitle(QStringLiteral("Orlaventis controls"));
   QPalette palette = window.palette();
   palette.setColor(QPalette::Window, kWindow);
