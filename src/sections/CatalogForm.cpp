@@ -14,7 +14,6 @@
 #include "database/FieldValues.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/SlideCycle.h"
@@ -299,8 +298,7 @@ void TCatalogForm::CreateContent() {
   thumbnailCache_.Clear();
   // A protected catalogue asks the user, as every database does.
   catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get());
-  const QString catalogPath =
-      DataPath(content::CatalogueFile(Settings().LanguageId));
+  const QString catalogPath = Settings().DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
   QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))
