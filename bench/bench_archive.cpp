@@ -29,6 +29,8 @@ struct Fixture {
   QByteArray pictureBytes;
   std::optional<QStringList> pictureIndex;
   QString large;          // 10,000 members
+  TTempFolder tempFolder{QString(), dir.filePath(QStringLiteral("T"))};
+  ~Fixture() { tempFolder.Remove(); }
 };
 
 QImage Scene() {
@@ -72,7 +74,6 @@ bool Prepare(Fixture* fx) {
     many.Add(QStringLiteral("i\\c\\%1").arg(100000 + i), QByteArray(64, static_cast<char>('a' + i % 26)), time);
   fx->large = fx->dir.filePath(QStringLiteral("many.dat"));
   many.Write(fx->large, &error);
-  SetTempFolder(fx->dir.filePath(QStringLiteral("T")));
   return true;
 }
 
@@ -90,7 +91,7 @@ void ArchiveRoute(benchmark::State& state, const QString& member) {
   decoder.SetImageReadRes(TLoadResolution::lColorTrue);
   for (auto _ : state) {
     const ArchiveEntry entry = FindArchiveEntry(f.pictureIndex, member);
-    const QString path = TempFilePath(member);
+    const QString path = f.tempFolder.FilePath(member);
     if (!ExtractArchiveEntry(f.pictures, entry, path)) state.SkipWithError("extraction failed");
     decoder.SetImageName(QString());
     decoder.SetImageName(path);
@@ -216,6 +217,5 @@ int main(int argc, char** argv) {
   reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25);
   reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole", "archive index of 10,000 members / reading the file", 3.0);
   reporter.PrintRatio("BM_ReadArchiveIndexText10000", "BM_ReadArchiveWhole", "its index text alone / reading the file", 0.0);
-  RemoveTempFolder();
   return 0;
 }

@@ -41,6 +41,7 @@ struct Fixture {
   QStringList mixedPage;  // the first page of the catalogue: mostly JPEG, other formats among them
   QStringList jpegPage;   // the first nine JPEG members of the catalogue
   bool ready = false;
+  TTempFolder tempFolder{QString(), temp.filePath(QStringLiteral("T"))};
 
   Fixture() {
     const QDir demo(QStringLiteral(ORLAVENTIS_DEMO_DIR));
@@ -62,9 +63,9 @@ struct Fixture {
       if (mixedPage.size() < kCells) mixedPage << name;
       if (SniffPictureFormat(bytes) == QLatin1String("JPEG")) jpegPage << name;
     }
-    SetTempFolder(temp.filePath(QStringLiteral("T")));
     ready = mixedPage.size() == kCells && jpegPage.size() == kCells;
   }
+  ~Fixture() { tempFolder.Remove(); }
 };
 
 Fixture& Data() {
@@ -81,7 +82,7 @@ PictureSizeRule ShownIn(QSize control) {
 QImage ThroughArchive(TPMultiImage& decoder, const QString& name, const PictureSizeRule& sizeFor) {
   Fixture& f = Data();
   const std::optional<ArchiveEntry> entry = f.index->Find(name);
-  const QString path = TempFilePath(QStringLiteral("thumb"));
+  const QString path = f.tempFolder.FilePath(QStringLiteral("thumb"));
   if (!entry || !ExtractArchiveEntry(f.archive, *entry, path)) return {};
   decoder.SetImageName(QString());
   decoder.SetSizeRule(sizeFor);
@@ -173,7 +174,6 @@ int main(int argc, char** argv) {
                       "the same mixed page and the current picture whole / 9 decodes", 0.0);
   reporter.PrintRatio("BM_JpegPageAndCurrentThroughArchive", "BM_JpegNineDecodesInMemory",
                       "the same JPEG page and the current picture whole / 9 decodes", 0.0);
-  RemoveTempFolder();
   benchmark::Shutdown();
   return 0;
 }

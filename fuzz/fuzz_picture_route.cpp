@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString file = WriteFuzzInput(QStringLiteral("picture") + QLatin1String(kExtensions[data[0] % 8]),
                                       data + 2 + nameLength, size - 2 - nameLength);
   if (file.isEmpty()) return 0;
-  SetTempFolder(QFileInfo(file).path());  // the folder the file lies in
+  TTempFolder folder(QString(), QFileInfo(file).path());  // the folder the file lies in
   const QString name = QString::fromUtf8(reinterpret_cast<const char*>(data + 2), static_cast<qsizetype>(nameLength));
-  const QString path = TempFilePath(name);
+  const QString path = folder.FilePath(name);
   if (!path.isEmpty() && (!IsPlainFileName(name) || QFileInfo(path).absolutePath() != QFileInfo(file).absolutePath()))
     std::abort();  // a name that passes must stay a file directly inside the folder
   RecordedMessages messages;

@@ -119,7 +119,7 @@ QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& en
 // The member is inflated straight into the file (memory: the packed block and one 64 KiB
 // block). A symbolic link, FIFO, device or folder at the destination is refused and left as it
 // is, never followed. A file that was written but could not be completed or time-stamped is
-// deleted. The caller picks a safe destination (see TempFilePath in TempFolder.h).
+// deleted. The caller picks a safe destination (see TTempFolder::FilePath in TempFolder.h).
 bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress = {});
 

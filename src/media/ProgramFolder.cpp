@@ -17,12 +17,6 @@
 namespace orlaventis {
 namespace {
 
-// The folder in use once set or first resolved; empty until then.
-QString& ResolvedFolder() {
-  static QString folder;
-  return folder;
-}
-
 QString WithSlash(QString folder) {
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
   return folder;
@@ -67,18 +61,13 @@ QString ProgramFolderProblem(const QString& folder) {
   return QString();
 }
 
-void SetProgramFolder(const QString& folder) {
-  ResolvedFolder() = folder.isEmpty() ? QString() : WithSlash(QDir(folder).absolutePath());
+QString ResolveProgramFolder(const QString& requested) {
+  return requested.isEmpty() ? FindProgramFolder() : WithSlash(QDir(requested).absolutePath());
 }
 
-QString ProgramFolder() {
-  // Kept from the first call on: a relative $ORLAVENTIS_DATA must not be read again after the
-  // current directory changed.
-  if (ResolvedFolder().isEmpty()) ResolvedFolder() = FindProgramFolder();
-  return ResolvedFolder();
+bool ProgramFolderIsInstalled(const QString& programFolder) {
+  return WithSlash(programFolder) == InstalledContentFolder();
 }
-
-bool ProgramFolderIsInstalled() { return ProgramFolder() == InstalledContentFolder(); }
 
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName) {
   const QString base = WithSlash(folder);
@@ -109,10 +98,6 @@ QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName
     if (i + 1 < parts.size()) current += QLatin1Char('/');
   }
   return current;
-}
-
-QString DataPath(const QString& windowsName) {
-  return ResolveCaseInsensitive(ProgramFolder(), windowsName);
 }
 
 }  // namespace orlaventis

@@ -5,19 +5,19 @@
 
 namespace orlaventis {
 
-// The folder every data file and the temporary folder are named relative to, with a trailing
-// "/". Resolved once: an explicit folder given to SetProgramFolder (the --data option), else
-// $ORLAVENTIS_DATA, else the executable's folder when it holds content ("d/olv.dat"), else
-// "../share/orlaventis/" beside the executable when that holds content, else the executable's
-// folder. Never the current directory. The first answer is kept (always absolute: a relative
-// $ORLAVENTIS_DATA is taken relative to the current directory of that first call). Needs a
-// QCoreApplication for the executable's folder.
-QString ProgramFolder();
+// The folder every data file and the temporary folder are named relative to, absolute and with
+// a trailing "/": `requested` when not empty (the --data option), else $ORLAVENTIS_DATA, else
+// the executable's folder when it holds content ("d/olv.dat"), else "../share/orlaventis/"
+// beside the executable when that holds content, else the executable's folder. Never the
+// current directory. A relative name is taken relative to the current directory of this call:
+// the start-up resolves it once (TConfiguration::ProgramFolder), before anything changes that
+// directory. Needs a QCoreApplication for the executable's folder.
+QString ResolveProgramFolder(const QString& requested);
 
-// True when the program folder is the installed content ("../share/orlaventis/" beside the
-// executable). An installed tree belongs to the system and is never written, whatever the
-// permissions say.
-bool ProgramFolderIsInstalled();
+// True when `programFolder` (with or without a trailing "/") is the installed content
+// ("../share/orlaventis/" beside the executable). An installed tree belongs to the system and
+// is never written, whatever the permissions say.
+bool ProgramFolderIsInstalled(const QString& programFolder);
 
 // The environment variable that names the program folder when no --data option does.
 inline constexpr char kDataFolderVariable[] = "ORLAVENTIS_DATA";
@@ -28,16 +28,10 @@ inline constexpr char kDataFolderVariable[] = "ORLAVENTIS_DATA";
 // asked: missing content files are reported where they are read.
 QString ProgramFolderProblem(const QString& folder);
 
-// Makes `folder` the program folder from now on (made absolute against the current directory,
-// a trailing "/" added); an empty folder makes the next ProgramFolder() resolve again.
-void SetProgramFolder(const QString& folder);
-
-// Turns a name with "\" separators ("d\olv.dat", "i\b\ibk8x6") into a path below the program
-// folder. When the exact path does not exist, each component is matched ignoring letter case
-// (content authored on Windows); the exact path is returned when nothing matches either.
-QString DataPath(const QString& windowsName);
-
-// The same lookup below an arbitrary folder (with or without a trailing "/").
+// Turns a name with "\" separators ("d\olv.dat", "i\b\ibk8x6") into a path below `folder`
+// (with or without a trailing "/"; TConfiguration::DataPath passes the program folder). When
+// the exact path does not exist, each component is matched ignoring letter case (content
+// authored on Windows); the exact path is returned when nothing matches either.
 QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName);
 
 }  // namespace orlaventis

@@ -16,7 +16,6 @@
 #include "database/FieldText.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/QueryGrid.h"
 #include "sections/SlideCycle.h"
@@ -302,8 +301,7 @@ void TCatalogForm::CreateContent() {
   // A protected catalogue asks the user, as every database does.
   catalog_ = std::make_unique<TCatalog>(Settings().DatabasePasswordPrompt.get(),
                                         Settings().DatabaseFiles.get());
-  const QString catalogPath =
-      DataPath(content::CatalogueFile(Settings().LanguageId));
+  const QString catalogPath = Settings().DataPath(content::CatalogueFile(Settings().LanguageId));
   catalog_->Load(catalogPath, kGroupsTable, kItemsTable, kGroupColumn);
   QString problem = ProblemText(catalog_->Database->OpenProblem());
   if (problem.isEmpty() && !catalog_->Loaded && QFileInfo::exists(catalogPath))

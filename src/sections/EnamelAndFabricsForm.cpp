@@ -11,7 +11,6 @@
 #include "database/SearchIndex.h"
 #include "database/TableDatabase.h"
 #include "media/Messages.h"
-#include "media/ProgramFolder.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
 #include "shell/Translation.h"
@@ -149,7 +148,7 @@ void TEnamelAndFabricsForm::CreateContent() {
   cascade_ = std::make_unique<TEnamelCascade>();
   database_ = std::make_unique<TTessaranObject>(Settings().DatabasePasswordPrompt.get(),
                                                 Settings().DatabaseFiles.get());
-  const QString path = DataPath(content::CatalogueFile(Settings().LanguageId));
+  const QString path = Settings().DataPath(content::CatalogueFile(Settings().LanguageId));
   databasePath_ = path;
   databaseOpen_ = database_->Open(path, path, QString(), QString());
   if (database_->OpenProblem().fault != ContentFault::None)

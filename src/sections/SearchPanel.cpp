@@ -7,7 +7,6 @@
 #include "database/ContentContract.h"
 #include "database/TableDatabase.h"
 #include "database/WorkSearch.h"
-#include "media/ProgramFolder.h"
 #include "sections/SectionSet.h"
 #include "sections/SlideCycle.h"
 #include "shell/ArchivePicture.h"
@@ -117,7 +116,7 @@ void TSearchPanel::BuildIndex() {
 
   const int language = settings_.LanguageId;
   TTessaranObject database(settings_.DatabasePasswordPrompt.get(), settings_.DatabaseFiles.get());
-  const QString path = DataPath(content::CatalogueFile(language));
+  const QString path = settings_.DataPath(content::CatalogueFile(language));
   if (database.Open(path, path, QString(), QString())) {
     AddCatalogueItems(*index_, database);
     TEnamelCascade cascade;

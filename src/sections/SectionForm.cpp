@@ -11,7 +11,6 @@
 #include "controls/Resources.h"
 #include "database/ContentContract.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "sections/SearchPanel.h"
 #include "sections/SectionSet.h"
 #include "sections/SlideCycle.h"
@@ -255,8 +254,8 @@ void TSectionForm::LoadButtonGlyphs() {
 void TSectionForm::LoadBackground() {
   TPMultiImage& decoder = Main().anImage();
   decoder.SetImageName(QString());
-  const QString name = DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
-                                DesignForLayoutMode(settings_.Layout()).suffix);
+  const QString name = settings_.DataPath(content::kBackgroundFolder + BackgroundPrefix(section_) +
+                                          DesignForLayoutMode(settings_.Layout()).suffix);
   // A missing file leaves the background empty; anything else there that cannot be read is
   // reported by the decoder.
   decoder.SetImageName(name);

@@ -6,7 +6,6 @@
 #include "controls/PlainText.h"
 #include "database/ContentContract.h"
 #include "database/RecordFile.h"
-#include "media/ProgramFolder.h"
 #include "sections/SectionForm.h"
 #include "shell/ArchivePicture.h"
 #include "shell/MainForm.h"

@@ -5,7 +5,6 @@
 #include "media/ArchiveIndex.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "shell/MainForm.h"
 
@@ -37,13 +36,13 @@ QImage LoadArchiveThumbnail(TMainForm& main, PictureArchive archive, const QStri
   const std::optional<ArchiveEntry> found = IndexOf(main, archive)->Find(member);
   if (!found) return {};
   const ArchiveEntry& entry = *found;
-  const QString archivePath = DataPath(PictureArchiveFileName(archive));
+  const QString archivePath = main.Settings().DataPath(PictureArchiveFileName(archive));
   // Messages name the member and its archive: the temporary file means nothing to a reader.
   const QString source = member + QStringLiteral(" in ") + archivePath;
   // Kept here: events run while the member inflates, and the main form may go meanwhile.
   const std::shared_ptr<UserMessages> messages = main.Settings().Messages;
   const QPointer<TMainForm> alive(&main);
-  const QString file = TempFilePath(fileName);
+  const QString file = main.TempFolder()->FilePath(fileName);
   if (file.isEmpty()) {
     messages->Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
     return {};

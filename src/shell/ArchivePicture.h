@@ -20,15 +20,15 @@ enum class PictureArchive {
 QString PictureArchiveFileName(PictureArchive archive);
 
 // Unpacks member `member` (looked up, letter case ignored, in the index `main` keeps of
-// `archive`) into the temporary folder as `fileName`, decodes that file through the main form's
-// `anImage` and deletes it. The decoder's ImageName is set empty before the file is named (so a
-// name left from an earlier load cannot hide the new file) and empty again afterwards.
+// `archive`) into the main form's temporary folder as `fileName`, decodes that file through the
+// main form's `anImage` and deletes it. The decoder's ImageName is set empty before the file is
+// named (so a name left from an earlier load cannot hide the new file) and empty again
+// afterwards.
 //
-// Returns the decoded picture, or a null image when the archive has no
-// index or no such member, `fileName` is no plain file name (TempFilePath: nothing is written
-// outside the temporary folder), the member cannot be unpacked, the file is no picture the
-// decoder reads, or the main form went away while the member inflated. The file is deleted in
-// every case.
+// Returns the decoded picture, or a null image when the archive has no index or no such member,
+// `fileName` is no plain file name (TTempFolder::FilePath: nothing is written outside the
+// temporary folder), the member cannot be unpacked, the file is no picture the decoder reads,
+// or the main form went away while the member inflated. The file is deleted in every case.
 //
 // Pending events run while the member inflates (ProcessEventsProgress), so any handler, the
 // caller's own included, may run before this returns: a caller checks afterwards that it still

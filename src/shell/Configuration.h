@@ -3,6 +3,7 @@
 #pragma once
 
 #include "database/ContentContract.h"
+#include "media/ProgramFolder.h"
 
 #include <QString>
 
@@ -26,6 +27,18 @@ struct TConfiguration {
   // The interface language: 31 Dutch, 33 French, 44 English (the default). Also part of
   // catalogue file names and record keys.
   int LanguageId = content::kDefaultLanguage;
+  // The folder of the content (ResolveProgramFolder, which StartUp calls once, before the main
+  // form makes it the current directory); absolute. Empty only where no content is read.
+  QString ProgramFolder;
+  // The temporary folder pictures are unpacked into; empty: the main form's TTempFolder chooses
+  // one from ProgramFolder (tests name their own).
+  QString TempFolder;
+
+  // A content file's path: `windowsName` ("d\olv.dat") below ProgramFolder, letter case
+  // ignored where the exact name is missing (ResolveCaseInsensitive).
+  QString DataPath(const QString& windowsName) const {
+    return ResolveCaseInsensitive(ProgramFolder, windowsName);
+  }
 };
 
 }  // namespace orlaventis

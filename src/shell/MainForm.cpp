@@ -7,7 +7,6 @@
 #include "database/RecordFile.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "process/ProcessFacts.h"
 #include "shell/AboutBox.h"
@@ -59,7 +58,7 @@ QString HelpAddress(const TSettings& settings) {
       settings.ProgramRegistry
           ->ReadString(QString::fromLatin1(kProgramKey), QString::fromLatin1(kHelpAddressValue))
           .trimmed();
-  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(DataPath(content::kHelpPage))
+  QUrl url = registered.isEmpty() ? QUrl::fromLocalFile(settings.DataPath(content::kHelpPage))
                                   : QUrl(registered);
   QUrlQuery query(url);
   query.removeAllQueryItems(QStringLiteral("lang"));
@@ -123,16 +122,19 @@ TMainForm::~TMainForm() {
   // made for.
   sections_.reset();
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-  RemoveTempFolder();
+  if (tempFolder_) tempFolder_->Remove();
   settings_.MainFormReady = false;
 }
 
 bool TMainForm::FormCreate() {
-  settings_.LanguageFilePath = DataPath(content::kLanguageFile);
+  settings_.LanguageFilePath = settings_.DataPath(content::kLanguageFile);
   // The caption exactly as given: no application display name is set, which the platform would
   // append to every window's caption.
   setWindowTitle(QStringLiteral("Orlaventis 1.0 release 4"));
-  QDir::setCurrent(ProgramFolder());
+  QDir::setCurrent(settings_.ProgramFolder);
+  // Chosen before the screen is measured: when it is too small, the destructor still clears
+  // what a crashed run left.
+  tempFolder_ = std::make_unique<TTempFolder>(settings_.ProgramFolder, settings_.TempFolder);
 
   const int depth = DisplayDepth();
   if (depth < 8) {
@@ -165,13 +167,15 @@ bool TMainForm::FormCreate() {
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.
-  RemoveStaleTempFiles();
-  photoArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kPhotoArchive));
-  ReportArchive(*settings_.Messages, DataPath(content::kPhotoArchive), photoArchiveIndex_);
-  enamelArchiveIndex_ = TArchiveIndex::Read(DataPath(content::kEnamelArchive));
-  ReportArchive(*settings_.Messages, DataPath(content::kEnamelArchive), enamelArchiveIndex_);
+  tempFolder_->RemoveStaleFiles();
+  const QString photos = settings_.DataPath(content::kPhotoArchive);
+  photoArchiveIndex_ = TArchiveIndex::Read(photos);
+  ReportArchive(*settings_.Messages, photos, photoArchiveIndex_);
+  const QString enamel = settings_.DataPath(content::kEnamelArchive);
+  enamelArchiveIndex_ = TArchiveIndex::Read(enamel);
+  ReportArchive(*settings_.Messages, enamel, enamelArchiveIndex_);
   recordFile_ = std::make_unique<TiDbRecFile>();
-  if (!recordFile_->Open(DataPath(content::kRecordFile)) &&
+  if (!recordFile_->Open(settings_.DataPath(content::kRecordFile)) &&
       recordFile_->OpenProblem().fault != ContentFault::None)
     settings_.Messages->Problem(ProblemText(recordFile_->OpenProblem()));
   recordFile_->SelectAll();

@@ -21,6 +21,7 @@ namespace orlaventis {
 class TKioskWatcher;
 class TiDbRecFile;
 class TPMultiImage;
+class TTempFolder;
 
 // The four content sections, in the order the main form visits them.
 enum class SectionId { Introduction, Production, Catalog, EnamelAndFabrics };
@@ -89,6 +90,8 @@ class TMainForm final : public QWidget {
   const TSettings& Settings() const { return settings_; }
   // The hidden picture decoder every section loads pictures through.
   TPMultiImage& anImage() { return *anImage_; }
+  // The temporary folder archive pictures are unpacked into; null before FormCreate.
+  TTempFolder* TempFolder() { return tempFolder_.get(); }
   // The page texts; null after the close sequence released it.
   TiDbRecFile* RecordFile() { return recordFile_.get(); }
   // Archive indexes; nullopt when the archive is missing (or after the close sequence).
@@ -156,6 +159,7 @@ class TMainForm final : public QWidget {
 
   TSettings& settings_;
   TPMultiImage* anImage_;  // child QObject
+  std::unique_ptr<TTempFolder> tempFolder_;  // FormCreate chooses it; the destructor removes it
   std::unique_ptr<TiDbRecFile> recordFile_;
   std::optional<TArchiveIndex> photoArchiveIndex_;
   std::optional<TArchiveIndex> enamelArchiveIndex_;

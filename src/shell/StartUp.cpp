@@ -29,12 +29,12 @@ int KioskMinutesFromText(const QString& text) {
 }
 
 TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry) {
-  // Fixed now, before FormCreate changes the current directory: a relative --data or
-  // $ORLAVENTIS_DATA names a folder relative to where the program was started.
-  SetProgramFolder(request.dataFolder.isEmpty() ? ProgramFolder() : request.dataFolder);
   if (request.depth > 0) Process().displayDepthOverride = request.depth;
   if (!request.screen.isEmpty()) Process().screenSizeOverride = request.screen;
   TSettings settings;
+  // Fixed now, before FormCreate changes the current directory: a relative --data or
+  // $ORLAVENTIS_DATA names a folder relative to where the program was started.
+  settings.ProgramFolder = ResolveProgramFolder(request.dataFolder);
   settings.ProgramRegistry = std::move(registry);
   const Registry& registered = *settings.ProgramRegistry;
   const QString key = QString::fromLatin1(kProgramKey);

@@ -26,9 +26,9 @@ struct StartRequest {
   int kioskMinutes = 0;    // --kiosk; 0: the registry's Kiosk value (off without one)
 };
 
-// Start-up shared by the program and the tour: the display palettes, the program folder and
-// the screen overrides, then the settings the command line and `registry` ask for (the settings
-// keep `registry` as their ProgramRegistry).
+// Start-up shared by the program and the tour: the display palettes and the screen overrides,
+// then the settings the command line and `registry` ask for, the program folder resolved among
+// them (the settings keep `registry` as their ProgramRegistry).
 TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> registry);
 
 // The entry routine: one program per user, uninstall, chooser, main form, message loop. Needs a

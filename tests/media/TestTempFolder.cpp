@@ -39,29 +39,27 @@ class TestTempFolder : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void cleanup() { SetTempFolder(QString()); }
-
   void refusesNamesThatLeaveTheFolder() {
     QTemporaryDir dir;
     const QString folder = dir.filePath("T");
-    SetTempFolder(folder);
+    TTempFolder temp(QString(), folder);
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
-      QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
-    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), folder + '/' + good);
+      QVERIFY2(!IsPlainFileName(bad) && temp.FilePath(bad).isEmpty(), qPrintable(bad));
+    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(temp.FilePath(good), folder + '/' + good);
   }
 
   void choosesTheFolder() {
     QTemporaryDir program, runtime;
-    for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(ChooseTempFolder(folder), program.path() + "/T/");
+    for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(TTempFolder(folder).Folder(), program.path() + "/T/");
     // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
     QVERIFY(Touch(program.filePath("T")));
     {
       fixture::EnvironmentRestorer runtimeDir("XDG_RUNTIME_DIR");
       runtimeDir.Set(runtime.path().toUtf8());
-      QCOMPARE(ChooseTempFolder(program.path()), runtime.path() + "/orlaventis/T/");
+      QCOMPARE(TTempFolder(program.path()).Folder(), runtime.path() + "/orlaventis/T/");
       // ... else under the system temporary location, named after the user.
       runtimeDir.Unset();
-      const QString chosen = ChooseTempFolder(program.path());
+      const QString chosen = TTempFolder(program.path()).Folder();
       const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
       QVERIFY2(chosen.startsWith(base + "/orlaventis-"), qPrintable(chosen));
       QVERIFY2(chosen.endsWith("/T/"), qPrintable(chosen));
@@ -70,7 +68,7 @@ class TestTempFolder : public QObject {
     if (::geteuid() != 0) {
       QTemporaryDir readOnly;
       QVERIFY(QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-      QVERIFY(!ChooseTempFolder(readOnly.path()).startsWith(readOnly.path()));
+      QVERIFY(!TTempFolder(readOnly.path()).Folder().startsWith(readOnly.path()));
       QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
   }
@@ -81,14 +79,14 @@ class TestTempFolder : public QObject {
     QTemporaryDir program, victim;
     QVERIFY(Touch(victim.filePath("notes.txt")));
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
-    QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
-    SetTempFolder(program.filePath("T"));
-    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0 && !RemoveTempFolder());
+    QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
+    TTempFolder linked(QString(), program.filePath("T"));
+    QVERIFY(linked.FilePath(QStringLiteral("1")).isEmpty() && linked.RemoveStaleFiles() == 0 && !linked.Remove());
     QVERIFY(QFile::exists(victim.filePath("notes.txt")) && QFileInfo(program.filePath("T")).isSymLink());
     QVERIFY(QFile::remove(program.filePath("T")));
     if (MakeForeignFolder(program.filePath("T"))) {
-      QVERIFY(Touch(program.filePath("T/theirs")) && !ChooseTempFolder(program.path()).startsWith(program.path()));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0);
+      QVERIFY(Touch(program.filePath("T/theirs")) && !TTempFolder(program.path()).Folder().startsWith(program.path()));
+      QVERIFY(linked.FilePath(QStringLiteral("1")).isEmpty() && linked.RemoveStaleFiles() == 0);
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
@@ -98,41 +96,40 @@ class TestTempFolder : public QObject {
   void makesPrivateFolders() {
     QTemporaryDir base;
     const QString folder = base.filePath("orlaventis-me/T/");
-    SetTempFolder(folder);
-    QCOMPARE(TempFilePath(QStringLiteral("1")), folder + QStringLiteral("1"));
+    QCOMPARE(TTempFolder(QString(), folder).FilePath(QStringLiteral("1")), folder + QStringLiteral("1"));
     QCOMPARE((QList<int>{Mode(base.filePath("orlaventis-me")), Mode(folder)}), (QList<int>{0700, 0700}));
     if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
-      SetTempFolder(base.filePath("orlaventis-them/T/"));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(base.filePath("orlaventis-them/T")));
+      const QString them = base.filePath("orlaventis-them/T");
+      QVERIFY(TTempFolder(QString(), them).FilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(them));
     }
   }
 
   void removesStaleFilesAndTheFolder() {
     QTemporaryDir program;
     const QString folder = program.path() + "/T/";
-    SetTempFolder(folder);
-    QCOMPARE(TempFolder(), folder);
-    QVERIFY(RemoveStaleTempFiles() == 0 && RemoveTempFolder());  // no folder yet: nothing to do
+    const TTempFolder temp(QString(), folder);
+    QCOMPARE(temp.Folder(), folder);
+    QVERIFY(temp.RemoveStaleFiles() == 0 && temp.Remove());  // no folder yet: nothing to do
     QVERIFY(QDir().mkpath(folder));
     for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
     QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling") && Touch(program.filePath("outside")));
     QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
-    QCOMPARE(RemoveStaleTempFiles(), 0);
+    QCOMPARE(temp.RemoveStaleFiles(), 0);
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(QFile::exists(program.filePath("outside")) && QFileInfo(folder).isDir());  // a link is removed, never followed
-    QVERIFY(Touch(folder + "3") && RemoveTempFolder());
+    QVERIFY(Touch(folder + "3") && temp.Remove());
     QVERIFY(!QFileInfo::exists(folder) && QFileInfo(program.path()).isDir());  // the program folder itself stays
     // Something that resists (here a folder inside): the files still go, the folder stays.
     QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
-    QVERIFY(!RemoveTempFolder() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
+    QVERIFY(!temp.Remove() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
     // The empty per-user parent this run made goes with its folder ...
-    SetTempFolder(program.path() + "/orlaventis/T/");
-    QVERIFY(Touch(TempFilePath("5")) && RemoveTempFolder());
+    TTempFolder perUser(QString(), program.path() + "/orlaventis/T/");
+    QVERIFY(Touch(perUser.FilePath("5")) && perUser.Remove());
     QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis") && QFileInfo(program.path()).isDir());
     // ... but a folder of the user's that was there before stays, whatever its name.
-    SetTempFolder(program.path() + "/orlaventis-mine/T/");
-    QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFilePath("6")) && RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(TempFolder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
+    TTempFolder mine(QString(), program.path() + "/orlaventis-mine/T/");
+    QVERIFY(QDir().mkpath(mine.Folder()) && Touch(mine.FilePath("6")) && mine.Remove());
+    QVERIFY(!QFileInfo::exists(mine.Folder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
   }
 };
 

@@ -8,7 +8,6 @@
 #include "controls/Transitions.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
-#include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "sections/AllSections.h"  // tests/sections
 #include "process/ProcessFacts.h"
@@ -56,11 +55,6 @@ inline bool WriteRecords(const QString& folder, const std::vector<olvtool::Recor
   return olvtool::WriteRecordFile(records, folder + QStringLiteral("/d/olv.dat"), &error);
 }
 
-// Files left in the temporary folder.
-inline QStringList TempFiles() {
-  return QDir(orlaventis::TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot);
-}
-
 // A main form with `settings` (which must outlive it) over the content of `folder` on a
 // `screen`-sized screen (640 x 480 unless told), shown (which opens the Introduction), with
 // instant transitions; null when it cannot start.
@@ -68,8 +62,8 @@ inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSetting
                                                             int language, QSize screen = QSize(640, 480),
                                                             const orlaventis::SectionMakers& makers = {}) {
   using namespace orlaventis;
-  SetProgramFolder(folder);
-  SetTempFolder(folder + QStringLiteral("/T"));
+  settings.ProgramFolder = folder;
+  settings.TempFolder = folder + QStringLiteral("/T");
   Process().displayDepthOverride = 32;
   Process().screenSizeOverride = screen;
   settings.LanguageId = language;
@@ -113,6 +107,10 @@ struct SectionTest : QObject {
   orlaventis::TSectionSet& Sections() const { return SectionsOf(*main_); }
 
   QString Folder() const { return dir_->path(); }
+  // Files left in the main form's temporary folder.
+  QStringList TempFiles() const {
+    return QDir(main_->TempFolder()->Folder()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+  }
   // For init(): a new empty folder, new settings, no messages and the process facts the tests
   // started with; false when the folder cannot be made.
   bool Fresh() {

@@ -232,7 +232,7 @@ class TestCatalogForm : public fixture::SectionTest {
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(1, 9).List());
-    QVERIFY(fixture::TempFiles().isEmpty());
+    QVERIFY(TempFiles().isEmpty());
     // Previous on the first picture does nothing (8 steps then end on 9); within the page nothing
     // is unpacked again.
     Click(form->PreviousBtn);
@@ -275,7 +275,7 @@ class TestCatalogForm : public fixture::SectionTest {
     form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     QCOMPARE(form->PictureThumbs->TopItem(), 3);
     QCOMPARE(Showing(form), Showing(11));
-    QVERIFY(fixture::TempFiles().isEmpty());
+    QVERIFY(TempFiles().isEmpty());
     QVERIFY(messages_.All().isEmpty());
   }
   // Keys on the form step, page and zoom as the buttons and the scroll bar do.
@@ -420,7 +420,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
              (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
     QCOMPARE(form->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
-    QVERIFY(fixture::TempFiles().isEmpty());
+    QVERIFY(TempFiles().isEmpty());
     // The zoom shows the current picture, taken from the cache (now its most recently used entry).
     Click(form->NextBtn);
     QRgb centre = 0;

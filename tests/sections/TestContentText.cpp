@@ -6,8 +6,6 @@
 #include "controls/PlainText.h"
 #include "controls/Transitions.h"
 #include "media/Messages.h"
-#include "media/ProgramFolder.h"
-#include "media/TempFolder.h"
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
@@ -154,13 +152,13 @@ class TestContentText : public QObject {
   // typed.
   void everySectionShowsTheTextsAsTyped() {
     if (!tourEnded_) QSKIP("the program would hang on this content");
-    SetProgramFolder(content_);
-    SetTempFolder(temp_.filePath("T"));
     const fixture::ProcessFactsRestorer facts;
     Process().screenSizeOverride = QSize(640, 480);
     PlainHints hints;
     qApp->installEventFilter(&hints);
     TSettings settings;  // English
+    settings.ProgramFolder = content_;
+    settings.TempFolder = temp_.filePath("T");
     TMainForm form(settings);
     SetInstantTransitions(&form, true);
     QVERIFY(form.FormCreate());

@@ -5,8 +5,6 @@
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "database/Catalog.h"
-#include "media/ProgramFolder.h"
-#include "media/TempFolder.h"
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
@@ -79,13 +77,13 @@ class TestDemoSections : public QObject {
 
  private slots:
   void initTestCase() {
-    SetProgramFolder(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
-    SetTempFolder(temp_.filePath("T"));
     Process().screenSizeOverride = QSize(640, 480);
   }
   void init() {
     settings_ = TSettings();
     settings_.FarewellMs = 0;
+    settings_.ProgramFolder = QStringLiteral(ORLAVENTIS_DEMO_CONTENT);
+    settings_.TempFolder = temp_.filePath("T");
   }
   void cleanup() { settings_.MainFormReady = false, form_.reset(); }
 

@@ -104,7 +104,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
       items << (Items(list) << QString::number(list->currentIndex()));
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
                                         {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
-    QVERIFY(form->RoofColorsComboBox->isEnabled() && fixture::TempFiles().isEmpty());
+    QVERIFY(form->RoofColorsComboBox->isEnabled() && TempFiles().isEmpty());
     // Screen readers: the title heard once, the first list named by its label, valued by its entry.
     QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form);
     QStringList heard;
@@ -200,7 +200,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     form->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
     QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
-    QVERIFY(fixture::TempFiles().isEmpty());
+    QVERIFY(TempFiles().isEmpty());
   }
   // Tab walks the menu column and the search button, then the six lists in their order.
   void listsInOrderByTab() {
@@ -248,7 +248,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(data) && WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
     TEnamelAndFabricsForm* form = Start();
     QVERIFY(form != nullptr && form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
-    QVERIFY(Centre(form->ChairImage) == qRgb(0, 0, 0) && fixture::TempFiles().isEmpty() && !QFileInfo::exists(Folder() + "/x"));
+    QVERIFY(Centre(form->ChairImage) == qRgb(0, 0, 0) && TempFiles().isEmpty() && !QFileInfo::exists(Folder() + "/x"));
     Choose(form->RoofColorsComboBox, 1);
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
   }
@@ -279,7 +279,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     data.models.clear();
     QVERIFY(WriteCatalogue(data) && WriteArchive(kCars));
     TEnamelAndFabricsForm* form = Start();
-    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + DataPath("d\\ol44.cat")}));
+    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
     QVERIFY(form != nullptr && !form->DatabaseOpen() && form->isVisible() && form->ModelyearsComboBox->count() == 0);
     QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
     QCOMPARE(messages_.All().size(), 1);

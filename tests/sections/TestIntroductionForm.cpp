@@ -81,11 +81,11 @@ class TestIntroductionForm : public fixture::SectionTest {
       form->TimerTimer();
       QCOMPARE(form->PictureNumber(), (tick + 1) % 10 + 1);
       QCOMPARE(SlideCentre(form), SlideColour(shown[tick]));
-      QVERIFY2(fixture::TempFiles().isEmpty(), "every unpacked slide is deleted");
+      QVERIFY2(TempFiles().isEmpty(), "every unpacked slide is deleted");
     }
     // No box; a member that cannot be unpacked is named once, with its archive.
     QStringList problems;
-    for (int n : damaged) problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(DataPath("olvf.dat"));
+    for (int n : damaged) problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(settings_.DataPath("olvf.dat"));
     QCOMPARE(messages_.All(), problems);
     QVERIFY(form->SlidePicture->Effects() && form->SlidePicture->Effect() == EffectStyle::esExplode);
   }

@@ -99,7 +99,7 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE((QList<int>{form->PictureNumber(), introduction->PictureNumber()}), (QList<int>{3, 1}));
     QVERIFY(introduction->Slides().Timer()->isActive() && form->Slides().Timer()->isActive());
     // Member 3 is missing: picture 2 stays.
-    QVERIFY(fixture::Centre(form->SlidePicture) == fixture::SlideColour(2) && fixture::TempFiles().isEmpty());
+    QVERIFY(fixture::Centre(form->SlidePicture) == fixture::SlideColour(2) && TempFiles().isEmpty());
   }
   void tableOfTheFirstTopic() {
     TProductionForm* form = Start(44);

@@ -9,7 +9,6 @@
 #include "controls/FocusMark.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
-#include "media/ProgramFolder.h"
 #include "process/ProcessFacts.h"
 #include "sections/MaxZoomWindow.h"
 #include "sections/SectionSet.h"
@@ -103,11 +102,11 @@ class TestSectionForm : public QObject {
                                                                                         {"100", "Introduction", "To the introduction"},
                                                                                         {"300", "Photos", "To the photos"}}}}));
     QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
-    SetProgramFolder(dir_.path());
   }
   void init() {
     settings_ = TSettings();
     settings_.FarewellMs = 0;
+    settings_.ProgramFolder = dir_.path();
     CountingSection::created = 0;
     facts_.emplace();
     Process().displayDepthOverride = 32;
@@ -234,7 +233,7 @@ class TestSectionForm : public QObject {
       QCOMPARE(bool(form_->windowState() & Qt::WindowMinimized), starts);
     }
     QCOMPARE(opened.size(), size_t(2));
-    QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == DataPath("help\\index.html"), qPrintable(opened[0].toString()));
+    QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == settings_.DataPath("help\\index.html"), qPrintable(opened[0].toString()));
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
     for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
     QCOMPARE(messages.Errors(), QStringList{"No web browser could be started: the desktop has no default browser.\n" + opened[0].toString()});

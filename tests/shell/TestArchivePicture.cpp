@@ -3,7 +3,6 @@
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
-#include "media/ProgramFolder.h"
 #include "media/TempFolder.h"
 #include "process/ProcessFacts.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
@@ -45,7 +44,7 @@ class TestArchivePicture : public QObject {
   std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
   QString Folder() const { return dir_->path(); }
-  QStringList TempFiles() const { return QDir(TempFolder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+  QStringList TempFiles() const { return QDir(main_->TempFolder()->Folder()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
   // Both archives hold "i\x\1" in their own colour (packed: BMP packs well, so the member is
   // inflated); the photo archive also holds a member that is no picture and a damaged one.
@@ -57,8 +56,8 @@ class TestArchivePicture : public QObject {
   }
 
   bool StartMainForm() {
-    SetProgramFolder(Folder());
-    SetTempFolder(Folder() + QStringLiteral("/T"));
+    settings_.ProgramFolder = Folder();
+    settings_.TempFolder = Folder() + QStringLiteral("/T");
     Process().displayDepthOverride = 32;
     Process().screenSizeOverride = QSize(640, 480);
     main_ = std::make_unique<TMainForm>(settings_);
@@ -87,7 +86,7 @@ class TestArchivePicture : public QObject {
     QVERIFY(photo.size() == QSize(40, 30) && photo.pixel(20, 15) == kPhotoColour && car.pixel(20, 15) == kEnamelColour);
     QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty() && main_->anImage().Picture().isNull());
     // A name the decoder still holds from before (its file gone) does not hide the new file.
-    main_->anImage().SetImageName(TempFilePath(QStringLiteral("same")));
+    main_->anImage().SetImageName(main_->TempFolder()->FilePath(QStringLiteral("same")));
     QVERIFY(main_->anImage().Picture().isNull());
     const QImage again = LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
     QVERIFY(again.pixel(0, 0) == kPhotoColour && main_->anImage().ImageName().isEmpty());
@@ -110,7 +109,7 @@ class TestArchivePicture : public QObject {
       QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, name, name).isNull());
     QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty());
     // What failed is named: the member and its archive.
-    const QString photos = DataPath(QStringLiteral("olvf.dat"));
+    const QString photos = settings_.DataPath(QStringLiteral("olvf.dat"));
     QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
     QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
     // No archive at all (no index).
@@ -127,7 +126,7 @@ class TestArchivePicture : public QObject {
     bool ran = false;
     QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
     QVERIFY(!ran && !LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull() && ran);
-    const QString folder = TempFolder();
+    const QString folder = main_->TempFolder()->Folder();
     QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
     QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
     QVERIFY(main_ == nullptr && !QFile::exists(folder + QStringLiteral("1")));

@@ -93,8 +93,8 @@ class Checker {
   }
 
   // A picture the sections unpack under its own name (`fileName`, the item number or colour
-  // picture name): the program refuses a name that is no plain file name (TempFilePath), so
-  // that picture never shows even when the archive holds it.
+  // picture name): the program refuses a name that is no plain file name
+  // (TTempFolder::FilePath), so that picture never shows even when the archive holds it.
   void NeedPicture(const std::optional<QStringList>& index, const QString& archive, const QString& prefix,
                    const QString& fileName, const QString& what) {
     if (!IsPlainFileName(fileName))
