@@ -46,19 +46,9 @@ void DrawFrame(QPainter& painter, QPen pen, int W, int H, QRgb topLeft, QRgb bot
 
 }  // namespace
 
-void InstallHandCursors() {
-  static const bool done = [] {
-    SetScreenCursor(kCursorHand, LoadResourceCursor(QStringLiteral("HandCursor")));
-    SetScreenCursor(kCursorHandNoFingers, LoadResourceCursor(QStringLiteral("HandNoFingersCursor")));
-    return true;
-  }();
-  (void)done;
-}
-
 TBaseBtn::TBaseBtn(QWidget* parent) : GGraphicControl(parent) {
   InstallAccessibleControls();
   resize(120, 40);
-  InstallHandCursors();
   SetControlCursor(this, kCursorHand);
 }
 

@@ -13,9 +13,6 @@
 
 namespace orlaventis {
 
-// Loads the cursors "HandCursor" and "HandNoFingersCursor" and installs them in the screen
-// cursor table as -19 and -20. Idempotent.
-void InstallHandCursors();
 
 class TBaseBtn : public GGraphicControl, public TMouseEvents {
   Q_OBJECT

@@ -17,12 +17,20 @@ namespace {
 
 constexpr char kCursorIdProperty[] = "orlaventisCursorId";
 
-QMap<int, QCursor>& CursorTable() {
-  static QMap<int, QCursor> table;
+// The program's own cursors, drawn in its resources. Read on first use, when the application
+// (and so the screen's density) is known, and never changed.
+const QMap<int, QCursor>& ProgramCursors() {
+  static const QMap<int, QCursor> table = {
+      {kCursorHand, LoadResourceCursor(QStringLiteral("HandCursor"))},
+      {kCursorHandNoFingers, LoadResourceCursor(QStringLiteral("HandNoFingersCursor"))},
+      {kCursorZoomIn, LoadResourceCursor(QStringLiteral("ZoomIn"))},
+      {kCursorZoomOut, LoadResourceCursor(QStringLiteral("ZoomOut"))},
+      {kCursorHelp, LoadResourceCursor(QStringLiteral("Help"))},
+  };
   return table;
 }
 
-// Stock cursors of the framework for the identifiers nobody installed.
+// Stock cursors of the framework for the identifiers the program draws no cursor of its own for.
 QCursor StockCursor(int id) {
   switch (id) {
     case -1: return QCursor(Qt::BlankCursor);
@@ -49,16 +57,9 @@ QCursor StockCursor(int id) {
 }  // namespace
 
 QCursor ScreenCursor(int id) {
-  const auto it = CursorTable().constFind(id);
-  return it != CursorTable().constEnd() ? *it : StockCursor(id);
-}
-
-void SetScreenCursor(int id, const QCursor& cursor) {
-  CursorTable().insert(id, cursor);
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
-  for (QWidget* widget : QApplication::allWidgets()) {
-    if (ControlCursor(widget) == id) widget->setCursor(cursor);
-  }
+  const QMap<int, QCursor>& own = ProgramCursors();
+  const auto it = own.constFind(id);
+  return it != own.constEnd() ? *it : StockCursor(id);
 }
 
 void SetControlCursor(QWidget* widget, int id) {

@@ -16,12 +16,11 @@ inline constexpr int kCursorZoomIn = -24;
 inline constexpr int kCursorZoomOut = -25;
 inline constexpr int kCursorHelp = -26;
 
-// The program-wide screen cursor table. Unset identifiers give the framework's stock cursor
-// for that number (0 and unknown numbers: the arrow).
+// The screen cursor of `id`: the program's own cursors (the identifiers above) from its
+// resources, any other identifier the framework's stock cursor for that number (0 and unknown
+// numbers: the arrow).
 QCursor ScreenCursor(int id);
-// Installs `cursor` under `id`; every control showing `id` (SetControlCursor) switches to it.
-void SetScreenCursor(int id, const QCursor& cursor);
-// Shows the cursor `id` of the screen table over `widget`, now and after later installs.
+// Shows the screen cursor `id` over `widget`.
 void SetControlCursor(QWidget* widget, int id);
 // The identifier given to SetControlCursor (0 when none).
 int ControlCursor(const QWidget* widget);

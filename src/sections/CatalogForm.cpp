@@ -254,8 +254,6 @@ void TCatalogForm::CreateComponents() {
 }
 
 void TCatalogForm::CreateContent() {
-  SetScreenCursor(kCursorZoomIn, LoadResourceCursor(QStringLiteral("ZoomIn")));
-  SetScreenCursor(kCursorZoomOut, LoadResourceCursor(QStringLiteral("ZoomOut")));
   busy_ = false;
 
   // Made after the frame scaled the form: the grid lays out its own editor, buttons and

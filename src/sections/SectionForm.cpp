@@ -195,7 +195,6 @@ void TSectionForm::FormCreate() {
   }
   ScaleToLayout();
   LoadButtonGlyphs();
-  SetScreenCursor(kCursorHelp, LoadResourceCursor(QStringLiteral("Help")));
   CreateContent();
   if (WantsBackground()) LoadBackground();
   formCreated_ = true;

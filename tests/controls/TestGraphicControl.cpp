@@ -110,13 +110,13 @@ class TestGraphicControl : public QObject {
     QCOMPARE(Mismatches(canvas, {{6, 2, kBlue}, {7, 2, kBlack}, {6, 3, kBlack}}), QString());
   }
 
-  void handCursorsReplaceTheStockOnesEverywhere() {
+  void theProgramsCursorsComeFromItsResources() {
     QWidget form;
     SetControlCursor(&form, kCursorHandNoFingers);
-    // Stock cursors before installation.
-    QVERIFY(ControlCursor(&form) == kCursorHandNoFingers && form.cursor().shape() == Qt::WhatsThisCursor);
-    QCOMPARE(ScreenCursor(kCursorZoomIn).shape(), Qt::ArrowCursor);
-    TBaseBtn button;  // installs the hands
+    QCOMPARE(ControlCursor(&form), kCursorHandNoFingers);
+    QCOMPARE(ScreenCursor(-21).shape(), Qt::PointingHandCursor);  // a stock one
+    QCOMPARE(ScreenCursor(kCursorZoomIn).shape(), Qt::BitmapCursor);
+    TBaseBtn button;
     const QCursor hand = ScreenCursor(kCursorHand);
     QVERIFY(ControlCursor(&button) == kCursorHand && hand.shape() == Qt::BitmapCursor && form.cursor().shape() == Qt::BitmapCursor);
     QVERIFY(hand.hotSpot() == QPoint(12, 2) && form.cursor().hotSpot() == ScreenCursor(kCursorHandNoFingers).hotSpot());

@@ -156,7 +156,6 @@ class TestThumbnailGrid : public QObject {
     for (const auto& z : zooms) QCOMPARE(ZoomPercentages(z[0], z[1]), z[2]);
     const fixture::ProcessFactsRestorer facts;
     Process().screenSizeOverride = QSize(320, 240);
-    SetScreenCursor(kCursorZoomOut, QCursor(Qt::CrossCursor));
     TSettings settings;
     TMainForm main(settings);
     TSectionSet sections(main, {});
