@@ -46,7 +46,7 @@ class TestTempFolder : public QObject {
     const QString folder = dir.filePath("T");
     SetTempFolder(folder);
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
-      QVERIFY2(!IsPlainFileName(bad) && TempFilePath(bad).isEmpty(), qPrintable(bad));
+      QCOMPARE((std::tuple{bad, IsPlainFileName(bad), TempFilePath(bad)}), (std::tuple{bad, false, QString()}));
     for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(TempFilePath(good), folder + '/' + good);
   }
 
@@ -83,12 +83,14 @@ class TestTempFolder : public QObject {
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
     QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
     SetTempFolder(program.filePath("T"));
-    QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0 && !RemoveTempFolder());
-    QVERIFY(QFile::exists(victim.filePath("notes.txt")) && QFileInfo(program.filePath("T")).isSymLink());
+    QCOMPARE((std::tuple{TempFilePath(QStringLiteral("1")), RemoveStaleTempFiles(), RemoveTempFolder()}), (std::tuple{QString(), 0, false}));
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
+    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
     QVERIFY(QFile::remove(program.filePath("T")));
     if (MakeForeignFolder(program.filePath("T"))) {
-      QVERIFY(Touch(program.filePath("T/theirs")) && !ChooseTempFolder(program.path()).startsWith(program.path()));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && RemoveStaleTempFiles() == 0);
+      QVERIFY(Touch(program.filePath("T/theirs")));
+      QVERIFY(!ChooseTempFolder(program.path()).startsWith(program.path()));
+      QCOMPARE((std::tuple{TempFilePath(QStringLiteral("1")), RemoveStaleTempFiles()}), (std::tuple{QString(), 0}));
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
@@ -103,7 +105,8 @@ class TestTempFolder : public QObject {
     QCOMPARE((QList<int>{Mode(base.filePath("orlaventis-me")), Mode(folder)}), (QList<int>{0700, 0700}));
     if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
       SetTempFolder(base.filePath("orlaventis-them/T/"));
-      QVERIFY(TempFilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(base.filePath("orlaventis-them/T")));
+      QCOMPARE(TempFilePath(QStringLiteral("1")), QString());
+      QVERIFY(!QFileInfo::exists(base.filePath("orlaventis-them/T")));
     }
   }
 
@@ -112,27 +115,39 @@ class TestTempFolder : public QObject {
     const QString folder = program.path() + "/T/";
     SetTempFolder(folder);
     QCOMPARE(TempFolder(), folder);
-    QVERIFY(RemoveStaleTempFiles() == 0 && RemoveTempFolder());  // no folder yet: nothing to do
+    QCOMPARE((std::tuple{RemoveStaleTempFiles(), RemoveTempFolder()}), (std::tuple{0, true}));  // no folder yet: nothing to do
     QVERIFY(QDir().mkpath(folder));
     for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
-    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling") && Touch(program.filePath("outside")));
+    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling"));
+    QVERIFY(Touch(program.filePath("outside")));
     QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
     QCOMPARE(RemoveStaleTempFiles(), 0);
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(QFile::exists(program.filePath("outside")) && QFileInfo(folder).isDir());  // a link is removed, never followed
-    QVERIFY(Touch(folder + "3") && RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(folder) && QFileInfo(program.path()).isDir());  // the program folder itself stays
+    QVERIFY(QFile::exists(program.filePath("outside")));  // a link is removed, never followed
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(Touch(folder + "3"));
+    QVERIFY(RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QFileInfo(program.path()).isDir());  // the program folder itself stays
     // Something that resists (here a folder inside): the files still go, the folder stays.
-    QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
-    QVERIFY(!RemoveTempFolder() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
+    QVERIFY(QDir().mkpath(folder + "sub"));
+    QVERIFY(Touch(folder + "4"));
+    QVERIFY(!RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(folder + "4"));
+    QVERIFY(QFileInfo(folder + "sub").isDir());
     // The empty per-user parent this run made goes with its folder ...
     SetTempFolder(program.path() + "/orlaventis/T/");
-    QVERIFY(Touch(TempFilePath("5")) && RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis") && QFileInfo(program.path()).isDir());
+    QVERIFY(Touch(TempFilePath("5")));
+    QVERIFY(RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis"));
+    QVERIFY(QFileInfo(program.path()).isDir());
     // ... but a folder of the user's that was there before stays, whatever its name.
     SetTempFolder(program.path() + "/orlaventis-mine/T/");
-    QVERIFY(QDir().mkpath(TempFolder()) && Touch(TempFilePath("6")) && RemoveTempFolder());
-    QVERIFY(!QFileInfo::exists(TempFolder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
+    QVERIFY(QDir().mkpath(TempFolder()));
+    QVERIFY(Touch(TempFilePath("6")));
+    QVERIFY(RemoveTempFolder());
+    QVERIFY(!QFileInfo::exists(TempFolder()));
+    QVERIFY(QFileInfo(program.path() + "/orlaventis-mine").isDir());
   }
 };
 
