@@ -69,8 +69,10 @@ class TestPlatform : public QObject {
     SetUrlOpener({});
   }
 
-  // The uninstall string's rule (rows marked true) and the browser command's rule.
-  void splitting() {
+  void splitting_data() {
+    QTest::addColumn<bool>("uninstall");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("split");  // program, parameters
     const struct { bool uninstall; QString text, program, parameters; } rows[] = {
         {true, "\"/opt/olv/uninstall\" \"/opt/olv/install.log\"", "/opt/olv/uninstall", "\"/opt/olv/install.log\""},
         {true, "\"/opt/my tools/unins\" -q -x", "/opt/my tools/unins", "-q -x"},
@@ -89,10 +91,17 @@ class TestPlatform : public QObject {
         {false, "C:\\b.exe", "C:\\b.exe", ""},
         {false, "firefox --new-window %u", "firefox", "--new-window"},
         {false, "/usr/bin/xdg-open %s", "/usr/bin/xdg-open", ""}};
-    for (const auto& row : rows) {
-      const SplitCommand split = row.uninstall ? SplitUninstallString(row.text) : SplitBrowserCommand(row.text);
-      QCOMPARE((QStringList{row.text, split.program, split.parameters}), (QStringList{row.text, row.program, row.parameters}));
-    }
+    for (const auto& row : rows)
+      QTest::addRow("%s \"%s\"", row.uninstall ? "uninstall" : "browser", qPrintable(row.text))
+          << row.uninstall << row.text << QStringList{row.program, row.parameters};
+  }
+  // The uninstall string's rule and the browser command's rule.
+  void splitting() {
+    QFETCH(bool, uninstall);
+    QFETCH(QString, text);
+    QFETCH(QStringList, split);
+    const SplitCommand got = uninstall ? SplitUninstallString(text) : SplitBrowserCommand(text);
+    QCOMPARE((QStringList{got.program, got.parameters}), split);
   }
 
   void registryFromFiles() {
