@@ -24,7 +24,8 @@ inline void WriteProject(const QDir& p) {
   QImage solid(64, 48, QImage::Format_RGB32);
   solid.fill(Qt::gray);
   for (int n = 1; n <= 10; ++n) QVERIFY(solid.save(p.filePath(QString("pictures/slides/%1.png").arg(n))));
-  QVERIFY(solid.save(p.filePath("pictures/cars/RD_RD.jpg")) && solid.save(p.filePath("pictures/seats/CL01.bmp")));
+  QVERIFY(solid.save(p.filePath("pictures/cars/RD_RD.jpg")));
+  QVERIFY(solid.save(p.filePath("pictures/seats/CL01.bmp")));
   solid.fill(QColor(255, 0, 255));
   QVERIFY(solid.save(p.filePath("p/a.jpg"), "JPEG", 95));
   solid.fill(QColor(0, 255, 128));

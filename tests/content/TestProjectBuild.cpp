@@ -102,7 +102,8 @@ class TestProjectBuild : public QObject {
     QVERIFY(dbfixture::WriteFile(p_.filePath("items.csv"), "Item Number;Photo;Header 31;Header 33;Header 44\r\n"
                                                            "A1;p/a.jpg;Ros\xE9;Ros\xE9;\"Ros\xE9; \x93one\x94\"\r\nB2;p/b.png;b;b;b\r\n"));
     const Run r = Build();
-    QVERIFY2(r.code == 0 && r.err.contains("note: items.csv: not UTF-8, read as Windows-1252"), qPrintable(r.err));
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("note: items.csv: not UTF-8, read as Windows-1252"), qPrintable(r.err));
     const QString dump = Olvtool({"db", "dump", QDir(out_).filePath("d/ol44.cat")}).out;
     QVERIFY2(dump.contains(QString::fromUtf8("Rosé; “one”")), qPrintable(dump));
     QVERIFY(dump.contains("B2"));
@@ -129,7 +130,7 @@ class TestProjectBuild : public QObject {
       QVERIFY(dbfixture::WriteFile(p_.filePath("items.csv"), kItemsHead + number + ",p/a.jpg,h,h,h,d\n"));
       const Run r = Build();
       QVERIFY2(Refused(r, {"items.csv:2:1: Item Number:"}), number.constData());
-      QVERIFY(!r.err.contains(QChar(0x1b)) && !r.err.contains(QChar(0x01)) && !r.err.contains(QChar(0x7f)));
+      for (QChar control : {QChar(0x1b), QChar(0x01), QChar(0x7f)}) QVERIFY2(!r.err.contains(control), qPrintable(r.err));
     }
     QVERIFY(dbfixture::WriteFile(p_.filePath("items.csv"), kItemsHead + QByteArray("a\0b,p/a.jpg,h,h,h,d\n", 20)));
     QVERIFY(Refused(Build(), {"items.csv:2:2: a NUL character"}));
@@ -138,16 +139,18 @@ class TestProjectBuild : public QObject {
     QString error;
     QVERIFY(writer.Write(top_.filePath("a.dat"), &error));
     const Run list = Olvtool({"archive", "list", top_.filePath("a.dat")});
-    QVERIFY2(list.code == 0 && list.out.startsWith("x\\x1b[2Jy\t") && !list.out.contains(QChar(0x1b)), qPrintable(list.out));
+    QCOMPARE(list.code, 0);
+    QVERIFY2(list.out.startsWith("x\\x1b[2Jy\t"), qPrintable(list.out));
+    QVERIFY2(!list.out.contains(QChar(0x1b)), qPrintable(list.out));
   }
 
   // Nothing outside the project folder is published, through a path or a link.
   void pathsStayInTheProject() {
     const QString secret = top_.filePath("private/secret.jpg");
-    QVERIFY(QDir().mkpath(top_.filePath("private")) && QFile::copy(p_.filePath("p/a.jpg"), secret));
-    QVERIFY(QFile::remove(p_.filePath("help.html")) && QFile::link(secret, p_.filePath("help.html")));
-    QVERIFY(QFile::link(secret, p_.filePath("p/link.jpg")));
-    QVERIFY(QFile::remove(p_.filePath("pictures/cars/RD_RD.jpg")) && QFile::link(secret, p_.filePath("pictures/cars/RD_RD.jpg")));
+    QVERIFY(QDir().mkpath(top_.filePath("private")));
+    QVERIFY(QFile::copy(p_.filePath("p/a.jpg"), secret));
+    for (const char* name : {"help.html", "pictures/cars/RD_RD.jpg"}) QVERIFY(QFile::remove(p_.filePath(name)));
+    for (const char* name : {"help.html", "p/link.jpg", "pictures/cars/RD_RD.jpg"}) QVERIFY(QFile::link(secret, p_.filePath(name)));
     QVERIFY(dbfixture::WriteFile(p_.filePath("items.csv"), kItemsHead + ("A1," + secret.toUtf8() + ",h,h,h,d\n"
                                                                          "A2,../private/secret.jpg,h,h,h,d\nA3,p/link.jpg,h,h,h,d\n")));
     QVERIFY(Refused(Build(), {"help.html: \"help.html\" is a link to a file outside the project folder",
@@ -155,7 +158,8 @@ class TestProjectBuild : public QObject {
                               "items.csv:3:4: Photo: \"../private/secret.jpg\" lies outside the project folder",
                               "items.csv:4:4: Photo: \"p/link.jpg\" is a link to a file outside",
                               "pictures/cars/RD_RD.jpg: \"pictures/cars/RD_RD.jpg\" is a link to a file outside"}));
-    QVERIFY(!QFileInfo::exists(out_) && Stages(out_).isEmpty());
+    QVERIFY(!QFileInfo::exists(out_));
+    QCOMPARE(Stages(out_), QStringList());
   }
 
   // A span of years is checked before anything is expanded over it: refused at once.
@@ -183,32 +187,40 @@ class TestProjectBuild : public QObject {
   // the killed one staged.
   void killedAtEveryStep() {
     QVERIFY(Build().code == 0);
-    QVERIFY(dbfixture::WriteFile(QDir(out_).filePath("notes.txt"), "mine") && QDir(out_).mkpath("mine/deep") &&
-            dbfixture::WriteFile(QDir(out_).filePath("mine/deep/keep.txt"), "kept"));
+    QVERIFY(dbfixture::WriteFile(QDir(out_).filePath("notes.txt"), "mine"));
+    QVERIFY(QDir(out_).mkpath("mine/deep"));
+    QVERIFY(dbfixture::WriteFile(QDir(out_).filePath("mine/deep/keep.txt"), "kept"));
     const QString saved = top_.filePath("saved");
     QVERIFY(CopyTree(out_, saved));
     const QMap<QString, QByteArray> before = Files(out_);
-    QVERIFY(WriteNoise(p_.filePath("p/b.png"), 7) && Replace(p_.filePath("items.csv"), "Blauw", "Groen"));
+    QVERIFY(WriteNoise(p_.filePath("p/b.png"), 7));
+    QVERIFY(Replace(p_.filePath("items.csv"), "Blauw", "Groen"));
     QVERIFY(CopyTree(saved, top_.filePath("new")));
     QCOMPARE(Olvtool({"build", p_.path(), top_.filePath("new")}).code, 0);
     const QMap<QString, QByteArray> after = Files(top_.filePath("new"));
-    QVERIFY(after != before && after.value("notes.txt") == "mine" && after.value("mine/deep/keep.txt") == "kept");
+    QVERIFY(after != before);
+    QCOMPARE((QList{after.value("notes.txt"), after.value("mine/deep/keep.txt")}), (QList<QByteArray>{"mine", "kept"}));
     int step = 1, asNew = 0;
     for (;; ++step) {
-      QVERIFY(QDir(out_).removeRecursively() && CopyTree(saved, out_));
+      QVERIFY(QDir(out_).removeRecursively());
+      QVERIFY(CopyTree(saved, out_));
       const Run r = Build({QStringLiteral("OLVTOOL_TEST_KILL_AT=%1").arg(step)});
       const QMap<QString, QByteArray> now = Files(out_);
-      QVERIFY2(now == before || now == after, qPrintable(QStringLiteral("a mixed work after a kill at step %1").arg(step)));
+      QVERIFY2((QList{before, after}).contains(now), qPrintable(QStringLiteral("a mixed work after a kill at step %1").arg(step)));
       if (r.code == 0) break;
       QVERIFY2(r.code == -1, qPrintable(r.err));
       asNew += now == after;
       QVERIFY(step < 500);
     }
-    QVERIFY2(step > 10 && asNew >= 1, qPrintable(QStringLiteral("%1 steps, %2 stops after the swap").arg(step).arg(asNew)));
-    QVERIFY(QDir(out_).removeRecursively() && CopyTree(saved, out_));
+    QCOMPARE_GT(step, 10);
+    QCOMPARE_GE(asNew, 1);  // stops after the swap
+    QVERIFY(QDir(out_).removeRecursively());
+    QVERIFY(CopyTree(saved, out_));
     QCOMPARE(Build({"OLVTOOL_TEST_KILL_AT=3"}).code, -1);
     QCOMPARE(Stages(out_).size(), 1);
-    QVERIFY(Build().code == 0 && Stages(out_).isEmpty() && Files(out_) == after);
+    QCOMPARE(Build().code, 0);
+    QCOMPARE(Stages(out_), QStringList());
+    QVERIFY(Files(out_) == after);
   }
 
   // A full disk, a folder where an output goes, or Ctrl+C at any step: OUT as it was, said so.
@@ -219,8 +231,10 @@ class TestProjectBuild : public QObject {
     for (int step = 1;; ++step) {
       const Run r = Build({QStringLiteral("OLVTOOL_TEST_NOSPACE_AT=%1").arg(step)});
       if (r.code == 0) break;
-      QVERIFY(Refused(r, {}) && r.err.contains("No space left on device") && r.err.contains(out_ + " left as it was"));
-      QVERIFY(Files(out_) == before && Stages(out_).isEmpty());
+      QVERIFY(Refused(r, {}));
+      for (const QString& said : {QStringLiteral("No space left on device"), out_ + " left as it was"}) QVERIFY2(r.err.contains(said), qPrintable(r.err));
+      QVERIFY(Files(out_) == before);
+      QCOMPARE(Stages(out_), QStringList());
       QVERIFY(step < 500);
     }
     const QMap<QString, QByteArray> built = Files(out_);
@@ -228,26 +242,32 @@ class TestProjectBuild : public QObject {
     QVERIFY(WriteNoise(p_.filePath("p/b.png"), 9));
     const Run interrupted = Build({"OLVTOOL_TEST_INTERRUPT_AT=3"});
     QVERIFY(Refused(interrupted, {"olvtool build: interrupted; " + out_ + " left as it was"}));
-    QVERIFY(Files(out_) == built && Stages(out_).isEmpty());
-    QVERIFY(QFile::remove(QDir(out_).filePath("help/index.html")) && QDir(out_).mkpath("help/index.html") &&
-            dbfixture::WriteFile(QDir(out_).filePath("help/index.html/page.txt"), "x"));
+    QVERIFY(Files(out_) == built);
+    QCOMPARE(Stages(out_), QStringList());
+    QVERIFY(QFile::remove(QDir(out_).filePath("help/index.html")));
+    QVERIFY(QDir(out_).mkpath("help/index.html"));
+    QVERIFY(dbfixture::WriteFile(QDir(out_).filePath("help/index.html/page.txt"), "x"));
     const QMap<QString, QByteArray> blocked = Files(out_);
     QVERIFY(Refused(Build(), {out_ + ": " + QDir(out_).filePath("help/index.html") + ": not a regular file"}));
-    QVERIFY(Files(out_) == blocked && Stages(out_).isEmpty());
+    QVERIFY(Files(out_) == blocked);
+    QCOMPARE(Stages(out_), QStringList());
     // A folder that holds the project is never swapped away.
     QVERIFY(Refused(Olvtool({"build", p_.path(), top_.path()}), {top_.path() + ": holds the project folder"}));
   }
 
   // A picture damaged with its size and time kept is decoded again, not taken from the record.
   void damageBehindAKeptTime() {
-    QVERIFY(WriteNoise(p_.filePath("p/b.png"), 1) && Build().code == 0);
+    QVERIFY(WriteNoise(p_.filePath("p/b.png"), 1));
+    QCOMPARE(Build().code, 0);
     QFile photo(p_.filePath("p/b.png"));
     const QDateTime time = QFileInfo(photo).lastModified();
     const qint64 size = photo.size();
-    QVERIFY(photo.open(QIODevice::ReadWrite) && photo.seek(600) && photo.write(QByteArray(size - 600, '\0')) == size - 600);
+    QVERIFY(photo.open(QIODevice::ReadWrite));
+    QVERIFY(photo.seek(600));
+    QCOMPARE(photo.write(QByteArray(size - 600, '\0')), size - 600);
     QVERIFY(photo.setFileTime(time, QFileDevice::FileModificationTime));
     photo.close();
-    QVERIFY(QFileInfo(photo).lastModified() == time && QFileInfo(photo).size() == size);
+    QCOMPARE((std::tuple{QFileInfo(photo).lastModified(), QFileInfo(photo).size()}), (std::tuple{time, size}));
     QVERIFY(WriteNoise(p_.filePath("p/a.jpg"), 2));
     QVERIFY(Refused(Build(), {"items.csv:3:27: Photo: p/b.png: does not decode"}));
     // The record holds paths inside the project only.
@@ -274,22 +294,28 @@ class TestProjectBuild : public QObject {
     QVERIFY(Olvtool({"db", "dump", QDir(out_).filePath("d/ol44.cat")}).out.contains("| 1960 |"));
     QVERIFY(Replace(p_.filePath("items.csv"), ", 1960 ,", ",+1960,"));
     QVERIFY(Refused(Build(), {"items.csv:2:6: Year: \"+1960\" is not a year"}));
-    QVERIFY(Replace(p_.filePath("items.csv"), ",+1960,", ",1960,") && Replace(p_.filePath("items.csv"), "Header 44", QByteArray("Header\0 44", 10)));
+    QVERIFY(Replace(p_.filePath("items.csv"), ",+1960,", ",1960,"));
+    QVERIFY(Replace(p_.filePath("items.csv"), "Header 44", QByteArray("Header\0 44", 10)));
     QVERIFY(Refused(Build(), {"items.csv:1:"}));
     QVERIFY(Replace(p_.filePath("items.csv"), QByteArray("Header\0 44", 10), "Header 44"));
     QVERIFY(Replace(p_.filePath("catalogue.json"), "Exterior", "Ext\xE9rieur"));
     const Run r = Build();
-    QVERIFY(Refused(r, {"catalogue.json:"}) && r.err.contains("not UTF-8 text (byte 0xe9)"));
+    QVERIFY(Refused(r, {"catalogue.json:"}));
+    QVERIFY2(r.err.contains("not UTF-8 text (byte 0xe9)"), qPrintable(r.err));
     // A decoder's own warning (libpng: an ancillary chunk with a bad CRC) fails nothing and is
     // said apart from the problems.
     QByteArray png = dbfixture::ReadFile(p_.filePath("p/b.png"));
-    QVERIFY(png.size() > 33 && Replace(p_.filePath("catalogue.json"), "Ext\xE9rieur", "Exterior"));
+    QCOMPARE_GT(png.size(), 33);
+    QVERIFY(Replace(p_.filePath("catalogue.json"), "Ext\xE9rieur", "Exterior"));
     QVERIFY(dbfixture::WriteFile(p_.filePath("p/b.png"), png.insert(33, QByteArray("\0\0\0\5tEXta\0bcd\0\0\4\xD2", 17))));
     const Run warned = Build();
-    QVERIFY2(warned.code == 0 && warned.err.contains("decoders also said (no problem for the work):\n  libpng warning:"), qPrintable(warned.err));
-    QVERIFY(QDir().mkpath(top_.filePath("pack")) && ::mkfifo(QFile::encodeName(top_.filePath("pack/pipe")).constData(), 0600) == 0);
+    QCOMPARE(warned.code, 0);
+    QVERIFY2(warned.err.contains("decoders also said (no problem for the work):\n  libpng warning:"), qPrintable(warned.err));
+    QVERIFY(QDir().mkpath(top_.filePath("pack")));
+    QCOMPARE(::mkfifo(QFile::encodeName(top_.filePath("pack/pipe")).constData(), 0600), 0);
     const Run pack = Olvtool({"archive", "pack", top_.filePath("pack"), top_.filePath("pack.dat")}, {}, 20000);
-    QVERIFY2(pack.finished && pack.code == 1 && pack.err.contains("pipe: not a regular file"), qPrintable(pack.err));
+    QCOMPARE((std::tuple{pack.finished, pack.code}), (std::tuple{true, 1}));
+    QVERIFY2(pack.err.contains("pipe: not a regular file"), qPrintable(pack.err));
   }
 };
 

@@ -56,12 +56,14 @@ class TestBackgroundControl : public QObject {
     background.SetBrush(QBrush(Qt::red));
     background.SetPen(QPen(Qt::blue));
     background.SetImage(QImage(2, 2, QImage::Format_RGB32));
-    QVERIFY(changes == 0 && images == 1);
+    QCOMPARE((std::tuple{changes, images}), (std::tuple{0, 1}));
     background.SetImageDrawStyle(TImageDrawStyle::idsStretch);
     QCOMPARE(changes, 1);
     TBackground copy;
     copy.Assign(background);
-    QVERIFY(copy.Brush() == QBrush(Qt::red) && copy.Pen() == QPen(Qt::blue) && copy.Image().size() == QSize(2, 2));
+    QCOMPARE(copy.Brush(), QBrush(Qt::red));
+    QCOMPARE(copy.Pen(), QPen(Qt::blue));
+    QCOMPARE(copy.Image().size(), QSize(2, 2));
     QCOMPARE(copy.ImageDrawStyle(), TImageDrawStyle::idsStretch);
   }
 

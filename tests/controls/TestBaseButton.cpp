@@ -75,12 +75,14 @@ class TestBaseButton : public QObject {
     button->SetShadowXOffset(0.03);
     button->SetShadowYOffset(0.08);
     const QImage up = Render(*button);  // at (45, 15)
-    QVERIFY(Mismatches(up, {{45, 15, kRed}, {54, 24, kRed}, {55, 25, kBack}}).isEmpty() && CountColour(up, kRed) == 100);
+    QCOMPARE(Mismatches(up, {{45, 15, kRed}, {54, 24, kRed}, {55, 25, kBack}}), QString());
+    QCOMPARE(CountColour(up, kRed), 100);
     button->SetGlyphUpIsGlyphDown(true);
     button->SetGlyphDown(Solid(10, 10, kBlue));
     button->SetButtonIsDown(true);
     const QImage down = Render(*button);  // GlyphUp at (48, 18)
-    QVERIFY(Mismatches(down, {{47, 17, kBack}, {48, 18, kRed}, {57, 27, kRed}}).isEmpty() && CountColour(down, kBlue) == 0);
+    QCOMPARE(Mismatches(down, {{47, 17, kBack}, {48, 18, kRed}, {57, 27, kRed}}), QString());
+    QCOMPARE(CountColour(down, kBlue), 0);
     button->SetGlyphUpIsGlyphDown(false);
     QCOMPARE(Render(*button).pixel(48, 18), kBlue);
     button->SetGlyphDown(QImage());
@@ -97,13 +99,15 @@ class TestBaseButton : public QObject {
     button->SetGlyphUp(Solid(4, 4, kRed));
     // Up: box x 10, y 10, width rnd(0.3 x 100) = 30, height rnd(0.5 x 40) = 20.
     const QImage up = Render(*button);
-    QVERIFY(CountColour(up, kRed) == 30 * 20 && Mismatches(up, {{10, 10, kRed}, {39, 29, kRed}}).isEmpty());
+    QCOMPARE(CountColour(up, kRed), 30 * 20);
+    QCOMPARE(Mismatches(up, {{10, 10, kRed}, {39, 29, kRed}}), QString());
     button->SetShadowXOffset(0.1);
     button->SetGlyphUpIsGlyphDown(true);
     button->SetButtonIsDown(true);
     // Down: x 20, width rnd(0.4 x 100) = 40.
     const QImage down = Render(*button);
-    QVERIFY(CountColour(down, kRed) == 40 * 20 && Mismatches(down, {{20, 10, kRed}, {19, 10, kBack}, {59, 29, kRed}}).isEmpty());
+    QCOMPARE(CountColour(down, kRed), 40 * 20);
+    QCOMPARE(Mismatches(down, {{20, 10, kRed}, {19, 10, kBack}, {59, 29, kRed}}), QString());
   }
 
   void disabledLookUsesItsGlyphAndGreyCaption() {
@@ -118,15 +122,18 @@ class TestBaseButton : public QObject {
     button->SetCaptionXOffset(0.1);
     button->SetGlyphUp(Solid(8, 8, kBlue));
     const QImage enabled = Render(*button);
-    QVERIFY(CountColour(enabled, kRed) > 20 && CountColour(enabled, TBaseBtn::kGrayText | 0xFF000000) == 0);
+    QCOMPARE_GT(CountColour(enabled, kRed), 20);
+    QCOMPARE(CountColour(enabled, TBaseBtn::kGrayText | 0xFF000000), 0);
     QCOMPARE(CountColour(enabled, kBlue), 64);
     button->setEnabled(false);
     button->SetCaptionPenVisible(true);
     button->SetCaptionPenColor(QColor(0, 0xFF, 0xFF));
     const QImage disabled = Render(*button);
-    QVERIFY(CountColour(disabled, kRed) == 0 && CountColour(disabled, TBaseBtn::kGrayText | 0xFF000000) > 20);
+    QCOMPARE(CountColour(disabled, kRed), 0);
+    QCOMPARE_GT(CountColour(disabled, TBaseBtn::kGrayText | 0xFF000000), 20);
     // The halo keeps its colour; GlyphDisabled is empty.
-    QVERIFY(CountColour(disabled, 0xFF00FFFF) > 0 && CountColour(disabled, kBlue) == 0);
+    QCOMPARE_GT(CountColour(disabled, 0xFF00FFFF), 0);
+    QCOMPARE(CountColour(disabled, kBlue), 0);
     button->SetGlyphDisabled(Solid(8, 8, kBlue));
     QCOMPARE(CountColour(Render(*button), kBlue), 64);
   }
@@ -147,7 +154,8 @@ class TestBaseButton : public QObject {
       QTest::mouseRelease(&button, which, {}, QPoint(5, 5));
       QVERIFY(!button.MousePressed());
     }
-    QVERIFY(clicks == 1 && order == QStringList({"down", "click", "up", "down", "up"}));
+    QCOMPARE(clicks, 1);
+    QCOMPARE(order, QStringList({"down", "click", "up", "down", "up"}));
   }
 
   // Space, Return and keypad Enter look down while held and click on release; not with Shift,

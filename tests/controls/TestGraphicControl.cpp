@@ -35,20 +35,29 @@ QByteArray PaletteResource(const char* name) {
 class TestGraphicControl : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void roundsHalvesToEven() {
+  void roundsHalvesToEven_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("rounded");
     const std::pair<double, int> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},      {21.5, 22},
                                            {-0.5, 0}, {-1.5, -2}, {2.4999, 2},   {1e300, std::numeric_limits<int>::max()}};
-    for (const auto& [value, rounded] : rows) QVERIFY2(Rnd(value) == rounded, qPrintable(QString::number(value)));
+    for (const auto& [value, rounded] : rows) QTest::addRow("%g", value) << value << rounded;
+  }
+  void roundsHalvesToEven() {
+    QFETCH(double, value);
+    QFETCH(int, rounded);
+    QCOMPARE(Rnd(value), rounded);
   }
 
   void palettesComeFromTheResourcesByDepth() {
     const fixture::ProcessFactsRestorer restorer;
     Process().displayDepthOverride = 4;
     const ColorTable* p16 = DisplayPalette();
-    QVERIFY(p16 != nullptr && p16->size() == 16);
+    QVERIFY(p16 != nullptr);
+    QCOMPARE(p16->size(), 16);
     Process().displayDepthOverride = 8;
     const ColorTable* p256 = DisplayPalette();
-    QVERIFY(p256 != nullptr && p256->size() == 256 && p256->contains(qRgb(51, 102, 153)) && p256->at(255) == 0xFFFFFFFF);
+    QVERIFY(p256 != nullptr);
+    QCOMPARE((std::tuple{p256->size(), p256->contains(qRgb(51, 102, 153)), p256->at(255)}), (std::tuple{qsizetype(256), true, 0xFFFFFFFFu}));
     Process().displayDepthOverride = 16;  // above 8 bits: no palette
     QVERIFY(DisplayPalette() == nullptr);
     // Each table is read once and stays the same.
@@ -118,8 +127,9 @@ class TestGraphicControl : public QObject {
     QCOMPARE(ScreenCursor(kCursorZoomIn).shape(), Qt::BitmapCursor);
     TBaseBtn button;
     const QCursor hand = ScreenCursor(kCursorHand);
-    QVERIFY(ControlCursor(&button) == kCursorHand && hand.shape() == Qt::BitmapCursor && form.cursor().shape() == Qt::BitmapCursor);
-    QVERIFY(hand.hotSpot() == QPoint(12, 2) && form.cursor().hotSpot() == ScreenCursor(kCursorHandNoFingers).hotSpot());
+    QCOMPARE(ControlCursor(&button), kCursorHand);
+    QCOMPARE((QList{hand.shape(), form.cursor().shape()}), (QList{Qt::BitmapCursor, Qt::BitmapCursor}));
+    QCOMPARE((QList{hand.hotSpot(), form.cursor().hotSpot()}), (QList{QPoint(12, 2), ScreenCursor(kCursorHandNoFingers).hotSpot()}));
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
   }
 

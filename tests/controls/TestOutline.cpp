@@ -25,7 +25,7 @@ class TestOutline : public QObject {
     for (int item = 1; item <= 8; ++item) tree << outline.Items(item).Level << outline.Items(item).Parent;
     QCOMPARE(tree, (QList<int>{8, 1, 0, 2, 1, 2, 1, 3, 3, 1, 0, 2, 5, 1, 0, 2, 7}));
     QCOMPARE(outline.Items(4).Text, QString("Trailing"));
-    QVERIFY(outline.Items(3).HasItems && !outline.Items(2).HasItems && !outline.Items(1).Expanded);
+    QCOMPARE((QList<bool>{outline.Items(3).HasItems, outline.Items(2).HasItems, outline.Items(1).Expanded}), (QList{true, false, false}));
     QCOMPARE((QList<int>{outline.SelectedItem(), outline.ItemOnLine(1), outline.Items(9).Level}), (QList<int>{0, 5, 1}));
   }
 

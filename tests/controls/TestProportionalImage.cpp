@@ -30,23 +30,36 @@ struct Shown {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(orlaventis::ProportionalRules)
+
 class TestProportionalImage : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void sizeRulesKeepTheProportions() {
+  void sizeRulesKeepTheProportions_data() {
+    QTest::addColumn<QSize>("control");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<ProportionalRules>("rules");
+    QTest::addColumn<QRect>("box");  // null: nothing shows
     // A static size replaces the proportional one (distorted); static width 0 shows nothing; both
     // static: only the width is replaced.
-    const struct { QSize control, picture; ProportionalRules rules; QRect box; } rows[] = {
-        {{200, 200}, {400, 200}, {}, {10, 55, 180, 90}}, {{200, 200}, {200, 400}, {}, {55, 10, 90, 180}},
-        {{201, 100}, {10, 10}, {}, {55, 5, 90, 90}},     {{200, 200}, {0, 200}, {}, {}},
-        {{200, 200}, {400, 200}, {90, 90, true, false, 50, 100}, {50, 55, 100, 90}},
-        {{200, 200}, {400, 200}, {90, 90, true, false, 50, 0}, {}},
-        {{200, 200}, {400, 200}, {90, 90, false, true, 100, 50}, {10, 50, 180, 100}},
-        {{200, 200}, {400, 200}, {90, 90, true, true, 100, 50}, {0, 55, 200, 90}}};
-    for (const auto& row : rows) {
-      const QRect box = ProportionalBox(row.control, row.picture, row.rules);
-      QVERIFY2(row.box.isNull() ? box.isNull() : box == row.box, qPrintable(QString::number(box.width())));
-    }
+    const QSize square(200, 200), wide(400, 200);
+    QTest::newRow("wide picture") << square << wide << ProportionalRules{} << QRect(10, 55, 180, 90);
+    QTest::newRow("tall picture") << square << QSize(200, 400) << ProportionalRules{} << QRect(55, 10, 90, 180);
+    QTest::newRow("wide control") << QSize(201, 100) << QSize(10, 10) << ProportionalRules{} << QRect(55, 5, 90, 90);
+    QTest::newRow("picture without width") << square << QSize(0, 200) << ProportionalRules{} << QRect();
+    QTest::newRow("static width") << square << wide << ProportionalRules{90, 90, true, false, 50, 100} << QRect(50, 55, 100, 90);
+    QTest::newRow("static width 0") << square << wide << ProportionalRules{90, 90, true, false, 50, 0} << QRect();
+    QTest::newRow("static height") << square << wide << ProportionalRules{90, 90, false, true, 100, 50} << QRect(10, 50, 180, 100);
+    QTest::newRow("both static") << square << wide << ProportionalRules{90, 90, true, true, 100, 50} << QRect(0, 55, 200, 90);
+  }
+  void sizeRulesKeepTheProportions() {
+    QFETCH(QSize, control);
+    QFETCH(QSize, picture);
+    QFETCH(ProportionalRules, rules);
+    QFETCH(QRect, box);
+    const QRect got = ProportionalBox(control, picture, rules);
+    if (box.isNull()) QVERIFY(got.isNull());
+    else QCOMPARE(got, box);
   }
 
   void pictureIsComposedOnTheCanvas() {
@@ -207,7 +220,8 @@ class TestProportionalImage : public QObject {
     picture.SetImage(Solid(4, 4, kBlue));
     picture.show();
     const QImage shownNow = picture.grab().toImage();
-    QVERIFY(!picture.TransitionRunning() && shownNow.pixel(100, 100) == kBlue);
+    QVERIFY(!picture.TransitionRunning());
+    QCOMPARE(shownNow.pixel(100, 100), kBlue);
   }
 };
 

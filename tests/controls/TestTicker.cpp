@@ -76,14 +76,15 @@ class TestTicker : public QObject {
     ticker.SetTapeJumper(9);
     QVERIFY(InkPixels(ticker.Canvas(), ticker.rect()) == 0);  // nothing before the first beat
     ticker.Tick();
-    QVERIFY(ticker.CurrentItem() == 0 && ticker.TapePosition() == -9 && InkPixels(ticker.Canvas(), ticker.rect()) > 0);
+    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition()}), (std::tuple{0, -9}));
+    QCOMPARE_GT(InkPixels(ticker.Canvas(), ticker.rect()), 0);
     TickPast(ticker, 0);
     QCOMPARE(ticker.CurrentItem(), 1);  // the first item has left at the left edge
     TickPast(ticker, 1);
     // Just beyond the right edge, then in again from there.
-    QVERIFY(ticker.CurrentItem() == 0 && ticker.TapePosition() == 101 && InkPixels(ticker.Canvas(), ticker.rect()) == 0);
+    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition(), InkPixels(ticker.Canvas(), ticker.rect())}), (std::tuple{0, 101, 0}));
     ticker.Tick();
-    QVERIFY(ticker.TapePosition() == 92 && InkPixels(ticker.Canvas(), QRect(0, 0, 92, 30)) == 0);
+    QCOMPARE((std::tuple{ticker.TapePosition(), InkPixels(ticker.Canvas(), QRect(0, 0, 92, 30))}), (std::tuple{92, 0}));
     QVERIFY(InkPixels(ticker.Canvas(), QRect(92, 0, 8, 30)) > 0);
     ticker.SetItems({});
     QCOMPARE(ticker.CurrentItem(), -1);  // an empty list resets the tape
@@ -103,7 +104,10 @@ class TestTicker : public QObject {
       ink << InkPixels(ticker.Canvas(), ticker.rect());
     }
     QCOMPARE(order, (QList<int>{0, 1, 2, 0, 1}));
-    QVERIFY(ticker.TapePosition() == 4 && ink[0] < ink[1] && ink[1] < ink[2] && ink[3] == ink[0]);
+    QCOMPARE(ticker.TapePosition(), 4);
+    QCOMPARE_LT(ink[0], ink[1]);
+    QCOMPARE_LT(ink[1], ink[2]);
+    QCOMPARE(ink[3], ink[0]);
     QCOMPARE(InkPixels(ticker.Canvas(), QRect(0, 0, 4, 30)), 0);  // drawn from x = 4
   }
 
@@ -115,7 +119,7 @@ class TestTicker : public QObject {
     ticker.SetTapePosition(81);
     ticker.SetTapeJumper(20);
     ticker.Tick();
-    QVERIFY(ticker.TapePosition() == 61 && InkPixels(ticker.Canvas(), QRect(0, 0, 100, 61)) == 0);
+    QCOMPARE((std::tuple{ticker.TapePosition(), InkPixels(ticker.Canvas(), QRect(0, 0, 100, 61))}), (std::tuple{61, 0}));
     QVERIFY(InkPixels(ticker.Canvas(), QRect(0, 61, 100, 19)) > 0);
   }
 
@@ -142,7 +146,8 @@ class TestTicker : public QObject {
     ticker.SetTapeSpeed(0);
     ticker.SetTapeRuns(true);
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    QVERIFY(ticker.TapeRuns() && ticker.TapePosition() == 0);
+    QVERIFY(ticker.TapeRuns());
+    QCOMPARE(ticker.TapePosition(), 0);
     ticker.SetTapeSpeed(1);  // a real interval starts the beat
     QTRY_VERIFY(ticker.TapePosition() <= -3);
     ticker.SetTapeSpeed(0);

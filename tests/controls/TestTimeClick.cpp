@@ -19,10 +19,12 @@ class TestTimeClick : public QObject {
       onUiThread = onUiThread && QThread::currentThread() == context.thread();
     }, &context);
     QTRY_VERIFY(beats >= 3);
-    QVERIFY(clock.Stop() && clock.isFinished());
+    QVERIFY(clock.Stop());
+    QVERIFY(clock.isFinished());
     const int atStop = beats;
     QTest::qWait(30);
-    QVERIFY(beats == atStop && onUiThread);
+    QCOMPARE(beats, atStop);
+    QVERIFY(onUiThread);
     QVERIFY(clock.Stop());  // twice is harmless
     GTimeClick idle(1, {}, &context);  // without a callback the thread ends at once
     QVERIFY(idle.wait(5000));

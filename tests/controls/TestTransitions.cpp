@@ -51,7 +51,8 @@ class TestTransitions : public QObject {
     const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
     const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
                           {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
-    QVERIFY(Blocks(walk.begin(), walk.begin() + first.size()) == first && Distinct(walk).size() == size_t{43 * 32});
+    QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
+    QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
     // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
     const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
     QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
@@ -70,7 +71,8 @@ class TestTransitions : public QObject {
     Blocks left;
     for (int j = 1; j <= 32; ++j) left.push_back({1, j});
     left.push_back({2, 1});  // the bottom and right legs lie outside
-    QVERIFY(Blocks(wide.begin(), wide.begin() + 33) == left && Distinct(wide).size() == size_t{43 * 32});
+    QCOMPARE(Blocks(wide.begin(), wide.begin() + 33), left);
+    QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
     // Taller than wide: the square is centred on the columns.
     const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
     QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
@@ -84,9 +86,10 @@ class TestTransitions : public QObject {
     for (int speed : {1, 3, 255, 0}) counts << BlockSequence(grid, speed, EffectStyle::esRandom, 7).size();
     QCOMPARE(counts, (QList<size_t>{1375, 459, 6, 1375}));
     // Same seed, same blocks; they may repeat; all inside the grid.
-    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 7) == one && BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
-    QVERIFY(Distinct(one).size() < one.size() &&
-            std::all_of(one.begin(), one.end(), [&](QPoint b) { return grid.Contains(b.x(), b.y()); }));
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 7) == one);
+    QVERIFY(BlockSequence(grid, 1, EffectStyle::esRandom, 8) != one);
+    QCOMPARE_LT(Distinct(one).size(), one.size());
+    for (QPoint b : one) QVERIFY2(grid.Contains(b.x(), b.y()), qPrintable(QStringLiteral("%1,%2").arg(b.x()).arg(b.y())));
   }
 
   void transitionAlwaysEndsWithTheWholePicture() {
@@ -101,7 +104,9 @@ class TestTransitions : public QObject {
       player.SetInstant(true);
       int presents = 0;
       player.Start(source, &destination, 4, 0, style, [&] { ++presents; });
-      QVERIFY(!player.Running() && destination == source && presents == 0);
+      QVERIFY(!player.Running());
+      QCOMPARE(destination, source);
+      QCOMPARE(presents, 0);
     }
     QImage other = Solid(5, 5, kBlack);
     PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode);  // sizes differ
@@ -129,10 +134,13 @@ class TestTransitions : public QObject {
     for (qint64 blocks : {qint64{3}, qint64{39}, qint64{786431}}) {
       const std::vector<TransitionFrame> schedule = TransitionSchedule(blocks);
       // The whole picture after half a second: every block and the final copy.
-      QVERIFY(schedule.size() <= 40 && schedule.front().dueMs == 0);
-      QVERIFY(schedule.back().dueMs == 500 && schedule.back().copies == blocks + 1);
-      for (size_t f = 1; f < schedule.size(); ++f)
-        QVERIFY(schedule[f].copies > schedule[f - 1].copies && schedule[f].dueMs > schedule[f - 1].dueMs);
+      QCOMPARE_LE(schedule.size(), size_t(40));
+      QCOMPARE(schedule.front().dueMs, 0);
+      QCOMPARE((std::tuple{schedule.back().dueMs, schedule.back().copies}), (std::tuple{500, blocks + 1}));
+      for (size_t f = 1; f < schedule.size(); ++f) {
+        QCOMPARE_GT(schedule[f].copies, schedule[f - 1].copies);
+        QCOMPARE_GT(schedule[f].dueMs, schedule[f - 1].dueMs);
+      }
     }
   }
 
@@ -161,7 +169,8 @@ class TestTransitions : public QObject {
     QVERIFY(player.Running());
     QCOMPARE(destination, expected.front());  // the first frame at once, before any event
     QTRY_VERIFY_WITH_TIMEOUT(!player.Running(), 20000);
-    QVERIFY(!frames.isEmpty() && frames.size() < expected.size());
+    QVERIFY(!frames.isEmpty());
+    QCOMPARE_LT(frames.size(), expected.size());
     QCOMPARE(frames.last(), expected.size() - 1);
     for (qsizetype i = 0; i < frames.size(); ++i) QVERIFY(frames[i] >= (i == 0 ? 1 : frames[i - 1]));
     // Starting again while one runs, or Finish, ends the running one on its whole picture.
@@ -173,7 +182,8 @@ class TestTransitions : public QObject {
     const QRect centre = grid.BlockRect(22, 16);  // the explosion's first block, the implosion's last
     QCOMPARE(destination.copy(centre), source.copy(centre));
     player.Finish();
-    QVERIFY(!player.Running() && destination == other);
+    QVERIFY(!player.Running());
+    QCOMPARE(destination, other);
   }
 };
 

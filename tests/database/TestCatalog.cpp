@@ -28,33 +28,54 @@ QString Write(const QTemporaryDir& dir, const std::vector<Item>& items) {
 
 const QString kProps = QStringLiteral("Picture Properties");
 
+// The catalogue's state in one line, so that a failed comparison shows every counter.
+QString State(const TCatalog& c) {
+  return QStringLiteral("loaded %1 open %2, items %3 of %4, groups %5 of %6, item %7 group %8, %9 of %10 in the group")
+      .arg(int(c.Loaded)).arg(int(c.Database->IsOpen())).arg(c.ItemCount).arg(c.ItemTotal()).arg(c.GroupCount)
+      .arg(c.GroupTotal()).arg(c.CurrentItem).arg(c.CurrentGroup).arg(c.CurrentItemInGroup).arg(c.GroupItemCount);
+}
+
 }  // namespace
 
 class TestCatalog : public QObject {
   Q_OBJECT
 
  private slots:
+  void refusesWhatIsNoCatalogue_data() {
+    QTest::addColumn<QStringList>("load");  // file name, groups table, items table, group column
+    QTest::newRow("no file") << QStringList{"missing.cat", kGroups, kItems, kGroup};
+    QTest::newRow("group column no link list") << QStringList{"ol44.cat", kGroups, kItems, "Header"};
+    QTest::newRow("no group column") << QStringList{"ol44.cat", kGroups, kItems, "Nope"};
+    QTest::newRow("unknown groups table") << QStringList{"ol44.cat", "Groups", kItems, kGroup};
+    QTest::newRow("unknown items table") << QStringList{"ol44.cat", kGroups, "Items", kGroup};
+  }
+
+  // What is not a catalogue loads nothing.
+  void refusesWhatIsNoCatalogue() {
+    QFETCH(QStringList, load);
+    QTemporaryDir dir;
+    Write(dir, SmallItems());
+    TCatalog c;
+    c.Load(dir.filePath(load[0]), load[1], load[2], load[3]);
+    QCOMPARE((std::tuple{c.Loaded, c.Database->IsOpen(), c.ItemTotal()}), (std::tuple{false, false, 0}));
+  }
+
   void loadsItemsAndGroups() {
     QTemporaryDir dir;
     const QString path = Write(dir, SmallItems());
     TCatalog c;
     QVERIFY(c.GroupMode);
-    // What is not a catalogue loads nothing: no file, a group column that is no link list or
-    // does not exist, unknown tables.
-    const QStringList refused[] = {{dir.filePath("missing.cat"), kGroups, kItems, kGroup}, {path, kGroups, kItems, "Header"},
-                                   {path, kGroups, kItems, "Nope"}, {path, "Groups", kItems, kGroup},
-                                   {path, kGroups, "Items", kGroup}};
-    for (const QStringList& r : refused) {
-      c.Load(r[0], r[1], r[2], r[3]);
-      QVERIFY2(!c.Loaded && !c.Database->IsOpen() && c.ItemTotal() == 0, qPrintable(r.join('|')));
-    }
     c.Load(path, kGroups, kItems, kGroup);
-    QVERIFY(c.Loaded && c.FileName == path && c.Database->IsOpen());
-    QVERIFY(c.ItemTotal() == 7 && c.GroupTotal() == 3 && c.ItemCount == 7 && c.GroupCount == 0);
-    QVERIFY(c.Item(4)->Group == 0 && c.Item(7)->Group == 7 && c.Item(1)->Selected == 0 && !c.Item(0) && !c.Item(8));
-    QVERIFY(!c.SetPosition(1, 1) && c.GroupNumber(1) == 0);  // loaded but nothing selected yet: no navigation
+    QCOMPARE(c.FileName, path);
+    QCOMPARE(State(c), "loaded 1 open 1, items 7 of 7, groups 0 of 3, item 0 group 0, 0 of 0 in the group");
+    QCOMPARE((QList{c.Item(4)->Group, c.Item(7)->Group, int(c.Item(1)->Selected)}), (QList{0, 7, 0}));
+    QVERIFY(!c.Item(0));
+    QVERIFY(!c.Item(8));
+    QVERIFY(!c.SetPosition(1, 1));  // loaded but nothing selected yet: no navigation
+    QCOMPARE(c.GroupNumber(1), 0);
     c.Clear();
-    QVERIFY(!c.Loaded && !c.Database->IsOpen() && c.FileName.isEmpty() && c.ItemTotal() == 0 && c.ItemCount == 0);
+    QCOMPARE(c.FileName, QString());
+    QCOMPARE(State(c), "loaded 0 open 0, items 0 of 0, groups 0 of 0, item 0 group 0, 0 of 0 in the group");
   }
 
   void damagedFilesLoadNothingOrOnlyWhatIsThere() {
@@ -68,7 +89,8 @@ class TestCatalog : public QObject {
       TCatalog c;
       c.Load(bad, kGroups, kItems, kGroup);
       c.RecomputeSelection(nullptr);
-      QVERIFY(c.ItemTotal() <= 7 && c.ItemCount <= c.ItemTotal());
+      QCOMPARE_LE(c.ItemTotal(), 7);
+      QCOMPARE_LE(c.ItemCount, c.ItemTotal());
     }
     // A stored record count far beyond the data: the index stops at what can be read.
     QByteArray inflated = good;
@@ -78,7 +100,9 @@ class TestCatalog : public QObject {
     QVERIFY(WriteFile(bad, inflated));
     TCatalog c;
     c.Load(bad, kGroups, kItems, kGroup);
-    QVERIFY(c.Loaded && c.ItemTotal() >= 7 && c.ItemTotal() < inflated.size());
+    QVERIFY(c.Loaded);
+    QCOMPARE_GE(c.ItemTotal(), 7);
+    QCOMPARE_LT(c.ItemTotal(), inflated.size());
   }
 
   void unrestrictedSelectionAndStepping() {
@@ -88,18 +112,21 @@ class TestCatalog : public QObject {
     c.GroupMode = false;
     c.RecomputeSelection(nullptr);
     // Items 4 (no group) and 7 (group beyond the groups table) are never selected.
-    QVERIFY(c.ItemCount == 5 && c.GroupCount == 3 && c.CurrentItem == 1);
-    QVERIFY(c.CurrentGroup == 1 && c.CurrentItemInGroup == 1 && c.GroupItemCount == 2);
-    QVERIFY(c.GroupNumber(3) == 3 && c.GroupNumber(4) == 0 && c.ItemAt(9, 4).Item == 5 && c.ItemAt(9, 6).Item == 0);
+    QCOMPARE(State(c), "loaded 1 open 1, items 5 of 7, groups 3 of 3, item 1 group 1, 1 of 2 in the group");
+    QCOMPARE((QList{c.GroupNumber(3), c.GroupNumber(4), c.ItemAt(9, 4).Item, c.ItemAt(9, 6).Item}), (QList{3, 0, 5, 0}));
     // Outside the selection: refused, the position kept.
     QVERIFY(c.SetPosition(c.CurrentGroup, 4));
-    QVERIFY(!c.SetPosition(c.CurrentGroup, 6) && !c.SetPosition(c.CurrentGroup, 0) && c.CurrentItem == 4);
+    QVERIFY(!c.SetPosition(c.CurrentGroup, 6));
+    QVERIFY(!c.SetPosition(c.CurrentGroup, 0));
+    QCOMPARE(c.CurrentItem, 4);
     // An empty selection blocks navigation.
     TQueryCriteria q;
-    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps) && q.CommitText(2, "3").changed);  // no 3 doors
+    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps));
+    QVERIFY(q.CommitText(2, "3").changed);  // no 3 doors
     c.RecomputeSelection(&q);
-    QVERIFY(c.ItemCount == 0 && c.GroupCount == 0 && c.CurrentItem == 0 && !c.SetPosition(1, 1));
-    QVERIFY(c.ItemAt(1, 1).Item == 0 && c.GroupNumber(1) == 0);
+    QCOMPARE((QList{c.ItemCount, c.GroupCount, c.CurrentItem}), (QList{0, 0, 0}));
+    QVERIFY(!c.SetPosition(1, 1));
+    QCOMPARE((QList{c.ItemAt(1, 1).Item, c.GroupNumber(1)}), (QList{0, 0}));
   }
 
   // Random catalogues and queries against a model computed from the fixture's own source.
@@ -119,7 +146,8 @@ class TestCatalog : public QObject {
       c.Load(Write(dir, items), kGroups, kItems, kGroup);
       c.GroupMode = false;
       TQueryCriteria q;
-      QVERIFY(c.Loaded && q.LoadDefinition(c.Database.get(), kItems, kProps));
+      QVERIFY(c.Loaded);
+      QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps));
       const bool useColour = rng.bounded(2), useDoors = rng.bounded(2), useTitle = rng.bounded(2), useYear = rng.bounded(2);
       std::vector<bool> ticked(6, false);
       if (useColour) {
@@ -157,11 +185,11 @@ class TestCatalog : public QObject {
       for (size_t i = 0; i < expected.size(); ++i) {
         QVERIFY(c.SetPosition(c.CurrentGroup, static_cast<int>(i) + 1));
         const int group = items[static_cast<size_t>(expected[i] - 1)].group;
-        QVERIFY(c.ItemAt(0, static_cast<int>(i) + 1).Item == expected[i] && c.GroupNumber(c.CurrentGroup) == group);
+        QCOMPARE((QList{c.ItemAt(0, static_cast<int>(i) + 1).Item, c.GroupNumber(c.CurrentGroup)}), (QList{expected[i], group}));
         int rank = 0, total = 0;
         for (size_t j = 0; j < expected.size(); ++j)
           if (items[static_cast<size_t>(expected[j] - 1)].group == group) ++total, rank += j <= i;
-        QVERIFY(c.CurrentItemInGroup == rank && c.GroupItemCount == total);
+        QCOMPARE((QList{c.CurrentItemInGroup, c.GroupItemCount}), (QList{rank, total}));
       }
       QVERIFY(!c.SetPosition(c.CurrentGroup, static_cast<int>(expected.size()) + 1));
     }

@@ -12,11 +12,12 @@ class TestChains : public QObject {
     std::array<int, 10> items{};
     TPointerChain<int> chain(QStringLiteral("Test"));
     for (int& i : items) QVERIFY(chain.Add(&i));
-    QVERIFY(chain.Count() == 10 && chain.CursorPos() == 10);
-    // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right.
+    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos()}), (std::tuple{10, 10}));
+    // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right:
+    // the item at each position, then the cursor left there.
     for (int p : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7, 2, 9, 3, 10, 1, 6, 5})
-      QVERIFY2(chain.Items(p) == &items[p - 1] && chain.CursorPos() == p, qPrintable(QString::number(p)));
-    QVERIFY(chain.Items(0) == nullptr && chain.Items(11) == nullptr && chain.Items(-3) == nullptr);
+      QCOMPARE((std::tuple{chain.Items(p), chain.CursorPos()}), (std::tuple{static_cast<void*>(&items[p - 1]), p}));
+    QCOMPARE((QList{chain.Items(0), chain.Items(11), chain.Items(-3)}), (QList<void*>{nullptr, nullptr, nullptr}));
   }
 
   void putAndDeleteKeepTheLinks() {
@@ -28,14 +29,24 @@ class TestChains : public QObject {
     QCOMPARE(chain.Items(3), &other);
     chain.Items(4);
     chain.Put(9, &other);  // no such position: only the cursor moves to the first node
-    QVERIFY(chain.CursorPos() == 1 && chain.Items(5) == &items[4]);
-    QVERIFY(chain.Delete(1) && chain.CursorPos() == 1 && chain.Items(1) == &items[1]);  // the second node becomes First
-    QVERIFY(chain.Delete(chain.Count()) && chain.Count() == 3 && chain.Items(3) == &items[3]);  // the previous becomes Last
-    QVERIFY(chain.Delete(2) && chain.Items(1) == &items[1] && chain.Items(2) == &items[3]);
-    QVERIFY(!chain.Delete(0) && chain.CursorPos() == 1);  // from position 2: the cursor moves to the first node
-    QVERIFY(!chain.Delete(3) && chain.Delete(1) && chain.Delete(1));
-    QVERIFY(chain.Count() == 0 && chain.CursorPos() == 0 && chain.Items(1) == nullptr);
-    QVERIFY(chain.Add(&other) && chain.Items(1) == &other);  // usable again after becoming empty
+    QCOMPARE(chain.CursorPos(), 1);
+    QCOMPARE(chain.Items(5), static_cast<void*>(&items[4]));
+    QVERIFY(chain.Delete(1));
+    QCOMPARE(chain.CursorPos(), 1);
+    QCOMPARE(chain.Items(1), static_cast<void*>(&items[1]));  // the second node becomes First
+    QVERIFY(chain.Delete(chain.Count()));
+    QCOMPARE(chain.Count(), 3);
+    QCOMPARE(chain.Items(3), static_cast<void*>(&items[3]));  // the previous becomes Last
+    QVERIFY(chain.Delete(2));
+    QCOMPARE((QList{chain.Items(1), chain.Items(2)}), (QList<void*>{&items[1], &items[3]}));
+    QVERIFY(!chain.Delete(0));
+    QCOMPARE(chain.CursorPos(), 1);  // from position 2: the cursor moves to the first node
+    QVERIFY(!chain.Delete(3));
+    QVERIFY(chain.Delete(1));
+    QVERIFY(chain.Delete(1));
+    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos(), chain.Items(1)}), (std::tuple{0, 0, static_cast<void*>(nullptr)}));
+    QVERIFY(chain.Add(&other));
+    QCOMPARE(chain.Items(1), static_cast<void*>(&other));  // usable again after becoming empty
   }
 
   void longChainFreesWithoutRecursion() {
@@ -48,12 +59,16 @@ class TestChains : public QObject {
 
   void booleanChain() {
     TBooleanChain flags(QStringLiteral("Groups"));
-    QVERIFY(flags.Count() == 0 && !flags.Get(0));
-    QVERIFY(flags.Fill(5, false) && flags.Count() == 5 && !flags.Get(5));
+    QCOMPARE(flags.Count(), 0);
+    QVERIFY(!flags.Get(0));
+    QVERIFY(flags.Fill(5, false));
+    QCOMPARE((std::tuple{flags.Count(), flags.Get(5)}), (std::tuple{5, false}));
     flags.Set(2, true), flags.Set(7, true);  // outside: ignored
-    QVERIFY(flags.Get(2) && !flags.Get(1) && flags.Count() == 5);
-    QVERIFY(flags.Fill(3, true) && flags.Get(0) && flags.Get(2) && !flags.Get(3) && !flags.Get(-1));
-    QVERIFY(!flags.Fill(-1, true) && flags.Count() == 0);
+    QCOMPARE((std::tuple{flags.Get(2), flags.Get(1), flags.Count()}), (std::tuple{true, false, 5}));
+    QVERIFY(flags.Fill(3, true));
+    QCOMPARE((QList{flags.Get(0), flags.Get(2), flags.Get(3), flags.Get(-1)}), (QList{true, true, false, false}));
+    QVERIFY(!flags.Fill(-1, true));
+    QCOMPARE(flags.Count(), 0);
     flags.Fill(2, true), flags.Clear();
     QCOMPARE(flags.Count(), 0);
   }

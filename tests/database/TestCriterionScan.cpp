@@ -72,7 +72,8 @@ class TestCriterionScan : public QObject {
       TTessaranObject db;
       QVERIFY(db.Open(path, path, QString(), QString()));
       TQueryCriteria scanned, model;
-      QVERIFY(scanned.LoadDefinition(&db, kItems, kProperties) && model.LoadDefinition(&db, kItems, kProperties));
+      QVERIFY(scanned.LoadDefinition(&db, kItems, kProperties));
+      QVERIFY(model.LoadDefinition(&db, kItems, kProperties));
       for (int row = 1; row <= scanned.Count(); ++row) {
         Restrict(rng, scanned, model, row);
         TCriterionScan scan(db, kItems, *scanned.Criterion(row));
@@ -86,7 +87,8 @@ class TestCriterionScan : public QObject {
         QVERIFY(scanned.Criterion(row)->Value.Data == model.Criterion(row)->Value.Data);  // upper-cased alike
       }
     }
-    QVERIFY(matched > 100 && refused > 100);
+    QCOMPARE_GT(matched, 100);
+    QCOMPARE_GT(refused, 100);
   }
 };
 

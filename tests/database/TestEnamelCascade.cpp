@@ -103,8 +103,10 @@ class TestEnamelCascade : public QObject {
     TEnamelCascade c;
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     QCOMPARE(c.Models() + c.Option(EnamelOption::FabricMaterials).Codes, QStringList({"Berline", "Cabriolet", "Break", "CL", "LE"}));
-    QVERIFY(c.Option(EnamelOption::Modelyears).Codes.isEmpty() && c.Items().size() == 8 && c.Items()[7].CoachColor == 0);
-    QVERIFY(c.Option(EnamelOption::CoachColors).Available.Count() == 5 && c.Model() == 0);  // records + 1; nothing chosen
+    QCOMPARE(c.Option(EnamelOption::Modelyears).Codes, QStringList());
+    QCOMPARE(c.Items().size(), size_t(8));
+    QCOMPARE(c.Items()[7].CoachColor, 0);
+    QCOMPARE((std::tuple{c.Option(EnamelOption::CoachColors).Available.Count(), c.Model()}), (std::tuple{5, 0}));  // records + 1; nothing chosen
     // Colours end at the first number below 1: 3, 4, then 0, so 5 is never read.
     QCOMPARE(c.Items()[1].FabricColors, (std::array<int32_t, 6>{3, 4, 0, 0, 0, 0}));
     const int kModel = kEnamelOptionCount;
@@ -134,7 +136,7 @@ class TestEnamelCascade : public QObject {
       const QString row = QStringLiteral("step %1").arg(i);
       for (int o = 0; o < kEnamelOptionCount; ++o)
         QVERIFY2(c.Offered(static_cast<EnamelOption>(o)) == s.offered.value(o), qPrintable(row + QString::number(o)));
-      QVERIFY2(c.CarPictureName() == QLatin1String(s.car) && c.SeatPictureName() == QLatin1String(s.seat), qPrintable(row));
+      QCOMPARE((QStringList{row, c.CarPictureName(), c.SeatPictureName()}), (QStringList{row, s.car, s.seat}));
       const QString diff = Compare(c, counts);  // and every current choice among what is offered
       QVERIFY2(diff.isEmpty(), qPrintable(row + ": " + diff));
     }
@@ -150,13 +152,13 @@ class TestEnamelCascade : public QObject {
     c.ChooseModel(0);
     const auto years = EnamelOption::Modelyears;
     QCOMPARE(c.Offered(years), QStringList({"Y2"}));
-    QVERIFY(c.RecordOfEntry(years, 0) == 2 && c.RecordOfEntry(years, 1) == 0 && c.RecordOfEntry(years, -1) == 0);
+    QCOMPARE((QList{c.RecordOfEntry(years, 0), c.RecordOfEntry(years, 1), c.RecordOfEntry(years, -1)}), (QList{2, 0, 0}));
     QCOMPARE(c.EntryOfRecord(years, 1), -1);
     c.ChooseOption(EnamelOption::CoachColors, 1);
     QCOMPARE(c.CarPictureName(), QString("c2_r1"));
     c.ChooseOption(EnamelOption::CoachColors, 5);
     c.ChooseOption(EnamelOption::FabricColors, -1);
-    QVERIFY(c.Option(EnamelOption::CoachColors).Current == 2 && c.Option(EnamelOption::FabricColors).Current == 2);
+    QCOMPARE((QList{c.Option(EnamelOption::CoachColors).Current, c.Option(EnamelOption::FabricColors).Current}), (QList{2, 2}));
     QCOMPARE(c.SeatPictureName(), QString("f1k2"));
   }
 
@@ -167,17 +169,20 @@ class TestEnamelCascade : public QObject {
     TEnamelCascade c;
     // No paint and trim tables at all: no models.
     const olvtool::DatabaseSource other{{{"Picture Groups", {dbfixture::Col("Name")}, {{"A"}}, true}}, false, {}};
-    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db) && c.Load(db) == TEnamelCascade::LoadResult::NoModels);
+    QVERIFY(dbfixture::WriteAndOpen(other, dir.filePath("none.cat"), db));
+    QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::NoModels);
     // A data file cut short: the last items' "Group" cannot be read.
     const QString defs = dir.filePath("cut.def"), data = dir.filePath("cut.dat");
     QVERIFY(dbfixture::WriteAndOpen(fixture::EnamelDatabase(fixture::SampleEnamel()), defs, db, data));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::Ok);
     db.Close();
-    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40) && db.Open(data, defs, QString(), QString()));
+    QVERIFY(QFile(data).resize(QFileInfo(data).size() - 40));
+    QVERIFY(db.Open(data, defs, QString(), QString()));
     QCOMPARE(c.Load(db), TEnamelCascade::LoadResult::ItemUnread);
-    QVERIFY(c.Models().isEmpty() && c.Items().empty());
+    QCOMPARE((std::tuple{c.Models(), c.Items().size()}), (std::tuple{QStringList(), size_t(0)}));
     // Lists longer than a choice list may hold are refused before anything is sized.
-    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}) && c.Models().isEmpty());
+    QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}));
+    QCOMPARE(c.Models(), QStringList());
   }
 
   // Random catalogues and random choices, in any order, against the brute-force model; and the

@@ -53,18 +53,33 @@ class TestOlvtoolDb : public QObject {
     const QByteArray json = r.out.toUtf8().replace("\"scrambled\": true", "\"scrambled\": true, \"password\": \"Geheim\"");
     r = Olvtool({"db", "build", Source("again.json", json), Path("b.def"), "--data", Path("b.dat")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QVERIFY(Bytes("b.def") == Bytes("a.def") && Bytes("b.dat") == Bytes("a.dat"));
+    QCOMPARE(Bytes("b.def"), Bytes("a.def"));
+    QCOMPARE(Bytes("b.dat"), Bytes("a.dat"));
   }
 
-  void helpAndUsage() {
-    // Help of one verb only; usage errors exit with 2, help with 0, a file that is not there with 1.
+  void helpOfOneVerbOnly() {
     const Run r = Olvtool({"db", "--help"});
-    QVERIFY(r.code == 0 && r.out.contains("db dump FILE") && !r.out.contains("recfile build"));
-    const std::pair<QStringList, int> runs[] = {
-        {{"db", "shred"}, 2}, {{"db", "dump"}, 2}, {{"db", "dump", "x", "--bogus"}, 2},
-        {{"db", "build", "only-one"}, 2}, {{"recfile", "dump", "--help"}, 0},
-        {{"db", "dump", Path("nothing.db")}, 1}};
-    for (const auto& [args, code] : runs) QVERIFY2(Olvtool(args).code == code, qPrintable(args.join(' ')));
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("db dump FILE"), qPrintable(r.out));
+    QVERIFY2(!r.out.contains("recfile build"), qPrintable(r.out));
+  }
+
+  void exitCodes_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    // Usage errors exit with 2, help with 0, a file that is not there with 1.
+    QTest::newRow("unknown verb") << QStringList{"db", "shred"} << 2;
+    QTest::newRow("no file") << QStringList{"db", "dump"} << 2;
+    QTest::newRow("unknown option") << QStringList{"db", "dump", "x", "--bogus"} << 2;
+    QTest::newRow("one file of two") << QStringList{"db", "build", "only-one"} << 2;
+    QTest::newRow("help") << QStringList{"recfile", "dump", "--help"} << 0;
+    QTest::newRow("missing file") << QStringList{"db", "dump", Path("nothing.db")} << 1;
+  }
+
+  void exitCodes() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QCOMPARE(Olvtool(args).code, code);
   }
 
   void dumpWalksOnlyRecordsThatLieInTheData() {
@@ -76,28 +91,39 @@ class TestOlvtoolDb : public QObject {
     // The first table record follows the 272-byte header; its record count sits at offset 68.
     QVERIFY(dbfixture::WriteFile(db, Bytes("count.def").replace(272 + 68, 4, QByteArray("\xff\xff\xff\x7f", 4))));
     const Run r = Olvtool({"db", "dump", db});
-    QVERIFY2(r.code == 0 && r.out.contains("1 column(s), 3 record(s)") && r.out.contains("record 3: three") &&
-                 r.out.contains("stored record count 2147483647: only 3 lie within the data") && !r.out.contains("record 4:"),
-             qPrintable(r.out));
+    QCOMPARE(r.code, 0);
+    for (const char* line : {"1 column(s), 3 record(s)", "record 3: three", "stored record count 2147483647: only 3 lie within the data"})
+      QVERIFY2(r.out.contains(line), qPrintable(r.out));
+    QVERIFY2(!r.out.contains("record 4:"), qPrintable(r.out));
+  }
+
+  void refusedSourcesLeaveNothing_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("text longer than the field")
+        << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"string","size":3}],"records":[["ok"],["long"]]}]})")
+        << "table \"T\", record 2, column \"C\": the text of 4 bytes is longer than the field";
+    QTest::newRow("text outside Windows-1252")
+        << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"string"}],"records":[["\u0101"]]}]})")
+        << "table \"T\", record 1, column \"C\": the text has a character outside Windows-1252";
+    QTest::newRow("byte out of range")
+        << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"byte"}],"records":[["300"]]}]})")
+        << "table \"T\", record 1, column \"C\"";
+    QTest::newRow("unknown type") << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"float"}]}]})")
+                                  << "unknown type";
+    QTest::newRow("link to no table")
+        << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"L","type":"linklist","table":"X","column":"Y"}]}]})")
+        << "does not exist";
+    QTest::newRow("not JSON") << QByteArray(R"({"tables":[ )") << "JSON error";
   }
 
   void refusedSourcesLeaveNothing() {
-    const std::pair<const char*, const char*> cases[] = {
-        {R"({"tables":[{"name":"T","columns":[{"name":"C","type":"string","size":3}],"records":[["ok"],["long"]]}]})",
-         "table \"T\", record 2, column \"C\": the text of 4 bytes is longer than the field"},
-        {R"({"tables":[{"name":"T","columns":[{"name":"C","type":"string"}],"records":[["\u0101"]]}]})",
-         "table \"T\", record 1, column \"C\": the text has a character outside Windows-1252"},
-        {R"({"tables":[{"name":"T","columns":[{"name":"C","type":"byte"}],"records":[["300"]]}]})", "table \"T\", record 1, column \"C\""},
-        {R"({"tables":[{"name":"T","columns":[{"name":"C","type":"float"}]}]})", "unknown type"},
-        {R"({"tables":[{"name":"T","columns":[{"name":"L","type":"linklist","table":"X","column":"Y"}]}]})", "does not exist"},
-        {R"({"tables":[ )", "JSON error"},
-    };
-    for (const auto& [json, message] : cases) {
-      const Run r = Olvtool({"db", "build", Source("bad.json", json), Path("bad.db")});
-      QCOMPARE(r.code, 1);
-      QVERIFY2(r.err.contains(QString::fromUtf8(message)), qPrintable(r.err));
-      QVERIFY(!QFile::exists(Path("bad.db")));
-    }
+    QFETCH(QByteArray, json);
+    QFETCH(QString, message);
+    const Run r = Olvtool({"db", "build", Source("bad.json", json), Path("bad.db")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFile::exists(Path("bad.db")));
     // Only the targets and the sources are in the folder: no temporary files left.
     for (const QString& f : QDir(dir_.path()).entryList(QDir::Files))
       QVERIFY2(QStringList({"json", "def", "dat", "rec"}).contains(QFileInfo(f).suffix()), qPrintable(f));
@@ -116,7 +142,8 @@ class TestOlvtoolDb : public QObject {
     QCOMPARE(Bytes("b.rec"), bytes);
     // Cut short: the complete records print and the exit code says damaged.
     r = Olvtool({"recfile", "dump", Source("cut.rec", bytes.left(bytes.size() - 1))});
-    QVERIFY(r.code == 1 && r.out.count('\n') == 2 && r.err.contains("2 complete record(s)"));
+    QCOMPARE((std::tuple{r.code, r.out.count('\n')}), (std::tuple{1, qsizetype(2)}));
+    QVERIFY2(r.err.contains("2 complete record(s)"), qPrintable(r.err));
   }
 };
 

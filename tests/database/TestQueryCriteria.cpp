@@ -58,6 +58,8 @@ Setter Ext(double x, bool lowBit = false, bool unnormal = false) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Setter)
+
 class TestQueryCriteria : public QObject {
   Q_OBJECT
 
@@ -65,22 +67,27 @@ class TestQueryCriteria : public QObject {
   void rowsFromTheDefinitionTable() {
     Loaded f;
     // Lower-case "yes", another table, no "Q" and an unknown column give no row.
-    QVERIFY(f.q.Loaded() && f.q.Count() == 4);
+    QVERIFY(f.q.Loaded());
+    QCOMPARE(f.q.Count(), 4);
     QStringList labels;
     for (int r = 1; r <= 4; ++r) labels << f.q.Criterion(r)->Label;
     QCOMPARE(labels, (QStringList{"Colour", "Doors", "Title", "Year"}));
     const TQueryCriterion& colour = *f.q.Criterion(1);
     // Five colours plus flag 0, all set.
-    QVERIFY(colour.IsLinkList() && colour.Relations->Count() == 6 && colour.Hint == "Pick colours");
+    QVERIFY(colour.IsLinkList());
+    QCOMPARE((std::tuple{colour.Relations->Count(), colour.Hint}), (std::tuple{6, QString("Pick colours")}));
     QCOMPARE(Flags(colour), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     QCOMPARE(QStringList({f.q.SelectAllText(1), f.q.SelectAllText(2), f.q.CellText(3, Chars, 500)}),
              QStringList({"Select All", "Any doors", "All titles"}));
-    QVERIFY(f.q.Criterion(2)->HasOption('R') && !f.q.Criterion(3)->HasOption('R') && f.q.Criterion(2)->Relations == nullptr);
-    QVERIFY(IsEmptyValue(f.q.Criterion(2)->Value) && !f.q.Criterion(2)->Active);
+    QCOMPARE((QList{f.q.Criterion(2)->HasOption('R'), f.q.Criterion(3)->HasOption('R')}), (QList{true, false}));
+    QVERIFY(!f.q.Criterion(2)->Relations);
+    QCOMPARE((std::tuple{IsEmptyValue(f.q.Criterion(2)->Value), f.q.Criterion(2)->Active}), (std::tuple{true, false}));
     TQueryCriteria other;  // "Colours" has no rows
-    QVERIFY(!other.LoadDefinition(nullptr, kItems, kProps) && !other.LoadDefinition(&f.db, QString(), kProps));
-    QVERIFY(!other.LoadDefinition(&f.db, kItems, "Nope") && !other.LoadDefinition(&f.db, "Colours", kProps));
-    QVERIFY(other.Count() == 0 && !other.Loaded() && other.Database() == nullptr);
+    QVERIFY(!other.LoadDefinition(nullptr, kItems, kProps));
+    QVERIFY(!other.LoadDefinition(&f.db, QString(), kProps));
+    QVERIFY(!other.LoadDefinition(&f.db, kItems, "Nope"));
+    QVERIFY(!other.LoadDefinition(&f.db, "Colours", kProps));
+    QCOMPARE((std::tuple{other.Count(), other.Loaded(), other.Database() == nullptr}), (std::tuple{0, false, true}));
   }
 
 
@@ -92,8 +99,8 @@ class TestQueryCriteria : public QObject {
     for (const TDropDownLine& l : lines) shown << QStringLiteral("%1/%2/%3").arg(l.Text).arg(l.Level).arg(l.Flag);
     QCOMPARE(shown, QStringList({"Select All/1/0", "Red/1/1", "Dark red/2/2", "Blue/1/3", "Green/1/5"}));
     QVERIFY(f.q.DropDownLines(2).empty());
-    // Each click: the line, whether anything changed, whether the row restricts, the flags and
-    // the cell text after it.
+    // Each click in turn: the line, whether anything changed, whether the row restricts, the flags
+    // and the cell text after it.
     const std::vector<int> all{0, 1, 2, 3, 4, 5};
     const struct { int line; bool changed, active; std::vector<int> flags; const char* text; } clicks[] = {
         {0, false, false, all, "Select All"},  // everything selected already: no change
@@ -111,44 +118,66 @@ class TestQueryCriteria : public QObject {
     for (size_t i = 0; i < std::size(clicks); ++i) {
       const auto& k = clicks[i];
       const bool changed = f.q.ClickLine(1, lines, k.line);
-      QVERIFY2(changed == k.changed && c.Active == k.active && Flags(c) == k.flags, qPrintable(QString::number(i)));
+      const std::vector<int> flags = Flags(c);
+      QCOMPARE((std::tuple{i, changed, c.Active, QList<int>(flags.begin(), flags.end())}),
+               (std::tuple{i, k.changed, k.active, QList<int>(k.flags.begin(), k.flags.end())}));
       QCOMPARE(f.q.CellText(1, Chars, 1000), QString::fromLatin1(k.text));
     }
-    // The measure adds the whole text so far after each append: 2 + (30 + 2) after "Red",
-    // then + (140 + 2) after "Red & Dark red".
-    QVERIFY(f.q.ClickLine(1, lines, 3) && f.q.ClickLine(1, lines, 1));
+  }
+
+  // The measure adds the whole text so far after each append: 2 + (30 + 2) after "Red",
+  // then + (140 + 2) after "Red & Dark red".
+  void cellTextWithinAWidth_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("text");
     const std::pair<int, const char*> widths[] = {{60, "Red & Dark red"}, {30, "Red"}, {34, "Red"}, {35, "Red & Dark red"},
                                                   {176, "Red & Dark red"}, {177, "Red & Dark red & Blue"}};
-    for (const auto& [width, text] : widths) QCOMPARE(f.q.CellText(1, Chars, width), QString::fromLatin1(text));
+    for (const auto& [width, text] : widths) QTest::addRow("%d wide", width) << width << QString(text);
+  }
+
+  void cellTextWithinAWidth() {
+    QFETCH(int, width);
+    QFETCH(QString, text);
+    Loaded f;
+    const auto lines = f.q.DropDownLines(1);
+    QVERIFY(f.q.ClickLine(1, lines, 3));  // Blue alone
+    QVERIFY(f.q.ClickLine(1, lines, 1));  // Red and Dark red too
+    QCOMPARE(f.q.CellText(1, Chars, width), text);
   }
 
   void typingValuesAndResets() {
     Loaded f;
     TQueryCriterion& doors = *f.q.Criterion(2);
     auto r = f.q.CommitText(2, "Any doors");  // into an inactive row
-    QVERIFY(!r.changed && !r.rejected);
+    QCOMPARE((std::tuple{r.changed, r.rejected}), (std::tuple{false, false}));
     r = f.q.CommitText(2, "4");
-    QVERIFY(r.changed && doors.Active && doors.Value.Int32At(0) == 4);
+    QCOMPARE((std::tuple{r.changed, doors.Active, doors.Value.Int32At(0)}), (std::tuple{true, true, 4}));
     QCOMPARE(f.q.CellText(2, Chars, 500) + f.db.ValueToText(kItems, "Doors", doors.Value), QStringLiteral("44"));
     // 0 is the empty value of an integer: not converted, the row stays as it was.
     r = f.q.CommitText(2, "0");
-    QVERIFY(r.rejected && !r.changed && doors.Active && doors.Value.Int32At(0) == 4);
-    QVERIFY(f.q.CommitText(2, "four").rejected && doors.Value.Int32At(0) == 4);
+    QCOMPARE((std::tuple{r.rejected, r.changed, doors.Active, doors.Value.Int32At(0)}), (std::tuple{true, false, true, 4}));
+    QCOMPARE((std::tuple{f.q.CommitText(2, "four").rejected, doors.Value.Int32At(0)}), (std::tuple{true, 4}));
     r = f.q.CommitText(2, "Any doors");  // select-all text into an active row
-    QVERIFY(r.changed && !doors.Active && IsEmptyValue(doors.Value));
+    QCOMPARE((std::tuple{r.changed, doors.Active, IsEmptyValue(doors.Value)}), (std::tuple{true, false, true}));
     // A string row: the empty text clears, any other text restricts.
-    QVERIFY(f.q.CommitText(3, "coupe").changed && f.q.Criterion(3)->Value.String() == "coupe");
-    QVERIFY(f.q.CommitText(3, QString()).changed && !f.q.Criterion(3)->Active);
+    QCOMPARE((std::tuple{f.q.CommitText(3, "coupe").changed, f.q.Criterion(3)->Value.String()}), (std::tuple{true, QString("coupe")}));
+    QCOMPARE((std::tuple{f.q.CommitText(3, QString()).changed, f.q.Criterion(3)->Active}), (std::tuple{true, false}));
     // A value in the "R" row resets the others.
-    QVERIFY(f.q.ClickLine(1, f.q.DropDownLines(1), 3) && f.q.CommitText(3, "coupe").changed);
+    QVERIFY(f.q.ClickLine(1, f.q.DropDownLines(1), 3));
+    QVERIFY(f.q.CommitText(3, "coupe").changed);
     r = f.q.CommitText(2, "2");
-    QVERIFY(r.changed && r.resetOthers && f.q.Criterion(2)->Active && !f.q.Criterion(1)->Active && !f.q.Criterion(3)->Active);
-    QVERIFY(Flags(*f.q.Criterion(1)).size() == 6 && IsEmptyValue(f.q.Criterion(3)->Value));
+    QCOMPARE((std::tuple{r.changed, r.resetOthers}), (std::tuple{true, true}));
+    QCOMPARE((QList{f.q.Criterion(1)->Active, f.q.Criterion(2)->Active, f.q.Criterion(3)->Active}), (QList{false, true, false}));
+    QCOMPARE((std::tuple{Flags(*f.q.Criterion(1)).size(), IsEmptyValue(f.q.Criterion(3)->Value)}), (std::tuple{size_t(6), true}));
     f.q.ResetCriteria(0);
-    QVERIFY(!f.q.Criterion(2)->Active && IsEmptyValue(f.q.Criterion(2)->Value));
+    QCOMPARE((std::tuple{f.q.Criterion(2)->Active, IsEmptyValue(f.q.Criterion(2)->Value)}), (std::tuple{false, true}));
   }
 
-  void matchingByType() {
+  void matchingByType_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<Setter>("wanted");
+    QTest::addColumn<Setter>("value");
+    QTest::addColumn<bool>("matches");
     const auto i32 = [](int32_t x) -> Setter { return [x](TFieldValue& f) { f.SetInt32At(0, x); }; };
     const auto i64 = [](int64_t x) -> Setter { return [x](TFieldValue& f) { f.SetInt64(x); }; };
     const auto f64 = [](double x) -> Setter { return [x](TFieldValue& f) { f.SetFloat64(x); }; };
@@ -179,33 +208,53 @@ class TestQueryCriteria : public QObject {
         {"string: anywhere, any case", ctString, Raw("oup"), Raw("A COUPE"), true},
         {"string: ASCII only", ctString, Raw("coupe"), Raw("Coup\xe9"), false},
         {"string: empty", ctString, Raw(QByteArray(1, 0)), Raw("anything"), false}};
+    for (const auto& t : cases) QTest::newRow(t.what) << int(t.type) << t.wanted << t.value << t.matches;
+  }
+
+  void matchingByType() {
+    QFETCH(int, type);
+    QFETCH(Setter, wanted);
+    QFETCH(Setter, value);
+    QFETCH(bool, matches);
     TQueryCriterion c;
+    c.ColumnDef = TColumnDef::NewColumn("X", ColumnType(type));
     TFieldValue v;
-    for (const auto& t : cases) {
-      c.ColumnDef = TColumnDef::NewColumn("X", t.type);
-      c.Value = v = InitValue(t.type);
-      t.wanted(c.Value);
-      t.value(v);
-      QVERIFY2(CriterionMatches(c, v) == t.matches, t.what);
-      QVERIFY2(t.type != ctString || !t.matches || c.Value.String() == "OUP", t.what);
-    }
-    // Link lists: at most N links, stopping at the first below 1.
+    c.Value = v = InitValue(ColumnType(type));
+    wanted(c.Value);
+    value(v);
+    QCOMPARE(CriterionMatches(c, v), matches);
+    if (ColumnType(type) == ColumnType::ctString && matches) QCOMPARE(c.Value.String(), "OUP");
+  }
+
+  void matchingLinkLists_data() {
+    QTest::addColumn<QList<int>>("links");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("ticked among the first two") << QList{2, 4, 0} << true;
+    QTest::newRow("stopped by a 0 before it") << QList{0, 4, 0} << false;
+    QTest::newRow("beyond N") << QList{1, 3, 4} << false;
+    QTest::newRow("a link beyond the flags") << QList{999, 3, 4} << false;  // simply not ticked
+  }
+
+  // Link lists: at most N links, stopping at the first below 1; only 4 is ticked.
+  void matchingLinkLists() {
+    QFETCH(QList<int>, links);
+    QFETCH(bool, matches);
+    TQueryCriterion c;
     c.ColumnDef = TColumnDef::NewColumn("L", ColumnType::ctLinkList);
     c.ColumnDef.SetInt32(79, 2);
     c.Value = InitValue(ColumnType::ctLinkList);
     c.Relations = std::make_unique<TBooleanChain>(QStringLiteral("Relations"));
     c.Relations->Fill(6, false);
     c.Relations->Set(4, true);
-    // Ticked 4 among the first two: a match; stopped by a 0 before it; beyond N; a link beyond the
-    // flags is simply not ticked.
-    const std::pair<std::array<int, 3>, bool> links[] = {
-        {{2, 4, 0}, true}, {{0, 4, 0}, false}, {{1, 3, 4}, false}, {{999, 3, 4}, false}};
-    for (const auto& [l, matches] : links) {
-      v = InitValue(ColumnType::ctLinkList);
-      for (int i = 0; i < 3; ++i) v.SetInt32At(i, l[size_t(i)]);
-      QVERIFY2(CriterionMatches(c, v) == matches, qPrintable(QString::number(l[0])));
-    }
-    // Not read on either side, or an unknown type code, never matches.
+    TFieldValue v = InitValue(ColumnType::ctLinkList);
+    for (int i = 0; i < 3; ++i) v.SetInt32At(i, links[i]);
+    QCOMPARE(CriterionMatches(c, v), matches);
+  }
+
+  // Not read on either side, or an unknown type code, never matches.
+  void matchingNeedsReadValuesOfAKnownType() {
+    TQueryCriterion c;
+    TFieldValue v;
     c.ColumnDef = TColumnDef::NewColumn("X", ColumnType::ctInteger);
     c.Value = v = InitValue(ColumnType::ctInteger);
     QVERIFY(CriterionMatches(c, v));

@@ -32,7 +32,8 @@ class TestReadOnlyFile : public QObject {
     const QString path = dir.filePath(QStringLiteral("f"));
     QVERIFY(Write(path, "0123456789"));
     const TReadOnlyFile file(path);
-    QVERIFY(file.IsOpen() && file.Size() == 10);
+    QVERIFY(file.IsOpen());
+    QCOMPARE(file.Size(), 10);
     QCOMPARE(file.ReadAt(2, 3).value_or("?"), QByteArray("234"));
     QCOMPARE(file.ReadAt(10, 0).value_or("?"), QByteArray());
     // Ranges outside the file are refused before anything is allocated for them.
@@ -41,7 +42,9 @@ class TestReadOnlyFile : public QObject {
       QVERIFY2(!file.ReadAt(offset, length), qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
     // A file cut short after it was opened: reads past the new end fail rather than come up short.
     QVERIFY(QFile::resize(path, 4));
-    QVERIFY(!file.ReadAt(2, 3) && file.ReadAt(0, 4) == QByteArray("0123") && !file.ReadAll());
+    QVERIFY(!file.ReadAt(2, 3));
+    QCOMPARE(file.ReadAt(0, 4), std::optional(QByteArray("0123")));
+    QVERIFY(!file.ReadAll());
     QVERIFY(TReadOnlyFile(path).ReadAll() == QByteArray("0123"));
   }
 
@@ -53,15 +56,20 @@ class TestReadOnlyFile : public QObject {
     SharedFileCache files;
     const SharedFileContents a = files.Read(path, 100);
     const SharedFileContents b = files.Read(path, 100);
-    QVERIFY(a.status == FileReadStatus::Ok && a.bytes && *a.bytes == "first" && a.bytes == b.bytes);
+    QCOMPARE(a.status, FileReadStatus::Ok);
+    QVERIFY(a.bytes);
+    QCOMPARE(*a.bytes, "first");
+    QCOMPARE(a.bytes, b.bytes);
     QVERIFY(SharedFileCache().Read(path, 100).bytes != a.bytes);  // another cache: its own copy
-    QVERIFY(Write(path, "second") && files.Read(path, 100).bytes.get() != a.bytes.get());
+    QVERIFY(Write(path, "second"));
+    QVERIFY(files.Read(path, 100).bytes.get() != a.bytes.get());
     const SharedFileContents held = files.Read(path, 100);
     QCOMPARE(*held.bytes, QByteArray("second"));
     // Rewritten in place to the same size and given back its time stamp: the content tells.
     struct stat before {};
     const FileIdentity identity = TReadOnlyFile(path).Identity();
-    QVERIFY(::stat(QFile::encodeName(path).constData(), &before) == 0 && Write(path, "SECOND"));
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+    QVERIFY(Write(path, "SECOND"));
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
     QVERIFY(TReadOnlyFile(path).Identity() == identity);
@@ -73,8 +81,10 @@ class TestReadOnlyFile : public QObject {
   void refusesWhatIsNoRegularFile() {
     QTemporaryDir dir;
     const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
-    QVERIFY(Write(path("real"), "x") && ::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600) == 0);
-    QVERIFY(QFile::link(path("real"), path("link")) && QFile::link(path("gone"), path("dangling")));
+    QVERIFY(Write(path("real"), "x"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    QVERIFY(QFile::link(path("real"), path("link")));
+    QVERIFY(QFile::link(path("gone"), path("dangling")));
     QVERIFY(QFile::link(path("loop"), path("loop")));
     using State = FileReadStatus;
     const QList<std::pair<QString, State>> cases = {
@@ -86,7 +96,8 @@ class TestReadOnlyFile : public QObject {
     for (const auto& [name, state] : cases) {
       const TReadOnlyFile file(name);  // a FIFO opened for reading would wait here for a writer
       QVERIFY2(file.Status() == state, qPrintable(name));
-      if (state != State::Ok) QVERIFY2(!file.IsOpen() && file.Size() == 0 && !file.ReadAt(0, 0), qPrintable(name));
+      if (state != State::Ok)
+        QCOMPARE((std::tuple{name, file.IsOpen(), file.Size(), bool(file.ReadAt(0, 0))}), (std::tuple{name, false, qint64(0), false}));
     }
   }
 };

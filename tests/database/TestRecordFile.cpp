@@ -44,20 +44,20 @@ class TestRecordFile : public QObject {
     QTimer::singleShot(0, [&] { eventRan = true; });
     QVERIFY(file.Open(Write("r.dat", *BuildRecordFile(Records(7), nullptr)), &progress));
     QVERIFY(!eventRan);
-    QVERIFY(progress.positions.front() == 0 && progress.positions.back() == 100);
+    QCOMPARE((std::tuple{progress.positions.front(), progress.positions.back()}), (std::tuple{0, 100}));
     QCOMPARE(progress.shown, (std::vector<bool>{true, false}));
-    QVERIFY(file.VisibleCount() == 0 && file.GetRecord(1).Key == nullptr);  // nothing visible before SelectAll
+    QCOMPARE((std::tuple{file.VisibleCount(), file.GetRecord(1).Key == nullptr}), (std::tuple{0, true}));  // nothing visible before SelectAll
     file.SelectAll();
     QCOMPARE(file.VisibleCount(), 7);
     auto check = [&](int pos) {
       const TiDbRec r = file.GetRecord(pos);
-      QVERIFY2(r.Tag == uint32_t(1000 + pos) && r.KeyText() == QStringLiteral("key %1").arg(pos) && r.Visible == 1 &&
-                   r.TextText() == QStringLiteral("text %1\r\nsecond line é").arg(pos) && file.LastLogical() == pos,
-               qPrintable(QString::number(pos)));
+      QCOMPARE((std::tuple{r.Tag, r.KeyText(), int(r.Visible), r.TextText(), file.LastLogical()}),
+               (std::tuple{uint32_t(1000 + pos), QStringLiteral("key %1").arg(pos), 1, QStringLiteral("text %1\r\nsecond line é").arg(pos), pos}));
     };
     for (int p : {1, 2, 3, 4, 5, 6, 7, 7, 1, 5, 2, 6, 3, 7, 4}) check(p);
     const TiDbRec none = file.GetRecord(8);
-    QVERIFY(none.Key == nullptr && none.Text == nullptr && none.Tag == 0 && none.KeyLength == 0 && file.GetRecord(0).Tag == 0);
+    QCOMPARE((std::tuple{none.Key == nullptr, none.Text == nullptr, none.Tag, int(none.KeyLength), file.GetRecord(0).Tag}),
+             (std::tuple{true, true, 0u, 0, 0u}));
     // A second Open replaces the content.
     QVERIFY(file.Open(Write("r2.dat", *BuildRecordFile(Records(2), nullptr))));
     file.SelectAll();
@@ -74,40 +74,50 @@ class TestRecordFile : public QObject {
     QVERIFY(file.Open(Write("s.dat", bytes)));
     file.SelectAll();
     const TiDbRec r = file.GetRecord(1);
-    QVERIFY(r.Tag == 7 && r.Key == nullptr && r.KeyText().isEmpty() && r.TextLength == 3);  // key length 0
+    QCOMPARE((std::tuple{r.Tag, r.Key == nullptr, r.KeyText(), int(r.TextLength)}), (std::tuple{7u, true, QString(), 3}));  // key length 0
     QCOMPARE(QByteArray(r.Text, 4), QByteArray("\x01\x7F\0\0", 4));
   }
 
-  void emptyAndDamagedFiles() {
+  void missingFilesAndFolders() {
     TiDbRecFile file;
     QVERIFY(!file.Open(Path("missing.dat")));
     QCOMPARE(file.OpenProblem().fault, ContentFault::None);  // no file is no damage
     QVERIFY(!file.Open(dir_.path()));
     QCOMPARE(file.OpenProblem().fault, ContentFault::NotRegular);
+  }
+
+  // Open's result and the records that stay: a count larger than the records keeps the complete
+  // ones; cut inside the last record's text, then inside its header; huge count and lengths
+  // with few bytes behind them; a record with both lengths 0 keeps tag 0.
+  void emptyAndDamagedFiles_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<int>("visible");
+    QTest::addColumn<QString>("last");  // tag and key of the last record that stays
     const QByteArray three = *BuildRecordFile(Records(3), nullptr);
-    QByteArray counted = three;
-    counted[0] = 9;
-    // Open's result and the records that stay: a count larger than the records keeps the complete
-    // ones; cut inside the last record's text, then inside its header; huge count and lengths
-    // with few bytes behind them; a record with both lengths 0 keeps tag 0.
-    const struct { const char* what; QByteArray bytes; bool opens; int visible; } cases[] = {
-        {"empty", QByteArray(4, '\0'), true, 0}, {"short", QByteArray(3, '\0'), false, 0}, {"count 9 of 3", counted, false, 3},
-        {"cut in the text", three.left(three.size() - 2), false, 2},
-        {"cut in the header", three.left(4 + 8 + 5 + 29 + 3), false, 1},
-        {"huge", QByteArray("\xFF\xFF\xFF\x7F\0\0\0\0\xFF\xFF\xFF\xFF", 12), false, 0},
-        {"lengths 0", QByteArray("\x01\0\0\0\x05\0\0\0\0\0\0\0", 12), true, 1},
-    };
-    for (const auto& c : cases) {
-      QVERIFY2(file.Open(Write("c.dat", c.bytes)) == c.opens, c.what);
-      QVERIFY2(file.OpenProblem().fault == (c.opens ? ContentFault::None : ContentFault::DamagedFile), c.what);
-      QVERIFY2(file.OpenProblem().file == (c.opens ? QString() : Path("c.dat")), c.what);
-      file.SelectAll();
-      QVERIFY2(file.VisibleCount() == c.visible && file.GetRecord(c.visible + 1).Text == nullptr, c.what);
-    }
-    QCOMPARE(file.GetRecord(1).Tag, 0u);  // the record with both lengths 0
-    QVERIFY(!file.Open(Write("c.dat", counted)));
+    QTest::newRow("empty") << QByteArray(4, '\0') << true << 0 << QString();
+    QTest::newRow("short") << QByteArray(3, '\0') << false << 0 << QString();
+    QTest::newRow("count 9 of 3") << QByteArray(three).replace(0, 1, "\x09") << false << 3 << "1003 key 3";
+    QTest::newRow("cut in the text") << three.left(three.size() - 2) << false << 2 << "1002 key 2";
+    QTest::newRow("cut in the header") << three.left(4 + 8 + 5 + 29 + 3) << false << 1 << "1001 key 1";
+    QTest::newRow("huge") << QByteArray("\xFF\xFF\xFF\x7F\0\0\0\0\xFF\xFF\xFF\xFF", 12) << false << 0 << QString();
+    QTest::newRow("lengths 0") << QByteArray("\x01\0\0\0\x05\0\0\0\0\0\0\0", 12) << true << 1 << "0 ";
+  }
+
+  void emptyAndDamagedFiles() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, opens);
+    QFETCH(int, visible);
+    QFETCH(QString, last);
+    TiDbRecFile file;
+    QCOMPARE(file.Open(Write("c.dat", bytes)), opens);
+    QCOMPARE(file.OpenProblem().fault, opens ? ContentFault::None : ContentFault::DamagedFile);
+    QCOMPARE(file.OpenProblem().file, opens ? QString() : Path("c.dat"));
     file.SelectAll();
-    QCOMPARE(file.GetRecord(3).KeyText(), QStringLiteral("key 3"));
+    QCOMPARE(file.VisibleCount(), visible);
+    QVERIFY(file.GetRecord(visible + 1).Text == nullptr);
+    const TiDbRec r = file.GetRecord(visible);
+    QCOMPARE(visible ? QStringLiteral("%1 %2").arg(r.Tag).arg(r.KeyText()) : QString(), last);
   }
 
   void writerRefusesWhatCannotBeStored() {
@@ -117,10 +127,12 @@ class TestRecordFile : public QObject {
     QVERIFY(!BuildRecordFile(records, &error));
     QVERIFY2(error.contains(QStringLiteral("record 2")), qPrintable(error));
     records[1].text = QString(65536, QLatin1Char('a'));
-    QVERIFY(!WriteRecordFile(records, Path("w.dat"), &error) && !QFile::exists(Path("w.dat")));
+    QVERIFY(!WriteRecordFile(records, Path("w.dat"), &error));
+    QVERIFY(!QFile::exists(Path("w.dat")));
     records[1].text = QString(65535, 'a');
     TiDbRecFile file;
-    QVERIFY(WriteRecordFile(records, Path("w.dat"), &error) && file.Open(Path("w.dat")));
+    QVERIFY(WriteRecordFile(records, Path("w.dat"), &error));
+    QVERIFY(file.Open(Path("w.dat")));
     file.SelectAll();
     QCOMPARE(file.GetRecord(2).TextLength, uint16_t{65535});
   }

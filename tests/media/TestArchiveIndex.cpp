@@ -17,13 +17,12 @@ void CompareWithLines(const std::optional<TArchiveIndex>& index, const std::opti
   if (!index) return;
   QCOMPARE(index->Count(), static_cast<int>(lines->size()));
   for (int i = 0; i < index->Count(); ++i) QCOMPARE(index->Line(i), lines->at(i));
-  QVERIFY(index->Line(-1).isEmpty() && index->Line(index->Count()).isEmpty());
+  QCOMPARE((QStringList{index->Line(-1), index->Line(index->Count())}), (QStringList{"", ""}));
   for (const QString& name : names) {
     const ArchiveEntry want = FindArchiveEntry(lines, name);
     const ArchiveEntry got = FindArchiveEntry(index, name);
-    QVERIFY2(got.Name == want.Name && got.Offset == want.Offset && got.PackedSize == want.PackedSize &&
-                 got.UnpackedSize == want.UnpackedSize && got.TimeStamp == want.TimeStamp,
-             qPrintable(name));
+    QCOMPARE((std::tuple{name, got.Name, got.Offset, got.PackedSize, got.UnpackedSize, got.TimeStamp}),
+             (std::tuple{name, want.Name, want.Offset, want.PackedSize, want.UnpackedSize, want.TimeStamp}));
     QCOMPARE(ArchiveContains(index, name), ArchiveContains(lines, name));
     QCOMPARE(index->Find(name).has_value(), ArchiveContains(lines, name));
   }

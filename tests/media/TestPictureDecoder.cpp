@@ -116,17 +116,20 @@ class TestPictureDecoder : public QObject {
     };
     for (int i = 0; i < cases.size(); ++i) {
       const Case& c = cases[i];
-      QVERIFY2(!c.bytes.isEmpty() && SniffPictureFormat(c.bytes) == c.format, qPrintable(c.format));
+      QVERIFY2(!c.bytes.isEmpty(), qPrintable(c.format));
+      QCOMPARE(SniffPictureFormat(c.bytes), c.format);
       // By extension, and bare as archive members are: then the content names the format.
       for (const QString& name : {QStringLiteral("p%1.%2").arg(i).arg(c.extension), QStringLiteral("bare%1").arg(i)}) {
         QString format;
-        QVERIFY2(ShowsQuarters(Load(Write(name, c.bytes), &format), c.tolerance) && format == c.format, qPrintable(name));
+        QVERIFY2(ShowsQuarters(Load(Write(name, c.bytes), &format), c.tolerance), qPrintable(name));
+        QCOMPARE(format, c.format);
       }
     }
     QVERIFY(messages_.All().isEmpty());
     // Black and white PCX: white and red are bright, green and blue dark.
     const QImage mono = Load(Write("mono.pcx", WritePcx(source, PcxDepth::Mono1)));
-    QVERIFY(mono.format() == QImage::Format_Mono && mono.pixel(12, 9) == qRgb(255, 255, 255) && mono.pixel(3, 9) == qRgb(0, 0, 0));
+    QCOMPARE(mono.format(), QImage::Format_Mono);
+    QCOMPARE((QList{mono.pixel(12, 9), mono.pixel(3, 9)}), (QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)}));
   }
 
   // Pictures decoded at the size a rule asks for: every format, the colours kept; a rule that
@@ -184,19 +187,23 @@ class TestPictureDecoder : public QObject {
     const QImage indexed = FourColours();
     for (const QByteArray& bytes : {Encode(indexed, "bmp"), WritePcx(indexed, PcxDepth::Indexed8), olvtool::EncodeGif(indexed)}) {
       const QImage got = Load(Write("indexed", bytes));
-      bool allColours = got.format() == QImage::Format_Indexed8 && ShowsQuarters(got, 0);
-      for (QRgb c : kQuarter) allColours = allColours && got.colorTable().contains(c);
-      QVERIFY2(allColours, bytes.left(4).toHex().constData());
+      QCOMPARE(got.format(), QImage::Format_Indexed8);
+      QVERIFY2(ShowsQuarters(got, 0), bytes.left(4).toHex().constData());
+      for (QRgb c : kQuarter) QVERIFY2(got.colorTable().contains(c), qPrintable(QString::number(c, 16)));
     }
     // Bitmap resources keep theirs: 4 x 2, black red green blue over blue green red black.
     const QImage resource = LoadResourceBitmap("TestPal4");
     QCOMPARE(resource.colorTable(), (QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}));
-    QVERIFY(resource.format() == QImage::Format_Indexed8 && resource.pixelIndex(0, 0) == 3 && resource.pixelIndex(1, 1) == 1);
-    QVERIFY(LoadResourceBitmap(":/bitmaps/TestPal4.bmp") == resource && LoadResourceBitmap("Missing").isNull());
+    QCOMPARE(resource.format(), QImage::Format_Indexed8);
+    QCOMPARE((QList{resource.pixelIndex(0, 0), resource.pixelIndex(1, 1)}), (QList{3, 1}));
+    QCOMPARE(LoadResourceBitmap(":/bitmaps/TestPal4.bmp"), resource);
+    QVERIFY(LoadResourceBitmap("Missing").isNull());
     TPMultiImage decoder;
     decoder.SetMessages(&messages_);
     decoder.SetImageName("TestPal4.RES");
-    QVERIFY(decoder.Picture() == resource && decoder.FormatName() == "RES" && LoadResourceBitmap(QString()).isNull());
+    QCOMPARE(decoder.Picture(), resource);
+    QCOMPARE(decoder.FormatName(), "RES");
+    QVERIFY(LoadResourceBitmap(QString()).isNull());
   }
 
   void reportsFailuresThroughTheMessages() {
@@ -225,14 +232,17 @@ class TestPictureDecoder : public QObject {
       QVERIFY2(decoder.Picture().isNull(), qPrintable(c.message + c.extension));
       // The decoder's own texts, each with the file on its last line; the reason comes first.
       const QStringList errors = messages_.Errors();
-      QVERIFY(errors.size() == 1 && errors[0].endsWith('\n' + path) && !errors[0].startsWith('\n'));
+      QCOMPARE(errors.size(), 1);
+      QVERIFY2(errors[0].endsWith('\n' + path), qPrintable(errors[0]));
+      QVERIFY2(!errors[0].startsWith('\n'), qPrintable(errors[0]));
       QCOMPARE(messages_.Informations(), QStringList{c.message + QLatin1Char('\n') + path});
       QVERIFY(messages_.All()[0].startsWith(QStringLiteral("error: ")));
       // Without the extension the same bytes fail the same way (when they name that format).
       if (SniffPictureFormat(c.bytes) != FormatForFileName("x." + c.extension)) continue;
       messages_.Clear();
       decoder.SetImageName(Write("bad", c.bytes), QStringLiteral("member in archive"));
-      QVERIFY(decoder.Picture().isNull() && messages_.Informations() == QStringList{c.message + "\nmember in archive"});
+      QVERIFY(decoder.Picture().isNull());
+      QCOMPARE(messages_.Informations(), QStringList{c.message + "\nmember in archive"});
     }
     messages_.Clear();
     TPMultiImage decoder;
@@ -246,14 +256,16 @@ class TestPictureDecoder : public QObject {
       decoder.SetImageName(ok);
       QVERIFY(!decoder.Picture().isNull());
       decoder.SetImageName(name);
-      QVERIFY2(decoder.Picture().isNull() && (!name.isEmpty() || decoder.FormatName().isEmpty()), qPrintable(name));
+      QVERIFY2(decoder.Picture().isNull(), qPrintable(name));
+      if (name.isEmpty()) QCOMPARE(decoder.FormatName(), QString());
     }
     QVERIFY(messages_.All().isEmpty());
     // Something there that is not read (never opened: a FIFO would wait for a writer) is
     // reported: as a damaged picture when the name gives the format, else as a problem.
     const QString folder = dir_.filePath("folder.png"), fifo = dir_.filePath("fifo");
     const QString huge = Write("huge", {});  // sparse, above the largest picture file read
-    QVERIFY(QDir().mkpath(folder) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(QFile::resize(huge, kMaxPictureFileBytes + 1));
     for (const QString& name : {folder, fifo, huge}) {
       decoder.SetImageName(ok);
@@ -282,35 +294,10 @@ class TestPictureDecoder : public QObject {
     PcxResult result = PcxResult::Ok;
     QVERIFY(!DecodePcx(good, kPictureAllocationLimit, &result).isNull());
     // Every shorter file fails with a result, never reading past the end.
-    for (qsizetype n = 0; n < good.size(); ++n)
-      QVERIFY(DecodePcx(good.left(n), kPictureAllocationLimit, &result).isNull() &&
-              (result == PcxResult::TooShort || result == PcxResult::NoPalette || result == PcxResult::Truncated));
-    const QByteArray rgb = WritePcx(Quarters(), PcxDepth::Rgb24);
-    auto patched = [&rgb](int at, QByteArray bytes) {
-      QByteArray b = rgb;
-      b.replace(at, bytes.size(), bytes);
-      return b;
-    };
-    QByteArray noPalette = good;
-    noPalette[noPalette.size() - 769] = 0;
-    const struct {
-      QByteArray bytes;
-      PcxResult expected;
-      qint64 limit = kPictureAllocationLimit;
-    } damaged[] = {
-        {noPalette, PcxResult::NoPalette},
-        {good, PcxResult::TooLarge, 100},
-        {patched(0, "\x0B"), PcxResult::BadMagic},
-        {patched(2, "\x02"), PcxResult::Unsupported},
-        {patched(8, QByteArray("\0\0", 2)).replace(4, 2, QByteArray("\1\0", 2)), PcxResult::BadHeader},
-        {patched(66, QByteArray("\2\0", 2)), PcxResult::BadHeader},  // line shorter than the width
-        {patched(8, QByteArray("\xFF\xFF", 2)), PcxResult::TooLarge},
-        {patched(8, QByteArray("\x9F\x0F", 2)).replace(10, 2, QByteArray("\x9F\x0F", 2)).replace(66, 2, QByteArray("\xA0\x0F", 2)),
-         PcxResult::Truncated},  // 4000 x 4000 from a few hundred bytes: refused before allocating
-    };
-    for (const auto& d : damaged) {
-      QVERIFY(DecodePcx(d.bytes, d.limit, &result).isNull());
-      QCOMPARE(result, d.expected);
+    const QList<PcxResult> shortResults = {PcxResult::TooShort, PcxResult::NoPalette, PcxResult::Truncated};
+    for (qsizetype n = 0; n < good.size(); ++n) {
+      QVERIFY(DecodePcx(good.left(n), kPictureAllocationLimit, &result).isNull());
+      QVERIFY2(shortResults.contains(result), qPrintable(QStringLiteral("%1 bytes: result %2").arg(n).arg(int(result))));
     }
     // Hand-made: a run that crosses the line end, a zero-length run, raw (unencoded) data.
     QByteArray header(128, '\0');
@@ -321,11 +308,40 @@ class TestPictureDecoder : public QObject {
     palette[1 + 3 * 7] = '\x11';
     palette[1 + 3 * 9] = '\x22';
     const QImage crossing = DecodePcx(header + QByteArray("\xC0\x01\xC3\x07\x09", 5) + palette, 1 << 20, &result);
-    QVERIFY(result == PcxResult::Ok && crossing.color(9) == qRgb(0x22, 0, 0));
-    QVERIFY(crossing.pixelIndex(0, 0) == 7 && crossing.pixelIndex(0, 1) == 7 && crossing.pixelIndex(1, 1) == 9);
+    QCOMPARE(result, PcxResult::Ok);
+    QCOMPARE(crossing.color(9), qRgb(0x22, 0, 0));
+    QCOMPARE((QList{crossing.pixelIndex(0, 0), crossing.pixelIndex(0, 1), crossing.pixelIndex(1, 1)}), (QList{7, 7, 9}));
     header[2] = 0;
     const QImage raw = DecodePcx(header + QByteArray("\xC1\x02\x03\x04", 4) + palette, 1 << 20, &result);
-    QVERIFY(raw.pixelIndex(0, 0) == 0xC1 && raw.pixelIndex(1, 1) == 4);
+    QCOMPARE((QList{raw.pixelIndex(0, 0), raw.pixelIndex(1, 1)}), (QList{0xC1, 4}));
+  }
+
+  void refusesDamagedPcx_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("limit");  // of the picture's allocation
+    QTest::addColumn<int>("result");    // a PcxResult
+    const QByteArray good = WritePcx(Quarters(), PcxDepth::Indexed8), rgb = WritePcx(Quarters(), PcxDepth::Rgb24);
+    auto patched = [&rgb](int at, QByteArray bytes) { return QByteArray(rgb).replace(at, bytes.size(), bytes); };
+    const qint64 limit = kPictureAllocationLimit;
+    using enum PcxResult;
+    QTest::newRow("no palette") << QByteArray(good).replace(good.size() - 769, 1, QByteArray(1, '\0')) << limit << int(NoPalette);
+    QTest::newRow("above the limit") << good << qint64(100) << int(TooLarge);
+    QTest::newRow("first byte not 0x0A") << patched(0, "\x0B") << limit << int(BadMagic);
+    QTest::newRow("encoding 2") << patched(2, "\x02") << limit << int(Unsupported);
+    QTest::newRow("window ends before it starts") << patched(8, QByteArray("\0\0", 2)).replace(4, 2, QByteArray("\1\0", 2)) << limit << int(BadHeader);
+    QTest::newRow("line shorter than the width") << patched(66, QByteArray("\2\0", 2)) << limit << int(BadHeader);
+    QTest::newRow("window 65536 wide") << patched(8, QByteArray("\xFF\xFF", 2)) << limit << int(TooLarge);
+    // 4000 x 4000 from a few hundred bytes: refused before allocating.
+    QTest::newRow("4000 x 4000") << patched(8, QByteArray("\x9F\x0F", 2)).replace(10, 2, QByteArray("\x9F\x0F", 2)).replace(66, 2, QByteArray("\xA0\x0F", 2))
+                                 << limit << int(Truncated);
+  }
+  void refusesDamagedPcx() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, limit);
+    QFETCH(int, result);
+    PcxResult got = PcxResult::Ok;
+    QVERIFY(DecodePcx(bytes, limit, &got).isNull());
+    QCOMPARE(int(got), result);
   }
 
   void reducesColours() {
@@ -338,7 +354,8 @@ class TestPictureDecoder : public QObject {
     decoder.SetImageDither(false);
     decoder.SetImageReadRes(TLoadResolution::lColor256);
     decoder.SetImageName(path);
-    QVERIFY(decoder.Picture().colorTable() == palette && ShowsQuarters(decoder.Picture(), 12));
+    QCOMPARE(decoder.Picture().colorTable(), palette);
+    QVERIFY(ShowsQuarters(decoder.Picture(), 12));
     // Monochrome: one bit.
     decoder.SetImageReadRes(TLoadResolution::lMonoChrome);
     decoder.SetImageName(QString());
@@ -359,10 +376,13 @@ class TestPictureDecoder : public QObject {
       const int plain = whites(ReduceColours(grey, bits, false, palette));
       const int dithered = whites(ReduceColours(grey, bits, true, palette));
       const int spread = bits == 8 ? dithered : std::min(dithered, 1024 - dithered);  // one bit: either index may be white
-      QVERIFY2((plain == 0 || plain == 1024) && spread > 300 && spread < 500, qPrintable(QString::number(bits)));
+      QVERIFY2((QList{0, 1024}).contains(plain), qPrintable(QStringLiteral("%1 bits: %2 white").arg(bits).arg(plain)));
+      QCOMPARE_GT(spread, 300);
+      QCOMPARE_LT(spread, 500);
     }
     // 0 and 24 bits leave the picture as it is; 256 colours without a palette keep exact colours.
-    QVERIFY(ReduceColours(source, 24, true, bw) == source && ReduceColours(source, 0, true, bw) == source);
+    QCOMPARE(ReduceColours(source, 24, true, bw), source);
+    QCOMPARE(ReduceColours(source, 0, true, bw), source);
     QVERIFY(ShowsQuarters(ReduceColours(source, 8, true, {}), 0));
     // Without dithering each pixel of a gradient takes the nearest entry (the first of equals) of
     // the program's 256 colours, whichever colour near it came first.
@@ -382,15 +402,29 @@ class TestPictureDecoder : public QObject {
       for (int k = 1; k < pal.size(); ++k) best = distance(c, pal[k]) < distance(c, pal[best]) ? k : best;
       wrong += reduced.pixelIndex(i % 256, i / 256) != best;
     }
-    QVERIFY(pal.size() == 256 && wrong == 0);
+    QCOMPARE(pal.size(), 256);
+    QCOMPARE(wrong, 0);
   }
 
-  void mapsReadResolutions() {
+  void resolutionBits_data() {
+    QTest::addColumn<int>("resolution");  // a TLoadResolution
+    QTest::addColumn<int>("display");     // bits per pixel
+    QTest::addColumn<int>("bits");
     using R = TLoadResolution;
     const std::tuple<R, int, int> bits[] = {{R::lColorVga, 24, 0}, {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4},
         {R::lColor256, 24, 8}, {R::lColorTrue, 1, 24}, {R::lAutoMatic, 1, 4}, {R::lAutoMatic, 4, 4}, {R::lAutoMatic, 5, 8},
         {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
-    for (const auto& [resolution, display, expected] : bits) QCOMPARE(ResolutionBits(resolution, display), expected);
+    for (const auto& [resolution, display, expected] : bits)
+      QTest::addRow("resolution %d, display of %d bits", int(resolution), display) << int(resolution) << display << expected;
+  }
+  void resolutionBits() {
+    QFETCH(int, resolution);
+    QFETCH(int, display);
+    QFETCH(int, bits);
+    QCOMPARE(ResolutionBits(TLoadResolution(resolution), display), bits);
+  }
+
+  void mapsReadResolutions() {
     TPMultiImage decoder;
     decoder.SetMessages(&messages_);
     decoder.SetImageReadRes(TLoadResolution::lAutoMatic);
@@ -400,7 +434,8 @@ class TestPictureDecoder : public QObject {
     decoder.SetImageName(QString());
     decoder.SetDisplayDepth(32);
     decoder.SetImageName(dir_.filePath("auto.bmp"));
-    QVERIFY(decoder.Picture().colorCount() == 0 && decoder.JpegOptions() == 1);
+    QCOMPARE(decoder.Picture().colorCount(), 0);
+    QCOMPARE(decoder.JpegOptions(), 1);
   }
 };
 

@@ -44,7 +44,7 @@ class TestTempFolder : public QObject {
     const QString folder = dir.filePath("T");
     TTempFolder temp(QString(), folder);
     for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
-      QVERIFY2(!IsPlainFileName(bad) && temp.FilePath(bad).isEmpty(), qPrintable(bad));
+      QCOMPARE((std::tuple{bad, IsPlainFileName(bad), temp.FilePath(bad)}), (std::tuple{bad, false, QString()}));
     for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(temp.FilePath(good), folder + '/' + good);
   }
 
@@ -81,12 +81,14 @@ class TestTempFolder : public QObject {
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
     QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
     TTempFolder linked(QString(), program.filePath("T"));
-    QVERIFY(linked.FilePath(QStringLiteral("1")).isEmpty() && linked.RemoveStaleFiles() == 0 && !linked.Remove());
-    QVERIFY(QFile::exists(victim.filePath("notes.txt")) && QFileInfo(program.filePath("T")).isSymLink());
+    QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles(), linked.Remove()}), (std::tuple{QString(), 0, false}));
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
+    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
     QVERIFY(QFile::remove(program.filePath("T")));
     if (MakeForeignFolder(program.filePath("T"))) {
-      QVERIFY(Touch(program.filePath("T/theirs")) && !TTempFolder(program.path()).Folder().startsWith(program.path()));
-      QVERIFY(linked.FilePath(QStringLiteral("1")).isEmpty() && linked.RemoveStaleFiles() == 0);
+      QVERIFY(Touch(program.filePath("T/theirs")));
+      QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
+      QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
@@ -100,7 +102,8 @@ class TestTempFolder : public QObject {
     QCOMPARE((QList<int>{Mode(base.filePath("orlaventis-me")), Mode(folder)}), (QList<int>{0700, 0700}));
     if (MakeForeignFolder(base.filePath("orlaventis-them"))) {
       const QString them = base.filePath("orlaventis-them/T");
-      QVERIFY(TTempFolder(QString(), them).FilePath(QStringLiteral("1")).isEmpty() && !QFileInfo::exists(them));
+      QCOMPARE(TTempFolder(QString(), them).FilePath(QStringLiteral("1")), QString());
+      QVERIFY(!QFileInfo::exists(them));
     }
   }
 
@@ -109,27 +112,39 @@ class TestTempFolder : public QObject {
     const QString folder = program.path() + "/T/";
     const TTempFolder temp(QString(), folder);
     QCOMPARE(temp.Folder(), folder);
-    QVERIFY(temp.RemoveStaleFiles() == 0 && temp.Remove());  // no folder yet: nothing to do
+    QCOMPARE((std::tuple{temp.RemoveStaleFiles(), temp.Remove()}), (std::tuple{0, true}));  // no folder yet: nothing to do
     QVERIFY(QDir().mkpath(folder));
     for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
-    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling") && Touch(program.filePath("outside")));
+    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling"));
+    QVERIFY(Touch(program.filePath("outside")));
     QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
     QCOMPARE(temp.RemoveStaleFiles(), 0);
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(QFile::exists(program.filePath("outside")) && QFileInfo(folder).isDir());  // a link is removed, never followed
-    QVERIFY(Touch(folder + "3") && temp.Remove());
-    QVERIFY(!QFileInfo::exists(folder) && QFileInfo(program.path()).isDir());  // the program folder itself stays
+    QVERIFY(QFile::exists(program.filePath("outside")));  // a link is removed, never followed
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(Touch(folder + "3"));
+    QVERIFY(temp.Remove());
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QFileInfo(program.path()).isDir());  // the program folder itself stays
     // Something that resists (here a folder inside): the files still go, the folder stays.
-    QVERIFY(QDir().mkpath(folder + "sub") && Touch(folder + "4"));
-    QVERIFY(!temp.Remove() && !QFileInfo::exists(folder + "4") && QFileInfo(folder + "sub").isDir());
+    QVERIFY(QDir().mkpath(folder + "sub"));
+    QVERIFY(Touch(folder + "4"));
+    QVERIFY(!temp.Remove());
+    QVERIFY(!QFileInfo::exists(folder + "4"));
+    QVERIFY(QFileInfo(folder + "sub").isDir());
     // The empty per-user parent this run made goes with its folder ...
     TTempFolder perUser(QString(), program.path() + "/orlaventis/T/");
-    QVERIFY(Touch(perUser.FilePath("5")) && perUser.Remove());
-    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis") && QFileInfo(program.path()).isDir());
+    QVERIFY(Touch(perUser.FilePath("5")));
+    QVERIFY(perUser.Remove());
+    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis"));
+    QVERIFY(QFileInfo(program.path()).isDir());
     // ... but a folder of the user's that was there before stays, whatever its name.
     TTempFolder mine(QString(), program.path() + "/orlaventis-mine/T/");
-    QVERIFY(QDir().mkpath(mine.Folder()) && Touch(mine.FilePath("6")) && mine.Remove());
-    QVERIFY(!QFileInfo::exists(mine.Folder()) && QFileInfo(program.path() + "/orlaventis-mine").isDir());
+    QVERIFY(QDir().mkpath(mine.Folder()));
+    QVERIFY(Touch(mine.FilePath("6")));
+    QVERIFY(mine.Remove());
+    QVERIFY(!QFileInfo::exists(mine.Folder()));
+    QVERIFY(QFileInfo(program.path() + "/orlaventis-mine").isDir());
   }
 };
 

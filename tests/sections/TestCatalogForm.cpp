@@ -41,6 +41,9 @@ void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widg
 
 QString MemberName(int n) { return QStringLiteral("P%1").arg(n, 2, 10, QLatin1Char('0')); }
 
+// What the Catalog section holds, in words a failed comparison shows.
+QString Held(const TCatalogForm* form) { return !form ? "no form" : form->Catalog() ? "a catalogue" : "no catalogue"; }
+
 // d/ol44.cat with "Picture Groups" (3 groups), `count` "Picture Items" (group 1 + n % 3 or
 // `groups[n - 1]`, Item Number "P01".., Header "Picture n", Description of two lines) and
 // "Picture Properties" with the rows Group (link list) and Title; protected by `password`.
@@ -220,7 +223,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 13, groups));
     QVERIFY(WritePictures(Folder(), 1, 13));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(Where(form) << form->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
     QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(),
@@ -340,7 +343,7 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   void queriesNarrowTheSelection() {
     TCatalogForm* form = OpenWith(12);
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     TQueryCriteria& criteria = form->TessaranQueryGrid->Criteria();
     QCOMPARE(criteria.Count(), 2);
     // Title: anywhere in the text, regardless of letter case; the row then shows capitals.
@@ -393,8 +396,8 @@ class TestCatalogForm : public fixture::SectionTest {
     for (const bool present : {true, false}) {
       if (!present) QVERIFY(QFile::remove(Folder() + "/d/ol44.cat"));
       TCatalogForm* form = Open();
-      QVERIFY(form != nullptr);
-      QVERIFY(form->Catalog() == nullptr && form->Bk->Background().Image().isNull());
+      QCOMPARE(Held(form), "no catalogue");
+      QVERIFY(form->Bk->Background().Image().isNull());
       QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
       QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
       QCOMPARE((QList<bool>{form->ShowSelectionBtn->isEnabled(), form->ResetSelectionsBtn->isEnabled(),
@@ -408,7 +411,8 @@ class TestCatalogForm : public fixture::SectionTest {
       // button is disabled, so no real click reaches it).
       form->ShowSelectionBtnClick();
       form->ShowSelectionBtnClick();
-      QVERIFY(form->PictureCache().Names().isEmpty() && form->TessaranQueryGrid->isHidden());
+      QCOMPARE(form->PictureCache().Names(), QStringList());
+      QVERIFY(form->TessaranQueryGrid->isHidden());
       main_.reset();
     }
   }
@@ -416,7 +420,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 9));
     QVERIFY(WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
              (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
     QCOMPARE(form->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
@@ -440,11 +444,11 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(form->SelectedPictureThumb->Image().isNull());
     Click(form->SelectedPictureThumb);
     QCoreApplication::processEvents();
-    QVERIFY(!watch.zoomed && !form->Busy());
+    QCOMPARE((QList{watch.zoomed, form->Busy()}), (QList{false, false}));
   }
   void busyGuardsInputWhileThePageLoads() {
     TCatalogForm* form = OpenWith(20);
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     // Input that arrives between two cells: only a picked thumbnail is acted on at once.
     bool busy = false;
     std::unique_ptr<ZoomWatch> watch;
@@ -460,9 +464,11 @@ class TestCatalogForm : public fixture::SectionTest {
       Click(form->PictureThumbs->Cell(4));  // item 15, on the page being loaded
     });
     Click(form->LastBtn);  // page 12 .. 20, loaded cell by cell
-    QVERIFY(busy && watch != nullptr && !watch->zoomed);
+    QVERIFY(busy);
+    QVERIFY(watch != nullptr);
+    QVERIFY(!watch->zoomed);
     watch.reset();
-    QVERIFY(!form->Busy() && form->isVisible());  // the menu did not act
+    QCOMPARE((QList{form->Busy(), form->isVisible()}), (QList{false, true}));  // the menu did not act
     QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
     // The display ends on the picked picture, not on the one the load started for.
     QCOMPARE(PageItems(form), Page(12, 20));
@@ -486,7 +492,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 12));
     QVERIFY(WritePictures(Folder(), 2, 12, {}, {}, {1}));  // 1 is never cached
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     TTessaranQueryGrid* grid = form->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
     QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
@@ -503,7 +509,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // in the open list, ends the program
-    QVERIFY(!main_->isVisible() && !grid->DropDownList()->isVisible());
+    QCOMPARE((QList{main_->isVisible(), grid->DropDownList()->isVisible()}), (QList{false, false}));
   }
   // A protected catalogue asks for its password; typed right, the Catalog opens.
   void passwordProtectedCatalogue() {
@@ -524,7 +530,7 @@ class TestCatalogForm : public fixture::SectionTest {
     answer.stop();
     Process().unattended = std::nullopt;
     auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(form->Header->text(), QString("Picture 1"));
   }
   void scaledLayoutAndPaletteDisplay() {
@@ -538,11 +544,11 @@ class TestCatalogForm : public fixture::SectionTest {
     auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     settings_.LayoutMode = 0;
     Process().displayDepthOverride = 32;
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // beside a 17-pixel scroll bar
     QCOMPARE(CellCentre(form, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
-    QVERIFY(!form->MenuBtn[0]->GlyphUp().isNull() && !form->MenuBtn[0]->FaceVisible());
+    QCOMPARE((QList{form->MenuBtn[0]->GlyphUp().isNull(), form->MenuBtn[0]->FaceVisible()}), (QList{false, false}));
     QCOMPARE(form->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
   void cacheKeepsTheThirtyMostRecent() {
@@ -563,7 +569,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(!cache.Names().contains("null"));
     // In the form: 31 different pictures leave 30; the least recently used one is gone.
     TCatalogForm* form = OpenWith(40);
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     const QImage first = form->PictureThumbs->GetThumbPicture(2);
     Click(form->LastBtn);                    // 32 .. 40, first to last
     TypeEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
@@ -603,7 +609,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WriteCatalogue(Folder(), 1));
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
     TCatalogForm* form = Open();
-    QVERIFY(form != nullptr && form->Catalog() != nullptr);
+    QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
     for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
       const QImage drawn = shown->grab().toImage();
@@ -615,7 +621,8 @@ class TestCatalogForm : public fixture::SectionTest {
           const QRgb c = drawn.pixel(x, y);
           uniform += drawn.pixel(x + 1, y) == c && drawn.pixel(x, y + 1) == c && drawn.pixel(x + 1, y + 1) == c;
         }
-      QVERIFY2(blocks > 100 && uniform * 4 < blocks, qPrintable(QString("%1 of %2 blocks repeat one pixel").arg(uniform).arg(blocks)));
+      QCOMPARE_GT(blocks, 100);
+      QVERIFY2(uniform * 4 < blocks, qPrintable(QString("%1 of %2 blocks repeat one pixel").arg(uniform).arg(blocks)));
     }
   }
 };

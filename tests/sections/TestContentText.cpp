@@ -143,7 +143,8 @@ class TestContentText : public QObject {
     const bool ended = tour.waitForFinished(120000);
     if (!ended) tour.kill(), tour.waitForFinished();
     QVERIFY2(ended, "the tour hangs: a content text made the program open the FIFO");
-    QVERIFY2(tour.exitStatus() == QProcess::NormalExit && tour.exitCode() == 0, tour.readAllStandardError().constData());
+    const QByteArray errors = tour.readAllStandardError();
+    QCOMPARE((std::tuple{tour.exitStatus(), tour.exitCode(), errors}), (std::tuple{QProcess::NormalExit, 0, errors}));
     tourEnded_ = true;
   }
 
@@ -170,7 +171,8 @@ class TestContentText : public QObject {
     for (SectionId section : kSectionOrder) {
       form.GoTo(section);
       TSectionForm* shown = sections.Form(section);
-      QVERIFY(shown != nullptr && QTest::qWaitForWindowExposed(&form));
+      QVERIFY(shown != nullptr);
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
       shown->grab();  // painted: a label reading markup would load its pictures here
       for (const QLabel* label : shown->findChildren<QLabel*>()) {
         if (!label->text().contains(markup_)) continue;

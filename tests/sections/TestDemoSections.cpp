@@ -128,31 +128,33 @@ class TestDemoSections : public QObject {
     QTest::keyClick(catalog, Qt::Key_F, Qt::ControlModifier);
     TSearchPanel* panel = Sections().SearchPanel;
     QTest::keyClicks(panel->SearchEdit, "COUPE");
-    QVERIFY(panel->isVisible() && panel->ResultList->item(0)->text().startsWith("Photos (") &&
-            panel->ResultList->item(1)->text().contains("Coupé"));
+    QVERIFY(panel->isVisible());
+    QVERIFY2(panel->ResultList->item(0)->text().startsWith("Photos ("), qPrintable(panel->ResultList->item(0)->text()));
+    QVERIFY2(panel->ResultList->item(1)->text().contains("Coupé"), qPrintable(panel->ResultList->item(1)->text()));
     panel->SearchEdit->clear();
     QTest::keyClicks(panel->SearchEdit, "v15 engi");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Down);
     QTest::keyClick(panel->SearchEdit, Qt::Key_Return);
     const auto number = [&] { return catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number", catalog->CurrentRecord()); };
-    QVERIFY(panel->isHidden() && catalog->Catalog()->ItemCount > narrowed);
+    QVERIFY(panel->isHidden());
+    QCOMPARE_GT(catalog->Catalog()->ItemCount, narrowed);
     QCOMPARE(number() + ' ' + catalog->Header->text(), QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
     QTest::keyClick(catalog, Qt::Key_Slash);
     QTest::keyClicks(panel->SearchEdit, "RECOG");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
     auto* production = static_cast<TProductionForm*>(Sections().Form(SectionId::Production));
-    QVERIFY(production->isVisible() && catalog->isHidden());
+    QCOMPARE((QList{production->isVisible(), catalog->isHidden()}), (QList{true, true}));
     QCOMPARE(production->ProductionLstHeader->text(), QString("Recognition points by year"));
     QTest::mouseClick(production->findChild<TBaseBtn*>("SearchBtn"), Qt::LeftButton);
-    QVERIFY(panel->isVisible() && panel->SearchEdit->selectedText() == "RECOG");
+    QCOMPARE((std::tuple{panel->isVisible(), panel->SearchEdit->selectedText()}), (std::tuple{true, QString("RECOG")}));
     QTest::keyClick(panel->SearchEdit, Qt::Key_Escape);
-    QVERIFY(panel->isHidden() && production->isVisible());
+    QCOMPARE((QList{panel->isHidden(), production->isVisible()}), (QList{true, true}));
     QTest::keyClick(production, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClicks(panel->SearchEdit, "bm3");
     QTest::mouseClick(panel->ResultList->viewport(), Qt::LeftButton, {},
                       panel->ResultList->visualItemRect(panel->ResultList->item(1)).center());
     auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
-    QVERIFY(colours->isVisible() && colours->CoachColorsComboBox->currentText() == "Monaco Blue");
+    QCOMPARE((std::tuple{colours->isVisible(), colours->CoachColorsComboBox->currentText()}), (std::tuple{true, QString("Monaco Blue")}));
     QTest::keyClick(colours, Qt::Key_F, Qt::ControlModifier);
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(panel->isHidden() && panel->SearchEdit->text().isEmpty(), 20000);
@@ -166,14 +168,15 @@ class TestDemoSections : public QObject {
     settings_.KioskExitKeys = "Ctrl+Shift+Q";
     TMainForm& form = Start(44);
     TSectionForm* intro = Sections().Form(SectionId::Introduction);
-    QVERIFY(intro->MenuBtn[5]->isHidden() && intro->MenuBtn[4]->isHidden());
+    QCOMPARE((QList{intro->MenuBtn[5]->isHidden(), intro->MenuBtn[4]->isHidden()}), (QList{true, true}));
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
     auto* production = static_cast<TProductionForm*>(Sections().Form(SectionId::Production));
     TOutline* topics = production->ProductionContentLst;
     const QString firstTable = production->ProductionLstHeader->text();
     QTest::keyClick(topics, Qt::Key_Down);
     QTest::keyClick(topics, Qt::Key_Down);
-    QVERIFY(topics->SelectedItem() > 2 && production->ProductionLstHeader->text() != firstTable);
+    QCOMPARE_GT(topics->SelectedItem(), 2);
+    QVERIFY(production->ProductionLstHeader->text() != firstTable);
     QTest::mouseClick(intro->MenuBtn[3], Qt::LeftButton);
     auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
@@ -199,7 +202,7 @@ class TestDemoSections : public QObject {
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(intro->isVisible(), 20000);
     QCOMPARE(state() << form.isMinimized(), (QList<int>{0, 1, 1, 0, 0, 0, 0}));
-    QVERIFY(topics->SelectedItem() == 2 && production->ProductionLstHeader->text() == firstTable);
+    QCOMPARE((std::tuple{topics->SelectedItem(), production->ProductionLstHeader->text()}), (std::tuple{2, firstTable}));
     QStringList choice;
     for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
                             colours->RoofColorsComboBox})
@@ -212,7 +215,9 @@ class TestDemoSections : public QObject {
     bool zoomed = false;
     QTimer::singleShot(0, [&] { zoomed = Sections().MaxZoomWindow != nullptr; });
     QTest::mouseClick(catalog->SelectedPictureThumb, Qt::LeftButton);
-    QVERIFY(zoomed && Sections().MaxZoomWindow == nullptr && intro->isVisible() && catalog->isHidden());
+    QVERIFY(zoomed);
+    QVERIFY(Sections().MaxZoomWindow == nullptr);
+    QCOMPARE((QList{intro->isVisible(), catalog->isHidden()}), (QList{true, true}));
 
     // A message box left open is answered, and the wait in it returns.
     form.StartKiosk(200);
@@ -223,7 +228,8 @@ class TestDemoSections : public QObject {
     });
     QTRY_VERIFY_WITH_TIMEOUT(answered && QApplication::activeModalWidget() == nullptr, 20000);
     QTest::keyClick(intro, Qt::Key_F4, Qt::AltModifier);
-    QVERIFY(!form.close() && form.isVisible() && form.CloseSequenceRuns() == 0);
+    QVERIFY(!form.close());
+    QCOMPARE((std::tuple{form.isVisible(), form.CloseSequenceRuns()}), (std::tuple{true, 0}));
     QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
     QTRY_COMPARE(form.CloseSequenceRuns(), 1);
   }

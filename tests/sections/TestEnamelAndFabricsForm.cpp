@@ -97,20 +97,22 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // The form as created: first entries down the chain, both pictures, the lists' colours.
   void createsWithFirstChoices() {
     TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr && form->DatabaseOpen() && messages_.All().isEmpty());
+    QVERIFY(form != nullptr);
+    QCOMPARE((std::tuple{form->DatabaseOpen(), messages_.All()}), (std::tuple{true, QStringList()}));
     QList<QStringList> items;
     for (QComboBox* list : {form->ModelsComboBox, form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
                             form->FabricMaterialsComboBox, form->FabricColorsComboBox})
       items << (Items(list) << QString::number(list->currentIndex()));
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"}, {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"},
                                         {"White", "Black", "0"}, {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
-    QVERIFY(form->RoofColorsComboBox->isEnabled() && TempFiles().isEmpty());
+    QCOMPARE((std::tuple{form->RoofColorsComboBox->isEnabled(), TempFiles()}), (std::tuple{true, QStringList()}));
     // Screen readers: the title heard once, the first list named by its label, valued by its entry.
     QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form);
     QStringList heard;
     for (int i = 0; i < pane->childCount(); ++i)
       heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') + pane->child(i)->text(QAccessible::Value);
-    QVERIFY(heard.filter(form->HeaderLbl->text()).size() == 1 && heard.contains(form->ModelsLabel->text() + "=Berline"));
+    QCOMPARE(heard.filter(form->HeaderLbl->text()).size(), 1);
+    QVERIFY2(heard.contains(form->ModelsLabel->text() + "=Berline"), qPrintable(heard.join('|')));
     // The pictures, drawn by the controls.
     QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
              (QList<QRgb>{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
@@ -121,7 +123,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QTest::keyClick(form->CoachColorsComboBox, Qt::Key_F4);
     const QRgb chosen = probes::PixelOf(form->CoachColorsComboBox->view()->viewport(), {2, 2});
     QTest::keyClick(form->CoachColorsComboBox->view(), Qt::Key_Escape);
-    QVERIFY2(qRed(chosen) > 200 && qBlue(chosen) < 100, qPrintable(QString::number(chosen, 16)));
+    QCOMPARE_GT(qRed(chosen), 200);
+    QCOMPARE_LT(qBlue(chosen), 100);
   }
   // Scroll bars: a dark track with light arrows, twice as wide on a screen filled at twice the
   // 1024 x 768 design.
@@ -133,7 +136,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     };
     const int designExtent = extent(QSize(1024, 768));
     settings_.FillScreen = true;
-    QVERIFY(designExtent > 0 && extent(QSize(2048, 1536)) == 2 * designExtent);
+    QCOMPARE_GT(designExtent, 0);
+    QCOMPARE(extent(QSize(2048, 1536)), 2 * designExtent);
     QScrollBar bar(Qt::Vertical);
     bar.setRange(0, 10);
     const int e = 2 * designExtent;
@@ -165,13 +169,15 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     // A coach colour without a separate roof: the roof list holds the coach colour, disabled;
     // the car picture uses the coach code twice; materials of all its items.
     Choose(form->CoachColorsComboBox, 1);
-    QVERIFY(!form->RoofColorsComboBox->isEnabled() && Centre(form->CarImage) == MemberColour("i\\e\\BL_BL"));
+    QVERIFY(!form->RoofColorsComboBox->isEnabled());
+    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
     QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricMaterialsComboBox), QStringList({"Blue", "Cloth", "Leather"}));
     // Only this coach colour's leather colours, nothing of the black roof chosen before.
     Choose(form->FabricMaterialsComboBox, 1);
     QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
-    QVERIFY(form->ChairImage->Image().isNull() && Centre(form->ChairImage) == qRgb(0, 0, 0) && messages_.All().isEmpty());
+    QVERIFY(form->ChairImage->Image().isNull());
+    QCOMPARE((std::tuple{Centre(form->ChairImage), messages_.All()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
     // The car picture stays while only the trim changes.
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
     // Back to a coach colour with roofs: the roof list is enabled again.
@@ -186,7 +192,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     Choose(form->ModelyearsComboBox, 2);
     QCOMPARE((QList<int>{form->CoachColorsComboBox->count(), form->RoofColorsComboBox->count(), form->FabricColorsComboBox->count()}),
              (QList<int>{0, 0, 0}));
-    QVERIFY(form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
+    QCOMPARE((QList{form->CarImage->Image().isNull(), form->ChairImage->Image().isNull()}), (QList{true, true}));
     // Another model: every list right of it back at its first entry.
     Choose(form->ModelsComboBox, 1);
     QCOMPARE(Items(form->ModelyearsComboBox) + Items(form->CoachColorsComboBox) + Items(form->FabricColorsComboBox),
@@ -194,18 +200,20 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE((QList<QRgb>{Centre(form->CarImage), Centre(form->ChairImage)}),
              (QList<QRgb>{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
     Choose(form->ModelsComboBox, 2);  // no items at all
-    QVERIFY(form->ModelyearsComboBox->count() == 0 && form->CarImage->Image().isNull());
+    QCOMPARE((std::tuple{form->ModelyearsComboBox->count(), form->CarImage->Image().isNull()}), (std::tuple{0, true}));
     // Leaving and coming back keeps the choices.
     main_->GoTo(SectionId::Introduction);
     form->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
-    QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == form && form->ModelsComboBox->currentIndex() == 2);
+    QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == form);
+    QCOMPARE(form->ModelsComboBox->currentIndex(), 2);
     QVERIFY(TempFiles().isEmpty());
   }
   // Tab walks the menu column and the search button, then the six lists in their order.
   void listsInOrderByTab() {
     TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr && QTest::qWaitForWindowActive(main_.get()));
+    QVERIFY(form != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
     QList<QWidget*> walked, expected{form->MenuBtn.begin(), form->MenuBtn.end()};
     expected << form->InfoBtn << form->findChild<QWidget*>("SearchBtn") << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
              << form->RoofColorsComboBox << form->FabricMaterialsComboBox << form->FabricColorsComboBox;
@@ -219,21 +227,22 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
   void userPicksInATranslatedForm() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats));
+    QCOMPARE((QList{WriteCatalogue(fixture::SampleEnamel()), WriteArchive(kCars + kSeats)}), (QList{true, true}));
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
                                        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
     main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
     QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
     auto* form = dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
-    QVERIFY(form != nullptr && form->isVisible());
+    QVERIFY(form != nullptr);
+    QVERIFY(form->isVisible());
     QCOMPARE(QStringList(form->ModelyearsLabel->text()) + Items(form->ModelyearsComboBox) + Items(form->FabricColorsComboBox),
              QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
     Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
     Pick(form->FabricColorsComboBox, 1);
     for (QComboBox* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
       Pick(same, same->currentIndex());
-    QVERIFY(form->RoofColorsComboBox->currentIndex() == 1 && form->FabricColorsComboBox->currentText() == "Crimson");
+    QCOMPARE((std::tuple{form->RoofColorsComboBox->currentIndex(), form->FabricColorsComboBox->currentText()}), (std::tuple{1, QString("Crimson")}));
     QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
     Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
     QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
@@ -245,10 +254,12 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   void badPicturesAndCodes() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.roofs[0].second = QStringLiteral("..\\..\\x");  // Red on White names a path
-    QVERIFY(WriteCatalogue(data) && WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
+    QCOMPARE((QList{WriteCatalogue(data), WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"})}), (QList{true, true}));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr && form->CarImage->Image().isNull() && form->ChairImage->Image().isNull());
-    QVERIFY(Centre(form->ChairImage) == qRgb(0, 0, 0) && TempFiles().isEmpty() && !QFileInfo::exists(Folder() + "/x"));
+    QVERIFY(form != nullptr);
+    QCOMPARE((QList{form->CarImage->Image().isNull(), form->ChairImage->Image().isNull()}), (QList{true, true}));
+    QCOMPARE((std::tuple{Centre(form->ChairImage), TempFiles()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
+    QVERIFY(!QFileInfo::exists(Folder() + "/x"));
     Choose(form->RoofColorsComboBox, 1);
     QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
   }
@@ -258,18 +269,20 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QDir().mkpath(Folder() + QStringLiteral("/i/b"));
     QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + QStringLiteral("/i/b/ebk6x4"), "BMP"));
     TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr && !form->DatabaseOpen());
+    QVERIFY(form != nullptr);
+    QVERIFY(!form->DatabaseOpen());
     QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
     QTest::keyClick(form->FabricColorsComboBox, Qt::Key_Down);
-    QVERIFY(form->ModelsComboBox->count() == 0 && form->ModelyearsComboBox->count() == 0 && messages_.All().isEmpty());
+    QCOMPARE((std::tuple{form->ModelsComboBox->count(), form->ModelyearsComboBox->count(), messages_.All()}), (std::tuple{0, 0, QStringList()}));
     QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
     // With a catalogue the same background shows; the catalogue is the chosen language's.
     fixture::EnamelData dutch = fixture::SampleEnamel();
     dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
-    QVERIFY(WriteCatalogue(dutch, 31) && WriteCatalogue(fixture::SampleEnamel(), 44));
+    QCOMPARE((QList{WriteCatalogue(dutch, 31), WriteCatalogue(fixture::SampleEnamel(), 44)}), (QList{true, true}));
     form = Start(31);
-    QVERIFY(form != nullptr && fixture::PixelOf(form, QPoint(630, 20)) == qRgb(0, 90, 0));
+    QVERIFY(form != nullptr);
+    QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
     QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
   // An empty model table or an item whose model cannot be read: "Error" with the file, then an
@@ -277,18 +290,20 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   void damagedCatalogueSaysError() {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
-    QVERIFY(WriteCatalogue(data) && WriteArchive(kCars));
+    QCOMPARE((QList{WriteCatalogue(data), WriteArchive(kCars)}), (QList{true, true}));
     TEnamelAndFabricsForm* form = Start();
     QCOMPARE(messages_.All(), QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
-    QVERIFY(form != nullptr && !form->DatabaseOpen() && form->isVisible() && form->ModelyearsComboBox->count() == 0);
+    QVERIFY(form != nullptr);
+    QCOMPARE((std::tuple{form->DatabaseOpen(), form->isVisible(), form->ModelyearsComboBox->count()}), (std::tuple{false, true, 0}));
     QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
     QCOMPARE(messages_.All().size(), 1);
   }
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
   void listTextScalesWithTheLayout() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars));
+    QCOMPARE((QList{WriteCatalogue(fixture::SampleEnamel()), WriteArchive(kCars)}), (QList{true, true}));
     TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
-    QVERIFY(form != nullptr && int(settings_.LayoutMode) == 4);
+    QVERIFY(form != nullptr);
+    QCOMPARE(int(settings_.LayoutMode), 4);
     QCOMPARE((QList<int>{form->CoachColorsLabel->font().pixelSize(), form->CoachColorsComboBox->font().pixelSize(),
                          form->CoachColorsComboBox->view()->font().pixelSize()}), (QList<int>{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.
@@ -300,7 +315,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
       return rows;
     };
     form->CoachColorsLabel->setText(form->CoachColorsComboBox->currentText());
-    QVERIFY(inkRows(form->CoachColorsLabel) > 5 && std::abs(inkRows(form->CoachColorsComboBox) - inkRows(form->CoachColorsLabel)) <= 1);
+    QCOMPARE_GT(inkRows(form->CoachColorsLabel), 5);
+    QCOMPARE_LE(std::abs(inkRows(form->CoachColorsComboBox) - inkRows(form->CoachColorsLabel)), 1);
   }
 };
 

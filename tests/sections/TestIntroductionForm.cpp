@@ -20,6 +20,8 @@ class TestIntroductionForm : public fixture::SectionTest {
     return main_ ? dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction)) : nullptr;
   }
   static QRgb SlideCentre(TIntroductionForm* form) { return fixture::Centre(form->SlidePicture); }
+  // The memo's text, or words saying that there is no form.
+  static QString Text(TIntroductionForm* form) { return form ? form->IntroductionText->toPlainText() : "(no form)"; }
 
  private slots:
   void initTestCase() { makers_[0] = [](TSectionSet& set) { return new TIntroductionForm(set); }; }
@@ -38,26 +40,27 @@ class TestIntroductionForm : public fixture::SectionTest {
   void textByLanguage() {
     QVERIFY(fixture::WriteSlides(Folder(), {1}));
     TIntroductionForm* form = Start(44);
-    QVERIFY(form != nullptr && form->IntroductionText->toPlainText() == QString("Welcome.\n\nSecond paragraph."));
+    QCOMPARE(Text(form), "Welcome.\n\nSecond paragraph.");
     QVERIFY(form->IntroductionText->isReadOnly());
     // The memo is black; the header's shadow lies one pixel up and left.
     QCOMPARE(qGray(fixture::PixelOf(form->IntroductionText, QPoint(200, 120))), 0);
     QCOMPARE(form->HeaderLblBk->geometry().translated(1, 1), form->HeaderLbl->geometry());
     main_.reset();
     form = Start(31);  // CR LF ends a line
-    QVERIFY(form != nullptr && form->IntroductionText->toPlainText() == "Welkom.\n\nTweede alinea.");
+    QCOMPARE(Text(form), "Welkom.\n\nTweede alinea.");
     main_.reset();
     // A language without an introduction ("intro_33" differs in case): an empty memo, the rest works.
     form = Start(33);
-    QVERIFY(form != nullptr && form->IntroductionText->toPlainText().isEmpty());
+    QCOMPARE(Text(form), QString());
     QCOMPARE(SlideCentre(form), SlideColour(1));
   }
   void missingRecordFileAndArchive() {
     QFile::remove(Folder() + "/d/olv.dat");
     TIntroductionForm* form = Start(44);
-    QVERIFY(form != nullptr && form->IntroductionText->toPlainText().isEmpty() && form->SlidePicture->Image().isNull());
+    QCOMPARE(Text(form), QString());
+    QVERIFY(form->SlidePicture->Image().isNull());
     form->TimerTimer();
-    QVERIFY(form->PictureNumber() == 2 && messages_.All().isEmpty());
+    QCOMPARE((std::tuple{form->PictureNumber(), messages_.All()}), (std::tuple{2, QStringList()}));
   }
   // Picture 1 at once, then 2 .. 10 on each tick, then 1 again; a slide that is missing or
   // cannot be unpacked leaves the previous one while the number advances.
@@ -76,7 +79,8 @@ class TestIntroductionForm : public fixture::SectionTest {
     QFETCH(QList<int>, shown);
     QVERIFY(fixture::WriteSlides(Folder(), {present.begin(), present.end()}, {damaged.begin(), damaged.end()}));
     TIntroductionForm* form = Start(44);
-    QVERIFY(form != nullptr && form->PictureNumber() == 1 && SlideCentre(form) == SlideColour(1));
+    QVERIFY(form != nullptr);
+    QCOMPARE((std::tuple{form->PictureNumber(), SlideCentre(form)}), (std::tuple{1, SlideColour(1)}));
     for (int tick = 0; tick < shown.size(); ++tick) {
       form->TimerTimer();
       QCOMPARE(form->PictureNumber(), (tick + 1) % 10 + 1);
@@ -87,7 +91,8 @@ class TestIntroductionForm : public fixture::SectionTest {
     QStringList problems;
     for (int n : damaged) problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(settings_.DataPath("olvf.dat"));
     QCOMPARE(messages_.All(), problems);
-    QVERIFY(form->SlidePicture->Effects() && form->SlidePicture->Effect() == EffectStyle::esExplode);
+    QVERIFY(form->SlidePicture->Effects());
+    QCOMPARE(form->SlidePicture->Effect(), EffectStyle::esExplode);
   }
   void timerRunsWhileHidden() {
     QVERIFY(fixture::WriteSlides(Folder(), {1, 2, 3}));
@@ -96,12 +101,13 @@ class TestIntroductionForm : public fixture::SectionTest {
     QTimer* timer = form->Slides().Timer();
     main_->GoToCatalog();
     form->close();
-    QVERIFY(!form->isVisible() && timer->isActive());
+    QCOMPARE((QList{form->isVisible(), timer->isActive()}), (QList{false, true}));
     // A tick while hidden advances the number; the new picture shows on return.
     form->TimerTimer();
     QCOMPARE(form->PictureNumber(), 2);
     main_->GoToIntroduction();
-    QVERIFY(Sections().Form(SectionId::Introduction) == form && form->isVisible() && SlideCentre(form) == SlideColour(2));
+    QVERIFY(Sections().Form(SectionId::Introduction) == form);
+    QCOMPARE((std::tuple{form->isVisible(), SlideCentre(form)}), (std::tuple{true, SlideColour(2)}));
   }
 };
 

@@ -75,7 +75,9 @@ class TestProductionForm : public fixture::SectionTest {
     makers_[1] = [](TSectionSet& set) { return new TProductionForm(set); };
   }
   void init() {
-    QVERIFY(Fresh() && fixture::WriteRecords(Folder(), Records()) && fixture::WriteSlides(Folder(), {1, 2}));
+    QVERIFY(Fresh());
+    QVERIFY(fixture::WriteRecords(Folder(), Records()));
+    QVERIFY(fixture::WriteSlides(Folder(), {1, 2}));
   }
   void cleanup() { main_.reset(); }
 
@@ -89,17 +91,18 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE(levels, (QList<int>{9, 1, 1, 2, 1, 2, 1, 3, 3}));
     QCOMPARE(list.Items(2).Text, QString("Years=Jaar@Aantal>L=Production per year"));
     // Everything expanded, item 2 selected at creation; not scrolled: item 2 is in view already.
-    QVERIFY(list.Items(1).Expanded && list.Items(3).Expanded && list.Items(5).Expanded);
+    QCOMPARE((QList<bool>{list.Items(1).Expanded, list.Items(3).Expanded, list.Items(5).Expanded}), (QList{true, true, true}));
     QCOMPARE((QList<int>{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}), (QList<int>{2, 7, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction));
-    QVERIFY(introduction != nullptr && form->PictureNumber() == 1 && !introduction->isVisible());
+    QVERIFY(introduction != nullptr);
+    QCOMPARE((std::tuple{form->PictureNumber(), introduction->isVisible()}), (std::tuple{1, false}));
     form->TimerTimer();
     form->TimerTimer();
     QCOMPARE((QList<int>{form->PictureNumber(), introduction->PictureNumber()}), (QList<int>{3, 1}));
-    QVERIFY(introduction->Slides().Timer()->isActive() && form->Slides().Timer()->isActive());
+    QCOMPARE((QList{introduction->Slides().Timer()->isActive(), form->Slides().Timer()->isActive()}), (QList{true, true}));
     // Member 3 is missing: picture 2 stays.
-    QVERIFY(fixture::Centre(form->SlidePicture) == fixture::SlideColour(2) && TempFiles().isEmpty());
+    QCOMPARE((std::tuple{fixture::Centre(form->SlidePicture), TempFiles()}), (std::tuple{fixture::SlideColour(2), QStringList()}));
   }
   void tableOfTheFirstTopic() {
     TProductionForm* form = Start(44);
@@ -118,7 +121,7 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
     // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
     Select(form, 9);
-    QVERIFY(grid.RowCount() == 20 && grid.verticalScrollBar()->maximum() == 0);
+    QCOMPARE((std::tuple{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::tuple{20, 0}));
   }
   // Each topic's table, shown after another one: nothing of that one is left.
   void tables_data() {
@@ -161,8 +164,10 @@ class TestProductionForm : public fixture::SectionTest {
     };
     // Line 0 is item 1 (level 1, expanded): "-" around x = 5, text from x = 13. Line 1 is
     // item 2 (level 2, no children): nothing left of x = 23.
-    QVERIFY(inkIn(QRect(2, 0, 7, 16)) > 0 && inkIn(QRect(13, 0, 40, 16)) > 0);
-    QVERIFY(inkIn(QRect(0, 17, 22, 16)) == 0 && inkIn(QRect(23, 17, 40, 16)) > 0);
+    QCOMPARE_GT(inkIn(QRect(2, 0, 7, 16)), 0);
+    QCOMPARE_GT(inkIn(QRect(13, 0, 40, 16)), 0);
+    QCOMPARE(inkIn(QRect(0, 17, 22, 16)), 0);
+    QCOMPARE_GT(inkIn(QRect(23, 17, 40, 16)), 0);
     // Item 2 shows only its caption; bold (selected) draws more ink than plain.
     const int boldInk = inkIn(QRect(23, 17, 150, 16));
     Select(form, 5);
@@ -201,7 +206,8 @@ class TestProductionForm : public fixture::SectionTest {
                          form->ProductionLst->RowCount()}), (QList<int>{1, 0, 1}));
     main_.reset();
     form = Start(33);  // no topic record at all
-    QVERIFY(form != nullptr && form->ProductionContentLst->ItemCount() == 0 && form->ProductionLstHeader->text().isEmpty());
+    QVERIFY(form != nullptr);
+    QCOMPARE((std::tuple{form->ProductionContentLst->ItemCount(), form->ProductionLstHeader->text()}), (std::tuple{0, QString()}));
   }
 };
 

@@ -50,9 +50,10 @@ class TestQueryGrid : public QObject {
  private slots:
   void layoutAndDrawing() {
     Fixture f;
-    QVERIFY(!f.grid.Loaded() && f.Load());
+    QVERIFY(!f.grid.Loaded());
+    QVERIFY(f.Load());
     QCOMPARE((QList<int>{f.grid.RowCount(), f.grid.height(), f.grid.CurrentRow()}), (QList<int>{4, (15 + 1) * 3 + 2, 1}));
-    QVERIFY(f.grid.DropDownButton()->isVisibleTo(&f.grid) && !f.grid.TextButton()->isVisibleTo(&f.grid));
+    QCOMPARE((QList{f.grid.DropDownButton()->isVisibleTo(&f.grid), f.grid.TextButton()->isVisibleTo(&f.grid)}), (QList{true, false}));
     QCOMPARE(f.grid.toolTip(), QStringLiteral("Pick colours"));
     const QImage img = probes::Render(&f.grid);
     const QRect cell1 = f.grid.CellRect(1), cell2 = f.grid.CellRect(2);
@@ -66,17 +67,19 @@ class TestQueryGrid : public QObject {
     QVERIFY(probes::CountPixels(img, QRect(cell2.left(), cell2.top(), 60, cell2.height()),
                                 [](QRgb c) { return c == qRgb(0, 0, 0); }) > 0);
     f.grid.ClearDefinition();
-    QVERIFY(f.grid.RowCount() == 0 && !f.grid.Loaded());
+    QCOMPARE((std::tuple{f.grid.RowCount(), f.grid.Loaded()}), (std::tuple{0, false}));
     QVERIFY(!f.grid.LoadDefinition(&f.db, QStringLiteral("Picture Items"), 3, QStringLiteral("Nope")));
   }
   void inlineEditor() {
     Fixture f;
     QVERIFY(f.Show());
     f.grid.SelectRow(2);
-    QVERIFY(f.grid.TextButton()->isVisible() && f.grid.toolTip() == "Number of doors");
+    QVERIFY(f.grid.TextButton()->isVisible());
+    QCOMPARE(f.grid.toolTip(), "Number of doors");
     f.grid.OpenCurrentRow();
     QLineEdit* e = f.grid.Editor();
-    QVERIFY(e->isVisible() && e->text() == "Any doors");
+    QVERIFY(e->isVisible());
+    QCOMPARE(e->text(), "Any doors");
     QVERIFY(e->geometry().right() < f.grid.TextButton()->geometry().left());
     // Per row: the text committed with Return, the change count after it, whether the row is
     // then active. The select-all text into an inactive row raises nothing; 0 does not convert;
@@ -89,8 +92,8 @@ class TestQueryGrid : public QObject {
       QTest::keyClick(e, Qt::Key_Return);
       QVERIFY(!e->isVisible());
       const TQueryCriterion& doors = *f.grid.Criteria().Criterion(2);
-      QVERIFY2(f.changes == commit.changes && doors.Active == commit.active && (!doors.Active || doors.Value.Int32At(0) == 4),
-               commit.text ? commit.text : "unchanged");
+      QCOMPARE((std::tuple{QString(commit.text), f.changes, doors.Active}), (std::tuple{QString(commit.text), commit.changes, commit.active}));
+      if (doors.Active) QCOMPARE(doors.Value.Int32At(0), 4);
     }
     // Up commits and moves to the row above; Down from the title row scrolls the last row in.
     f.grid.OpenCurrentRow();
@@ -103,14 +106,14 @@ class TestQueryGrid : public QObject {
     e->setText(QStringLiteral("coupe"));
     QTest::keyClick(e, Qt::Key_Down);
     QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{4, 4}));
-    QVERIFY(!f.grid.CellRect(4).isEmpty() && f.grid.CellRect(1).isEmpty());
+    QCOMPARE((QList{f.grid.CellRect(4).isEmpty(), f.grid.CellRect(1).isEmpty()}), (QList{false, true}));
     // The wheel scrolls the grid, committing what the editor holds.
     QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
     QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
     QTest::keyClicks(e, QStringLiteral("3"));
     QWheelEvent wheel({5, 5}, f.grid.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&f.grid, &wheel);
-    QVERIFY(!f.grid.CellRect(1).isEmpty() && f.changes == 5 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 3);
+    QCOMPARE((std::tuple{f.grid.CellRect(1).isEmpty(), f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{false, 5, 3}));
   }
   // The editor's own context menu and another window take the focus without committing: the
   // text typed so far stays, for Paste and for Return.
@@ -137,7 +140,8 @@ class TestQueryGrid : public QObject {
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     f.grid.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.grid) && f.changes == 0 && e->isVisible() && e->hasFocus());
+    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
+    QCOMPARE((std::tuple{f.changes, e->isVisible(), e->hasFocus()}), (std::tuple{0, true, true}));
     QTest::keyClick(e, Qt::Key_Return);
     QCOMPARE((QList<int>{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList<int>{1, 4}));
   }
@@ -179,7 +183,8 @@ class TestQueryGrid : public QObject {
     QCOMPARE(f.grid.DropDownButton()->geometry().right(), f.grid.CellRect(1).right());  // off the scroll bar
     f.grid.OpenCurrentRow();
     QWidget* list = f.grid.DropDownList();
-    QVERIFY(list->isVisible() && list->width() == f.grid.CellRect(1).width());
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->width(), f.grid.CellRect(1).width());
     QCOMPARE(list->height(), static_cast<int>(std::lround(f.grid.screen()->geometry().height() * 90.0 / 480.0)));
     const int w = 15;  // indent step and line height follow the row height
     const auto checkAt = [&](int shownLine, int level = 1) { return QPoint(w * level + w / 2, shownLine * w + w / 2); };
@@ -189,7 +194,7 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2));
     QCOMPARE(f.changes, 1);
     const TQueryCriterion& c = *f.grid.Criteria().Criterion(1);
-    QVERIFY(c.Active && c.Relations->Get(3) && !c.Relations->Get(1));
+    QCOMPARE((QList{c.Active, c.Relations->Get(3), c.Relations->Get(1)}), (QList{true, true, false}));
     // A press on the span's edge does not count.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w, 2 * w + 7));
     QCOMPARE(f.changes, 1);
@@ -199,7 +204,8 @@ class TestQueryGrid : public QObject {
     // Opening Red shows Dark red one level deeper; its own glyph ticks it alone.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w / 2, w + w / 2));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
-    QVERIFY(f.changes == 2 && c.Relations->Get(2) && !c.Relations->Get(1) && listEnabledWhileBusy && list->isVisible());
+    QCOMPARE(f.changes, 2);
+    QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1), listEnabledWhileBusy, list->isVisible()}), (QList{true, false, true, true}));
     // The cell lists the ticked texts in record order.
     const QImage grid = probes::Render(&f.grid);
     const auto summary = [&f] { return f.grid.Criteria().CellText(1, [](const QString& s) { return int(s.size()); }, 500); };
@@ -215,13 +221,15 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
     const QRect cell = f.grid.CellRect(1);
     const auto inks = [narrow = probes::Render(&f.grid)](QRect r) { return probes::CountPixels(narrow, r, [](QRgb c) { return qGray(c) < 128; }); };
-    QVERIFY(inks(cell.adjusted(0, 0, -15, 0)) > 0 && inks(cell.adjusted(cell.width() - 15, 0, 0, 0)) == 0);
+    QCOMPARE_GT(inks(cell.adjusted(0, 0, -15, 0)), 0);
+    QCOMPARE(inks(cell.adjusted(cell.width() - 15, 0, 0, 0)), 0);
   }
   // Keys alone: the list opened by Alt+Down, walked by arrows, unfolded by Right, ticked by
   // Space; rows by arrows; the editor opened by Enter or F4, left by Escape, committed by Return.
   void keyboardOnly() {
     Fixture f;
-    QVERIFY(f.Show() && (f.grid.activateWindow(), QTest::qWaitForWindowActive(&f.grid)));
+    QVERIFY(f.Show());
+    QVERIFY((f.grid.activateWindow(), QTest::qWaitForWindowActive(&f.grid)));
     f.grid.setFocus();
     QWidget* list = f.grid.DropDownList();
     QTest::keyClick(&f.grid, Qt::Key_Down, Qt::AltModifier);
@@ -229,18 +237,22 @@ class TestQueryGrid : public QObject {
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
       QTest::keyClick(list, key);
     const TQueryCriterion& c = *f.grid.Criteria().Criterion(1);
-    QVERIFY(f.changes == 2 && c.Relations->Get(3) && c.Relations->Get(2) && !c.Relations->Get(1) && !list->isVisible());
+    QCOMPARE(f.changes, 2);
+    QCOMPARE((QList{c.Relations->Get(3), c.Relations->Get(2), c.Relations->Get(1), list->isVisible()}), (QList{true, true, false, false}));
     QLineEdit* e = f.grid.Editor();
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_5, Qt::Key_Escape, Qt::Key_F4, Qt::Key_4, Qt::Key_Return})
       QTest::keyClick(e->isVisible() ? static_cast<QWidget*>(e) : &f.grid, key);
-    QVERIFY(f.changes == 3 && f.grid.Criteria().Criterion(2)->Value.Int32At(0) == 4 && f.grid.hasFocus() && !e->isVisible());
+    QCOMPARE((std::tuple{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{3, 4}));
+    QCOMPARE((QList{f.grid.hasFocus(), e->isVisible()}), (QList{true, false}));
     QTest::keyClick(&f.grid, Qt::Key_Up);
     QCOMPARE(f.grid.CurrentRow(), 1);
     // Screen readers find a table of named rows with their values.
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.grid);
     QStringList rows;
     for (int i = 0; i < f.grid.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
-    QVERIFY(table->role() == QAccessible::Table && table->child(0)->state().focused && table->indexOfChild(table->child(3)) == 3);
+    QCOMPARE(table->role(), QAccessible::Table);
+    QVERIFY(table->child(0)->state().focused);
+    QCOMPARE(table->indexOfChild(table->child(3)), 3);
     QCOMPARE(rows, QStringList({"Colour: Select All", "Doors: 4", "Title: All titles", "Year: Select All"}));
   }
 };

@@ -97,7 +97,9 @@ class TestSectionForm : public QObject {
   void initTestCase() {
     // English menu texts, and the Introduction's background for the 640 x 480 design only, its
     // name in other capitals than the program asks for.
-    QVERIFY(dir_.isValid() && QDir().mkpath(dir_.filePath("d")) && QDir().mkpath(dir_.filePath("i/b")));
+    QVERIFY(dir_.isValid());
+    QVERIFY(QDir().mkpath(dir_.filePath("d")));
+    QVERIFY(QDir().mkpath(dir_.filePath("i/b")));
     QVERIFY(testing::WriteLanguageFile(dir_.filePath("d/olv.lng"), {{"44", "English", {{"10", "Orlaventis in English", ""},
                                                                                         {"100", "Introduction", "To the introduction"},
                                                                                         {"300", "Photos", "To the photos"}}}}));
@@ -118,7 +120,8 @@ class TestSectionForm : public QObject {
   }
   void layoutModeFour() {
     TSectionForm* intro = Intro(QSize(1024, 768));
-    QVERIFY(intro != nullptr && intro->isVisible() && int(settings_.LayoutMode) == 4);
+    QVERIFY(intro != nullptr);
+    QCOMPARE((std::tuple{intro->isVisible(), int(settings_.LayoutMode)}), (std::tuple{true, 4}));
     // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
     QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[5]->geometry(), intro->Bk->geometry()}),
              (QList<QRect>{{112, 84, 800, 600}, {6, 513, 100, 31}, {0, 0, 800, 600}}));
@@ -127,47 +130,55 @@ class TestSectionForm : public QObject {
     auto* memo = static_cast<CountingSection*>(intro)->memo;
     QCOMPARE(memo->geometry(), QRect(250, 375, 500, 125));
     QWidget* bar = memo->verticalScrollBar();
-    QVERIFY(memo->rect().contains(memo->viewport()->geometry()) && bar->height() > 100);
+    QVERIFY(memo->rect().contains(memo->viewport()->geometry()));
+    QCOMPARE_GT(bar->height(), 100);
     QVERIFY(memo->rect().contains(QRect(bar->mapTo(memo, QPoint(0, 0)), bar->size())));
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
-    QVERIFY(intro->MenuBtn[0]->ButtonIsDown() && !intro->MenuBtn[1]->ButtonIsDown());
+    QCOMPARE((QList{intro->MenuBtn[0]->ButtonIsDown(), intro->MenuBtn[1]->ButtonIsDown()}), (QList{true, false}));
     QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's light face shows");
     QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
     QVERIFY(PixelOf(intro->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // artwork fills the 85 x 50 face
     // The caption exactly: no display name of the application's that the platform would append.
-    QVERIFY(form_->windowTitle() == "Orlaventis 1.0 release 4" && qApp->applicationDisplayName() == qApp->applicationName());
+    QCOMPARE(form_->windowTitle(), "Orlaventis 1.0 release 4");
+    QCOMPARE(qApp->applicationDisplayName(), qApp->applicationName());
   }
   // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {
     Process().displayDepthOverride = 8;
     TSectionForm* intro = Intro(QSize(800, 600));
-    QVERIFY(intro != nullptr && int(settings_.LayoutMode) == 3);
+    QVERIFY(intro != nullptr);
+    QCOMPARE(int(settings_.LayoutMode), 3);
     QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
     // "i/b/ibk6x4" is the background of modes 0 and 3; its (200, 30, 40) reduced to the 256
     // colours.
     QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(204, 0, 51));
     for (TBaseBtn* button : intro->MenuBtn)
-      QVERIFY(button->GlyphUp().isNull() && button->GlyphDown().isNull() && button->FaceVisible());
+      QCOMPARE((QList{button->GlyphUp().isNull(), button->GlyphDown().isNull(), button->FaceVisible()}), (QList{true, true, true}));
   }
   void navigationReusesFormsWithTheirState() {
     TSectionForm* intro = Intro(QSize(1024, 768));
-    QVERIFY(intro != nullptr && CountingSection::created == 1);
+    QVERIFY(intro != nullptr);
+    QCOMPARE(CountingSection::created, 1);
     // The own button changes nothing.
     intro->MenuButtonClick(intro->MenuBtn[0]);
-    QVERIFY(intro->isVisible() && sections_->Form(SectionId::Production) == nullptr);
+    QVERIFY(intro->isVisible());
+    QVERIFY(sections_->Form(SectionId::Production) == nullptr);
     intro->MenuButtonClick(intro->MenuBtn[1]);
     auto* production = static_cast<CountingSection*>(sections_->Form(SectionId::Production));
-    QVERIFY(production != nullptr && production->MenuBtn[1]->ButtonIsDown());
+    QVERIFY(production != nullptr);
+    QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     // Shown before the Introduction hid; that one is hidden, not destroyed.
     QCOMPARE((QList<int>{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList<int>{1, 2}));
-    QVERIFY(production->isVisible() && !intro->isVisible());
+    QCOMPARE((QList{production->isVisible(), intro->isVisible()}), (QList{true, false}));
     production->visits = 7;
     CountingSection::othersVisibleAtShow = -1;
     production->MenuButtonClick(production->MenuBtn[0]);
-    QVERIFY(CountingSection::othersVisibleAtShow == 1 && sections_->Form(SectionId::Introduction) == intro);
-    QVERIFY(intro->isVisible() && !production->isVisible());
+    QCOMPARE(CountingSection::othersVisibleAtShow, 1);
+    QVERIFY(sections_->Form(SectionId::Introduction) == intro);
+    QCOMPARE((QList{intro->isVisible(), production->isVisible()}), (QList{true, false}));
     intro->MenuButtonClick(intro->MenuBtn[1]);
-    QVERIFY(sections_->Form(SectionId::Production) == production && production->isVisible());
+    QVERIFY(sections_->Form(SectionId::Production) == production);
+    QVERIFY(production->isVisible());
     // The start-up did not run again.
     QCOMPARE((QList<int>{production->visits, CountingSection::created}), (QList<int>{7, 2}));
   }
@@ -197,9 +208,11 @@ class TestSectionForm : public QObject {
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton, {}, QPoint(5, 5));
     QCoreApplication::processEvents();
     QCOMPARE(CountingSection::created, 2);
-    QVERIFY(during == Qt::WaitCursor && QGuiApplication::overrideCursor() == nullptr);
-    QVERIFY(sections_->Form(SectionId::EnamelAndFabrics) == nullptr && sections_->Form(SectionId::Production)->isVisible());
-    QVERIFY(!intro->isVisible() && form_->findChildren<CountingSection*>().size() == 2);
+    QCOMPARE(during, Qt::WaitCursor);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(sections_->Form(SectionId::EnamelAndFabrics) == nullptr);
+    QVERIFY(sections_->Form(SectionId::Production)->isVisible());
+    QCOMPARE((std::tuple{intro->isVisible(), form_->findChildren<CountingSection*>().size()}), (std::tuple{false, qsizetype(2)}));
   }
   // Without a registered address the content's own help page opens; a registered one wins and
   // gets the language in place of any it carried. The program steps aside only for a browser that
@@ -233,7 +246,8 @@ class TestSectionForm : public QObject {
       QCOMPARE(bool(form_->windowState() & Qt::WindowMinimized), starts);
     }
     QCOMPARE(opened.size(), size_t(2));
-    QVERIFY2(opened[0].isLocalFile() && opened[0].toLocalFile() == settings_.DataPath("help\\index.html"), qPrintable(opened[0].toString()));
+    QVERIFY2(opened[0].isLocalFile(), qPrintable(opened[0].toString()));
+    QCOMPARE(opened[0].toLocalFile(), settings_.DataPath("help\\index.html"));
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
     for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
     QCOMPARE(messages.Errors(), QStringList{"No web browser could be started: the desktop has no default browser.\n" + opened[0].toString()});
@@ -245,22 +259,23 @@ class TestSectionForm : public QObject {
     browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
     settings_.ProgramRegistry = std::make_shared<IniRegistry>(browser);
     QTest::mouseClick(Intro(QSize(640, 480))->MenuBtn[4], Qt::LeftButton);
-    QVERIFY(started.size() == 1 && !(form_->windowState() & Qt::WindowMinimized));
-    QVERIFY2(messages.Errors().size() == 1 && messages.Errors()[0].startsWith("The web browser could not be started:\n/opt/no-such-browser\n"),
-             qPrintable(messages.All().join('|')));
+    QCOMPARE((std::tuple{started.size(), bool(form_->windowState() & Qt::WindowMinimized)}), (std::tuple{size_t(1), false}));
+    QCOMPARE(messages.Errors().size(), 1);
+    QVERIFY2(messages.Errors()[0].startsWith("The web browser could not be started:\n/opt/no-such-browser\n"), qPrintable(messages.All().join('|')));
 
     // Kiosk: no Help button, F1 and a click where it was do nothing, the arrows step over it.
     settings_.KioskMinutes = 1;
     form_.reset();
     messages.Clear();
     TSectionForm* intro = Intro(QSize(640, 480));
-    QVERIFY(intro->MenuBtn[4]->isHidden() && intro->MenuBtn[5]->isHidden());
+    QCOMPARE((QList{intro->MenuBtn[4]->isHidden(), intro->MenuBtn[5]->isHidden()}), (QList{true, true}));
     QTest::keyClick(intro, Qt::Key_F1);
     QTest::mouseClick(intro, Qt::LeftButton, {}, intro->MenuBtn[4]->geometry().center());
     form_->FormMinimize();
     settings_.KioskMinutes = 0;
-    QVERIFY(opened.size() == 2 && started.size() == 1 && messages.All().isEmpty());
-    QVERIFY(!(form_->windowState() & Qt::WindowMinimized) && QTest::qWaitForWindowActive(form_.get()));
+    QCOMPARE((std::tuple{opened.size(), started.size(), messages.All()}), (std::tuple{size_t(2), size_t(1), QStringList()}));
+    QVERIFY(!(form_->windowState() & Qt::WindowMinimized));
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     intro->MenuBtn[3]->setFocus(Qt::TabFocusReason);
     QTest::keyClick(intro->MenuBtn[3], Qt::Key_Down);
     QCOMPARE(QApplication::focusWidget(), intro->InfoBtn);
@@ -272,7 +287,8 @@ class TestSectionForm : public QObject {
   // Enter, Space and the digits press buttons; a new section's own button takes the focus.
   void keyboardDrivesTheMenuColumn() {
     TSectionForm* intro = Intro(QSize(640, 480));
-    QVERIFY(intro != nullptr && QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(intro != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     // After a zoom window closed by a key, keys at the window move the focus and show the mark.
     QTimer::singleShot(0, [this] { QTest::keyClick(sections_->MaxZoomWindow, Qt::Key_Escape); });
     sections_->ShowMaxZoom(QImage(8, 8, QImage::Format_RGB32));
@@ -287,18 +303,23 @@ class TestSectionForm : public QObject {
     auto* search = intro->findChild<QWidget*>("SearchBtn");
     QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn, intro->MenuBtn[5],
                                       intro->InfoBtn, search, static_cast<CountingSection*>(intro)->memo, search, intro->InfoBtn}));
-    QVERIFY(intro->FocusMark->isVisible() && intro->FocusMark->geometry() == intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
+    QVERIFY(intro->FocusMark->isVisible());
+    QCOMPARE(intro->FocusMark->geometry(), intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
-    QVERIFY(!intro->FocusMark->isVisible() && intro->InfoBtn->hasFocus());
+    QCOMPARE((QList{intro->FocusMark->isVisible(), intro->InfoBtn->hasFocus()}), (QList{false, true}));
     TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), sections_->Form(SectionId::Production));
-    QVERIFY(production != nullptr && production->FocusMark->Marked() == production->MenuBtn[1]);
+    QVERIFY(production != nullptr);
+    QVERIFY(production->FocusMark->Marked() == production->MenuBtn[1]);
     TSectionForm* catalog = (press(Qt::Key_3), sections_->Form(SectionId::Catalog));
-    QVERIFY(catalog != nullptr && catalog->MenuBtn[2]->hasFocus() && !production->isVisible());
-    QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1] && production->isVisible());
-    QVERIFY(press(Qt::Key_1, Qt::ControlModifier) == production->MenuBtn[1] && press(Qt::Key_1) == intro->MenuBtn[0]);
+    QVERIFY(catalog != nullptr);
+    QCOMPARE((QList{catalog->MenuBtn[2]->hasFocus(), production->isVisible()}), (QList{true, false}));
+    QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1]);
+    QVERIFY(production->isVisible());
+    QCOMPARE((QList{press(Qt::Key_1, Qt::ControlModifier), press(Qt::Key_1)}), (QList<QWidget*>{production->MenuBtn[1], intro->MenuBtn[0]}));
     // The mouse leaves no focus in the column and no mark.
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
-    QVERIFY(QApplication::focusWidget() == production && !production->FocusMark->isVisible());
+    QVERIFY(QApplication::focusWidget() == production);
+    QVERIFY(!production->FocusMark->isVisible());
   }
   void altF4InASectionEndsTheProgram() {
     TMainForm& form = StartMainForm(QSize(640, 480));
@@ -306,8 +327,9 @@ class TestSectionForm : public QObject {
     TSectionForm* catalog = sections_->Form(SectionId::Catalog);
     QVERIFY(catalog != nullptr);
     QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
-    QVERIFY(form.CloseSequenceRuns() == 1 && !form.isVisible() && !catalog->isVisible());
-    QVERIFY(!settings_.MainFormReady && form.RecordFile() == nullptr);
+    QCOMPARE((std::tuple{form.CloseSequenceRuns(), form.isVisible(), catalog->isVisible()}), (std::tuple{1, false, false}));
+    QVERIFY(!settings_.MainFormReady);
+    QVERIFY(form.RecordFile() == nullptr);
     // Other keys, and F4 with more than Alt, do nothing.
     QKeyEvent ctrlAltF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier | Qt::ControlModifier);
     QVERIFY(!IsAltF4(&ctrlAltF4));
@@ -321,7 +343,9 @@ class TestSectionForm : public QObject {
     intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
     settings_.FarewellMs = 0;
     // The About box was shown on the way out, then closed.
-    QVERIFY(form->CloseSequenceRuns() == 1 && form->AboutBox != nullptr && !form->AboutBox->isVisible());
+    QCOMPARE(form->CloseSequenceRuns(), 1);
+    QVERIFY(form->AboutBox != nullptr);
+    QVERIFY(!form->AboutBox->isVisible());
     form->close();
     QCOMPARE(form->CloseSequenceRuns(), 1);
   }

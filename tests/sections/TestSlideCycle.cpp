@@ -13,7 +13,22 @@ class TestSlideCycle : public QObject {
   Q_OBJECT
 
  private slots:
+  void findRecordText_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("text");
+    // Letter case counts; the first record with a key wins; Windows-1252 keys match.
+    QTest::newRow("first of two") << "Intro_44|||" << true << "first";
+    QTest::newRow("shorter key") << "Intro_44||" << true << "shorter key";
+    QTest::newRow("other letter case") << "intro_44|||" << false << "";
+    QTest::newRow("empty text") << "Empty|||" << true << "";
+    QTest::newRow("Windows-1252 key") << QString::fromUtf8("Caf\u00e9|||") << true << "Windows-1252 key";
+    QTest::newRow("missing") << "Missing|||" << false << "";
+  }
   void findRecordText() {
+    QFETCH(QString, key);
+    QFETCH(bool, found);
+    QFETCH(QString, text);
     QTemporaryDir dir;
     QString error;
     QVERIFY(olvtool::WriteRecordFile({{1, "Intro_44|||", "first"}, {2, "Intro_44|||", "second"}, {3, "Intro_44||", "shorter key"},
@@ -23,21 +38,28 @@ class TestSlideCycle : public QObject {
     TiDbRecFile records;
     QVERIFY(records.Open(dir.filePath("olv.dat")));
     records.SelectAll();
-    // Letter case counts; the first record with a key wins; Windows-1252 keys match.
-    const std::pair<QString, std::optional<QString>> lookups[] = {
-        {"Intro_44|||", "first"}, {"Intro_44||", "shorter key"}, {"intro_44|||", std::nullopt}, {"Empty|||", ""},
-        {QString::fromUtf8("Caf\u00e9|||"), "Windows-1252 key"}, {"Missing|||", std::nullopt}};
-    for (const auto& [key, text] : lookups) QCOMPARE(FindRecordText(&records, key), text);
+    const std::optional<QString> got = FindRecordText(&records, key);
+    QCOMPARE((std::tuple{got.has_value(), got.value_or(QString())}), (std::tuple{found, text}));
     QCOMPARE(FindRecordText(nullptr, "Intro_44|||"), std::nullopt);
     TiDbRecFile empty;
     QCOMPARE(FindRecordText(&empty, ""), std::nullopt);
   }
-  void splitTextLines() {
+  void splitTextLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
     // CR LF, LF and CR each end a line; a final break adds no line; LF then a lone CR is two.
-    const std::pair<QString, QStringList> rows[] = {{"", {}}, {"one", {"one"}}, {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
-                                                    {"a\n", {"a"}}, {"a\n\n", {"a", ""}}, {"\r\n\r\nb", {"", "", "b"}},
-                                                    {"\n\r", {"", ""}}};
-    for (const auto& [text, lines] : rows) QCOMPARE(SplitTextLines(text), lines);
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("one line") << "one" << QStringList{"one"};
+    QTest::newRow("every line end") << "a\r\nb\nc\rd" << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("final break") << "a\n" << QStringList{"a"};
+    QTest::newRow("empty last line") << "a\n\n" << QStringList{"a", ""};
+    QTest::newRow("empty first lines") << "\r\n\r\nb" << QStringList{"", "", "b"};
+    QTest::newRow("LF then a lone CR") << "\n\r" << QStringList{"", ""};
+  }
+  void splitTextLines() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(SplitTextLines(text), lines);
   }
 };
 

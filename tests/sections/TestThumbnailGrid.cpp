@@ -60,7 +60,7 @@ class TestThumbnailGrid : public QObject {
     QList<QRect> cells;
     for (int n : {1, 3, 4, 9}) cells << grid_->Cell(n)->geometry();
     QCOMPARE(cells, (QList<QRect>{{0, 0, 81, 91}, {162, 0, 81, 91}, {0, 91, 81, 91}, {162, 182, 81, 91}}));
-    QVERIFY(grid_->Cell(10) == nullptr && grid_->Cell(0) == nullptr);
+    QCOMPARE((QList{grid_->Cell(10), grid_->Cell(0)}), (QList<TProportionalImage*>{nullptr, nullptr}));
     // Zero columns remove every cell and reset the scroll bar.
     grid_->SetItemRange(5, 40);
     QVERIFY(grid_->SetGridSize(0, 3));
@@ -75,7 +75,8 @@ class TestThumbnailGrid : public QObject {
     grid_->SetEffect(EffectStyle::esImplode);
     grid_->SetEffectSize(4);
     grid_->SetThumbSx(95);
-    QVERIFY(grid_->SetGridSize(2, 1) && grid_->Cell(2)->Effect() == EffectStyle::esImplode);
+    QVERIFY(grid_->SetGridSize(2, 1));
+    QCOMPARE(grid_->Cell(2)->Effect(), EffectStyle::esImplode);
     QCOMPARE((QList<int>{grid_->Cell(2)->EffectSize(), grid_->Cell(2)->Sx()}), (QList<int>{4, 95}));
   }
   void selectionColoursAndScrollBar() {
@@ -97,11 +98,13 @@ class TestThumbnailGrid : public QObject {
     const QImage red = probes::Solid(40, 30, qRgb(255, 0, 0));
     grid_->SetThumbPicture(4, red);
     TProportionalImage* cell = grid_->Cell(4);
-    QVERIFY(PixelOf(cell, QPoint(40, 45)) == qRgb(255, 0, 0) && ControlCursor(cell) == kCursorHand);
+    QCOMPARE(PixelOf(cell, QPoint(40, 45)), qRgb(255, 0, 0));
+    QCOMPARE(ControlCursor(cell), kCursorHand);
     QCOMPARE(grid_->GetThumbPicture(4).cacheKey(), red.cacheKey());
-    QVERIFY(grid_->GetThumbPicture(5).isNull() && grid_->GetThumbPicture(10).isNull());
+    QCOMPARE((QList{grid_->GetThumbPicture(5).isNull(), grid_->GetThumbPicture(10).isNull()}), (QList{true, true}));
     grid_->SetThumbPicture(4, QImage());
-    QVERIFY(cell->Image().isNull() && PixelOf(cell, QPoint(40, 30)) == qRgb(0, 0, 0));
+    QVERIFY(cell->Image().isNull());
+    QCOMPARE(PixelOf(cell, QPoint(40, 30)), qRgb(0, 0, 0));
     QCOMPARE(ControlCursor(cell), kCursorHandNoFingers);
     grid_->SetThumbPicture(12, red);  // no such cell: nothing
     // New colours: the selected cell and the others.
@@ -188,7 +191,8 @@ class TestThumbnailGrid : public QObject {
       }
     });
     sections.ShowMaxZoom(QImage());
-    QVERIFY(covered == QGuiApplication::primaryScreen()->size() && sections.MaxZoomWindow == nullptr);
+    QCOMPARE(covered, QGuiApplication::primaryScreen()->size());
+    QVERIFY(sections.MaxZoomWindow == nullptr);
   }
 };
 

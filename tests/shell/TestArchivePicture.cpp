@@ -83,13 +83,16 @@ class TestArchivePicture : public QObject {
   void loadsFromTheNamedArchive() {
     const QImage photo = LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1"));
     const QImage car = LoadArchivePicture(*main_, PictureArchive::Enamel, QStringLiteral("I\\X\\1"), QStringLiteral("1"));
-    QVERIFY(photo.size() == QSize(40, 30) && photo.pixel(20, 15) == kPhotoColour && car.pixel(20, 15) == kEnamelColour);
-    QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty() && main_->anImage().Picture().isNull());
+    QCOMPARE(photo.size(), QSize(40, 30));
+    QCOMPARE((QList{photo.pixel(20, 15), car.pixel(20, 15)}), (QList<QRgb>{kPhotoColour, kEnamelColour}));
+    QCOMPARE((std::tuple{TempFiles(), main_->anImage().ImageName()}), (std::tuple{QStringList(), QString()}));
+    QVERIFY(main_->anImage().Picture().isNull());
     // A name the decoder still holds from before (its file gone) does not hide the new file.
     main_->anImage().SetImageName(main_->TempFolder()->FilePath(QStringLiteral("same")));
     QVERIFY(main_->anImage().Picture().isNull());
     const QImage again = LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("same"));
-    QVERIFY(again.pixel(0, 0) == kPhotoColour && main_->anImage().ImageName().isEmpty());
+    QCOMPARE(again.pixel(0, 0), kPhotoColour);
+    QCOMPARE(main_->anImage().ImageName(), QString());
   }
 
   // Every failure gives a null picture, writes nothing outside the temporary folder and leaves
@@ -107,14 +110,15 @@ class TestArchivePicture : public QObject {
     // Unpacked but no picture; a block that does not inflate.
     for (const QString& name : {QStringLiteral("text"), QStringLiteral("damaged")})
       QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, name, name).isNull());
-    QVERIFY(TempFiles().isEmpty() && main_->anImage().ImageName().isEmpty());
+    QCOMPARE((std::tuple{TempFiles(), main_->anImage().ImageName()}), (std::tuple{QStringList(), QString()}));
     // What failed is named: the member and its archive.
     const QString photos = settings_.DataPath(QStringLiteral("olvf.dat"));
     QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
     QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
     // No archive at all (no index).
     main_.reset();
-    QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")) && StartMainForm());
+    QVERIFY(QFile::remove(Folder() + QStringLiteral("/olve.dat")));
+    QVERIFY(StartMainForm());
     QVERIFY(!main_->EnamelArchiveIndex().has_value());
     QVERIFY(LoadArchivePicture(*main_, PictureArchive::Enamel, member, QStringLiteral("1")).isNull());
     QVERIFY(!LoadArchivePicture(*main_, PictureArchive::Photos, member, QStringLiteral("1")).isNull());
@@ -125,11 +129,14 @@ class TestArchivePicture : public QObject {
   void eventsRunWhileInflating() {
     bool ran = false;
     QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
-    QVERIFY(!ran && !LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull() && ran);
+    QVERIFY(!ran);
+    QVERIFY(!LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
+    QVERIFY(ran);
     const QString folder = main_->TempFolder()->Folder();
     QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
     QVERIFY(LoadArchivePicture(*main_, PictureArchive::Photos, QStringLiteral("i\\x\\1"), QStringLiteral("1")).isNull());
-    QVERIFY(main_ == nullptr && !QFile::exists(folder + QStringLiteral("1")));
+    QVERIFY(main_ == nullptr);
+    QVERIFY(!QFile::exists(folder + QStringLiteral("1")));
   }
 };
 

@@ -79,6 +79,11 @@ struct ProgramEnvironment {
 
 bool IsLight(QRgb pixel) { return qGray(pixel) > 120; }
 
+// Checks that `errors` holds each of `parts`, naming the part missing.
+void ExpectSaid(const QByteArray& errors, std::initializer_list<QByteArray> parts) {
+  for (const QByteArray& part : parts) QVERIFY2(errors.contains(part), qPrintable("\"" + part + "\" is not in:\n" + errors));
+}
+
 }  // namespace
 
 class TestMainForm : public QObject {
@@ -110,11 +115,11 @@ class TestMainForm : public QObject {
     QVERIFY(QFile(file).open(QIODevice::WriteOnly));
     QByteArray errors;
     QCOMPARE(env.Run(QStringList{"--data", missing} + kSmallScreen, &errors), 6);
-    QVERIFY2(errors.contains(missing.toUtf8()) && errors.contains("does not exist"), errors.constData());
+    ExpectSaid(errors, {missing.toUtf8(), "does not exist"});
     QCOMPARE(env.Run({"--tour", env.data.filePath("tour"), "--data=" + missing}), 6);
     env.dataFolder = file;
     QCOMPARE(env.Run(kSmallScreen, &errors), 6);
-    QVERIFY2(errors.contains(file.toUtf8()) && errors.contains("ORLAVENTIS_DATA"), errors.constData());
+    ExpectSaid(errors, {file.toUtf8(), "ORLAVENTIS_DATA"});
     env.dataFolder = env.data.path();
     // A folder whose name is Latin-1: the shell passes its bytes on unchanged.
     const QByteArray latin1Name = QFile::encodeName(env.data.path()) + "/caf\xE9";
@@ -130,10 +135,10 @@ class TestMainForm : public QObject {
     QCOMPARE(env.Run({"--bogus"}), 2);
     QCOMPARE(env.Run({"--help"}), 0);
     QCOMPARE(env.Run(kSmallScreen, &errors), 5);
-    QVERIFY2(errors.contains("no display") && errors.contains("--tour"), errors.constData());
+    ExpectSaid(errors, {"no display", "--tour"});
     env.variables["DISPLAY"] = ":65000";  // named, but nothing answers there
     QCOMPARE(env.Run(kSmallScreen, &errors), 5);
-    QVERIFY2(errors.contains("cannot be opened") && errors.contains("--tour"), errors.constData());
+    ExpectSaid(errors, {"cannot be opened", "--tour"});
   }
 
   void secondStartRestoresThenCloseForUninstall() {
@@ -141,19 +146,21 @@ class TestMainForm : public QObject {
     const QString marker = env.data.filePath("uninstalled");
     QDir().mkpath(env.config.filePath("orlaventis"));
     QFile registry(env.config.filePath("orlaventis/registry.ini"));
-    QVERIFY(registry.open(QIODevice::WriteOnly) &&
-            registry.write("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
+    QVERIFY(registry.open(QIODevice::WriteOnly));
+    QVERIFY(registry.write("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
                            "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n") > 0);
     registry.close();
     QProcess first;
     env.Start(first, kSmallScreen);
-    QVERIFY(first.waitForStarted() && env.WaitForListener());
+    QVERIFY(first.waitForStarted());
+    QVERIFY(env.WaitForListener());
     // A plain second start only brings the first forward and ends at once.
     QCOMPARE(env.Run(kSmallScreen), 0);
     QCOMPARE(first.state(), QProcess::Running);
     // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
     QCOMPARE(env.Run({"UnInstall"}), 0);
-    QVERIFY(first.waitForFinished(kProgramTimeoutMs) && first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0);
+    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
+    QCOMPARE((std::tuple{first.exitStatus(), first.exitCode()}), (std::tuple{QProcess::NormalExit, 0}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
   }
 
@@ -168,7 +175,8 @@ class TestMainForm : public QObject {
     QByteArray errors;
     const int code = env.Run(kSmallScreen, &errors);
     QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGCONT), 0);
-    QVERIFY2(code == 7 && errors.contains("does not answer"), errors.constData());
+    QCOMPARE(code, 7);
+    ExpectSaid(errors, {"does not answer"});
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
     QVERIFY(first.waitForFinished(kProgramTimeoutMs));
@@ -188,11 +196,15 @@ class TestMainForm : public QObject {
     };
     QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
     QCOMPARE(running(), 1);
-    for (const auto& p : starts)
-      QVERIFY(p->state() != QProcess::NotRunning || (p->exitStatus() == QProcess::NormalExit && (p->exitCode() == 0 || p->exitCode() == 7)));
+    for (const auto& p : starts) {  // the others brought the first forward (0) or gave up (7)
+      if (p->state() != QProcess::NotRunning) continue;
+      QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+      QVERIFY2((QList{0, 7}).contains(p->exitCode()), qPrintable(QString::number(p->exitCode())));
+    }
     QVERIFY(env.WaitForListener());
     QCOMPARE(env.Run({"uninstall"}), 0);
-    for (const auto& p : starts) QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(kProgramTimeoutMs));
+    for (const auto& p : starts)
+      if (p->state() != QProcess::NotRunning) QVERIFY(p->waitForFinished(kProgramTimeoutMs));
   }
 
   // A relative $ORLAVENTIS_DATA names a folder below where the program started, for the whole
@@ -229,7 +241,8 @@ class TestMainForm : public QObject {
       QSet<QRgb> colours;
       for (int y = 0; y < intro.height(); ++y)
         for (int x = 0; x < intro.width(); ++x) colours.insert(intro.pixel(x, y));
-      QVERIFY2(colours.size() > 4 && colours.size() <= limit, qPrintable(QString::number(colours.size())));
+      QCOMPARE_GT(colours.size(), 4);
+      QCOMPARE_LE(colours.size(), limit);
     }
   }
 
@@ -246,15 +259,18 @@ class TestMainForm : public QObject {
     // by 600/480 (MenuBtn2 at 6, 325, 100 x 31 inside the form): its glyph is light, between
     // Help and Stoppen and beside the form is dark. The About box over the last section, centred.
     const QImage production(tour + "/3-production.png"), about(tour + "/6-about.png");
-    QVERIFY(production.size() == QSize(1024, 768) && about.size() == QSize(1024, 768));
-    QVERIFY(IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)) && !IsLight(production.pixel(112 + 6 + 50, 84 + 490)));
-    QVERIFY(!IsLight(production.pixel(100, 300)) && about.pixel(512, 384) != production.pixel(512, 384));
+    QCOMPARE((QList{production.size(), about.size()}), (QList{QSize(1024, 768), QSize(1024, 768)}));
+    QCOMPARE((QList{IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)), IsLight(production.pixel(112 + 6 + 50, 84 + 490)),
+                    IsLight(production.pixel(100, 300))}),
+             (QList{true, false, false}));
+    QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
     // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the Production.
     const QImage intro(tour + "/2-introduction.png");
     int dots[2] = {};
     for (int y = 84 + 286; y < 84 + 320; ++y)
       dots[0] += intro.pixel(117, y) == 0xFFC0C0C0, dots[1] += production.pixel(117, y) == 0xFFC0C0C0;
-    QVERIFY(dots[0] > 5 && dots[1] == 0);
+    QCOMPARE_GT(dots[0], 5);
+    QCOMPARE(dots[1], 0);
   }
 };
 

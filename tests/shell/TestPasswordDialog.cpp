@@ -59,7 +59,8 @@ class TestPasswordDialog : public QObject {
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
     WhenDialogShows([](PasswordDialog* dialog) {
-      QVERIFY(dialog->Edit()->text().isEmpty() && dialog->Edit()->echoMode() == QLineEdit::Password);  // typed text hidden
+      QCOMPARE(dialog->Edit()->text(), QString());
+      QCOMPARE(dialog->Edit()->echoMode(), QLineEdit::Password);  // typed text hidden
       QTest::keyClicks(dialog->Edit(), QStringLiteral("Vaudrel"));
       QTest::keyClick(dialog->Edit(), Qt::Key_Return);  // OK is the default button
     });
@@ -105,7 +106,7 @@ class TestPasswordDialog : public QObject {
     for (int i = 0; i < 3; ++i) QVERIFY(!db.Open(path_, path_, QString(), QString()));
     const int onceForTheFile = shown;
     QVERIFY(!db.Open(copy, copy, QString(), QString()));  // another file asks again
-    QVERIFY(onceForTheFile == 1 && shown == 2);
+    QCOMPARE((std::tuple{onceForTheFile, shown}), (std::tuple{1, 2}));
     Process().unattended = std::nullopt;
     QVERIFY(Unattended());  // the offscreen platform: no display, nobody to answer
     MessageBoxMessages().Error(QStringLiteral("to stderr; no box waits"));
@@ -113,7 +114,8 @@ class TestPasswordDialog : public QObject {
     TTessaranObject other(&unattended);
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
     Process().unattended = false;
-    QVERIFY(shown == 2 && ProblemText(other.OpenProblem()) == QStringLiteral("The password is missing or wrong\n") + path_);
+    QCOMPARE(shown, 2);
+    QCOMPARE(ProblemText(other.OpenProblem()), QStringLiteral("The password is missing or wrong\n") + path_);
   }
 };
 

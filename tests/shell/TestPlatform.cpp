@@ -72,8 +72,10 @@ class TestPlatform : public QObject {
   void init() { facts_ = std::make_unique<fixture::ProcessFactsRestorer>(); }
   void cleanup() { facts_.reset(); }
 
-  // The uninstall string's rule (rows marked true) and the browser command's rule.
-  void splitting() {
+  void splitting_data() {
+    QTest::addColumn<bool>("uninstall");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("split");  // program, parameters
     const struct { bool uninstall; QString text, program, parameters; } rows[] = {
         {true, "\"/opt/olv/uninstall\" \"/opt/olv/install.log\"", "/opt/olv/uninstall", "\"/opt/olv/install.log\""},
         {true, "\"/opt/my tools/unins\" -q -x", "/opt/my tools/unins", "-q -x"},
@@ -92,10 +94,17 @@ class TestPlatform : public QObject {
         {false, "C:\\b.exe", "C:\\b.exe", ""},
         {false, "firefox --new-window %u", "firefox", "--new-window"},
         {false, "/usr/bin/xdg-open %s", "/usr/bin/xdg-open", ""}};
-    for (const auto& row : rows) {
-      const SplitCommand split = row.uninstall ? SplitUninstallString(row.text) : SplitBrowserCommand(row.text);
-      QVERIFY2(split.program == row.program && split.parameters == row.parameters, qPrintable(row.text));
-    }
+    for (const auto& row : rows)
+      QTest::addRow("%s \"%s\"", row.uninstall ? "uninstall" : "browser", qPrintable(row.text))
+          << row.uninstall << row.text << QStringList{row.program, row.parameters};
+  }
+  // The uninstall string's rule and the browser command's rule.
+  void splitting() {
+    QFETCH(bool, uninstall);
+    QFETCH(QString, text);
+    QFETCH(QStringList, split);
+    const SplitCommand got = uninstall ? SplitUninstallString(text) : SplitBrowserCommand(text);
+    QCOMPARE((QStringList{got.program, got.parameters}), split);
   }
 
   void registryFromFiles() {
@@ -105,14 +114,15 @@ class TestPlatform : public QObject {
         {"user.ini", "[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n"}};
     for (const auto& [name, text] : files) {
       QFile file(dir.filePath(name));
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      QCOMPARE_GT(file.write(text), 0);
     }
     IniRegistry registry({dir.filePath("system.ini"), dir.filePath("missing.ini"), dir.filePath("user.ini")});
     const QString root = "HKEY_CLASSES_ROOT\\";
     QCOMPARE((QStringList{registry.ReadString(root + ".HTML", ""), registry.ReadString(root + ".html", "OTHER"),
                           registry.ReadString(root + "Empty", ""), registry.ReadString(root + ".htm", "")}),
              (QStringList{"htmlfile", "two", "", ""}));
-    QVERIFY(registry.KeyExists("HKEY_CLASSES_ROOT\\empty") && !registry.KeyExists("HKEY_CLASSES_ROOT\\.htm"));
+    QCOMPARE((QList{registry.KeyExists("HKEY_CLASSES_ROOT\\empty"), registry.KeyExists("HKEY_CLASSES_ROOT\\.htm")}), (QList{true, false}));
   }
 
   // A FIFO, a device and a huge file as registry files are refused without being opened or read
@@ -120,12 +130,14 @@ class TestPlatform : public QObject {
   void refusedRegistryFiles() {
     QTemporaryDir dir;
     QFile good(dir.filePath("good.ini"));
-    QVERIFY(good.open(QIODevice::WriteOnly) && good.write("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n") > 0);
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    QCOMPARE_GT(good.write("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n"), 0);
     good.close();
     QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo.ini")).constData(), 0600) == 0);
     QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.ini")));
     QFile huge(dir.filePath("huge.ini"));
-    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 32));  // sparse
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(qint64(1) << 32));  // sparse
     huge.close();
     const QStringList refused = {dir.filePath("fifo.ini"), dir.filePath("zero.ini"), dir.filePath("huge.ini")};
     std::unique_ptr<IniRegistry> registry;
@@ -137,22 +149,23 @@ class TestPlatform : public QObject {
     QCOMPARE(lines.size(), 3);  // the missing file is normal: nothing said
     const char* why[] = {"not a regular file", "not a regular file", "too large"};
     for (int i = 0; i < 3; ++i)
-      QVERIFY2(lines[i].contains(refused[i]) && lines[i].contains(QLatin1String(why[i])), qPrintable(said));
+      for (const QString& part : {refused[i], QString(why[i])}) QVERIFY2(lines[i].contains(part), qPrintable(said));
   }
 
   void runUninstaller() {
     Recorder recorder;
     recorder.Install();
     // No entry: nothing starts.
-    QVERIFY(!RunUninstaller(Registered("")) && recorder.started.empty());
-    QVERIFY(RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"")) &&
-            recorder.started.size() == 1);
+    QVERIFY(!RunUninstaller(Registered("")));
+    QCOMPARE(recorder.started.size(), size_t(0));
+    QVERIFY(RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"")));
+    QCOMPARE(recorder.started.size(), size_t(1));
     const ProcessStart& s = recorder.started[0];
     QCOMPARE(s.arguments, QStringList({"-q", "my log"}));
-    QVERIFY(s.program == "/opt/olv app/unins" && s.workingFolder == "/opt/olv app");
+    QCOMPARE((QStringList{s.program, s.workingFolder}), (QStringList{"/opt/olv app/unins", "/opt/olv app"}));
     // A text that yields no program starts nothing.
-    QVERIFY(!RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=/opt/olv/unins -q\n")) &&
-            recorder.started.size() == 1);
+    QVERIFY(!RunUninstaller(Registered(QString(kUninstallKey) + "UninstallString=/opt/olv/unins -q\n")));
+    QCOMPARE(recorder.started.size(), size_t(1));
   }
 
   void openWebAddress() {
@@ -165,13 +178,16 @@ class TestPlatform : public QObject {
         "[HKEY_CLASSES_ROOT\\.shtml]\n@=other\n"
         "[HKEY_CLASSES_ROOT\\htmfile\\Shell\\Open\\Command]\n@=\"/usr/bin/web\" --tab \"%1\"\n"
         "[HKEY_CLASSES_ROOT\\other\\Shell\\Open\\Command]\n@=/usr/bin/other %1\n");
-    QVERIFY(OpenWebAddress(first, address) && recorder.started.size() == 1 && recorder.opened.empty());
-    QVERIFY(recorder.started[0].program == "/usr/bin/web" && recorder.started[0].arguments == QStringList({"--tab", address}));
+    QVERIFY(OpenWebAddress(first, address));
+    QCOMPARE((std::tuple{recorder.started.size(), recorder.opened.size()}), (std::tuple{size_t(1), size_t(0)}));
+    QCOMPARE(recorder.started[0].program, "/usr/bin/web");
+    QCOMPARE(recorder.started[0].arguments, QStringList({"--tab", address}));
     recorder.launchResult = false;  // a failing start is reported
     QVERIFY(!OpenWebAddress(first, address));
     recorder.launchResult = true;
     // No browser command: the desktop's default browser gets the address.
-    QVERIFY(OpenWebAddress(Registered("[HKEY_CLASSES_ROOT\\.html]\n@=\n"), address) && recorder.started.size() == 2);
+    QVERIFY(OpenWebAddress(Registered("[HKEY_CLASSES_ROOT\\.html]\n@=\n"), address));
+    QCOMPARE(recorder.started.size(), size_t(2));
     QCOMPARE(recorder.opened, std::vector<QUrl>{QUrl(address)});
   }
 };

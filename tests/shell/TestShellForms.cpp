@@ -80,23 +80,24 @@ class TestShellForms : public QObject {
     // Indexes to languages; -1 (no choice) keeps the last one.
     for (const auto& [index, language] : {std::pair{1, 33}, {2, 44}, {0, 31}, {-1, 31}}) {
       chooser.LingoLstChange(index);
-      QVERIFY(settings_.LanguageId == language && !chooser.isVisible());
+      QCOMPARE((std::tuple{settings_.LanguageId, chooser.isVisible()}), (std::tuple{language, false}));
     }
     // Arrows move through the closed list without choosing, Return chooses, Escape chooses nothing.
     chooser.show();
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(chooser.LingoLst, key);
-    QVERIFY(chooser.isVisible() && chooser.LingoLst->currentIndex() == 1 && settings_.LanguageId == 31);
+    QCOMPARE((std::tuple{chooser.isVisible(), chooser.LingoLst->currentIndex(), settings_.LanguageId}), (std::tuple{true, 1, 31}));
     QTest::keyClick(chooser.LingoLst, Qt::Key_Return);
-    QVERIFY(!chooser.isVisible() && settings_.LanguageId == 33);
+    QCOMPARE((std::tuple{chooser.isVisible(), settings_.LanguageId}), (std::tuple{false, 33}));
     chooser.show();
     QTest::keyClick(chooser.LingoLst, Qt::Key_Escape);
-    QVERIFY(!chooser.isVisible() && settings_.LanguageId == 33);
+    QCOMPARE((std::tuple{chooser.isVisible(), settings_.LanguageId}), (std::tuple{false, 33}));
   }
 
   void aboutBoxIsReusedAndClosesByKeys() {
     main_->OpenAboutBox();
     TAboutBox* box = main_->AboutBox;
-    QVERIFY(box != nullptr && box->isVisible());
+    QVERIFY(box != nullptr);
+    QVERIFY(box->isVisible());
     KeyUp(box, Qt::Key_Return, Qt::ShiftModifier);
     QVERIFY(box->isVisible());
     for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier},
@@ -104,7 +105,8 @@ class TestShellForms : public QObject {
       KeyUp(box, key, modifiers);
       QVERIFY(!box->isVisible());
       main_->OpenAboutBox();
-      QVERIFY(main_->AboutBox == box && box->isVisible());  // created once
+      QVERIFY(main_->AboutBox == box);  // created once
+      QVERIFY(box->isVisible());
     }
     // Another window activated closes it; it comes back for the next use.
     QApplication::setActiveWindow(box);
@@ -113,7 +115,8 @@ class TestShellForms : public QObject {
     QApplication::setActiveWindow(&elsewhere);
     QVERIFY(!box->isVisible());
     main_->OpenAboutBox();
-    QVERIFY(main_->AboutBox == box && box->isVisible());
+    QVERIFY(main_->AboutBox == box);
+    QVERIFY(box->isVisible());
   }
 
   void aboutBoxTranslatedOnEveryShow() {
@@ -135,7 +138,8 @@ class TestShellForms : public QObject {
     TIntroForm deep(settings_);
     QVERIFY(!deep.IntroFormImg->Background().Image().isNull());
     const QImage chooser = Render(&deep);  // the picture, not the white form
-    QVERIFY(qGray(chooser.pixel(141, 140)) < 220 && chooser.pixel(5, 260) == qRgb(255, 255, 255));
+    QCOMPARE_LT(qGray(chooser.pixel(141, 140)), 220);
+    QCOMPARE(chooser.pixel(5, 260), qRgb(255, 255, 255));
     main_->OpenAboutBox();
     const QImage about = Render(main_->AboutBox);
     QCOMPARE(about.pixel(0, 0), qRgb(0, 0, 0));  // the panel's black border
@@ -143,12 +147,13 @@ class TestShellForms : public QObject {
     Process().displayDepthOverride = 8;
     TIntroForm palette(settings_);
     main_->OpenAboutBox();
-    QVERIFY(palette.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro256") && Render(main_->AboutBox) != about);
+    QCOMPARE(palette.IntroFormImg->Background().Image(), LoadResourceBitmap("Intro256"));
+    QVERIFY(Render(main_->AboutBox) != about);
     QCOMPARE(main_->AboutBox->AboutBoxImage->Image(), LoadResourceBitmap("About256"));
     Process().displayDepthOverride = 16;
     TIntroForm sixteen(settings_);
-    QVERIFY(sixteen.IntroFormImg->Background().Image() == LoadResourceBitmap("Intro") &&
-            LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
+    QCOMPARE(sixteen.IntroFormImg->Background().Image(), LoadResourceBitmap("Intro"));
+    QVERIFY(LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
   }
 
   // A hot spot opens the site the registry names for it by a click; one with no address, and
@@ -213,7 +218,7 @@ class TestShellForms : public QObject {
              (QList<QVariant>{false, 2, QString(), false, 33}));
     request.kioskMinutes = 0, request.fillScreen = true;
     const TSettings tooLong = StartUp(request, tooLongKiosk);
-    QVERIFY2(tooLong.FillScreen && tooLong.KioskMinutes == 0, "the option fills the screen; 1441 minutes are no kiosk");
+    QCOMPARE((std::tuple{tooLong.FillScreen, tooLong.KioskMinutes}), (std::tuple{true, 0}));  // 1441 minutes are no kiosk
   }
 };
 

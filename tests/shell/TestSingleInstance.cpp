@@ -93,7 +93,8 @@ class TestSingleInstance : public QObject {
     runtimeDir.Unset();
     const QFileInfo fallback(QFileInfo(InstanceSocketPath(name)).path());
     QCOMPARE(fallback.path(), QDir::tempPath());
-    QVERIFY2(fallback.isDir() && !fallback.isSymLink(), qPrintable(fallback.filePath()));
+    QVERIFY2(fallback.isDir(), qPrintable(fallback.filePath()));
+    QVERIFY2(!fallback.isSymLink(), qPrintable(fallback.filePath()));
     struct stat st {};
     QCOMPARE(::lstat(QFile::encodeName(fallback.filePath()).constData(), &st), 0);
     QCOMPARE(st.st_uid, ::getuid());
@@ -109,7 +110,8 @@ class TestSingleInstance : public QObject {
     const QString path = folder.filePath("theirs");
     QProcess theirs;
     theirs.start(QCoreApplication::applicationFilePath(), {"--serve-as-other", path});
-    QVERIFY(theirs.waitForReadyRead(30000) && theirs.readLine().trimmed() == "listening");
+    QVERIFY(theirs.waitForReadyRead(30000));
+    QCOMPARE(theirs.readLine().trimmed(), "listening");
     QVERIFY(!SendToRunningInstance(path, InstanceRequest::Restore, 2000));
     QLocalSocket socket;
     socket.connectToServer(path);
@@ -144,7 +146,9 @@ class TestSingleInstance : public QObject {
     QTRY_COMPARE(restore.count(), 1);
     QLocalSocket socket;
     socket.connectToServer(InstanceSocketPath(name));
-    QVERIFY(socket.waitForConnected(1000) && socket.write(QByteArray(200, 'r')) == 200 && socket.flush());
+    QVERIFY(socket.waitForConnected(1000));
+    QCOMPARE(socket.write(QByteArray(200, 'r')), 200);
+    QVERIFY(socket.flush());
     QTRY_VERIFY(socket.state() == QLocalSocket::UnconnectedState);
     QCOMPARE(restore.count(), 1);
   }

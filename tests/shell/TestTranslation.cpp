@@ -106,7 +106,8 @@ class TestTranslation : public QObject {
              (QStringList{"Foto's", "Model NL", "Kopieer", "Orlaventis"}));
     // A missing file behaves the same.
     TranslateForm(&form.widget, "MainForm", In(dir_.filePath("missing.lng"), 44));
-    QVERIFY(form.photos->Caption() == "Foto's" && LookupText(In(dir_.filePath("missing.lng"), 44), 10, "MainForm", "dflt") == "dflt");
+    QCOMPARE((QStringList{form.photos->Caption(), LookupText(In(dir_.filePath("missing.lng"), 44), 10, "MainForm", "dflt")}),
+             (QStringList{"Foto's", "dflt"}));
   }
 
   void lookupText() {
@@ -176,7 +177,7 @@ class TestTranslation : public QObject {
     const QString path = WriteLanguageFile(dir_, {{"0", "Form caption", ""}});
     Form form;
     TranslateForm(&form.widget, "MainForm", In(path, 44));
-    QVERIFY(form.widget.windowTitle() == "Form caption" && form.photos->Caption() == "Foto's");
+    QCOMPARE((QStringList{form.widget.windowTitle(), form.photos->Caption()}), (QStringList{"Form caption", "Foto's"}));
     TranslateForm(nullptr, "MainForm", In(path, 44));
   }
 };
