@@ -23,18 +23,22 @@ class TestFocusMark : public QObject {
     auto* mark = new TFocusMark(area);
     QWidget dialog(&window, Qt::Window);
     QWidget alone;
-    QVERIFY(probes::ShowForm(window, QSize(200, 100)) && QTest::qWaitForWindowActive(&window));
+    QVERIFY(probes::ShowForm(window, QSize(200, 100)));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     button->setFocus();
-    QVERIFY(QApplication::focusWidget() == button && !mark->isVisible());
+    QCOMPARE(QApplication::focusWidget(), button);
+    QVERIFY(!mark->isVisible());
     QVERIFY(!TFocusMark::KeyboardInUse(button));
     QTest::keyClick(button, Qt::Key_A);
-    QVERIFY(mark->isVisible() && mark->Marked() == button);
+    QVERIFY(mark->isVisible());
+    QCOMPARE(mark->Marked(), button);
     QCOMPARE(mark->geometry(), button->geometry().adjusted(-2, -2, 2, 2));
     QCOMPARE((QList<bool>{TFocusMark::KeyboardInUse(button), TFocusMark::KeyboardInUse(&dialog),
                           TFocusMark::KeyboardInUse(&alone)}),
              (QList<bool>{true, true, false}));
     QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(150, 80));
-    QVERIFY(!mark->isVisible() && mark->Marked() == nullptr && !TFocusMark::KeyboardInUse(&dialog));
+    QCOMPARE((std::tuple{mark->isVisible(), mark->Marked(), TFocusMark::KeyboardInUse(&dialog)}),
+             (std::tuple{false, static_cast<QWidget*>(nullptr), false}));
   }
 };
 

@@ -16,8 +16,8 @@ class TestChains : public QObject {
     // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right:
     // the item at each position, then the cursor left there.
     for (int p : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7, 2, 9, 3, 10, 1, 6, 5})
-      QCOMPARE((std::tuple{chain.Items(p), chain.CursorPos()}), (std::tuple{static_cast<void*>(&items[p - 1]), p}));
-    QCOMPARE((QList{chain.Items(0), chain.Items(11), chain.Items(-3)}), (QList<void*>{nullptr, nullptr, nullptr}));
+      QCOMPARE((std::tuple{chain.Items(p), chain.CursorPos()}), (std::tuple{&items[p - 1], p}));
+    QCOMPARE((QList{chain.Items(0), chain.Items(11), chain.Items(-3)}), (QList<int*>{nullptr, nullptr, nullptr}));
   }
 
   void putAndDeleteKeepTheLinks() {
@@ -30,23 +30,23 @@ class TestChains : public QObject {
     chain.Items(4);
     chain.Put(9, &other);  // no such position: only the cursor moves to the first node
     QCOMPARE(chain.CursorPos(), 1);
-    QCOMPARE(chain.Items(5), static_cast<void*>(&items[4]));
+    QCOMPARE(chain.Items(5), &items[4]);
     QVERIFY(chain.Delete(1));
     QCOMPARE(chain.CursorPos(), 1);
-    QCOMPARE(chain.Items(1), static_cast<void*>(&items[1]));  // the second node becomes First
+    QCOMPARE(chain.Items(1), &items[1]);  // the second node becomes First
     QVERIFY(chain.Delete(chain.Count()));
     QCOMPARE(chain.Count(), 3);
-    QCOMPARE(chain.Items(3), static_cast<void*>(&items[3]));  // the previous becomes Last
+    QCOMPARE(chain.Items(3), &items[3]);  // the previous becomes Last
     QVERIFY(chain.Delete(2));
-    QCOMPARE((QList{chain.Items(1), chain.Items(2)}), (QList<void*>{&items[1], &items[3]}));
+    QCOMPARE((QList{chain.Items(1), chain.Items(2)}), (QList<int*>{&items[1], &items[3]}));
     QVERIFY(!chain.Delete(0));
     QCOMPARE(chain.CursorPos(), 1);  // from position 2: the cursor moves to the first node
     QVERIFY(!chain.Delete(3));
     QVERIFY(chain.Delete(1));
     QVERIFY(chain.Delete(1));
-    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos(), chain.Items(1)}), (std::tuple{0, 0, static_cast<void*>(nullptr)}));
+    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos(), chain.Items(1)}), (std::tuple{0, 0, static_cast<int*>(nullptr)}));
     QVERIFY(chain.Add(&other));
-    QCOMPARE(chain.Items(1), static_cast<void*>(&other));  // usable again after becoming empty
+    QCOMPARE(chain.Items(1), &other);  // usable again after becoming empty
   }
 
   void longChainFreesWithoutRecursion() {
