@@ -29,7 +29,7 @@ using UrlOpener = std::function<bool(const QUrl&)>;
 using FileTimeSetter = std::function<bool(const QString& path, const QDateTime& time)>;
 
 // What the process as a whole is and talks through. A value: tests copy it, change a member and
-// put the copy back when they end (ScopedProcessFacts in the tests).
+// put the copy back when they end (ProcessFactsRestorer in the tests).
 struct ProcessFacts {
   // The display as the command line pretends it (--screen, --depth): an empty size and a depth
   // of 0 mean the real display's.

@@ -144,7 +144,8 @@ class TMainForm final : public QWidget {
   // Shows the About box, not modally: creates it on first use (transient for this form), else
   // shows it again and brings it to the front.
   void OpenAboutBox();
-  // The About box while it exists (a child window of this form, freed when it closes).
+  // The About box once made (a window of this form: closing hides it for reuse; it goes with
+  // the form, or sooner when a test deletes it).
   QPointer<TAboutBox> AboutBox;
 
  protected:
