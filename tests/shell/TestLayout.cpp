@@ -23,7 +23,6 @@ class TestLayout : public QObject {
     const std::optional<LayoutModeValue> chosen = ChooseLayoutMode(screen.width(), screen.height());
     QCOMPARE(chosen.has_value() ? int(*chosen) : -1, mode);
   }
-
   void designsByMode() {
     // Modes 0 and 3 use the 640 x 480 design, 1 and 4 the 800 x 600 one, 2 and 5 the 1024 x 768
     // one; anything else falls back to 640 x 480.
@@ -33,7 +32,6 @@ class TestLayout : public QObject {
       QCOMPARE((std::tuple{mode, DesignForLayoutMode({LayoutModeValue(mode)}).formSize, DesignForLayoutMode({LayoutModeValue(mode)}).suffix}), (std::tuple{mode, size, suffix}));
     }
   }
-
   void scaling_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("mode");
@@ -49,7 +47,6 @@ class TestLayout : public QObject {
     QFETCH(int, scaled);
     QCOMPARE(ScaleForLayout(value, {LayoutModeValue(mode)}), scaled);
   }
-
   void fillScreenScalesOnlyTheLargestDesign() {
     struct Row { QSize screen; int mode; QSize form; int scaledFrom100; };
     const Row rows[] = {
