@@ -47,7 +47,8 @@ class TestGraphicControl : public QObject {
     QFETCH(int, rounded);
     QCOMPARE(Rnd(value), rounded);
   }
-  void palettesComeFromTheResourcesByDepth() {
+  // The display palettes come from the resources by depth, read by a reader that checks them.
+  void palettesByDepthAndTheirReader() {
     const fixture::ProcessFactsRestorer restorer;
     Process().displayDepthOverride = 4;
     const ColorTable* p16 = DisplayPalette();
@@ -56,7 +57,8 @@ class TestGraphicControl : public QObject {
     Process().displayDepthOverride = 8;
     const ColorTable* p256 = DisplayPalette();
     QVERIFY(p256 != nullptr);
-    QCOMPARE((std::tuple{p256->size(), p256->contains(qRgb(51, 102, 153)), p256->at(255)}), (std::tuple{qsizetype(256), true, 0xFFFFFFFFu}));
+    QCOMPARE((std::tuple{p256->size(), p256->contains(qRgb(51, 102, 153)), p256->at(255)}),
+             (std::tuple{qsizetype(256), true, 0xFFFFFFFFu}));
     Process().displayDepthOverride = 16;  // above 8 bits: no palette
     QVERIFY(DisplayPalette() == nullptr);
     // Each table is read once and stays the same.
@@ -65,10 +67,8 @@ class TestGraphicControl : public QObject {
     // No override (0 or below): the screen's own depth.
     Process().displayDepthOverride = -8;
     QCOMPARE(DisplayDepth(), QGuiApplication::primaryScreen()->depth());
-  }
-  void colourTableReaderChecksTheBitmap() {
-    // Colours used overrides the bit count when set; 0x00100000 entries, a table cut short, no
-    // "BM", no header: refused.
+    // The table reader: colours used overrides the bit count when set; 0x00100000 entries, a table
+    // cut short, no "BM", no header: refused.
     const QByteArray pal16 = PaletteResource("PAL16");
     QByteArray three = pal16, huge = pal16, notBmp = pal16;
     three[14 + 32] = 3;

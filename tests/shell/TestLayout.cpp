@@ -29,7 +29,8 @@ class TestLayout : public QObject {
     const std::pair<QSize, QString> designs[] = {{{640, 480}, "6x4"}, {{800, 600}, "8x6"}, {{1024, 768}, "10x7"}};
     for (int mode : {0, 1, 2, 3, 4, 5, 9}) {
       const auto& [size, suffix] = designs[mode == 9 ? 0 : mode % 3];
-      QCOMPARE((std::tuple{mode, DesignForLayoutMode({LayoutModeValue(mode)}).formSize, DesignForLayoutMode({LayoutModeValue(mode)}).suffix}), (std::tuple{mode, size, suffix}));
+      const auto design = DesignForLayoutMode({LayoutModeValue(mode)});
+      QCOMPARE((std::tuple{mode, design.formSize, design.suffix}), (std::tuple{mode, size, suffix}));
     }
   }
   void scaling_data() {
@@ -56,7 +57,7 @@ class TestLayout : public QObject {
         {{1152, 864}, 5, {1152, 864}, 180},
     };
     for (const Row& row : rows) {
-      const std::optional<LayoutModeValue> mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
+      const auto mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
       QVERIFY(mode.has_value());
       const ScreenLayout filled{*mode, row.screen};
       QCOMPARE((std::tuple{int(*mode), DesignForLayoutMode(filled).formSize, ScaleForLayout(100, filled)}),
