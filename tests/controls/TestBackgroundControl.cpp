@@ -33,19 +33,20 @@ class TestBackgroundControl : public QObject {
     QList<QPoint> corners;
     for (const QRect& r : tiles) corners << r.topLeft();
     // Column by column.
-    QCOMPARE(corners, (QList<QPoint>{{0, 0}, {0, 60}, {0, 120}, {100, 0}, {100, 60}, {100, 120},
-                                     {200, 0}, {200, 60}, {200, 120}}));
+    const QList<QPoint> byColumn = {{0, 0},   {0, 60},   {0, 120},  {100, 0}, {100, 60},
+                                    {100, 120}, {200, 0}, {200, 60}, {200, 120}};
+    QCOMPARE(corners, byColumn);
     QCOMPARE(tiles.last().size(), QSize(100, 60));
     // One box each (centred: div truncates toward zero); none when hidden or without pixels.
-    QCOMPARE(BackgroundImageBoxes(TImageDrawStyle::idsCenter, 300, 201, 100, 100) +
-                 BackgroundImageBoxes(TImageDrawStyle::idsCenter, 20, 10, 101, 100) +
-                 BackgroundImageBoxes(TImageDrawStyle::idsStretch, 5, 5, 250, 130) +
-                 BackgroundImageBoxes(TImageDrawStyle::idsTopLeft, 5, 6, 250, 130) +
-                 BackgroundImageBoxes(TImageDrawStyle::idsHide, 5, 5, 250, 130) +
-                 BackgroundImageBoxes(TImageDrawStyle::idsAlongside, 0, 5, 250, 130),
+    using enum TImageDrawStyle;
+    QCOMPARE(BackgroundImageBoxes(idsCenter, 300, 201, 100, 100) +
+                 BackgroundImageBoxes(idsCenter, 20, 10, 101, 100) +
+                 BackgroundImageBoxes(idsStretch, 5, 5, 250, 130) +
+                 BackgroundImageBoxes(idsTopLeft, 5, 6, 250, 130) +
+                 BackgroundImageBoxes(idsHide, 5, 5, 250, 130) +
+                 BackgroundImageBoxes(idsAlongside, 0, 5, 250, 130),
              (QList<QRect>{{-100, -50, 300, 201}, {40, 45, 20, 10}, {0, 0, 249, 129}, {0, 0, 5, 6}}));
   }
-
   void onChangeOnlyForTheDrawStyle() {
     TBackground background;
     int changes = 0;
@@ -66,11 +67,11 @@ class TestBackgroundControl : public QObject {
     QCOMPARE(copy.Image().size(), QSize(2, 2));
     QCOMPARE(copy.ImageDrawStyle(), TImageDrawStyle::idsStretch);
   }
-
   void stretchLeavesTheLastColumnAndRowToTheFrame() {
     TBkControl control;
     Prepare(control, QSize(20, 10), Solid(3, 3, kRed), TImageDrawStyle::idsStretch);
-    QCOMPARE(Mismatches(Shot(control), {{0, 0, kRed}, {18, 8, kRed}, {19, 5, kBack}, {5, 9, kBack}}), QString());
+    const QImage stretched = Shot(control);
+    QCOMPARE(Mismatches(stretched, {{0, 0, kRed}, {18, 8, kRed}, {19, 5, kBack}, {5, 9, kBack}}), QString());
     // A blue pen frames the whole control over the picture.
     control.Background().SetPen(QColor(kBlue));
     QCOMPARE(Mismatches(Shot(control), {{19, 5, kBlue}, {0, 5, kBlue}, {5, 5, kRed}}), QString());
@@ -78,7 +79,6 @@ class TestBackgroundControl : public QObject {
     control.Background().SetBrush(QColor(kBlue));
     QCOMPARE(Shot(control).pixel(5, 5), kBlue);
   }
-
   void centreAndTilesOnScreen() {
     QImage halves = Solid(40, 40, kRed);
     QPainter(&halves).fillRect(20, 0, 20, 40, QColor(kBlue));
@@ -95,7 +95,6 @@ class TestBackgroundControl : public QObject {
       for (int y = 0; y < 20; y += 4) expected.setPixel(x, y, kBlue);
     QCOMPARE(Shot(control), expected);
   }
-
   void pictureChangeRepaintsABackgroundControlButNotAPicture() {
     QWidget form;
     auto* bk = new TBkControl(&form);
@@ -105,9 +104,11 @@ class TestBackgroundControl : public QObject {
     bk->installEventFilter(&bkPaints);
     picture->installEventFilter(&picturePaints);
     QVERIFY(ShowForm(form, QSize(300, 200)));
-    const QList<int> paints = {bkPaints.After([&] { bk->Background().SetImage(Solid(4, 4, kRed)); }, true),
-                               picturePaints.After([&] { picture->Background().SetImage(Solid(4, 4, kRed)); }, true),
-                               bkPaints.After([&] { bk->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside); }, true)};
+    TBackground &bkBack = bk->Background(), &pictureBack = picture->Background();
+    const QList<int> paints = {
+        bkPaints.After([&] { bkBack.SetImage(Solid(4, 4, kRed)); }, true),
+        picturePaints.After([&] { pictureBack.SetImage(Solid(4, 4, kRed)); }, true),
+        bkPaints.After([&] { bkBack.SetImageDrawStyle(TImageDrawStyle::idsAlongside); }, true)};
     QCOMPARE(paints, (QList<int>{1, 0, 0}));  // the last one sets the current value
   }
 };

@@ -43,9 +43,12 @@ class TestBaseButton : public QObject {
     button.SetShadowColor(QColor(kBlue));
     // Up: face (10, 4)-(60, 24) (the default height is half), shadow (20, 14)-(70, 34) with
     // its outline.
-    QCOMPARE(Mismatches(Render(button), {{10, 10, kBlack}, {59, 10, kBlack}, {60, 10, kBack}, {30, 10, kWhite},
-                                         {65, 30, kBlue}, {69, 33, kBlue}, {70, 33, kBack}, {15, 30, kBack}}),
+    // clang-format off
+    QCOMPARE(Mismatches(Render(button), {{10, 10, kBlack}, {59, 10, kBlack}, {60, 10, kBack},
+                                         {30, 10, kWhite}, {65, 30, kBlue}, {69, 33, kBlue},
+                                         {70, 33, kBack}, {15, 30, kBack}}),
              QString());
+    // clang-format on
     // Down: no shadow, the face moves to the shadow's place.
     button.SetButtonIsDown(true);
     const QImage down = Render(button);
@@ -56,7 +59,6 @@ class TestBaseButton : public QObject {
     button.setEnabled(false);
     QCOMPARE(Render(button).pixel(65, 30), kBlue);
   }
-
   void framesShowOnlyWithoutFace() {
     auto button = Button(false);
     QCOMPARE(Render(*button).pixel(50, 0), kBack);  // plain up look: no frame
@@ -67,7 +69,6 @@ class TestBaseButton : public QObject {
     button->SetFaceVisible(true);
     QCOMPARE(Mismatches(Render(*button), {{99, 20, kBack}, {50, 39, kBack}}), QString());
   }
-
   void centredGlyphMovesByTheShadowOffsetWhenDown() {
     auto button = Button(false);
     button->SetGlyphCentered(true);
@@ -88,7 +89,6 @@ class TestBaseButton : public QObject {
     button->SetGlyphDown(QImage());
     QCOMPARE(CountColour(Render(*button), kRed), 0);  // no down picture at all
   }
-
   void stretchedGlyphGrowsWithTheShadowOffset() {
     auto button = Button(false);
     button->SetGlyphStretched(true);
@@ -109,7 +109,6 @@ class TestBaseButton : public QObject {
     QCOMPARE(CountColour(down, kRed), 40 * 20);
     QCOMPARE(Mismatches(down, {{20, 10, kRed}, {19, 10, kBack}, {59, 29, kRed}}), QString());
   }
-
   void disabledLookUsesItsGlyphAndGreyCaption() {
     auto button = Button(false);
     TFont font;
@@ -137,7 +136,6 @@ class TestBaseButton : public QObject {
     button->SetGlyphDisabled(Solid(8, 8, kBlue));
     QCOMPARE(CountColour(Render(*button), kBlue), 64);
   }
-
   void mousePressShowsTheDownLookAndReleaseClicks() {
     TBaseBtn button;
     int clicks = 0;
@@ -146,7 +144,7 @@ class TestBaseButton : public QObject {
       clicks += sender == &button;
       order << "click";
     };
-    button.OnMouseDown = [&](QObject*, QMouseEvent*) { order << (button.MousePressed() ? "?" : "down"); };
+    button.OnMouseDown = [&](auto, auto) { order << (button.MousePressed() ? "?" : "down"); };
     button.OnMouseUp = [&](QObject*, QMouseEvent*) { order << "up"; };
     for (Qt::MouseButton which : {Qt::LeftButton, Qt::RightButton}) {
       QTest::mousePress(&button, which, {}, QPoint(5, 5));
@@ -157,7 +155,6 @@ class TestBaseButton : public QObject {
     QCOMPARE(clicks, 1);
     QCOMPARE(order, QStringList({"down", "click", "up", "down", "up"}));
   }
-
   // Space, Return and keypad Enter look down while held and click on release; not with Shift,
   // another key or disabled.
   void keysPressTheButton() {
@@ -181,12 +178,15 @@ class TestBaseButton : public QObject {
     PaintCounter counter;
     button->installEventFilter(&counter);
     QVERIFY(ShowForm(form, QSize(200, 100)));
+    // clang-format off
     const std::function<void()> changes[] = {
-        [&] { button->SetFaceWidth(button->FaceWidth()); }, [&] { button->SetShadowColor(button->ShadowColor()); },
-        [&] { button->SetCaption(button->Caption()); },     [&] { button->SetBrush(button->Brush()); },
-        [&] { button->SetGlyphCentered(false); },           [&] { button->SetCaptionXRound(0); },
-        [&] { button->SetGlyphUp(Solid(2, 2, kRed)); },     [&] { button->SetFaceWidth(0.5); },
-        [&] { button->SetCaption(QStringLiteral("Ok")); },  [&] { button->SetGlyphCentered(true); }};
+        [&] { button->SetFaceWidth(button->FaceWidth()); },
+        [&] { button->SetShadowColor(button->ShadowColor()); },
+        [&] { button->SetCaption(button->Caption()); }, [&] { button->SetBrush(button->Brush()); },
+        [&] { button->SetGlyphCentered(false); }, [&] { button->SetCaptionXRound(0); },
+        [&] { button->SetGlyphUp(Solid(2, 2, kRed)); }, [&] { button->SetFaceWidth(0.5); },
+        [&] { button->SetCaption(QStringLiteral("Ok")); }, [&] { button->SetGlyphCentered(true); }};
+    // clang-format on
     QList<int> paints;
     for (const auto& change : changes) paints << counter.After(change, true);
     QCOMPARE(paints, (QList<int>{0, 0, 0, 0, 0, 0, 0, 1, 1, 1}));

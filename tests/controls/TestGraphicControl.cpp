@@ -47,8 +47,8 @@ class TestGraphicControl : public QObject {
     QFETCH(int, rounded);
     QCOMPARE(Rnd(value), rounded);
   }
-
-  void palettesComeFromTheResourcesByDepth() {
+  // The display palettes come from the resources by depth, read by a reader that checks them.
+  void palettesByDepthAndTheirReader() {
     const fixture::ProcessFactsRestorer restorer;
     Process().displayDepthOverride = 4;
     const ColorTable* p16 = DisplayPalette();
@@ -57,7 +57,8 @@ class TestGraphicControl : public QObject {
     Process().displayDepthOverride = 8;
     const ColorTable* p256 = DisplayPalette();
     QVERIFY(p256 != nullptr);
-    QCOMPARE((std::tuple{p256->size(), p256->contains(qRgb(51, 102, 153)), p256->at(255)}), (std::tuple{qsizetype(256), true, 0xFFFFFFFFu}));
+    QCOMPARE((std::tuple{p256->size(), p256->contains(qRgb(51, 102, 153)), p256->at(255)}),
+             (std::tuple{qsizetype(256), true, 0xFFFFFFFFu}));
     Process().displayDepthOverride = 16;  // above 8 bits: no palette
     QVERIFY(DisplayPalette() == nullptr);
     // Each table is read once and stays the same.
@@ -66,11 +67,8 @@ class TestGraphicControl : public QObject {
     // No override (0 or below): the screen's own depth.
     Process().displayDepthOverride = -8;
     QCOMPARE(DisplayDepth(), QGuiApplication::primaryScreen()->depth());
-  }
-
-  void colourTableReaderChecksTheBitmap() {
-    // Colours used overrides the bit count when set; 0x00100000 entries, a table cut short, no
-    // "BM", no header: refused.
+    // The table reader: colours used overrides the bit count when set; 0x00100000 entries, a table
+    // cut short, no "BM", no header: refused.
     const QByteArray pal16 = PaletteResource("PAL16");
     QByteArray three = pal16, huge = pal16, notBmp = pal16;
     three[14 + 32] = 3;
@@ -82,7 +80,6 @@ class TestGraphicControl : public QObject {
       sizes << ColorTableFromBmp(bmp).size();
     QCOMPARE(sizes, (QList<qsizetype>{16, 256, 3, 0, 0, 0, 0}));
   }
-
   void stretchingRepeatsPixelsWithoutBlending() {
     QImage picture(2, 1, QImage::Format_RGB32);
     picture.setPixel(0, 0, kRed);
@@ -93,12 +90,14 @@ class TestGraphicControl : public QObject {
     StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
     StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
     painter.end();
-    QCOMPARE(Mismatches(canvas, {{1, 1, kRed}, {2, 1, kRed}, {3, 1, kBlue}, {4, 1, kBlue}, {1, 2, kRed},
-                                 {2, 2, kRed}, {3, 2, kBlue}, {4, 2, kBlue}, {0, 1, kBlack}, {5, 1, kBlack},
-                                 {1, 3, kBlack}, {6, 0, kBlack}, {7, 1, kBlack}}),
+    // clang-format off
+    QCOMPARE(Mismatches(canvas, {{1, 1, kRed}, {2, 1, kRed}, {3, 1, kBlue}, {4, 1, kBlue},
+                                 {1, 2, kRed}, {2, 2, kRed}, {3, 2, kBlue}, {4, 2, kBlue},
+                                 {0, 1, kBlack}, {5, 1, kBlack}, {1, 3, kBlack}, {6, 0, kBlack},
+                                 {7, 1, kBlack}}),
              QString());
+    // clang-format on
   }
-
   void rectanglesCoverTheirPixelsLikeGdi() {
     QImage canvas = Solid(10, 6, kBlack);
     {
@@ -107,9 +106,11 @@ class TestGraphicControl : public QObject {
       painter.setBrush(QColor(0, 0, 255));
       GdiRectangle(painter, 0, 0, 8, 4);
     }
-    QCOMPARE(Mismatches(canvas, {{0, 0, kRed}, {7, 3, kRed}, {1, 1, kBlue}, {6, 2, kBlue}, {8, 3, kBlack},
-                                 {7, 4, kBlack}}),
+    // clang-format off
+    QCOMPARE(Mismatches(canvas, {{0, 0, kRed}, {7, 3, kRed}, {1, 1, kBlue}, {6, 2, kBlue},
+                                 {8, 3, kBlack}, {7, 4, kBlack}}),
              QString());
+    // clang-format on
     canvas.fill(Qt::black);
     QPainter painter(&canvas);
     painter.setBrush(QColor(0, 0, 255));
@@ -118,7 +119,6 @@ class TestGraphicControl : public QObject {
     painter.end();
     QCOMPARE(Mismatches(canvas, {{6, 2, kBlue}, {7, 2, kBlack}, {6, 3, kBlack}}), QString());
   }
-
   void theProgramsCursorsComeFromItsResources() {
     QWidget form;
     SetControlCursor(&form, kCursorHandNoFingers);
@@ -132,7 +132,6 @@ class TestGraphicControl : public QObject {
     QCOMPARE((QList{hand.hotSpot(), form.cursor().hotSpot()}), (QList{QPoint(12, 2), ScreenCursor(kCursorHandNoFingers).hotSpot()}));
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
   }
-
   // Every control with the mouse callbacks: a disabled one ignores the mouse, a double click
   // counts once, and a press ended by hiding or disabling leaves nothing held.
   void mouseCallbacksOfEveryControl() {
@@ -145,7 +144,7 @@ class TestGraphicControl : public QObject {
         {&button, &button}, {&background, &background}, {&picture, &picture}};
     for (auto [widget, events] : controls) {
       QStringList seen;
-      events->OnClick = [&, widget](QObject* sender) { seen << (sender == widget ? "click" : "?"); };
+      events->OnClick = [&, widget](QObject* s) { seen << (s == widget ? "click" : "?"); };
       events->OnDblClick = [&](QObject*) { seen << "dbl"; };
       events->OnMouseDown = [&](QObject*, QMouseEvent*) { seen << "down"; };
       events->OnMouseUp = [&](QObject*, QMouseEvent*) { seen << "up"; };
@@ -183,7 +182,6 @@ class TestGraphicControl : public QObject {
     QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(!button.MousePressed());
   }
-
   void mouseEnterAndLeaveReachTheEvents() {
     GGraphicControl control;
     QStringList seen;
@@ -191,7 +189,7 @@ class TestGraphicControl : public QObject {
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QEvent leave(QEvent::Leave);
     for (QEvent* event : {static_cast<QEvent*>(&enter), &leave}) QCoreApplication::sendEvent(&control, event);
-    control.OnMouseOut = [&](QObject* sender) { seen << (sender == &control ? "out" : "?"); };  // none before
+    control.OnMouseOut = [&](QObject* s) { seen << (s == &control ? "out" : "?"); };  // none before
     QCoreApplication::sendEvent(&control, &leave);
     QCOMPARE(seen, (QStringList{"in", "out"}));
   }

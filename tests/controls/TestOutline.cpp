@@ -13,7 +13,8 @@ class TestOutline : public QObject {
   // Items: 1 Heading, 2 Years, 3 Mixed, 4 Trailing, 5 Plain, 6 Lost, 7 Bare, 8 Over.
   static void Fill(TOutline& outline) {
     outline.SetItemHeight(17);
-    outline.SetLines({"Heading", "\tYears", "\tMixed", "\t\tTrailing", "Plain", "\tLost", "Bare", "\t\t\tOver"});
+    outline.SetLines({"Heading", "\tYears", "\tMixed", "\t\tTrailing", "Plain", "\tLost", "Bare",
+                      "\t\t\tOver"});
   }
 
  private slots:
@@ -22,13 +23,12 @@ class TestOutline : public QObject {
     Fill(outline);
     // The item count; level and parent of every item (too many tabs: a child of the line before).
     QList<int> tree{outline.ItemCount()};
-    for (int item = 1; item <= 8; ++item) tree << outline.Items(item).Level << outline.Items(item).Parent;
+    for (int i = 1; i <= 8; ++i) tree << outline.Items(i).Level << outline.Items(i).Parent;
     QCOMPARE(tree, (QList<int>{8, 1, 0, 2, 1, 2, 1, 3, 3, 1, 0, 2, 5, 1, 0, 2, 7}));
     QCOMPARE(outline.Items(4).Text, QString("Trailing"));
     QCOMPARE((QList<bool>{outline.Items(3).HasItems, outline.Items(2).HasItems, outline.Items(1).Expanded}), (QList{true, false, false}));
     QCOMPARE((QList<int>{outline.SelectedItem(), outline.ItemOnLine(1), outline.Items(9).Level}), (QList<int>{0, 5, 1}));
   }
-
   void keysAndMouseFoldAndSelect() {
     TOutline outline;
     Fill(outline);

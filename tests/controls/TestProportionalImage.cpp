@@ -43,14 +43,16 @@ class TestProportionalImage : public QObject {
     // A static size replaces the proportional one (distorted); static width 0 shows nothing; both
     // static: only the width is replaced.
     const QSize square(200, 200), wide(400, 200);
-    QTest::newRow("wide picture") << square << wide << ProportionalRules{} << QRect(10, 55, 180, 90);
-    QTest::newRow("tall picture") << square << QSize(200, 400) << ProportionalRules{} << QRect(55, 10, 90, 180);
-    QTest::newRow("wide control") << QSize(201, 100) << QSize(10, 10) << ProportionalRules{} << QRect(55, 5, 90, 90);
-    QTest::newRow("picture without width") << square << QSize(0, 200) << ProportionalRules{} << QRect();
-    QTest::newRow("static width") << square << wide << ProportionalRules{90, 90, true, false, 50, 100} << QRect(50, 55, 100, 90);
-    QTest::newRow("static width 0") << square << wide << ProportionalRules{90, 90, true, false, 50, 0} << QRect();
-    QTest::newRow("static height") << square << wide << ProportionalRules{90, 90, false, true, 100, 50} << QRect(10, 50, 180, 100);
-    QTest::newRow("both static") << square << wide << ProportionalRules{90, 90, true, true, 100, 50} << QRect(0, 55, 200, 90);
+    const auto row = [](const char* name, QSize control, QSize picture, ProportionalRules rules,
+                        QRect box) { QTest::newRow(name) << control << picture << rules << box; };
+    row("wide picture", square, wide, {}, {10, 55, 180, 90});
+    row("tall picture", square, {200, 400}, {}, {55, 10, 90, 180});
+    row("wide control", {201, 100}, {10, 10}, {}, {55, 5, 90, 90});
+    row("picture without width", square, {0, 200}, {}, {});
+    row("static width", square, wide, {90, 90, true, false, 50, 100}, {50, 55, 100, 90});
+    row("static width 0", square, wide, {90, 90, true, false, 50, 0}, {});
+    row("static height", square, wide, {90, 90, false, true, 100, 50}, {10, 50, 180, 100});
+    row("both static", square, wide, {90, 90, true, true, 100, 50}, {0, 55, 200, 90});
   }
   void sizeRulesKeepTheProportions() {
     QFETCH(QSize, control);
@@ -61,14 +63,15 @@ class TestProportionalImage : public QObject {
     if (box.isNull()) QVERIFY(got.isNull());
     else QCOMPARE(got, box);
   }
-
   void pictureIsComposedOnTheCanvas() {
     Shown shown;
     shown.picture->SetImage(Solid(400, 200, kRed));
     const QImage& canvas = shown.picture->Canvas();
-    QCOMPARE(Mismatches(canvas, {{10, 55, kRed}, {189, 144, kRed}, {9, 55, kBlack}, {190, 100, kBlack},
-                                 {100, 54, kBlack}, {100, 145, kBlack}}),
+    // clang-format off
+    QCOMPARE(Mismatches(canvas, {{10, 55, kRed}, {189, 144, kRed}, {9, 55, kBlack},
+                                 {190, 100, kBlack}, {100, 54, kBlack}, {100, 145, kBlack}}),
              QString());
+    // clang-format on
     QVERIFY(!shown.picture->NewImage());
     // What the screen shows is the canvas.
     QCOMPARE(shown.picture->grab().toImage().convertToFormat(QImage::Format_RGB32), canvas);
@@ -78,7 +81,6 @@ class TestProportionalImage : public QObject {
     shown.picture->SetImage(QImage(0, 5, QImage::Format_RGB32));  // no pixels: background only
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), kBlack);
   }
-
   void captionBoxSitsAtTheBottomCentre() {
     Shown shown;
     TFont font;
@@ -91,9 +93,12 @@ class TestProportionalImage : public QObject {
     const int th = 12 + 4;
     const int x1 = (200 - tw) / 2;
     // The frame's edges, the white box, and the black fill outside it.
-    QCOMPARE(Mismatches(canvas, {{x1, 199 - th / 2, kBlack}, {x1 + 1, 200 - th + 1, kWhite}, {100, 199, kBlack},
-                                 {100, 200 - th, kBlack}, {x1 - 1, 195, kBlack}, {x1 + 1, 199 - th, kBlack}}),
+    // clang-format off
+    QCOMPARE(Mismatches(canvas, {{x1, 199 - th / 2, kBlack}, {x1 + 1, 200 - th + 1, kWhite},
+                                 {100, 199, kBlack}, {100, 200 - th, kBlack}, {x1 - 1, 195, kBlack},
+                                 {x1 + 1, 199 - th, kBlack}}),
              QString());
+    // clang-format on
     // Dark glyph pixels inside the white box.
     QVERIFY(CountPixels(canvas, QRect(QPoint(x1 + 2, 200 - th + 2), QPoint(197 - x1, 197)),
                         [](QRgb c) { return qRed(c) < 128; }) > 10);
@@ -105,7 +110,6 @@ class TestProportionalImage : public QObject {
     QCOMPARE(Mismatches(shown.picture->Canvas(), {{100, 100, kRed}, {x1 + 1, 200 - th + 1, kWhite}, {x1, 199 - th / 2, kBlack}}),
              QString());
   }
-
   void rasterOperationsFollowTheirTruthTables() {
     // Pattern F0, source CC, destination AA: each operation's code is its result.
     const QList<std::pair<TRasterOperation, int>> codes = {
@@ -121,7 +125,6 @@ class TestProportionalImage : public QObject {
       QCOMPARE(ApplyRasterOperation(op, qRgb(0xCC, 0, 0xCC), qRgb(0xAA, 0, 0xAA), qRgb(0xF0, 0, 0xF0)) & 0xFFFF00FFu,
                qRgb(code, 0, code));
   }
-
   void rasterOperationAppliesUnlessATransitionRuns() {
     Shown shown;
     TProportionalImage& picture = *shown.picture;
@@ -146,7 +149,6 @@ class TestProportionalImage : public QObject {
     picture.SetRasterOperation(TRasterOperation::roPATCOPY);
     QCOMPARE(picture.Canvas().pixel(5, 5), kBlue);
   }
-
   void paletteDisplaysGetPaletteColours() {
     const fixture::ProcessFactsRestorer restorer;
     Shown shown;
@@ -158,7 +160,6 @@ class TestProportionalImage : public QObject {
     shown.picture->SetImage(odd);
     QCOMPARE(shown.picture->Canvas().pixel(100, 100), qRgb(250, 12, 8));
   }
-
   // A paced transition leaves the event loop running: a click in the middle of one is handled
   // while it still runs, and the picture ends complete.
   void clickDuringATransitionIsHandledAtOnce() {
@@ -177,7 +178,6 @@ class TestProportionalImage : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!picture.TransitionRunning(), 20000);
     QCOMPARE(picture.Canvas().pixel(11, 11), kRed);
   }
-
   // Instant transitions are a setting of a window: its pictures, and those of the windows it
   // parents without a setting of their own, finish at once; other windows' pictures are paced.
   void instantTransitionsBelongToTheirWindow() {
@@ -196,20 +196,22 @@ class TestProportionalImage : public QObject {
     }
     QCOMPARE(running, (QList<bool>{false, true, false}));
   }
-
   void paintsOnlyOnRealChanges() {
     Shown shown;
     TProportionalImage& picture = *shown.picture;
     PaintCounter counter;
     picture.installEventFilter(&counter);
     // Same values and hidden settings paint nothing; a real change paints at once, synchronously.
+    // clang-format off
     const std::function<void()> changes[] = {
         [&] { picture.SetSx(90); }, [&] { picture.SetEffectSize(1); },
-        [&] { picture.SetRasterOperation(TRasterOperation::roSRCCOPY); }, [&] { picture.SetText(QString()); },
-        [&] { picture.Background().SetBrush(Qt::black); }, [&] { picture.SetNewImage(true); },
-        [&] { picture.SetSy(95); }, [&] { picture.SetImage(Solid(4, 4, kRed)); },
+        [&] { picture.SetRasterOperation(TRasterOperation::roSRCCOPY); },
+        [&] { picture.SetText(QString()); }, [&] { picture.Background().SetBrush(Qt::black); },
+        [&] { picture.SetNewImage(true); }, [&] { picture.SetSy(95); },
+        [&] { picture.SetImage(Solid(4, 4, kRed)); },
         [&] { picture.Background().SetImageDrawStyle(TImageDrawStyle::idsCenter); },
         [&] { picture.Background().SetImage(Solid(4, 4, kBlue)); }};
+    // clang-format on
     QList<int> paints;
     for (const auto& change : changes) paints << counter.After(change);
     QCOMPARE(paints, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1, 1, 0}));

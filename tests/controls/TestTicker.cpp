@@ -67,29 +67,28 @@ class TestTicker : public QObject {
     QCOMPARE(ticker.DrawItem(0, 3), 3 + majorHeight + 5 + minorHeight + 10);
     QCOMPARE(ticker.DrawItem(2, 3), 3 + majorHeight + 10);
   }
-
   void tapeRestartsAfterTheLastItem() {
     Shown shown;
     TTicker& ticker = *shown.ticker;
+    const auto ink = [&ticker](QRect area) { return InkPixels(ticker.Canvas(), area); };
     QCOMPARE(ticker.CurrentItem(), -1);
     ticker.SetItems({"ab", "cd"});
     ticker.SetTapeJumper(9);
-    QVERIFY(InkPixels(ticker.Canvas(), ticker.rect()) == 0);  // nothing before the first beat
+    QVERIFY(ink(ticker.rect()) == 0);  // nothing before the first beat
     ticker.Tick();
     QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition()}), (std::tuple{0, -9}));
-    QCOMPARE_GT(InkPixels(ticker.Canvas(), ticker.rect()), 0);
+    QCOMPARE_GT(ink(ticker.rect()), 0);
     TickPast(ticker, 0);
     QCOMPARE(ticker.CurrentItem(), 1);  // the first item has left at the left edge
     TickPast(ticker, 1);
     // Just beyond the right edge, then in again from there.
-    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition(), InkPixels(ticker.Canvas(), ticker.rect())}), (std::tuple{0, 101, 0}));
+    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition(), ink(ticker.rect())}), (std::tuple{0, 101, 0}));
     ticker.Tick();
-    QCOMPARE((std::tuple{ticker.TapePosition(), InkPixels(ticker.Canvas(), QRect(0, 0, 92, 30))}), (std::tuple{92, 0}));
-    QVERIFY(InkPixels(ticker.Canvas(), QRect(92, 0, 8, 30)) > 0);
+    QCOMPARE((std::pair{ticker.TapePosition(), ink(QRect(0, 0, 92, 30))}), (std::pair{92, 0}));
+    QVERIFY(ink(QRect(92, 0, 8, 30)) > 0);
     ticker.SetItems({});
     QCOMPARE(ticker.CurrentItem(), -1);  // an empty list resets the tape
   }
-
   void flashShowsOneItemAfterTheOther() {
     Shown shown;
     TTicker& ticker = *shown.ticker;
@@ -110,7 +109,6 @@ class TestTicker : public QObject {
     QCOMPARE(ink[3], ink[0]);
     QCOMPARE(InkPixels(ticker.Canvas(), QRect(0, 0, 4, 30)), 0);  // drawn from x = 4
   }
-
   void creditsRunUpwards() {
     Shown shown(QSize(100, 80));
     TTicker& ticker = *shown.ticker;
@@ -119,10 +117,10 @@ class TestTicker : public QObject {
     ticker.SetTapePosition(81);
     ticker.SetTapeJumper(20);
     ticker.Tick();
-    QCOMPARE((std::tuple{ticker.TapePosition(), InkPixels(ticker.Canvas(), QRect(0, 0, 100, 61))}), (std::tuple{61, 0}));
+    QCOMPARE(ticker.TapePosition(), 61);
+    QCOMPARE(InkPixels(ticker.Canvas(), QRect(0, 0, 100, 61)), 0);
     QVERIFY(InkPixels(ticker.Canvas(), QRect(0, 61, 100, 19)) > 0);
   }
-
   void everyTapeSpeedPlusSecondMessageIsABeat() {
     TTicker ticker;  // beats move the tape even without items or a screen
     ticker.SetTapeJumper(1);
@@ -138,7 +136,6 @@ class TestTicker : public QObject {
     SendTicks(ticker, 5);
     QCOMPARE(ticker.TapePosition(), -6);
   }
-
   // The timer beats unless its interval is 0 ms; the beat thread beats until play stops.
   void timerAndThreadBeatTheTape() {
     TTicker ticker;

@@ -14,10 +14,11 @@ class TestTimeClick : public QObject {
     QObject context;
     int beats = 0;
     bool onUiThread = true;
-    GTimeClick clock(1, [&] {
+    const auto beat = [&] {
       ++beats;
       onUiThread = onUiThread && QThread::currentThread() == context.thread();
-    }, &context);
+    };
+    GTimeClick clock(1, beat, &context);
     QTRY_VERIFY(beats >= 3);
     QVERIFY(clock.Stop());
     QVERIFY(clock.isFinished());
@@ -29,7 +30,6 @@ class TestTimeClick : public QObject {
     GTimeClick idle(1, {}, &context);  // without a callback the thread ends at once
     QVERIFY(idle.wait(5000));
   }
-
   void stopWhileABeatIsQueuedNeitherDeadlocksNorRunsIt() {
     QObject context;
     int beats = 0;
@@ -39,19 +39,20 @@ class TestTimeClick : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(beats, 0);
   }
-
   void stopFromInsideABeatLetsItFinish() {
     QObject context;
     int beats = 0;
     bool finished = false;
     std::unique_ptr<GTimeClick> clock;
-    clock = std::make_unique<GTimeClick>(1, [&] {
+    const auto beat = [&] {
       if (++beats == 2) {
         GTimeClick::Dispose(std::move(clock));  // frees itself when its thread ends
         finished = true;
       }
-    }, &context);
-    QTRY_VERIFY(finished && clock == nullptr);
+    };
+    clock = std::make_unique<GTimeClick>(1, beat, &context);
+    QTRY_VERIFY(finished);  // the beat disposed of the clock before it set `finished`
+    QVERIFY(clock == nullptr);
     QTest::qWait(30);
     QCOMPARE(beats, 2);
   }

@@ -20,6 +20,9 @@ std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
   return seen;
 }
 
+// The whole block order of `style` over a picture of `size` in blocks of 5.
+Blocks Walk(QSize size, EffectStyle style) { return BlockSequence(MakeBlockGrid(size, 5), 1, style, 0); }
+
 QImage Gradient(int w, int h) {
   QImage image(w, h, QImage::Format_RGB32);
   for (int y = 0; y < h; ++y)
@@ -45,39 +48,33 @@ class TestTransitions : public QObject {
     QCOMPARE((QList<int>{huge.cols, huge.rows}), (QList<int>{1, 1}));
     QCOMPARE(huge.BlockRect(1, 1), QRect(0, 0, 641, 481));
   }
-
-  void explodeSpiralsOutFromTheCentre() {
-    const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
-    const Blocks walk = BlockSequence(grid, 1, EffectStyle::esExplode, 0);
+  // An explosion spirals out from the centre, an implosion in from the edge.
+  void explodeAndImplodeSpiral() {
+    const Blocks walk = Walk(QSize(210, 155), EffectStyle::esExplode);
     const Blocks first = {{22, 16}, {22, 15}, {21, 15}, {21, 16}, {21, 17}, {22, 17}, {23, 17},
                           {23, 16}, {23, 15}, {23, 14}, {22, 14}, {21, 14}, {20, 14}, {20, 15}};
     QCOMPARE(Blocks(walk.begin(), walk.begin() + first.size()), first);
     QCOMPARE(Distinct(walk).size(), size_t{43 * 32});
     // A 3 x 3 grid, whole: centre, up, left, two down, two right, up twice (the rest is outside).
-    const Blocks small = BlockSequence(MakeBlockGrid(QSize(14, 14), 5), 1, EffectStyle::esExplode, 0);
+    const Blocks small = Walk(QSize(14, 14), EffectStyle::esExplode);
     QCOMPARE(small, (Blocks{{2, 2}, {2, 1}, {1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}}));
     // A single block: the centre rounds to 0, so only the final copy shows the picture.
-    QVERIFY(BlockSequence(MakeBlockGrid(QSize(4, 4), 5), 1, EffectStyle::esExplode, 0).empty());
-  }
-
-  void implodeSpiralsInFromTheEdge() {
-    // 4 x 4: down the left side from (1, 2), right along a bottom row outside the grid, up the
-    // right side, left along row 2, and inwards.
-    const Blocks square = BlockSequence(MakeBlockGrid(QSize(19, 19), 5), 1, EffectStyle::esImplode, 0);
-    QCOMPARE(square, (Blocks{{1, 2}, {1, 3}, {1, 4}, {4, 2}, {3, 2}, {2, 2}, {2, 3}, {2, 4}, {3, 4},
-                             {4, 4}, {4, 3}, {3, 3}}));
+    QVERIFY(Walk(QSize(4, 4), EffectStyle::esExplode).empty());
+    // Imploding, 4 x 4: down the left side from (1, 2), right along a bottom row outside the grid,
+    // up the right side, left along row 2, and inwards.
+    const Blocks square = {{1, 2}, {1, 3}, {1, 4}, {4, 2}, {3, 2}, {2, 2},
+                           {2, 3}, {2, 4}, {3, 4}, {4, 4}, {4, 3}, {3, 3}};
+    QCOMPARE(Walk(QSize(19, 19), EffectStyle::esImplode), square);
     // 43 x 32: the square is centred on the rows, starting 6 blocks above the grid.
-    const Blocks wide = BlockSequence(MakeBlockGrid(QSize(210, 155), 5), 1, EffectStyle::esImplode, 0);
+    const Blocks wide = Walk(QSize(210, 155), EffectStyle::esImplode);
     Blocks left;
     for (int j = 1; j <= 32; ++j) left.push_back({1, j});
     left.push_back({2, 1});  // the bottom and right legs lie outside
     QCOMPARE(Blocks(wide.begin(), wide.begin() + 33), left);
     QCOMPARE(Distinct(wide).size(), size_t{43 * 32});
     // Taller than wide: the square is centred on the columns.
-    const Blocks tall = BlockSequence(MakeBlockGrid(QSize(9, 24), 5), 1, EffectStyle::esImplode, 0);
-    QCOMPARE(tall, (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
+    QCOMPARE(Walk(QSize(9, 24), EffectStyle::esImplode), (Blocks{{2, 2}, {1, 2}, {2, 3}, {1, 3}, {1, 4}, {1, 5}, {2, 5}, {2, 4}}));
   }
-
   void randomCopiesStepThroughTheCounter() {
     const BlockGrid grid = MakeBlockGrid(QSize(210, 155), 5);
     const Blocks one = BlockSequence(grid, 1, EffectStyle::esRandom, 7);
@@ -91,7 +88,6 @@ class TestTransitions : public QObject {
     QCOMPARE_LT(Distinct(one).size(), one.size());
     for (QPoint b : one) QVERIFY2(grid.Contains(b.x(), b.y()), qPrintable(QStringLiteral("%1,%2").arg(b.x()).arg(b.y())));
   }
-
   void transitionAlwaysEndsWithTheWholePicture() {
     const QImage source = Gradient(37, 23);
     for (EffectStyle style : {EffectStyle::esRandom, EffectStyle::esExplode, EffectStyle::esImplode}) {
@@ -112,7 +108,6 @@ class TestTransitions : public QObject {
     PlayBlockTransition(source, other, 4, 1, EffectStyle::esExplode);  // sizes differ
     QCOMPARE(other.pixel(0, 0), qRgb(0, 0, 0));
   }
-
   void blockCopiesStayInsideTheirBlock() {
     const QImage source = Gradient(120, 90);
     const BlockGrid grid = MakeBlockGrid(source.size(), 8);  // 16 x 12, extents 121 x 91
@@ -125,7 +120,6 @@ class TestTransitions : public QObject {
     QVERIFY(probes::CountPixels(destination, destination.rect(), [](QRgb c) { return c != qRgb(0, 0, 0); }) <= 8 * 2);
     QCOMPARE(destination.copy(16, 88, 8, 2), source.copy(16, 88, 8, 2));
   }
-
   void pacingSpreadsEveryTransitionOverHalfASecond() {
     // Nothing moves without block copies: the final copy at once. A single block is still seen
     // for the whole half second before the final copy.
@@ -143,7 +137,6 @@ class TestTransitions : public QObject {
       }
     }
   }
-
   // Paced by the event loop: every presented frame is one of the schedule's, in order, and a
   // later start or Finish ends a running transition on its whole picture.
   void pacedTransitionShowsScheduledFramesInOrder() {

@@ -60,7 +60,7 @@ inline QString Mismatches(const QImage& image, std::initializer_list<Pixel> expe
   QString out;
   for (const Pixel& p : expected) {
     const QRgb got = image.pixel(p.x, p.y);
-    if (got != p.colour) out += QStringLiteral("(%1, %2) is %3 not %4; ").arg(p.x).arg(p.y).arg(got, 0, 16).arg(p.colour, 0, 16);
+    if (got != p.colour) out += QString::asprintf("(%d, %d) is %x not %x; ", p.x, p.y, got, p.colour);
   }
   return out;
 }

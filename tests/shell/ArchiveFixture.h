@@ -1,4 +1,4 @@
-// Test fixture: whole-file helpers and picture archives written with olvtool's writer, damaged members included.
+// Test fixture: whole-file helpers and picture archives by olvtool's writer, damaged members too.
 #pragma once
 
 #include "ArchiveWriter.h"
@@ -46,8 +46,8 @@ inline bool WriteArchive(const QString& path, const std::vector<Member>& good, c
       QByteArray packed = olvtool::ZlibPack(member.bytes);
       packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
       if (!index.isEmpty()) index += "\r\n";
-      index += QStringLiteral("%1=0;%2;%3;%4;")
-                   .arg(member.name).arg(member.bytes.size()).arg(packed.size()).arg(blocks.size()).toLatin1();
+      const QString entry = QStringLiteral("%1=0;%2;%3;%4;").arg(member.name).arg(member.bytes.size());
+      index += entry.arg(packed.size()).arg(blocks.size()).toLatin1();
       blocks += packed;
     }
     archive = olvtool::AssembleArchive(blocks, index);

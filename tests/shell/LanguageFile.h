@@ -28,7 +28,7 @@ inline olvtool::ColumnSource StringColumn(const QString& name) {
 // Writes the language file to `path` (one file); false, with a warning, when the writer refuses.
 inline bool WriteLanguageFile(const QString& path, const std::vector<LanguageTable>& languages) {
   olvtool::DatabaseSource source;
-  source.tables.push_back({QStringLiteral("Contents"), {StringColumn("iCountry"), StringColumn("sCountry")}, {}});
+  source.tables.push_back({"Contents", {StringColumn("iCountry"), StringColumn("sCountry")}, {}});
   for (const LanguageTable& language : languages) {
     source.tables.front().records.push_back({language.number, language.country});
     source.tables.push_back({QStringLiteral("MainForm (%1)").arg(language.country),

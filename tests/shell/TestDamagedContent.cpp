@@ -40,7 +40,8 @@ bool Replace(const QString& path, const QByteArray& bytes) {
 // A PCX header declaring a 32768 x 32768 picture of 8 bits, and a few bytes of data.
 QByteArray HugePcx() {
   QByteArray pcx(128, '\0');
-  pcx[0] = 10, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8, pcx[8] = pcx[10] = char(0xFF), pcx[9] = pcx[11] = 0x7F;
+  pcx[0] = 10, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8;
+  pcx[8] = pcx[10] = char(0xFF), pcx[9] = pcx[11] = 0x7F;
   pcx[65] = 1, pcx[66] = 0, pcx[67] = char(0x80);  // one plane of 32768 bytes a line
   return pcx + QByteArray(64, '\x11');
 }
@@ -71,8 +72,10 @@ class TestDamagedContent : public QObject {
     QTest::addColumn<std::function<bool(const QDir&)>>("damage");
     QTest::addColumn<QString>("named");  // what stderr must name
     using D = std::function<bool(const QDir&)>;
-    for (double at : {0.3, 0.999})
-      QTest::addRow("photos cut at %g", at) << D([at](const QDir& d) { return Cut(d.filePath("olvf.dat"), at); }) << "olvf.dat";
+    const auto cut = [](const char* file, double at) {
+      return D([=](const QDir& d) { return Cut(d.filePath(file), at); });
+    };
+    for (double at : {0.3, 0.999}) QTest::addRow("photos cut at %g", at) << cut("olvf.dat", at) << "olvf.dat";
     QTest::newRow("photo members flipped") << D([](const QDir& d) {
       const qint64 n = QFileInfo(d.filePath("olvf.dat")).size();
       QFile f(d.filePath("olvf.dat"));
@@ -82,13 +85,11 @@ class TestDamagedContent : public QObject {
     }) << "olvf.dat";
     // One byte flipped (negative: from the end): the enamel index length, the page text count,
     // the language header and its password marker.
-    for (const auto& [file, at] : {std::pair{"olve.dat", -1}, {"d/olv.dat", 2}, {"d/olv.lng", 8}, {"d/olv.lng", 17}}) {
-      QTest::addRow("%s byte %d flipped", file, at) << D([file, at](const QDir& d) { return Flip(d.filePath(file), at); })
-                                                    << QFileInfo(file).fileName();
-    }
+    for (const auto& [file, at] : {std::pair{"olve.dat", -1}, {"d/olv.dat", 2}, {"d/olv.lng", 8}, {"d/olv.lng", 17}})
+      QTest::addRow("%s byte %d flipped", file, at)
+          << D([file, at](const QDir& d) { return Flip(d.filePath(file), at); }) << QFileInfo(file).fileName();
     for (const char* file : {"d/olv.dat", "d/ol44.cat"})
-      QTest::addRow("%s cut in half", file) << D([file](const QDir& d) { return Cut(d.filePath(file), 0.5); })
-                                            << QFileInfo(file).fileName();
+      QTest::addRow("%s cut in half", file) << cut(file, 0.5) << QFileInfo(file).fileName();
     QTest::newRow("language empty") << D([](const QDir& d) { return Replace(d.filePath("d/olv.lng"), {}); }) << "olv.lng";
     QTest::newRow("catalogue a folder") << D([](const QDir& d) {
       return QFile::remove(d.filePath("d/ol44.cat")) && d.mkdir("d/ol44.cat");
@@ -134,7 +135,6 @@ class TestDamagedContent : public QObject {
              photos.seek(0) && photos.write(a) == a.size();
     }) << "..\\..\\F1001 in ";
   }
-
   void damagedContentIsReportedNeverHangs() {
     QFETCH(std::function<bool(const QDir&)>, damage);
     QFETCH(QString, named);
@@ -163,10 +163,11 @@ class TestDamagedContent : public QObject {
     if (!ended) program.kill(), program.waitForFinished();
     const QString errors = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(ended, "the tour did not end in time");
-    QCOMPARE((std::tuple{program.exitStatus(), program.exitCode()}), (std::tuple{QProcess::NormalExit, 4}));
+    QCOMPARE((std::pair{program.exitStatus(), program.exitCode()}), (std::pair{QProcess::NormalExit, 4}));
     for (const QString& said : {named, QStringLiteral("the tour met")}) QVERIFY2(errors.contains(said), qPrintable(errors));
     QCOMPARE(Listing(data.path()), before);
-    QCOMPARE(QDir(data.filePath("T")).entryList(QDir::Files) + QDir(home.path()).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(data.filePath("T")).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList());
   }
 };
 

@@ -23,17 +23,16 @@ class TestLayout : public QObject {
     const std::optional<LayoutModeValue> chosen = ChooseLayoutMode(screen.width(), screen.height());
     QCOMPARE(chosen.has_value() ? int(*chosen) : -1, mode);
   }
-
   void designsByMode() {
     // Modes 0 and 3 use the 640 x 480 design, 1 and 4 the 800 x 600 one, 2 and 5 the 1024 x 768
     // one; anything else falls back to 640 x 480.
     const std::pair<QSize, QString> designs[] = {{{640, 480}, "6x4"}, {{800, 600}, "8x6"}, {{1024, 768}, "10x7"}};
     for (int mode : {0, 1, 2, 3, 4, 5, 9}) {
       const auto& [size, suffix] = designs[mode == 9 ? 0 : mode % 3];
-      QCOMPARE((std::tuple{mode, DesignForLayoutMode({LayoutModeValue(mode)}).formSize, DesignForLayoutMode({LayoutModeValue(mode)}).suffix}), (std::tuple{mode, size, suffix}));
+      const auto design = DesignForLayoutMode({LayoutModeValue(mode)});
+      QCOMPARE((std::tuple{mode, design.formSize, design.suffix}), (std::tuple{mode, size, suffix}));
     }
   }
-
   void scaling_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("mode");
@@ -49,7 +48,6 @@ class TestLayout : public QObject {
     QFETCH(int, scaled);
     QCOMPARE(ScaleForLayout(value, {LayoutModeValue(mode)}), scaled);
   }
-
   void fillScreenScalesOnlyTheLargestDesign() {
     struct Row { QSize screen; int mode; QSize form; int scaledFrom100; };
     const Row rows[] = {
@@ -59,7 +57,7 @@ class TestLayout : public QObject {
         {{1152, 864}, 5, {1152, 864}, 180},
     };
     for (const Row& row : rows) {
-      const std::optional<LayoutModeValue> mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
+      const auto mode = ChooseLayoutMode(row.screen.width(), row.screen.height());
       QVERIFY(mode.has_value());
       const ScreenLayout filled{*mode, row.screen};
       QCOMPARE((std::tuple{int(*mode), DesignForLayoutMode(filled).formSize, ScaleForLayout(100, filled)}),

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kProgramTimeoutMs = 60000;
+constexpr int kTimeoutMs = 60000;
 
 const QStringList kSmallScreen = {"--screen", "800x600", "--language", "44"};
 
@@ -46,7 +46,6 @@ struct ProgramEnvironment {
       it.value().isEmpty() ? env.remove(it.key()) : env.insert(it.key(), it.value());
     return env;
   }
-
   void Start(QProcess& process, const QStringList& arguments,
              QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) const {
     process.setProcessEnvironment(Environment());
@@ -54,17 +53,15 @@ struct ProgramEnvironment {
     process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
   }
-
   // Runs to the end; the exit code, or -1 when it crashed or did not end in time. `errors`
   // receives the standard error output when given.
   int Run(const QStringList& arguments, QByteArray* errors = nullptr) const {
     QProcess process;
-    Start(process, arguments, errors != nullptr ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
-    if (!process.waitForFinished(kProgramTimeoutMs)) return process.kill(), process.waitForFinished(), -1;
+    Start(process, arguments, errors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+    if (!process.waitForFinished(kTimeoutMs)) return process.kill(), process.waitForFinished(), -1;
     if (errors != nullptr) *errors = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   }
-
   // True once a program answers on the instance name.
   bool WaitForListener() const {
     for (int i = 0; i < 500; ++i) {
@@ -81,7 +78,7 @@ bool IsLight(QRgb pixel) { return qGray(pixel) > 120; }
 
 // Checks that `errors` holds each of `parts`, naming the part missing.
 void ExpectSaid(const QByteArray& errors, std::initializer_list<QByteArray> parts) {
-  for (const QByteArray& part : parts) QVERIFY2(errors.contains(part), qPrintable("\"" + part + "\" is not in:\n" + errors));
+  for (const QByteArray& p : parts) QVERIFY2(errors.contains(p), qPrintable(p + " not in:\n" + errors));
 }
 
 }  // namespace
@@ -93,19 +90,28 @@ class TestMainForm : public QObject {
   // A screen too small ends with code 1, the tour too; unknown options, bad values and stray
   // arguments are usage errors (2), "uninstall" too unless it comes first; an uninstall request
   // without an entry starts nothing.
+  void exitCodes_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    // clang-format off
+    const std::pair<QStringList, int> runs[] = {
+        {{"--screen", "600x400", "--language", "44"}, 1},
+        {{"--screen", "639x1000", "--language", "44"}, 1},
+        {{"--tour", "tour", "--screen", "600x400"}, 1}, {{"--screen", "big"}, 2},
+        {{"--language", "49"}, 2}, {{"--depth", "0"}, 2}, {{"--kiosk", "0"}, 2}, {{"--bogus"}, 2},
+        {{"stray"}, 2}, {{"--data"}, 2}, {{"--data="}, 2}, {{"--language", "44", "uninstall"}, 2},
+        {{"uninstall", "uninstall"}, 2}, {{"--help"}, 0}, {{"--version"}, 0}, {{"uninstall"}, 0}};
+    // clang-format on
+    for (const auto& [arguments, code] : runs)
+      QTest::newRow(qPrintable(arguments.join(' '))) << arguments << code;
+  }
   void exitCodes() {
-    ProgramEnvironment env;
-    const std::pair<QStringList, int> runs[] = {{{"--screen", "600x400", "--language", "44"}, 1},
-                                                {{"--screen", "639x1000", "--language", "44"}, 1},
-                                                {{"--tour", env.data.filePath("tour"), "--screen", "600x400"}, 1},
-                                                {{"--screen", "big"}, 2}, {{"--language", "49"}, 2}, {{"--depth", "0"}, 2}, {{"--kiosk", "0"}, 2},
-                                                {{"--bogus"}, 2}, {{"stray"}, 2}, {{"--data"}, 2}, {{"--data="}, 2},
-                                                {{"--language", "44", "uninstall"}, 2}, {{"uninstall", "uninstall"}, 2},
-                                                {{"--help"}, 0}, {{"--version"}, 0}, {{"uninstall"}, 0}};
-    for (const auto& [arguments, code] : runs) QVERIFY2(env.Run(arguments) == code, qPrintable(arguments.join(' ')));
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    ProgramEnvironment env;  // the tour's folder is relative to where the program starts
+    QCOMPARE(env.Run(arguments), code);
     QCOMPARE(QDir(env.data.path()).entryList(QDir::Files), QStringList());
   }
-
   // A content folder that cannot be used (missing, a file, a name that is not UTF-8) ends the
   // start with code 6 and a message naming it. Where no display is named, the command line is
   // still checked, and a start ends plainly with code 5, pointing to the tour.
@@ -125,8 +131,8 @@ class TestMainForm : public QObject {
     const QByteArray latin1Name = QFile::encodeName(env.data.path()) + "/caf\xE9";
     QCOMPARE(::mkdir(latin1Name.constData(), 0700), 0);
     env.program = QStringLiteral("/bin/sh");
-    const QStringList latin1 = {"-c", "exec \"$0\" --data \"$(printf 'caf\\351')\" \"$@\"", ORLAVENTIS_PROGRAM};
-    QCOMPARE(env.Run(latin1 + kSmallScreen, &errors), 6);
+    const QString latin1 = "exec \"$0\" --data \"$(printf 'caf\\351')\" \"$@\"";
+    QCOMPARE(env.Run(QStringList{"-c", latin1, ORLAVENTIS_PROGRAM} + kSmallScreen, &errors), 6);
     QVERIFY2(errors.contains("not valid UTF-8"), errors.constData());
     QCOMPARE(::rmdir(latin1Name.constData()), 0);  // a name the temporary folder cannot remove
 
@@ -140,15 +146,15 @@ class TestMainForm : public QObject {
     QCOMPARE(env.Run(kSmallScreen, &errors), 5);
     ExpectSaid(errors, {"cannot be opened", "--tour"});
   }
-
   void secondStartRestoresThenCloseForUninstall() {
     ProgramEnvironment env;
     const QString marker = env.data.filePath("uninstalled");
     QDir().mkpath(env.config.filePath("orlaventis"));
     QFile registry(env.config.filePath("orlaventis/registry.ini"));
     QVERIFY(registry.open(QIODevice::WriteOnly));
-    QVERIFY(registry.write("[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlaventis]\n"
-                           "UninstallString=\"/bin/sh\" -c \"echo gone > " + marker.toUtf8() + "\"\n") > 0);
+    const QByteArray key = "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    QVERIFY(registry.write(key + "Orlaventis]\nUninstallString=\"/bin/sh\" -c \"echo gone > " +
+                           marker.toUtf8() + "\"\n") > 0);
     registry.close();
     QProcess first;
     env.Start(first, kSmallScreen);
@@ -159,11 +165,10 @@ class TestMainForm : public QObject {
     QCOMPARE(first.state(), QProcess::Running);
     // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
     QCOMPARE(env.Run({"UnInstall"}), 0);
-    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
-    QCOMPARE((std::tuple{first.exitStatus(), first.exitCode()}), (std::tuple{QProcess::NormalExit, 0}));
+    QVERIFY(first.waitForFinished(kTimeoutMs));
+    QCOMPARE((std::pair{first.exitStatus(), first.exitCode()}), (std::pair{QProcess::NormalExit, 0}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
   }
-
   // A first program that lives but does not answer (here stopped) is never taken over: the
   // second start gives up with a message, and the first keeps the name.
   void busyFirstIsNotTakenOver() {
@@ -179,9 +184,8 @@ class TestMainForm : public QObject {
     ExpectSaid(errors, {"does not answer"});
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(env.Run({"uninstall"}), 0);  // closes the first
-    QVERIFY(first.waitForFinished(kProgramTimeoutMs));
+    QVERIFY(first.waitForFinished(kTimeoutMs));
   }
-
   // Twenty starts at once leave exactly one program, which answers on the name; the others
   // bring it forward or give up, none crashes.
   void startStormLeavesOneProgram() {
@@ -192,9 +196,10 @@ class TestMainForm : public QObject {
       env.Start(*starts.back(), kSmallScreen);
     }
     const auto running = [&starts] {
-      return std::count_if(starts.begin(), starts.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
+      const auto runs = [](const auto& p) { return p->state() != QProcess::NotRunning; };
+      return std::count_if(starts.begin(), starts.end(), runs);
     };
-    QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kProgramTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, kTimeoutMs);
     QCOMPARE(running(), 1);
     for (const auto& p : starts) {  // the others brought the first forward (0) or gave up (7)
       if (p->state() != QProcess::NotRunning) continue;
@@ -204,13 +209,13 @@ class TestMainForm : public QObject {
     QVERIFY(env.WaitForListener());
     QCOMPARE(env.Run({"uninstall"}), 0);
     for (const auto& p : starts)
-      if (p->state() != QProcess::NotRunning) QVERIFY(p->waitForFinished(kProgramTimeoutMs));
+      if (p->state() != QProcess::NotRunning) QVERIFY(p->waitForFinished(kTimeoutMs));
   }
-
   // A relative $ORLAVENTIS_DATA names a folder below where the program started, for the whole
   // run: the tour shows the same content as with the absolute folder.
   void relativeDataFolder() {
-    const QDir content = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();  // with the demo content
+    // The program's folder holds the demo content.
+    const QDir content = QFileInfo(QStringLiteral(ORLAVENTIS_PROGRAM)).absoluteDir();
     QDir above = content;
     QVERIFY(above.cdUp());
     ProgramEnvironment env;
@@ -221,11 +226,10 @@ class TestMainForm : public QObject {
     QCOMPARE(env.Run(QStringList{"--tour", env.data.filePath("relative")} + kSmallScreen), 0);
     const QStringList pictures = QDir(env.data.filePath("absolute")).entryList(QDir::Files);
     QVERIFY(pictures.size() == 7);
+    const auto picture = [&env](const QString& name) { return QImage(env.data.filePath(name)); };
     for (const QString& name : pictures)
-      QVERIFY2(QImage(env.data.filePath("absolute/" + name)) == QImage(env.data.filePath("relative/" + name)),
-               qPrintable(name));
+      QVERIFY2(picture("absolute/" + name) == picture("relative/" + name), qPrintable(name));
   }
-
   // The palette displays: the tour of the demo content draws its pictures with the 16 or 256
   // colours of the display palette.
   void paletteDepthsDrawWithThePalette() {
@@ -235,9 +239,10 @@ class TestMainForm : public QObject {
       for (const char* name : {"olvf.dat", "olve.dat", "d", "i", "help"})
         QVERIFY(QFile::link(demo.filePath(name), env.data.filePath(name)));
       const QString tour = env.data.filePath("tour");
-      QCOMPARE(env.Run(QStringList{"--tour", tour, "--depth", QString::number(depth)} + kSmallScreen), 0);
+      const QString depthText = QString::number(depth);
+      QCOMPARE(env.Run(QStringList{"--tour", tour, "--depth", depthText} + kSmallScreen), 0);
       // The Introduction's slide (267, 126, 210 x 155) in the 640 x 480 form centred at (80, 60).
-      const QImage intro = QImage(tour + "/2-introduction.png").copy(QRect(80 + 267, 60 + 126, 210, 155));
+      const QImage intro = QImage(tour + "/2-introduction.png").copy(80 + 267, 60 + 126, 210, 155);
       QSet<QRgb> colours;
       for (int y = 0; y < intro.height(); ++y)
         for (int x = 0; x < intro.width(); ++x) colours.insert(intro.pixel(x, y));
@@ -245,14 +250,14 @@ class TestMainForm : public QObject {
       QCOMPARE_LE(colours.size(), limit);
     }
   }
-
   void tourWritesSevenPictures() {
     ProgramEnvironment env;
     // A folder relative to where the program was started.
     const QString tour = env.data.filePath("tour");
     QCOMPARE(env.Run({"--tour", "tour", "--screen", "1024x768", "--language", "33"}), 0);
-    const QStringList names = {"1-chooser.png", "2-introduction.png", "3-production.png",
-                               "4-catalog.png", "5-enamel-fabrics.png", "6-about.png", "7-search.png"};
+    const QStringList names = {"1-chooser.png",        "2-introduction.png", "3-production.png",
+                               "4-catalog.png",        "5-enamel-fabrics.png", "6-about.png",
+                               "7-search.png"};
     for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
     QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
     // 1024 x 768 is mode 4: the 800 x 600 design centred at (112, 84), the menu buttons scaled
@@ -260,15 +265,16 @@ class TestMainForm : public QObject {
     // Help and Stoppen and beside the form is dark. The About box over the last section, centred.
     const QImage production(tour + "/3-production.png"), about(tour + "/6-about.png");
     QCOMPARE((QList{production.size(), about.size()}), (QList{QSize(1024, 768), QSize(1024, 768)}));
-    QCOMPARE((QList{IsLight(production.pixel(112 + 6 + 50, 84 + 325 + 6)), IsLight(production.pixel(112 + 6 + 50, 84 + 490)),
-                    IsLight(production.pixel(100, 300))}),
+    const auto light = [&production](int x, int y) { return IsLight(production.pixel(x, y)); };
+    QCOMPARE((QList{light(112 + 6 + 50, 84 + 325 + 6), light(112 + 6 + 50, 84 + 490), light(100, 300)}),
              (QList{true, false, false}));
     QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
-    // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the Production.
+    // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the
+    // Production.
     const QImage intro(tour + "/2-introduction.png");
     int dots[2] = {};
     for (int y = 84 + 286; y < 84 + 320; ++y)
-      dots[0] += intro.pixel(117, y) == 0xFFC0C0C0, dots[1] += production.pixel(117, y) == 0xFFC0C0C0;
+      for (int i : {0, 1}) dots[i] += (i == 0 ? intro : production).pixel(117, y) == 0xFFC0C0C0;
     QCOMPARE_GT(dots[0], 5);
     QCOMPARE(dots[1], 0);
   }

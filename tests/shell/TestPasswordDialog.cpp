@@ -46,15 +46,14 @@ class TestPasswordDialog : public QObject {
 
  private Q_SLOTS:
   void initTestCase() {
-    Process().unattended = false;  // the offscreen platform counts as unattended: these tests answer
+    Process().unattended = false;  // offscreen counts as unattended: these tests answer
     olvtool::DatabaseSource source;
-    source.password = QStringLiteral("Vaudrel");
-    source.tables.push_back({QStringLiteral("Notes"), {testing::StringColumn(QStringLiteral("Text"))}, {{QStringLiteral("kept")}}});
-    path_ = dir_.filePath(QStringLiteral("locked.db"));
+    source.password = "Vaudrel";
+    source.tables.push_back({"Notes", {testing::StringColumn("Text")}, {{"kept"}}});
+    path_ = dir_.filePath("locked.db");
     QString error;
     QVERIFY2(olvtool::WriteDatabase(source, path_, QString(), &error), qPrintable(error));
   }
-
   void typedPasswordOpensTheDatabase() {
     DialogPasswordPrompt prompt;
     TTessaranObject db(&prompt);
@@ -65,9 +64,8 @@ class TestPasswordDialog : public QObject {
       QTest::keyClick(dialog->Edit(), Qt::Key_Return);  // OK is the default button
     });
     QVERIFY(db.Open(path_, path_, QString(), QString()));
-    QCOMPARE(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1), QStringLiteral("kept"));
+    QCOMPARE(db.GetValueAsText("Notes", "Text", 1), QString("kept"));
   }
-
   void wrongEmptyOrCancelledPasswordKeepsItClosed() {
     const std::function<void(PasswordDialog*)> answers[] = {
         [](PasswordDialog* dialog) {
@@ -84,10 +82,9 @@ class TestPasswordDialog : public QObject {
       TTessaranObject db(&prompt);
       WhenDialogShows(answer);
       QVERIFY(!db.Open(path_, path_, QString(), QString()));
-      QVERIFY(db.GetValueAsText(QStringLiteral("Notes"), QStringLiteral("Text"), 1).isEmpty());
+      QVERIFY(db.GetValueAsText("Notes", "Text", 1).isEmpty());
     }
   }
-
   void asksOncePerFileAndNeverWithoutADisplay() {
     // Cancels every dialog that shows, and counts them.
     int shown = 0;
@@ -115,7 +112,7 @@ class TestPasswordDialog : public QObject {
     QVERIFY(!other.Open(path_, path_, QString(), QString()));
     Process().unattended = false;
     QCOMPARE(shown, 2);
-    QCOMPARE(ProblemText(other.OpenProblem()), QStringLiteral("The password is missing or wrong\n") + path_);
+    QCOMPARE(ProblemText(other.OpenProblem()), "The password is missing or wrong\n" + path_);
   }
 };
 

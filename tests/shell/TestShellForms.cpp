@@ -2,8 +2,6 @@
 #include "ProcessFactsRestorer.h"
 #include "shell/AboutBox.h"
 #include "shell/LanguageChooser.h"
-
-#include "ProcessFactsRestorer.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
@@ -33,8 +31,13 @@ namespace {
 // A language file with the hot spots' hints and a line of credits in English and French.
 QString WriteLanguageFile(const QTemporaryDir& dir) {
   const QString path = dir.filePath("olv.lng");
-  testing::WriteLanguageFile(path, {{"33", "Francais", {{"18300", "", "Visitez l'editeur"}, {"18301", "", "Le fabricant"}, {"18303", "Textes", ""}}},
-                                    {"44", "English", {{"18300", "", "Visit the publisher"}, {"18301", "", "The maker"}, {"18303", "Texts", ""}}}});
+  // clang-format off
+  testing::WriteLanguageFile(path, {
+      {"33", "Francais", {{"18300", "", "Visitez l'editeur"}, {"18301", "", "Le fabricant"},
+                          {"18303", "Textes", ""}}},
+      {"44", "English", {{"18300", "", "Visit the publisher"}, {"18301", "", "The maker"},
+                         {"18303", "Texts", ""}}}});
+  // clang-format on
   return path;
 }
 
@@ -64,7 +67,6 @@ class TestShellForms : public QObject {
     main_.reset();
     facts_.reset();
   }
-
   void chooserSetsTheLanguage() {
     {
       TIntroForm chooser(settings_);  // closed without a choice: English stays
@@ -73,26 +75,26 @@ class TestShellForms : public QObject {
       QCOMPARE(settings_.LanguageId, 44);
     }
     TIntroForm chooser(settings_);
-    QCOMPARE(chooser.LingoLst->count(), 3);
-    QCOMPARE(chooser.LingoLst->itemText(1), QString("French / Francaise"));
-    QCOMPARE(chooser.LingoLst->currentIndex(), -1);  // nothing chosen at start
+    QComboBox* list = chooser.LingoLst;
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->itemText(1), QString("French / Francaise"));
+    QCOMPARE(list->currentIndex(), -1);  // nothing chosen at start
     chooser.show();
     // Indexes to languages; -1 (no choice) keeps the last one.
     for (const auto& [index, language] : {std::pair{1, 33}, {2, 44}, {0, 31}, {-1, 31}}) {
       chooser.LingoLstChange(index);
-      QCOMPARE((std::tuple{settings_.LanguageId, chooser.isVisible()}), (std::tuple{language, false}));
+      QCOMPARE((std::pair{settings_.LanguageId, chooser.isVisible()}), (std::pair{language, false}));
     }
     // Arrows move through the closed list without choosing, Return chooses, Escape chooses nothing.
     chooser.show();
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(chooser.LingoLst, key);
-    QCOMPARE((std::tuple{chooser.isVisible(), chooser.LingoLst->currentIndex(), settings_.LanguageId}), (std::tuple{true, 1, 31}));
-    QTest::keyClick(chooser.LingoLst, Qt::Key_Return);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(list, key);
+    QCOMPARE((std::tuple{chooser.isVisible(), list->currentIndex(), settings_.LanguageId}), (std::tuple{true, 1, 31}));
+    QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE((std::tuple{chooser.isVisible(), settings_.LanguageId}), (std::tuple{false, 33}));
     chooser.show();
-    QTest::keyClick(chooser.LingoLst, Qt::Key_Escape);
+    QTest::keyClick(list, Qt::Key_Escape);
     QCOMPARE((std::tuple{chooser.isVisible(), settings_.LanguageId}), (std::tuple{false, 33}));
   }
-
   void aboutBoxIsReusedAndClosesByKeys() {
     main_->OpenAboutBox();
     TAboutBox* box = main_->AboutBox;
@@ -118,7 +120,6 @@ class TestShellForms : public QObject {
     QVERIFY(main_->AboutBox == box);
     QVERIFY(box->isVisible());
   }
-
   void aboutBoxTranslatedOnEveryShow() {
     settings_.LanguageFilePath = WriteLanguageFile(dir_);
     main_->OpenAboutBox();
@@ -132,7 +133,6 @@ class TestShellForms : public QObject {
     QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur", "Le fabricant"}));
     QVERIFY(Render(box).copy(12, 180, 199, 16) != english);  // written over the picture in French
   }
-
   // Deep displays draw the true-colour pictures, 256-colour displays the palette ones.
   void picturesByDepth() {
     TIntroForm deep(settings_);
@@ -155,7 +155,6 @@ class TestShellForms : public QObject {
     QCOMPARE(sixteen.IntroFormImg->Background().Image(), LoadResourceBitmap("Intro"));
     QVERIFY(LoadResourceBitmap("Intro") != LoadResourceBitmap("Intro256"));
   }
-
   // A hot spot opens the site the registry names for it by a click; one with no address, and
   // both in a kiosk, are gone and a click there opens nothing.
   void hotSpotsOpenTheRegisteredSitesButNotInAKiosk() {
@@ -208,17 +207,18 @@ class TestShellForms : public QObject {
     const auto kiosk = registry("FillScreen= 1\nKiosk=15\nKioskExitKeys= Ctrl+Shift+Q \n");
     const TSettings registered = StartUp(request, kiosk);
     QCOMPARE(registered.ProgramRegistry, kiosk);  // kept for the help and web addresses
-    QCOMPARE((QList<QVariant>{registered.FillScreen, registered.KioskMinutes, registered.KioskExitKeys,
-                              registered.ChooseLanguage, registered.LanguageId}),
-             (QList<QVariant>{true, 15, "Ctrl+Shift+Q", true, 44}));
+    const auto values = [](const TSettings& s) {
+      return QList<QVariant>{s.FillScreen, s.KioskMinutes, s.KioskExitKeys, s.ChooseLanguage, s.LanguageId};
+    };
+    QCOMPARE(values(registered), (QList<QVariant>{true, 15, "Ctrl+Shift+Q", true, 44}));
     request.language = 33, request.kioskMinutes = 2;
     const auto tooLongKiosk = registry("FillScreen=0\nKiosk=1441\n");
     const TSettings asked = StartUp(request, tooLongKiosk);
-    QCOMPARE((QList<QVariant>{asked.FillScreen, asked.KioskMinutes, asked.KioskExitKeys, asked.ChooseLanguage, asked.LanguageId}),
-             (QList<QVariant>{false, 2, QString(), false, 33}));
+    QCOMPARE(values(asked), (QList<QVariant>{false, 2, QString(), false, 33}));
     request.kioskMinutes = 0, request.fillScreen = true;
     const TSettings tooLong = StartUp(request, tooLongKiosk);
-    QCOMPARE((std::tuple{tooLong.FillScreen, tooLong.KioskMinutes}), (std::tuple{true, 0}));  // 1441 minutes are no kiosk
+    // 1441 minutes are no kiosk.
+    QCOMPARE((std::pair{tooLong.FillScreen, tooLong.KioskMinutes}), (std::pair{true, 0}));
   }
 };
 

@@ -26,7 +26,7 @@ namespace {
 
 constexpr uid_t kOtherUser = 65534;
 
-QString UniqueName() { return QStringLiteral("olv-test-") + QUuid::createUuid().toString(QUuid::Id128); }
+QString UniqueName() { return "olv-test-" + QUuid::createUuid().toString(QUuid::Id128); }
 
 // Runs this executable again as a second start that sends `request` to `name`; returns its exit
 // code (0 when the request was taken, 3 when nobody listened).
@@ -57,7 +57,6 @@ class TestSingleInstance : public QObject {
     instance.Unset();
     QVERIFY(!SendToRunningInstance(UniqueName(), InstanceRequest::Restore, 200));
   }
-
   void secondProcessRestoresAndCloses() {
     const QString name = UniqueName();
     SingleInstance first(name);
@@ -75,7 +74,6 @@ class TestSingleInstance : public QObject {
     QCOMPARE(rival.Listen(), Result::HeldByAnother);
     QCOMPARE(RunSecondStart(name, "restore"), 0);
   }
-
   // The socket and its lock live in $XDG_RUNTIME_DIR, else in a 0700 folder of the user.
   void socketInAPrivateFolder() {
     fixture::EnvironmentRestorer runtimeDir("XDG_RUNTIME_DIR");
@@ -100,7 +98,6 @@ class TestSingleInstance : public QObject {
     QCOMPARE(st.st_uid, ::getuid());
     QCOMPARE(st.st_mode & 0777, 0700u);
   }
-
   // A listener of another user is not sent to; a connection from another user is dropped
   // unread. Needs root to run a process as another user.
   void otherUsersAreRefused() {
@@ -127,7 +124,6 @@ class TestSingleInstance : public QObject {
     theirs.waitForFinished();
     QVERIFY(!theirs.readAllStandardOutput().contains("restore"));
   }
-
   // A stale entry under the name is retaken; an oversized request is dropped unread.
   void staleNameIsRetakenAndOversizedRequestDropped() {
     const QString name = UniqueName();
@@ -159,7 +155,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const auto request = std::strcmp(argv[3], "close") == 0 ? InstanceRequest::Close
                                                             : InstanceRequest::Restore;
-    // A generous wait: on a loaded machine (or under the sanitizers) the first instance may be slow.
+    // A generous wait: on a loaded machine (or under the sanitizers) the first may be slow.
     return SendToRunningInstance(QString::fromLocal8Bit(argv[2]), request, 15000) ? 0 : 3;
   }
   if (argc == 3 && std::strcmp(argv[1], "--serve-as-other") == 0) {
