@@ -153,7 +153,8 @@ class TestContentCheck : public QObject {
     // clang-format off
     row("unknown fabric", "enamel.json", R"(["DR", ["01")", R"(["DR", ["0X")",
         R"(.trim[0][1][0]: unknown code "0X")");
-    row("unknown coach colour", "items.tsv", "\tTC81\t", "\tZZ99\t", "Coach: unknown code \"ZZ99\"");
+    row("unknown coach colour", "items.tsv", "\tTC81\t", "\tZZ99\t",
+        "Coach: unknown code \"ZZ99\"");
     row("model code", "enamel.json", R"("code": "E")", R"("code": "E_1")",
         R"(models[2].code: "E_1" is not up to 3 capitals or digits)");
     row("unknown key", "records.json", R"("intro")", R"("extra": 1, "intro")",
@@ -184,11 +185,11 @@ class TestContentCheck : public QObject {
   // section without its car picture; archives and backgrounds gone.
   void archiveFaults() {
     RewriteArchive(tmp_.filePath("olvf.dat"), [](const QString& name, const QByteArray& data) {
-      if (name == QLatin1String("F1001") || name == QLatin1String("i\\i\\3")) return QByteArray();  // dropped
+      if (QStringList{"F1001", "i\\i\\3"}.contains(name)) return QByteArray();  // dropped
       return name == QLatin1String("F1002") ? QByteArray("no picture at all") : data;
     });
     RewriteArchive(tmp_.filePath("olve.dat"), [](const QString& name, const QByteArray& data) {
-      return name == QLatin1String("i\\e\\IV10_IV10") || name == QLatin1String("i\\f\\DR01") ? QByteArray() : data;
+      return QStringList{"i\\e\\IV10_IV10", "i\\f\\DR01"}.contains(name) ? QByteArray() : data;
     });
     QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no member F1001 (d\\ol31.cat item 1)", "olvf.dat: no member F1001 (d\\ol44.cat item 1)",
                                         "olvf.dat: member F1002 does not decode", "no member i\\i\\3 (slide)",
@@ -223,10 +224,9 @@ class TestContentCheck : public QObject {
       }
     }
     // The checker, on archives, a background and databases in such forms.
-    // clang-format off
-    const std::pair<const char*, const char*> placed[] = {{"olvf.dat", "fifo"},
-        {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"}, {"d/olv.lng", "fifo"}, {"d/ol31.cat", "missing"}};
-    // clang-format on
+    const std::pair<const char*, const char*> placed[] = {
+        {"olvf.dat", "fifo"}, {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"}, {"d/olv.lng", "fifo"},
+        {"d/ol31.cat", "missing"}};
     for (const auto& [name, kind] : placed) QVERIFY(PutRefused(tmp_.filePath(name), kind));
     QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: not a regular file",
                                     "i\\b\\ibk6x4: not a regular file (background)", "d\\olv.dat: too large",
@@ -247,11 +247,10 @@ class TestContentCheck : public QObject {
     QVERIFY(Checks(tmp_.path(), 1, {"d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"",
                                         "record 1, column \"Fabric Color\": link 40 past the 8 records",
                                         "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"",
-                                        "olvf.dat: unsafe member name \"..\\..\\evil.txt\" "
-                                        "(d\\ol33.cat item 2)"}));
+                                        "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)"}));
   }
 
-  // Record keys the sections look for (the introduction, the topic list, a topic's table); a cut file.
+  // Record keys the sections look for (introduction, topic list, a topic's table); a cut file.
   void recordFaults() {
     const QStringList gone = {"Intro_31|||", "Prod_Engines_33|||", "Production_Content_44|||"};
     std::vector<RecordSource> records;
@@ -285,10 +284,11 @@ class TestContentCheck : public QObject {
   // the Colours lists.
   void backgroundsFitTheControls() {
     const auto grey = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); };
-    const QImage catalog = PaintBackground("pbk", {640, 480});
+    const QSize design(640, 480);
+    const QImage catalog = PaintBackground("pbk", design);
     for (int x : {400, 440, 500, 540}) QVERIFY(grey(catalog, x - 3, 447) > grey(catalog, x - 8, 447) + 3);
     QVERIFY(qAbs(grey(catalog, 423, 65) - grey(catalog, 423, 70)) <= 1);
-    for (const QImage& image : {PaintBackground("ibk", {640, 480}), PaintBackground("ebk", {640, 480})})
+    for (const QImage& image : {PaintBackground("ibk", design), PaintBackground("ebk", design)})
       for (int x = 128; x < 620; ++x) QVERIFY(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)) <= 1);
   }
   // The synthetic catalogue for benchmarks adds items without breaking a reference.

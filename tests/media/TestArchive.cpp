@@ -1,6 +1,5 @@
-// Tests of the picture archives: index (and TArchiveIndex against the line list and linear lookup
-// it replaces), entries, DOS time stamps, inflating, extraction; the temporary folder members are
-// unpacked into: where it lives, names refused in it, private folders, clean-up.
+// Tests of the picture archives (index, TArchiveIndex, entries, DOS time stamps, inflating,
+// extraction) and of the temporary folder their members are unpacked into.
 #include "ProcessFactsRestorer.h"
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
@@ -191,6 +190,7 @@ class TestArchive : public QObject {
              (QList{true, false, false}));
   }
 
+  // TArchiveIndex gives what the line list and linear lookup it replaces give.
   void indexMatchesTheLineList() {
     const QString path = Path("index.dat");
     const auto write = [&](const QByteArray& bytes) { return fixture::WriteFile(path, bytes); };
@@ -201,9 +201,9 @@ class TestArchive : public QObject {
         "\x8A\x9A=1;6;6;0;\nnameonly\n=1;7;7;0;\nk=1;8;8;0;\r\nst\xFC\x63k=9\0hidden=1;1;1;0;";
     const QByteArray text(kText, sizeof kText - 1);
     // clang-format off
-    const QStringList names = {"i\\c\\1", "I\\c\\1", QStringLiteral("CAF\u00c9"), QStringLiteral("caf\u00e9"),
-                               QStringLiteral("\u0161\u0160"), "nameonly", "hidden", "", "k",
-                               QStringLiteral("\u212a"), QStringLiteral("ST\u00dcCK"), "i\\c", "zz"};
+    const QStringList names = {"i\\c\\1", "I\\c\\1", QStringLiteral("CAF\u00c9"),
+        QStringLiteral("caf\u00e9"), QStringLiteral("\u0161\u0160"), "nameonly", "hidden", "", "k",
+        QStringLiteral("\u212a"), QStringLiteral("ST\u00dcCK"), "i\\c", "zz"};
     // clang-format on
     QVERIFY(write(olvtool::AssembleArchive("BLOCKS", text)));
     CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), names);

@@ -411,7 +411,8 @@ class TestPictureDecoder : public QObject {
     const std::tuple<R, int, int> bits[] = {
         {R::lColorVga, 24, 0}, {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4}, {R::lColor256, 24, 8},
         {R::lColorTrue, 1, 24}, {R::lAutoMatic, 1, 4}, {R::lAutoMatic, 4, 4}, {R::lAutoMatic, 5, 8},
-        {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
+        {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24},
+        {R::lAutoMatic, 32, 24}};
     // clang-format on
     for (const auto& [resolution, display, expected] : bits)
       QTest::addRow("resolution %d, display of %d bits", int(resolution), display) << int(resolution) << display << expected;
