@@ -1,4 +1,5 @@
-// Tests of the picture archives: index, entries, DOS time stamps, inflating, extraction.
+// Tests of the picture archives (index, TArchiveIndex, entries, DOS time stamps, inflating,
+// extraction) and of the temporary folder their members are unpacked into.
 #include "ProcessFactsRestorer.h"
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
@@ -13,10 +14,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orlaventis;
 using olvtool::ArchiveWriter;
@@ -47,6 +51,37 @@ int RunOlvtool(const QStringList& args) { return dbfixture::Olvtool(args).code; 
 
 const QDateTime kTime(QDate(2003, 7, 14), QTime(13, 45, 22), Qt::LocalTime);
 
+// Every line and every lookup of `index` must equal what the line list gives.
+void CompareWithLines(const std::optional<TArchiveIndex>& index, const std::optional<QStringList>& lines,
+                      const QStringList& names) {
+  QCOMPARE(index.has_value(), lines.has_value());
+  if (!index) return;
+  QCOMPARE(index->Count(), static_cast<int>(lines->size()));
+  for (int i = 0; i < index->Count(); ++i) QCOMPARE(index->Line(i), lines->at(i));
+  QCOMPARE((QStringList{index->Line(-1), index->Line(index->Count())}), (QStringList{"", ""}));
+  for (const QString& name : names) {
+    const auto fields = [&name](const ArchiveEntry& e) {
+      return std::tuple{name, e.Name, e.Offset, e.PackedSize, e.UnpackedSize, e.TimeStamp};
+    };
+    QCOMPARE(fields(FindArchiveEntry(index, name)), fields(FindArchiveEntry(lines, name)));
+    QCOMPARE(ArchiveContains(index, name), ArchiveContains(lines, name));
+    QCOMPARE(index->Find(name).has_value(), ArchiveContains(lines, name));
+  }
+}
+
+bool Touch(const QString& path) { return WriteFile(path, "x"); }
+
+// The permission bits of `path` (not following a link), or -1.
+int Mode(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Makes `path` a folder of another user (only root can); false when that cannot be done.
+bool MakeForeignFolder(const QString& path) {
+  return ::geteuid() == 0 && QDir().mkpath(path) && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+}
+
 }  // namespace
 
 class TestArchive : public QObject {
@@ -63,6 +98,9 @@ class TestArchive : public QObject {
                                DaysToDateTime(DosDateTimeToDays(DateTimeToDosDateTime(kTime.addSecs(1))))}),
              (QList<QDateTime>{kTime, QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime), kTime}));
     QCOMPARE(std::floor(DosDateTimeToDays(dos)), 37816.0);
+    // A time stamp written as a signed integer is the same word.
+    const ArchiveEntry e = ParseArchiveEntry(QString("x=%1;1;1;0;").arg(qint32(0x9A210000u)));
+    QCOMPARE(DaysToDateTime(e.TimeStamp).date(), QDate(2057, 1, 1));
     // Not a DOS date-time: the epoch, not a failure.
     const quint32 day = (23u << 25) | (7u << 21) | (14u << 16);
     for (quint32 bad : {0u, (23u << 25) | (13u << 21) | (1u << 16), (23u << 25) | (2u << 21) | (30u << 16),
@@ -78,8 +116,8 @@ class TestArchive : public QObject {
     const quint32 gap = (23u << 25) | (3u << 21) | (30u << 16) | (2u << 11) | (30u << 5);
     QCOMPARE(DaysToDateTime(DosDateTimeToDays(gap)), three);
     QVERIFY(WriteFile(Path("gap.dat"), olvtool::AssembleArchive("abc", "g=780014528;3;3;0;\r\n")));
-    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("gap.dat")), QStringLiteral("g"));
-    QVERIFY(ExtractArchiveEntry(Path("gap.dat"), e, Path("gap")));
+    const ArchiveEntry g = FindArchiveEntry(BuildArchiveIndex(Path("gap.dat")), "g");
+    QVERIFY(ExtractArchiveEntry(Path("gap.dat"), g, Path("gap")));
     QCOMPARE(QFileInfo(Path("gap")).lastModified(), three);
   }
 
@@ -92,12 +130,17 @@ class TestArchive : public QObject {
     const double epoch = kDosEpochDays;
     // Missing fields and fields that are not numbers take their defaults; a bad time is the
     // epoch; an offset beyond 32 bits is none; a line without "=" has no name.
-    QTest::newRow("name only") << "i\\i\\3=" << "i\\i\\3" << 0.0 << QList<qint32>{0, 0, -1};
-    QTest::newRow("no equals sign") << "no equals sign;1;2;3;" << "" << 0.0 << QList<qint32>{0, 0, -1};
-    QTest::newRow("second equals sign") << "A=B=1;" << "A" << epoch << QList<qint32>{0, 0, -1};
-    QTest::newRow("every field") << QStringLiteral("A=%1;5000;29;17;").arg(dos) << "A" << DosDateTimeToDays(dos) << QList<qint32>{5000, 29, 17};
-    QTest::newRow("fields not numbers") << "x=0;abc;;" << "x" << epoch << QList<qint32>{0, 0, -1};
-    QTest::newRow("offset beyond 32 bits") << "x=junk;7;7;99999999999;" << "x" << epoch << QList<qint32>{7, 7, -1};
+    using Sizes = QList<qint32>;
+    // clang-format off
+    QTest::newRow("name only") << "i\\i\\3=" << "i\\i\\3" << 0.0 << Sizes{0, 0, -1};
+    QTest::newRow("no equals sign") << "no equals sign;1;2;3;" << "" << 0.0 << Sizes{0, 0, -1};
+    QTest::newRow("second equals sign") << "A=B=1;" << "A" << epoch << Sizes{0, 0, -1};
+    QTest::newRow("every field") << QStringLiteral("A=%1;5000;29;17;").arg(dos) << "A"
+                                 << DosDateTimeToDays(dos) << Sizes{5000, 29, 17};
+    QTest::newRow("fields not numbers") << "x=0;abc;;" << "x" << epoch << Sizes{0, 0, -1};
+    QTest::newRow("offset beyond 32 bits") << "x=junk;7;7;99999999999;" << "x" << epoch
+                                           << Sizes{7, 7, -1};
+    // clang-format on
   }
   void parsesIndexLines() {
     QFETCH(QString, line);
@@ -107,12 +150,6 @@ class TestArchive : public QObject {
     const ArchiveEntry e = ParseArchiveEntry(line);
     QCOMPARE((std::tuple{e.Name, QList<qint32>{e.UnpackedSize, e.PackedSize, e.Offset}}), (std::tuple{name, sizes}));
     if (!name.isEmpty()) QVERIFY(e.TimeStamp == time);
-  }
-
-  void signedTimeStamps() {
-    // A time stamp written as a signed integer is the same word.
-    const ArchiveEntry e = ParseArchiveEntry(QStringLiteral("x=%1;1;1;0;").arg(static_cast<qint32>(0x9A210000u)));
-    QCOMPARE(DaysToDateTime(e.TimeStamp).date(), QDate(2057, 1, 1));
   }
 
   void buildsTheIndex() {
@@ -141,15 +178,57 @@ class TestArchive : public QObject {
 
   void findsNamesIgnoringCase() {
     const QStringList index = {"", "i\\i\\1=1;2;2;0;", "I\\I\\2=1;3;3;2;", "i\\i\\2=1;9;9;9;", "nameonly"};
+    const auto find = [&index](const QString& name) { return FindArchiveEntry(&index, name); };
     // The first match wins.
-    QCOMPARE((QList<qint32>{FindArchiveEntry(&index, "I\\I\\1").PackedSize, FindArchiveEntry(&index, "i\\i\\2").PackedSize}),
-             (QList<qint32>{2, 3}));
-    QCOMPARE((QList<qint32>{FindArchiveEntry(&index, "i\\i\\3").Offset, FindArchiveEntry(&index, "nameonly").Offset}), (QList<qint32>{-1, -1}));
-    QCOMPARE((QStringList{FindArchiveEntry(&index, QString()).Name, FindArchiveEntry(static_cast<const QStringList*>(nullptr), "i\\i\\1").Name}),
+    QCOMPARE((QList{find("I\\I\\1").PackedSize, find("i\\i\\2").PackedSize}), (QList<qint32>{2, 3}));
+    QCOMPARE((QList{find("i\\i\\3").Offset, find("nameonly").Offset}), (QList<qint32>{-1, -1}));
+    QCOMPARE((QStringList{find(QString()).Name,
+                          FindArchiveEntry(static_cast<const QStringList*>(nullptr), "i\\i\\1").Name}),
              (QStringList{"", ""}));
     const std::optional<QStringList> some = index, none;
     QCOMPARE((QList{ArchiveContains(some, "I\\i\\1"), ArchiveContains(some, "i\\i"), ArchiveContains(none, "i\\i\\1")}),
              (QList{true, false, false}));
+  }
+
+  // TArchiveIndex gives what the line list and linear lookup it replaces give.
+  void indexMatchesTheLineList() {
+    const QString path = Path("index.dat");
+    const auto write = [&](const QByteArray& bytes) { return fixture::WriteFile(path, bytes); };
+    // Every kind of line end, empty lines, a line without "=", names differing only in case
+    // (the first wins), Windows-1252 letters with case pairs, an empty name, a NUL ending it.
+    static const char kText[] =
+        "i\\c\\1=1;2;2;0;\r\nI\\C\\1=1;3;3;2;\ncaf\xE9=1;4;4;0;\rCAF\xC9=1;5;5;0;\r\n\r\n"
+        "\x8A\x9A=1;6;6;0;\nnameonly\n=1;7;7;0;\nk=1;8;8;0;\r\nst\xFC\x63k=9\0hidden=1;1;1;0;";
+    const QByteArray text(kText, sizeof kText - 1);
+    // clang-format off
+    const QStringList names = {"i\\c\\1", "I\\c\\1", QStringLiteral("CAF\u00c9"),
+        QStringLiteral("caf\u00e9"), QStringLiteral("\u0161\u0160"), "nameonly", "hidden", "", "k",
+        QStringLiteral("\u212a"), QStringLiteral("ST\u00dcCK"), "i\\c", "zz"};
+    // clang-format on
+    QVERIFY(write(olvtool::AssembleArchive("BLOCKS", text)));
+    CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), names);
+    CompareWithLines(TArchiveIndex::Parse(olvtool::AssembleArchive("", text)),
+                     ParseArchiveIndex(olvtool::AssembleArchive("", text)), names);
+    // Missing and damaged archives.
+    CompareWithLines(TArchiveIndex::Read(Path("missing.dat")), BuildArchiveIndex(Path("missing.dat")), names);
+    for (const QByteArray& damaged : {QByteArray("\3\0\0", 3), QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray(4, '\0'), QByteArray()}) {
+      QVERIFY(write(damaged));
+      CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), names);
+      CompareWithLines(TArchiveIndex::Parse(damaged), ParseArchiveIndex(damaged), names);
+    }
+    // Many colliding and repeated names in random case.
+    QRandomGenerator rng(7);
+    QByteArray many;
+    QStringList probes;
+    for (int i = 0; i < 3000; ++i) {
+      QByteArray name = "i\\b\\" + QByteArray::number(rng.bounded(1200));
+      for (char& c : name)
+        if (rng.bounded(2)) c = static_cast<char>(QChar::toUpper(c));
+      many += name + "=1;" + QByteArray::number(i + 1) + ";" + QByteArray::number(i + 1) + ";0;\r\n";
+      if (i % 7 == 0) probes << QString::fromLatin1(name).toLower() << QString::fromLatin1(name + "x");
+    }
+    QVERIFY(write(olvtool::AssembleArchive("", many)));
+    CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), probes);
   }
 
   void extractsMembers() {
@@ -191,6 +270,25 @@ class TestArchive : public QObject {
     undated.TimeStamp = std::nan("");
     QVERIFY(ExtractArchiveEntry(Path("a.dat"), undated, Path("u")));
     QCOMPARE(QFileInfo(Path("u")).lastModified(), DaysToDateTime(kDosEpochDays));
+    // A file whose time stamp cannot be set is deleted.
+    QString seenPath;
+    {
+      const fixture::ProcessFactsRestorer facts;
+      Process().fileTimeSetter = [&](const QString& path, const QDateTime&) {
+        seenPath = path;
+        return false;
+      };
+      QVERIFY(WriteFile(Path("t"), "previous"));
+      QVERIFY(!ExtractArchiveEntry(Path("a.dat"), packed, Path("t")));
+    }
+    QCOMPARE(seenPath, Path("t"));
+    QVERIFY(!QFile::exists(Path("t")));
+    QVERIFY(ExtractArchiveEntry(Path("a.dat"), packed, Path("t")));
+    QVERIFY(QFile::exists(Path("t")));
+    // A destination that cannot be written at all.
+    QVERIFY(WriteFile(Path("plainfile"), "x"));
+    QVERIFY(!ExtractArchiveEntry(Path("a.dat"), packed, Path("plainfile/t")));
+    QVERIFY(!ExtractArchiveEntry(Path("a.dat"), packed, QString()));
   }
 
   void refusesBadEntries() {
@@ -203,9 +301,7 @@ class TestArchive : public QObject {
     const ArchiveEntry tiny = FindArchiveEntry(index, "tiny"), big = FindArchiveEntry(index, "big");
     auto with = [&](qint32 unpacked, qint32 packed, qint32 offset) {
       ArchiveEntry e = big;
-      e.UnpackedSize = unpacked;
-      e.PackedSize = packed;
-      e.Offset = offset;
+      std::tie(e.UnpackedSize, e.PackedSize, e.Offset) = std::tuple{unpacked, packed, offset};
       return e;
     };
     const QList<ArchiveEntry> refused = {
@@ -285,31 +381,6 @@ class TestArchive : public QObject {
     QVERIFY(!QFile::exists(Path("from-odd")));
   }
 
-  void deletesAFileWhoseTimeStampCannotBeSet() {
-    ArchiveWriter writer;
-    QVERIFY(writer.Add("m", Compressible(4000), kTime));
-    QVERIFY(writer.Write(Path("c.dat"), nullptr));
-    const ArchiveEntry e = FindArchiveEntry(BuildArchiveIndex(Path("c.dat")), "m");
-    QString seenPath;
-    {
-      const fixture::ProcessFactsRestorer facts;
-      Process().fileTimeSetter = [&](const QString& path, const QDateTime&) {
-        seenPath = path;
-        return false;
-      };
-      QVERIFY(WriteFile(Path("t"), "previous"));
-      QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
-    }
-    QCOMPARE(seenPath, Path("t"));
-    QVERIFY(!QFile::exists(Path("t")));
-    QVERIFY(ExtractArchiveEntry(Path("c.dat"), e, Path("t")));
-    QVERIFY(QFile::exists(Path("t")));
-    // A destination that cannot be written at all.
-    QVERIFY(WriteFile(Path("plainfile"), "x"));
-    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, Path("plainfile/t")));
-    QVERIFY(!ExtractArchiveEntry(Path("c.dat"), e, QString()));
-  }
-
   void olvtoolPacksListsAndExtracts() {
     const QByteArray slide = Compressible(9000);
     QVERIFY(QDir().mkpath(Path("src/i/i")));
@@ -332,6 +403,110 @@ class TestArchive : public QObject {
                               RunOlvtool({"archive", "list", Path("absent.dat")}),
                               RunOlvtool({"archive", "extract", Path("packed.dat")})};
     QCOMPARE(codes, (QList<int>{1, 1, 2}));
+  }
+
+  // Names that would leave the folder are refused. Folders made for the pictures are private
+  // (0700); a name another user took before the folder was made is refused, nothing made in it.
+  void refusesNamesAndMakesPrivateFolders() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("T");
+    TTempFolder temp(QString(), folder);
+    for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
+      QCOMPARE((std::tuple{bad, IsPlainFileName(bad), temp.FilePath(bad)}), (std::tuple{bad, false, QString()}));
+    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(temp.FilePath(good), folder + '/' + good);
+    const QString mine = dir.filePath("orlaventis-me/T/");
+    QCOMPARE(TTempFolder(QString(), mine).FilePath("1"), mine + "1");
+    QCOMPARE((QList<int>{Mode(dir.filePath("orlaventis-me")), Mode(mine)}), (QList<int>{0700, 0700}));
+    if (MakeForeignFolder(dir.filePath("orlaventis-them"))) {
+      const QString them = dir.filePath("orlaventis-them/T");
+      QCOMPARE(TTempFolder(QString(), them).FilePath("1"), QString());
+      QVERIFY(!QFileInfo::exists(them));
+    }
+  }
+
+  void choosesTheFolder() {
+    QTemporaryDir program, runtime;
+    for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(TTempFolder(folder).Folder(), program.path() + "/T/");
+    // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
+    QVERIFY(Touch(program.filePath("T")));
+    {
+      fixture::EnvironmentRestorer runtimeDir("XDG_RUNTIME_DIR");
+      runtimeDir.Set(runtime.path().toUtf8());
+      QCOMPARE(TTempFolder(program.path()).Folder(), runtime.path() + "/orlaventis/T/");
+      // ... else under the system temporary location, named after the user.
+      runtimeDir.Unset();
+      const QString chosen = TTempFolder(program.path()).Folder();
+      const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+      QVERIFY2(chosen.startsWith(base + "/orlaventis-"), qPrintable(chosen));
+      QVERIFY2(chosen.endsWith("/T/"), qPrintable(chosen));
+    }
+    // A program folder the user cannot write (meaningless for root, who can write anything).
+    if (::geteuid() != 0) {
+      QTemporaryDir readOnly;
+      QVERIFY(QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+      QVERIFY(!TTempFolder(readOnly.path()).Folder().startsWith(readOnly.path()));
+      QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+  }
+
+  // A "T" that is a symbolic link or another user's folder is never chosen, written into or
+  // emptied, not even when it was swapped in after the choice.
+  void neverUsesALinkedOrForeignT() {
+    QTemporaryDir program, victim;
+    QVERIFY(Touch(victim.filePath("notes.txt")));
+    QVERIFY(QFile::link(victim.path(), program.filePath("T")));
+    QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
+    TTempFolder linked(QString(), program.filePath("T"));
+    QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles(), linked.Remove()}), (std::tuple{QString(), 0, false}));
+    QVERIFY(QFile::exists(victim.filePath("notes.txt")));
+    QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
+    QVERIFY(QFile::remove(program.filePath("T")));
+    if (MakeForeignFolder(program.filePath("T"))) {
+      QVERIFY(Touch(program.filePath("T/theirs")));
+      QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
+      QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
+      QVERIFY(QFile::exists(program.filePath("T/theirs")));
+    }
+  }
+
+  void removesStaleFilesAndTheFolder() {
+    QTemporaryDir program;
+    const QString folder = program.path() + "/T/";
+    const TTempFolder temp(QString(), folder);
+    QCOMPARE(temp.Folder(), folder);
+    QCOMPARE((std::tuple{temp.RemoveStaleFiles(), temp.Remove()}), (std::tuple{0, true}));  // no folder yet: nothing to do
+    QVERIFY(QDir().mkpath(folder));
+    for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
+    QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling"));
+    QVERIFY(Touch(program.filePath("outside")));
+    QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
+    QCOMPARE(temp.RemoveStaleFiles(), 0);
+    QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(QFile::exists(program.filePath("outside")));  // a link is removed, never followed
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(Touch(folder + "3"));
+    QVERIFY(temp.Remove());
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QFileInfo(program.path()).isDir());  // the program folder itself stays
+    // Something that resists (here a folder inside): the files still go, the folder stays.
+    QVERIFY(QDir().mkpath(folder + "sub"));
+    QVERIFY(Touch(folder + "4"));
+    QVERIFY(!temp.Remove());
+    QVERIFY(!QFileInfo::exists(folder + "4"));
+    QVERIFY(QFileInfo(folder + "sub").isDir());
+    // The empty per-user parent this run made goes with its folder ...
+    TTempFolder perUser(QString(), program.path() + "/orlaventis/T/");
+    QVERIFY(Touch(perUser.FilePath("5")));
+    QVERIFY(perUser.Remove());
+    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis"));
+    QVERIFY(QFileInfo(program.path()).isDir());
+    // ... but a folder of the user's that was there before stays, whatever its name.
+    TTempFolder mine(QString(), program.path() + "/orlaventis-mine/T/");
+    QVERIFY(QDir().mkpath(mine.Folder()));
+    QVERIFY(Touch(mine.FilePath("6")));
+    QVERIFY(mine.Remove());
+    QVERIFY(!QFileInfo::exists(mine.Folder()));
+    QVERIFY(QFileInfo(program.path() + "/orlaventis-mine").isDir());
   }
 };
 

@@ -22,7 +22,7 @@ using olvtool::WritePcx;
 
 namespace {
 
-const QRgb kQuarter[4] = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+const QList<QRgb> kQuarter = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
 
 // 16 x 12 pixels: four quarters of distinct colours (red, green / blue, white).
 QImage Quarters() {
@@ -67,7 +67,7 @@ QByteArray SolidPcx(int side) {
 }
 
 QImage FourColours() {
-  return Quarters().convertToFormat(QImage::Format_Indexed8, QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
+  return Quarters().convertToFormat(QImage::Format_Indexed8, kQuarter);
 }
 
 }  // namespace
@@ -77,6 +77,7 @@ class TestPictureDecoder : public QObject {
 
   QTemporaryDir dir_;
   RecordedMessages messages_;
+  std::unique_ptr<TPMultiImage> decoder_;
 
   // The path of a new file `name` holding `bytes`; empty when it could not be written.
   QString Write(const QString& name, const QByteArray& bytes) {
@@ -94,7 +95,12 @@ class TestPictureDecoder : public QObject {
   }
 
  private Q_SLOTS:
-  void init() { messages_.Clear(); }
+  // A fresh decoder for each test, reporting to messages_.
+  void init() {
+    messages_.Clear();
+    decoder_ = std::make_unique<TPMultiImage>();
+    decoder_->SetMessages(&messages_);
+  }
 
   void decodesEveryFormatByExtensionAndContent() {
     const QImage source = Quarters();
@@ -136,7 +142,7 @@ class TestPictureDecoder : public QObject {
   // asks for no reduction decodes the whole picture; reduction applies after scaling.
   void decodesAtTheAskedSize() {
     const QImage big = Quarters().scaled(128, 96);  // eight times larger, still four solid quarters
-    const QImage bigIndexed = big.convertToFormat(QImage::Format_Indexed8, QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
+    const QImage bigIndexed = big.convertToFormat(QImage::Format_Indexed8, kQuarter);
     const struct {
       QByteArray bytes;
       int tolerance;
@@ -151,14 +157,12 @@ class TestPictureDecoder : public QObject {
                                            PictureSizeRule([](QSize) { return QSize(); })})
         QCOMPARE(DecodePictureScaled(c.bytes, format, whole).image.size(), QSize(128, 96));
     }
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
-    decoder.SetImageReadRes(TLoadResolution::lColor16);
-    decoder.SetDefaultPalette(QList<QRgb>(std::begin(kQuarter), std::end(kQuarter)));
-    decoder.SetSizeRule(eighth);
-    decoder.SetImageName(Write("big.png", Encode(big, "png")));
-    QCOMPARE(decoder.Picture().format(), QImage::Format_Indexed8);
-    QVERIFY(ShowsQuarters(decoder.Picture().convertToFormat(QImage::Format_RGB32), 0));
+    decoder_->SetImageReadRes(TLoadResolution::lColor16);
+    decoder_->SetDefaultPalette(kQuarter);
+    decoder_->SetSizeRule(eighth);
+    decoder_->SetImageName(Write("big.png", Encode(big, "png")));
+    QCOMPARE(decoder_->Picture().format(), QImage::Format_Indexed8);
+    QVERIFY(ShowsQuarters(decoder_->Picture().convertToFormat(QImage::Format_RGB32), 0));
     QVERIFY(messages_.All().isEmpty());
   }
 
@@ -167,11 +171,9 @@ class TestPictureDecoder : public QObject {
   void refusesPicturesAboveThePixelCap() {
     const QByteArray huge = SolidPcx(16384);  // 8.5 MB; 256 MB decoded, 1 GB at 32 bits
     QCOMPARE(DecodePicture(huge, "PCX").reason, QStringLiteral("The picture is too large"));
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
     const QString path = Write("huge", huge);
-    decoder.SetImageName(path);
-    QVERIFY(decoder.Picture().isNull());
+    decoder_->SetImageName(path);
+    QVERIFY(decoder_->Picture().isNull());
     QCOMPARE(messages_.All(), (QStringList{"error: The picture is too large\n" + path, "information: Reading pcx file failed\n" + path}));
     // 4 bytes a pixel count for an 8-bit PCX as for a PNG: at the limit decoded, above refused.
     const QByteArray pcx = SolidPcx(100), png = Encode(Quarters(), "png");
@@ -198,11 +200,9 @@ class TestPictureDecoder : public QObject {
     QCOMPARE((QList{resource.pixelIndex(0, 0), resource.pixelIndex(1, 1)}), (QList{3, 1}));
     QCOMPARE(LoadResourceBitmap(":/bitmaps/TestPal4.bmp"), resource);
     QVERIFY(LoadResourceBitmap("Missing").isNull());
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
-    decoder.SetImageName("TestPal4.RES");
-    QCOMPARE(decoder.Picture(), resource);
-    QCOMPARE(decoder.FormatName(), "RES");
+    decoder_->SetImageName("TestPal4.RES");
+    QCOMPARE(decoder_->Picture(), resource);
+    QCOMPARE(decoder_->FormatName(), "RES");
     QVERIFY(LoadResourceBitmap(QString()).isNull());
   }
 
@@ -245,19 +245,17 @@ class TestPictureDecoder : public QObject {
       QCOMPARE(messages_.Informations(), QStringList{c.message + "\nmember in archive"});
     }
     messages_.Clear();
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
-    decoder.SetImageName(QStringLiteral("Missing.RES"));
+    decoder_->SetImageName(QStringLiteral("Missing.RES"));
     QCOMPARE(messages_.Informations(), QStringList{"Reading resource file failed\nMissing.RES"});
     // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();
     const QString ok = Write("ok.png", png);
     for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture")}) {
-      decoder.SetImageName(ok);
-      QVERIFY(!decoder.Picture().isNull());
-      decoder.SetImageName(name);
-      QVERIFY2(decoder.Picture().isNull(), qPrintable(name));
-      if (name.isEmpty()) QCOMPARE(decoder.FormatName(), QString());
+      decoder_->SetImageName(ok);
+      QVERIFY(!decoder_->Picture().isNull());
+      decoder_->SetImageName(name);
+      QVERIFY2(decoder_->Picture().isNull(), qPrintable(name));
+      if (name.isEmpty()) QCOMPARE(decoder_->FormatName(), QString());
     }
     QVERIFY(messages_.All().isEmpty());
     // Something there that is not read (never opened: a FIFO would wait for a writer) is
@@ -268,9 +266,9 @@ class TestPictureDecoder : public QObject {
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(QFile::resize(huge, kMaxPictureFileBytes + 1));
     for (const QString& name : {folder, fifo, huge}) {
-      decoder.SetImageName(ok);
-      decoder.SetImageName(name);
-      QVERIFY2(decoder.Picture().isNull(), qPrintable(name));
+      decoder_->SetImageName(ok);
+      decoder_->SetImageName(name);
+      QVERIFY2(decoder_->Picture().isNull(), qPrintable(name));
     }
     QCOMPARE(messages_.All(), (QStringList{"error: The file is not a regular file\n" + folder,
                                            "information: Reading png file failed\n" + folder,
@@ -301,12 +299,11 @@ class TestPictureDecoder : public QObject {
     }
     // Hand-made: a run that crosses the line end, a zero-length run, raw (unencoded) data.
     QByteArray header(128, '\0');
+    // Version 5, run-length coded, 8 bits, 2 x 2, one plane, 2 bytes a line.
     for (const auto& [at, value] : {std::pair{0, 0x0A}, {1, 5}, {2, 1}, {3, 8}, {8, 1}, {10, 1}, {65, 1}, {66, 2}})
-      header[at] = char(value);  // version 5, run-length coded, 8 bits, 2 x 2, one plane, 2 bytes a line
+      header[at] = char(value);
     QByteArray palette(769, '\0');
-    palette[0] = 0x0C;
-    palette[1 + 3 * 7] = '\x11';
-    palette[1 + 3 * 9] = '\x22';
+    palette[0] = 0x0C, palette[1 + 3 * 7] = '\x11', palette[1 + 3 * 9] = '\x22';
     const QImage crossing = DecodePcx(header + QByteArray("\xC0\x01\xC3\x07\x09", 5) + palette, 1 << 20, &result);
     QCOMPARE(result, PcxResult::Ok);
     QCOMPARE(crossing.color(9), qRgb(0x22, 0, 0));
@@ -348,19 +345,17 @@ class TestPictureDecoder : public QObject {
     const QImage source = Quarters();
     const QList<QRgb> palette = {qRgb(0, 0, 0), qRgb(250, 10, 10), qRgb(10, 150, 10), qRgb(10, 10, 250), qRgb(250, 250, 250)};
     const QString path = Write("q.png", Encode(source, "png"));
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
-    decoder.SetDefaultPalette(palette);
-    decoder.SetImageDither(false);
-    decoder.SetImageReadRes(TLoadResolution::lColor256);
-    decoder.SetImageName(path);
-    QCOMPARE(decoder.Picture().colorTable(), palette);
-    QVERIFY(ShowsQuarters(decoder.Picture(), 12));
+    decoder_->SetDefaultPalette(palette);
+    decoder_->SetImageDither(false);
+    decoder_->SetImageReadRes(TLoadResolution::lColor256);
+    decoder_->SetImageName(path);
+    QCOMPARE(decoder_->Picture().colorTable(), palette);
+    QVERIFY(ShowsQuarters(decoder_->Picture(), 12));
     // Monochrome: one bit.
-    decoder.SetImageReadRes(TLoadResolution::lMonoChrome);
-    decoder.SetImageName(QString());
-    decoder.SetImageName(path);
-    QCOMPARE(decoder.Picture().format(), QImage::Format_Mono);
+    decoder_->SetImageReadRes(TLoadResolution::lMonoChrome);
+    decoder_->SetImageName(QString());
+    decoder_->SetImageName(path);
+    QCOMPARE(decoder_->Picture().format(), QImage::Format_Mono);
     // Dithering spreads a flat grey over black and white; the threshold does not.
     QImage grey(32, 32, QImage::Format_RGB32);
     grey.fill(qRgb(100, 100, 100));
@@ -375,7 +370,8 @@ class TestPictureDecoder : public QObject {
     for (const auto& [bits, palette] : {std::pair{8, bw}, {1, QList<QRgb>()}}) {
       const int plain = whites(ReduceColours(grey, bits, false, palette));
       const int dithered = whites(ReduceColours(grey, bits, true, palette));
-      const int spread = bits == 8 ? dithered : std::min(dithered, 1024 - dithered);  // one bit: either index may be white
+      // One bit: either index may be white.
+      const int spread = bits == 8 ? dithered : std::min(dithered, 1024 - dithered);
       QVERIFY2((QList{0, 1024}).contains(plain), qPrintable(QStringLiteral("%1 bits: %2 white").arg(bits).arg(plain)));
       QCOMPARE_GT(spread, 300);
       QCOMPARE_LT(spread, 500);
@@ -411,9 +407,13 @@ class TestPictureDecoder : public QObject {
     QTest::addColumn<int>("display");     // bits per pixel
     QTest::addColumn<int>("bits");
     using R = TLoadResolution;
-    const std::tuple<R, int, int> bits[] = {{R::lColorVga, 24, 0}, {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4},
-        {R::lColor256, 24, 8}, {R::lColorTrue, 1, 24}, {R::lAutoMatic, 1, 4}, {R::lAutoMatic, 4, 4}, {R::lAutoMatic, 5, 8},
-        {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24}, {R::lAutoMatic, 32, 24}};
+    // clang-format off
+    const std::tuple<R, int, int> bits[] = {
+        {R::lColorVga, 24, 0}, {R::lMonoChrome, 24, 1}, {R::lColor16, 24, 4}, {R::lColor256, 24, 8},
+        {R::lColorTrue, 1, 24}, {R::lAutoMatic, 1, 4}, {R::lAutoMatic, 4, 4}, {R::lAutoMatic, 5, 8},
+        {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24},
+        {R::lAutoMatic, 32, 24}};
+    // clang-format on
     for (const auto& [resolution, display, expected] : bits)
       QTest::addRow("resolution %d, display of %d bits", int(resolution), display) << int(resolution) << display << expected;
   }
@@ -425,17 +425,15 @@ class TestPictureDecoder : public QObject {
   }
 
   void mapsReadResolutions() {
-    TPMultiImage decoder;
-    decoder.SetMessages(&messages_);
-    decoder.SetImageReadRes(TLoadResolution::lAutoMatic);
-    decoder.SetDisplayDepth(4);
-    decoder.SetImageName(Write("auto.bmp", Encode(Quarters(), "bmp")));
-    QCOMPARE(decoder.Picture().colorTable(), StandardVgaColours());
-    decoder.SetImageName(QString());
-    decoder.SetDisplayDepth(32);
-    decoder.SetImageName(dir_.filePath("auto.bmp"));
-    QCOMPARE(decoder.Picture().colorCount(), 0);
-    QCOMPARE(decoder.JpegOptions(), 1);
+    decoder_->SetImageReadRes(TLoadResolution::lAutoMatic);
+    decoder_->SetDisplayDepth(4);
+    decoder_->SetImageName(Write("auto.bmp", Encode(Quarters(), "bmp")));
+    QCOMPARE(decoder_->Picture().colorTable(), StandardVgaColours());
+    decoder_->SetImageName(QString());
+    decoder_->SetDisplayDepth(32);
+    decoder_->SetImageName(dir_.filePath("auto.bmp"));
+    QCOMPARE(decoder_->Picture().colorCount(), 0);
+    QCOMPARE(decoder_->JpegOptions(), 1);
   }
 };
 
