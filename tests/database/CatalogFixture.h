@@ -11,6 +11,9 @@ namespace catalogfixture {
 
 using namespace dbfixture;
 
+// The items table and the table of query rows.
+inline const QString kItems = QStringLiteral("Picture Items"), kProps = "Picture Properties";
+
 // One picture item as the fixture writes it.
 struct Item {
   int group = 1;          // link to "Picture Groups" (0 = none; may exceed the group count)
@@ -26,7 +29,7 @@ struct Item {
 // (string), 4 Year (date). Further definition records are not shown: "yes" in lower case,
 // another table, no "Q", a column the items table lacks.
 inline olvtool::DatabaseSource Catalogue(const std::vector<Item>& items, int groups = 3) {
-  const QString it = QStringLiteral("Picture Items");
+  const QString& it = kItems;
   olvtool::TableSource g{"Picture Groups", {Col("Group")}, {}, true};
   for (int i = 1; i <= groups; ++i) g.records.push_back({QStringLiteral("Group %1").arg(i)});
   using enum ColumnType;

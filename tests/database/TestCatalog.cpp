@@ -16,7 +16,6 @@ using namespace catalogfixture;
 namespace {
 
 const QString kGroups = QStringLiteral("Picture Groups");
-const QString kItems = QStringLiteral("Picture Items");
 const QString kGroup = QStringLiteral("Group");
 
 QString Write(const QTemporaryDir& dir, const std::vector<Item>& items) {
@@ -25,8 +24,6 @@ QString Write(const QTemporaryDir& dir, const std::vector<Item>& items) {
   if (!olvtool::WriteDatabase(Catalogue(items), path, QString(), &error)) qWarning() << error;
   return path;
 }
-
-const QString kProps = QStringLiteral("Picture Properties");
 
 // The catalogue's state in one line, so that a failed comparison shows every counter.
 QString State(const TCatalog& c) {
@@ -44,6 +41,7 @@ class TestCatalog : public QObject {
   Q_OBJECT
 
  private slots:
+  // What is not a catalogue loads nothing.
   void refusesWhatIsNoCatalogue_data() {
     QTest::addColumn<QStringList>("load");  // file name, groups table, items table, group column
     QTest::newRow("no file") << QStringList{"missing.cat", kGroups, kItems, kGroup};
@@ -52,8 +50,6 @@ class TestCatalog : public QObject {
     QTest::newRow("unknown groups table") << QStringList{"ol44.cat", "Groups", kItems, kGroup};
     QTest::newRow("unknown items table") << QStringList{"ol44.cat", kGroups, "Items", kGroup};
   }
-
-  // What is not a catalogue loads nothing.
   void refusesWhatIsNoCatalogue() {
     QFETCH(QStringList, load);
     QTemporaryDir dir;
@@ -63,7 +59,8 @@ class TestCatalog : public QObject {
     QCOMPARE(State(c), "loaded 0 open 0, items 0/0, groups 0/0, item 0 group 0, 0/0 in the group");
   }
 
-  void loadsItemsAndGroups() {
+  // Loaded, then selected without restriction and stepped through, then cleared.
+  void loadsSelectsStepsAndClears() {
     QTemporaryDir dir;
     const QString path = Write(dir, SmallItems());
     TCatalog c;
@@ -76,6 +73,26 @@ class TestCatalog : public QObject {
     QVERIFY(!c.Item(8));
     QVERIFY(!c.SetPosition(1, 1));  // loaded but nothing selected yet: no navigation
     QCOMPARE(c.GroupNumber(1), 0);
+    // Unrestricted: items 4 (no group) and 7 (group beyond the groups table) are never selected.
+    c.GroupMode = false;
+    c.RecomputeSelection(nullptr);
+    QCOMPARE(State(c), "loaded 1 open 1, items 5/7, groups 3/3, item 1 group 1, 1/2 in the group");
+    QCOMPARE((QList{c.GroupNumber(3), c.GroupNumber(4), c.ItemAt(9, 4).Item, c.ItemAt(9, 6).Item}),
+             (QList{3, 0, 5, 0}));
+    // Outside the selection: refused, the position kept.
+    QVERIFY(c.SetPosition(c.CurrentGroup, 4));
+    QVERIFY(!c.SetPosition(c.CurrentGroup, 6));
+    QVERIFY(!c.SetPosition(c.CurrentGroup, 0));
+    QCOMPARE(c.CurrentItem, 4);
+    // An empty selection blocks navigation.
+    TQueryCriteria q;
+    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps));
+    QVERIFY(q.CommitText(2, "3").changed);  // no 3 doors
+    c.RecomputeSelection(&q);
+    QCOMPARE((QList{c.ItemCount, c.GroupCount, c.CurrentItem}), (QList{0, 0, 0}));
+    QVERIFY(!c.SetPosition(1, 1));
+    QCOMPARE((QList{c.ItemAt(1, 1).Item, c.GroupNumber(1)}), (QList{0, 0}));
+    // Cleared: nothing left.
     c.Clear();
     QCOMPARE(c.FileName, QString());
     QCOMPARE(State(c), "loaded 0 open 0, items 0/0, groups 0/0, item 0 group 0, 0/0 in the group");
@@ -108,30 +125,6 @@ class TestCatalog : public QObject {
     QCOMPARE_LT(c.ItemTotal(), inflated.size());
   }
 
-  void unrestrictedSelectionAndStepping() {
-    QTemporaryDir dir;
-    TCatalog c;
-    c.Load(Write(dir, SmallItems()), kGroups, kItems, kGroup);
-    c.GroupMode = false;
-    c.RecomputeSelection(nullptr);
-    // Items 4 (no group) and 7 (group beyond the groups table) are never selected.
-    QCOMPARE(State(c), "loaded 1 open 1, items 5/7, groups 3/3, item 1 group 1, 1/2 in the group");
-    QCOMPARE((QList{c.GroupNumber(3), c.GroupNumber(4), c.ItemAt(9, 4).Item, c.ItemAt(9, 6).Item}),
-             (QList{3, 0, 5, 0}));
-    // Outside the selection: refused, the position kept.
-    QVERIFY(c.SetPosition(c.CurrentGroup, 4));
-    QVERIFY(!c.SetPosition(c.CurrentGroup, 6));
-    QVERIFY(!c.SetPosition(c.CurrentGroup, 0));
-    QCOMPARE(c.CurrentItem, 4);
-    // An empty selection blocks navigation.
-    TQueryCriteria q;
-    QVERIFY(q.LoadDefinition(c.Database.get(), kItems, kProps));
-    QVERIFY(q.CommitText(2, "3").changed);  // no 3 doors
-    c.RecomputeSelection(&q);
-    QCOMPARE((QList{c.ItemCount, c.GroupCount, c.CurrentItem}), (QList{0, 0, 0}));
-    QVERIFY(!c.SetPosition(1, 1));
-    QCOMPARE((QList{c.ItemAt(1, 1).Item, c.GroupNumber(1)}), (QList{0, 0}));
-  }
 
   // Random catalogues and queries against a model computed from the fixture's own source.
   void selectionMatchesBruteForce() {

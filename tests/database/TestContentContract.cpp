@@ -9,6 +9,7 @@ class TestContentContract : public QObject {
   Q_OBJECT
 
  private slots:
+  // Each topic that can be written reads back as it was; the rest are refused.
   void outlineRoundTrip_data() {
     QTest::addColumn<QStringList>("topic");  // key, columns, caption
     QTest::addColumn<bool>("writable");
@@ -26,8 +27,6 @@ class TestContentContract : public QObject {
     QTest::newRow("key opening with a tab") << QStringList{"\tk", "a", "c"} << false;
     QTest::newRow("caption of two lines") << QStringList{"k", "a", "c\nd"} << false;
   }
-
-  // Each topic that can be written reads back as it was; the rest are refused.
   void outlineRoundTrip() {
     QFETCH(QStringList, topic);
     QFETCH(bool, writable);
@@ -59,7 +58,6 @@ class TestContentContract : public QObject {
     QTest::newRow("cell holding @") << QStringList{"a@b"} << false;
     QTest::newRow("cell holding a return") << QStringList{"a\rb"} << false;
   }
-
   void tableLineRoundTrip() {
     QFETCH(QStringList, cells);
     QFETCH(bool, writable);

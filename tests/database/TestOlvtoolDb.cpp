@@ -75,7 +75,6 @@ class TestOlvtoolDb : public QObject {
     QTest::newRow("help") << QStringList{"recfile", "dump", "--help"} << 0;
     QTest::newRow("missing file") << QStringList{"db", "dump", Path("nothing.db")} << 1;
   }
-
   void exitCodes() {
     QFETCH(QStringList, args);
     QFETCH(int, code);
@@ -121,7 +120,6 @@ class TestOlvtoolDb : public QObject {
     QTest::newRow("not JSON") << QByteArray(R"({"tables":[ )") << "JSON error";
     // clang-format on
   }
-
   void refusedSourcesLeaveNothing() {
     QFETCH(QByteArray, json);
     QFETCH(QString, message);

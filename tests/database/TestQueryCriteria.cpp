@@ -14,9 +14,6 @@ using namespace catalogfixture;
 
 namespace {
 
-const QString kItems = QStringLiteral("Picture Items");
-const QString kProps = QStringLiteral("Picture Properties");
-
 struct Loaded {
   QTemporaryDir dir;
   TTessaranObject db;
@@ -57,15 +54,23 @@ Setter Ext(double x, bool lowBit = false, bool unnormal = false) {
   };
 }
 
+// A criterion of `type`, the value it wants, the value it meets, whether they match.
+struct TypeCase {
+  const char* what;
+  ColumnType type;
+  Setter wanted, value;
+  bool matches;
+};
+
 }  // namespace
 
-Q_DECLARE_METATYPE(Setter)
+Q_DECLARE_METATYPE(TypeCase)
 
 class TestQueryCriteria : public QObject {
   Q_OBJECT
 
  private slots:
-  void rowsFromTheDefinitionTable() {
+  void rowsFromTheDefinitionTableAndTicking() {
     Loaded f;
     TQueryCriteria& q = f.q;
     // Lower-case "yes", another table, no "Q" and an unknown column give no row.
@@ -91,19 +96,15 @@ class TestQueryCriteria : public QObject {
     QVERIFY(!other.LoadDefinition(&f.db, "Colours", kProps));
     QCOMPARE((std::tuple{other.Count(), other.Loaded(), other.Database() == nullptr}),
              (std::tuple{0, false, true}));
-  }
-
-
-  void tickingLines() {
-    Loaded f;
-    TQueryCriterion& c = *f.q.Criterion(1);
-    const auto lines = f.q.DropDownLines(1);
+    // Ticking lines of the link-list row, one click after the other.
+    TQueryCriterion& c = *q.Criterion(1);
+    const auto lines = q.DropDownLines(1);
     // text/level/flag; record 4 has no text and so no line; a value row has none
     QStringList shown;
     for (const TDropDownLine& l : lines)
       shown << QString("%1/%2/%3").arg(l.Text).arg(l.Level).arg(l.Flag);
     QCOMPARE(shown, QStringList({"Select All/1/0", "Red/1/1", "Dark red/2/2", "Blue/1/3", "Green/1/5"}));
-    QVERIFY(f.q.DropDownLines(2).empty());
+    QVERIFY(q.DropDownLines(2).empty());
     // Each click in turn: the line, whether anything changed, whether the row restricts, the flags
     // and the cell text after it.
     const std::vector<int> all{0, 1, 2, 3, 4, 5};
@@ -125,11 +126,11 @@ class TestQueryCriteria : public QObject {
     // clang-format on
     for (size_t i = 0; i < std::size(clicks); ++i) {
       const auto& k = clicks[i];
-      const bool changed = f.q.ClickLine(1, lines, k.line);
+      const bool changed = q.ClickLine(1, lines, k.line);
       const std::vector<int> flags = Flags(c);
       QCOMPARE((std::tuple{i, changed, c.Active, QList<int>(flags.begin(), flags.end())}),
                (std::tuple{i, k.changed, k.active, QList<int>(k.flags.begin(), k.flags.end())}));
-      QCOMPARE(f.q.CellText(1, Chars, 1000), QString::fromLatin1(k.text));
+      QCOMPARE(q.CellText(1, Chars, 1000), QString::fromLatin1(k.text));
     }
   }
 
@@ -143,7 +144,6 @@ class TestQueryCriteria : public QObject {
         {60, dark}, {30, red}, {34, red}, {35, dark}, {176, dark}, {177, "Red & Dark red & Blue"}};
     for (const auto& [width, text] : widths) QTest::addRow("%d wide", width) << width << text;
   }
-
   void cellTextWithinAWidth() {
     QFETCH(int, width);
     QFETCH(QString, text);
@@ -186,10 +186,7 @@ class TestQueryCriteria : public QObject {
   }
 
   void matchingByType_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<Setter>("wanted");
-    QTest::addColumn<Setter>("value");
-    QTest::addColumn<bool>("matches");
+    QTest::addColumn<TypeCase>("c");
     const auto i32 = [](int x) -> Setter { return [x](TFieldValue& f) { f.SetInt32At(0, x); }; };
     const auto i64 = [](int64_t x) -> Setter { return [x](TFieldValue& f) { f.SetInt64(x); }; };
     const auto f64 = [](double x) -> Setter { return [x](TFieldValue& f) { f.SetFloat64(x); }; };
@@ -203,8 +200,7 @@ class TestQueryCriteria : public QObject {
     using enum ColumnType;
     const QByteArray nan(10, '\xff');
     // clang-format off
-    struct Case { const char* what; ColumnType type; Setter wanted, value; bool matches; };
-    const Case cases[] = {
+    const TypeCase cases[] = {
         {"byte: first byte only", ctByte, Raw("\7"), Raw("\7\11"), true},
         {"shortint", ctShortInt, Raw("\7"), Raw("\10"), false},
         {"word: both bytes", ctWord, Raw("\7\1"), Raw("\7\2"), false},
@@ -229,25 +225,21 @@ class TestQueryCriteria : public QObject {
         {"string: ASCII only", ctString, Raw("coupe"), Raw("Coup\xe9"), false},
         {"string: empty", ctString, Raw(QByteArray(1, 0)), Raw("anything"), false}};
     // clang-format on
-    for (const auto& t : cases)
-      QTest::newRow(t.what) << int(t.type) << t.wanted << t.value << t.matches;
+    for (const auto& t : cases) QTest::newRow(t.what) << t;
   }
-
   void matchingByType() {
-    QFETCH(int, type);
-    QFETCH(Setter, wanted);
-    QFETCH(Setter, value);
-    QFETCH(bool, matches);
-    TQueryCriterion c;
-    c.ColumnDef = TColumnDef::NewColumn("X", ColumnType(type));
+    QFETCH(TypeCase, c);
+    TQueryCriterion q;
+    q.ColumnDef = TColumnDef::NewColumn("X", c.type);
     TFieldValue v;
-    c.Value = v = InitValue(ColumnType(type));
-    wanted(c.Value);
-    value(v);
-    QCOMPARE(CriterionMatches(c, v), matches);
-    if (ColumnType(type) == ColumnType::ctString && matches) QCOMPARE(c.Value.String(), "OUP");
+    q.Value = v = InitValue(c.type);
+    c.wanted(q.Value);
+    c.value(v);
+    QCOMPARE(CriterionMatches(q, v), c.matches);
+    if (c.type == ColumnType::ctString && c.matches) QCOMPARE(q.Value.String(), "OUP");
   }
 
+  // Link lists: at most N links, stopping at the first below 1; only 4 is ticked.
   void matchingLinkLists_data() {
     QTest::addColumn<QList<int>>("links");
     QTest::addColumn<bool>("matches");
@@ -256,8 +248,6 @@ class TestQueryCriteria : public QObject {
     QTest::newRow("beyond N") << QList{1, 3, 4} << false;
     QTest::newRow("a link beyond the flags") << QList{999, 3, 4} << false;  // simply not ticked
   }
-
-  // Link lists: at most N links, stopping at the first below 1; only 4 is ticked.
   void matchingLinkLists() {
     QFETCH(QList<int>, links);
     QFETCH(bool, matches);

@@ -110,7 +110,6 @@ class TestRecordFile : public QObject {
     QTest::newRow("huge") << huge << false << 0 << QString();
     QTest::newRow("lengths 0") << noLengths << true << 1 << "0 ";
   }
-
   void emptyAndDamagedFiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, opens);

@@ -91,6 +91,14 @@ class TestTableDatabase : public QObject {
     TTessaranObject db, two, s;
     QVERIFY(WriteAndOpen(Sample(), Path("one.db"), db));
     CheckSample(db);
+    // Values as a column shows them: none for another type or a value not read.
+    QCOMPARE(db.DateLocale(), QLocale::system());
+    TFieldValue v = InitValue(ctDouble);
+    v.SetFloat64(3.25);
+    QCOMPARE(db.ValueToText("Cars", "Price", v), "3.25");
+    QCOMPARE(db.ValueToText("Cars", "Title", v), QString());  // type differs
+    v.NotRead = 1;
+    QVERIFY(db.ValueToText("Cars", "Price", v).isEmpty());
     QVERIFY(WriteAndOpen(Sample(), Path("defs.db"), two, Path("data.db")));
     CheckSample(two);
     QVERIFY(!Open(two, "data.db", "missing.db"));
@@ -191,7 +199,6 @@ class TestTableDatabase : public QObject {
     QTest::newRow("huge counts") << huge << false;
     QTest::newRow("negative table count") << negative << true;
   }
-
   void damagedDefinitionsDoNotOpen() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, opens);
@@ -237,32 +244,29 @@ class TestTableDatabase : public QObject {
   }
 
   void damagedCountsStayWithinTheData_data() {
-    QTest::addColumn<int32_t>("count");
-    QTest::addColumn<int32_t>("first");  // where the first record starts
-    QTest::addColumn<int32_t>("readable");
+    // The stored count, where the first record starts, and how many records read.
+    QTest::addColumn<QList<int32_t>>("c");
     const auto bytes = TwoByteRecords();
     const int32_t first = LoadLE<int32_t>(reinterpret_cast<const uint8_t*>(bytes.constData()) + 345);
     const int32_t size = int32_t(bytes.size());
-    QTest::newRow("as written") << 2 << first << 2;
-    QTest::newRow("huge count") << 0x7FFFFFFF << first << 2;
-    QTest::newRow("huge count, first far past the end") << 0x7FFFFFFF << int32_t(0x80000002) << 0;
-    QTest::newRow("huge count, first before the start") << 0x7FFFFFFF << -1 << 0;
-    QTest::newRow("huge count, first past the end") << 0x7FFFFFFF << size + 1 << 0;
-    QTest::newRow("huge count, first at the last byte") << 0x7FFFFFFF << size - 1 << 1;
-    QTest::newRow("negative count") << -5 << first << 0;
+    const int32_t huge = 0x7FFFFFFF;
+    QTest::newRow("as written") << QList{2, first, 2};
+    QTest::newRow("huge count") << QList{huge, first, 2};
+    QTest::newRow("huge count, first far past the end") << QList{huge, int32_t(0x80000002), 0};
+    QTest::newRow("huge count, first before the start") << QList{huge, -1, 0};
+    QTest::newRow("huge count, first past the end") << QList{huge, size + 1, 0};
+    QTest::newRow("huge count, first at the last byte") << QList{huge, size - 1, 1};
+    QTest::newRow("negative count") << QList{-5, first, 0};
   }
-
   void damagedCountsStayWithinTheData() {
-    QFETCH(int32_t, count);
-    QFETCH(int32_t, first);
-    QFETCH(int32_t, readable);
+    QFETCH(QList<int32_t>, c);
     QByteArray b = TwoByteRecords();
-    StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 340, count);
-    StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 345, first);
+    StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 340, c[0]);
+    StoreLE<int32_t>(reinterpret_cast<uint8_t*>(b.data()) + 345, c[1]);
     TTessaranObject db;
     QVERIFY(WriteFile(Path("count.db"), b));
     QVERIFY(Open(db, "count.db", "count.db"));
-    QCOMPARE(ReadableRecordCount(db, "T"), readable);
+    QCOMPARE(ReadableRecordCount(db, "T"), c[2]);
   }
 
   void onlyRegularFilesAreReadAndOnlyOnce() {
@@ -319,18 +323,6 @@ class TestTableDatabase : public QObject {
     QString error;
     QVERIFY(!WriteDatabase(s, Path("f2.db"), QString(), &error));
     QVERIFY2(error.contains("table \"Names\", record 4, column \"Name\""), qPrintable(error));
-  }
-
-  void valueToText() {
-    TTessaranObject db;
-    QVERIFY(WriteAndOpen(Sample(), Path("v.db"), db));
-    QCOMPARE(db.DateLocale(), QLocale::system());
-    TFieldValue v = InitValue(ctDouble);
-    v.SetFloat64(3.25);
-    QCOMPARE(db.ValueToText("Cars", "Price", v), "3.25");
-    QCOMPARE(db.ValueToText("Cars", "Title", v), QString());  // type differs
-    v.NotRead = 1;
-    QVERIFY(db.ValueToText("Cars", "Price", v).isEmpty());
   }
 
   void linkCyclesEnd() {
