@@ -39,7 +39,6 @@ QString State(const TCatalog& c) {
 
 class TestCatalog : public QObject {
   Q_OBJECT
-
  private slots:
   // What is not a catalogue loads nothing.
   void refusesWhatIsNoCatalogue_data() {

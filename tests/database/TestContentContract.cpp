@@ -7,7 +7,6 @@ using namespace orlaventis::content;
 
 class TestContentContract : public QObject {
   Q_OBJECT
-
  private slots:
   // Each topic that can be written reads back as it was; the rest are refused.
   void outlineRoundTrip_data() {

@@ -44,7 +44,6 @@ void Restrict(QRandomGenerator& rng, TQueryCriteria& a, TQueryCriteria& b, int r
 
 class TestCriterionScan : public QObject {
   Q_OBJECT
-
  private slots:
   // Random catalogues (plain and scrambled texts, whole and cut short) and restrictions: the
   // scan answers as the value read by name does, for records inside and outside the table.

@@ -94,7 +94,6 @@ QStringList Numbered(const QByteArray& prefix, int count) {
 
 class TestEnamelCascade : public QObject {
   Q_OBJECT
-
  private slots:
   // The sample catalogue through the engine: names, codes, items, then a walk of choices with
   // every list and both picture names after each.

@@ -68,7 +68,6 @@ Q_DECLARE_METATYPE(TypeCase)
 
 class TestQueryCriteria : public QObject {
   Q_OBJECT
-
  private slots:
   void rowsFromTheDefinitionTableAndTicking() {
     Loaded f;
