@@ -37,11 +37,8 @@ class TestReadOnlyFile : public QObject {
     QCOMPARE(file.ReadAt(10, 0).value_or("?"), QByteArray());
     // Ranges outside the file are refused before anything is allocated for them.
     constexpr qint64 kHuge = std::numeric_limits<qint64>::max();
-    // clang-format off
-    for (const auto& [offset, length] :
-         {std::pair<qint64, qint64>{-1, 1}, {0, 11}, {9, 2}, {11, 0}, {0, -1}, {1, kHuge}, {kHuge, 1}})
-      QVERIFY2(!file.ReadAt(offset, length), qPrintable(QString("%1+%2").arg(offset).arg(length)));
-    // clang-format on
+    for (const auto& [offset, length] : {std::pair<qint64, qint64>{-1, 1}, {0, 11}, {9, 2}, {11, 0}, {0, -1}, {1, kHuge}, {kHuge, 1}})
+      QVERIFY2(!file.ReadAt(offset, length), qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
     // A file cut short after it was opened: reads past the new end fail rather than come up short.
     QVERIFY(QFile::resize(path, 4));
     QVERIFY(!file.ReadAt(2, 3));
