@@ -67,7 +67,7 @@ class TestFieldValues : public QObject {
  private Q_SLOTS:
   void init() { locale_ = QLocale(QLocale::English, QLocale::UnitedKingdom); }
 
-  void fieldSizesAndEmptyValues() {
+  void columnRecordsAndEmptyValues() {
     TColumnDef bad = Column(ctByte), links = Column(ctLinkList);
     bad.bytes[70] = 15;  // no such type
     links.SetInt32(79, -2);
@@ -85,9 +85,7 @@ class TestFieldValues : public QObject {
     TFieldValue s = InitValue(ctString);
     s.Data[1] = 'x';  // text still empty: the first byte ends it
     QVERIFY(IsEmptyValue(s));
-  }
-
-  void columnRecordNames() {
+    // Names: cut to 63 characters, single-byte only.
     TColumnDef c;
     QVERIFY(c.SetName(QString(70, 'n')));
     QCOMPARE((std::tuple{c.NameLength(), c.Name()}), (std::tuple{63, QString(63, 'n')}));
@@ -97,7 +95,7 @@ class TestFieldValues : public QObject {
     QVERIFY(!ColumnTypeFromName("float"));
   }
 
-  void readsStringFields() {
+  void readsStringAndLinkListFields() {
     TColumnDef c = Column(ctString);
     c.SetWord(71, 10);
     TFieldValue v;
@@ -127,12 +125,10 @@ class TestFieldValues : public QObject {
     QCOMPARE(FieldText(c, v, locale_), QString(255, 'w'));
     ReadField(std::span<const uint8_t>(wide).first(299), c, false, v);  // one byte short
     QVERIFY(!v.IsRead());
-  }
-
-  void readsLinkLists() {
-    TColumnDef c = Column(ctLinkList);
+    // Link lists, into a fresh value.
+    c = Column(ctLinkList);
     c.SetInt32(79, 3);
-    TFieldValue v;
+    v = TFieldValue();
     ReadField(Bytes({3, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0}), c, false, v);
     QVERIFY(v.IsRead());
     QCOMPARE((QList{v.Int32At(0), v.Int32At(2), v.Int32At(3)}), (QList{3, 5, 0}));
