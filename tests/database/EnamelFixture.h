@@ -44,7 +44,7 @@ inline EnamelData SampleEnamel() {
 inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
   using namespace dbfixture;
   using olvtool::TableSource;
-  const auto text = [](const QString& name) { return Col(name, orlaventis::ColumnType::ctString, 40); };
+  const auto text = [](const QString& name) { return Col(name, ColumnType::ctString, 40); };
   const auto listed = [&](const QString& table, const QString& column, const QStringList& names) {
     TableSource t{table, {text(column)}, {}, true};
     for (const QString& n : names) t.records.push_back({n});
@@ -52,26 +52,29 @@ inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
   };
   const auto coded = [&](const QString& table, const QString& column, const QString& codeColumn,
                          const QList<QPair<QString, QString>>& rows) {
-    TableSource t{table, {text(column), Col(codeColumn, orlaventis::ColumnType::ctString, 8)}, {}, true};
+    TableSource t{table, {text(column), Col(codeColumn, ColumnType::ctString, 8)}, {}, true};
     for (const auto& row : rows) t.records.push_back({row.first, row.second});
     return t;
   };
   const QString prefix = QStringLiteral("Enamel & Fabrics ");
   // Each item links once into each option table, and up to six times into the fabric colours.
   TableSource items{prefix + "Items", {Link("Group", prefix + "Groups", "Group", 1)}, {}, true};
-  for (const char* column : {"Modelyear", "Coach Color", "Roof Color", "Fabric Material", "Fabric Color"})
-    items.columns.push_back(Link(column, prefix + column + 's', column, QLatin1String(column) == "Fabric Color" ? 6 : 1));
+  for (QString column : {"Modelyear", "Coach Color", "Roof Color", "Fabric Material", "Fabric Color"})
+    items.columns.push_back(Link(column, prefix + column + 's', column, column == "Fabric Color" ? 6 : 1));
   for (const orlaventis::TEnamelFabricItem& it : d.items) {
     QStringList row, colours;
     for (int n : {it.Group, it.Modelyear, it.CoachColor, it.RoofColor, it.FabricMaterial}) row.append(QString::number(n));
     for (int c : it.FabricColors) colours.append(QString::number(c));
     items.records.push_back(row << colours.join(QLatin1Char(',')));
   }
-  return {{listed(prefix + "Groups", "Group", d.models), listed(prefix + "Modelyears", "Modelyear", d.years),
-           coded(prefix + "Coach Colors", "Coach Color", "Color Code", d.coaches),
-           coded(prefix + "Roof Colors", "Roof Color", "Color Code", d.roofs),
-           coded(prefix + "Fabric Materials", "Fabric Material", "Material Code", d.materials),
-           coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours), items}, false, {}};
+  olvtool::DatabaseSource source;
+  source.tables = {listed(prefix + "Groups", "Group", d.models),
+                   listed(prefix + "Modelyears", "Modelyear", d.years),
+                   coded(prefix + "Coach Colors", "Coach Color", "Color Code", d.coaches),
+                   coded(prefix + "Roof Colors", "Roof Color", "Color Code", d.roofs),
+                   coded(prefix + "Fabric Materials", "Fabric Material", "Material Code", d.materials),
+                   coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours), items};
+  return source;
 }
 
 }  // namespace fixture

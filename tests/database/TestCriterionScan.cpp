@@ -15,9 +15,6 @@ using namespace catalogfixture;
 
 namespace {
 
-const QString kItems = QStringLiteral("Picture Items");
-const QString kProperties = QStringLiteral("Picture Properties");
-
 // Gives row `row` of both criteria the same random restriction.
 void Restrict(QRandomGenerator& rng, TQueryCriteria& a, TQueryCriteria& b, int row) {
   const QStringList texts{"coupe", "E", "zz", "", QStringLiteral("\u00e9")};
@@ -47,7 +44,6 @@ void Restrict(QRandomGenerator& rng, TQueryCriteria& a, TQueryCriteria& b, int r
 
 class TestCriterionScan : public QObject {
   Q_OBJECT
-
  private slots:
   // Random catalogues (plain and scrambled texts, whole and cut short) and restrictions: the
   // scan answers as the value read by name does, for records inside and outside the table.
@@ -72,16 +68,17 @@ class TestCriterionScan : public QObject {
       TTessaranObject db;
       QVERIFY(db.Open(path, path, QString(), QString()));
       TQueryCriteria scanned, model;
-      QVERIFY(scanned.LoadDefinition(&db, kItems, kProperties));
-      QVERIFY(model.LoadDefinition(&db, kItems, kProperties));
+      QVERIFY(scanned.LoadDefinition(&db, kItems, kProps));
+      QVERIFY(model.LoadDefinition(&db, kItems, kProps));
       for (int row = 1; row <= scanned.Count(); ++row) {
         Restrict(rng, scanned, model, row);
         TCriterionScan scan(db, kItems, *scanned.Criterion(row));
         const QString column = model.Criterion(row)->ColumnDef.Name();
         for (int record = -1; record <= n + 2; ++record) {
           const bool match = scan.Matches(record);
-          QVERIFY2(match == CriterionMatches(*model.Criterion(row), db.GetValue(kItems, column, record)),
-                   qPrintable(QStringLiteral("round %1 row %2 record %3").arg(round).arg(row).arg(record)));
+          const TFieldValue byName = db.GetValue(kItems, column, record);
+          const QString where = QString("round %1 row %2 record %3").arg(round).arg(row).arg(record);
+          QVERIFY2(match == CriterionMatches(*model.Criterion(row), byName), qPrintable(where));
           ++(match ? matched : refused);
         }
         QVERIFY(scanned.Criterion(row)->Value.Data == model.Criterion(row)->Value.Data);  // upper-cased alike

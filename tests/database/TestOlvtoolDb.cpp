@@ -75,7 +75,6 @@ class TestOlvtoolDb : public QObject {
     QTest::newRow("help") << QStringList{"recfile", "dump", "--help"} << 0;
     QTest::newRow("missing file") << QStringList{"db", "dump", Path("nothing.db")} << 1;
   }
-
   void exitCodes() {
     QFETCH(QStringList, args);
     QFETCH(int, code);
@@ -89,7 +88,8 @@ class TestOlvtoolDb : public QObject {
     const QString db = Path("count.def");
     QCOMPARE(Olvtool({"db", "build", src, db}).code, 0);
     // The first table record follows the 272-byte header; its record count sits at offset 68.
-    QVERIFY(dbfixture::WriteFile(db, Bytes("count.def").replace(272 + 68, 4, QByteArray("\xff\xff\xff\x7f", 4))));
+    const QByteArray huge = Bytes("count.def").replace(272 + 68, 4, QByteArray("\xff\xff\xff\x7f", 4));
+    QVERIFY(dbfixture::WriteFile(db, huge));
     const Run r = Olvtool({"db", "dump", db});
     QCOMPARE(r.code, 0);
     for (const char* line : {"1 column(s), 3 record(s)", "record 3: three", "stored record count 2147483647: only 3 lie within the data"})
@@ -100,6 +100,7 @@ class TestOlvtoolDb : public QObject {
   void refusedSourcesLeaveNothing_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("message");
+    // clang-format off
     QTest::newRow("text longer than the field")
         << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"string","size":3}],"records":[["ok"],["long"]]}]})")
         << "table \"T\", record 2, column \"C\": the text of 4 bytes is longer than the field";
@@ -109,14 +110,15 @@ class TestOlvtoolDb : public QObject {
     QTest::newRow("byte out of range")
         << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"byte"}],"records":[["300"]]}]})")
         << "table \"T\", record 1, column \"C\"";
-    QTest::newRow("unknown type") << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"float"}]}]})")
-                                  << "unknown type";
+    QTest::newRow("unknown type")
+        << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"C","type":"float"}]}]})")
+        << "unknown type";
     QTest::newRow("link to no table")
         << QByteArray(R"({"tables":[{"name":"T","columns":[{"name":"L","type":"linklist","table":"X","column":"Y"}]}]})")
         << "does not exist";
     QTest::newRow("not JSON") << QByteArray(R"({"tables":[ )") << "JSON error";
+    // clang-format on
   }
-
   void refusedSourcesLeaveNothing() {
     QFETCH(QByteArray, json);
     QFETCH(QString, message);
@@ -130,14 +132,16 @@ class TestOlvtoolDb : public QObject {
   }
 
   void recordFileRoundTrip() {
-    const QString src = Source("rec.json", R"({"records":[{"tag":7,"key":"44 intro","text":"Line one\nLine two\tX"},)"
-                                           R"({"key":"k2"},{"tag":4294967295,"text":"é€"}]})");
+    const QString src = Source(
+        "rec.json", R"({"records":[{"tag":7,"key":"44 intro","text":"Line one\nLine two\tX"},)"
+                    R"({"key":"k2"},{"tag":4294967295,"text":"é€"}]})");
     Run r = Olvtool({"recfile", "build", src, Path("a.rec")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE((r = Olvtool({"recfile", "dump", Path("a.rec")})).code, 0);
-    QCOMPARE(r.out, QStringLiteral("7\t44 intro\tLine one\\nLine two\\tX\n0\tk2\t\n4294967295\t\té€\n"));
+    QCOMPARE(r.out, QString("7\t44 intro\tLine one\\nLine two\\tX\n0\tk2\t\n4294967295\t\té€\n"));
     r = Olvtool({"recfile", "dump", Path("a.rec"), "--json"});
-    QCOMPARE(Olvtool({"recfile", "build", Source("rec2.json", r.out.toUtf8()), Path("b.rec")}).code, 0);
+    r = Olvtool({"recfile", "build", Source("rec2.json", r.out.toUtf8()), Path("b.rec")});
+    QCOMPARE(r.code, 0);
     const QByteArray bytes = Bytes("a.rec");
     QCOMPARE(Bytes("b.rec"), bytes);
     // Cut short: the complete records print and the exit code says damaged.

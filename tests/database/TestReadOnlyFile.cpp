@@ -25,7 +25,6 @@ bool Write(const QString& path, const QByteArray& bytes) {
 
 class TestReadOnlyFile : public QObject {
   Q_OBJECT
-
  private Q_SLOTS:
   void readsOnlyWithinTheFile() {
     QTemporaryDir dir;

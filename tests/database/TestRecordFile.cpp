@@ -44,15 +44,17 @@ class TestRecordFile : public QObject {
     QTimer::singleShot(0, [&] { eventRan = true; });
     QVERIFY(file.Open(Write("r.dat", *BuildRecordFile(Records(7), nullptr)), &progress));
     QVERIFY(!eventRan);
-    QCOMPARE((std::tuple{progress.positions.front(), progress.positions.back()}), (std::tuple{0, 100}));
+    QCOMPARE((QList{progress.positions.front(), progress.positions.back()}), (QList{0, 100}));
     QCOMPARE(progress.shown, (std::vector<bool>{true, false}));
-    QCOMPARE((std::tuple{file.VisibleCount(), file.GetRecord(1).Key == nullptr}), (std::tuple{0, true}));  // nothing visible before SelectAll
+    QCOMPARE(file.VisibleCount(), 0);  // nothing visible before SelectAll
+    QVERIFY(file.GetRecord(1).Key == nullptr);
     file.SelectAll();
     QCOMPARE(file.VisibleCount(), 7);
     auto check = [&](int pos) {
       const TiDbRec r = file.GetRecord(pos);
+      const QString text = QString("text %1\r\nsecond line é").arg(pos);
       QCOMPARE((std::tuple{r.Tag, r.KeyText(), int(r.Visible), r.TextText(), file.LastLogical()}),
-               (std::tuple{uint32_t(1000 + pos), QStringLiteral("key %1").arg(pos), 1, QStringLiteral("text %1\r\nsecond line é").arg(pos), pos}));
+               (std::tuple{uint32_t(1000 + pos), QString("key %1").arg(pos), 1, text, pos}));
     };
     for (int p : {1, 2, 3, 4, 5, 6, 7, 7, 1, 5, 2, 6, 3, 7, 4}) check(p);
     const TiDbRec none = file.GetRecord(8);
@@ -67,14 +69,16 @@ class TestRecordFile : public QObject {
   void scramblingTable() {
     for (const auto& [stored, read] : {std::pair{0, 0}, {255, 255}, {128, 1}, {254, 127}, {1, 128}, {127, 254}})
       QCOMPARE(ScrambleRecordByte(uint8_t(stored)), uint8_t(read));
-    for (int b = 0; b < 256; ++b) QCOMPARE(ScrambleRecordByte(ScrambleRecordByte(uint8_t(b))), uint8_t(b));
+    for (int b = 0; b < 256; ++b)
+      QCOMPARE(ScrambleRecordByte(ScrambleRecordByte(uint8_t(b))), uint8_t(b));
     // Stored bytes 128, 254, 0 read as 1, 127, 0 (the zero ends the text for text callers).
     const QByteArray bytes("\x01\0\0\0\x07\0\0\0\0\0\x03\0\x80\xFE\0", 15);
     TiDbRecFile file;
     QVERIFY(file.Open(Write("s.dat", bytes)));
     file.SelectAll();
     const TiDbRec r = file.GetRecord(1);
-    QCOMPARE((std::tuple{r.Tag, r.Key == nullptr, r.KeyText(), int(r.TextLength)}), (std::tuple{7u, true, QString(), 3}));  // key length 0
+    QCOMPARE((std::tuple{r.Tag, r.Key == nullptr, r.KeyText(), int(r.TextLength)}),
+             (std::tuple{7u, true, QString(), 3}));  // key length 0
     QCOMPARE(QByteArray(r.Text, 4), QByteArray("\x01\x7F\0\0", 4));
   }
 
@@ -95,15 +99,17 @@ class TestRecordFile : public QObject {
     QTest::addColumn<int>("visible");
     QTest::addColumn<QString>("last");  // tag and key of the last record that stays
     const QByteArray three = *BuildRecordFile(Records(3), nullptr);
+    const QByteArray nine = QByteArray(three).replace(0, 1, "\x09");
+    const QByteArray huge("\xFF\xFF\xFF\x7F\0\0\0\0\xFF\xFF\xFF\xFF", 12);
+    const QByteArray noLengths("\x01\0\0\0\x05\0\0\0\0\0\0\0", 12);
     QTest::newRow("empty") << QByteArray(4, '\0') << true << 0 << QString();
     QTest::newRow("short") << QByteArray(3, '\0') << false << 0 << QString();
-    QTest::newRow("count 9 of 3") << QByteArray(three).replace(0, 1, "\x09") << false << 3 << "1003 key 3";
+    QTest::newRow("count 9 of 3") << nine << false << 3 << "1003 key 3";
     QTest::newRow("cut in the text") << three.left(three.size() - 2) << false << 2 << "1002 key 2";
     QTest::newRow("cut in the header") << three.left(4 + 8 + 5 + 29 + 3) << false << 1 << "1001 key 1";
-    QTest::newRow("huge") << QByteArray("\xFF\xFF\xFF\x7F\0\0\0\0\xFF\xFF\xFF\xFF", 12) << false << 0 << QString();
-    QTest::newRow("lengths 0") << QByteArray("\x01\0\0\0\x05\0\0\0\0\0\0\0", 12) << true << 1 << "0 ";
+    QTest::newRow("huge") << huge << false << 0 << QString();
+    QTest::newRow("lengths 0") << noLengths << true << 1 << "0 ";
   }
-
   void emptyAndDamagedFiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, opens);

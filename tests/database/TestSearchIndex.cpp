@@ -44,7 +44,6 @@ std::vector<int32_t> Scan(const std::vector<std::array<QString, 2>>& texts,
 
 class TestSearchIndex : public QObject {
   Q_OBJECT
-
  private slots:
   void exactCases() {
     QCOMPARE(SearchWords(u"F1001: Coupé-GT, 1964 CRÈME ǖ e\u0301"),
