@@ -102,7 +102,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   void createsWithFirstChoices() {
     TEnamelAndFabricsForm* form = StartSample();
     QVERIFY(form != nullptr);
-    QCOMPARE((std::tuple{form->DatabaseOpen(), messages_.All()}), (std::tuple{true, QStringList{}}));
+    QCOMPARE((std::pair{form->DatabaseOpen(), messages_.All()}), (std::pair{true, QStringList{}}));
     QList<QStringList> items;
     for (QComboBox* list : {form->ModelsComboBox, form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
                             form->FabricMaterialsComboBox, form->FabricColorsComboBox})
@@ -243,7 +243,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
              QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
     Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
     Pick(form->FabricColorsComboBox, 1);
-    for (QComboBox* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
+    for (auto* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
       Pick(same, same->currentIndex());
     QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);
     QCOMPARE(form->FabricColorsComboBox->currentText(), QString("Crimson"));

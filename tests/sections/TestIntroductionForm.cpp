@@ -79,7 +79,7 @@ class TestIntroductionForm : public fixture::SectionTest {
     QVERIFY(fixture::WriteSlides(Folder(), {present.begin(), present.end()}, {damaged.begin(), damaged.end()}));
     TIntroductionForm* form = Start(44);
     QVERIFY(form != nullptr);
-    QCOMPARE((std::tuple{form->PictureNumber(), SlideCentre(form)}), (std::tuple{1, SlideColour(1)}));
+    QCOMPARE((std::pair{form->PictureNumber(), SlideCentre(form)}), (std::pair{1, SlideColour(1)}));
     for (int tick = 0; tick < shown.size(); ++tick) {
       form->TimerTimer();
       QCOMPARE(form->PictureNumber(), (tick + 1) % 10 + 1);
@@ -108,7 +108,7 @@ class TestIntroductionForm : public fixture::SectionTest {
     QCOMPARE(form->PictureNumber(), 2);
     main_->GoToIntroduction();
     QVERIFY(Sections().Form(SectionId::Introduction) == form);
-    QCOMPARE((std::tuple{form->isVisible(), SlideCentre(form)}), (std::tuple{true, SlideColour(2)}));
+    QCOMPARE((std::pair{form->isVisible(), SlideCentre(form)}), (std::pair{true, SlideColour(2)}));
   }
 };
 

@@ -96,7 +96,7 @@ class TestProductionForm : public fixture::SectionTest {
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction));
     QVERIFY(introduction != nullptr);
-    QCOMPARE((std::tuple{form->PictureNumber(), introduction->isVisible()}), (std::tuple{1, false}));
+    QCOMPARE((std::pair{form->PictureNumber(), introduction->isVisible()}), (std::pair{1, false}));
     form->TimerTimer();
     form->TimerTimer();
     QCOMPARE((QList{form->PictureNumber(), introduction->PictureNumber()}), (QList{3, 1}));
@@ -122,7 +122,7 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
     // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
     Select(form, 9);
-    QCOMPARE((std::tuple{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::tuple{20, 0}));
+    QCOMPARE((std::pair{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::pair{20, 0}));
   }
   // Each topic's table, shown after another one: nothing of that one is left.
   void tables_data() {
@@ -198,7 +198,7 @@ class TestProductionForm : public fixture::SectionTest {
       if (QToolTip::isVisible()) shown.setHtml(QToolTip::text());
       return shown.toPlainText();
     };
-    QCOMPARE((QStringList{hint(QPoint(60, 17 + 8)), hint(wideLine)}), (QStringList{"", kWideCaption}));
+    QCOMPARE((QStringList{hint(QPoint(60, 25)), hint(wideLine)}), (QStringList{"", kWideCaption}));
   }
   void languageWithOneTopicLine() {
     TProductionForm* form = Start(31);  // one line: there is no item 2
