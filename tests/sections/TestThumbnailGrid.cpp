@@ -82,12 +82,13 @@ class TestThumbnailGrid : public QObject {
   void selectionColoursAndScrollBar() {
     MakeGrid();
     const QPoint corner(1, 1);  // inside the cell's background, outside its 90 % picture
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(1), corner), PixelOf(grid_->Cell(2), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
+    const auto colour = [&](int cell) { return PixelOf(grid_->Cell(cell), corner); };
+    QCOMPARE((QList<QRgb>{colour(1), colour(2)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
     grid_->SetItemRange(1, 40);
     grid_->SetTopItem(10);
     grid_->SelectThumb(5);
     QCOMPARE((QList{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList{5, 14}));
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(1), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
+    QCOMPARE((QList<QRgb>{colour(5), colour(1)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
     // A cell that does not exist keeps the selection but still points the scroll bar at it.
     grid_->SetTopItem(20);
     grid_->SelectThumb(12);
@@ -110,8 +111,7 @@ class TestThumbnailGrid : public QObject {
     // New colours: the selected cell and the others.
     grid_->SetSelectedColor(QColor(200, 0, 0));
     grid_->SetUnSelectedColor(QColor(0, 90, 0));
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(3), corner)}),
-             (QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 90, 0)}));
+    QCOMPARE((QList<QRgb>{colour(5), colour(3)}), (QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 90, 0)}));
     // Item ranges below zero, and a reversed range that is refused.
     for (const QPoint range : {QPoint(-8, -2), QPoint(7, 3)}) {
       grid_->SetItemRange(range.x(), range.y());
