@@ -209,7 +209,8 @@ class TestDemoSections : public QObject {
     for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
                             colours->RoofColorsComboBox})
       choice << list->currentText();
-    QCOMPARE(QAccessible::queryAccessibleInterface(colours->CarImage)->text(QAccessible::Description), choice.join(", "));
+    QAccessibleInterface* car = QAccessible::queryAccessibleInterface(colours->CarImage);
+    QCOMPARE(car->text(QAccessible::Description), choice.join(", "));
 
     // The zoom window (modal) is closed too, and the Catalog's click that opened it returns.
     QTest::mouseClick(intro->MenuBtn[2], Qt::LeftButton);

@@ -300,7 +300,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     TEnamelAndFabricsForm* form = Start();
     QCOMPARE(messages_.All(), QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
     QVERIFY(form != nullptr);
-    QCOMPARE((std::tuple{form->DatabaseOpen(), form->isVisible(), form->ModelyearsComboBox->count()}), (std::tuple{false, true, 0}));
+    QVERIFY(!form->DatabaseOpen());
+    QCOMPARE((std::pair{form->isVisible(), form->ModelyearsComboBox->count()}), (std::pair{true, 0}));
     QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
     QCOMPARE(messages_.All().size(), 1);
   }

@@ -207,7 +207,8 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w / 2, w + w / 2));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
     QCOMPARE(f.changes, 2);
-    QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1), listEnabledWhileBusy, list->isVisible()}), (QList{true, false, true, true}));
+    QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1)}), (QList{true, false}));
+    QCOMPARE((QList{listEnabledWhileBusy, list->isVisible()}), (QList{true, true}));
     // The cell lists the ticked texts in record order.
     const QImage grid = probes::Render(&f.grid);
     const auto width = [](const QString& s) { return int(s.size()); };
