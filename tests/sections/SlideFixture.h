@@ -28,7 +28,7 @@
 namespace fixture {
 
 // A distinct, exactly reproducible colour for each slide number.
-inline QRgb SlideColour(int number) { return qRgb(20 * number, 200 - 15 * number, 60 + 10 * number); }
+inline QRgb SlideColour(int n) { return qRgb(20 * n, 200 - 15 * n, 60 + 10 * n); }
 
 // A picture of one colour (40 x 30 unless told), as PNG bytes.
 inline QByteArray PlainPng(QRgb colour, QSize size = QSize(40, 30)) {

@@ -1,4 +1,4 @@
-// Tests of the Catalog section: browsing, paging, the picture cache, queries, zoom and the Busy guard.
+// Tests of the Catalog section: browsing, paging, the picture cache, queries, zoom, the Busy guard.
 #include "sections/CatalogForm.h"
 
 #include "SlideFixture.h"
@@ -37,12 +37,12 @@ namespace {
 QRgb ItemColour(int n) { return qRgb(5 * n, 250 - 4 * n, n % 2 ? 40 : 160); }
 
 // A real left click in the middle of `widget`, as a user gives it.
-void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
 QString MemberName(int n) { return QStringLiteral("P%1").arg(n, 2, 10, QLatin1Char('0')); }
 
 // What the Catalog section holds, in words a failed comparison shows.
-QString Held(const TCatalogForm* form) { return !form ? "no form" : form->Catalog() ? "a catalogue" : "no catalogue"; }
+QString Held(auto* f) { return !f ? "no form" : f->Catalog() ? "a catalogue" : "no catalogue"; }
 
 // d/ol44.cat with "Picture Groups" (3 groups), `count` "Picture Items" (group 1 + n % 3 or
 // `groups[n - 1]`, Item Number "P01".., Header "Picture n", Description of two lines) and
@@ -50,23 +50,26 @@ QString Held(const TCatalogForm* form) { return !form ? "no form" : form->Catalo
 bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& groups = {},
                     const QString& password = QString()) {
   using dbfixture::Col, dbfixture::Link;
-  olvtool::TableSource groupTable{"Picture Groups", {Col("Group")}, {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
-  olvtool::TableSource table{"Picture Items",
-                             {Link("Group", "Picture Groups", "Group", 1), Col("Item Number"), Col("Header"), Col("Description")},
-                             {}, true};
+  // clang-format off
+  olvtool::TableSource groupTable{"Picture Groups", {Col("Group")},
+                                  {{"Exterior"}, {"Interior"}, {"Engine"}}, true};
+  olvtool::TableSource table{"Picture Items", {Link("Group", "Picture Groups", "Group", 1),
+                             Col("Item Number"), Col("Header"), Col("Description")}, {}, true};
+  olvtool::TableSource properties{"Picture Properties", {},
+      {{"Picture Items", "Yes", "Q", "Group", "Choose groups", "All groups", "Group"},
+       {"Picture Items", "Yes", "Q", "Header", "Words of the title", "All titles", "Title"}}, true};
+  // clang-format on
   for (int n = 1; n <= count; ++n) {
     const int group = size_t(n) <= groups.size() ? groups[size_t(n - 1)] : 1 + n % 3;
-    table.records.push_back({QString::number(group), MemberName(n), QStringLiteral("Picture %1").arg(n),
+    const QString title = QStringLiteral("Picture %1").arg(n);
+    table.records.push_back({QString::number(group), MemberName(n), title,
                              QStringLiteral("About picture %1.\r\nSecond line.").arg(n)});
   }
-  olvtool::TableSource properties{"Picture Properties", {},
-                                  {{"Picture Items", "Yes", "Q", "Group", "Choose groups", "All groups", "Group"},
-                                   {"Picture Items", "Yes", "Q", "Header", "Words of the title", "All titles", "Title"}}, true};
-  for (const char* name : {"Table", "Show", "Definition", "Column", "Hint", "Select All Label", "Label"})
+  for (auto name : {"Table", "Show", "Definition", "Column", "Hint", "Select All Label", "Label"})
     properties.columns.push_back(Col(name));
   QString error;
-  const bool ok = olvtool::WriteDatabase({{groupTable, table, properties}, false, password}, folder + "/d/ol44.cat", {}, &error);
-  return ok || (qWarning() << error, false);
+  return olvtool::WriteDatabase({{groupTable, table, properties}, false, password},
+                                folder + "/d/ol44.cat", {}, &error) || (qWarning() << error, false);
 }
 
 // olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked;
@@ -88,8 +91,8 @@ struct CacheModel {
   std::list<QString> names;
   // Moves `name` (in any letter case) to the front; false when it is not there.
   bool Use(const QString& name) {
-    const auto it = std::find_if(names.begin(), names.end(),
-                                 [&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    const auto same = [&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; };
+    const auto it = std::find_if(names.begin(), names.end(), same);
     return it != names.end() && (names.splice(names.begin(), names, it), true);
   }
   void Touch(const QString& name) {
@@ -111,15 +114,16 @@ struct CacheModel {
 class TestCatalogForm : public fixture::SectionTest {
   Q_OBJECT
 
-  TCatalogForm* Open() {
-    main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
-    return main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog))) : nullptr;
+  TCatalogForm* Open(QSize screen = QSize(640, 480)) {
+    main_ = fixture::StartMainForm(settings_, Folder(), 44, screen, makers_);
+    if (main_) main_->GoToCatalog();
+    return main_ ? dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog)) : nullptr;
   }
   // A Catalog over `count` items, all with pictures.
   TCatalogForm* OpenWith(int count) {
     return WriteCatalogue(Folder(), count) && WritePictures(Folder(), 1, count) ? Open() : nullptr;
   }
-  static QRgb CellCentre(TCatalogForm* form, int cell) { return Centre(form->PictureThumbs->Cell(cell)); }
+  static QRgb CellCentre(TCatalogForm* f, int cell) { return Centre(f->PictureThumbs->Cell(cell)); }
 
   // The item whose picture shows in `colour`; 0 for none.
   static int ItemOf(QRgb colour) {
@@ -141,16 +145,18 @@ class TestCatalogForm : public fixture::SectionTest {
   }
   // The current item, the page's top item and the selected cell.
   static QList<int> Where(TCatalogForm* form) {
-    return {form->Catalog()->CurrentItem, form->PictureThumbs->TopItem(), form->PictureThumbs->SelectedThumb()};
+    const TThumbnailGrid* g = form->PictureThumbs;
+    return {form->Catalog()->CurrentItem, g->TopItem(), g->SelectedThumb()};
   }
   // First, Previous, Next and Last: "1" where enabled.
   static QString Steps(TCatalogForm* form) {
     QString out;
-    for (TBaseBtn* b : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn}) out += b->isEnabled() ? '1' : '0';
+    for (TBaseBtn* b : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn})
+      out += b->isEnabled() ? '1' : '0';
     return out;
   }
   // The number edit and the count beside it.
-  static QString Counters(TCatalogForm* form) { return form->CurItemEdit->text() + ' ' + form->TotalItemsLbl->text(); }
+  QString Counters(auto* f) { return f->CurItemEdit->text() + ' ' + f->TotalItemsLbl->text(); }
 
   // The current item, the number in the edit, the header and whose picture shows.
   static QString Showing(TCatalogForm* form) {
@@ -160,13 +166,14 @@ class TestCatalogForm : public fixture::SectionTest {
         .arg(ItemOf(Centre(form->SelectedPictureThumb)));
   }
   // Showing() when item `item` is current.
-  static QString Showing(int item) { return QString("item %1, edit %1, \"Picture %1\", picture of %1").arg(item); }
+  auto Showing(int n) { return QString("item %1, edit %1, \"Picture %1\", picture of %1").arg(n); }
   // Closes the zoom window whenever one is open, and remembers that one was.
   struct ZoomWatch {
     QTimer timer;
     bool zoomed = false;
-    explicit ZoomWatch(TSectionSet& sections) {
-      timer.callOnTimeout([this, &sections] { zoomed |= sections.MaxZoomWindow != nullptr && sections.MaxZoomWindow->close(); });  // stays set
+    explicit ZoomWatch(TSectionSet& s) {
+      // `zoomed` stays set once a window was closed.
+      timer.callOnTimeout([this, &s] { zoomed |= s.MaxZoomWindow && s.MaxZoomWindow->close(); });
       timer.start(0);
     }
   };
@@ -179,13 +186,16 @@ class TestCatalogForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { makers_[2] = [](TSectionSet& set) { return new TCatalogForm(set); }; }
+  void initTestCase() { makers_[2] = [](TSectionSet& s) { return new TCatalogForm(s); }; }
 
   void init() {
     QVERIFY(Fresh());
     QDir().mkpath(Folder() + "/d");
-    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng", {{"44", "English", {{"3011", "Picture", ""},
-        {"3012", "of ", ""}, {"3013", "", "First picture"}, {"3018", "", "Type a picture number"}, {"700", "", "About"}}}}));
+    // clang-format off
+    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng", {{"44", "English", {
+        {"3011", "Picture", ""}, {"3012", "of ", ""}, {"3013", "", "First picture"},
+        {"3018", "", "Type a picture number"}, {"700", "", "About"}}}}));
+    // clang-format on
   }
   void cleanup() { main_.reset(); }
 
@@ -226,12 +236,11 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(Where(form) << form->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
-    QCOMPARE((QStringList{form->CurItemLbl->text(), form->CurItemEdit->text(), form->TotalItemsLbl->text(),
-                          form->FirstBtn->toolTip(), form->CurItemEdit->toolTip(), form->InfoBtn->toolTip()}),
-             (QStringList{"Picture", "1", "of 12", "First picture", "Type a picture number", "About"}));
-    QCOMPARE(PageItems(form), Page(1, 12));
-    QCOMPARE(Showing(form), Showing(1));
-    QCOMPARE(form->Description->toPlainText() + Steps(form), QString("About picture 1.\nSecond line.0011"));
+    QCOMPARE((QStringList{form->CurItemLbl->text(), Counters(form), form->FirstBtn->toolTip(),
+                          form->CurItemEdit->toolTip(), form->InfoBtn->toolTip()}),
+             (QStringList{"Picture", "1 of 12", "First picture", "Type a picture number", "About"}));
+    QCOMPARE((std::tuple{PageItems(form), Showing(form)}), (std::tuple{Page(1, 12), Showing(1)}));
+    QCOMPARE(form->Description->toPlainText() + Steps(form), "About picture 1.\nSecond line.0011");
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(1, 9).List());
@@ -245,8 +254,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->ThumbnailCache().Names(), model.List());
     // 9 -> 10 scrolls the page by one, filling it first to last.
     Click(form->NextBtn);
-    QCOMPARE(Where(form), QList<int>({10, 2, 9}));
-    QCOMPARE(PageItems(form), Page(2, 12));
+    QCOMPARE(Where(form) + PageItems(form), QList<int>({10, 2, 9}) + Page(2, 12));
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(2, 10).List());
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
     Click(form->FirstBtn);
@@ -254,8 +262,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->ThumbnailCache().Names(), model.Load(9, 1).List());
     // Last, then Next does nothing; the counters and buttons follow.
     Click(form->LastBtn);
-    QCOMPARE(Where(form), QList<int>({12, 4, 9}));
-    QCOMPARE(PageItems(form), Page(4, 12));
+    QCOMPARE(Where(form) + PageItems(form), QList<int>({12, 4, 9}) + Page(4, 12));
     Click(form->NextBtn);
     QCOMPARE(Counters(form) + Steps(form), QString("12 of 121100"));
     // A picked cell moves there without reloading the page.
@@ -276,10 +283,8 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(Where(form), (QList<int>{2, 2, 1}));
     // A page step on the scroll bar goes to the item it points at.
     form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(form->PictureThumbs->TopItem(), 3);
-    QCOMPARE(Showing(form), Showing(11));
-    QVERIFY(TempFiles().isEmpty());
-    QVERIFY(messages_.All().isEmpty());
+    QCOMPARE((std::tuple{form->PictureThumbs->TopItem(), Showing(form)}), (std::tuple{3, Showing(11)}));
+    QCOMPARE(TempFiles() + messages_.All(), QStringList());
   }
   // Keys on the form step, page and zoom as the buttons and the scroll bar do.
   void keysBrowseAndZoom() {
@@ -328,8 +333,7 @@ class TestCatalogForm : public fixture::SectionTest {
     for (const bool fill : {false, true}) {
       settings_.FillScreen = fill;
       main_.reset();
-      main_ = fixture::StartMainForm(settings_, Folder(), 44, fill ? QSize(2048, 1536) : QSize(1280, 1024), makers_);
-      auto* form = main_ ? (main_->GoToCatalog(), dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog))) : nullptr;
+      TCatalogForm* form = Open(fill ? QSize(2048, 1536) : QSize(1280, 1024));
       QVERIFY(form != nullptr);
       for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn, form->TessaranQueryGrid->DropDownButton()}) {
         if (!fill) design << probes::Render(control, probes::kBlack);
@@ -368,12 +372,11 @@ class TestCatalogForm : public fixture::SectionTest {
     // The reset button selects everything again.
     Click(form->ResetSelectionsBtn);
     QVERIFY(!criteria.Criterion(2)->Active);
-    QCOMPARE(PageItems(form), Page(1, 12));
-    QCOMPARE(Counters(form), QString("1 of 12"));
+    QCOMPARE((std::tuple{PageItems(form), Counters(form)}), (std::tuple{Page(1, 12), QString("1 of 12")}));
     // Group: ticking one group of the list keeps that group's items (every third one).
     QVERIFY(criteria.ClickLine(1, criteria.DropDownLines(1), 3));  // "Engine", group 3
     form->PerformQuery();
-    QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 2 1 of 4"));  // 2, 5, 8, 11
+    QCOMPARE(form->Header->text() + ' ' + Counters(form), "Picture 2 1 of 4");  // 2, 5, 8, 11
     Click(form->LastBtn);
     QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
@@ -468,12 +471,11 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(watch != nullptr);
     QVERIFY(!watch->zoomed);
     watch.reset();
-    QCOMPARE((QList{form->Busy(), form->isVisible()}), (QList{false, true}));  // the menu did not act
+    QCOMPARE((QList{form->Busy(), form->isVisible()}), (QList{false, true}));  // no menu action
     QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
     // The display ends on the picked picture, not on the one the load started for.
-    QCOMPARE(PageItems(form), Page(12, 20));
-    QCOMPARE(Showing(form), Showing(15));
-    QCOMPARE(Steps(form), QString("1111"));
+    QCOMPARE((std::tuple{PageItems(form), Showing(form), Steps(form)}),
+             (std::tuple{Page(12, 20), Showing(15), QString("1111")}));
     // A query change during a load runs once the page is complete.
     QTimer::singleShot(0, [&] {
       QVERIFY(form->TessaranQueryGrid->Criteria().CommitText(2, "Picture 2").changed);
@@ -508,7 +510,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(form->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
-    QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // in the open list, ends the program
+    QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // open list: quits
     QCOMPARE((QList{main_->isVisible(), grid->DropDownList()->isVisible()}), (QList{false, false}));
   }
   // A protected catalogue asks for its password; typed right, the Catalog opens.
@@ -545,7 +547,7 @@ class TestCatalogForm : public fixture::SectionTest {
     settings_.LayoutMode = 0;
     Process().displayDepthOverride = 32;
     QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // beside a 17-pixel scroll bar
+    QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // 17-pixel bar
     QCOMPARE(CellCentre(form, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
     QCOMPARE((QList{form->MenuBtn[0]->GlyphUp().isNull(), form->MenuBtn[0]->FaceVisible()}), (QList{false, false}));
@@ -584,7 +586,7 @@ class TestCatalogForm : public fixture::SectionTest {
     TPictureCache cache;
     const QImage big(2048, 2048, QImage::Format_RGB32);  // 16 MiB each: four fit in 64 MiB
     for (int n = 1; n <= 6; ++n) cache.Insert(MemberName(n), big);
-    QCOMPARE(cache.Names(), (QStringList{MemberName(6), MemberName(5), MemberName(4), MemberName(3)}));
+    QCOMPARE(cache.Names(), (QStringList{"P06", "P05", "P04", "P03"}));
     cache.Insert("huge", QImage(4300, 4300, QImage::Format_RGB32));  // beyond the cap: kept alone
     QCOMPARE(cache.Names(), QStringList{"huge"});
     // A photo larger than the screen (640 x 480) is kept at the size it can show.
@@ -611,7 +613,7 @@ class TestCatalogForm : public fixture::SectionTest {
     TCatalogForm* form = Open();
     QCOMPARE(Held(form), "a catalogue");
     QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
-    for (QWidget* shown : {static_cast<QWidget*>(form->SelectedPictureThumb), static_cast<QWidget*>(form->PictureThumbs->Cell(1))}) {
+    for (QWidget* shown : QList<QWidget*>{form->SelectedPictureThumb, form->PictureThumbs->Cell(1)}) {
       const QImage drawn = shown->grab().toImage();
       QCOMPARE(drawn.size(), shown->size() * 2);
       const QRect photo(drawn.width() / 4 & ~1, drawn.height() / 4 & ~1, drawn.width() / 2, drawn.height() / 2);

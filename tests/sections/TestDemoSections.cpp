@@ -102,12 +102,12 @@ class TestDemoSections : public QObject {
       for (SectionId section : kSectionOrder) {
         form.GoTo(section);
         for (SectionId other : kSectionOrder)
-          if (other != section && Sections().Form(other) != nullptr) Sections().Form(other)->close();
+          if (other != section && Sections().Form(other)) Sections().Form(other)->close();
         faults << QString::number(language) + ':';
         Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       }
       QTest::keyClick(Sections().Form(SectionId::EnamelAndFabrics), Qt::Key_F, Qt::ControlModifier);
-      QTest::keyClicks(Sections().SearchPanel->SearchEdit, "coupe");  // the panel, its headings and results
+      QTest::keyClicks(Sections().SearchPanel->SearchEdit, "coupe");  // panel, headings, results
       Walk(QAccessible::queryAccessibleInterface(&form), dutch, faults);
       form_->OpenAboutBox();
       Walk(QAccessible::queryAccessibleInterface(form_->AboutBox), dutch, faults);
@@ -123,22 +123,24 @@ class TestDemoSections : public QObject {
     TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
-    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // the first group alone
+    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // group 1 only
     const int narrowed = catalog->Catalog()->ItemCount;
     QTest::keyClick(catalog, Qt::Key_F, Qt::ControlModifier);
     TSearchPanel* panel = Sections().SearchPanel;
     QTest::keyClicks(panel->SearchEdit, "COUPE");
     QVERIFY(panel->isVisible());
-    QVERIFY2(panel->ResultList->item(0)->text().startsWith("Photos ("), qPrintable(panel->ResultList->item(0)->text()));
-    QVERIFY2(panel->ResultList->item(1)->text().contains("Coupé"), qPrintable(panel->ResultList->item(1)->text()));
+    const auto result = [panel](int row) { return panel->ResultList->item(row)->text(); };
+    QVERIFY2(result(0).startsWith("Photos ("), qPrintable(result(0)));
+    QVERIFY2(result(1).contains("Coupé"), qPrintable(result(1)));
     panel->SearchEdit->clear();
     QTest::keyClicks(panel->SearchEdit, "v15 engi");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Down);
     QTest::keyClick(panel->SearchEdit, Qt::Key_Return);
-    const auto number = [&] { return catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number", catalog->CurrentRecord()); };
     QVERIFY(panel->isHidden());
     QCOMPARE_GT(catalog->Catalog()->ItemCount, narrowed);
-    QCOMPARE(number() + ' ' + catalog->Header->text(), QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
+    const QString number = catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number",
+                                                                        catalog->CurrentRecord());
+    QCOMPARE(number + ' ' + catalog->Header->text(), QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
     QTest::keyClick(catalog, Qt::Key_Slash);
     QTest::keyClicks(panel->SearchEdit, "RECOG");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
@@ -186,7 +188,7 @@ class TestDemoSections : public QObject {
     TTessaranQueryGrid* grid = catalog->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
-    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // the first group alone
+    QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // group 1 only
     for (int i = 0; i < 2; ++i) QTest::mouseClick(catalog->NextBtn, Qt::LeftButton);
     QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
     QCOMPARE(picture->text(QAccessible::Name) + '|' + picture->text(QAccessible::Description),
@@ -207,7 +209,8 @@ class TestDemoSections : public QObject {
     for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
                             colours->RoofColorsComboBox})
       choice << list->currentText();
-    QCOMPARE(QAccessible::queryAccessibleInterface(colours->CarImage)->text(QAccessible::Description), choice.join(", "));
+    QAccessibleInterface* car = QAccessible::queryAccessibleInterface(colours->CarImage);
+    QCOMPARE(car->text(QAccessible::Description), choice.join(", "));
 
     // The zoom window (modal) is closed too, and the Catalog's click that opened it returns.
     QTest::mouseClick(intro->MenuBtn[2], Qt::LeftButton);

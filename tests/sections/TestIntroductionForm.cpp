@@ -21,10 +21,10 @@ class TestIntroductionForm : public fixture::SectionTest {
   }
   static QRgb SlideCentre(TIntroductionForm* form) { return fixture::Centre(form->SlidePicture); }
   // The memo's text, or words saying that there is no form.
-  static QString Text(TIntroductionForm* form) { return form ? form->IntroductionText->toPlainText() : "(no form)"; }
+  static QString Text(auto* f) { return f ? f->IntroductionText->toPlainText() : "(no form)"; }
 
  private slots:
-  void initTestCase() { makers_[0] = [](TSectionSet& set) { return new TIntroductionForm(set); }; }
+  void initTestCase() { makers_[0] = [](TSectionSet& s) { return new TIntroductionForm(s); }; }
 
   void init() {
     QVERIFY(Fresh());
@@ -49,10 +49,9 @@ class TestIntroductionForm : public fixture::SectionTest {
     form = Start(31);  // CR LF ends a line
     QCOMPARE(Text(form), "Welkom.\n\nTweede alinea.");
     main_.reset();
-    // A language without an introduction ("intro_33" differs in case): an empty memo, the rest works.
+    // A language without an introduction ("intro_33" differs in case): empty memo, the rest works.
     form = Start(33);
-    QCOMPARE(Text(form), QString());
-    QCOMPARE(SlideCentre(form), SlideColour(1));
+    QCOMPARE((std::tuple{Text(form), SlideCentre(form)}), (std::tuple{QString(), SlideColour(1)}));
   }
   void missingRecordFileAndArchive() {
     QFile::remove(Folder() + "/d/olv.dat");
@@ -80,7 +79,7 @@ class TestIntroductionForm : public fixture::SectionTest {
     QVERIFY(fixture::WriteSlides(Folder(), {present.begin(), present.end()}, {damaged.begin(), damaged.end()}));
     TIntroductionForm* form = Start(44);
     QVERIFY(form != nullptr);
-    QCOMPARE((std::tuple{form->PictureNumber(), SlideCentre(form)}), (std::tuple{1, SlideColour(1)}));
+    QCOMPARE((std::pair{form->PictureNumber(), SlideCentre(form)}), (std::pair{1, SlideColour(1)}));
     for (int tick = 0; tick < shown.size(); ++tick) {
       form->TimerTimer();
       QCOMPARE(form->PictureNumber(), (tick + 1) % 10 + 1);
@@ -89,7 +88,9 @@ class TestIntroductionForm : public fixture::SectionTest {
     }
     // No box; a member that cannot be unpacked is named once, with its archive.
     QStringList problems;
-    for (int n : damaged) problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(settings_.DataPath("olvf.dat"));
+    const QString archive = settings_.DataPath("olvf.dat");
+    for (int n : damaged)
+      problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(archive);
     QCOMPARE(messages_.All(), problems);
     QVERIFY(form->SlidePicture->Effects());
     QCOMPARE(form->SlidePicture->Effect(), EffectStyle::esExplode);
@@ -107,7 +108,7 @@ class TestIntroductionForm : public fixture::SectionTest {
     QCOMPARE(form->PictureNumber(), 2);
     main_->GoToIntroduction();
     QVERIFY(Sections().Form(SectionId::Introduction) == form);
-    QCOMPARE((std::tuple{form->isVisible(), SlideCentre(form)}), (std::tuple{true, SlideColour(2)}));
+    QCOMPARE((std::pair{form->isVisible(), SlideCentre(form)}), (std::pair{true, SlideColour(2)}));
   }
 };
 

@@ -87,20 +87,21 @@ class TestProductionForm : public fixture::SectionTest {
     TOutline& list = *form->ProductionContentLst;
     // The item count, the levels of items 1 and 5, level and parent of items 2 .. 4.
     QList<int> levels{list.ItemCount(), list.Items(1).Level, list.Items(5).Level};
-    for (int item = 2; item <= 4; ++item) levels << list.Items(item).Level << list.Items(item).Parent;
+    for (int i = 2; i <= 4; ++i) levels << list.Items(i).Level << list.Items(i).Parent;
     QCOMPARE(levels, (QList<int>{9, 1, 1, 2, 1, 2, 1, 3, 3}));
     QCOMPARE(list.Items(2).Text, QString("Years=Jaar@Aantal>L=Production per year"));
     // Everything expanded, item 2 selected at creation; not scrolled: item 2 is in view already.
-    QCOMPARE((QList<bool>{list.Items(1).Expanded, list.Items(3).Expanded, list.Items(5).Expanded}), (QList{true, true, true}));
-    QCOMPARE((QList<int>{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}), (QList<int>{2, 7, 1}));
+    for (int i : {1, 3, 5}) QVERIFY2(list.Items(i).Expanded, qPrintable(QString::number(i)));
+    QCOMPARE((QList{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}), (QList{2, 7, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction));
     QVERIFY(introduction != nullptr);
-    QCOMPARE((std::tuple{form->PictureNumber(), introduction->isVisible()}), (std::tuple{1, false}));
+    QCOMPARE((std::pair{form->PictureNumber(), introduction->isVisible()}), (std::pair{1, false}));
     form->TimerTimer();
     form->TimerTimer();
-    QCOMPARE((QList<int>{form->PictureNumber(), introduction->PictureNumber()}), (QList<int>{3, 1}));
-    QCOMPARE((QList{introduction->Slides().Timer()->isActive(), form->Slides().Timer()->isActive()}), (QList{true, true}));
+    QCOMPARE((QList{form->PictureNumber(), introduction->PictureNumber()}), (QList{3, 1}));
+    QVERIFY(introduction->Slides().Timer()->isActive());
+    QVERIFY(form->Slides().Timer()->isActive());
     // Member 3 is missing: picture 2 stays.
     QCOMPARE((std::tuple{fixture::Centre(form->SlidePicture), TempFiles()}), (std::tuple{fixture::SlideColour(2), QStringList()}));
   }
@@ -109,7 +110,7 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(form != nullptr);
     const TStringGrid& grid = *form->ProductionLst;
     QCOMPARE(form->ProductionLstHeader->text(), QString("Production per year"));
-    QCOMPARE((QList<int>{grid.FixedRows(), grid.FixedCols(), grid.RowCount(), grid.ColCount()}), (QList<int>{1, 0, 3, 2}));
+    QCOMPARE((QList{grid.FixedRows(), grid.FixedCols(), grid.RowCount(), grid.ColCount()}), (QList{1, 0, 3, 2}));
     // The section's colours: the fixed row maroon to the right edge, the rest black (no cell
     // selected), white text in the fixed row.
     const QImage image = probes::Render(form->ProductionLst);
@@ -121,7 +122,7 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
     // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
     Select(form, 9);
-    QCOMPARE((std::tuple{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::tuple{20, 0}));
+    QCOMPARE((std::pair{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::pair{20, 0}));
   }
   // Each topic's table, shown after another one: nothing of that one is left.
   void tables_data() {
@@ -153,7 +154,7 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE(form->ProductionLstHeader->text(), header);
     QCOMPARE(Table(grid), rows);
     for (int c = 0; c < grid.ColCount(); ++c) QVERIFY(grid.ColWidths(c) >= 10);
-    if (rows.size() == 1) QCOMPARE((QList<int>{grid.FixedRows(), grid.ColWidths(0), grid.RowHeights(0)}), (QList<int>{0, 10, 0}));
+    if (rows.size() == 1) QCOMPARE((QList{grid.FixedRows(), grid.ColWidths(0), grid.RowHeights(0)}), (QList{0, 10, 0}));
   }
   void ownerDrawnLines() {
     TProductionForm* form = Start(44);
@@ -197,17 +198,18 @@ class TestProductionForm : public fixture::SectionTest {
       if (QToolTip::isVisible()) shown.setHtml(QToolTip::text());
       return shown.toPlainText();
     };
-    QCOMPARE((QStringList{hint(QPoint(60, 17 + 8)), hint(wideLine)}), (QStringList{"", kWideCaption}));
+    QCOMPARE((QStringList{hint(QPoint(60, 25)), hint(wideLine)}), (QStringList{"", kWideCaption}));
   }
   void languageWithOneTopicLine() {
     TProductionForm* form = Start(31);  // one line: there is no item 2
     QVERIFY(form != nullptr);
-    QCOMPARE((QList<int>{form->ProductionContentLst->ItemCount(), form->ProductionContentLst->SelectedItem(),
+    QCOMPARE((QList{form->ProductionContentLst->ItemCount(), form->ProductionContentLst->SelectedItem(),
                          form->ProductionLst->RowCount()}), (QList<int>{1, 0, 1}));
     main_.reset();
     form = Start(33);  // no topic record at all
     QVERIFY(form != nullptr);
-    QCOMPARE((std::tuple{form->ProductionContentLst->ItemCount(), form->ProductionLstHeader->text()}), (std::tuple{0, QString()}));
+    QCOMPARE(form->ProductionContentLst->ItemCount(), 0);
+    QCOMPARE(form->ProductionLstHeader->text(), QString());
   }
 };
 

@@ -33,7 +33,7 @@ struct Fixture {
     grid.SetUnCheckmarkGlyph(probes::Solid(10, 10, qRgb(255, 0, 0)));
     QObject::connect(&grid, &TTessaranQueryGrid::SelectionChanged, &grid, [this] { ++changes; });
   }
-  bool Load() { return grid.LoadDefinition(&db, QStringLiteral("Picture Items"), 3, QStringLiteral("Picture Properties")); }
+  bool Load() { return grid.LoadDefinition(&db, "Picture Items", 3, "Picture Properties"); }
   // Loaded and shown on the screen, for input.
   bool Show() {
     if (!Load()) return false;
@@ -52,8 +52,9 @@ class TestQueryGrid : public QObject {
     Fixture f;
     QVERIFY(!f.grid.Loaded());
     QVERIFY(f.Load());
-    QCOMPARE((QList<int>{f.grid.RowCount(), f.grid.height(), f.grid.CurrentRow()}), (QList<int>{4, (15 + 1) * 3 + 2, 1}));
-    QCOMPARE((QList{f.grid.DropDownButton()->isVisibleTo(&f.grid), f.grid.TextButton()->isVisibleTo(&f.grid)}), (QList{true, false}));
+    QCOMPARE((QList{f.grid.RowCount(), f.grid.height(), f.grid.CurrentRow()}), (QList{4, (15 + 1) * 3 + 2, 1}));
+    QVERIFY(f.grid.DropDownButton()->isVisibleTo(&f.grid));
+    QVERIFY(!f.grid.TextButton()->isVisibleTo(&f.grid));
     QCOMPARE(f.grid.toolTip(), QStringLiteral("Pick colours"));
     const QImage img = probes::Render(&f.grid);
     const QRect cell1 = f.grid.CellRect(1), cell2 = f.grid.CellRect(2);
@@ -68,7 +69,7 @@ class TestQueryGrid : public QObject {
                                 [](QRgb c) { return c == qRgb(0, 0, 0); }) > 0);
     f.grid.ClearDefinition();
     QCOMPARE((std::tuple{f.grid.RowCount(), f.grid.Loaded()}), (std::tuple{0, false}));
-    QVERIFY(!f.grid.LoadDefinition(&f.db, QStringLiteral("Picture Items"), 3, QStringLiteral("Nope")));
+    QVERIFY(!f.grid.LoadDefinition(&f.db, "Picture Items", 3, "Nope"));
   }
   void inlineEditor() {
     Fixture f;
@@ -113,7 +114,8 @@ class TestQueryGrid : public QObject {
     QTest::keyClicks(e, QStringLiteral("3"));
     QWheelEvent wheel({5, 5}, f.grid.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&f.grid, &wheel);
-    QCOMPARE((std::tuple{f.grid.CellRect(1).isEmpty(), f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{false, 5, 3}));
+    QVERIFY(!f.grid.CellRect(1).isEmpty());
+    QCOMPARE((QList{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{5, 3}));
   }
   // The editor's own context menu and another window take the focus without committing: the
   // text typed so far stays, for Paste and for Return.
@@ -143,7 +145,7 @@ class TestQueryGrid : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&f.grid));
     QCOMPARE((std::tuple{f.changes, e->isVisible(), e->hasFocus()}), (std::tuple{0, true, true}));
     QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE((QList<int>{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList<int>{1, 4}));
+    QCOMPARE((QList{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{1, 4}));
   }
   // Under a locale with two-digit years ("M/d/yy") the date row reads both forms and shows four
   // digits.
@@ -180,14 +182,14 @@ class TestQueryGrid : public QObject {
       f.grid.setEnabled(true);
     });
     QVERIFY(f.Show());
-    QCOMPARE(f.grid.DropDownButton()->geometry().right(), f.grid.CellRect(1).right());  // off the scroll bar
+    QCOMPARE(f.grid.DropDownButton()->geometry().right(), f.grid.CellRect(1).right());  // no bar
     f.grid.OpenCurrentRow();
     QWidget* list = f.grid.DropDownList();
     QVERIFY(list->isVisible());
     QCOMPARE(list->width(), f.grid.CellRect(1).width());
     QCOMPARE(list->height(), static_cast<int>(std::lround(f.grid.screen()->geometry().height() * 90.0 / 480.0)));
     const int w = 15;  // indent step and line height follow the row height
-    const auto checkAt = [&](int shownLine, int level = 1) { return QPoint(w * level + w / 2, shownLine * w + w / 2); };
+    const auto checkAt = [&](int n, int lv = 1) { return QPoint(w * lv + w / 2, n * w + w / 2); };
     // Shown lines while Red is closed: Select All, Red, Blue, Green.
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(0));
     QCOMPARE(f.changes, 0);  // everything was selected already
@@ -205,10 +207,12 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w / 2, w + w / 2));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
     QCOMPARE(f.changes, 2);
-    QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1), listEnabledWhileBusy, list->isVisible()}), (QList{true, false, true, true}));
+    QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1)}), (QList{true, false}));
+    QCOMPARE((QList{listEnabledWhileBusy, list->isVisible()}), (QList{true, true}));
     // The cell lists the ticked texts in record order.
     const QImage grid = probes::Render(&f.grid);
-    const auto summary = [&f] { return f.grid.Criteria().CellText(1, [](const QString& s) { return int(s.size()); }, 500); };
+    const auto width = [](const QString& s) { return int(s.size()); };
+    const auto summary = [&f, width] { return f.grid.Criteria().CellText(1, width, 500); };
     QCOMPARE(summary(), QStringLiteral("Dark red & Blue"));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(1));  // Red, with all it holds
     QCOMPARE(summary(), QStringLiteral("Red & Dark red & Blue"));
@@ -220,7 +224,9 @@ class TestQueryGrid : public QObject {
     f.grid.resize(150, f.grid.height());
     QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
     const QRect cell = f.grid.CellRect(1);
-    const auto inks = [narrow = probes::Render(&f.grid)](QRect r) { return probes::CountPixels(narrow, r, [](QRgb c) { return qGray(c) < 128; }); };
+    const QImage narrow = probes::Render(&f.grid);
+    const auto dark = [](QRgb c) { return qGray(c) < 128; };
+    const auto inks = [&](QRect r) { return probes::CountPixels(narrow, r, dark); };
     QCOMPARE_GT(inks(cell.adjusted(0, 0, -15, 0)), 0);
     QCOMPARE(inks(cell.adjusted(cell.width() - 15, 0, 0, 0)), 0);
   }

@@ -91,7 +91,7 @@ class TestSectionForm : public QObject {
     return *form_;
   }
   // The Introduction as opened on a pretended screen.
-  TSectionForm* Intro(QSize screen) { return StartMainForm(screen), sections_->Form(SectionId::Introduction); }
+  auto* Intro(QSize s) { return StartMainForm(s), sections_->Form(SectionId::Introduction); }
 
  private slots:
   void initTestCase() {
@@ -100,9 +100,11 @@ class TestSectionForm : public QObject {
     QVERIFY(dir_.isValid());
     QVERIFY(QDir().mkpath(dir_.filePath("d")));
     QVERIFY(QDir().mkpath(dir_.filePath("i/b")));
-    QVERIFY(testing::WriteLanguageFile(dir_.filePath("d/olv.lng"), {{"44", "English", {{"10", "Orlaventis in English", ""},
-                                                                                        {"100", "Introduction", "To the introduction"},
-                                                                                        {"300", "Photos", "To the photos"}}}}));
+    // clang-format off
+    QVERIFY(testing::WriteLanguageFile(dir_.filePath("d/olv.lng"), {{"44", "English", {
+        {"10", "Orlaventis in English", ""}, {"100", "Introduction", "To the introduction"},
+        {"300", "Photos", "To the photos"}}}}));
+    // clang-format on
     QVERIFY(probes::Solid(640, 480, qRgb(200, 30, 40)).save(dir_.filePath("i/b/IBK6x4"), "BMP"));
   }
   void init() {
@@ -135,9 +137,9 @@ class TestSectionForm : public QObject {
     QVERIFY(memo->rect().contains(QRect(bar->mapTo(memo, QPoint(0, 0)), bar->size())));
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
     QCOMPARE((QList{intro->MenuBtn[0]->ButtonIsDown(), intro->MenuBtn[1]->ButtonIsDown()}), (QList{true, false}));
-    QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's light face shows");
+    QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's face shows");
     QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
-    QVERIFY(PixelOf(intro->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // artwork fills the 85 x 50 face
+    QVERIFY(PixelOf(intro->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // art fills the face
     // The caption exactly: no display name of the application's that the platform would append.
     QCOMPARE(form_->windowTitle(), "Orlaventis 1.0 release 4");
     QCOMPARE(qApp->applicationDisplayName(), qApp->applicationName());
@@ -153,7 +155,8 @@ class TestSectionForm : public QObject {
     // colours.
     QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(204, 0, 51));
     for (TBaseBtn* button : intro->MenuBtn)
-      QCOMPARE((QList{button->GlyphUp().isNull(), button->GlyphDown().isNull(), button->FaceVisible()}), (QList{true, true, true}));
+      QCOMPARE((QList{button->GlyphUp().isNull(), button->GlyphDown().isNull(), button->FaceVisible()}),
+               (QList{true, true, true}));
   }
   void navigationReusesFormsWithTheirState() {
     TSectionForm* intro = Intro(QSize(1024, 768));
@@ -168,7 +171,7 @@ class TestSectionForm : public QObject {
     QVERIFY(production != nullptr);
     QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     // Shown before the Introduction hid; that one is hidden, not destroyed.
-    QCOMPARE((QList<int>{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList<int>{1, 2}));
+    QCOMPARE((QList{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList{1, 2}));
     QCOMPARE((QList{production->isVisible(), intro->isVisible()}), (QList{true, false}));
     production->visits = 7;
     CountingSection::othersVisibleAtShow = -1;
@@ -249,7 +252,7 @@ class TestSectionForm : public QObject {
     QVERIFY2(opened[0].isLocalFile(), qPrintable(opened[0].toString()));
     QCOMPARE(opened[0].toLocalFile(), settings_.DataPath("help\\index.html"));
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
-    for (const QUrl& url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
+    for (QUrl url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
     QCOMPARE(messages.Errors(), QStringList{"No web browser could be started: the desktop has no default browser.\n" + opened[0].toString()});
 
     // A registered browser command that fails is named.
@@ -301,13 +304,16 @@ class TestSectionForm : public QObject {
                         Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab})
       walked << press(key);
     auto* search = intro->findChild<QWidget*>("SearchBtn");
-    QCOMPARE(walked, (QList<QWidget*>{intro->MenuBtn[0], intro->MenuBtn[1], intro->MenuBtn[0], intro->InfoBtn, intro->MenuBtn[5],
-                                      intro->InfoBtn, search, static_cast<CountingSection*>(intro)->memo, search, intro->InfoBtn}));
+    QWidget* memo = static_cast<CountingSection*>(intro)->memo;
+    const auto& menu = intro->MenuBtn;
+    QCOMPARE(walked, (QList<QWidget*>{menu[0], menu[1], menu[0], intro->InfoBtn, menu[5], intro->InfoBtn, search,
+                                      memo, search, intro->InfoBtn}));
     QVERIFY(intro->FocusMark->isVisible());
     QCOMPARE(intro->FocusMark->geometry(), intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
     QCOMPARE((QList{intro->FocusMark->isVisible(), intro->InfoBtn->hasFocus()}), (QList{false, true}));
-    TSectionForm* production = (press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return), sections_->Form(SectionId::Production));
+    press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return);
+    TSectionForm* production = sections_->Form(SectionId::Production);
     QVERIFY(production != nullptr);
     QVERIFY(production->FocusMark->Marked() == production->MenuBtn[1]);
     TSectionForm* catalog = (press(Qt::Key_3), sections_->Form(SectionId::Catalog));

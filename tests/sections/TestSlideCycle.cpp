@@ -31,10 +31,12 @@ class TestSlideCycle : public QObject {
     QFETCH(QString, text);
     QTemporaryDir dir;
     QString error;
-    QVERIFY(olvtool::WriteRecordFile({{1, "Intro_44|||", "first"}, {2, "Intro_44|||", "second"}, {3, "Intro_44||", "shorter key"},
-                                      {4, "Empty|||", ""}, {5, "", "no key"},
-                                      {6, QString::fromUtf8("Caf\u00e9|||"), "Windows-1252 key"}},
-                                     dir.filePath("olv.dat"), &error));
+    // clang-format off
+    QVERIFY(olvtool::WriteRecordFile({{1, "Intro_44|||", "first"}, {2, "Intro_44|||", "second"},
+        {3, "Intro_44||", "shorter key"}, {4, "Empty|||", ""}, {5, "", "no key"},
+        {6, QString::fromUtf8("Caf\u00e9|||"), "Windows-1252 key"}},
+        dir.filePath("olv.dat"), &error));
+    // clang-format on
     TiDbRecFile records;
     QVERIFY(records.Open(dir.filePath("olv.dat")));
     records.SelectAll();

@@ -60,7 +60,7 @@ class TestThumbnailGrid : public QObject {
     QList<QRect> cells;
     for (int n : {1, 3, 4, 9}) cells << grid_->Cell(n)->geometry();
     QCOMPARE(cells, (QList<QRect>{{0, 0, 81, 91}, {162, 0, 81, 91}, {0, 91, 81, 91}, {162, 182, 81, 91}}));
-    QCOMPARE((QList{grid_->Cell(10), grid_->Cell(0)}), (QList<TProportionalImage*>{nullptr, nullptr}));
+    QCOMPARE((QList{grid_->Cell(10), grid_->Cell(0)}), QList<TProportionalImage*>(2, nullptr));
     // Zero columns remove every cell and reset the scroll bar.
     grid_->SetItemRange(5, 40);
     QVERIFY(grid_->SetGridSize(0, 3));
@@ -82,16 +82,17 @@ class TestThumbnailGrid : public QObject {
   void selectionColoursAndScrollBar() {
     MakeGrid();
     const QPoint corner(1, 1);  // inside the cell's background, outside its 90 % picture
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(1), corner), PixelOf(grid_->Cell(2), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
+    const auto colour = [&](int cell) { return PixelOf(grid_->Cell(cell), corner); };
+    QCOMPARE((QList<QRgb>{colour(1), colour(2)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
     grid_->SetItemRange(1, 40);
     grid_->SetTopItem(10);
     grid_->SelectThumb(5);
-    QCOMPARE((QList<int>{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList<int>{5, 14}));
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(1), corner)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
+    QCOMPARE((QList{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList{5, 14}));
+    QCOMPARE((QList<QRgb>{colour(5), colour(1)}), (QList<QRgb>{qRgb(0, 0, 128), 0xFF000000}));
     // A cell that does not exist keeps the selection but still points the scroll bar at it.
     grid_->SetTopItem(20);
     grid_->SelectThumb(12);
-    QCOMPARE((QList<int>{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList<int>{5, 24}));
+    QCOMPARE((QList{grid_->SelectedThumb(), grid_->ScrollBar()->value()}), (QList{5, 24}));
     // A picture in a cell shows, with the cursor saying it can be picked.
     SetControlCursor(grid_.get(), kCursorHandNoFingers);
     grid_->SetCanSelectCursor(kCursorHand);
@@ -110,12 +111,11 @@ class TestThumbnailGrid : public QObject {
     // New colours: the selected cell and the others.
     grid_->SetSelectedColor(QColor(200, 0, 0));
     grid_->SetUnSelectedColor(QColor(0, 90, 0));
-    QCOMPARE((QList<QRgb>{PixelOf(grid_->Cell(5), corner), PixelOf(grid_->Cell(3), corner)}),
-             (QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 90, 0)}));
+    QCOMPARE((QList<QRgb>{colour(5), colour(3)}), (QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 90, 0)}));
     // Item ranges below zero, and a reversed range that is refused.
     for (const QPoint range : {QPoint(-8, -2), QPoint(7, 3)}) {
       grid_->SetItemRange(range.x(), range.y());
-      QCOMPARE((QList<int>{grid_->ScrollBar()->minimum(), grid_->ScrollBar()->maximum(), grid_->TopItem()}),
+      QCOMPARE((QList{grid_->ScrollBar()->minimum(), grid_->ScrollBar()->maximum(), grid_->TopItem()}),
                (QList<int>{-8, -2, -8}));
     }
   }
@@ -163,15 +163,15 @@ class TestThumbnailGrid : public QObject {
     TMainForm main(settings);
     TSectionSet sections(main, {});
     QVERIFY(sections.MaxZoomWindow == nullptr);
-    // Window width and height, percentages, centre and corner colours, cursor, open after other
+    // Window width and height, percentages, cursor, centre and corner colours, open after other
     // keys; Escape closes it.
     QList<int> seen;
     QTimer::singleShot(0, [&] {
       TMaxZoomWindow* window = sections.MaxZoomWindow;
       if (window == nullptr) return;
       TProportionalImage* image = window->ItemImage;
-      seen = {window->width(), window->height(), image->Sx(), image->Sy(), int(PixelOf(image, QPoint(160, 120))),
-              int(PixelOf(image, QPoint(2, 2))), ControlCursor(image)};
+      seen = {window->width(), window->height(), image->Sx(), image->Sy(), ControlCursor(image)};
+      seen << int(PixelOf(image, QPoint(160, 120))) << int(PixelOf(image, QPoint(2, 2)));
       QTest::keyClick(window, Qt::Key_Space);
       QTest::keyClick(window, Qt::Key_Escape, Qt::ShiftModifier);
       seen << window->isVisible();
@@ -181,7 +181,7 @@ class TestThumbnailGrid : public QObject {
     Process().screenSizeOverride = QSize();
     QVERIFY(sections.MaxZoomWindow == nullptr);
     // 2 x 100 < 320 and 2 x 50 < 240: twice the size; 62.5 rounds to the even 62.
-    QCOMPARE(seen, (QList<int>{320, 240, 62, 42, int(qRgb(0, 200, 0)), int(qRgb(0, 0, 0)), kCursorZoomOut, 1}));
+    QCOMPARE(seen, (QList{320, 240, 62, 42, kCursorZoomOut, int(qRgb(0, 200, 0)), int(qRgb(0, 0, 0)), 1}));
     // On the real screen the window covers it.
     QSize covered;
     QTimer::singleShot(0, [&] {
