@@ -95,7 +95,6 @@ class TestContentCheck : public QObject {
     QVERIFY(QDir().mkpath(tmp_.path()));
     QVERIFY(CopyContent(tmp_.path()));
   }
-
   // The built demo content is whole: every file there, 150+ items in 6+ groups, every member
   // decodes, every format of the decoder is used, and the checker agrees. Photos are sharp on
   // large screens; the saloon and the estate in one colour are two different cars.
@@ -138,7 +137,6 @@ class TestContentCheck : public QObject {
       QCOMPARE_GE(groups.size(), 6);
     }
   }
-
   // A source with an unknown code, an unknown key or a value of the wrong type is refused with
   // the file and the place, before anything is painted.
   void sourceFaults_data() {
@@ -180,7 +178,6 @@ class TestContentCheck : public QObject {
     QCOMPARE((std::tuple{r.finished, r.code}), (std::tuple{true, 1}));
     QVERIFY2(r.err.contains(message), qPrintable(message + ": " + r.err));
   }
-
   // Missing, undecodable and unpackable members; an item without its photo; a choice of the colour
   // section without its car picture; archives and backgrounds gone.
   void archiveFaults() {
@@ -205,7 +202,6 @@ class TestContentCheck : public QObject {
     QVERIFY(QFile::remove(tmp_.filePath("i/b/pbk8x6")));
     QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no such file", "i\\b\\pbk8x6: no such file (background)"}));
   }
-
   // What the program refuses to open in a file's place: every verb that reads a file names it
   // with the reason and exits 1, and nothing waits on a FIFO or reads a device without end.
   void refusedFiles() {
@@ -232,7 +228,6 @@ class TestContentCheck : public QObject {
                                     "i\\b\\ibk6x4: not a regular file (background)", "d\\olv.dat: too large",
                                     "d\\olv.lng: not a regular file", "d\\ol31.cat: no such file"}));
   }
-
   // A link past its table, a query row naming no column, item numbers the program refuses as
   // file names (their photos never show).
   void catalogueFaults() {
@@ -249,7 +244,6 @@ class TestContentCheck : public QObject {
                                         "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"",
                                         "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)"}));
   }
-
   // Record keys the sections look for (introduction, topic list, a topic's table); a cut file.
   void recordFaults() {
     const QStringList gone = {"Intro_31|||", "Prod_Engines_33|||", "Production_Content_44|||"};
@@ -263,7 +257,6 @@ class TestContentCheck : public QObject {
     QVERIFY(QFile(tmp_.filePath("d/olv.dat")).resize(bytes.size() / 2));
     QVERIFY(Checks(tmp_.path(), 1, {"d\\olv.dat: damaged"}));
   }
-
   // A tag without a row in one language; a tag some languages lack; a language without "Contents".
   void languageFaults() {
     DatabaseSource lng = sources_.language;
@@ -278,7 +271,6 @@ class TestContentCheck : public QObject {
     QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
     QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
   }
-
   // The backgrounds' motifs fit the controls (640 x 480 design): film frames round the four step
   // buttons, no rule under the reset button, nothing peeking from under the Introduction's text or
   // the Colours lists.
@@ -304,7 +296,6 @@ class TestContentCheck : public QObject {
       QVERIFY2(WriteDatabase(cat, tmp_.filePath(QStringLiteral("d/ol%1.cat").arg(language)), QString(), &error), qPrintable(error));
     QVERIFY(Checks(tmp_.path(), 0));
   }
-
   // The GIF encoder's output reads back pixel for pixel when long enough to pass several code
   // table resets (small pictures are checked with the decoder).
   void gifRoundTrip() {

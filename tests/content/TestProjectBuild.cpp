@@ -126,7 +126,6 @@ class TestProjectBuild : public QObject {
     out_ = top_.filePath("out");
     WriteProject(p_);
   }
-
   // A quote that never closes would swallow the rows after it: refused at the quote, in CSV and
   // TSV alike. A semicolon CSV in Windows-1252, as a French spreadsheet saves it, is read whole.
   void itemsTables() {
@@ -149,7 +148,6 @@ class TestProjectBuild : public QObject {
     QVERIFY2(dump.contains(QString::fromUtf8("Rosé; “one”")), qPrintable(dump));
     QVERIFY(dump.contains("B2"));
   }
-
   // Separators in a text would add outline items, shift cells or add rows: every text must
   // read back as written, or it is a problem at its place.
   void productionTextsRoundTrip() {
@@ -165,7 +163,6 @@ class TestProjectBuild : public QObject {
                         "records.json: outline[0].children[0].rows[1] in language 44: \"@\" or a line break"}));
     QVERIFY(!r.err.contains("rows[2]"));
   }
-
   // Item numbers no reader accepts, and control characters that would reach a terminal.
   void itemNumbers() {
     for (const QByteArray& number : {QByteArray("."), QByteArray(".."), QByteArray("a\x01"), QByteArray("a\x1b[31mred"),
@@ -186,7 +183,6 @@ class TestProjectBuild : public QObject {
     QVERIFY2(list.out.startsWith("x\\x1b[2Jy\t"), qPrintable(list.out));
     QVERIFY2(!list.out.contains(QChar(0x1b)), qPrintable(list.out));
   }
-
   // Nothing outside the project folder is published, through a path or a link.
   void pathsStayInTheProject() {
     const QString secret = top_.filePath("private/secret.jpg");
@@ -204,7 +200,6 @@ class TestProjectBuild : public QObject {
     QVERIFY(!QFileInfo::exists(out_));
     QCOMPARE(Stages(out_), QStringList());
   }
-
   // A span of years is checked before anything is expanded over it: refused at once.
   void spansAndNumbers() {
     const QByteArray good = ReadFile(In("enamel.json"));
@@ -224,7 +219,6 @@ class TestProjectBuild : public QObject {
     QVERIFY(Refused(Build(), {"enamel.json: eras[0].trim[0][1]: more than 6 fabric colours",
                               "language.json: languages[0].id: 70000 is not from 0 to 65535"}));
   }
-
   // Killed before any change it makes to the file system, the build leaves OUT byte for byte the old
   // work or the new one, the publisher's own files in it kept; the next build clears the stage.
   void killedAtEveryStep() {
@@ -264,7 +258,6 @@ class TestProjectBuild : public QObject {
     QCOMPARE(Stages(out_), QStringList());
     QVERIFY(Files(out_) == after);
   }
-
   // A full disk, a folder where an output goes, or Ctrl+C at any step: OUT as it was, said so.
   void failuresLeaveTheOldWork() {
     QVERIFY(Build().code == 0);
@@ -296,7 +289,6 @@ class TestProjectBuild : public QObject {
     // A folder that holds the project is never swapped away.
     QVERIFY(Refused(Olvtool({"build", p_.path(), top_.path()}), {top_.path() + ": holds the project folder"}));
   }
-
   // A picture damaged with its size and time kept is decoded again, not taken from the record.
   void damageBehindAKeptTime() {
     QVERIFY(WriteNoise(In("p/b.png"), 1));
@@ -315,7 +307,6 @@ class TestProjectBuild : public QObject {
     // The record holds paths inside the project only.
     QVERIFY(!ReadFile(Out(".olvtool-build")).contains(p_.path().toUtf8()));
   }
-
   // Every text too long for its field, in every source, named in one run.
   void textsTooLongAllAtOnce() {
     QVERIFY(Replace(In("catalogue.json"), "\"Exterior\"", '"' + QByteArray(300, 'g') + '"'));
@@ -326,7 +317,6 @@ class TestProjectBuild : public QObject {
                               "catalogue.json: places.far: too long for its field (51 bytes, at most 40)",
                               "enamel.json: coach_colours[0][1].31: too long for its field (300 bytes, at most 63)"}));
   }
-
   // Cells as spreadsheets write them, and the other small faults of the sources.
   void smallerFaults() {
     QVERIFY(Replace(In("items.csv"), ",1960,", ", 1960 ,"));
@@ -357,7 +347,6 @@ class TestProjectBuild : public QObject {
     QCOMPARE((std::tuple{pack.finished, pack.code}), (std::tuple{true, 1}));
     QVERIFY2(pack.err.contains("pipe: not a regular file"), qPrintable(pack.err));
   }
-
   // A project of ordinary files builds into a work whose Catalog shows its photos; a rebuild with
   // nothing changed keeps every file, a changed photo is packed again; the demo project that
   // "olvtool new" writes builds into the demo work byte for byte.
@@ -385,7 +374,6 @@ class TestProjectBuild : public QObject {
       QCOMPARE((std::pair{f, ReadFile(top_.filePath("demo-out/" + f))}),
                (std::pair{f, ReadFile(QDir(ORLAVENTIS_DEMO_CONTENT).filePath(f))}));
   }
-
   // Each kind of problem is named by file, line and column, and the work built before stays.
   void projectProblems_data() {
     QTest::addColumn<QString>("file");

@@ -57,7 +57,6 @@ class TestCatalog : public QObject {
     c.Load(dir.filePath(load[0]), load[1], load[2], load[3]);
     QCOMPARE(State(c), "loaded 0 open 0, items 0/0, groups 0/0, item 0 group 0, 0/0 in the group");
   }
-
   // Loaded, then selected without restriction and stepped through, then cleared.
   void loadsSelectsStepsAndClears() {
     QTemporaryDir dir;
@@ -96,7 +95,6 @@ class TestCatalog : public QObject {
     QCOMPARE(c.FileName, QString());
     QCOMPARE(State(c), "loaded 0 open 0, items 0/0, groups 0/0, item 0 group 0, 0/0 in the group");
   }
-
   void damagedFilesLoadNothingOrOnlyWhatIsThere() {
     QTemporaryDir dir;
     const QString path = Write(dir, SmallItems());

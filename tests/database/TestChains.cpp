@@ -19,7 +19,6 @@ class TestChains : public QObject {
       QCOMPARE((std::tuple{chain.Items(p), chain.CursorPos()}), (std::tuple{&items[p - 1], p}));
     QCOMPARE((QList{chain.Items(0), chain.Items(11), chain.Items(-3)}), (QList<int*>(3)));  // none
   }
-
   void putAndDeleteKeepTheLinks() {
     std::array<int, 5> items{};
     int other = 0;
@@ -48,7 +47,6 @@ class TestChains : public QObject {
     QVERIFY(chain.Add(&other));
     QCOMPARE(chain.Items(1), &other);  // usable again after becoming empty
   }
-
   void longChainFreesWithoutRecursion() {
     int item = 0;
     auto chain = std::make_unique<TPointerChain<int>>(QStringLiteral("Long"));
@@ -56,7 +54,6 @@ class TestChains : public QObject {
     QCOMPARE(chain->Items(500000), &item);
     chain.reset();  // would overflow the stack if nodes were freed recursively
   }
-
   void booleanChain() {
     TBooleanChain flags(QStringLiteral("Groups"));
     QCOMPARE(flags.Count(), 0);

@@ -34,7 +34,6 @@ class TestContentContract : public QObject {
     QCOMPARE(line.has_value(), writable);
     if (line) QCOMPARE(ReadOutlineTopic(*line), std::optional<OutlineTopic>(written));
   }
-
   // Outline and table lines as authors write them by hand: headings, the reader's odd corners.
   void readingByHand() {
     QCOMPARE(ReadOutlineTopic(QStringLiteral("Paint and trim")), std::nullopt);
@@ -46,7 +45,6 @@ class TestContentContract : public QObject {
     QCOMPARE(ReadTableLine(QStringLiteral("$")), QStringList());
     QCOMPARE(ReadTableLine(QStringLiteral("@@")), (QStringList{"", ""}));
   }
-
   void tableLineRoundTrip_data() {
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<bool>("writable");
@@ -68,7 +66,6 @@ class TestContentContract : public QObject {
     QCOMPARE(line.has_value(), writable);
     if (line) QCOMPARE(ReadTableLine(*line), cells);
   }
-
   // Link lists as spreadsheets and sources write them, and what no reader takes.
   void linkLists() {
     for (const QList<int>& links : {QList<int>{}, QList<int>{3, 0, 5}, QList<int>{2147483647}})

@@ -153,7 +153,6 @@ class TestEnamelCascade : public QObject {
     }
     QCOMPARE(c.Model(), 0);
   }
-
   // Entries that are not offered leave the choice as it was.
   void entriesOutsideTheList() {
     TEnamelCascade c;
@@ -175,7 +174,6 @@ class TestEnamelCascade : public QObject {
     QCOMPARE((QList{current(O::CoachColors), current(O::FabricColors)}), (QList{2, 2}));
     QCOMPARE(c.SeatPictureName(), QString("f1k2"));
   }
-
   // Damaged or incomplete catalogues give a distinct result and an empty cascade.
   void damagedCatalogues() {
     QTemporaryDir dir;
@@ -200,7 +198,6 @@ class TestEnamelCascade : public QObject {
     QVERIFY(!c.SetData({"M"}, {Numbered("Y", TEnamelCascade::kMaxRecords + 1)}, {}, {}));
     QCOMPARE(c.Models(), QStringList());
   }
-
   // Random catalogues and random choices, in any order, against the brute-force model; and the
   // combinations the walk visits against a brute-force enumeration.
   void agreesWithBruteForce() {

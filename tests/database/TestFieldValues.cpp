@@ -94,7 +94,6 @@ class TestFieldValues : public QObject {
     QCOMPARE(c.Name().size(), 63);
     QVERIFY(!ColumnTypeFromName("float"));
   }
-
   void readsStringAndLinkListFields() {
     TColumnDef c = Column(ctString);
     c.SetWord(71, 10);
@@ -141,7 +140,6 @@ class TestFieldValues : public QObject {
     ReadField(std::span<const uint8_t>(many).first(239), c, false, v);
     QVERIFY(!v.IsRead());
   }
-
   void storedNumbers_data() {
     QTest::addColumn<QList<int>>("bytes");  // 6: a 6-byte real, 10: an extended
     QTest::addColumn<double>("value");
@@ -167,7 +165,6 @@ class TestFieldValues : public QObject {
     QFETCH(double, value);
     QCOMPARE(Stored(std::vector<uint8_t>(bytes.cbegin(), bytes.cend())), value);
   }
-
   void numberEncodings() {
     for (double x : {0.1, 123456.789, -1e-30, 1.5e38})
       QVERIFY(std::fabs(DecodeReal48(*EncodeReal48(x)) - x) <= std::fabs(x) * 1e-11);
@@ -186,7 +183,6 @@ class TestFieldValues : public QObject {
     QVERIFY(IsEmptyValue(ext));
     QCOMPARE(FieldText(Column(ctExtended), ext, locale_), "0.00");
   }
-
   void numberTexts_data() {
     QTest::addColumn<TextCase>("c");
     // Exact halves round away from zero; style 1 and 2 keep the sign in front; an unknown style
@@ -205,7 +201,6 @@ class TestFieldValues : public QObject {
     QFETCH(TextCase, c);
     QCOMPARE(NumberToText(c.style, c.decimals, c.value), QString(c.text));
   }
-
   void integerAndBooleanTexts() {
     QCOMPARE(IntegerNumberToText(1, 2, -5), "-5,00");
     QCOMPARE(IntegerNumberToText(0, 2, INT64_MIN), "-9223372036854775808.00");
@@ -217,7 +212,6 @@ class TestFieldValues : public QObject {
     QCOMPARE(FieldText(Column(ctShortInt), v, locale_), "-1");
     QCOMPARE(FieldText(Column(ctWord), w, locale_), "65535");
   }
-
   // Typed text into a value: the value on success, the column default or the value held on
   // failure, and the not-read flag as a failed conversion leaves it.
   void textToValueRules() {
@@ -260,7 +254,6 @@ class TestFieldValues : public QObject {
     QVERIFY(TextToValue("3", Column(ctLinkList), v, locale_));
     QCOMPARE(v.Int32At(0), 0);  // nothing converted, flag cleared
   }
-
   // Per column: the text, whether it converts, and the first bytes of the value after it.
   void textIntoIntegerColumns_data() {
     QTest::addColumn<IntegerCase>("c");
@@ -276,7 +269,6 @@ class TestFieldValues : public QObject {
     int64_t got = c.type == ctComp ? v.Int64() : c.type == ctInteger ? v.Int32At(0) : v.Data[0];
     QCOMPARE(got, c.integer);
   }
-
   void dayNumbers() {
     QCOMPARE(DayNumberToDateTime(693594.0 - 1.25), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
     QCOMPARE(DateTimeToDayNumber(QDate(1899, 12, 29), QTime(6, 0)), 693594.0 - 1.25);
@@ -284,7 +276,6 @@ class TestFieldValues : public QObject {
     QVERIFY(!DayNumberToDateTime(1e300).isValid());
     QCOMPARE(DateTimeToText(2, 1e300, locale_), QString());
   }
-
   void dateStylesInAPinnedLocale_data() {
     QTest::addColumn<TextCase>("c");
     const double day = DateTimeToDayNumber(QDate(2024, 2, 29), QTime(13, 5, 9));
@@ -302,7 +293,6 @@ class TestFieldValues : public QObject {
     QFETCH(TextCase, c);
     QCOMPARE(DateTimeToText(c.style, c.value, locale_), QString(c.text));
   }
-
   // Text into a date column: what converts, the value after it, and the text it shows then.
   void textIntoDateColumns_data() {
     QTest::addColumn<TextCase>("c");  // the value: the default 5.0 on failure
@@ -324,7 +314,6 @@ class TestFieldValues : public QObject {
     QCOMPARE(v.Float64(), c.value);
     if (c.converts) QCOMPARE(FieldText(column, v, locale_), QString(c.text));
   }
-
   // "M/d/yy" (en_US): two digits name a year of the hundred ending 20 years from now; what
   // no calendar has is refused; date and time read back in both forms.
   void twoDigitYearsInAPinnedLocale_data() {
@@ -345,7 +334,6 @@ class TestFieldValues : public QObject {
     locale_ = QLocale(QLocale::English, QLocale::UnitedStates);
     QCOMPARE(DayNumberToDateTime(ParseDateTime(text, 2, locale_).value_or(NAN)).date(), date);
   }
-
   // Date styles follow the locale; en_US date and time read back in both year forms.
   void datesInOtherLocales() {
     locale_ = QLocale(QLocale::Dutch, QLocale::Netherlands);

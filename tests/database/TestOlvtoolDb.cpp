@@ -56,14 +56,12 @@ class TestOlvtoolDb : public QObject {
     QCOMPARE(Bytes("b.def"), Bytes("a.def"));
     QCOMPARE(Bytes("b.dat"), Bytes("a.dat"));
   }
-
   void helpOfOneVerbOnly() {
     const Run r = Olvtool({"db", "--help"});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains("db dump FILE"), qPrintable(r.out));
     QVERIFY2(!r.out.contains("recfile build"), qPrintable(r.out));
   }
-
   void exitCodes_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("code");
@@ -80,7 +78,6 @@ class TestOlvtoolDb : public QObject {
     QFETCH(int, code);
     QCOMPARE(Olvtool(args).code, code);
   }
-
   void dumpWalksOnlyRecordsThatLieInTheData() {
     const QString src = Source("count.json", R"({ "tables": [
       { "name": "T", "columns": [ {"name": "Name", "type": "string", "size": 8} ],
@@ -96,7 +93,6 @@ class TestOlvtoolDb : public QObject {
       QVERIFY2(r.out.contains(line), qPrintable(r.out));
     QVERIFY2(!r.out.contains("record 4:"), qPrintable(r.out));
   }
-
   void refusedSourcesLeaveNothing_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("message");
@@ -130,7 +126,6 @@ class TestOlvtoolDb : public QObject {
     for (const QString& f : QDir(dir_.path()).entryList(QDir::Files))
       QVERIFY2(QStringList({"json", "def", "dat", "rec"}).contains(QFileInfo(f).suffix()), qPrintable(f));
   }
-
   void recordFileRoundTrip() {
     const QString src = Source(
         "rec.json", R"({"records":[{"tag":7,"key":"44 intro","text":"Line one\nLine two\tX"},)"

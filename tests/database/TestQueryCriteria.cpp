@@ -132,7 +132,6 @@ class TestQueryCriteria : public QObject {
       QCOMPARE(q.CellText(1, Chars, 1000), QString::fromLatin1(k.text));
     }
   }
-
   // The measure adds the whole text so far after each append: 2 + (30 + 2) after "Red",
   // then + (140 + 2) after "Red & Dark red".
   void cellTextWithinAWidth_data() {
@@ -152,7 +151,6 @@ class TestQueryCriteria : public QObject {
     QVERIFY(f.q.ClickLine(1, lines, 1));  // Red and Dark red too
     QCOMPARE(f.q.CellText(1, Chars, width), text);
   }
-
   void typingValuesAndResets() {
     Loaded f;
     TQueryCriteria& q = f.q;
@@ -183,7 +181,6 @@ class TestQueryCriteria : public QObject {
     q.ResetCriteria(0);
     QCOMPARE((std::tuple{doors.Active, IsEmptyValue(doors.Value)}), (std::tuple{false, true}));
   }
-
   void matchingByType_data() {
     QTest::addColumn<TypeCase>("c");
     const auto i32 = [](int x) -> Setter { return [x](TFieldValue& f) { f.SetInt32At(0, x); }; };
@@ -237,7 +234,6 @@ class TestQueryCriteria : public QObject {
     QCOMPARE(CriterionMatches(q, v), c.matches);
     if (c.type == ColumnType::ctString && c.matches) QCOMPARE(q.Value.String(), "OUP");
   }
-
   // Link lists: at most N links, stopping at the first below 1; only 4 is ticked.
   void matchingLinkLists_data() {
     QTest::addColumn<QList<int>>("links");
@@ -261,7 +257,6 @@ class TestQueryCriteria : public QObject {
     for (int i = 0; i < 3; ++i) v.SetInt32At(i, links[i]);
     QCOMPARE(CriterionMatches(c, v), matches);
   }
-
   // Not read on either side, or an unknown type code, never matches.
   void matchingNeedsReadValuesOfAKnownType() {
     TQueryCriterion c;

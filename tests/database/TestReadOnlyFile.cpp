@@ -46,7 +46,6 @@ class TestReadOnlyFile : public QObject {
     QVERIFY(!file.ReadAll());
     QVERIFY(TReadOnlyFile(path).ReadAll() == QByteArray("0123"));
   }
-
   // Two readers of one unchanged file hold one copy; a changed file is read again.
   void sharesTheBytesOfOneUnchangedFile() {
     QTemporaryDir dir;
@@ -76,7 +75,6 @@ class TestReadOnlyFile : public QObject {
     QVERIFY(files.Read(path, 5).status == FileReadStatus::TooLarge);
     QVERIFY(!files.Read(dir.path(), 100).bytes);
   }
-
   void refusesWhatIsNoRegularFile() {
     QTemporaryDir dir;
     const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };

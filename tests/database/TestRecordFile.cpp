@@ -65,7 +65,6 @@ class TestRecordFile : public QObject {
     file.SelectAll();
     QCOMPARE(file.VisibleCount(), 2);
   }
-
   void scramblingTable() {
     for (const auto& [stored, read] : {std::pair{0, 0}, {255, 255}, {128, 1}, {254, 127}, {1, 128}, {127, 254}})
       QCOMPARE(ScrambleRecordByte(uint8_t(stored)), uint8_t(read));
@@ -81,7 +80,6 @@ class TestRecordFile : public QObject {
              (std::tuple{7u, true, QString(), 3}));  // key length 0
     QCOMPARE(QByteArray(r.Text, 4), QByteArray("\x01\x7F\0\0", 4));
   }
-
   void missingFilesAndFolders() {
     TiDbRecFile file;
     QVERIFY(!file.Open(Path("missing.dat")));
@@ -89,7 +87,6 @@ class TestRecordFile : public QObject {
     QVERIFY(!file.Open(dir_.path()));
     QCOMPARE(file.OpenProblem().fault, ContentFault::NotRegular);
   }
-
   // Open's result and the records that stay: a count larger than the records keeps the complete
   // ones; cut inside the last record's text, then inside its header; huge count and lengths
   // with few bytes behind them; a record with both lengths 0 keeps tag 0.
@@ -125,7 +122,6 @@ class TestRecordFile : public QObject {
     const TiDbRec r = file.GetRecord(visible);
     QCOMPARE(visible ? QStringLiteral("%1 %2").arg(r.Tag).arg(r.KeyText()) : QString(), last);
   }
-
   void writerRefusesWhatCannotBeStored() {
     QString error;
     std::vector<RecordSource> records = Records(2);

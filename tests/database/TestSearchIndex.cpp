@@ -62,7 +62,6 @@ class TestSearchIndex : public QObject {
     QCOMPARE(index.Find(u"f100", 1).Totals[0], 2);
     QVERIFY(index.Find(u" - ", 10).Entries.empty());
   }
-
   void matchesPlainScan() {
     QRandomGenerator random(25);
     const QString letters = QStringLiteral("aéEbcçC1 9-");

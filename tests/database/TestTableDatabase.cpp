@@ -53,13 +53,11 @@ class TestTableDatabase : public QObject {
   bool Open(TTessaranObject& db, const QString& data, const QString& defs, const QString& pw = {}) {
     return db.Open(Path(data), Path(defs), QString(), pw);
   }
-
   // One table of two byte records in one file; count at 340, first record at 345.
   static QByteArray TwoByteRecords() {
     const DatabaseSource source{{{"T", {Col("B", ctByte)}, {{"1"}, {"2"}}, true}}, false, {}};
     return BuildDatabase(source, true, nullptr)->definitions;
   }
-
   void CheckSample(const TTessaranObject& db) {
     QCOMPARE((QList{db.TableIndex("Cars"), db.TableIndex("cars"), db.TableIndex(QString())}),
              (QList{2, 0, 0}));  // exact names
@@ -114,7 +112,6 @@ class TestTableDatabase : public QObject {
     CheckSample(s);
     QVERIFY(!ReadFile(Path("s.db")).contains("Convertible"));
   }
-
   // Databases lent one cache hold one copy of a file; a database without one reads its own.
   void databasesLentOneCacheShareTheirFile() {
     SharedFileCache files;
@@ -130,7 +127,6 @@ class TestTableDatabase : public QObject {
     QCOMPARE(bytes(b), bytes(a));
     QVERIFY(bytes(own) != bytes(a));
   }
-
   void recordCountFromDataSize() {
     DatabaseSource s{{Numbers("Only", false)}, false, {}};
     const auto built = BuildDatabase(s, false, nullptr);
@@ -158,7 +154,6 @@ class TestTableDatabase : public QObject {
     QVERIFY(Open(db, "t.dat", "t.def"));
     QCOMPARE((QList{db.RecordCount("Only"), db.RecordCount("Second")}), (QList{2, 2}));
   }
-
   // Names are cut to 63 characters; a display text that never ends is cut too.
   void namesAndTextsAreCut() {
     DatabaseSource s{{{QString(63, 'T'), {Col(QString(63, 'c'), ctByte)}, {{"5"}}, true}}, false, {}};
@@ -180,7 +175,6 @@ class TestTableDatabase : public QObject {
     QCOMPARE_LE(text.size(), 255);
     QVERIFY2(text.startsWith(",,,"), qPrintable(text));
   }
-
   void damagedDefinitionsDoNotOpen_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("opens");
@@ -214,7 +208,6 @@ class TestTableDatabase : public QObject {
     TTessaranObject db;
     QCOMPARE(Open(db, "d.db", "d.db"), opens);
   }
-
   // Cut inside the second table's columns: Open fails, but the first table is still known.
   void definitionsCutShortKeepTheTablesBefore() {
     const QByteArray good = BuildDatabase(Sample(), true, nullptr)->definitions;
@@ -225,7 +218,6 @@ class TestTableDatabase : public QObject {
     QCOMPARE((QList{db.TableIndex("Colours"), db.TableIndex("Cars")}), (QList{1, 2}));
     QVERIFY(!db.GetValue("Colours", "Name", 1).IsRead());
   }
-
   void recordsOutsideTheDataReadAsNotRead() {
     TTessaranObject db;
     QVERIFY(WriteAndOpen(Sample(), Path("cut.def"), db, Path("cut.dat")));
@@ -250,7 +242,6 @@ class TestTableDatabase : public QObject {
     QCOMPARE(db.GetValueAsText("Cars", "Sold", 3), "No");
     QCOMPARE(db.FindRecord("Cars", "Colours", "Green"), 2);
   }
-
   void damagedCountsStayWithinTheData_data() {
     // The stored count, where the first record starts, and how many records read.
     QTest::addColumn<QList<int32_t>>("c");
@@ -276,7 +267,6 @@ class TestTableDatabase : public QObject {
     QVERIFY(Open(db, "count.db", "count.db"));
     QCOMPARE(ReadableRecordCount(db, "T"), c[2]);
   }
-
   void onlyRegularFilesAreReadAndOnlyOnce() {
     TTessaranObject db;
     QVERIFY(WriteAndOpen(Sample(), Path("s.def"), db, Path("s.dat")));
@@ -296,14 +286,12 @@ class TestTableDatabase : public QObject {
     QVERIFY(!Open(db, "none.db", "none.db"));
     QCOMPARE(db.OpenProblem().fault, ContentFault::None);
   }
-
   // Names: a five-character field holding "abcde", "abc", "" and "ÿ".
   static DatabaseSource FindSource() {
     const std::vector<QStringList> names{{"abcde"}, {"abc"}, {""}, {"ÿ"}};
     return {{{"Empty", {Col("Name")}, {}, true}, {"Names", {Col("Name", ctString, 5)}, names, true}},
             false, {}};
   }
-
   void findRecord_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("record");
@@ -319,7 +307,6 @@ class TestTableDatabase : public QObject {
     QVERIFY(WriteAndOpen(FindSource(), Path("f.db"), db));
     QCOMPARE(db.FindRecord("Names", "Name", text), record);
   }
-
   void findRecordEdges() {
     DatabaseSource s = FindSource();
     TTessaranObject db;
@@ -332,7 +319,6 @@ class TestTableDatabase : public QObject {
     QVERIFY(!WriteDatabase(s, Path("f2.db"), QString(), &error));
     QVERIFY2(error.contains("table \"Names\", record 4, column \"Name\""), qPrintable(error));
   }
-
   void passwords() {
     DatabaseSource s = Sample();
     s.password = "Secret";

@@ -120,7 +120,6 @@ class TestArchive : public QObject {
     QVERIFY(ExtractArchiveEntry(Path("gap.dat"), g, Path("gap")));
     QCOMPARE(QFileInfo(Path("gap")).lastModified(), three);
   }
-
   void parsesIndexLines_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("name");
@@ -151,7 +150,6 @@ class TestArchive : public QObject {
     QCOMPARE((std::tuple{e.Name, QList<qint32>{e.UnpackedSize, e.PackedSize, e.Offset}}), (std::tuple{name, sizes}));
     if (!name.isEmpty()) QVERIFY(e.TimeStamp == time);
   }
-
   void buildsTheIndex() {
     // Line ends of every kind, an empty line kept, a NUL ends the text, Windows-1252 names.
     const QByteArray text("a=1;\r\nb=2;\nc=3;\rd=4;\r\n\r\ncaf\xE9\x80=5;\r\n\0hidden=6;\r\n", 45);
@@ -175,7 +173,6 @@ class TestArchive : public QObject {
                (std::tuple{d.toHex(), QStringList(), QStringList()}));
     }
   }
-
   void findsNamesIgnoringCase() {
     const QStringList index = {"", "i\\i\\1=1;2;2;0;", "I\\I\\2=1;3;3;2;", "i\\i\\2=1;9;9;9;", "nameonly"};
     const auto find = [&index](const QString& name) { return FindArchiveEntry(&index, name); };
@@ -189,7 +186,6 @@ class TestArchive : public QObject {
     QCOMPARE((QList{ArchiveContains(some, "I\\i\\1"), ArchiveContains(some, "i\\i"), ArchiveContains(none, "i\\i\\1")}),
              (QList{true, false, false}));
   }
-
   // TArchiveIndex gives what the line list and linear lookup it replaces give.
   void indexMatchesTheLineList() {
     const QString path = Path("index.dat");
@@ -230,7 +226,6 @@ class TestArchive : public QObject {
     QVERIFY(write(olvtool::AssembleArchive("", many)));
     CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), probes);
   }
-
   void extractsMembers() {
     ArchiveWriter writer;
     const QByteArray text = Compressible(20000);
@@ -290,7 +285,6 @@ class TestArchive : public QObject {
     QVERIFY(!ExtractArchiveEntry(Path("a.dat"), packed, Path("plainfile/t")));
     QVERIFY(!ExtractArchiveEntry(Path("a.dat"), packed, QString()));
   }
-
   void refusesBadEntries() {
     ArchiveWriter writer;
     QVERIFY(writer.Add("tiny", "ab", kTime, MemberPacking::Packed));  // packs to more
@@ -329,7 +323,6 @@ class TestArchive : public QObject {
     QVERIFY(!ExtractArchiveEntry(Path("corrupt.dat"), big, Path("out")));
     QVERIFY(!QFile::exists(Path("out")));
   }
-
   // No member unpacks beyond the decoder's own file limit, whatever the ratio allows; the rest is
   // inflated into the file block by block; a link, FIFO or folder at the destination is refused
   // and left as it is, never followed.
@@ -380,7 +373,6 @@ class TestArchive : public QObject {
     QVERIFY(!ExtractArchiveEntry(Path("fifo"), m, Path("from-odd")));
     QVERIFY(!QFile::exists(Path("from-odd")));
   }
-
   void olvtoolPacksListsAndExtracts() {
     const QByteArray slide = Compressible(9000);
     QVERIFY(QDir().mkpath(Path("src/i/i")));
@@ -404,7 +396,6 @@ class TestArchive : public QObject {
                               RunOlvtool({"archive", "extract", Path("packed.dat")})};
     QCOMPARE(codes, (QList<int>{1, 1, 2}));
   }
-
   // Names that would leave the folder are refused. Folders made for the pictures are private
   // (0700); a name another user took before the folder was made is refused, nothing made in it.
   void refusesNamesAndMakesPrivateFolders() {
@@ -423,7 +414,6 @@ class TestArchive : public QObject {
       QVERIFY(!QFileInfo::exists(them));
     }
   }
-
   void choosesTheFolder() {
     QTemporaryDir program, runtime;
     for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(TTempFolder(folder).Folder(), program.path() + "/T/");
@@ -448,7 +438,6 @@ class TestArchive : public QObject {
       QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
   }
-
   // A "T" that is a symbolic link or another user's folder is never chosen, written into or
   // emptied, not even when it was swapped in after the choice.
   void neverUsesALinkedOrForeignT() {
@@ -468,7 +457,6 @@ class TestArchive : public QObject {
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
-
   void removesStaleFilesAndTheFolder() {
     QTemporaryDir program;
     const QString folder = program.path() + "/T/";

@@ -83,7 +83,6 @@ class TestPictureDecoder : public QObject {
   QString Write(const QString& name, const QByteArray& bytes) {
     return fixture::WriteFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
   }
-
   // Loads `path` into a fresh decoder at true colour.
   QImage Load(const QString& path, QString* format = nullptr) {
     TPMultiImage decoder;
@@ -101,7 +100,6 @@ class TestPictureDecoder : public QObject {
     decoder_ = std::make_unique<TPMultiImage>();
     decoder_->SetMessages(&messages_);
   }
-
   void decodesEveryFormatByExtensionAndContent() {
     const QImage source = Quarters();
     struct Case {
@@ -137,7 +135,6 @@ class TestPictureDecoder : public QObject {
     QCOMPARE(mono.format(), QImage::Format_Mono);
     QCOMPARE((QList{mono.pixel(12, 9), mono.pixel(3, 9)}), (QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)}));
   }
-
   // Pictures decoded at the size a rule asks for: every format, the colours kept; a rule that
   // asks for no reduction decodes the whole picture; reduction applies after scaling.
   void decodesAtTheAskedSize() {
@@ -165,7 +162,6 @@ class TestPictureDecoder : public QObject {
     QVERIFY(ShowsQuarters(decoder_->Picture().convertToFormat(QImage::Format_RGB32), 0));
     QVERIFY(messages_.All().isEmpty());
   }
-
   // A picture is refused from its header, before any memory is taken, when a 32-bit copy of it
   // (as scaling or colour mapping makes) would be above the limit, whatever its own depth.
   void refusesPicturesAboveThePixelCap() {
@@ -184,7 +180,6 @@ class TestPictureDecoder : public QObject {
     }
     QCOMPARE(DecodePicture(pcx, "PCX").image.pixel(99, 99), qRgb(255, 0, 0));
   }
-
   void keepsColourTables() {
     const QImage indexed = FourColours();
     for (const QByteArray& bytes : {Encode(indexed, "bmp"), WritePcx(indexed, PcxDepth::Indexed8), olvtool::EncodeGif(indexed)}) {
@@ -205,7 +200,6 @@ class TestPictureDecoder : public QObject {
     QCOMPARE(decoder_->FormatName(), "RES");
     QVERIFY(LoadResourceBitmap(QString()).isNull());
   }
-
   void reportsFailuresThroughTheMessages() {
     struct Case {
       QString extension;
@@ -275,7 +269,6 @@ class TestPictureDecoder : public QObject {
                                            "problem: The file is not a regular file\n" + fifo,
                                            "problem: The file is too large\n" + huge}));
   }
-
   void sniffsMagicNumbers() {
     QByteArray pcx = WritePcx(Quarters(), PcxDepth::Rgb24);
     pcx[1] = 9;  // no such version
@@ -286,7 +279,6 @@ class TestPictureDecoder : public QObject {
     QCOMPARE((QStringList{FormatForFileName("/a.b/c"), FormatForFileName("x.thj"), FormatForFileName("x.jpeg")}),
              (QStringList{"", "JPEG", ""}));
   }
-
   void decodesPcxCarefully() {
     const QByteArray good = WritePcx(Quarters(), PcxDepth::Indexed8);
     PcxResult result = PcxResult::Ok;
@@ -312,7 +304,6 @@ class TestPictureDecoder : public QObject {
     const QImage raw = DecodePcx(header + QByteArray("\xC1\x02\x03\x04", 4) + palette, 1 << 20, &result);
     QCOMPARE((QList{raw.pixelIndex(0, 0), raw.pixelIndex(1, 1)}), (QList{0xC1, 4}));
   }
-
   void refusesDamagedPcx_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint64>("limit");  // of the picture's allocation
@@ -340,7 +331,6 @@ class TestPictureDecoder : public QObject {
     QVERIFY(DecodePcx(bytes, limit, &got).isNull());
     QCOMPARE(int(got), result);
   }
-
   void reducesColours() {
     const QImage source = Quarters();
     const QList<QRgb> palette = {qRgb(0, 0, 0), qRgb(250, 10, 10), qRgb(10, 150, 10), qRgb(10, 10, 250), qRgb(250, 250, 250)};
@@ -401,7 +391,6 @@ class TestPictureDecoder : public QObject {
     QCOMPARE(pal.size(), 256);
     QCOMPARE(wrong, 0);
   }
-
   void resolutionBits_data() {
     QTest::addColumn<int>("resolution");  // a TLoadResolution
     QTest::addColumn<int>("display");     // bits per pixel
@@ -423,7 +412,6 @@ class TestPictureDecoder : public QObject {
     QFETCH(int, bits);
     QCOMPARE(ResolutionBits(TLoadResolution(resolution), display), bits);
   }
-
   void mapsReadResolutions() {
     decoder_->SetImageReadRes(TLoadResolution::lAutoMatic);
     decoder_->SetDisplayDepth(4);

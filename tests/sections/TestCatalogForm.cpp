@@ -226,7 +226,6 @@ class TestCatalogForm : public fixture::SectionTest {
       QCOMPARE(text(PlaceThumbPage(c.count, c.current, c.top, 9, c.mode)), text(c.placed));
     }
   }
-
   void browsesOneByOneAndByPage() {
     std::vector<int> groups(12, 1);
     groups.push_back(0);  // item 13 belongs to no group: never selected

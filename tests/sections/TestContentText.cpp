@@ -132,7 +132,6 @@ class TestContentText : public QObject {
     QString error;
     QVERIFY2(olvtool::WriteDemoContent(content_, olvtool::DemoOptions{sources.path(), 0}, &error), qPrintable(error));
   }
-
   // The whole headless tour, every section and the About box: it ends, content intact.
   void tourEndsOpeningNothingOutside() {
     QProcess tour;
@@ -147,7 +146,6 @@ class TestContentText : public QObject {
     QCOMPARE((std::tuple{tour.exitStatus(), tour.exitCode(), errors}), (std::tuple{QProcess::NormalExit, 0, errors}));
     tourEnded_ = true;
   }
-
   // In every section each label holding content text shows its characters; the catalogue's
   // header, the Production table caption, the paint names and the hints carry the markup as
   // typed.
@@ -194,7 +192,6 @@ class TestContentText : public QObject {
     QCOMPARE(Shown(QToolTip::text()), button->toolTip());
     qApp->removeEventFilter(&hints);
   }
-
   // A message box quoting a name shows it as typed.
   void messageBoxesShowTextsAsTyped() {
     Process().unattended = false;

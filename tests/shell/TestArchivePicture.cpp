@@ -63,7 +63,6 @@ class TestArchivePicture : public QObject {
                                  {{kMember, Bmp(kPhotoColour)}, {QStringLiteral("text"), QByteArray(500, 'x')}},
                                  {{QStringLiteral("damaged"), Bmp(kPhotoColour)}});
   }
-
   bool StartMainForm() {
     settings_.ProgramFolder = Folder();
     settings_.TempFolder = Folder() + "/T";
