@@ -2,9 +2,10 @@
 # Installs the Debian 12 packages the build, the tests and the tools need, only those missing.
 set -euo pipefail
 
-# zip and jpeginfo are the peers bench/authoring.sh measures `olvtool build` against.
+# zip and jpeginfo are the peers bench/authoring.sh measures `olvtool build` against;
+# clang-format is what scripts/check-format.sh checks the code format with.
 packages=(
-  g++ clang libclang-rt-14-dev cmake ninja-build ccache
+  g++ clang libclang-rt-14-dev cmake ninja-build ccache clang-format
   qt6-base-dev qt6-image-formats-plugins zlib1g-dev
   fonts-liberation fonts-dejavu-core
   libbenchmark-dev libsqlite3-dev time
