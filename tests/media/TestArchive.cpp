@@ -398,8 +398,8 @@ class TestArchive : public QObject {
     const QJsonObject b1 = members[0].toObject(), i1 = members[1].toObject();
     QCOMPARE(members.size(), 2);
     const auto name = [](const QJsonObject& o) { return o["name"].toString(); };
-    QCOMPARE((QStringList{name(b1), name(i1)}), (QStringList{"B1_W", "i\\i\\1"}));
-    QCOMPARE((QList{b1["packed"].toInt(), i1["unpacked"].toInt()}), (QList{500, 9000}));  // B1_W stored
+    QCOMPARE((QStringList{name(b1), name(i1)}), (QStringList{"B1_W", "i\\i\\1"}));  // B1_W stored
+    QCOMPARE((QList{b1["packed"].toInt(), i1["unpacked"].toInt()}), (QList{500, 9000}));
     QCOMPARE_LT(i1["packed"].toInt(), 9000);
     QCOMPARE(RunOlvtool({"archive", "extract", Path("packed.dat"), "I\\I\\1", Path("x1")}), 0);
     QCOMPARE(ReadFile(Path("x1")), slide);
@@ -465,8 +465,8 @@ class TestArchive : public QObject {
     QVERIFY(Touch(victim.filePath("notes.txt")));
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
     QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
-    TTempFolder linked(QString(), program.filePath("T"));
-    QCOMPARE((std::tuple{linked.FilePath("1"), linked.RemoveStaleFiles(), linked.Remove()}),
+    TTempFolder lnk(QString(), program.filePath("T"));
+    QCOMPARE((std::tuple{lnk.FilePath("1"), lnk.RemoveStaleFiles(), lnk.Remove()}),
              (std::tuple{QString(), 0, false}));
     QVERIFY(QFile::exists(victim.filePath("notes.txt")));
     QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
@@ -474,7 +474,7 @@ class TestArchive : public QObject {
     if (MakeForeignFolder(program.filePath("T"))) {
       QVERIFY(Touch(program.filePath("T/theirs")));
       QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
-      QCOMPARE((std::tuple{linked.FilePath("1"), linked.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
+      QCOMPARE((std::tuple{lnk.FilePath("1"), lnk.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
