@@ -27,6 +27,7 @@ using olvtool::ArchiveWriter;
 using olvtool::MemberPacking;
 using fixture::ReadFile;
 using fixture::WriteFile;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,8 +53,8 @@ int RunOlvtool(const QStringList& args) { return dbfixture::Olvtool(args).code; 
 const QDateTime kTime(QDate(2003, 7, 14), QTime(13, 45, 22), Qt::LocalTime);
 
 // Every line and every lookup of `index` must equal what the line list gives.
-void CompareWithLines(const std::optional<TArchiveIndex>& index, const std::optional<QStringList>& lines,
-                      const QStringList& names) {
+void CompareWithLines(const std::optional<TArchiveIndex>& index,
+                      const std::optional<QStringList>& lines, const QStringList& names) {
   QCOMPARE(index.has_value(), lines.has_value());
   if (!index) return;
   QCOMPARE(index->Count(), static_cast<int>(lines->size()));
@@ -71,15 +72,16 @@ void CompareWithLines(const std::optional<TArchiveIndex>& index, const std::opti
 
 bool Touch(const QString& path) { return WriteFile(path, "x"); }
 
-// The permission bits of `path` (not following a link), or -1.
-int Mode(const QString& path) {
+// The mode of `path` (not following a link) masked by `mask`, or -1.
+int Mode(const QString& path, mode_t mask = 07777) {
   struct stat st {};
-  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & mask) : -1;
 }
 
 // Makes `path` a folder of another user (only root can); false when that cannot be done.
 bool MakeForeignFolder(const QString& path) {
-  return ::geteuid() == 0 && QDir().mkpath(path) && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+  const auto chown = [&path] { return ::chown(QFile::encodeName(path).constData(), 65534, 65534); };
+  return ::geteuid() == 0 && QDir().mkpath(path) && chown() == 0;
 }
 
 }  // namespace
@@ -93,21 +95,26 @@ class TestArchive : public QObject {
  private Q_SLOTS:
   void dosDateTimes() {
     const quint32 dos = DateTimeToDosDateTime(kTime);
+    const auto roundTrip = [](const QDateTime& t) {
+      return DaysToDateTime(DosDateTimeToDays(DateTimeToDosDateTime(t)));
+    };
     // Odd seconds round down; the day count is the usual one (2003-07-14 is day 37816).
-    QCOMPARE((QList<QDateTime>{DaysToDateTime(DosDateTimeToDays(dos)), DaysToDateTime(kDosEpochDays),
-                               DaysToDateTime(DosDateTimeToDays(DateTimeToDosDateTime(kTime.addSecs(1))))}),
-             (QList<QDateTime>{kTime, QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime), kTime}));
+    const QDateTime epoch(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime);
+    QCOMPARE((QList{roundTrip(kTime), DaysToDateTime(kDosEpochDays), roundTrip(kTime.addSecs(1))}),
+             (QList{kTime, epoch, kTime}));
     QCOMPARE(std::floor(DosDateTimeToDays(dos)), 37816.0);
     // A time stamp written as a signed integer is the same word.
     const ArchiveEntry e = ParseArchiveEntry(QString("x=%1;1;1;0;").arg(qint32(0x9A210000u)));
     QCOMPARE(DaysToDateTime(e.TimeStamp).date(), QDate(2057, 1, 1));
     // Not a DOS date-time: the epoch, not a failure.
-    const quint32 day = (23u << 25) | (7u << 21) | (14u << 16);
-    for (quint32 bad : {0u, (23u << 25) | (13u << 21) | (1u << 16), (23u << 25) | (2u << 21) | (30u << 16),
+    const quint32 day = (23u << 25) | (7u << 21) | (14u << 16), y23 = 23u << 25;
+    for (quint32 bad : {0u, y23 | (13u << 21) | (1u << 16), y23 | (2u << 21) | (30u << 16),
                         day | (24u << 11), day | (60u << 5), day | 30u})
       QCOMPARE(DosDateTimeToDays(bad), kDosEpochDays);
-    QCOMPARE((QList{DaysToDateTime(std::nan("")).isValid(), DaysToDateTime(1e12).isValid()}), (QList{false, false}));
-    QCOMPARE(DateTimeToDosDateTime(QDateTime(QDate(1970, 5, 5), QTime(1, 0), Qt::LocalTime)), 0x00210000u);
+    const auto valid = [](double days) { return DaysToDateTime(days).isValid(); };
+    QCOMPARE((QList{valid(std::nan("")), valid(1e12)}), (QList{false, false}));
+    const QDateTime early(QDate(1970, 5, 5), QTime(1, 0), Qt::LocalTime);
+    QCOMPARE(DateTimeToDosDateTime(early), 0x00210000u);
     // A time the clocks skip (spring forward: 02:00 -> 03:00 on 2003-03-30 in Amsterdam) is the
     // first valid time after it, on the extracted file.
     fixture::EnvironmentRestorer zone("TZ");
@@ -147,7 +154,8 @@ class TestArchive : public QObject {
     QFETCH(double, time);
     QFETCH(QList<qint32>, sizes);
     const ArchiveEntry e = ParseArchiveEntry(line);
-    QCOMPARE((std::tuple{e.Name, QList<qint32>{e.UnpackedSize, e.PackedSize, e.Offset}}), (std::tuple{name, sizes}));
+    const QList<qint32> got = {e.UnpackedSize, e.PackedSize, e.Offset};
+    QCOMPARE((std::tuple{e.Name, got}), (std::tuple{name, sizes}));
     if (!name.isEmpty()) QVERIFY(e.TimeStamp == time);
   }
   void buildsTheIndex() {
@@ -155,7 +163,7 @@ class TestArchive : public QObject {
     const QByteArray text("a=1;\r\nb=2;\nc=3;\rd=4;\r\n\r\ncaf\xE9\x80=5;\r\n\0hidden=6;\r\n", 45);
     const QByteArray bytes = olvtool::AssembleArchive("BLOCKS", text);
     QVERIFY(WriteFile(Path("lines.dat"), bytes));
-    const QStringList expected = {"a=1;", "b=2;", "c=3;", "d=4;", "", QStringLiteral("caf\u00e9\u20ac=5;")};
+    const QStringList expected = {"a=1;", "b=2;", "c=3;", "d=4;", "", u"caf\u00e9\u20ac=5;"_s};
     QCOMPARE(BuildArchiveIndex(Path("lines.dat")), std::optional(expected));
     QCOMPARE(ParseArchiveIndex(bytes), expected);
     QVERIFY(!BuildArchiveIndex(Path("missing.dat")).has_value());
@@ -165,25 +173,28 @@ class TestArchive : public QObject {
     longWord[longWord.size() - 4] = static_cast<char>(text.size() + 7);  // more than the file
     QByteArray negative = bytes;
     negative[negative.size() - 1] = '\x80';
-    const QList<QByteArray> damaged = {QByteArray("\0\0\0\0", 4), QByteArray("\3\0\0", 3), QByteArray(),
-                                       cut.right(2) + cut, longWord, negative, QByteArray("\xFF\xFF\xFF\x7F", 4)};
+    const QList<QByteArray> damaged = {"\0\0\0\0"_ba, "\3\0\0"_ba, ""_ba, cut.right(2) + cut,
+                                       longWord, negative, "\xFF\xFF\xFF\x7F"_ba};
     for (const QByteArray& d : damaged) {
       QVERIFY(WriteFile(Path("damaged.dat"), d));
-      QCOMPARE((std::tuple{d.toHex(), BuildArchiveIndex(Path("damaged.dat")).value_or(QStringList{"none"}), ParseArchiveIndex(d)}),
+      const auto built = BuildArchiveIndex(Path("damaged.dat")).value_or(QStringList{"none"});
+      QCOMPARE((std::tuple{d.toHex(), built, ParseArchiveIndex(d)}),
                (std::tuple{d.toHex(), QStringList(), QStringList()}));
     }
   }
   void findsNamesIgnoringCase() {
-    const QStringList index = {"", "i\\i\\1=1;2;2;0;", "I\\I\\2=1;3;3;2;", "i\\i\\2=1;9;9;9;", "nameonly"};
+    const QStringList index = {"", "i\\i\\1=1;2;2;0;", "I\\I\\2=1;3;3;2;", "i\\i\\2=1;9;9;9;",
+                               "nameonly"};
     const auto find = [&index](const QString& name) { return FindArchiveEntry(&index, name); };
     // The first match wins.
-    QCOMPARE((QList{find("I\\I\\1").PackedSize, find("i\\i\\2").PackedSize}), (QList<qint32>{2, 3}));
+    QCOMPARE((QList{find("I\\I\\1").PackedSize, find("i\\i\\2").PackedSize}), (QList{2, 3}));
     QCOMPARE((QList{find("i\\i\\3").Offset, find("nameonly").Offset}), (QList<qint32>{-1, -1}));
-    QCOMPARE((QStringList{find(QString()).Name,
-                          FindArchiveEntry(static_cast<const QStringList*>(nullptr), "i\\i\\1").Name}),
+    const QStringList* const nowhere = nullptr;
+    QCOMPARE((QStringList{find(QString()).Name, FindArchiveEntry(nowhere, "i\\i\\1").Name}),
              (QStringList{"", ""}));
     const std::optional<QStringList> some = index, none;
-    QCOMPARE((QList{ArchiveContains(some, "I\\i\\1"), ArchiveContains(some, "i\\i"), ArchiveContains(none, "i\\i\\1")}),
+    const auto has = [](const auto& i, const char* n) { return ArchiveContains(i, n); };
+    QCOMPARE((QList{has(some, "I\\i\\1"), has(some, "i\\i"), has(none, "i\\i\\1")}),
              (QList{true, false, false}));
   }
   // TArchiveIndex gives what the line list and linear lookup it replaces give.
@@ -206,8 +217,9 @@ class TestArchive : public QObject {
     CompareWithLines(TArchiveIndex::Parse(olvtool::AssembleArchive("", text)),
                      ParseArchiveIndex(olvtool::AssembleArchive("", text)), names);
     // Missing and damaged archives.
-    CompareWithLines(TArchiveIndex::Read(Path("missing.dat")), BuildArchiveIndex(Path("missing.dat")), names);
-    for (const QByteArray& damaged : {QByteArray("\3\0\0", 3), QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray(4, '\0'), QByteArray()}) {
+    const QString missing = Path("missing.dat");
+    CompareWithLines(TArchiveIndex::Read(missing), BuildArchiveIndex(missing), names);
+    for (const QByteArray& damaged : {"\3\0\0"_ba, "\xFF\xFF\xFF\x7F"_ba, "\0\0\0\0"_ba, ""_ba}) {
       QVERIFY(write(damaged));
       CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), names);
       CompareWithLines(TArchiveIndex::Parse(damaged), ParseArchiveIndex(damaged), names);
@@ -220,8 +232,10 @@ class TestArchive : public QObject {
       QByteArray name = "i\\b\\" + QByteArray::number(rng.bounded(1200));
       for (char& c : name)
         if (rng.bounded(2)) c = static_cast<char>(QChar::toUpper(c));
-      many += name + "=1;" + QByteArray::number(i + 1) + ";" + QByteArray::number(i + 1) + ";0;\r\n";
-      if (i % 7 == 0) probes << QString::fromLatin1(name).toLower() << QString::fromLatin1(name + "x");
+      const QByteArray size = QByteArray::number(i + 1);
+      many += name + "=1;" + size + ";" + size + ";0;\r\n";
+      const QString probe = QString::fromLatin1(name);
+      if (i % 7 == 0) probes << probe.toLower() << probe + 'x';
     }
     QVERIFY(write(olvtool::AssembleArchive("", many)));
     CompareWithLines(TArchiveIndex::Read(path), BuildArchiveIndex(path), probes);
@@ -239,8 +253,8 @@ class TestArchive : public QObject {
     QVERIFY2(error.contains("twice"), qPrintable(error));
     QVERIFY(writer.Write(Path("a.dat"), nullptr));
     const auto index = BuildArchiveIndex(Path("a.dat"));
-    const ArchiveEntry packed = FindArchiveEntry(index, "I\\I\\1"), stored = FindArchiveEntry(index, "stored"),
-                       raw = FindArchiveEntry(index, "noise");
+    const auto find = [&index](const char* name) { return FindArchiveEntry(index, name); };
+    const ArchiveEntry packed = find("I\\I\\1"), stored = find("stored"), raw = find("noise");
     int progressCalls = 0;
     qint64 lastDone = 0;
     const InflateProgress progress = [&](qint64 done, qint64 total) {
@@ -253,13 +267,15 @@ class TestArchive : public QObject {
     QCOMPARE(ReadFile(Path("sub/deeper/1")), text);
     QCOMPARE_GE(progressCalls, 1);
     QCOMPARE(lastDone, text.size());
-    QCOMPARE(QFileInfo(Path("sub/deeper/1")).lastModified(), kTime.addSecs(-kTime.time().second() % 2));
+    const QDateTime even = kTime.addSecs(-kTime.time().second() % 2);
+    QCOMPARE(QFileInfo(Path("sub/deeper/1")).lastModified(), even);
     QVERIFY(WriteFile(Path("s"), QByteArray(50000, 'x')));  // replaced, not appended to
     QVERIFY(ExtractArchiveEntry(Path("a.dat"), stored, Path("s")));
     QVERIFY(ExtractArchiveEntry(Path("a.dat"), raw, Path("n")));
     QCOMPARE((QList{ReadFile(Path("s")), ReadFile(Path("n"))}), (QList{text, noise}));
     const QByteArray bytes = ReadFile(Path("a.dat"));  // the same members in memory
-    QCOMPARE((QList{ReadArchiveMember(bytes, packed), ReadArchiveMember(bytes, raw)}), (QList{text, noise}));
+    QCOMPARE((QList{ReadArchiveMember(bytes, packed), ReadArchiveMember(bytes, raw)}),
+             (QList{text, noise}));
     // A time stamp that is no date-time extracts with the DOS epoch.
     ArchiveEntry undated = stored;
     undated.TimeStamp = std::nan("");
@@ -333,7 +349,7 @@ class TestArchive : public QObject {
     const QByteArray text = QByteArrayLiteral("huge=780014528;") + QByteArray::number(over) + ';' +
                             QByteArray::number(zeros.size()) + ";0;\r\n";
     QVERIFY(WriteFile(Path("huge.dat"), olvtool::AssembleArchive(zeros, text)));
-    const ArchiveEntry huge = FindArchiveEntry(BuildArchiveIndex(Path("huge.dat")), QStringLiteral("huge"));
+    const ArchiveEntry huge = FindArchiveEntry(BuildArchiveIndex(Path("huge.dat")), "huge");
     QByteArray out = "stale";  // emptied on failure
     QCOMPARE(huge.UnpackedSize, over);
     QVERIFY(!ExtractArchiveEntry(Path("huge.dat"), huge, Path("huge")));
@@ -358,13 +374,10 @@ class TestArchive : public QObject {
     QVERIFY(QDir().mkpath(Path("folder")));
     QCOMPARE(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0600), 0);
     // Each stays what it was: a plain file written in its place would be a fault too.
-    const auto kindOf = [this](const char* name) -> mode_t {
-      struct stat st {};
-      return ::lstat(QFile::encodeName(Path(name)).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
-    };
-    for (const auto& [odd, kind] : {std::pair<const char*, mode_t>{"link", S_IFLNK}, {"fifo", S_IFIFO}, {"folder", S_IFDIR}}) {
+    for (const auto& [odd, kind] :
+         {std::pair{"link", S_IFLNK}, {"fifo", S_IFIFO}, {"folder", S_IFDIR}}) {
       QVERIFY2(!ExtractArchiveEntry(Path("m.dat"), m, Path(odd)), odd);
-      QVERIFY2(kindOf(odd) == kind, odd);
+      QCOMPARE(Mode(Path(odd), S_IFMT), int(kind));
     }
     QCOMPARE(ReadFile(Path("outside")), QByteArray("keep"));
     // A FIFO in the archive's place has no index and gives no member; nothing waits.
@@ -379,21 +392,23 @@ class TestArchive : public QObject {
     QVERIFY(WriteFile(Path("src/i/i/1"), slide));
     QVERIFY(WriteFile(Path("src/B1_W"), Noise(500, 3)));
     QCOMPARE(RunOlvtool({"archive", "pack", Path("src"), Path("packed.dat")}), 0);
-    const dbfixture::Run listing = dbfixture::Olvtool({"archive", "list", Path("packed.dat"), "--json"});
+    const auto listing = dbfixture::Olvtool({"archive", "list", Path("packed.dat"), "--json"});
     QCOMPARE(listing.code, 0);
     const QJsonArray members = QJsonDocument::fromJson(listing.out.toUtf8()).array();
     const QJsonObject b1 = members[0].toObject(), i1 = members[1].toObject();
     QCOMPARE(members.size(), 2);
-    QCOMPARE((std::tuple{b1["name"].toString(), b1["packed"].toInt()}), (std::tuple{QString("B1_W"), 500}));  // noise is stored
-    QCOMPARE((std::tuple{i1["name"].toString(), i1["unpacked"].toInt()}), (std::tuple{QString("i\\i\\1"), 9000}));
+    const auto name = [](const QJsonObject& o) { return o["name"].toString(); };
+    QCOMPARE((QStringList{name(b1), name(i1)}), (QStringList{"B1_W", "i\\i\\1"}));  // B1_W stored
+    QCOMPARE((QList{b1["packed"].toInt(), i1["unpacked"].toInt()}), (QList{500, 9000}));
     QCOMPARE_LT(i1["packed"].toInt(), 9000);
     QCOMPARE(RunOlvtool({"archive", "extract", Path("packed.dat"), "I\\I\\1", Path("x1")}), 0);
     QCOMPARE(ReadFile(Path("x1")), slide);
     QCOMPARE(QFileInfo(Path("x1")).lastModified().toSecsSinceEpoch() / 2,
              QFileInfo(Path("src/i/i/1")).lastModified().toSecsSinceEpoch() / 2);
-    const QList<int> codes = {RunOlvtool({"archive", "extract", Path("packed.dat"), "nothing", Path("x2")}),
+    const QString packed = Path("packed.dat");
+    const QList<int> codes = {RunOlvtool({"archive", "extract", packed, "nothing", Path("x2")}),
                               RunOlvtool({"archive", "list", Path("absent.dat")}),
-                              RunOlvtool({"archive", "extract", Path("packed.dat")})};
+                              RunOlvtool({"archive", "extract", packed})};
     QCOMPARE(codes, (QList<int>{1, 1, 2}));
   }
   // Names that would leave the folder are refused. Folders made for the pictures are private
@@ -402,12 +417,15 @@ class TestArchive : public QObject {
     QTemporaryDir dir;
     const QString folder = dir.filePath("T");
     TTempFolder temp(QString(), folder);
-    for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", QString("a") + QChar(0) + "b"})
-      QCOMPARE((std::tuple{bad, IsPlainFileName(bad), temp.FilePath(bad)}), (std::tuple{bad, false, QString()}));
-    for (const QString& good : QStringList{"1042", "..x", "B12_W"}) QCOMPARE(temp.FilePath(good), folder + '/' + good);
+    const QString z = QString("a") + QChar(0) + "b";
+    for (const QString& bad : QStringList{"", ".", "..", "a/b", "..\\x", "/etc/passwd", "a\\b", z})
+      QCOMPARE((std::tuple{bad, IsPlainFileName(bad), temp.FilePath(bad)}),
+               (std::tuple{bad, false, QString()}));
+    for (const QString& good : QStringList{"1042", "..x", "B12_W"})
+      QCOMPARE(temp.FilePath(good), folder + '/' + good);
     const QString mine = dir.filePath("orlaventis-me/T/");
     QCOMPARE(TTempFolder(QString(), mine).FilePath("1"), mine + "1");
-    QCOMPARE((QList<int>{Mode(dir.filePath("orlaventis-me")), Mode(mine)}), (QList<int>{0700, 0700}));
+    QCOMPARE((QList{Mode(dir.filePath("orlaventis-me")), Mode(mine)}), (QList{0700, 0700}));
     if (MakeForeignFolder(dir.filePath("orlaventis-them"))) {
       const QString them = dir.filePath("orlaventis-them/T");
       QCOMPARE(TTempFolder(QString(), them).FilePath("1"), QString());
@@ -416,7 +434,8 @@ class TestArchive : public QObject {
   }
   void choosesTheFolder() {
     QTemporaryDir program, runtime;
-    for (const QString& folder : {program.path(), program.path() + '/'}) QCOMPARE(TTempFolder(folder).Folder(), program.path() + "/T/");
+    for (const QString& folder : {program.path(), program.path() + '/'})
+      QCOMPARE(TTempFolder(folder).Folder(), program.path() + "/T/");
     // "T" taken by a plain file: the per-user folder, under $XDG_RUNTIME_DIR when set ...
     QVERIFY(Touch(program.filePath("T")));
     {
@@ -433,9 +452,10 @@ class TestArchive : public QObject {
     // A program folder the user cannot write (meaningless for root, who can write anything).
     if (::geteuid() != 0) {
       QTemporaryDir readOnly;
-      QVERIFY(QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+      using F = QFileDevice;
+      QVERIFY(QFile::setPermissions(readOnly.path(), F::ReadOwner | F::ExeOwner));
       QVERIFY(!TTempFolder(readOnly.path()).Folder().startsWith(readOnly.path()));
-      QFile::setPermissions(readOnly.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+      QFile::setPermissions(readOnly.path(), F::ReadOwner | F::WriteOwner | F::ExeOwner);
     }
   }
   // A "T" that is a symbolic link or another user's folder is never chosen, written into or
@@ -445,56 +465,56 @@ class TestArchive : public QObject {
     QVERIFY(Touch(victim.filePath("notes.txt")));
     QVERIFY(QFile::link(victim.path(), program.filePath("T")));
     QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
-    TTempFolder linked(QString(), program.filePath("T"));
-    QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles(), linked.Remove()}), (std::tuple{QString(), 0, false}));
+    TTempFolder lnk(QString(), program.filePath("T"));
+    QCOMPARE((std::tuple{lnk.FilePath("1"), lnk.RemoveStaleFiles(), lnk.Remove()}),
+             (std::tuple{QString(), 0, false}));
     QVERIFY(QFile::exists(victim.filePath("notes.txt")));
     QVERIFY(QFileInfo(program.filePath("T")).isSymLink());
     QVERIFY(QFile::remove(program.filePath("T")));
     if (MakeForeignFolder(program.filePath("T"))) {
       QVERIFY(Touch(program.filePath("T/theirs")));
       QVERIFY(!TTempFolder(program.path()).Folder().startsWith(program.path()));
-      QCOMPARE((std::tuple{linked.FilePath(QStringLiteral("1")), linked.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
+      QCOMPARE((std::tuple{lnk.FilePath("1"), lnk.RemoveStaleFiles()}), (std::tuple{QString(), 0}));
       QVERIFY(QFile::exists(program.filePath("T/theirs")));
     }
   }
   void removesStaleFilesAndTheFolder() {
     QTemporaryDir program;
-    const QString folder = program.path() + "/T/";
+    const QString p = program.path(), folder = p + "/T/";
+    const auto exists = [](const QString& path) { return QFileInfo::exists(path); };
+    const auto isDir = [](const QString& path) { return QFileInfo(path).isDir(); };
     const TTempFolder temp(QString(), folder);
     QCOMPARE(temp.Folder(), folder);
-    QCOMPARE((std::tuple{temp.RemoveStaleFiles(), temp.Remove()}), (std::tuple{0, true}));  // no folder yet: nothing to do
+    // No folder yet: nothing to do.
+    QCOMPARE((std::tuple{temp.RemoveStaleFiles(), temp.Remove()}), (std::tuple{0, true}));
     QVERIFY(QDir().mkpath(folder));
-    for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + QLatin1String(name)));
+    for (const char* name : {"1", "2", ".hidden", "B12_W"}) QVERIFY(Touch(folder + name));
     QVERIFY(QFile::link(program.filePath("keep"), folder + "dangling"));
     QVERIFY(Touch(program.filePath("outside")));
     QVERIFY(QFile::link(program.filePath("outside"), folder + "link"));
     QCOMPARE(temp.RemoveStaleFiles(), 0);
-    QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(QFile::exists(program.filePath("outside")));  // a link is removed, never followed
-    QVERIFY(QFileInfo(folder).isDir());
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QVERIFY(QDir(folder).entryList(all).isEmpty());
+    // A link is removed, never followed.
+    QCOMPARE((QList{exists(p + "/outside"), isDir(folder)}), (QList{true, true}));
     QVERIFY(Touch(folder + "3"));
-    QVERIFY(temp.Remove());
-    QVERIFY(!QFileInfo::exists(folder));
-    QVERIFY(QFileInfo(program.path()).isDir());  // the program folder itself stays
+    // The program folder itself stays.
+    QCOMPARE((QList{temp.Remove(), exists(folder), isDir(p)}), (QList{true, false, true}));
     // Something that resists (here a folder inside): the files still go, the folder stays.
     QVERIFY(QDir().mkpath(folder + "sub"));
     QVERIFY(Touch(folder + "4"));
-    QVERIFY(!temp.Remove());
-    QVERIFY(!QFileInfo::exists(folder + "4"));
-    QVERIFY(QFileInfo(folder + "sub").isDir());
+    QCOMPARE((QList{temp.Remove(), exists(folder + "4"), isDir(folder + "sub")}),
+             (QList{false, false, true}));
     // The empty per-user parent this run made goes with its folder ...
-    TTempFolder perUser(QString(), program.path() + "/orlaventis/T/");
+    TTempFolder perUser(QString(), p + "/orlaventis/T/");
     QVERIFY(Touch(perUser.FilePath("5")));
-    QVERIFY(perUser.Remove());
-    QVERIFY(!QFileInfo::exists(program.path() + "/orlaventis"));
-    QVERIFY(QFileInfo(program.path()).isDir());
+    QCOMPARE((QList{perUser.Remove(), exists(p + "/orlaventis"), isDir(p)}), (QList{true, false, true}));
     // ... but a folder of the user's that was there before stays, whatever its name.
-    TTempFolder mine(QString(), program.path() + "/orlaventis-mine/T/");
+    TTempFolder mine(QString(), p + "/orlaventis-mine/T/");
     QVERIFY(QDir().mkpath(mine.Folder()));
     QVERIFY(Touch(mine.FilePath("6")));
-    QVERIFY(mine.Remove());
-    QVERIFY(!QFileInfo::exists(mine.Folder()));
-    QVERIFY(QFileInfo(program.path() + "/orlaventis-mine").isDir());
+    QCOMPARE((QList{mine.Remove(), exists(mine.Folder()), isDir(p + "/orlaventis-mine")}),
+             (QList{true, false, true}));
   }
 };
 

@@ -19,16 +19,18 @@
 using namespace orlaventis;
 using olvtool::PcxDepth;
 using olvtool::WritePcx;
+using namespace std::string_view_literals;
 
 namespace {
 
-const QList<QRgb> kQuarter = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+const QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255);
+const QList<QRgb> kQuarter = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), kWhite};
 
 // 16 x 12 pixels: four quarters of distinct colours (red, green / blue, white).
 QImage Quarters() {
   QImage image(16, 12, QImage::Format_RGB32);
   for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 16; ++x) image.setPixel(x, y, kQuarter[(y >= 6 ? 2 : 0) + (x >= 8 ? 1 : 0)]);
+    for (int x = 0; x < 16; ++x) image.setPixel(x, y, kQuarter[(y / 6) * 2 + x / 8]);
   return image;
 }
 
@@ -38,8 +40,8 @@ bool ShowsQuarters(const QImage& image, int tolerance) {
   const QPoint centres[4] = {{3, 3}, {12, 3}, {3, 9}, {12, 9}};
   for (int i = 0; i < 4; ++i) {
     const QRgb a = image.pixel(centres[i]), b = kQuarter[i];
-    if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > tolerance)
-      return false;
+    for (const int shift : {16, 8, 0})
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
   }
   return true;
 }
@@ -60,15 +62,13 @@ QByteArray SolidPcx(int side) {
   for (const auto& [at, value] : {std::pair{8, side - 1}, {10, side - 1}, {66, side}})
     pcx[at] = char(value & 0xFF), pcx[at + 1] = char(value >> 8);
   QByteArray line;
-  for (int left = side; left > 0; left -= 63) line += char(0xC0 | std::min(left, 63)), line += char(7);
+  for (int left = side; left > 0; left -= 63) line += char(0xC0 | std::min(left, 63)), line += '\7';
   QByteArray palette(769, '\0');
   palette[0] = 0x0C, palette[1 + 3 * 7] = char(0xFF);
   return pcx + line.repeated(side) + palette;
 }
 
-QImage FourColours() {
-  return Quarters().convertToFormat(QImage::Format_Indexed8, kQuarter);
-}
+QImage FourColours() { return Quarters().convertToFormat(QImage::Format_Indexed8, kQuarter); }
 
 }  // namespace
 
@@ -123,7 +123,8 @@ class TestPictureDecoder : public QObject {
       QVERIFY2(!c.bytes.isEmpty(), qPrintable(c.format));
       QCOMPARE(SniffPictureFormat(c.bytes), c.format);
       // By extension, and bare as archive members are: then the content names the format.
-      for (const QString& name : {QStringLiteral("p%1.%2").arg(i).arg(c.extension), QStringLiteral("bare%1").arg(i)}) {
+      const QString bare = QString("bare%1").arg(i);
+      for (const QString& name : {QString("p%1.%2").arg(i).arg(c.extension), bare}) {
         QString format;
         QVERIFY2(ShowsQuarters(Load(Write(name, c.bytes), &format), c.tolerance), qPrintable(name));
         QCOMPARE(format, c.format);
@@ -133,26 +134,30 @@ class TestPictureDecoder : public QObject {
     // Black and white PCX: white and red are bright, green and blue dark.
     const QImage mono = Load(Write("mono.pcx", WritePcx(source, PcxDepth::Mono1)));
     QCOMPARE(mono.format(), QImage::Format_Mono);
-    QCOMPARE((QList{mono.pixel(12, 9), mono.pixel(3, 9)}), (QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)}));
+    QCOMPARE((QList{mono.pixel(12, 9), mono.pixel(3, 9)}), (QList{kWhite, kBlack}));
   }
   // Pictures decoded at the size a rule asks for: every format, the colours kept; a rule that
   // asks for no reduction decodes the whole picture; reduction applies after scaling.
   void decodesAtTheAskedSize() {
     const QImage big = Quarters().scaled(128, 96);  // eight times larger, still four solid quarters
     const QImage bigIndexed = big.convertToFormat(QImage::Format_Indexed8, kQuarter);
+    // clang-format off
     const struct {
       QByteArray bytes;
       int tolerance;
-    } cases[] = {{Encode(big, "jpeg"), 40}, {Encode(big, "bmp"), 8},       {Encode(big, "png"), 8},
-                 {olvtool::EncodeGif(bigIndexed), 8},      {WritePcx(big, PcxDepth::Rgb24), 8}};
+    } cases[] = {{Encode(big, "jpeg"), 40}, {Encode(big, "bmp"), 8}, {Encode(big, "png"), 8},
+                 {olvtool::EncodeGif(bigIndexed), 8}, {WritePcx(big, PcxDepth::Rgb24), 8}};
+    // clang-format on
     const PictureSizeRule eighth = [](QSize full) { return full / 8; };
     for (const auto& c : cases) {
       const QString format = SniffPictureFormat(c.bytes);
-      QVERIFY2(ShowsQuarters(DecodePictureScaled(c.bytes, format, eighth).image, c.tolerance), qPrintable(format));
-      for (const PictureSizeRule& whole : {PictureSizeRule(), PictureSizeRule([](QSize full) { return full; }),
-                                           PictureSizeRule([](QSize full) { return full * 2; }),
-                                           PictureSizeRule([](QSize) { return QSize(); })})
-        QCOMPARE(DecodePictureScaled(c.bytes, format, whole).image.size(), QSize(128, 96));
+      using Rule = PictureSizeRule;
+      const auto decode = [&](const Rule& r) { return DecodePictureScaled(c.bytes, format, r); };
+      QVERIFY2(ShowsQuarters(decode(eighth).image, c.tolerance), qPrintable(format));
+      for (const Rule& whole :
+           {Rule(), Rule([](QSize s) { return s; }), Rule([](QSize s) { return s * 2; }),
+            Rule([](QSize) { return QSize(); })})
+        QCOMPARE(decode(whole).image.size(), QSize(128, 96));
     }
     decoder_->SetImageReadRes(TLoadResolution::lColor16);
     decoder_->SetDefaultPalette(kQuarter);
@@ -170,27 +175,30 @@ class TestPictureDecoder : public QObject {
     const QString path = Write("huge", huge);
     decoder_->SetImageName(path);
     QVERIFY(decoder_->Picture().isNull());
-    QCOMPARE(messages_.All(), (QStringList{"error: The picture is too large\n" + path, "information: Reading pcx file failed\n" + path}));
+    QCOMPARE(messages_.All(), (QStringList{"error: The picture is too large\n" + path,
+                                           "information: Reading pcx file failed\n" + path}));
     // 4 bytes a pixel count for an 8-bit PCX as for a PNG: at the limit decoded, above refused.
     const QByteArray pcx = SolidPcx(100), png = Encode(Quarters(), "png");
     for (const auto& [bytes, limit] : {std::pair{pcx, 100 * 100 * 4}, {png, 16 * 12 * 4}}) {
       const QString format = SniffPictureFormat(bytes);
       QVERIFY2(!DecodePicture(bytes, format, limit).image.isNull(), qPrintable(format));
-      QCOMPARE(DecodePicture(bytes, format, limit - 1).reason, QStringLiteral("The picture is too large"));
+      QCOMPARE(DecodePicture(bytes, format, limit - 1).reason, QString("The picture is too large"));
     }
     QCOMPARE(DecodePicture(pcx, "PCX").image.pixel(99, 99), qRgb(255, 0, 0));
   }
   void keepsColourTables() {
     const QImage indexed = FourColours();
-    for (const QByteArray& bytes : {Encode(indexed, "bmp"), WritePcx(indexed, PcxDepth::Indexed8), olvtool::EncodeGif(indexed)}) {
+    const QByteArray pcx = WritePcx(indexed, PcxDepth::Indexed8);
+    for (const QByteArray& bytes : {Encode(indexed, "bmp"), pcx, olvtool::EncodeGif(indexed)}) {
       const QImage got = Load(Write("indexed", bytes));
       QCOMPARE(got.format(), QImage::Format_Indexed8);
       QVERIFY2(ShowsQuarters(got, 0), bytes.left(4).toHex().constData());
-      for (QRgb c : kQuarter) QVERIFY2(got.colorTable().contains(c), qPrintable(QString::number(c, 16)));
+      for (QRgb c : kQuarter)
+        QVERIFY2(got.colorTable().contains(c), qPrintable(QString::number(c, 16)));
     }
     // Bitmap resources keep theirs: 4 x 2, black red green blue over blue green red black.
     const QImage resource = LoadResourceBitmap("TestPal4");
-    QCOMPARE(resource.colorTable(), (QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}));
+    QCOMPARE(resource.colorTable(), (QList{kBlack, kQuarter[0], qRgb(0, 255, 0), kQuarter[2]}));
     QCOMPARE(resource.format(), QImage::Format_Indexed8);
     QCOMPARE((QList{resource.pixelIndex(0, 0), resource.pixelIndex(1, 1)}), (QList{3, 1}));
     QCOMPARE(LoadResourceBitmap(":/bitmaps/TestPal4.bmp"), resource);
@@ -244,7 +252,8 @@ class TestPictureDecoder : public QObject {
     // Silent cases: no file, the empty name, content of no known kind.
     messages_.Clear();
     const QString ok = Write("ok.png", png);
-    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), Write("text", "just some text, no picture")}) {
+    const QString text = Write("text", "just some text, no picture");
+    for (const QString& name : {dir_.filePath("nothing-here.png"), QString(), text}) {
       decoder_->SetImageName(ok);
       QVERIFY(!decoder_->Picture().isNull());
       decoder_->SetImageName(name);
@@ -273,55 +282,75 @@ class TestPictureDecoder : public QObject {
     QByteArray pcx = WritePcx(Quarters(), PcxDepth::Rgb24);
     pcx[1] = 9;  // no such version
     // A bitmap too short to be one, big-endian TIFF, unknown GIF and PCX versions, a cut PNG mark.
-    const std::pair<QByteArray, const char*> sniffed[] = {
-        {"BM", ""}, {QByteArray("MM\0*", 4), "TIF"}, {"GIF88a", ""}, {"\x89PNG\r\n\x1A", ""}, {pcx, ""}};
-    for (const auto& [bytes, format] : sniffed) QCOMPARE(SniffPictureFormat(bytes), QString::fromLatin1(format));
-    QCOMPARE((QStringList{FormatForFileName("/a.b/c"), FormatForFileName("x.thj"), FormatForFileName("x.jpeg")}),
-             (QStringList{"", "JPEG", ""}));
+    // clang-format off
+    const std::pair<QByteArray, QString> sniffed[] = {
+        {"BM", ""}, {QByteArray("MM\0*", 4), "TIF"}, {"GIF88a", ""}, {"\x89PNG\r\n\x1A", ""},
+        {pcx, ""}};
+    // clang-format on
+    for (const auto& [bytes, format] : sniffed) QCOMPARE(SniffPictureFormat(bytes), format);
+    const auto f = [](const char* name) { return FormatForFileName(name); };
+    QCOMPARE((QStringList{f("/a.b/c"), f("x.thj"), f("x.jpeg")}), (QStringList{"", "JPEG", ""}));
   }
   void decodesPcxCarefully() {
     const QByteArray good = WritePcx(Quarters(), PcxDepth::Indexed8);
     PcxResult result = PcxResult::Ok;
     QVERIFY(!DecodePcx(good, kPictureAllocationLimit, &result).isNull());
     // Every shorter file fails with a result, never reading past the end.
-    const QList<PcxResult> shortResults = {PcxResult::TooShort, PcxResult::NoPalette, PcxResult::Truncated};
+    using enum PcxResult;
+    const QList<PcxResult> shortResults = {TooShort, NoPalette, Truncated};
     for (qsizetype n = 0; n < good.size(); ++n) {
       QVERIFY(DecodePcx(good.left(n), kPictureAllocationLimit, &result).isNull());
-      QVERIFY2(shortResults.contains(result), qPrintable(QStringLiteral("%1 bytes: result %2").arg(n).arg(int(result))));
+      QVERIFY2(shortResults.contains(result), qPrintable(QString::number(n)));
     }
     // Hand-made: a run that crosses the line end, a zero-length run, raw (unencoded) data.
     QByteArray header(128, '\0');
     // Version 5, run-length coded, 8 bits, 2 x 2, one plane, 2 bytes a line.
-    for (const auto& [at, value] : {std::pair{0, 0x0A}, {1, 5}, {2, 1}, {3, 8}, {8, 1}, {10, 1}, {65, 1}, {66, 2}})
-      header[at] = char(value);
+    for (const auto& [at, v] : {std::pair{0, 10}, {1, 5}, {2, 1}, {3, 8}, {8, 1}, {10, 1}, {65, 1}})
+      header[at] = char(v);
+    header[66] = 2;
     QByteArray palette(769, '\0');
     palette[0] = 0x0C, palette[1 + 3 * 7] = '\x11', palette[1 + 3 * 9] = '\x22';
-    const QImage crossing = DecodePcx(header + QByteArray("\xC0\x01\xC3\x07\x09", 5) + palette, 1 << 20, &result);
+    const auto decode = [&](const char* data) {
+      return DecodePcx(header + data + palette, 1 << 20, &result);
+    };
+    const QImage crossing = decode("\xC0\x01\xC3\x07\x09");
     QCOMPARE(result, PcxResult::Ok);
     QCOMPARE(crossing.color(9), qRgb(0x22, 0, 0));
-    QCOMPARE((QList{crossing.pixelIndex(0, 0), crossing.pixelIndex(0, 1), crossing.pixelIndex(1, 1)}), (QList{7, 7, 9}));
+    const auto at = [](const QImage& i, int x, int y) { return i.pixelIndex(x, y); };
+    QCOMPARE((QList{at(crossing, 0, 0), at(crossing, 0, 1), at(crossing, 1, 1)}), (QList{7, 7, 9}));
     header[2] = 0;
-    const QImage raw = DecodePcx(header + QByteArray("\xC1\x02\x03\x04", 4) + palette, 1 << 20, &result);
-    QCOMPARE((QList{raw.pixelIndex(0, 0), raw.pixelIndex(1, 1)}), (QList{0xC1, 4}));
+    const QImage raw = decode("\xC1\x02\x03\x04");
+    QCOMPARE((QList{at(raw, 0, 0), at(raw, 1, 1)}), (QList{0xC1, 4}));
   }
   void refusesDamagedPcx_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint64>("limit");  // of the picture's allocation
     QTest::addColumn<int>("result");    // a PcxResult
-    const QByteArray good = WritePcx(Quarters(), PcxDepth::Indexed8), rgb = WritePcx(Quarters(), PcxDepth::Rgb24);
-    auto patched = [&rgb](int at, QByteArray bytes) { return QByteArray(rgb).replace(at, bytes.size(), bytes); };
+    const QByteArray good = WritePcx(Quarters(), PcxDepth::Indexed8);
+    const QByteArray rgb = WritePcx(Quarters(), PcxDepth::Rgb24);
+    // `rgb` with each (offset, bytes) of `patches` written over it.
+    const auto patched = [&rgb](std::initializer_list<std::pair<int, std::string_view>> patches) {
+      QByteArray bytes = rgb;
+      for (const auto& [at, b] : patches) bytes.replace(at, b.size(), QByteArrayView(b));
+      return bytes;
+    };
+    const QByteArray noPalette = QByteArray(good).replace(good.size() - 769, 1, "\0"sv);
     const qint64 limit = kPictureAllocationLimit;
     using enum PcxResult;
-    QTest::newRow("no palette") << QByteArray(good).replace(good.size() - 769, 1, QByteArray(1, '\0')) << limit << int(NoPalette);
+    // clang-format off
+    QTest::newRow("no palette") << noPalette << limit << int(NoPalette);
     QTest::newRow("above the limit") << good << qint64(100) << int(TooLarge);
-    QTest::newRow("first byte not 0x0A") << patched(0, "\x0B") << limit << int(BadMagic);
-    QTest::newRow("encoding 2") << patched(2, "\x02") << limit << int(Unsupported);
-    QTest::newRow("window ends before it starts") << patched(8, QByteArray("\0\0", 2)).replace(4, 2, QByteArray("\1\0", 2)) << limit << int(BadHeader);
-    QTest::newRow("line shorter than the width") << patched(66, QByteArray("\2\0", 2)) << limit << int(BadHeader);
-    QTest::newRow("window 65536 wide") << patched(8, QByteArray("\xFF\xFF", 2)) << limit << int(TooLarge);
+    QTest::newRow("first byte not 0x0A") << patched({{0, "\x0B"sv}}) << limit << int(BadMagic);
+    QTest::newRow("encoding 2") << patched({{2, "\x02"sv}}) << limit << int(Unsupported);
+    const QByteArray backwards = patched({{8, "\0\0"sv}, {4, "\1\0"sv}});
+    const QByteArray narrow = patched({{66, "\2\0"sv}});
+    QTest::newRow("window ends before it starts") << backwards << limit << int(BadHeader);
+    QTest::newRow("line shorter than the width") << narrow << limit << int(BadHeader);
+    QTest::newRow("window 65536 wide") << patched({{8, "\xFF\xFF"sv}}) << limit << int(TooLarge);
     // 4000 x 4000 from a few hundred bytes: refused before allocating.
-    QTest::newRow("4000 x 4000") << patched(8, QByteArray("\x9F\x0F", 2)).replace(10, 2, QByteArray("\x9F\x0F", 2)).replace(66, 2, QByteArray("\xA0\x0F", 2))
-                                 << limit << int(Truncated);
+    const auto big = patched({{8, "\x9F\x0F"sv}, {10, "\x9F\x0F"sv}, {66, "\xA0\x0F"sv}});
+    QTest::newRow("4000 x 4000") << big << limit << int(Truncated);
+    // clang-format on
   }
   void refusesDamagedPcx() {
     QFETCH(QByteArray, bytes);
@@ -333,7 +362,8 @@ class TestPictureDecoder : public QObject {
   }
   void reducesColours() {
     const QImage source = Quarters();
-    const QList<QRgb> palette = {qRgb(0, 0, 0), qRgb(250, 10, 10), qRgb(10, 150, 10), qRgb(10, 10, 250), qRgb(250, 250, 250)};
+    const QList<QRgb> palette = {kBlack, qRgb(250, 10, 10), qRgb(10, 150, 10), qRgb(10, 10, 250),
+                                 qRgb(250, 250, 250)};
     const QString path = Write("q.png", Encode(source, "png"));
     decoder_->SetDefaultPalette(palette);
     decoder_->SetImageDither(false);
@@ -349,7 +379,7 @@ class TestPictureDecoder : public QObject {
     // Dithering spreads a flat grey over black and white; the threshold does not.
     QImage grey(32, 32, QImage::Format_RGB32);
     grey.fill(qRgb(100, 100, 100));
-    const QList<QRgb> bw = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    const QList<QRgb> bw = {kBlack, kWhite};
     // Pixels of index 1: none or all without dithering, about 100/255 of them white with it.
     auto whites = [](const QImage& image) {
       int n = 0;
@@ -362,7 +392,7 @@ class TestPictureDecoder : public QObject {
       const int dithered = whites(ReduceColours(grey, bits, true, palette));
       // One bit: either index may be white.
       const int spread = bits == 8 ? dithered : std::min(dithered, 1024 - dithered);
-      QVERIFY2((QList{0, 1024}).contains(plain), qPrintable(QStringLiteral("%1 bits: %2 white").arg(bits).arg(plain)));
+      QVERIFY2((QList{0, 1024}).contains(plain), qPrintable(QString::number(plain)));
       QCOMPARE_GT(spread, 300);
       QCOMPARE_LT(spread, 500);
     }
@@ -377,7 +407,7 @@ class TestPictureDecoder : public QObject {
     for (int i = 0; i < 256 * 256; ++i)
       gradient.setPixel(i % 256, i / 256, qRgb(i % 256, i / 256, (i % 256 + i / 256) / 2));
     const QImage reduced = ReduceColours(gradient, 8, false, pal);
-    const auto distance = [](QRgb p, QRgb q) {
+    const auto d2 = [](QRgb p, QRgb q) {
       const int r = qRed(p) - qRed(q), g = qGreen(p) - qGreen(q), b = qBlue(p) - qBlue(q);
       return r * r + g * g + b * b;
     };
@@ -385,7 +415,7 @@ class TestPictureDecoder : public QObject {
     for (int i = 0; i < 256 * 256; ++i) {
       const QRgb c = gradient.pixel(i % 256, i / 256);
       int best = 0;
-      for (int k = 1; k < pal.size(); ++k) best = distance(c, pal[k]) < distance(c, pal[best]) ? k : best;
+      for (int k = 1; k < pal.size(); ++k) best = d2(c, pal[k]) < d2(c, pal[best]) ? k : best;
       wrong += reduced.pixelIndex(i % 256, i / 256) != best;
     }
     QCOMPARE(pal.size(), 256);
@@ -403,8 +433,8 @@ class TestPictureDecoder : public QObject {
         {R::lAutoMatic, 8, 8}, {R::lAutoMatic, 15, 8}, {R::lAutoMatic, 16, 24},
         {R::lAutoMatic, 32, 24}};
     // clang-format on
-    for (const auto& [resolution, display, expected] : bits)
-      QTest::addRow("resolution %d, display of %d bits", int(resolution), display) << int(resolution) << display << expected;
+    for (const auto& [r, d, expected] : bits)
+      QTest::addRow("resolution %d, display of %d bits", int(r), d) << int(r) << d << expected;
   }
   void resolutionBits() {
     QFETCH(int, resolution);
