@@ -13,10 +13,8 @@
 
 using namespace olvtool;
 using namespace orlaventis;
-using dbfixture::Olvtool;
-using dbfixture::Run;
-using fixture::ReadFile;
-using fixture::WriteFile;
+using namespace dbfixture;
+using namespace fixture;
 
 namespace {
 
@@ -84,13 +82,12 @@ class TestContentCheck : public QObject {
 
   DemoDatabases sources_;
   QTemporaryDir tmp_;
+  QString error_;
 
  private slots:
   void initTestCase() {
-    DemoOptions options;
-    options.sources = QStringLiteral(ORLAVENTIS_CONTENT_SOURCES);
-    QString error;
-    QVERIFY2(BuildDemoDatabases(options, &sources_, &error), qPrintable(error));
+    const DemoOptions options{.sources = ORLAVENTIS_CONTENT_SOURCES};
+    QVERIFY2(BuildDemoDatabases(options, &sources_, &error_), qPrintable(error_));
   }
   // Each test damages its own fresh copy of the content.
   void init() {
@@ -251,8 +248,7 @@ class TestContentCheck : public QObject {
     items.records[1][0] = "..\\..\\evil.txt";  // Item Number
     Table(cat, "Enamel & Fabrics Items").records[0][5] = "1,2,40";
     Table(cat, "Picture Properties").records[0][3] = "Groep";
-    QString error;
-    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error), qPrintable(error));
+    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error_), qPrintable(error_));
     const QString pi = "table \"Picture Items\"";
     QVERIFY(Checks(tmp_.path(), 1,
                    {"d\\ol33.cat: " + pi + ", record 5, column \"Group\": link 99 past the 7 records"
@@ -267,8 +263,7 @@ class TestContentCheck : public QObject {
     std::vector<RecordSource> records;
     for (const RecordSource& r : sources_.records)
       if (!gone.contains(r.key)) records.push_back(r);
-    QString error;
-    QVERIFY2(WriteRecordFile(records, tmp_.filePath("d/olv.dat"), &error), qPrintable(error));
+    QVERIFY2(WriteRecordFile(records, tmp_.filePath("d/olv.dat"), &error_), qPrintable(error_));
     QStringList faults;
     for (const QString& key : gone) faults << "no record \"" + key + '"';
     QVERIFY(Checks(tmp_.path(), 1, faults, 3));
@@ -282,13 +277,12 @@ class TestContentCheck : public QObject {
     std::erase_if(Table(lng, "MainForm (Français)").records,
                   [](const QStringList& r) { return r[0] == "3013"; });
     Table(lng, "MainForm (English)").records.push_back({"5000", "Extra", ""});
-    QString error;
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
     const QString untranslated = "tag 5000 has no translation in language %1";
     const QString noRow = "table \"MainForm (Français)\": no row for tag 3013";
     QVERIFY(Checks(tmp_.path(), 1, {noRow, untranslated.arg(31), untranslated.arg(33)}, 3));
     lng.tables[0].records.pop_back();  // English leaves "Contents"
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
     QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
   }
   // The backgrounds' motifs fit the controls (640 x 480 design): film frames round the four step
@@ -305,16 +299,13 @@ class TestContentCheck : public QObject {
   }
   // The synthetic catalogue for benchmarks adds items without breaking a reference.
   void syntheticItems() {
-    DemoOptions options;
-    options.sources = QStringLiteral(ORLAVENTIS_CONTENT_SOURCES);
-    options.extraItems = 500;
+    const DemoOptions options{.sources = ORLAVENTIS_CONTENT_SOURCES, .extraItems = 500};
     DemoDatabases big;
-    QString error;
-    QVERIFY(BuildDemoDatabases(options, &big, &error));
+    QVERIFY(BuildDemoDatabases(options, &big, &error_));
     QCOMPARE(Table(big.catalogues.at(31), "Picture Items").records.size(), size_t(154 + 500));
     for (const auto& [language, cat] : big.catalogues) {
       const QString to = tmp_.filePath(QStringLiteral("d/ol%1.cat").arg(language));
-      QVERIFY2(WriteDatabase(cat, to, QString(), &error), qPrintable(error));
+      QVERIFY2(WriteDatabase(cat, to, QString(), &error_), qPrintable(error_));
     }
     QVERIFY(Checks(tmp_.path(), 0));
   }

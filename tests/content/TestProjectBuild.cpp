@@ -9,10 +9,8 @@
 
 #include <sys/stat.h>
 
-using dbfixture::Olvtool;
-using dbfixture::Run;
-using fixture::ReadFile;
-using fixture::WriteFile;
+using namespace dbfixture;
+using namespace fixture;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
