@@ -216,11 +216,13 @@ class TestContentCheck : public QObject {
     for (const auto& [kind, words] : kinds) {
       const QString file = tmp_.filePath(kind);
       QVERIFY(PutRefused(file, kind));
-      // clang-format off
-      for (const QStringList& args : {QStringList{"archive", "list", file}, {"archive", "extract", file, "x", out},
-                                      {"picture", "info", file}, {"db", "dump", file}, {"recfile", "dump", file},
-                                      {"db", "build", file, out}, {"recfile", "build", file, out}}) {
-        // clang-format on
+      for (const QStringList& args : {QStringList{"archive", "list", file},
+                                      {"archive", "extract", file, "x", out},
+                                      {"picture", "info", file},
+                                      {"db", "dump", file},
+                                      {"recfile", "dump", file},
+                                      {"db", "build", file, out},
+                                      {"recfile", "build", file, out}}) {
         const Run r = Olvtool(args);
         const QString said = args.join(' ');
         QCOMPARE((std::tuple{said, r.finished, r.code}), (std::tuple{said, true, 1}));
@@ -230,8 +232,8 @@ class TestContentCheck : public QObject {
     // The checker, on archives, a background and databases in such forms.
     // clang-format off
     const std::pair<const char*, const char*> placed[] = {
-        {"olvf.dat", "fifo"}, {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"}, {"d/olv.lng", "fifo"},
-        {"d/ol31.cat", "missing"}};
+        {"olvf.dat", "fifo"}, {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"},
+        {"d/olv.lng", "fifo"}, {"d/ol31.cat", "missing"}};
     // clang-format on
     for (const auto& [name, kind] : placed) QVERIFY(PutRefused(tmp_.filePath(name), kind));
     const QString odd = "%1: not a regular file";

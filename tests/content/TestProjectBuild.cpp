@@ -223,10 +223,11 @@ class TestProjectBuild : public QObject {
       QTest::newRow(name) << from << to << "enamel.json: " + line;
     };
     const QByteArray my = "\"model_years\": [", era = "{\"years\": [", body = "4\", \"years\": [";
+    const QByteArray y = my + "1960, 1961]";
     // clang-format off
-    row("huge", my + "1960, 1961]", my + "1, 2147483647]", "model_years: 1 to 2147483647 is no span");
-    row("large", my + "1960, 1961]", my + "1, 100000000]", "model_years: 1 to 100000000 is no span");
-    row("long", my + "1960, 1961]", my + "1, 5000]", "model_years: 1 to 5000 spans more than 200");
+    row("huge", y, my + "1, 2147483647]", "model_years: 1 to 2147483647 is no span");
+    row("large", y, my + "1, 100000000]", "model_years: 1 to 100000000 is no span");
+    row("long", y, my + "1, 5000]", "model_years: 1 to 5000 spans more than 200");
     row("era", era + "1960, 1961]", era + "1, 5000000]", "eras[0].years: 1 to 5000000");
     row("backwards", body + "1960, 1961]", body + "1961, 1960]", "models[0].years: 1961 to 1960");
     // clang-format on
