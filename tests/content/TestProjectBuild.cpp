@@ -29,7 +29,9 @@ QMap<QString, QByteArray> Files(const QString& dir) {
   return files;
 }
 
+// Replaces whatever is at `to` with a copy of the files below `from`.
 bool CopyTree(const QString& from, const QString& to) {
+  if (!QDir(to).removeRecursively()) return false;
   QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next(), target = QDir(to).filePath(QDir(from).relativeFilePath(path));
@@ -266,7 +268,6 @@ class TestProjectBuild : public QObject {
     QCOMPARE((QList{after["notes.txt"], after["mine/deep/keep.txt"]}), QByteArrayList({"mine", "kept"}));
     int step = 1, asNew = 0;
     for (;; ++step) {
-      QVERIFY(QDir(out_).removeRecursively());
       QVERIFY(CopyTree(saved, out_));
       const Run r = Build({QStringLiteral("OLVTOOL_TEST_KILL_AT=%1").arg(step)});
       const QMap<QString, QByteArray> now = Files(out_);
@@ -278,7 +279,6 @@ class TestProjectBuild : public QObject {
     }
     QCOMPARE_GT(step, 10);
     QCOMPARE_GE(asNew, 1);  // stops after the swap
-    QVERIFY(QDir(out_).removeRecursively());
     QVERIFY(CopyTree(saved, out_));
     QCOMPARE(Build({"OLVTOOL_TEST_KILL_AT=3"}).code, -1);
     QCOMPARE(Stages(out_).size(), 1);
