@@ -42,8 +42,8 @@ bool CopyTree(const QString& from, const QString& to) {
 
 // The staging folders beside `out` (left by a build that was killed).
 QStringList Stages(const QString& out) {
-  const QFileInfo info(out);
-  return info.dir().entryList({"." + info.fileName() + ".olvtool-stage-*"}, QDir::Dirs | QDir::Hidden);
+  const QFileInfo i(out);
+  return i.dir().entryList({"." + i.fileName() + ".olvtool-stage-*"}, QDir::Dirs | QDir::Hidden);
 }
 
 // How many lines of `text` start with `start`.
@@ -89,7 +89,7 @@ int Near(const QImage& image, QColor k) {
 // A small project of the test's own in `p`: the demo's language, records and catalogue texts, one
 // paint and trim, two items in items.csv with a JPEG and a PNG photo of one colour each.
 void WriteProject(const QDir& p) {
-  for (const char* f : {"pictures/slides", "pictures/cars", "pictures/seats", "p"}) QVERIFY(p.mkpath(f));
+  for (auto f : {"pictures/slides", "pictures/cars", "pictures/seats", "p"}) QVERIFY(p.mkpath(f));
   for (const char* f : {"language.json", "records.json", "catalogue.json", "help.html"})
     QVERIFY(QFile::copy(QDir(ORLAVENTIS_CONTENT_SOURCES).filePath(f), p.filePath(f)));
   QByteArray enamel = R"({"coach_colours": [["RD", $]], "roof_colours": [],
