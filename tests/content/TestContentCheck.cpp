@@ -13,14 +13,14 @@
 
 using namespace olvtool;
 using namespace orlaventis;
-using dbfixture::Olvtool;
-using dbfixture::Run;
-using fixture::ReadFile;
-using fixture::WriteFile;
+using namespace dbfixture;
+using namespace fixture;
 
 namespace {
 
-const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
+const QStringList kContentFiles = {"olvf.dat",   "olve.dat",   "d/olv.dat", "d/olv.lng",
+                                   "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
+const QDateTime kTime(QDate(2000, 1, 1), QTime(0, 0));
 
 // True when "olvtool check" on `folder` exits with `code` and a report holding each of `faults`
 // (and, when `lineCount` is given, nothing else); logs the report otherwise.
@@ -49,7 +49,7 @@ bool PutRefused(const QString& path, const QString& kind) {
 bool CopyContent(const QString& to) {
   const QDir from(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
   QStringList files = kContentFiles;
-  for (const QString& bk : QDir(from.filePath("i/b")).entryList(QDir::Files)) files.append("i/b/" + bk);
+  for (const QString& bk : QDir(from.filePath("i/b")).entryList(QDir::Files)) files << "i/b/" + bk;
   for (const QString& f : files) {
     QDir().mkpath(QFileInfo(QDir(to).filePath(f)).absolutePath());
     if (!QFile::copy(from.filePath(f), QDir(to).filePath(f))) return false;
@@ -58,20 +58,21 @@ bool CopyContent(const QString& to) {
 }
 
 // Rewrites the archive at `path` with `change` applied to every member (an empty result drops it).
-void RewriteArchive(const QString& path, const std::function<QByteArray(const QString&, const QByteArray&)>& change) {
+using Change = std::function<QByteArray(const QString&, const QByteArray&)>;
+void RewriteArchive(const QString& path, const Change& change) {
   const QByteArray bytes = ReadFile(path);
   ArchiveWriter writer;
   for (const QString& line : ParseArchiveIndex(bytes)) {
     const ArchiveEntry e = ParseArchiveEntry(line);
     const QByteArray data = change(e.Name, ReadArchiveMember(bytes, e));
-    if (!data.isEmpty()) QVERIFY(writer.Add(e.Name, data, QDateTime(QDate(2000, 1, 1), QTime(0, 0)), MemberPacking::Stored));
+    if (!data.isEmpty()) QVERIFY(writer.Add(e.Name, data, kTime, MemberPacking::Stored));
   }
   QString error;
   QVERIFY2(writer.Write(path, &error), qPrintable(error));
 }
 
 TableSource& Table(DatabaseSource& db, const QString& name) {
-  return *std::find_if(db.tables.begin(), db.tables.end(), [&](const TableSource& t) { return t.name == name; });
+  return *std::ranges::find(db.tables, name, &TableSource::name);
 }
 
 }  // namespace
@@ -81,13 +82,12 @@ class TestContentCheck : public QObject {
 
   DemoDatabases sources_;
   QTemporaryDir tmp_;
+  QString error_;
 
  private slots:
   void initTestCase() {
-    DemoOptions options;
-    options.sources = QStringLiteral(ORLAVENTIS_CONTENT_SOURCES);
-    QString error;
-    QVERIFY2(BuildDemoDatabases(options, &sources_, &error), qPrintable(error));
+    const DemoOptions options{.sources = ORLAVENTIS_CONTENT_SOURCES};
+    QVERIFY2(BuildDemoDatabases(options, &sources_, &error_), qPrintable(error_));
   }
   // Each test damages its own fresh copy of the content.
   void init() {
@@ -100,7 +100,8 @@ class TestContentCheck : public QObject {
   // large screens; the saloon and the estate in one colour are two different cars.
   void demoContentPasses() {
     const QDir dir(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
-    for (const QString& f : kContentFiles + QStringList{"help/index.html"}) QVERIFY2(QFile::exists(dir.filePath(f)), qPrintable(f));
+    for (const QString& f : kContentFiles + QStringList{"help/index.html"})
+      QVERIFY2(QFile::exists(dir.filePath(f)), qPrintable(f));
     QVERIFY(Checks(dir.absolutePath(), 0, {}, 1));
     QSet<QString> formats;
     QMap<QString, QImage> looked{{"F1001", {}}, {"i\\e\\IV10_IV10", {}}, {"i\\e\\IV10E_IV10E", {}}};
@@ -109,11 +110,11 @@ class TestContentCheck : public QObject {
       for (const QString& line : ParseArchiveIndex(bytes)) {
         const ArchiveEntry entry = ParseArchiveEntry(line);
         const QByteArray member = ReadArchiveMember(bytes, entry);
-        formats.insert(SniffPictureFormat(QByteArrayView(member).first(std::min<qsizetype>(member.size(), 512))));
+        formats << SniffPictureFormat(member.left(512));
         if (looked.contains(entry.Name)) looked[entry.Name] = DecodePicture(member, "JPEG").image;
       }
     }
-    for (const char* f : {"JPEG", "PNG", "BMP", "GIF", "TIF", "PCX"}) QVERIFY2(formats.contains(QLatin1String(f)), f);
+    for (QString f : {"JPEG", "PNG", "BMP", "GIF", "TIF", "PCX"}) QVERIFY2(formats.contains(f), qPrintable(f));
     QCOMPARE_GE(looked["F1001"].width(), 1280);
     QCOMPARE_GE(looked["F1001"].height(), 960);
     const QImage saloon = looked["i\\e\\IV10_IV10"], estate = looked["i\\e\\IV10E_IV10E"];
@@ -167,9 +168,10 @@ class TestContentCheck : public QObject {
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, to);
     QFETCH(QString, message);
-    const QDir sources(QStringLiteral(ORLAVENTIS_CONTENT_SOURCES)), copy(tmp_.filePath(QStringLiteral("sources")));
+    const QDir sources(ORLAVENTIS_CONTENT_SOURCES), copy(tmp_.filePath("sources"));
     QVERIFY(QDir().mkpath(copy.path()));
-    for (const QString& name : sources.entryList(QDir::Files)) QVERIFY(QFile::copy(sources.filePath(name), copy.filePath(name)));
+    for (const QString& name : sources.entryList(QDir::Files))
+      QVERIFY(QFile::copy(sources.filePath(name), copy.filePath(name)));
     QByteArray text = ReadFile(copy.filePath(file));
     QVERIFY2(text.contains(from), from.constData());
     text.replace(text.lastIndexOf(from), from.size(), to);
@@ -188,19 +190,22 @@ class TestContentCheck : public QObject {
     RewriteArchive(tmp_.filePath("olve.dat"), [](const QString& name, const QByteArray& data) {
       return QStringList{"i\\e\\IV10_IV10", "i\\f\\DR01"}.contains(name) ? QByteArray() : data;
     });
-    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no member F1001 (d\\ol31.cat item 1)", "olvf.dat: no member F1001 (d\\ol44.cat item 1)",
-                                        "olvf.dat: member F1002 does not decode", "no member i\\i\\3 (slide)",
-                                        "olve.dat: no member i\\e\\IV10_IV10", "olve.dat: no member i\\f\\DR01"}));
+    const QString f1001 = "olvf.dat: no member F1001 (d\\ol%1.cat item 1)";
+    QVERIFY(Checks(tmp_.path(), 1,
+                   {f1001.arg(31), f1001.arg(44), "olvf.dat: member F1002 does not decode",
+                    "no member i\\i\\3 (slide)", "olve.dat: no member i\\e\\IV10_IV10",
+                    "olve.dat: no member i\\f\\DR01"}));
     // A packed member whose zlib data is damaged does not unpack.
     ArchiveWriter packed;
-    QVERIFY(packed.Add("i\\e\\X", QByteArray(4000, 'a'), QDateTime(QDate(2000, 1, 1), QTime()), MemberPacking::Packed));
+    QVERIFY(packed.Add("i\\e\\X", QByteArray(4000, 'a'), kTime, MemberPacking::Packed));
     QByteArray one = packed.Build();
     one[10] = char(one[10] ^ 0x55);
     QVERIFY(WriteFile(tmp_.filePath("olve.dat"), one));
     QVERIFY(Checks(tmp_.path(), 1, {"olve.dat: member i\\e\\X does not unpack"}));
     QVERIFY(QFile::remove(tmp_.filePath("olvf.dat")));
     QVERIFY(QFile::remove(tmp_.filePath("i/b/pbk8x6")));
-    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: no such file", "i\\b\\pbk8x6: no such file (background)"}));
+    const QStringList gone = {"olvf.dat: no such file", "i\\b\\pbk8x6: no such file (background)"};
+    QVERIFY(Checks(tmp_.path(), 1, gone));
   }
   // What the program refuses to open in a file's place: every verb that reads a file names it
   // with the reason and exits 1, and nothing waits on a FIFO or reads a device without end.
@@ -211,38 +216,48 @@ class TestContentCheck : public QObject {
     for (const auto& [kind, words] : kinds) {
       const QString file = tmp_.filePath(kind);
       QVERIFY(PutRefused(file, kind));
-      for (const QStringList& args : {QStringList{"archive", "list", file}, {"archive", "extract", file, "x", out},
-                                      {"picture", "info", file}, {"db", "dump", file}, {"recfile", "dump", file},
-                                      {"db", "build", file, out}, {"recfile", "build", file, out}}) {
+      for (const QStringList& args : {QStringList{"archive", "list", file},
+                                      {"archive", "extract", file, "x", out},
+                                      {"picture", "info", file},
+                                      {"db", "dump", file},
+                                      {"recfile", "dump", file},
+                                      {"db", "build", file, out},
+                                      {"recfile", "build", file, out}}) {
         const Run r = Olvtool(args);
-        QCOMPARE((std::tuple{args.join(' '), r.finished, r.code}), (std::tuple{args.join(' '), true, 1}));
+        const QString said = args.join(' ');
+        QCOMPARE((std::tuple{said, r.finished, r.code}), (std::tuple{said, true, 1}));
         QVERIFY2(r.err.contains(file + ": " + words), qPrintable(args.join(' ') + ": " + r.err));
       }
     }
     // The checker, on archives, a background and databases in such forms.
+    // clang-format off
     const std::pair<const char*, const char*> placed[] = {
-        {"olvf.dat", "fifo"}, {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"}, {"d/olv.lng", "fifo"},
-        {"d/ol31.cat", "missing"}};
+        {"olvf.dat", "fifo"}, {"i/b/ibk6x4", "folder"}, {"d/olv.dat", "huge"},
+        {"d/olv.lng", "fifo"}, {"d/ol31.cat", "missing"}};
+    // clang-format on
     for (const auto& [name, kind] : placed) QVERIFY(PutRefused(tmp_.filePath(name), kind));
-    QVERIFY(Checks(tmp_.path(), 1, {"olvf.dat: not a regular file",
-                                    "i\\b\\ibk6x4: not a regular file (background)", "d\\olv.dat: too large",
-                                    "d\\olv.lng: not a regular file", "d\\ol31.cat: no such file"}));
+    const QString odd = "%1: not a regular file";
+    QVERIFY(Checks(tmp_.path(), 1,
+                   {odd.arg("olvf.dat"), odd.arg("i\\b\\ibk6x4") + " (background)",
+                    "d\\olv.dat: too large", odd.arg("d\\olv.lng"), "d\\ol31.cat: no such file"}));
   }
   // A link past its table, a query row naming no column, item numbers the program refuses as
   // file names (their photos never show).
   void catalogueFaults() {
     DatabaseSource cat = sources_.catalogues.at(33);
     TableSource& items = Table(cat, "Picture Items");
-    items.records[4][3] = "99";  // Group
+    items.records[4][3] = "99";                // Group
     items.records[1][0] = "..\\..\\evil.txt";  // Item Number
     Table(cat, "Enamel & Fabrics Items").records[0][5] = "1,2,40";
     Table(cat, "Picture Properties").records[0][3] = "Groep";
-    QString error;
-    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error), qPrintable(error));
-    QVERIFY(Checks(tmp_.path(), 1, {"d\\ol33.cat: table \"Picture Items\", record 5, column \"Group\": link 99 past the 7 records of \"Picture Groups\"",
-                                        "record 1, column \"Fabric Color\": link 40 past the 8 records",
-                                        "\"Picture Properties\" record 1: table \"Picture Items\" has no column \"Groep\"",
-                                        "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)"}));
+    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error_), qPrintable(error_));
+    const QString pi = "table \"Picture Items\"";
+    QVERIFY(Checks(tmp_.path(), 1,
+                   {"d\\ol33.cat: " + pi + ", record 5, column \"Group\": link 99 past the 7 records"
+                        " of \"Picture Groups\"",
+                    "record 1, column \"Fabric Color\": link 40 past the 8 records",
+                    "\"Picture Properties\" record 1: " + pi + " has no column \"Groep\"",
+                    "olvf.dat: unsafe member name \"..\\..\\evil.txt\" (d\\ol33.cat item 2)"}));
   }
   // Record keys the sections look for (introduction, topic list, a topic's table); a cut file.
   void recordFaults() {
@@ -250,9 +265,10 @@ class TestContentCheck : public QObject {
     std::vector<RecordSource> records;
     for (const RecordSource& r : sources_.records)
       if (!gone.contains(r.key)) records.push_back(r);
-    QString error;
-    QVERIFY2(WriteRecordFile(records, tmp_.filePath("d/olv.dat"), &error), qPrintable(error));
-    QVERIFY(Checks(tmp_.path(), 1, {"no record \"Intro_31|||\"", "no record \"Prod_Engines_33|||\"", "no record \"Production_Content_44|||\""}, 3));
+    QVERIFY2(WriteRecordFile(records, tmp_.filePath("d/olv.dat"), &error_), qPrintable(error_));
+    QStringList faults;
+    for (const QString& key : gone) faults << "no record \"" + key + '"';
+    QVERIFY(Checks(tmp_.path(), 1, faults, 3));
     const QByteArray bytes = ReadFile(tmp_.filePath("d/olv.dat"));
     QVERIFY(QFile(tmp_.filePath("d/olv.dat")).resize(bytes.size() / 2));
     QVERIFY(Checks(tmp_.path(), 1, {"d\\olv.dat: damaged"}));
@@ -263,12 +279,12 @@ class TestContentCheck : public QObject {
     std::erase_if(Table(lng, "MainForm (Français)").records,
                   [](const QStringList& r) { return r[0] == "3013"; });
     Table(lng, "MainForm (English)").records.push_back({"5000", "Extra", ""});
-    QString error;
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
-    QVERIFY(Checks(tmp_.path(), 1, {"table \"MainForm (Français)\": no row for tag 3013", "tag 5000 has no translation in language 31",
-                                        "tag 5000 has no translation in language 33"}, 3));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
+    const QString untranslated = "tag 5000 has no translation in language %1";
+    const QString noRow = "table \"MainForm (Français)\": no row for tag 3013";
+    QVERIFY(Checks(tmp_.path(), 1, {noRow, untranslated.arg(31), untranslated.arg(33)}, 3));
     lng.tables[0].records.pop_back();  // English leaves "Contents"
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error), qPrintable(error));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
     QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
   }
   // The backgrounds' motifs fit the controls (640 x 480 design): film frames round the four step
@@ -278,22 +294,21 @@ class TestContentCheck : public QObject {
     const auto grey = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); };
     const QSize design(640, 480);
     const QImage catalog = PaintBackground("pbk", design);
-    for (int x : {400, 440, 500, 540}) QVERIFY(grey(catalog, x - 3, 447) > grey(catalog, x - 8, 447) + 3);
-    QVERIFY(qAbs(grey(catalog, 423, 65) - grey(catalog, 423, 70)) <= 1);
+    for (int x : {397, 437, 497, 537}) QCOMPARE_GT(grey(catalog, x, 447), grey(catalog, x - 5, 447) + 3);
+    QCOMPARE_LE(qAbs(grey(catalog, 423, 65) - grey(catalog, 423, 70)), 1);
     for (const QImage& image : {PaintBackground("ibk", design), PaintBackground("ebk", design)})
-      for (int x = 128; x < 620; ++x) QVERIFY(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)) <= 1);
+      for (int x = 128; x < 620; ++x) QCOMPARE_LE(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)), 1);
   }
   // The synthetic catalogue for benchmarks adds items without breaking a reference.
   void syntheticItems() {
-    DemoOptions options;
-    options.sources = QStringLiteral(ORLAVENTIS_CONTENT_SOURCES);
-    options.extraItems = 500;
+    const DemoOptions options{.sources = ORLAVENTIS_CONTENT_SOURCES, .extraItems = 500};
     DemoDatabases big;
-    QString error;
-    QVERIFY(BuildDemoDatabases(options, &big, &error));
+    QVERIFY(BuildDemoDatabases(options, &big, &error_));
     QCOMPARE(Table(big.catalogues.at(31), "Picture Items").records.size(), size_t(154 + 500));
-    for (const auto& [language, cat] : big.catalogues)
-      QVERIFY2(WriteDatabase(cat, tmp_.filePath(QStringLiteral("d/ol%1.cat").arg(language)), QString(), &error), qPrintable(error));
+    for (const auto& [language, cat] : big.catalogues) {
+      const QString to = tmp_.filePath(QStringLiteral("d/ol%1.cat").arg(language));
+      QVERIFY2(WriteDatabase(cat, to, QString(), &error_), qPrintable(error_));
+    }
     QVERIFY(Checks(tmp_.path(), 0));
   }
   // The GIF encoder's output reads back pixel for pixel when long enough to pass several code
@@ -302,7 +317,8 @@ class TestContentCheck : public QObject {
     QImage big(300, 200, QImage::Format_RGB32);
     const QRgb colours[] = {0xFF2040A0, 0xFFE0C030, 0xFF000000, 0xFFFFFFFF};
     for (int y = 0; y < big.height(); ++y)
-      for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, colours[((x * 31 + y * 17) ^ (x * y)) % 4]);
+      for (int x = 0; x < big.width(); ++x)
+        big.setPixel(x, y, colours[((x * 31 + y * 17) ^ (x * y)) % 4]);
     QCOMPARE(DecodePicture(EncodeGif(big), "GIF").image.convertToFormat(QImage::Format_RGB32), big);
   }
 };
