@@ -186,7 +186,7 @@ class TestCatalogForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { makers_[2] = [](auto& s) { return new TCatalogForm(s); }; }
+  void initTestCase() { makers_[2] = [](TSectionSet& s) { return new TCatalogForm(s); }; }
 
   void init() {
     QVERIFY(Fresh());

@@ -99,7 +99,7 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { makers_[3] = [](auto& s) { return new TEnamelAndFabricsForm(s); }; }
+  void initTestCase() { makers_[3] = [](TSectionSet& s) { return new TEnamelAndFabricsForm(s); }; }
 
   void init() { QVERIFY(Fresh()); }
 

@@ -172,12 +172,12 @@ class TestQueryGrid : public QObject {
     Fixture f;
     // The Catalog disables the grid while it reloads after each tick; the list stays open and
     // enabled (a disabled popup closes under the pointer on a real display).
-    bool listEnabledWhileBusy = true;
+    bool listOnWhileBusy = true;
     QObject::disconnect(&f.g, &TTessaranQueryGrid::SelectionChanged, nullptr, nullptr);
-    QObject::connect(&f.g, &TTessaranQueryGrid::SelectionChanged, &f.g, [&f, &listEnabledWhileBusy] {
+    QObject::connect(&f.g, &TTessaranQueryGrid::SelectionChanged, &f.g, [&f, &listOnWhileBusy] {
       ++f.changes;
       f.g.setEnabled(false);
-      listEnabledWhileBusy = listEnabledWhileBusy && f.g.DropDownList()->isEnabled();
+      listOnWhileBusy = listOnWhileBusy && f.g.DropDownList()->isEnabled();
       QCoreApplication::processEvents();
       f.g.setEnabled(true);
     });
@@ -208,7 +208,7 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
     QCOMPARE(f.changes, 2);
     QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1)}), (QList{true, false}));
-    QCOMPARE((QList{listEnabledWhileBusy, list->isVisible()}), (QList{true, true}));
+    QCOMPARE((QList{listOnWhileBusy, list->isVisible()}), (QList{true, true}));
     // The cell lists the ticked texts in record order.
     const QImage grid = probes::Render(&f.g);
     const auto width = [](const QString& s) { return int(s.size()); };

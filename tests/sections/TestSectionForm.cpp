@@ -154,9 +154,8 @@ class TestSectionForm : public QObject {
     // "i/b/ibk6x4" is the background of modes 0 and 3; its (200, 30, 40) reduced to the 256
     // colours.
     QCOMPARE(PixelOf(in, QPoint(400, 100)), qRgb(204, 0, 51));
-    for (TBaseBtn* button : in->MenuBtn)
-      QCOMPARE((QList{button->GlyphUp().isNull(), button->GlyphDown().isNull(), button->FaceVisible()}),
-               (QList{true, true, true}));
+    for (TBaseBtn* b : in->MenuBtn)
+      QCOMPARE((QList{b->GlyphUp().isNull(), b->GlyphDown().isNull(), b->FaceVisible()}), (QList{true, true, true}));
   }
   void navigationReusesFormsWithTheirState() {
     TSectionForm* in = Intro(QSize(1024, 768));
