@@ -132,9 +132,9 @@ class TestCatalogForm : public fixture::SectionTest {
     return 0;
   }
   // The item each cell shows, 0 for an empty one.
-  static QList<int> PageItems(TCatalogForm* form) {
+  static QList<int> PageItems(TCatalogForm* f) {
     QList<int> items;
-    for (int cell = 1; cell <= 9; ++cell) items << ItemOf(CellCentre(form, cell));
+    for (int cell = 1; cell <= 9; ++cell) items << ItemOf(CellCentre(f, cell));
     return items;
   }
   // The page from item `top` of `count`: top - 1 + cell in every cell, none past `count`.
@@ -144,14 +144,14 @@ class TestCatalogForm : public fixture::SectionTest {
     return items;
   }
   // The current item, the page's top item and the selected cell.
-  static QList<int> Where(TCatalogForm* form) {
-    const TThumbnailGrid* g = form->PictureThumbs;
-    return {form->Catalog()->CurrentItem, g->TopItem(), g->SelectedThumb()};
+  static QList<int> Where(TCatalogForm* f) {
+    const TThumbnailGrid* g = f->PictureThumbs;
+    return {f->Catalog()->CurrentItem, g->TopItem(), g->SelectedThumb()};
   }
   // First, Previous, Next and Last: "1" where enabled.
-  static QString Steps(TCatalogForm* form) {
+  static QString Steps(TCatalogForm* f) {
     QString out;
-    for (TBaseBtn* b : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn})
+    for (TBaseBtn* b : {f->FirstBtn, f->PreviousBtn, f->NextBtn, f->LastBtn})
       out += b->isEnabled() ? '1' : '0';
     return out;
   }
@@ -159,11 +159,11 @@ class TestCatalogForm : public fixture::SectionTest {
   QString Counters(auto* f) { return f->CurItemEdit->text() + ' ' + f->TotalItemsLbl->text(); }
 
   // The current item, the number in the edit, the header and whose picture shows.
-  static QString Showing(TCatalogForm* form) {
+  static QString Showing(TCatalogForm* f) {
     return QString("item %1, edit %2, \"%3\", picture of %4")
-        .arg(form->Catalog()->CurrentItem)
-        .arg(form->CurItemEdit->text(), form->Header->text())
-        .arg(ItemOf(Centre(form->SelectedPictureThumb)));
+        .arg(f->Catalog()->CurrentItem)
+        .arg(f->CurItemEdit->text(), f->Header->text())
+        .arg(ItemOf(Centre(f->SelectedPictureThumb)));
   }
   // Showing() when item `item` is current.
   auto Showing(int n) { return QString("item %1, edit %1, \"Picture %1\", picture of %1").arg(n); }
@@ -231,70 +231,70 @@ class TestCatalogForm : public fixture::SectionTest {
     groups.push_back(0);  // item 13 belongs to no group: never selected
     QVERIFY(WriteCatalogue(Folder(), 13, groups));
     QVERIFY(WritePictures(Folder(), 1, 13));
-    TCatalogForm* form = Open();
-    QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE(Where(form) << form->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
+    TCatalogForm* f = Open();
+    QCOMPARE(Held(f), "a catalogue");
+    QCOMPARE(Where(f) << f->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
-    QCOMPARE((QStringList{form->CurItemLbl->text(), Counters(form), form->FirstBtn->toolTip(),
-                          form->CurItemEdit->toolTip(), form->InfoBtn->toolTip()}),
+    QCOMPARE((QStringList{f->CurItemLbl->text(), Counters(f), f->FirstBtn->toolTip(),
+                          f->CurItemEdit->toolTip(), f->InfoBtn->toolTip()}),
              (QStringList{"Picture", "1 of 12", "First picture", "Type a picture number", "About"}));
-    QCOMPARE((std::tuple{PageItems(form), Showing(form)}), (std::tuple{Page(1, 12), Showing(1)}));
-    QCOMPARE(form->Description->toPlainText() + Steps(form), "About picture 1.\nSecond line.0011");
+    QCOMPARE((std::tuple{PageItems(f), Showing(f)}), (std::tuple{Page(1, 12), Showing(1)}));
+    QCOMPARE(f->Description->toPlainText() + Steps(f), "About picture 1.\nSecond line.0011");
     // Cells loaded first to last: the last one is the most recently used.
     CacheModel model;
-    QCOMPARE(form->ThumbnailCache().Names(), model.Load(1, 9).List());
+    QCOMPARE(f->ThumbnailCache().Names(), model.Load(1, 9).List());
     QVERIFY(TempFiles().isEmpty());
     // Previous on the first picture does nothing (8 steps then end on 9); within the page nothing
     // is unpacked again.
-    Click(form->PreviousBtn);
-    for (int i = 0; i < 8; ++i) Click(form->NextBtn);
-    QCOMPARE(Where(form) << form->PictureThumbs->ScrollBar()->value(), (QList<int>{9, 1, 9, 9}));
-    QCOMPARE(Showing(form), Showing(9));
-    QCOMPARE(form->ThumbnailCache().Names(), model.List());
+    Click(f->PreviousBtn);
+    for (int i = 0; i < 8; ++i) Click(f->NextBtn);
+    QCOMPARE(Where(f) << f->PictureThumbs->ScrollBar()->value(), (QList<int>{9, 1, 9, 9}));
+    QCOMPARE(Showing(f), Showing(9));
+    QCOMPARE(f->ThumbnailCache().Names(), model.List());
     // 9 -> 10 scrolls the page by one, filling it first to last.
-    Click(form->NextBtn);
-    QCOMPARE(Where(form) + PageItems(form), QList<int>({10, 2, 9}) + Page(2, 12));
-    QCOMPARE(form->ThumbnailCache().Names(), model.Load(2, 10).List());
+    Click(f->NextBtn);
+    QCOMPARE(Where(f) + PageItems(f), QList<int>({10, 2, 9}) + Page(2, 12));
+    QCOMPARE(f->ThumbnailCache().Names(), model.Load(2, 10).List());
     // Back to 1: picture 1 becomes the first cell, the cells fill from the last to the first.
-    Click(form->FirstBtn);
-    QCOMPARE(Where(form), (QList<int>{1, 1, 1}));
-    QCOMPARE(form->ThumbnailCache().Names(), model.Load(9, 1).List());
+    Click(f->FirstBtn);
+    QCOMPARE(Where(f), (QList<int>{1, 1, 1}));
+    QCOMPARE(f->ThumbnailCache().Names(), model.Load(9, 1).List());
     // Last, then Next does nothing; the counters and buttons follow.
-    Click(form->LastBtn);
-    QCOMPARE(Where(form) + PageItems(form), QList<int>({12, 4, 9}) + Page(4, 12));
-    Click(form->NextBtn);
-    QCOMPARE(Counters(form) + Steps(form), QString("12 of 121100"));
+    Click(f->LastBtn);
+    QCOMPARE(Where(f) + PageItems(f), QList<int>({12, 4, 9}) + Page(4, 12));
+    Click(f->NextBtn);
+    QCOMPARE(Counters(f) + Steps(f), QString("12 of 121100"));
     // A picked cell moves there without reloading the page.
-    const QStringList before = form->ThumbnailCache().Names();
-    QTest::mouseClick(form->PictureThumbs->Cell(2), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(Showing(form), Showing(5));
-    QCOMPARE(form->ThumbnailCache().Names(), before);
+    const QStringList before = f->ThumbnailCache().Names();
+    QTest::mouseClick(f->PictureThumbs->Cell(2), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(Showing(f), Showing(5));
+    QCOMPARE(f->ThumbnailCache().Names(), before);
     // A typed number reloads the page even when it is on it; other input changes nothing.
-    TypeEnter(form->CurItemEdit, "7");
-    QCOMPARE(Where(form), (QList<int>{7, 4, 4}));
-    QCOMPARE(form->ThumbnailCache().Names().first(), QString("P12"));
+    TypeEnter(f->CurItemEdit, "7");
+    QCOMPARE(Where(f), (QList<int>{7, 4, 4}));
+    QCOMPARE(f->ThumbnailCache().Names().first(), QString("P12"));
     // A refused number leaves the position and the edit shows it again.
     for (const QString typed : {"13", "0", "999", "-5", "three"}) {
-      TypeEnter(form->CurItemEdit, typed);
-      QCOMPARE((QList<int>{form->Catalog()->CurrentItem, form->CurItemEdit->text().toInt()}), (QList<int>{7, 7}));
+      TypeEnter(f->CurItemEdit, typed);
+      QCOMPARE((QList{f->Catalog()->CurrentItem, f->CurItemEdit->text().toInt()}), (QList{7, 7}));
     }
-    TypeEnter(form->CurItemEdit, "$2");  // a hexadecimal number
-    QCOMPARE(Where(form), (QList<int>{2, 2, 1}));
+    TypeEnter(f->CurItemEdit, "$2");  // a hexadecimal number
+    QCOMPARE(Where(f), (QList<int>{2, 2, 1}));
     // A page step on the scroll bar goes to the item it points at.
-    form->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE((std::tuple{form->PictureThumbs->TopItem(), Showing(form)}), (std::tuple{3, Showing(11)}));
+    f->PictureThumbs->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE((std::tuple{f->PictureThumbs->TopItem(), Showing(f)}), (std::tuple{3, Showing(11)}));
     QCOMPARE(TempFiles() + messages_.All(), QStringList());
   }
   // Keys on the form step, page and zoom as the buttons and the scroll bar do.
   void keysBrowseAndZoom() {
-    TCatalogForm* form = OpenWith(30);
-    QVERIFY(form != nullptr);
+    TCatalogForm* f = OpenWith(30);
+    QVERIFY(f != nullptr);
     QList<int> seen;
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
                         Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
-      seen << (QTest::keyClick(form, key), form->Catalog()->CurrentItem);
+      seen << (QTest::keyClick(f, key), f->Catalog()->CurrentItem);
     QCOMPARE(seen, QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}));
-    QCOMPARE(Showing(form), Showing(10));
+    QCOMPARE(Showing(f), Showing(10));
     QRgb zoomed = 0;
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = Sections().MaxZoomWindow) {
@@ -302,21 +302,21 @@ class TestCatalogForm : public fixture::SectionTest {
         QTest::keyClick(window, Qt::Key_Return);
       }
     });
-    QTest::keyClick(form, Qt::Key_Return);
+    QTest::keyClick(f, Qt::Key_Return);
     QCOMPARE(zoomed, ItemColour(10));
     QVERIFY(Sections().MaxZoomWindow == nullptr);
   }
   // A real double click on Next moves one picture; the step buttons' round icons leave the
   // background around them showing.
   void doubleClickStepsOnceAndIconsAreTransparent() {
-    TCatalogForm* form = OpenWith(13);
-    QVERIFY(form != nullptr);
-    QTest::mouseClick(form->NextBtn, Qt::LeftButton);
-    QTest::mouseDClick(form->NextBtn, Qt::LeftButton);
-    QTest::mouseRelease(form->NextBtn, Qt::LeftButton);
-    QCOMPARE(form->Catalog()->CurrentItem, 2);
+    TCatalogForm* f = OpenWith(13);
+    QVERIFY(f != nullptr);
+    QTest::mouseClick(f->NextBtn, Qt::LeftButton);
+    QTest::mouseDClick(f->NextBtn, Qt::LeftButton);
+    QTest::mouseRelease(f->NextBtn, Qt::LeftButton);
+    QCOMPARE(f->Catalog()->CurrentItem, 2);
     constexpr QRgb kGround = 0xFF00A000;
-    for (TBaseBtn* button : {form->FirstBtn, form->PreviousBtn, form->NextBtn, form->LastBtn, form->ResetSelectionsBtn}) {
+    for (TBaseBtn* button : {f->FirstBtn, f->PreviousBtn, f->NextBtn, f->LastBtn, f->ResetSelectionsBtn}) {
       QImage image(button->size(), QImage::Format_RGB32);
       image.fill(kGround);
       button->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);  // over the ground only
@@ -332,9 +332,9 @@ class TestCatalogForm : public fixture::SectionTest {
     for (const bool fill : {false, true}) {
       settings_.FillScreen = fill;
       main_.reset();
-      TCatalogForm* form = Open(fill ? QSize(2048, 1536) : QSize(1280, 1024));
-      QVERIFY(form != nullptr);
-      for (int i = 0; QWidget* control : QList<QWidget*>{form->FirstBtn, form->ResetSelectionsBtn, form->InfoBtn, form->TessaranQueryGrid->DropDownButton()}) {
+      TCatalogForm* f = Open(fill ? QSize(2048, 1536) : QSize(1280, 1024));
+      QVERIFY(f != nullptr);
+      for (int i = 0; QWidget* control : QList<QWidget*>{f->FirstBtn, f->ResetSelectionsBtn, f->InfoBtn, f->TessaranQueryGrid->DropDownButton()}) {
         if (!fill) design << probes::Render(control, probes::kBlack);
         const QImage was = design[i++], halved = probes::Render(control, probes::kBlack).scaled(was.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const int w = was.width(), n = w * was.height();
@@ -345,47 +345,47 @@ class TestCatalogForm : public fixture::SectionTest {
     }
   }
   void queriesNarrowTheSelection() {
-    TCatalogForm* form = OpenWith(12);
-    QCOMPARE(Held(form), "a catalogue");
-    TQueryCriteria& criteria = form->TessaranQueryGrid->Criteria();
+    TCatalogForm* f = OpenWith(12);
+    QCOMPARE(Held(f), "a catalogue");
+    TQueryCriteria& criteria = f->TessaranQueryGrid->Criteria();
     QCOMPARE(criteria.Count(), 2);
     // Title: anywhere in the text, regardless of letter case; the row then shows capitals.
     QVERIFY(criteria.CommitText(2, "ure 1").changed);
-    form->PerformQuery();
-    QCOMPARE((QStringList{form->Header->text(), criteria.Criterion(2)->Value.String(), Counters(form)}),
+    f->PerformQuery();
+    QCOMPARE((QStringList{f->Header->text(), criteria.Criterion(2)->Value.String(), Counters(f)}),
              (QStringList{"Picture 1", "URE 1", "1 of 4"}));  // 1, 10, 11, 12
-    QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 4), CellCentre(form, 5)}),
+    QCOMPARE((QList<QRgb>{CellCentre(f, 2), CellCentre(f, 4), CellCentre(f, 5)}),
              (QList<QRgb>{ItemColour(10), ItemColour(12), qRgb(0, 0, 0)}));
     // Nothing selected: zero counters, empty cells and picture, every step disabled.
     QVERIFY(criteria.CommitText(2, "zzz").changed);
-    form->PerformQuery();
-    QCOMPARE(Counters(form) + Steps(form) + form->Header->text(), QString("0 of 00000"));
-    QCOMPARE(CellCentre(form, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
-    for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(form, cell), qRgb(0, 0, 0));
-    QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    Click(form->NextBtn);
-    Click(form->LastBtn);
-    Click(form->SelectedPictureThumb);
-    QCOMPARE(form->Catalog()->CurrentItem, 0);
-    QVERIFY(form->ResetSelectionsBtn->isEnabled());
+    f->PerformQuery();
+    QCOMPARE(Counters(f) + Steps(f) + f->Header->text(), QString("0 of 00000"));
+    QCOMPARE(CellCentre(f, 1), qRgb(0, 0, 128));  // cell 1 stays selected: navy
+    for (int cell = 2; cell <= 9; ++cell) QCOMPARE(CellCentre(f, cell), qRgb(0, 0, 0));
+    QVERIFY(f->SelectedPictureThumb->Image().isNull());
+    Click(f->NextBtn);
+    Click(f->LastBtn);
+    Click(f->SelectedPictureThumb);
+    QCOMPARE(f->Catalog()->CurrentItem, 0);
+    QVERIFY(f->ResetSelectionsBtn->isEnabled());
     // The reset button selects everything again.
-    Click(form->ResetSelectionsBtn);
+    Click(f->ResetSelectionsBtn);
     QVERIFY(!criteria.Criterion(2)->Active);
-    QCOMPARE((std::tuple{PageItems(form), Counters(form)}), (std::tuple{Page(1, 12), QString("1 of 12")}));
+    QCOMPARE((std::pair{PageItems(f), Counters(f)}), (std::pair{Page(1, 12), QString("1 of 12")}));
     // Group: ticking one group of the list keeps that group's items (every third one).
     QVERIFY(criteria.ClickLine(1, criteria.DropDownLines(1), 3));  // "Engine", group 3
-    form->PerformQuery();
-    QCOMPARE(form->Header->text() + ' ' + Counters(form), "Picture 2 1 of 4");  // 2, 5, 8, 11
-    Click(form->LastBtn);
-    QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 11 4 of 4"));
+    f->PerformQuery();
+    QCOMPARE(f->Header->text() + ' ' + Counters(f), "Picture 2 1 of 4");  // 2, 5, 8, 11
+    Click(f->LastBtn);
+    QCOMPARE(f->Header->text() + ' ' + Counters(f), QString("Picture 11 4 of 4"));
     // The selection button hides and shows the grid with the reset button.
-    const auto shown = [form] {
-      return QList<bool>{!form->TessaranQueryGrid->isHidden(), !form->ResetSelectionsBtn->isHidden(),
-                         form->ShowSelectionBtn->ButtonIsDown()};
+    const auto shown = [f] {
+      return QList<bool>{!f->TessaranQueryGrid->isHidden(), !f->ResetSelectionsBtn->isHidden(),
+                         f->ShowSelectionBtn->ButtonIsDown()};
     };
-    Click(form->ShowSelectionBtn);
+    Click(f->ShowSelectionBtn);
     QCOMPARE(shown(), (QList<bool>{false, false, false}));
-    Click(form->ShowSelectionBtn);
+    Click(f->ShowSelectionBtn);
     QCOMPARE(shown(), (QList<bool>{true, true, true}));
   }
   void withoutCatalogueOnlyTheMenuWorks() {
@@ -397,38 +397,38 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(WritePictures(Folder(), 1, 12));
     for (const bool present : {true, false}) {
       if (!present) QVERIFY(QFile::remove(Folder() + "/d/ol44.cat"));
-      TCatalogForm* form = Open();
-      QCOMPARE(Held(form), "no catalogue");
-      QVERIFY(form->Bk->Background().Image().isNull());
-      QCOMPARE(Counters(form) + Steps(form), QString("0 of 00000"));
-      QCOMPARE(form->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
-      QCOMPARE((QList<bool>{form->ShowSelectionBtn->isEnabled(), form->ResetSelectionsBtn->isEnabled(),
-                            form->CurItemEdit->isEnabled()}), (QList<bool>{false, false, false}));
-      Click(form->NextBtn);
-      Click(form->PictureThumbs);  // no cells to pick
-      Click(form->ResetSelectionsBtn);
-      Click(form->SelectedPictureThumb);
-      TypeEnter(form->CurItemEdit, "1");
+      TCatalogForm* f = Open();
+      QCOMPARE(Held(f), "no catalogue");
+      QVERIFY(f->Bk->Background().Image().isNull());
+      QCOMPARE(Counters(f) + Steps(f), QString("0 of 00000"));
+      QCOMPARE(f->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
+      QCOMPARE((QList<bool>{f->ShowSelectionBtn->isEnabled(), f->ResetSelectionsBtn->isEnabled(),
+                            f->CurItemEdit->isEnabled()}), (QList<bool>{false, false, false}));
+      Click(f->NextBtn);
+      Click(f->PictureThumbs);  // no cells to pick
+      Click(f->ResetSelectionsBtn);
+      Click(f->SelectedPictureThumb);
+      TypeEnter(f->CurItemEdit, "1");
       // Without a catalogue the selection button only hides the grid (called directly: the
       // button is disabled, so no real click reaches it).
-      form->ShowSelectionBtnClick();
-      form->ShowSelectionBtnClick();
-      QCOMPARE(form->PictureCache().Names(), QStringList());
-      QVERIFY(form->TessaranQueryGrid->isHidden());
+      f->ShowSelectionBtnClick();
+      f->ShowSelectionBtnClick();
+      QCOMPARE(f->PictureCache().Names(), QStringList());
+      QVERIFY(f->TessaranQueryGrid->isHidden());
       main_.reset();
     }
   }
   void missingAndDamagedPicturesLeaveEmptyCells() {
     QVERIFY(WriteCatalogue(Folder(), 9));
     QVERIFY(WritePictures(Folder(), 1, 9, {3}, {5}));  // 3 is missing, 5 damaged
-    TCatalogForm* form = Open();
-    QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE((QList<QRgb>{CellCentre(form, 2), CellCentre(form, 3), CellCentre(form, 5), CellCentre(form, 6)}),
+    TCatalogForm* f = Open();
+    QCOMPARE(Held(f), "a catalogue");
+    QCOMPARE((QList<QRgb>{CellCentre(f, 2), CellCentre(f, 3), CellCentre(f, 5), CellCentre(f, 6)}),
              (QList<QRgb>{ItemColour(2), qRgb(0, 0, 0), qRgb(0, 0, 0), ItemColour(6)}));
-    QCOMPARE(form->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
+    QCOMPARE(f->ThumbnailCache().Names().join(' '), QString("P09 P08 P07 P06 P04 P02 P01"));
     QVERIFY(TempFiles().isEmpty());
     // The zoom shows the current picture, taken from the cache (now its most recently used entry).
-    Click(form->NextBtn);
+    Click(f->NextBtn);
     QRgb centre = 0;
     QTimer::singleShot(0, [&] {
       if (TMaxZoomWindow* window = Sections().MaxZoomWindow) {
@@ -436,77 +436,77 @@ class TestCatalogForm : public fixture::SectionTest {
         QTest::mouseClick(window->ItemImage, Qt::LeftButton, {}, QPoint(10, 10));
       }
     });
-    QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseClick(f->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(centre, ItemColour(2));
     QVERIFY(Sections().MaxZoomWindow == nullptr);
-    QCOMPARE(form->PictureCache().Names().first(), QString("P02"));
+    QCOMPARE(f->PictureCache().Names().first(), QString("P02"));
     // The zoom click on a picture that cannot be had opens nothing.
     ZoomWatch watch(Sections());
-    TypeEnter(form->CurItemEdit, "5");
-    QVERIFY(form->SelectedPictureThumb->Image().isNull());
-    Click(form->SelectedPictureThumb);
+    TypeEnter(f->CurItemEdit, "5");
+    QVERIFY(f->SelectedPictureThumb->Image().isNull());
+    Click(f->SelectedPictureThumb);
     QCoreApplication::processEvents();
-    QCOMPARE((QList{watch.zoomed, form->Busy()}), (QList{false, false}));
+    QCOMPARE((QList{watch.zoomed, f->Busy()}), (QList{false, false}));
   }
   void busyGuardsInputWhileThePageLoads() {
-    TCatalogForm* form = OpenWith(20);
-    QCOMPARE(Held(form), "a catalogue");
+    TCatalogForm* f = OpenWith(20);
+    QCOMPARE(Held(f), "a catalogue");
     // Input that arrives between two cells: only a picked thumbnail is acted on at once.
     bool busy = false;
     std::unique_ptr<ZoomWatch> watch;
     QTimer::singleShot(0, [&] {
-      busy = form->Busy();
+      busy = f->Busy();
       watch = std::make_unique<ZoomWatch>(Sections());
-      Click(form->NextBtn);
-      Click(form->FirstBtn);
-      Click(form->SelectedPictureThumb);
-      Click(form->ResetSelectionsBtn);
-      Click(form->MenuBtn[0]);
-      TypeEnter(form->CurItemEdit, "3");
-      Click(form->PictureThumbs->Cell(4));  // item 15, on the page being loaded
+      Click(f->NextBtn);
+      Click(f->FirstBtn);
+      Click(f->SelectedPictureThumb);
+      Click(f->ResetSelectionsBtn);
+      Click(f->MenuBtn[0]);
+      TypeEnter(f->CurItemEdit, "3");
+      Click(f->PictureThumbs->Cell(4));  // item 15, on the page being loaded
     });
-    Click(form->LastBtn);  // page 12 .. 20, loaded cell by cell
+    Click(f->LastBtn);  // page 12 .. 20, loaded cell by cell
     QVERIFY(busy);
     QVERIFY(watch != nullptr);
     QVERIFY(!watch->zoomed);
     watch.reset();
-    QCOMPARE((QList{form->Busy(), form->isVisible()}), (QList{false, true}));  // no menu action
-    QCOMPARE(Where(form), (QList<int>{15, 12, 4}));
+    QCOMPARE((QList{f->Busy(), f->isVisible()}), (QList{false, true}));  // no menu action
+    QCOMPARE(Where(f), (QList<int>{15, 12, 4}));
     // The display ends on the picked picture, not on the one the load started for.
-    QCOMPARE((std::tuple{PageItems(form), Showing(form), Steps(form)}),
+    QCOMPARE((std::tuple{PageItems(f), Showing(f), Steps(f)}),
              (std::tuple{Page(12, 20), Showing(15), QString("1111")}));
     // A query change during a load runs once the page is complete.
     QTimer::singleShot(0, [&] {
-      QVERIFY(form->TessaranQueryGrid->Criteria().CommitText(2, "Picture 2").changed);
-      form->PerformQuery();
-      QCOMPARE(form->Catalog()->ItemCount, 20);  // not yet
+      QVERIFY(f->TessaranQueryGrid->Criteria().CommitText(2, "Picture 2").changed);
+      f->PerformQuery();
+      QCOMPARE(f->Catalog()->ItemCount, 20);  // not yet
     });
-    Click(form->FirstBtn);
-    QCOMPARE(form->Catalog()->CurrentItem, 1);
+    Click(f->FirstBtn);
+    QCOMPARE(f->Catalog()->CurrentItem, 1);
     // The deferred query is a queued call to the form: deliver it, no waiting.
-    QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);
-    QCOMPARE(form->Header->text() + ' ' + Counters(form), QString("Picture 2 1 of 2"));  // 2 and 20
-    QVERIFY(!form->Busy());
+    QCoreApplication::sendPostedEvents(f, QEvent::MetaCall);
+    QCOMPARE(f->Header->text() + ' ' + Counters(f), QString("Picture 2 1 of 2"));  // 2 and 20
+    QVERIFY(!f->Busy());
   }
   // A query committed while the zoom unpacks its picture runs as soon as the unpacking ends.
   void queryDuringTheZoomRunsWhenItEnds() {
     QVERIFY(WriteCatalogue(Folder(), 12));
     QVERIFY(WritePictures(Folder(), 2, 12, {}, {}, {1}));  // 1 is never cached
-    TCatalogForm* form = Open();
-    QCOMPARE(Held(form), "a catalogue");
-    TTessaranQueryGrid* grid = form->TessaranQueryGrid;
+    TCatalogForm* f = Open();
+    QCOMPARE(Held(f), "a catalogue");
+    TTessaranQueryGrid* grid = f->TessaranQueryGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(2).center());  // Title
     QTest::mouseClick(grid->TextButton(), Qt::LeftButton);
     QTest::keyClicks(grid->Editor(), "ure 1");
     bool deferred = false;
     QTimer::singleShot(0, [&] {
       QTest::keyClick(grid->Editor(), Qt::Key_Return);
-      deferred = form->Busy() && form->Catalog()->ItemCount == 12;
+      deferred = f->Busy() && f->Catalog()->ItemCount == 12;
     });
-    QTest::mouseClick(form->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseClick(f->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(deferred);
-    QCoreApplication::sendPostedEvents(form, QEvent::MetaCall);  // the queued query, no waiting
-    QCOMPARE(form->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
+    QCoreApplication::sendPostedEvents(f, QEvent::MetaCall);  // the queued query, no waiting
+    QCOMPARE(f->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // open list: quits
@@ -530,9 +530,9 @@ class TestCatalogForm : public fixture::SectionTest {
     QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[2], Qt::LeftButton);
     answer.stop();
     Process().unattended = std::nullopt;
-    auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
-    QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE(form->Header->text(), QString("Picture 1"));
+    auto* f = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
+    QCOMPARE(Held(f), "a catalogue");
+    QCOMPARE(f->Header->text(), QString("Picture 1"));
   }
   void scaledLayoutAndPaletteDisplay() {
     QVERIFY(WriteCatalogue(Folder(), 12));
@@ -542,15 +542,15 @@ class TestCatalogForm : public fixture::SectionTest {
     settings_.LayoutMode = 5;  // the 1024 x 768 design, scaled by 768 / 480
     Process().displayDepthOverride = 8;
     main_->GoToCatalog();
-    auto* form = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
+    auto* f = dynamic_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
     settings_.LayoutMode = 0;
     Process().displayDepthOverride = 32;
-    QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE(form->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // 17-pixel bar
-    QCOMPARE(CellCentre(form, 5), ItemColour(5));
+    QCOMPARE(Held(f), "a catalogue");
+    QCOMPARE(f->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // 17-pixel bar
+    QCOMPARE(CellCentre(f, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
-    QCOMPARE((QList{form->MenuBtn[0]->GlyphUp().isNull(), form->MenuBtn[0]->FaceVisible()}), (QList{false, false}));
-    QCOMPARE(form->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
+    QCOMPARE((QList{f->MenuBtn[0]->GlyphUp().isNull(), f->MenuBtn[0]->FaceVisible()}), (QList{false, false}));
+    QCOMPARE(f->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
   void cacheKeepsTheThirtyMostRecent() {
     // The cache against the obvious model, names in changing letter case.
@@ -569,17 +569,17 @@ class TestCatalogForm : public fixture::SectionTest {
     cache.Insert("null", QImage());
     QVERIFY(!cache.Names().contains("null"));
     // In the form: 31 different pictures leave 30; the least recently used one is gone.
-    TCatalogForm* form = OpenWith(40);
-    QCOMPARE(Held(form), "a catalogue");
-    const QImage first = form->PictureThumbs->GetThumbPicture(2);
-    Click(form->LastBtn);                    // 32 .. 40, first to last
-    TypeEnter(form->CurItemEdit, "20");  // 20 .. 28, last to first
-    TypeEnter(form->CurItemEdit, "5");   // 5 .. 13, last to first
-    QCOMPARE(form->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
-    QCOMPARE(form->ThumbnailCache().Count(), 30);  // P01, the least recently used, is gone
+    TCatalogForm* f = OpenWith(40);
+    QCOMPARE(Held(f), "a catalogue");
+    const QImage first = f->PictureThumbs->GetThumbPicture(2);
+    Click(f->LastBtn);                    // 32 .. 40, first to last
+    TypeEnter(f->CurItemEdit, "20");  // 20 .. 28, last to first
+    TypeEnter(f->CurItemEdit, "5");   // 5 .. 13, last to first
+    QCOMPARE(f->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
+    QCOMPARE(f->ThumbnailCache().Count(), 30);  // P01, the least recently used, is gone
     // A cached picture is the very same picture when it shows again.
-    Click(form->FirstBtn);
-    QCOMPARE(form->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
+    Click(f->FirstBtn);
+    QCOMPARE(f->PictureThumbs->GetThumbPicture(2).cacheKey(), first.cacheKey());
   }
   void cacheHoldsWhatIsShownWithinItsBytes() {
     TPictureCache cache;
@@ -591,9 +591,9 @@ class TestCatalogForm : public fixture::SectionTest {
     // A photo larger than the screen (640 x 480) is kept at the size it can show.
     QVERIFY(WriteCatalogue(Folder(), 1));
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), fixture::PlainPng(ItemColour(1), {1600, 600})}}));
-    TCatalogForm* form = Open();
-    QVERIFY(form != nullptr);
-    QCOMPARE(form->PictureCache().Peek(MemberName(1)).size(), QSize(640, 240));
+    TCatalogForm* f = Open();
+    QVERIFY(f != nullptr);
+    QCOMPARE(f->PictureCache().Peek(MemberName(1)).size(), QSize(640, 240));
   }
   // On a ratio-2 screen (test_catalog_form_dense) the photo and its thumbnail are drawn from the
   // photo's own pixels: an enlarged ratio-1 drawing would repeat every pixel in 2 x 2 blocks.
@@ -609,10 +609,10 @@ class TestCatalogForm : public fixture::SectionTest {
     QVERIFY(noise.save(&buffer, "PNG"));
     QVERIFY(WriteCatalogue(Folder(), 1));
     QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), png}}));
-    TCatalogForm* form = Open();
-    QCOMPARE(Held(form), "a catalogue");
-    QCOMPARE(form->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
-    for (QWidget* shown : QList<QWidget*>{form->SelectedPictureThumb, form->PictureThumbs->Cell(1)}) {
+    TCatalogForm* f = Open();
+    QCOMPARE(Held(f), "a catalogue");
+    QCOMPARE(f->NextBtn->GlyphUp().devicePixelRatio(), 2.0);  // the icon drawn for dense screens
+    for (QWidget* shown : QList<QWidget*>{f->SelectedPictureThumb, f->PictureThumbs->Cell(1)}) {
       const QImage drawn = shown->grab().toImage();
       QCOMPARE(drawn.size(), shown->size() * 2);
       const QRect photo(drawn.width() / 4 & ~1, drawn.height() / 4 & ~1, drawn.width() / 2, drawn.height() / 2);

@@ -25,11 +25,15 @@ QRgb MemberColour(const QString& member) {
   return qRgb(40 + h % 200, 40 + (h / 200) % 200, 40 + (h / 40000) % 200);
 }
 
-QStringList Items(const QComboBox* list) {
+// The entries of `lists`, one list after the other.
+QStringList Items(auto*... lists) {
   QStringList items;
-  for (int i = 0; i < list->count(); ++i) items.append(list->itemText(i));
+  for (const QComboBox* list : {static_cast<const QComboBox*>(lists)...})
+    for (int i = 0; i < list->count(); ++i) items.append(list->itemText(i));
   return items;
 }
+
+bool Light(QRgb c) { return qGray(c) > 200; }
 
 // The car pictures of the sample, but not Grey on White; the seats, but not Leather Ebony; and one
 // member that is not a picture at all.
@@ -41,11 +45,11 @@ const QStringList kSeats = {"i\\f\\CLT1", "i\\f\\CLG2", "i\\f\\LEB3", "i\\f\\LER
 class TestEnamelAndFabricsForm : public fixture::SectionTest {
   Q_OBJECT
 
-  bool WriteCatalogue(const fixture::EnamelData& data, int language = 44) {
+  bool WriteCatalogue(const fixture::EnamelData& d = fixture::SampleEnamel(), int language = 44) {
     QDir().mkpath(Folder() + QStringLiteral("/d"));
-    QString error;
-    return olvtool::WriteDatabase(fixture::EnamelDatabase(data),
-                                  Folder() + QStringLiteral("/d/ol%1.cat").arg(language), QString(), &error);
+    QString e;
+    return olvtool::WriteDatabase(fixture::EnamelDatabase(d),
+                                  Folder() + QString("/d/ol%1.cat").arg(language), QString(), &e);
   }
   bool WriteArchive(const QStringList& members, const QStringList& broken = {}) {
     olvtool::ArchiveWriter writer;
@@ -74,10 +78,13 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   }
   // A catalogue of the sample and all pictures, shown.
   TEnamelAndFabricsForm* StartSample() {
-    return WriteCatalogue(fixture::SampleEnamel()) && WriteArchive(kCars + kSeats) ? Start() : nullptr;
+    return WriteCatalogue() && WriteArchive(kCars + kSeats) ? Start() : nullptr;
   }
   // The colours in the middle of the car and the seat pictures.
   static QList<QRgb> Shown(auto* f) { return {Centre(f->CarImage), Centre(f->ChairImage)}; }
+  static QList<bool> NoPictures(auto* f) {
+    return {f->CarImage->Image().isNull(), f->ChairImage->Image().isNull()};
+  }
 
   // Picks entry `index` as a user does with the keyboard: the list's drop-down opened with F4,
   // moved to the entry and taken with Return (also when it is the entry already chosen).
@@ -100,42 +107,42 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
 
   // The form as created: first entries down the chain, both pictures, the lists' colours.
   void createsWithFirstChoices() {
-    TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr);
-    QCOMPARE((std::pair{form->DatabaseOpen(), messages_.All()}), (std::pair{true, QStringList{}}));
+    TEnamelAndFabricsForm* f = StartSample();
+    QVERIFY(f != nullptr);
+    QCOMPARE((std::pair{f->DatabaseOpen(), messages_.All()}), (std::pair{true, QStringList{}}));
     QList<QStringList> items;
-    for (QComboBox* list : {form->ModelsComboBox, form->ModelyearsComboBox, form->CoachColorsComboBox, form->RoofColorsComboBox,
-                            form->FabricMaterialsComboBox, form->FabricColorsComboBox})
+    for (QComboBox* list : {f->ModelsComboBox, f->ModelyearsComboBox, f->CoachColorsComboBox, f->RoofColorsComboBox,
+                            f->FabricMaterialsComboBox, f->FabricColorsComboBox})
       items << (Items(list) << QString::number(list->currentIndex()));
     // clang-format off
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"},
         {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"}, {"White", "Black", "0"},
         {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
     // clang-format on
-    QCOMPARE((std::tuple{form->RoofColorsComboBox->isEnabled(), TempFiles()}), (std::tuple{true, QStringList()}));
+    QCOMPARE((std::tuple{f->RoofColorsComboBox->isEnabled(), TempFiles()}), (std::tuple{true, QStringList()}));
     // Screen readers: the title heard once, the first list named by its label, valued by its entry.
-    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form);
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(f);
     QStringList heard;
     for (int i = 0; i < pane->childCount(); ++i)
       heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') + pane->child(i)->text(QAccessible::Value);
-    QCOMPARE(heard.filter(form->HeaderLbl->text()).size(), 1);
-    QVERIFY2(heard.contains(form->ModelsLabel->text() + "=Berline"), qPrintable(heard.join('|')));
+    QCOMPARE(heard.filter(f->HeaderLbl->text()).size(), 1);
+    QVERIFY2(heard.contains(f->ModelsLabel->text() + "=Berline"), qPrintable(heard.join('|')));
     // The pictures, drawn by the controls.
-    QCOMPARE(Shown(form), (QList{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
+    QCOMPARE(Shown(f), (QList{MemberColour("i\\e\\RD_WH"), MemberColour("i\\f\\CLT1")}));
     // The lists: exactly maroon with white text; open, they select in gold, not the desktop's blue.
-    const QImage shot = probes::Render(form->CoachColorsComboBox);
+    const QImage shot = probes::Render(f->CoachColorsComboBox);
     QCOMPARE(shot.pixel(100, shot.height() / 2), qRgb(128, 0, 0));
-    QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), [](QRgb c) { return qGray(c) > 200; }) > 5);
-    QTest::keyClick(form->CoachColorsComboBox, Qt::Key_F4);
-    const QRgb chosen = probes::PixelOf(form->CoachColorsComboBox->view()->viewport(), {2, 2});
-    QTest::keyClick(form->CoachColorsComboBox->view(), Qt::Key_Escape);
+    QVERIFY(probes::CountPixels(shot, QRect(0, 0, 60, shot.height() - 1), Light) > 5);
+    QTest::keyClick(f->CoachColorsComboBox, Qt::Key_F4);
+    const QRgb chosen = probes::PixelOf(f->CoachColorsComboBox->view()->viewport(), {2, 2});
+    QTest::keyClick(f->CoachColorsComboBox->view(), Qt::Key_Escape);
     QCOMPARE_GT(qRed(chosen), 200);
     QCOMPARE_LT(qBlue(chosen), 100);
   }
   // Scroll bars: a dark track with light arrows, twice as wide on a screen filled at twice the
   // 1024 x 768 design.
   void scrollBarsDarkAndScaledOnAFilledScreen() {
-    QVERIFY(WriteCatalogue(fixture::SampleEnamel()));
+    QVERIFY(WriteCatalogue());
     const auto extent = [this](QSize screen) {
       main_.reset();
       return Start(44, screen) != nullptr ? QScrollBar(Qt::Vertical).sizeHint().width() : 0;
@@ -156,102 +163,105 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // made while a picture unpacks (events run meanwhile) shows its own pictures; the member that
   // was unpacking when it came is not shown over them.
   void cascadeThroughTheLists() {
-    TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr);
+    TEnamelAndFabricsForm* f = StartSample();
+    QVERIFY(f != nullptr);
+    QComboBox *models = f->ModelsComboBox, *years = f->ModelyearsComboBox;
+    QComboBox *coach = f->CoachColorsComboBox, *roof = f->RoofColorsComboBox;
+    QComboBox *material = f->FabricMaterialsComboBox, *fabric = f->FabricColorsComboBox;
     // Runs inside the black roof's car extraction.
-    QMetaObject::invokeMethod(form, [form] { Choose(form->CoachColorsComboBox, 1); }, Qt::QueuedConnection);
-    Choose(form->RoofColorsComboBox, 1);
-    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Blue", "Silver"}));
-    QCOMPARE(Shown(form), (QList{MemberColour("i\\e\\BL_BL"), MemberColour("i\\f\\CLG2")}));
-    Choose(form->CoachColorsComboBox, 0);
+    QMetaObject::invokeMethod(f, [coach] { Choose(coach, 1); }, Qt::QueuedConnection);
+    Choose(roof, 1);
+    QCOMPARE(Items(roof, fabric), QStringList({"Blue", "Silver"}));
+    QCOMPARE(Shown(f), (QList{MemberColour("i\\e\\BL_BL"), MemberColour("i\\f\\CLG2")}));
+    Choose(coach, 0);
     // Black roof: leather, and exactly the colours before the first 0.
-    Choose(form->RoofColorsComboBox, 1);
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
-    QCOMPARE(Items(form->FabricMaterialsComboBox) + Items(form->FabricColorsComboBox), QStringList({"Leather", "Navy", "Crimson"}));
-    Choose(form->FabricColorsComboBox, 1);
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
-    QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);  // lists to the left keep their choice
+    Choose(roof, 1);
+    QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\RD_BK"));
+    QCOMPARE(Items(material, fabric), QStringList({"Leather", "Navy", "Crimson"}));
+    Choose(fabric, 1);
+    QCOMPARE(Centre(f->ChairImage), MemberColour("i\\f\\LER4"));
+    QCOMPARE(roof->currentIndex(), 1);  // lists to the left keep their choice
     // A coach colour without a separate roof: the roof list holds the coach colour, disabled;
     // the car picture uses the coach code twice; materials of all its items.
-    Choose(form->CoachColorsComboBox, 1);
-    QVERIFY(!form->RoofColorsComboBox->isEnabled());
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
-    QCOMPARE(Items(form->RoofColorsComboBox) + Items(form->FabricMaterialsComboBox), QStringList({"Blue", "Cloth", "Leather"}));
+    Choose(coach, 1);
+    QVERIFY(!roof->isEnabled());
+    QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\BL_BL"));
+    QCOMPARE(Items(roof, material), QStringList({"Blue", "Cloth", "Leather"}));
     // Only this coach colour's leather colours, nothing of the black roof chosen before.
-    Choose(form->FabricMaterialsComboBox, 1);
-    QCOMPARE(Items(form->FabricColorsComboBox), QStringList({"Ebony"}));
+    Choose(material, 1);
+    QCOMPARE(Items(fabric), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
-    QVERIFY(form->ChairImage->Image().isNull());
-    QCOMPARE((std::tuple{Centre(form->ChairImage), messages_.All()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
+    QVERIFY(f->ChairImage->Image().isNull());
+    QCOMPARE((std::tuple{Centre(f->ChairImage), messages_.All()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
     // The car picture stays while only the trim changes.
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\BL_BL"));
+    QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\BL_BL"));
     // Back to a coach colour with roofs: the roof list is enabled again.
-    Choose(form->CoachColorsComboBox, 0);
-    QVERIFY(form->RoofColorsComboBox->isEnabled());
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"White", "Black"}));
+    Choose(coach, 0);
+    QVERIFY(roof->isEnabled());
+    QCOMPARE(Items(roof), QStringList({"White", "Black"}));
     // 1962: Grey on White, whose car picture is missing.
-    Choose(form->ModelyearsComboBox, 1);
-    QCOMPARE(Items(form->CoachColorsComboBox), QStringList({"Grey"}));
-    QCOMPARE(Shown(form), (QList{qRgb(0, 0, 0), MemberColour("i\\f\\CLT1")}));
+    Choose(years, 1);
+    QCOMPARE(Items(coach), QStringList({"Grey"}));
+    QCOMPARE(Shown(f), (QList{qRgb(0, 0, 0), MemberColour("i\\f\\CLT1")}));
     // 1964 has an item without a coach colour: empty lists to the right, no pictures.
-    Choose(form->ModelyearsComboBox, 2);
-    QCOMPARE((QList{form->CoachColorsComboBox->count(), form->RoofColorsComboBox->count(), form->FabricColorsComboBox->count()}),
+    Choose(years, 2);
+    QCOMPARE((QList{coach->count(), roof->count(), fabric->count()}),
              (QList<int>{0, 0, 0}));
-    QCOMPARE((QList{form->CarImage->Image().isNull(), form->ChairImage->Image().isNull()}), (QList{true, true}));
+    QCOMPARE(NoPictures(f), (QList{true, true}));
     // Another model: every list right of it back at its first entry.
-    Choose(form->ModelsComboBox, 1);
-    QCOMPARE(Items(form->ModelyearsComboBox) + Items(form->CoachColorsComboBox) + Items(form->FabricColorsComboBox),
+    Choose(models, 1);
+    QCOMPARE(Items(years, coach, fabric),
              QStringList({"1963", "Ivory", "Tan", "Silver", "Navy"}));
-    QCOMPARE(Shown(form), (QList{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
-    Choose(form->ModelsComboBox, 2);  // no items at all
-    QCOMPARE((std::tuple{form->ModelyearsComboBox->count(), form->CarImage->Image().isNull()}), (std::tuple{0, true}));
+    QCOMPARE(Shown(f), (QList{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
+    Choose(models, 2);  // no items at all
+    QCOMPARE((std::tuple{years->count(), f->CarImage->Image().isNull()}), (std::tuple{0, true}));
     // Leaving and coming back keeps the choices.
     main_->GoTo(SectionId::Introduction);
-    form->close();
+    f->close();
     main_->GoTo(SectionId::EnamelAndFabrics);
-    QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == form);
-    QCOMPARE((std::tuple{form->ModelsComboBox->currentIndex(), TempFiles()}), (std::tuple{2, QStringList()}));
+    QVERIFY(Sections().Form(SectionId::EnamelAndFabrics) == f);
+    QCOMPARE((std::tuple{models->currentIndex(), TempFiles()}), (std::tuple{2, QStringList()}));
   }
   // Tab walks the menu column and the search button, then the six lists in their order.
   void listsInOrderByTab() {
-    TEnamelAndFabricsForm* form = StartSample();
-    QVERIFY(form != nullptr);
+    TEnamelAndFabricsForm* f = StartSample();
+    QVERIFY(f != nullptr);
     QVERIFY(QTest::qWaitForWindowActive(main_.get()));
-    QList<QWidget*> walked, expected{form->MenuBtn.begin(), form->MenuBtn.end()};
-    expected << form->InfoBtn << form->findChild<QWidget*>("SearchBtn") << form->ModelsComboBox << form->ModelyearsComboBox << form->CoachColorsComboBox
-             << form->RoofColorsComboBox << form->FabricMaterialsComboBox << form->FabricColorsComboBox;
-    form->setFocus();
+    QList<QWidget*> walked, expected{f->MenuBtn.begin(), f->MenuBtn.end()};
+    expected << f->InfoBtn << f->findChild<QWidget*>("SearchBtn") << f->ModelsComboBox << f->ModelyearsComboBox << f->CoachColorsComboBox
+             << f->RoofColorsComboBox << f->FabricMaterialsComboBox << f->FabricColorsComboBox;
+    f->setFocus();
     while (walked.size() < expected.size())
-      walked << (QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QApplication::focusWidget());
+      walked << (QTest::keyClick(qApp->focusWidget(), Qt::Key_Tab), qApp->focusWidget());
     QCOMPARE(walked, expected);
-    QTest::keyClick(form->FabricColorsComboBox, Qt::Key_F4, Qt::AltModifier);  // ends the program
+    QTest::keyClick(f->FabricColorsComboBox, Qt::Key_F4, Qt::AltModifier);  // ends the program
     QVERIFY(!main_->isVisible());
   }
   // Opened from the menu with no language row for the lists' tag: the labels are translated,
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
   void userPicksInATranslatedForm() {
-    QCOMPARE((QList{WriteCatalogue(fixture::SampleEnamel()), WriteArchive(kCars + kSeats)}), (QList{true, true}));
+    QCOMPARE((QList{WriteCatalogue(), WriteArchive(kCars + kSeats)}), (QList{true, true}));
     QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
                                        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
     main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
     QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
-    auto* form = dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
-    QVERIFY(form != nullptr);
-    QVERIFY(form->isVisible());
-    QCOMPARE(QStringList(form->ModelyearsLabel->text()) + Items(form->ModelyearsComboBox) + Items(form->FabricColorsComboBox),
+    auto* f = dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
+    QVERIFY(f != nullptr);
+    QVERIFY(f->isVisible());
+    QCOMPARE(QStringList(f->ModelyearsLabel->text()) + Items(f->ModelyearsComboBox, f->FabricColorsComboBox),
              QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
-    Pick(form->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
-    Pick(form->FabricColorsComboBox, 1);
-    for (auto* same : {form->RoofColorsComboBox, form->ModelyearsComboBox, form->ModelsComboBox})
+    Pick(f->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
+    Pick(f->FabricColorsComboBox, 1);
+    for (auto* same : {f->RoofColorsComboBox, f->ModelyearsComboBox, f->ModelsComboBox})
       Pick(same, same->currentIndex());
-    QCOMPARE(form->RoofColorsComboBox->currentIndex(), 1);
-    QCOMPARE(form->FabricColorsComboBox->currentText(), QString("Crimson"));
-    QCOMPARE(Centre(form->ChairImage), MemberColour("i\\f\\LER4"));
-    Pick(form->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
-    QCOMPARE(Items(form->RoofColorsComboBox), QStringList({"Blue"}));
-    QTest::keyClick(form->RoofColorsComboBox, Qt::Key_F4);
-    QTest::keyClick(form->RoofColorsComboBox->view(), Qt::Key_F4, Qt::AltModifier);  // open: quits
+    QCOMPARE(f->RoofColorsComboBox->currentIndex(), 1);
+    QCOMPARE(f->FabricColorsComboBox->currentText(), QString("Crimson"));
+    QCOMPARE(Centre(f->ChairImage), MemberColour("i\\f\\LER4"));
+    Pick(f->CoachColorsComboBox, 1);  // another choice still resets what lies to its right
+    QCOMPARE(Items(f->RoofColorsComboBox), QStringList({"Blue"}));
+    QTest::keyClick(f->RoofColorsComboBox, Qt::Key_F4);
+    QTest::keyClick(f->RoofColorsComboBox->view(), Qt::Key_F4, Qt::AltModifier);  // open: quits
     QVERIFY(!main_->isVisible());
   }
   // A member that does not decode, codes that would leave the temporary folder: cleared pictures.
@@ -260,36 +270,36 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     data.roofs[0].second = QStringLiteral("..\\..\\x");  // Red on White names a path
     QVERIFY(WriteCatalogue(data));
     QVERIFY(WriteArchive({"i\\e\\RD_BK"}, {"i\\f\\CLT1", "i\\e\\RD_..\\..\\x"}));
-    TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QCOMPARE((QList{form->CarImage->Image().isNull(), form->ChairImage->Image().isNull()}), (QList{true, true}));
-    QCOMPARE((std::tuple{Centre(form->ChairImage), TempFiles()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
+    TEnamelAndFabricsForm* f = Start();
+    QVERIFY(f != nullptr);
+    QCOMPARE(NoPictures(f), (QList{true, true}));
+    QCOMPARE((std::tuple{Centre(f->ChairImage), TempFiles()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
     QVERIFY(!QFileInfo::exists(Folder() + "/x"));
-    Choose(form->RoofColorsComboBox, 1);
-    QCOMPARE(Centre(form->CarImage), MemberColour("i\\e\\RD_BK"));
+    Choose(f->RoofColorsComboBox, 1);
+    QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\RD_BK"));
   }
   // No catalogue: nothing filled, nothing reported, handlers do nothing, no background.
   void missingCatalogue() {
     QVERIFY(WriteArchive(kCars));
     QDir().mkpath(Folder() + QStringLiteral("/i/b"));
     QVERIFY(probes::Solid(640, 480, qRgb(0, 90, 0)).save(Folder() + "/i/b/ebk6x4", "BMP"));
-    TEnamelAndFabricsForm* form = Start();
-    QVERIFY(form != nullptr);
-    QVERIFY(!form->DatabaseOpen());
-    QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
-    QTest::keyClick(form->FabricColorsComboBox, Qt::Key_Down);
-    QCOMPARE(form->ModelsComboBox->count() + form->ModelyearsComboBox->count(), 0);  // both empty
+    TEnamelAndFabricsForm* f = Start();
+    QVERIFY(f != nullptr);
+    QVERIFY(!f->DatabaseOpen());
+    QTest::keyClick(f->ModelsComboBox, Qt::Key_Down);
+    QTest::keyClick(f->FabricColorsComboBox, Qt::Key_Down);
+    QCOMPARE(f->ModelsComboBox->count() + f->ModelyearsComboBox->count(), 0);  // both empty
     QCOMPARE(messages_.All(), QStringList());
-    QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 0, 0));
+    QCOMPARE(fixture::PixelOf(f, QPoint(630, 20)), qRgb(0, 0, 0));
     main_.reset();
     // With a catalogue the same background shows; the catalogue is the chosen language's.
     fixture::EnamelData dutch = fixture::SampleEnamel();
     dutch.models = QStringList({"Sedan NL", "Cabrio NL", "Combi NL"});
-    QCOMPARE((QList{WriteCatalogue(dutch, 31), WriteCatalogue(fixture::SampleEnamel(), 44)}), (QList{true, true}));
-    form = Start(31);
-    QVERIFY(form != nullptr);
-    QCOMPARE(fixture::PixelOf(form, QPoint(630, 20)), qRgb(0, 90, 0));
-    QCOMPARE(form->ModelsComboBox->itemText(0), QString("Sedan NL"));
+    QCOMPARE((QList{WriteCatalogue(dutch, 31), WriteCatalogue()}), (QList{true, true}));
+    f = Start(31);
+    QVERIFY(f != nullptr);
+    QCOMPARE(fixture::PixelOf(f, QPoint(630, 20)), qRgb(0, 90, 0));
+    QCOMPARE(f->ModelsComboBox->itemText(0), QString("Sedan NL"));
   }
   // An empty model table or an item whose model cannot be read: "Error" with the file, then an
   // empty form.
@@ -297,33 +307,33 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     fixture::EnamelData data = fixture::SampleEnamel();
     data.models.clear();
     QCOMPARE((QList{WriteCatalogue(data), WriteArchive(kCars)}), (QList{true, true}));
-    TEnamelAndFabricsForm* form = Start();
+    TEnamelAndFabricsForm* f = Start();
     QCOMPARE(messages_.All(), QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
-    QVERIFY(form != nullptr);
-    QVERIFY(!form->DatabaseOpen());
-    QCOMPARE((std::pair{form->isVisible(), form->ModelyearsComboBox->count()}), (std::pair{true, 0}));
-    QTest::keyClick(form->ModelsComboBox, Qt::Key_Down);
+    QVERIFY(f != nullptr);
+    QVERIFY(!f->DatabaseOpen());
+    QCOMPARE((std::pair{f->isVisible(), f->ModelyearsComboBox->count()}), (std::pair{true, 0}));
+    QTest::keyClick(f->ModelsComboBox, Qt::Key_Down);
     QCOMPARE(messages_.All().size(), 1);
   }
   // On a 1024 x 768 screen (800 x 600 design) the lists' text grows with their labels.
   void listTextScalesWithTheLayout() {
-    QCOMPARE((QList{WriteCatalogue(fixture::SampleEnamel()), WriteArchive(kCars)}), (QList{true, true}));
-    TEnamelAndFabricsForm* form = Start(44, QSize(1024, 768));
-    QVERIFY(form != nullptr);
+    QCOMPARE((QList{WriteCatalogue(), WriteArchive(kCars)}), (QList{true, true}));
+    TEnamelAndFabricsForm* f = Start(44, QSize(1024, 768));
+    QVERIFY(f != nullptr);
     QCOMPARE(int(settings_.LayoutMode), 4);
-    QCOMPARE((QList{form->CoachColorsLabel->font().pixelSize(), form->CoachColorsComboBox->font().pixelSize(),
-                         form->CoachColorsComboBox->view()->font().pixelSize()}), (QList{14, 14, 14}));
+    QCOMPARE((QList{f->CoachColorsLabel->font().pixelSize(), f->CoachColorsComboBox->font().pixelSize(),
+                         f->CoachColorsComboBox->view()->font().pixelSize()}), (QList{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.
     const auto inkRows = [](QWidget* widget) {
       const QImage shot = probes::Render(widget, qRgb(0, 0, 0));
       int rows = 0;
       for (int y = 0; y < shot.height(); ++y)
-        rows += probes::CountPixels(shot, QRect(0, y, shot.width() * 2 / 3, 1), [](QRgb c) { return qGray(c) > 200; }) > 0;
+        rows += probes::CountPixels(shot, QRect(0, y, shot.width() * 2 / 3, 1), Light) > 0;
       return rows;
     };
-    form->CoachColorsLabel->setText(form->CoachColorsComboBox->currentText());
-    QCOMPARE_GT(inkRows(form->CoachColorsLabel), 5);
-    QCOMPARE_LE(std::abs(inkRows(form->CoachColorsComboBox) - inkRows(form->CoachColorsLabel)), 1);
+    f->CoachColorsLabel->setText(f->CoachColorsComboBox->currentText());
+    QCOMPARE_GT(inkRows(f->CoachColorsLabel), 5);
+    QCOMPARE_LE(std::abs(inkRows(f->CoachColorsComboBox) - inkRows(f->CoachColorsLabel)), 1);
   }
 };
 

@@ -22,23 +22,23 @@ namespace {
 struct Fixture {
   QTemporaryDir dir;
   TTessaranObject db;
-  TTessaranQueryGrid grid;
+  TTessaranQueryGrid g;  // the grid under test
   int changes = 0;
   Fixture() {
     const QString path = dir.filePath(QStringLiteral("ol44.cat"));
     olvtool::WriteDatabase(Catalogue(SmallItems()), path, QString(), nullptr);
     db.Open(path, path, QString(), QString());
-    grid.resize(300, 10);
-    grid.SetCheckmarkGlyph(probes::Solid(10, 10, qRgb(0, 255, 0)));
-    grid.SetUnCheckmarkGlyph(probes::Solid(10, 10, qRgb(255, 0, 0)));
-    QObject::connect(&grid, &TTessaranQueryGrid::SelectionChanged, &grid, [this] { ++changes; });
+    g.resize(300, 10);
+    g.SetCheckmarkGlyph(probes::Solid(10, 10, qRgb(0, 255, 0)));
+    g.SetUnCheckmarkGlyph(probes::Solid(10, 10, qRgb(255, 0, 0)));
+    QObject::connect(&g, &TTessaranQueryGrid::SelectionChanged, &g, [this] { ++changes; });
   }
-  bool Load() { return grid.LoadDefinition(&db, "Picture Items", 3, "Picture Properties"); }
+  bool Load() { return g.LoadDefinition(&db, "Picture Items", 3, "Picture Properties"); }
   // Loaded and shown on the screen, for input.
   bool Show() {
     if (!Load()) return false;
-    grid.show();
-    return QTest::qWaitForWindowExposed(&grid);
+    g.show();
+    return QTest::qWaitForWindowExposed(&g);
   }
 };
 
@@ -50,15 +50,15 @@ class TestQueryGrid : public QObject {
  private slots:
   void layoutAndDrawing() {
     Fixture f;
-    QVERIFY(!f.grid.Loaded());
+    QVERIFY(!f.g.Loaded());
     QVERIFY(f.Load());
-    QCOMPARE((QList{f.grid.RowCount(), f.grid.height(), f.grid.CurrentRow()}), (QList{4, (15 + 1) * 3 + 2, 1}));
-    QVERIFY(f.grid.DropDownButton()->isVisibleTo(&f.grid));
-    QVERIFY(!f.grid.TextButton()->isVisibleTo(&f.grid));
-    QCOMPARE(f.grid.toolTip(), QStringLiteral("Pick colours"));
-    const QImage img = probes::Render(&f.grid);
-    const QRect cell1 = f.grid.CellRect(1), cell2 = f.grid.CellRect(2);
-    QVERIFY(f.grid.CellRect(4).isNull());  // below the three visible rows
+    QCOMPARE((QList{f.g.RowCount(), f.g.height(), f.g.CurrentRow()}), (QList{4, (15 + 1) * 3 + 2, 1}));
+    QVERIFY(f.g.DropDownButton()->isVisibleTo(&f.g));
+    QVERIFY(!f.g.TextButton()->isVisibleTo(&f.g));
+    QCOMPARE(f.g.toolTip(), QStringLiteral("Pick colours"));
+    const QImage img = probes::Render(&f.g);
+    const QRect cell1 = f.g.CellRect(1), cell2 = f.g.CellRect(2);
+    QVERIFY(f.g.CellRect(4).isNull());  // below the three visible rows
     QCOMPARE(probes::Mismatches(img, {{cell1.left() + 1, cell1.top() + 1, qRgb(0, 0, 128)},
                                       {cell2.left() + 1, cell2.top() + 1, qRgb(255, 255, 255)},
                                       {1, cell2.top() + 1, qRgb(0, 0, 0)}}), QString());
@@ -67,66 +67,66 @@ class TestQueryGrid : public QObject {
                                 [](QRgb c) { return c == qRgb(255, 255, 255); }) > 0);
     QVERIFY(probes::CountPixels(img, QRect(cell2.left(), cell2.top(), 60, cell2.height()),
                                 [](QRgb c) { return c == qRgb(0, 0, 0); }) > 0);
-    f.grid.ClearDefinition();
-    QCOMPARE((std::tuple{f.grid.RowCount(), f.grid.Loaded()}), (std::tuple{0, false}));
-    QVERIFY(!f.grid.LoadDefinition(&f.db, "Picture Items", 3, "Nope"));
+    f.g.ClearDefinition();
+    QCOMPARE((std::tuple{f.g.RowCount(), f.g.Loaded()}), (std::tuple{0, false}));
+    QVERIFY(!f.g.LoadDefinition(&f.db, "Picture Items", 3, "Nope"));
   }
   void inlineEditor() {
     Fixture f;
     QVERIFY(f.Show());
-    f.grid.SelectRow(2);
-    QVERIFY(f.grid.TextButton()->isVisible());
-    QCOMPARE(f.grid.toolTip(), "Number of doors");
-    f.grid.OpenCurrentRow();
-    QLineEdit* e = f.grid.Editor();
+    f.g.SelectRow(2);
+    QVERIFY(f.g.TextButton()->isVisible());
+    QCOMPARE(f.g.toolTip(), "Number of doors");
+    f.g.OpenCurrentRow();
+    QLineEdit* e = f.g.Editor();
     QVERIFY(e->isVisible());
     QCOMPARE(e->text(), "Any doors");
-    QVERIFY(e->geometry().right() < f.grid.TextButton()->geometry().left());
+    QVERIFY(e->geometry().right() < f.g.TextButton()->geometry().left());
     // Per row: the text committed with Return, the change count after it, whether the row is
     // then active. The select-all text into an inactive row raises nothing; 0 does not convert;
     // the select-all text into the active row clears it, raising once.
     const struct { const char* text; int changes; bool active; } commits[] = {
         {nullptr, 0, false}, {"4", 1, true}, {"0", 1, true}, {"Any doors", 2, false}};
     for (const auto& commit : commits) {
-      if (!e->isVisible()) f.grid.OpenCurrentRow();
+      if (!e->isVisible()) f.g.OpenCurrentRow();
       if (commit.text != nullptr) e->setText(QString::fromLatin1(commit.text));
       QTest::keyClick(e, Qt::Key_Return);
       QVERIFY(!e->isVisible());
-      const TQueryCriterion& doors = *f.grid.Criteria().Criterion(2);
+      const TQueryCriterion& doors = *f.g.Criteria().Criterion(2);
       QCOMPARE((std::tuple{QString(commit.text), f.changes, doors.Active}), (std::tuple{QString(commit.text), commit.changes, commit.active}));
       if (doors.Active) QCOMPARE(doors.Value.Int32At(0), 4);
     }
     // Up commits and moves to the row above; Down from the title row scrolls the last row in.
-    f.grid.OpenCurrentRow();
+    f.g.OpenCurrentRow();
     e->setText(QStringLiteral("2"));
     QTest::keyClick(e, Qt::Key_Up);
-    QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{3, 1}));
-    QVERIFY(f.grid.DropDownButton()->isVisible());
-    f.grid.SelectRow(3);
-    f.grid.OpenCurrentRow();
+    QCOMPARE((QList<int>{f.changes, f.g.CurrentRow()}), (QList<int>{3, 1}));
+    QVERIFY(f.g.DropDownButton()->isVisible());
+    f.g.SelectRow(3);
+    f.g.OpenCurrentRow();
     e->setText(QStringLiteral("coupe"));
     QTest::keyClick(e, Qt::Key_Down);
-    QCOMPARE((QList<int>{f.changes, f.grid.CurrentRow()}), (QList<int>{4, 4}));
-    QCOMPARE((QList{f.grid.CellRect(4).isEmpty(), f.grid.CellRect(1).isEmpty()}), (QList{false, true}));
+    QCOMPARE((QList<int>{f.changes, f.g.CurrentRow()}), (QList<int>{4, 4}));
+    QCOMPARE((QList{f.g.CellRect(4).isEmpty(), f.g.CellRect(1).isEmpty()}), (QList{false, true}));
     // The wheel scrolls the grid, committing what the editor holds.
-    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
-    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(2).center());
+    QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
     QTest::keyClicks(e, QStringLiteral("3"));
-    QWheelEvent wheel({5, 5}, f.grid.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&f.grid, &wheel);
-    QVERIFY(!f.grid.CellRect(1).isEmpty());
-    QCOMPARE((QList{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{5, 3}));
+    QWheelEvent wheel({5, 5}, f.g.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&f.g, &wheel);
+    QVERIFY(!f.g.CellRect(1).isEmpty());
+    QCOMPARE((QList{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{5, 3}));
   }
   // The editor's own context menu and another window take the focus without committing: the
   // text typed so far stays, for Paste and for Return.
   void editorKeepsItsTextWhileAwayBriefly() {
     Fixture f;
     QVERIFY(f.Show());
-    f.grid.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
-    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());  // Doors
-    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
-    QLineEdit* e = f.grid.Editor();
+    f.g.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.g));
+    QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(2).center());  // Doors
+    QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
+    QLineEdit* e = f.g.Editor();
     QTest::keyClicks(e, QStringLiteral("4"));
     bool editorWithMenu = false;
     QTimer::singleShot(0, [&] {
@@ -135,17 +135,17 @@ class TestQueryGrid : public QObject {
       if (menu != nullptr) menu->close();
     });
     // A right click through the window opens the editor's context menu.
-    QTest::mouseClick(f.grid.windowHandle(), Qt::RightButton, {}, e->mapTo(&f.grid, e->rect().center()));
+    QTest::mouseClick(f.g.windowHandle(), Qt::RightButton, {}, e->mapTo(&f.g, e->rect().center()));
     QVERIFY(editorWithMenu);
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    f.grid.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.grid));
+    f.g.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.g));
     QCOMPARE((std::tuple{f.changes, e->isVisible(), e->hasFocus()}), (std::tuple{0, true, true}));
     QTest::keyClick(e, Qt::Key_Return);
-    QCOMPARE((QList{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{1, 4}));
+    QCOMPARE((QList{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{1, 4}));
   }
   // Under a locale with two-digit years ("M/d/yy") the date row reads both forms and shows four
   // digits.
@@ -153,41 +153,41 @@ class TestQueryGrid : public QObject {
     Fixture f;
     f.db.SetDateLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     QVERIFY(f.Show());
-    QLineEdit* e = f.grid.Editor();
-    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(3).center());
-    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QLineEdit* e = f.g.Editor();
+    QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(3).center());
+    QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
     QTest::keyClick(e, Qt::Key_Down);  // scrolls the year row in
     const std::pair<QString, QDate> typed[] = {
         {"6/1/05", QDate(2005, 6, 1)}, {"2/29/00", QDate(2000, 2, 29)}, {"6/1/2005", QDate(2005, 6, 1)}};
     for (const auto& [text, date] : typed) {
-      QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+      QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
       QTest::keyClicks(e, text);
       QTest::keyClick(e, Qt::Key_Return);
-      QCOMPARE(DayNumberToDateTime(f.grid.Criteria().Criterion(4)->Value.Float64()).date(), date);
+      QCOMPARE(DayNumberToDateTime(f.g.Criteria().Criterion(4)->Value.Float64()).date(), date);
     }
-    QTest::mouseClick(f.grid.TextButton(), Qt::LeftButton);
+    QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
     QVERIFY2(e->text().startsWith(QStringLiteral("6/1/2005 ")), qPrintable(e->text()));
   }
   void dropDownCheckList() {
     Fixture f;
     // The Catalog disables the grid while it reloads after each tick; the list stays open and
     // enabled (a disabled popup closes under the pointer on a real display).
-    bool listEnabledWhileBusy = true;
-    QObject::disconnect(&f.grid, &TTessaranQueryGrid::SelectionChanged, nullptr, nullptr);
-    QObject::connect(&f.grid, &TTessaranQueryGrid::SelectionChanged, &f.grid, [&f, &listEnabledWhileBusy] {
+    bool listOnWhileBusy = true;
+    QObject::disconnect(&f.g, &TTessaranQueryGrid::SelectionChanged, nullptr, nullptr);
+    QObject::connect(&f.g, &TTessaranQueryGrid::SelectionChanged, &f.g, [&f, &listOnWhileBusy] {
       ++f.changes;
-      f.grid.setEnabled(false);
-      listEnabledWhileBusy = listEnabledWhileBusy && f.grid.DropDownList()->isEnabled();
+      f.g.setEnabled(false);
+      listOnWhileBusy = listOnWhileBusy && f.g.DropDownList()->isEnabled();
       QCoreApplication::processEvents();
-      f.grid.setEnabled(true);
+      f.g.setEnabled(true);
     });
     QVERIFY(f.Show());
-    QCOMPARE(f.grid.DropDownButton()->geometry().right(), f.grid.CellRect(1).right());  // no bar
-    f.grid.OpenCurrentRow();
-    QWidget* list = f.grid.DropDownList();
+    QCOMPARE(f.g.DropDownButton()->geometry().right(), f.g.CellRect(1).right());  // no bar
+    f.g.OpenCurrentRow();
+    QWidget* list = f.g.DropDownList();
     QVERIFY(list->isVisible());
-    QCOMPARE(list->width(), f.grid.CellRect(1).width());
-    QCOMPARE(list->height(), static_cast<int>(std::lround(f.grid.screen()->geometry().height() * 90.0 / 480.0)));
+    QCOMPARE(list->width(), f.g.CellRect(1).width());
+    QCOMPARE(list->height(), static_cast<int>(std::lround(f.g.screen()->geometry().height() * 90.0 / 480.0)));
     const int w = 15;  // indent step and line height follow the row height
     const auto checkAt = [&](int n, int lv = 1) { return QPoint(w * lv + w / 2, n * w + w / 2); };
     // Shown lines while Red is closed: Select All, Red, Blue, Green.
@@ -195,7 +195,7 @@ class TestQueryGrid : public QObject {
     QCOMPARE(f.changes, 0);  // everything was selected already
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2));
     QCOMPARE(f.changes, 1);
-    const TQueryCriterion& c = *f.grid.Criteria().Criterion(1);
+    const TQueryCriterion& c = *f.g.Criteria().Criterion(1);
     QCOMPARE((QList{c.Active, c.Relations->Get(3), c.Relations->Get(1)}), (QList{true, true, false}));
     // A press on the span's edge does not count.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w, 2 * w + 7));
@@ -208,23 +208,23 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
     QCOMPARE(f.changes, 2);
     QCOMPARE((QList{c.Relations->Get(2), c.Relations->Get(1)}), (QList{true, false}));
-    QCOMPARE((QList{listEnabledWhileBusy, list->isVisible()}), (QList{true, true}));
+    QCOMPARE((QList{listOnWhileBusy, list->isVisible()}), (QList{true, true}));
     // The cell lists the ticked texts in record order.
-    const QImage grid = probes::Render(&f.grid);
+    const QImage grid = probes::Render(&f.g);
     const auto width = [](const QString& s) { return int(s.size()); };
-    const auto summary = [&f, width] { return f.grid.Criteria().CellText(1, width, 500); };
+    const auto summary = [&f, width] { return f.g.Criteria().CellText(1, width, 500); };
     QCOMPARE(summary(), QStringLiteral("Dark red & Blue"));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(1));  // Red, with all it holds
     QCOMPARE(summary(), QStringLiteral("Red & Dark red & Blue"));
-    QCOMPARE(QColor(grid.pixel(f.grid.CellRect(1).topLeft() + QPoint(1, 1))), QColor(Qt::darkBlue));
+    QCOMPARE(QColor(grid.pixel(f.g.CellRect(1).topLeft() + QPoint(1, 1))), QColor(Qt::darkBlue));
     // The button hides the list again.
-    f.grid.DropDownButton()->click();
+    f.g.DropDownButton()->click();
     QVERIFY(!list->isVisible());
     // Narrowed, the summary of row 1 (another row selected) ends before its button's place.
-    f.grid.resize(150, f.grid.height());
-    QTest::mouseClick(&f.grid, Qt::LeftButton, {}, f.grid.CellRect(2).center());
-    const QRect cell = f.grid.CellRect(1);
-    const QImage narrow = probes::Render(&f.grid);
+    f.g.resize(150, f.g.height());
+    QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(2).center());
+    const QRect cell = f.g.CellRect(1);
+    const QImage narrow = probes::Render(&f.g);
     const auto dark = [](QRgb c) { return qGray(c) < 128; };
     const auto inks = [&](QRect r) { return probes::CountPixels(narrow, r, dark); };
     QCOMPARE_GT(inks(cell.adjusted(0, 0, -15, 0)), 0);
@@ -235,27 +235,27 @@ class TestQueryGrid : public QObject {
   void keyboardOnly() {
     Fixture f;
     QVERIFY(f.Show());
-    QVERIFY((f.grid.activateWindow(), QTest::qWaitForWindowActive(&f.grid)));
-    f.grid.setFocus();
-    QWidget* list = f.grid.DropDownList();
-    QTest::keyClick(&f.grid, Qt::Key_Down, Qt::AltModifier);
+    QVERIFY((f.g.activateWindow(), QTest::qWaitForWindowActive(&f.g)));
+    f.g.setFocus();
+    QWidget* list = f.g.DropDownList();
+    QTest::keyClick(&f.g, Qt::Key_Down, Qt::AltModifier);
     // Lines: Select All, Red, Blue, Green; Blue ticked, then Dark red below the unfolded Red.
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
       QTest::keyClick(list, key);
-    const TQueryCriterion& c = *f.grid.Criteria().Criterion(1);
+    const TQueryCriterion& c = *f.g.Criteria().Criterion(1);
     QCOMPARE(f.changes, 2);
     QCOMPARE((QList{c.Relations->Get(3), c.Relations->Get(2), c.Relations->Get(1), list->isVisible()}), (QList{true, true, false, false}));
-    QLineEdit* e = f.grid.Editor();
+    QLineEdit* e = f.g.Editor();
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_5, Qt::Key_Escape, Qt::Key_F4, Qt::Key_4, Qt::Key_Return})
-      QTest::keyClick(e->isVisible() ? static_cast<QWidget*>(e) : &f.grid, key);
-    QCOMPARE((std::tuple{f.changes, f.grid.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{3, 4}));
-    QCOMPARE((QList{f.grid.hasFocus(), e->isVisible()}), (QList{true, false}));
-    QTest::keyClick(&f.grid, Qt::Key_Up);
-    QCOMPARE(f.grid.CurrentRow(), 1);
+      QTest::keyClick(e->isVisible() ? static_cast<QWidget*>(e) : &f.g, key);
+    QCOMPARE((std::tuple{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{3, 4}));
+    QCOMPARE((QList{f.g.hasFocus(), e->isVisible()}), (QList{true, false}));
+    QTest::keyClick(&f.g, Qt::Key_Up);
+    QCOMPARE(f.g.CurrentRow(), 1);
     // Screen readers find a table of named rows with their values.
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.grid);
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.g);
     QStringList rows;
-    for (int i = 0; i < f.grid.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
+    for (int i = 0; i < f.g.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
     QCOMPARE(table->role(), QAccessible::Table);
     QVERIFY(table->child(0)->state().focused);
     QCOMPARE(table->indexOfChild(table->child(3)), 3);

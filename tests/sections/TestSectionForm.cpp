@@ -121,25 +121,25 @@ class TestSectionForm : public QObject {
     facts_.reset();
   }
   void layoutModeFour() {
-    TSectionForm* intro = Intro(QSize(1024, 768));
-    QVERIFY(intro != nullptr);
-    QCOMPARE((std::tuple{intro->isVisible(), int(settings_.LayoutMode)}), (std::tuple{true, 4}));
+    TSectionForm* in = Intro(QSize(1024, 768));
+    QVERIFY(in != nullptr);
+    QCOMPARE((std::tuple{in->isVisible(), int(settings_.LayoutMode)}), (std::tuple{true, 4}));
     // 800 x 600, centred on the 1024 x 768 main form; controls and fonts scaled by 600/480.
-    QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[5]->geometry(), intro->Bk->geometry()}),
+    QCOMPARE((QList<QRect>{in->geometry(), in->MenuBtn[5]->geometry(), in->Bk->geometry()}),
              (QList<QRect>{{112, 84, 800, 600}, {6, 513, 100, 31}, {0, 0, 800, 600}}));
-    QCOMPARE(intro->MenuBtn[0]->Font().Font.pixelSize(), 14);
+    QCOMPARE(in->MenuBtn[0]->Font().Font.pixelSize(), 14);
     // A scroll area is scaled as one control: its viewport and scroll bar still fit inside it.
-    auto* memo = static_cast<CountingSection*>(intro)->memo;
+    auto* memo = static_cast<CountingSection*>(in)->memo;
     QCOMPARE(memo->geometry(), QRect(250, 375, 500, 125));
     QWidget* bar = memo->verticalScrollBar();
     QVERIFY(memo->rect().contains(memo->viewport()->geometry()));
     QCOMPARE_GT(bar->height(), 100);
     QVERIFY(memo->rect().contains(QRect(bar->mapTo(memo, QPoint(0, 0)), bar->size())));
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
-    QCOMPARE((QList{intro->MenuBtn[0]->ButtonIsDown(), intro->MenuBtn[1]->ButtonIsDown()}), (QList{true, false}));
-    QVERIFY2(qGray(PixelOf(intro->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's face shows");
-    QVERIFY(qGray(PixelOf(intro, QPoint(400, 100))) < 10);  // black form, no background file
-    QVERIFY(PixelOf(intro->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // art fills the face
+    QCOMPARE((QList{in->MenuBtn[0]->ButtonIsDown(), in->MenuBtn[1]->ButtonIsDown()}), (QList{true, false}));
+    QVERIFY2(qGray(PixelOf(in->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's face shows");
+    QVERIFY(qGray(PixelOf(in, QPoint(400, 100))) < 10);  // black form, no background file
+    QVERIFY(PixelOf(in->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // art fills the face
     // The caption exactly: no display name of the application's that the platform would append.
     QCOMPARE(form_->windowTitle(), "Orlaventis 1.0 release 4");
     QCOMPARE(qApp->applicationDisplayName(), qApp->applicationName());
@@ -147,39 +147,38 @@ class TestSectionForm : public QObject {
   // Mode 3 is unscaled; a palette display draws plain faces instead of glyphs.
   void layoutModeThreeIsUnscaled() {
     Process().displayDepthOverride = 8;
-    TSectionForm* intro = Intro(QSize(800, 600));
-    QVERIFY(intro != nullptr);
+    TSectionForm* in = Intro(QSize(800, 600));
+    QVERIFY(in != nullptr);
     QCOMPARE(int(settings_.LayoutMode), 3);
-    QCOMPARE((QList<QRect>{intro->geometry(), intro->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
+    QCOMPARE((QList<QRect>{in->geometry(), in->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
     // "i/b/ibk6x4" is the background of modes 0 and 3; its (200, 30, 40) reduced to the 256
     // colours.
-    QCOMPARE(PixelOf(intro, QPoint(400, 100)), qRgb(204, 0, 51));
-    for (TBaseBtn* button : intro->MenuBtn)
-      QCOMPARE((QList{button->GlyphUp().isNull(), button->GlyphDown().isNull(), button->FaceVisible()}),
-               (QList{true, true, true}));
+    QCOMPARE(PixelOf(in, QPoint(400, 100)), qRgb(204, 0, 51));
+    for (TBaseBtn* b : in->MenuBtn)
+      QCOMPARE((QList{b->GlyphUp().isNull(), b->GlyphDown().isNull(), b->FaceVisible()}), (QList{true, true, true}));
   }
   void navigationReusesFormsWithTheirState() {
-    TSectionForm* intro = Intro(QSize(1024, 768));
-    QVERIFY(intro != nullptr);
+    TSectionForm* in = Intro(QSize(1024, 768));
+    QVERIFY(in != nullptr);
     QCOMPARE(CountingSection::created, 1);
     // The own button changes nothing.
-    intro->MenuButtonClick(intro->MenuBtn[0]);
-    QVERIFY(intro->isVisible());
+    in->MenuButtonClick(in->MenuBtn[0]);
+    QVERIFY(in->isVisible());
     QVERIFY(sections_->Form(SectionId::Production) == nullptr);
-    intro->MenuButtonClick(intro->MenuBtn[1]);
+    in->MenuButtonClick(in->MenuBtn[1]);
     auto* production = static_cast<CountingSection*>(sections_->Form(SectionId::Production));
     QVERIFY(production != nullptr);
     QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     // Shown before the Introduction hid; that one is hidden, not destroyed.
     QCOMPARE((QList{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList{1, 2}));
-    QCOMPARE((QList{production->isVisible(), intro->isVisible()}), (QList{true, false}));
+    QCOMPARE((QList{production->isVisible(), in->isVisible()}), (QList{true, false}));
     production->visits = 7;
     CountingSection::othersVisibleAtShow = -1;
     production->MenuButtonClick(production->MenuBtn[0]);
     QCOMPARE(CountingSection::othersVisibleAtShow, 1);
-    QVERIFY(sections_->Form(SectionId::Introduction) == intro);
-    QCOMPARE((QList{intro->isVisible(), production->isVisible()}), (QList{true, false}));
-    intro->MenuButtonClick(intro->MenuBtn[1]);
+    QVERIFY(sections_->Form(SectionId::Introduction) == in);
+    QCOMPARE((QList{in->isVisible(), production->isVisible()}), (QList{true, false}));
+    in->MenuButtonClick(in->MenuBtn[1]);
     QVERIFY(sections_->Form(SectionId::Production) == production);
     QVERIFY(production->isVisible());
     // The start-up did not run again.
@@ -188,11 +187,11 @@ class TestSectionForm : public QObject {
   // Clicks that arrive while a section is built (its loading lets events run) are ignored, and
   // the hourglass shows over the program meanwhile.
   void menuClicksDuringABuildAreIgnored() {
-    TSectionForm* intro = Intro(QSize(640, 480));
-    QVERIFY(intro != nullptr);
+    TSectionForm* in = Intro(QSize(640, 480));
+    QVERIFY(in != nullptr);
     // Translated on the first visit; Production has no row: its design text stays.
-    QCOMPARE((QStringList{intro->windowTitle(), intro->MenuBtn[0]->Caption(), intro->MenuBtn[0]->toolTip(),
-                          intro->MenuBtn[2]->Caption(), intro->MenuBtn[1]->Caption()}),
+    QCOMPARE((QStringList{in->windowTitle(), in->MenuBtn[0]->Caption(), in->MenuBtn[0]->toolTip(),
+                          in->MenuBtn[2]->Caption(), in->MenuBtn[1]->Caption()}),
              (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos", "Productie"}));
     Qt::CursorShape during = Qt::ArrowCursor;
     CountingSection::duringContent = [&] {
@@ -201,21 +200,22 @@ class TestSectionForm : public QObject {
     };
     // The second click of a quick double click on "Productie", then a click on "Kleuren", both
     // still queued when the first click starts building the Production section.
-    for (TBaseBtn* button : {intro->MenuBtn[1], intro->MenuBtn[3]}) {
+    for (TBaseBtn* button : {in->MenuBtn[1], in->MenuBtn[3]}) {
       for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QCoreApplication::postEvent(button, new QMouseEvent(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)),
-                                                            Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                                            Qt::NoModifier));
+        const auto held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        const QPointF at(5, 5), global = button->mapToGlobal(at);
+        auto* event = new QMouseEvent(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::postEvent(button, event);  // the queue owns it
       }
     }
-    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(in->MenuBtn[1], Qt::LeftButton, {}, QPoint(5, 5));
     QCoreApplication::processEvents();
     QCOMPARE(CountingSection::created, 2);
     QCOMPARE(during, Qt::WaitCursor);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(sections_->Form(SectionId::EnamelAndFabrics) == nullptr);
     QVERIFY(sections_->Form(SectionId::Production)->isVisible());
-    QCOMPARE((std::tuple{intro->isVisible(), form_->findChildren<CountingSection*>().size()}), (std::tuple{false, qsizetype(2)}));
+    QCOMPARE((std::tuple{in->isVisible(), form_->findChildren<CountingSection*>().size()}), (std::tuple{false, qsizetype(2)}));
   }
   // Without a registered address the content's own help page opens; a registered one wins and
   // gets the language in place of any it carried. The program steps aside only for a browser that
@@ -236,16 +236,18 @@ class TestSectionForm : public QObject {
     RecordedMessages& messages = *recorded;
     settings_.Messages = recorded;
     IniRegistry registered{QStringList{}};
-    registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\nHelpAddress=https://help.example/olv?lang=31&v=2\n");
+    registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n"
+                       "HelpAddress=https://help.example/olv?lang=31&v=2\n");
     for (bool withAddress : {false, true}) {
       form_.reset();
-      settings_.ProgramRegistry = std::make_shared<IniRegistry>(withAddress ? registered : IniRegistry(QStringList{}));
-      TSectionForm* intro = Intro(QSize(640, 480));
+      const IniRegistry none{QStringList{}};
+      settings_.ProgramRegistry = std::make_shared<IniRegistry>(withAddress ? registered : none);
+      TSectionForm* in = Intro(QSize(640, 480));
       starts = withAddress;
       if (withAddress)
-        QTest::keyClick(intro, Qt::Key_F1);  // the key does what the button does
+        QTest::keyClick(in, Qt::Key_F1);  // the key does what the button does
       else
-        QTest::mouseClick(intro->MenuBtn[4], Qt::LeftButton);
+        QTest::mouseClick(in->MenuBtn[4], Qt::LeftButton);
       QCOMPARE(bool(form_->windowState() & Qt::WindowMinimized), starts);
     }
     QCOMPARE(opened.size(), size_t(2));
@@ -253,44 +255,47 @@ class TestSectionForm : public QObject {
     QCOMPARE(opened[0].toLocalFile(), settings_.DataPath("help\\index.html"));
     QCOMPARE(opened[1].host() + QUrlQuery(opened[1]).queryItemValue("v"), QString("help.example2"));
     for (QUrl url : opened) QCOMPARE(QUrlQuery(url).allQueryItemValues("lang"), QStringList{"44"});
-    QCOMPARE(messages.Errors(), QStringList{"No web browser could be started: the desktop has no default browser.\n" + opened[0].toString()});
+    const QString lost = "No web browser could be started: the desktop has no default browser.\n";
+    QCOMPARE(messages.Errors(), QStringList{lost + opened[0].toString()});
 
     // A registered browser command that fails is named.
     messages.Clear();
     form_.reset();
     IniRegistry browser{QStringList{}};
-    browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
+    browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n"
+                    "[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
     settings_.ProgramRegistry = std::make_shared<IniRegistry>(browser);
     QTest::mouseClick(Intro(QSize(640, 480))->MenuBtn[4], Qt::LeftButton);
     QCOMPARE((std::tuple{started.size(), bool(form_->windowState() & Qt::WindowMinimized)}), (std::tuple{size_t(1), false}));
     QCOMPARE(messages.Errors().size(), 1);
-    QVERIFY2(messages.Errors()[0].startsWith("The web browser could not be started:\n/opt/no-such-browser\n"), qPrintable(messages.All().join('|')));
+    const QString failed = "The web browser could not be started:\n/opt/no-such-browser\n";
+    QVERIFY2(messages.Errors()[0].startsWith(failed), qPrintable(messages.All().join('|')));
 
     // Kiosk: no Help button, F1 and a click where it was do nothing, the arrows step over it.
     settings_.KioskMinutes = 1;
     form_.reset();
     messages.Clear();
-    TSectionForm* intro = Intro(QSize(640, 480));
-    QCOMPARE((QList{intro->MenuBtn[4]->isHidden(), intro->MenuBtn[5]->isHidden()}), (QList{true, true}));
-    QTest::keyClick(intro, Qt::Key_F1);
-    QTest::mouseClick(intro, Qt::LeftButton, {}, intro->MenuBtn[4]->geometry().center());
+    TSectionForm* in = Intro(QSize(640, 480));
+    QCOMPARE((QList{in->MenuBtn[4]->isHidden(), in->MenuBtn[5]->isHidden()}), (QList{true, true}));
+    QTest::keyClick(in, Qt::Key_F1);
+    QTest::mouseClick(in, Qt::LeftButton, {}, in->MenuBtn[4]->geometry().center());
     form_->FormMinimize();
     settings_.KioskMinutes = 0;
     QCOMPARE((std::tuple{opened.size(), started.size(), messages.All()}), (std::tuple{size_t(2), size_t(1), QStringList()}));
     QVERIFY(!(form_->windowState() & Qt::WindowMinimized));
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    intro->MenuBtn[3]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(intro->MenuBtn[3], Qt::Key_Down);
-    QCOMPARE(QApplication::focusWidget(), intro->InfoBtn);
-    QTest::keyClick(intro->InfoBtn, Qt::Key_Up);
-    QCOMPARE(QApplication::focusWidget(), intro->MenuBtn[3]);
+    in->MenuBtn[3]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(in->MenuBtn[3], Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), in->InfoBtn);
+    QTest::keyClick(in->InfoBtn, Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), in->MenuBtn[3]);
   }
   // The menu column by keys: Down from the form takes the own button, the arrows go round the
   // column, Tab goes on to the section; the mark surrounds the focus until the mouse is used.
   // Enter, Space and the digits press buttons; a new section's own button takes the focus.
   void keyboardDrivesTheMenuColumn() {
-    TSectionForm* intro = Intro(QSize(640, 480));
-    QVERIFY(intro != nullptr);
+    TSectionForm* in = Intro(QSize(640, 480));
+    QVERIFY(in != nullptr);
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     // After a zoom window closed by a key, keys at the window move the focus and show the mark.
     QTimer::singleShot(0, [this] { QTest::keyClick(sections_->MaxZoomWindow, Qt::Key_Escape); });
@@ -303,15 +308,15 @@ class TestSectionForm : public QObject {
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab,
                         Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab})
       walked << press(key);
-    auto* search = intro->findChild<QWidget*>("SearchBtn");
-    QWidget* memo = static_cast<CountingSection*>(intro)->memo;
-    const auto& menu = intro->MenuBtn;
-    QCOMPARE(walked, (QList<QWidget*>{menu[0], menu[1], menu[0], intro->InfoBtn, menu[5], intro->InfoBtn, search,
-                                      memo, search, intro->InfoBtn}));
-    QVERIFY(intro->FocusMark->isVisible());
-    QCOMPARE(intro->FocusMark->geometry(), intro->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
-    QTest::mouseClick(intro, Qt::LeftButton, {}, QPoint(300, 20));
-    QCOMPARE((QList{intro->FocusMark->isVisible(), intro->InfoBtn->hasFocus()}), (QList{false, true}));
+    auto* search = in->findChild<QWidget*>("SearchBtn");
+    QWidget* memo = static_cast<CountingSection*>(in)->memo;
+    const auto& menu = in->MenuBtn;
+    QCOMPARE(walked, (QList<QWidget*>{menu[0], menu[1], menu[0], in->InfoBtn, menu[5], in->InfoBtn, search,
+                                      memo, search, in->InfoBtn}));
+    QVERIFY(in->FocusMark->isVisible());
+    QCOMPARE(in->FocusMark->geometry(), in->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
+    QTest::mouseClick(in, Qt::LeftButton, {}, QPoint(300, 20));
+    QCOMPARE((QList{in->FocusMark->isVisible(), in->InfoBtn->hasFocus()}), (QList{false, true}));
     press(Qt::Key_Down), press(Qt::Key_Down), press(Qt::Key_Return);
     TSectionForm* production = sections_->Form(SectionId::Production);
     QVERIFY(production != nullptr);
@@ -321,9 +326,9 @@ class TestSectionForm : public QObject {
     QCOMPARE((QList{catalog->MenuBtn[2]->hasFocus(), production->isVisible()}), (QList{true, false}));
     QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1]);
     QVERIFY(production->isVisible());
-    QCOMPARE((QList{press(Qt::Key_1, Qt::ControlModifier), press(Qt::Key_1)}), (QList<QWidget*>{production->MenuBtn[1], intro->MenuBtn[0]}));
+    QCOMPARE((QList{press(Qt::Key_1, Qt::ControlModifier), press(Qt::Key_1)}), (QList<QWidget*>{production->MenuBtn[1], in->MenuBtn[0]}));
     // The mouse leaves no focus in the column and no mark.
-    QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
+    QTest::mouseClick(in->MenuBtn[1], Qt::LeftButton);
     QVERIFY(QApplication::focusWidget() == production);
     QVERIFY(!production->FocusMark->isVisible());
   }
@@ -342,11 +347,11 @@ class TestSectionForm : public QObject {
   }
   void closeSequenceRunsOnce() {
     settings_.FarewellMs = 300;
-    TSectionForm* intro = Intro(QSize(640, 480));
+    TSectionForm* in = Intro(QSize(640, 480));
     TMainForm* form = form_.get();
     // A second close request while the About box shows.
     QTimer::singleShot(50, form, [form] { form->close(); });
-    intro->MenuButtonClick(intro->MenuBtn[5]);  // "Stoppen"
+    in->MenuButtonClick(in->MenuBtn[5]);  // "Stoppen"
     settings_.FarewellMs = 0;
     // The About box was shown on the way out, then closed.
     QCOMPARE(form->CloseSequenceRuns(), 1);
