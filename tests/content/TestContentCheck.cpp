@@ -32,7 +32,6 @@ bool Checks(const QString& folder, int code, const QStringList& faults = {}, int
   if (!ok) qWarning().noquote() << "exit code" << r.code << "report:\n" << lines.join('\n');
   return ok;
 }
-
 // Puts a FIFO (`kind` "fifo"), a folder ("folder"), a sparse file
 // of 3 GiB ("huge") or nothing ("missing") at `path`, in place of whatever was there.
 bool PutRefused(const QString& path, const QString& kind) {
@@ -44,7 +43,6 @@ bool PutRefused(const QString& path, const QString& kind) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.resize(qint64(3) << 30);
 }
-
 // A copy of the built demo content in a temporary folder.
 bool CopyContent(const QString& to) {
   const QDir from(QStringLiteral(ORLAVENTIS_DEMO_CONTENT));
@@ -56,7 +54,6 @@ bool CopyContent(const QString& to) {
   }
   return true;
 }
-
 // Rewrites the archive at `path` with `change` applied to every member (an empty result drops it).
 using Change = std::function<QByteArray(const QString&, const QByteArray&)>;
 void RewriteArchive(const QString& path, const Change& change) {
@@ -70,7 +67,6 @@ void RewriteArchive(const QString& path, const Change& change) {
   QString error;
   QVERIFY2(writer.Write(path, &error), qPrintable(error));
 }
-
 TableSource& Table(DatabaseSource& db, const QString& name) {
   return *std::ranges::find(db.tables, name, &TableSource::name);
 }

@@ -28,7 +28,6 @@ QMap<QString, QByteArray> Files(const QString& dir) {
   }
   return files;
 }
-
 // Replaces whatever is at `to` with a copy of the files below `from`.
 bool CopyTree(const QString& from, const QString& to) {
   if (!QDir(to).removeRecursively()) return false;
@@ -39,19 +38,16 @@ bool CopyTree(const QString& from, const QString& to) {
   }
   return true;
 }
-
 // The staging folders beside `out` (left by a build that was killed).
 QStringList Stages(const QString& out) {
   const QFileInfo i(out);
   return i.dir().entryList({"." + i.fileName() + ".olvtool-stage-*"}, QDir::Dirs | QDir::Hidden);
 }
-
 // How many lines of `text` start with `start`.
 qsizetype Starting(const QString& text, const QString& start) {
   const QRegularExpression re("^" + QRegularExpression::escape(start));
   return text.split('\n').filter(re).size();
 }
-
 // True when `r` failed with exit code 1 and its stderr has a line starting with each of `lines`.
 bool Refused(const Run& r, const QStringList& lines) {
   bool ok = r.finished && r.code == 1;
@@ -59,12 +55,10 @@ bool Refused(const Run& r, const QStringList& lines) {
   if (!ok) qWarning().noquote() << "exit" << r.code << r.finished << "stderr:\n" << r.err;
   return ok;
 }
-
 bool Replace(const QString& path, const QByteArray& from, const QByteArray& to) {
   QByteArray bytes = ReadFile(path);
   return bytes.contains(from) && WriteFile(path, bytes.replace(from, to));
 }
-
 // A picture of noise (large enough that damage past its first bytes breaks it).
 bool WriteNoise(const QString& path, quint32 seed) {
   QImage image(160, 120, QImage::Format_RGB32);
@@ -73,7 +67,6 @@ bool WriteNoise(const QString& path, quint32 seed) {
     for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, random.generate() | 0xFF000000u);
   return image.save(path);
 }
-
 // How many pixels of `image` lie within 24 of `k` in every channel.
 int Near(const QImage& image, QColor k) {
   int n = 0;
@@ -85,7 +78,6 @@ int Near(const QImage& image, QColor k) {
     }
   return n;
 }
-
 // A small project of the test's own in `p`: the demo's language, records and catalogue texts, one
 // paint and trim, two items in items.csv with a JPEG and a PNG photo of one colour each.
 void WriteProject(const QDir& p) {

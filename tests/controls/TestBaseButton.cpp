@@ -18,7 +18,6 @@ QImage Render(const TBaseBtn& button) {
   button.PaintButton(painter);
   return image;
 }
-
 // A 100 x 40 button; without a face when `face` is false.
 std::unique_ptr<TBaseBtn> Button(bool face) {
   auto button = std::make_unique<TBaseBtn>();

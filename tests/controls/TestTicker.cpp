@@ -16,7 +16,6 @@ int InkPixels(const QImage& image, QRect area) {
   return probes::CountPixels(image, area.intersected(image.rect().adjusted(1, 1, -1, -1)),
                              [](QRgb c) { return c != kTape; });
 }
-
 // A shown ticker with a navy tape.
 struct Shown {
   QWidget form;
@@ -33,7 +32,6 @@ void SendTicks(TTicker& ticker, int count) {
   QEvent tick(kTickMessage);
   for (int i = 0; i < count; ++i) QCoreApplication::sendEvent(&ticker, &tick);
 }
-
 // Ticks until the current item is no longer `item` (at most `limit` ticks).
 void TickPast(TTicker& ticker, int item, int limit = 100) {
   for (int i = 0; i < limit && ticker.CurrentItem() == item; ++i) ticker.Tick();

@@ -19,7 +19,6 @@ std::set<std::pair<int, int>> Distinct(const Blocks& blocks) {
   for (const QPoint& b : blocks) seen.insert({b.x(), b.y()});
   return seen;
 }
-
 // The whole block order of `style` over a picture of `size` in blocks of 5.
 Blocks Walk(QSize size, EffectStyle style) { return BlockSequence(MakeBlockGrid(size, 5), 1, style, 0); }
 

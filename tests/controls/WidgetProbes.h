@@ -27,7 +27,6 @@ inline QImage Solid(int w, int h, QRgb colour) {
   image.fill(colour);
   return image;
 }
-
 // `widget` as it paints itself (children included) over `behind`.
 inline QImage Render(QWidget* widget, QRgb behind = 0xFFFF00FF,
                      QWidget::RenderFlags flags = QWidget::DrawWindowBackground | QWidget::DrawChildren) {
@@ -36,7 +35,6 @@ inline QImage Render(QWidget* widget, QRgb behind = 0xFFFF00FF,
   widget->render(&image, QPoint(), QRegion(), flags);
   return image;
 }
-
 inline QRgb PixelOf(QWidget* widget, QPoint at) { return Render(widget).pixel(at); }
 
 // Shows `form` at `size` and lets it settle; false when it never reached the screen.
@@ -47,7 +45,6 @@ inline bool ShowForm(QWidget& form, QSize size) {
   QCoreApplication::processEvents();
   return exposed;
 }
-
 // One expected pixel of a picture.
 struct Pixel {
   int x, y;
@@ -64,7 +61,6 @@ inline QString Mismatches(const QImage& image, std::initializer_list<Pixel> expe
   }
   return out;
 }
-
 // Pixels of `image` inside `area` (clipped) for which `match` holds.
 template <typename Match>
 int CountPixels(const QImage& image, QRect area, Match match) {
@@ -74,11 +70,9 @@ int CountPixels(const QImage& image, QRect area, Match match) {
     for (int x = area.left(); x <= area.right(); ++x) n += match(image.pixel(x, y)) ? 1 : 0;
   return n;
 }
-
 inline int CountColour(const QImage& image, QRgb colour) {
   return CountPixels(image, image.rect(), [colour](QRgb c) { return c == colour; });
 }
-
 // Counts the paint events a widget receives (install it as an event filter).
 class PaintCounter : public QObject {
  public:

@@ -63,7 +63,6 @@ inline olvtool::DatabaseSource Catalogue(const std::vector<Item>& items, int gro
   // clang-format on
   return {{g, colours, table, props}, false, {}};
 }
-
 inline std::vector<Item> SmallItems() {
   // clang-format off
   return {{1, 2, "Coupé front", "1995-06-01", "1"}, {2, 4, "Saloon side", "1996-01-01", "3"},

@@ -45,7 +45,6 @@ inline Run Olvtool(const QStringList& args, const QStringList& env = {}, int tim
   return {finished, p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
           QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
-
 // Writes `source` as one file at `path` (with its data in `dataPath` when given) and opens it
 // into `db` with `password`; false, with the writer's reason logged, when either step fails.
 inline bool WriteAndOpen(const olvtool::DatabaseSource& source, const QString& path, orlaventis::TTessaranObject& db,

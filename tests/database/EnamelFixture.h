@@ -39,7 +39,6 @@ inline EnamelData SampleEnamel() {
               {1, 4, 0, 0, 0, {}},            // Berline 1964 without a coach colour
           }};
 }
-
 // The seven tables of `d` as one catalogue database.
 inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
   using namespace dbfixture;

@@ -24,7 +24,6 @@ QString Write(const QTemporaryDir& dir, const std::vector<Item>& items) {
   if (!olvtool::WriteDatabase(Catalogue(items), path, QString(), &error)) qWarning() << error;
   return path;
 }
-
 // The catalogue's state in one line, so that a failed comparison shows every counter.
 QString State(const TCatalog& c) {
   QString s("loaded %1 open %2, items %3/%4, groups %5/%6, item %7 group %8, %9/%10 in the group");

@@ -64,7 +64,6 @@ QSet<int> OfferedRecords(const TEnamelCascade& c, EnamelOption option) {
   }
   return s;
 }
-
 // Compares every list with the brute-force model for the cascade's current choices; empty when
 // they agree, else what differs.
 QString Compare(const TEnamelCascade& c, const std::array<int, kEnamelOptionCount>& counts) {
@@ -83,7 +82,6 @@ QString Compare(const TEnamelCascade& c, const std::array<int, kEnamelOptionCoun
   }
   return {};
 }
-
 QStringList Numbered(const QByteArray& prefix, int count) {
   QStringList l;
   for (int i = 1; i <= count; ++i) l.append(QString::fromLatin1(prefix) + QString::number(i));

@@ -27,7 +27,6 @@ double Stored(const std::vector<uint8_t>& b) {
   if (b.size() == 6) return DecodeReal48(std::span<const uint8_t, 6>(b.data(), 6));
   return DecodeExtended(std::span<const uint8_t, 10>(b.data(), 10));
 }
-
 // Typed text into a column of whole numbers: the value read back is, for ctComp, the whole value;
 // for ctBoolean and ctByte, byte 0; for ctInteger, 32 bits. Booleans: case matters, "No" yields
 // what is already held, else the column's default.

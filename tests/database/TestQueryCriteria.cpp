@@ -38,7 +38,6 @@ using Setter = std::function<void(TFieldValue&)>;
 Setter Raw(QByteArray bytes) {
   return [bytes](TFieldValue& f) { std::copy(bytes.begin(), bytes.end(), f.Data.begin()); };
 }
-
 Setter Ext(double x, bool lowBit = false, bool unnormal = false) {
   return [=](TFieldValue& f) {
     const auto b = EncodeExtended(x);
@@ -53,7 +52,6 @@ Setter Ext(double x, bool lowBit = false, bool unnormal = false) {
     f.Data[8] = uint8_t(e), f.Data[9] = uint8_t(e >> 8);
   };
 }
-
 // A criterion of `type`, the value it wants, the value it meets, whether they match.
 struct TypeCase {
   const char* what;

@@ -30,12 +30,10 @@ DatabaseSource Sample() {
                    true};
   return {{colours, cars}, false, {}};
 }
-
 // A table of one integer column "N" with the records 1 and 2.
 TableSource Numbers(const QString& name, bool storedCount) {
   return {name, {Col("N", ctInteger)}, {{"1"}, {"2"}}, storedCount};
 }
-
 // Answers every question with `answer`, counting them.
 struct AnsweringPrompt : PasswordPrompt {
   explicit AnsweringPrompt(std::optional<QString> a) : answer(std::move(a)) {}

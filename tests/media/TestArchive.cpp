@@ -37,7 +37,6 @@ QByteArray Compressible(int size) {
   data.truncate(size);
   return data;
 }
-
 QByteArray Noise(int size, quint32 seed) {
   QByteArray data(size, Qt::Uninitialized);
   for (char& c : data) {
@@ -46,7 +45,6 @@ QByteArray Noise(int size, quint32 seed) {
   }
   return data;
 }
-
 // Runs olvtool; its exit code (-1 when it crashed).
 int RunOlvtool(const QStringList& args) { return dbfixture::Olvtool(args).code; }
 
@@ -77,7 +75,6 @@ int Mode(const QString& path, mode_t mask = 07777) {
   struct stat st {};
   return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & mask) : -1;
 }
-
 // Makes `path` a folder of another user (only root can); false when that cannot be done.
 bool MakeForeignFolder(const QString& path) {
   const auto chown = [&path] { return ::chown(QFile::encodeName(path).constData(), 65534, 65534); };

@@ -33,7 +33,6 @@ QImage Quarters() {
     for (int x = 0; x < 16; ++x) image.setPixel(x, y, kQuarter[(y / 6) * 2 + x / 8]);
   return image;
 }
-
 // True when each quarter's centre shows its colour, each channel within `tolerance`.
 bool ShowsQuarters(const QImage& image, int tolerance) {
   if (image.size() != QSize(16, 12)) return false;
@@ -45,7 +44,6 @@ bool ShowsQuarters(const QImage& image, int tolerance) {
   }
   return true;
 }
-
 QByteArray Encode(const QImage& image, const char* format) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -54,7 +52,6 @@ QByteArray Encode(const QImage& image, const char* format) {
   if (qstrcmp(format, "jpeg") == 0) writer.setQuality(95);
   return writer.write(image) ? bytes : QByteArray();
 }
-
 // A side x side PCX of 8 bits, run-length coded, every pixel colour 7 (red): two bytes a run.
 QByteArray SolidPcx(int side) {
   QByteArray pcx(128, '\0');

@@ -14,7 +14,6 @@ namespace fixture {
 inline orlaventis::TSectionSet& SectionsOf(orlaventis::TMainForm& main) {
   return static_cast<orlaventis::TSectionSet&>(*main.Sections());
 }
-
 // Makers of the program's four sections.
 inline orlaventis::SectionMakers AllSections() {
   using namespace orlaventis;

@@ -38,7 +38,6 @@ inline QByteArray PlainPng(QRgb colour, QSize size = QSize(40, 30)) {
   probes::Solid(size.width(), size.height(), colour).save(&buffer, "PNG");
   return bytes;
 }
-
 // olvf.dat holding "i\i\N" for each of `numbers`; `damaged` members cannot be unpacked.
 inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {}) {
   const auto members = [](const std::vector<int>& from) {
@@ -48,13 +47,11 @@ inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers, 
   };
   return WriteArchive(folder + QStringLiteral("/olvf.dat"), members(numbers), members(damaged));
 }
-
 inline bool WriteRecords(const QString& folder, const std::vector<olvtool::RecordSource>& records) {
   QDir().mkpath(folder + QStringLiteral("/d"));
   QString error;
   return olvtool::WriteRecordFile(records, folder + QStringLiteral("/d/olv.dat"), &error);
 }
-
 // A main form with `settings` (which must outlive it) over the content of `folder` on a
 // `screen`-sized screen (640 x 480 unless told), shown (which opens the Introduction), with
 // instant transitions; null when it cannot start.
@@ -85,7 +82,6 @@ using probes::PixelOf;
 inline QRgb Centre(orlaventis::TProportionalImage* picture) {
   return PixelOf(picture, QPoint(picture->width() / 2, picture->height() / 2));
 }
-
 // What each section test holds: a fresh program folder and settings per test function, the main
 // form over them, and the messages shown to the user (recorded, with the section routines
 // installed, from construction on).

@@ -71,7 +71,6 @@ bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& gr
   return olvtool::WriteDatabase({{groupTable, table, properties}, false, password},
                                 folder + "/d/ol44.cat", {}, &error) || (qWarning() << error, false);
 }
-
 // olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked;
 // `noPictures` unpack (letting events run) to bytes that are no picture.
 bool WritePictures(const QString& folder, int from, int to, const std::vector<int>& missing = {},
@@ -85,7 +84,6 @@ bool WritePictures(const QString& folder, int from, int to, const std::vector<in
   for (int n : noPictures) good.push_back({MemberName(n), QByteArray(4000, 'x')});
   return fixture::WriteArchive(folder + "/olvf.dat", good, bad);
 }
-
 // A least-recently-used list kept the obvious way.
 struct CacheModel {
   std::list<QString> names;

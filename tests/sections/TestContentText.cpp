@@ -56,7 +56,6 @@ QJsonValue Marked(const QJsonValue& value, const QString& markup, bool english =
     it.value() = Marked(it.value(), markup, english || it.key() == QLatin1String("44"));
   return object;
 }
-
 // Every JSON source marked; in the language file, whose rows are a tag followed by caption and
 // hint per language, the English caption and hint of every row.
 bool MarkJson(const QString& path, const QString& markup) {
@@ -77,7 +76,6 @@ bool MarkJson(const QString& path, const QString& markup) {
   file.resize(0);
   return file.write(QJsonDocument(source).toJson()) > 0;
 }
-
 // The English header and description of the catalogue's first item.
 bool MarkItems(const QString& path, const QString& markup) {
   QFile file(path);
@@ -94,7 +92,6 @@ bool MarkItems(const QString& path, const QString& markup) {
   file.resize(0);
   return file.write(lines.join('\n')) > 0;
 }
-
 // The text a reader sees of a hint's rich text.
 QString Shown(const QString& richText) {
   QTextDocument document;

@@ -24,7 +24,6 @@ QRgb MemberColour(const QString& member) {
   const uint h = qHash(member);
   return qRgb(40 + h % 200, 40 + (h / 200) % 200, 40 + (h / 40000) % 200);
 }
-
 // The entries of `lists`, one list after the other.
 QStringList Items(auto*... lists) {
   QStringList items;

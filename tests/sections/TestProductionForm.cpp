@@ -41,7 +41,6 @@ std::vector<olvtool::RecordSource> Records() {
       {6, "Tall|||", QStringList(19, "1@2").join('\n')},
   };
 }
-
 // The cells of `grid`, row by row.
 QList<QStringList> Table(const TStringGrid& grid) {
   QList<QStringList> rows;

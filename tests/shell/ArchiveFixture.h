@@ -16,13 +16,11 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
 // The whole of `path`; empty when it cannot be read.
 inline QByteArray ReadFile(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
 // One member of a picture archive: its name in the index and its bytes.
 struct Member {
   QString name;

@@ -24,7 +24,6 @@ inline olvtool::ColumnSource StringColumn(const QString& name) {
   column.name = name;
   return column;
 }
-
 // Writes the language file to `path` (one file); false, with a warning, when the writer refuses.
 inline bool WriteLanguageFile(const QString& path, const std::vector<LanguageTable>& languages) {
   olvtool::DatabaseSource source;

@@ -20,7 +20,6 @@ constexpr int kTourTimeoutMs = 60000;
 bool Cut(const QString& path, double fraction) {
   return QFile::resize(path, static_cast<qint64>(QFileInfo(path).size() * fraction));
 }
-
 // Flips (xor 0xFF) the byte at `at`; a negative offset counts from the end.
 bool Flip(const QString& path, qint64 at) {
   QFile f(path);
@@ -30,13 +29,11 @@ bool Flip(const QString& path, qint64 at) {
   bytes[at] = static_cast<char>(bytes[at] ^ 0xFF);
   return f.seek(0) && f.write(bytes) == bytes.size();
 }
-
 bool Replace(const QString& path, const QByteArray& bytes) {
   QFile::remove(path);
   QFile f(path);
   return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
 // A PCX header declaring a 32768 x 32768 picture of 8 bits, and a few bytes of data.
 QByteArray HugePcx() {
   QByteArray pcx(128, '\0');
@@ -45,7 +42,6 @@ QByteArray HugePcx() {
   pcx[65] = 1, pcx[66] = 0, pcx[67] = char(0x80);  // one plane of 32768 bytes a line
   return pcx + QByteArray(64, '\x11');
 }
-
 // Every file below `root` but the temporary folder, with size and modification time.
 QStringList Listing(const QString& root) {
   QStringList files;

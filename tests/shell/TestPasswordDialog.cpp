@@ -29,7 +29,6 @@ void WhenDialogShows(std::function<void(PasswordDialog*)> answer) {
     answer(dialog);
   });
 }
-
 QPushButton* Button(PasswordDialog* dialog, QDialogButtonBox::StandardButton which) {
   auto* box = dialog->findChild<QDialogButtonBox*>();
   return box != nullptr ? box->button(which) : nullptr;

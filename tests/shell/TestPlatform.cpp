@@ -42,7 +42,6 @@ IniRegistry Registered(const QString& text) {
   registry.AddText(text);
   return registry;
 }
-
 // What `run` writes to the stderr descriptor.
 QByteArray CapturedStderr(const std::function<void()>& run) {
   QTemporaryFile file;

@@ -40,7 +40,6 @@ QString WriteLanguageFile(const QTemporaryDir& dir) {
   // clang-format on
   return path;
 }
-
 void KeyUp(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QKeyEvent event(QEvent::KeyRelease, key, modifiers);
   QApplication::sendEvent(widget, &event);

@@ -35,7 +35,6 @@ T* Tagged(T* component, int tag) {
   SetTag(component, tag);
   return component;
 }
-
 // A form holding one component of each kind the tests look at.
 struct Form {
   QWidget widget;
@@ -72,7 +71,6 @@ QStringList Items(const QComboBox* list) {
   for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
   return items;
 }
-
 // The items continue by record after 4011, whatever the tags (9, 77).
 // clang-format off
 const std::vector<Row> kEnglish = {
