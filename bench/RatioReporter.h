@@ -16,8 +16,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !run.error_occurred)
-      {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !run.error_occurred) {
         seconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
         cpu_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
       }
@@ -42,8 +41,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const double median = Median(o->second) / Median(p->second);
     const double cpu = Median(cpu_.at(ours)) / std::max(1e-12, Median(cpu_.at(peer)));
     std::printf("ratio %-58s %6.2f (min %5.2f, max %5.2f over %zu; CPU time %5.2f", what, median,
-                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
-                ratios.size(), cpu);
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), ratios.size(), cpu);
     if (target > 0) {
       std::printf("; target <= %.2f) %s\n", target, median <= target ? "met" : "NOT MET");
     } else {

@@ -9,7 +9,8 @@ class BareWindow : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter(this).fillRect(rect(), Qt::black);
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   }
 };
 

@@ -25,10 +25,10 @@ namespace {
 
 struct Fixture {
   QTemporaryDir dir;
-  QString pictures;       // archive with "photo" (JPEG, stored) and "drawing" (BMP, zlib-packed)
+  QString pictures;  // archive with "photo" (JPEG, stored) and "drawing" (BMP, zlib-packed)
   QByteArray pictureBytes;
   std::optional<QStringList> pictureIndex;
-  QString large;          // 10,000 members
+  QString large;  // 10,000 members
   TTempFolder tempFolder{QString(), dir.filePath(QStringLiteral("T"))};
   ~Fixture() { tempFolder.Remove(); }
 };
@@ -71,7 +71,8 @@ bool Prepare(Fixture* fx) {
 
   olvtool::ArchiveWriter many;
   for (int i = 0; i < 10000; ++i)
-    many.Add(QStringLiteral("i\\c\\%1").arg(100000 + i), QByteArray(64, static_cast<char>('a' + i % 26)), time);
+    many.Add(QStringLiteral("i\\c\\%1").arg(100000 + i),
+             QByteArray(64, static_cast<char>('a' + i % 26)), time);
   fx->large = fx->dir.filePath(QStringLiteral("many.dat"));
   many.Write(fx->large, &error);
   return true;
@@ -115,9 +116,13 @@ void MemoryRoute(benchmark::State& state, const QString& member) {
   }
 }
 
-void BM_JpegStoredThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("photo")); }
+void BM_JpegStoredThroughTempFolder(benchmark::State& s) {
+  ArchiveRoute(s, QStringLiteral("photo"));
+}
 void BM_JpegStoredInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("photo")); }
-void BM_BmpPackedThroughTempFolder(benchmark::State& s) { ArchiveRoute(s, QStringLiteral("drawing")); }
+void BM_BmpPackedThroughTempFolder(benchmark::State& s) {
+  ArchiveRoute(s, QStringLiteral("drawing"));
+}
 void BM_BmpPackedInMemory(benchmark::State& s) { MemoryRoute(s, QStringLiteral("drawing")); }
 
 // A 640 x 480 picture of many colours reduced to the program's 256-colour palette (the
@@ -132,9 +137,10 @@ void ReduceTo256(benchmark::State& state, Reduction how) {
       picture.setPixel(x, y, qRgb(x * 255 / 639, y * 255 / 479, (x + 2 * y) * 3 & 0xFF));
   if (palette.size() != 256) state.SkipWithError("no palette");
   for (auto _ : state) {
-    benchmark::DoNotOptimize(how == Reduction::QtPeer
-                                 ? picture.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither)
-                                 : ReduceColours(picture, 8, how == Reduction::Dithered, palette));
+    benchmark::DoNotOptimize(
+        how == Reduction::QtPeer
+            ? picture.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither)
+            : ReduceColours(picture, 8, how == Reduction::Dithered, palette));
   }
 }
 void BM_ReduceTo256Plain(benchmark::State& s) { ReduceTo256(s, Reduction::Plain); }
@@ -213,9 +219,13 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
-  reporter.PrintRatio("BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory", "JPEG member, archive route / memory", 1.25);
-  reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory", "BMP member, archive route / memory", 1.25);
-  reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole", "archive index of 10,000 members / reading the file", 3.0);
-  reporter.PrintRatio("BM_ReadArchiveIndexText10000", "BM_ReadArchiveWhole", "its index text alone / reading the file", 0.0);
+  reporter.PrintRatio("BM_JpegStoredThroughTempFolder", "BM_JpegStoredInMemory",
+                      "JPEG member, archive route / memory", 1.25);
+  reporter.PrintRatio("BM_BmpPackedThroughTempFolder", "BM_BmpPackedInMemory",
+                      "BMP member, archive route / memory", 1.25);
+  reporter.PrintRatio("BM_ReadArchiveIndex10000", "BM_ReadArchiveWhole",
+                      "archive index of 10,000 members / reading the file", 3.0);
+  reporter.PrintRatio("BM_ReadArchiveIndexText10000", "BM_ReadArchiveWhole",
+                      "its index text alone / reading the file", 0.0);
   return 0;
 }

@@ -23,7 +23,8 @@ constexpr int kLinked = 12;  // records of each linked table
 constexpr int kSlots = 3;    // link slots of each link column
 const QString kItemsTable = QStringLiteral("Picture Items");
 const char* const kLinkColumns[] = {"Body", "Colour", "Market"};
-const char* const kPlaces[] = {"Amsterdam", "Rotterdam", "Paris", "Lyon", "London", "Leeds", "Gent"};
+const char* const kPlaces[] = {"Amsterdam", "Rotterdam", "Paris", "Lyon",
+                               "London",    "Leeds",     "Gent"};
 
 olvtool::ColumnSource Col(const QString& name, ColumnType type, int size = 40) {
   olvtool::ColumnSource c;
@@ -54,7 +55,8 @@ uint32_t Mix(int item, int salt) {
 std::vector<int> LinksOf(int item, int column) {
   const int n = 1 + static_cast<int>(Mix(item, 10 + column) % kSlots);
   std::vector<int> links;
-  for (int k = 0; k < n; ++k) links.push_back(1 + static_cast<int>(Mix(item, 20 + column * 3 + k) % kLinked));
+  for (int k = 0; k < n; ++k)
+    links.push_back(1 + static_cast<int>(Mix(item, 20 + column * 3 + k) % kLinked));
   return links;
 }
 int GroupOf(int item) { return 1 + static_cast<int>(Mix(item, 1) % kGroups); }
@@ -64,8 +66,8 @@ const char* PlaceOf(int item) { return kPlaces[Mix(item, 3) % 7]; }
 struct Fixture {
   QTemporaryDir dir;
   TCatalog catalog;
-  TQueryCriteria links;   // rows Body, Colour, Market: 2 ticks each
-  TQueryCriteria mixed;   // rows Group (2 ticks), Year, Place
+  TQueryCriteria links;  // rows Body, Colour, Market: 2 ticks each
+  TQueryCriteria mixed;  // rows Group (2 ticks), Year, Place
   sqlite3* sql = nullptr;
   sqlite3_stmt* linkQuery = nullptr;
   sqlite3_stmt* mixedQuery = nullptr;
@@ -73,12 +75,20 @@ struct Fixture {
 
   Fixture() {
     olvtool::DatabaseSource db;
-    olvtool::TableSource groups{QStringLiteral("Picture Groups"), {Col(QStringLiteral("Name"), ColumnType::ctString)}, {}, true};
-    for (int g = 1; g <= kGroups; ++g) groups.records.push_back({QStringLiteral("Group %1").arg(g)});
+    olvtool::TableSource groups{QStringLiteral("Picture Groups"),
+                                {Col(QStringLiteral("Name"), ColumnType::ctString)},
+                                {},
+                                true};
+    for (int g = 1; g <= kGroups; ++g)
+      groups.records.push_back({QStringLiteral("Group %1").arg(g)});
     db.tables.push_back(groups);
     for (const char* table : kLinkColumns) {
-      olvtool::TableSource t{QString::fromLatin1(table), {Col(QStringLiteral("Name"), ColumnType::ctString)}, {}, true};
-      for (int k = 1; k <= kLinked; ++k) t.records.push_back({QStringLiteral("%1 %2").arg(table).arg(k)});
+      olvtool::TableSource t{QString::fromLatin1(table),
+                             {Col(QStringLiteral("Name"), ColumnType::ctString)},
+                             {},
+                             true};
+      for (int k = 1; k <= kLinked; ++k)
+        t.records.push_back({QStringLiteral("%1 %2").arg(table).arg(k)});
       db.tables.push_back(t);
     }
     olvtool::TableSource items{kItemsTable,
@@ -89,14 +99,18 @@ struct Fixture {
                                 Col(QStringLiteral("Year"), ColumnType::ctDateTime),
                                 Col(QStringLiteral("Place"), ColumnType::ctString),
                                 Col(QStringLiteral("Item Number"), ColumnType::ctString, 12)},
-                               {}, true};
+                               {},
+                               true};
     sqlite3_open(":memory:", &sql);
     sqlite3_exec(sql,
-                 "CREATE TABLE items(id INTEGER PRIMARY KEY, grp INTEGER, b1, b2, b3, c1, c2, c3, m1, m2, m3,"
+                 "CREATE TABLE items(id INTEGER PRIMARY KEY, grp INTEGER, b1, b2, b3, c1, c2, c3, "
+                 "m1, m2, m3,"
                  " day REAL, place TEXT, number TEXT); BEGIN;",
                  nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(sql, "INSERT INTO items VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14)", -1, &insert, nullptr);
+    sqlite3_prepare_v2(sql,
+                       "INSERT INTO items VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14)",
+                       -1, &insert, nullptr);
     for (int i = 1; i <= kItems; ++i) {
       QStringList record{QString::number(GroupOf(i))};
       sqlite3_bind_int(insert, 1, i);
@@ -125,11 +139,15 @@ struct Fixture {
     sqlite3_exec(sql, "COMMIT;", nullptr, nullptr, nullptr);
     db.tables.push_back(items);
     olvtool::TableSource props{QStringLiteral("Picture Properties"),
-                               {Col(QStringLiteral("Table"), ColumnType::ctString), Col(QStringLiteral("Show"), ColumnType::ctString),
-                                Col(QStringLiteral("Definition"), ColumnType::ctString), Col(QStringLiteral("Column"), ColumnType::ctString)},
-                               {}, true};
+                               {Col(QStringLiteral("Table"), ColumnType::ctString),
+                                Col(QStringLiteral("Show"), ColumnType::ctString),
+                                Col(QStringLiteral("Definition"), ColumnType::ctString),
+                                Col(QStringLiteral("Column"), ColumnType::ctString)},
+                               {},
+                               true};
     for (const char* column : {"Group", "Body", "Colour", "Market", "Year", "Place"})
-      props.records.push_back({kItemsTable, QStringLiteral("Yes"), QStringLiteral("Q"), QString::fromLatin1(column)});
+      props.records.push_back(
+          {kItemsTable, QStringLiteral("Yes"), QStringLiteral("Q"), QString::fromLatin1(column)});
     db.tables.push_back(props);
     const QString path = dir.filePath(QStringLiteral("catalog.dat"));
     QString error;
@@ -165,8 +183,13 @@ struct Fixture {
                        -1, &linkQuery, nullptr);
     const double first = DateTimeToDayNumber(QDate(1996, 1, 1), QTime(0, 0));
     const double next = DateTimeToDayNumber(QDate(1997, 1, 1), QTime(0, 0));
-    const QByteArray mixedSql = QStringLiteral("SELECT id FROM items WHERE grp IN (5,18) AND day >= %1 AND day < %2"
-                                               " AND place LIKE '%dam%' ORDER BY id").arg(first, 0, 'f', 1).arg(next, 0, 'f', 1).toUtf8();
+    const QByteArray mixedSql =
+        QStringLiteral(
+            "SELECT id FROM items WHERE grp IN (5,18) AND day >= %1 AND day < %2"
+            " AND place LIKE '%dam%' ORDER BY id")
+            .arg(first, 0, 'f', 1)
+            .arg(next, 0, 'f', 1)
+            .toUtf8();
     sqlite3_prepare_v2(sql, mixedSql.constData(), -1, &mixedQuery, nullptr);
     ready = linkQuery != nullptr && mixedQuery != nullptr;
   }
@@ -226,14 +249,18 @@ int main(int argc, char** argv) {
   const std::vector<int> linkIds = f.Ours(f.links), mixedIds = f.Ours(f.mixed);
   if (linkIds.empty() || mixedIds.empty() || linkIds != Fixture::Sql(f.linkQuery) ||
       mixedIds != Fixture::Sql(f.mixedQuery)) {
-    std::fprintf(stderr, "the catalogue and SQLite disagree (%zu and %zu items)\n", linkIds.size(), mixedIds.size());
+    std::fprintf(stderr, "the catalogue and SQLite disagree (%zu and %zu items)\n", linkIds.size(),
+                 mixedIds.size());
     return 1;
   }
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
-  std::printf("items selected: %zu (links), %zu (group + year + place)\n", linkIds.size(), mixedIds.size());
-  reporter.PrintRatio("BM_CatalogLinkQuery", "BM_SqliteLinkQuery", "catalogue query, 3 link rows x 2 ticks / SQLite", 1.0);
-  reporter.PrintRatio("BM_CatalogMixedQuery", "BM_SqliteMixedQuery", "catalogue query, group + year + place / SQLite", 1.0);
+  std::printf("items selected: %zu (links), %zu (group + year + place)\n", linkIds.size(),
+              mixedIds.size());
+  reporter.PrintRatio("BM_CatalogLinkQuery", "BM_SqliteLinkQuery",
+                      "catalogue query, 3 link rows x 2 ticks / SQLite", 1.0);
+  reporter.PrintRatio("BM_CatalogMixedQuery", "BM_SqliteMixedQuery",
+                      "catalogue query, group + year + place / SQLite", 1.0);
   benchmark::Shutdown();
   return 0;
 }

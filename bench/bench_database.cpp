@@ -41,26 +41,30 @@ struct Fixture {
     number.type = ColumnType::ctInteger;
     t.columns = {name, number};
     sqlite3_open(":memory:", &sql);
-    sqlite3_exec(sql, "CREATE TABLE pictures(name TEXT, number INTEGER); BEGIN;", nullptr, nullptr, nullptr);
+    sqlite3_exec(sql, "CREATE TABLE pictures(name TEXT, number INTEGER); BEGIN;", nullptr, nullptr,
+                 nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(sql, "INSERT INTO pictures VALUES(?1, ?2)", -1, &insert, nullptr);
     for (int i = 1; i <= kRecords; ++i) {
       const QString n = QStringLiteral("Picture %1").arg(i);
       t.records.push_back({n, QString::number(i * 7)});
       const QByteArray utf8 = n.toUtf8();
-      sqlite3_bind_text(insert, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_text(insert, 1, utf8.constData(), static_cast<int>(utf8.size()),
+                        SQLITE_TRANSIENT);
       sqlite3_bind_int(insert, 2, i * 7);
       sqlite3_step(insert);
       sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
     sqlite3_exec(sql, "COMMIT;", nullptr, nullptr, nullptr);
-    sqlite3_prepare_v2(sql, "SELECT rowid FROM pictures WHERE name = ?1 LIMIT 1", -1, &find, nullptr);
+    sqlite3_prepare_v2(sql, "SELECT rowid FROM pictures WHERE name = ?1 LIMIT 1", -1, &find,
+                       nullptr);
     sqlite3_prepare_v2(sql, "SELECT number FROM pictures", -1, &all, nullptr);
     source.tables = {t};
     const QString path = dir.filePath(QStringLiteral("bench.db"));
     QString error;
-    if (!olvtool::WriteDatabase(source, path, QString(), &error) || !db.Open(path, path, QString(), QString()))
+    if (!olvtool::WriteDatabase(source, path, QString(), &error) ||
+        !db.Open(path, path, QString(), QString()))
       std::fprintf(stderr, "cannot build the benchmark database: %s\n", qPrintable(error));
   }
   ~Fixture() {
@@ -116,14 +120,16 @@ BENCHMARK(BM_SqliteSelectAll)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (Data().OurFind() != kRecords || Data().SqlFind() != kRecords || Data().OurSum() != Data().SqlSum()) {
+  if (Data().OurFind() != kRecords || Data().SqlFind() != kRecords ||
+      Data().OurSum() != Data().SqlSum()) {
     std::fprintf(stderr, "the two routes disagree\n");
     return 1;
   }
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
   reporter.PrintRatio("BM_FindRecord", "BM_SqliteFindScan", "FindRecord / SQLite scan", 1.0);
-  reporter.PrintRatio("BM_GetValueAll", "BM_SqliteSelectAll", "GetValue over 100,000 records / SQLite select", 1.0);
+  reporter.PrintRatio("BM_GetValueAll", "BM_SqliteSelectAll",
+                      "GetValue over 100,000 records / SQLite select", 1.0);
   benchmark::Shutdown();
   return 0;
 }

@@ -58,7 +58,11 @@ void Sizes(benchmark::internal::Benchmark* b) {
   b->Args({14, 14, 5})->Args({210, 155, 5})->Args({1024, 768, 5})->Args({640, 480, 1});
 }
 
-BENCHMARK(BM_PacedTransition)->Apply(Sizes)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PacedTransition)
+    ->Apply(Sizes)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstantTransition)->Apply(Sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Keeps each run's wall time per iteration so that the ratios can be printed at the end.
@@ -67,7 +71,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        seconds[run.run_name.args] [run.run_name.function_name] = run.GetAdjustedRealTime();
+        seconds[run.run_name.args][run.run_name.function_name] = run.GetAdjustedRealTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -91,9 +95,10 @@ int main(int argc, char** argv) {
     const auto instant = runs.find("BM_InstantTransition");
     if (paced == runs.end() || instant == runs.end() || instant->second <= 0) continue;
     const double onScreen = paced->second / target;
-    std::printf("ratio %-14s paced / %.0f ms %5.2f (target 0.95 to 1.20) %s; paced / instant %8.1f\n",
-                args.c_str(), target, onScreen, onScreen >= 0.95 && onScreen <= 1.2 ? "ok" : "OFF TARGET",
-                paced->second / instant->second);
+    std::printf(
+        "ratio %-14s paced / %.0f ms %5.2f (target 0.95 to 1.20) %s; paced / instant %8.1f\n",
+        args.c_str(), target, onScreen, onScreen >= 0.95 && onScreen <= 1.2 ? "ok" : "OFF TARGET",
+        paced->second / instant->second);
   }
   return 0;
 }

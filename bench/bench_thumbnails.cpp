@@ -30,7 +30,8 @@ constexpr QSize kCurrentSize(175, 115);
 QString RuntimeBase() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
-  return QFileInfo(QStringLiteral("/dev/shm")).isDir() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+  return QFileInfo(QStringLiteral("/dev/shm")).isDir() ? QStringLiteral("/dev/shm")
+                                                       : QDir::tempPath();
 }
 
 struct Fixture {
@@ -58,7 +59,8 @@ struct Fixture {
     catalog.RecomputeSelection(nullptr);
     for (int i = 1; i <= catalog.ItemCount && jpegPage.size() < kCells; ++i) {
       const int record = catalog.ItemAt(0, i).Item;
-      const QString name = catalog.Database->GetValueAsText(QStringLiteral("Picture Items"), QStringLiteral("Item Number"), record);
+      const QString name = catalog.Database->GetValueAsText(QStringLiteral("Picture Items"),
+                                                            QStringLiteral("Item Number"), record);
       const QByteArray bytes = ReadArchiveMember(archiveBytes, FindArchiveEntry(index, name));
       if (mixedPage.size() < kCells) mixedPage << name;
       if (SniffPictureFormat(bytes) == QLatin1String("JPEG")) jpegPage << name;
@@ -74,7 +76,9 @@ Fixture& Data() {
 }
 
 PictureSizeRule ShownIn(QSize control) {
-  return [control](QSize full) { return ProportionalBox(control, full, ProportionalRules{95, 95}).size(); };
+  return [control](QSize full) {
+    return ProportionalBox(control, full, ProportionalRules{95, 95}).size();
+  };
 }
 
 // The program's road for one member: look up, extract into the temporary folder, decode the
@@ -101,7 +105,8 @@ void PageRoute(benchmark::State& state, const QStringList& page, bool withCurren
   decoder.SetImageReadRes(TLoadResolution::lColorTrue);
   for (auto _ : state) {
     for (const QString& name : page)
-      if (ThroughArchive(decoder, name, ShownIn(kCellSize)).isNull()) state.SkipWithError("a thumbnail failed");
+      if (ThroughArchive(decoder, name, ShownIn(kCellSize)).isNull())
+        state.SkipWithError("a thumbnail failed");
     if (withCurrent) benchmark::DoNotOptimize(ThroughArchive(decoder, page.first(), {}));
   }
 }
@@ -127,7 +132,8 @@ void BM_JpegNineCellDecodesInMemory(benchmark::State& state) {
   for (auto _ : state) {
     for (const QString& name : f.jpegPage) {
       const QByteArray bytes = ReadArchiveMember(f.archiveBytes, FindArchiveEntry(f.index, name));
-      const DecodedPicture decoded = DecodePictureScaled(bytes, SniffPictureFormat(bytes), ShownIn(kCellSize));
+      const DecodedPicture decoded =
+          DecodePictureScaled(bytes, SniffPictureFormat(bytes), ShownIn(kCellSize));
       if (decoded.image.isNull()) state.SkipWithError("a decode failed");
       benchmark::DoNotOptimize(decoded);
     }
@@ -135,10 +141,14 @@ void BM_JpegNineCellDecodesInMemory(benchmark::State& state) {
 }
 
 void BM_MixedPageThroughArchive(benchmark::State& s) { PageRoute(s, Data().mixedPage, false); }
-void BM_MixedPageAndCurrentThroughArchive(benchmark::State& s) { PageRoute(s, Data().mixedPage, true); }
+void BM_MixedPageAndCurrentThroughArchive(benchmark::State& s) {
+  PageRoute(s, Data().mixedPage, true);
+}
 void BM_MixedNineDecodesInMemory(benchmark::State& s) { MemoryDecodes(s, Data().mixedPage); }
 void BM_JpegPageThroughArchive(benchmark::State& s) { PageRoute(s, Data().jpegPage, false); }
-void BM_JpegPageAndCurrentThroughArchive(benchmark::State& s) { PageRoute(s, Data().jpegPage, true); }
+void BM_JpegPageAndCurrentThroughArchive(benchmark::State& s) {
+  PageRoute(s, Data().jpegPage, true);
+}
 void BM_JpegNineDecodesInMemory(benchmark::State& s) { MemoryDecodes(s, Data().jpegPage); }
 BENCHMARK(BM_MixedPageThroughArchive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixedPageAndCurrentThroughArchive)->Unit(benchmark::kMillisecond);
@@ -155,13 +165,15 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (!Data().ready) {
-    std::fprintf(stderr, "bench_thumbnails: the demo content (%s) is missing or has too few pictures\n",
+    std::fprintf(stderr,
+                 "bench_thumbnails: the demo content (%s) is missing or has too few pictures\n",
                  ORLAVENTIS_DEMO_DIR);
     return 1;
   }
   benchratio::RatioReporter reporter;
   benchratio::RunRepeated(argc, argv, reporter);
-  std::printf("first page: %s\nJPEG page: %s\n", qPrintable(Data().mixedPage.join(QLatin1Char(' '))),
+  std::printf("first page: %s\nJPEG page: %s\n",
+              qPrintable(Data().mixedPage.join(QLatin1Char(' '))),
               qPrintable(Data().jpegPage.join(QLatin1Char(' '))));
   reporter.PrintRatio("BM_MixedPageThroughArchive", "BM_MixedNineDecodesInMemory",
                       "cold thumbnail page (demo's first, mixed) / 9 decodes", 0.8);

@@ -1,4 +1,5 @@
-// Shared by the fuzz targets: the input as a file in a temporary folder that lives for the whole run.
+// Shared by the fuzz targets: the input as a file in a temporary folder that lives for the whole
+// run.
 #pragma once
 
 #include <QFile>

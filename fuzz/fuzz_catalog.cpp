@@ -10,10 +10,12 @@ using namespace orlaventis;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString path = WriteFuzzInput(QStringLiteral("ol44.cat"), data, size);
   TCatalog catalog;
-  catalog.Load(path, QStringLiteral("Picture Groups"), QStringLiteral("Picture Items"), QStringLiteral("Group"));
+  catalog.Load(path, QStringLiteral("Picture Groups"), QStringLiteral("Picture Items"),
+               QStringLiteral("Group"));
   if (!catalog.Loaded) return 0;
   TQueryCriteria criteria;
-  criteria.LoadDefinition(catalog.Database.get(), QStringLiteral("Picture Items"), QStringLiteral("Picture Properties"));
+  criteria.LoadDefinition(catalog.Database.get(), QStringLiteral("Picture Items"),
+                          QStringLiteral("Picture Properties"));
   catalog.RecomputeSelection(&criteria);
   const auto width = [](const QString& text) { return static_cast<int>(text.size()); };
   for (int row = 1; row <= std::min(criteria.Count(), 8); ++row) {

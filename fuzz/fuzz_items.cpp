@@ -7,8 +7,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const QString file = (data[0] & 1) ? QStringLiteral("items.csv") : QStringLiteral("items.tsv");
   std::vector<olvtool::Problem> problems;
-  const std::optional<olvtool::ItemsTable> table =
-      olvtool::ReadItemsTable(QByteArrayView(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1)), file, &problems);
+  const std::optional<olvtool::ItemsTable> table = olvtool::ReadItemsTable(
+      QByteArrayView(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1)), file,
+      &problems);
   // Every table or every refusal says where: a row of no cells or a place before the start
   // would point a publisher nowhere.
   if (!table && problems.empty()) std::abort();

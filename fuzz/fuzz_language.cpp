@@ -10,7 +10,9 @@
 using namespace orlaventis;
 
 // Qt keeps its font cache until the process ends: not a leak of the code under test.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libQt6Gui\nleak:libfontconfig\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6Gui\nleak:libfontconfig\n";
+}
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

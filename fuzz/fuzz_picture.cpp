@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   // First byte: which decoder (0 = name it from the content) and the reduction to try.
   const int choice = data[0];
-  const QByteArrayView bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+  const QByteArrayView bytes(reinterpret_cast<const char*>(data + 1),
+                             static_cast<qsizetype>(size - 1));
   static const char* const kFormats[] = {"", "BMP", "JPEG", "PNG", "GIF", "TIF", "PCX"};
   const QString sniffed = SniffPictureFormat(bytes);
   const QString format = choice % 7 == 0 ? sniffed : QString::fromLatin1(kFormats[choice % 7]);
@@ -33,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (decoded.image.isNull() == decoded.reason.isEmpty()) std::abort();
   if (!decoded.image.isNull() && decoded.image.width() * decoded.image.height() <= 128 * 128) {
     const int bits[] = {0, 1, 4, 8};
-    const QImage reduced = ReduceColours(decoded.image, bits[(choice / 7) % 4], (choice / 28) % 2 == 1,
-                                         (choice / 56) % 2 == 1 ? StandardVgaColours() : QList<QRgb>());
+    const QImage reduced =
+        ReduceColours(decoded.image, bits[(choice / 7) % 4], (choice / 28) % 2 == 1,
+                      (choice / 56) % 2 == 1 ? StandardVgaColours() : QList<QRgb>());
     if (reduced.size() != decoded.image.size()) std::abort();
   }
   return 0;

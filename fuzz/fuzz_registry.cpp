@@ -12,7 +12,8 @@ using namespace orlaventis;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString path = WriteFuzzInput(QStringLiteral("registry.ini"), data, size);
-  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const QString text =
+      QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   (void)SplitUninstallString(text);
   (void)SplitBrowserCommand(text);
   const IniRegistry registry(QStringList{path});
@@ -20,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const QString address = QStringLiteral("https://example.invalid/help");
   static bool browsing = false;  // the browser gets the address as its last argument
   Process().launcher = [](const ProcessStart& start) {
-    if (start.program.isEmpty() || (browsing && (start.arguments.isEmpty() || start.arguments.last() != address))) std::abort();
+    if (start.program.isEmpty() ||
+        (browsing && (start.arguments.isEmpty() || start.arguments.last() != address)))
+      std::abort();
     return true;
   };
   browsing = false, (void)RunUninstaller(registry);

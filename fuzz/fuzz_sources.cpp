@@ -21,10 +21,12 @@ olvtool::ProjectSources ValidSources() {
   s.records = Content("records.json");
   s.catalogue = Content("catalogue.json");
   s.help = QByteArray("<html></html>");
-  s.enamel = QByteArray(R"({"coach_colours": [["RD", "Red"]], "roof_colours": [], "fabric_materials": [["CL", "Cloth"]],
+  s.enamel = QByteArray(
+      R"({"coach_colours": [["RD", "Red"]], "roof_colours": [], "fabric_materials": [["CL", "Cloth"]],
     "fabric_colours": [["01", "Red"]], "model_years": [1960, 1961], "models": [{"name": "M", "body": "s4", "years": [1960, 1961]}],
     "eras": [{"years": [1960, 1961], "paint": [["RD", null, [1]]], "trim": [["CL", ["01"], [1]]]}]})");
-  s.items = QByteArray("Item Number\tYear\tPhoto\tHeader 31\tHeader 33\tHeader 44\nA1\t1960\tp/a.jpg\ta\tb\tc\n");
+  s.items = QByteArray(
+      "Item Number\tYear\tPhoto\tHeader 31\tHeader 33\tHeader 44\nA1\t1960\tp/a.jpg\ta\tb\tc\n");
   return s;
 }
 
@@ -36,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     olvtool::DemoDatabases databases;
     olvtool::EnamelNeeds needs;
     QStringList problems;
-    if (!olvtool::CheckProjectSources(s, &databases, &needs, &problems)) std::abort();  // the baseline must pass
+    if (!olvtool::CheckProjectSources(s, &databases, &needs, &problems))
+      std::abort();  // the baseline must pass
     return s;
   }();
   if (size == 0) return 0;
@@ -61,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the checks accept, the writers write: a text that fits no field must be found up front,
   // with its place, never by a writer after.
   QString error;
-  if (!olvtool::BuildDatabase(databases.language, true, &error) || !olvtool::BuildRecordFile(databases.records, &error))
+  if (!olvtool::BuildDatabase(databases.language, true, &error) ||
+      !olvtool::BuildRecordFile(databases.records, &error))
     std::abort();
   for (const auto& [language, catalogue] : databases.catalogues)
     if (!olvtool::BuildDatabase(catalogue, true, &error)) std::abort();

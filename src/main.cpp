@@ -149,8 +149,8 @@ QString ContentFolderError(const QCommandLineParser& parser, const QSet<QString>
 // platform chosen, neither an X nor a Wayland display.
 bool StartOffscreenWhereNoDisplayIsNeeded(int argc, char** argv) {
   if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return false;
-  const bool noDisplay =
-      qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
+                         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
   bool offscreen = noDisplay;
   for (int i = 1; i < argc && !offscreen; ++i) {
     const QByteArray word(argv[i]);
@@ -180,8 +180,10 @@ void ExitWhenNoDisplayOpens(QtMsgType type, const QMessageLogContext& context,
 class QuitAfterIntroductionPaint : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("IntroductionForm"))
-      QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    if (event->type() == QEvent::Paint &&
+        watched->objectName() == QLatin1String("IntroductionForm"))
+      QMetaObject::invokeMethod(
+          qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     return false;
   }
 };
@@ -200,29 +202,33 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription(Description());
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("uninstall"),
-                               QStringLiteral("Close a running Orlaventis and start the registered uninstaller "
-                                              "(only as the first argument)."),
-                               QStringLiteral("[uninstall]"));
+  parser.addPositionalArgument(
+      QStringLiteral("uninstall"),
+      QStringLiteral("Close a running Orlaventis and start the registered uninstaller "
+                     "(only as the first argument)."),
+      QStringLiteral("[uninstall]"));
   parser.addOptions({
       {QStringLiteral("data"),
        QStringLiteral("Read the content from DIR (else from $ORLAVENTIS_DATA, else from the "
                       "program's folder)."),
        QStringLiteral("DIR")},
-      {QStringLiteral("depth"), QStringLiteral("Pretend a display of N bits per pixel (4, 8, 16, 24, 32)."),
+      {QStringLiteral("depth"),
+       QStringLiteral("Pretend a display of N bits per pixel (4, 8, 16, 24, 32)."),
        QStringLiteral("N")},
       {QStringLiteral("screen"), QStringLiteral("Pretend a screen of WxH pixels (e.g. 1024x768)."),
        QStringLiteral("WxH")},
       {QStringLiteral("fill-screen"),
        QStringLiteral("On screens larger than 1024x768, scale the forms up to fill the screen.")},
       {QStringLiteral("kiosk"),
-       QStringLiteral("Kiosk mode: after MINUTES without input, return to the Introduction; no Exit button, "
-                      "Alt+F4 ignored, the registry's KioskExitKeys end the program."),
+       QStringLiteral(
+           "Kiosk mode: after MINUTES without input, return to the Introduction; no Exit button, "
+           "Alt+F4 ignored, the registry's KioskExitKeys end the program."),
        QStringLiteral("MINUTES")},
-      {QStringLiteral("language"), QStringLiteral("Skip the chooser: 31 Dutch, 33 French, 44 English."),
-       QStringLiteral("ID")},
+      {QStringLiteral("language"),
+       QStringLiteral("Skip the chooser: 31 Dutch, 33 French, 44 English."), QStringLiteral("ID")},
       {QStringLiteral("tour"),
-       QStringLiteral("Render the chooser, the four sections and the About box into DIR as PNG pictures, then exit."),
+       QStringLiteral("Render the chooser, the four sections and the About box into DIR as PNG "
+                      "pictures, then exit."),
        QStringLiteral("DIR")},
   });
   // An unknown option is a usage error here; process() then only answers --help, --help-all and
@@ -254,6 +260,7 @@ int main(int argc, char** argv) {
   };
   if (!request.tourFolder.isEmpty()) return RunTour(request, sections);
   QuitAfterIntroductionPaint quitAfterPaint;
-  if (qEnvironmentVariableIsSet("ORLAVENTIS_QUIT_AFTER_FIRST_PAINT")) app.installEventFilter(&quitAfterPaint);
+  if (qEnvironmentVariableIsSet("ORLAVENTIS_QUIT_AFTER_FIRST_PAINT"))
+    app.installEventFilter(&quitAfterPaint);
   return RunProgram(request, sections);
 }

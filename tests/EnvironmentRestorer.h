@@ -17,8 +17,10 @@ class EnvironmentRestorer {
   explicit EnvironmentRestorer(const char* name)
       : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), value_(qgetenv(name)) {}
   ~EnvironmentRestorer() {
-    if (wasSet_) qputenv(name_, value_);
-    else qunsetenv(name_);
+    if (wasSet_)
+      qputenv(name_, value_);
+    else
+      qunsetenv(name_);
     ReadZone();
   }
   EnvironmentRestorer(const EnvironmentRestorer&) = delete;

@@ -27,11 +27,13 @@ QString JoinLines(const QString& first, const QString& second) {
 
 class AccessibleButton final : public QAccessibleWidget {
  public:
-  explicit AccessibleButton(TBaseBtn* button) : QAccessibleWidget(button, QAccessible::PushButton) {}
+  explicit AccessibleButton(TBaseBtn* button)
+      : QAccessibleWidget(button, QAccessible::PushButton) {}
 
   QString text(QAccessible::Text t) const override {
     const auto* button = static_cast<const TBaseBtn*>(widget());
-    if (t != QAccessible::Name || !button->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+    if (t != QAccessible::Name || !button->accessibleName().isEmpty())
+      return QAccessibleWidget::text(t);
     return button->Caption().isEmpty() ? button->toolTip() : button->Caption();
   }
   QAccessible::State state() const override {
@@ -53,13 +55,15 @@ class AccessibleButton final : public QAccessibleWidget {
 
 class AccessiblePicture final : public QAccessibleWidget {
  public:
-  explicit AccessiblePicture(TProportionalImage* picture) : QAccessibleWidget(picture, QAccessible::Graphic) {}
+  explicit AccessiblePicture(TProportionalImage* picture)
+      : QAccessibleWidget(picture, QAccessible::Graphic) {}
 
   QString text(QAccessible::Text t) const override {
     const auto* picture = static_cast<const TProportionalImage*>(widget());
     if (t == QAccessible::Name && picture->accessibleName().isEmpty()) return picture->Text();
     if (t != QAccessible::Description) return QAccessibleWidget::text(t);
-    return JoinLines(picture->property(kPictureTitleProperty).toString(), QAccessibleWidget::text(t));
+    return JoinLines(picture->property(kPictureTitleProperty).toString(),
+                     QAccessibleWidget::text(t));
   }
 };
 
@@ -71,7 +75,8 @@ class AccessibleList final : public QAccessibleWidget {
 
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Value) return List()->currentText();
-    if (t != QAccessible::Name || !List()->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+    if (t != QAccessible::Name || !List()->accessibleName().isEmpty())
+      return QAccessibleWidget::text(t);
     if (const QWidget* parent = List()->parentWidget()) {
       for (const QLabel* label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         if (label->buddy() == List()) return label->text();
@@ -134,8 +139,10 @@ class AccessibleContainer final : public QAccessibleWidget {
 
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* button = qobject_cast<TBaseBtn*>(object)) return new AccessibleButton(button);
-  if (auto* picture = qobject_cast<TProportionalImage*>(object)) return new AccessiblePicture(picture);
-  if (auto* background = qobject_cast<TBkControl*>(object)) return new QAccessibleWidget(background, QAccessible::Pane);
+  if (auto* picture = qobject_cast<TProportionalImage*>(object))
+    return new AccessiblePicture(picture);
+  if (auto* background = qobject_cast<TBkControl*>(object))
+    return new QAccessibleWidget(background, QAccessible::Pane);
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
   return nullptr;
 }

@@ -20,14 +20,9 @@ QList<QRect> BackgroundImageBoxes(TImageDrawStyle style, int iw, int ih, int W, 
       // Integer division truncates toward zero, as div does.
       boxes.append(QRect((W - iw) / 2, (H - ih) / 2, iw, ih));
       break;
-    case TImageDrawStyle::idsHide:
-      break;
-    case TImageDrawStyle::idsStretch:
-      boxes.append(QRect(0, 0, W - 1, H - 1));
-      break;
-    case TImageDrawStyle::idsTopLeft:
-      boxes.append(QRect(0, 0, iw, ih));
-      break;
+    case TImageDrawStyle::idsHide: break;
+    case TImageDrawStyle::idsStretch: boxes.append(QRect(0, 0, W - 1, H - 1)); break;
+    case TImageDrawStyle::idsTopLeft: boxes.append(QRect(0, 0, iw, ih)); break;
   }
   return boxes;
 }
@@ -68,7 +63,8 @@ void TBackground::Assign(const TBackground& other) {
 void TBackground::DrawImage(QPainter& painter, int W, int H) const {
   // Laid out by the picture's logical size: a dense variant draws in the same boxes.
   const QSizeF logical = image_.deviceIndependentSize();
-  const auto boxes = BackgroundImageBoxes(imageDrawStyle_, Rnd(logical.width()), Rnd(logical.height()), W, H);
+  const auto boxes =
+      BackgroundImageBoxes(imageDrawStyle_, Rnd(logical.width()), Rnd(logical.height()), W, H);
   for (const QRect& box : boxes) {
     if (imageDrawStyle_ == TImageDrawStyle::idsStretch) {
       StretchDrawPicture(&painter, box, image_);

@@ -15,7 +15,13 @@ class QPainter;
 
 namespace orlaventis {
 
-enum class TImageDrawStyle : std::uint8_t { idsAlongside, idsCenter, idsHide, idsStretch, idsTopLeft };
+enum class TImageDrawStyle : std::uint8_t {
+  idsAlongside,
+  idsCenter,
+  idsHide,
+  idsStretch,
+  idsTopLeft
+};
 
 // The boxes (x, y, width, height) in which a iw x ih picture is drawn on a W x H area:
 // idsAlongside tiles column by column from (0, 0); idsCenter once at ((W-iw) div 2,

@@ -24,7 +24,8 @@ bool IsPressKey(const QKeyEvent* event) {
 
 // GDI LineTo along a row or a column: the end point is not drawn.
 void LineExcludingEnd(QPainter& painter, QPoint from, QPoint to) {
-  const QPoint step((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+  const QPoint step((to.x() > from.x()) - (to.x() < from.x()),
+                    (to.y() > from.y()) - (to.y() < from.y()));
   if (step.isNull()) return;
   painter.drawLine(from, to - step);
 }
@@ -66,7 +67,8 @@ void TBaseBtn::SetGlyphStretched(bool v) {
   update();
 }
 
-void TBaseBtn::DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX, double shiftY) const {
+void TBaseBtn::DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX,
+                         double shiftY) const {
   if (glyph.isNull()) return;
   const int W = width();
   const int H = height();
@@ -82,7 +84,8 @@ void TBaseBtn::DrawGlyph(QPainter& painter, const QImage& glyph, double shiftX, 
     DrawPicture(&painter, (W - Rnd(logical.width())) / 2 + Rnd(W * shiftX),
                 (H - Rnd(logical.height())) / 2 + Rnd(H * shiftY), glyph);
   } else {
-    DrawPicture(&painter, Rnd((glyphXOffset_ + shiftX) * W), Rnd((glyphYOffset_ + shiftY) * H), glyph);
+    DrawPicture(&painter, Rnd((glyphXOffset_ + shiftX) * W), Rnd((glyphYOffset_ + shiftY) * H),
+                glyph);
   }
 }
 

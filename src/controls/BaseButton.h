@@ -13,7 +13,6 @@
 
 namespace orlaventis {
 
-
 class TBaseBtn : public GGraphicControl, public TMouseEvents {
   Q_OBJECT
  public:

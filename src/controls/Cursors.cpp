@@ -43,7 +43,8 @@ QCursor StockCursor(int id) {
     case -10: return QCursor(Qt::UpArrowCursor);
     case -11: return QCursor(Qt::WaitCursor);
     case -12: return QCursor(Qt::DragMoveCursor);
-    case -13: case -18: return QCursor(Qt::ForbiddenCursor);
+    case -13:
+    case -18: return QCursor(Qt::ForbiddenCursor);
     case -14: return QCursor(Qt::SplitHCursor);
     case -15: return QCursor(Qt::SplitVCursor);
     case -19: return QCursor(Qt::BusyCursor);
@@ -78,7 +79,8 @@ QCursor LoadResourceCursor(const QString& name) {
   const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
   const bool dense = gui != nullptr && gui->devicePixelRatio() > 1.0 &&
                      QFile::exists(QStringLiteral(":/cursors/%1@2x.png").arg(name));
-  QImage image((dense ? QStringLiteral(":/cursors/%1@2x.png") : QStringLiteral(":/cursors/%1.png")).arg(name));
+  QImage image((dense ? QStringLiteral(":/cursors/%1@2x.png") : QStringLiteral(":/cursors/%1.png"))
+                   .arg(name));
   if (image.isNull()) return QCursor(Qt::ArrowCursor);
   image.setDevicePixelRatio(dense ? 2.0 : 1.0);
   bool okX = false;

@@ -46,7 +46,8 @@ void StretchDrawPicture(QPainter* painter, const QRect& box, const QImage& pictu
   // drawn blocky.
   painter->save();
   const QPaintDevice* device = painter->device();
-  painter->setRenderHint(QPainter::SmoothPixmapTransform, device != nullptr && device->devicePixelRatioF() > 1.0);
+  painter->setRenderHint(QPainter::SmoothPixmapTransform,
+                         device != nullptr && device->devicePixelRatioF() > 1.0);
   painter->drawImage(box, PaletteSafe(picture));
   painter->restore();
 }

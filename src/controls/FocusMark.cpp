@@ -50,8 +50,7 @@ bool TFocusMark::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Hide:
       if (watched == marked_) Follow();
       break;
-    default:
-      break;
+    default: break;
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -67,7 +66,8 @@ void TFocusMark::Follow() {
     return;
   }
   const QRect around(focus->mapTo(area, QPoint(0, 0)), focus->size());
-  setGeometry(around.adjusted(-kMarkWidth, -kMarkWidth, kMarkWidth, kMarkWidth).intersected(area->rect()));
+  setGeometry(
+      around.adjusted(-kMarkWidth, -kMarkWidth, kMarkWidth, kMarkWidth).intersected(area->rect()));
   show();
   raise();
   update();

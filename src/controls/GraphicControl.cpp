@@ -19,8 +19,7 @@ bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
         leftArmed_ = false;
       }
       return false;
-    default:
-      break;
+    default: break;
   }
   auto* mouse = dynamic_cast<QMouseEvent*>(event);
   if (mouse == nullptr || !control->isEnabled()) return false;
@@ -39,7 +38,8 @@ bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
       held_ = true;
       return true;
     case QEvent::MouseButtonRelease: {
-      const bool click = leftArmed_ && left && control->rect().contains(mouse->position().toPoint());
+      const bool click = leftArmed_ && left &&
+                         control->rect().contains(mouse->position().toPoint());
       if (left) leftArmed_ = false;
       if (click && OnClick) OnClick(control);
       if (OnMouseUp) OnMouseUp(control, mouse);
@@ -49,8 +49,7 @@ bool TMouseEvents::RaiseMouseEvents(QWidget* control, QEvent* event) {
     case QEvent::MouseMove:
       if (OnMouseMove) OnMouseMove(control, mouse);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -37,9 +37,10 @@ class TOutline : public QAbstractScrollArea {
   // Pixels per nesting level: an item's text starts Level * kIndent + 3 from the line's left.
   static constexpr int kIndent = 10;
 
-  // Replaces every item by `lines`, one item each. A line's leading tabs give its nesting: none for a top item, one more than its parent for a child;
-  // a line with more tabs than that is taken as a child of the line before it. The tabs are
-  // not part of the text. All items start collapsed; nothing is selected.
+  // Replaces every item by `lines`, one item each. A line's leading tabs give its nesting: none for
+  // a top item, one more than its parent for a child; a line with more tabs than that is taken as a
+  // child of the line before it. The tabs are not part of the text. All items start collapsed;
+  // nothing is selected.
   void SetLines(const QStringList& lines);
   void Clear();
   int ItemCount() const { return static_cast<int>(items_.size()); }
@@ -82,7 +83,7 @@ class TOutline : public QAbstractScrollArea {
  private:
   bool Shown(int index) const;
   int VisibleLines() const;  // whole lines that fit
-  void Relayout();  // the visible lines and the scroll bar
+  void Relayout();           // the visible lines and the scroll bar
   void SelectByUser(int index);
   int LineOf(int index) const;  // visible line of an item, -1 when hidden
 

@@ -66,7 +66,9 @@ QRect ProportionalBox(QSize control, QSize picture, const ProportionalRules& rul
 }
 
 TProportionalImage::TProportionalImage(QWidget* parent)
-    : QWidget(parent), background_(new TBackground(this)), transition_(std::make_unique<TTransitionPlayer>()) {
+    : QWidget(parent),
+      background_(new TBackground(this)),
+      transition_(std::make_unique<TTransitionPlayer>()) {
   InstallAccessibleControls();
   resize(100, 100);
   // A change of the background picture is deliberately not wired: it shows at the next paint.
@@ -143,7 +145,8 @@ QImage TProportionalImage::Compose() const {
   // Kept as plain device pixels: transitions and raster operations work pixel by pixel.
   off.setDevicePixelRatio(1.0);
   const ColorTable* palette = DisplayPalette();
-  return palette != nullptr ? MapToPalette(off, *palette).convertToFormat(QImage::Format_RGB32) : off;
+  return palette != nullptr ? MapToPalette(off, *palette).convertToFormat(QImage::Format_RGB32)
+                            : off;
 }
 
 void TProportionalImage::PutWithRasterOperation(const QImage& composed) {
@@ -157,7 +160,8 @@ void TProportionalImage::PutWithRasterOperation(const QImage& composed) {
     const auto* s = reinterpret_cast<const QRgb*>(composed.constScanLine(y));
     const auto* p = reinterpret_cast<const QRgb*>(pattern.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(canvas_.scanLine(y));
-    for (int x = 0; x < composed.width(); ++x) d[x] = ApplyRasterOperation(rasterOperation_, s[x], d[x], p[x]);
+    for (int x = 0; x < composed.width(); ++x)
+      d[x] = ApplyRasterOperation(rasterOperation_, s[x], d[x], p[x]);
   }
 }
 
@@ -187,7 +191,8 @@ void TProportionalImage::Paint(bool present) {
     if (newImage_ && effects_) {
       // The later frames are shown as the timer makes them.
       transition_->SetInstant(InstantTransitions(this));
-      transition_->Start(composed, &canvas_, Rnd(effectSize_ * devicePixelRatioF()), effectSpeed_, effect_, [this] { Present(); });
+      transition_->Start(composed, &canvas_, Rnd(effectSize_ * devicePixelRatioF()), effectSpeed_,
+                         effect_, [this] { Present(); });
     } else if (rasterOperation_ == TRasterOperation::roSRCCOPY) {
       canvas_ = composed;
     } else {

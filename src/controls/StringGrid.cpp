@@ -246,8 +246,9 @@ int TStringGrid::BorderAt(Qt::Orientation orientation, QPoint point) const {
   const int across = columns ? point.y() : point.x();
   const int fixedAcross = columns ? FixedHeight() : FixedWidth();
   const int bandStart = fixedAcross > 0 ? 0 : columns ? RowTop(0) : ColumnLeft(0);
-  const int bandEnd =
-      fixedAcross > 0 ? fixedAcross : bandStart + (columns ? RowHeights(0) : ColWidths(0)) + kGridLineWidth;
+  const int bandEnd = fixedAcross > 0
+                          ? fixedAcross
+                          : bandStart + (columns ? RowHeights(0) : ColWidths(0)) + kGridLineWidth;
   if (across < bandStart || across >= bandEnd) return -1;
   const int along = columns ? point.x() : point.y();
   const int fixedCount = columns ? fixedCols_ : fixedRows_;
@@ -277,7 +278,8 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
   for (int r = fixedRows_; r < RowCount(); ++r) {
     if (at.y() < RowTop(r) || at.y() >= RowTop(r) + RowHeights(r) + kGridLineWidth) continue;
     for (int c = fixedCols_; c < ColCount(); ++c) {
-      if (at.x() < ColumnLeft(c) || at.x() >= ColumnLeft(c) + ColWidths(c) + kGridLineWidth) continue;
+      if (at.x() < ColumnLeft(c) || at.x() >= ColumnLeft(c) + ColWidths(c) + kGridLineWidth)
+        continue;
       col_ = c;
       row_ = r;
       viewport()->update();

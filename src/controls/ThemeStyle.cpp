@@ -24,7 +24,7 @@ void DrawArrow(QPainter& painter, const QRectF& box, Qt::ArrowType direction,
   const qreal half = std::max(2.0, std::min(box.width(), box.height()) * 0.25);
   // Pointing down, turned for the other directions.
   const QPolygonF down{QPointF(-half, -half / 2), QPointF(half, -half / 2), QPointF(0, half / 2)};
-  const qreal angle = direction == Qt::UpArrow     ? 180
+  const qreal angle = direction == Qt::UpArrow      ? 180
                       : direction == Qt::LeftArrow  ? 90
                       : direction == Qt::RightArrow ? -90
                                                     : 0;
@@ -51,8 +51,8 @@ void DrawScrollBar(const QStyle& style, const QStyleOptionSlider& bar, QPainter&
   for (const auto& button : buttons) {
     if ((bar.subControls & button.sub) == 0) continue;
     const QRect box = style.subControlRect(QStyle::CC_ScrollBar, &bar, button.sub, widget);
-    const bool pressed =
-        (bar.activeSubControls & button.sub) != 0 && (bar.state & QStyle::State_Sunken) != 0;
+    const bool pressed = (bar.activeSubControls & button.sub) != 0 &&
+                         (bar.state & QStyle::State_Sunken) != 0;
     painter.fillRect(box.adjusted(1, 1, -1, -1),
                      pressed ? kThemeButton.lighter(150) : kThemeButton);
     DrawArrow(painter, box, button.direction, enabled ? kThemeArrow : kThemeButton.lighter(160));

@@ -71,7 +71,9 @@ void TTicker::SetPlay(bool v) {
   if (play_ == v) return;
   StopThread();
   play_ = v;
-  if (v) thread_ = std::make_unique<GTimeClick>(tapeSpeed_, [this] { Tick(); }, this);
+  if (v)
+    thread_ = std::make_unique<GTimeClick>(
+        tapeSpeed_, [this] { Tick(); }, this);
 }
 
 void TTicker::StopThread() { GTimeClick::Dispose(std::move(thread_)); }

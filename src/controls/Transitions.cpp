@@ -42,8 +42,8 @@ QRect BlockGrid::BlockRect(int i, int j) const {
   if (!Contains(i, j)) return {};
   const int left = (i - 1) * blockSize;
   const int top = (j - 1) * blockSize;
-  return QRect(QPoint(left, top), QPoint(std::min(i * blockSize, extentW) - 1,
-                                         std::min(j * blockSize, extentH) - 1));
+  return QRect(QPoint(left, top),
+               QPoint(std::min(i * blockSize, extentW) - 1, std::min(j * blockSize, extentH) - 1));
 }
 
 BlockGrid MakeBlockGrid(QSize pictureSize, int blockSize) {
@@ -134,7 +134,8 @@ void PlayBlockTransition(const QImage& source, QImage& destination, int blockSiz
   const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
   QPainter painter(&destination);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  for (const QPoint& block : BlockSequence(grid, step, style, seed)) CopyBlock(painter, source, grid, block);
+  for (const QPoint& block : BlockSequence(grid, step, style, seed))
+    CopyBlock(painter, source, grid, block);
   painter.drawImage(QPoint(0, 0), source);
 }
 
@@ -153,7 +154,8 @@ void TTransitionPlayer::Start(const QImage& source, QImage* destination, int blo
   blocks_ = BlockSequence(grid_, step, style, seed);
   const auto blockCount = static_cast<qint64>(blocks_.size());
   // Instant: one frame that holds every copy.
-  schedule_ = instant_ ? std::vector<TransitionFrame>{{blockCount + 1, 0}} : TransitionSchedule(blockCount);
+  schedule_ = instant_ ? std::vector<TransitionFrame>{{blockCount + 1, 0}}
+                       : TransitionSchedule(blockCount);
   source_ = source;
   destination_ = destination;
   present_ = std::move(present);
@@ -202,7 +204,8 @@ void TTransitionPlayer::CopyThrough(qint64 copies) {
 
 void TTransitionPlayer::ScheduleNext() {
   if (nextFrame_ < schedule_.size()) {
-    timer_.start(static_cast<int>(std::max<qint64>(0, schedule_[nextFrame_].dueMs - clock_.elapsed())));
+    timer_.start(
+        static_cast<int>(std::max<qint64>(0, schedule_[nextFrame_].dueMs - clock_.elapsed())));
     return;
   }
   destination_ = nullptr;

@@ -95,8 +95,8 @@ class TTransitionPlayer final : public QObject {
   // Starts nothing when `destination` is null or the sizes differ. `*destination` must stay
   // valid, and keep its size, while Running(); `present` is called after each frame the timer
   // makes, never from inside Start or Finish.
-  void Start(const QImage& source, QImage* destination, int blockSize, int step,
-             EffectStyle style, std::function<void()> present);
+  void Start(const QImage& source, QImage* destination, int blockSize, int step, EffectStyle style,
+             std::function<void()> present);
   // Makes every remaining copy now, so the destination shows the whole picture; no present.
   void Finish();
   bool Running() const { return destination_ != nullptr; }

@@ -32,8 +32,8 @@ void TCatalog::Clear() {
   ZeroCounters();
 }
 
-void TCatalog::Load(const QString& fileName, const QString& groupsTable,
-                    const QString& itemsTable, const QString& groupColumn) {
+void TCatalog::Load(const QString& fileName, const QString& groupsTable, const QString& itemsTable,
+                    const QString& groupColumn) {
   Clear();
   if (!Database->Open(fileName, fileName, QString(), QString())) {
     Clear();

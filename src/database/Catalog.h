@@ -94,7 +94,7 @@ class TCatalog {
   int32_t ItemCount = 0;           // number of selected items
 
  private:
-  int32_t SelectedItemNumber(int32_t i) const;  // item number of the i-th selected item, or 0
+  int32_t SelectedItemNumber(int32_t i) const;     // item number of the i-th selected item, or 0
   int32_t VisibleGroupIndex(int32_t group) const;  // 0 when the group has no flag
   void ZeroCounters();
 

@@ -11,8 +11,8 @@ namespace orlaventis {
 namespace {
 
 constexpr std::array<const char*, kColumnTypeCount> kTypeNames = {
-    "boolean", "byte",     "comp",     "integer",  "datetime", "extended", "integer6", "integer7",
-    "double",  "real48",   "linklist", "shortint", "single",   "string",   "word",
+    "boolean", "byte",   "comp",     "integer",  "datetime", "extended", "integer6", "integer7",
+    "double",  "real48", "linklist", "shortint", "single",   "string",   "word",
 };
 
 }  // namespace
@@ -93,7 +93,9 @@ void TColumnDef::SetDefaultInteger(int64_t v) {
     case ColumnType::ctWord: SetWord(71, static_cast<uint16_t>(v)); break;
     case ColumnType::ctInteger:
     case ColumnType::ctInteger6:
-    case ColumnType::ctInteger7: SetInt32(71, static_cast<int32_t>(static_cast<uint32_t>(v))); break;
+    case ColumnType::ctInteger7:
+      SetInt32(71, static_cast<int32_t>(static_cast<uint32_t>(v)));
+      break;
     default: break;
   }
 }

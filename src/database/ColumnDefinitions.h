@@ -69,14 +69,14 @@ struct TColumnDef {
   void SetFloat64(int offset, double v);
 
   // Type parameters, by type.
-  uint8_t Style() const { return bytes[71]; }        // boolean, number and date styles
+  uint8_t Style() const { return bytes[71]; }  // boolean, number and date styles
   void SetStyle(uint8_t v) { bytes[71] = v; }
-  uint8_t Decimals() const { return bytes[72]; }     // number types
+  uint8_t Decimals() const { return bytes[72]; }  // number types
   void SetDecimals(uint8_t v) { bytes[72] = v; }
   uint16_t StringSize() const { return Word(71); }   // ctString: S
   int32_t LinkedTable() const { return Int32(71); }  // ctLinkList
   int32_t LinkedColumn() const { return Int32(75); }
-  int32_t LinkCount() const { return Int32(79); }    // ctLinkList: N
+  int32_t LinkCount() const { return Int32(79); }  // ctLinkList: N
   // The default that TextToValue falls back to: boolean byte at 72, ctByte / ctShortInt at 71,
   // ctWord 2 bytes at 71, the 32-bit integer types 4 bytes at 71 (sign-extended as the type
   // reads). Zero for the other types.

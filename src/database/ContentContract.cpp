@@ -30,7 +30,9 @@ QString LocalPath(const QString& storedName) {
   return QString(storedName).replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
-QString IntroKey(int language) { return QStringLiteral("Intro_") + QString::number(language) + kKeyEnd; }
+QString IntroKey(int language) {
+  return QStringLiteral("Intro_") + QString::number(language) + kKeyEnd;
+}
 
 QString ProductionContentsKey(int language) {
   return QStringLiteral("Production_Content_") + QString::number(language) + kKeyEnd;
@@ -79,7 +81,8 @@ QStringList ReadTableLine(const QString& line) {
 }
 
 std::optional<QString> WriteTableLine(const QStringList& cells) {
-  if (cells.isEmpty() || cells.last() == kNoMoreCells || (cells.size() > 1 && cells.last().isEmpty()))
+  if (cells.isEmpty() || cells.last() == kNoMoreCells ||
+      (cells.size() > 1 && cells.last().isEmpty()))
     return std::nullopt;
   for (const QString& cell : cells)
     if (cell.contains(kCellSeparator) || HasLineBreak(cell)) return std::nullopt;

@@ -1,4 +1,5 @@
-// The content contract: every file, member, record key, table, column, tag and language the program reads.
+// The content contract: every file, member, record key, table, column, tag and language the program
+// reads.
 #pragma once
 
 #include <QLatin1String>
@@ -82,11 +83,11 @@ inline constexpr QLatin1String kCaptionColumn{"Caption"};
 inline constexpr QLatin1String kHintColumn{"Hint"};
 // The tags the forms carry (menu column, search, section titles, catalogue and colour section,
 // About box): every language table has a row for each.
-inline constexpr int kFormTags[] = {
-    10,   20,   21,   100,  200,  300,  400,  500,  600,  700,  800,  801,  802,  803,
-    1000, 1010, 2000, 2010, 2011, 3010, 3011, 3012, 3013, 3014, 3015, 3016, 3017, 3018,
-    3020, 3021, 3022, 3023, 3024, 3025, 4000, 4011, 4012, 4013, 4014, 4015, 4016, 4020,
-    4021, 18300, 18301, 18302, 18303, 18304, 18305};
+inline constexpr int kFormTags[] = {10,   20,   21,   100,   200,   300,   400,   500,   600,  700,
+                                    800,  801,  802,  803,   1000,  1010,  2000,  2010,  2011, 3010,
+                                    3011, 3012, 3013, 3014,  3015,  3016,  3017,  3018,  3020, 3021,
+                                    3022, 3023, 3024, 3025,  4000,  4011,  4012,  4013,  4014, 4015,
+                                    4016, 4020, 4021, 18300, 18301, 18302, 18303, 18304, 18305};
 
 // ---- catalogue database ----
 
@@ -126,9 +127,9 @@ inline constexpr QLatin1String kMaterialCodeColumn{"Material Code"};
 
 // Every table a catalogue must hold.
 inline constexpr std::array<QLatin1String, 10> kCatalogueTables = {
-    kPictureGroupsTable,         kPictureItemsTable,          kPicturePropertiesTable,
-    kEnamelGroupsTable,          kEnamelModelyearsTable,      kEnamelCoachColorsTable,
-    kEnamelRoofColorsTable,      kEnamelFabricMaterialsTable, kEnamelFabricColorsTable,
+    kPictureGroupsTable,    kPictureItemsTable,          kPicturePropertiesTable,
+    kEnamelGroupsTable,     kEnamelModelyearsTable,      kEnamelCoachColorsTable,
+    kEnamelRoofColorsTable, kEnamelFabricMaterialsTable, kEnamelFabricColorsTable,
     kEnamelItemsTable};
 
 // ---- text grammars ----

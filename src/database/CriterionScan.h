@@ -36,14 +36,14 @@ class TCriterionScan {
   TQueryCriterion& criterion_;
   TTessaranObject::ColumnHandle column_;
   Kind kind_ = Kind::Generic;
-  TFieldValue value_;          // Generic: the field read last
-  std::vector<uint8_t> ticks_;  // LinkList: Relations flags, 1 = ticked
-  int links_ = 0;              // LinkList: slots to look at
+  TFieldValue value_;                   // Generic: the field read last
+  std::vector<uint8_t> ticks_;          // LinkList: Relations flags, 1 = ticked
+  int links_ = 0;                       // LinkList: slots to look at
   double firstDay_ = 0, lastDay_ = -1;  // Year: platform day numbers of the wanted year
-  bool scrambled_ = false;     // Text: stored strings are scrambled
-  bool upperDone_ = false;     // Text: the criterion's text was upper-cased
-  std::string needle_;         // Text: the upper-cased criterion text
-  size_t textBytes_ = 0;       // Text: bytes of a field that make its text
+  bool scrambled_ = false;              // Text: stored strings are scrambled
+  bool upperDone_ = false;              // Text: the criterion's text was upper-cased
+  std::string needle_;                  // Text: the upper-cased criterion text
+  size_t textBytes_ = 0;                // Text: bytes of a field that make its text
 };
 
 }  // namespace orlaventis

@@ -29,7 +29,8 @@ constexpr int CheckValueAt(int position) { return kCheckValuesAt + 4 * (position
 int32_t TDbHeader::TableCount() const { return LoadLE<int32_t>(bytes.data()); }
 
 bool TDbHeader::SignatureOk() const {
-  return bytes[kSignatureAt] == 8 && std::memcmp(bytes.data() + kSignatureAt + 1, kSignature, 8) == 0;
+  return bytes[kSignatureAt] == 8 &&
+         std::memcmp(bytes.data() + kSignatureAt + 1, kSignature, 8) == 0;
 }
 
 float TDbHeader::PasswordMarker() const { return LoadLE<float>(bytes.data() + kMarkerAt); }
@@ -53,13 +54,15 @@ TDbHeader TDbHeader::NewHeader() {
   TDbHeader h;
   h.bytes[kSignatureAt] = 8;
   std::memcpy(h.bytes.data() + kSignatureAt + 1, kSignature, 8);
-  for (int p = 2; p <= 64; ++p) StoreLE<float>(h.bytes.data() + CheckValueAt(p), PasswordCheckValue({}, p));
+  for (int p = 2; p <= 64; ++p)
+    StoreLE<float>(h.bytes.data() + CheckValueAt(p), PasswordCheckValue({}, p));
   StoreLE<uint16_t>(h.bytes.data() + kVersionAt, kDbVersion);
   return h;
 }
 
 float PasswordCheckValue(const QByteArray& password, int position) {
-  const int c = password.size() >= position ? static_cast<uint8_t>(password.at(position - 1)) : position;
+  const int c = password.size() >= position ? static_cast<uint8_t>(password.at(position - 1))
+                                            : position;
   return static_cast<float>(c * position);
 }
 
@@ -70,7 +73,8 @@ int32_t TTableDef::ColumnCount() const { return LoadLE<int32_t>(bytes.data()); }
 QString TTableDef::Name() const {
   const uint8_t* p = bytes.data() + kTableNameAt;
   const int n = std::min<int>(p[0], kNameLength);
-  return DecodeWin1252(std::string_view(reinterpret_cast<const char*>(p) + 1, static_cast<size_t>(n)));
+  return DecodeWin1252(
+      std::string_view(reinterpret_cast<const char*>(p) + 1, static_cast<size_t>(n)));
 }
 
 int32_t TTableDef::RecordCount() const { return LoadLE<int32_t>(bytes.data() + kRecordCountAt); }
@@ -86,8 +90,12 @@ void TTableDef::SetName(const QByteArray& name) {
   std::memcpy(bytes.data() + kTableNameAt + 1, name.constData(), static_cast<size_t>(n));
 }
 
-void TTableDef::SetRecordCount(int32_t count) { StoreLE<int32_t>(bytes.data() + kRecordCountAt, count); }
+void TTableDef::SetRecordCount(int32_t count) {
+  StoreLE<int32_t>(bytes.data() + kRecordCountAt, count);
+}
 
-void TTableDef::SetFirstRecord(int32_t position) { StoreLE<int32_t>(bytes.data() + kFirstRecordAt, position); }
+void TTableDef::SetFirstRecord(int32_t position) {
+  StoreLE<int32_t>(bytes.data() + kFirstRecordAt, position);
+}
 
 }  // namespace orlaventis

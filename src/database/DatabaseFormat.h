@@ -1,4 +1,5 @@
-// TDbHeader and TTableDef: the byte layout of a table database's definitions, for reader and writer.
+// TDbHeader and TTableDef: the byte layout of a table database's definitions, for reader and
+// writer.
 #pragma once
 
 #include <QByteArray>

@@ -77,7 +77,8 @@ int YearOfTwoDigits(int twoDigits) {
 std::optional<QDateTime> ReadDate(const QLocale& l, const QString& text, const QString& regional,
                                   const QString& time) {
   const auto read = [&](const QString& dateFormat, QCalendar calendar) {
-    if (time.isEmpty()) return QDateTime(l.toDate(text, dateFormat, calendar), QTime(0, 0), Qt::UTC);
+    if (time.isEmpty())
+      return QDateTime(l.toDate(text, dateFormat, calendar), QTime(0, 0), Qt::UTC);
     return l.toDateTime(text, dateFormat + QLatin1Char(' ') + time, calendar);
   };
   const QString wide = FourDigitYears(regional);
@@ -126,8 +127,12 @@ QString DateTimeToText(uint8_t style, double dayNumber, const QLocale& locale) {
   const QLocale& l = f.locale;
   QString text;
   switch (style) {
-    case 0: text = l.toString(date, f.shortDate) + QLatin1Char(' ') + l.toString(time, f.shortTime); break;
-    case 1: text = l.toString(date, f.longDate) + QLatin1Char(' ') + l.toString(time, f.longTime); break;
+    case 0:
+      text = l.toString(date, f.shortDate) + QLatin1Char(' ') + l.toString(time, f.shortTime);
+      break;
+    case 1:
+      text = l.toString(date, f.longDate) + QLatin1Char(' ') + l.toString(time, f.longTime);
+      break;
     case 2: text = l.toString(date, f.shortDate); break;
     case 3: text = l.toString(date, f.longDate); break;
     case 4: text = l.toString(time, f.shortTime); break;
@@ -147,7 +152,8 @@ std::optional<double> ParseDateTime(const QString& text, uint8_t style, const QL
   if (t.isEmpty()) return std::nullopt;
   if (style == 2 || style == 3) {
     for (const QString& fmt : {f.regionalShortDate, f.regionalLongDate})
-      if (const auto d = ReadDate(l, t, fmt, QString())) return DateTimeToDayNumber(d->date(), QTime(0, 0));
+      if (const auto d = ReadDate(l, t, fmt, QString()))
+        return DateTimeToDayNumber(d->date(), QTime(0, 0));
     return std::nullopt;
   }
   if (style == 4 || style == 5) {
@@ -157,8 +163,10 @@ std::optional<double> ParseDateTime(const QString& text, uint8_t style, const QL
   }
   for (const QString& df : {f.regionalShortDate, f.regionalLongDate}) {
     for (const QString& tf : {f.shortTime, f.longTime})
-      if (const auto dt = ReadDate(l, t, df, tf)) return DateTimeToDayNumber(dt->date(), dt->time());
-    if (const auto d = ReadDate(l, t, df, QString())) return DateTimeToDayNumber(d->date(), QTime(0, 0));
+      if (const auto dt = ReadDate(l, t, df, tf))
+        return DateTimeToDayNumber(dt->date(), dt->time());
+    if (const auto d = ReadDate(l, t, df, QString()))
+      return DateTimeToDayNumber(d->date(), QTime(0, 0));
   }
   return std::nullopt;
 }

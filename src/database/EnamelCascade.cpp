@@ -198,7 +198,8 @@ void TEnamelCascade::ChooseModel(int entry) {
 
 void TEnamelCascade::ChooseOption(EnamelOption option, int entry) {
   if (const int32_t record = RecordOfEntry(option, entry)) Opt(option).Current = record;
-  if (option != EnamelOption::FabricColors) RecomputeFrom(static_cast<EnamelOption>(Index(option) + 1));
+  if (option != EnamelOption::FabricColors)
+    RecomputeFrom(static_cast<EnamelOption>(Index(option) + 1));
 }
 
 QString TEnamelCascade::CarPictureName() const {
@@ -218,18 +219,23 @@ QString TEnamelCascade::SeatPictureName() const {
          (colour.Current >= 1 ? colour.Codes.value(colour.Current - 1) : QString());
 }
 
-void TEnamelCascade::Walk(EnamelOption option, const std::function<void(const TEnamelCascade&)>& visit) {
+void TEnamelCascade::Walk(EnamelOption option,
+                          const std::function<void(const TEnamelCascade&)>& visit) {
   const qsizetype count = Offered(option).size();
   if (count == 0) {
     // No separate roof colour still offers materials; any other empty list ends the branch.
-    if (option == EnamelOption::RoofColors) Walk(EnamelOption::FabricMaterials, visit);
-    else visit(*this);
+    if (option == EnamelOption::RoofColors)
+      Walk(EnamelOption::FabricMaterials, visit);
+    else
+      visit(*this);
     return;
   }
   for (int entry = 0; entry < count; ++entry) {
     ChooseOption(option, entry);
-    if (option == EnamelOption::FabricColors) visit(*this);
-    else Walk(static_cast<EnamelOption>(Index(option) + 1), visit);
+    if (option == EnamelOption::FabricColors)
+      visit(*this);
+    else
+      Walk(static_cast<EnamelOption>(Index(option) + 1), visit);
   }
 }
 

@@ -15,8 +15,8 @@ namespace orlaventis {
 
 class TTessaranObject;
 
-// One record of the paint and trim items table (content::kEnamelItemsTable): numbers of records in the option tables, 0 where the
-// field was not read or holds a number below 1.
+// One record of the paint and trim items table (content::kEnamelItemsTable): numbers of records in
+// the option tables, 0 where the field was not read or holds a number below 1.
 struct TEnamelFabricItem {
   static constexpr int kMaxFabricColors = 6;
   int32_t Group = 0;
@@ -37,7 +37,7 @@ struct TOptionSelection {
   QStringList Names;  // entry k - 1 holds record k
   QStringList Codes;  // "Color Code" / "Material Code" of record k at k - 1; empty for model years
   TBooleanChain Available{QStringLiteral("Selection")};  // record count + 1 flags; flag 0 never set
-  int32_t Current = 0;  // the chosen record, 0 when none
+  int32_t Current = 0;                                   // the chosen record, 0 when none
 };
 
 // The six cascading choices of the colour section, without widgets. Every offered set is worked
@@ -56,9 +56,9 @@ class TEnamelCascade {
  public:
   enum class LoadResult {
     Ok,
-    NoModels,     // the models table (content::kEnamelGroupsTable) is missing or empty
-    TooLarge,     // a table has more records than a choice list can hold
-    ItemUnread,   // an item's "Group" or "Modelyear" could not be read
+    NoModels,    // the models table (content::kEnamelGroupsTable) is missing or empty
+    TooLarge,    // a table has more records than a choice list can hold
+    ItemUnread,  // an item's "Group" or "Modelyear" could not be read
   };
 
   // The most records one table may have (the lists are sized by record counts from the file).
@@ -68,15 +68,16 @@ class TEnamelCascade {
   TEnamelCascade(const TEnamelCascade&) = delete;
   TEnamelCascade& operator=(const TEnamelCascade&) = delete;
 
-  // Reads the six paint and trim tables (content::kEnamel...Table) of an open catalogue. On any result but Ok the
-  // cascade is left empty (no models, no items). Does not choose anything.
+  // Reads the six paint and trim tables (content::kEnamel...Table) of an open catalogue. On any
+  // result but Ok the cascade is left empty (no models, no items). Does not choose anything.
   LoadResult Load(const TTessaranObject& db);
 
   // Sets the data directly: model names, the five option tables (names and codes, record k at
   // k - 1) and the items in record order. Does not choose anything. False (and empty) when a list
   // is longer than kMaxRecords.
   bool SetData(QStringList models, std::array<QStringList, kEnamelOptionCount> names,
-               std::array<QStringList, kEnamelOptionCount> codes, std::vector<TEnamelFabricItem> items);
+               std::array<QStringList, kEnamelOptionCount> codes,
+               std::vector<TEnamelFabricItem> items);
 
   const QStringList& Models() const { return models_; }
   const std::vector<TEnamelFabricItem>& Items() const { return items_; }

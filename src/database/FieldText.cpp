@@ -19,8 +19,7 @@ namespace {
 
 bool IsIntegerType(ColumnType t) {
   return t == ColumnType::ctByte || t == ColumnType::ctShortInt || t == ColumnType::ctWord ||
-         t == ColumnType::ctInteger || t == ColumnType::ctInteger6 ||
-         t == ColumnType::ctInteger7;
+         t == ColumnType::ctInteger || t == ColumnType::ctInteger6 || t == ColumnType::ctInteger7;
 }
 
 // The integer a value of an integer type holds, read at the type's width and signedness.
@@ -51,9 +50,9 @@ QString CutShort(QString text) {
 
 QString StyleNumberText(QString text, uint8_t style) {
   // "-0.00" after rounding shows no sign.
-  if (text.startsWith(QLatin1Char('-')) &&
-      std::all_of(text.begin() + 1, text.end(),
-                  [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); }))
+  if (text.startsWith(QLatin1Char('-')) && std::all_of(text.begin() + 1, text.end(), [](QChar c) {
+        return c == QLatin1Char('0') || c == QLatin1Char('.');
+      }))
     text.remove(0, 1);
   if (style == 1) {
     const qsizetype dot = text.indexOf(QLatin1Char('.'));
@@ -207,8 +206,8 @@ bool TextToValue(const QString& text, const TColumnDef& column, TFieldValue& val
     }
   } else if (type == ColumnType::ctDateTime) {
     const double current = value.Float64();
-    const double r =
-        text.isEmpty() ? current : TextToDateTime(text, column.Style(), current, dateLocale);
+    const double r = text.isEmpty() ? current
+                                    : TextToDateTime(text, column.Style(), current, dateLocale);
     if (r != current) {
       value.SetFloat64(r);
     } else {

@@ -20,7 +20,8 @@ uint8_t AsciiUpper(uint8_t b) { return b >= 'a' && b <= 'z' ? static_cast<uint8_
 
 QByteArray UpperBytes(std::span<const uint8_t> bytes) {
   QByteArray out(static_cast<qsizetype>(bytes.size()), '\0');
-  for (size_t i = 0; i < bytes.size(); ++i) out[static_cast<qsizetype>(i)] = static_cast<char>(AsciiUpper(bytes[i]));
+  for (size_t i = 0; i < bytes.size(); ++i)
+    out[static_cast<qsizetype>(i)] = static_cast<char>(AsciiUpper(bytes[i]));
   return out;
 }
 
@@ -82,14 +83,11 @@ bool CriterionMatches(TQueryCriterion& criterion, const TFieldValue& value) {
   switch (static_cast<ColumnType>(value.Type)) {
     case ColumnType::ctBoolean:
     case ColumnType::ctByte:
-    case ColumnType::ctShortInt:
-      return value.Data[0] == wanted.Data[0];
-    case ColumnType::ctComp:
-      return value.Int64() == wanted.Int64();
+    case ColumnType::ctShortInt: return value.Data[0] == wanted.Data[0];
+    case ColumnType::ctComp: return value.Int64() == wanted.Int64();
     case ColumnType::ctInteger:
     case ColumnType::ctInteger6:
-    case ColumnType::ctInteger7:
-      return value.Int32At(0) == wanted.Int32At(0);
+    case ColumnType::ctInteger7: return value.Int32At(0) == wanted.Int32At(0);
     case ColumnType::ctDateTime: {
       const int year = YearOf(value.Float64());
       return year != 0 && year == YearOf(wanted.Float64());
@@ -97,8 +95,7 @@ bool CriterionMatches(TQueryCriterion& criterion, const TFieldValue& value) {
     case ColumnType::ctExtended:
       return SameExtended(std::span<const uint8_t>(value.Data.data(), 10),
                           std::span<const uint8_t>(wanted.Data.data(), 10));
-    case ColumnType::ctDouble:
-      return value.Float64() == wanted.Float64();
+    case ColumnType::ctDouble: return value.Float64() == wanted.Float64();
     case ColumnType::ctReal48:
       return DecodeReal48(std::span<const uint8_t, 6>(value.Data.data(), 6)) ==
              DecodeReal48(std::span<const uint8_t, 6>(wanted.Data.data(), 6));
@@ -112,8 +109,7 @@ bool CriterionMatches(TQueryCriterion& criterion, const TFieldValue& value) {
       }
       return false;
     }
-    case ColumnType::ctSingle:
-      return value.Float32() == wanted.Float32();
+    case ColumnType::ctSingle: return value.Float32() == wanted.Float32();
     case ColumnType::ctString: {
       // The criterion is upper-cased where it is stored, so the row shows it in capitals.
       const size_t length = wanted.StringBytes().size();
@@ -141,7 +137,8 @@ bool TQueryCriteria::LoadDefinition(TTessaranObject* database, const QString& da
   };
   const int32_t records = ReadableRecordCount(*database, definitionTable);
   for (int32_t r = 1; r <= records; ++r) {
-    if (text(content::kTableColumn, r) != dataTable_ || text(content::kShowColumn, r) != content::kShown)
+    if (text(content::kTableColumn, r) != dataTable_ ||
+        text(content::kShowColumn, r) != content::kShown)
       continue;
     const QString definition = text(content::kDefinitionColumn, r);
     if (!definition.contains(QLatin1Char('Q'))) continue;

@@ -51,7 +51,8 @@ bool TReadOnlyFile::Within(qint64 offset, qint64 length) const {
 bool TReadOnlyFile::ReadAt(qint64 offset, char* into, qint64 length) const {
   if (!Within(offset, length)) return false;
   while (length > 0) {
-    const ssize_t n = ::pread(fd_, into, static_cast<size_t>(std::min<qint64>(length, 1 << 30)), offset);
+    const ssize_t n =
+        ::pread(fd_, into, static_cast<size_t>(std::min<qint64>(length, 1 << 30)), offset);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     into += n;
@@ -89,7 +90,8 @@ bool TReadOnlyFile::Holds(const QByteArray& bytes) const {
   QByteArray block(static_cast<qsizetype>(std::min(kBlock, Size())), Qt::Uninitialized);
   for (qint64 at = 0; at < Size(); at += kBlock) {
     const qint64 length = std::min(kBlock, Size() - at);
-    if (!ReadAt(at, block.data(), length) || std::memcmp(block.constData(), bytes.constData() + at, length) != 0)
+    if (!ReadAt(at, block.data(), length) ||
+        std::memcmp(block.constData(), bytes.constData() + at, length) != 0)
       return false;
   }
   return EndsAtSize();

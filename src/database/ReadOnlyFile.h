@@ -58,7 +58,7 @@ class TReadOnlyFile {
 
  private:
   bool Within(qint64 offset, qint64 length) const;  // open, and the range lies within Size()
-  bool EndsAtSize() const;  // nothing more to read after Size() bytes
+  bool EndsAtSize() const;                          // nothing more to read after Size() bytes
 
   int fd_ = -1;
   FileIdentity identity_;

@@ -118,9 +118,7 @@ void TiDbRecFile::SelectAll() {
     lastLogical_ = lastPhysical_ = 1;
 }
 
-TiDbRecFile::Entry* TiDbRecFile::At(int32_t physical) {
-  return records_.Items(physical);
-}
+TiDbRecFile::Entry* TiDbRecFile::At(int32_t physical) { return records_.Items(physical); }
 
 int32_t TiDbRecFile::PhysicalPosition(int32_t target) {
   const int32_t n = records_.Count();

@@ -123,7 +123,8 @@ bool TTessaranObject::Open(const QString& dataName, const QString& definitionNam
   // Records announced beyond the end of the data: a file cut short. What is there stays
   // readable, but the damage is reported.
   for (const auto& table : ownedTables_) {
-    if (table->recordSize > 0 && table->columns.Count() > 0 && Readable(*table) < table->recordCount) {
+    if (table->recordSize > 0 && table->columns.Count() > 0 &&
+        Readable(*table) < table->recordCount) {
       problem_ = {ContentFault::DamagedDatabase, dataName};
       break;
     }
@@ -295,8 +296,7 @@ TFieldValue TTessaranObject::ReadValue(const TableEntry& table, const ColumnEntr
     value.NotRead = 1;
     return value;
   }
-  ReadField(FieldBytes(table, column, record), column.def, header_.TextScrambled(),
-            value);
+  ReadField(FieldBytes(table, column, record), column.def, header_.TextScrambled(), value);
   return value;
 }
 
@@ -313,7 +313,7 @@ TFieldValue TTessaranObject::GetValue(const QString& tableName, const QString& c
 }
 
 TTessaranObject::ColumnHandle TTessaranObject::ResolveColumn(const QString& tableName,
-                                                            const QString& columnName) const {
+                                                             const QString& columnName) const {
   ColumnHandle handle;
   const TableEntry* t = FindTable(tableName);
   const ColumnEntry* c = t ? FindColumn(*t, columnName) : nullptr;
@@ -352,19 +352,19 @@ std::span<const uint8_t> TTessaranObject::FieldData(ColumnHandle handle, int rec
   return bytes.first(static_cast<size_t>(size));
 }
 
-QString TTessaranObject::FieldTextAt(const TableEntry& table, const ColumnEntry& column,
-                                     int record, int depth, int* budget) const {
+QString TTessaranObject::FieldTextAt(const TableEntry& table, const ColumnEntry& column, int record,
+                                     int depth, int* budget) const {
   const TFieldValue value = ReadValue(table, column, record);
   return value.IsRead() ? ValueText(column, value, depth, budget) : QString();
 }
 
-QString TTessaranObject::ValueText(const ColumnEntry& column, const TFieldValue& value,
-                                   int depth, int* budget) const {
+QString TTessaranObject::ValueText(const ColumnEntry& column, const TFieldValue& value, int depth,
+                                   int* budget) const {
   if (column.def.Type() != ColumnType::ctLinkList) return FieldText(column.def, value, dateLocale_);
   if (depth >= kMaxLinkDepth) return QString();
   const TableEntry* linkedTable = Table(column.def.LinkedTable());
-  const ColumnEntry* linkedColumn =
-      linkedTable ? Column(*linkedTable, column.def.LinkedColumn()) : nullptr;
+  const ColumnEntry* linkedColumn = linkedTable ? Column(*linkedTable, column.def.LinkedColumn())
+                                                : nullptr;
   if (linkedColumn == nullptr) return QString();
   QString text;
   const int n = std::min(column.def.LinkCount(), kMaxLinks);
@@ -465,7 +465,8 @@ int32_t TTessaranObject::Readable(const TableEntry& table) const {
   if (!open_ || table.columns.Count() < 1 || table.recordSize <= 0 || table.recordCount < 1 ||
       first < 0 || first > dataSize_)
     return 0;
-  return static_cast<int32_t>(std::min<int64_t>(table.recordCount, (dataSize_ - first) / table.recordSize));
+  return static_cast<int32_t>(
+      std::min<int64_t>(table.recordCount, (dataSize_ - first) / table.recordSize));
 }
 
 int32_t ReadableRecordCount(const TTessaranObject& database, const QString& table) {

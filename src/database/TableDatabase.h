@@ -35,9 +35,9 @@ constexpr qint64 kMaxDatabaseFileBytes = 64LL * 1024 * 1024;
 
 // The read-only database engine. Definitions and data are read whole into memory at Open (only
 // regular files up to kMaxDatabaseFileBytes), so a file that changes later does not affect the
-// open database; fields are decoded on demand and nothing decoded is cached. Names are cut to 63 characters and compared
-// exactly; tables, columns and records count from 1. Every failure is a result: 0, -1, an empty
-// text, or a value marked not read.
+// open database; fields are decoded on demand and nothing decoded is cached. Names are cut to 63
+// characters and compared exactly; tables, columns and records count from 1. Every failure is a
+// result: 0, -1, an empty text, or a value marked not read.
 class TTessaranObject {
  public:
   // `prompt` (not owned, may be null) is asked when a database has a password and Open gets
@@ -66,10 +66,10 @@ class TTessaranObject {
   bool IsOpen() const { return open_; }
   int TableCount() const { return tables_.Count(); }
 
-  int TableIndex(const QString& tableName) const;   // 0 when not found
-  QString TableName(int table) const;               // empty when not found
-  int RecordCount(const QString& tableName) const;  // -1 when not found
-  int ColumnCount(int table) const;                 // 0 when not found
+  int TableIndex(const QString& tableName) const;               // 0 when not found
+  QString TableName(int table) const;                           // empty when not found
+  int RecordCount(const QString& tableName) const;              // -1 when not found
+  int ColumnCount(int table) const;                             // 0 when not found
   int ColumnIndex(int table, const QString& columnName) const;  // 0 when not found
   int ColumnIndexByName(const QString& tableName, const QString& columnName) const;
   QString ColumnName(const QString& tableName, int column) const;

@@ -38,7 +38,9 @@ bool SetModificationTime(int fd, const QString& path, const QDateTime& time) {
   if (const FileTimeSetter& hook = Process().fileTimeSetter) return hook(path, time);
   const qint64 ms = time.toMSecsSinceEpoch();
   const qint64 seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>((ms - seconds * 1000) * 1000000)}};
+  const struct timespec times[2] = {
+      {0, UTIME_OMIT},
+      {static_cast<time_t>(seconds), static_cast<long>((ms - seconds * 1000) * 1000000)}};
   return ::futimens(fd, times) == 0;
 }
 
@@ -77,7 +79,8 @@ QStringList SplitIndexText(QByteArrayView text) {
   const qsizetype n = text.size();
   if (HasHighBytes(text)) {
     for (qsizetype i = 0; i < n; ++i)
-      if (chars[i] >= 0x80 && chars[i] <= 0x9F) chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
+      if (chars[i] >= 0x80 && chars[i] <= 0x9F)
+        chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
   }
   QStringList lines;
   lines.reserve(n / 32 + 1);
@@ -122,9 +125,10 @@ using InflateSink = std::function<bool(const char* data, qint64 length)>;
 
 // Inflates `packed` in blocks of kInflateBlock bytes into `sink`: true when exactly `size`
 // bytes came out and the stream ended right after them (Adler-32 checked).
-bool InflateTo(QByteArrayView packed, qint64 size, const InflateSink& sink, const InflateProgress& progress) {
-  if (packed.isEmpty() || size < 1 || size > packed.size() * kMaxInflateRatio || size > kMaxPictureFileBytes ||
-      packed.size() > std::numeric_limits<qint32>::max())
+bool InflateTo(QByteArrayView packed, qint64 size, const InflateSink& sink,
+               const InflateProgress& progress) {
+  if (packed.isEmpty() || size < 1 || size > packed.size() * kMaxInflateRatio ||
+      size > kMaxPictureFileBytes || packed.size() > std::numeric_limits<qint32>::max())
     return false;
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return false;
@@ -177,9 +181,11 @@ int OpenRegularForWriting(const QString& path) {
   struct stat st {};
   if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) return -1;
   // O_NONBLOCK: a FIFO put there after the look above must not make the open wait.
-  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  const int fd =
+      ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return -1;
   }
@@ -265,7 +271,8 @@ quint32 DateTimeToDosDateTime(const QDateTime& dateTime) {
   const QDate d = local.date();
   const QTime t = local.time();
   if (d.year() < 1980) return kEpoch;
-  if (d.year() > 2107) return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+  if (d.year() > 2107)
+    return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
   return (static_cast<quint32>(d.year() - 1980) << 25) | (static_cast<quint32>(d.month()) << 21) |
          (static_cast<quint32>(d.day()) << 16) | (static_cast<quint32>(t.hour()) << 11) |
          (static_cast<quint32>(t.minute()) << 5) | static_cast<quint32>(t.second() / 2);
@@ -322,7 +329,9 @@ ArchiveEntry ParseArchiveEntry(const QString& line) {
                         dos <= static_cast<qint64>(std::numeric_limits<quint32>::max());
   // A signed field (a writer that printed the word as a signed integer) is the same 32 bits.
   entry.TimeStamp = DosDateTimeToDays(fitsWord ? static_cast<quint32>(dos) : 0u);
-  auto field = [&fields](qsizetype i) { return i < fields.size() ? DecimalField(fields[i]) : std::nullopt; };
+  auto field = [&fields](qsizetype i) {
+    return i < fields.size() ? DecimalField(fields[i]) : std::nullopt;
+  };
   entry.UnpackedSize = field(1).value_or(0);
   entry.PackedSize = field(2).value_or(0);
   entry.Offset = field(3).value_or(-1);
@@ -362,12 +371,16 @@ InflateProgress ProcessEventsProgress() {
 bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
                    const InflateProgress& progress) {
   destination.clear();
-  if (size < 1 || size > kMaxPictureFileBytes || size > packed.size() * kMaxInflateRatio) return false;
+  if (size < 1 || size > kMaxPictureFileBytes || size > packed.size() * kMaxInflateRatio)
+    return false;
   destination.reserve(size);
-  const bool done = InflateTo(packed, size, [&destination](const char* data, qint64 length) {
-    destination.append(data, length);
-    return true;
-  }, progress);
+  const bool done = InflateTo(
+      packed, size,
+      [&destination](const char* data, qint64 length) {
+        destination.append(data, length);
+        return true;
+      },
+      progress);
   if (!done) destination.clear();
   return done;
 }
@@ -383,7 +396,8 @@ QByteArray ReadArchiveMember(QByteArrayView archiveBytes, const ArchiveEntry& en
 
 bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
                          const QString& destinationPath, const InflateProgress& progress) {
-  if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1 || destinationPath.isEmpty())
+  if (entry.Offset < 0 || entry.PackedSize < 1 || entry.UnpackedSize < 1 ||
+      destinationPath.isEmpty())
     return false;
   std::optional<QByteArray> block;
   {
@@ -394,7 +408,8 @@ bool ExtractArchiveEntry(const QString& archivePath, const ArchiveEntry& entry,
   }
   const QString folder = QFileInfo(destinationPath).absolutePath();
   struct stat st {};
-  if ((::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) && !QDir().mkpath(folder))
+  if ((::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) &&
+      !QDir().mkpath(folder))
     return false;
   const int fd = OpenRegularForWriting(destinationPath);
   if (fd < 0) return false;

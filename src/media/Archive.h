@@ -100,8 +100,8 @@ InflateProgress ProcessEventsProgress();
 
 // Inflates the zlib stream (RFC 1950) `packed` into `destination`, which is replaced by exactly
 // `size` bytes. False (destination emptied) when packed is empty, size is below 1, above
-// packed size x kMaxInflateRatio or above kMaxPictureFileBytes, the data is corrupt (Adler-32 included), the stream ends
-// before `size` bytes, or it does not end right after them.
+// packed size x kMaxInflateRatio or above kMaxPictureFileBytes, the data is corrupt (Adler-32
+// included), the stream ends before `size` bytes, or it does not end right after them.
 bool InflateMember(QByteArrayView packed, QByteArray& destination, qint64 size,
                    const InflateProgress& progress = {});
 

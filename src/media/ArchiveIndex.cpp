@@ -35,7 +35,8 @@ const Canon& Canonical() {
     Canon c;
     for (int b = 0; b < 256; ++b)
       c.folded[static_cast<size_t>(b)] =
-          Fold(b < 0x80 ? static_cast<char16_t>(b) : Win1252Char(static_cast<unsigned char>(b)).unicode());
+          Fold(b < 0x80 ? static_cast<char16_t>(b)
+                        : Win1252Char(static_cast<unsigned char>(b)).unicode());
     for (int b = 0; b < 256; ++b) {
       const char16_t f = c.folded[static_cast<size_t>(b)];
       int first = b;
@@ -115,9 +116,11 @@ uint32_t LineMarks(const char* p, qsizetype count, uint32_t* ends) {
   alignas(16) char tail[16] = {};
   if (count < 16) std::memcpy(tail, p, static_cast<size_t>(count));
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(count < 16 ? tail : p));
-  const __m128i lineEnds = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+  const __m128i lineEnds = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
   *ends = static_cast<uint32_t>(_mm_movemask_epi8(lineEnds));
-  return *ends | static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('='))));
+  return *ends |
+         static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('='))));
 #else
   uint32_t marks = 0;
   *ends = 0;
@@ -134,7 +137,8 @@ QString Decode(QByteArrayView bytes) {
   QString text = QString::fromLatin1(bytes);
   char16_t* chars = reinterpret_cast<char16_t*>(text.data());
   for (qsizetype i = 0; i < text.size(); ++i)
-    if (chars[i] >= 0x80 && chars[i] <= 0x9F) chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
+    if (chars[i] >= 0x80 && chars[i] <= 0x9F)
+      chars[i] = Win1252Char(static_cast<unsigned char>(chars[i])).unicode();
   return text;
 }
 
@@ -169,7 +173,7 @@ void TArchiveIndex::Build(QByteArray text) {
   const qsizetype n = text_.size();
   const Canon& canon = Canonical();
   lines_.reserve(static_cast<size_t>(n / 32 + 1));
-  qsizetype start = 0;   // of the current line
+  qsizetype start = 0;    // of the current line
   qsizetype equals = -1;  // its first "=", -1 while none
   qsizetype skip = -1;    // the LF of a CR LF pair, already counted
   const auto endLine = [&](qsizetype stop, qsizetype next) {
@@ -224,14 +228,16 @@ int TArchiveIndex::FindLine(QStringView name) const {
   if (name.isEmpty() || slots_.empty()) return -1;
   const std::optional<QByteArray> canonical = CanonicalName(name, Canonical());
   if (!canonical) return -1;
-  const uint32_t hash = BytesHash(canonical->constData(), canonical->size(), canonical->size(), Canonical());
+  const uint32_t hash =
+      BytesHash(canonical->constData(), canonical->size(), canonical->size(), Canonical());
   const size_t mask = slots_.size() - 1;
   // Lines were entered in file order and never removed, so along one probe sequence an
   // earlier line with the same name comes first.
   for (size_t s = hash & mask; slots_[s] != 0; s = (s + 1) & mask) {
     const LineRef& line = lines_[static_cast<size_t>(slots_[s] - 1)];
     if (line.hash == hash && line.nameLength == name.size() &&
-        Decode(QByteArrayView(text_).sliced(line.start, line.nameLength)).compare(name, Qt::CaseInsensitive) == 0)
+        Decode(QByteArrayView(text_).sliced(line.start, line.nameLength))
+                .compare(name, Qt::CaseInsensitive) == 0)
       return slots_[s] - 1;
   }
   return -1;

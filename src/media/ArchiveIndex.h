@@ -43,7 +43,7 @@ class TArchiveIndex {
     int32_t nameLength = -1;  // characters before the first "=", -1 without one
     uint32_t hash = 0;        // of the case-folded name
   };
-  void Build(QByteArray text);  // takes the index text
+  void Build(QByteArray text);           // takes the index text
   int FindLine(QStringView name) const;  // index of the first line named `name`, or -1
 
   QByteArray text_;  // the index text up to its first NUL, Windows-1252

@@ -22,7 +22,9 @@ QString AboutFile(const QString& text, const QString& file) {
   return file.isEmpty() ? text : text + QLatin1Char('\n') + file;
 }
 
-QString FileReadProblem(FileReadStatus status) { return ProblemText({ReadFault(status), QString()}); }
+QString FileReadProblem(FileReadStatus status) {
+  return ProblemText({ReadFault(status), QString()});
+}
 
 QString ProblemText(const ContentProblem& problem) {
   QString reason;
@@ -33,7 +35,9 @@ QString ProblemText(const ContentProblem& problem) {
     case ContentFault::Unreadable: reason = QStringLiteral("The file cannot be read"); break;
     case ContentFault::DamagedFile: reason = QStringLiteral("The file is damaged"); break;
     case ContentFault::DamagedDatabase: reason = QStringLiteral("The database is damaged"); break;
-    case ContentFault::WrongPassword: reason = QStringLiteral("The password is missing or wrong"); break;
+    case ContentFault::WrongPassword:
+      reason = QStringLiteral("The password is missing or wrong");
+      break;
   }
   return AboutFile(reason, problem.file);
 }

@@ -38,8 +38,8 @@ QString ProblemText(const ContentProblem& problem);
 bool Unattended();
 
 // Every message as a line on stderr: "error: ...", "information: ...", and "problem: ..." once
-// for each text while this object lives (one per run: the settings share theirs). The default where nothing else is given (tools, fuzzers); the
-// program's message boxes fall back on these lines.
+// for each text while this object lives (one per run: the settings share theirs). The default where
+// nothing else is given (tools, fuzzers); the program's message boxes fall back on these lines.
 class StderrMessages : public UserMessages {
  public:
   void Error(const QString& text) override;

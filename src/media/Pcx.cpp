@@ -102,7 +102,8 @@ QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result
   if (!mono && !planar16 && !packed16 && !indexed256 && !trueColour)
     return Failed(PcxResult::Unsupported, result);
 
-  const int xMin = Word(bytes, 4), yMin = Word(bytes, 6), xMax = Word(bytes, 8), yMax = Word(bytes, 10);
+  const int xMin = Word(bytes, 4), yMin = Word(bytes, 6), xMax = Word(bytes, 8),
+            yMax = Word(bytes, 10);
   if (xMax < xMin || yMax < yMin) return Failed(PcxResult::BadHeader, result);
   const int width = xMax - xMin + 1;
   const int height = yMax - yMin + 1;
@@ -135,7 +136,9 @@ QImage DecodePcx(QByteArrayView bytes, qint64 allocationLimit, PcxResult* result
   if (lineBytes * height > canFill) return Failed(PcxResult::Truncated, result);
 
   QImage image(width, height,
-               mono ? QImage::Format_Mono : trueColour ? QImage::Format_RGB32 : QImage::Format_Indexed8);
+               mono         ? QImage::Format_Mono
+               : trueColour ? QImage::Format_RGB32
+                            : QImage::Format_Indexed8);
   if (image.isNull()) return Failed(PcxResult::TooLarge, result);
   if (!table.isEmpty()) image.setColorTable(table);
 

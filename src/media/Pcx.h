@@ -10,13 +10,13 @@ namespace orlaventis {
 // Why a PCX file did not decode.
 enum class PcxResult {
   Ok,
-  TooShort,      // fewer bytes than the 128-byte header
-  BadMagic,      // first byte not 0x0A
-  Unsupported,   // an encoding, plane count or bit depth we do not read
-  BadHeader,     // window or line length inconsistent
-  TooLarge,      // dimensions above kMaxPcxSide or 4 bytes a pixel above the allocation limit
-  Truncated,     // pixel data ends early
-  NoPalette,     // 8-bit single plane without the 0x0C + 768-byte palette at the end
+  TooShort,     // fewer bytes than the 128-byte header
+  BadMagic,     // first byte not 0x0A
+  Unsupported,  // an encoding, plane count or bit depth we do not read
+  BadHeader,    // window or line length inconsistent
+  TooLarge,     // dimensions above kMaxPcxSide or 4 bytes a pixel above the allocation limit
+  Truncated,    // pixel data ends early
+  NoPalette,    // 8-bit single plane without the 0x0C + 768-byte palette at the end
 };
 
 constexpr int kMaxPcxSide = 16384;

@@ -44,8 +44,10 @@ QString Kind(const QString& format) {
 QString ReaderReason(QImageReader::ImageReaderError error) {
   switch (error) {
     case QImageReader::FileNotFoundError: return QStringLiteral("The file cannot be opened");
-    case QImageReader::UnsupportedFormatError: return QStringLiteral("The file is not a picture of this kind");
-    case QImageReader::InvalidDataError: return QStringLiteral("The picture data is damaged or incomplete");
+    case QImageReader::UnsupportedFormatError:
+      return QStringLiteral("The file is not a picture of this kind");
+    case QImageReader::InvalidDataError:
+      return QStringLiteral("The picture data is damaged or incomplete");
     case QImageReader::DeviceError: return QStringLiteral("The file cannot be read");
     default: return QStringLiteral("The picture cannot be read");
   }
@@ -88,7 +90,7 @@ class NearestColour {
   }
 
  private:
-  static constexpr int kBits = 4;              // cells per channel: 1 << kBits
+  static constexpr int kBits = 4;  // cells per channel: 1 << kBits
   static constexpr int kShift = 8 - kBits;
   static constexpr int kSide = (1 << kShift) - 1;  // a cell spans lowest .. lowest + kSide
 
@@ -199,7 +201,8 @@ namespace {
 QSize ReducedSize(const PictureSizeRule& sizeFor, QSize full) {
   if (!sizeFor || !full.isValid() || full.isEmpty()) return {};
   const QSize wanted = sizeFor(full);
-  if (wanted.isEmpty() || wanted.width() > full.width() || wanted.height() > full.height() || wanted == full)
+  if (wanted.isEmpty() || wanted.width() > full.width() || wanted.height() > full.height() ||
+      wanted == full)
     return {};
   return wanted;
 }
@@ -252,7 +255,8 @@ DecodedPicture DecodePictureScaled(QByteArrayView bytes, const QString& format,
   } else if (format == QLatin1String("GIF") && out.image.depth() > 8) {
     // Qt hands GIF frames out as 32-bit pictures; a frame has at most 256 colours, so this
     // gives back the exact colour table.
-    out.image = out.image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+    out.image =
+        out.image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
   }
   return out;
 }
@@ -262,16 +266,21 @@ QImage ReduceColours(const QImage& image, int bits, bool dither, const QList<QRg
   const Qt::ImageConversionFlags how = dither ? Qt::DiffuseDither : Qt::ThresholdDither;
   if (bits == 1) return image.convertToFormat(QImage::Format_Mono, Qt::MonoOnly | how);
   if (bits <= 4)
-    return MapToTable(image, palette.isEmpty() ? StandardVgaColours() : palette.first(std::min<qsizetype>(16, palette.size())), dither);
-  if (!palette.isEmpty()) return MapToTable(image, palette.first(std::min<qsizetype>(256, palette.size())), dither);
+    return MapToTable(image,
+                      palette.isEmpty() ? StandardVgaColours()
+                                        : palette.first(std::min<qsizetype>(16, palette.size())),
+                      dither);
+  if (!palette.isEmpty())
+    return MapToTable(image, palette.first(std::min<qsizetype>(256, palette.size())), dither);
   // Qt's own table: exact when the picture has 256 colours or fewer, else a colour cube.
   return image.convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | how);
 }
 
 QImage LoadResourceBitmap(const QString& name, double scale) {
   if (name.isEmpty()) return {};
-  const QString path =
-      name.startsWith(QLatin1String(":/")) ? name : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
+  const QString path = name.startsWith(QLatin1String(":/"))
+                           ? name
+                           : QStringLiteral(":/bitmaps/") + name + QStringLiteral(".bmp");
   const auto read = [](const QString& file) {
     QImageReader reader(file);
     reader.setAllocationLimit(static_cast<int>(kPictureAllocationLimit / kMb));
@@ -333,7 +342,8 @@ void TPMultiImage::Load() {
   QString format = FormatForFileName(imageName_);
   if (format == QLatin1String("RES")) {
     const QImage bitmap = LoadResourceBitmap(QFileInfo(imageName_).completeBaseName());
-    if (bitmap.isNull()) return Fail(Kind(format), QStringLiteral("The bitmap resource is missing or damaged"));
+    if (bitmap.isNull())
+      return Fail(Kind(format), QStringLiteral("The bitmap resource is missing or damaged"));
     picture_ = bitmap;
     formatName_ = format;
     return;
@@ -351,7 +361,8 @@ void TPMultiImage::Load() {
   if (format.isEmpty()) return;  // no known picture: nothing to show, nothing to say
   DecodedPicture decoded = DecodePictureScaled(bytes, format, sizeRule_);
   if (decoded.image.isNull()) return Fail(Kind(format), decoded.reason);
-  picture_ = ReduceColours(decoded.image, ResolutionBits(readRes_, DisplayDepth()), dither_, palette_);
+  picture_ =
+      ReduceColours(decoded.image, ResolutionBits(readRes_, DisplayDepth()), dither_, palette_);
   formatName_ = format;
 }
 

@@ -70,18 +70,17 @@ QImage ReduceColours(const QImage& image, int bits, bool dither, const QList<QRg
 // Loads the program's bitmap resource `name` with its colour table: ":/bitmaps/<name>.bmp"
 // (the file named exactly as the resource, e.g. ":/bitmaps/BUTUP256.bmp"); a name that starts
 // with ":/" is taken as the full resource path. A null image when it is missing or unreadable.
-// On a screen of device-pixel ratio above 1 the resource's "@2x" variant (":/bitmaps/<name>@2x.bmp")
-// is taken when it exists, with device-pixel ratio 2: callers lay it out by its
-// deviceIndependentSize().
-// With `scale` above 1 the picture is drawn that much larger: its deviceIndependentSize is the
-// plain one's times `scale` (rounded), its pixels resampled smoothly from the "@2x" variant (the
-// plain one when there is none) to the screen's density.
+// On a screen of device-pixel ratio above 1 the resource's "@2x" variant
+// (":/bitmaps/<name>@2x.bmp") is taken when it exists, with device-pixel ratio 2: callers lay it
+// out by its deviceIndependentSize(). With `scale` above 1 the picture is drawn that much larger:
+// its deviceIndependentSize is the plain one's times `scale` (rounded), its pixels resampled
+// smoothly from the "@2x" variant (the plain one when there is none) to the screen's density.
 QImage LoadResourceBitmap(const QString& name, double scale = 1.0);
 
 // The hidden picture decoder of the program (a plain object; nothing of it is shown). Setting
 // ImageName loads the file into Picture; failures show the decoder's message and then
-// "Reading <kind> file failed" through its messages (SetMessages), each with the file named on its last line,
-// and leave Picture empty.
+// "Reading <kind> file failed" through its messages (SetMessages), each with the file named on its
+// last line, and leave Picture empty.
 class TPMultiImage : public QObject {
   Q_OBJECT
 

@@ -28,8 +28,9 @@ bool HoldsContent(const QString& folder) {
 
 // "../share/orlaventis/" beside the executable: where an installed program keeps its content.
 QString InstalledContentFolder() {
-  return WithSlash(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orlaventis"))
-                       .absolutePath());
+  return WithSlash(
+      QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orlaventis"))
+          .absolutePath());
 }
 
 // The program folder as found from the environment and the executable's place.
@@ -101,4 +102,3 @@ QString ResolveCaseInsensitive(const QString& folder, const QString& windowsName
 }
 
 }  // namespace orlaventis
-

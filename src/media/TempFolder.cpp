@@ -36,7 +36,9 @@ bool IsOwnFolderName(const QByteArray& name) {
   return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
 }
 
-bool IsOwnFolder(const QString& path) { return IsOwnFolderName(QFile::encodeName(WithoutSlash(path))); }
+bool IsOwnFolder(const QString& path) {
+  return IsOwnFolderName(QFile::encodeName(WithoutSlash(path)));
+}
 
 bool Exists(const QString& path) {
   struct stat st {};
@@ -49,7 +51,8 @@ bool Exists(const QString& path) {
 // ours, or nothing goes in.
 bool MakePrivateFolders(const QString& folder, QSet<QString>& created) {
   QStringList missing;
-  for (QString path = WithoutSlash(folder); !path.isEmpty() && path != QLatin1String("/") && !Exists(path);
+  for (QString path = WithoutSlash(folder);
+       !path.isEmpty() && path != QLatin1String("/") && !Exists(path);
        path = QFileInfo(path).path())
     missing.prepend(path);
   for (const QString& path : missing) {
@@ -76,7 +79,8 @@ QString PerUserFolder(QSet<QString>& created) {
   QTemporaryDir fresh(WithSlash(base) + QStringLiteral("orlaventis-XXXXXX"));
   fresh.setAutoRemove(false);
   if (fresh.isValid()) created.insert(WithoutSlash(fresh.path()));
-  return fresh.isValid() ? WithSlash(fresh.path()) + QStringLiteral("T/") : parent + QStringLiteral("/T/");
+  return fresh.isValid() ? WithSlash(fresh.path()) + QStringLiteral("T/")
+                         : parent + QStringLiteral("/T/");
 }
 
 // The folder chosen for a program folder that is not installed (TTempFolder).

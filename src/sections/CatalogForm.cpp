@@ -11,9 +11,9 @@
 #include "controls/ProportionalImage.h"
 #include "controls/ThemeStyle.h"
 #include "database/Catalog.h"
-#include "database/SearchIndex.h"
 #include "database/ContentContract.h"
 #include "database/FieldText.h"
+#include "database/SearchIndex.h"
 #include "media/Messages.h"
 #include "media/PictureDecoder.h"
 #include "sections/MaxZoomWindow.h"
@@ -71,12 +71,14 @@ QString PrefixWithBlank(const QString& text) {
 
 // The size at which `control` shows a picture of a given full size.
 PictureSizeRule ShownSize(const TProportionalImage& control) {
-  const ProportionalRules rules{control.Sx(),        control.Sy(),       control.SxIsStatic(),
+  const ProportionalRules rules{control.Sx(),         control.Sy(),       control.SxIsStatic(),
                                 control.SyIsStatic(), control.StaticSx(), control.StaticSy()};
   // In device pixels: on a dense screen a thumbnail keeps the detail the screen can show.
   const qreal ratio = control.devicePixelRatioF();
   const QSize size = control.size();
-  return [rules, size, ratio](QSize full) { return (QSizeF(ProportionalBox(size, full, rules).size()) * ratio).toSize(); };
+  return [rules, size, ratio](QSize full) {
+    return (QSizeF(ProportionalBox(size, full, rules).size()) * ratio).toSize();
+  };
 }
 
 }  // namespace
@@ -85,7 +87,8 @@ PictureSizeRule ShownSize(const TProportionalImage& control) {
 
 std::ptrdiff_t TPictureCache::IndexOf(const QString& name) const {
   for (size_t i = 0; i < entries_.size(); ++i)
-    if (entries_[i].first.compare(name, Qt::CaseInsensitive) == 0) return static_cast<std::ptrdiff_t>(i);
+    if (entries_[i].first.compare(name, Qt::CaseInsensitive) == 0)
+      return static_cast<std::ptrdiff_t>(i);
   return -1;
 }
 
@@ -104,7 +107,8 @@ QImage TPictureCache::Peek(const QString& name) const {
 void TPictureCache::Insert(const QString& name, const QImage& picture) {
   if (picture.isNull()) return;
   entries_.insert(entries_.begin(), {name, picture});
-  while (entries_.size() > static_cast<size_t>(kCapacity) || (entries_.size() > 1 && Bytes() > kMaxBytes))
+  while (entries_.size() > static_cast<size_t>(kCapacity) ||
+         (entries_.size() > 1 && Bytes() > kMaxBytes))
     entries_.pop_back();
 }
 
@@ -166,7 +170,8 @@ TBaseBtn* TCatalogForm::MakeStepButton(const char* name, int tag, const QRect& b
   // A filled screen enlarges them with the form.
   const double scale = FillScale(Settings().Layout());
   auto icon = [&glyphs, scale](const char* look) {
-    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)), scale);
+    return LoadResourceBitmap(QStringLiteral(":/icons/%1%2.png").arg(glyphs, QLatin1String(look)),
+                              scale);
   };
   button->SetGlyphUp(icon("Up"));
   button->SetGlyphDown(icon("Down"));
@@ -192,11 +197,13 @@ void TCatalogForm::CreateComponents() {
   ShowSelectionBtn->setFocusPolicy(Qt::TabFocus);
 
   ResetSelectionsBtn = MakeStepButton("ResetSelectionsBtn", 3017, QRect(405, 66, 36, 15),
-                                      QStringLiteral("Selectie herstellen"), QStringLiteral("Reset"));
+                                      QStringLiteral("Selectie herstellen"),
+                                      QStringLiteral("Reset"));
   ResetSelectionsBtn->OnClick = [this](QObject*) { ResetSelectionsBtnClick(); };
   ResetSelectionsBtn->setFocusPolicy(Qt::TabFocus);
 
-  Header = MakeLabel(this, "Header", 0, QString(), QRect(128, 130, 175, 39), Qt::AlignHCenter | Qt::AlignTop);
+  Header = MakeLabel(this, "Header", 0, QString(), QRect(128, 130, 175, 39),
+                     Qt::AlignHCenter | Qt::AlignTop);
   Header->setWordWrap(true);
 
   SelectedPictureThumb = new TProportionalImage(this);
@@ -226,8 +233,8 @@ void TCatalogForm::CreateComponents() {
 
   CurItemLbl->setBuddy(CurItemEdit);  // names the edit for screen readers
 
-  TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QStringLiteral("van "), QRect(506, 130, 111, 14),
-                            Qt::AlignLeft | Qt::AlignTop);
+  TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QStringLiteral("van "),
+                            QRect(506, 130, 111, 14), Qt::AlignLeft | Qt::AlignTop);
 
   PictureThumbs = new TThumbnailGrid(this);
   PictureThumbs->setObjectName(QStringLiteral("PictureThumbs"));
@@ -239,14 +246,14 @@ void TCatalogForm::CreateComponents() {
   connect(PictureThumbs, &TThumbnailGrid::ThumbSelected, &alive_,
           [this](int32_t item) { PictureThumbsSelectThumb(PictureThumbs, item); });
 
-  FirstBtn = MakeStepButton("FirstBtn", 3013, QRect(400, 431, 32, 32), QStringLiteral("Eerste foto"),
-                            QStringLiteral("First"));
+  FirstBtn = MakeStepButton("FirstBtn", 3013, QRect(400, 431, 32, 32),
+                            QStringLiteral("Eerste foto"), QStringLiteral("First"));
   FirstBtn->OnClick = [this](QObject*) { FirstBtnClick(); };
-  PreviousBtn = MakeStepButton("PreviousBtn", 3014, QRect(440, 431, 32, 32), QStringLiteral("Vorige foto"),
-                               QStringLiteral("Previous"));
+  PreviousBtn = MakeStepButton("PreviousBtn", 3014, QRect(440, 431, 32, 32),
+                               QStringLiteral("Vorige foto"), QStringLiteral("Previous"));
   PreviousBtn->OnClick = [this](QObject*) { PreviousBtnClick(); };
-  NextBtn = MakeStepButton("NextBtn", 3015, QRect(500, 431, 32, 32), QStringLiteral("Volgende foto"),
-                           QStringLiteral("Next"));
+  NextBtn = MakeStepButton("NextBtn", 3015, QRect(500, 431, 32, 32),
+                           QStringLiteral("Volgende foto"), QStringLiteral("Next"));
   NextBtn->OnClick = [this](QObject*) { NextBtnClick(); };
   LastBtn = MakeStepButton("LastBtn", 3016, QRect(540, 431, 32, 32), QStringLiteral("Laatste foto"),
                            QStringLiteral("Last"));
@@ -270,8 +277,10 @@ void TCatalogForm::CreateContent() {
   TessaranQueryGrid->SetCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("Checked"), glyphScale));
   TessaranQueryGrid->SetDropDownGlyph(LoadResourceBitmap(QStringLiteral("DownArrow"), glyphScale));
   TessaranQueryGrid->SetTextGlyph(LoadResourceBitmap(QStringLiteral("TextButton"), glyphScale));
-  TessaranQueryGrid->SetUnCheckmarkGlyph(LoadResourceBitmap(QStringLiteral("UnChecked"), glyphScale));
-  connect(TessaranQueryGrid, &TTessaranQueryGrid::SelectionChanged, &alive_, [this] { PerformQuery(); });
+  TessaranQueryGrid->SetUnCheckmarkGlyph(
+      LoadResourceBitmap(QStringLiteral("UnChecked"), glyphScale));
+  connect(TessaranQueryGrid, &TTessaranQueryGrid::SelectionChanged, &alive_,
+          [this] { PerformQuery(); });
   TessaranQueryGrid->show();
   // By Tab: the selection button, its grid, the reset button, then the number edit.
   setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
@@ -288,9 +297,8 @@ void TCatalogForm::CreateContent() {
   SetControlColours(Description, Qt::black, Qt::white);
   // A right click opens the empty menu, not an edit menu.
   Description->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(Description, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    DumPopup->popup(Description->mapToGlobal(at));
-  });
+  connect(Description, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { DumPopup->popup(Description->mapToGlobal(at)); });
   Description->show();
 
   pageMode_ = ThumbPageMode::MovedDown;
@@ -309,9 +317,10 @@ void TCatalogForm::CreateContent() {
   if (catalog_->Loaded) {
     catalog_->GroupMode = false;
     const LayoutDesign design = DesignForLayoutMode(Settings().Layout());
-    TessaranQueryGrid->SetDefaultRowHeight(Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
-    bound = TessaranQueryGrid->LoadDefinition(catalog_->Database.get(), kItemsTable, kVisibleQueryRows,
-                                              kPropertiesTable);
+    TessaranQueryGrid->SetDefaultRowHeight(
+        Rnd(kDesignRowHeight * double(design.numerator) / design.denominator));
+    bound = TessaranQueryGrid->LoadDefinition(catalog_->Database.get(), kItemsTable,
+                                              kVisibleQueryRows, kPropertiesTable);
   }
   if (!bound) {
     TessaranQueryGrid->ClearDefinition();
@@ -330,8 +339,8 @@ void TCatalogForm::CreateContent() {
     PictureThumbs->SetScrollBarWidth(Rnd(kThumbScrollBarWidth * ThemeScale()));
     PictureThumbs->SetGridSize(kThumbColumns, kThumbRows);
     SetControlCursor(PictureThumbs->ScrollBar(), PictureThumbs->CanSelectCursor());
-    ShowSelectionBtn->SetGlyphUp(
-        LoadResourceBitmap(DisplayDepth() == 8 ? QStringLiteral("Door256") : QStringLiteral("Door")));
+    ShowSelectionBtn->SetGlyphUp(LoadResourceBitmap(DisplayDepth() == 8 ? QStringLiteral("Door256")
+                                                                        : QStringLiteral("Door")));
   }
   PerformQuery();
 }
@@ -359,8 +368,9 @@ void TCatalogForm::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageDown:
       // As a click beside the scroll bar's thumb, which a loading page makes impossible.
       if (scrollBar->isEnabled())
-        scrollBar->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
-                                                                : QAbstractSlider::SliderPageStepAdd);
+        scrollBar->triggerAction(event->key() == Qt::Key_PageUp
+                                     ? QAbstractSlider::SliderPageStepSub
+                                     : QAbstractSlider::SliderPageStepAdd);
       break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -383,8 +393,10 @@ bool TCatalogForm::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::KeyRelease) {
       const auto* key = static_cast<QKeyEvent*>(event);
       const Qt::KeyboardModifiers shifts =
-          key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && shifts == Qt::NoModifier) {
+          key->modifiers() &
+          (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          shifts == Qt::NoModifier) {
         CurGroupOrItemEditExit();
       }
     }
@@ -404,18 +416,20 @@ void TCatalogForm::ShowCounters(bool hasRecord) {
     TotalItemsLbl->setText((prefix.isEmpty() ? prefix : prefix.chopped(1)) + QStringLiteral(" 0"));
   } else {
     CurItemEdit->setText(QString::number(catalog_->CurrentItem));
-    TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) + QString::number(catalog_->ItemCount));
+    TotalItemsLbl->setText(PrefixWithBlank(TotalItemsLbl->text()) +
+                           QString::number(catalog_->ItemCount));
   }
   // Screen readers hear the position as the labels show it ("Picture 3 of 12"): a change of the
   // picture's name is announced. Each thumbnail is named by its number.
   AnnounceName(SelectedPictureThumb, CurItemLbl->text() + QLatin1Char(' ') + CurItemEdit->text() +
-                                          QLatin1Char(' ') + TotalItemsLbl->text());
+                                         QLatin1Char(' ') + TotalItemsLbl->text());
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
   for (int32_t cell = 1; cell <= cells; ++cell) {
     const int32_t item = PictureThumbs->TopItem() - 1 + cell;
     const bool shown = catalog_ && hasRecord && item >= 1 && item <= catalog_->ItemCount;
     if (QWidget* thumb = PictureThumbs->Cell(cell))
-      thumb->setAccessibleName(shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item) : QString());
+      thumb->setAccessibleName(shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item)
+                                     : QString());
   }
 }
 
@@ -446,8 +460,8 @@ void TCatalogForm::Update() {
 int32_t TCatalogForm::PlaceCurrentItem() {
   if (!catalog_) return 0;
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
-  const ThumbPagePlacement place =
-      PlaceThumbPage(catalog_->ItemCount, catalog_->CurrentItem, PictureThumbs->TopItem(), cells, pageMode_);
+  const ThumbPagePlacement place = PlaceThumbPage(catalog_->ItemCount, catalog_->CurrentItem,
+                                                  PictureThumbs->TopItem(), cells, pageMode_);
   const bool any = catalog_->ItemCount >= 1;
   PictureThumbs->SetItemRange(any ? 1 : 0, any ? catalog_->ItemCount : 0);
   PictureThumbs->SetTopItem(place.top);
@@ -483,7 +497,8 @@ bool TCatalogForm::ShowPicture(int32_t record) {
     // Events run while it unpacks: input meets Busy, and a picked thumbnail shows itself.
     const bool wasBusy = busy_;
     busy_ = true;
-    current = GetCachedPicture(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+    current = GetCachedPicture(
+        catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
     if (!self) return false;
     busy_ = wasBusy;
     if (!busy_ && queryPending_) {
@@ -497,7 +512,8 @@ bool TCatalogForm::ShowPicture(int32_t record) {
   Header->setText(database->GetValueAsText(kItemsTable, kHeaderColumn, record));
   SetPictureTitle(SelectedPictureThumb, Header->text());
   Description->setPlainText(
-      SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record)).join(QLatin1Char('\n')));
+      SplitTextLines(database->GetValueAsText(kItemsTable, kDescriptionColumn, record))
+          .join(QLatin1Char('\n')));
   return true;
 }
 
@@ -531,16 +547,20 @@ void TCatalogForm::LoadThumbnailPage(ThumbPageMode direction) {
   for (int32_t step = 0; step < cells; ++step) {
     const int32_t cell = direction == ThumbPageMode::MovedUp ? cells - step : step + 1;
     const int32_t record =
-        catalog_ ? catalog_->ItemAt(catalog_->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item : 0;
+        catalog_
+            ? catalog_->ItemAt(catalog_->CurrentGroup, PictureThumbs->TopItem() - 1 + cell).Item
+            : 0;
     QImage picture;
     if (record > 0) {
-      picture = GetCachedThumbnail(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+      picture = GetCachedThumbnail(
+          catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
       if (!self) return;
     }
     PictureThumbs->SetThumbPicture(cell, picture);
     PictureThumbs->SetThumbText(cell, QString());
-    SetPictureTitle(PictureThumbs->Cell(cell),
-                    record > 0 ? catalog_->Database->GetValueAsText(kItemsTable, kHeaderColumn, record) : QString());
+    SetPictureTitle(PictureThumbs->Cell(cell), record > 0 ? catalog_->Database->GetValueAsText(
+                                                                kItemsTable, kHeaderColumn, record)
+                                                          : QString());
     // The page fills visibly, cell by cell; input that arrives meanwhile meets Busy.
     QCoreApplication::processEvents();
     if (!self) return;
@@ -575,7 +595,8 @@ QImage TCatalogForm::GetCachedPicture(const QString& name) {
   const QSize screen = (QSizeF(ScreenSize()) * devicePixelRatioF()).toSize();
   if (picture.width() > screen.width() || picture.height() > screen.height())
     picture = picture.scaled(screen, Qt::KeepAspectRatio,
-                             picture.colorCount() > 0 ? Qt::FastTransformation : Qt::SmoothTransformation);
+                             picture.colorCount() > 0 ? Qt::FastTransformation
+                                                      : Qt::SmoothTransformation);
   pictureCache_.Insert(name, picture);
   return picture;
 }
@@ -676,9 +697,9 @@ void TCatalogForm::ShowSelectionBtnClick() {
   if (catalog_ && !busy_ && TessaranQueryGrid->isHidden()) {
     ShowSelectionBtn->SetButtonIsDown(true);
     TessaranQueryGrid->show();
-  // By Tab: the selection button, its grid, the reset button, then the number edit.
-  setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
-  setTabOrder(TessaranQueryGrid, ResetSelectionsBtn);
+    // By Tab: the selection button, its grid, the reset button, then the number edit.
+    setTabOrder(ShowSelectionBtn, TessaranQueryGrid);
+    setTabOrder(TessaranQueryGrid, ResetSelectionsBtn);
     ResetSelectionsBtn->show();
     return;
   }
@@ -698,11 +719,13 @@ void TCatalogForm::SelectedPictureThumbClick() {
     TWaitCursor hourglass;
     // Unpacking lets events run: no step or page load may start in the middle of it.
     busy_ = true;
-    picture = GetCachedPicture(catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
+    picture = GetCachedPicture(
+        catalog_->Database->GetValueAsText(kItemsTable, kItemNumberColumn, record));
     if (!self) return;
     EndBusy();
   }
-  if (!picture.isNull()) Sections().ShowMaxZoom(picture, SelectedPictureThumb->accessibleName(), Header->text());
+  if (!picture.isNull())
+    Sections().ShowMaxZoom(picture, SelectedPictureThumb->accessibleName(), Header->text());
 }
 
 void TCatalogForm::ShowSearchEntry(const TSearchEntry& entry) { ShowRecord(entry.Target); }

@@ -146,7 +146,8 @@ class TCatalogForm final : public TSectionForm {
   // leaves the reset query on its first picture.
   void ShowRecord(int32_t record);
 
-  // The current picture's record number in the items table (content::kPictureItemsTable), 0 when there is none.
+  // The current picture's record number in the items table (content::kPictureItemsTable), 0 when
+  // there is none.
   int32_t CurrentRecord() const;
   // The picture of archive member `name`: from the cache, else unpacked from the photo archive
   // into the temporary folder, decoded by the main form's decoder and cached. A null image when

@@ -66,7 +66,8 @@ QComboBox* MakeList(QWidget* form, const char* name, int tag, QPoint at) {
   }
   list->setPalette(colours);
   list->view()->setPalette(colours);
-  list->setStyleSheet(QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }").arg(kItemHeight));
+  list->setStyleSheet(
+      QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }").arg(kItemHeight));
   list->setToolTip(QString());
   SetControlCursor(list, kCursorHand);
   return list;
@@ -108,7 +109,8 @@ TEnamelAndFabricsForm::~TEnamelAndFabricsForm() {
 }
 
 void TEnamelAndFabricsForm::CreateComponents() {
-  const TitleLabels title = MakeTitleLabels(this, 4000, QStringLiteral("LAK & BEKLEDINGSCOMBINATIES"));
+  const TitleLabels title =
+      MakeTitleLabels(this, 4000, QStringLiteral("LAK & BEKLEDINGSCOMBINATIES"));
   HeaderLblBk = title.HeaderLblBk;
   HeaderLbl = title.HeaderLbl;
   CarImage = MakePicture(this, "CarImage", QRect(135, 127, 310, 155));
@@ -124,23 +126,33 @@ void TEnamelAndFabricsForm::CreateComponents() {
   CoachColorsComboBox = MakeList(this, "CoachColorsComboBox", kListTag, QPoint(300, 340));
   RoofColorsLabel = MakeLabel(this, "RoofColorsLabel", 4014, "Dakkleur", QPoint(300, 385));
   RoofColorsComboBox = MakeList(this, "RoofColorsComboBox", kListTag, QPoint(300, 400));
-  FabricMaterialsLabel = MakeLabel(this, "FabricMaterialsLabel", 4015, "Bekledingsmateriaal", QPoint(460, 325));
+  FabricMaterialsLabel =
+      MakeLabel(this, "FabricMaterialsLabel", 4015, "Bekledingsmateriaal", QPoint(460, 325));
   FabricMaterialsComboBox = MakeList(this, "FabricMaterialsComboBox", kListTag, QPoint(460, 340));
-  FabricColorsLabel = MakeLabel(this, "FabricColorsLabel", 4016, "Bekledingskleur", QPoint(460, 385));
+  FabricColorsLabel =
+      MakeLabel(this, "FabricColorsLabel", 4016, "Bekledingskleur", QPoint(460, 385));
   FabricColorsComboBox = MakeList(this, "FabricColorsComboBox", kListTag, QPoint(460, 400));
 
   // Screen readers name each list by the label above it.
-  for (auto [label, list] :
-       {std::pair{ModelsLabel, ModelsComboBox}, {ModelyearsLabel, ModelyearsComboBox},
-        {CoachColorsLabel, CoachColorsComboBox}, {RoofColorsLabel, RoofColorsComboBox},
-        {FabricMaterialsLabel, FabricMaterialsComboBox}, {FabricColorsLabel, FabricColorsComboBox}})
+  for (auto [label, list] : {std::pair{ModelsLabel, ModelsComboBox},
+                             {ModelyearsLabel, ModelyearsComboBox},
+                             {CoachColorsLabel, CoachColorsComboBox},
+                             {RoofColorsLabel, RoofColorsComboBox},
+                             {FabricMaterialsLabel, FabricMaterialsComboBox},
+                             {FabricColorsLabel, FabricColorsComboBox}})
     label->setBuddy(list);
-  connect(ModelsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelsComboBoxChange);
-  connect(ModelyearsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::ModelyearsComboBoxChange);
-  connect(CoachColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::CoachColorsComboBoxChange);
-  connect(RoofColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::RoofColorsComboBoxChange);
-  connect(FabricMaterialsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::FabricMaterialsComboBoxChange);
-  connect(FabricColorsComboBox, &QComboBox::activated, this, &TEnamelAndFabricsForm::FabricColorsComboBoxChange);
+  connect(ModelsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::ModelsComboBoxChange);
+  connect(ModelyearsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::ModelyearsComboBoxChange);
+  connect(CoachColorsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::CoachColorsComboBoxChange);
+  connect(RoofColorsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::RoofColorsComboBoxChange);
+  connect(FabricMaterialsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::FabricMaterialsComboBoxChange);
+  connect(FabricColorsComboBox, &QComboBox::activated, this,
+          &TEnamelAndFabricsForm::FabricColorsComboBoxChange);
 }
 
 void TEnamelAndFabricsForm::CreateContent() {
@@ -233,15 +245,21 @@ void TEnamelAndFabricsForm::OptionChanged(EnamelOption option) {
 }
 
 void TEnamelAndFabricsForm::ModelyearsComboBoxChange() { OptionChanged(EnamelOption::Modelyears); }
-void TEnamelAndFabricsForm::CoachColorsComboBoxChange() { OptionChanged(EnamelOption::CoachColors); }
+void TEnamelAndFabricsForm::CoachColorsComboBoxChange() {
+  OptionChanged(EnamelOption::CoachColors);
+}
 void TEnamelAndFabricsForm::RoofColorsComboBoxChange() {
   // The disabled roof list of a coach colour without a separate roof shows the coach colour and
   // offers no choice of its own.
   if (databaseOpen_ && !cascade_->HasSeparateRoof()) return;
   OptionChanged(EnamelOption::RoofColors);
 }
-void TEnamelAndFabricsForm::FabricMaterialsComboBoxChange() { OptionChanged(EnamelOption::FabricMaterials); }
-void TEnamelAndFabricsForm::FabricColorsComboBoxChange() { OptionChanged(EnamelOption::FabricColors); }
+void TEnamelAndFabricsForm::FabricMaterialsComboBoxChange() {
+  OptionChanged(EnamelOption::FabricMaterials);
+}
+void TEnamelAndFabricsForm::FabricColorsComboBoxChange() {
+  OptionChanged(EnamelOption::FabricColors);
+}
 
 void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
   for (int i = static_cast<int>(first); i < kEnamelOptionCount; ++i) {
@@ -263,7 +281,8 @@ void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
   LoadChairPicture();
 }
 
-void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& held, const QImage& picture) {
+void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& held,
+                                        const QImage& picture) {
   held = picture;
   control->SetImage(held);
   if (!picture.isNull() && DisplayDepth() < 9) QCoreApplication::processEvents();
@@ -271,19 +290,22 @@ void TEnamelAndFabricsForm::ShowPicture(TProportionalImage* control, QImage& hel
 
 void TEnamelAndFabricsForm::LoadCarPicture() {
   const QString name = cascade_ ? cascade_->CarPictureName() : QString();
-  const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(Main(), PictureArchive::Enamel, content::kCarMember + name, name);
+  const QImage picture = name.isEmpty() ? QImage()
+                                        : LoadArchivePicture(Main(), PictureArchive::Enamel,
+                                                             content::kCarMember + name, name);
   // A choice made while the member inflated has already shown its own car.
   if (name != (cascade_ ? cascade_->CarPictureName() : QString())) return;
   ShowPicture(CarImage, carPicture_, picture);
-  SetPictureTitle(CarImage, ChoiceText({ModelsComboBox, ModelyearsComboBox, CoachColorsComboBox, RoofColorsComboBox}));
+  SetPictureTitle(CarImage, ChoiceText({ModelsComboBox, ModelyearsComboBox, CoachColorsComboBox,
+                                        RoofColorsComboBox}));
 }
 
 void TEnamelAndFabricsForm::LoadChairPicture() {
   if (DisplayDepth() < 9) LoadCarPicture();
   const QString name = cascade_ ? cascade_->SeatPictureName() : QString();
-  const QImage picture =
-      name.isEmpty() ? QImage() : LoadArchivePicture(Main(), PictureArchive::Enamel, content::kSeatMember + name, name);
+  const QImage picture = name.isEmpty() ? QImage()
+                                        : LoadArchivePicture(Main(), PictureArchive::Enamel,
+                                                             content::kSeatMember + name, name);
   // A choice made while the member inflated has already shown its own seat.
   if (name != (cascade_ ? cascade_->SeatPictureName() : QString())) return;
   ShowPicture(ChairImage, chairPicture_, picture);

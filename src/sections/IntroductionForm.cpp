@@ -49,9 +49,8 @@ void TIntroductionForm::CreateContent() {
   IntroductionText->setPalette(colours);
   // A right click opens the empty menu, not an edit menu.
   IntroductionText->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(IntroductionText, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    DumPopup->popup(IntroductionText->mapToGlobal(at));
-  });
+  connect(IntroductionText, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { DumPopup->popup(IntroductionText->mapToGlobal(at)); });
 
   const std::optional<QString> text =
       FindRecordText(Main().RecordFile(), content::IntroKey(Settings().LanguageId));

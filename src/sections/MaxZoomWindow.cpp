@@ -11,7 +11,8 @@
 namespace orlaventis {
 
 TMaxZoomWindow::TMaxZoomWindow(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ItemImage(new TProportionalImage(this)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      ItemImage(new TProportionalImage(this)) {
   setObjectName(QStringLiteral("MaxZoomWindow"));
   setWindowTitle(QStringLiteral("Orlaventis"));
   setAutoFillBackground(true);
@@ -39,7 +40,9 @@ void TMaxZoomWindow::keyPressEvent(QKeyEvent* event) {
   event->accept();
   const int key = event->key();
   const bool closing = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
-  if (closing && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) close();
+  if (closing && !event->isAutoRepeat() &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+    close();
 }
 
 void TMaxZoomWindow::resizeEvent(QResizeEvent* event) {

@@ -10,8 +10,8 @@ namespace orlaventis {
 
 class TProportionalImage;
 
-// A borderless black top-level window (transient for the main form; TSectionSet::ShowMaxZoom) covering
-// the screen, whose only component ItemImage shows the picture; a click on it closes the
+// A borderless black top-level window (transient for the main form; TSectionSet::ShowMaxZoom)
+// covering the screen, whose only component ItemImage shows the picture; a click on it closes the
 // window. It reacts to no key (Escape included), so only the click ends the zoom.
 class TMaxZoomWindow final : public QDialog {
   Q_OBJECT

@@ -21,12 +21,12 @@
 namespace orlaventis {
 namespace {
 
-constexpr int kMinColumnWidth = 10;    // narrowest table column
-constexpr int kRowSpace = 5;           // font height + this = row height
-constexpr int kTightRowSpace = 2;      // the least a table that would just not fit is given
-constexpr int kTightPadding = 2;       // pixels either side of a text in such a table
+constexpr int kMinColumnWidth = 10;  // narrowest table column
+constexpr int kRowSpace = 5;         // font height + this = row height
+constexpr int kTightRowSpace = 2;    // the least a table that would just not fit is given
+constexpr int kTightPadding = 2;     // pixels either side of a text in such a table
 
-constexpr int kTopicRightMargin = 2;   // kept free right of a topic's text
+constexpr int kTopicRightMargin = 2;  // kept free right of a topic's text
 
 // The part of an outline line that is shown: the text after ">L=", or the whole line.
 QString ShownText(const QString& line) {
@@ -38,9 +38,9 @@ QString ShownText(const QString& line) {
 // selected one in bold.
 struct TopicText {
   QFont font;
-  int left = 0;   // from the line's left edge
-  int room = 0;   // pixels available to the text
-  QString text;   // the whole shown text
+  int left = 0;  // from the line's left edge
+  int room = 0;  // pixels available to the text
+  QString text;  // the whole shown text
 };
 
 TopicText TopicTextOf(const TOutline& outline, int index, int lineWidth) {
@@ -113,8 +113,8 @@ void TProductionForm::CreateContent() {
 void TProductionForm::LoadContents() {
   ProductionContentLst->Clear();
   ShowTable(QString(), QString(), nullptr);
-  const std::optional<QString> topics = FindRecordText(
-      Main().RecordFile(), content::ProductionContentsKey(Settings().LanguageId));
+  const std::optional<QString> topics =
+      FindRecordText(Main().RecordFile(), content::ProductionContentsKey(Settings().LanguageId));
   if (topics) {
     ProductionContentLst->SetLines(SplitTextLines(*topics));
     ProductionContentLst->FullExpand();
@@ -234,7 +234,8 @@ void TProductionForm::ProductionContentLstDrawItem(QPainter& painter, const QRec
   if (item.HasItems) {
     const QString mark = item.Expanded ? QStringLiteral("-") : QStringLiteral("+");
     const int centre = item.Level * TOutline::kIndent + rect.left() - 5;
-    GdiTextOut(painter, centre - painter.fontMetrics().horizontalAdvance(mark) / 2, rect.top(), mark);
+    GdiTextOut(painter, centre - painter.fontMetrics().horizontalAdvance(mark) / 2, rect.top(),
+               mark);
   }
   const TopicText topic = TopicTextOf(outline, index, rect.width());
   painter.setFont(topic.font);
@@ -246,7 +247,8 @@ QString TProductionForm::ProductionContentLstHint(int index) const {
   const TOutline& outline = *ProductionContentLst;
   if (index < 1 || index > outline.ItemCount()) return QString();
   const TopicText topic = TopicTextOf(outline, index, outline.viewport()->width());
-  return QFontMetrics(topic.font, ProductionContentLst->viewport()).horizontalAdvance(topic.text) > topic.room
+  return QFontMetrics(topic.font, ProductionContentLst->viewport()).horizontalAdvance(topic.text) >
+                 topic.room
              ? topic.text
              : QString();
 }
@@ -257,7 +259,8 @@ int TProductionForm::PictureNumber() const { return slides_->PictureNumber(); }
 
 void TProductionForm::ShowSearchEntry(const TSearchEntry& entry) {
   TOutline& outline = *ProductionContentLst;
-  for (int parent = outline.Items(entry.Target).Parent; parent > 0; parent = outline.Items(parent).Parent)
+  for (int parent = outline.Items(entry.Target).Parent; parent > 0;
+       parent = outline.Items(parent).Parent)
     outline.SetExpanded(parent, true);
   outline.SetSelectedItem(entry.Target);
   ProductionContentLstClick();

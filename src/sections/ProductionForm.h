@@ -30,8 +30,8 @@ class TProductionForm final : public TSectionForm {
   QLabel* HeaderLbl = nullptr;
   QLabel* ProductionLstHeader = nullptr;
   TProportionalImage* SlidePicture = nullptr;
-  TStringGrid* ProductionLst = nullptr;          // made in CreateContent
-  TOutline* ProductionContentLst = nullptr;      // made in CreateContent
+  TStringGrid* ProductionLst = nullptr;      // made in CreateContent
+  TOutline* ProductionContentLst = nullptr;  // made in CreateContent
 
   // Fills the outline from the record file and shows the table of item 2.
   void LoadContents();

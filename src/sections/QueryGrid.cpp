@@ -37,7 +37,8 @@ QIcon IconOf(const QImage& glyph) {
 }  // namespace
 
 // The drop-down check list of a link-list row: an outline of lines with an expand sign for
-// lines that have children and a check glyph per line. A popup owned by the grid (not its Qt child).
+// lines that have children and a check glyph per line. A popup owned by the grid (not its Qt
+// child).
 class TQueryDropDown : public QWidget {
  public:
   explicit TQueryDropDown(TTessaranQueryGrid* grid)
@@ -114,29 +115,32 @@ class TQueryDropDown : public QWidget {
         p.drawRect(sign);
         const int cy = sign.center().y();
         p.drawLine(sign.left() + 2, cy, sign.right() - 2, cy);
-        if (!expanded_[i]) p.drawLine(sign.center().x(), sign.top() + 2, sign.center().x(),
-                                      sign.bottom() - 2);
+        if (!expanded_[i])
+          p.drawLine(sign.center().x(), sign.top() + 2, sign.center().x(), sign.bottom() - 2);
       }
       const QRect check(w * level, y, w - 1, lineHeight_);
-      const QImage& glyph = grid_->criteria_.Criterion(grid_->currentRow_) != nullptr &&
-                                    grid_->criteria_.Criterion(grid_->currentRow_)->Relations &&
-                                    grid_->criteria_.Criterion(grid_->currentRow_)
-                                        ->Relations->Get(line.Flag)
-                                ? grid_->checkGlyph_
-                                : grid_->uncheckGlyph_;
+      const QImage& glyph =
+          grid_->criteria_.Criterion(grid_->currentRow_) != nullptr &&
+                  grid_->criteria_.Criterion(grid_->currentRow_)->Relations &&
+                  grid_->criteria_.Criterion(grid_->currentRow_)->Relations->Get(line.Flag)
+              ? grid_->checkGlyph_
+              : grid_->uncheckGlyph_;
       if (!glyph.isNull()) {
         // Heights compared in logical pixels: a dense glyph keeps its device-pixel ratio.
         const qreal ratio = glyph.devicePixelRatio();
-        QImage scaled = glyph.deviceIndependentSize().height() > lineHeight_
-                            ? glyph.scaledToHeight(Rnd(lineHeight_ * ratio), Qt::SmoothTransformation)
-                            : glyph;
+        QImage scaled =
+            glyph.deviceIndependentSize().height() > lineHeight_
+                ? glyph.scaledToHeight(Rnd(lineHeight_ * ratio), Qt::SmoothTransformation)
+                : glyph;
         scaled.setDevicePixelRatio(ratio);
-        p.drawImage(check.left(), y + (lineHeight_ - Rnd(scaled.deviceIndependentSize().height())) / 2, scaled);
+        p.drawImage(check.left(),
+                    y + (lineHeight_ - Rnd(scaled.deviceIndependentSize().height())) / 2, scaled);
       }
       const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
                        lineHeight_);
       p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
-      if (k == marked_ && TFocusMark::KeyboardInUse(grid_)) TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
+      if (k == marked_ && TFocusMark::KeyboardInUse(grid_))
+        TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
     }
   }
 
@@ -144,8 +148,8 @@ class TQueryDropDown : public QWidget {
     const std::vector<int> shown = Shown();
     const int key = event->key();
     const bool alt = (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F4 ||
-        (alt && key == Qt::Key_Up)) {
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter ||
+        key == Qt::Key_F4 || (alt && key == Qt::Key_Up)) {
       hide();
       return;
     }
@@ -374,7 +378,8 @@ void TTessaranQueryGrid::keyPressEvent(QKeyEvent* event) {
     if (currentRow_ > 1) SelectRow(currentRow_ - 1);
   } else if (plain && key == Qt::Key_Down) {
     if (currentRow_ < criteria_.Count()) SelectRow(currentRow_ + 1);
-  } else if ((plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_F4)) ||
+  } else if ((plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space ||
+                        key == Qt::Key_F4)) ||
              (modifiers == Qt::AltModifier && key == Qt::Key_Down)) {
     if (event->isAutoRepeat()) return;
     OpenCurrentRow();
@@ -485,8 +490,8 @@ void TTessaranQueryGrid::OpenEditor() {
   const QRect cell = CellRect(currentRow_);
   if (c == nullptr || c->IsLinkList() || cell.isEmpty()) return;
   editorRow_ = currentRow_;
-  editor_->setText(criteria_.CellText(currentRow_, [](const QString&) { return 0; },
-                                      cell.width()));
+  editor_->setText(criteria_.CellText(
+      currentRow_, [](const QString&) { return 0; }, cell.width()));
   editor_->setGeometry(cell.left(), cell.top(), cell.width() - rowHeight_, rowHeight_);
   editor_->show();
   editor_->raise();
@@ -542,8 +547,6 @@ bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TTessaranQueryGrid::RaiseChanged() {
-  emit SelectionChanged();
-}
+void TTessaranQueryGrid::RaiseChanged() { emit SelectionChanged(); }
 
 }  // namespace orlaventis

@@ -131,7 +131,7 @@ class TTessaranQueryGrid : public QWidget {
   // A top-level popup without a Qt parent: the Catalog disables the grid while it reloads its
   // page after a tick, and a disabled child popup would close under the user's pointer.
   std::unique_ptr<TQueryDropDown> dropDown_;
-  int editorRow_ = 0;       // row the editor was opened for, 0 when closed
+  int editorRow_ = 0;        // row the editor was opened for, 0 when closed
   bool committing_ = false;  // guards focus-out re-entry while a commit hides the editor
 };
 

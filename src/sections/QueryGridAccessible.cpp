@@ -36,8 +36,8 @@ class AccessibleRow final : public QAccessibleInterface {
   QString text(QAccessible::Text t) const override {
     const TQueryCriterion* c = isValid() ? grid_->Criteria().Criterion(row_) : nullptr;
     if (c == nullptr) return {};
-    const QString value =
-        grid_->Criteria().CellText(row_, [](const QString&) { return 0; }, 1 << 30);
+    const QString value = grid_->Criteria().CellText(
+        row_, [](const QString&) { return 0; }, 1 << 30);
     switch (t) {
       case QAccessible::Name: return c->Label + QStringLiteral(": ") + value;
       case QAccessible::Value: return value;

@@ -125,8 +125,8 @@ void TSearchPanel::BuildIndex() {
                      {text(4012, "Modeljaar"), text(4013, "Koetskleur"), text(4014, "Dakkleur"),
                       text(4015, "Bekledingsmateriaal"), text(4016, "Bekledingskleur")});
   }
-  if (const std::optional<QString> outline = FindRecordText(
-          sections_.MainForm.RecordFile(), content::ProductionContentsKey(language)))
+  if (const std::optional<QString> outline =
+          FindRecordText(sections_.MainForm.RecordFile(), content::ProductionContentsKey(language)))
     AddOutlineTopics(*index_, SplitTextLines(*outline));
   index_->Finish();
 }
@@ -212,8 +212,9 @@ void TSearchPanel::LoadThumbnails(int generation) {
       // Events run while the member inflates: the list may be refilled, the panel closed or
       // gone meanwhile, and then this round ends. The Catalog may unpack the same member
       // meanwhile: this one goes to a file name of its own.
-      const QImage picture = LoadArchiveThumbnail(sections_.MainForm, PictureArchive::Photos, member,
-                                                  QStringLiteral("search-") + member, sizeFor);
+      const QImage picture = LoadArchiveThumbnail(sections_.MainForm, PictureArchive::Photos,
+                                                  member, QStringLiteral("search-") + member,
+                                                  sizeFor);
       if (!self || generation != generation_ || isHidden()) return;
       if (thumbnails_.size() >= kThumbnailCache) thumbnails_.clear();
       cached = thumbnails_.insert(member,

@@ -28,12 +28,12 @@ inline constexpr int kSearchNameTag = 801;
 inline constexpr int kNothingFoundTag = 802;
 inline constexpr int kSearchPromptTag = 803;
 
-// One panel per main form (its child), made on first use (TSectionSet::OpenSearch). The edit keeps the keyboard: typing
-// updates the results (grouped by kind under a heading with the number found, the best first),
-// Up / Down / Page Up / Page Down move through them, Enter goes to the current one, Escape
-// closes. A click on a result goes there. Going there shows the section of the result (closing
-// the one the panel lay over), then: a picture in the Catalog, a topic in Production, a paint
-// or trim name in the Colours lists; the panel closes. It closes too when its section hides.
+// One panel per main form (its child), made on first use (TSectionSet::OpenSearch). The edit keeps
+// the keyboard: typing updates the results (grouped by kind under a heading with the number found,
+// the best first), Up / Down / Page Up / Page Down move through them, Enter goes to the current
+// one, Escape closes. A click on a result goes there. Going there shows the section of the result
+// (closing the one the panel lay over), then: a picture in the Catalog, a topic in Production, a
+// paint or trim name in the Colours lists; the panel closes. It closes too when its section hides.
 // The index of the current language's texts is built when the panel first opens.
 class TSearchPanel final : public QFrame {
   Q_OBJECT

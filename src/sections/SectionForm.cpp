@@ -65,7 +65,6 @@ QFont ScaledFont(QFont font, const ScreenLayout& mode) {
   return font;
 }
 
-
 }  // namespace
 
 QString BackgroundPrefix(SectionId section) {
@@ -117,7 +116,7 @@ TSectionForm::TSectionForm(SectionId section, TSectionSet& sections)
   Bk->Background().SetBrush(Qt::NoBrush);
   // Backgrounds exist for the three design sizes; a filled screen stretches the largest.
   Bk->Background().SetImageDrawStyle(settings_.Layout().Filling() ? TImageDrawStyle::idsStretch
-                                                     : TImageDrawStyle::idsTopLeft);
+                                                                  : TImageDrawStyle::idsTopLeft);
 
   for (size_t i = 0; i < MenuBtn.size(); ++i) {
     const MenuEntry& entry = kMenuColumn[i];
@@ -279,7 +278,7 @@ void TSectionForm::MenuButtonClick(QObject* sender) {
     const SectionId target = kSectionOrder[i];
     if (target == section_) return;  // the own button changes nothing
     const bool fromColumn = FocusedInColumn() >= 0 && TFocusMark::KeyboardInUse(this);
-    Main().GoTo(target);             // the target shows before this form hides
+    Main().GoTo(target);  // the target shows before this form hides
     // A keyboard user working in the menu column goes on there, on the new section's button.
     if (TSectionForm* shown = sections_.Form(target); shown != nullptr && fromColumn)
       shown->MenuBtn[i]->setFocus(Qt::TabFocusReason);

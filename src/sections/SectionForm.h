@@ -46,7 +46,7 @@ class TSectionForm : public QWidget {
   TBkControl* Bk;
   std::array<TBaseBtn*, 6> MenuBtn{};  // MenuBtn1 .. MenuBtn6 as MenuBtn[0] .. MenuBtn[5]
   TBaseBtn* InfoBtn;
-  QMenu* DumPopup;  // context menu of the sections' read-only texts: one empty item
+  QMenu* DumPopup;        // context menu of the sections' read-only texts: one empty item
   TFocusMark* FocusMark;  // the keyboard focus frame over the whole form
 
   // Navigation by the clicked menu button (see the table of the menu column).
@@ -88,7 +88,7 @@ class TSectionForm : public QWidget {
   // button. The column's buttons are reached by Tab too and pressed by Space or Enter. Ctrl+F
   // and "/" open the search.
   void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;   // FormCloseQuery: always allowed; hides
+  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery: always allowed; hides
 
  private:
   void ScaleToLayout();

@@ -67,7 +67,8 @@ void TSectionSet::Show(SectionId section) {
   Slot(section) = form;
   form->FormCreate();
   for (QScrollBar* bar : form->findChildren<QScrollBar*>())
-    if (!bar->property(kNameTagProperty).isValid()) bar->setProperty(kNameTagProperty, kScrollBarNameTag);
+    if (!bar->property(kNameTagProperty).isValid())
+      bar->setProperty(kNameTagProperty, kScrollBarNameTag);
   const TSettings& settings = MainForm.Settings();
   TranslateForm(form, content::kFormsPrefix, settings);
   // Screen readers name the section as its menu button does.

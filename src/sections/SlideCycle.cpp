@@ -2,8 +2,8 @@
 #include "sections/SlideCycle.h"
 
 #include "controls/Accessible.h"
-#include "controls/ProportionalImage.h"
 #include "controls/PlainText.h"
+#include "controls/ProportionalImage.h"
 #include "database/ContentContract.h"
 #include "database/RecordFile.h"
 #include "sections/SectionForm.h"

@@ -16,7 +16,8 @@ constexpr char kThumbInfix[] = "_Thumb_";
 
 }  // namespace
 
-TThumbnailGrid::TThumbnailGrid(QWidget* parent) : QWidget(parent), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+TThumbnailGrid::TThumbnailGrid(QWidget* parent)
+    : QWidget(parent), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, Qt::black);
@@ -30,9 +31,7 @@ TThumbnailGrid::TThumbnailGrid(QWidget* parent) : QWidget(parent), scrollBar_(ne
   LayoutScrollBar();
 }
 
-TThumbnailGrid::~TThumbnailGrid() {
-  scrollBar_->disconnect(this);
-}
+TThumbnailGrid::~TThumbnailGrid() { scrollBar_->disconnect(this); }
 
 void TThumbnailGrid::SetColCount(int32_t columns) {
   if (columns != colCount_) SetGridSize(columns, rowCount_);
@@ -50,7 +49,8 @@ void TThumbnailGrid::SetSelectedColor(QColor colour) {
 void TThumbnailGrid::SetUnSelectedColor(QColor colour) {
   unSelectedColor_ = colour;
   const QString selected = CellName(selectedThumb_);
-  for (TProportionalImage* cell : findChildren<TProportionalImage*>(QString(), Qt::FindDirectChildrenOnly)) {
+  for (TProportionalImage* cell :
+       findChildren<TProportionalImage*>(QString(), Qt::FindDirectChildrenOnly)) {
     if (cell->objectName() != selected) Recolour(cell, colour);
   }
 }
@@ -179,7 +179,9 @@ void TThumbnailGrid::SetThumbPicture(int32_t cell, const QImage& picture) {
   TProportionalImage* target = Cell(cell);
   if (target == nullptr) return;
   // The same image data (the same cached picture) is not shown again.
-  if (target->Image().cacheKey() == picture.cacheKey() && target->Image().isNull() == picture.isNull()) return;
+  if (target->Image().cacheKey() == picture.cacheKey() &&
+      target->Image().isNull() == picture.isNull())
+    return;
   target->SetNewImage(true);
   target->SetImage(picture);
   if (!picture.isNull()) {
@@ -226,9 +228,7 @@ void TThumbnailGrid::ScrollBarMoved(int position) {
   if (position != scrollBar_->value()) emit ScrollThumbTracked(position);
 }
 
-void TThumbnailGrid::ScrollBarReleased() {
-  emit ThumbSelected(scrollBar_->sliderPosition());
-}
+void TThumbnailGrid::ScrollBarReleased() { emit ThumbSelected(scrollBar_->sliderPosition()); }
 
 bool TThumbnailGrid::event(QEvent* event) {
   return RaiseMouseEvents(this, event) || QWidget::event(event);

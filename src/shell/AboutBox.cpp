@@ -99,8 +99,8 @@ TAboutBox::TAboutBox(TMainForm& main)
   const int depth = DisplayDepth();
   QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/AboutBoxImage.png"), scale);
   if (depth < 24) {
-    const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("About256")
-                                                         : QStringLiteral("About"));
+    const QImage variant =
+        LoadResourceBitmap(depth == 8 ? QStringLiteral("About256") : QStringLiteral("About"));
     if (!variant.isNull()) picture = variant;
   }
   AboutBoxImage->SetImage(picture);

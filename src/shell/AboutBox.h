@@ -43,9 +43,9 @@ class TAboutBox final : public QWidget {
   void TarnwickSBtnClick();
 
  protected:
-  void showEvent(QShowEvent* event) override;    // FormShow
+  void showEvent(QShowEvent* event) override;       // FormShow
   void keyReleaseEvent(QKeyEvent* event) override;  // FormKeyUp
-  void changeEvent(QEvent* event) override;      // FormDeactivate
+  void changeEvent(QEvent* event) override;         // FormDeactivate
 
  private:
   void OpenAndLeave(const QString& address);  // nothing when the address is empty

@@ -22,7 +22,8 @@ const std::optional<TArchiveIndex>& IndexOf(const TMainForm& main, PictureArchiv
 }  // namespace
 
 QString PictureArchiveFileName(PictureArchive archive) {
-  return archive == PictureArchive::Photos ? QString(content::kPhotoArchive) : QString(content::kEnamelArchive);
+  return archive == PictureArchive::Photos ? QString(content::kPhotoArchive)
+                                           : QString(content::kEnamelArchive);
 }
 
 QImage LoadArchivePicture(TMainForm& main, PictureArchive archive, const QString& member,
@@ -44,11 +45,13 @@ QImage LoadArchiveThumbnail(TMainForm& main, PictureArchive archive, const QStri
   const QPointer<TMainForm> alive(&main);
   const QString file = main.TempFolder()->FilePath(fileName);
   if (file.isEmpty()) {
-    messages->Problem(AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
+    messages->Problem(
+        AboutFile(QStringLiteral("The picture's name is not a plain file name"), source));
     return {};
   }
   const bool extracted = ExtractArchiveEntry(archivePath, entry, file, ProcessEventsProgress());
-  if (!extracted) messages->Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
+  if (!extracted)
+    messages->Problem(AboutFile(QStringLiteral("The picture cannot be unpacked"), source));
   QImage picture;
   // Events ran while the member inflated: the main form may be gone now.
   if (extracted && QFileInfo(file).isFile() && alive) {

@@ -21,10 +21,8 @@ bool IsInput(QEvent::Type type) {
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-      return true;
-    default:
-      return false;
+    case QEvent::TabletRelease: return true;
+    default: return false;
   }
 }
 
@@ -43,7 +41,8 @@ TKioskWatcher::TKioskWatcher(int idleMs, const QKeySequence& exitKeys, std::func
 }
 
 TKioskWatcher::~TKioskWatcher() {
-  if (QCoreApplication* application = QCoreApplication::instance()) application->removeEventFilter(this);
+  if (QCoreApplication* application = QCoreApplication::instance())
+    application->removeEventFilter(this);
 }
 
 bool TKioskWatcher::eventFilter(QObject* watched, QEvent* event) {
@@ -53,7 +52,12 @@ bool TKioskWatcher::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     if (pressed == exitKeys_[0]) {
-      QMetaObject::invokeMethod(this, [this] { if (onExit_) onExit_(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            if (onExit_) onExit_();
+          },
+          Qt::QueuedConnection);
       return true;
     }
   }

@@ -62,8 +62,8 @@ TIntroForm::TIntroForm(TSettings& settings, QWidget* parent)
   const int depth = DisplayDepth();
   QImage picture = LoadResourceBitmap(QStringLiteral(":/forms/IntroFormImg.png"));
   if (depth < 24) {
-    const QImage variant = LoadResourceBitmap(depth == 8 ? QStringLiteral("Intro256")
-                                                         : QStringLiteral("Intro"));
+    const QImage variant =
+        LoadResourceBitmap(depth == 8 ? QStringLiteral("Intro256") : QStringLiteral("Intro"));
     if (!variant.isNull()) picture = variant;
   }
   IntroFormImg->Background().SetImage(picture);
@@ -107,22 +107,23 @@ bool TIntroForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched != LingoLst || event->type() != QEvent::KeyPress || LingoLst->view()->isVisible())
     return QDialog::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
-  if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return QDialog::eventFilter(watched, event);
+  if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return QDialog::eventFilter(watched, event);
   switch (key->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down: {
       // The list itself would choose (and close the chooser) at the first arrow.
       const int step = key->key() == Qt::Key_Down ? 1 : -1;
       const int current = LingoLst->currentIndex();
-      LingoLst->setCurrentIndex(std::clamp(current < 0 ? 0 : current + step, 0, LingoLst->count() - 1));
+      LingoLst->setCurrentIndex(
+          std::clamp(current < 0 ? 0 : current + step, 0, LingoLst->count() - 1));
       return true;
     }
     case Qt::Key_Return:
     case Qt::Key_Enter:
       if (LingoLst->currentIndex() >= 0) LingoLstChange(LingoLst->currentIndex());
       return true;
-    default:
-      return QDialog::eventFilter(watched, event);
+    default: return QDialog::eventFilter(watched, event);
   }
 }
 

@@ -25,7 +25,8 @@ LayoutDesign DesignForLayoutMode(const ScreenLayout& layout) {
   if (mode == 2 && fill.width() > 1024)
     return {fill.width(), 640, QSize(fill.width(), fill.width() * 3 / 4), QStringLiteral("10x7")};
   if (mode == 5 && fill.height() > 768)
-    return {fill.height(), 480, QSize(fill.height() * 4 / 3, fill.height()), QStringLiteral("10x7")};
+    return {fill.height(), 480, QSize(fill.height() * 4 / 3, fill.height()),
+            QStringLiteral("10x7")};
   switch (mode) {
     case 1: return {800, 640, QSize(800, 600), QStringLiteral("8x6")};
     case 2: return {1024, 640, QSize(1024, 768), QStringLiteral("10x7")};

@@ -20,10 +20,10 @@ std::optional<LayoutModeValue> ChooseLayoutMode(int width, int height);
 
 // What a layout mode means for a form designed at 640 x 480.
 struct LayoutDesign {
-  int numerator = 1;    // controls, positions and fonts are scaled by numerator / denominator
+  int numerator = 1;  // controls, positions and fonts are scaled by numerator / denominator
   int denominator = 1;
   QSize formSize{640, 480};
-  QString suffix;       // of background picture names: "6x4", "8x6" or "10x7"
+  QString suffix;  // of background picture names: "6x4", "8x6" or "10x7"
 };
 
 // The layout a run follows: its mode and, when it fills the screen (an opt-in that lets large

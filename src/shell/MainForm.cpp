@@ -45,7 +45,8 @@ void RunEventsFor(int ms) {
 void ReportArchive(UserMessages& messages, const QString& path,
                    const std::optional<TArchiveIndex>& index) {
   if (!index) {
-    if (QFileInfo::exists(path)) messages.Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
+    if (QFileInfo::exists(path))
+      messages.Problem(AboutFile(QStringLiteral("The file is not a regular file"), path));
   } else if (index->Count() == 0) {
     messages.Problem(AboutFile(QStringLiteral("The archive index is damaged"), path));
   }
@@ -80,8 +81,10 @@ bool TMainForm::OpenInBrowser(const QString& address) {
   if (!OpenWebAddress(*settings.ProgramRegistry, address, &browser)) {
     const QString text =
         browser.isEmpty()
-            ? LookupText(settings, 511, QStringLiteral("MainForm"),
-                         QStringLiteral("No web browser could be started: the desktop has no default browser."))
+            ? LookupText(
+                  settings, 511, QStringLiteral("MainForm"),
+                  QStringLiteral(
+                      "No web browser could be started: the desktop has no default browser."))
             : LookupText(settings, 510, QStringLiteral("MainForm"),
                          QStringLiteral("The web browser could not be started:")) +
                   QLatin1Char('\n') + browser;
@@ -158,12 +161,14 @@ bool TMainForm::FormCreate() {
     if (!mode) return false;
     settings_.LayoutMode = *mode;
   }
-  settings_.FillScreenSize = settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize() : QSize();
+  settings_.FillScreenSize = settings_.FillScreen && settings_.ScaleToScreen ? ScreenSize()
+                                                                             : QSize();
   // Scroll bars and drop-down buttons keep their size at the design layouts (up to 1024 x 768)
   // and grow with a filled screen beyond it.
   const LayoutDesign design = DesignForLayoutMode(settings_.Layout());
-  InstallThemeStyle(settings_.Layout().Filling() ? design.numerator * 640.0 / (design.denominator * 1024.0)
-                                    : 1.0);
+  InstallThemeStyle(settings_.Layout().Filling()
+                        ? design.numerator * 640.0 / (design.denominator * 1024.0)
+                        : 1.0);
   resize(ScreenSize());
 
   // Files a crashed run left in the temporary folder go first.
@@ -262,11 +267,14 @@ void TMainForm::StartKiosk(int idleMs) {
       QKeySequence::fromString(settings_.KioskExitKeys, QKeySequence::PortableText);
   if (exitKeys.count() != 1 || exitKeys[0].key() == Qt::Key_unknown) {
     if (!settings_.KioskExitKeys.isEmpty())
-      std::fprintf(stderr, "orlaventis: the registry value %s=%s is no single key combination; no keys end kiosk mode\n",
+      std::fprintf(stderr,
+                   "orlaventis: the registry value %s=%s is no single key combination; no keys end "
+                   "kiosk mode\n",
                    kKioskExitKeysValue, qPrintable(settings_.KioskExitKeys));
     exitKeys = QKeySequence();
   }
-  kiosk_ = std::make_unique<TKioskWatcher>(idleMs, exitKeys, [this] { ReturnToStart(); }, [this] { EndProgram(); });
+  kiosk_ = std::make_unique<TKioskWatcher>(
+      idleMs, exitKeys, [this] { ReturnToStart(); }, [this] { EndProgram(); });
 }
 
 void TMainForm::ReturnToStart() {
@@ -327,7 +335,9 @@ void TMainForm::FormCloseQuery() {
   if (AboutBox) AboutBox->close();
 }
 
-void TMainForm::SetSections(std::unique_ptr<SectionForms> sections) { sections_ = std::move(sections); }
+void TMainForm::SetSections(std::unique_ptr<SectionForms> sections) {
+  sections_ = std::move(sections);
+}
 
 QWidget* TMainForm::ExistingSection(SectionId section) const {
   return sections_ ? sections_->Existing(section) : nullptr;

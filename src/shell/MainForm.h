@@ -26,7 +26,8 @@ class TTempFolder;
 // The four content sections, in the order the main form visits them.
 enum class SectionId { Introduction, Production, Catalog, EnamelAndFabrics };
 inline constexpr std::array<SectionId, 4> kSectionOrder = {
-    SectionId::Introduction, SectionId::Production, SectionId::Catalog, SectionId::EnamelAndFabrics};
+    SectionId::Introduction, SectionId::Production, SectionId::Catalog,
+    SectionId::EnamelAndFabrics};
 
 class TAboutBox;
 class TMainForm;
@@ -149,17 +150,17 @@ class TMainForm final : public QWidget {
   QPointer<TAboutBox> AboutBox;
 
  protected:
-  void showEvent(QShowEvent* event) override;      // FormShow
-  void closeEvent(QCloseEvent* event) override;    // FormCloseQuery
-  void keyPressEvent(QKeyEvent* event) override;   // FormKeyDown
+  void showEvent(QShowEvent* event) override;                  // FormShow
+  void closeEvent(QCloseEvent* event) override;                // FormCloseQuery
+  void keyPressEvent(QKeyEvent* event) override;               // FormKeyDown
   bool eventFilter(QObject* watched, QEvent* event) override;  // Alt+F4 in every control
-  void changeEvent(QEvent* event) override;        // activation, minimise, restore
+  void changeEvent(QEvent* event) override;                    // activation, minimise, restore
 
  private:
   void FormCloseQuery();
 
   TSettings& settings_;
-  TPMultiImage* anImage_;  // child QObject
+  TPMultiImage* anImage_;                    // child QObject
   std::unique_ptr<TTempFolder> tempFolder_;  // FormCreate chooses it; the destructor removes it
   std::unique_ptr<TiDbRecFile> recordFile_;
   std::optional<TArchiveIndex> photoArchiveIndex_;

@@ -44,7 +44,8 @@ IniRegistry::IniRegistry(const QStringList& files) {
     if (file.status == FileReadStatus::Ok)
       AddText(QString::fromUtf8(file.bytes));
     else if (file.status != FileReadStatus::Missing)  // no file is the usual case: nothing to say
-      std::fprintf(stderr, "orlaventis: the registry file %s is ignored (%s)\n", QFile::encodeName(name).constData(),
+      std::fprintf(stderr, "orlaventis: the registry file %s is ignored (%s)\n",
+                   QFile::encodeName(name).constData(),
                    FileReadProblem(file.status).toLower().toUtf8().constData());
   }
 }
@@ -159,9 +160,9 @@ bool OpenWebAddress(const Registry& registry, const QString& address, QString* b
     if (!registry.KeyExists(key)) continue;
     const QString typeName = registry.ReadString(key, QString());
     if (!typeName.isEmpty()) {
-      command = registry.ReadString(
-          QStringLiteral("HKEY_CLASSES_ROOT\\") + typeName + QStringLiteral("\\Shell\\Open\\Command"),
-          QString());
+      command = registry.ReadString(QStringLiteral("HKEY_CLASSES_ROOT\\") + typeName +
+                                        QStringLiteral("\\Shell\\Open\\Command"),
+                                    QString());
     }
     break;
   }

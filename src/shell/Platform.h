@@ -56,10 +56,8 @@ class IniRegistry final : public Registry {
 // $XDG_CONFIG_HOME/orlaventis/registry.ini (~/.config when unset).
 QStringList RegistryFiles();
 
-
 // ---------------------------------------------------------------------------------------------
 // Starting other programs.
-
 
 // A command text split into the program and the parameter text that follows it.
 struct SplitCommand {
@@ -81,12 +79,13 @@ SplitCommand SplitUninstallString(const QString& text);
 // Leading and trailing blanks are trimmed from both parts.
 SplitCommand SplitBrowserCommand(const QString& command);
 
-// Reads "UninstallString" of the program's uninstall key in `registry` and starts the program it names in its
-// own folder with the parameters split like a shell command line. Returns true when a program
-// was started; false when the text is missing, yields no program, or the start failed.
+// Reads "UninstallString" of the program's uninstall key in `registry` and starts the program it
+// names in its own folder with the parameters split like a shell command line. Returns true when a
+// program was started; false when the text is missing, yields no program, or the start failed.
 bool RunUninstaller(const Registry& registry);
 
-// Starts the web browser on `address`: the browser command `registry` registers for ".HTML", ".HTM",
+// Starts the web browser on `address`: the browser command `registry` registers for ".HTML",
+// ".HTM",
 // ".SHTML" or ".SHTM" (the first key that exists) with the extra parameters and the address as
 // its last argument; with no registered command, the desktop's default browser. Returns true
 // when a browser was started. `browser`, when given, receives the registered command's program,

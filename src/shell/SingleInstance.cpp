@@ -31,7 +31,8 @@ QByteArray RequestText(InstanceRequest request) {
 bool PeerIsSameUser(qintptr fd) {
   ucred cred{};
   socklen_t length = sizeof cred;
-  return fd >= 0 && ::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 &&
+  return fd >= 0 &&
+         ::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 &&
          length == sizeof cred && cred.uid == ::getuid();
 }
 
@@ -39,8 +40,8 @@ bool PeerIsSameUser(qintptr fd) {
 QString RuntimeFolder() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   struct stat st {};
-  if (runtime.isEmpty() || ::lstat(QFile::encodeName(runtime).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-      st.st_uid != ::getuid())
+  if (runtime.isEmpty() || ::lstat(QFile::encodeName(runtime).constData(), &st) != 0 ||
+      !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
     return {};
   return runtime;
 }
@@ -58,7 +59,8 @@ QString InstanceSocketPath(const QString& serverName) {
   if (QDir::isAbsolutePath(serverName)) return serverName;
   QString folder = RuntimeFolder();
   if (folder.isEmpty()) {
-    folder = QDir::tempPath() + QStringLiteral("/orlaventis-%1-run").arg(static_cast<qulonglong>(::getuid()));
+    folder = QDir::tempPath() +
+             QStringLiteral("/orlaventis-%1-run").arg(static_cast<qulonglong>(::getuid()));
     if (!MakePrivateFolder(folder)) return {};
   }
   return folder + QLatin1Char('/') + serverName;
@@ -69,7 +71,8 @@ bool SendToRunningInstance(const QString& serverName, InstanceRequest request, i
   if (path.isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(path, QIODevice::ReadWrite);
-  if (!socket.waitForConnected(timeoutMs) || !PeerIsSameUser(socket.socketDescriptor())) return false;
+  if (!socket.waitForConnected(timeoutMs) || !PeerIsSameUser(socket.socketDescriptor()))
+    return false;
   socket.write(RequestText(request));
   if (!socket.waitForBytesWritten(timeoutMs)) return false;
   // The running program answers "ok" once it has read the request, so that this process may end

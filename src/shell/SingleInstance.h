@@ -26,7 +26,8 @@ QString InstanceSocketPath(const QString& serverName);
 // when a running program of the same user took the request, false when none listens (a stale
 // name included) or the listener belongs to another user. Waits at most `timeoutMs` for the
 // connection, the write and the answer.
-bool SendToRunningInstance(const QString& serverName, InstanceRequest request, int timeoutMs = 1000);
+bool SendToRunningInstance(const QString& serverName, InstanceRequest request,
+                           int timeoutMs = 1000);
 
 // The running program's side: holds the name and raises a signal per request received.
 class SingleInstance final : public QObject {
@@ -55,8 +56,8 @@ class SingleInstance final : public QObject {
 
  private:
   QString serverName_;
-  int lockFd_ = -1;                  // open while this program holds the name
-  QLocalServer* server_ = nullptr;   // owned through the Qt parent
+  int lockFd_ = -1;                 // open while this program holds the name
+  QLocalServer* server_ = nullptr;  // owned through the Qt parent
 };
 
 }  // namespace orlaventis

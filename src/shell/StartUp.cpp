@@ -38,14 +38,20 @@ TSettings StartUp(const StartRequest& request, std::shared_ptr<const Registry> r
   settings.ProgramRegistry = std::move(registry);
   const Registry& registered = *settings.ProgramRegistry;
   const QString key = QString::fromLatin1(kProgramKey);
-  settings.FillScreen = request.fillScreen ||
-               registered.ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() == QLatin1String("1");
+  settings.FillScreen =
+      request.fillScreen ||
+      registered.ReadString(key, QString::fromLatin1(kFillScreenValue)).trimmed() ==
+          QLatin1String("1");
   const QString kioskText = registered.ReadString(key, QString::fromLatin1(kKioskValue)).trimmed();
-  settings.KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes : KioskMinutesFromText(kioskText);
+  settings.KioskMinutes = request.kioskMinutes > 0 ? request.kioskMinutes
+                                                   : KioskMinutesFromText(kioskText);
   if (settings.KioskMinutes == 0 && !kioskText.isEmpty())
-    std::fprintf(stderr, "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk mode is off\n",
+    std::fprintf(stderr,
+                 "orlaventis: the registry value %s=%s is no number of minutes from 1 to %d; kiosk "
+                 "mode is off\n",
                  kKioskValue, qPrintable(kioskText), kMaxKioskMinutes);
-  settings.KioskExitKeys = registered.ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
+  settings.KioskExitKeys =
+      registered.ReadString(key, QString::fromLatin1(kKioskExitKeysValue)).trimmed();
   if (request.language != 0) {
     settings.LanguageId = request.language;
     settings.ChooseLanguage = false;
@@ -67,17 +73,19 @@ int ClaimInstance(SingleInstance& instance, const QString& serverName) {
   clock.start();
   for (;;) {
     switch (instance.Listen()) {
-      case SingleInstance::ListenResult::Listening:
-        return -1;
+      case SingleInstance::ListenResult::Listening: return -1;
       case SingleInstance::ListenResult::Failed:
-        std::fprintf(stderr, "orlaventis: the single-instance name cannot be taken; later starts will not find this one\n");
+        std::fprintf(stderr,
+                     "orlaventis: the single-instance name cannot be taken; later starts will not "
+                     "find this one\n");
         return -1;
-      case SingleInstance::ListenResult::HeldByAnother:
-        break;
+      case SingleInstance::ListenResult::HeldByAnother: break;
     }
     if (SendToRunningInstance(serverName, InstanceRequest::Restore)) return 0;
     if (clock.elapsed() >= kBusyInstanceWaitMs) {
-      std::fprintf(stderr, "orlaventis: another Orlaventis is running but does not answer; not starting a second one\n");
+      std::fprintf(stderr,
+                   "orlaventis: another Orlaventis is running but does not answer; not starting a "
+                   "second one\n");
       return kExitInstanceBusy;
     }
     QThread::msleep(100);
@@ -100,7 +108,8 @@ int RunProgram(const StartRequest& request, const SectionInstaller& installSecti
   // Later starts find this program from now on; until the main form exists, a close request
   // ends the chooser and the program.
   SingleInstance instance(serverName);
-  if (const int handedOver = ClaimInstance(instance, serverName); handedOver >= 0) return handedOver;
+  if (const int handedOver = ClaimInstance(instance, serverName); handedOver >= 0)
+    return handedOver;
   PlainHints hints;
   qApp->installEventFilter(&hints);
   bool closeRequested = false;

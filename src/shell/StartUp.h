@@ -16,14 +16,14 @@ int KioskMinutesFromText(const QString& text);
 
 // Everything the command line can ask for.
 struct StartRequest {
-  bool uninstall = false;  // the first argument is "uninstall", in any letter case
-  QString dataFolder;      // --data
-  int depth = 0;           // --depth; 0: the display's
-  QSize screen;            // --screen; empty: the display's
-  int language = 0;        // --language 31, 33 or 44; 0: ask with the chooser
-  QString tourFolder;      // --tour
-  bool fillScreen = false; // --fill-screen, or the registry's FillScreen value set to 1
-  int kioskMinutes = 0;    // --kiosk; 0: the registry's Kiosk value (off without one)
+  bool uninstall = false;   // the first argument is "uninstall", in any letter case
+  QString dataFolder;       // --data
+  int depth = 0;            // --depth; 0: the display's
+  QSize screen;             // --screen; empty: the display's
+  int language = 0;         // --language 31, 33 or 44; 0: ask with the chooser
+  QString tourFolder;       // --tour
+  bool fillScreen = false;  // --fill-screen, or the registry's FillScreen value set to 1
+  int kioskMinutes = 0;     // --kiosk; 0: the registry's Kiosk value (off without one)
 };
 
 // Start-up shared by the program and the tour: the display palettes and the screen overrides,

@@ -83,7 +83,7 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
   form.ShowOnScreen();
   Settle();
   const std::array<const char*, 4> names = {"2-introduction.png", "3-production.png",
-                                             "4-catalog.png", "5-enamel-fabrics.png"};
+                                            "4-catalog.png", "5-enamel-fabrics.png"};
   QWidget* previous = nullptr;
   for (size_t i = 0; i < kSectionOrder.size(); ++i) {
     form.GoTo(kSectionOrder[i]);
@@ -96,7 +96,8 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
       // it, puts the focus on the section's own menu button.
       QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
       QWidget* focus = QApplication::focusWidget();
-      if (focus != nullptr || current != nullptr) QCoreApplication::sendEvent(focus != nullptr ? focus : current, &down);
+      if (focus != nullptr || current != nullptr)
+        QCoreApplication::sendEvent(focus != nullptr ? focus : current, &down);
       Settle();
     }
     save(form.grab().toImage(), names[i]);
@@ -124,9 +125,11 @@ int RunTour(const StartRequest& request, const SectionInstaller& installSections
   Settle();
   if (!written) return kExitTourNotWritten;
   if (messages.Failures().isEmpty()) return kExitOk;
-  std::fprintf(stderr, "orlaventis: the tour met %d problem(s):\n", int(messages.Failures().size()));
+  std::fprintf(stderr, "orlaventis: the tour met %d problem(s):\n",
+               int(messages.Failures().size()));
   for (QString failure : messages.Failures())
-    std::fprintf(stderr, "  %s\n", qPrintable(failure.replace(QLatin1Char('\n'), QLatin1String(": "))));
+    std::fprintf(stderr, "  %s\n",
+                 qPrintable(failure.replace(QLatin1Char('\n'), QLatin1String(": "))));
   return kExitDamagedContent;
 }
 

@@ -81,12 +81,19 @@ bool IsListLike(const QObject* c) {
 //    tag + 1 + 1000 i; then a widget gets the hint of the row so found.
 class Translator {
  public:
-  Translator(TTessaranObject& database, const QString& table) : database_(database), table_(table) {}
+  Translator(TTessaranObject& database, const QString& table)
+      : database_(database), table_(table) {}
 
   void TranslateComponent(QObject* c);
-  int FindTagRow(int tag) { return database_.FindRecord(table_, content::kTagColumn, QString::number(tag)); }
-  QString Caption(int record) { return database_.GetValueAsText(table_, content::kCaptionColumn, record); }
-  QString Hint(int record) { return database_.GetValueAsText(table_, content::kHintColumn, record); }
+  int FindTagRow(int tag) {
+    return database_.FindRecord(table_, content::kTagColumn, QString::number(tag));
+  }
+  QString Caption(int record) {
+    return database_.GetValueAsText(table_, content::kCaptionColumn, record);
+  }
+  QString Hint(int record) {
+    return database_.GetValueAsText(table_, content::kHintColumn, record);
+  }
 
  private:
   void TranslateItems(const QObject* menuOrAction);
@@ -153,7 +160,8 @@ void Translator::SetOwnText(QObject* c, int r) {
 
 void Translator::TranslateComponent(QObject* c) {
   if (c == nullptr) return;
-  if (auto* widget = qobject_cast<QWidget*>(c); widget != nullptr && widget->property(kNameTagProperty).toInt() > 0) {
+  if (auto* widget = qobject_cast<QWidget*>(c);
+      widget != nullptr && widget->property(kNameTagProperty).toInt() > 0) {
     if (const int named = FindTagRow(widget->property(kNameTagProperty).toInt()); named > 0) {
       widget->setAccessibleName(Caption(named));
       if (!Hint(named).isEmpty()) widget->setAccessibleDescription(Hint(named));

@@ -1,8 +1,8 @@
 // Tests of the demo reference work: the built content passes "olvtool check", damaged copies fail.
 #include "ArchiveWriter.h"
 #include "DemoContent.h"
-#include "PictureEncoders.h"
 #include "DemoPictures.h"
+#include "PictureEncoders.h"
 #include "database/DatabaseFixture.h"
 #include "media/Archive.h"
 #include "media/PictureDecoder.h"
@@ -110,7 +110,8 @@ class TestContentCheck : public QObject {
         if (looked.contains(entry.Name)) looked[entry.Name] = DecodePicture(member, "JPEG").image;
       }
     }
-    for (QString f : {"JPEG", "PNG", "BMP", "GIF", "TIF", "PCX"}) QVERIFY2(formats.contains(f), qPrintable(f));
+    for (QString f : {"JPEG", "PNG", "BMP", "GIF", "TIF", "PCX"})
+      QVERIFY2(formats.contains(f), qPrintable(f));
     QCOMPARE_GE(looked["F1001"].width(), 1280);
     QCOMPARE_GE(looked["F1001"].height(), 960);
     const QImage saloon = looked["i\\e\\IV10_IV10"], estate = looked["i\\e\\IV10E_IV10E"];
@@ -246,10 +247,12 @@ class TestContentCheck : public QObject {
     items.records[1][0] = "..\\..\\evil.txt";  // Item Number
     Table(cat, "Enamel & Fabrics Items").records[0][5] = "1,2,40";
     Table(cat, "Picture Properties").records[0][3] = "Groep";
-    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error_), qPrintable(error_));
+    QVERIFY2(WriteDatabase(cat, tmp_.filePath("d/ol33.cat"), QString(), &error_),
+             qPrintable(error_));
     const QString pi = "table \"Picture Items\"";
     QVERIFY(Checks(tmp_.path(), 1,
-                   {"d\\ol33.cat: " + pi + ", record 5, column \"Group\": link 99 past the 7 records"
+                   {"d\\ol33.cat: " + pi +
+                        ", record 5, column \"Group\": link 99 past the 7 records"
                         " of \"Picture Groups\"",
                     "record 1, column \"Fabric Color\": link 40 past the 8 records",
                     "\"Picture Properties\" record 1: " + pi + " has no column \"Groep\"",
@@ -275,12 +278,14 @@ class TestContentCheck : public QObject {
     std::erase_if(Table(lng, "MainForm (Français)").records,
                   [](const QStringList& r) { return r[0] == "3013"; });
     Table(lng, "MainForm (English)").records.push_back({"5000", "Extra", ""});
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_),
+             qPrintable(error_));
     const QString untranslated = "tag 5000 has no translation in language %1";
     const QString noRow = "table \"MainForm (Français)\": no row for tag 3013";
     QVERIFY(Checks(tmp_.path(), 1, {noRow, untranslated.arg(31), untranslated.arg(33)}, 3));
     lng.tables[0].records.pop_back();  // English leaves "Contents"
-    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_), qPrintable(error_));
+    QVERIFY2(WriteDatabase(lng, tmp_.filePath("d/olv.lng"), QString(), &error_),
+             qPrintable(error_));
     QVERIFY(Checks(tmp_.path(), 1, {"no \"Contents\" row for language 44"}));
   }
   // The backgrounds' motifs fit the controls (640 x 480 design): film frames round the four step
@@ -290,10 +295,12 @@ class TestContentCheck : public QObject {
     const auto grey = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); };
     const QSize design(640, 480);
     const QImage catalog = PaintBackground("pbk", design);
-    for (int x : {397, 437, 497, 537}) QCOMPARE_GT(grey(catalog, x, 447), grey(catalog, x - 5, 447) + 3);
+    for (int x : {397, 437, 497, 537})
+      QCOMPARE_GT(grey(catalog, x, 447), grey(catalog, x - 5, 447) + 3);
     QCOMPARE_LE(qAbs(grey(catalog, 423, 65) - grey(catalog, 423, 70)), 1);
     for (const QImage& image : {PaintBackground("ibk", design), PaintBackground("ebk", design)})
-      for (int x = 128; x < 620; ++x) QCOMPARE_LE(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)), 1);
+      for (int x = 128; x < 620; ++x)
+        QCOMPARE_LE(qAbs(grey(image, x, 446) - grey(image, x + 1, 446)), 1);
   }
   // The synthetic catalogue for benchmarks adds items without breaking a reference.
   void syntheticItems() {

@@ -15,7 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList kContentFiles = {"olvf.dat", "olve.dat", "d/olv.dat", "d/olv.lng", "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
+const QStringList kContentFiles = {"olvf.dat",   "olve.dat",   "d/olv.dat", "d/olv.lng",
+                                   "d/ol31.cat", "d/ol33.cat", "d/ol44.cat"};
 constexpr char kItemsHead[] = "Item Number,Photo,Header 31,Header 33,Header 44,Description 44\n";
 
 // Every file below `dir` (but the build's own record) with its bytes, by relative path.
@@ -132,20 +133,24 @@ class TestProjectBuild : public QObject {
   // A quote that never closes would swallow the rows after it: refused at the quote, in CSV and
   // TSV alike. A semicolon CSV in Windows-1252, as a French spreadsheet saves it, is read whole.
   void itemsTables() {
-    const QByteArray rows = "A1,p/a.jpg,a,a,a,d1\nB2,p/b.png,b,b,b,\"d44 unclosed\n"
-                            "C3,p/a.jpg,c,c,c,d3\nD4,p/b.png,d,d,d,d4\n";
+    const QByteArray rows =
+        "A1,p/a.jpg,a,a,a,d1\nB2,p/b.png,b,b,b,\"d44 unclosed\n"
+        "C3,p/a.jpg,c,c,c,d3\nD4,p/b.png,d,d,d,d4\n";
     QVERIFY(WriteFile(In("items.csv"), kItemsHead + rows));
     QVERIFY(Refused(Build(), {"items.csv:3:18: quote never closed"}));
     QVERIFY(QFile::remove(In("items.csv")));
     QVERIFY(WriteFile(In("items.tsv"), QByteArray(kItemsHead + rows).replace(',', '\t')));
     QVERIFY(Refused(Build(), {"items.tsv:3:18: quote never closed"}));
-    const QByteArray tsv = QByteArray(kItemsHead).replace(',', '\t') + "A1\tp/a.jpg\t\"a\"b\ta\ta\td\n";
+    const QByteArray tsv =
+        QByteArray(kItemsHead).replace(',', '\t') + "A1\tp/a.jpg\t\"a\"b\ta\ta\td\n";
     QVERIFY(WriteFile(In("items.tsv"), tsv));
-    QVERIFY(Refused(Build(), {"items.tsv:2:15: text after the closing quote of the cell at column 12"}));
+    QVERIFY(Refused(Build(),
+                    {"items.tsv:2:15: text after the closing quote of the cell at column 12"}));
     QVERIFY(!QFileInfo::exists(out_));
     QVERIFY(QFile::remove(In("items.tsv")));
-    const QByteArray cp1252 = "Item Number;Photo;Header 31;Header 33;Header 44\r\n"
-                              "A1;p/a.jpg;Ros\xE9;Ros\xE9;\"Ros\xE9; \x93one\x94\"\r\nB2;p/b.png;b;b;b\r\n";
+    const QByteArray cp1252 =
+        "Item Number;Photo;Header 31;Header 33;Header 44\r\n"
+        "A1;p/a.jpg;Ros\xE9;Ros\xE9;\"Ros\xE9; \x93one\x94\"\r\nB2;p/b.png;b;b;b\r\n";
     QVERIFY(WriteFile(In("items.csv"), cp1252));
     const Run r = Build();
     QCOMPARE(r.code, 0);
@@ -201,11 +206,12 @@ class TestProjectBuild : public QObject {
     QVERIFY(WriteFile(In("items.csv"), kItemsHead + ("A1," + secret.toUtf8() + rows)));
     const QString link = "%1: \"%1\" is a link to a file outside";
     const QString photo = "items.csv:%1:4: Photo: \"%2\" ";
-    QVERIFY(Refused(Build(), {link.arg("help.html") + " the project folder",
-                              photo.arg(2).arg(secret) + "is an absolute path",
-                              photo.arg(3).arg("../private/secret.jpg") + "lies outside the project folder",
-                              photo.arg(4).arg("p/link.jpg") + "is a link to a file outside",
-                              link.arg("pictures/cars/RD_RD.jpg")}));
+    QVERIFY(Refused(Build(),
+                    {link.arg("help.html") + " the project folder",
+                     photo.arg(2).arg(secret) + "is an absolute path",
+                     photo.arg(3).arg("../private/secret.jpg") + "lies outside the project folder",
+                     photo.arg(4).arg("p/link.jpg") + "is a link to a file outside",
+                     link.arg("pictures/cars/RD_RD.jpg")}));
     QCOMPARE((std::pair{QFileInfo::exists(out_), Stages(out_)}), (std::pair{false, QStringList()}));
   }
   // A span of years is checked before anything is expanded over it: refused at once.
@@ -257,7 +263,8 @@ class TestProjectBuild : public QObject {
     QCOMPARE(Olvtool({"build", p_.path(), top_.filePath("new")}).code, 0);
     const QMap<QString, QByteArray> after = Files(top_.filePath("new"));
     QVERIFY(after != before);
-    QCOMPARE((QList{after["notes.txt"], after["mine/deep/keep.txt"]}), QByteArrayList({"mine", "kept"}));
+    QCOMPARE((QList{after["notes.txt"], after["mine/deep/keep.txt"]}),
+             QByteArrayList({"mine", "kept"}));
     int step = 1, asNew = 0;
     for (;; ++step) {
       QVERIFY(CopyTree(saved, out_));
@@ -377,7 +384,8 @@ class TestProjectBuild : public QObject {
     QCOMPARE(Build().code, 0);
     QProcess tour;
     const QString at = top_.filePath("tour");
-    tour.start(ORLAVENTIS_PROGRAM, {"--data", out_, "--tour", at, "--language", "44", "--screen", "800x600"});
+    tour.start(ORLAVENTIS_PROGRAM,
+               {"--data", out_, "--tour", at, "--language", "44", "--screen", "800x600"});
     QVERIFY(tour.waitForFinished(120000));
     QCOMPARE(tour.exitCode(), 0);
     const QImage catalog(top_.filePath("tour/4-catalog.png"));

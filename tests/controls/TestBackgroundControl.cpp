@@ -33,19 +33,20 @@ class TestBackgroundControl : public QObject {
     QList<QPoint> corners;
     for (const QRect& r : tiles) corners << r.topLeft();
     // Column by column.
-    const QList<QPoint> byColumn = {{0, 0},   {0, 60},   {0, 120},  {100, 0}, {100, 60},
+    const QList<QPoint> byColumn = {{0, 0},     {0, 60},  {0, 120},  {100, 0},  {100, 60},
                                     {100, 120}, {200, 0}, {200, 60}, {200, 120}};
     QCOMPARE(corners, byColumn);
     QCOMPARE(tiles.last().size(), QSize(100, 60));
     // One box each (centred: div truncates toward zero); none when hidden or without pixels.
     using enum TImageDrawStyle;
-    QCOMPARE(BackgroundImageBoxes(idsCenter, 300, 201, 100, 100) +
-                 BackgroundImageBoxes(idsCenter, 20, 10, 101, 100) +
-                 BackgroundImageBoxes(idsStretch, 5, 5, 250, 130) +
-                 BackgroundImageBoxes(idsTopLeft, 5, 6, 250, 130) +
-                 BackgroundImageBoxes(idsHide, 5, 5, 250, 130) +
-                 BackgroundImageBoxes(idsAlongside, 0, 5, 250, 130),
-             (QList<QRect>{{-100, -50, 300, 201}, {40, 45, 20, 10}, {0, 0, 249, 129}, {0, 0, 5, 6}}));
+    QCOMPARE(
+        BackgroundImageBoxes(idsCenter, 300, 201, 100, 100) +
+            BackgroundImageBoxes(idsCenter, 20, 10, 101, 100) +
+            BackgroundImageBoxes(idsStretch, 5, 5, 250, 130) +
+            BackgroundImageBoxes(idsTopLeft, 5, 6, 250, 130) +
+            BackgroundImageBoxes(idsHide, 5, 5, 250, 130) +
+            BackgroundImageBoxes(idsAlongside, 0, 5, 250, 130),
+        (QList<QRect>{{-100, -50, 300, 201}, {40, 45, 20, 10}, {0, 0, 249, 129}, {0, 0, 5, 6}}));
   }
   void onChangeOnlyForTheDrawStyle() {
     TBackground background;
@@ -71,7 +72,8 @@ class TestBackgroundControl : public QObject {
     TBkControl control;
     Prepare(control, QSize(20, 10), Solid(3, 3, kRed), TImageDrawStyle::idsStretch);
     const QImage stretched = Shot(control);
-    QCOMPARE(Mismatches(stretched, {{0, 0, kRed}, {18, 8, kRed}, {19, 5, kBack}, {5, 9, kBack}}), QString());
+    QCOMPARE(Mismatches(stretched, {{0, 0, kRed}, {18, 8, kRed}, {19, 5, kBack}, {5, 9, kBack}}),
+             QString());
     // A blue pen frames the whole control over the picture.
     control.Background().SetPen(QColor(kBlue));
     QCOMPARE(Mismatches(Shot(control), {{19, 5, kBlue}, {0, 5, kBlue}, {5, 5, kRed}}), QString());

@@ -62,9 +62,13 @@ class TestBaseButton : public QObject {
     auto button = Button(false);
     QCOMPARE(Render(*button).pixel(50, 0), kBack);  // plain up look: no frame
     button->SetButtonIsHot(true);
-    QCOMPARE(Mismatches(Render(*button), {{50, 0, kWhite}, {0, 20, kWhite}, {50, 39, kGrey}, {99, 20, kGrey}}), QString());
+    QCOMPARE(Mismatches(Render(*button),
+                        {{50, 0, kWhite}, {0, 20, kWhite}, {50, 39, kGrey}, {99, 20, kGrey}}),
+             QString());
     button->SetButtonIsDown(true);
-    QCOMPARE(Mismatches(Render(*button), {{50, 0, kGrey}, {0, 20, kGrey}, {50, 39, kWhite}, {99, 20, kWhite}}), QString());
+    QCOMPARE(Mismatches(Render(*button),
+                        {{50, 0, kGrey}, {0, 20, kGrey}, {50, 39, kWhite}, {99, 20, kWhite}}),
+             QString());
     button->SetFaceVisible(true);
     QCOMPARE(Mismatches(Render(*button), {{99, 20, kBack}, {50, 39, kBack}}), QString());
   }
@@ -161,8 +165,11 @@ class TestBaseButton : public QObject {
     button->SetShadowXOffset(0.1);
     QList<int> seen;  // per key: whether it looked down, whether it clicked
     button->OnClick = [&seen](QObject*) { seen.back() = 1; };
-    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Space, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier},
-                                         {Qt::Key_Return, Qt::ShiftModifier}, {Qt::Key_A, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}}) {
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Space, Qt::NoModifier},
+                                         {Qt::Key_Enter, Qt::KeypadModifier},
+                                         {Qt::Key_Return, Qt::ShiftModifier},
+                                         {Qt::Key_A, Qt::NoModifier},
+                                         {Qt::Key_Return, Qt::NoModifier}}) {
       button->setEnabled(seen.size() < 8);
       const QImage up = Render(*button);
       QTest::keyPress(button.get(), key, modifiers);

@@ -38,8 +38,9 @@ class TestGraphicControl : public QObject {
   void roundsHalvesToEven_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("rounded");
-    const std::pair<double, int> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},      {21.5, 22},
-                                           {-0.5, 0}, {-1.5, -2}, {2.4999, 2},   {1e300, std::numeric_limits<int>::max()}};
+    const std::pair<double, int> rows[] = {
+        {0.5, 0},  {1.5, 2},   {2.5, 2},    {21.5, 22},
+        {-0.5, 0}, {-1.5, -2}, {2.4999, 2}, {1e300, std::numeric_limits<int>::max()}};
     for (const auto& [value, rounded] : rows) QTest::addRow("%g", value) << value << rounded;
   }
   void roundsHalvesToEven() {
@@ -75,8 +76,8 @@ class TestGraphicControl : public QObject {
     huge[14 + 34] = 0x10;
     notBmp[0] = 'X';
     QList<qsizetype> sizes;
-    for (const QByteArray& bmp : {pal16, PaletteResource("PAL256"), three, huge, pal16.left(14 + 40 + 4 * 15), notBmp,
-                                  QByteArray("BM")})
+    for (const QByteArray& bmp : {pal16, PaletteResource("PAL256"), three, huge,
+                                  pal16.left(14 + 40 + 4 * 15), notBmp, QByteArray("BM")})
       sizes << ColorTableFromBmp(bmp).size();
     QCOMPARE(sizes, (QList<qsizetype>{16, 256, 3, 0, 0, 0, 0}));
   }
@@ -87,7 +88,7 @@ class TestGraphicControl : public QObject {
     QImage canvas = Solid(8, 4, kBlack);
     QPainter painter(&canvas);
     StretchDrawPicture(&painter, QRect(1, 1, 4, 2), picture);
-    StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);  // empty box: nothing
+    StretchDrawPicture(&painter, QRect(6, 0, 0, 3), picture);   // empty box: nothing
     StretchDrawPicture(&painter, QRect(6, 0, 2, 2), QImage());  // empty picture: nothing
     painter.end();
     // clang-format off
@@ -128,8 +129,10 @@ class TestGraphicControl : public QObject {
     TBaseBtn button;
     const QCursor hand = ScreenCursor(kCursorHand);
     QCOMPARE(ControlCursor(&button), kCursorHand);
-    QCOMPARE((QList{hand.shape(), form.cursor().shape()}), (QList{Qt::BitmapCursor, Qt::BitmapCursor}));
-    QCOMPARE((QList{hand.hotSpot(), form.cursor().hotSpot()}), (QList{QPoint(12, 2), ScreenCursor(kCursorHandNoFingers).hotSpot()}));
+    QCOMPARE((QList{hand.shape(), form.cursor().shape()}),
+             (QList{Qt::BitmapCursor, Qt::BitmapCursor}));
+    QCOMPARE((QList{hand.hotSpot(), form.cursor().hotSpot()}),
+             (QList{QPoint(12, 2), ScreenCursor(kCursorHandNoFingers).hotSpot()}));
     QVERIFY(LoadResourceCursor(QStringLiteral("NoSuchCursor")).shape() == Qt::ArrowCursor);
   }
   // Every control with the mouse callbacks: a disabled one ignores the mouse, a double click
@@ -188,7 +191,8 @@ class TestGraphicControl : public QObject {
     control.OnMouseIn = [&](QObject* sender) { seen << (sender == &control ? "in" : "?"); };
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QEvent leave(QEvent::Leave);
-    for (QEvent* event : {static_cast<QEvent*>(&enter), &leave}) QCoreApplication::sendEvent(&control, event);
+    for (QEvent* event : {static_cast<QEvent*>(&enter), &leave})
+      QCoreApplication::sendEvent(&control, event);
     control.OnMouseOut = [&](QObject* s) { seen << (s == &control ? "out" : "?"); };  // none before
     QCoreApplication::sendEvent(&control, &leave);
     QCOMPARE(seen, (QStringList{"in", "out"}));

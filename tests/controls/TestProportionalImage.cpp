@@ -60,8 +60,10 @@ class TestProportionalImage : public QObject {
     QFETCH(ProportionalRules, rules);
     QFETCH(QRect, box);
     const QRect got = ProportionalBox(control, picture, rules);
-    if (box.isNull()) QVERIFY(got.isNull());
-    else QCOMPARE(got, box);
+    if (box.isNull())
+      QVERIFY(got.isNull());
+    else
+      QCOMPARE(got, box);
   }
   void pictureIsComposedOnTheCanvas() {
     Shown shown;
@@ -107,23 +109,27 @@ class TestProportionalImage : public QObject {
     shown.picture->SetSx(100);
     shown.picture->SetSy(100);
     shown.picture->SetImage(Solid(10, 10, kRed));
-    QCOMPARE(Mismatches(shown.picture->Canvas(), {{100, 100, kRed}, {x1 + 1, 200 - th + 1, kWhite}, {x1, 199 - th / 2, kBlack}}),
-             QString());
+    QCOMPARE(
+        Mismatches(shown.picture->Canvas(),
+                   {{100, 100, kRed}, {x1 + 1, 200 - th + 1, kWhite}, {x1, 199 - th / 2, kBlack}}),
+        QString());
   }
   void rasterOperationsFollowTheirTruthTables() {
     // Pattern F0, source CC, destination AA: each operation's code is its result.
     const QList<std::pair<TRasterOperation, int>> codes = {
-        {TRasterOperation::roBLACKNESS, 0x00},   {TRasterOperation::roDSTINVERT, 0x55},
-        {TRasterOperation::roMERGECOPY, 0xC0},   {TRasterOperation::roMERGEPAINT, 0xBB},
-        {TRasterOperation::roNOTSRCCOPY, 0x33},  {TRasterOperation::roNOTSRCERASE, 0x11},
-        {TRasterOperation::roPATCOPY, 0xF0},     {TRasterOperation::roPATINVERT, 0x5A},
-        {TRasterOperation::roPATPAINT, 0xFB},    {TRasterOperation::roSRCAND, 0x88},
-        {TRasterOperation::roSRCCOPY, 0xCC},     {TRasterOperation::roSRCERASE, 0x44},
-        {TRasterOperation::roSRCINVERT, 0x66},   {TRasterOperation::roSRCPAINT, 0xEE},
-        {TRasterOperation::roWHITENESS, 0xFF},   {static_cast<TRasterOperation>(15), 0x88}};
+        {TRasterOperation::roBLACKNESS, 0x00},  {TRasterOperation::roDSTINVERT, 0x55},
+        {TRasterOperation::roMERGECOPY, 0xC0},  {TRasterOperation::roMERGEPAINT, 0xBB},
+        {TRasterOperation::roNOTSRCCOPY, 0x33}, {TRasterOperation::roNOTSRCERASE, 0x11},
+        {TRasterOperation::roPATCOPY, 0xF0},    {TRasterOperation::roPATINVERT, 0x5A},
+        {TRasterOperation::roPATPAINT, 0xFB},   {TRasterOperation::roSRCAND, 0x88},
+        {TRasterOperation::roSRCCOPY, 0xCC},    {TRasterOperation::roSRCERASE, 0x44},
+        {TRasterOperation::roSRCINVERT, 0x66},  {TRasterOperation::roSRCPAINT, 0xEE},
+        {TRasterOperation::roWHITENESS, 0xFF},  {static_cast<TRasterOperation>(15), 0x88}};
     for (const auto& [op, code] : codes)  // red and blue carry the code; green is not looked at
-      QCOMPARE(ApplyRasterOperation(op, qRgb(0xCC, 0, 0xCC), qRgb(0xAA, 0, 0xAA), qRgb(0xF0, 0, 0xF0)) & 0xFFFF00FFu,
-               qRgb(code, 0, code));
+      QCOMPARE(
+          ApplyRasterOperation(op, qRgb(0xCC, 0, 0xCC), qRgb(0xAA, 0, 0xAA), qRgb(0xF0, 0, 0xF0)) &
+              0xFFFF00FFu,
+          qRgb(code, 0, code));
   }
   void rasterOperationAppliesUnlessATransitionRuns() {
     Shown shown;

@@ -31,8 +31,11 @@ class TestStringGrid : public QObject {
     const QRgb white = qRgb(255, 255, 255), maroon = qRgb(128, 0, 0);
     grid.clearFocus();
     const QImage shown = probes::Render(grid.viewport());
-    QCOMPARE(probes::Mismatches(shown, {{1, 1, maroon}, {40, 3, qRgb(0, 0, 0)}, {1, 16, white},
-                                        {43, 16, white}, {90, 5, maroon}}),
+    QCOMPARE(probes::Mismatches(shown, {{1, 1, maroon},
+                                        {40, 3, qRgb(0, 0, 0)},
+                                        {1, 16, white},
+                                        {43, 16, white},
+                                        {90, 5, maroon}}),
              QString());
     const auto ink = [&](QRect box) {
       return probes::CountPixels(shown, box, [](QRgb c) { return qGray(c) < 128; });
@@ -48,9 +51,10 @@ class TestStringGrid : public QObject {
       QTest::mouseRelease(area, Qt::LeftButton, {}, from + by);
     };
     drag(QPoint(40, 5), QPoint(12, 0));
-    drag(QPoint(5, 29), QPoint(0, 9));  // the line under row 1 (rows 14 high, lines 1)
+    drag(QPoint(5, 29), QPoint(0, 9));    // the line under row 1 (rows 14 high, lines 1)
     drag(QPoint(60, 43), QPoint(0, 30));  // inside a cell: selects it
-    QCOMPARE((QList<int>{grid.ColWidths(0), grid.RowHeights(1), grid.RowHeights(2), grid.Col(), grid.Row()}),
+    QCOMPARE((QList<int>{grid.ColWidths(0), grid.RowHeights(1), grid.RowHeights(2), grid.Col(),
+                         grid.Row()}),
              (QList<int>{52, 23, 14, 1, 2}));
     QCOMPARE(probes::PixelOf(area, {60, 45}), grid.palette().color(QPalette::Highlight).rgb());
     // Keys move the current cell and keep it out of the fixed row.

@@ -56,9 +56,10 @@ class TestTicker : public QObject {
     QCOMPARE(ticker.DrawItem(0, 7), 7 + alpha + 5 + beta + 10);
     ticker.SetRelativeSubPos(false);
     // Minor text under the major one; "|" last: major text only; outside the list: nothing.
-    QCOMPARE((QList<int>{ticker.DrawItem(0, 7), ticker.DrawItem(3, 0), ticker.DrawItem(1, 0), ticker.DrawItem(2, 0),
-                         ticker.DrawItem(4, 33), ticker.DrawItem(-1, 33)}),
-             (QList<int>{7 + std::max(alpha, beta) + 10, wide + 10, alpha + 10, alpha + 10, 33, 33}));
+    QCOMPARE(
+        (QList<int>{ticker.DrawItem(0, 7), ticker.DrawItem(3, 0), ticker.DrawItem(1, 0),
+                    ticker.DrawItem(2, 0), ticker.DrawItem(4, 33), ticker.DrawItem(-1, 33)}),
+        (QList<int>{7 + std::max(alpha, beta) + 10, wide + 10, alpha + 10, alpha + 10, 33, 33}));
     ticker.SetStyle(TTickerStyle::tsCredit);
     const int majorHeight = QFontMetrics(ticker.MajorFont().Font).height();
     const int minorHeight = QFontMetrics(ticker.MinorFont().Font).height();
@@ -80,7 +81,8 @@ class TestTicker : public QObject {
     QCOMPARE(ticker.CurrentItem(), 1);  // the first item has left at the left edge
     TickPast(ticker, 1);
     // Just beyond the right edge, then in again from there.
-    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition(), ink(ticker.rect())}), (std::tuple{0, 101, 0}));
+    QCOMPARE((std::tuple{ticker.CurrentItem(), ticker.TapePosition(), ink(ticker.rect())}),
+             (std::tuple{0, 101, 0}));
     ticker.Tick();
     QCOMPARE((std::pair{ticker.TapePosition(), ink(QRect(0, 0, 92, 30))}), (std::pair{92, 0}));
     QVERIFY(ink(QRect(92, 0, 8, 30)) > 0);
@@ -123,8 +125,9 @@ class TestTicker : public QObject {
     TTicker ticker;  // beats move the tape even without items or a screen
     ticker.SetTapeJumper(1);
     // Per row: the tape speed, the messages sent, the tape position after them.
-    const struct { int speed, messages, position; } rows[] = {
-        {0, 1, 0}, {0, 1, -1}, {0, 4, -3}, {3, 4, -3}, {3, 1, -4}, {3, 10, -6}};
+    const struct {
+      int speed, messages, position;
+    } rows[] = {{0, 1, 0}, {0, 1, -1}, {0, 4, -3}, {3, 4, -3}, {3, 1, -4}, {3, 10, -6}};
     for (const auto& row : rows) {
       ticker.SetTapeSpeed(row.speed);
       SendTicks(ticker, row.messages);

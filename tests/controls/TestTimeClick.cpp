@@ -26,14 +26,15 @@ class TestTimeClick : public QObject {
     QTest::qWait(30);
     QCOMPARE(beats, atStop);
     QVERIFY(onUiThread);
-    QVERIFY(clock.Stop());  // twice is harmless
+    QVERIFY(clock.Stop());             // twice is harmless
     GTimeClick idle(1, {}, &context);  // without a callback the thread ends at once
     QVERIFY(idle.wait(5000));
   }
   void stopWhileABeatIsQueuedNeitherDeadlocksNorRunsIt() {
     QObject context;
     int beats = 0;
-    auto clock = std::make_unique<GTimeClick>(0, [&] { ++beats; }, &context);
+    auto clock = std::make_unique<GTimeClick>(
+        0, [&] { ++beats; }, &context);
     QThread::msleep(20);  // the worker is now waiting for its first beat to be delivered
     QVERIFY(clock->Stop());
     QCoreApplication::processEvents();

@@ -29,7 +29,8 @@ inline QImage Solid(int w, int h, QRgb colour) {
 }
 // `widget` as it paints itself (children included) over `behind`.
 inline QImage Render(QWidget* widget, QRgb behind = 0xFFFF00FF,
-                     QWidget::RenderFlags flags = QWidget::DrawWindowBackground | QWidget::DrawChildren) {
+                     QWidget::RenderFlags flags = QWidget::DrawWindowBackground |
+                                                  QWidget::DrawChildren) {
   QImage image(widget->size(), QImage::Format_RGB32);
   image.fill(behind);
   widget->render(&image, QPoint(), QRegion(), flags);
@@ -57,7 +58,8 @@ inline QString Mismatches(const QImage& image, std::initializer_list<Pixel> expe
   QString out;
   for (const Pixel& p : expected) {
     const QRgb got = image.pixel(p.x, p.y);
-    if (got != p.colour) out += QString::asprintf("(%d, %d) is %x not %x; ", p.x, p.y, got, p.colour);
+    if (got != p.colour)
+      out += QString::asprintf("(%d, %d) is %x not %x; ", p.x, p.y, got, p.colour);
   }
   return out;
 }

@@ -16,11 +16,11 @@ inline const QString kItems = QStringLiteral("Picture Items"), kProps = "Picture
 
 // One picture item as the fixture writes it.
 struct Item {
-  int group = 1;          // link to "Picture Groups" (0 = none; may exceed the group count)
-  int doors = 2;          // "Doors", ctInteger
-  QString header;         // "Header", ctString
+  int group = 1;   // link to "Picture Groups" (0 = none; may exceed the group count)
+  int doors = 2;   // "Doors", ctInteger
+  QString header;  // "Header", ctString
   QString year = QStringLiteral("1995-06-01");  // "Year", ctDateTime (ISO date)
-  QString colours;        // "Colour", link list of up to 2 links into "Colours"
+  QString colours;  // "Colour", link list of up to 2 links into "Colours"
 };
 
 // "Picture Groups" (`groups` of them), "Colours" (record 2 nests below record 1; record 4 has no
@@ -39,7 +39,8 @@ inline olvtool::DatabaseSource Catalogue(const std::vector<Item>& items, int gro
                              {Link("Group", "Picture Groups", "Group", 1), Col("Header"),
                               Col("Doors", ctInteger), Col("Year", ctDateTime),
                               Link("Colour", "Colours", "Name", 2), Col("Item Number")},
-                             {}, true};
+                             {},
+                             true};
   for (size_t i = 0; i < items.size(); ++i) {
     const Item& x = items[i];
     table.records.push_back({QString::number(x.group), x.header, QString::number(x.doors), x.year,
@@ -49,7 +50,8 @@ inline olvtool::DatabaseSource Catalogue(const std::vector<Item>& items, int gro
                              {Col("Table"), Col("Show", ctString, 8),
                               Col("Definition", ctString, 16), Col("Column"), Col("Hint"),
                               Col("Select All Label"), Col("Label")},
-                             {}, true};
+                             {},
+                             true};
   // clang-format off
   props.records = {
       {it, "Yes", "Q", "Colour", "Pick colours", "", "Colour"},

@@ -58,21 +58,26 @@ inline olvtool::DatabaseSource EnamelDatabase(const EnamelData& d) {
   const QString prefix = QStringLiteral("Enamel & Fabrics ");
   // Each item links once into each option table, and up to six times into the fabric colours.
   TableSource items{prefix + "Items", {Link("Group", prefix + "Groups", "Group", 1)}, {}, true};
-  for (QString column : {"Modelyear", "Coach Color", "Roof Color", "Fabric Material", "Fabric Color"})
-    items.columns.push_back(Link(column, prefix + column + 's', column, column == "Fabric Color" ? 6 : 1));
+  for (QString column :
+       {"Modelyear", "Coach Color", "Roof Color", "Fabric Material", "Fabric Color"})
+    items.columns.push_back(
+        Link(column, prefix + column + 's', column, column == "Fabric Color" ? 6 : 1));
   for (const orlaventis::TEnamelFabricItem& it : d.items) {
     QStringList row, colours;
-    for (int n : {it.Group, it.Modelyear, it.CoachColor, it.RoofColor, it.FabricMaterial}) row.append(QString::number(n));
+    for (int n : {it.Group, it.Modelyear, it.CoachColor, it.RoofColor, it.FabricMaterial})
+      row.append(QString::number(n));
     for (int c : it.FabricColors) colours.append(QString::number(c));
     items.records.push_back(row << colours.join(QLatin1Char(',')));
   }
   olvtool::DatabaseSource source;
-  source.tables = {listed(prefix + "Groups", "Group", d.models),
-                   listed(prefix + "Modelyears", "Modelyear", d.years),
-                   coded(prefix + "Coach Colors", "Coach Color", "Color Code", d.coaches),
-                   coded(prefix + "Roof Colors", "Roof Color", "Color Code", d.roofs),
-                   coded(prefix + "Fabric Materials", "Fabric Material", "Material Code", d.materials),
-                   coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours), items};
+  source.tables = {
+      listed(prefix + "Groups", "Group", d.models),
+      listed(prefix + "Modelyears", "Modelyear", d.years),
+      coded(prefix + "Coach Colors", "Coach Color", "Color Code", d.coaches),
+      coded(prefix + "Roof Colors", "Roof Color", "Color Code", d.roofs),
+      coded(prefix + "Fabric Materials", "Fabric Material", "Material Code", d.materials),
+      coded(prefix + "Fabric Colors", "Fabric Color", "Color Code", d.colours),
+      items};
   return source;
 }
 

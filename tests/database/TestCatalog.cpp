@@ -27,9 +27,9 @@ QString Write(const QTemporaryDir& dir, const std::vector<Item>& items) {
 // The catalogue's state in one line, so that a failed comparison shows every counter.
 QString State(const TCatalog& c) {
   QString s("loaded %1 open %2, items %3/%4, groups %5/%6, item %7 group %8, %9/%10 in the group");
-  for (int n : {int(c.Loaded), int(c.Database->IsOpen()), c.ItemCount, c.ItemTotal(),
-                c.GroupCount, c.GroupTotal(), c.CurrentItem, c.CurrentGroup, c.CurrentItemInGroup,
-                c.GroupItemCount})
+  for (int n :
+       {int(c.Loaded), int(c.Database->IsOpen()), c.ItemCount, c.ItemTotal(), c.GroupCount,
+        c.GroupTotal(), c.CurrentItem, c.CurrentGroup, c.CurrentItemInGroup, c.GroupItemCount})
     s = s.arg(n);
   return s;
 }
@@ -65,7 +65,8 @@ class TestCatalog : public QObject {
     c.Load(path, kGroups, kItems, kGroup);
     QCOMPARE(c.FileName, path);
     QCOMPARE(State(c), "loaded 1 open 1, items 7/7, groups 0/3, item 0 group 0, 0/0 in the group");
-    QCOMPARE((QList{c.Item(4)->Group, c.Item(7)->Group, int(c.Item(1)->Selected)}), (QList{0, 7, 0}));
+    QCOMPARE((QList{c.Item(4)->Group, c.Item(7)->Group, int(c.Item(1)->Selected)}),
+             (QList{0, 7, 0}));
     QVERIFY(!c.Item(0));
     QVERIFY(!c.Item(8));
     QVERIFY(!c.SetPosition(1, 1));  // loaded but nothing selected yet: no navigation
@@ -121,7 +122,6 @@ class TestCatalog : public QObject {
     QCOMPARE_LT(c.ItemTotal(), inflated.size());
   }
 
-
   // Random catalogues and queries against a model computed from the fixture's own source.
   void selectionMatchesBruteForce() {
     QRandomGenerator rng(20240501);
@@ -131,7 +131,8 @@ class TestCatalog : public QObject {
       std::vector<Item> items;
       const int n = 1 + rng.bounded(40);
       for (int i = 0; i < n; ++i)  // braced lists evaluate in order: a fixed sequence for the seed
-        items.push_back({rng.bounded(0, 6), 2 + rng.bounded(3), headers[rng.bounded(headers.size())],
+        items.push_back({rng.bounded(0, 6), 2 + rng.bounded(3),
+                         headers[rng.bounded(headers.size())],
                          QString("%1-0%2-15").arg(1994 + rng.bounded(3)).arg(1 + rng.bounded(9)),
                          QString("%1,%2").arg(rng.bounded(6)).arg(rng.bounded(6))});
       QTemporaryDir dir;

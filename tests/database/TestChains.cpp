@@ -15,7 +15,8 @@ class TestChains : public QObject {
     QCOMPARE((std::tuple{chain.Count(), chain.CursorPos()}), (std::tuple{10, 10}));
     // Up, down, then jumps from the cursor to far positions (nearer-end starts) all land right:
     // the item at each position, then the cursor left there.
-    for (int p : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7, 2, 9, 3, 10, 1, 6, 5})
+    for (int p :
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7, 2, 9, 3, 10, 1, 6, 5})
       QCOMPARE((std::tuple{chain.Items(p), chain.CursorPos()}), (std::tuple{&items[p - 1], p}));
     QCOMPARE((QList{chain.Items(0), chain.Items(11), chain.Items(-3)}), (QList<int*>(3)));  // none
   }
@@ -43,7 +44,8 @@ class TestChains : public QObject {
     QVERIFY(!chain.Delete(3));
     QVERIFY(chain.Delete(1));
     QVERIFY(chain.Delete(1));
-    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos(), chain.Items(1)}), (std::tuple{0, 0, static_cast<int*>(nullptr)}));
+    QCOMPARE((std::tuple{chain.Count(), chain.CursorPos(), chain.Items(1)}),
+             (std::tuple{0, 0, static_cast<int*>(nullptr)}));
     QVERIFY(chain.Add(&other));
     QCOMPARE(chain.Items(1), &other);  // usable again after becoming empty
   }
@@ -63,7 +65,8 @@ class TestChains : public QObject {
     flags.Set(2, true), flags.Set(7, true);  // outside: ignored
     QCOMPARE((std::tuple{flags.Get(2), flags.Get(1), flags.Count()}), (std::tuple{true, false, 5}));
     QVERIFY(flags.Fill(3, true));
-    QCOMPARE((QList{flags.Get(0), flags.Get(2), flags.Get(3), flags.Get(-1)}), (QList{true, true, false, false}));
+    QCOMPARE((QList{flags.Get(0), flags.Get(2), flags.Get(3), flags.Get(-1)}),
+             (QList{true, true, false, false}));
     QVERIFY(!flags.Fill(-1, true));
     QCOMPARE(flags.Count(), 0);
     flags.Fill(2, true), flags.Clear();

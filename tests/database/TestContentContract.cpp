@@ -12,13 +12,15 @@ class TestContentContract : public QObject {
   void outlineRoundTrip_data() {
     QTest::addColumn<QStringList>("topic");  // key, columns, caption
     QTest::addColumn<bool>("writable");
-    QTest::newRow("columns and caption") << QStringList{"Prod_Years_44", "Year@Built", "Production by year"} << true;
+    QTest::newRow("columns and caption")
+        << QStringList{"Prod_Years_44", "Year@Built", "Production by year"} << true;
     QTest::newRow("no columns") << QStringList{"k", "", "c"} << true;
     QTest::newRow("no caption") << QStringList{"k", "a@b", ""} << true;
     QTest::newRow("caption holding >L= and =") << QStringList{"k", "a", "x>L=y=z"} << true;
     QTest::newRow("columns holding =") << QStringList{"k", "a=b", "c"} << true;
     QTest::newRow("columns holding >L") << QStringList{"k", "a>L", "c"} << true;
-    QTest::newRow("letters beyond Latin-1") << QStringList{"Ключ_31", "Année@Émail", "Coupé · 1962"} << true;
+    QTest::newRow("letters beyond Latin-1")
+        << QStringList{"Ключ_31", "Année@Émail", "Coupé · 1962"} << true;
     QTest::newRow("key holding =") << QStringList{"k=1", "a", "c"} << false;
     QTest::newRow("key holding >L") << QStringList{"k>L", "a", "c"} << false;
     QTest::newRow("columns holding >L=") << QStringList{"k", "a>L=b", "c"} << false;

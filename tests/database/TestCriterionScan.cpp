@@ -18,8 +18,9 @@ namespace {
 // Gives row `row` of both criteria the same random restriction.
 void Restrict(QRandomGenerator& rng, TQueryCriteria& a, TQueryCriteria& b, int row) {
   const QStringList texts{"coupe", "E", "zz", "", QStringLiteral("\u00e9")};
-  const double days[] = {DateTimeToDayNumber(QDate(1995, 3, 1), QTime(1, 0)), DateTimeToDayNumber(QDate(1996, 12, 31), QTime(23, 59)),
-                         -5e6, 2e6, std::numeric_limits<double>::quiet_NaN()};
+  const double days[] = {DateTimeToDayNumber(QDate(1995, 3, 1), QTime(1, 0)),
+                         DateTimeToDayNumber(QDate(1996, 12, 31), QTime(23, 59)), -5e6, 2e6,
+                         std::numeric_limits<double>::quiet_NaN()};
   const int pick = rng.bounded(5);
   const int tickA = rng.bounded(7), tickB = rng.bounded(7);
   for (TQueryCriteria* q : {&a, &b}) {
@@ -56,8 +57,9 @@ class TestCriterionScan : public QObject {
       std::vector<Item> items;
       const int n = 1 + rng.bounded(30);
       for (int i = 0; i < n; ++i)
-        items.push_back({rng.bounded(0, 5), 2 + rng.bounded(3), headers[rng.bounded(headers.size())],
-                         years[rng.bounded(years.size())], QStringLiteral("%1,%2").arg(rng.bounded(6)).arg(rng.bounded(6))});
+        items.push_back({rng.bounded(0, 5), 2 + rng.bounded(3),
+                         headers[rng.bounded(headers.size())], years[rng.bounded(years.size())],
+                         QStringLiteral("%1,%2").arg(rng.bounded(6)).arg(rng.bounded(6))});
       olvtool::DatabaseSource source = Catalogue(items);
       source.scrambled = round % 2 == 1;
       QTemporaryDir dir;
@@ -77,11 +79,13 @@ class TestCriterionScan : public QObject {
         for (int record = -1; record <= n + 2; ++record) {
           const bool match = scan.Matches(record);
           const TFieldValue byName = db.GetValue(kItems, column, record);
-          const QString where = QString("round %1 row %2 record %3").arg(round).arg(row).arg(record);
+          const QString where =
+              QString("round %1 row %2 record %3").arg(round).arg(row).arg(record);
           QVERIFY2(match == CriterionMatches(*model.Criterion(row), byName), qPrintable(where));
           ++(match ? matched : refused);
         }
-        QVERIFY(scanned.Criterion(row)->Value.Data == model.Criterion(row)->Value.Data);  // upper-cased alike
+        QVERIFY(scanned.Criterion(row)->Value.Data ==
+                model.Criterion(row)->Value.Data);  // upper-cased alike
       }
     }
     QCOMPARE_GT(matched, 100);

@@ -230,7 +230,8 @@ class TestEnamelCascade : public QObject {
           c.ChooseOption(static_cast<EnamelOption>(level), entry);
         }
         const QString diff = Compare(c, counts);
-        QVERIFY2(diff.isEmpty(), qPrintable(QString("round %1 step %2: %3").arg(round).arg(step).arg(diff)));
+        QVERIFY2(diff.isEmpty(),
+                 qPrintable(QString("round %1 step %2: %3").arg(round).arg(step).arg(diff)));
       }
       // Every reachable (car, seat), by enumeration over the brute-force model.
       QSet<QString> expected;
@@ -260,7 +261,8 @@ class TestEnamelCascade : public QObject {
       std::array<QSet<int>, kEnamelOptionCount> reached;  // the records the walk chooses, per list
       c.ForEachChoice([&](const TEnamelCascade& v) {
         visited.insert(v.CarPictureName() + '|' + v.SeatPictureName());
-        for (int o = 0; o < kEnamelOptionCount; ++o) reached[size_t(o)].insert(v.Option(O(o)).Current);
+        for (int o = 0; o < kEnamelOptionCount; ++o)
+          reached[size_t(o)].insert(v.Option(O(o)).Current);
       });
       for (int o = 1; o < kEnamelOptionCount; ++o)
         for (int r = 1; r <= counts[size_t(o)] + 1; ++r) {

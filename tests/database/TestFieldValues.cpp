@@ -169,7 +169,8 @@ class TestFieldValues : public QObject {
       QVERIFY(std::fabs(DecodeReal48(*EncodeReal48(x)) - x) <= std::fabs(x) * 1e-11);
     QVERIFY(!EncodeReal48(1e39));
     QVERIFY(!EncodeReal48(NAN));
-    for (double d : {3.141592653589793, -1e300, 5e-324, 0.0}) QCOMPARE(DecodeExtended(EncodeExtended(d)), d);
+    for (double d : {3.141592653589793, -1e300, 5e-324, 0.0})
+      QCOMPARE(DecodeExtended(EncodeExtended(d)), d);
     QVERIFY(std::isinf(DecodeExtended(EncodeExtended(INFINITY))));
     QVERIFY(std::isnan(DecodeExtended(EncodeExtended(NAN))));
     QVERIFY(std::isinf(Stored({0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0x7F})));  // beyond double
@@ -240,8 +241,9 @@ class TestFieldValues : public QObject {
     // Only "$" introduces hexadecimal digits; blanks only lead.
     for (const char* bad : {"0x10", "$", "-", "1 ", "$G", "1.0", "+-1", "2147483648"})
       QVERIFY2(!TextToInteger(QString::fromLatin1(bad)), bad);
-    QCOMPARE((QList{TextToInteger("$00000000F"), TextToInteger("+7"), TextToInteger("-2147483648")}),
-             (QList<std::optional<int64_t>>{15, 7, -2147483648LL}));
+    QCOMPARE(
+        (QList{TextToInteger("$00000000F"), TextToInteger("+7"), TextToInteger("-2147483648")}),
+        (QList<std::optional<int64_t>>{15, 7, -2147483648LL}));
     const TColumnDef s = Column(ctString);
     QVERIFY(TextToValue(QString(300, 'z'), s, (v = InitValue(ctString)), locale_));
     QCOMPARE(v.String().size(), 255);
@@ -285,8 +287,7 @@ class TestFieldValues : public QObject {
         {3, 0, day, "Thursday, 29 February 2024"}, {4, 0, day, "13:05"}, {5, 0, day, "13:05:09"},
         {9, 0, day, "29/02/2024 13:05:09"}, {9, 0, std::floor(day), "29/02/2024"}};
     // clang-format on
-    for (const auto& s : styles)
-      QTest::addRow("style %d: %s", s.style, s.text) << s;
+    for (const auto& s : styles) QTest::addRow("style %d: %s", s.style, s.text) << s;
   }
   void dateStylesInAPinnedLocale() {
     QFETCH(TextCase, c);

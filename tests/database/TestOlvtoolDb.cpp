@@ -39,19 +39,24 @@ class TestOlvtoolDb : public QObject {
 
  private Q_SLOTS:
   void databaseRoundTrip() {
-    Run r = Olvtool({"db", "build", Source("db.json", kSource), Path("a.def"), "--data", Path("a.dat")});
+    Run r = Olvtool(
+        {"db", "build", Source("db.json", kSource), Path("a.def"), "--data", Path("a.dat")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     const QStringList dump = {"db", "dump", Path("a.def"), "--data", Path("a.dat")};
     QCOMPARE((r = Olvtool(dump + QStringList{"--password", "Geheim"})).code, 0);
-    for (const char* line : {"column 5 \"Colours\": type 10 (linklist), field size 16", "record 1: Coupé € | 12,50 | On | ",
-                             " | Red,Blue | 200 | 3.250 | -1.50 | 7.00% | -5 | 65535 | 0.50 | -1 | 2 | 16",
-                             "record 2: Convertible | 0,00 | Off | "})
+    for (const char* line :
+         {"column 5 \"Colours\": type 10 (linklist), field size 16",
+          "record 1: Coupé € | 12,50 | On | ",
+          " | Red,Blue | 200 | 3.250 | -1.50 | 7.00% | -5 | 65535 | 0.50 | -1 | 2 | 16",
+          "record 2: Convertible | 0,00 | Off | "})
       QVERIFY2(r.out.contains(QString::fromUtf8(line)), qPrintable(r.out));
     QCOMPARE(Olvtool(dump).code, 1);  // password-protected, none given
     // --json output is a build source that writes the same records.
     QCOMPARE((r = Olvtool(dump + QStringList{"--password", "Geheim", "--json"})).code, 0);
-    const QByteArray json = r.out.toUtf8().replace("\"scrambled\": true", "\"scrambled\": true, \"password\": \"Geheim\"");
-    r = Olvtool({"db", "build", Source("again.json", json), Path("b.def"), "--data", Path("b.dat")});
+    const QByteArray json = r.out.toUtf8().replace("\"scrambled\": true",
+                                                   "\"scrambled\": true, \"password\": \"Geheim\"");
+    r = Olvtool(
+        {"db", "build", Source("again.json", json), Path("b.def"), "--data", Path("b.dat")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(Bytes("b.def"), Bytes("a.def"));
     QCOMPARE(Bytes("b.dat"), Bytes("a.dat"));
@@ -85,11 +90,13 @@ class TestOlvtoolDb : public QObject {
     const QString db = Path("count.def");
     QCOMPARE(Olvtool({"db", "build", src, db}).code, 0);
     // The first table record follows the 272-byte header; its record count sits at offset 68.
-    const QByteArray huge = Bytes("count.def").replace(272 + 68, 4, QByteArray("\xff\xff\xff\x7f", 4));
+    const QByteArray huge =
+        Bytes("count.def").replace(272 + 68, 4, QByteArray("\xff\xff\xff\x7f", 4));
     QVERIFY(dbfixture::WriteFile(db, huge));
     const Run r = Olvtool({"db", "dump", db});
     QCOMPARE(r.code, 0);
-    for (const char* line : {"1 column(s), 3 record(s)", "record 3: three", "stored record count 2147483647: only 3 lie within the data"})
+    for (const char* line : {"1 column(s), 3 record(s)", "record 3: three",
+                             "stored record count 2147483647: only 3 lie within the data"})
       QVERIFY2(r.out.contains(line), qPrintable(r.out));
     QVERIFY2(!r.out.contains("record 4:"), qPrintable(r.out));
   }
@@ -124,7 +131,8 @@ class TestOlvtoolDb : public QObject {
     QVERIFY(!QFile::exists(Path("bad.db")));
     // Only the targets and the sources are in the folder: no temporary files left.
     for (const QString& f : QDir(dir_.path()).entryList(QDir::Files))
-      QVERIFY2(QStringList({"json", "def", "dat", "rec"}).contains(QFileInfo(f).suffix()), qPrintable(f));
+      QVERIFY2(QStringList({"json", "def", "dat", "rec"}).contains(QFileInfo(f).suffix()),
+               qPrintable(f));
   }
   void recordFileRoundTrip() {
     const QString src = Source(

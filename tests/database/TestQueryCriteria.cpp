@@ -79,7 +79,8 @@ class TestQueryCriteria : public QObject {
     const TQueryCriterion &colour = *q.Criterion(1), &doors = *q.Criterion(2);
     // Five colours plus flag 0, all set.
     QVERIFY(colour.IsLinkList());
-    QCOMPARE((std::tuple{colour.Relations->Count(), colour.Hint}), (std::tuple{6, QString("Pick colours")}));
+    QCOMPARE((std::tuple{colour.Relations->Count(), colour.Hint}),
+             (std::tuple{6, QString("Pick colours")}));
     QCOMPARE(Flags(colour), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     QCOMPARE((QStringList{q.SelectAllText(1), q.SelectAllText(2), q.CellText(3, Chars, 500)}),
              (QStringList{"Select All", "Any doors", "All titles"}));
@@ -100,7 +101,8 @@ class TestQueryCriteria : public QObject {
     QStringList shown;
     for (const TDropDownLine& l : lines)
       shown << QString("%1/%2/%3").arg(l.Text).arg(l.Level).arg(l.Flag);
-    QCOMPARE(shown, QStringList({"Select All/1/0", "Red/1/1", "Dark red/2/2", "Blue/1/3", "Green/1/5"}));
+    QCOMPARE(shown,
+             QStringList({"Select All/1/0", "Red/1/1", "Dark red/2/2", "Blue/1/3", "Green/1/5"}));
     QVERIFY(q.DropDownLines(2).empty());
     // Each click in turn: the line, whether anything changed, whether the row restricts, the flags
     // and the cell text after it.
@@ -156,7 +158,8 @@ class TestQueryCriteria : public QObject {
     auto r = q.CommitText(2, "Any doors");  // into an inactive row
     QCOMPARE((std::tuple{r.changed, r.rejected}), (std::tuple{false, false}));
     r = q.CommitText(2, "4");
-    QCOMPARE((std::tuple{r.changed, doors.Active, doors.Value.Int32At(0)}), (std::tuple{true, true, 4}));
+    QCOMPARE((std::tuple{r.changed, doors.Active, doors.Value.Int32At(0)}),
+             (std::tuple{true, true, 4}));
     QCOMPARE(q.CellText(2, Chars, 500) + f.db.ValueToText(kItems, "Doors", doors.Value), "44");
     // 0 is the empty value of an integer: not converted, the row stays as it was.
     r = q.CommitText(2, "0");
@@ -165,17 +168,22 @@ class TestQueryCriteria : public QObject {
     QCOMPARE((std::tuple{q.CommitText(2, "four").rejected, doors.Value.Int32At(0)}),
              (std::tuple{true, 4}));
     r = q.CommitText(2, "Any doors");  // select-all text into an active row
-    QCOMPARE((std::tuple{r.changed, doors.Active, IsEmptyValue(doors.Value)}), (std::tuple{true, false, true}));
+    QCOMPARE((std::tuple{r.changed, doors.Active, IsEmptyValue(doors.Value)}),
+             (std::tuple{true, false, true}));
     // A string row: the empty text clears, any other text restricts.
-    QCOMPARE((std::tuple{q.CommitText(3, "coupe").changed, title.Value.String()}), (std::tuple{true, QString("coupe")}));
-    QCOMPARE((std::tuple{q.CommitText(3, QString()).changed, title.Active}), (std::tuple{true, false}));
+    QCOMPARE((std::tuple{q.CommitText(3, "coupe").changed, title.Value.String()}),
+             (std::tuple{true, QString("coupe")}));
+    QCOMPARE((std::tuple{q.CommitText(3, QString()).changed, title.Active}),
+             (std::tuple{true, false}));
     // A value in the "R" row resets the others.
     QVERIFY(q.ClickLine(1, q.DropDownLines(1), 3));
     QVERIFY(q.CommitText(3, "coupe").changed);
     r = q.CommitText(2, "2");
     QCOMPARE((std::tuple{r.changed, r.resetOthers}), (std::tuple{true, true}));
-    QCOMPARE((QList{q.Criterion(1)->Active, doors.Active, title.Active}), (QList{false, true, false}));
-    QCOMPARE((std::tuple{Flags(*q.Criterion(1)).size(), IsEmptyValue(title.Value)}), (std::tuple{size_t(6), true}));
+    QCOMPARE((QList{q.Criterion(1)->Active, doors.Active, title.Active}),
+             (QList{false, true, false}));
+    QCOMPARE((std::tuple{Flags(*q.Criterion(1)).size(), IsEmptyValue(title.Value)}),
+             (std::tuple{size_t(6), true}));
     q.ResetCriteria(0);
     QCOMPARE((std::tuple{doors.Active, IsEmptyValue(doors.Value)}), (std::tuple{false, true}));
   }

@@ -37,8 +37,15 @@ class TestReadOnlyFile : public QObject {
     QCOMPARE(file.ReadAt(10, 0).value_or("?"), QByteArray());
     // Ranges outside the file are refused before anything is allocated for them.
     constexpr qint64 kHuge = std::numeric_limits<qint64>::max();
-    for (const auto& [offset, length] : {std::pair<qint64, qint64>{-1, 1}, {0, 11}, {9, 2}, {11, 0}, {0, -1}, {1, kHuge}, {kHuge, 1}})
-      QVERIFY2(!file.ReadAt(offset, length), qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
+    for (const auto& [offset, length] : {std::pair<qint64, qint64>{-1, 1},
+                                         {0, 11},
+                                         {9, 2},
+                                         {11, 0},
+                                         {0, -1},
+                                         {1, kHuge},
+                                         {kHuge, 1}})
+      QVERIFY2(!file.ReadAt(offset, length),
+               qPrintable(QStringLiteral("%1+%2").arg(offset).arg(length)));
     // A file cut short after it was opened: reads past the new end fail rather than come up short.
     QVERIFY(QFile::resize(path, 4));
     QVERIFY(!file.ReadAt(2, 3));
@@ -85,16 +92,17 @@ class TestReadOnlyFile : public QObject {
     QVERIFY(QFile::link(path("loop"), path("loop")));
     using State = FileReadStatus;
     const QList<std::pair<QString, State>> cases = {
-        {path("real"), State::Ok},           {path("link"), State::Ok},
-        {path("missing"), State::Missing},   {path("dangling"), State::Missing},
-        {QString(), State::Missing},         {path("fifo"), State::NotRegular},
-        {path("loop"), State::Unreadable},   {path("real/under"), State::Missing},
+        {path("real"), State::Ok},         {path("link"), State::Ok},
+        {path("missing"), State::Missing}, {path("dangling"), State::Missing},
+        {QString(), State::Missing},       {path("fifo"), State::NotRegular},
+        {path("loop"), State::Unreadable}, {path("real/under"), State::Missing},
     };
     for (const auto& [name, state] : cases) {
       const TReadOnlyFile file(name);  // a FIFO opened for reading would wait here for a writer
       QVERIFY2(file.Status() == state, qPrintable(name));
       if (state != State::Ok)
-        QCOMPARE((std::tuple{name, file.IsOpen(), file.Size(), bool(file.ReadAt(0, 0))}), (std::tuple{name, false, qint64(0), false}));
+        QCOMPARE((std::tuple{name, file.IsOpen(), file.Size(), bool(file.ReadAt(0, 0))}),
+                 (std::tuple{name, false, qint64(0), false}));
     }
   }
 };

@@ -58,7 +58,8 @@ class TestRecordFile : public QObject {
     };
     for (int p : {1, 2, 3, 4, 5, 6, 7, 7, 1, 5, 2, 6, 3, 7, 4}) check(p);
     const TiDbRec none = file.GetRecord(8);
-    QCOMPARE((std::tuple{none.Key == nullptr, none.Text == nullptr, none.Tag, int(none.KeyLength), file.GetRecord(0).Tag}),
+    QCOMPARE((std::tuple{none.Key == nullptr, none.Text == nullptr, none.Tag, int(none.KeyLength),
+                         file.GetRecord(0).Tag}),
              (std::tuple{true, true, 0u, 0, 0u}));
     // A second Open replaces the content.
     QVERIFY(file.Open(Write("r2.dat", *BuildRecordFile(Records(2), nullptr))));
@@ -66,7 +67,8 @@ class TestRecordFile : public QObject {
     QCOMPARE(file.VisibleCount(), 2);
   }
   void scramblingTable() {
-    for (const auto& [stored, read] : {std::pair{0, 0}, {255, 255}, {128, 1}, {254, 127}, {1, 128}, {127, 254}})
+    for (const auto& [stored, read] :
+         {std::pair{0, 0}, {255, 255}, {128, 1}, {254, 127}, {1, 128}, {127, 254}})
       QCOMPARE(ScrambleRecordByte(uint8_t(stored)), uint8_t(read));
     for (int b = 0; b < 256; ++b)
       QCOMPARE(ScrambleRecordByte(ScrambleRecordByte(uint8_t(b))), uint8_t(b));
@@ -103,7 +105,8 @@ class TestRecordFile : public QObject {
     QTest::newRow("short") << QByteArray(3, '\0') << false << 0 << QString();
     QTest::newRow("count 9 of 3") << nine << false << 3 << "1003 key 3";
     QTest::newRow("cut in the text") << three.left(three.size() - 2) << false << 2 << "1002 key 2";
-    QTest::newRow("cut in the header") << three.left(4 + 8 + 5 + 29 + 3) << false << 1 << "1001 key 1";
+    QTest::newRow("cut in the header")
+        << three.left(4 + 8 + 5 + 29 + 3) << false << 1 << "1001 key 1";
     QTest::newRow("huge") << huge << false << 0 << QString();
     QTest::newRow("lengths 0") << noLengths << true << 1 << "0 ";
   }

@@ -154,7 +154,8 @@ class TestTableDatabase : public QObject {
   }
   // Names are cut to 63 characters; a display text that never ends is cut too.
   void namesAndTextsAreCut() {
-    DatabaseSource s{{{QString(63, 'T'), {Col(QString(63, 'c'), ctByte)}, {{"5"}}, true}}, false, {}};
+    DatabaseSource s{
+        {{QString(63, 'T'), {Col(QString(63, 'c'), ctByte)}, {{"5"}}, true}}, false, {}};
     TTessaranObject db;
     QVERIFY(WriteAndOpen(s, Path("n.db"), db));
     const QString longTable = QString(63, 'T') + "1234567";
@@ -167,7 +168,8 @@ class TestTableDatabase : public QObject {
     QVERIFY(!QFile::exists(Path("n2.db")));
     // A link list that links to itself: the display text still ends, within 255 characters.
     const QString cell = QStringList(50, "1").join(',');
-    const DatabaseSource loop{{{"Loop", {Link("Self", "Loop", "Self", 50)}, {{cell}}, true}}, false, {}};
+    const DatabaseSource loop{
+        {{"Loop", {Link("Self", "Loop", "Self", 50)}, {{cell}}, true}}, false, {}};
     QVERIFY(WriteAndOpen(loop, Path("loop.db"), db));
     const QString text = db.GetValueAsText("Loop", "Self", 1);
     QCOMPARE_LE(text.size(), 255);
@@ -244,7 +246,8 @@ class TestTableDatabase : public QObject {
     // The stored count, where the first record starts, and how many records read.
     QTest::addColumn<QList<int32_t>>("c");
     const auto bytes = TwoByteRecords();
-    const int32_t first = LoadLE<int32_t>(reinterpret_cast<const uint8_t*>(bytes.constData()) + 345);
+    const int32_t first =
+        LoadLE<int32_t>(reinterpret_cast<const uint8_t*>(bytes.constData()) + 345);
     const int32_t size = int32_t(bytes.size());
     const int32_t huge = 0x7FFFFFFF;
     QTest::newRow("as written") << QList{2, first, 2};
@@ -287,8 +290,10 @@ class TestTableDatabase : public QObject {
   // Names: a five-character field holding "abcde", "abc", "" and "ÿ".
   static DatabaseSource FindSource() {
     const std::vector<QStringList> names{{"abcde"}, {"abc"}, {""}, {"ÿ"}};
-    return {{{"Empty", {Col("Name")}, {}, true}, {"Names", {Col("Name", ctString, 5)}, names, true}},
-            false, {}};
+    return {
+        {{"Empty", {Col("Name")}, {}, true}, {"Names", {Col("Name", ctString, 5)}, names, true}},
+        false,
+        {}};
   }
   void findRecord_data() {
     QTest::addColumn<QString>("text");
@@ -325,9 +330,9 @@ class TestTableDatabase : public QObject {
     CheckSample(db);
     QVERIFY(Open(db, "p.db", "p.db", "Xecret"));  // the first character is not checked
     QVERIFY(!Open(db, "p.db", "p.db", "Secreu"));
-    QCOMPARE(db.TableCount(), 0);  // a failed check closes again
+    QCOMPARE(db.TableCount(), 0);                   // a failed check closes again
     QVERIFY(!Open(db, "p.db", "p.db", "Secrets"));  // too long
-    QVERIFY(!Open(db, "p.db", "p.db"));  // none and no prompt to ask
+    QVERIFY(!Open(db, "p.db", "p.db"));             // none and no prompt to ask
     // Positions 2 to 64 count; a password is cut to 63 characters, so position 64 always
     // compares its own number.
     s.password = QString(62, 'k') + 'z';
@@ -336,7 +341,8 @@ class TestTableDatabase : public QObject {
     QVERIFY(!Open(db, "p.db", "p.db", QString(62, 'k') + 'y'));
     QVERIFY(!Open(db, "p.db", "p.db", QString(62, 'k')));
     s.password = "Secret";
-    AnsweringPrompt right(QString("Secret")), cancel(std::nullopt), empty(QString{}), never(QString("x"));
+    AnsweringPrompt right(QString("Secret")), cancel(std::nullopt), empty(QString{}),
+        never(QString("x"));
     TTessaranObject asked(&right), cancelled(&cancel), emptied(&empty), plain(&never);
     QVERIFY(WriteAndOpen(s, Path("p.db"), asked));
     QCOMPARE(right.asked, 1);

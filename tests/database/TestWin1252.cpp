@@ -13,7 +13,8 @@ class TestWin1252 : public QObject {
     for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
     const QString text = DecodeWin1252(all);
     QCOMPARE(text.size(), 256);
-    QCOMPARE((QList{text.at(0x80), text.at(0x9F), text.at(0xE9)}), (QList{QChar(0x20AC), QChar(0x0178), QChar(0xE9)}));
+    QCOMPARE((QList{text.at(0x80), text.at(0x9F), text.at(0xE9)}),
+             (QList{QChar(0x20AC), QChar(0x0178), QChar(0xE9)}));
     QCOMPARE(EncodeWin1252(text), std::optional(all));
     QVERIFY(!EncodeWin1252(QStringLiteral("caf\u00e9 \u0101")));
     QVERIFY(!EncodeWin1252(QString::fromUtf8("\xF0\x9F\x9A\x97")));

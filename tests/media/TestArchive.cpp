@@ -1,12 +1,12 @@
 // Tests of the picture archives (index, TArchiveIndex, entries, DOS time stamps, inflating,
 // extraction) and of the temporary folder their members are unpacked into.
+#include "EnvironmentRestorer.h"
 #include "ProcessFactsRestorer.h"
+#include "database/DatabaseFixture.h"
 #include "media/Archive.h"
 #include "media/ArchiveIndex.h"
 #include "media/PictureDecoder.h"
 #include "media/TempFolder.h"
-#include "EnvironmentRestorer.h"
-#include "database/DatabaseFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,10 +23,10 @@
 #include <unistd.h>
 
 using namespace orlaventis;
-using olvtool::ArchiveWriter;
-using olvtool::MemberPacking;
 using fixture::ReadFile;
 using fixture::WriteFile;
+using olvtool::ArchiveWriter;
+using olvtool::MemberPacking;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -170,8 +170,9 @@ class TestArchive : public QObject {
     longWord[longWord.size() - 4] = static_cast<char>(text.size() + 7);  // more than the file
     QByteArray negative = bytes;
     negative[negative.size() - 1] = '\x80';
-    const QList<QByteArray> damaged = {"\0\0\0\0"_ba, "\3\0\0"_ba, ""_ba, cut.right(2) + cut,
-                                       longWord, negative, "\xFF\xFF\xFF\x7F"_ba};
+    const QList<QByteArray> damaged = {"\0\0\0\0"_ba,        "\3\0\0"_ba, ""_ba,
+                                       cut.right(2) + cut,   longWord,    negative,
+                                       "\xFF\xFF\xFF\x7F"_ba};
     for (const QByteArray& d : damaged) {
       QVERIFY(WriteFile(Path("damaged.dat"), d));
       const auto built = BuildArchiveIndex(Path("damaged.dat")).value_or(QStringList{"none"});
@@ -505,7 +506,8 @@ class TestArchive : public QObject {
     // The empty per-user parent this run made goes with its folder ...
     TTempFolder perUser(QString(), p + "/orlaventis/T/");
     QVERIFY(Touch(perUser.FilePath("5")));
-    QCOMPARE((QList{perUser.Remove(), exists(p + "/orlaventis"), isDir(p)}), (QList{true, false, true}));
+    QCOMPARE((QList{perUser.Remove(), exists(p + "/orlaventis"), isDir(p)}),
+             (QList{true, false, true}));
     // ... but a folder of the user's that was there before stays, whatever its name.
     TTempFolder mine(QString(), p + "/orlaventis-mine/T/");
     QVERIFY(QDir().mkpath(mine.Folder()));

@@ -1,7 +1,7 @@
 // Tests of picture decoding: every format written here, sniffing, PCX, colour reduction, messages.
 #include "DemoContent.h"
-#include "PictureEncoders.h"
 #include "PcxWriter.h"
+#include "PictureEncoders.h"
 #include "media/Messages.h"
 #include "media/Pcx.h"
 #include "media/PictureDecoder.h"

@@ -9,8 +9,8 @@
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/Messages.h"
 #include "media/TempFolder.h"
-#include "sections/AllSections.h"  // tests/sections
 #include "process/ProcessFacts.h"
+#include "sections/AllSections.h"  // tests/sections
 #include "sections/SectionForm.h"
 #include "shell/ArchiveFixture.h"  // tests/shell
 #include "shell/MainForm.h"
@@ -39,7 +39,8 @@ inline QByteArray PlainPng(QRgb colour, QSize size = QSize(40, 30)) {
   return bytes;
 }
 // olvf.dat holding "i\i\N" for each of `numbers`; `damaged` members cannot be unpacked.
-inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers, const std::vector<int>& damaged = {}) {
+inline bool WriteSlides(const QString& folder, const std::vector<int>& numbers,
+                        const std::vector<int>& damaged = {}) {
   const auto members = [](const std::vector<int>& from) {
     std::vector<Member> out;
     for (int n : from) out.push_back({QStringLiteral("i\\i\\%1").arg(n), PlainPng(SlideColour(n))});
@@ -55,9 +56,9 @@ inline bool WriteRecords(const QString& folder, const std::vector<olvtool::Recor
 // A main form with `settings` (which must outlive it) over the content of `folder` on a
 // `screen`-sized screen (640 x 480 unless told), shown (which opens the Introduction), with
 // instant transitions; null when it cannot start.
-inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(orlaventis::TSettings& settings, const QString& folder,
-                                                            int language, QSize screen = QSize(640, 480),
-                                                            const orlaventis::SectionMakers& makers = {}) {
+inline std::unique_ptr<orlaventis::TMainForm> StartMainForm(
+    orlaventis::TSettings& settings, const QString& folder, int language,
+    QSize screen = QSize(640, 480), const orlaventis::SectionMakers& makers = {}) {
   using namespace orlaventis;
   settings.ProgramFolder = folder;
   settings.TempFolder = folder + QStringLiteral("/T");

@@ -69,7 +69,8 @@ bool WriteCatalogue(const QString& folder, int count, const std::vector<int>& gr
     properties.columns.push_back(Col(name));
   QString error;
   return olvtool::WriteDatabase({{groupTable, table, properties}, false, password},
-                                folder + "/d/ol44.cat", {}, &error) || (qWarning() << error, false);
+                                folder + "/d/ol44.cat", {}, &error) ||
+         (qWarning() << error, false);
 }
 // olvf.dat with "P01".. for `from` .. `to` except `missing`; `damaged` members cannot be unpacked;
 // `noPictures` unpack (letting events run) to bytes that are no picture.
@@ -184,7 +185,9 @@ class TestCatalogForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { makers_[2] = [](TSectionSet& s) { return new TCatalogForm(s); }; }
+  void initTestCase() {
+    makers_[2] = [](TSectionSet& s) { return new TCatalogForm(s); };
+  }
 
   void init() {
     QVERIFY(Fresh());
@@ -206,20 +209,23 @@ class TestCatalogForm : public fixture::SectionTest {
       int count, current, top;
       ThumbPageMode mode;
       ThumbPagePlacement placed;
-    } cases[] = {
-        {"no items", 0, 0, 5, Valid, {0, 1, Valid}},
-        {"first page, no page yet", 12, 1, 0, MovedDown, {1, 1, MovedDown}},
-        {"on the page", 12, 5, 1, Valid, {1, 5, Valid}},
-        {"last cell", 12, 9, 1, Valid, {1, 9, Valid}},
-        {"one past the page", 12, 10, 1, Valid, {2, 9, MovedDown}},
-        {"to the last", 12, 12, 2, Valid, {4, 9, MovedDown}},
-        {"before the page", 12, 1, 4, Valid, {1, 1, MovedUp}},
-        {"one before the page", 12, 3, 4, Valid, {3, 1, MovedUp}},
-        {"typed, on the page", 12, 7, 4, MovedDown, {4, 4, MovedDown}},
-        {"new selection below the old top", 4, 1, 12, MovedDown, {1, 1, MovedUp}}};
+    } cases[] = {{"no items", 0, 0, 5, Valid, {0, 1, Valid}},
+                 {"first page, no page yet", 12, 1, 0, MovedDown, {1, 1, MovedDown}},
+                 {"on the page", 12, 5, 1, Valid, {1, 5, Valid}},
+                 {"last cell", 12, 9, 1, Valid, {1, 9, Valid}},
+                 {"one past the page", 12, 10, 1, Valid, {2, 9, MovedDown}},
+                 {"to the last", 12, 12, 2, Valid, {4, 9, MovedDown}},
+                 {"before the page", 12, 1, 4, Valid, {1, 1, MovedUp}},
+                 {"one before the page", 12, 3, 4, Valid, {3, 1, MovedUp}},
+                 {"typed, on the page", 12, 7, 4, MovedDown, {4, 4, MovedDown}},
+                 {"new selection below the old top", 4, 1, 12, MovedDown, {1, 1, MovedUp}}};
     for (const auto& c : cases) {
       const auto text = [&c](const ThumbPagePlacement& p) {
-        return QString("%1: top %2, cell %3, mode %4").arg(c.name).arg(p.top).arg(p.cell).arg(int(p.mode));
+        return QString("%1: top %2, cell %3, mode %4")
+            .arg(c.name)
+            .arg(p.top)
+            .arg(p.cell)
+            .arg(int(p.mode));
       };
       QCOMPARE(text(PlaceThumbPage(c.count, c.current, c.top, 9, c.mode)), text(c.placed));
     }
@@ -233,9 +239,10 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(Held(f), "a catalogue");
     QCOMPARE(Where(f) << f->Catalog()->ItemCount, (QList<int>{1, 1, 1, 12}));
     // Translated label texts keep the counts behind them.
-    QCOMPARE((QStringList{f->CurItemLbl->text(), Counters(f), f->FirstBtn->toolTip(),
-                          f->CurItemEdit->toolTip(), f->InfoBtn->toolTip()}),
-             (QStringList{"Picture", "1 of 12", "First picture", "Type a picture number", "About"}));
+    QCOMPARE(
+        (QStringList{f->CurItemLbl->text(), Counters(f), f->FirstBtn->toolTip(),
+                     f->CurItemEdit->toolTip(), f->InfoBtn->toolTip()}),
+        (QStringList{"Picture", "1 of 12", "First picture", "Type a picture number", "About"}));
     QCOMPARE((std::tuple{PageItems(f), Showing(f)}), (std::tuple{Page(1, 12), Showing(1)}));
     QCOMPARE(f->Description->toPlainText() + Steps(f), "About picture 1.\nSecond line.0011");
     // Cells loaded first to last: the last one is the most recently used.
@@ -288,8 +295,8 @@ class TestCatalogForm : public fixture::SectionTest {
     TCatalogForm* f = OpenWith(30);
     QVERIFY(f != nullptr);
     QList<int> seen;
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
-                        Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_End, Qt::Key_Home,
+                        Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_A})
       seen << (QTest::keyClick(f, key), f->Catalog()->CurrentItem);
     QCOMPARE(seen, QList<int>({2, 3, 2, 30, 1, 10, 19, 10, 10}));
     QCOMPARE(Showing(f), Showing(10));
@@ -314,13 +321,15 @@ class TestCatalogForm : public fixture::SectionTest {
     QTest::mouseRelease(f->NextBtn, Qt::LeftButton);
     QCOMPARE(f->Catalog()->CurrentItem, 2);
     constexpr QRgb kGround = 0xFF00A000;
-    for (TBaseBtn* button : {f->FirstBtn, f->PreviousBtn, f->NextBtn, f->LastBtn, f->ResetSelectionsBtn}) {
+    for (TBaseBtn* button :
+         {f->FirstBtn, f->PreviousBtn, f->NextBtn, f->LastBtn, f->ResetSelectionsBtn}) {
       QImage image(button->size(), QImage::Format_RGB32);
       image.fill(kGround);
       button->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);  // over the ground only
       const QRect r = image.rect();
-      for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) QCOMPARE(image.pixel(corner), kGround);
-      QVERIFY(image.pixel(r.center()) != kGround);  // the plate, centred
+      for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+        QCOMPARE(image.pixel(corner), kGround);
+      QVERIFY(image.pixel(r.center()) != kGround);              // the plate, centred
       QCOMPARE(probes::CountColour(image, probes::kWhite), 0);  // no light rim around the plate
     }
   }
@@ -332,12 +341,17 @@ class TestCatalogForm : public fixture::SectionTest {
       main_.reset();
       TCatalogForm* f = Open(fill ? QSize(2048, 1536) : QSize(1280, 1024));
       QVERIFY(f != nullptr);
-      for (int i = 0; QWidget* control : QList<QWidget*>{f->FirstBtn, f->ResetSelectionsBtn, f->InfoBtn, f->TessaranQueryGrid->DropDownButton()}) {
+      for (int i = 0;
+           QWidget * control : QList<QWidget*>{f->FirstBtn, f->ResetSelectionsBtn, f->InfoBtn,
+                                               f->TessaranQueryGrid->DropDownButton()}) {
         if (!fill) design << probes::Render(control, probes::kBlack);
-        const QImage was = design[i++], halved = probes::Render(control, probes::kBlack).scaled(was.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage was = design[i++], halved = probes::Render(control, probes::kBlack)
+                                                     .scaled(was.size(), Qt::IgnoreAspectRatio,
+                                                             Qt::SmoothTransformation);
         const int w = was.width(), n = w * was.height();
         qint64 difference = 0;  // in grey levels, over every pixel
-        for (int p = 0; p < n; ++p) difference += qAbs(qGray(halved.pixel(p % w, p / w)) - qGray(was.pixel(p % w, p / w)));
+        for (int p = 0; p < n; ++p)
+          difference += qAbs(qGray(halved.pixel(p % w, p / w)) - qGray(was.pixel(p % w, p / w)));
         QVERIFY2(difference < 8 * n, qPrintable(control->objectName()));
       }
     }
@@ -401,7 +415,8 @@ class TestCatalogForm : public fixture::SectionTest {
       QCOMPARE(Counters(f) + Steps(f), QString("0 of 00000"));
       QCOMPARE(f->PictureThumbs->findChildren<TProportionalImage*>().size(), 0);
       QCOMPARE((QList<bool>{f->ShowSelectionBtn->isEnabled(), f->ResetSelectionsBtn->isEnabled(),
-                            f->CurItemEdit->isEnabled()}), (QList<bool>{false, false, false}));
+                            f->CurItemEdit->isEnabled()}),
+               (QList<bool>{false, false, false}));
       Click(f->NextBtn);
       Click(f->PictureThumbs);  // no cells to pick
       Click(f->ResetSelectionsBtn);
@@ -504,7 +519,7 @@ class TestCatalogForm : public fixture::SectionTest {
     QTest::mouseClick(f->SelectedPictureThumb, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(deferred);
     QCoreApplication::sendPostedEvents(f, QEvent::MetaCall);  // the queued query, no waiting
-    QCOMPARE(f->Catalog()->ItemCount, 4);  // 1, 10, 11, 12
+    QCOMPARE(f->Catalog()->ItemCount, 4);                     // 1, 10, 11, 12
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(1).center());
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     QTest::keyClick(grid->DropDownList(), Qt::Key_F4, Qt::AltModifier);  // open list: quits
@@ -547,7 +562,8 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(f->PictureThumbs->Cell(5)->geometry(), QRect(133, 145, 133, 145));  // 17-pixel bar
     QCOMPARE(CellCentre(f, 5), ItemColour(5));
     // On a 256-colour display the Catalog keeps the menu glyphs and takes the 256-colour door.
-    QCOMPARE((QList{f->MenuBtn[0]->GlyphUp().isNull(), f->MenuBtn[0]->FaceVisible()}), (QList{false, false}));
+    QCOMPARE((QList{f->MenuBtn[0]->GlyphUp().isNull(), f->MenuBtn[0]->FaceVisible()}),
+             (QList{false, false}));
     QCOMPARE(f->ShowSelectionBtn->GlyphUp(), LoadResourceBitmap("Door256"));
   }
   void cacheKeepsTheThirtyMostRecent() {
@@ -570,10 +586,11 @@ class TestCatalogForm : public fixture::SectionTest {
     TCatalogForm* f = OpenWith(40);
     QCOMPARE(Held(f), "a catalogue");
     const QImage first = f->PictureThumbs->GetThumbPicture(2);
-    Click(f->LastBtn);                    // 32 .. 40, first to last
+    Click(f->LastBtn);                // 32 .. 40, first to last
     TypeEnter(f->CurItemEdit, "20");  // 20 .. 28, last to first
     TypeEnter(f->CurItemEdit, "5");   // 5 .. 13, last to first
-    QCOMPARE(f->ThumbnailCache().Names(), CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
+    QCOMPARE(f->ThumbnailCache().Names(),
+             CacheModel().Load(1, 9).Load(32, 40).Load(28, 20).Load(13, 5).List());
     QCOMPARE(f->ThumbnailCache().Count(), 30);  // P01, the least recently used, is gone
     // A cached picture is the very same picture when it shows again.
     Click(f->FirstBtn);
@@ -588,7 +605,8 @@ class TestCatalogForm : public fixture::SectionTest {
     QCOMPARE(cache.Names(), QStringList{"huge"});
     // A photo larger than the screen (640 x 480) is kept at the size it can show.
     QVERIFY(WriteCatalogue(Folder(), 1));
-    QVERIFY(fixture::WriteArchive(Folder() + "/olvf.dat", {{MemberName(1), fixture::PlainPng(ItemColour(1), {1600, 600})}}));
+    QVERIFY(fixture::WriteArchive(
+        Folder() + "/olvf.dat", {{MemberName(1), fixture::PlainPng(ItemColour(1), {1600, 600})}}));
     TCatalogForm* f = Open();
     QVERIFY(f != nullptr);
     QCOMPARE(f->PictureCache().Peek(MemberName(1)).size(), QSize(640, 240));
@@ -600,7 +618,8 @@ class TestCatalogForm : public fixture::SectionTest {
     QImage noise(640, 480, QImage::Format_RGB32);
     quint32 seed = 7;
     for (int y = 0; y < noise.height(); ++y)
-      for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+      for (int x = 0; x < noise.width(); ++x)
+        noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
     QByteArray png;
     QBuffer buffer(&png);
     QVERIFY(buffer.open(QIODevice::WriteOnly));
@@ -613,15 +632,18 @@ class TestCatalogForm : public fixture::SectionTest {
     for (QWidget* shown : QList<QWidget*>{f->SelectedPictureThumb, f->PictureThumbs->Cell(1)}) {
       const QImage drawn = shown->grab().toImage();
       QCOMPARE(drawn.size(), shown->size() * 2);
-      const QRect photo(drawn.width() / 4 & ~1, drawn.height() / 4 & ~1, drawn.width() / 2, drawn.height() / 2);
+      const QRect photo(drawn.width() / 4 & ~1, drawn.height() / 4 & ~1, drawn.width() / 2,
+                        drawn.height() / 2);
       int uniform = 0, blocks = 0;
       for (int y = photo.top(); y < photo.bottom(); y += 2)
         for (int x = photo.left(); x < photo.right(); x += 2, ++blocks) {
           const QRgb c = drawn.pixel(x, y);
-          uniform += drawn.pixel(x + 1, y) == c && drawn.pixel(x, y + 1) == c && drawn.pixel(x + 1, y + 1) == c;
+          uniform += drawn.pixel(x + 1, y) == c && drawn.pixel(x, y + 1) == c &&
+                     drawn.pixel(x + 1, y + 1) == c;
         }
       QCOMPARE_GT(blocks, 100);
-      QVERIFY2(uniform * 4 < blocks, qPrintable(QString("%1 of %2 blocks repeat one pixel").arg(uniform).arg(blocks)));
+      QVERIFY2(uniform * 4 < blocks,
+               qPrintable(QString("%1 of %2 blocks repeat one pixel").arg(uniform).arg(blocks)));
     }
   }
 };

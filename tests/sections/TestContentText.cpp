@@ -2,16 +2,16 @@
 // (catalogue, language file, query rows, Production outline and tables, paint and trim names,
 // Introduction) neither formats itself nor makes the program open a file.
 #include "DemoContent.h"  // tools/olvtool
+#include "ProcessFactsRestorer.h"
 #include "controls/BaseButton.h"
 #include "controls/PlainText.h"
 #include "controls/Transitions.h"
 #include "media/Messages.h"
+#include "sections/AllSections.h"  // tests/sections
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
 #include "sections/ProductionForm.h"
-#include "sections/AllSections.h"  // tests/sections
-#include "ProcessFactsRestorer.h"
 #include "shell/MainForm.h"
 #include "shell/MessageBoxMessages.h"
 #include "shell/Translation.h"
@@ -42,7 +42,8 @@ QJsonValue Marked(const QJsonValue& value, const QString& markup, bool english =
     if (!english || value.toString().isEmpty()) return value;
     // Fields hold 40 bytes at the least: a long text keeps its start.
     QString text = value.toString() + markup;
-    while (text.toUtf8().size() > 40 && text.size() > markup.size() + 1) text.remove(text.size() - markup.size() - 1, 1);
+    while (text.toUtf8().size() > 40 && text.size() > markup.size() + 1)
+      text.remove(text.size() - markup.size() - 1, 1);
     return text;
   }
   if (value.isArray()) {
@@ -127,7 +128,8 @@ class TestContentText : public QObject {
     QVERIFY(MarkItems(sources.filePath("items.tsv"), markup_));
     content_ = temp_.filePath("content");
     QString error;
-    QVERIFY2(olvtool::WriteDemoContent(content_, olvtool::DemoOptions{sources.path(), 0}, &error), qPrintable(error));
+    QVERIFY2(olvtool::WriteDemoContent(content_, olvtool::DemoOptions{sources.path(), 0}, &error),
+             qPrintable(error));
   }
   // The whole headless tour, every section and the About box: it ends, content intact.
   void tourEndsOpeningNothingOutside() {
@@ -135,12 +137,14 @@ class TestContentText : public QObject {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", temp_.path());
     tour.setProcessEnvironment(environment);
-    tour.start(ORLAVENTIS_PROGRAM, {"--data", content_, "--tour", temp_.filePath("tour"), "--language", "44"});
+    tour.start(ORLAVENTIS_PROGRAM,
+               {"--data", content_, "--tour", temp_.filePath("tour"), "--language", "44"});
     const bool ended = tour.waitForFinished(120000);
     if (!ended) tour.kill(), tour.waitForFinished();
     QVERIFY2(ended, "the tour hangs: a content text made the program open the FIFO");
     const QByteArray errors = tour.readAllStandardError();
-    QCOMPARE((std::tuple{tour.exitStatus(), tour.exitCode(), errors}), (std::tuple{QProcess::NormalExit, 0, errors}));
+    QCOMPARE((std::tuple{tour.exitStatus(), tour.exitCode(), errors}),
+             (std::tuple{QProcess::NormalExit, 0, errors}));
     tourEnded_ = true;
   }
   // In every section each label holding content text shows its characters; the catalogue's

@@ -5,6 +5,7 @@
 #include "controls/ProportionalImage.h"
 #include "controls/Transitions.h"
 #include "database/Catalog.h"
+#include "sections/AllSections.h"  // tests/sections
 #include "sections/CatalogForm.h"
 #include "sections/EnamelAndFabricsForm.h"
 #include "sections/IntroductionForm.h"
@@ -13,7 +14,6 @@
 #include "sections/QueryGrid.h"
 #include "sections/SearchPanel.h"
 #include "sections/SectionSet.h"
-#include "sections/AllSections.h"  // tests/sections
 #include "shell/AboutBox.h"
 #include "shell/Translation.h"
 
@@ -41,13 +41,17 @@ namespace {
 void Walk(QAccessibleInterface* node, const QSet<QString>& dutch, QStringList& faults) {
   if (node->state().invisible) return;
   // A list's and a table's rows are nodes without an object of their own.
-  const QObject* object = node->object() ? node->object() : (node->parent() ? node->parent()->object() : nullptr);
-  const QString what = (object ? object->objectName() + '/' + object->metaObject()->className() : QString()) + ": ";
+  const QObject* object = node->object() ? node->object()
+                                         : (node->parent() ? node->parent()->object() : nullptr);
+  const QString what =
+      (object ? object->objectName() + '/' + object->metaObject()->className() : QString()) + ": ";
   const bool holder = node->role() == QAccessible::Pane || node->role() == QAccessible::Border ||
                       (node->object() != nullptr && node->object()->objectName().startsWith("qt_"));
-  if (!holder && node->role() != QAccessible::StaticText && node->text(QAccessible::Name).trimmed().isEmpty())
+  if (!holder && node->role() != QAccessible::StaticText &&
+      node->text(QAccessible::Name).trimmed().isEmpty())
     faults << what + "no name";
-  for (const QString& text : (node->text(QAccessible::Name) + '\n' + node->text(QAccessible::Description)).split('\n'))
+  for (const QString& text :
+       (node->text(QAccessible::Name) + '\n' + node->text(QAccessible::Description)).split('\n'))
     if (dutch.contains(text) || dutch.contains(text.section(' ', 0, 0))) faults << what + text;
   for (int i = 0; i < node->childCount(); ++i) Walk(node->child(i), dutch, faults);
 }
@@ -76,9 +80,7 @@ class TestDemoSections : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    Process().screenSizeOverride = QSize(640, 480);
-  }
+  void initTestCase() { Process().screenSizeOverride = QSize(640, 480); }
   void init() {
     settings_ = TSettings();
     settings_.FarewellMs = 0;
@@ -97,7 +99,8 @@ class TestDemoSections : public QObject {
       QSet<QString> dutch;  // Dutch captions and hints unlike their translation
       for (int i = 1; language != 31 && i <= 2; ++i)
         for (const QJsonValue& row : rows)
-          if (row[i].toString() != row[i + (language == 33 ? 2 : 4)].toString()) dutch << row[i].toString();
+          if (row[i].toString() != row[i + (language == 33 ? 2 : 4)].toString())
+            dutch << row[i].toString();
       TMainForm& form = Start(language);
       for (SectionId section : kSectionOrder) {
         form.GoTo(section);
@@ -138,9 +141,10 @@ class TestDemoSections : public QObject {
     QTest::keyClick(panel->SearchEdit, Qt::Key_Return);
     QVERIFY(panel->isHidden());
     QCOMPARE_GT(catalog->Catalog()->ItemCount, narrowed);
-    const QString number = catalog->Catalog()->Database->GetValueAsText("Picture Items", "Item Number",
-                                                                        catalog->CurrentRecord());
-    QCOMPARE(number + ' ' + catalog->Header->text(), QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
+    const QString number = catalog->Catalog()->Database->GetValueAsText(
+        "Picture Items", "Item Number", catalog->CurrentRecord());
+    QCOMPARE(number + ' ' + catalog->Header->text(),
+             QString("F1091 Engine bay of a 1962 four-door saloon: the V15"));
     QTest::keyClick(catalog, Qt::Key_Slash);
     QTest::keyClicks(panel->SearchEdit, "RECOG");
     QTest::keyClick(panel->SearchEdit, Qt::Key_Enter);
@@ -148,15 +152,18 @@ class TestDemoSections : public QObject {
     QCOMPARE((QList{production->isVisible(), catalog->isHidden()}), (QList{true, true}));
     QCOMPARE(production->ProductionLstHeader->text(), QString("Recognition points by year"));
     QTest::mouseClick(production->findChild<TBaseBtn*>("SearchBtn"), Qt::LeftButton);
-    QCOMPARE((std::tuple{panel->isVisible(), panel->SearchEdit->selectedText()}), (std::tuple{true, QString("RECOG")}));
+    QCOMPARE((std::tuple{panel->isVisible(), panel->SearchEdit->selectedText()}),
+             (std::tuple{true, QString("RECOG")}));
     QTest::keyClick(panel->SearchEdit, Qt::Key_Escape);
     QCOMPARE((QList{panel->isHidden(), production->isVisible()}), (QList{true, true}));
     QTest::keyClick(production, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClicks(panel->SearchEdit, "bm3");
     QTest::mouseClick(panel->ResultList->viewport(), Qt::LeftButton, {},
                       panel->ResultList->visualItemRect(panel->ResultList->item(1)).center());
-    auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
-    QCOMPARE((std::tuple{colours->isVisible(), colours->CoachColorsComboBox->currentText()}), (std::tuple{true, QString("Monaco Blue")}));
+    auto* colours =
+        static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
+    QCOMPARE((std::tuple{colours->isVisible(), colours->CoachColorsComboBox->currentText()}),
+             (std::tuple{true, QString("Monaco Blue")}));
     QTest::keyClick(colours, Qt::Key_F, Qt::ControlModifier);
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(panel->isHidden() && panel->SearchEdit->text().isEmpty(), 20000);
@@ -170,7 +177,8 @@ class TestDemoSections : public QObject {
     settings_.KioskExitKeys = "Ctrl+Shift+Q";
     TMainForm& form = Start(44);
     TSectionForm* intro = Sections().Form(SectionId::Introduction);
-    QCOMPARE((QList{intro->MenuBtn[5]->isHidden(), intro->MenuBtn[4]->isHidden()}), (QList{true, true}));
+    QCOMPARE((QList{intro->MenuBtn[5]->isHidden(), intro->MenuBtn[4]->isHidden()}),
+             (QList{true, true}));
     QTest::mouseClick(intro->MenuBtn[1], Qt::LeftButton);
     auto* production = static_cast<TProductionForm*>(Sections().Form(SectionId::Production));
     TOutline* topics = production->ProductionContentLst;
@@ -180,7 +188,8 @@ class TestDemoSections : public QObject {
     QCOMPARE_GT(topics->SelectedItem(), 2);
     QVERIFY(production->ProductionLstHeader->text() != firstTable);
     QTest::mouseClick(intro->MenuBtn[3], Qt::LeftButton);
-    auto* colours = static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
+    auto* colours =
+        static_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QTest::keyClick(colours->ModelsComboBox, Qt::Key_Down);
     QTest::mouseClick(colours->MenuBtn[2], Qt::LeftButton);
     auto* catalog = static_cast<TCatalogForm*>(Sections().Form(SectionId::Catalog));
@@ -190,24 +199,29 @@ class TestDemoSections : public QObject {
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     QTest::mouseClick(grid->DropDownList(), Qt::LeftButton, {}, QPoint(22, 37));  // group 1 only
     for (int i = 0; i < 2; ++i) QTest::mouseClick(catalog->NextBtn, Qt::LeftButton);
-    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
+    QAccessibleInterface* picture =
+        QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
     QCOMPARE(picture->text(QAccessible::Name) + '|' + picture->text(QAccessible::Description),
-             QString("Picture 3 of %1|%2\nClick to enlarge the picture").arg(catalog->Catalog()->ItemCount).arg(catalog->Header->text()));
+             QString("Picture 3 of %1|%2\nClick to enlarge the picture")
+                 .arg(catalog->Catalog()->ItemCount)
+                 .arg(catalog->Header->text()));
     QTest::mouseClick(catalog->InfoBtn, Qt::LeftButton);
     QTest::mouseClick(grid->DropDownButton(), Qt::LeftButton);
     const auto state = [&] {
-      return QList<int>{catalog->Catalog()->ItemCount < all, catalog->Catalog()->CurrentItem, colours->Cascade().Model(),
-                        form_->AboutBox->isVisible(), grid->DropDownList()->isVisible(), catalog->isVisible()};
+      return QList<int>{catalog->Catalog()->ItemCount < all, catalog->Catalog()->CurrentItem,
+                        colours->Cascade().Model(),          form_->AboutBox->isVisible(),
+                        grid->DropDownList()->isVisible(),   catalog->isVisible()};
     };
     QCOMPARE(state(), (QList<int>{1, 3, 2, 1, 1, 1}));
     form.showMinimized();  // as the desktop may leave it
     form.StartKiosk(200);
     QTRY_VERIFY_WITH_TIMEOUT(intro->isVisible(), 20000);
     QCOMPARE(state() << form.isMinimized(), (QList<int>{0, 1, 1, 0, 0, 0, 0}));
-    QCOMPARE((std::tuple{topics->SelectedItem(), production->ProductionLstHeader->text()}), (std::tuple{2, firstTable}));
+    QCOMPARE((std::tuple{topics->SelectedItem(), production->ProductionLstHeader->text()}),
+             (std::tuple{2, firstTable}));
     QStringList choice;
-    for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox, colours->CoachColorsComboBox,
-                            colours->RoofColorsComboBox})
+    for (QComboBox* list : {colours->ModelsComboBox, colours->ModelyearsComboBox,
+                            colours->CoachColorsComboBox, colours->RoofColorsComboBox})
       choice << list->currentText();
     QAccessibleInterface* car = QAccessible::queryAccessibleInterface(colours->CarImage);
     QCOMPARE(car->text(QAccessible::Description), choice.join(", "));

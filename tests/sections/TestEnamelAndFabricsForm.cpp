@@ -37,7 +37,8 @@ bool Light(QRgb c) { return qGray(c) > 200; }
 // The car pictures of the sample, but not Grey on White; the seats, but not Leather Ebony; and one
 // member that is not a picture at all.
 const QStringList kCars = {"i\\e\\RD_WH", "i\\e\\RD_BK", "i\\e\\BL_BL", "i\\e\\IV_BK"};
-const QStringList kSeats = {"i\\f\\CLT1", "i\\f\\CLG2", "i\\f\\LEB3", "i\\f\\LER4", "i\\f\\LET1", "i\\f\\LEG2"};
+const QStringList kSeats = {"i\\f\\CLT1", "i\\f\\CLG2", "i\\f\\LEB3",
+                            "i\\f\\LER4", "i\\f\\LET1", "i\\f\\LEG2"};
 
 }  // namespace
 
@@ -98,7 +99,9 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   }
 
  private slots:
-  void initTestCase() { makers_[3] = [](TSectionSet& s) { return new TEnamelAndFabricsForm(s); }; }
+  void initTestCase() {
+    makers_[3] = [](TSectionSet& s) { return new TEnamelAndFabricsForm(s); };
+  }
 
   void init() { QVERIFY(Fresh()); }
 
@@ -110,20 +113,23 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(f != nullptr);
     QCOMPARE((std::pair{f->DatabaseOpen(), messages_.All()}), (std::pair{true, QStringList{}}));
     QList<QStringList> items;
-    for (QComboBox* list : {f->ModelsComboBox, f->ModelyearsComboBox, f->CoachColorsComboBox, f->RoofColorsComboBox,
-                            f->FabricMaterialsComboBox, f->FabricColorsComboBox})
+    for (QComboBox* list :
+         {f->ModelsComboBox, f->ModelyearsComboBox, f->CoachColorsComboBox, f->RoofColorsComboBox,
+          f->FabricMaterialsComboBox, f->FabricColorsComboBox})
       items << (Items(list) << QString::number(list->currentIndex()));
     // clang-format off
     QCOMPARE(items, (QList<QStringList>{{"Berline", "Cabriolet", "Break", "0"},
         {"1961", "1962", "1964", "0"}, {"Red", "Blue", "0"}, {"White", "Black", "0"},
         {"Cloth", "0"}, {"Tan", "Silver", "0"}}));
     // clang-format on
-    QCOMPARE((std::tuple{f->RoofColorsComboBox->isEnabled(), TempFiles()}), (std::tuple{true, QStringList()}));
+    QCOMPARE((std::tuple{f->RoofColorsComboBox->isEnabled(), TempFiles()}),
+             (std::tuple{true, QStringList()}));
     // Screen readers: the title heard once, the first list named by its label, valued by its entry.
     QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(f);
     QStringList heard;
     for (int i = 0; i < pane->childCount(); ++i)
-      heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') + pane->child(i)->text(QAccessible::Value);
+      heard << pane->child(i)->text(QAccessible::Name) + QLatin1Char('=') +
+                   pane->child(i)->text(QAccessible::Value);
     QCOMPARE(heard.filter(f->HeaderLbl->text()).size(), 1);
     QVERIFY2(heard.contains(f->ModelsLabel->text() + "=Berline"), qPrintable(heard.join('|')));
     // The pictures, drawn by the controls.
@@ -168,7 +174,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QComboBox *coach = f->CoachColorsComboBox, *roof = f->RoofColorsComboBox;
     QComboBox *material = f->FabricMaterialsComboBox, *fabric = f->FabricColorsComboBox;
     // Runs inside the black roof's car extraction.
-    QMetaObject::invokeMethod(f, [coach] { Choose(coach, 1); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        f, [coach] { Choose(coach, 1); }, Qt::QueuedConnection);
     Choose(roof, 1);
     QCOMPARE(Items(roof, fabric), QStringList({"Blue", "Silver"}));
     QCOMPARE(Shown(f), (QList{MemberColour("i\\e\\BL_BL"), MemberColour("i\\f\\CLG2")}));
@@ -191,7 +198,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(Items(fabric), QStringList({"Ebony"}));
     // The seat picture LEK5 is missing: the seat area is cleared, without a message.
     QVERIFY(f->ChairImage->Image().isNull());
-    QCOMPARE((std::tuple{Centre(f->ChairImage), messages_.All()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
+    QCOMPARE((std::tuple{Centre(f->ChairImage), messages_.All()}),
+             (std::tuple{qRgb(0, 0, 0), QStringList()}));
     // The car picture stays while only the trim changes.
     QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\BL_BL"));
     // Back to a coach colour with roofs: the roof list is enabled again.
@@ -204,13 +212,11 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QCOMPARE(Shown(f), (QList{qRgb(0, 0, 0), MemberColour("i\\f\\CLT1")}));
     // 1964 has an item without a coach colour: empty lists to the right, no pictures.
     Choose(years, 2);
-    QCOMPARE((QList{coach->count(), roof->count(), fabric->count()}),
-             (QList<int>{0, 0, 0}));
+    QCOMPARE((QList{coach->count(), roof->count(), fabric->count()}), (QList<int>{0, 0, 0}));
     QCOMPARE(NoPictures(f), (QList{true, true}));
     // Another model: every list right of it back at its first entry.
     Choose(models, 1);
-    QCOMPARE(Items(years, coach, fabric),
-             QStringList({"1963", "Ivory", "Tan", "Silver", "Navy"}));
+    QCOMPARE(Items(years, coach, fabric), QStringList({"1963", "Ivory", "Tan", "Silver", "Navy"}));
     QCOMPARE(Shown(f), (QList{MemberColour("i\\e\\IV_BK"), MemberColour("i\\f\\LET1")}));
     Choose(models, 2);  // no items at all
     QCOMPARE((std::tuple{years->count(), f->CarImage->Image().isNull()}), (std::tuple{0, true}));
@@ -227,8 +233,9 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     QVERIFY(f != nullptr);
     QVERIFY(QTest::qWaitForWindowActive(main_.get()));
     QList<QWidget*> walked, expected{f->MenuBtn.begin(), f->MenuBtn.end()};
-    expected << f->InfoBtn << f->findChild<QWidget*>("SearchBtn") << f->ModelsComboBox << f->ModelyearsComboBox << f->CoachColorsComboBox
-             << f->RoofColorsComboBox << f->FabricMaterialsComboBox << f->FabricColorsComboBox;
+    expected << f->InfoBtn << f->findChild<QWidget*>("SearchBtn") << f->ModelsComboBox
+             << f->ModelyearsComboBox << f->CoachColorsComboBox << f->RoofColorsComboBox
+             << f->FabricMaterialsComboBox << f->FabricColorsComboBox;
     f->setFocus();
     while (walked.size() < expected.size())
       walked << (QTest::keyClick(qApp->focusWidget(), Qt::Key_Tab), qApp->focusWidget());
@@ -240,15 +247,17 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
   // the lists keep their items. Picking the chosen entry again changes nothing to its right.
   void userPicksInATranslatedForm() {
     QCOMPARE((QList{WriteCatalogue(), WriteArchive(kCars + kSeats)}), (QList{true, true}));
-    QVERIFY(testing::WriteLanguageFile(Folder() + "/d/olv.lng",
-                                       {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
+    QVERIFY(testing::WriteLanguageFile(
+        Folder() + "/d/olv.lng",
+        {{"44", "English", {{"4011", "Model", ""}, {"4012", "Model year", ""}}}}));
     main_ = fixture::StartMainForm(settings_, Folder(), 44, QSize(640, 480), makers_);
     QVERIFY(main_ != nullptr);
     QTest::mouseClick(Sections().Form(SectionId::Introduction)->MenuBtn[3], Qt::LeftButton);
     auto* f = dynamic_cast<TEnamelAndFabricsForm*>(Sections().Form(SectionId::EnamelAndFabrics));
     QVERIFY(f != nullptr);
     QVERIFY(f->isVisible());
-    QCOMPARE(QStringList(f->ModelyearsLabel->text()) + Items(f->ModelyearsComboBox, f->FabricColorsComboBox),
+    QCOMPARE(QStringList(f->ModelyearsLabel->text()) +
+                 Items(f->ModelyearsComboBox, f->FabricColorsComboBox),
              QStringList({"Model year", "1961", "1962", "1964", "Tan", "Silver"}));
     Pick(f->RoofColorsComboBox, 1);  // Black roof: leather in Navy or Crimson
     Pick(f->FabricColorsComboBox, 1);
@@ -272,7 +281,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     TEnamelAndFabricsForm* f = Start();
     QVERIFY(f != nullptr);
     QCOMPARE(NoPictures(f), (QList{true, true}));
-    QCOMPARE((std::tuple{Centre(f->ChairImage), TempFiles()}), (std::tuple{qRgb(0, 0, 0), QStringList()}));
+    QCOMPARE((std::tuple{Centre(f->ChairImage), TempFiles()}),
+             (std::tuple{qRgb(0, 0, 0), QStringList()}));
     QVERIFY(!QFileInfo::exists(Folder() + "/x"));
     Choose(f->RoofColorsComboBox, 1);
     QCOMPARE(Centre(f->CarImage), MemberColour("i\\e\\RD_BK"));
@@ -307,7 +317,8 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     data.models.clear();
     QCOMPARE((QList{WriteCatalogue(data), WriteArchive(kCars)}), (QList{true, true}));
     TEnamelAndFabricsForm* f = Start();
-    QCOMPARE(messages_.All(), QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
+    QCOMPARE(messages_.All(),
+             QStringList({"information: Error\n" + settings_.DataPath("d\\ol44.cat")}));
     QVERIFY(f != nullptr);
     QVERIFY(!f->DatabaseOpen());
     QCOMPARE((std::pair{f->isVisible(), f->ModelyearsComboBox->count()}), (std::pair{true, 0}));
@@ -320,8 +331,10 @@ class TestEnamelAndFabricsForm : public fixture::SectionTest {
     TEnamelAndFabricsForm* f = Start(44, QSize(1024, 768));
     QVERIFY(f != nullptr);
     QCOMPARE(int(settings_.LayoutMode), 4);
-    QCOMPARE((QList{f->CoachColorsLabel->font().pixelSize(), f->CoachColorsComboBox->font().pixelSize(),
-                         f->CoachColorsComboBox->view()->font().pixelSize()}), (QList{14, 14, 14}));
+    QCOMPARE(
+        (QList{f->CoachColorsLabel->font().pixelSize(), f->CoachColorsComboBox->font().pixelSize(),
+               f->CoachColorsComboBox->view()->font().pixelSize()}),
+        (QList{14, 14, 14}));
     // The drawn text of the list is as tall as that of a label in the same font.
     const auto inkRows = [](QWidget* widget) {
       const QImage shot = probes::Render(widget, qRgb(0, 0, 0));

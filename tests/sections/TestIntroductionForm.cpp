@@ -17,23 +17,27 @@ class TestIntroductionForm : public fixture::SectionTest {
 
   TIntroductionForm* Start(int language) {
     main_ = fixture::StartMainForm(settings_, Folder(), language, QSize(640, 480), makers_);
-    return main_ ? dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction)) : nullptr;
+    return main_ ? dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction))
+                 : nullptr;
   }
   static QRgb SlideCentre(TIntroductionForm* form) { return fixture::Centre(form->SlidePicture); }
   // The memo's text, or words saying that there is no form.
   static QString Text(auto* f) { return f ? f->IntroductionText->toPlainText() : "(no form)"; }
 
  private slots:
-  void initTestCase() { makers_[0] = [](TSectionSet& s) { return new TIntroductionForm(s); }; }
+  void initTestCase() {
+    makers_[0] = [](TSectionSet& s) { return new TIntroductionForm(s); };
+  }
 
   void init() {
     QVERIFY(Fresh());
-    QVERIFY(fixture::WriteRecords(Folder(), {
-        {1, "Intro_31|||", "Welkom.\r\n\r\nTweede alinea."},
-        {2, "Intro_44|||", "Welcome.\n\nSecond paragraph."},
-        {3, "Intro_44|||", "A later record with the same key is never shown."},
-        {4, "intro_33|||", "Letter case counts in keys."},
-    }));
+    QVERIFY(fixture::WriteRecords(
+        Folder(), {
+                      {1, "Intro_31|||", "Welkom.\r\n\r\nTweede alinea."},
+                      {2, "Intro_44|||", "Welcome.\n\nSecond paragraph."},
+                      {3, "Intro_44|||", "A later record with the same key is never shown."},
+                      {4, "intro_33|||", "Letter case counts in keys."},
+                  }));
   }
   void cleanup() { main_.reset(); }
 
@@ -69,14 +73,15 @@ class TestIntroductionForm : public fixture::SectionTest {
     QTest::addColumn<QList<int>>("shown");  // the slide shown after each tick
     QTest::newRow("all ten") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << QList<int>{}
                              << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 1, 2};
-    QTest::newRow("3 .. 10 missing, 5 damaged") << QList<int>{1, 2} << QList<int>{5}
-                                                << QList<int>{2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 2};
+    QTest::newRow("3 .. 10 missing, 5 damaged")
+        << QList<int>{1, 2} << QList<int>{5} << QList<int>{2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 2};
   }
   void slidesInOrder() {
     QFETCH(QList<int>, present);
     QFETCH(QList<int>, damaged);
     QFETCH(QList<int>, shown);
-    QVERIFY(fixture::WriteSlides(Folder(), {present.begin(), present.end()}, {damaged.begin(), damaged.end()}));
+    QVERIFY(fixture::WriteSlides(Folder(), {present.begin(), present.end()},
+                                 {damaged.begin(), damaged.end()}));
     TIntroductionForm* form = Start(44);
     QVERIFY(form != nullptr);
     QCOMPARE((std::pair{form->PictureNumber(), SlideCentre(form)}), (std::pair{1, SlideColour(1)}));
@@ -90,7 +95,8 @@ class TestIntroductionForm : public fixture::SectionTest {
     QStringList problems;
     const QString archive = settings_.DataPath("olvf.dat");
     for (int n : damaged)
-      problems << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(archive);
+      problems
+          << QString("problem: The picture cannot be unpacked\ni\\i\\%1 in %2").arg(n).arg(archive);
     QCOMPARE(messages_.All(), problems);
     QVERIFY(form->SlidePicture->Effects());
     QCOMPARE(form->SlidePicture->Effect(), EffectStyle::esExplode);

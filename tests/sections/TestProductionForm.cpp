@@ -22,23 +22,21 @@ namespace {
 // 9 Tall.
 const char kWideCaption[] = "Exports MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM";
 const QString kTopics = QStringLiteral(
-    "Heading\n"
-    "\tYears=Jaar@Aantal>L=Production per year\n"
-    "\tMixed=K1@K2>L=Short and long rows\n"
-    "\t\tTrailing=>L=Row ending in @\n"
-    "Plain heading\n"
-    "\tLost=A@B>L=Table record missing\n"
-    "Bare>L=No equals sign\n"
-    "\tYears=Jaar@Aantal>L=") + kWideCaption + "\n\tTall=A@B>L=Tall";
+                            "Heading\n"
+                            "\tYears=Jaar@Aantal>L=Production per year\n"
+                            "\tMixed=K1@K2>L=Short and long rows\n"
+                            "\t\tTrailing=>L=Row ending in @\n"
+                            "Plain heading\n"
+                            "\tLost=A@B>L=Table record missing\n"
+                            "Bare>L=No equals sign\n"
+                            "\tYears=Jaar@Aantal>L=") +
+                        kWideCaption + "\n\tTall=A@B>L=Tall";
 
 std::vector<olvtool::RecordSource> Records() {
   return {
-      {1, "Production_Content_44|||", kTopics},
-      {2, "Years|||", "1957@100\n1958@20000"},
-      {3, "Mixed|||", "a\n$\nb@c@d\n\ne@f"},
-      {4, "Trailing|||", "x@y@\r\n"},
-      {5, "Production_Content_31|||", "Enkel"},
-      {6, "Tall|||", QStringList(19, "1@2").join('\n')},
+      {1, "Production_Content_44|||", kTopics}, {2, "Years|||", "1957@100\n1958@20000"},
+      {3, "Mixed|||", "a\n$\nb@c@d\n\ne@f"},    {4, "Trailing|||", "x@y@\r\n"},
+      {5, "Production_Content_31|||", "Enkel"}, {6, "Tall|||", QStringList(19, "1@2").join('\n')},
   };
 }
 // The cells of `grid`, row by row.
@@ -60,12 +58,14 @@ class TestProductionForm : public fixture::SectionTest {
     main_ = fixture::StartMainForm(settings_, Folder(), language, QSize(640, 480), makers_);
     if (!main_) return nullptr;
     // Through the Introduction's menu button, which hides the Introduction.
-    if (TSectionForm* introduction = Sections().Form(SectionId::Introduction)) QTest::mouseClick(introduction->MenuBtn[1], Qt::LeftButton);
+    if (TSectionForm* introduction = Sections().Form(SectionId::Introduction))
+      QTest::mouseClick(introduction->MenuBtn[1], Qt::LeftButton);
     return dynamic_cast<TProductionForm*>(Sections().Form(SectionId::Production));
   }
   // Picks topic `item` by a click on its text (every item expanded: line item - 1, 17 high).
   static void Select(TProductionForm* form, int item) {
-    QTest::mouseClick(form->ProductionContentLst->viewport(), Qt::LeftButton, {}, QPoint(60, (item - 1) * 17 + 8));
+    QTest::mouseClick(form->ProductionContentLst->viewport(), Qt::LeftButton, {},
+                      QPoint(60, (item - 1) * 17 + 8));
   }
 
  private slots:
@@ -91,7 +91,8 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE(list.Items(2).Text, QString("Years=Jaar@Aantal>L=Production per year"));
     // Everything expanded, item 2 selected at creation; not scrolled: item 2 is in view already.
     for (int i : {1, 3, 5}) QVERIFY2(list.Items(i).Expanded, qPrintable(QString::number(i)));
-    QCOMPARE((QList{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}), (QList{2, 7, 1}));
+    QCOMPARE((QList{list.SelectedItem(), list.ItemOnLine(6), list.GetItem(QPoint(5, 5))}),
+             (QList{2, 7, 1}));
     // The section keeps its own slide counter; the Introduction's goes on while hidden.
     auto* introduction = dynamic_cast<TIntroductionForm*>(Sections().Form(SectionId::Introduction));
     QVERIFY(introduction != nullptr);
@@ -102,23 +103,27 @@ class TestProductionForm : public fixture::SectionTest {
     QVERIFY(introduction->Slides().Timer()->isActive());
     QVERIFY(form->Slides().Timer()->isActive());
     // Member 3 is missing: picture 2 stays.
-    QCOMPARE((std::tuple{fixture::Centre(form->SlidePicture), TempFiles()}), (std::tuple{fixture::SlideColour(2), QStringList()}));
+    QCOMPARE((std::tuple{fixture::Centre(form->SlidePicture), TempFiles()}),
+             (std::tuple{fixture::SlideColour(2), QStringList()}));
   }
   void tableOfTheFirstTopic() {
     TProductionForm* form = Start(44);
     QVERIFY(form != nullptr);
     const TStringGrid& grid = *form->ProductionLst;
     QCOMPARE(form->ProductionLstHeader->text(), QString("Production per year"));
-    QCOMPARE((QList{grid.FixedRows(), grid.FixedCols(), grid.RowCount(), grid.ColCount()}), (QList{1, 0, 3, 2}));
+    QCOMPARE((QList{grid.FixedRows(), grid.FixedCols(), grid.RowCount(), grid.ColCount()}),
+             (QList{1, 0, 3, 2}));
     // The section's colours: the fixed row maroon to the right edge, the rest black (no cell
     // selected), white text in the fixed row.
     const QImage image = probes::Render(form->ProductionLst);
     const int w0 = grid.ColWidths(0), right = w0 + grid.ColWidths(1) + 2;
     const QRgb maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
-    QCOMPARE(probes::Mismatches(image,
-                                {{1, 1, maroon}, {1, 16, black}, {w0 + 3, 16, black}, {right + 5, 5, maroon}}),
-             QString());
-    QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) > 0);
+    QCOMPARE(
+        probes::Mismatches(
+            image, {{1, 1, maroon}, {1, 16, black}, {w0 + 3, 16, black}, {right + 5, 5, maroon}}),
+        QString());
+    QVERIFY(probes::CountPixels(image, QRect(0, 0, w0, 14), [](QRgb c) { return qGray(c) > 200; }) >
+            0);
     // Twenty rows, a little too tall for the grid at their usual height, fit without scrolling.
     Select(form, 9);
     QCOMPARE((std::pair{grid.RowCount(), grid.verticalScrollBar()->maximum()}), (std::pair{20, 0}));
@@ -129,12 +134,16 @@ class TestProductionForm : public fixture::SectionTest {
     QTest::addColumn<QString>("header");
     QTest::addColumn<QList<QStringList>>("rows");
     const QList<QStringList> empty = {{""}};
-    QTest::newRow("years") << 2 << "Production per year" << QList<QStringList>{{"Jaar", "Aantal"}, {"1957", "100"}, {"1958", "20000"}};
+    QTest::newRow("years") << 2 << "Production per year"
+                           << QList<QStringList>{
+                                  {"Jaar", "Aantal"}, {"1957", "100"}, {"1958", "20000"}};
     // "$" gives no cells; the empty line is skipped.
-    QTest::newRow("short and long rows") << 3 << "Short and long rows"
-                                         << QList<QStringList>{{"K1", "K2", ""}, {"a", "", ""}, {"", "", ""},
-                                                               {"b", "c", "d"}, {"e", "f", ""}};
-    QTest::newRow("no captions, x@y@ ends after y") << 4 << "Row ending in @" << QList<QStringList>{{"x", "y"}, {"", ""}};
+    QTest::newRow("short and long rows")
+        << 3 << "Short and long rows"
+        << QList<QStringList>{
+               {"K1", "K2", ""}, {"a", "", ""}, {"", "", ""}, {"b", "c", "d"}, {"e", "f", ""}};
+    QTest::newRow("no captions, x@y@ ends after y")
+        << 4 << "Row ending in @" << QList<QStringList>{{"x", "y"}, {"", ""}};
     QTest::newRow("heading") << 5 << "" << empty;
     QTest::newRow("topic without a record") << 6 << "" << empty;
     QTest::newRow("heading with children") << 1 << "" << empty;
@@ -153,14 +162,16 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE(form->ProductionLstHeader->text(), header);
     QCOMPARE(Table(grid), rows);
     for (int c = 0; c < grid.ColCount(); ++c) QVERIFY(grid.ColWidths(c) >= 10);
-    if (rows.size() == 1) QCOMPARE((QList{grid.FixedRows(), grid.ColWidths(0), grid.RowHeights(0)}), (QList{0, 10, 0}));
+    if (rows.size() == 1)
+      QCOMPARE((QList{grid.FixedRows(), grid.ColWidths(0), grid.RowHeights(0)}), (QList{0, 10, 0}));
   }
   void ownerDrawnLines() {
     TProductionForm* form = Start(44);
     QVERIFY(form != nullptr);
     TOutline* outline = form->ProductionContentLst;
     auto inkIn = [&](QRect box) {
-      return probes::CountPixels(probes::Render(outline), box, [](QRgb c) { return qGray(c) > 128; });
+      return probes::CountPixels(probes::Render(outline), box,
+                                 [](QRgb c) { return qGray(c) > 128; });
     };
     // Line 0 is item 1 (level 1, expanded): "-" around x = 5, text from x = 13. Line 1 is
     // item 2 (level 2, no children): nothing left of x = 23.
@@ -189,7 +200,8 @@ class TestProductionForm : public fixture::SectionTest {
     QCOMPARE(form->ProductionLstHeader->text(), QString(kWideCaption));  // selected: bold
     const QImage image = probes::Render(area);
     for (int y = 7 * 17; y < 8 * 17; ++y)
-      for (int x = area->width() - 2; x < area->width(); ++x) QVERIFY(qGray(image.pixel(x, y)) < 128);
+      for (int x = area->width() - 2; x < area->width(); ++x)
+        QVERIFY(qGray(image.pixel(x, y)) < 128);
     const auto hint = [area](QPoint at) {
       QHelpEvent help(QEvent::ToolTip, at, area->mapToGlobal(at));
       QApplication::sendEvent(area, &help);
@@ -202,8 +214,9 @@ class TestProductionForm : public fixture::SectionTest {
   void languageWithOneTopicLine() {
     TProductionForm* form = Start(31);  // one line: there is no item 2
     QVERIFY(form != nullptr);
-    QCOMPARE((QList{form->ProductionContentLst->ItemCount(), form->ProductionContentLst->SelectedItem(),
-                         form->ProductionLst->RowCount()}), (QList<int>{1, 0, 1}));
+    QCOMPARE((QList{form->ProductionContentLst->ItemCount(),
+                    form->ProductionContentLst->SelectedItem(), form->ProductionLst->RowCount()}),
+             (QList<int>{1, 0, 1}));
     main_.reset();
     form = Start(33);  // no topic record at all
     QVERIFY(form != nullptr);

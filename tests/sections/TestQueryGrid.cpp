@@ -52,7 +52,8 @@ class TestQueryGrid : public QObject {
     Fixture f;
     QVERIFY(!f.g.Loaded());
     QVERIFY(f.Load());
-    QCOMPARE((QList{f.g.RowCount(), f.g.height(), f.g.CurrentRow()}), (QList{4, (15 + 1) * 3 + 2, 1}));
+    QCOMPARE((QList{f.g.RowCount(), f.g.height(), f.g.CurrentRow()}),
+             (QList{4, (15 + 1) * 3 + 2, 1}));
     QVERIFY(f.g.DropDownButton()->isVisibleTo(&f.g));
     QVERIFY(!f.g.TextButton()->isVisibleTo(&f.g));
     QCOMPARE(f.g.toolTip(), QStringLiteral("Pick colours"));
@@ -61,7 +62,8 @@ class TestQueryGrid : public QObject {
     QVERIFY(f.g.CellRect(4).isNull());  // below the three visible rows
     QCOMPARE(probes::Mismatches(img, {{cell1.left() + 1, cell1.top() + 1, qRgb(0, 0, 128)},
                                       {cell2.left() + 1, cell2.top() + 1, qRgb(255, 255, 255)},
-                                      {1, cell2.top() + 1, qRgb(0, 0, 0)}}), QString());
+                                      {1, cell2.top() + 1, qRgb(0, 0, 0)}}),
+             QString());
     // The current row's text is white on navy, another row's black on white.
     QVERIFY(probes::CountPixels(img, QRect(cell1.left(), cell1.top(), 60, cell1.height()),
                                 [](QRgb c) { return c == qRgb(255, 255, 255); }) > 0);
@@ -85,15 +87,19 @@ class TestQueryGrid : public QObject {
     // Per row: the text committed with Return, the change count after it, whether the row is
     // then active. The select-all text into an inactive row raises nothing; 0 does not convert;
     // the select-all text into the active row clears it, raising once.
-    const struct { const char* text; int changes; bool active; } commits[] = {
-        {nullptr, 0, false}, {"4", 1, true}, {"0", 1, true}, {"Any doors", 2, false}};
+    const struct {
+      const char* text;
+      int changes;
+      bool active;
+    } commits[] = {{nullptr, 0, false}, {"4", 1, true}, {"0", 1, true}, {"Any doors", 2, false}};
     for (const auto& commit : commits) {
       if (!e->isVisible()) f.g.OpenCurrentRow();
       if (commit.text != nullptr) e->setText(QString::fromLatin1(commit.text));
       QTest::keyClick(e, Qt::Key_Return);
       QVERIFY(!e->isVisible());
       const TQueryCriterion& doors = *f.g.Criteria().Criterion(2);
-      QCOMPARE((std::tuple{QString(commit.text), f.changes, doors.Active}), (std::tuple{QString(commit.text), commit.changes, commit.active}));
+      QCOMPARE((std::tuple{QString(commit.text), f.changes, doors.Active}),
+               (std::tuple{QString(commit.text), commit.changes, commit.active}));
       if (doors.Active) QCOMPARE(doors.Value.Int32At(0), 4);
     }
     // Up commits and moves to the row above; Down from the title row scrolls the last row in.
@@ -112,7 +118,8 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(2).center());
     QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
     QTest::keyClicks(e, QStringLiteral("3"));
-    QWheelEvent wheel({5, 5}, f.g.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
+    QWheelEvent wheel({5, 5}, f.g.mapToGlobal(QPointF(5, 5)), {}, {0, 120}, {}, {},
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&f.g, &wheel);
     QVERIFY(!f.g.CellRect(1).isEmpty());
     QCOMPARE((QList{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}), (QList{5, 3}));
@@ -157,8 +164,9 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(&f.g, Qt::LeftButton, {}, f.g.CellRect(3).center());
     QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
     QTest::keyClick(e, Qt::Key_Down);  // scrolls the year row in
-    const std::pair<QString, QDate> typed[] = {
-        {"6/1/05", QDate(2005, 6, 1)}, {"2/29/00", QDate(2000, 2, 29)}, {"6/1/2005", QDate(2005, 6, 1)}};
+    const std::pair<QString, QDate> typed[] = {{"6/1/05", QDate(2005, 6, 1)},
+                                               {"2/29/00", QDate(2000, 2, 29)},
+                                               {"6/1/2005", QDate(2005, 6, 1)}};
     for (const auto& [text, date] : typed) {
       QTest::mouseClick(f.g.TextButton(), Qt::LeftButton);
       QTest::keyClicks(e, text);
@@ -187,7 +195,8 @@ class TestQueryGrid : public QObject {
     QWidget* list = f.g.DropDownList();
     QVERIFY(list->isVisible());
     QCOMPARE(list->width(), f.g.CellRect(1).width());
-    QCOMPARE(list->height(), static_cast<int>(std::lround(f.g.screen()->geometry().height() * 90.0 / 480.0)));
+    QCOMPARE(list->height(),
+             static_cast<int>(std::lround(f.g.screen()->geometry().height() * 90.0 / 480.0)));
     const int w = 15;  // indent step and line height follow the row height
     const auto checkAt = [&](int n, int lv = 1) { return QPoint(w * lv + w / 2, n * w + w / 2); };
     // Shown lines while Red is closed: Select All, Red, Blue, Green.
@@ -196,13 +205,15 @@ class TestQueryGrid : public QObject {
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2));
     QCOMPARE(f.changes, 1);
     const TQueryCriterion& c = *f.g.Criteria().Criterion(1);
-    QCOMPARE((QList{c.Active, c.Relations->Get(3), c.Relations->Get(1)}), (QList{true, true, false}));
+    QCOMPARE((QList{c.Active, c.Relations->Get(3), c.Relations->Get(1)}),
+             (QList{true, true, false}));
     // A press on the span's edge does not count.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w, 2 * w + 7));
     QCOMPARE(f.changes, 1);
     const QImage img = probes::Render(list);
     QCOMPARE(probes::Mismatches(img, {{checkAt(2).x(), checkAt(2).y(), qRgb(0, 255, 0)},
-                                      {checkAt(1).x(), checkAt(1).y(), qRgb(255, 0, 0)}}), QString());
+                                      {checkAt(1).x(), checkAt(1).y(), qRgb(255, 0, 0)}}),
+             QString());
     // Opening Red shows Dark red one level deeper; its own glyph ticks it alone.
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(w / 2, w + w / 2));
     QTest::mouseClick(list, Qt::LeftButton, {}, checkAt(2, 2));
@@ -240,15 +251,20 @@ class TestQueryGrid : public QObject {
     QWidget* list = f.g.DropDownList();
     QTest::keyClick(&f.g, Qt::Key_Down, Qt::AltModifier);
     // Lines: Select All, Red, Blue, Green; Blue ticked, then Dark red below the unfolded Red.
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right,
+                        Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
       QTest::keyClick(list, key);
     const TQueryCriterion& c = *f.g.Criteria().Criterion(1);
     QCOMPARE(f.changes, 2);
-    QCOMPARE((QList{c.Relations->Get(3), c.Relations->Get(2), c.Relations->Get(1), list->isVisible()}), (QList{true, true, false, false}));
+    QCOMPARE(
+        (QList{c.Relations->Get(3), c.Relations->Get(2), c.Relations->Get(1), list->isVisible()}),
+        (QList{true, true, false, false}));
     QLineEdit* e = f.g.Editor();
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_5, Qt::Key_Escape, Qt::Key_F4, Qt::Key_4, Qt::Key_Return})
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return, Qt::Key_5, Qt::Key_Escape, Qt::Key_F4,
+                        Qt::Key_4, Qt::Key_Return})
       QTest::keyClick(e->isVisible() ? static_cast<QWidget*>(e) : &f.g, key);
-    QCOMPARE((std::tuple{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}), (std::tuple{3, 4}));
+    QCOMPARE((std::tuple{f.changes, f.g.Criteria().Criterion(2)->Value.Int32At(0)}),
+             (std::tuple{3, 4}));
     QCOMPARE((QList{f.g.hasFocus(), e->isVisible()}), (QList{true, false}));
     QTest::keyClick(&f.g, Qt::Key_Up);
     QCOMPARE(f.g.CurrentRow(), 1);
@@ -259,7 +275,8 @@ class TestQueryGrid : public QObject {
     QCOMPARE(table->role(), QAccessible::Table);
     QVERIFY(table->child(0)->state().focused);
     QCOMPARE(table->indexOfChild(table->child(3)), 3);
-    QCOMPARE(rows, QStringList({"Colour: Select All", "Doors: 4", "Title: All titles", "Year: Select All"}));
+    QCOMPARE(rows, QStringList({"Colour: Select All", "Doors: 4", "Title: All titles",
+                                "Year: Select All"}));
   }
 };
 

@@ -50,7 +50,8 @@ class CountingSection : public TSectionForm {
   void showEvent(QShowEvent* event) override {
     othersVisibleAtShow = 0;
     for (SectionId s : kSectionOrder)
-      othersVisibleAtShow += Sections().Form(s) != nullptr && Sections().Form(s) != this && Sections().Form(s)->isVisible();
+      othersVisibleAtShow += Sections().Form(s) != nullptr && Sections().Form(s) != this &&
+                             Sections().Form(s)->isVisible();
     TSectionForm::showEvent(event);
   }
   void CreateComponents() override {
@@ -74,7 +75,7 @@ class TestSectionForm : public QObject {
   QTemporaryDir dir_;
   TSettings settings_;  // new for each test function; outlives form_
   std::unique_ptr<TMainForm> form_;
-  TSectionSet* sections_ = nullptr;  // form_'s
+  TSectionSet* sections_ = nullptr;                     // form_'s
   std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
   // A main form on a pretended screen, its sections counting their start-ups.
@@ -136,7 +137,8 @@ class TestSectionForm : public QObject {
     QCOMPARE_GT(bar->height(), 100);
     QVERIFY(memo->rect().contains(QRect(bar->mapTo(memo, QPoint(0, 0)), bar->size())));
     // The own button stays down; the others are up; glyphs are drawn on deep displays.
-    QCOMPARE((QList{in->MenuBtn[0]->ButtonIsDown(), in->MenuBtn[1]->ButtonIsDown()}), (QList{true, false}));
+    QCOMPARE((QList{in->MenuBtn[0]->ButtonIsDown(), in->MenuBtn[1]->ButtonIsDown()}),
+             (QList{true, false}));
     QVERIFY2(qGray(PixelOf(in->MenuBtn[1], QPoint(40, 4))) > 150, "the up glyph's face shows");
     QVERIFY(qGray(PixelOf(in, QPoint(400, 100))) < 10);  // black form, no background file
     QVERIFY(PixelOf(in->InfoBtn, QPoint(82, 47)) != qRgb(176, 200, 200));  // art fills the face
@@ -150,12 +152,14 @@ class TestSectionForm : public QObject {
     TSectionForm* in = Intro(QSize(800, 600));
     QVERIFY(in != nullptr);
     QCOMPARE(int(settings_.LayoutMode), 3);
-    QCOMPARE((QList<QRect>{in->geometry(), in->MenuBtn[2]->geometry()}), (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
+    QCOMPARE((QList<QRect>{in->geometry(), in->MenuBtn[2]->geometry()}),
+             (QList<QRect>{{80, 60, 640, 480}, {5, 290, 80, 25}}));
     // "i/b/ibk6x4" is the background of modes 0 and 3; its (200, 30, 40) reduced to the 256
     // colours.
     QCOMPARE(PixelOf(in, QPoint(400, 100)), qRgb(204, 0, 51));
     for (TBaseBtn* b : in->MenuBtn)
-      QCOMPARE((QList{b->GlyphUp().isNull(), b->GlyphDown().isNull(), b->FaceVisible()}), (QList{true, true, true}));
+      QCOMPARE((QList{b->GlyphUp().isNull(), b->GlyphDown().isNull(), b->FaceVisible()}),
+               (QList{true, true, true}));
   }
   void navigationReusesFormsWithTheirState() {
     TSectionForm* in = Intro(QSize(1024, 768));
@@ -170,7 +174,8 @@ class TestSectionForm : public QObject {
     QVERIFY(production != nullptr);
     QVERIFY(production->MenuBtn[1]->ButtonIsDown());
     // Shown before the Introduction hid; that one is hidden, not destroyed.
-    QCOMPARE((QList{CountingSection::othersVisibleAtShow, CountingSection::created}), (QList{1, 2}));
+    QCOMPARE((QList{CountingSection::othersVisibleAtShow, CountingSection::created}),
+             (QList{1, 2}));
     QCOMPARE((QList{production->isVisible(), in->isVisible()}), (QList{true, false}));
     production->visits = 7;
     CountingSection::othersVisibleAtShow = -1;
@@ -192,7 +197,8 @@ class TestSectionForm : public QObject {
     // Translated on the first visit; Production has no row: its design text stays.
     QCOMPARE((QStringList{in->windowTitle(), in->MenuBtn[0]->Caption(), in->MenuBtn[0]->toolTip(),
                           in->MenuBtn[2]->Caption(), in->MenuBtn[1]->Caption()}),
-             (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos", "Productie"}));
+             (QStringList{"Orlaventis in English", "Introduction", "To the introduction", "Photos",
+                          "Productie"}));
     Qt::CursorShape during = Qt::ArrowCursor;
     CountingSection::duringContent = [&] {
       if (const QCursor* cursor = QGuiApplication::overrideCursor()) during = cursor->shape();
@@ -215,7 +221,8 @@ class TestSectionForm : public QObject {
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(sections_->Form(SectionId::EnamelAndFabrics) == nullptr);
     QVERIFY(sections_->Form(SectionId::Production)->isVisible());
-    QCOMPARE((std::tuple{in->isVisible(), form_->findChildren<CountingSection*>().size()}), (std::tuple{false, qsizetype(2)}));
+    QCOMPARE((std::tuple{in->isVisible(), form_->findChildren<CountingSection*>().size()}),
+             (std::tuple{false, qsizetype(2)}));
   }
   // Without a registered address the content's own help page opens; a registered one wins and
   // gets the language in place of any it carried. The program steps aside only for a browser that
@@ -236,8 +243,9 @@ class TestSectionForm : public QObject {
     RecordedMessages& messages = *recorded;
     settings_.Messages = recorded;
     IniRegistry registered{QStringList{}};
-    registered.AddText("[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n"
-                       "HelpAddress=https://help.example/olv?lang=31&v=2\n");
+    registered.AddText(
+        "[HKEY_LOCAL_MACHINE\\Software\\Orlaventis]\n"
+        "HelpAddress=https://help.example/olv?lang=31&v=2\n");
     for (bool withAddress : {false, true}) {
       form_.reset();
       const IniRegistry none{QStringList{}};
@@ -262,11 +270,13 @@ class TestSectionForm : public QObject {
     messages.Clear();
     form_.reset();
     IniRegistry browser{QStringList{}};
-    browser.AddText("[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n"
-                    "[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
+    browser.AddText(
+        "[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n"
+        "[HKEY_CLASSES_ROOT\\htmlfile\\Shell\\Open\\Command]\n@=/opt/no-such-browser \"%1\"\n");
     settings_.ProgramRegistry = std::make_shared<IniRegistry>(browser);
     QTest::mouseClick(Intro(QSize(640, 480))->MenuBtn[4], Qt::LeftButton);
-    QCOMPARE((std::tuple{started.size(), bool(form_->windowState() & Qt::WindowMinimized)}), (std::tuple{size_t(1), false}));
+    QCOMPARE((std::tuple{started.size(), bool(form_->windowState() & Qt::WindowMinimized)}),
+             (std::tuple{size_t(1), false}));
     QCOMPARE(messages.Errors().size(), 1);
     const QString failed = "The web browser could not be started:\n/opt/no-such-browser\n";
     QVERIFY2(messages.Errors()[0].startsWith(failed), qPrintable(messages.All().join('|')));
@@ -281,7 +291,8 @@ class TestSectionForm : public QObject {
     QTest::mouseClick(in, Qt::LeftButton, {}, in->MenuBtn[4]->geometry().center());
     form_->FormMinimize();
     settings_.KioskMinutes = 0;
-    QCOMPARE((std::tuple{opened.size(), started.size(), messages.All()}), (std::tuple{size_t(2), size_t(1), QStringList()}));
+    QCOMPARE((std::tuple{opened.size(), started.size(), messages.All()}),
+             (std::tuple{size_t(2), size_t(1), QStringList()}));
     QVERIFY(!(form_->windowState() & Qt::WindowMinimized));
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     in->MenuBtn[3]->setFocus(Qt::TabFocusReason);
@@ -305,14 +316,14 @@ class TestSectionForm : public QObject {
       return QApplication::focusWidget();
     };
     QList<QWidget*> walked;
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab, Qt::Key_Tab,
-                        Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab})
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Tab,
+                        Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab})
       walked << press(key);
     auto* search = in->findChild<QWidget*>("SearchBtn");
     QWidget* memo = static_cast<CountingSection*>(in)->memo;
     const auto& menu = in->MenuBtn;
-    QCOMPARE(walked, (QList<QWidget*>{menu[0], menu[1], menu[0], in->InfoBtn, menu[5], in->InfoBtn, search,
-                                      memo, search, in->InfoBtn}));
+    QCOMPARE(walked, (QList<QWidget*>{menu[0], menu[1], menu[0], in->InfoBtn, menu[5], in->InfoBtn,
+                                      search, memo, search, in->InfoBtn}));
     QVERIFY(in->FocusMark->isVisible());
     QCOMPARE(in->FocusMark->geometry(), in->InfoBtn->geometry().adjusted(-2, -2, 2, 2));
     QTest::mouseClick(in, Qt::LeftButton, {}, QPoint(300, 20));
@@ -323,10 +334,12 @@ class TestSectionForm : public QObject {
     QVERIFY(production->FocusMark->Marked() == production->MenuBtn[1]);
     TSectionForm* catalog = (press(Qt::Key_3), sections_->Form(SectionId::Catalog));
     QVERIFY(catalog != nullptr);
-    QCOMPARE((QList{catalog->MenuBtn[2]->hasFocus(), production->isVisible()}), (QList{true, false}));
+    QCOMPARE((QList{catalog->MenuBtn[2]->hasFocus(), production->isVisible()}),
+             (QList{true, false}));
     QVERIFY((press(Qt::Key_Up), press(Qt::Key_Space)) == production->MenuBtn[1]);
     QVERIFY(production->isVisible());
-    QCOMPARE((QList{press(Qt::Key_1, Qt::ControlModifier), press(Qt::Key_1)}), (QList<QWidget*>{production->MenuBtn[1], in->MenuBtn[0]}));
+    QCOMPARE((QList{press(Qt::Key_1, Qt::ControlModifier), press(Qt::Key_1)}),
+             (QList<QWidget*>{production->MenuBtn[1], in->MenuBtn[0]}));
     // The mouse leaves no focus in the column and no mark.
     QTest::mouseClick(in->MenuBtn[1], Qt::LeftButton);
     QVERIFY(QApplication::focusWidget() == production);
@@ -338,7 +351,8 @@ class TestSectionForm : public QObject {
     TSectionForm* catalog = sections_->Form(SectionId::Catalog);
     QVERIFY(catalog != nullptr);
     QTest::keyClick(catalog, Qt::Key_F4, Qt::AltModifier);
-    QCOMPARE((std::tuple{form.CloseSequenceRuns(), form.isVisible(), catalog->isVisible()}), (std::tuple{1, false, false}));
+    QCOMPARE((std::tuple{form.CloseSequenceRuns(), form.isVisible(), catalog->isVisible()}),
+             (std::tuple{1, false, false}));
     QVERIFY(!settings_.MainFormReady);
     QVERIFY(form.RecordFile() == nullptr);
     // Other keys, and F4 with more than Alt, do nothing.

@@ -22,7 +22,8 @@ class TestSlideCycle : public QObject {
     QTest::newRow("shorter key") << "Intro_44||" << true << "shorter key";
     QTest::newRow("other letter case") << "intro_44|||" << false << "";
     QTest::newRow("empty text") << "Empty|||" << true << "";
-    QTest::newRow("Windows-1252 key") << QString::fromUtf8("Caf\u00e9|||") << true << "Windows-1252 key";
+    QTest::newRow("Windows-1252 key")
+        << QString::fromUtf8("Caf\u00e9|||") << true << "Windows-1252 key";
     QTest::newRow("missing") << "Missing|||" << false << "";
   }
   void findRecordText() {

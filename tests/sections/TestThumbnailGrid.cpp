@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 using namespace orlaventis;
 using probes::PixelOf;
 
@@ -43,9 +42,12 @@ class TestThumbnailGrid : public QObject {
     grid_->setGeometry(0, 0, 261, 273);
     grid_->show();
     events_.clear();
-    connect(grid_.get(), &TThumbnailGrid::ThumbSelected, this, [this](int32_t item) { events_.push_back({true, item}); });
-    connect(grid_.get(), &TThumbnailGrid::ScrollThumbTracked, this,
-            [this](int32_t position) { events_.push_back({false, position}); });
+    connect(grid_.get(), &TThumbnailGrid::ThumbSelected, this, [this](int32_t item) {
+      events_.push_back({true, item});
+    });
+    connect(grid_.get(), &TThumbnailGrid::ScrollThumbTracked, this, [this](int32_t position) {
+      events_.push_back({false, position});
+    });
     QVERIFY(grid_->SetGridSize(3, 3));
   }
   // The events recorded since the last call.
@@ -59,14 +61,16 @@ class TestThumbnailGrid : public QObject {
     QCOMPARE(grid_->ScrollBar()->geometry(), QRect(244, 0, 17, 273));
     QList<QRect> cells;
     for (int n : {1, 3, 4, 9}) cells << grid_->Cell(n)->geometry();
-    QCOMPARE(cells, (QList<QRect>{{0, 0, 81, 91}, {162, 0, 81, 91}, {0, 91, 81, 91}, {162, 182, 81, 91}}));
+    QCOMPARE(cells,
+             (QList<QRect>{{0, 0, 81, 91}, {162, 0, 81, 91}, {0, 91, 81, 91}, {162, 182, 81, 91}}));
     QCOMPARE((QList{grid_->Cell(10), grid_->Cell(0)}), QList<TProportionalImage*>(2, nullptr));
     // Zero columns remove every cell and reset the scroll bar.
     grid_->SetItemRange(5, 40);
     QVERIFY(grid_->SetGridSize(0, 3));
     QScrollBar* bar = grid_->ScrollBar();
-    QCOMPARE((QList<qsizetype>{grid_->findChildren<TProportionalImage*>().size(), grid_->ColCount(), grid_->RowCount(),
-                               grid_->SelectedThumb(), grid_->TopItem(), bar->minimum(), bar->maximum(), bar->value()}),
+    QCOMPARE((QList<qsizetype>{grid_->findChildren<TProportionalImage*>().size(), grid_->ColCount(),
+                               grid_->RowCount(), grid_->SelectedThumb(), grid_->TopItem(),
+                               bar->minimum(), bar->maximum(), bar->value()}),
              QList<qsizetype>(8, 0));
     // Without cells an item range is refused.
     grid_->SetItemRange(1, 9);
@@ -102,7 +106,8 @@ class TestThumbnailGrid : public QObject {
     QCOMPARE(PixelOf(cell, QPoint(40, 45)), qRgb(255, 0, 0));
     QCOMPARE(ControlCursor(cell), kCursorHand);
     QCOMPARE(grid_->GetThumbPicture(4).cacheKey(), red.cacheKey());
-    QCOMPARE((QList{grid_->GetThumbPicture(5).isNull(), grid_->GetThumbPicture(10).isNull()}), (QList{true, true}));
+    QCOMPARE((QList{grid_->GetThumbPicture(5).isNull(), grid_->GetThumbPicture(10).isNull()}),
+             (QList{true, true}));
     grid_->SetThumbPicture(4, QImage());
     QVERIFY(cell->Image().isNull());
     QCOMPARE(PixelOf(cell, QPoint(40, 30)), qRgb(0, 0, 0));
@@ -115,8 +120,9 @@ class TestThumbnailGrid : public QObject {
     // Item ranges below zero, and a reversed range that is refused.
     for (const QPoint range : {QPoint(-8, -2), QPoint(7, 3)}) {
       grid_->SetItemRange(range.x(), range.y());
-      QCOMPARE((QList{grid_->ScrollBar()->minimum(), grid_->ScrollBar()->maximum(), grid_->TopItem()}),
-               (QList<int>{-8, -2, -8}));
+      QCOMPARE(
+          (QList{grid_->ScrollBar()->minimum(), grid_->ScrollBar()->maximum(), grid_->TopItem()}),
+          (QList<int>{-8, -2, -8}));
     }
   }
   // Clicks on cells and scroll bar actions report items; dragging reports tracking positions.
@@ -153,8 +159,10 @@ class TestThumbnailGrid : public QObject {
   }
   void zoomWindowShowsUntilClicked() {
     // Picture, screen, percentages: exactly half the screen is not below half (own size).
-    const QSize zooms[][3] = {{{300, 200}, {1024, 768}, {59, 52}},   {{640, 480}, {1024, 768}, {62, 62}},
-                              {{512, 100}, {1024, 768}, {50, 13}},   {{2048, 1536}, {1024, 768}, {200, 200}},
+    const QSize zooms[][3] = {{{300, 200}, {1024, 768}, {59, 52}},
+                              {{640, 480}, {1024, 768}, {62, 62}},
+                              {{512, 100}, {1024, 768}, {50, 13}},
+                              {{2048, 1536}, {1024, 768}, {200, 200}},
                               {{10, 10}, {0, 0}, {0, 0}}};
     for (const auto& z : zooms) QCOMPARE(ZoomPercentages(z[0], z[1]), z[2]);
     const fixture::ProcessFactsRestorer facts;
@@ -181,7 +189,8 @@ class TestThumbnailGrid : public QObject {
     Process().screenSizeOverride = QSize();
     QVERIFY(sections.MaxZoomWindow == nullptr);
     // 2 x 100 < 320 and 2 x 50 < 240: twice the size; 62.5 rounds to the even 62.
-    QCOMPARE(seen, (QList{320, 240, 62, 42, kCursorZoomOut, int(qRgb(0, 200, 0)), int(qRgb(0, 0, 0)), 1}));
+    QCOMPARE(seen, (QList{320, 240, 62, 42, kCursorZoomOut, int(qRgb(0, 200, 0)),
+                          int(qRgb(0, 0, 0)), 1}));
     // On the real screen the window covers it.
     QSize covered;
     QTimer::singleShot(0, [&] {

@@ -29,7 +29,8 @@ struct Member {
 
 // The archive `path` holding the `good` members (packed when that is smaller), then the `damaged`
 // ones with a zlib block whose middle byte is flipped (they can never be unpacked).
-inline bool WriteArchive(const QString& path, const std::vector<Member>& good, const std::vector<Member>& damaged = {}) {
+inline bool WriteArchive(const QString& path, const std::vector<Member>& good,
+                         const std::vector<Member>& damaged = {}) {
   olvtool::ArchiveWriter writer;
   const QDateTime time(QDate(2001, 5, 6), QTime(7, 8, 10));
   for (const Member& member : good)
@@ -44,7 +45,8 @@ inline bool WriteArchive(const QString& path, const std::vector<Member>& good, c
       QByteArray packed = olvtool::ZlibPack(member.bytes);
       packed[packed.size() / 2] = char(packed[packed.size() / 2] ^ 0x5A);
       if (!index.isEmpty()) index += "\r\n";
-      const QString entry = QStringLiteral("%1=0;%2;%3;%4;").arg(member.name).arg(member.bytes.size());
+      const QString entry =
+          QStringLiteral("%1=0;%2;%3;%4;").arg(member.name).arg(member.bytes.size());
       index += entry.arg(packed.size()).arg(blocks.size()).toLatin1();
       blocks += packed;
     }

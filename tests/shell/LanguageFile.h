@@ -31,7 +31,8 @@ inline bool WriteLanguageFile(const QString& path, const std::vector<LanguageTab
   for (const LanguageTable& language : languages) {
     source.tables.front().records.push_back({language.number, language.country});
     source.tables.push_back({QStringLiteral("MainForm (%1)").arg(language.country),
-                             {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")}, language.rows});
+                             {StringColumn("Tag"), StringColumn("Caption"), StringColumn("Hint")},
+                             language.rows});
   }
   QString error;
   if (olvtool::WriteDatabase(source, path, QString(), &error)) return true;

@@ -27,7 +27,8 @@ namespace {
 QByteArray Bmp(QRgb colour) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
-  const bool saved = buffer.open(QIODevice::WriteOnly) && probes::Solid(40, 30, colour).save(&buffer, "BMP");
+  const bool saved = buffer.open(QIODevice::WriteOnly) &&
+                     probes::Solid(40, 30, colour).save(&buffer, "BMP");
   return saved ? bytes : QByteArray();
 }
 
@@ -50,7 +51,9 @@ class TestArchivePicture : public QObject {
     return QDir(main_->TempFolder()->Folder()).entryList(QDir::Files | QDir::NoDotAndDotDot);
   }
   // The temporary files and the name the decoder holds: both empty after each load.
-  std::tuple<QStringList, QString> Left() const { return {TempFiles(), main_->anImage().ImageName()}; }
+  std::tuple<QStringList, QString> Left() const {
+    return {TempFiles(), main_->anImage().ImageName()};
+  }
   // The member `name` of the photo archive, unpacked as `file`.
   QImage Photo(const QString& name, const QString& file) {
     return LoadArchivePicture(*main_, PictureArchive::Photos, name, file);
@@ -59,9 +62,10 @@ class TestArchivePicture : public QObject {
   // inflated); the photo archive also holds a member that is no picture and a damaged one.
   bool WriteArchives() {
     return fixture::WriteArchive(Folder() + "/olve.dat", {{kMember, Bmp(kEnamelColour)}}) &&
-           fixture::WriteArchive(Folder() + "/olvf.dat",
-                                 {{kMember, Bmp(kPhotoColour)}, {QStringLiteral("text"), QByteArray(500, 'x')}},
-                                 {{QStringLiteral("damaged"), Bmp(kPhotoColour)}});
+           fixture::WriteArchive(
+               Folder() + "/olvf.dat",
+               {{kMember, Bmp(kPhotoColour)}, {QStringLiteral("text"), QByteArray(500, 'x')}},
+               {{QStringLiteral("damaged"), Bmp(kPhotoColour)}});
   }
   bool StartMainForm() {
     settings_.ProgramFolder = Folder();
@@ -114,7 +118,8 @@ class TestArchivePicture : public QObject {
     // What failed is named: the member and its archive.
     const QString photos = settings_.DataPath("olvf.dat");
     QVERIFY(messages.Problems().contains("The picture cannot be unpacked\ndamaged in " + photos));
-    QVERIFY(messages.Problems().contains("The picture's name is not a plain file name\ni\\x\\1 in " + photos));
+    QVERIFY(messages.Problems().contains(
+        "The picture's name is not a plain file name\ni\\x\\1 in " + photos));
     // No archive at all (no index).
     main_.reset();
     QVERIFY(QFile::remove(Folder() + "/olve.dat"));
@@ -127,12 +132,14 @@ class TestArchivePicture : public QObject {
   // result is null and the file still goes.
   void eventsRunWhileInflating() {
     bool ran = false;
-    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [&ran] { ran = true; }, Qt::QueuedConnection);
     QVERIFY(!ran);
     QVERIFY(!Photo(kMember, "1").isNull());
     QVERIFY(ran);
     const QString folder = main_->TempFolder()->Folder();
-    QMetaObject::invokeMethod(this, [this] { main_.reset(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { main_.reset(); }, Qt::QueuedConnection);
     QVERIFY(Photo(kMember, "1").isNull());
     QVERIFY(main_ == nullptr);
     QVERIFY(!QFile::exists(folder + "1"));

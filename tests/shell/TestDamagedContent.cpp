@@ -71,7 +71,8 @@ class TestDamagedContent : public QObject {
     const auto cut = [](const char* file, double at) {
       return D([=](const QDir& d) { return Cut(d.filePath(file), at); });
     };
-    for (double at : {0.3, 0.999}) QTest::addRow("photos cut at %g", at) << cut("olvf.dat", at) << "olvf.dat";
+    for (double at : {0.3, 0.999})
+      QTest::addRow("photos cut at %g", at) << cut("olvf.dat", at) << "olvf.dat";
     QTest::newRow("photo members flipped") << D([](const QDir& d) {
       const qint64 n = QFileInfo(d.filePath("olvf.dat")).size();
       QFile f(d.filePath("olvf.dat"));
@@ -81,20 +82,25 @@ class TestDamagedContent : public QObject {
     }) << "olvf.dat";
     // One byte flipped (negative: from the end): the enamel index length, the page text count,
     // the language header and its password marker.
-    for (const auto& [file, at] : {std::pair{"olve.dat", -1}, {"d/olv.dat", 2}, {"d/olv.lng", 8}, {"d/olv.lng", 17}})
+    for (const auto& [file, at] :
+         {std::pair{"olve.dat", -1}, {"d/olv.dat", 2}, {"d/olv.lng", 8}, {"d/olv.lng", 17}})
       QTest::addRow("%s byte %d flipped", file, at)
-          << D([file, at](const QDir& d) { return Flip(d.filePath(file), at); }) << QFileInfo(file).fileName();
+          << D([file, at](const QDir& d) { return Flip(d.filePath(file), at); })
+          << QFileInfo(file).fileName();
     for (const char* file : {"d/olv.dat", "d/ol44.cat"})
       QTest::addRow("%s cut in half", file) << cut(file, 0.5) << QFileInfo(file).fileName();
-    QTest::newRow("language empty") << D([](const QDir& d) { return Replace(d.filePath("d/olv.lng"), {}); }) << "olv.lng";
+    QTest::newRow("language empty")
+        << D([](const QDir& d) { return Replace(d.filePath("d/olv.lng"), {}); }) << "olv.lng";
     QTest::newRow("catalogue a folder") << D([](const QDir& d) {
       return QFile::remove(d.filePath("d/ol44.cat")) && d.mkdir("d/ol44.cat");
     }) << "ol44.cat";
     QTest::newRow("catalogue a FIFO") << D([](const QDir& d) {
-      return QFile::remove(d.filePath("d/ol44.cat")) && ::mkfifo(QFile::encodeName(d.filePath("d/ol44.cat")), 0600) == 0;
+      return QFile::remove(d.filePath("d/ol44.cat")) &&
+             ::mkfifo(QFile::encodeName(d.filePath("d/ol44.cat")), 0600) == 0;
     }) << "ol44.cat";
     QTest::newRow("page texts a device") << D([](const QDir& d) {
-      return QFile::remove(d.filePath("d/olv.dat")) && QFile::link("/dev/zero", d.filePath("d/olv.dat"));
+      return QFile::remove(d.filePath("d/olv.dat")) &&
+             QFile::link("/dev/zero", d.filePath("d/olv.dat"));
     }) << "olv.dat";
     QTest::newRow("backgrounds huge") << D([](const QDir& d) {
       bool ok = true;
@@ -106,7 +112,8 @@ class TestDamagedContent : public QObject {
     const std::pair<const char*, std::function<bool(const QString&)>> unreadable[] = {
         {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; }},
         {"link to /dev/zero", [](const QString& path) { return QFile::link("/dev/zero", path); }},
-        {"sparse 2 GB", [](const QString& path) { return Replace(path, {}) && QFile::resize(path, 2LL << 30); }},
+        {"sparse 2 GB",
+         [](const QString& path) { return Replace(path, {}) && QFile::resize(path, 2LL << 30); }},
     };
     for (const auto& [kind, make] : unreadable) {
       QTest::addRow("backgrounds a %s", kind) << D([make](const QDir& d) {
@@ -127,8 +134,9 @@ class TestDamagedContent : public QObject {
       QByteArray index = a.mid(a.size() - 4 - n, n).replace(from + "=", to + "=");
       a = a.left(a.size() - 4 - n) + index + QByteArray(4, '\0');
       qToLittleEndian<qint32>(static_cast<qint32>(index.size()), a.data() + a.size() - 4);
-      return at > 0 && catalogue.seek(0) && catalogue.write(c.replace(at, to.size(), to)) == c.size() &&
-             photos.seek(0) && photos.write(a) == a.size();
+      return at > 0 && catalogue.seek(0) &&
+             catalogue.write(c.replace(at, to.size(), to)) == c.size() && photos.seek(0) &&
+             photos.write(a) == a.size();
     }) << "..\\..\\F1001 in ";
   }
   void damagedContentIsReportedNeverHangs() {
@@ -142,25 +150,31 @@ class TestDamagedContent : public QObject {
     for (const QString folder : {"d", "i/b", "help"}) {
       QVERIFY(content.mkpath(folder));
       for (const QString& name : QDir(demo.filePath(folder)).entryList(QDir::Files))
-        QVERIFY(QFile::copy(demo.filePath(folder + "/" + name), content.filePath(folder + "/" + name)));
+        QVERIFY(
+            QFile::copy(demo.filePath(folder + "/" + name), content.filePath(folder + "/" + name)));
     }
     QVERIFY(damage(content));
     const QStringList before = Listing(data.path());
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) env.insert(name, home.path());
+    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"})
+      env.insert(name, home.path());
     // Under the sanitizers these runs check memory errors, not leaks (the tour's own tests do):
     // started from here, LeakSanitizer's exit scan of one of them crashes in its tracer.
-    if (env.contains("ASAN_OPTIONS")) env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    if (env.contains("ASAN_OPTIONS"))
+      env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
     program.setProcessEnvironment(env);
-    program.start(ORLAVENTIS_PROGRAM, {"--data", data.path(), "--tour", tour.path(), "--screen", "800x600", "--language", "44"});
+    program.start(ORLAVENTIS_PROGRAM, {"--data", data.path(), "--tour", tour.path(), "--screen",
+                                       "800x600", "--language", "44"});
     const bool ended = program.waitForFinished(kTourTimeoutMs);
     if (!ended) program.kill(), program.waitForFinished();
     const QString errors = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(ended, "the tour did not end in time");
-    QCOMPARE((std::pair{program.exitStatus(), program.exitCode()}), (std::pair{QProcess::NormalExit, 4}));
-    for (const QString& said : {named, QStringLiteral("the tour met")}) QVERIFY2(errors.contains(said), qPrintable(errors));
+    QCOMPARE((std::pair{program.exitStatus(), program.exitCode()}),
+             (std::pair{QProcess::NormalExit, 4}));
+    for (const QString& said : {named, QStringLiteral("the tour met")})
+      QVERIFY2(errors.contains(said), qPrintable(errors));
     QCOMPARE(Listing(data.path()), before);
     QCOMPARE(QDir(data.filePath("T")).entryList(QDir::Files), QStringList());
     QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList());

@@ -57,7 +57,8 @@ struct ProgramEnvironment {
   // receives the standard error output when given.
   int Run(const QStringList& arguments, QByteArray* errors = nullptr) const {
     QProcess process;
-    Start(process, arguments, errors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+    Start(process, arguments,
+          errors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     if (!process.waitForFinished(kTimeoutMs)) return process.kill(), process.waitForFinished(), -1;
     if (errors != nullptr) *errors = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -78,7 +79,8 @@ bool IsLight(QRgb pixel) { return qGray(pixel) > 120; }
 
 // Checks that `errors` holds each of `parts`, naming the part missing.
 void ExpectSaid(const QByteArray& errors, std::initializer_list<QByteArray> parts) {
-  for (const QByteArray& p : parts) QVERIFY2(errors.contains(p), qPrintable(p + " not in:\n" + errors));
+  for (const QByteArray& p : parts)
+    QVERIFY2(errors.contains(p), qPrintable(p + " not in:\n" + errors));
 }
 
 }  // namespace
@@ -152,7 +154,8 @@ class TestMainForm : public QObject {
     QDir().mkpath(env.config.filePath("orlaventis"));
     QFile registry(env.config.filePath("orlaventis/registry.ini"));
     QVERIFY(registry.open(QIODevice::WriteOnly));
-    const QByteArray key = "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const QByteArray key =
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     QVERIFY(registry.write(key + "Orlaventis]\nUninstallString=\"/bin/sh\" -c \"echo gone > " +
                            marker.toUtf8() + "\"\n") > 0);
     registry.close();
@@ -166,7 +169,8 @@ class TestMainForm : public QObject {
     // "UNINSTALL" in any letter case: the first program closes, the uninstaller starts.
     QCOMPARE(env.Run({"UnInstall"}), 0);
     QVERIFY(first.waitForFinished(kTimeoutMs));
-    QCOMPARE((std::pair{first.exitStatus(), first.exitCode()}), (std::pair{QProcess::NormalExit, 0}));
+    QCOMPARE((std::pair{first.exitStatus(), first.exitCode()}),
+             (std::pair{QProcess::NormalExit, 0}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
   }
   // A first program that lives but does not answer (here stopped) is never taken over: the
@@ -255,8 +259,8 @@ class TestMainForm : public QObject {
     // A folder relative to where the program was started.
     const QString tour = env.data.filePath("tour");
     QCOMPARE(env.Run({"--tour", "tour", "--screen", "1024x768", "--language", "33"}), 0);
-    const QStringList names = {"1-chooser.png",        "2-introduction.png", "3-production.png",
-                               "4-catalog.png",        "5-enamel-fabrics.png", "6-about.png",
+    const QStringList names = {"1-chooser.png", "2-introduction.png",   "3-production.png",
+                               "4-catalog.png", "5-enamel-fabrics.png", "6-about.png",
                                "7-search.png"};
     for (const QString& name : names) QVERIFY2(QFile::exists(tour + "/" + name), qPrintable(name));
     QCOMPARE(QImage(tour + "/1-chooser.png").size(), QSize(282, 282));
@@ -266,8 +270,9 @@ class TestMainForm : public QObject {
     const QImage production(tour + "/3-production.png"), about(tour + "/6-about.png");
     QCOMPARE((QList{production.size(), about.size()}), (QList{QSize(1024, 768), QSize(1024, 768)}));
     const auto light = [&production](int x, int y) { return IsLight(production.pixel(x, y)); };
-    QCOMPARE((QList{light(112 + 6 + 50, 84 + 325 + 6), light(112 + 6 + 50, 84 + 490), light(100, 300)}),
-             (QList{true, false, false}));
+    QCOMPARE(
+        (QList{light(112 + 6 + 50, 84 + 325 + 6), light(112 + 6 + 50, 84 + 490), light(100, 300)}),
+        (QList{true, false, false}));
     QVERIFY(about.pixel(512, 384) != production.pixel(512, 384));
     // The focus mark's silver dots left of the Introduction's own button (6, 288); none in the
     // Production.

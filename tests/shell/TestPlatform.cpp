@@ -116,8 +116,9 @@ class TestPlatform : public QObject {
   void registryFromFilesAndRefusedFiles() {
     QTemporaryDir dir;
     const std::pair<const char*, const char*> files[] = {
-        {"system.ini", "; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n"
-                       "[HKEY_CLASSES_ROOT\\Empty]\n"},
+        {"system.ini",
+         "; comment\n[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\nOther = one\n"
+         "[HKEY_CLASSES_ROOT\\Empty]\n"},
         {"user.ini", "[hkey_classes_root\\.HTML\\]\nother=two\nnot a value line\n=nameless\n"},
         {"good.ini", "[HKEY_CLASSES_ROOT\\.html]\n@=htmlfile\n"}};
     for (const auto& [name, text] : files) {
@@ -135,7 +136,8 @@ class TestPlatform : public QObject {
     const auto value = [&](const char* key, const char* name) {
       return registry.ReadString(root + key, name);
     };
-    QCOMPARE((QStringList{value(".HTML", ""), value(".html", "OTHER"), value("Empty", ""), value(".htm", "")}),
+    QCOMPARE((QStringList{value(".HTML", ""), value(".html", "OTHER"), value("Empty", ""),
+                          value(".htm", "")}),
              (QStringList{"htmlfile", "two", "", ""}));
     QCOMPARE((QList{registry.KeyExists(root + "empty"), registry.KeyExists(root + ".htm")}),
              (QList{true, false}));
@@ -147,8 +149,9 @@ class TestPlatform : public QObject {
     huge.close();
     const QStringList refused = in({"fifo.ini", "zero.ini", "huge.ini"});
     std::unique_ptr<IniRegistry> read;
-    const QString said = QString::fromUtf8(CapturedStderr(
-        [&] { read = std::make_unique<IniRegistry>(refused + in({"missing.ini", "good.ini"})); }));
+    const QString said = QString::fromUtf8(CapturedStderr([&] {
+      read = std::make_unique<IniRegistry>(refused + in({"missing.ini", "good.ini"}));
+    }));
     QCOMPARE(read->ReadString(root + ".html", ""), QString("htmlfile"));
     const QStringList lines = said.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);  // the missing file is normal: nothing said
@@ -165,11 +168,13 @@ class TestPlatform : public QObject {
     QVERIFY(!RunUninstaller(Registered("")));
     QCOMPARE(recorder.started.size(), size_t(0));
     const QString key = kUninstallKey;
-    QVERIFY(RunUninstaller(Registered(key + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"")));
+    QVERIFY(
+        RunUninstaller(Registered(key + "UninstallString=\"/opt/olv app/unins\" -q \"my log\"")));
     QCOMPARE(recorder.started.size(), size_t(1));
     const ProcessStart s = recorder.started[0];
-    QCOMPARE((QList{s.arguments, QStringList{s.program, s.workingFolder}}),
-             (QList{QStringList{"-q", "my log"}, QStringList{"/opt/olv app/unins", "/opt/olv app"}}));
+    QCOMPARE(
+        (QList{s.arguments, QStringList{s.program, s.workingFolder}}),
+        (QList{QStringList{"-q", "my log"}, QStringList{"/opt/olv app/unins", "/opt/olv app"}}));
     // A text that yields no program starts nothing.
     QVERIFY(!RunUninstaller(Registered(key + "UninstallString=/opt/olv/unins -q\n")));
     QCOMPARE(recorder.started.size(), size_t(1));
@@ -182,7 +187,8 @@ class TestPlatform : public QObject {
         "[HKEY_CLASSES_ROOT\\htmfile\\Shell\\Open\\Command]\n@=\"/usr/bin/web\" --tab \"%1\"\n"
         "[HKEY_CLASSES_ROOT\\other\\Shell\\Open\\Command]\n@=/usr/bin/other %1\n");
     QVERIFY(OpenWebAddress(first, address));
-    QCOMPARE((std::pair{recorder.started.size(), recorder.opened.size()}), (std::pair{size_t(2), size_t(0)}));
+    QCOMPARE((std::pair{recorder.started.size(), recorder.opened.size()}),
+             (std::pair{size_t(2), size_t(0)}));
     QCOMPARE(recorder.started[1].program, "/usr/bin/web");
     QCOMPARE(recorder.started[1].arguments, QStringList({"--tab", address}));
     recorder.launchResult = false;  // a failing start is reported

@@ -1,17 +1,17 @@
 // Tests of the language chooser and the About box.
 #include "ProcessFactsRestorer.h"
-#include "shell/AboutBox.h"
-#include "shell/LanguageChooser.h"
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
 #include "controls/ProportionalImage.h"
 #include "controls/WidgetProbes.h"  // tests/controls
 #include "media/PictureDecoder.h"
 #include "process/ProcessFacts.h"
+#include "shell/AboutBox.h"
+#include "shell/LanguageChooser.h"
 #include "shell/LanguageFile.h"
 #include "shell/MainForm.h"
-#include "shell/StartUp.h"
 #include "shell/Platform.h"
+#include "shell/StartUp.h"
 #include "shell/Translation.h"
 
 #include <QApplication>
@@ -51,7 +51,7 @@ class TestShellForms : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  TSettings settings_;  // new for each test function; outlives main_
+  TSettings settings_;               // new for each test function; outlives main_
   std::unique_ptr<TMainForm> main_;  // the About box's owner
   std::optional<fixture::ProcessFactsRestorer> facts_;  // from init() to cleanup()
 
@@ -82,12 +82,15 @@ class TestShellForms : public QObject {
     // Indexes to languages; -1 (no choice) keeps the last one.
     for (const auto& [index, language] : {std::pair{1, 33}, {2, 44}, {0, 31}, {-1, 31}}) {
       chooser.LingoLstChange(index);
-      QCOMPARE((std::pair{settings_.LanguageId, chooser.isVisible()}), (std::pair{language, false}));
+      QCOMPARE((std::pair{settings_.LanguageId, chooser.isVisible()}),
+               (std::pair{language, false}));
     }
     // Arrows move through the closed list without choosing, Return chooses, Escape chooses nothing.
     chooser.show();
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(list, key);
-    QCOMPARE((std::tuple{chooser.isVisible(), list->currentIndex(), settings_.LanguageId}), (std::tuple{true, 1, 31}));
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+      QTest::keyClick(list, key);
+    QCOMPARE((std::tuple{chooser.isVisible(), list->currentIndex(), settings_.LanguageId}),
+             (std::tuple{true, 1, 31}));
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE((std::tuple{chooser.isVisible(), settings_.LanguageId}), (std::tuple{false, 33}));
     chooser.show();
@@ -101,7 +104,8 @@ class TestShellForms : public QObject {
     QVERIFY(box->isVisible());
     KeyUp(box, Qt::Key_Return, Qt::ShiftModifier);
     QVERIFY(box->isVisible());
-    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier},
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::NoModifier},
+                                         {Qt::Key_Enter, Qt::KeypadModifier},
                                          {Qt::Key_Return, Qt::NoModifier}}) {
       KeyUp(box, key, modifiers);
       QVERIFY(!box->isVisible());
@@ -129,7 +133,8 @@ class TestShellForms : public QObject {
     settings_.LanguageId = 33;
     main_->OpenAboutBox();
     hints << box->OstrandSBtn->toolTip() << box->TarnwickSBtn->toolTip();
-    QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur", "Le fabricant"}));
+    QCOMPARE(hints, (QStringList{"Visit the publisher", "The maker", "Visitez l'editeur",
+                                 "Le fabricant"}));
     QVERIFY(Render(box).copy(12, 180, 199, 16) != english);  // written over the picture in French
   }
   // Deep displays draw the true-colour pictures, 256-colour displays the palette ones.
@@ -207,7 +212,8 @@ class TestShellForms : public QObject {
     const TSettings registered = StartUp(request, kiosk);
     QCOMPARE(registered.ProgramRegistry, kiosk);  // kept for the help and web addresses
     const auto values = [](const TSettings& s) {
-      return QList<QVariant>{s.FillScreen, s.KioskMinutes, s.KioskExitKeys, s.ChooseLanguage, s.LanguageId};
+      return QList<QVariant>{s.FillScreen, s.KioskMinutes, s.KioskExitKeys, s.ChooseLanguage,
+                             s.LanguageId};
     };
     QCOMPARE(values(registered), (QList<QVariant>{true, 15, "Ctrl+Shift+Q", true, 44}));
     request.language = 33, request.kioskMinutes = 2;

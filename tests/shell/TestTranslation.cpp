@@ -131,9 +131,11 @@ class TestTranslation : public QObject {
              (QStringList{"Photos", "To the photos", "Ontwerp", "ontwerp-hint"}));
     // Items from consecutive records after the row of 4011, the hint of that row; a list with a
     // row of its own keeps its items and gets that row's hint.
-    const QStringList lists = Items(form.models) << form.models->toolTip()
-                                                 << Items(form.ownRowCombo) << form.ownRowCombo->toolTip();
-    QCOMPARE(lists, (QStringList{"Model", "Year", "Colour", "Pick a model", "Eerste", "Tweede", "Own hint"}));
+    const QStringList lists = Items(form.models)
+                              << form.models->toolTip() << Items(form.ownRowCombo)
+                              << form.ownRowCombo->toolTip();
+    QCOMPARE(lists, (QStringList{"Model", "Year", "Colour", "Pick a model", "Eerste", "Tweede",
+                                 "Own hint"}));
     // A radio group: caption, then its items from the rows after its own.
     const auto buttons = form.radio->findChildren<QRadioButton*>();
     QCOMPARE((QStringList{form.radio->title(), buttons[0]->text(), buttons[1]->text()}),
@@ -141,13 +143,14 @@ class TestTranslation : public QObject {
     // A notebook: page i from the row of tag + 1 + 1000 i (no row for page 1); the hint comes
     // from the row of the last page.
     const QTabWidget& notebook = *form.notebook;
-    QCOMPARE((QStringList{notebook.tabText(0), notebook.tabText(1), notebook.tabText(2), notebook.toolTip()}),
+    QCOMPARE((QStringList{notebook.tabText(0), notebook.tabText(1), notebook.tabText(2),
+                          notebook.toolTip()}),
              (QStringList{"Sheet one", "Blad 2", "Sheet three", "Last sheet"}));
     // Ticker items from consecutive records.
     QCOMPARE(form.ticker->Items(), QStringList({"Line one", "Line two"}));
     // Menu items, the sub-menu item and its own items.
-    QCOMPARE((QStringList{form.plainItem->text(), form.plainItem->toolTip(), form.subMenuItem->text(),
-                          form.subItem->text()}),
+    QCOMPARE((QStringList{form.plainItem->text(), form.plainItem->toolTip(),
+                          form.subMenuItem->text(), form.subItem->text()}),
              (QStringList{"Copy", "Copies", "More", "Paste"}));
   }
   // A button translated by rows of its own: none keeps both texts, an empty row empties them.

@@ -191,7 +191,8 @@ TBaseBtn* FaceButton(const QString& caption) {
   button->SetShadowYOffset(0.1);
   button->SetFont(Arial(13, QColor(0x1d, 0x22, 0x27), true));
   button->SetCaption(caption);
-  button->SetCaptionXOffset(0.5 - QFontMetrics(button->Font().Font).horizontalAdvance(caption) / 240.0);
+  button->SetCaptionXOffset(0.5 -
+                            QFontMetrics(button->Font().Font).horizontalAdvance(caption) / 240.0);
   button->SetCaptionYOffset(0.22);
   return button;
 }
@@ -253,13 +254,14 @@ QWidget* ButtonsRow() {
   frameless->SetCaptionXOffset(0.2);
   frameless->SetCaptionYOffset(0.2);
   frameless->SetButtonIsDown(true);
-  return Row(QStringLiteral("TBaseBtn"),
-             {Cell(FaceButton(QStringLiteral("Ok")), QStringLiteral("face, up")),
-              Cell(down, QStringLiteral("face, down")), Cell(disabled, QStringLiteral("disabled")),
-              Cell(MenuButton(QStringLiteral("Production")), QStringLiteral("menu, up")),
-              Cell(hot, QStringLiteral("menu, hot frame")), Cell(current, QStringLiteral("menu, down")),
-              Cell(frameless, QStringLiteral("sunken frame")), Cell(NavButton(true), QStringLiteral("up")),
-              Cell(navDown, QStringLiteral("down")), Cell(navDisabled, QStringLiteral("disabled"))});
+  return Row(
+      QStringLiteral("TBaseBtn"),
+      {Cell(FaceButton(QStringLiteral("Ok")), QStringLiteral("face, up")),
+       Cell(down, QStringLiteral("face, down")), Cell(disabled, QStringLiteral("disabled")),
+       Cell(MenuButton(QStringLiteral("Production")), QStringLiteral("menu, up")),
+       Cell(hot, QStringLiteral("menu, hot frame")), Cell(current, QStringLiteral("menu, down")),
+       Cell(frameless, QStringLiteral("sunken frame")), Cell(NavButton(true), QStringLiteral("up")),
+       Cell(navDown, QStringLiteral("down")), Cell(navDisabled, QStringLiteral("disabled"))});
 }
 
 QWidget* BackgroundsRow() {
@@ -274,10 +276,11 @@ QWidget* BackgroundsRow() {
     auto* bk = new TBkControl;
     bk->resize(150, 96);
     bk->Background().SetBrush(style == TImageDrawStyle::idsHide ? QBrush(QColor(0x2f, 0x4f, 0x6f))
-                                                                 : QBrush(Qt::NoBrush));
+                                                                : QBrush(Qt::NoBrush));
     bk->Background().SetPen(QColor(0xe8, 0xc3, 0x6a));
-    bk->Background().SetImage(style == TImageDrawStyle::idsCenter ? CarPicture(200, 100, QColor(0x2e, 0x7d, 0x4f))
-                                                                   : Tile());
+    bk->Background().SetImage(style == TImageDrawStyle::idsCenter
+                                  ? CarPicture(200, 100, QColor(0x2e, 0x7d, 0x4f))
+                                  : Tile());
     bk->Background().SetImageDrawStyle(style);
     cells << Cell(bk, name);
   }
@@ -326,14 +329,18 @@ QWidget* PicturesRow() {
   tiled->Background().SetImageDrawStyle(TImageDrawStyle::idsAlongside);
   tiled->Changed();
   const QImage small = CarPicture(120, 90, QColor(0x2e, 0x5d, 0x9d));
-  return Row(QStringLiteral("TProportionalImage and transitions"),
-             {Cell(Picture(car, 170, 120), QStringLiteral("landscape, Sx = Sy = 90")),
-              Cell(Picture(SeatPicture(100, 200), 120, 120), QStringLiteral("portrait")),
-              Cell(tiled, QStringLiteral("tiled background")), Cell(captioned, QStringLiteral("caption box")),
-              Cell(distorted, QStringLiteral("SxIsStatic")), Cell(inverted, QStringLiteral("roNOTSRCCOPY")),
-              Cell(TransitionSnapshot(small, EffectStyle::esRandom, 0.5), QStringLiteral("esRandom, half")),
-              Cell(TransitionSnapshot(small, EffectStyle::esExplode, 0.4), QStringLiteral("esExplode")),
-              Cell(TransitionSnapshot(small, EffectStyle::esImplode, 0.6), QStringLiteral("esImplode"))});
+  return Row(
+      QStringLiteral("TProportionalImage and transitions"),
+      {Cell(Picture(car, 170, 120), QStringLiteral("landscape, Sx = Sy = 90")),
+       Cell(Picture(SeatPicture(100, 200), 120, 120), QStringLiteral("portrait")),
+       Cell(tiled, QStringLiteral("tiled background")),
+       Cell(captioned, QStringLiteral("caption box")),
+       Cell(distorted, QStringLiteral("SxIsStatic")),
+       Cell(inverted, QStringLiteral("roNOTSRCCOPY")),
+       Cell(TransitionSnapshot(small, EffectStyle::esRandom, 0.5),
+            QStringLiteral("esRandom, half")),
+       Cell(TransitionSnapshot(small, EffectStyle::esExplode, 0.4), QStringLiteral("esExplode")),
+       Cell(TransitionSnapshot(small, EffectStyle::esImplode, 0.6), QStringLiteral("esImplode"))});
 }
 
 TTicker* Ticker(TTickerStyle style, QSize size, const QStringList& items) {
@@ -365,21 +372,24 @@ QWidget* TickersRow(QList<TTicker*>& tickers) {
   stacked->SetSpacing(24);
   stacked->SetTapeJumper(10);
   stacked->SetTapePosition(20);
-  auto* credits = Ticker(TTickerStyle::tsCredit, QSize(220, 110),
-                         {QStringLiteral("Design|Studio Lamberti"), QStringLiteral("Engine|Works Ferrand"),
-                          QStringLiteral("Coachwork|Carrosserie Vell")});
+  auto* credits =
+      Ticker(TTickerStyle::tsCredit, QSize(220, 110),
+             {QStringLiteral("Design|Studio Lamberti"), QStringLiteral("Engine|Works Ferrand"),
+              QStringLiteral("Coachwork|Carrosserie Vell")});
   credits->SetMajorOffset(0.06);
   credits->SetMinorOffset(0.12);
   credits->SetSpacing(8);
   credits->SetTapeJumper(10);
   credits->SetTapePosition(40);
-  auto* flash = Ticker(TTickerStyle::tsFlash, QSize(200, 44),
-                       {QStringLiteral("Dutch"), QStringLiteral("Fran\u00e7ais"), QStringLiteral("English")});
+  auto* flash =
+      Ticker(TTickerStyle::tsFlash, QSize(200, 44),
+             {QStringLiteral("Dutch"), QStringLiteral("Fran\u00e7ais"), QStringLiteral("English")});
   flash->SetTapePosition(12);
   flash->SetMajorOffset(0.2);
   tickers = {tape, stacked, credits, flash};
   return Row(QStringLiteral("TTicker"),
-             {Cell(tape, QStringLiteral("tsTape, RelativeSubPos")), Cell(stacked, QStringLiteral("tsTape, minor under major")),
+             {Cell(tape, QStringLiteral("tsTape, RelativeSubPos")),
+              Cell(stacked, QStringLiteral("tsTape, minor under major")),
               Cell(credits, QStringLiteral("tsCredit")), Cell(flash, QStringLiteral("tsFlash"))});
 }
 
@@ -388,7 +398,8 @@ QWidget* TickersRow(QList<TTicker*>& tickers) {
 int main(int argc, char** argv) {
   bool screenshot = false;
   for (int i = 1; i < argc; ++i) screenshot = screenshot || qstrcmp(argv[i], "--screenshot") == 0;
-  if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Shows every multimedia control of Orlaventis."));
@@ -396,8 +407,8 @@ int main(int argc, char** argv) {
   const QCommandLineOption shotOption(QStringLiteral("screenshot"),
                                       QStringLiteral("Render the window into FILE (PNG) and exit."),
                                       QStringLiteral("FILE"));
-  const QCommandLineOption depthOption(QStringLiteral("depth"), QStringLiteral("Pretend a display depth."),
-                                       QStringLiteral("N"));
+  const QCommandLineOption depthOption(
+      QStringLiteral("depth"), QStringLiteral("Pretend a display depth."), QStringLiteral("N"));
   parser.addOption(shotOption);
   parser.addOption(depthOption);
   parser.process(app);

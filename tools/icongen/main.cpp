@@ -19,8 +19,8 @@ struct Shape {
   enum class Kind { RoundedSquare, Circle, Polygon } kind;
   std::vector<QPointF> points;  // polygon corners, or the circle's centre
   qreal radius = 0;
-  QColor fill;                  // invalid: not filled
-  QColor stroke;                // invalid: no outline
+  QColor fill;    // invalid: not filled
+  QColor stroke;  // invalid: no outline
   qreal strokeWidth = 0;
 };
 
@@ -30,7 +30,19 @@ std::vector<Shape> IconShapes() {
   return {
       {K::RoundedSquare, {}, 40, night, {}, 0},
       {K::Circle, {{128, 128}}, 104, {}, gold, 10},
-      {K::Polygon, {{44, 162}, {44, 138}, {70, 130}, {100, 102}, {160, 102}, {190, 130}, {212, 136}, {212, 162}}, 0, cream, {}, 0},
+      {K::Polygon,
+       {{44, 162},
+        {44, 138},
+        {70, 130},
+        {100, 102},
+        {160, 102},
+        {190, 130},
+        {212, 136},
+        {212, 162}},
+       0,
+       cream,
+       {},
+       0},
       {K::Polygon, {{106, 111}, {154, 111}, {177, 130}, {84, 130}}, 0, night, {}, 0},
       {K::Circle, {{84, 164}}, 18, night, gold, 8},
       {K::Circle, {{176, 164}}, 18, night, gold, 8},
@@ -41,8 +53,9 @@ QString SvgColor(const QColor& c) { return c.isValid() ? c.name() : QStringLiter
 
 QByteArray Svg() {
   QString out = QStringLiteral(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n")
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" "
+                    "viewBox=\"0 0 %1 %1\">\n")
                     .arg(kDesignSize);
   for (const Shape& s : IconShapes()) {
     const QString paint = QStringLiteral("fill=\"%1\" stroke=\"%2\" stroke-width=\"%3\"")
@@ -50,16 +63,23 @@ QByteArray Svg() {
                               .arg(s.strokeWidth);
     switch (s.kind) {
       case Shape::Kind::RoundedSquare:
-        out += QStringLiteral("  <rect width=\"%1\" height=\"%1\" rx=\"%2\" %3/>\n").arg(kDesignSize).arg(s.radius).arg(paint);
+        out += QStringLiteral("  <rect width=\"%1\" height=\"%1\" rx=\"%2\" %3/>\n")
+                   .arg(kDesignSize)
+                   .arg(s.radius)
+                   .arg(paint);
         break;
       case Shape::Kind::Circle:
         out += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" %4/>\n")
-                   .arg(s.points[0].x()).arg(s.points[0].y()).arg(s.radius).arg(paint);
+                   .arg(s.points[0].x())
+                   .arg(s.points[0].y())
+                   .arg(s.radius)
+                   .arg(paint);
         break;
       case Shape::Kind::Polygon: {
         QStringList corners;
         for (const QPointF& p : s.points) corners << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
-        out += QStringLiteral("  <polygon points=\"%1\" %2/>\n").arg(corners.join(QLatin1Char(' ')), paint);
+        out += QStringLiteral("  <polygon points=\"%1\" %2/>\n")
+                   .arg(corners.join(QLatin1Char(' ')), paint);
         break;
       }
     }
@@ -81,9 +101,7 @@ QImage Png(int size) {
       case Shape::Kind::RoundedSquare:
         p.drawRoundedRect(QRectF(0, 0, kDesignSize, kDesignSize), s.radius, s.radius);
         break;
-      case Shape::Kind::Circle:
-        p.drawEllipse(s.points[0], s.radius, s.radius);
-        break;
+      case Shape::Kind::Circle: p.drawEllipse(s.points[0], s.radius, s.radius); break;
       case Shape::Kind::Polygon:
         p.drawPolygon(QPolygonF(QList<QPointF>(s.points.begin(), s.points.end())));
         break;

@@ -26,7 +26,8 @@ int Pack(const QStringList& words) {
   Args args;
   QString error;
   if (!args.Parse(words, {}, {}, &error)) return UsageError(verb, error);
-  if (args.Positional().size() != 2) return UsageError(verb, QStringLiteral("needs FOLDER and OUT"));
+  if (args.Positional().size() != 2)
+    return UsageError(verb, QStringLiteral("needs FOLDER and OUT"));
   const QString folder = args.Positional()[0];
   const QString out = args.Positional()[1];
   if (!QFileInfo(folder).isDir()) {
@@ -36,7 +37,8 @@ int Pack(const QStringList& words) {
   const QDir root(QFileInfo(folder).absoluteFilePath());
   QStringList files;
   // FIFOs, devices and sockets are listed too, so that one is refused rather than left out.
-  QDirIterator it(root.absolutePath(), QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+  QDirIterator it(root.absolutePath(),
+                  QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
                   QDirIterator::Subdirectories);
   while (it.hasNext()) files << root.relativeFilePath(it.next());
   std::sort(files.begin(), files.end());
@@ -44,7 +46,8 @@ int Pack(const QStringList& words) {
   for (const QString& relative : files) {
     const QString path = root.filePath(relative);
     // No member the program would unpack is larger than a picture it decodes.
-    const orlaventis::FileContents file = orlaventis::ReadRegularFile(path, orlaventis::kMaxPictureFileBytes);
+    const orlaventis::FileContents file =
+        orlaventis::ReadRegularFile(path, orlaventis::kMaxPictureFileBytes);
     if (file.status != orlaventis::FileReadStatus::Ok) {
       Err(QStringLiteral("olvtool archive pack: ") + FileProblem(Printable(path), file.status));
       return kBadInput;
@@ -87,7 +90,8 @@ int List(const QStringList& words) {
   QString error;
   if (!args.Parse(words, {}, {QStringLiteral("json")}, &error)) return UsageError(verb, error);
   if (args.Positional().size() != 1) return UsageError(verb, QStringLiteral("needs ARCHIVE"));
-  const std::optional<QStringList> index = IndexOrError(QStringLiteral("list"), args.Positional()[0]);
+  const std::optional<QStringList> index =
+      IndexOrError(QStringLiteral("list"), args.Positional()[0]);
   if (!index) return kBadInput;
   QJsonArray members;
   for (const QString& line : *index) {
@@ -116,7 +120,8 @@ int Extract(const QStringList& words) {
   Args args;
   QString error;
   if (!args.Parse(words, {}, {}, &error)) return UsageError(verb, error);
-  if (args.Positional().size() != 3) return UsageError(verb, QStringLiteral("needs ARCHIVE, NAME and OUT"));
+  if (args.Positional().size() != 3)
+    return UsageError(verb, QStringLiteral("needs ARCHIVE, NAME and OUT"));
   const QString archive = args.Positional()[0];
   const QString name = args.Positional()[1];
   const std::optional<QStringList> index = IndexOrError(QStringLiteral("extract"), archive);
@@ -127,7 +132,8 @@ int Extract(const QStringList& words) {
   }
   const orlaventis::ArchiveEntry entry = orlaventis::FindArchiveEntry(index, name);
   if (!orlaventis::ExtractArchiveEntry(archive, entry, args.Positional()[2])) {
-    Err(QStringLiteral("olvtool archive extract: %1: member \"%2\" is damaged or %3 cannot be written")
+    Err(QStringLiteral(
+            "olvtool archive extract: %1: member \"%2\" is damaged or %3 cannot be written")
             .arg(archive, name, args.Positional()[2]));
     return kBadInput;
   }
@@ -137,21 +143,24 @@ int Extract(const QStringList& words) {
 const std::vector<Verb>& Verbs() {
   static const std::vector<Verb> verbs = {
       {QStringLiteral("archive"), QStringLiteral("pack"), QStringLiteral("FOLDER OUT"),
-       QStringLiteral("Packs every file below FOLDER into the picture archive OUT. Member names are the\n"
-                      "relative paths with \"\\\" separators; each member is stored or zlib-packed,\n"
-                      "whichever is smaller; its time stamp is the file's modification time.\n"
-                      "Exit codes: 0 written, 1 unreadable file or unwritable OUT, 2 bad usage."),
+       QStringLiteral(
+           "Packs every file below FOLDER into the picture archive OUT. Member names are the\n"
+           "relative paths with \"\\\" separators; each member is stored or zlib-packed,\n"
+           "whichever is smaller; its time stamp is the file's modification time.\n"
+           "Exit codes: 0 written, 1 unreadable file or unwritable OUT, 2 bad usage."),
        Pack},
       {QStringLiteral("archive"), QStringLiteral("list"), QStringLiteral("ARCHIVE [--json]"),
-       QStringLiteral("Lists the index of ARCHIVE: name, time stamp, unpacked size, packed size, offset\n"
-                      "(tab-separated, or a JSON array with --json). An unreadable index lists nothing.\n"
-                      "Exit codes: 0 listed, 1 missing or refused file, 2 bad usage."),
+       QStringLiteral(
+           "Lists the index of ARCHIVE: name, time stamp, unpacked size, packed size, offset\n"
+           "(tab-separated, or a JSON array with --json). An unreadable index lists nothing.\n"
+           "Exit codes: 0 listed, 1 missing or refused file, 2 bad usage."),
        List},
       {QStringLiteral("archive"), QStringLiteral("extract"), QStringLiteral("ARCHIVE NAME OUT"),
-       QStringLiteral("Unpacks member NAME (letter case ignored) of ARCHIVE into the file OUT, with the\n"
-                      "member's time stamp, exactly as the program does.\n"
-                      "Exit codes: 0 extracted, 1 missing archive or member, damaged member or OUT not\n"
-                      "writable, 2 bad usage."),
+       QStringLiteral(
+           "Unpacks member NAME (letter case ignored) of ARCHIVE into the file OUT, with the\n"
+           "member's time stamp, exactly as the program does.\n"
+           "Exit codes: 0 extracted, 1 missing archive or member, damaged member or OUT not\n"
+           "writable, 2 bad usage."),
        Extract},
   };
   return verbs;

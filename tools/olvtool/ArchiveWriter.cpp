@@ -45,11 +45,14 @@ QByteArray AssembleArchive(QByteArrayView blocks, QByteArrayView indexText) {
 
 bool ArchiveWriter::Add(const QString& name, QByteArrayView data, const QDateTime& time,
                         MemberPacking packing, QString* error) {
-  if (packing == MemberPacking::Stored || data.isEmpty()) return AddBlock(name, data.toByteArray(), data.size(), time, error);
+  if (packing == MemberPacking::Stored || data.isEmpty())
+    return AddBlock(name, data.toByteArray(), data.size(), time, error);
   QByteArray packed = ZlibPack(data);
-  if (packed.isEmpty()) return Refuse(error, QStringLiteral("member \"%1\" could not be packed").arg(name));
+  if (packed.isEmpty())
+    return Refuse(error, QStringLiteral("member \"%1\" could not be packed").arg(name));
   const bool usePacked = packing == MemberPacking::Packed || packed.size() < data.size();
-  return AddBlock(name, usePacked ? std::move(packed) : data.toByteArray(), data.size(), time, error);
+  return AddBlock(name, usePacked ? std::move(packed) : data.toByteArray(), data.size(), time,
+                  error);
 }
 
 bool ArchiveWriter::AddBlock(const QString& name, QByteArray block, qint64 unpackedSize,
@@ -57,16 +60,21 @@ bool ArchiveWriter::AddBlock(const QString& name, QByteArray block, qint64 unpac
   if (name.isEmpty()) return Refuse(error, QStringLiteral("a member name is empty"));
   for (const QChar c : {QChar(u'='), QChar(u'\r'), QChar(u'\n'), QChar(0)})
     if (name.contains(c))
-      return Refuse(error, QStringLiteral("member name \"%1\" holds a character the index cannot carry").arg(name));
+      return Refuse(
+          error,
+          QStringLiteral("member name \"%1\" holds a character the index cannot carry").arg(name));
   if (!orlaventis::EncodeWin1252(name))
     return Refuse(error, QStringLiteral("member name \"%1\" is not Windows-1252 text").arg(name));
   const QString folded = name.toCaseFolded();
-  if (folded_.contains(folded)) return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
-  if (block.isEmpty() || unpackedSize <= 0) return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
+  if (folded_.contains(folded))
+    return Refuse(error, QStringLiteral("member name \"%1\" appears twice").arg(name));
+  if (block.isEmpty() || unpackedSize <= 0)
+    return Refuse(error, QStringLiteral("member \"%1\" is empty").arg(name));
   if (unpackedSize > std::numeric_limits<qint32>::max())
     return Refuse(error, QStringLiteral("member \"%1\" is larger than 2 GiB").arg(name));
   if (size_ + block.size() > std::numeric_limits<qint32>::max())
-    return Refuse(error, QStringLiteral("the archive would exceed 2 GiB at member \"%1\"").arg(name));
+    return Refuse(error,
+                  QStringLiteral("the archive would exceed 2 GiB at member \"%1\"").arg(name));
   if (sink_ != nullptr) {
     if (sink_->write(block) != block.size())
       return Refuse(error, QStringLiteral("cannot write: %1").arg(sink_->errorString()));
@@ -74,7 +82,8 @@ bool ArchiveWriter::AddBlock(const QString& name, QByteArray block, qint64 unpac
     blocks_ += block;
   }
   folded_.insert(folded);
-  members_.push_back({name, unpackedSize, block.size(), size_, orlaventis::DateTimeToDosDateTime(time)});
+  members_.push_back(
+      {name, unpackedSize, block.size(), size_, orlaventis::DateTimeToDosDateTime(time)});
   size_ += block.size();
   return true;
 }
@@ -96,7 +105,8 @@ QByteArray ArchiveWriter::Build() const {
 
 bool ArchiveWriter::Write(const QString& path, QString* error) const {
   const QByteArray bytes = Build();
-  if (bytes.isEmpty()) return Refuse(error, QStringLiteral("%1: the archive would exceed 2 GiB").arg(path));
+  if (bytes.isEmpty())
+    return Refuse(error, QStringLiteral("%1: the archive would exceed 2 GiB").arg(path));
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     return Refuse(error, QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
@@ -109,7 +119,8 @@ bool ArchiveWriter::Finish(QString* error) {
     return Refuse(error, QStringLiteral("the archive would exceed 2 GiB"));
   const QByteArray tail = AssembleArchive({}, index);
   if (sink_ == nullptr || sink_->write(tail) != tail.size())
-    return Refuse(error, QStringLiteral("cannot write: %1").arg(sink_ ? sink_->errorString() : QStringLiteral("no file")));
+    return Refuse(error, QStringLiteral("cannot write: %1")
+                             .arg(sink_ ? sink_->errorString() : QStringLiteral("no file")));
   return true;
 }
 

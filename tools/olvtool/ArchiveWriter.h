@@ -73,8 +73,8 @@ class ArchiveWriter {
   qint64 size_ = 0;       // bytes of blocks so far
 };
 
-// zlib stream (RFC 1950) of `data` at zlib's default level: nearly the size of the best at a third of
-// the time (a build packs every picture that is neither JPEG nor PNG).
+// zlib stream (RFC 1950) of `data` at zlib's default level: nearly the size of the best at a third
+// of the time (a build packs every picture that is neither JPEG nor PNG).
 QByteArray ZlibPack(QByteArrayView data);
 
 // The archive bytes `blocks` followed by `indexText` and its length word (hand-made archives

@@ -1,4 +1,5 @@
-// olvtool verb "check": reads a content folder the way the program does and names every broken reference.
+// olvtool verb "check": reads a content folder the way the program does and names every broken
+// reference.
 #include "Cli.h"
 #include "InputFile.h"
 
@@ -50,7 +51,9 @@ class Checker {
   }
 
  private:
-  QString Path(const QString& windowsName) const { return ResolveCaseInsensitive(folder_, windowsName); }
+  QString Path(const QString& windowsName) const {
+    return ResolveCaseInsensitive(folder_, windowsName);
+  }
   void Problem(const QString& line) { problems_.append(line); }
 
   // True when the file `name` is there to be read whole, at most `limit` bytes; else says why.
@@ -78,16 +81,19 @@ class Checker {
         Problem(QStringLiteral("%1: member %2 does not unpack").arg(name, entry.Name));
         continue;
       }
-      const QString format = SniffPictureFormat(QByteArrayView(member).first(std::min<qsizetype>(member.size(), 512)));
+      const QString format =
+          SniffPictureFormat(QByteArrayView(member).first(std::min<qsizetype>(member.size(), 512)));
       const DecodedPicture picture = DecodePicture(member, format);
       if (picture.image.isNull())
         Problem(QStringLiteral("%1: member %2 does not decode (%3)")
-                    .arg(name, entry.Name, format.isEmpty() ? QStringLiteral("unknown format") : picture.reason));
+                    .arg(name, entry.Name,
+                         format.isEmpty() ? QStringLiteral("unknown format") : picture.reason));
     }
     return index;
   }
 
-  void Need(const std::optional<QStringList>& index, const QString& archive, const QString& member, const QString& what) {
+  void Need(const std::optional<QStringList>& index, const QString& archive, const QString& member,
+            const QString& what) {
     if (index && !ArchiveContains(index, member))
       Problem(QStringLiteral("%1: no member %2 (%3)").arg(archive, member, what));
   }
@@ -95,10 +101,11 @@ class Checker {
   // A picture the sections unpack under its own name (`fileName`, the item number or colour
   // picture name): the program refuses a name that is no plain file name
   // (TTempFolder::FilePath), so that picture never shows even when the archive holds it.
-  void NeedPicture(const std::optional<QStringList>& index, const QString& archive, const QString& prefix,
-                   const QString& fileName, const QString& what) {
+  void NeedPicture(const std::optional<QStringList>& index, const QString& archive,
+                   const QString& prefix, const QString& fileName, const QString& what) {
     if (!IsPlainFileName(fileName))
-      Problem(QStringLiteral("%1: unsafe member name \"%2\" (%3)").arg(archive, prefix + fileName, what));
+      Problem(QStringLiteral("%1: unsafe member name \"%2\" (%3)")
+                  .arg(archive, prefix + fileName, what));
     else
       Need(index, archive, prefix + fileName, what);
   }
@@ -113,8 +120,10 @@ class Checker {
           continue;
         }
         const QByteArray& bytes = file.bytes;
-        const QString format = SniffPictureFormat(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 512)));
-        if (DecodePicture(bytes, format).image.isNull()) Problem(QStringLiteral("%1: background does not decode").arg(name));
+        const QString format =
+            SniffPictureFormat(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 512)));
+        if (DecodePicture(bytes, format).image.isNull())
+          Problem(QStringLiteral("%1: background does not decode").arg(name));
       }
   }
 
@@ -129,30 +138,41 @@ class Checker {
     }
     QMap<int, QSet<int>> tagsByLanguage;
     for (int language : kLanguages) {
-      const int r = db.FindRecord(content::kContentsTable, content::kCountryIdColumn, QString::number(language));
+      const int r = db.FindRecord(content::kContentsTable, content::kCountryIdColumn,
+                                  QString::number(language));
       if (r == 0) {
-        Problem(QStringLiteral("%1: no \"%2\" row for language %3").arg(name, content::kContentsTable).arg(language));
+        Problem(QStringLiteral("%1: no \"%2\" row for language %3")
+                    .arg(name, content::kContentsTable)
+                    .arg(language));
         continue;
       }
       const QString table = content::LanguageTable(
-          content::kFormsPrefix, db.GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
+          content::kFormsPrefix,
+          db.GetValueAsText(content::kContentsTable, content::kCountryNameColumn, r));
       const int count = db.RecordCount(table);
       if (count < 0) {
-        Problem(QStringLiteral("%1: language %2: no table \"%3\"").arg(name).arg(language).arg(table));
+        Problem(
+            QStringLiteral("%1: language %2: no table \"%3\"").arg(name).arg(language).arg(table));
         continue;
       }
       QSet<int>& tags = tagsByLanguage[language];
-      for (int rec = 1; rec <= count; ++rec) tags.insert(db.GetValueAsText(table, content::kTagColumn, rec).toInt());
+      for (int rec = 1; rec <= count; ++rec)
+        tags.insert(db.GetValueAsText(table, content::kTagColumn, rec).toInt());
       for (int tag : kTags)
-        if (!tags.contains(tag)) Problem(QStringLiteral("%1: table \"%2\": no row for tag %3").arg(name, table).arg(tag));
+        if (!tags.contains(tag))
+          Problem(QStringLiteral("%1: table \"%2\": no row for tag %3").arg(name, table).arg(tag));
     }
     // A tag one language translates and another does not.
     QSet<int> all;
     for (const auto& tags : tagsByLanguage) all.unite(tags);
     for (auto it = tagsByLanguage.cbegin(); it != tagsByLanguage.cend(); ++it)
       for (int tag : all)
-        if (!it.value().contains(tag) && std::find(std::begin(kTags), std::end(kTags), tag) == std::end(kTags))
-          Problem(QStringLiteral("%1: tag %2 has no translation in language %3").arg(name).arg(tag).arg(it.key()));
+        if (!it.value().contains(tag) &&
+            std::find(std::begin(kTags), std::end(kTags), tag) == std::end(kTags))
+          Problem(QStringLiteral("%1: tag %2 has no translation in language %3")
+                      .arg(name)
+                      .arg(tag)
+                      .arg(it.key()));
   }
 
   void CheckRecordFile() {
@@ -175,14 +195,16 @@ class Checker {
         Problem(QStringLiteral("%1: no record \"%2\"").arg(name, contents));
         continue;
       }
-      const QStringList lines = texts.value(contents).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+      const QStringList lines =
+          texts.value(contents).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
       for (QString line : lines) {
         while (line.startsWith(QLatin1Char('\t'))) line.remove(0, 1);
         const std::optional<content::OutlineTopic> topic = content::ReadOutlineTopic(line);
         if (!topic) continue;
         const QString key = content::TopicKey(topic->key);
         if (!texts.contains(key))
-          Problem(QStringLiteral("%1: topic \"%2\" of \"%3\" has no record \"%4\"").arg(name, topic->caption, contents, key));
+          Problem(QStringLiteral("%1: topic \"%2\" of \"%3\" has no record \"%4\"")
+                      .arg(name, topic->caption, contents, key));
       }
     }
   }
@@ -198,7 +220,8 @@ class Checker {
         if (def.Type() != ColumnType::ctLinkList) continue;
         const QString linked = db.TableName(def.LinkedTable());
         if (linked.isEmpty()) {
-          Problem(QStringLiteral("%1: table \"%2\", column \"%3\": links to no table").arg(name, table, column));
+          Problem(QStringLiteral("%1: table \"%2\", column \"%3\": links to no table")
+                      .arg(name, table, column));
           continue;
         }
         const int linkedCount = db.RecordCount(linked);
@@ -206,27 +229,38 @@ class Checker {
         for (int r = 1; r <= records; ++r) {
           const TFieldValue v = db.GetValue(table, column, r);
           if (!v.IsRead()) {
-            Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": not readable").arg(name, table).arg(r).arg(column));
+            Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": not readable")
+                        .arg(name, table)
+                        .arg(r)
+                        .arg(column));
             continue;
           }
           for (int k = 0; k < n; ++k) {
             const int link = v.Int32At(k);
             if (link < 1) break;
             if (link > linkedCount)
-              Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": link %5 past the %6 records of \"%7\"")
-                          .arg(name, table).arg(r).arg(column).arg(link).arg(linkedCount).arg(linked));
+              Problem(QStringLiteral("%1: table \"%2\", record %3, column \"%4\": link %5 past the "
+                                     "%6 records of \"%7\"")
+                          .arg(name, table)
+                          .arg(r)
+                          .arg(column)
+                          .arg(link)
+                          .arg(linkedCount)
+                          .arg(linked));
           }
         }
       }
     }
   }
 
-  int FirstLink(const TTessaranObject& db, const QString& table, const QString& column, int record) {
+  int FirstLink(const TTessaranObject& db, const QString& table, const QString& column,
+                int record) {
     const TFieldValue v = db.GetValue(table, column, record);
     return v.IsRead() && v.Int32At(0) >= 1 ? v.Int32At(0) : 0;
   }
 
-  void CheckCatalogue(int language, const std::optional<QStringList>& photos, const std::optional<QStringList>& enamel) {
+  void CheckCatalogue(int language, const std::optional<QStringList>& photos,
+                      const std::optional<QStringList>& enamel) {
     const QString name = content::CatalogueFile(language);
     if (!Readable(name, kMaxDatabaseFileBytes)) return;
     TTessaranObject db;
@@ -237,9 +271,11 @@ class Checker {
     }
     const QString items = content::kPictureItemsTable;
     for (QLatin1String table : content::kCatalogueTables)
-      if (db.TableIndex(table) == 0) Problem(QStringLiteral("%1: no table \"%2\"").arg(name, table));
+      if (db.TableIndex(table) == 0)
+        Problem(QStringLiteral("%1: no table \"%2\"").arg(name, table));
     if (db.GetColumnDef(items, content::kGroupColumn).Type() != ColumnType::ctLinkList)
-      Problem(QStringLiteral("%1: \"%2\" has no link-list column \"%3\"").arg(name, items, content::kGroupColumn));
+      Problem(QStringLiteral("%1: \"%2\" has no link-list column \"%3\"")
+                  .arg(name, items, content::kGroupColumn));
     CheckLinks(db, name);
     // Catalogue items and their photos.
     for (int r = 1; r <= db.RecordCount(items); ++r) {
@@ -247,7 +283,8 @@ class Checker {
       if (number.isEmpty())
         Problem(QStringLiteral("%1: item %2 has no item number").arg(name).arg(r));
       else
-        NeedPicture(photos, kPhotos, QString(), number, QStringLiteral("%1 item %2").arg(name).arg(r));
+        NeedPicture(photos, kPhotos, QString(), number,
+                    QStringLiteral("%1 item %2").arg(name).arg(r));
     }
     // Query rows must name columns of their table.
     const QString props = content::kPicturePropertiesTable;
@@ -257,14 +294,19 @@ class Checker {
       if (db.GetValueAsText(props, content::kShowColumn, r) == content::kShown &&
           db.GetValueAsText(props, content::kDefinitionColumn, r).contains(QLatin1Char('Q')) &&
           db.TableIndex(table) != 0 && db.ColumnIndexByName(table, column) == 0)
-        Problem(QStringLiteral("%1: \"%2\" record %3: table \"%4\" has no column \"%5\"").arg(name, props).arg(r).arg(table, column));
+        Problem(QStringLiteral("%1: \"%2\" record %3: table \"%4\" has no column \"%5\"")
+                    .arg(name, props)
+                    .arg(r)
+                    .arg(table, column));
     }
     // Paint and trim: every item names a model and a model year, and every car and seat picture
     // the colour section's lists can reach is in the enamel archive.
     const QString ef = content::kEnamelItemsTable;
     for (int r = 1; r <= db.RecordCount(ef); ++r)
-      if (FirstLink(db, ef, content::kGroupColumn, r) == 0 || FirstLink(db, ef, content::kModelyearColumn, r) == 0)
-        Problem(QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
+      if (FirstLink(db, ef, content::kGroupColumn, r) == 0 ||
+          FirstLink(db, ef, content::kModelyearColumn, r) == 0)
+        Problem(
+            QStringLiteral("%1: \"%2\" record %3: no model or model year").arg(name, ef).arg(r));
     TEnamelCascade cascade;
     if (cascade.Load(db) != TEnamelCascade::LoadResult::Ok) {
       Problem(QStringLiteral("%1: the paint and trim tables cannot be read").arg(name));
@@ -273,10 +315,15 @@ class Checker {
     // (prefix, picture name) -> the first choice that shows it
     QMap<std::pair<QString, QString>, QString> needed;
     cascade.ForEachChoice([&](const TEnamelCascade& c) {
-      const QString where = QStringLiteral("%1 model %2, model year %3").arg(name).arg(c.Model()).arg(c.Option(EnamelOption::Modelyears).Current);
-      if (const QString car = c.CarPictureName(); !car.isEmpty() && !needed.contains({content::kCarMember, car}))
+      const QString where = QStringLiteral("%1 model %2, model year %3")
+                                .arg(name)
+                                .arg(c.Model())
+                                .arg(c.Option(EnamelOption::Modelyears).Current);
+      if (const QString car = c.CarPictureName();
+          !car.isEmpty() && !needed.contains({content::kCarMember, car}))
         needed.insert({content::kCarMember, car}, QStringLiteral("car of ") + where);
-      if (const QString seat = c.SeatPictureName(); !seat.isEmpty() && !needed.contains({content::kSeatMember, seat}))
+      if (const QString seat = c.SeatPictureName();
+          !seat.isEmpty() && !needed.contains({content::kSeatMember, seat}))
         needed.insert({content::kSeatMember, seat}, QStringLiteral("seat of ") + where);
     });
     for (auto it = needed.cbegin(); it != needed.cend(); ++it)

@@ -70,8 +70,10 @@ QString Printable(const QString& text) {
   shown.reserve(text.size());
   for (const QChar c : text) {
     const char16_t u = c.unicode();
-    if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
-    else shown += c;
+    if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+      shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+    else
+      shown += c;
   }
   return shown;
 }

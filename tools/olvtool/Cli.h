@@ -32,10 +32,10 @@ class Args {
 
 // One verb: "db build", "archive list", ...
 struct Verb {
-  QString group;     // "db"
-  QString name;      // "build"
-  QString synopsis;  // "SOURCE.json OUT"
-  QString help;      // what it does, its options, its exit codes
+  QString group;                                     // "db"
+  QString name;                                      // "build"
+  QString synopsis;                                  // "SOURCE.json OUT"
+  QString help;                                      // what it does, its options, its exit codes
   std::function<int(const QStringList& words)> run;  // words after the verb name
 };
 

@@ -16,7 +16,6 @@
 #include <QLocale>
 #include <QSaveFile>
 
-
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -128,7 +127,9 @@ std::optional<TColumnDef> ColumnRecord(const DatabaseSource& source, const Colum
     if (c.type == ColumnType::ctBoolean) {
       const auto b = ParseBoolWord(c.defaultText, def.Style());
       if (!b) {
-        *why = QStringLiteral("default \"%1\" is not a word of style %2").arg(c.defaultText).arg(c.style);
+        *why = QStringLiteral("default \"%1\" is not a word of style %2")
+                   .arg(c.defaultText)
+                   .arg(c.style);
         return std::nullopt;
       }
       def.SetDefaultInteger(*b ? 1 : 0);
@@ -162,7 +163,8 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
     }
     if (bytes->size() > size) {
       *why = QStringLiteral("the text of %1 bytes is longer than the field (%2 bytes)")
-                 .arg(bytes->size()).arg(size);
+                 .arg(bytes->size())
+                 .arg(size);
       return false;
     }
     std::memcpy(p, bytes->constData(), static_cast<size_t>(bytes->size()));
@@ -170,8 +172,8 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
       for (int64_t i = 0; i < size; ++i) {
         const auto s = ScrambleStringByte(p[i]);
         if (!s) {
-          *why = QStringLiteral("the character %1 cannot be stored scrambled")
-                     .arg(Win1252Char(p[i]));
+          *why =
+              QStringLiteral("the character %1 cannot be stored scrambled").arg(Win1252Char(p[i]));
           return false;
         }
         p[i] = *s;
@@ -197,7 +199,8 @@ bool AppendCell(const TColumnDef& def, bool scrambled, const QString& cell, QByt
       case ColumnType::ctBoolean: {
         const auto b = ParseBoolWord(cell, def.Style());
         if (!b) {
-          *why = QStringLiteral("\"%1\" is not a word of boolean style %2").arg(cell).arg(def.Style());
+          *why =
+              QStringLiteral("\"%1\" is not a word of boolean style %2").arg(cell).arg(def.Style());
           return false;
         }
         value.Data[0] = *b ? 1 : 0;
@@ -238,7 +241,8 @@ namespace {
 // Makes the database of `source`, handing its bytes to `definitions` and `data` in order, a piece
 // at a time (the same sink for both with `oneFile`). False with `error` set when a cell or name
 // does not fit, or a sink refuses its piece.
-bool EmitDatabase(const DatabaseSource& source, bool oneFile, const std::function<bool(QByteArrayView)>& definitionSink,
+bool EmitDatabase(const DatabaseSource& source, bool oneFile,
+                  const std::function<bool(QByteArrayView)>& definitionSink,
                   const std::function<bool(QByteArrayView)>& dataSink, QString* error) {
   QString why;
   const auto password = EncodeWin1252(source.password.left(kNameLength));
@@ -291,7 +295,8 @@ bool EmitDatabase(const DatabaseSource& source, bool oneFile, const std::functio
     table.SetCountSource(t.storedCount ? 2 : 0);
     table.SetFirstRecord(static_cast<int32_t>(position));
     definitions.append(reinterpret_cast<const char*>(table.bytes.data()), kTableDefSize);
-    for (const TColumnDef& d : defs[i]) definitions.append(reinterpret_cast<const char*>(d.bytes.data()), kColumnDefSize);
+    for (const TColumnDef& d : defs[i])
+      definitions.append(reinterpret_cast<const char*>(d.bytes.data()), kColumnDefSize);
     position += recordSizes[i] * static_cast<int64_t>(t.records.size());
   }
 
@@ -308,8 +313,9 @@ bool EmitDatabase(const DatabaseSource& source, bool oneFile, const std::functio
     for (size_t r = 0; r < t.records.size(); ++r) {
       const QStringList& cells = t.records[r];
       if (cells.size() > static_cast<qsizetype>(t.columns.size())) {
-        *error = Where(t, static_cast<int>(r) + 1, nullptr) +
-                 QStringLiteral(": %1 cells for %2 columns").arg(cells.size()).arg(t.columns.size());
+        *error =
+            Where(t, static_cast<int>(r) + 1, nullptr) +
+            QStringLiteral(": %1 cells for %2 columns").arg(cells.size()).arg(t.columns.size());
         return false;
       }
       for (size_t c = 0; c < t.columns.size(); ++c) {
@@ -337,7 +343,8 @@ bool EmitDatabase(const DatabaseSource& source, bool oneFile, const std::functio
 
 }  // namespace
 
-std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile, QString* error) {
+std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool oneFile,
+                                           QString* error) {
   QString sink;
   if (error == nullptr) error = &sink;
   DatabaseImage image;
@@ -347,7 +354,8 @@ std::optional<DatabaseImage> BuildDatabase(const DatabaseSource& source, bool on
       return true;
     };
   };
-  if (!EmitDatabase(source, oneFile, append(image.definitions), append(image.data), error)) return std::nullopt;
+  if (!EmitDatabase(source, oneFile, append(image.definitions), append(image.data), error))
+    return std::nullopt;
   return image;
 }
 
@@ -403,7 +411,8 @@ QString CellText(const QJsonValue& v, const ColumnSource& column) {
       return BoolToText(v.toBool() ? 1 : 0, static_cast<uint8_t>(column.style));
     case QJsonValue::Double: {
       const double d = v.toDouble();
-      if (std::floor(d) == d && std::fabs(d) < 9.0e15) return QString::number(static_cast<qint64>(d));
+      if (std::floor(d) == d && std::fabs(d) < 9.0e15)
+        return QString::number(static_cast<qint64>(d));
       return QString::number(d, 'g', 17);
     }
     case QJsonValue::Array: {
@@ -422,7 +431,9 @@ std::optional<DatabaseSource> DatabaseSourceFromJson(const QByteArray& json, QSt
   const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
   if (doc.isNull() || !doc.isObject()) {
     *error = parseError.error != QJsonParseError::NoError
-                 ? QStringLiteral("JSON error at byte %1: %2").arg(parseError.offset).arg(parseError.errorString())
+                 ? QStringLiteral("JSON error at byte %1: %2")
+                       .arg(parseError.offset)
+                       .arg(parseError.errorString())
                  : QStringLiteral("the source is not a JSON object");
     return std::nullopt;
   }
@@ -477,11 +488,14 @@ std::optional<DatabaseSource> DatabaseSourceFromJson(const QByteArray& json, QSt
       } else if (records[ri].isObject()) {
         const QJsonObject o = records[ri].toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
-          const auto found = std::find_if(t.columns.begin(), t.columns.end(),
-                                          [&](const ColumnSource& c) { return c.name == it.key(); });
+          const auto found =
+              std::find_if(t.columns.begin(), t.columns.end(),
+                           [&](const ColumnSource& c) { return c.name == it.key(); });
           if (found == t.columns.end()) {
             *error = QStringLiteral("table \"%1\", record %2: no column \"%3\"")
-                         .arg(t.name).arg(ri + 1).arg(it.key());
+                         .arg(t.name)
+                         .arg(ri + 1)
+                         .arg(it.key());
             return std::nullopt;
           }
           const qsizetype k = found - t.columns.begin();
@@ -490,7 +504,8 @@ std::optional<DatabaseSource> DatabaseSourceFromJson(const QByteArray& json, QSt
         }
       } else {
         *error = QStringLiteral("table \"%1\", record %2: a record is an array or an object")
-                     .arg(t.name).arg(ri + 1);
+                     .arg(t.name)
+                     .arg(ri + 1);
         return std::nullopt;
       }
       t.records.push_back(cells);

@@ -25,7 +25,7 @@ struct ColumnSource {
   int size = 63;        // ctString: field size S in bytes (1 to 65535)
   QString linkTable;    // ctLinkList: the linked table and column, by name
   QString linkColumn;
-  int linkCount = 10;   // ctLinkList: N
+  int linkCount = 10;  // ctLinkList: N
 };
 
 // One table. A record is a list of cell texts in column order (missing trailing cells are the

@@ -49,8 +49,7 @@ int Build(const QStringList& words);
 int Dump(const QStringList& words);
 
 const Verb kVerbs[] = {
-    {QStringLiteral("db"), QStringLiteral("build"),
-     QStringLiteral("SOURCE.json OUT [--data DATA]"),
+    {QStringLiteral("db"), QStringLiteral("build"), QStringLiteral("SOURCE.json OUT [--data DATA]"),
      QStringLiteral("Writes a table database. With --data the definitions go to OUT and the\n"
                     "records to DATA; otherwise both go to OUT. Files are written under a\n"
                     "temporary name and renamed, so a failure leaves nothing behind.\n\n") +
@@ -73,7 +72,8 @@ int Build(const QStringList& words) {
   Args args;
   QString why;
   if (!args.Parse(words, {QStringLiteral("data")}, {}, &why)) return UsageError(kVerbs[0], why);
-  if (args.Positional().size() != 2) return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
+  if (args.Positional().size() != 2)
+    return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
   const QString sourcePath = args.Positional()[0];
   const FileContents file = ReadRegularFile(sourcePath, kMaxSourceBytes);
   if (file.status != FileReadStatus::Ok) {
@@ -108,8 +108,9 @@ QJsonValue JsonCell(const TTessaranObject& db, const QString& table, const TColu
   if (def.Type() == ColumnType::ctDateTime) {
     const QDateTime dt = DayNumberToDateTime(v.Float64());
     if (!dt.isValid()) return QString::number(v.Float64(), 'g', 17);
-    return dt.time().msecsSinceStartOfDay() == 0 ? dt.date().toString(Qt::ISODate)
-                                                 : dt.toString(Qt::ISODateWithMs).remove(QLatin1Char('Z'));
+    return dt.time().msecsSinceStartOfDay() == 0
+               ? dt.date().toString(Qt::ISODate)
+               : dt.toString(Qt::ISODateWithMs).remove(QLatin1Char('Z'));
   }
   return db.GetValueAsText(table, def.Name(), record);
 }
@@ -118,7 +119,8 @@ QJsonObject JsonColumn(const TColumnDef& def) {
   QJsonObject c{{QStringLiteral("name"), def.Name()},
                 {QStringLiteral("code"), def.TypeCode()},
                 {QStringLiteral("fieldSize"), static_cast<double>(FieldSize(def))}};
-  if (!ColumnTypeName(def.TypeCode()).isEmpty()) c[QStringLiteral("type")] = ColumnTypeName(def.TypeCode());
+  if (!ColumnTypeName(def.TypeCode()).isEmpty())
+    c[QStringLiteral("type")] = ColumnTypeName(def.TypeCode());
   switch (def.Type()) {
     case ColumnType::ctBoolean:
       c[QStringLiteral("style")] = def.Style();
@@ -142,9 +144,7 @@ QJsonObject JsonColumn(const TColumnDef& def) {
       c[QStringLiteral("linkedColumn")] = def.LinkedColumn();
       c[QStringLiteral("count")] = def.LinkCount();
       break;
-    default:
-      c[QStringLiteral("default")] = QString::number(def.DefaultInteger());
-      break;
+    default: c[QStringLiteral("default")] = QString::number(def.DefaultInteger()); break;
   }
   return c;
 }
@@ -157,15 +157,18 @@ int Dump(const QStringList& words) {
     return UsageError(kVerbs[1], why);
   if (args.Positional().size() != 1) return UsageError(kVerbs[1], QStringLiteral("needs FILE"));
   const QString definitions = args.Positional()[0];
-  const QString data = args.Has(QStringLiteral("data")) ? args.Value(QStringLiteral("data")) : definitions;
+  const QString data = args.Has(QStringLiteral("data")) ? args.Value(QStringLiteral("data"))
+                                                        : definitions;
   for (const QString& file : {definitions, data})
-    if (const FileReadStatus status = InputFileStatus(file, kMaxDatabaseFileBytes); status != FileReadStatus::Ok) {
+    if (const FileReadStatus status = InputFileStatus(file, kMaxDatabaseFileBytes);
+        status != FileReadStatus::Ok) {
       Err(QStringLiteral("olvtool db dump: ") + FileProblem(file, status));
       return kBadInput;
     }
   TTessaranObject db;
   if (!db.Open(data, definitions, QString(), args.Value(QStringLiteral("password")))) {
-    Err(QStringLiteral("olvtool db dump: %1: does not open (missing, damaged, or a wrong or missing password)")
+    Err(QStringLiteral(
+            "olvtool db dump: %1: does not open (missing, damaged, or a wrong or missing password)")
             .arg(definitions));
     return kBadInput;
   }
@@ -173,9 +176,12 @@ int Dump(const QStringList& words) {
   QJsonArray tables;
   if (!json)
     Out(QStringLiteral("database %1: %2 table(s), strings %3, password %4")
-            .arg(definitions).arg(db.TableCount())
-            .arg(db.Header().TextScrambled() ? QStringLiteral("scrambled") : QStringLiteral("plain"))
-            .arg(db.Header().PasswordMarker() != 0.0f ? QStringLiteral("yes") : QStringLiteral("no")));
+            .arg(definitions)
+            .arg(db.TableCount())
+            .arg(db.Header().TextScrambled() ? QStringLiteral("scrambled")
+                                             : QStringLiteral("plain"))
+            .arg(db.Header().PasswordMarker() != 0.0f ? QStringLiteral("yes")
+                                                      : QStringLiteral("no")));
   for (int t = 1; t <= db.TableCount(); ++t) {
     const QString table = db.TableName(t);
     const int columns = db.ColumnCount(t);
@@ -183,7 +189,8 @@ int Dump(const QStringList& words) {
     const int stored = db.RecordCount(table);
     const int records = ReadableRecordCount(db, table);
     std::vector<TColumnDef> defs;
-    for (int c = 1; c <= columns; ++c) defs.push_back(db.GetColumnDef(table, db.ColumnName(table, c)));
+    for (int c = 1; c <= columns; ++c)
+      defs.push_back(db.GetColumnDef(table, db.ColumnName(table, c)));
     if (json) {
       QJsonObject to{{QStringLiteral("name"), table}, {QStringLiteral("recordCount"), records}};
       QJsonArray cols, recs;
@@ -206,13 +213,22 @@ int Dump(const QStringList& words) {
       tables.append(to);
       continue;
     }
-    Out(QStringLiteral("table %1 \"%2\": %3 column(s), %4 record(s)").arg(t).arg(table).arg(columns).arg(records));
+    Out(QStringLiteral("table %1 \"%2\": %3 column(s), %4 record(s)")
+            .arg(t)
+            .arg(table)
+            .arg(columns)
+            .arg(records));
     if (stored > records)
-      Out(QStringLiteral("  stored record count %1: only %2 lie within the data").arg(stored).arg(records));
+      Out(QStringLiteral("  stored record count %1: only %2 lie within the data")
+              .arg(stored)
+              .arg(records));
     for (int c = 0; c < columns; ++c)
       Out(QStringLiteral("  column %1 \"%2\": type %3 (%4), field size %5")
-              .arg(c + 1).arg(defs[c].Name()).arg(defs[c].TypeCode())
-              .arg(ColumnTypeName(defs[c].TypeCode())).arg(FieldSize(defs[c])));
+              .arg(c + 1)
+              .arg(defs[c].Name())
+              .arg(defs[c].TypeCode())
+              .arg(ColumnTypeName(defs[c].TypeCode()))
+              .arg(FieldSize(defs[c])));
     for (int r = 1; r <= records; ++r) {
       QStringList cells;
       for (const TColumnDef& d : defs) cells << db.GetValueAsText(table, d.Name(), r);

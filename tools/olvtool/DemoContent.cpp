@@ -1,4 +1,5 @@
-// Writes the demo project (the sources in content/ with every picture painted as a file) and builds the demo work from it.
+// Writes the demo project (the sources in content/ with every picture painted as a file) and builds
+// the demo work from it.
 #include "DemoContent.h"
 
 #include "DemoPictures.h"
@@ -36,7 +37,7 @@ constexpr QSize kSeatSize(620, 620);
 // the painter needs, and the items with the columns that describe their painted photos.
 struct Sources {
   QJsonObject enamel;
-  QStringList head;                   // the columns of items.tsv
+  QStringList head;                     // the columns of items.tsv
   QList<QMap<QString, QString>> items;  // items.tsv rows by column name
 };
 
@@ -61,7 +62,8 @@ constexpr char kEnamelSchema[] = R"({"top": {"?comment": "string",
                     "paint": ["list", ["tuple", "string", "string|null", ["list", "int"]]],
                     "trim": ["list", ["tuple", "string", ["list", "string"], ["list", "int"]]]}]}})";
 // The columns of the demo's items.tsv that only describe the painted photo.
-const QStringList kPaintingColumns = {"Scene", "Backdrop", "BodyKind", "Material", "Fabric", "Number"};
+const QStringList kPaintingColumns = {"Scene",    "Backdrop", "BodyKind",
+                                      "Material", "Fabric",   "Number"};
 
 bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   const QString enamelPath = dir.filePath(QStringLiteral("enamel.json"));
@@ -70,10 +72,14 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   QJsonParseError pe;
   const QJsonDocument doc = QJsonDocument::fromJson(*enamel, &pe);
   if (!doc.isObject()) {
-    *error = QStringLiteral("%1: not a JSON object (%2 at offset %3)").arg(enamelPath, pe.errorString()).arg(pe.offset);
+    *error = QStringLiteral("%1: not a JSON object (%2 at offset %3)")
+                 .arg(enamelPath, pe.errorString())
+                 .arg(pe.offset);
     return false;
   }
-  if (!CheckSource(doc.object(), QJsonDocument::fromJson(kEnamelSchema).object(), enamelPath, error)) return false;
+  if (!CheckSource(doc.object(), QJsonDocument::fromJson(kEnamelSchema).object(), enamelPath,
+                   error))
+    return false;
   s->enamel = doc.object();
   const QString tsv = dir.filePath(QStringLiteral("items.tsv"));
   const std::optional<QByteArray> items = ReadSource(tsv, error);
@@ -89,7 +95,8 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   for (const char* column : kItemColumns)
     if (QLatin1String(column) != QLatin1String("Photo")) known.append(QLatin1String(column));
   for (int language : content::kLanguages)
-    known << QStringLiteral("Header %1").arg(language) << QStringLiteral("Description %1").arg(language);
+    known << QStringLiteral("Header %1").arg(language)
+          << QStringLiteral("Description %1").arg(language);
   for (const QString& column : s->head)
     if (!known.contains(column) || s->head.count(column) > 1) {
       *error = QStringLiteral("%1: line 1: column \"%2\" is unknown or repeated").arg(tsv, column);
@@ -98,8 +105,11 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
   for (size_t r = 1; r < table->rows.size(); ++r) {
     const TableRow& cells = table->rows[r];
     if (cells.size() != size_t(s->head.size())) {
-      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4").arg(tsv).arg(cells[0].line)
-                   .arg(cells.size()).arg(s->head.size());
+      *error = QStringLiteral("%1: line %2 has %3 cells, the header %4")
+                   .arg(tsv)
+                   .arg(cells[0].line)
+                   .arg(cells.size())
+                   .arg(s->head.size());
       return false;
     }
     QMap<QString, QString> row;
@@ -112,27 +122,33 @@ bool ReadSources(const QDir& dir, Sources* s, QString* error) {
 // `value` as JSON text a person can edit: a value whose compact form fits the line stays on one
 // line, others open one line per key or element.
 QByteArray EditableJson(const QJsonValue& value, int indent = 0) {
-  const QByteArray compact = value.isObject() ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact)
-                             : value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
-                                               : QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+  const QByteArray compact =
+      value.isObject() ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact)
+      : value.isArray()
+          ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+          : QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
   if (compact.size() + indent <= 110 || (!value.isObject() && !value.isArray())) return compact;
   const QByteArray pad(indent + 2, ' ');
   QList<QByteArray> parts;
   if (value.isObject()) {
     const QJsonObject o = value.toObject();
     for (auto it = o.begin(); it != o.end(); ++it)
-      parts.append(pad + EditableJson(it.key(), indent + 2) + ": " + EditableJson(it.value(), indent + 2));
+      parts.append(pad + EditableJson(it.key(), indent + 2) + ": " +
+                   EditableJson(it.value(), indent + 2));
   } else {
     for (const QJsonValue& v : value.toArray()) parts.append(pad + EditableJson(v, indent + 2));
   }
   const char* brackets = value.isObject() ? "{}" : "[]";
-  return brackets[0] + QByteArray("\n") + parts.join(",\n") + "\n" + QByteArray(indent, ' ') + brackets[1];
+  return brackets[0] + QByteArray("\n") + parts.join(",\n") + "\n" + QByteArray(indent, ' ') +
+         brackets[1];
 }
 
 // The project's enamel.json: the demo's without the painter's colours and seat kinds.
 QByteArray ProjectEnamel(QJsonObject e) {
-  const struct { const char* key; int code, name; } kLists[] = {
-      {"coach_colours", 0, 3}, {"fabric_materials", 0, 1}, {"fabric_colours", 0, 2}};
+  const struct {
+    const char* key;
+    int code, name;
+  } kLists[] = {{"coach_colours", 0, 3}, {"fabric_materials", 0, 1}, {"fabric_colours", 0, 2}};
   for (const auto& list : kLists) {
     QJsonArray kept;
     for (const QJsonValue& v : e.value(QLatin1String(list.key)).toArray())
@@ -140,10 +156,14 @@ QByteArray ProjectEnamel(QJsonObject e) {
     e.insert(QLatin1String(list.key), kept);
   }
   e.insert(QStringLiteral("comment"),
-           QStringLiteral("Paint and trim: the six \"Enamel & Fabrics ...\" tables of every catalogue and the colour archive "
-                          "olve.dat. Codes are language-neutral; names per language. The combinations are expanded for every "
-                          "model year of each series and every model the line names; every combination needs its car picture "
-                          "pictures/cars/COACH_ROOF.* (COACH ending in the model's code when it has one; an item with no roof "
+           QStringLiteral("Paint and trim: the six \"Enamel & Fabrics ...\" tables of every "
+                          "catalogue and the colour archive "
+                          "olve.dat. Codes are language-neutral; names per language. The "
+                          "combinations are expanded for every "
+                          "model year of each series and every model the line names; every "
+                          "combination needs its car picture "
+                          "pictures/cars/COACH_ROOF.* (COACH ending in the model's code when it "
+                          "has one; an item with no roof "
                           "colour: COACH_COACH) and its seat pictures "
                           "pictures/seats/MATERIALCOLOUR.*."));
   return EditableJson(e) + '\n';
@@ -153,8 +173,12 @@ QByteArray ProjectEnamel(QJsonObject e) {
 QByteArray TsvLine(const QStringList& cells) {
   QStringList out;
   for (const QString& c : cells) {
-    const bool quote = c.contains(QLatin1Char('\t')) || c.contains(QLatin1Char('\n')) || c.startsWith(QLatin1Char('"'));
-    out.append(quote ? QLatin1Char('"') + QString(c).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"') : c);
+    const bool quote = c.contains(QLatin1Char('\t')) || c.contains(QLatin1Char('\n')) ||
+                       c.startsWith(QLatin1Char('"'));
+    out.append(quote ? QLatin1Char('"') +
+                           QString(c).replace(QLatin1String("\""), QLatin1String("\"\"")) +
+                           QLatin1Char('"')
+                     : c);
   }
   return out.join(QLatin1Char('\t')).toUtf8() + '\n';
 }
@@ -172,21 +196,29 @@ QString Extension(DemoFormat format) {
 }
 
 // Writes `image` in `format` as `folder`/`name` plus the format's extension (the folder exists).
-bool WritePicture(const QDir& project, const QString& folder, const QString& name, const QImage& image,
-                  DemoFormat format, QString* error) {
+bool WritePicture(const QDir& project, const QString& folder, const QString& name,
+                  const QImage& image, DemoFormat format, QString* error) {
   const QByteArray bytes = EncodeDemoPicture(image, format);
   if (bytes.isEmpty()) {
     *error = QStringLiteral("%1/%2: nothing painted or the encoder failed").arg(folder, name);
     return false;
   }
-  return WriteFileAtomically(project.filePath(folder + QLatin1Char('/') + name + Extension(format)), bytes, error);
+  return WriteFileAtomically(project.filePath(folder + QLatin1Char('/') + name + Extension(format)),
+                             bytes, error);
 }
 
 // Slide titles are shared by the three languages, so they are names and years only.
 QString SlideTitle(int n) {
-  static const char* const kTitles[10] = {"Orlaventis", "Orlaventis Coupé", "Herstal 1958", "Bruxelles · Brussel 1962",
-                                          "Rallye des Ardennes 1966", "Orlaventis Break · Estate", "Knokke 1959", "Orlaventis 1500",
-                                          "Orlaventis GT", "1957 – 1973"};
+  static const char* const kTitles[10] = {"Orlaventis",
+                                          "Orlaventis Coupé",
+                                          "Herstal 1958",
+                                          "Bruxelles · Brussel 1962",
+                                          "Rallye des Ardennes 1966",
+                                          "Orlaventis Break · Estate",
+                                          "Knokke 1959",
+                                          "Orlaventis 1500",
+                                          "Orlaventis GT",
+                                          "1957 – 1973"};
   return QString::fromUtf8(kTitles[n - 1]);
 }
 
@@ -199,7 +231,8 @@ bool WriteProjectTexts(const QDir& from, const Sources& s, const QDir& project, 
   }
   for (const char* name : {"language.json", "records.json", "catalogue.json", "help.html"}) {
     const std::optional<QByteArray> bytes = ReadSource(from.filePath(QLatin1String(name)), error);
-    if (!bytes || !WriteFileAtomically(project.filePath(QLatin1String(name)), *bytes, error)) return false;
+    if (!bytes || !WriteFileAtomically(project.filePath(QLatin1String(name)), *bytes, error))
+      return false;
   }
   QStringList head;
   for (const char* column : kItemColumns) head.append(QLatin1String(column));
@@ -210,12 +243,14 @@ bool WriteProjectTexts(const QDir& from, const Sources& s, const QDir& project, 
     QStringList cells;
     for (const QString& column : head)
       cells.append(column == QLatin1String("Photo")
-                       ? QStringLiteral("pictures/photos/") + it.value(QStringLiteral("Item Number")) + QStringLiteral(".jpg")
+                       ? QStringLiteral("pictures/photos/") +
+                             it.value(QStringLiteral("Item Number")) + QStringLiteral(".jpg")
                        : it.value(column));
     items += TsvLine(cells);
   }
   return WriteFileAtomically(project.filePath(QStringLiteral("items.tsv")), items, error) &&
-         WriteFileAtomically(project.filePath(QStringLiteral("enamel.json")), ProjectEnamel(s.enamel), error);
+         WriteFileAtomically(project.filePath(QStringLiteral("enamel.json")),
+                             ProjectEnamel(s.enamel), error);
 }
 
 struct Colours {
@@ -237,7 +272,9 @@ Colours PainterColours(const QJsonObject& e) {
     c.fabric.insert(v.toArray()[0].toString(), QColor(v.toArray()[1].toString()));
   for (const QJsonValue& v : e.value(QLatin1String("models")).toArray()) {
     const QString code = v.toObject().value(QLatin1String("code")).toString();
-    if (!c.modelBody.contains(code)) c.modelBody.insert(code, BodyKindFromKey(v.toObject().value(QLatin1String("body")).toString()));
+    if (!c.modelBody.contains(code))
+      c.modelBody.insert(code,
+                         BodyKindFromKey(v.toObject().value(QLatin1String("body")).toString()));
   }
   return c;
 }
@@ -262,7 +299,8 @@ CarLook CarOfPicture(const Colours& colours, const QString& name) {
 // Photos, slides and cars are JPEG; the first seats take each other format the decoder reads,
 // so that every one turns up among the pictures without making the work large.
 DemoFormat SeatFormat(int index) {
-  constexpr DemoFormat kOthers[] = {DemoFormat::Png, DemoFormat::Bmp, DemoFormat::Gif, DemoFormat::Tiff, DemoFormat::Pcx};
+  constexpr DemoFormat kOthers[] = {DemoFormat::Png, DemoFormat::Bmp, DemoFormat::Gif,
+                                    DemoFormat::Tiff, DemoFormat::Pcx};
   return index < 5 ? kOthers[index] : DemoFormat::Jpeg;
 }
 
@@ -273,7 +311,8 @@ struct PictureJob {
   std::function<QImage()> paint;
 };
 
-bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& project, QString* error) {
+bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& project,
+                   QString* error) {
   const Colours colours = PainterColours(s.enamel);
   std::vector<PictureJob> jobs;
   for (int n = 1; n <= content::kSlideCount; ++n)
@@ -285,32 +324,41 @@ bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& proje
     r.scene = it.value(QStringLiteral("Scene"));
     r.backdrop = BackdropFromKey(it.value(QStringLiteral("Backdrop")));
     r.car.body = BodyKindFromKey(it.value(QStringLiteral("BodyKind")));
-    const QString coach = it.value(QStringLiteral("Coach")), roof = it.value(QStringLiteral("Roof"));
+    const QString coach = it.value(QStringLiteral("Coach")),
+                  roof = it.value(QStringLiteral("Roof"));
     r.car.coach = colours.coach.value(coach, QColor(150, 150, 140));
     r.car.metallic = colours.metallic.value(coach);
     if (colours.coach.contains(roof)) r.car.roof = colours.coach.value(roof);
     r.car.year = it.value(QStringLiteral("Year")).toInt();
     r.car.rallyNumber = it.value(QStringLiteral("Number")).toInt();
-    const QString material = it.value(QStringLiteral("Material")), fabric = it.value(QStringLiteral("Fabric"));
+    const QString material = it.value(QStringLiteral("Material")),
+                  fabric = it.value(QStringLiteral("Fabric"));
     if (colours.materialKind.contains(material)) r.material = colours.materialKind.value(material);
     if (colours.fabric.contains(fabric)) r.trim = colours.fabric.value(fabric);
     r.seed = uint32_t(1000 + index++ * 7919);
-    jobs.push_back({QStringLiteral("pictures/photos"), it.value(QStringLiteral("Item Number")), DemoFormat::Jpeg,
-                    [r] { return PaintPhoto(r, kPhotoSize); }});
+    jobs.push_back({QStringLiteral("pictures/photos"), it.value(QStringLiteral("Item Number")),
+                    DemoFormat::Jpeg, [r] { return PaintPhoto(r, kPhotoSize); }});
   }
   for (const QString& name : needs.cars) {
     const CarLook car = CarOfPicture(colours, name);
-    jobs.push_back({QLatin1String(kProjectCars), name, DemoFormat::Jpeg, [car] { return PaintCarSideView(car, kCarSize); }});
+    jobs.push_back({QLatin1String(kProjectCars), name, DemoFormat::Jpeg,
+                    [car] { return PaintCarSideView(car, kCarSize); }});
   }
   index = 0;
   for (const QString& name : needs.seats) {
     const QString kind = colours.materialKind.value(name.left(2));
     const QColor colour = colours.fabric.value(name.mid(2));
-    jobs.push_back({QLatin1String(kProjectSeats), name, SeatFormat(index++), [kind, colour] { return PaintSeat(kind, colour, kSeatSize); }});
+    jobs.push_back({QLatin1String(kProjectSeats), name, SeatFormat(index++),
+                    [kind, colour] { return PaintSeat(kind, colour, kSeatSize); }});
   }
-  const struct { QLatin1String suffix; QSize size; } kSizes[] = {
-      {content::kSmallLayout, {640, 480}}, {content::kMiddleLayout, {800, 600}}, {content::kLargeLayout, {1024, 768}}};
-  const DemoFormat kFormats[] = {DemoFormat::Jpeg, DemoFormat::Png, DemoFormat::Jpeg, DemoFormat::Jpeg};
+  const struct {
+    QLatin1String suffix;
+    QSize size;
+  } kSizes[] = {{content::kSmallLayout, {640, 480}},
+                {content::kMiddleLayout, {800, 600}},
+                {content::kLargeLayout, {1024, 768}}};
+  const DemoFormat kFormats[] = {DemoFormat::Jpeg, DemoFormat::Png, DemoFormat::Jpeg,
+                                 DemoFormat::Jpeg};
   int i = 0;
   for (QLatin1String prefix : content::kBackgroundPrefixes) {
     for (const auto& sz : kSizes)
@@ -326,20 +374,23 @@ bool PaintPictures(const Sources& s, const EnamelNeeds& needs, const QDir& proje
   // Painting takes most of the time; every core paints and writes its own files.
   std::vector<QString> errors(jobs.size());
   OnEveryCore(int(jobs.size()), [&](int j) {
-    WritePicture(project, jobs[size_t(j)].folder, jobs[size_t(j)].name, jobs[size_t(j)].paint(), jobs[size_t(j)].format,
-                 &errors[size_t(j)]);
+    WritePicture(project, jobs[size_t(j)].folder, jobs[size_t(j)].name, jobs[size_t(j)].paint(),
+                 jobs[size_t(j)].format, &errors[size_t(j)]);
   });
-  const auto failed = std::find_if(errors.begin(), errors.end(), [](const QString& e) { return !e.isEmpty(); });
+  const auto failed =
+      std::find_if(errors.begin(), errors.end(), [](const QString& e) { return !e.isEmpty(); });
   if (failed == errors.end()) return true;
   *error = *failed;
   return false;
 }
 
 // The demo project's texts in `project` and, when `paint`, its pictures.
-bool WriteProject(const QString& sources, const QString& project, bool paint, int extraItems, DemoDatabases* databases,
-                  QString* error) {
+bool WriteProject(const QString& sources, const QString& project, bool paint, int extraItems,
+                  DemoDatabases* databases, QString* error) {
   Sources s;
-  if (!ReadSources(QDir(sources), &s, error) || !WriteProjectTexts(QDir(sources), s, QDir(project), error)) return false;
+  if (!ReadSources(QDir(sources), &s, error) ||
+      !WriteProjectTexts(QDir(sources), s, QDir(project), error))
+    return false;
   EnamelNeeds needs;
   QStringList problems;
   if (!ReadProjectTexts(project, extraItems, databases, &needs, &problems)) {
@@ -358,13 +409,16 @@ bool WriteDemoProject(const QString& sources, const QString& project, QString* e
 
 bool BuildDemoDatabases(const DemoOptions& options, DemoDatabases* out, QString* error) {
   QTemporaryDir project;
-  return project.isValid() && WriteProject(options.sources, project.path(), false, options.extraItems, out, error);
+  return project.isValid() &&
+         WriteProject(options.sources, project.path(), false, options.extraItems, out, error);
 }
 
 bool WriteDemoContent(const QString& outFolder, const DemoOptions& options, QString* error) {
   QTemporaryDir project;
   DemoDatabases databases;
-  if (!project.isValid() || !WriteProject(options.sources, project.path(), true, 0, &databases, error)) return false;
+  if (!project.isValid() ||
+      !WriteProject(options.sources, project.path(), true, 0, &databases, error))
+    return false;
   BuildOptions build;
   build.extraItems = options.extraItems;
   build.fileByFile = true;

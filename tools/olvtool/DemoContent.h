@@ -1,4 +1,5 @@
-// Writes the demo project (the sources in content/ with every picture painted as a file) and builds the demo work from it.
+// Writes the demo project (the sources in content/ with every picture painted as a file) and builds
+// the demo work from it.
 #pragma once
 
 #include "ProjectBuild.h"

@@ -1,4 +1,5 @@
-// Paints the pictures of the demo reference work: slides, catalogue photos, car and seat views, backgrounds.
+// Paints the pictures of the demo reference work: slides, catalogue photos, car and seat views,
+// backgrounds.
 #include "DemoPictures.h"
 
 #include <QFont>
@@ -22,7 +23,9 @@ class Dice {
  public:
   explicit Dice(uint32_t seed) : gen_(seed ? seed : 1) {}
   double Real(double lo, double hi) { return lo + (hi - lo) * gen_.generateDouble(); }
-  int Int(int lo, int hiInclusive) { return lo + int(gen_.bounded(uint32_t(hiInclusive - lo + 1))); }
+  int Int(int lo, int hiInclusive) {
+    return lo + int(gen_.bounded(uint32_t(hiInclusive - lo + 1)));
+  }
 
  private:
   QRandomGenerator gen_;
@@ -75,12 +78,15 @@ QPainterPath LowerBody(BodyKind body) {
 
 // The roof and pillars (outer line) and the glass inside it.
 void Greenhouse(BodyKind body, QPainterPath* outer, QPainterPath* glass) {
-  struct Shape { double rearBase, rearTop, roofEnd, frontBase, roofY; };
+  struct Shape {
+    double rearBase, rearTop, roofEnd, frontBase, roofY;
+  };
   Shape s{24, 33, 60, 71, 4.6};
   switch (body) {
     case BodyKind::Saloon2: s = {25, 34, 59, 71, 4.8}; break;
     case BodyKind::Saloon4: break;
-    case BodyKind::Coupe: case BodyKind::CoupeGt: s = {22, 38, 58, 70, 6.2}; break;
+    case BodyKind::Coupe:
+    case BodyKind::CoupeGt: s = {22, 38, 58, 70, 6.2}; break;
     case BodyKind::Estate: s = {5, 6.5, 60, 71, 4.6}; break;
     case BodyKind::Convertible: s = {30, 30, 63, 70, 9.0}; break;
   }
@@ -193,7 +199,8 @@ void DrawCarSide(QPainter& p, const QRectF& box, const CarLook& car, bool mirror
     p.setClipPath(outer, Qt::IntersectClip);
     p.setPen(QPen(roof.darker(110), 1.6));
     const double bPillar = car.body == BodyKind::Coupe || car.body == BodyKind::CoupeGt ? 52.0
-                          : car.body == BodyKind::Saloon2 ? 50.0 : 46.0;
+                           : car.body == BodyKind::Saloon2                              ? 50.0
+                                                                                        : 46.0;
     p.drawLine(QPointF(bPillar, 5.5), QPointF(bPillar + 0.6, 14.0));
     if (car.body == BodyKind::Estate) p.drawLine(QPointF(25, 5.5), QPointF(25.5, 14.0));
     p.restore();
@@ -286,7 +293,8 @@ void DrawCarSide(QPainter& p, const QRectF& box, const CarLook& car, bool mirror
   // Door seams and handles.
   p.setPen(QPen(coach.darker(220), 0.25));
   const bool fourDoors = car.body == BodyKind::Saloon4 || car.body == BodyKind::Estate;
-  const double frontDoor = car.body == BodyKind::Saloon4 || car.body == BodyKind::Estate ? 46.5 : 38.0;
+  const double frontDoor = car.body == BodyKind::Saloon4 || car.body == BodyKind::Estate ? 46.5
+                                                                                         : 38.0;
   p.drawLine(QPointF(frontDoor, 14.4), QPointF(frontDoor + 0.4, 24.0));
   p.drawLine(QPointF(68.5, 14.4), QPointF(68.0, 24.0));
   if (fourDoors) p.drawLine(QPointF(29.5, 14.4), QPointF(30.5, 23.5));
@@ -430,9 +438,11 @@ void DrawCarEnd(QPainter& p, const QRectF& box, const CarLook& car, bool front) 
     p.drawRoundedRect(QRectF(18, 23, 24, 6.5), 2, 2);
     p.setPen(QPen(QBrush(Chrome(QPointF(0, 23), QPointF(0, 29.5))), 0.7));
     const int bars = car.year >= 1969 ? 0 : 7;
-    for (int i = 0; i < bars; ++i) p.drawLine(QPointF(20 + i * 3.3, 23.6), QPointF(20 + i * 3.3, 29));
+    for (int i = 0; i < bars; ++i)
+      p.drawLine(QPointF(20 + i * 3.3, 23.6), QPointF(20 + i * 3.3, 29));
     if (bars == 0)
-      for (int i = 0; i < 4; ++i) p.drawLine(QPointF(19, 24.3 + i * 1.5), QPointF(41, 24.3 + i * 1.5));
+      for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(19, 24.3 + i * 1.5), QPointF(41, 24.3 + i * 1.5));
     p.setPen(QPen(QColor(240, 240, 245), 0.5));
     for (double x : {9.5, 50.5}) {
       QRadialGradient lamp(QPointF(x - 0.6, 24.6), 3.2);
@@ -477,7 +487,9 @@ struct Scenery {
 };
 
 // The line a car drawn by DrawCarSide into `box` stands on (the bottom of its tyres).
-double Contact(const QRectF& box) { return box.bottom() - std::min(box.width() / 100.0, box.height() / 36.0); }
+double Contact(const QRectF& box) {
+  return box.bottom() - std::min(box.width() / 100.0, box.height() / 36.0);
+}
 
 // The car mirrored in a glossy floor below `contact`, fading out over `depth` pixels from
 // `strength` (0 to 1); `draw` paints the car as it stands.
@@ -529,11 +541,13 @@ void Road(QPainter& p, QSize size, double ground, Dice& d) {
   p.setBrush(QColor(225, 222, 210, 150));
   p.drawRect(QRectF(0, ground + depth * 0.06, w, std::max(1.0, depth * 0.012)));
   p.setBrush(QColor(235, 230, 215, 170));
-  for (double x = -d.Real(0, w * 0.08); x < w; x += w * 0.12) p.drawRect(QRectF(x, ground + depth * 0.28, w * 0.065, std::max(1.5, depth * 0.02)));
+  for (double x = -d.Real(0, w * 0.08); x < w; x += w * 0.12)
+    p.drawRect(QRectF(x, ground + depth * 0.28, w * 0.065, std::max(1.5, depth * 0.02)));
   for (int i = 0; i < 900; ++i) {
     const double y = d.Real(ground, h);
     p.setBrush(d.Int(0, 1) ? QColor(255, 255, 255, 18) : QColor(0, 0, 0, 30));
-    p.drawEllipse(QPointF(d.Real(0, w), y), 1.0 + (y - ground) / depth * 2.0, 0.6 + (y - ground) / depth);
+    p.drawEllipse(QPointF(d.Real(0, w), y), 1.0 + (y - ground) / depth * 2.0,
+                  0.6 + (y - ground) / depth);
   }
 }
 
@@ -720,20 +734,24 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
       for (int layer = 0; layer < 2; ++layer) {
         double x = -d.Real(0, w * 0.2);
         while (x < w) {
-          const double mw = d.Real(w * 0.25, w * 0.45), mh = d.Real(h * 0.2, h * 0.4) * (1.0 - layer * 0.3);
+          const double mw = d.Real(w * 0.25, w * 0.45),
+                       mh = d.Real(h * 0.2, h * 0.4) * (1.0 - layer * 0.3);
           QPolygonF m;
-          m << QPointF(x, s.ground) << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw, s.ground);
+          m << QPointF(x, s.ground) << QPointF(x + mw / 2, s.ground - mh)
+            << QPointF(x + mw, s.ground);
           const QColor rock = layer == 0 ? QColor(110, 120, 140) : QColor(80, 95, 90);
           p.setBrush(rock);
           p.drawPolygon(m);
           // The flank turned from the light.
           QPolygonF shade;
-          shade << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw, s.ground) << QPointF(x + mw * 0.58, s.ground);
+          shade << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw, s.ground)
+                << QPointF(x + mw * 0.58, s.ground);
           p.setBrush(rock.darker(125));
           p.drawPolygon(shade);
           if (layer == 0) {
             QPolygonF snow;
-            snow << QPointF(x + mw / 2, s.ground - mh) << QPointF(x + mw / 2 - mw * 0.1, s.ground - mh * 0.78)
+            snow << QPointF(x + mw / 2, s.ground - mh)
+                 << QPointF(x + mw / 2 - mw * 0.1, s.ground - mh * 0.78)
                  << QPointF(x + mw / 2 + mw * 0.1, s.ground - mh * 0.78);
             p.setBrush(QColor(245, 248, 252));
             p.drawPolygon(snow);
@@ -767,7 +785,7 @@ Scenery PaintBackdrop(QPainter& p, QSize size, Backdrop backdrop, Dice& d) {
       }
       groundFill(QColor(15, 15, 20), QColor(40, 40, 48));
       Road(p, size, s.ground, d);
-      s.gloss = 0.3;  // a wet street
+      s.gloss = 0.3;                 // a wet street
       for (int i = 0; i < 3; ++i) {  // street lamps
         const double lx = w * (0.15 + 0.35 * i);
         QRadialGradient glow(QPointF(lx, s.ground - h * 0.3), h * 0.2);
@@ -860,18 +878,23 @@ void PlaceCar(QPainter& p, QSize size, const Scenery& s, const CarLook& car, con
     from << box.topLeft() << box.topRight() << box.bottomRight() << box.bottomLeft();
     const double shrink = box.height() * 0.22;
     if (!mirror)
-      to << box.topLeft() + QPointF(box.width() * 0.1, shrink) << box.topRight() + QPointF(0, -shrink * 0.4)
-         << box.bottomRight() + QPointF(0, shrink * 0.5) << box.bottomLeft() + QPointF(box.width() * 0.1, -shrink * 0.3);
+      to << box.topLeft() + QPointF(box.width() * 0.1, shrink)
+         << box.topRight() + QPointF(0, -shrink * 0.4)
+         << box.bottomRight() + QPointF(0, shrink * 0.5)
+         << box.bottomLeft() + QPointF(box.width() * 0.1, -shrink * 0.3);
     else
-      to << box.topLeft() + QPointF(0, -shrink * 0.4) << box.topRight() + QPointF(-box.width() * 0.1, shrink)
-         << box.bottomRight() + QPointF(-box.width() * 0.1, -shrink * 0.3) << box.bottomLeft() + QPointF(0, shrink * 0.5);
+      to << box.topLeft() + QPointF(0, -shrink * 0.4)
+         << box.topRight() + QPointF(-box.width() * 0.1, shrink)
+         << box.bottomRight() + QPointF(-box.width() * 0.1, -shrink * 0.3)
+         << box.bottomLeft() + QPointF(0, shrink * 0.5);
     QTransform t;
     if (QTransform::quadToQuad(from, to, t)) p.setTransform(t, true);
     DrawCarSide(p, box, car, mirror, s.sky);
     p.restore();
     return;
   }
-  FloorReflection(p, size, Contact(box), h * 0.2, s.gloss, [&](QPainter& q) { DrawCarSide(q, box, car, mirror, s.sky); });
+  FloorReflection(p, size, Contact(box), h * 0.2, s.gloss,
+                  [&](QPainter& q) { DrawCarSide(q, box, car, mirror, s.sky); });
   DrawCarSide(p, box, car, mirror, s.sky);
 }
 
@@ -890,7 +913,8 @@ QImage UpholsteryTexture(const QString& material, const QColor& colour, QSize si
       if (material == QLatin1String("cloth")) {
         // Tweed: two-colour weave of alternating over-under threads.
         const bool warp = ((x / 3) + (y / 3)) % 2 == 0;
-        const double thread = warp ? 0.5 + 0.5 * std::sin((y % 3) * M_PI / 3) : 0.5 + 0.5 * std::sin((x % 3) * M_PI / 3);
+        const double thread = warp ? 0.5 + 0.5 * std::sin((y % 3) * M_PI / 3)
+                                   : 0.5 + 0.5 * std::sin((x % 3) * M_PI / 3);
         k = 0.72 + 0.4 * thread + 0.1 * grain[size_t(y) * w + x];
         if (((x * 7 + y * 13) % 29) == 0) k += 0.35;  // fleck
       } else if (material == QLatin1String("leather")) {
@@ -902,14 +926,16 @@ QImage UpholsteryTexture(const QString& material, const QColor& colour, QSize si
       } else {  // vinyl: fine regular pores and a gloss
         k = 0.95 + ((x % 4 == 0 && y % 4 == 0) ? -0.12 : 0.0) + 0.03 * grain[size_t(y) * w + x];
       }
-      line[x] = qRgb(std::clamp(int(colour.red() * k), 0, 255), std::clamp(int(colour.green() * k), 0, 255),
+      line[x] = qRgb(std::clamp(int(colour.red() * k), 0, 255),
+                     std::clamp(int(colour.green() * k), 0, 255),
                      std::clamp(int(colour.blue() * k), 0, 255));
     }
   }
   return tex;
 }
 
-void DrawSeat(QPainter& p, const QRectF& box, const QString& material, const QColor& colour, uint32_t seed) {
+void DrawSeat(QPainter& p, const QRectF& box, const QString& material, const QColor& colour,
+              uint32_t seed) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
   const QImage tex = UpholsteryTexture(material, colour, QSize(128, 128), seed);
@@ -958,7 +984,8 @@ void DrawSeat(QPainter& p, const QRectF& box, const QString& material, const QCo
   }
   // Pleats (vinyl, leather) or a centre panel (cloth, velour), with stitching.
   QPen seam(colour.darker(200), w * 0.004);
-  if (material == QLatin1String("leather") || material == QLatin1String("velour")) seam.setStyle(Qt::DashLine);
+  if (material == QLatin1String("leather") || material == QLatin1String("velour"))
+    seam.setStyle(Qt::DashLine);
   p.setPen(seam);
   for (int i = 1; i < 6; ++i) {
     const double x = 0.27 + i * 0.077;
@@ -1034,7 +1061,8 @@ void PaintDetail(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
     CarLook car = r.car;
     p.save();
     // A very close front or rear view: crop by drawing it large.
-    DrawCarEnd(p, QRectF(-w * 0.35, -h * 0.1, w * 1.7, h * 1.4), car, scene == QLatin1String("grille"));
+    DrawCarEnd(p, QRectF(-w * 0.35, -h * 0.1, w * 1.7, h * 1.4), car,
+               scene == QLatin1String("grille"));
     p.restore();
   }
 }
@@ -1077,7 +1105,8 @@ void PaintInterior(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
     p.setPen(QPen(QColor(235, 235, 220), rad * 0.03));
     for (int i = 0; i <= 10; ++i) {
       const double a = (225 - i * 27) * M_PI / 180;
-      p.drawLine(c + QPointF(std::cos(a), -std::sin(a)) * rad * 0.78, c + QPointF(std::cos(a), -std::sin(a)) * rad * 0.9);
+      p.drawLine(c + QPointF(std::cos(a), -std::sin(a)) * rad * 0.78,
+                 c + QPointF(std::cos(a), -std::sin(a)) * rad * 0.9);
     }
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPixelSize(std::max(6, int(rad * 0.14)));
@@ -1166,14 +1195,16 @@ void PaintFactory(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   // Bodies in grey primer on the line, getting smaller towards the back.
   for (int i = 3; i >= 0; --i) {
     CarLook primer = r.car;
-    primer.coach = i == 0 && r.car.coach.isValid() && r.car.year > 1965 ? r.car.coach : QColor(150, 150, 140);
+    primer.coach = i == 0 && r.car.coach.isValid() && r.car.year > 1965 ? r.car.coach
+                                                                        : QColor(150, 150, 140);
     primer.roof = QColor();
     primer.metallic = false;
     const double scale = 1.0 - i * 0.2;
     const double cw = w * 0.6 * scale;
     const double x = w * 0.08 + i * w * 0.22;
-    DrawCarSide(p, QRectF(x, s.ground + (h - s.ground) * (0.35 - i * 0.1) - cw * 0.36, cw, cw * 0.36), primer,
-                false, QColor(120, 125, 130));
+    DrawCarSide(p,
+                QRectF(x, s.ground + (h - s.ground) * (0.35 - i * 0.1) - cw * 0.36, cw, cw * 0.36),
+                primer, false, QColor(120, 125, 130));
   }
   // Workers' silhouettes.
   p.setPen(Qt::NoPen);
@@ -1207,26 +1238,32 @@ void PaintBrochure(QPainter& p, QSize size, const PhotoRecipe& r, Dice& d) {
   g.setColorAt(1, QColor::fromHsv(d.Int(0, 359), 90, 150));
   p.setBrush(g);
   p.drawRect(art);
-  DrawCarSide(p, art.adjusted(art.width() * 0.05, art.height() * 0.2, -art.width() * 0.05, -art.height() * 0.05),
+  DrawCarSide(p,
+              art.adjusted(art.width() * 0.05, art.height() * 0.2, -art.width() * 0.05,
+                           -art.height() * 0.05),
               r.car, d.Int(0, 1) == 1);
   QFont title(QStringLiteral("DejaVu Serif"));
   title.setPixelSize(int(page.height() * 0.08));
   title.setItalic(true);
   p.setFont(title);
   p.setPen(QColor(120, 20, 30));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.56, page.width(), page.height() * 0.11),
-             Qt::AlignCenter, QStringLiteral("Orlaventis"));
+  p.drawText(
+      QRectF(page.left(), page.top() + page.height() * 0.56, page.width(), page.height() * 0.11),
+      Qt::AlignCenter, QStringLiteral("Orlaventis"));
   QFont sub(QStringLiteral("DejaVu Sans"));
   sub.setPixelSize(int(page.height() * 0.035));
   p.setFont(sub);
   p.setPen(QColor(60, 60, 60));
-  p.drawText(QRectF(page.left(), page.top() + page.height() * 0.66, page.width(), page.height() * 0.05),
-             Qt::AlignCenter, QStringLiteral("VAUDREL  ·  %1").arg(r.car.year));
+  p.drawText(
+      QRectF(page.left(), page.top() + page.height() * 0.66, page.width(), page.height() * 0.05),
+      Qt::AlignCenter, QStringLiteral("VAUDREL  ·  %1").arg(r.car.year));
   p.setPen(QPen(QColor(120, 120, 120), 1.5));
   for (int i = 0; i < 6; ++i) {  // columns of body text
     const double y = page.top() + page.height() * (0.77 + i * 0.03);
-    p.drawLine(QPointF(page.left() + page.width() * 0.08, y), QPointF(page.left() + page.width() * (0.45 - (i == 5) * 0.1), y));
-    p.drawLine(QPointF(page.left() + page.width() * 0.55, y), QPointF(page.left() + page.width() * (0.92 - (i == 3) * 0.15), y));
+    p.drawLine(QPointF(page.left() + page.width() * 0.08, y),
+               QPointF(page.left() + page.width() * (0.45 - (i == 5) * 0.1), y));
+    p.drawLine(QPointF(page.left() + page.width() * 0.55, y),
+               QPointF(page.left() + page.width() * (0.92 - (i == 3) * 0.15), y));
   }
   p.restore();
 }
@@ -1244,7 +1281,8 @@ void FilmLook(QImage& image, int year, uint32_t seed) {
       r = int(r * (1 - 0.25 * age) + (grey + 18) * 0.25 * age);
       g = int(g * (1 - 0.25 * age) + (grey + 8) * 0.25 * age);
       b = int(b * (1 - 0.25 * age) + (grey - 10) * 0.25 * age);
-      line[x] = qRgb(std::clamp(r + n, 0, 255), std::clamp(g + n, 0, 255), std::clamp(b + n, 0, 255));
+      line[x] =
+          qRgb(std::clamp(r + n, 0, 255), std::clamp(g + n, 0, 255), std::clamp(b + n, 0, 255));
     }
   }
 }
@@ -1256,15 +1294,18 @@ BodyKind BodyKindFromKey(const QString& key) {
   if (key == QLatin1String("c") || key == QLatin1String("coupe")) return BodyKind::Coupe;
   if (key == QLatin1String("cgt")) return BodyKind::CoupeGt;
   if (key == QLatin1String("e") || key == QLatin1String("estate")) return BodyKind::Estate;
-  if (key == QLatin1String("cab") || key == QLatin1String("cabriolet")) return BodyKind::Convertible;
+  if (key == QLatin1String("cab") || key == QLatin1String("cabriolet"))
+    return BodyKind::Convertible;
   return BodyKind::Saloon4;
 }
 
 Backdrop BackdropFromKey(const QString& key) {
   static const std::pair<const char*, Backdrop> kNames[] = {
-      {"city", Backdrop::City},   {"country", Backdrop::Country},     {"coast", Backdrop::Coast},
-      {"mountains", Backdrop::Mountains}, {"night", Backdrop::Night}, {"forest", Backdrop::Forest},
-      {"track", Backdrop::Track}, {"factory", Backdrop::Factory},     {"show", Backdrop::Show}};
+      {"city", Backdrop::City},   {"country", Backdrop::Country},
+      {"coast", Backdrop::Coast}, {"mountains", Backdrop::Mountains},
+      {"night", Backdrop::Night}, {"forest", Backdrop::Forest},
+      {"track", Backdrop::Track}, {"factory", Backdrop::Factory},
+      {"show", Backdrop::Show}};
   for (const auto& [name, backdrop] : kNames)
     if (key == QLatin1String(name)) return backdrop;
   return Backdrop::Studio;
@@ -1277,8 +1318,8 @@ QImage PaintPhoto(const PhotoRecipe& recipe, QSize size) {
   {
     QPainter p(&image);
     const QString& scene = recipe.scene;
-    if (scene == QLatin1String("wheel") || scene == QLatin1String("badge") || scene == QLatin1String("grille") ||
-        scene == QLatin1String("lamp")) {
+    if (scene == QLatin1String("wheel") || scene == QLatin1String("badge") ||
+        scene == QLatin1String("grille") || scene == QLatin1String("lamp")) {
       PaintDetail(p, size, recipe, d);
     } else if (scene == QLatin1String("dash") || scene == QLatin1String("seat")) {
       PaintInterior(p, size, recipe, d);
@@ -1318,7 +1359,8 @@ QImage PaintCarSideView(const CarLook& car, QSize size) {
   floor.setColorAt(1, QColor(10, 10, 12));
   p.fillRect(QRectF(0, h * 0.72, w, h * 0.28), floor);
   const QRectF box(w * 0.04, h * 0.12, w * 0.92, h * 0.76);
-  FloorReflection(p, size, Contact(box), h * 0.2, 0.4, [&](QPainter& q) { DrawCarSide(q, box, car, false, QColor(185, 195, 210)); });
+  FloorReflection(p, size, Contact(box), h * 0.2, 0.4,
+                  [&](QPainter& q) { DrawCarSide(q, box, car, false, QColor(185, 195, 210)); });
   DrawCarSide(p, box, car, false, QColor(185, 195, 210));
   return image;
 }
@@ -1332,20 +1374,24 @@ QImage PaintSeat(const QString& material, const QColor& colour, QSize size) {
   g.setColorAt(0, QColor(80, 82, 88));
   g.setColorAt(1, QColor(12, 12, 14));
   p.fillRect(QRectF(0, 0, w, h), g);
-  DrawSeat(p, QRectF(w * 0.08, h * 0.04, w * 0.84, h * 0.92), material, colour, uint32_t(colour.rgb()));
+  DrawSeat(p, QRectF(w * 0.08, h * 0.04, w * 0.84, h * 0.92), material, colour,
+           uint32_t(colour.rgb()));
   return image;
 }
 
 QImage PaintSlide(int number, const QString& title, QSize size) {
   PhotoRecipe r;
-  static const char* kScenes[] = {"three", "side", "factory", "show", "rally", "three", "side", "brochure", "front", "three"};
-  static const Backdrop kBackdrops[] = {Backdrop::Coast, Backdrop::City, Backdrop::Factory, Backdrop::Show,
-                                        Backdrop::Forest, Backdrop::Mountains, Backdrop::Country, Backdrop::Studio,
-                                        Backdrop::Studio, Backdrop::Night};
-  static const QRgb kColours[] = {0x1F3C72, 0xB4241E, 0x969690, 0xE9E2CC, 0xE9E2CC, 0x2E9598, 0x8B9F7F, 0x6E1A26, 0xE0B636, 0x7A4A2C};
-  static const BodyKind kBodies[] = {BodyKind::Saloon4, BodyKind::Coupe, BodyKind::Saloon4, BodyKind::Convertible,
-                                     BodyKind::CoupeGt, BodyKind::Estate, BodyKind::Saloon2, BodyKind::Saloon4,
-                                     BodyKind::Coupe, BodyKind::Estate};
+  static const char* kScenes[] = {"three", "side", "factory",  "show",  "rally",
+                                  "three", "side", "brochure", "front", "three"};
+  static const Backdrop kBackdrops[] = {
+      Backdrop::Coast,     Backdrop::City,    Backdrop::Factory, Backdrop::Show,   Backdrop::Forest,
+      Backdrop::Mountains, Backdrop::Country, Backdrop::Studio,  Backdrop::Studio, Backdrop::Night};
+  static const QRgb kColours[] = {0x1F3C72, 0xB4241E, 0x969690, 0xE9E2CC, 0xE9E2CC,
+                                  0x2E9598, 0x8B9F7F, 0x6E1A26, 0xE0B636, 0x7A4A2C};
+  static const BodyKind kBodies[] = {BodyKind::Saloon4,     BodyKind::Coupe,   BodyKind::Saloon4,
+                                     BodyKind::Convertible, BodyKind::CoupeGt, BodyKind::Estate,
+                                     BodyKind::Saloon2,     BodyKind::Saloon4, BodyKind::Coupe,
+                                     BodyKind::Estate};
   const int i = std::clamp(number, 1, 10) - 1;
   r.scene = QString::fromLatin1(kScenes[i]);
   r.backdrop = kBackdrops[i];
@@ -1407,8 +1453,10 @@ QImage PaintBackground(const QString& prefix, QSize size) {
   const double f = w / 640.0;
   if (prefix == QLatin1String("nbk")) {
     p.setPen(QPen(QColor(230, 200, 190), 1));
-    for (double y = h * 0.25; y < h; y += h / 24) p.drawLine(QPointF(w * 0.18, y), QPointF(w * 0.98, y));
-    for (double x = w * 0.18; x < w; x += w / 12) p.drawLine(QPointF(x, h * 0.25), QPointF(x, h * 0.98));
+    for (double y = h * 0.25; y < h; y += h / 24)
+      p.drawLine(QPointF(w * 0.18, y), QPointF(w * 0.98, y));
+    for (double x = w * 0.18; x < w; x += w / 12)
+      p.drawLine(QPointF(x, h * 0.25), QPointF(x, h * 0.98));
   } else if (prefix == QLatin1String("pbk")) {
     p.setOpacity(0.16);
     p.setPen(QPen(QColor(220, 230, 230), std::max(1.0, 2 * f)));

@@ -1,4 +1,5 @@
-// Paints the pictures of the demo reference work: slides, catalogue photos, car and seat views, backgrounds.
+// Paints the pictures of the demo reference work: slides, catalogue photos, car and seat views,
+// backgrounds.
 #pragma once
 
 #include <QColor>
@@ -21,25 +22,36 @@ BodyKind BodyKindFromKey(const QString& key);
 struct CarLook {
   BodyKind body = BodyKind::Saloon4;
   QColor coach = QColor(0x1F, 0x3C, 0x72);
-  QColor roof;             // invalid: the coach colour
+  QColor roof;  // invalid: the coach colour
   bool metallic = false;
-  int year = 1960;         // whitewalls and chrome detail change with the years
-  int rallyNumber = 0;     // above 0: rally roundels and spotlights
+  int year = 1960;      // whitewalls and chrome detail change with the years
+  int rallyNumber = 0;  // above 0: rally roundels and spotlights
 };
 
 // The scenery behind a photo.
-enum class Backdrop { Studio, City, Country, Coast, Mountains, Night, Forest, Track, Factory, Show };
+enum class Backdrop {
+  Studio,
+  City,
+  Country,
+  Coast,
+  Mountains,
+  Night,
+  Forest,
+  Track,
+  Factory,
+  Show
+};
 
 // "studio", "city", ... as in the content sources; Studio for anything else.
 Backdrop BackdropFromKey(const QString& key);
 
 // One catalogue photo.
 struct PhotoRecipe {
-  QString scene;      // side, three, front, rear, wheel, badge, grille, lamp, dash, seat, engine,
-                      // factory, rally, brochure, show
+  QString scene;  // side, three, front, rear, wheel, badge, grille, lamp, dash, seat, engine,
+                  // factory, rally, brochure, show
   Backdrop backdrop = Backdrop::Studio;
   CarLook car;
-  QString material;   // seat scenes: "cloth", "vinyl", "leather", "velour"
+  QString material;  // seat scenes: "cloth", "vinyl", "leather", "velour"
   QColor trim = QColor(0x76, 0x78, 0x7C);
   uint32_t seed = 1;  // varies placement, lighting and small details
 };

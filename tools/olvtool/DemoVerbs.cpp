@@ -1,4 +1,5 @@
-// olvtool verbs "demo", "new" and "build": the demo work, a new authoring project, a project built into a work.
+// olvtool verbs "demo", "new" and "build": the demo work, a new authoring project, a project built
+// into a work.
 #include "Cli.h"
 #include "DemoContent.h"
 #include "OutputPlacement.h"
@@ -23,7 +24,8 @@ const Verb kVerbs[] = {
      QStringLiteral(
          "Writes the whole demo reference work into the folder OUT: paints the demo project (as\n"
          "\"olvtool new\") into a temporary folder and builds it (as \"olvtool build\"): olvf.dat\n"
-         "(slides and catalogue photos), olve.dat (car and seat pictures), d/olv.dat (page texts),\n"
+         "(slides and catalogue photos), olve.dat (car and seat pictures), d/olv.dat (page "
+         "texts),\n"
          "d/olv.lng (translations), d/ol31.cat, d/ol33.cat, d/ol44.cat (catalogues),\n"
          "i/b/* (section backgrounds) and help/index.html (the help page; its \"lang\"\n"
          "parameter picks 31, 33 or 44). Every picture is painted by the tool itself.\n\n"
@@ -59,7 +61,8 @@ const Verb kVerbs[] = {
 };
 
 QString Sources(const Args& args) {
-  return args.Has(QStringLiteral("sources")) ? args.Value(QStringLiteral("sources")) : QStringLiteral(OLVTOOL_CONTENT_DIR);
+  return args.Has(QStringLiteral("sources")) ? args.Value(QStringLiteral("sources"))
+                                             : QStringLiteral(OLVTOOL_CONTENT_DIR);
 }
 
 int Demo(const QStringList& words) {
@@ -74,7 +77,8 @@ int Demo(const QStringList& words) {
     bool ok = false;
     options.extraItems = args.Value(QStringLiteral("items")).toInt(&ok);
     if (!ok || options.extraItems < 0 || options.extraItems > 1000000)
-      return UsageError(kVerbs[0], QStringLiteral("--items takes a whole number from 0 to 1000000"));
+      return UsageError(kVerbs[0],
+                        QStringLiteral("--items takes a whole number from 0 to 1000000"));
   }
   QElapsedTimer timer;
   timer.start();
@@ -82,7 +86,9 @@ int Demo(const QStringList& words) {
     Err(QStringLiteral("olvtool demo: %1").arg(why));
     return kBadInput;
   }
-  Out(QStringLiteral("olvtool demo: wrote %1 in %2 s").arg(args.Positional()[0]).arg(timer.elapsed() / 1000.0, 0, 'f', 1));
+  Out(QStringLiteral("olvtool demo: wrote %1 in %2 s")
+          .arg(args.Positional()[0])
+          .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
   return kOk;
 }
 
@@ -93,14 +99,16 @@ int New(const QStringList& words) {
   if (args.Positional().size() != 1) return UsageError(kVerbs[1], QStringLiteral("needs DIR"));
   const QDir dir(args.Positional()[0]);
   if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-    Err(QStringLiteral("olvtool new: %1: not empty; a new project needs a new or empty folder").arg(dir.path()));
+    Err(QStringLiteral("olvtool new: %1: not empty; a new project needs a new or empty folder")
+            .arg(dir.path()));
     return kBadInput;
   }
   if (!WriteDemoProject(Sources(args), dir.path(), &why)) {
     Err(QStringLiteral("olvtool new: %1").arg(why));
     return kBadInput;
   }
-  Out(QStringLiteral("olvtool new: wrote the project %1; build it with: olvtool build %1 OUT").arg(dir.path()));
+  Out(QStringLiteral("olvtool new: wrote the project %1; build it with: olvtool build %1 OUT")
+          .arg(dir.path()));
   return kOk;
 }
 
@@ -138,33 +146,43 @@ int Build(const QStringList& words) {
   Args args;
   QString why;
   if (!args.Parse(words, {QStringLiteral("max-size")}, {}, &why)) return UsageError(kVerbs[2], why);
-  if (args.Positional().size() != 2) return UsageError(kVerbs[2], QStringLiteral("needs DIR and OUT"));
+  if (args.Positional().size() != 2)
+    return UsageError(kVerbs[2], QStringLiteral("needs DIR and OUT"));
   BuildOptions options;
   options.progress = true;
   if (args.Has(QStringLiteral("max-size"))) {
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(args.Value(QStringLiteral("max-size")));
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"))
+                                          .match(args.Value(QStringLiteral("max-size")));
     options.maxSize = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
     if (options.maxSize.isEmpty())
-      return UsageError(kVerbs[2], QStringLiteral("--max-size takes WxH, two whole numbers from 1 (\"1024x768\")"));
+      return UsageError(
+          kVerbs[2],
+          QStringLiteral("--max-size takes WxH, two whole numbers from 1 (\"1024x768\")"));
   }
   QElapsedTimer timer;
   timer.start();
   InstallInterruptHandler();
   DecoderWarnings warnings;
   QStringList problems, notes;
-  const bool built = BuildProject(args.Positional()[0], args.Positional()[1], options, &problems, &notes);
+  const bool built =
+      BuildProject(args.Positional()[0], args.Positional()[1], options, &problems, &notes);
   for (const QString& note : notes) Err(QStringLiteral("note: ") + Printable(note));
   warnings.Print();
   if (!built) {
     // Names in problems come from the project: nothing in them reaches the terminal raw.
     for (const QString& problem : problems) Err(Printable(problem));
     const QString out = args.Positional()[1];
-    if (Interrupted()) Err(QStringLiteral("olvtool build: interrupted; %1 left as it was").arg(out));
-    else Err(QStringLiteral("olvtool build: %1 problem(s); %2 left as it was").arg(problems.size()).arg(out));
+    if (Interrupted())
+      Err(QStringLiteral("olvtool build: interrupted; %1 left as it was").arg(out));
+    else
+      Err(QStringLiteral("olvtool build: %1 problem(s); %2 left as it was")
+              .arg(problems.size())
+              .arg(out));
     return kBadInput;
   }
-  Out(QStringLiteral("olvtool build: wrote %1 in %2 s").arg(args.Positional()[1]).arg(timer.elapsed() / 1000.0, 0, 'f', 1));
+  Out(QStringLiteral("olvtool build: wrote %1 in %2 s")
+          .arg(args.Positional()[1])
+          .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
   return kOk;
 }
 

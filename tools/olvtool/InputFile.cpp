@@ -19,7 +19,8 @@ QString FileStatusWords(FileReadStatus status) {
 }
 
 QString FileProblem(const QString& name, FileReadStatus status) {
-  return status == FileReadStatus::Ok ? QString() : name + QStringLiteral(": ") + FileStatusWords(status);
+  return status == FileReadStatus::Ok ? QString()
+                                      : name + QStringLiteral(": ") + FileStatusWords(status);
 }
 
 FileReadStatus InputFileStatus(const QString& path, qint64 limit) {

@@ -13,10 +13,14 @@ constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 char CsvSeparator(QByteArrayView text) {
   bool quoted = false, comma = false, semicolon = false;
   for (const char c : text) {
-    if (c == '"') quoted = !quoted;
-    else if (!quoted && c == '\n') break;
-    else if (!quoted && c == ',') comma = true;
-    else if (!quoted && c == ';') semicolon = true;
+    if (c == '"')
+      quoted = !quoted;
+    else if (!quoted && c == '\n')
+      break;
+    else if (!quoted && c == ',')
+      comma = true;
+    else if (!quoted && c == ';')
+      semicolon = true;
   }
   return semicolon && !comma ? ';' : ',';
 }
@@ -25,7 +29,8 @@ char CsvSeparator(QByteArrayView text) {
 // so the bytes are split first and each cell decoded on its own (the file is never held twice).
 class TableParser {
  public:
-  TableParser(QByteArrayView text, char separator, bool utf8, const QString& file, std::vector<Problem>* problems)
+  TableParser(QByteArrayView text, char separator, bool utf8, const QString& file,
+              std::vector<Problem>* problems)
       : text_(text), separator_(separator), utf8_(utf8), file_(file), problems_(problems) {}
 
   // The rows, or nullopt after reporting every problem.
@@ -63,8 +68,10 @@ class TableParser {
         }
         if (i_ < n && text_[i_] != separator_ && text_[i_] != '\n' &&
             !(text_[i_] == '\r' && (i_ + 1 == n || text_[i_ + 1] == '\n'))) {
-          problems_->push_back({file_, line_, column_,
-                                QStringLiteral("text after the closing quote of the cell at column %1").arg(column)});
+          problems_->push_back(
+              {file_, line_, column_,
+               QStringLiteral("text after the closing quote of the cell at column %1")
+                   .arg(column)});
           ok = false;
         }
         start = i_;
@@ -72,7 +79,8 @@ class TableParser {
       while (i_ < n && text_[i_] != separator_ && text_[i_] != '\n') Next();
       QByteArrayView rest = text_.sliced(start, i_ - start);
       if (rest.endsWith('\r') && (i_ == n || text_[i_] == '\n')) rest.chop(1);
-      // After a closing quote only a CR may stand before the separator (anything else is refused above).
+      // After a closing quote only a CR may stand before the separator (anything else is refused
+      // above).
       row_.push_back({Decode(wasQuoted ? QByteArrayView(quoted) : rest), line, column});
       if (i_ >= n) break;
       if (text_[i_] == '\n') {
@@ -89,17 +97,21 @@ class TableParser {
 
  private:
   QString Decode(QByteArrayView bytes) const {
-    return utf8_ ? QString::fromUtf8(bytes) : orlaventis::DecodeWin1252(std::string_view(bytes.data(), size_t(bytes.size())));
+    return utf8_ ? QString::fromUtf8(bytes)
+                 : orlaventis::DecodeWin1252(std::string_view(bytes.data(), size_t(bytes.size())));
   }
   // Takes one byte, keeping the place: a column counts characters, not the bytes that follow
   // the first of a UTF-8 sequence.
   void Next() {
     const char c = text_[i_++];
-    if (c == '\n') ++line_, column_ = 1;
-    else if (!utf8_ || (uchar(c) & 0xC0) != 0x80) ++column_;
+    if (c == '\n')
+      ++line_, column_ = 1;
+    else if (!utf8_ || (uchar(c) & 0xC0) != 0x80)
+      ++column_;
   }
   void EndRow() {
-    if (!row_.empty() && !(row_.size() == 1 && row_[0].text.isEmpty())) rows_.push_back(std::move(row_));
+    if (!row_.empty() && !(row_.size() == 1 && row_[0].text.isEmpty()))
+      rows_.push_back(std::move(row_));
     row_.clear();
   }
 
@@ -116,14 +128,16 @@ class TableParser {
 
 }  // namespace
 
-std::optional<ItemsTable> ReadItemsTable(QByteArrayView bytes, const QString& file, std::vector<Problem>* problems) {
+std::optional<ItemsTable> ReadItemsTable(QByteArrayView bytes, const QString& file,
+                                         std::vector<Problem>* problems) {
   ItemsTable table;
   bool utf8 = true;
   if (bytes.startsWith(QByteArrayView(kUtf8Bom))) {
     bytes = bytes.sliced(3);
     if (const qsizetype bad = FirstInvalidUtf8(bytes); bad >= 0) {
       const auto [line, column] = LineAndColumn(bytes, bad);
-      problems->push_back({file, line, column, QStringLiteral("not UTF-8 text, though it starts with a UTF-8 mark")});
+      problems->push_back({file, line, column,
+                           QStringLiteral("not UTF-8 text, though it starts with a UTF-8 mark")});
       return std::nullopt;
     }
   } else if (FirstInvalidUtf8(bytes) >= 0) {
@@ -137,8 +151,12 @@ std::optional<ItemsTable> ReadItemsTable(QByteArrayView bytes, const QString& fi
     if (bytes[i] == '\n') ++line, lineStart = i + 1;
     // One binary file is not a thousand problems: ten say enough.
     if (bytes[i] == '\0')
-      problems->push_back({file, line, int(utf8 ? QString::fromUtf8(bytes.sliced(lineStart, i - lineStart)).size() : i - lineStart) + 1,
-                           QStringLiteral("a NUL character (a binary file, or one saved as UTF-16?)")});
+      problems->push_back(
+          {file, line,
+           int(utf8 ? QString::fromUtf8(bytes.sliced(lineStart, i - lineStart)).size()
+                    : i - lineStart) +
+               1,
+           QStringLiteral("a NUL character (a binary file, or one saved as UTF-16?)")});
   }
   if (qsizetype(problems->size()) > before) return std::nullopt;
   table.separator = QLatin1Char(file.endsWith(QLatin1String(".csv")) ? CsvSeparator(bytes) : '\t');

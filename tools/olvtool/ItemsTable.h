@@ -13,8 +13,8 @@
 namespace olvtool {
 
 // The columns of a project's items table besides "Header <language>" and "Description <language>".
-inline constexpr const char* kItemColumns[] = {"Item Number", "Group", "Year", "Body", "Coach", "Roof",
-                                               "Place", "Date", "Photo"};
+inline constexpr const char* kItemColumns[] = {"Item Number", "Group", "Year", "Body", "Coach",
+                                               "Roof",        "Place", "Date", "Photo"};
 
 // One cell with the place its text starts (1-based line and character column).
 struct TableCell {
@@ -26,7 +26,7 @@ using TableRow = std::vector<TableCell>;
 struct ItemsTable {
   std::vector<TableRow> rows;  // rows[0] names the columns; empty lines are no rows
   QChar separator;
-  bool windows1252 = false;    // the file had no BOM and was not UTF-8: read as Windows-1252
+  bool windows1252 = false;  // the file had no BOM and was not UTF-8: read as Windows-1252
 };
 
 // Reads the bytes of the table `file` ("items.tsv" separates cells with tabs; "items.csv" with

@@ -78,15 +78,18 @@ bool StagedOutput::Step(QString* error) {
   return true;
 }
 
-bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs, const QSet<QString>& made,
-                         const QString& skip, bool fileByFile, QString* error) {
+bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
+                         const QSet<QString>& made, const QString& skip, bool fileByFile,
+                         QString* error) {
   fileByFile_ = fileByFile;
   QFileInfo outInfo(QDir::cleanPath(QFileInfo(outFolder).absoluteFilePath()));
   // A link to a folder: the folder it names is the output (the link itself stays as it is).
   if (outInfo.isSymLink()) outInfo = QFileInfo(outInfo.canonicalFilePath());
   out_ = outInfo.absoluteFilePath();
   if (outInfo.isRoot() || out_ == QDir::homePath()) {
-    *error = QStringLiteral("%1: the root or home folder is no output folder; build into a folder of its own").arg(outFolder);
+    *error = QStringLiteral(
+                 "%1: the root or home folder is no output folder; build into a folder of its own")
+                 .arg(outFolder);
     return false;
   }
   const bool exists = outInfo.exists();
@@ -99,25 +102,30 @@ bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
     for (const QString& name : outputs) {
       const QFileInfo f(out.filePath(name));
       if ((f.exists() || f.isSymLink()) && (!f.isFile() || f.isSymLink())) {
-        *error = QStringLiteral("%1: not a regular file, where the build puts its output").arg(out.filePath(name));
+        *error = QStringLiteral("%1: not a regular file, where the build puts its output")
+                     .arg(out.filePath(name));
         return false;
       }
     }
   const QDir parent = outInfo.absoluteDir();
   if (!parent.exists() && !(Step(error) && QDir().mkpath(parent.path()))) {
-    if (error->isEmpty()) *error = QStringLiteral("%1: cannot create the folder it lies in").arg(outFolder);
+    if (error->isEmpty())
+      *error = QStringLiteral("%1: cannot create the folder it lies in").arg(outFolder);
     return false;
   }
   // Stages of this output folder are ".NAME.olvtool-stage-PID-XXXXXX".
   const QString prefix = QLatin1Char('.') + outInfo.fileName() + QStringLiteral(".olvtool-stage-");
   static const QRegularExpression kStage(QStringLiteral("^(\\d+)-[A-Za-z0-9]{6}$"));
-  for (const QFileInfo& f : parent.entryInfoList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+  for (const QFileInfo& f : parent.entryInfoList({prefix + QLatin1Char('*')},
+                                                 QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
     const QRegularExpressionMatch m = kStage.match(f.fileName().mid(prefix.size()));
-    if (!m.hasMatch() || f.ownerId() != ::getuid() || OlvtoolRuns(m.captured(1).toLongLong())) continue;
+    if (!m.hasMatch() || f.ownerId() != ::getuid() || OlvtoolRuns(m.captured(1).toLongLong()))
+      continue;
     if (!Step(error)) return false;
     QDir(f.absoluteFilePath()).removeRecursively();
   }
-  QByteArray pattern = Native(parent.filePath(prefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
+  QByteArray pattern =
+      Native(parent.filePath(prefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
   if (!Step(error)) return false;
   if (::mkdtemp(pattern.data()) == nullptr) {
     *error = QStringLiteral("cannot make a folder beside %1: %2").arg(outFolder, Errno(errno));
@@ -144,7 +152,10 @@ bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
     if (made.contains(name) || name == skip) continue;
     // The work's folder is swapped whole: one that holds a great deal more is no folder of a work.
     if (++kept > kMostKept) {
-      *error = QStringLiteral("%1: holds more than %2 files besides a work; build into a folder of its own").arg(outFolder).arg(kMostKept);
+      *error = QStringLiteral(
+                   "%1: holds more than %2 files besides a work; build into a folder of its own")
+                   .arg(outFolder)
+                   .arg(kMostKept);
       return false;
     }
     if (!Step(error)) return false;
@@ -152,13 +163,17 @@ bool StagedOutput::Begin(const QString& outFolder, const QSet<QString>& outputs,
     struct stat st {};
     bool ok = ::lstat(from.constData(), &st) == 0;
     if (ok && S_ISDIR(st.st_mode)) {
-      ok = (::mkdir(to.constData(), 0700) == 0 || errno == EEXIST) && ::chmod(to.constData(), st.st_mode & 07777) == 0;
+      ok = (::mkdir(to.constData(), 0700) == 0 || errno == EEXIST) &&
+           ::chmod(to.constData(), st.st_mode & 07777) == 0;
     } else if (ok && ::link(from.constData(), to.constData()) != 0) {
       // Another file system mounted below OUT: a copy keeps it (a link as the same link).
       QByteArray target(PATH_MAX, '\0');
-      const ssize_t length = S_ISLNK(st.st_mode) ? ::readlink(from.constData(), target.data(), size_t(target.size())) : -1;
-      ok = S_ISLNK(st.st_mode) ? length > 0 && ::symlink(target.left(length).constData(), to.constData()) == 0
-                               : QFile::copy(path, stage.filePath(name));
+      const ssize_t length =
+          S_ISLNK(st.st_mode) ? ::readlink(from.constData(), target.data(), size_t(target.size()))
+                              : -1;
+      ok = S_ISLNK(st.st_mode)
+               ? length > 0 && ::symlink(target.left(length).constData(), to.constData()) == 0
+               : QFile::copy(path, stage.filePath(name));
     }
     if (!ok) {
       *error = QStringLiteral("%1: cannot be kept: %2").arg(path, Errno(errno));
@@ -181,7 +196,8 @@ bool StagedOutput::Write(const QString& name, const QByteArray& bytes, QString* 
 std::unique_ptr<QFile> StagedOutput::Create(const QString& name, QString* error) {
   const QString path = QDir(stage_).filePath(name);
   if (!Step(error) || !QDir().mkpath(QFileInfo(path).absolutePath())) {
-    *error = QStringLiteral("cannot be written: %1").arg(error->isEmpty() ? QStringLiteral("no folder for it") : *error);
+    *error = QStringLiteral("cannot be written: %1")
+                 .arg(error->isEmpty() ? QStringLiteral("no folder for it") : *error);
     return nullptr;
   }
   auto file = std::make_unique<QFile>(path);
@@ -237,7 +253,8 @@ bool StagedOutput::Commit(QString* error) {
   }
   if (!Step(error)) return false;
   const bool swap = QFileInfo::exists(out_);
-  if (::renameat2(AT_FDCWD, stage.constData(), AT_FDCWD, out.constData(), swap ? RENAME_EXCHANGE : RENAME_NOREPLACE) != 0) {
+  if (::renameat2(AT_FDCWD, stage.constData(), AT_FDCWD, out.constData(),
+                  swap ? RENAME_EXCHANGE : RENAME_NOREPLACE) != 0) {
     *error = QStringLiteral("cannot put the new work in place of %1: %2").arg(out_, Errno(errno));
     return false;
   }

@@ -43,7 +43,10 @@ QByteArray WritePcx(const QImage& source, PcxDepth depth) {
   int bits = 8, planes = 1;
   switch (depth) {
     case PcxDepth::Mono1: bits = 1; break;
-    case PcxDepth::Planar4: bits = 1; planes = 4; break;
+    case PcxDepth::Planar4:
+      bits = 1;
+      planes = 4;
+      break;
     case PcxDepth::Packed4: bits = 4; break;
     case PcxDepth::Indexed8: break;
     case PcxDepth::Rgb24: planes = 3; break;
@@ -100,7 +103,9 @@ QByteArray WritePcx(const QImage& source, PcxDepth depth) {
             break;
           case PcxDepth::Indexed8: line[x] = row[x]; break;
           case PcxDepth::Rgb24:
-            line[x] = static_cast<uchar>(p == 0 ? qRed(rgb[x]) : p == 1 ? qGreen(rgb[x]) : qBlue(rgb[x]));
+            line[x] = static_cast<uchar>(p == 0   ? qRed(rgb[x])
+                                         : p == 1 ? qGreen(rgb[x])
+                                                  : qBlue(rgb[x]));
             break;
         }
       }

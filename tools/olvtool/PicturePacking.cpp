@@ -31,7 +31,9 @@ DemoFormat FormatOf(const QString& sniffed) {
 }
 
 // Threads for `count` jobs: one per core, never more than jobs.
-int Threads(int count) { return std::clamp(int(std::thread::hardware_concurrency()), 1, std::clamp(count, 1, 64)); }
+int Threads(int count) {
+  return std::clamp(int(std::thread::hardware_concurrency()), 1, std::clamp(count, 1, 64));
+}
 
 }  // namespace
 
@@ -40,22 +42,28 @@ QString FileStamp(const QString& path) {
   if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
   return QStringLiteral("%1 %2.%3 %4.%5 %6:%7")
       .arg(qint64(st.st_size))
-      .arg(qint64(st.st_mtim.tv_sec)).arg(qint64(st.st_mtim.tv_nsec))
-      .arg(qint64(st.st_ctim.tv_sec)).arg(qint64(st.st_ctim.tv_nsec))
-      .arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+      .arg(qint64(st.st_mtim.tv_sec))
+      .arg(qint64(st.st_mtim.tv_nsec))
+      .arg(qint64(st.st_ctim.tv_sec))
+      .arg(qint64(st.st_ctim.tv_nsec))
+      .arg(quint64(st.st_dev))
+      .arg(quint64(st.st_ino));
 }
 
 PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block, QSize maxSize) {
   PackedPicture out;
   out.pixels = p.pixels;
-  orlaventis::FileContents file = orlaventis::ReadRegularFile(project.filePath(p.file), orlaventis::kMaxPictureFileBytes);
+  orlaventis::FileContents file =
+      orlaventis::ReadRegularFile(project.filePath(p.file), orlaventis::kMaxPictureFileBytes);
   if (file.status != orlaventis::FileReadStatus::Ok) {
     out.problem = FileStatusWords(file.status);
     return out;
   }
-  const QString format = orlaventis::SniffPictureFormat(QByteArrayView(file.bytes).first(std::min<qsizetype>(file.bytes.size(), 512)));
+  const QString format = orlaventis::SniffPictureFormat(
+      QByteArrayView(file.bytes).first(std::min<qsizetype>(file.bytes.size(), 512)));
   if (format.isEmpty()) {
-    out.problem = QStringLiteral("not a picture the program reads (JPEG, PNG, BMP, GIF, TIFF or PCX)");
+    out.problem =
+        QStringLiteral("not a picture the program reads (JPEG, PNG, BMP, GIF, TIFF or PCX)");
     return out;
   }
   if (!out.pixels.isValid()) {
@@ -66,7 +74,8 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
       return (size / 8).expandedTo(QSize(1, 1));
     };
     const orlaventis::DecodedPicture decoded = orlaventis::DecodePictureScaled(
-        file.bytes, format, format == QLatin1String("JPEG") ? small : orlaventis::PictureSizeRule());
+        file.bytes, format,
+        format == QLatin1String("JPEG") ? small : orlaventis::PictureSizeRule());
     if (decoded.image.isNull()) {
       out.problem = QStringLiteral("does not decode (%1)").arg(decoded.reason);
       return out;
@@ -75,7 +84,8 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
   }
   if (!block) return out;
   QByteArray data = std::move(file.bytes);
-  if (p.member && maxSize.isValid() && (out.pixels.width() > maxSize.width() || out.pixels.height() > maxSize.height())) {
+  if (p.member && maxSize.isValid() &&
+      (out.pixels.width() > maxSize.width() || out.pixels.height() > maxSize.height())) {
     const QSize fit = out.pixels.scaled(maxSize, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     const orlaventis::DecodedPicture scaled =
         orlaventis::DecodePictureScaled(data, format, [fit](QSize) { return fit; });
@@ -94,7 +104,8 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
   return out;
 }
 
-void OnEveryCore(int count, const std::function<void(int)>& work, const std::function<void(int)>& progress) {
+void OnEveryCore(int count, const std::function<void(int)>& work,
+                 const std::function<void(int)>& progress) {
   std::atomic<int> next{0}, done{0};
   std::vector<std::thread> pool;
   for (int t = 0; t < Threads(count) && count > 0; ++t)
@@ -142,7 +153,8 @@ void InOrderOnEveryCore(int count, const std::function<PackedPicture(int)>& work
   for (int i = 0; i < count && !Interrupted(); ++i) {
     std::unique_lock lock(mutex);
     // Waits with a time-out so that an interrupt is seen while every worker decodes.
-    while (!(!made.empty() && made.front()) && !Interrupted()) ready.wait_for(lock, std::chrono::milliseconds(100));
+    while (!(!made.empty() && made.front()) && !Interrupted())
+      ready.wait_for(lock, std::chrono::milliseconds(100));
     if (Interrupted()) break;
     PackedPicture result = std::move(*made.front());
     made.pop_front();

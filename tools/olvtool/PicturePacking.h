@@ -14,20 +14,23 @@ namespace olvtool {
 
 // One picture file that goes into the work.
 struct PictureFile {
-  QString file;         // relative to the project
-  QString output;       // the member name, or the output file of a background
-  Problem where;        // the cell that names it (text "Photo"), or no file for a picture found in its folder
-  bool member = true;   // an archive member (scaled by --max-size, zlib-packed when smaller); else a background file
-  QString stamp;        // FileStamp when listed; empty when there is no such file
-  QSize pixels;         // its size, from an earlier build or once decoded
+  QString file;    // relative to the project
+  QString output;  // the member name, or the output file of a background
+  Problem
+      where;  // the cell that names it (text "Photo"), or no file for a picture found in its folder
+  bool member = true;  // an archive member (scaled by --max-size, zlib-packed when smaller); else a
+                       // background file
+  QString stamp;       // FileStamp when listed; empty when there is no such file
+  QSize pixels;        // its size, from an earlier build or once decoded
 };
 
 // What PackPicture made of a picture.
 struct PackedPicture {
-  QByteArray block;   // what the archive or background file stores (the file, scaled or zlib-packed)
+  QByteArray block;  // what the archive or background file stores (the file, scaled or zlib-packed)
   qint64 unpacked = 0;
-  QSize pixels;       // as decoded (or known)
-  QString problem;    // why the picture cannot be taken ("does not decode (...)"); empty when it is good
+  QSize pixels;  // as decoded (or known)
+  QString
+      problem;  // why the picture cannot be taken ("does not decode (...)"); empty when it is good
 };
 
 // The identity of the regular file at `path` as an earlier build saw it: size, modification and
@@ -44,7 +47,8 @@ PackedPicture PackPicture(const QDir& project, const PictureFile& p, bool block,
 // Runs `work(i)` for every i below `count` on every core; `progress` (when set) is told how many
 // are done from this thread while they run. `work` must be safe to run on many threads at once.
 // Stops early once Interrupted().
-void OnEveryCore(int count, const std::function<void(int)>& work, const std::function<void(int)>& progress = {});
+void OnEveryCore(int count, const std::function<void(int)>& work,
+                 const std::function<void(int)>& progress = {});
 
 // Runs `work(i)` for every i below `count` on every core and hands each result to `consume` on
 // the calling thread in order of i, with at most a few results per core made ahead of the one

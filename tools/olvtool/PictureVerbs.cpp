@@ -30,7 +30,7 @@ int Info(const QStringList& words) {
   const QImage& picture = decoder.Picture();
   if (picture.isNull()) {
     const QString why = messages.All().isEmpty() ? QStringLiteral("not a picture of a known format")
-                                                  : messages.All().join(QStringLiteral("; "));
+                                                 : messages.All().join(QStringLiteral("; "));
     Err(QStringLiteral("olvtool picture info: %1: %2").arg(path, why));
     return kBadInput;
   }
@@ -45,10 +45,11 @@ int Info(const QStringList& words) {
 const Verb& InfoVerb() {
   static const Verb verb{
       QStringLiteral("picture"), QStringLiteral("info"), QStringLiteral("FILE"),
-      QStringLiteral("Decodes FILE as the program's picture decoder does (the extension picks the\n"
-                     "decoder, else the content) and prints its format name, size, bits per pixel\n"
-                     "and colour count.\n"
-                     "Exit codes: 0 decoded, 1 missing or refused file or not decodable, 2 bad usage."),
+      QStringLiteral(
+          "Decodes FILE as the program's picture decoder does (the extension picks the\n"
+          "decoder, else the content) and prints its format name, size, bits per pixel\n"
+          "and colour count.\n"
+          "Exit codes: 0 decoded, 1 missing or refused file or not decodable, 2 bad usage."),
       Info};
   return verb;
 }

@@ -19,10 +19,14 @@ qsizetype FirstInvalidUtf8(QByteArrayView bytes) {
       ++i;
       continue;
     }
-    if (b >= 0xC2 && b <= 0xDF) more = 1, min = 0x80, cp = b & 0x1F;
-    else if (b >= 0xE0 && b <= 0xEF) more = 2, min = 0x800, cp = b & 0x0F;
-    else if (b >= 0xF0 && b <= 0xF4) more = 3, min = 0x10000, cp = b & 0x07;
-    else return i;
+    if (b >= 0xC2 && b <= 0xDF)
+      more = 1, min = 0x80, cp = b & 0x1F;
+    else if (b >= 0xE0 && b <= 0xEF)
+      more = 2, min = 0x800, cp = b & 0x0F;
+    else if (b >= 0xF0 && b <= 0xF4)
+      more = 3, min = 0x10000, cp = b & 0x07;
+    else
+      return i;
     if (i + more >= n) return i;  // cut short by the end
     for (int k = 1; k <= more; ++k) {
       if ((p[i + k] & 0xC0) != 0x80) return i;

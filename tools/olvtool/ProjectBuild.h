@@ -18,8 +18,8 @@ inline constexpr char kProjectSeats[] = "pictures/seats";              // MATERI
 inline constexpr char kProjectBackgrounds[] = "pictures/backgrounds";  // ibk6x4.jpg, ...
 
 struct BuildOptions {
-  QSize maxSize;       // valid: archive pictures larger than this are scaled down to fit
-  int extraItems = 0;  // synthetic catalogue items appended (benchmarks); they reuse the photos
+  QSize maxSize;          // valid: archive pictures larger than this are scaled down to fit
+  int extraItems = 0;     // synthetic catalogue items appended (benchmarks); they reuse the photos
   bool progress = false;  // a progress line on stderr while pictures are packed
   // Puts the outputs into place one rename each instead of swapping the whole folder: for a
   // folder that other programs work in at the same time (the demo work in the build folder).
@@ -34,8 +34,8 @@ bool ReadProjectTexts(const QString& dir, int extraItems, DemoDatabases* databas
 
 // ReadProjectTexts on sources read already (fuzzing, tests). A source that is nullopt fails the
 // check without a problem of its own: whoever read it says why it is missing.
-bool CheckProjectSources(const ProjectSources& sources, DemoDatabases* databases, EnamelNeeds* needs,
-                         QStringList* problems);
+bool CheckProjectSources(const ProjectSources& sources, DemoDatabases* databases,
+                         EnamelNeeds* needs, QStringList* problems);
 
 // Checks the whole project at `dir`, then writes the work into `outFolder`: d/olv.lng, d/olv.dat,
 // d/ol31.cat, d/ol33.cat, d/ol44.cat, help/index.html, i/b/*, olvf.dat and olve.dat. The whole

@@ -20,7 +20,9 @@ namespace olvtool {
 // Collects the problems of a project, in the order they are found.
 class Problems {
  public:
-  void At(const QString& file, int line, int column, const QString& text) { all_.push_back({file, line, column, text}); }
+  void At(const QString& file, int line, int column, const QString& text) {
+    all_.push_back({file, line, column, text});
+  }
   void In(const QString& file, const QString& text) { all_.push_back({file, 0, 0, text}); }
   void Add(Problem problem) { all_.push_back(std::move(problem)); }
   size_t Count() const { return all_.size(); }
@@ -52,14 +54,14 @@ struct CaptionRow {
 
 // ---- records.json ----
 struct ProductionTable {
-  QString key;                             // "Prod_Name"; the record of each language adds "_<language>"
+  QString key;  // "Prod_Name"; the record of each language adds "_<language>"
   Translated caption;
   std::array<QStringList, 3> columns;
   bool fromEnamel = false;                 // rows derived from the paint and trim
   std::array<QList<QStringList>, 3> rows;  // else the rows of each language
 };
 struct OutlineNode {
-  Translated title;                        // a heading when `table` is empty
+  Translated title;  // a heading when `table` is empty
   std::vector<OutlineNode> children;
   std::optional<ProductionTable> table;
 };
@@ -88,12 +90,27 @@ struct Combination {
 
 // ---- items ----
 enum class ItemField {
-  Number, Group, Year, Body, Coach, Roof, Place, Date, Photo,
-  Header31, Header33, Header44, Description31, Description33, Description44, Count
+  Number,
+  Group,
+  Year,
+  Body,
+  Coach,
+  Roof,
+  Place,
+  Date,
+  Photo,
+  Header31,
+  Header33,
+  Header44,
+  Description31,
+  Description33,
+  Description44,
+  Count
 };
 struct Item {
   int line = 0;
-  std::array<TableCell, size_t(ItemField::Count)> cells;  // a column the table lacks: empty, column 0
+  std::array<TableCell, size_t(ItemField::Count)>
+      cells;  // a column the table lacks: empty, column 0
   const QString& operator[](ItemField f) const { return cells[size_t(f)].text; }
   const TableCell& Cell(ItemField f) const { return cells[size_t(f)]; }
 };
@@ -141,19 +158,20 @@ struct EnamelNeeds {
 EnamelNeeds NeededEnamelPictures(const Project& project);
 
 // Database field sizes, in Windows-1252 bytes: the checks and the writer share them.
-inline constexpr int kNameBytes = 63;         // names of groups, styles, colours, models; query rows
-inline constexpr int kCodeBytes = 8;          // colour and material codes
+inline constexpr int kNameBytes = 63;  // names of groups, styles, colours, models; query rows
+inline constexpr int kCodeBytes = 8;   // colour and material codes
 inline constexpr int kPlaceBytes = 40;
-inline constexpr int kCountryBytes = 40;      // a language's own name
-inline constexpr int kCaptionBytes = 255;     // a caption or hint of the program's own words
+inline constexpr int kCountryBytes = 40;   // a language's own name
+inline constexpr int kCaptionBytes = 255;  // a caption or hint of the program's own words
 inline constexpr int kItemNumberBytes = 16;
 inline constexpr int kHeaderBytes = 80;
 inline constexpr int kDescriptionBytes = 255;
 inline constexpr int kShowBytes = 8;
 inline constexpr int kDefinitionBytes = 16;
-inline constexpr int kRecordBytes = 65535;    // one text of the record file
-inline constexpr int kMostFabricColours = 6;  // fabric colours of one trim (link slots of its record)
-inline constexpr int kMostLanguageId = 65535; // a language's id is a 16-bit word
+inline constexpr int kRecordBytes = 65535;  // one text of the record file
+inline constexpr int kMostFabricColours =
+    6;  // fabric colours of one trim (link slots of its record)
+inline constexpr int kMostLanguageId = 65535;  // a language's id is a 16-bit word
 
 // Why the path `relative` that the project names cannot be taken, or empty: it must be relative,
 // stay inside the project folder and, once links are resolved, still lie inside it (a work is

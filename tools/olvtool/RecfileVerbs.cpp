@@ -41,7 +41,8 @@ int Build(const QStringList& words) {
   Args args;
   QString why;
   if (!args.Parse(words, {}, {}, &why)) return UsageError(kVerbs[0], why);
-  if (args.Positional().size() != 2) return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
+  if (args.Positional().size() != 2)
+    return UsageError(kVerbs[0], QStringLiteral("needs SOURCE.json and OUT"));
   const QString sourcePath = args.Positional()[0];
   const FileContents file = ReadRegularFile(sourcePath, kMaxSourceBytes);
   if (file.status != FileReadStatus::Ok) {
@@ -70,7 +71,8 @@ int Dump(const QStringList& words) {
   if (!args.Parse(words, {}, {QStringLiteral("json")}, &why)) return UsageError(kVerbs[1], why);
   if (args.Positional().size() != 1) return UsageError(kVerbs[1], QStringLiteral("needs FILE"));
   const QString path = args.Positional()[0];
-  if (const FileReadStatus status = InputFileStatus(path, kMaxRecordFileBytes); status != FileReadStatus::Ok) {
+  if (const FileReadStatus status = InputFileStatus(path, kMaxRecordFileBytes);
+      status != FileReadStatus::Ok) {
     Err(QStringLiteral("olvtool recfile dump: ") + FileProblem(path, status));
     return kBadInput;
   }
@@ -90,10 +92,13 @@ int Dump(const QStringList& words) {
   }
   if (json)
     Out(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("records"), records}})
-                              .toJson(QJsonDocument::Indented)).trimmed());
+                              .toJson(QJsonDocument::Indented))
+            .trimmed());
   if (!complete) {
-    Err(QStringLiteral("olvtool recfile dump: %1: unreadable, or cut short after %2 complete record(s)")
-            .arg(path).arg(file.RecordCount()));
+    Err(QStringLiteral(
+            "olvtool recfile dump: %1: unreadable, or cut short after %2 complete record(s)")
+            .arg(path)
+            .arg(file.RecordCount()));
     return kBadInput;
   }
   return kOk;

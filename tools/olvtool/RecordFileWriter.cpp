@@ -44,7 +44,8 @@ std::optional<QByteArray> BuildRecordFile(const std::vector<RecordSource>& recor
     StoreLE<uint16_t>(header + recfile::kTextLengthOffset, static_cast<uint16_t>(text->size()));
     out.append(reinterpret_cast<const char*>(header), recfile::kRecordHeaderSize);
     for (const QByteArray* part : {&*key, &*text})
-      for (char c : *part) out.append(static_cast<char>(ScrambleRecordByte(static_cast<uint8_t>(c))));
+      for (char c : *part)
+        out.append(static_cast<char>(ScrambleRecordByte(static_cast<uint8_t>(c))));
   }
   return out;
 }
@@ -60,11 +61,13 @@ std::optional<std::vector<RecordSource>> RecordSourceFromJson(const QByteArray& 
   QJsonParseError parseError;
   const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
   if (doc.isNull()) {
-    *error = QStringLiteral("JSON error at byte %1: %2").arg(parseError.offset).arg(parseError.errorString());
+    *error = QStringLiteral("JSON error at byte %1: %2")
+                 .arg(parseError.offset)
+                 .arg(parseError.errorString());
     return std::nullopt;
   }
-  const QJsonArray list =
-      doc.isArray() ? doc.array() : doc.object().value(QLatin1String("records")).toArray();
+  const QJsonArray list = doc.isArray() ? doc.array()
+                                        : doc.object().value(QLatin1String("records")).toArray();
   if (!doc.isArray() && !doc.object().value(QLatin1String("records")).isArray()) {
     *error = QStringLiteral("the source is an array of records or an object with \"records\"");
     return std::nullopt;
@@ -79,7 +82,8 @@ std::optional<std::vector<RecordSource>> RecordSourceFromJson(const QByteArray& 
     RecordSource r;
     const double tag = o.value(QLatin1String("tag")).toDouble(0);
     if (tag < 0 || tag > 4294967295.0 || tag != static_cast<double>(static_cast<uint64_t>(tag))) {
-      *error = QStringLiteral("record %1: the tag is a whole number from 0 to 4294967295").arg(i + 1);
+      *error =
+          QStringLiteral("record %1: the tag is a whole number from 0 to 4294967295").arg(i + 1);
       return std::nullopt;
     }
     r.tag = static_cast<uint32_t>(tag);

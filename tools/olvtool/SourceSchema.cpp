@@ -53,8 +53,7 @@ bool FitsShape(const QJsonValue& v, const QJsonValue& named, const QJsonObject& 
   if (!v.isObject()) return false;
   for (auto it = s.begin(); it != s.end(); ++it)
     if (!it.key().startsWith(QLatin1Char('?')) && it.key() != QLatin1String("*") &&
-        it.key() != QLatin1String("#") &&
-        !v.toObject().contains(it.key()))
+        it.key() != QLatin1String("#") && !v.toObject().contains(it.key()))
       return false;
   return true;
 }
@@ -68,7 +67,8 @@ class Checker {
     const QJsonValue schema = Resolved(named, definitions_);
     if (schema.isString()) {
       const QString type = schema.toString();
-      return FitsPrimitive(v, type) || Fail(where, QStringLiteral("is not %1").arg(Described(type)));
+      return FitsPrimitive(v, type) ||
+             Fail(where, QStringLiteral("is not %1").arg(Described(type)));
     }
     if (schema.isArray()) return CheckArray(v, schema.toArray(), where);
     const QJsonObject s = schema.toObject();
@@ -81,7 +81,8 @@ class Checker {
     const QJsonObject o = v.toObject();
     for (auto it = s.begin(); it != s.end(); ++it) {
       const QString key = it.key();
-      if (key == QLatin1String("*") || key == QLatin1String("#") || key.startsWith(QLatin1Char('?')))
+      if (key == QLatin1String("*") || key == QLatin1String("#") ||
+          key.startsWith(QLatin1Char('?')))
         continue;
       if (!o.contains(key)) return Fail(where, QStringLiteral("has no key \"%1\"").arg(key));
     }
@@ -106,12 +107,13 @@ class Checker {
     const QString kind = schema.at(0).toString();
     const auto at = [&](qsizetype i) { return where + QStringLiteral("[%1]").arg(i); };
     if (kind == QLatin1String("tuple") && a.size() != schema.size() - 1)
-      return Fail(where, QStringLiteral("holds %1 values, not %2").arg(a.size()).arg(schema.size() - 1));
+      return Fail(where,
+                  QStringLiteral("holds %1 values, not %2").arg(a.size()).arg(schema.size() - 1));
     if (kind == QLatin1String("row") && a.isEmpty()) return Fail(where, QStringLiteral("is empty"));
     for (qsizetype i = 0; i < a.size(); ++i) {
       const QJsonValue item = kind == QLatin1String("tuple") ? schema.at(i + 1)
                               : kind == QLatin1String("row") ? schema.at(i == 0 ? 1 : 2)
-                                                            : schema.at(1);
+                                                             : schema.at(1);
       if (!Check(a.at(i), item, at(i))) return false;
     }
     return true;
@@ -121,7 +123,8 @@ class Checker {
     if (type == QLatin1String("int")) return QStringLiteral("a whole number");
     if (type == QLatin1String("text")) return QStringLiteral("a text or texts by language");
     if (type == QLatin1String("null")) return QStringLiteral("null");
-    return type.contains(QLatin1Char('|')) ? QStringLiteral("one of ") + type : QStringLiteral("a ") + type;
+    return type.contains(QLatin1Char('|')) ? QStringLiteral("one of ") + type
+                                           : QStringLiteral("a ") + type;
   }
 
   static QString Join(const QString& where, const QString& key) {
@@ -129,7 +132,8 @@ class Checker {
   }
 
   bool Fail(const QString& where, const QString& what) {
-    error = QStringLiteral("%1: %2 %3").arg(file_, where.isEmpty() ? QStringLiteral("the top") : where, what);
+    error = QStringLiteral("%1: %2 %3")
+                .arg(file_, where.isEmpty() ? QStringLiteral("the top") : where, what);
     return false;
   }
 

@@ -23,7 +23,8 @@ struct DemoDatabases {
 // (benchmarks); they reuse the items' photos.
 DatabaseSource LanguageSource(const Project& project);
 std::vector<RecordSource> RecordSources(const Project& project);
-DatabaseSource CatalogueSource(const Project& project, int language, int extraItems);  // language 31, 33 or 44
+DatabaseSource CatalogueSource(const Project& project, int language,
+                               int extraItems);  // language 31, 33 or 44
 
 // All of them at once.
 DemoDatabases WorkDatabases(const Project& project, int extraItems);

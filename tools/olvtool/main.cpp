@@ -12,7 +12,9 @@ namespace {
 
 std::vector<Verb> AllVerbs() {
   std::vector<Verb> all;
-  for (auto group : {DbVerbs(), RecfileVerbs(), ArchiveVerbs(), PictureVerbs(), DemoVerbs(), CheckVerbs()}) all.insert(all.end(), group.begin(), group.end());
+  for (auto group :
+       {DbVerbs(), RecfileVerbs(), ArchiveVerbs(), PictureVerbs(), DemoVerbs(), CheckVerbs()})
+    all.insert(all.end(), group.begin(), group.end());
   return all;
 }
 
@@ -22,7 +24,8 @@ void PrintOverview(const std::vector<Verb>& verbs, const QString& group = QStrin
   Out(QString());
   for (const Verb& v : verbs)
     if (group.isEmpty() || v.group == group)
-      Out(QStringLiteral("  ") + QStringLiteral("%1 %2 %3").arg(v.group, v.name, v.synopsis).simplified());
+      Out(QStringLiteral("  ") +
+          QStringLiteral("%1 %2 %3").arg(v.group, v.name, v.synopsis).simplified());
   Out(QString());
   Out(QStringLiteral("Exit codes: 0 success, 1 bad input, 2 bad usage."));
 }

@@ -23,7 +23,7 @@ namespace {
 
 QString outDir;
 int failures = 0;
-QList<QRgb> pal16;   // colour tables of bitmaps/PAL16.bmp and PAL256.bmp, when present
+QList<QRgb> pal16;  // colour tables of bitmaps/PAL16.bmp and PAL256.bmp, when present
 QList<QRgb> pal256;
 
 // The colour table of a BMP file with a 40-byte info header; empty when unreadable.
@@ -286,7 +286,8 @@ QImage IntroPicture() {
   p.fillRect(QRect(8, 182, s - 16, 40), QColor(60, 64, 66));
   p.setPen(QPen(QColor(240, 220, 120), 2, Qt::DashLine));
   p.drawLine(QPointF(16, 204), QPointF(s - 16, 204));
-  DrawCar(p, QRectF(30, 88, 222, 118), QColor(150, 24, 30), QColor(190, 214, 230), QColor(20, 20, 24));
+  DrawCar(p, QRectF(30, 88, 222, 118), QColor(150, 24, 30), QColor(190, 214, 230),
+          QColor(20, 20, 24));
   p.setPen(QPen(QColor(24, 58, 92), 2));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(8, 8, s - 16, 214));
@@ -305,7 +306,8 @@ QImage AboutPicture() {
   p.drawText(QRect(0, 12, s, 44), Qt::AlignHCenter, "Orlaventis");
   p.setFont(Sans(12));
   p.drawText(QRect(0, 56, s, 18), Qt::AlignHCenter, "1.0 release 4");
-  DrawCar(p, QRectF(70, 74, 185, 100), QColor(28, 60, 110), QColor(210, 228, 238), QColor(16, 20, 24));
+  DrawCar(p, QRectF(70, 74, 185, 100), QColor(28, 60, 110), QColor(210, 228, 238),
+          QColor(16, 20, 24));
   // The credits at (10, 178) and below are written over the picture in the reader's language.
   // Publisher's mark, a hot spot at (211, 207), 78 x 95.
   p.setPen(QPen(QColor(20, 46, 36), 2));
@@ -425,11 +427,11 @@ QImage StepIcon(Step step, Look look) {
   p.setRenderHint(QPainter::Antialiasing);
   p.scale(size / 32.0, size / 32.0);
   const QColor plate = look == Look::Disabled ? QColor(128, 128, 128)
-                       : look == Look::Down  ? QColor(0, 128, 128)
-                                             : QColor(192, 192, 192);
+                       : look == Look::Down   ? QColor(0, 128, 128)
+                                              : QColor(192, 192, 192);
   const QColor sign = look == Look::Disabled ? QColor(192, 192, 192)
-                      : look == Look::Down  ? QColor(255, 255, 255)
-                                            : QColor(0, 0, 128);
+                      : look == Look::Down   ? QColor(255, 255, 255)
+                                             : QColor(0, 0, 128);
   const double shift = look == Look::Down ? 1 : 0;
   // No rim: a light edge breaks into a dashed halo on dark grounds once the icon is reduced to
   // 16 colours and a mask.
@@ -440,8 +442,9 @@ QImage StepIcon(Step step, Look look) {
   p.setBrush(sign);
   auto triangle = [&](double tipX, bool left) {
     const double base = left ? tipX + 8 : tipX - 8;
-    p.drawPolygon(QPolygonF({QPointF(tipX + shift, 15.5 + shift), QPointF(base + shift, 9.5 + shift),
-                             QPointF(base + shift, 21.5 + shift)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(tipX + shift, 15.5 + shift), QPointF(base + shift, 9.5 + shift),
+                   QPointF(base + shift, 21.5 + shift)}));
   };
   switch (step) {
     case Step::First:
@@ -477,7 +480,8 @@ QImage Magnifier(bool plus) {
   QImage image = CursorCanvas();
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 5.0}, std::pair{QColor(Qt::black), 2.5}}) {
+  for (const auto& [colour, width] :
+       {std::pair{QColor(Qt::white), 5.0}, std::pair{QColor(Qt::black), 2.5}}) {
     p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QPointF(12, 12), 8, 8);
@@ -547,7 +551,8 @@ int main(int argc, char** argv) {
       WritePng("forms", "AboutBoxImage@2x", AboutPicture());
     }
     // The face of the Info tile (75 x 45 at 640 x 480, scaled) is 0.9 of it each way.
-    for (const auto& [design, w, h] : {std::tuple{"6x4", 68, 40}, {"8x6", 85, 50}, {"10x7", 108, 65}})
+    for (const auto& [design, w, h] :
+         {std::tuple{"6x4", 68, 40}, {"8x6", 85, 50}, {"10x7", 108, 65}})
       WriteBmp(QStringLiteral("InfoGlyph") + design + suffix, InfoGlyph(w, h), 24);
     WriteBmp("Door" + suffix, Door(), 24);
     WriteBmp("Checked" + suffix, CheckBox(true), 24);
@@ -555,10 +560,10 @@ int main(int argc, char** argv) {
     WriteBmp("DownArrow" + suffix, SmallButtonFace(true), 24);
     WriteBmp("TextButton" + suffix, SmallButtonFace(false), 24);
     const std::pair<Step, const char*> steps[] = {{Step::First, "First"},
-                                                   {Step::Previous, "Previous"},
-                                                   {Step::Next, "Next"},
-                                                   {Step::Last, "Last"},
-                                                   {Step::Reset, "Reset"}};
+                                                  {Step::Previous, "Previous"},
+                                                  {Step::Next, "Next"},
+                                                  {Step::Last, "Last"},
+                                                  {Step::Reset, "Reset"}};
     const std::pair<Look, const char*> looks[] = {
         {Look::Up, "Up"}, {Look::Down, "Down"}, {Look::Disabled, "Disabled"}};
     for (const auto& [step, stepName] : steps) {

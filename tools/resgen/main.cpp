@@ -104,13 +104,13 @@ QPainterPath HandPath(bool withFingers) {
   QPainterPath hand;
   hand.setFillRule(Qt::WindingFill);
   if (withFingers) {
-    hand.addRoundedRect(QRectF(9.5, 1.5, 6, 18), 3, 3);     // index finger
+    hand.addRoundedRect(QRectF(9.5, 1.5, 6, 18), 3, 3);       // index finger
     hand.addRoundedRect(QRectF(15.5, 9.5, 5, 10), 2.5, 2.5);  // middle finger, bent
     hand.addRoundedRect(QRectF(20.5, 10.5, 5, 9), 2.5, 2.5);  // ring finger, bent
     hand.addRoundedRect(QRectF(25.5, 12.5, 4, 8), 2, 2);      // little finger, bent
     hand.addRoundedRect(QRectF(9.5, 15.5, 20, 14), 5, 5);     // palm
   } else {
-    hand.addRoundedRect(QRectF(9.5, 9.5, 6, 6), 3, 3);    // knuckles
+    hand.addRoundedRect(QRectF(9.5, 9.5, 6, 6), 3, 3);  // knuckles
     hand.addRoundedRect(QRectF(15.5, 9.5, 5, 6), 2.5, 2.5);
     hand.addRoundedRect(QRectF(20.5, 10.5, 5, 6), 2.5, 2.5);
     hand.addRoundedRect(QRectF(25.5, 12.5, 4, 5), 2, 2);
@@ -140,7 +140,8 @@ QImage HandCursor(bool withFingers, QPoint hotspot, int scale) {
     painter.drawPath(HandPath(withFingers));
     // Finger creases on the bent fingers.
     painter.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
-    for (double x : {15.5, 20.5, 25.5}) painter.drawLine(QPointF(x, withFingers ? 12.5 : 11.5), QPointF(x, 16.5));
+    for (double x : {15.5, 20.5, 25.5})
+      painter.drawLine(QPointF(x, withFingers ? 12.5 : 11.5), QPointF(x, 16.5));
   }
   image.setText(QStringLiteral("HotspotX"), QString::number(hotspot.x()));
   image.setText(QStringLiteral("HotspotY"), QString::number(hotspot.y()));
@@ -180,12 +181,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "resgen: cannot create folders below %s\n", argv[1]);
     return 1;
   }
-  bool ok = Write(root.filePath(QStringLiteral("bitmaps/PAL16.bmp")), PaletteBitmap(Vga16(), 4)) &&
-            Write(root.filePath(QStringLiteral("bitmaps/PAL256.bmp")), PaletteBitmap(Table256(), 8));
+  bool ok =
+      Write(root.filePath(QStringLiteral("bitmaps/PAL16.bmp")), PaletteBitmap(Vga16(), 4)) &&
+      Write(root.filePath(QStringLiteral("bitmaps/PAL256.bmp")), PaletteBitmap(Table256(), 8));
   for (int scale : {1, 2}) {
     const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
-    ok = ok && WritePng(root.filePath(QStringLiteral("cursors/HandCursor") + suffix), HandCursor(true, {12, 2}, scale)) &&
-         WritePng(root.filePath(QStringLiteral("cursors/HandNoFingersCursor") + suffix), HandCursor(false, {18, 14}, scale));
+    ok = ok &&
+         WritePng(root.filePath(QStringLiteral("cursors/HandCursor") + suffix),
+                  HandCursor(true, {12, 2}, scale)) &&
+         WritePng(root.filePath(QStringLiteral("cursors/HandNoFingersCursor") + suffix),
+                  HandCursor(false, {18, 14}, scale));
   }
   return ok ? 0 : 1;
 }
