@@ -18,6 +18,13 @@ namespace {
 
 constexpr char kPictureTitleProperty[] = "PictureTitle";
 constexpr char kDecorativeProperty[] = "Decorative";
+constexpr char kListItemProperty[] = "ListItem";  // absent: no list item; else selected or not
+constexpr char kHeadingProperty[] = "Heading";
+
+// A description that only repeats the name is said twice: readers get none instead.
+QString UnlessName(const QString& description, const QString& name) {
+  return description == name ? QString() : description;
+}
 
 // `first` and `second` on lines of their own; either alone when the other is empty.
 QString JoinLines(const QString& first, const QString& second) {
@@ -32,6 +39,8 @@ class AccessibleButton final : public QAccessibleWidget {
 
   QString text(QAccessible::Text t) const override {
     const auto* button = static_cast<const TBaseBtn*>(widget());
+    if (t == QAccessible::Description)
+      return UnlessName(QAccessibleWidget::text(t), text(QAccessible::Name));
     if (t != QAccessible::Name || !button->accessibleName().isEmpty())
       return QAccessibleWidget::text(t);
     return button->Caption().isEmpty() ? button->toolTip() : button->Caption();
@@ -53,28 +62,79 @@ class AccessibleButton final : public QAccessibleWidget {
   }
 };
 
+// A picture, or an entry of a list of pictures (SetListItem).
 class AccessiblePicture final : public QAccessibleWidget {
  public:
   explicit AccessiblePicture(TProportionalImage* picture)
       : QAccessibleWidget(picture, QAccessible::Graphic) {}
 
+  QAccessible::Role role() const override {
+    return widget()->property(kListItemProperty).isValid() ? QAccessible::ListItem
+                                                           : QAccessible::Graphic;
+  }
   QString text(QAccessible::Text t) const override {
     const auto* picture = static_cast<const TProportionalImage*>(widget());
     if (t == QAccessible::Name && picture->accessibleName().isEmpty()) return picture->Text();
     if (t != QAccessible::Description) return QAccessibleWidget::text(t);
-    return JoinLines(picture->property(kPictureTitleProperty).toString(),
-                     QAccessibleWidget::text(t));
+    return UnlessName(JoinLines(picture->property(kPictureTitleProperty).toString(),
+                                QAccessibleWidget::text(t)),
+                      text(QAccessible::Name));
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    const QVariant item = widget()->property(kListItemProperty);
+    if (!item.isValid()) return s;
+    s.selectable = true;
+    s.selected = item.toBool();
+    const QWidget* list = widget()->parentWidget();
+    s.focused = s.selected && list != nullptr && list->hasFocus();
+    return s;
   }
 };
 
-// A list: its name tells which list it is, its value what is chosen; its one child is the list
-// of entries that it drops down.
-class AccessibleList final : public QAccessibleWidget {
+// A form's heading: its text is its name.
+class AccessibleHeading final : public QAccessibleWidget {
+ public:
+  explicit AccessibleHeading(QLabel* label) : QAccessibleWidget(label, QAccessible::Heading) {}
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+      return static_cast<const QLabel*>(widget())->text();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+// A list: its name tells which list it is; what is chosen is its value and, for the desktop's
+// readers, which take no value from a list, its text; its one child is the list of entries that
+// it drops down.
+class AccessibleList final : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit AccessibleList(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
 
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(t);
+  }
+  // The text interface: the chosen entry, read only, no selection, the caret at its start.
+  QString text(int start, int end) const override { return Chosen().mid(start, end - start); }
+  int characterCount() const override { return static_cast<int>(Chosen().size()); }
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  QRect characterRect(int) const override { return {}; }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* start, int* end) const override {
+    *start = 0;
+    *end = characterCount();
+    return {};
+  }
+
   QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Value) return List()->currentText();
+    if (t == QAccessible::Value) return Chosen();
     if (t != QAccessible::Name || !List()->accessibleName().isEmpty())
       return QAccessibleWidget::text(t);
     if (const QWidget* parent = List()->parentWidget()) {
@@ -108,12 +168,14 @@ class AccessibleList final : public QAccessibleWidget {
 
  private:
   QComboBox* List() const { return static_cast<QComboBox*>(widget()); }
+  QString Chosen() const { return List()->currentText(); }
 };
 
 // A container listing its child widgets as QAccessibleWidget does, less the decorative ones.
 class AccessibleContainer final : public QAccessibleWidget {
  public:
-  explicit AccessibleContainer(QWidget* container) : QAccessibleWidget(container) {}
+  AccessibleContainer(QWidget* container, QAccessible::Role role)
+      : QAccessibleWidget(container, role) {}
 
   int childCount() const override { return static_cast<int>(Children().size()); }
   QAccessibleInterface* child(int index) const override {
@@ -144,6 +206,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* background = qobject_cast<TBkControl*>(object))
     return new QAccessibleWidget(background, QAccessible::Pane);
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
+  if (auto* label = qobject_cast<QLabel*>(object); label && label->property(kHeadingProperty).toBool())
+    return new AccessibleHeading(label);
   return nullptr;
 }
 
@@ -161,15 +225,43 @@ void SetDecorative(QWidget* widget) {
   if (widget != nullptr) widget->setProperty(kDecorativeProperty, true);
 }
 
-QAccessibleInterface* NewAccessibleContainer(QWidget* container) {
-  return new AccessibleContainer(container);
+void SetListItem(QWidget* widget, bool selected) {
+  if (widget != nullptr) widget->setProperty(kListItemProperty, selected);
+}
+
+void SetHeading(QWidget* label) {
+  if (label != nullptr) label->setProperty(kHeadingProperty, true);
+}
+
+QAccessibleInterface* NewAccessibleContainer(QWidget* container, QAccessible::Role role) {
+  return new AccessibleContainer(container, role);
+}
+
+AccessibleTexts AccessibleTextsOf(QWidget* widget) {
+  QAccessibleInterface* iface =
+      widget != nullptr && QAccessible::isActive() ? QAccessible::queryAccessibleInterface(widget)
+                                                   : nullptr;
+  if (iface == nullptr) return {};
+  return {iface->text(QAccessible::Name), iface->text(QAccessible::Description)};
+}
+
+void AnnounceTextChanges(QWidget* widget, const AccessibleTexts& before) {
+  if (widget == nullptr || !QAccessible::isActive()) return;
+  const AccessibleTexts now = AccessibleTextsOf(widget);
+  if (now.name != before.name) {
+    QAccessibleEvent event(widget, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+  if (now.description != before.description) {
+    QAccessibleEvent event(widget, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 void AnnounceName(QWidget* widget, const QString& name) {
+  // Setting a name raises the framework's own name-changed event, even for the same name.
   if (widget == nullptr || widget->accessibleName() == name) return;
   widget->setAccessibleName(name);
-  QAccessibleEvent event(widget, QAccessible::NameChanged);
-  QAccessible::updateAccessibility(&event);
 }
 
 void SetPictureTitle(QWidget* picture, const QString& title) {

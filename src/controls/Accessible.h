@@ -1,8 +1,10 @@
 // What assistive technology learns of the program's own controls: roles, names, descriptions.
 #pragma once
 
+#include <QAccessible>
+#include <QString>
+
 class QAccessibleInterface;
-class QString;
 class QWidget;
 
 namespace orlaventis {
@@ -17,12 +19,30 @@ namespace orlaventis {
 // controls' constructors call it.
 void InstallAccessibleControls();
 
+// Marks `widget` as an entry of the list its parent is for screen readers (role list item,
+// selectable; `selected` when it is the list's chosen entry, then focused while the list has the
+// keyboard). Null `widget`: nothing.
+void SetListItem(QWidget* widget, bool selected);
+// Marks `label` as the heading of its form for screen readers. Null `label`: nothing.
+void SetHeading(QWidget* label);
+
 // Marks `widget` as a decorative copy of another control (a title's shadow): containers made by
 // NewAccessibleContainer leave it out. Null `widget`: nothing.
 void SetDecorative(QWidget* widget);
 // An interface (owned by the caller, for an accessibility factory) for a container such as a
-// form: its child widgets as Qt lists them, less the decorative ones.
-QAccessibleInterface* NewAccessibleContainer(QWidget* container);
+// form, in `role`: its child widgets as Qt lists them, less the decorative ones.
+QAccessibleInterface* NewAccessibleContainer(QWidget* container,
+                                             QAccessible::Role role = QAccessible::Client);
+
+// What screen readers get as `widget`'s name and description now; empty while no reader listens.
+struct AccessibleTexts {
+  QString name;
+  QString description;
+};
+AccessibleTexts AccessibleTextsOf(QWidget* widget);
+// Raises a name- and a description-changed event for `widget` where what readers get differs from
+// `before` (taken with AccessibleTextsOf): readers cache both and re-read only on an event.
+void AnnounceTextChanges(QWidget* widget, const AccessibleTexts& before);
 
 // Sets `widget`'s accessible name and, when it changed, tells screen readers (which announce a
 // changed name of the control they are on). Null `widget`: nothing.

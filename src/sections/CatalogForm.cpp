@@ -210,7 +210,7 @@ void TCatalogForm::CreateComponents() {
   SelectedPictureThumb->setObjectName(QStringLiteral("SelectedPictureThumb"));
   SetTag(SelectedPictureThumb, 3010);
   SelectedPictureThumb->setGeometry(128, 176, 175, 115);
-  SelectedPictureThumb->setToolTip(QStringLiteral("Klik om de foto te vergroten"));
+  SelectedPictureThumb->setToolTip(QStringLiteral("Klik of druk op Enter om de foto te vergroten"));
   SelectedPictureThumb->Background().SetBrush(QBrush(Qt::black));
   SelectedPictureThumb->Background().SetPen(QPen(Qt::black));
   SetControlCursor(SelectedPictureThumb, kCursorZoomIn);
@@ -238,6 +238,8 @@ void TCatalogForm::CreateComponents() {
 
   PictureThumbs = new TThumbnailGrid(this);
   PictureThumbs->setObjectName(QStringLiteral("PictureThumbs"));
+  // The section's keyboard is the grid's: readers hear each picture it steps to.
+  setFocusProxy(PictureThumbs);
   PictureThumbs->setProperty(kNameTagProperty, 3025);
   PictureThumbs->setGeometry(356, 150, 261, 273);
   PictureThumbs->SetSelectedColor(QColor(TThumbnailGrid::kNavy));
@@ -420,17 +422,23 @@ void TCatalogForm::ShowCounters(bool hasRecord) {
                            QString::number(catalog_->ItemCount));
   }
   // Screen readers hear the position as the labels show it ("Picture 3 of 12"): a change of the
-  // picture's name is announced. Each thumbnail is named by its number.
+  // picture's name is announced, after its title so that the name comes with its own
+  // description. Each thumbnail is named by its number.
+  const int32_t record = hasRecord ? CurrentRecord() : 0;
+  SetPictureTitle(SelectedPictureThumb,
+                  record > 0 ? catalog_->Database->GetValueAsText(kItemsTable, kHeaderColumn, record)
+                             : QString());
   AnnounceName(SelectedPictureThumb, CurItemLbl->text() + QLatin1Char(' ') + CurItemEdit->text() +
                                          QLatin1Char(' ') + TotalItemsLbl->text());
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
   for (int32_t cell = 1; cell <= cells; ++cell) {
     const int32_t item = PictureThumbs->TopItem() - 1 + cell;
     const bool shown = catalog_ && hasRecord && item >= 1 && item <= catalog_->ItemCount;
-    if (QWidget* thumb = PictureThumbs->Cell(cell))
-      thumb->setAccessibleName(shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item)
-                                     : QString());
+    AnnounceName(PictureThumbs->Cell(cell), shown ? CurItemLbl->text() + QLatin1Char(' ') +
+                                                        QString::number(item)
+                                                  : QString());
   }
+  PictureThumbs->AnnounceSelection();
 }
 
 void TCatalogForm::PerformQuery() {
@@ -538,7 +546,6 @@ void TCatalogForm::LoadThumbnailPage(ThumbPageMode direction) {
   TWaitCursor hourglass;
   busy_ = true;
   QScrollBar* scrollBar = PictureThumbs->ScrollBar();
-  const bool hadFocus = scrollBar->hasFocus();
   const bool gridHadFocus = TessaranQueryGrid->hasFocus();
   scrollBar->setEnabled(false);
   TessaranQueryGrid->setEnabled(false);
@@ -568,7 +575,6 @@ void TCatalogForm::LoadThumbnailPage(ThumbPageMode direction) {
 
   TessaranQueryGrid->setEnabled(true);
   scrollBar->setEnabled(true);
-  if (hadFocus && scrollBar->maximum() >= 1) scrollBar->setFocus();
   // A query committed from the grid by key: the grid keeps the focus it had.
   if (gridHadFocus && TessaranQueryGrid->isVisible()) TessaranQueryGrid->setFocus();
   EndBusy();

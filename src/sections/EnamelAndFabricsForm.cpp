@@ -94,6 +94,31 @@ QString ChoiceText(std::initializer_list<const QComboBox*> lists) {
   return chosen.join(QStringLiteral(", "));
 }
 
+// Gives `list` the entries `entries`, the first one chosen (none when there are none). Screen
+// readers hear a list's value change: rebuilding the list (clear, then add) would announce each
+// passing state of every list after the one the user changed, so the entries are replaced in
+// place and the value changes at most once, only when it really changes.
+void ReplaceEntries(QComboBox* list, const QStringList& entries) {
+  QStringList old;
+  for (int i = 0; i < list->count(); ++i) old << list->itemText(i);
+  if (old == entries && list->currentIndex() == (entries.isEmpty() ? -1 : 0)) return;
+  if (entries.isEmpty() || list->count() == 0) {
+    list->clear();
+    list->addItems(entries);
+    return;
+  }
+  // The first entry gets its text before it becomes current, the others while they are not.
+  list->setItemText(0, entries[0]);
+  list->setCurrentIndex(0);
+  while (list->count() > entries.size()) list->removeItem(list->count() - 1);
+  for (int i = 1; i < entries.size(); ++i) {
+    if (i < list->count())
+      list->setItemText(i, entries[i]);
+    else
+      list->addItem(entries[i]);
+  }
+}
+
 }  // namespace
 
 TEnamelAndFabricsForm::TEnamelAndFabricsForm(TSectionSet& sections)
@@ -265,16 +290,13 @@ void TEnamelAndFabricsForm::ShowFrom(EnamelOption first) {
   for (int i = static_cast<int>(first); i < kEnamelOptionCount; ++i) {
     const auto option = static_cast<EnamelOption>(i);
     QComboBox* list = ListOf(option);
-    list->clear();
-    list->addItems(cascade_->Offered(option));
-    list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    QStringList entries = cascade_->Offered(option);
     if (option == EnamelOption::RoofColors) {
       list->setEnabled(cascade_->HasSeparateRoof());
-      if (!cascade_->HasSeparateRoof() && CoachColorsComboBox->currentIndex() >= 0) {
-        list->addItem(CoachColorsComboBox->currentText());
-        list->setCurrentIndex(0);
-      }
+      if (!cascade_->HasSeparateRoof() && CoachColorsComboBox->currentIndex() >= 0)
+        entries << CoachColorsComboBox->currentText();
     }
+    ReplaceEntries(list, entries);
   }
   // The car depends on the lists up to the roof colour, the seat on all of them.
   if (first <= EnamelOption::FabricMaterials) LoadCarPicture();

@@ -34,6 +34,9 @@ TMaxZoomWindow::TMaxZoomWindow(QWidget* parent)
   ItemImage->SetSx(100);
   ItemImage->SetSy(100);
   ItemImage->OnClick = [this](QObject*) { close(); };
+  // The picture holds the keyboard, so that screen readers start on what the window shows.
+  ItemImage->setFocusPolicy(Qt::StrongFocus);
+  ItemImage->setFocus();
 }
 
 void TMaxZoomWindow::keyPressEvent(QKeyEvent* event) {

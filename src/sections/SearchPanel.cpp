@@ -12,6 +12,7 @@
 #include "shell/ArchivePicture.h"
 #include "shell/Translation.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -143,6 +144,9 @@ void TSearchPanel::Open(TSectionForm& section) {
   font.setPixelSize(std::max(9, section.height() * 12 / 480));
   setFont(font);
   ResultList->setIconSize(QSize(font.pixelSize() * 4, font.pixelSize() * 3));
+  // Closing gives the keyboard back to the control that had it.
+  if (QWidget* focus = QApplication::focusWidget(); focus != nullptr && !isAncestorOf(focus))
+    returnTo_ = focus;
   show();
   raise();
   SearchEdit->setFocus(Qt::ShortcutFocusReason);
@@ -152,7 +156,10 @@ void TSearchPanel::Open(TSectionForm& section) {
 void TSearchPanel::Close() {
   if (isHidden()) return;
   hide();
-  if (over_ && over_->isVisible()) over_->setFocus();
+  if (returnTo_ && returnTo_->isVisible() && over_ && over_->isAncestorOf(returnTo_))
+    returnTo_->setFocus();
+  else if (over_ && over_->isVisible())
+    over_->setFocus();
 }
 
 void TSearchPanel::ShowResults() {
@@ -251,6 +258,8 @@ void TSearchPanel::GoToResult(int row) {
   TSectionForm* to = sections_.Form(SectionOf(entry.Kind));
   if (to == nullptr) return;
   if (from && from != to) from->close();
+  // Closing the section it came from must not hand the keyboard on to that section's controls.
+  to->setFocus();
   to->ShowSearchEntry(entry);
 }
 

@@ -77,6 +77,7 @@ class TSearchPanel final : public QFrame {
   // A plain widget pointer: the section is watched while it is destroyed, when it is no
   // longer a TSectionForm.
   QPointer<QWidget> over_;
+  QPointer<QWidget> returnTo_;  // the control that had the keyboard when the panel opened
   std::array<QString, kSearchKinds> headings_;
   QString nothingFound_;
   int generation_ = 0;  // ShowResults rounds

@@ -82,10 +82,11 @@ int TSectionForm::Scaled(int designValue) const {
 }
 
 namespace {
-// Screen readers see a section form without its decorative copies (the title's shadow).
+// Screen readers see a section form as a panel (named as its menu button), without its
+// decorative copies (the title's shadow).
 QAccessibleInterface* AccessibleForm(const QString&, QObject* object) {
   auto* form = qobject_cast<TSectionForm*>(object);
-  return form != nullptr ? NewAccessibleContainer(form) : nullptr;
+  return form != nullptr ? NewAccessibleContainer(form, QAccessible::Pane) : nullptr;
 }
 }  // namespace
 

@@ -58,7 +58,8 @@ TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   TitleLabels labels{};
   labels.HeaderLblBk = make("HeaderLblBk", QRect(171, 34, 399, 25), QColor(192, 192, 192));
   labels.HeaderLbl = make("HeaderLbl", QRect(172, 35, 399, 25), Qt::white);
-  SetDecorative(labels.HeaderLblBk);  // screen readers hear the title once
+  SetDecorative(labels.HeaderLblBk);  // screen readers hear the title once, as the heading
+  SetHeading(labels.HeaderLbl);
   return labels;
 }
 

@@ -1,9 +1,11 @@
 // TThumbnailGrid: a page of pictures in a fixed grid of cells with a scroll bar for the whole list.
 #include "sections/ThumbnailGrid.h"
 
+#include "controls/Accessible.h"
 #include "controls/Cursors.h"
 #include "controls/ProportionalImage.h"
 
+#include <QAccessible>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -14,16 +16,27 @@ namespace {
 
 constexpr char kThumbInfix[] = "_Thumb_";
 
+// Screen readers see the grid as a list of its cells (the scroll bar after them).
+QAccessibleInterface* AccessibleGrid(const QString&, QObject* object) {
+  auto* grid = qobject_cast<TThumbnailGrid*>(object);
+  return grid != nullptr ? NewAccessibleContainer(grid, QAccessible::List) : nullptr;
+}
+
 }  // namespace
 
 TThumbnailGrid::TThumbnailGrid(QWidget* parent)
     : QWidget(parent), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+  static const bool accessible = (QAccessible::installFactory(&AccessibleGrid), true);
+  (void)accessible;
+  // The keyboard stays on the grid, never on the scroll bar, whose arrow keys run against the
+  // owner's (Right is the next picture wherever the keyboard is).
+  setFocusPolicy(Qt::StrongFocus);
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, Qt::black);
   setPalette(colours);
   scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
-  scrollBar_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+  scrollBar_->setFocusPolicy(Qt::NoFocus);
   ResetScrollBar();
   connect(scrollBar_, &QScrollBar::actionTriggered, this, &TThumbnailGrid::ScrollBarAction);
   connect(scrollBar_, &QScrollBar::sliderMoved, this, &TThumbnailGrid::ScrollBarMoved);
@@ -127,6 +140,7 @@ bool TThumbnailGrid::SetGridSize(int32_t columns, int32_t rows) {
     cell->setObjectName(CellName(n));
     cell->Background().SetBrush(QBrush(Qt::black));
     Recolour(cell, n == 1 ? selectedColor_ : unSelectedColor_);
+    SetListItem(cell, n == 1);
     cell->setGeometry(x, y, cellWidth, cellHeight);
     cell->SetEffect(effect_);
     cell->SetEffects(effects_);
@@ -168,7 +182,11 @@ void TThumbnailGrid::SelectThumb(int32_t cell) {
   if (cell != selectedThumb_) {
     if (TProportionalImage* target = Cell(cell)) {
       Recolour(target, selectedColor_);
-      if (TProportionalImage* previous = Cell(selectedThumb_)) Recolour(previous, unSelectedColor_);
+      SetListItem(target, true);
+      if (TProportionalImage* previous = Cell(selectedThumb_)) {
+        Recolour(previous, unSelectedColor_);
+        SetListItem(previous, false);
+      }
       selectedThumb_ = cell;
     }
   }
@@ -205,7 +223,7 @@ QImage TThumbnailGrid::GetThumbPicture(int32_t cell) const {
 void TThumbnailGrid::ThumbClick(QObject* sender) {
   auto* cell = qobject_cast<TProportionalImage*>(sender);
   if (cell == nullptr || cell->parentWidget() != this) return;
-  if (scrollBar_->isEnabled()) scrollBar_->setFocus();
+  if (scrollBar_->isEnabled()) setFocus(Qt::MouseFocusReason);
   // The number follows the grid's own name and the infix, so a grid name that itself holds
   // "Thumb_" cannot mislead the parse.
   const QString prefix = objectName() + QLatin1String(kThumbInfix);
@@ -229,6 +247,23 @@ void TThumbnailGrid::ScrollBarMoved(int position) {
 }
 
 void TThumbnailGrid::ScrollBarReleased() { emit ThumbSelected(scrollBar_->sliderPosition()); }
+
+void TThumbnailGrid::AnnounceSelection() {
+  const int32_t item = topItem_ - 1 + selectedThumb_;
+  if (!hasFocus() || item == announced_) return;
+  announced_ = item;
+  if (TProportionalImage* cell = Cell(selectedThumb_)) {
+    QAccessibleEvent event(cell, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+void TThumbnailGrid::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  // After the framework has announced the grid itself: then its chosen cell.
+  announced_ = 0;
+  QMetaObject::invokeMethod(this, &TThumbnailGrid::AnnounceSelection, Qt::QueuedConnection);
+}
 
 bool TThumbnailGrid::event(QEvent* event) {
   return RaiseMouseEvents(this, event) || QWidget::event(event);

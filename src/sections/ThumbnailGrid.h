@@ -29,7 +29,8 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
  public:
   static constexpr QRgb kNavy = 0x000080;  // the default SelectedColor (8388608 as BGR)
 
-  // Black, no cells, scroll bar 0..0 (vertical, right-aligned, no tab stop).
+  // Black, no cells, scroll bar 0..0 (vertical, right-aligned, never focused); the grid itself
+  // takes the keyboard (tab stop, click) and passes on the keys it does not use.
   explicit TThumbnailGrid(QWidget* parent = nullptr);
   ~TThumbnailGrid() override;
 
@@ -100,6 +101,10 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
   QImage GetThumbPicture(int32_t cell) const;
   // Cell `cell` (found by its name); null when it does not exist.
   TProportionalImage* Cell(int32_t cell) const;
+  // Tells screen readers which cell is chosen (a focus event on it) when the grid has the
+  // keyboard and the chosen item differs from the one last told; the owner calls it once the
+  // cells are named.
+  void AnnounceSelection();
 
  signals:
   // The user picked item `item` (a cell or a scroll position).
@@ -109,6 +114,7 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
 
  protected:
   bool event(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -136,6 +142,7 @@ class TThumbnailGrid : public QWidget, public TMouseEvents {
   std::uint8_t thumbSx_ = 90;
   std::uint8_t thumbSy_ = 90;
   int32_t topItem_ = 0;
+  int32_t announced_ = 0;  // the item last told to screen readers while focused
 };
 
 }  // namespace orlaventis

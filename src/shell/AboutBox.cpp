@@ -170,6 +170,11 @@ void TAboutBox::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
+void TAboutBox::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (isActiveWindow() && main_.isVisible()) main_.activateWindow();
+}
+
 void TAboutBox::OpenAndLeave(const QString& address) {
   if (address.isEmpty()) return;
   close();

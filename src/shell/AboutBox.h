@@ -46,6 +46,9 @@ class TAboutBox final : public QWidget {
   void showEvent(QShowEvent* event) override;       // FormShow
   void keyReleaseEvent(QKeyEvent* event) override;  // FormKeyUp
   void changeEvent(QEvent* event) override;         // FormDeactivate
+  // Closed while it had the keyboard, it hands it back to the main form: without a window
+  // manager nothing else would, and no window would take keys.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void OpenAndLeave(const QString& address);  // nothing when the address is empty

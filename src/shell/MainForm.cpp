@@ -1,6 +1,7 @@
 // The main form: the shared objects, layout mode, navigation and the close sequence.
 #include "shell/MainForm.h"
 
+#include "controls/Accessible.h"
 #include "controls/Palette.h"
 #include "controls/ThemeStyle.h"
 #include "database/ContentContract.h"
@@ -95,6 +96,12 @@ bool TMainForm::OpenInBrowser(const QString& address) {
   return true;
 }
 
+// Screen readers see the main form as the program's window (a frame) holding the sections.
+QAccessibleInterface* AccessibleMainForm(const QString&, QObject* object) {
+  auto* main = qobject_cast<TMainForm*>(object);
+  return main != nullptr ? NewAccessibleContainer(main, QAccessible::Window) : nullptr;
+}
+
 bool IsAltF4(const QKeyEvent* event) {
   return event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier;
 }
@@ -103,6 +110,8 @@ TMainForm::TMainForm(TSettings& settings)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       settings_(settings),
       anImage_(new TPMultiImage(this)) {
+  static const bool accessible = (QAccessible::installFactory(&AccessibleMainForm), true);
+  (void)accessible;
   setObjectName(QStringLiteral("MainForm"));
   setAutoFillBackground(true);
   QPalette black = palette();

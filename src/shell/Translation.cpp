@@ -1,6 +1,7 @@
 // Form translation: the chosen language and the texts of forms from the language database.
 #include "shell/Translation.h"
 
+#include "controls/Accessible.h"
 #include "controls/BaseButton.h"
 #include "controls/Ticker.h"
 #include "database/ContentContract.h"
@@ -96,6 +97,7 @@ class Translator {
   }
 
  private:
+  void Translate(QObject* c);  // TranslateComponent without the announcements
   void TranslateItems(const QObject* menuOrAction);
   void SetListItems(QObject* c, int r);
   void SetHint(QObject* c, int r);
@@ -159,6 +161,27 @@ void Translator::SetOwnText(QObject* c, int r) {
 }
 
 void Translator::TranslateComponent(QObject* c) {
+  auto* widget = qobject_cast<QWidget*>(c);
+  if (widget == nullptr) return Translate(c);
+  // A reader that runs already holds the design texts: every text it gets that changes is
+  // announced, once. Labels, buttons and own names and descriptions announce themselves.
+  auto* label = qobject_cast<QLabel*>(c);
+  QWidget* named = label != nullptr ? label->buddy() : nullptr;
+  const AccessibleTexts namedBefore = AccessibleTextsOf(named);
+  AccessibleTexts before = AccessibleTextsOf(widget);
+  const QString ownName = widget->accessibleName();
+  const QString ownDescription = widget->accessibleDescription();
+  Translate(c);
+  const AccessibleTexts after = AccessibleTextsOf(widget);
+  if (label != nullptr || qobject_cast<QAbstractButton*>(c) != nullptr ||
+      widget->accessibleName() != ownName)
+    before.name = after.name;
+  if (widget->accessibleDescription() != ownDescription) before.description = after.description;
+  AnnounceTextChanges(widget, before);
+  AnnounceTextChanges(named, namedBefore);
+}
+
+void Translator::Translate(QObject* c) {
   if (c == nullptr) return;
   if (auto* widget = qobject_cast<QWidget*>(c);
       widget != nullptr && widget->property(kNameTagProperty).toInt() > 0) {

@@ -202,7 +202,7 @@ class TestDemoSections : public QObject {
     QAccessibleInterface* picture =
         QAccessible::queryAccessibleInterface(catalog->SelectedPictureThumb);
     QCOMPARE(picture->text(QAccessible::Name) + '|' + picture->text(QAccessible::Description),
-             QString("Picture 3 of %1|%2\nClick to enlarge the picture")
+             QString("Picture 3 of %1|%2\nClick or press Enter to enlarge the picture")
                  .arg(catalog->Catalog()->ItemCount)
                  .arg(catalog->Header->text()));
     QTest::mouseClick(catalog->InfoBtn, Qt::LeftButton);
