@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -177,6 +178,13 @@ class AccessibleContainer final : public QAccessibleWidget {
   AccessibleContainer(QWidget* container, QAccessible::Role role)
       : QAccessibleWidget(container, role) {}
 
+  // Focused only while it holds the keyboard itself, not through a focus proxy: readers follow
+  // the one focused object.
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.focused = QApplication::focusWidget() == widget();
+    return s;
+  }
   int childCount() const override { return static_cast<int>(Children().size()); }
   QAccessibleInterface* child(int index) const override {
     const QList<QWidget*> children = Children();

@@ -155,11 +155,12 @@ void TSearchPanel::Open(TSectionForm& section) {
 
 void TSearchPanel::Close() {
   if (isHidden()) return;
-  hide();
+  // The keyboard moves before the panel hides, which would hand it on to the next control.
   if (returnTo_ && returnTo_->isVisible() && over_ && over_->isAncestorOf(returnTo_))
     returnTo_->setFocus();
   else if (over_ && over_->isVisible())
     over_->setFocus();
+  hide();
 }
 
 void TSearchPanel::ShowResults() {
@@ -253,13 +254,15 @@ void TSearchPanel::GoToResult(int row) {
   if (item == nullptr || !index_ || !item->data(Qt::UserRole).isValid()) return;
   const TSearchEntry entry = index_->Entry(item->data(Qt::UserRole).toInt());
   const QPointer<QWidget> from = over_;
+  returnTo_ = nullptr;  // the keyboard goes with the result
   Close();
   sections_.MainForm.GoTo(SectionOf(entry.Kind));
   TSectionForm* to = sections_.Form(SectionOf(entry.Kind));
   if (to == nullptr) return;
-  if (from && from != to) from->close();
-  // Closing the section it came from must not hand the keyboard on to that section's controls.
+  // Before the section it came from closes, which would hand the keyboard on to that section's
+  // hidden controls.
   to->setFocus();
+  if (from && from != to) from->close();
   to->ShowSearchEntry(entry);
 }
 

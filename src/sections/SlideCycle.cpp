@@ -42,7 +42,10 @@ QRect ScaledDesignRect(const QRect& design, const ScreenLayout& mode) {
 
 TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   auto make = [&](const char* name, QRect box, QColor colour) {
-    QLabel* label = NewPlainLabel(designText, form);
+    // Readers take a label's kind when they first meet it, which its first text makes happen.
+    QLabel* label = NewPlainLabel(QString(), form);
+    if (colour == Qt::white) SetHeading(label);
+    label->setText(designText);
     label->setObjectName(QString::fromLatin1(name));
     SetTag(label, tag);
     label->setGeometry(box);
@@ -59,7 +62,6 @@ TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   labels.HeaderLblBk = make("HeaderLblBk", QRect(171, 34, 399, 25), QColor(192, 192, 192));
   labels.HeaderLbl = make("HeaderLbl", QRect(172, 35, 399, 25), Qt::white);
   SetDecorative(labels.HeaderLblBk);  // screen readers hear the title once, as the heading
-  SetHeading(labels.HeaderLbl);
   return labels;
 }
 

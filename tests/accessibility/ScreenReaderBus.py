@@ -1,0 +1,242 @@
+#!/usr/bin/python3
+# What a screen reader hears: the program on a private X display and D-Bus session with the
+# desktop's accessibility bus, walked by an AT-SPI client that sends keys and listens to events.
+# Usage: ScreenReaderBus.py PROGRAM (the demo content beside it). No window manager runs.
+import os, subprocess, sys, tempfile, time, unittest
+
+PROGRAM = sys.argv.pop(1) if len(sys.argv) > 1 else 'build/orlaventis'
+KEYS = {'Tab': 0xff09, 'Down': 0xff54, 'Up': 0xff52, 'Right': 0xff53, 'Left': 0xff51,
+        'Return': 0xff0d, 'Escape': 0xff1b, 'space': 0x20, 'F4': 0xffc1, 'Home': 0xff50,
+        'End': 0xff57, 'Next': 0xff56}
+children = []
+
+
+def spawn(args, **kw):
+    p = subprocess.Popen(args, stdout=kw.pop('stdout', subprocess.DEVNULL),
+                         stderr=subprocess.DEVNULL, start_new_session=True, **kw)
+    children.append(p)
+    return p
+
+
+def start_desktop():
+    """A session bus, an X display chosen by the server and the accessibility bus on both."""
+    bus = spawn(['dbus-daemon', '--session', '--nofork', '--print-address=1'],
+                stdout=subprocess.PIPE, text=True)
+    os.environ['DBUS_SESSION_BUS_ADDRESS'] = bus.stdout.readline().strip()
+    read, write = os.pipe()
+    spawn(['Xvfb', '-displayfd', str(write), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+          pass_fds=(write,))
+    os.close(write)
+    with os.fdopen(read) as display:
+        os.environ['DISPLAY'] = ':' + display.readline().strip()
+    os.environ['XDG_RUNTIME_DIR'] = tempfile.mkdtemp()
+    spawn(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'])
+
+
+start_desktop()
+import gi  # noqa: E402  (the client reads the bus addresses set above)
+gi.require_version('Atspi', '2.0')
+from gi.repository import GLib  # noqa: E402
+import pyatspi  # noqa: E402
+
+EVENTS = ['object:state-changed:focused', 'object:state-changed:checked',
+          'object:state-changed:expanded', 'object:property-change:accessible-name',
+          'object:property-change:accessible-description',
+          'object:property-change:accessible-value', 'object:selection-changed',
+          'object:text-caret-moved', 'window:activate']
+
+
+class Reader:
+    """The program in one language, and what a reader heard since the last key."""
+
+    def __init__(self, language):
+        self.heard = []
+        pyatspi.Registry.registerEventListener(self.hear, *EVENTS)
+        env = dict(os.environ, QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
+        self.program = spawn([PROGRAM, '--language', str(language)], env=env)
+        deadline = time.time() + 60
+        while self.app() is None or self.focused() is None:
+            if time.time() > deadline or self.program.poll() is not None:
+                raise AssertionError('the program never showed on the accessibility bus')
+            self.pump(0.2)
+        self.settle()
+
+    def close(self):
+        pyatspi.Registry.deregisterEventListener(self.hear, *EVENTS)
+        os.killpg(self.program.pid, 9)
+        self.program.wait()
+
+    def hear(self, event):
+        try:  # what the event says, read as the reader reads it: at once
+            self.heard.append((event.type, event.source.name, event.source.getRoleName(),
+                               event.detail1, event.source.description))
+        except Exception:  # an object gone meanwhile is heard as nothing
+            pass
+
+    @staticmethod
+    def pump(seconds):
+        end = time.time() + seconds
+        context = GLib.MainContext.default()
+        while time.time() < end:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.01)
+
+    def settle(self):
+        """Waits until the program has been quiet for half a second."""
+        count, quiet_since = -1, time.time()
+        while time.time() - quiet_since < 0.5 and time.time() - quiet_since < 10:
+            if len(self.heard) != count:
+                count, quiet_since = len(self.heard), time.time()
+            self.pump(0.05)
+
+    def key(self, *names):
+        self.heard = []
+        for name in names:
+            code = KEYS[name] if len(name) > 1 else ord(name)
+            pyatspi.Registry.generateKeyboardEvent(code, None, pyatspi.KEY_SYM)
+            self.settle()
+        return self.heard
+
+    def app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            a = desktop.getChildAtIndex(i)
+            if a is not None and a.name == 'Orlaventis':
+                return a
+        return None
+
+    def find(self, role, name=None, root=None):
+        found = pyatspi.findDescendant(
+            root or self.app(), lambda o: o.getRoleName() == role and
+            (name is None or o.name == name) and o.getState().contains(pyatspi.STATE_SHOWING))
+        if found is None:
+            raise AssertionError('no showing %s %r' % (role, name))
+        return found
+
+    def focused(self):
+        """The innermost focused object (a list's item rather than the list)."""
+        app = self.app()
+        found = app and pyatspi.findAllDescendants(
+            app, lambda o: o.getState().contains(pyatspi.STATE_FOCUSED))
+        return found[-1] if found else None
+
+    def focus_to(self, role, name, limit=20):
+        """Tabs until the reader is on `role` `name`."""
+        for _ in range(limit):
+            f = self.focused()
+            if f is not None and f.getRoleName() == role and f.name == name:
+                return f
+            self.key('Tab')
+        raise AssertionError('Tab never reached %s %r' % (role, name))
+
+
+def said(heard, kind):
+    return [(name, role, detail) for kind_, name, role, detail, _ in heard if kind_ == kind]
+
+
+def focus_went(heard):
+    """The objects that took the focus, in order."""
+    return [(name, role) for name, role, detail in said(heard, 'object:state-changed:focused')
+            if detail == 1]
+
+
+def text_of(obj):
+    return obj.queryText().getText(0, -1)
+
+
+class ScreenReader(unittest.TestCase):
+    def open(self, language):
+        reader = Reader(language)
+        self.addCleanup(reader.close)
+        return reader
+
+    def test_roles_focus_and_windows(self):
+        r = self.open(44)
+        frame = r.app().getChildAtIndex(0)
+        self.assertEqual((frame.getRoleName(), frame.name), ('frame', 'Orlaventis 1.0 release 4'))
+        self.assertEqual((r.focused().getRoleName(), r.focused().name), ('panel', 'Introduction'))
+        self.assertEqual(r.find('heading').name, 'THE ORLAVENTIS 1957 – 1973')
+        about = r.focus_to('push button', 'About Orlaventis')
+        self.assertEqual(about.description, '')  # not the name a second time
+        heard = r.key('Return')
+        self.assertEqual(said(heard, 'window:activate')[-1], ('Orlaventis', 'filler', 0))
+        heard = r.key('Escape')  # the main window takes the keyboard back
+        self.assertEqual(said(heard, 'window:activate'), [('Orlaventis 1.0 release 4', 'frame', 0)])
+        r.key('2')
+        f = r.focused()
+        self.assertTrue(f.getState().contains(pyatspi.STATE_SHOWING))
+        while f.getRoleName() != 'panel':
+            f = f.parent
+        self.assertEqual(f.name, 'Production')
+        # Search: Escape gives the keyboard back where it was; a result's section takes it.
+        r.key('Tab')
+        before = r.focused().name
+        r.key('/')
+        self.assertEqual(r.focused().getRoleName(), 'text')
+        r.key('Escape')
+        self.assertEqual(r.focused().name, before)
+        r.key('/', 'g', 'l', 'a', 'c')
+        heard = r.key('Return')  # the first result, a photo: the Catalog's grid takes the keyboard
+        self.assertEqual(focus_went(heard)[-1][1], 'list item')
+        self.assertTrue(r.focused().getState().contains(pyatspi.STATE_SHOWING))
+        self.assertNotIn('push button', [role for _, role in focus_went(heard)])
+
+    def test_colour_lists_say_their_value_once(self):
+        r = self.open(44)
+        r.key('4')
+        model = r.focus_to('combo box', 'Model')
+        self.assertEqual(text_of(model), 'Orlaventis Saloon')
+        heard = r.key('Down')
+        self.assertEqual(text_of(model), 'Orlaventis Coupé')
+        lists = [name for name, role, _ in said(heard, 'object:selection-changed')]
+        self.assertEqual(lists.count('Model'), 1)
+        self.assertEqual(len(lists), len(set(lists)), lists)  # once per list that changed
+        year = r.focus_to('combo box', 'Model year')
+        first = text_of(year)
+        heard = r.key('Down')
+        self.assertNotEqual(text_of(year), first)
+        self.assertEqual(said(heard, 'object:selection-changed').count(('Model year', 'combo box', 0)), 1)
+        car = r.find('image', 'Car in the chosen paint')
+        self.assertIn(text_of(year), car.description)
+
+    def test_catalog_steps_are_heard(self):
+        r = self.open(44)
+        heard = r.key('3')
+        f = r.focused()
+        self.assertEqual((f.getRoleName(), f.name), ('list item', 'Picture 1'))
+        self.assertEqual(f.parent.getRoleName(), 'list')
+        heard = r.key('Right')
+        self.assertEqual(focus_went(heard), [('Picture 2', 'list item')])
+        self.assertTrue(r.focused().getState().contains(pyatspi.STATE_SELECTED))
+        r.key('Next')
+        heard = r.key('Home')
+        self.assertEqual(focus_went(heard)[-1], ('Picture 1', 'list item'))
+        names = [(n, d) for k, n, _, _, d in heard
+                 if k == 'object:property-change:accessible-name' and n.endswith(' of 154')]
+        header = r.find('label', None, r.find('panel', 'Photos')).name
+        self.assertEqual(names, [('Picture 1 of 154', header + '\nClick or press Enter to enlarge the picture')])
+        # A click on a thumbnail leaves the keyboard on the grid, and Right goes forward.
+        cell = r.find('list item', 'Picture 5')
+        x, y = cell.queryComponent().getPosition(pyatspi.DESKTOP_COORDS)
+        pyatspi.Registry.generateMouseEvent(x + 20, y + 20, 'b1c')
+        r.settle()
+        heard = r.key('Right')
+        self.assertEqual(focus_went(heard), [('Picture 6', 'list item')])
+        # The zoom takes the keyboard and gives it back.
+        heard = r.key('Return')
+        self.assertEqual(r.focused().getRoleName(), 'image')
+        self.assertEqual(r.focused().name, 'Picture 6 of 154')
+        heard = r.key('Escape')
+        self.assertEqual(r.focused().name, 'Picture 6')
+
+
+if __name__ == '__main__':
+    try:
+        unittest.main(verbosity=2)
+    finally:
+        for child in reversed(children):
+            try:
+                os.killpg(child.pid, 9)
+            except ProcessLookupError:
+                pass
