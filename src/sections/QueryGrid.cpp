@@ -457,11 +457,19 @@ void TTessaranQueryGrid::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   // Qt tells screen readers that the table has the focus after this handler (or, back from the
   // drop-down list, not at all); the current row follows it unless a row was named meanwhile.
+  // The Catalog disables the grid while it reloads after a tick, which moves the focus away
+  // and back with the list still open: then the marked line has it again.
   rowFocusPending_ = true;
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (rowFocusPending_ && hasFocus()) RaiseRowFocus();
+        if (!rowFocusPending_ || !hasFocus()) return;
+        if (dropDown_->isVisible()) {
+          rowFocusPending_ = false;
+          dropDown_->RaiseFocus();
+        } else {
+          RaiseRowFocus();
+        }
       },
       Qt::QueuedConnection);
 }
