@@ -544,14 +544,15 @@ void TTessaranQueryGrid::ToggleDropDown() {
 
 void TTessaranQueryGrid::DropDownLineClicked(int line) {
   // A click may tick or untick many lines (a parent with its children, Select All): screen
-  // readers hear each shown line whose tick changed.
+  // readers hear each shown line whose tick changed, and the clicked line in any case (the one
+  // they are on: a click on a line of an all-selected list keeps its tick and clears the rest).
   const std::vector<int> shown = dropDown_->Shown();
   std::vector<bool> was;
   for (int i : shown) was.push_back(dropDown_->Checked(static_cast<size_t>(i)));
   if (!criteria_.ClickLine(currentRow_, dropDown_->Lines(), line)) return;
   update();
   for (size_t k = 0; k < shown.size() && QAccessible::isActive(); ++k) {
-    if (dropDown_->Checked(static_cast<size_t>(shown[k])) == was[k]) continue;
+    if (dropDown_->Checked(static_cast<size_t>(shown[k])) == was[k] && shown[k] != line) continue;
     QAccessible::State changed;
     changed.checked = true;
     QAccessibleStateChangeEvent event(dropDown_.get(), changed);
