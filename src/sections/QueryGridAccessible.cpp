@@ -57,7 +57,8 @@ class AccessibleRow final : public QAccessibleInterface {
     s.selectable = s.focusable = true;
     s.invisible = s.offscreen = rect().isEmpty();
     s.selected = isValid() && grid_->CurrentRow() == row_;
-    s.focused = s.selected && grid_->hasFocus();
+    // The open list holds the readers' focus, though the grid keeps Qt's.
+    s.focused = s.selected && grid_->hasFocus() && !grid_->DropDownList()->isVisible();
     return s;
   }
 
@@ -182,6 +183,11 @@ class AccessibleGrid final : public QAccessibleWidget {
 
   int childCount() const override {
     return Grid()->RowCount() + QAccessibleWidget::childCount() + (ListOpen() ? 1 : 0);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.focused = s.focused && !ListOpen();  // the open list holds the readers' focus
+    return s;
   }
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Description) return widget()->accessibleDescription();
