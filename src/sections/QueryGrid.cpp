@@ -6,6 +6,7 @@
 #include "controls/FocusMark.h"
 #include "database/TableDatabase.h"
 #include "sections/QueryGridAccessible.h"
+#include "sections/QueryGridDropDown.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -36,179 +37,188 @@ QIcon IconOf(const QImage& glyph) {
 
 }  // namespace
 
-// The drop-down check list of a link-list row: an outline of lines with an expand sign for
-// lines that have children and a check glyph per line. A popup owned by the grid (not its Qt
-// child).
-class TQueryDropDown : public QWidget {
- public:
-  explicit TQueryDropDown(TTessaranQueryGrid* grid)
-      : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint), grid_(grid) {
-    scrollBar_ = new QScrollBar(Qt::Vertical, this);
-    scrollBar_->hide();
-    QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) {
-      top_ = v;
-      update();
-    });
-  }
-
-  void Fill(std::vector<TDropDownLine> lines, int lineHeight) {
-    lines_ = std::move(lines);
-    expanded_.assign(lines_.size(), false);
-    lineHeight_ = std::max(1, lineHeight);
-    top_ = 0;
-    marked_ = 0;
-    Relayout();
-  }
-  const std::vector<TDropDownLine>& Lines() const { return lines_; }
-  int LineHeight() const { return lineHeight_; }
-  int Indent() const { return lineHeight_; }
-  bool HasChildren(size_t line) const {
-    return line + 1 < lines_.size() && lines_[line + 1].Level > lines_[line].Level;
-  }
-  // Indices of the lines shown: those whose every parent is expanded.
-  std::vector<int> Shown() const {
-    std::vector<int> shown;
-    int hiddenBelow = 0;  // lines deeper than this level are hidden (0: none)
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      const int level = lines_[i].Level;
-      if (hiddenBelow != 0 && level > hiddenBelow) continue;
-      hiddenBelow = 0;
-      shown.push_back(static_cast<int>(i));
-      if (HasChildren(i) && !expanded_[i]) hiddenBelow = level;
-    }
-    return shown;
-  }
-  void Relayout() {
-    const int fit = std::max(1, height() / lineHeight_);
-    const int count = static_cast<int>(Shown().size());
-    const bool scroll = count > fit;
-    scrollBar_->setVisible(scroll);
-    if (scroll) {
-      const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-      scrollBar_->setGeometry(width() - w, 0, w, height());
-      scrollBar_->setRange(0, count - fit);
-    } else {
-      scrollBar_->setRange(0, 0);
-    }
-    top_ = std::clamp(top_, 0, std::max(0, count - fit));
+TQueryDropDown::TQueryDropDown(TTessaranQueryGrid* grid)
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint), grid_(grid) {
+  scrollBar_ = new QScrollBar(Qt::Vertical, this);
+  scrollBar_->hide();
+  QObject::connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) {
+    top_ = v;
     update();
-  }
+  });
+}
 
- protected:
-  void resizeEvent(QResizeEvent*) override { Relayout(); }
+void TQueryDropDown::Fill(std::vector<TDropDownLine> lines, int lineHeight) {
+  lines_ = std::move(lines);
+  expanded_.assign(lines_.size(), false);
+  lineHeight_ = std::max(1, lineHeight);
+  top_ = 0;
+  marked_ = 0;
+  Relayout();
+}
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), grid_->Color);
-    p.setPen(grid_->FontColor);
-    p.setFont(grid_->font());
-    const int w = Indent();
-    const std::vector<int> shown = Shown();
-    for (int k = top_; k < static_cast<int>(shown.size()); ++k) {
-      const int y = (k - top_) * lineHeight_;
-      if (y >= height()) break;
-      const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
-      const TDropDownLine& line = lines_[i];
-      const int level = line.Level;
-      if (HasChildren(i)) {
-        const QRect sign(w * (level - 1) + 2, y + 2, w - 5, lineHeight_ - 5);
-        p.drawRect(sign);
-        const int cy = sign.center().y();
-        p.drawLine(sign.left() + 2, cy, sign.right() - 2, cy);
-        if (!expanded_[i])
-          p.drawLine(sign.center().x(), sign.top() + 2, sign.center().x(), sign.bottom() - 2);
-      }
-      const QRect check(w * level, y, w - 1, lineHeight_);
-      const QImage& glyph =
-          grid_->criteria_.Criterion(grid_->currentRow_) != nullptr &&
-                  grid_->criteria_.Criterion(grid_->currentRow_)->Relations &&
-                  grid_->criteria_.Criterion(grid_->currentRow_)->Relations->Get(line.Flag)
-              ? grid_->checkGlyph_
-              : grid_->uncheckGlyph_;
-      if (!glyph.isNull()) {
-        // Heights compared in logical pixels: a dense glyph keeps its device-pixel ratio.
-        const qreal ratio = glyph.devicePixelRatio();
-        QImage scaled =
-            glyph.deviceIndependentSize().height() > lineHeight_
-                ? glyph.scaledToHeight(Rnd(lineHeight_ * ratio), Qt::SmoothTransformation)
-                : glyph;
-        scaled.setDevicePixelRatio(ratio);
-        p.drawImage(check.left(),
-                    y + (lineHeight_ - Rnd(scaled.deviceIndependentSize().height())) / 2, scaled);
-      }
-      const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
-                       lineHeight_);
-      p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
-      if (k == marked_ && TFocusMark::KeyboardInUse(grid_))
-        TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
-    }
-  }
+bool TQueryDropDown::Checked(size_t line) const {
+  const TQueryCriterion* c = grid_->criteria_.Criterion(grid_->currentRow_);
+  return line < lines_.size() && c != nullptr && c->Relations &&
+         c->Relations->Get(lines_[line].Flag);
+}
 
-  void keyPressEvent(QKeyEvent* event) override {
-    const std::vector<int> shown = Shown();
-    const int key = event->key();
-    const bool alt = (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter ||
-        key == Qt::Key_F4 || (alt && key == Qt::Key_Up)) {
-      hide();
-      return;
-    }
-    if (shown.empty()) return;
-    marked_ = std::clamp(marked_, 0, static_cast<int>(shown.size()) - 1);
-    const size_t line = static_cast<size_t>(shown[size_t(marked_)]);
-    switch (key) {
-      case Qt::Key_Up: marked_ = std::max(0, marked_ - 1); break;
-      case Qt::Key_Down: marked_ = std::min(static_cast<int>(shown.size()) - 1, marked_ + 1); break;
-      case Qt::Key_Space: grid_->DropDownLineClicked(static_cast<int>(line)); break;
-      case Qt::Key_Right:
-      case Qt::Key_Left:
-        if (HasChildren(line)) expanded_[line] = key == Qt::Key_Right;
-        Relayout();
-        break;
-      default: QWidget::keyPressEvent(event); return;
-    }
-    // Keep the marked line in view.
-    const int fit = std::max(1, height() / lineHeight_);
-    if (marked_ < top_) scrollBar_->setValue(marked_);
-    if (marked_ >= top_ + fit) scrollBar_->setValue(marked_ - fit + 1);
-    update();
-  }
+bool TQueryDropDown::Nested() const {
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (HasChildren(i)) return true;
+  return false;
+}
 
-  void mousePressEvent(QMouseEvent* event) override {
-    if (!rect().contains(event->position().toPoint())) {
-      hide();  // a press outside the popup leaves the list
-      return;
-    }
-    if (event->button() != Qt::LeftButton) return;
-    const std::vector<int> shown = Shown();
-    const int k = top_ + static_cast<int>(event->position().y()) / lineHeight_;
-    if (k < 0 || k >= static_cast<int>(shown.size())) return;
-    const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
-    const int x = static_cast<int>(event->position().x());
-    const int w = Indent();
+std::vector<int> TQueryDropDown::Shown() const {
+  std::vector<int> shown;
+  int hiddenBelow = 0;  // lines deeper than this level are hidden (0: none)
+  for (size_t i = 0; i < lines_.size(); ++i) {
     const int level = lines_[i].Level;
-    if (x > w * level && x < w * level + w - 2) {
-      grid_->DropDownLineClicked(static_cast<int>(i));
-      update();
-    } else if (HasChildren(i) && x > w * (level - 1) && x < w * level - 2) {
-      expanded_[i] = !expanded_[i];
-      Relayout();
+    if (hiddenBelow != 0 && level > hiddenBelow) continue;
+    hiddenBelow = 0;
+    shown.push_back(static_cast<int>(i));
+    if (HasChildren(i) && !expanded_[i]) hiddenBelow = level;
+  }
+  return shown;
+}
+
+QRect TQueryDropDown::PositionRect(int position) const {
+  const int y = (position - top_) * lineHeight_;
+  if (position < top_ || y >= height()) return {};
+  return QRect(0, y, width() - (scrollBar_->isHidden() ? 0 : scrollBar_->width()), lineHeight_);
+}
+
+void TQueryDropDown::RaiseFocus() {
+  if (!isVisible() || !QAccessible::isActive() || Shown().empty()) return;
+  QAccessibleEvent event(this, QAccessible::Focus);
+  event.setChild(marked_);
+  QAccessible::updateAccessibility(&event);
+}
+
+void TQueryDropDown::Relayout() {
+  const int fit = std::max(1, height() / lineHeight_);
+  const int count = static_cast<int>(Shown().size());
+  const bool scroll = count > fit;
+  scrollBar_->setVisible(scroll);
+  if (scroll) {
+    const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    scrollBar_->setGeometry(width() - w, 0, w, height());
+    scrollBar_->setRange(0, count - fit);
+  } else {
+    scrollBar_->setRange(0, 0);
+  }
+  top_ = std::clamp(top_, 0, std::max(0, count - fit));
+  update();
+}
+
+void TQueryDropDown::Unfold(size_t line, bool expand) {
+  if (!HasChildren(line) || expanded_[line] == expand) return;
+  expanded_[line] = expand;
+  Relayout();
+  if (!QAccessible::isActive()) return;
+  const std::vector<int> shown = Shown();
+  const auto at = std::find(shown.begin(), shown.end(), static_cast<int>(line));
+  if (at == shown.end()) return;
+  QAccessible::State changed;
+  changed.expanded = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  event.setChild(static_cast<int>(at - shown.begin()));
+  QAccessible::updateAccessibility(&event);
+}
+
+void TQueryDropDown::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), grid_->Color);
+  p.setPen(grid_->FontColor);
+  p.setFont(grid_->font());
+  const int w = Indent();
+  const std::vector<int> shown = Shown();
+  for (int k = top_; k < static_cast<int>(shown.size()); ++k) {
+    const int y = (k - top_) * lineHeight_;
+    if (y >= height()) break;
+    const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
+    const TDropDownLine& line = lines_[i];
+    const int level = line.Level;
+    if (HasChildren(i)) {
+      const QRect sign(w * (level - 1) + 2, y + 2, w - 5, lineHeight_ - 5);
+      p.drawRect(sign);
+      const int cy = sign.center().y();
+      p.drawLine(sign.left() + 2, cy, sign.right() - 2, cy);
+      if (!expanded_[i])
+        p.drawLine(sign.center().x(), sign.top() + 2, sign.center().x(), sign.bottom() - 2);
     }
+    const QRect check(w * level, y, w - 1, lineHeight_);
+    const QImage& glyph = Checked(i) ? grid_->checkGlyph_ : grid_->uncheckGlyph_;
+    if (!glyph.isNull()) {
+      // Heights compared in logical pixels: a dense glyph keeps its device-pixel ratio.
+      const qreal ratio = glyph.devicePixelRatio();
+      QImage scaled = glyph.deviceIndependentSize().height() > lineHeight_
+                          ? glyph.scaledToHeight(Rnd(lineHeight_ * ratio), Qt::SmoothTransformation)
+                          : glyph;
+      scaled.setDevicePixelRatio(ratio);
+      p.drawImage(check.left(),
+                  y + (lineHeight_ - Rnd(scaled.deviceIndependentSize().height())) / 2, scaled);
+    }
+    const QRect text(w * level + w + kTextInset, y, width() - (w * level + w + kTextInset),
+                     lineHeight_);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, line.Text);
+    if (k == marked_ && TFocusMark::KeyboardInUse(grid_))
+      TFocusMark::Draw(p, QRect(0, y, width(), lineHeight_));
   }
+}
 
-  void wheelEvent(QWheelEvent* event) override {
-    scrollBar_->setValue(scrollBar_->value() - event->angleDelta().y() / 120);
+void TQueryDropDown::keyPressEvent(QKeyEvent* event) {
+  const std::vector<int> shown = Shown();
+  const int key = event->key();
+  const bool alt = (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+  if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F4 ||
+      (alt && key == Qt::Key_Up)) {
+    hide();
+    return;
   }
+  if (shown.empty()) return;
+  marked_ = std::clamp(marked_, 0, static_cast<int>(shown.size()) - 1);
+  const int was = marked_;
+  const size_t line = static_cast<size_t>(shown[size_t(marked_)]);
+  switch (key) {
+    case Qt::Key_Up: marked_ = std::max(0, marked_ - 1); break;
+    case Qt::Key_Down: marked_ = std::min(static_cast<int>(shown.size()) - 1, marked_ + 1); break;
+    case Qt::Key_Space: grid_->DropDownLineClicked(static_cast<int>(line)); break;
+    case Qt::Key_Right:
+    case Qt::Key_Left: Unfold(line, key == Qt::Key_Right); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  // Keep the marked line in view.
+  const int fit = std::max(1, height() / lineHeight_);
+  if (marked_ < top_) scrollBar_->setValue(marked_);
+  if (marked_ >= top_ + fit) scrollBar_->setValue(marked_ - fit + 1);
+  update();
+  if (marked_ != was) RaiseFocus();
+}
 
- private:
-  TTessaranQueryGrid* grid_;
-  QScrollBar* scrollBar_;
-  std::vector<TDropDownLine> lines_;
-  std::vector<bool> expanded_;
-  int lineHeight_ = 15;
-  int top_ = 0;
-  int marked_ = 0;  // the keys' line, as a position among the shown lines
-};
+void TQueryDropDown::mousePressEvent(QMouseEvent* event) {
+  if (!rect().contains(event->position().toPoint())) {
+    hide();  // a press outside the popup leaves the list
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  const std::vector<int> shown = Shown();
+  const int k = top_ + static_cast<int>(event->position().y()) / lineHeight_;
+  if (k < 0 || k >= static_cast<int>(shown.size())) return;
+  const size_t i = static_cast<size_t>(shown[static_cast<size_t>(k)]);
+  const int x = static_cast<int>(event->position().x());
+  const int w = Indent();
+  const int level = lines_[i].Level;
+  if (x > w * level && x < w * level + w - 2) {
+    grid_->DropDownLineClicked(static_cast<int>(i));
+    update();
+  } else if (HasChildren(i) && x > w * (level - 1) && x < w * level - 2) {
+    Unfold(i, !expanded_[i]);
+  }
+}
+
+void TQueryDropDown::wheelEvent(QWheelEvent* event) {
+  scrollBar_->setValue(scrollBar_->value() - event->angleDelta().y() / 120);
+}
 
 TTessaranQueryGrid::TTessaranQueryGrid(QWidget* parent)
     : QWidget(parent), defaultText_(kDefaultSelectAllText) {
@@ -276,6 +286,8 @@ bool TTessaranQueryGrid::LoadDefinition(TTessaranObject* database, const QString
   editor_->setFont(font());
   dropDown_->setFont(font());
   resize(width(), (rowHeight_ + 1) * std::min(criteria_.Count(), visibleRows_) + 2);
+  spokenValues_.clear();
+  for (int row = 1; row <= criteria_.Count(); ++row) spokenValues_.push_back(RowValueText(row));
   topRow_ = 1;
   LayoutColumns();
   SelectRow(1);
@@ -285,6 +297,7 @@ bool TTessaranQueryGrid::LoadDefinition(TTessaranObject* database, const QString
 void TTessaranQueryGrid::ClearDefinition() {
   CloseEditors();
   criteria_.ClearDefinition();
+  spokenValues_.clear();
   currentRow_ = 0;
   topRow_ = 1;
   labelWidth_ = kDefaultLabelWidth;
@@ -298,6 +311,7 @@ void TTessaranQueryGrid::ResetCriteria(int exceptedRow) {
   if (editorRow_ != 0 && editorRow_ != exceptedRow)
     editor_->setText(criteria_.SelectAllText(editorRow_));
   update();
+  AnnounceRowChanges();
 }
 
 void TTessaranQueryGrid::CloseEditors() {
@@ -422,10 +436,58 @@ void TTessaranQueryGrid::SelectRow(int row) {
   editor_->setToolTip(hint);
   PlaceButton();
   update();
-  if (hasFocus() && QAccessible::isActive()) {
-    QAccessibleEvent moved(this, QAccessible::Focus);
-    moved.setChild(row - 1);
-    QAccessible::updateAccessibility(&moved);
+  if (hasFocus()) RaiseRowFocus();
+}
+
+QString TTessaranQueryGrid::RowValueText(int row) const {
+  if (criteria_.Criterion(row) == nullptr) return {};
+  return criteria_.CellText(
+      row, [](const QString&) { return 0; }, 1 << 30);
+}
+
+void TTessaranQueryGrid::RaiseRowFocus() {
+  rowFocusPending_ = false;
+  if (currentRow_ < 1 || !QAccessible::isActive()) return;
+  QAccessibleEvent moved(this, QAccessible::Focus);
+  moved.setChild(currentRow_ - 1);
+  QAccessible::updateAccessibility(&moved);
+}
+
+void TTessaranQueryGrid::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  // Qt tells screen readers that the table has the focus after this handler (or, back from the
+  // drop-down list, not at all); the current row follows it unless a row was named meanwhile.
+  // The Catalog disables the grid while it reloads after a tick, which moves the focus away
+  // and back with the list still open: then the marked line has it again.
+  rowFocusPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!rowFocusPending_ || !hasFocus()) return;
+        if (dropDown_->isVisible()) {
+          rowFocusPending_ = false;
+          dropDown_->RaiseFocus();
+        } else {
+          RaiseRowFocus();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void TTessaranQueryGrid::AnnounceRowChanges() {
+  for (int row = 1; row <= criteria_.Count() && size_t(row) <= spokenValues_.size(); ++row) {
+    QString value = RowValueText(row);
+    if (value == spokenValues_[size_t(row - 1)]) continue;
+    spokenValues_[size_t(row - 1)] = value;
+    if (!QAccessible::isActive()) continue;
+    // The value for readers that follow values, the name ("label: value") for those that
+    // re-read names.
+    QAccessibleValueChangeEvent changed(this, value);
+    changed.setChild(row - 1);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    renamed.setChild(row - 1);
+    QAccessible::updateAccessibility(&renamed);
   }
 }
 
@@ -477,11 +539,26 @@ void TTessaranQueryGrid::ToggleDropDown() {
   dropDown_->setGeometry(QRect(at, QSize(cell.width(), listHeight)));
   dropDown_->show();
   dropDown_->raise();
+  dropDown_->RaiseFocus();
 }
 
 void TTessaranQueryGrid::DropDownLineClicked(int line) {
+  // A click may tick or untick many lines (a parent with its children, Select All): screen
+  // readers hear each shown line whose tick changed, and the clicked line in any case (the one
+  // they are on: a click on a line of an all-selected list keeps its tick and clears the rest).
+  const std::vector<int> shown = dropDown_->Shown();
+  std::vector<bool> was;
+  for (int i : shown) was.push_back(dropDown_->Checked(static_cast<size_t>(i)));
   if (!criteria_.ClickLine(currentRow_, dropDown_->Lines(), line)) return;
   update();
+  for (size_t k = 0; k < shown.size() && QAccessible::isActive(); ++k) {
+    if (dropDown_->Checked(static_cast<size_t>(shown[k])) == was[k] && shown[k] != line) continue;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(dropDown_.get(), changed);
+    event.setChild(static_cast<int>(k));
+    QAccessible::updateAccessibility(&event);
+  }
   RaiseChanged();
 }
 
@@ -547,6 +624,9 @@ bool TTessaranQueryGrid::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TTessaranQueryGrid::RaiseChanged() { emit SelectionChanged(); }
+void TTessaranQueryGrid::RaiseChanged() {
+  emit SelectionChanged();
+  AnnounceRowChanges();
+}
 
 }  // namespace orlaventis

@@ -29,7 +29,9 @@ class TQueryDropDown;
 // The inline editor commits its text on Return, Up, Down, when the grid scrolls and when the
 // focus moves elsewhere in its window; its own context menu or another window taking the focus
 // for a while commits nothing. Screen readers see a table of the rows, each named "label: what
-// is chosen", followed by the child controls.
+// is chosen", followed by the child controls and the open list (QueryGridAccessible.h); they
+// hear the marked line, its ticks, each change of a row's value (once) and the current row when
+// the grid takes the focus or the row changes.
 class TTessaranQueryGrid : public QWidget {
   Q_OBJECT
 
@@ -78,6 +80,8 @@ class TTessaranQueryGrid : public QWidget {
   void OpenCurrentRow();
   // The rectangle of a row's right-hand cell in grid coordinates (empty for a hidden row).
   QRect CellRect(int row) const;
+  // What `row` has chosen, whole (not cut to the cell); empty for a row out of range.
+  QString RowValueText(int row) const;
 
   // Child controls, for the Catalog section (hiding) and tests (driving them).
   QLineEdit* Editor() const { return editor_; }
@@ -100,6 +104,7 @@ class TTessaranQueryGrid : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,7 +117,11 @@ class TTessaranQueryGrid : public QWidget {
   void OpenEditor();
   void CommitEditor();
   void DropDownLineClicked(int line);  // a check glyph click in the open list
-  void RaiseChanged();
+  void RaiseChanged();                 // SelectionChanged, then AnnounceRowChanges
+  // Tells screen readers of each row whose value text changed since they last heard it (a
+  // value and a name change), once per change.
+  void AnnounceRowChanges();
+  void RaiseRowFocus();  // a focus event naming the current row
   void ScrollTo(int topRow);
   void LayoutColumns();
 
@@ -131,8 +140,10 @@ class TTessaranQueryGrid : public QWidget {
   // A top-level popup without a Qt parent: the Catalog disables the grid while it reloads its
   // page after a tick, and a disabled child popup would close under the user's pointer.
   std::unique_ptr<TQueryDropDown> dropDown_;
-  int editorRow_ = 0;        // row the editor was opened for, 0 when closed
-  bool committing_ = false;  // guards focus-out re-entry while a commit hides the editor
+  int editorRow_ = 0;                  // row the editor was opened for, 0 when closed
+  bool committing_ = false;            // guards focus-out re-entry while a commit hides the editor
+  bool rowFocusPending_ = false;       // a focus-in asked for the row's focus event
+  std::vector<QString> spokenValues_;  // per row: the value screen readers last heard
 };
 
 }  // namespace orlaventis

@@ -251,9 +251,25 @@ class TestQueryGrid : public QObject {
     QWidget* list = f.g.DropDownList();
     QTest::keyClick(&f.g, Qt::Key_Down, Qt::AltModifier);
     // Lines: Select All, Red, Blue, Green; Blue ticked, then Dark red below the unfolded Red.
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Right,
-                        Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) QTest::keyClick(list, key);
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.g);
+    QAccessibleInterface* open = table->child(table->childCount() - 1);  // the list, while open
+    // Screen readers find the open list in the grid, named by the row, holding the focus.
+    QCOMPARE((std::tuple{open->role(), open->parent(), open->childCount(), table->focusChild(),
+                         open->text(QAccessible::Name)}),
+             (std::tuple{QAccessible::Tree, table, 4, open, QString("Colour")}));
+    // A line's name, then whether it is checkable, checked, focused, expandable and expanded.
+    const auto line = [open](int k) {
+      const QAccessible::State s = open->child(k)->state();
+      return open->child(k)->text(QAccessible::Name) + QString::asprintf(" %d%d%d%d%d", s.checkable,
+                                                                         s.checked, s.focused,
+                                                                         s.expandable, s.expanded);
+    };
+    QCOMPARE((QStringList{line(1), line(2)}), (QStringList{"Red 10010", "Blue 11100"}));
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Escape})
       QTest::keyClick(list, key);
+    QCOMPARE((std::tuple{open->child(1)->state().expanded, table->indexOfChild(open)}),
+             (std::tuple{true, -1}));
     const TQueryCriterion& c = *f.g.Criteria().Criterion(1);
     QCOMPARE(f.changes, 2);
     QCOMPARE(
@@ -268,8 +284,10 @@ class TestQueryGrid : public QObject {
     QCOMPARE((QList{f.g.hasFocus(), e->isVisible()}), (QList{true, false}));
     QTest::keyClick(&f.g, Qt::Key_Up);
     QCOMPARE(f.g.CurrentRow(), 1);
-    // Screen readers find a table of named rows with their values.
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&f.g);
+    // Screen readers find a table of named rows with their values; the hint is the row's alone.
+    QCOMPARE((QStringList{table->text(QAccessible::Description),
+                          table->child(0)->text(QAccessible::Description)}),
+             (QStringList{"", "Pick colours"}));
     QStringList rows;
     for (int i = 0; i < f.g.RowCount(); ++i) rows << table->child(i)->text(QAccessible::Name);
     QCOMPARE(table->role(), QAccessible::Table);
