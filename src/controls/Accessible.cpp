@@ -3,7 +3,10 @@
 
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/ItemAccessible.h"
+#include "controls/Outline.h"
 #include "controls/ProportionalImage.h"
+#include "controls/StringGrid.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -144,6 +147,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* background = qobject_cast<TBkControl*>(object))
     return new QAccessibleWidget(background, QAccessible::Pane);
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
+  if (auto* outline = qobject_cast<TOutline*>(object)) return NewAccessibleOutline(outline);
+  if (auto* grid = qobject_cast<TStringGrid*>(object)) return NewAccessibleGrid(grid);
   return nullptr;
 }
 
