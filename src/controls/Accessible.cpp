@@ -3,7 +3,10 @@
 
 #include "controls/BackgroundControl.h"
 #include "controls/BaseButton.h"
+#include "controls/ItemAccessible.h"
+#include "controls/Outline.h"
 #include "controls/ProportionalImage.h"
+#include "controls/StringGrid.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -216,6 +219,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
   if (auto* label = qobject_cast<QLabel*>(object); label && label->property(kHeadingProperty).toBool())
     return new AccessibleHeading(label);
+  if (auto* outline = qobject_cast<TOutline*>(object)) return NewAccessibleOutline(outline);
+  if (auto* grid = qobject_cast<TStringGrid*>(object)) return NewAccessibleGrid(grid);
   return nullptr;
 }
 

@@ -14,7 +14,9 @@ namespace orlaventis {
 // pressed; picture controls (TProportionalImage) as graphics named by their accessible name,
 // else their caption text, described by their title (SetPictureTitle) and hint; backgrounds
 // (TBkControl) as unnamed panes; lists (QComboBox) named by their accessible name, else the
-// label that has them as buddy (QLabel::setBuddy), with the chosen entry as value. Descriptions
+// label that has them as buddy (QLabel::setBuddy), with the chosen entry as value; outlines
+// (TOutline) as trees of their items and string grids (TStringGrid) as tables of their cells (see
+// ItemAccessible.h). Descriptions
 // fall back to the hint as for every widget, so they follow translation. Idempotent; the
 // controls' constructors call it.
 void InstallAccessibleControls();

@@ -1,7 +1,9 @@
 // TOutline: a tree of text items shown one per line, expanded and collapsed by mouse and keys.
 #include "controls/Outline.h"
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
+#include "controls/ItemAccessible.h"
 #include "controls/PlainText.h"
 
 #include <QHelpEvent>
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -21,6 +24,7 @@ TOutline::TOutline(QWidget* parent) : QAbstractScrollArea(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setFocusPolicy(Qt::StrongFocus);
   verticalScrollBar()->setSingleStep(1);
+  InstallAccessibleControls();
 }
 
 const TOutline::Item& TOutline::Items(int index) const {
@@ -32,6 +36,7 @@ void TOutline::Clear() {
   items_.clear();
   selected_ = 0;
   Relayout();
+  AnnounceOutlineReset(*this);
 }
 
 void TOutline::SetLines(const QStringList& lines) {
@@ -52,6 +57,7 @@ void TOutline::SetLines(const QStringList& lines) {
     lastAtLevel[size_t(item.Level - 1)] = ItemCount();
   }
   Relayout();
+  AnnounceOutlineReset(*this);
 }
 
 bool TOutline::Shown(int index) const {
@@ -63,7 +69,7 @@ bool TOutline::Shown(int index) const {
 
 void TOutline::SetSelectedItem(int index) {
   if (index < 1 || index > ItemCount()) return;
-  selected_ = index;
+  Select(index);
   const int line = LineOf(index);
   if (line >= 0) {
     const int visible = VisibleLines();
@@ -74,20 +80,37 @@ void TOutline::SetSelectedItem(int index) {
   viewport()->update();
 }
 
+void TOutline::Select(int index) {
+  const int previous = selected_;
+  selected_ = index;
+  if (previous != index) AnnounceOutlineSelection(*this, previous);
+}
+
 void TOutline::SetExpanded(int index, bool expanded) {
   if (index < 1 || index > ItemCount() || !Items(index).HasItems) return;
+  std::vector<int> folded;
+  if (Items(index).Expanded != expanded) folded.push_back(index);
   items_[size_t(index - 1)].Expanded = expanded;
+  RelayoutFolded(folded);
   if (!expanded) {
     for (int parent = Items(selected_).Parent; parent > 0; parent = Items(parent).Parent) {
-      if (parent == index) selected_ = index;
+      if (parent == index) Select(index);
     }
   }
-  Relayout();
 }
 
 void TOutline::FullExpand() {
+  std::vector<int> folded;
+  for (int index = 1; index <= ItemCount(); ++index) {
+    if (Items(index).HasItems && !Items(index).Expanded) folded.push_back(index);
+  }
   for (Item& item : items_) item.Expanded = item.HasItems;
+  RelayoutFolded(folded);
+}
+
+void TOutline::RelayoutFolded(const std::vector<int>& folded) {
   Relayout();
+  for (const int index : folded) AnnounceOutlineFold(*this, index);
 }
 
 void TOutline::SetItemHeight(int height) {
@@ -129,6 +152,14 @@ void TOutline::Relayout() {
 void TOutline::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   Relayout();
+}
+
+void TOutline::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  // Qt announces the control itself once this returns; the selected item follows it.
+  QTimer::singleShot(0, this, [this] {
+    if (hasFocus()) AnnounceOutlineFocus(*this);
+  });
 }
 
 void TOutline::paintEvent(QPaintEvent*) {
@@ -222,13 +253,16 @@ void TOutline::keyPressEvent(QKeyEvent* event) {
         SelectByUser(Items(selected_).Parent);
       }
       return;
-    case Qt::Key_Asterisk:
+    case Qt::Key_Asterisk: {
+      std::vector<int> folded;
       for (int index = selected_; index >= 1 && index <= ItemCount(); ++index) {
         if (index != selected_ && Items(index).Level <= Items(selected_).Level) break;
+        if (Items(index).HasItems && !Items(index).Expanded) folded.push_back(index);
         if (Items(index).HasItems) items_[size_t(index - 1)].Expanded = true;
       }
-      Relayout();
+      RelayoutFolded(folded);
       return;
+    }
     default: QAbstractScrollArea::keyPressEvent(event); return;
   }
   if (target >= 0 && ItemOnLine(target) != selected_) SelectByUser(ItemOnLine(target));

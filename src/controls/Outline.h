@@ -65,12 +65,20 @@ class TOutline : public QAbstractScrollArea {
   int GetItem(QPoint point) const;
   // The item shown on visible line `line` (0 = first line of the list), 0 when none.
   int ItemOnLine(int line) const;
+  // Whether item `index` is shown (every parent expanded); false outside 1 .. ItemCount.
+  bool Shown(int index) const;
+  // The visible line of item `index` (0 = first line of the list), -1 when it is not shown.
+  int LineOf(int index) const;
+  // Whole lines that fit in the control; at least 1.
+  int VisibleLines() const;
 
   // Draws one line: the painter is the viewport's, `rect` the line's rectangle in it.
   std::function<void(QPainter& painter, const QRect& rect)> OnDrawItem;
   std::function<void()> OnClick;
   // The tool tip of item `index` (shown while the pointer rests on its line); empty for none.
   std::function<QString(int index)> OnItemHint;
+  // What screen readers read for item `index`; unset: the item's text.
+  std::function<QString(int index)> OnItemName;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -79,13 +87,15 @@ class TOutline : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
-  bool Shown(int index) const;
-  int VisibleLines() const;  // whole lines that fit
-  void Relayout();           // the visible lines and the scroll bar
+  void Relayout();  // the visible lines and the scroll bar
   void SelectByUser(int index);
-  int LineOf(int index) const;  // visible line of an item, -1 when hidden
+  // Relayout, then tells screen readers of the items in `folded`, whose expanded flags changed.
+  void RelayoutFolded(const std::vector<int>& folded);
+  // Selects item `index` (0: none) and tells screen readers when that changed.
+  void Select(int index);
 
   std::vector<Item> items_;
   std::vector<int> lines_;  // item numbers of the visible lines

@@ -1,13 +1,16 @@
 // TStringGrid: a grid of text cells with fixed rows and columns, resized by dragging borders.
 #include "controls/StringGrid.h"
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
+#include "controls/ItemAccessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -37,6 +40,7 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setMouseTracking(true);
+  InstallAccessibleControls();
 }
 
 void TStringGrid::SetColCount(int count) {
@@ -45,7 +49,7 @@ void TStringGrid::SetColCount(int count) {
   std::erase_if(cells_, [count](const auto& cell) { return cell.first.second >= count; });
   fixedCols_ = std::min(fixedCols_, count - 1);
   KeepCurrentInRange();
-  Relayout();
+  Reshaped();
 }
 
 void TStringGrid::SetRowHeights(int row, int height) {
@@ -60,19 +64,19 @@ void TStringGrid::SetRowCount(int count) {
   std::erase_if(cells_, [count](const auto& cell) { return cell.first.first >= count; });
   fixedRows_ = std::min(fixedRows_, count - 1);
   KeepCurrentInRange();
-  Relayout();
+  Reshaped();
 }
 
 void TStringGrid::SetFixedRows(int count) {
   fixedRows_ = std::clamp(count, 0, RowCount() - 1);
   KeepCurrentInRange();
-  Relayout();
+  Reshaped();
 }
 
 void TStringGrid::SetFixedCols(int count) {
   fixedCols_ = std::clamp(count, 0, ColCount() - 1);
   KeepCurrentInRange();
-  Relayout();
+  Reshaped();
 }
 
 void TStringGrid::SetDefaultColWidth(int width) {
@@ -107,18 +111,21 @@ QString TStringGrid::Cells(int col, int row) const {
 }
 
 void TStringGrid::SetCells(int col, int row, const QString& text) {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return;
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount() || Cells(col, row) == text)
+    return;
   if (text.isEmpty()) {
     cells_.erase({row, col});
   } else {
     cells_[{row, col}] = text;
   }
   viewport()->update();
+  AnnounceGridCell(*this, col, row);
 }
 
 void TStringGrid::ClearCells() {
   cells_.clear();
   viewport()->update();
+  AnnounceGridReset(*this);
 }
 
 int TStringGrid::CellPadding() const { return std::max(2, fontMetrics().height() / 3); }
@@ -178,6 +185,26 @@ void TStringGrid::Relayout() {
   verticalScrollBar()->setRange(0, std::max(0, height - (area.height() - FixedHeight())));
   verticalScrollBar()->setPageStep(std::max(1, area.height() - FixedHeight()));
   viewport()->update();
+}
+
+void TStringGrid::Reshaped() {
+  Relayout();
+  AnnounceGridReset(*this);
+}
+
+void TStringGrid::SetCurrent(int col, int row) {
+  const bool moved = col != col_ || row != row_;
+  col_ = col;
+  row_ = row;
+  if (moved) AnnounceGridCurrent(*this);
+}
+
+QRect TStringGrid::CellRect(int col, int row) const {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return {};
+  QRect room = viewport()->rect();
+  if (row >= fixedRows_) room.setTop(FixedHeight());
+  if (col >= fixedCols_) room.setLeft(FixedWidth());
+  return QRect(ColumnLeft(col), RowTop(row), ColWidths(col), RowHeights(row)).intersected(room);
 }
 
 void TStringGrid::resizeEvent(QResizeEvent* event) {
@@ -280,8 +307,7 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
     for (int c = fixedCols_; c < ColCount(); ++c) {
       if (at.x() < ColumnLeft(c) || at.x() >= ColumnLeft(c) + ColWidths(c) + kGridLineWidth)
         continue;
-      col_ = c;
-      row_ = r;
+      SetCurrent(c, r);
       viewport()->update();
       return;
     }
@@ -308,6 +334,10 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent*) { sizingIndex_ = -1; }
 void TStringGrid::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   viewport()->update();
+  // Qt announces the control itself once this returns; the current cell follows it.
+  QTimer::singleShot(0, this, [this] {
+    if (hasFocus()) AnnounceGridCurrent(*this);
+  });
 }
 
 void TStringGrid::focusOutEvent(QFocusEvent* event) {
@@ -316,16 +346,19 @@ void TStringGrid::focusOutEvent(QFocusEvent* event) {
 }
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
+  int col = col_;
+  int row = row_;
   switch (event->key()) {
-    case Qt::Key_Up: --row_; break;
-    case Qt::Key_Down: ++row_; break;
-    case Qt::Key_Left: --col_; break;
-    case Qt::Key_Right: ++col_; break;
-    case Qt::Key_Home: col_ = fixedCols_; break;
-    case Qt::Key_End: col_ = ColCount() - 1; break;
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_Home: col = fixedCols_; break;
+    case Qt::Key_End: col = ColCount() - 1; break;
     default: QAbstractScrollArea::keyPressEvent(event); return;
   }
-  KeepCurrentInRange();
+  SetCurrent(std::clamp(col, fixedCols_, ColCount() - 1),
+             std::clamp(row, fixedRows_, RowCount() - 1));
   // Keep the current cell in view.
   const int top = RowTop(row_) + verticalScrollBar()->value() - FixedHeight();
   const int left = ColumnLeft(col_) + horizontalScrollBar()->value() - FixedWidth();

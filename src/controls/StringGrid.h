@@ -62,6 +62,10 @@ class TStringGrid : public QAbstractScrollArea {
   int Col() const { return col_; }
   int Row() const { return row_; }
 
+  // The part of cell (`col`, `row`) in view, in viewport coordinates (scrolling cells end where
+  // the fixed ones begin); empty when none of it is.
+  QRect CellRect(int col, int row) const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -85,6 +89,10 @@ class TStringGrid : public QAbstractScrollArea {
   bool NumericColumn(int col) const;
   void KeepCurrentInRange();
   void Relayout();
+  // Relayout after the rows, columns or fixed ones changed; screen readers read the grid anew.
+  void Reshaped();
+  // Makes (`col`, `row`) the current cell and tells screen readers when that changed.
+  void SetCurrent(int col, int row);
 
   std::vector<int> colWidths_{0};
   std::vector<int> rowHeights_{0};

@@ -3,6 +3,7 @@
 
 #include "controls/WidgetProbes.h"
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace orlaventis;
@@ -71,6 +72,20 @@ class TestOutline : public QObject {
         (QList<int>{1, 1, 1}));
     QTest::keyClick(&outline, Qt::Key_Minus);
     QCOMPARE(outline.ItemOnLine(1), 5);
+    // Screen readers: a tree of the top items, an unfolded item holding its own; the selected
+    // item is selected, and focused while the outline has the focus.
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down}) QTest::keyClick(&outline, key);
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(&outline);
+    QAccessibleInterface* years = tree->child(0)->child(0);
+    QCOMPARE((QList<int>{tree->role(), tree->childCount(), tree->child(0)->childCount(),
+                         years->role(), years->state().selected, tree->child(0)->state().expanded,
+                         years->state().expandable, tree->indexOfChild(tree->child(2))}),
+             (QList<int>{QAccessible::Tree, 3, 2, QAccessible::TreeItem, 1, 1, 0, 2}));
+    QCOMPARE(
+        (QList<QString>{years->text(QAccessible::Name), years->parent()->text(QAccessible::Name),
+                        tree->focusChild()->text(QAccessible::Name)}),
+        (QList<QString>{"Years", "Heading", "Years"}));
+    QCOMPARE(years->state().focused, outline.hasFocus());
   }
 };
 

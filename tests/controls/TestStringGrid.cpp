@@ -3,6 +3,7 @@
 
 #include "controls/WidgetProbes.h"
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace orlaventis;
@@ -60,6 +61,24 @@ class TestStringGrid : public QObject {
     // Keys move the current cell and keep it out of the fixed row.
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Home}) QTest::keyClick(&grid, key);
     QCOMPARE((QList<int>{grid.Col(), grid.Row()}), (QList<int>{0, 1}));
+    // Screen readers: a table of the two scrolling rows, headed by the fixed row; the current
+    // cell is selected and focused while the grid has the focus, and moves with the keys.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
+    QAccessibleTableInterface* cells = table->tableInterface();
+    QAccessibleTableCellInterface* seven = cells->cellAt(0, 0)->tableCellInterface();
+    QCOMPARE(
+        (QList<int>{table->role(), cells->rowCount(), cells->columnCount(), table->childCount(),
+                    cells->cellAt(0, 0)->state().focused, cells->cellAt(1, 0)->state().focused,
+                    seven->rowIndex(), seven->columnIndex()}),
+        (QList<int>{QAccessible::Table, 2, 2, 6, 1, 0, 0, 0}));
+    QCOMPARE(seven->columnHeaderCells().value(0)->text(QAccessible::Name), QString("Year"));
+    grid.SetCells(1, 2, "late");
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right}) QTest::keyClick(&grid, key);
+    QCOMPARE(table->focusChild()->text(QAccessible::Name), QString("late"));
+    QCOMPARE(
+        (QList<int>{table->focusChild()->state().selected, cells->cellAt(1, 1)->state().focused,
+                    table->indexOfChild(table->focusChild())}),
+        (QList<int>{1, 1, 3}));
   }
 };
 
