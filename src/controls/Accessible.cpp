@@ -9,6 +9,7 @@
 #include "controls/StringGrid.h"
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -80,9 +81,9 @@ class AccessiblePicture final : public QAccessibleWidget {
     const auto* picture = static_cast<const TProportionalImage*>(widget());
     if (t == QAccessible::Name && picture->accessibleName().isEmpty()) return picture->Text();
     if (t != QAccessible::Description) return QAccessibleWidget::text(t);
-    return UnlessName(JoinLines(picture->property(kPictureTitleProperty).toString(),
-                                QAccessibleWidget::text(t)),
-                      text(QAccessible::Name));
+    return UnlessName(
+        JoinLines(picture->property(kPictureTitleProperty).toString(), QAccessibleWidget::text(t)),
+        text(QAccessible::Name));
   }
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
@@ -175,6 +176,18 @@ class AccessibleList final : public QAccessibleWidget, public QAccessibleTextInt
   QString Chosen() const { return List()->currentText(); }
 };
 
+// A scroll area's viewport: it has the keyboard whenever its area has, but readers follow one
+// focused object, the area.
+class AccessibleViewport final : public QAccessibleWidget {
+ public:
+  explicit AccessibleViewport(QWidget* viewport) : QAccessibleWidget(viewport) {}
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.focused = false;
+    return s;
+  }
+};
+
 // A container listing its child widgets as QAccessibleWidget does, less the decorative ones.
 class AccessibleContainer final : public QAccessibleWidget {
  public:
@@ -217,10 +230,15 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* background = qobject_cast<TBkControl*>(object))
     return new QAccessibleWidget(background, QAccessible::Pane);
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
-  if (auto* label = qobject_cast<QLabel*>(object); label && label->property(kHeadingProperty).toBool())
+  if (auto* label = qobject_cast<QLabel*>(object);
+      label && label->property(kHeadingProperty).toBool())
     return new AccessibleHeading(label);
   if (auto* outline = qobject_cast<TOutline*>(object)) return NewAccessibleOutline(outline);
   if (auto* grid = qobject_cast<TStringGrid*>(object)) return NewAccessibleGrid(grid);
+  if (auto* viewport = qobject_cast<QWidget*>(object)) {
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(viewport->parentWidget());
+    if (area != nullptr && area->viewport() == viewport) return new AccessibleViewport(viewport);
+  }
   return nullptr;
 }
 
@@ -251,9 +269,9 @@ QAccessibleInterface* NewAccessibleContainer(QWidget* container, QAccessible::Ro
 }
 
 AccessibleTexts AccessibleTextsOf(QWidget* widget) {
-  QAccessibleInterface* iface =
-      widget != nullptr && QAccessible::isActive() ? QAccessible::queryAccessibleInterface(widget)
-                                                   : nullptr;
+  QAccessibleInterface* iface = widget != nullptr && QAccessible::isActive()
+                                    ? QAccessible::queryAccessibleInterface(widget)
+                                    : nullptr;
   if (iface == nullptr) return {};
   return {iface->text(QAccessible::Name), iface->text(QAccessible::Description)};
 }

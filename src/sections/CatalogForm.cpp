@@ -267,8 +267,6 @@ void TCatalogForm::CreateComponents() {
 
   PictureThumbs = new TThumbnailGrid(this);
   PictureThumbs->setObjectName(QStringLiteral("PictureThumbs"));
-  // The section's keyboard is the grid's: readers hear each picture it steps to.
-  setFocusProxy(PictureThumbs);
   PictureThumbs->setProperty(kNameTagProperty, 3025);
   PictureThumbs->setGeometry(356, 150, 261, 273);
   PictureThumbs->SetSelectedColor(QColor(TThumbnailGrid::kNavy));
@@ -322,6 +320,8 @@ void TCatalogForm::CreateContent() {
   Description->setProperty(kNameTagProperty, 3024);
   Description->setGeometry(ScaledDesignRect(QRect(128, 300, 175, 123), Settings().Layout()));
   Description->setReadOnly(true);
+  // Read only, with a caret that keys (and screen readers) move by line and word.
+  Description->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Description->setFrameShape(QFrame::NoFrame);
   Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -382,6 +382,12 @@ void TCatalogForm::showEvent(QShowEvent* event) {
   TSectionForm::showEvent(event);
   // Translation replaces the labels' texts after creation; put the counts back behind them.
   ShowCounters(CurrentRecord() > 0);
+}
+
+void TCatalogForm::focusInEvent(QFocusEvent* event) {
+  TSectionForm::focusInEvent(event);
+  // The section's keyboard is the grid's, so that readers hear each picture it steps to.
+  if (PictureThumbs != nullptr && PictureThumbs->isVisible()) PictureThumbs->setFocus();
 }
 
 void TCatalogForm::keyPressEvent(QKeyEvent* event) {
@@ -454,18 +460,17 @@ void TCatalogForm::ShowCounters(bool hasRecord) {
   // picture's name is announced, after its title so that the name comes with its own
   // description. Each thumbnail is named by its number.
   const int32_t record = hasRecord ? CurrentRecord() : 0;
-  SetPictureTitle(SelectedPictureThumb,
-                  record > 0 ? catalog_->Database->GetValueAsText(kItemsTable, kHeaderColumn, record)
-                             : QString());
+  SetPictureTitle(SelectedPictureThumb, record > 0 ? catalog_->Database->GetValueAsText(
+                                                         kItemsTable, kHeaderColumn, record)
+                                                   : QString());
   AnnounceName(SelectedPictureThumb, CurItemLbl->text() + QLatin1Char(' ') + CurItemEdit->text() +
                                          QLatin1Char(' ') + TotalItemsLbl->text());
   const int32_t cells = PictureThumbs->ColCount() * PictureThumbs->RowCount();
   for (int32_t cell = 1; cell <= cells; ++cell) {
     const int32_t item = PictureThumbs->TopItem() - 1 + cell;
     const bool shown = catalog_ && hasRecord && item >= 1 && item <= catalog_->ItemCount;
-    AnnounceName(PictureThumbs->Cell(cell), shown ? CurItemLbl->text() + QLatin1Char(' ') +
-                                                        QString::number(item)
-                                                  : QString());
+    AnnounceName(PictureThumbs->Cell(cell),
+                 shown ? CurItemLbl->text() + QLatin1Char(' ') + QString::number(item) : QString());
   }
   PictureThumbs->AnnounceSelection();
 }

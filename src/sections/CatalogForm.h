@@ -168,6 +168,7 @@ class TCatalogForm final : public TSectionForm {
   // Left and Right step one picture, Home and End go to the first and last, Page Up and Page
   // Down move one page, Enter opens the zoom (the number edit keeps its Enter, which enters the
   // number). Everything else goes to the frame.
+  void focusInEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

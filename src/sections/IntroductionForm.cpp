@@ -38,6 +38,9 @@ void TIntroductionForm::CreateContent() {
   IntroductionText->setProperty(kNameTagProperty, 1010);
   IntroductionText->setGeometry(ScaledDesignRect(QRect(128, 310, 485, 131), Settings().Layout()));
   IntroductionText->setReadOnly(true);
+  // Read only, with a caret that keys (and screen readers) move by line and word.
+  IntroductionText->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
   IntroductionText->setFrameShape(QFrame::NoFrame);
   IntroductionText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   IntroductionText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

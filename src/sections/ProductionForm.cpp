@@ -104,6 +104,10 @@ void TProductionForm::CreateContent() {
   };
   ProductionContentLst->OnClick = [this] { ProductionContentLstClick(); };
   ProductionContentLst->OnItemHint = [this](int index) { return ProductionContentLstHint(index); };
+  // Screen readers hear an item as it is drawn, not its stored line.
+  ProductionContentLst->OnItemName = [this](int index) {
+    return ShownText(ProductionContentLst->Items(index).Text);
+  };
 
   LoadContents();
   TSlideCycle::SetSlideEffects(*SlidePicture);
