@@ -109,8 +109,8 @@ class AccessibleHeading final : public QAccessibleWidget {
 };
 
 // A list: its name tells which list it is; what is chosen is its value and, for the desktop's
-// readers, which take no value from a list, its text; its one child is the list of entries that
-// it drops down.
+// readers, which take no value from a list, its text; its one child, while it drops down, is the
+// list of its entries.
 class AccessibleList final : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit AccessibleList(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
@@ -154,12 +154,15 @@ class AccessibleList final : public QAccessibleWidget, public QAccessibleTextInt
     s.expanded = List()->view()->isVisible();
     return s;
   }
-  int childCount() const override { return 1; }
+  // The entries are a child only while they drop down: hidden, their items would still claim
+  // the focus they had.
+  int childCount() const override { return List()->view()->isVisible() ? 1 : 0; }
   QAccessibleInterface* child(int index) const override {
-    return index == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
+    return index == 0 && childCount() == 1 ? QAccessible::queryAccessibleInterface(List()->view())
+                                           : nullptr;
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    return child != nullptr && child->object() == List()->view() ? 0 : -1;
+    return child != nullptr && childCount() == 1 && child->object() == List()->view() ? 0 : -1;
   }
   QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
   // Either action opens the list, or closes it when it is open.

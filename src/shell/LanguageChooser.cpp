@@ -84,6 +84,9 @@ TIntroForm::TIntroForm(TSettings& settings, QWidget* parent)
   black.setColor(QPalette::Text, Qt::black);
   black.setColor(QPalette::ButtonText, Qt::black);
   LingoLst->setPalette(black);
+  // Screen readers name the chooser and its list by the text beside the list.
+  Text->setBuddy(LingoLst);
+  setAccessibleName(Text->text());
   connect(LingoLst, &QComboBox::activated, this, &TIntroForm::LingoLstChange);
   LingoLst->installEventFilter(this);
 
