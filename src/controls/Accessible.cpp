@@ -24,7 +24,7 @@ namespace {
 constexpr char kPictureTitleProperty[] = "PictureTitle";
 constexpr char kDecorativeProperty[] = "Decorative";
 constexpr char kListItemProperty[] = "ListItem";  // absent: no list item; else selected or not
-constexpr char kHeadingProperty[] = "Heading";
+constexpr char kLabelRoleProperty[] = "AccessibleRole";
 
 // A description that only repeats the name is said twice: readers get none instead.
 QString UnlessName(const QString& description, const QString& name) {
@@ -97,10 +97,10 @@ class AccessiblePicture final : public QAccessibleWidget {
   }
 };
 
-// A form's heading: its text is its name.
-class AccessibleHeading final : public QAccessibleWidget {
+// A label in a role of its own (SetLabelRole): its text is its name.
+class AccessibleLabel final : public QAccessibleWidget {
  public:
-  explicit AccessibleHeading(QLabel* label) : QAccessibleWidget(label, QAccessible::Heading) {}
+  AccessibleLabel(QLabel* label, QAccessible::Role role) : QAccessibleWidget(label, role) {}
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
       return static_cast<const QLabel*>(widget())->text();
@@ -234,8 +234,9 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
     return new QAccessibleWidget(background, QAccessible::Pane);
   if (auto* list = qobject_cast<QComboBox*>(object)) return new AccessibleList(list);
   if (auto* label = qobject_cast<QLabel*>(object);
-      label && label->property(kHeadingProperty).toBool())
-    return new AccessibleHeading(label);
+      label != nullptr && label->property(kLabelRoleProperty).isValid())
+    return new AccessibleLabel(
+        label, static_cast<QAccessible::Role>(label->property(kLabelRoleProperty).toInt()));
   if (auto* outline = qobject_cast<TOutline*>(object)) return NewAccessibleOutline(outline);
   if (auto* grid = qobject_cast<TStringGrid*>(object)) return NewAccessibleGrid(grid);
   if (auto* viewport = qobject_cast<QWidget*>(object)) {
@@ -263,8 +264,8 @@ void SetListItem(QWidget* widget, bool selected) {
   if (widget != nullptr) widget->setProperty(kListItemProperty, selected);
 }
 
-void SetHeading(QWidget* label) {
-  if (label != nullptr) label->setProperty(kHeadingProperty, true);
+void SetLabelRole(QLabel* label, QAccessible::Role role) {
+  if (label != nullptr) label->setProperty(kLabelRoleProperty, static_cast<int>(role));
 }
 
 QAccessibleInterface* NewAccessibleContainer(QWidget* container, QAccessible::Role role) {

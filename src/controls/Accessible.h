@@ -5,6 +5,7 @@
 #include <QString>
 
 class QAccessibleInterface;
+class QLabel;
 class QWidget;
 
 namespace orlaventis {
@@ -25,8 +26,10 @@ void InstallAccessibleControls();
 // selectable; `selected` when it is the list's chosen entry, then focused while the list has the
 // keyboard). Null `widget`: nothing.
 void SetListItem(QWidget* widget, bool selected);
-// Marks `label` as the heading of its form for screen readers. Null `label`: nothing.
-void SetHeading(QWidget* label);
+// Gives `label` a role of its own for screen readers (a form's heading, a status line whose every
+// new text readers say), named by its text. Readers take the role when they first meet the label,
+// which its first text makes happen: call it before the label has one. Null `label`: nothing.
+void SetLabelRole(QLabel* label, QAccessible::Role role);
 
 // Marks `widget` as a decorative copy of another control (a title's shadow): containers made by
 // NewAccessibleContainer leave it out. Null `widget`: nothing.

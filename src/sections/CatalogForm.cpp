@@ -63,29 +63,6 @@ QLabel* MakeLabel(QWidget* form, const char* name, int tag, const QString& text,
   return label;
 }
 
-// A label marked with this property is a status line for screen readers (AccessibleStatus).
-constexpr char kStatusLineProperty[] = "StatusLine";
-
-// The total's label for screen readers: a status line named by the text it shows, so that
-// readers say each new total (QLabel raises the name change when its text changes). The
-// language table holds no sentence for the count, so the shown text is what is said.
-class AccessibleStatus final : public QAccessibleWidget {
- public:
-  explicit AccessibleStatus(QLabel* label) : QAccessibleWidget(label, QAccessible::StatusBar) {}
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-      return static_cast<const QLabel*>(widget())->text();
-    return QAccessibleWidget::text(t);
-  }
-};
-
-QAccessibleInterface* StatusLineFactory(const QString&, QObject* object) {
-  auto* label = qobject_cast<QLabel*>(object);
-  return label != nullptr && label->property(kStatusLineProperty).toBool()
-             ? new AccessibleStatus(label)
-             : nullptr;
-}
-
 // The text before the label's first blank with its blank ("van " of "van 12"); empty when it
 // holds no blank.
 QString PrefixWithBlank(const QString& text) {
@@ -257,12 +234,11 @@ void TCatalogForm::CreateComponents() {
 
   CurItemLbl->setBuddy(CurItemEdit);  // names the edit for screen readers
 
-  // Marked before it has a text: screen readers may ask for it as soon as the text is set.
-  static const bool statusLines = (QAccessible::installFactory(&StatusLineFactory), true);
-  (void)statusLines;
+  // The total is a status line: readers say each new total. The language table holds no
+  // sentence for the count, so the shown text is what is said.
   TotalItemsLbl = MakeLabel(this, "TotalItemsLbl", 3012, QString(), QRect(506, 130, 111, 14),
                             Qt::AlignLeft | Qt::AlignTop);
-  TotalItemsLbl->setProperty(kStatusLineProperty, true);
+  SetLabelRole(TotalItemsLbl, QAccessible::StatusBar);
   TotalItemsLbl->setText(QStringLiteral("van "));
 
   PictureThumbs = new TThumbnailGrid(this);

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace orlaventis {
 namespace {
@@ -95,8 +96,12 @@ TSearchPanel::TSearchPanel(TSectionSet& sections)
   connect(ResultList, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { GoToResult(ResultList->row(item)); });
   // Screen readers hear each result as it becomes current, while the keyboard stays in the edit.
+  // The first result of a new search comes with the counts of what was found.
   connect(ResultList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-    if (item != nullptr) AnnounceName(ResultList, item->data(Qt::AccessibleTextRole).toString());
+    if (item == nullptr) return;
+    const QString counts = std::exchange(newCounts_, QString());
+    const QString text = item->data(Qt::AccessibleTextRole).toString();
+    AnnounceName(ResultList, counts.isEmpty() ? text : counts + QStringLiteral(". ") + text);
   });
   hide();
 }
@@ -166,6 +171,7 @@ void TSearchPanel::Close() {
 void TSearchPanel::ShowResults() {
   ++generation_;
   ResultList->clear();
+  newCounts_.clear();
   if (!index_) return;
   const TSearchResult result = index_->Find(SearchEdit->text(), kShownPerKind);
   int kind = -1;
@@ -183,15 +189,18 @@ void TSearchPanel::ShowResults() {
       head->setFont(bold);
       head->setForeground(kSilver);
       head->setData(Qt::AccessibleTextRole, head->text());
+      newCounts_ += (newCounts_.isEmpty() ? QString() : QStringLiteral(", ")) + head->text();
     }
     const QString title = entry.Title.isEmpty() ? entry.Detail : entry.Title;
     const QString detail = entry.Title.isEmpty() ? QString() : entry.Detail;
     auto* item = new QListWidgetItem(
         detail.isEmpty() ? title : title + QStringLiteral("  —  ") + detail, ResultList);
     item->setData(Qt::UserRole, number);
-    item->setData(Qt::AccessibleTextRole,
-                  heading + QStringLiteral(": ") + title +
-                      (detail.isEmpty() ? QString() : QStringLiteral(", ") + detail));
+    // A detail that only repeats the heading ("Production" under Production) is not said.
+    item->setData(
+        Qt::AccessibleTextRole,
+        heading + QStringLiteral(": ") + title +
+            (detail.isEmpty() || detail == heading ? QString() : QStringLiteral(", ") + detail));
   }
   if (result.Entries.empty() && !SearchWords(SearchEdit->text()).isEmpty()) {
     auto* none = new QListWidgetItem(nothingFound_, ResultList);

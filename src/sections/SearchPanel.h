@@ -78,6 +78,8 @@ class TSearchPanel final : public QFrame {
   // longer a TSectionForm.
   QPointer<QWidget> over_;
   QPointer<QWidget> returnTo_;  // the control that had the keyboard when the panel opened
+  QString
+      newCounts_;  // what a new search found ("Photos (44), ..."), until its first result is said
   std::array<QString, kSearchKinds> headings_;
   QString nothingFound_;
   int generation_ = 0;  // ShowResults rounds

@@ -44,7 +44,7 @@ TitleLabels MakeTitleLabels(QWidget* form, int tag, const QString& designText) {
   auto make = [&](const char* name, QRect box, QColor colour) {
     // Readers take a label's kind when they first meet it, which its first text makes happen.
     QLabel* label = NewPlainLabel(QString(), form);
-    if (colour == Qt::white) SetHeading(label);
+    if (colour == Qt::white) SetLabelRole(label, QAccessible::Heading);
     label->setText(designText);
     label->setObjectName(QString::fromLatin1(name));
     SetTag(label, tag);

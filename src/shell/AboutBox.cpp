@@ -1,6 +1,7 @@
 // The About box: the credits picture with the publisher's and the maker's hot spots.
 #include "shell/AboutBox.h"
 
+#include "controls/Accessible.h"
 #include "controls/BaseButton.h"
 #include "controls/Cursors.h"
 #include "controls/Drawing.h"
@@ -26,6 +27,12 @@ namespace orlaventis {
 namespace {
 
 constexpr int kClientSide = 329;
+
+// Screen readers see the box as the dialog it is.
+QAccessibleInterface* AccessibleAboutBox(const QString&, QObject* object) {
+  auto* box = qobject_cast<TAboutBox*>(object);
+  return box != nullptr ? NewAccessibleContainer(box, QAccessible::Dialog) : nullptr;
+}
 
 // The credits written over the picture, one language row each: design text and row.
 constexpr std::pair<const char*, int> kCredits[] = {
@@ -67,6 +74,8 @@ TAboutBox::TAboutBox(TMainForm& main)
     : QWidget(&main, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       main_(main),
       settings_(main.Settings()) {
+  static const bool accessible = (QAccessible::installFactory(&AccessibleAboutBox), true);
+  (void)accessible;
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("Orlaventis"));
   // A filled screen enlarges the box with the forms.

@@ -178,7 +178,7 @@ class ScreenReader(unittest.TestCase):
         about = r.focus_to('push button', 'About Orlaventis')
         self.assertEqual(about.description, '')  # not the name a second time
         heard = r.key('Return')
-        self.assertEqual(said(heard, 'window:activate')[-1], ('Orlaventis', 'filler', 0))
+        self.assertEqual(said(heard, 'window:activate')[-1], ('Orlaventis', 'dialog', 0))
         heard = r.key('Escape')  # the main window takes the keyboard back
         self.assertEqual(said(heard, 'window:activate'), [('Orlaventis 1.0 release 4', 'frame', 0)])
         r.key('2')
@@ -194,7 +194,12 @@ class ScreenReader(unittest.TestCase):
         self.assertEqual(r.focused().getRoleName(), 'text')
         r.key('Escape')
         self.assertEqual(r.focused().name, before)
-        r.key('/', 'g', 'l', 'a', 'c')
+        r.key('/', 'z')
+        names = said(r.key('q'), 'object:property-change:accessible-name')
+        self.assertEqual([n for n, role, _ in names if role == 'list'], ['Nothing found'])
+        names = said(r.key('Escape', '/', 'g', 'l', 'a', 'c'), 'object:property-change:accessible-name')
+        said_last = [n for n, role, _ in names if role == 'list'][-1]
+        self.assertRegex(said_last, r'^Photos \(\d+\), Colours \(\d+\)\. Photos: ')
         heard = r.key('Return')  # the first result, a photo: the Catalog's grid takes the keyboard
         self.assertEqual(focus_went(heard)[-1][1], 'list item')
         self.assertTrue(r.focused().getState().contains(pyatspi.STATE_SHOWING))
