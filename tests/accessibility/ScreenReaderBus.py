@@ -14,7 +14,7 @@ children = []
 
 def spawn(args, **kw):
     p = subprocess.Popen(args, stdout=kw.pop('stdout', subprocess.DEVNULL),
-                         stderr=subprocess.DEVNULL, start_new_session=True, **kw)
+                         stderr=kw.pop('stderr', subprocess.DEVNULL), start_new_session=True, **kw)
     children.append(p)
     return p
 
@@ -56,7 +56,8 @@ class Reader:
         pyatspi.Registry.registerEventListener(self.hear, *EVENTS)
         env = dict(os.environ, QT_QPA_PLATFORM='xcb', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
         chosen = ['--language', str(language)] if language else []
-        self.program = spawn([PROGRAM] + chosen, env=env)
+        self.stderr = tempfile.TemporaryFile('w+')  # shown when the program ends badly
+        self.program = spawn([PROGRAM] + chosen, env=env, stderr=self.stderr)
         deadline = time.time() + 60
         while self.app() is None or self.focused() is None:
             if time.time() > deadline or self.program.poll() is not None:
@@ -161,7 +162,11 @@ def text_of(obj):
 class ScreenReader(unittest.TestCase):
     def open(self, language):
         reader = Reader(language)
-        self.addCleanup(lambda: self.assertEqual(reader.close(), 0))
+        def close():
+            code = reader.close()
+            reader.stderr.seek(0)
+            self.assertEqual(code, 0, reader.stderr.read()[-4000:])
+        self.addCleanup(close)
         return reader
 
     def test_roles_focus_and_windows(self):
