@@ -480,11 +480,8 @@ void TTessaranQueryGrid::AnnounceRowChanges() {
     if (value == spokenValues_[size_t(row - 1)]) continue;
     spokenValues_[size_t(row - 1)] = value;
     if (!QAccessible::isActive()) continue;
-    // The value for readers that follow values, the name ("label: value") for those that
-    // re-read names.
-    QAccessibleValueChangeEvent changed(this, value);
-    changed.setChild(row - 1);
-    QAccessible::updateAccessibility(&changed);
+    // The row's name ("label: value") changed. No value-changed event: the desktop's bridge
+    // carries one only for a numeric value or a list, and warns on stderr at every other.
     QAccessibleEvent renamed(this, QAccessible::NameChanged);
     renamed.setChild(row - 1);
     QAccessible::updateAccessibility(&renamed);
