@@ -52,6 +52,27 @@ void StretchDrawPicture(QPainter* painter, const QRect& box, const QImage& pictu
   painter->restore();
 }
 
+void SmoothDrawPicture(QPainter* painter, const QRect& box, const QImage& picture) {
+  if (painter == nullptr || picture.isNull() || box.width() <= 0 || box.height() <= 0) return;
+  if (DisplayDepth() <= 8) return StretchDrawPicture(painter, box, picture);
+  const QPaintDevice* device = painter->device();
+  const qreal ratio = device != nullptr ? device->devicePixelRatioF() : 1.0;
+  const QSize pixels = (QSizeF(box.size()) * ratio).toSize();
+  painter->save();
+  painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+  if (pixels.width() <= picture.width() && pixels.height() <= picture.height() &&
+      pixels != picture.size()) {
+    // Shrunk ahead into the box's own pixels by an area average (the painter's interpolation
+    // reads only the nearest four pixels); never larger than the picture itself.
+    QImage shrunk = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    shrunk.setDevicePixelRatio(ratio);
+    painter->drawImage(box.topLeft(), shrunk);
+  } else {
+    painter->drawImage(box, picture);
+  }
+  painter->restore();
+}
+
 void GdiRectangle(QPainter& painter, int x1, int y1, int x2, int y2) {
   GdiRoundRect(painter, x1, y1, x2, y2, 0, 0);
 }

@@ -31,6 +31,12 @@ void DrawPicture(QPainter* painter, int x, int y, const QImage& picture);
 // an empty box draws nothing.
 void StretchDrawPicture(QPainter* painter, const QRect& box, const QImage& picture);
 
+// Draws a photograph `picture` scaled into `box`. On true-colour displays (DisplayDepth above 8)
+// it is filtered: area-averaged where it shrinks, so that fine patterns and outlines do not
+// alias, interpolated where it grows. Palette displays keep StretchDrawPicture's fast sampling.
+// Same guards as StretchDrawPicture.
+void SmoothDrawPicture(QPainter* painter, const QRect& box, const QImage& picture);
+
 // GDI Rectangle(x1, y1, x2, y2): the outline in the painter's pen covers x1..x2-1 and
 // y1..y2-1, the inside is filled with the painter's brush.
 void GdiRectangle(QPainter& painter, int x1, int y1, int x2, int y2);

@@ -117,7 +117,7 @@ QImage TProportionalImage::Compose() const {
   background_->DrawFrame(painter, W, H);
 
   const QRect box = ProportionalBox(QSize(W, H), image_.size(), rules_);
-  if (!box.isEmpty()) StretchDrawPicture(&painter, box, image_);
+  if (!box.isEmpty()) SmoothDrawPicture(&painter, box, image_);
 
   if (!text_.isEmpty()) {
     // A clear brush given a colour turns solid, so the box is white over any background.

@@ -45,7 +45,14 @@ void TMaxZoomWindow::keyPressEvent(QKeyEvent* event) {
   const bool closing = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
   if (closing && !event->isAutoRepeat() &&
       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
-    close();
+    closingKey_ = key;
+}
+
+void TMaxZoomWindow::keyReleaseEvent(QKeyEvent* event) {
+  event->accept();
+  if (event->isAutoRepeat() || closingKey_ == 0 || event->key() != closingKey_) return;
+  closingKey_ = 0;
+  close();
 }
 
 void TMaxZoomWindow::resizeEvent(QResizeEvent* event) {

@@ -99,6 +99,28 @@ class TestGraphicControl : public QObject {
              QString());
     // clang-format on
   }
+  void photosShrinkAveragedOnTrueColourOnly() {
+    // A one-pixel checkerboard shrunk to a third: area-averaged, every pixel is the grey of its
+    // 3 x 3 block (4 or 5 of 9 white); sampled on a palette display it stays black and white.
+    QImage pattern(90, 60, QImage::Format_RGB32);
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 90; ++x) pattern.setPixel(x, y, (x + y) % 2 ? kWhite : kBlack);
+    const fixture::ProcessFactsRestorer restorer;
+    QList<int> greys;  // per depth: pixels off the box-filtered grey by more than 3 levels
+    for (int depth : {32, 8}) {
+      Process().displayDepthOverride = depth;
+      QImage canvas = Solid(30, 20, kRed);
+      QPainter painter(&canvas);
+      SmoothDrawPicture(&painter, QRect(0, 0, 30, 20), pattern);
+      painter.end();
+      int off = 0;
+      for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x)
+          off += std::abs(qGray(canvas.pixel(x, y)) - ((x + y) % 2 ? 142 : 113)) > 3;
+      greys << off;
+    }
+    QCOMPARE(greys, (QList<int>{0, 600}));
+  }
   void rectanglesCoverTheirPixelsLikeGdi() {
     QImage canvas = Solid(10, 6, kBlack);
     {
